@@ -1,0 +1,30 @@
+# Test registration. Windows test executables run under Wine through a wrapper configured into the
+# build tree, which owns this tree's private WINEPREFIX; native ones run directly.
+
+if(WIN32 AND CMAKE_CROSSCOMPILING)
+  configure_file(${CMAKE_SOURCE_DIR}/scripts/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+                 FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+endif()
+
+find_program(TOLVAN_PYTHON NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+
+# tolvan_add_gtest(<name> SOURCES ... [LIBS ...] [LABELS ...] [TIMEOUT s] [OWN_MAIN])
+# One executable, one CTest entry. LABELS "window" marks tests that need the X display.
+# OWN_MAIN: the sources define main() themselves (otherwise gtest_main is linked).
+function(tolvan_add_gtest name)
+  cmake_parse_arguments(T "OWN_MAIN" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest)
+  if(NOT T_OWN_MAIN)
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  target_compile_definitions(${name} PRIVATE
+    TOLVAN_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TOLVAN_BINARY_DIR="${CMAKE_BINARY_DIR}"
+    TOLVAN_PYTHON="${TOLVAN_PYTHON}")
+  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 600)
+  endif()
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+endfunction()

@@ -1,0 +1,18 @@
+# Common compile settings for every target of the project.
+add_compile_options(-Wall -Wextra)
+
+if(WIN32)
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+  add_compile_options(-msse2 -mfpmath=sse)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+else()
+  if(TOLVAN_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  elseif(TOLVAN_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+  elseif(NOT TOLVAN_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "TOLVAN_SANITIZE must be empty, 'address' or 'thread'")
+  endif()
+endif()
