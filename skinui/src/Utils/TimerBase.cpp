@@ -1,0 +1,91 @@
+#include "Utils/TimerBase.h"
+
+namespace SkinUI {
+namespace {
+thread_local const TimerBase* t_runningTimer = nullptr;
+}
+
+TimerBase::~TimerBase() { Stop(!IsOwnCallbackThread()); }
+
+bool TimerBase::IsOwnCallbackThread() const { return t_runningTimer == this; }
+
+bool TimerBase::IsRunning() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_handle != nullptr;
+}
+
+bool TimerBase::Start(UINT intervalMs, bool startNow, bool oneShot, ULONG flags)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_handle || m_stopping) return false;
+    HANDLE handle = nullptr;
+    if (!::CreateTimerQueueTimer(&handle, nullptr, &TimerBase::Callback, this, startNow ? 0 : intervalMs,
+                                 oneShot ? 0 : intervalMs, flags))
+        return false;
+    m_handle = handle;
+    return true;
+}
+
+void TimerBase::Stop(bool waitForCallbacks)
+{
+    const bool wait = waitForCallbacks && !IsOwnCallbackThread();
+    HANDLE handle = nullptr;
+    std::vector<HANDLE> pending;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        handle = m_handle;
+        m_handle = nullptr;
+        if (wait) {
+            m_stopping = true;
+            pending.swap(m_pendingDeletions);
+        }
+    }
+    if (handle) {
+        if (wait) {
+            ::DeleteTimerQueueTimer(nullptr, handle, INVALID_HANDLE_VALUE);
+        } else {
+            HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+            ::DeleteTimerQueueTimer(nullptr, handle, done);
+            if (done) {
+                std::lock_guard<std::mutex> lock(m_mutex);
+                ForgetFinishedDeletions();
+                m_pendingDeletions.push_back(done);
+            }
+        }
+    }
+    if (!wait) return;
+    for (HANDLE done : pending) {
+        ::WaitForSingleObject(done, INFINITE);
+        ::CloseHandle(done);
+    }
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stopping = false;
+}
+
+void TimerBase::ForgetFinishedDeletions()
+{
+    auto kept = m_pendingDeletions.begin();
+    for (HANDLE done : m_pendingDeletions) {
+        if (::WaitForSingleObject(done, 0) == WAIT_OBJECT_0)
+            ::CloseHandle(done);
+        else
+            *kept++ = done;
+    }
+    m_pendingDeletions.erase(kept, m_pendingDeletions.end());
+}
+
+void CALLBACK TimerBase::Callback(PVOID parameter, BOOLEAN)
+{
+    auto* timer = static_cast<TimerBase*>(parameter);
+    {
+        std::lock_guard<std::mutex> lock(timer->m_mutex);
+        if (timer->m_stopping) return;
+    }
+    const TimerBase* outer = t_runningTimer;
+    t_runningTimer = timer;
+    timer->OnTimer();
+    t_runningTimer = outer;
+}
+
+}  // namespace SkinUI

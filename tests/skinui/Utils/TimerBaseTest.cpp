@@ -1,0 +1,129 @@
+#include "Utils/TimerBase.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+using namespace SkinUI;
+
+namespace {
+
+class CountingTimer : public TimerBase {
+public:
+    ~CountingTimer() override { Stop(true); }
+    std::atomic<int> fired{0};
+    bool WaitFor(int count)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(20), [&] { return fired.load() >= count; });
+    }
+
+protected:
+    void OnTimer() override
+    {
+        ++fired;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+};
+
+// Restarts itself from its own callback, as a frame animation does.
+class RestartingTimer : public CountingTimer {
+public:
+    std::atomic<bool> stopped{false};
+    std::atomic<int> afterStop{0};
+
+protected:
+    void OnTimer() override
+    {
+        if (stopped) ++afterStop;
+        CountingTimer::OnTimer();
+        Stop(false);
+        Start(1, true, true);
+    }
+};
+
+class SelfDeletingTimer : public TimerBase {
+public:
+    explicit SelfDeletingTimer(std::atomic<bool>* done) : m_done(done) {}
+
+protected:
+    void OnTimer() override
+    {
+        delete this;
+        *m_done = true;
+    }
+
+private:
+    std::atomic<bool>* m_done;
+};
+
+}  // namespace
+
+TEST(TimerBase, StartsOnceUntilStopped)
+{
+    CountingTimer timer;
+    timer.Stop(true);
+    ASSERT_TRUE(timer.Start(5, true, false));
+    EXPECT_FALSE(timer.Start(5, true, false));
+    EXPECT_TRUE(timer.WaitFor(3));
+    timer.Stop(true);
+    EXPECT_FALSE(timer.IsRunning());
+    EXPECT_TRUE(timer.Start(5, true, false));
+}
+
+TEST(TimerBase, OneShotFiresOnceAndKeepsItsHandle)
+{
+    CountingTimer timer;
+    ASSERT_TRUE(timer.Start(1000, true, true));
+    EXPECT_TRUE(timer.WaitFor(1));
+    EXPECT_TRUE(timer.IsRunning());
+    timer.Stop(true);
+    EXPECT_EQ(1, timer.fired.load());
+}
+
+TEST(TimerBase, StopWithWaitEndsRestartsFromTheCallback)
+{
+    for (int round = 0; round < 1000; ++round) {
+        RestartingTimer timer;
+        ASSERT_TRUE(timer.Start(1, true, true));
+        if (round % 10 == 0) timer.WaitFor(2);
+        timer.Stop(true);
+        timer.stopped = true;
+        const int firedAtStop = timer.fired.load();
+        std::this_thread::yield();
+        ASSERT_FALSE(timer.IsRunning()) << round;
+        ASSERT_EQ(firedAtStop, timer.fired.load()) << round;
+        ASSERT_EQ(0, timer.afterStop.load()) << round;
+    }
+}
+
+TEST(TimerBase, StopWithWaitEndsAThousandRestartsFromTheCallback)
+{
+    RestartingTimer timer;
+    ASSERT_TRUE(timer.Start(1, true, true));
+    ASSERT_TRUE(timer.WaitFor(1000));
+    timer.Stop(true);
+    timer.stopped = true;
+    const int firedAtStop = timer.fired.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(timer.IsRunning());
+    EXPECT_EQ(firedAtStop, timer.fired.load());
+    EXPECT_EQ(0, timer.afterStop.load());
+}
+
+TEST(TimerBase, DestroyingFromItsOwnCallbackDoesNotWaitForItself)
+{
+    std::atomic<bool> done{false};
+    auto* timer = new SelfDeletingTimer(&done);
+    ASSERT_TRUE(timer->Start(1, true, true));
+    for (int i = 0; i < 2000 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(done);
+}
