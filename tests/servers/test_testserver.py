@@ -27,11 +27,11 @@ def expected_bytes(offset, n, seed=1):
 
 
 class ServerProcess:
-    def __init__(self, *extra_args):
+    def __init__(self, *extra_args, output=None):
         self.dir = tempfile.TemporaryDirectory(prefix="tolvan-ts-selftest-")
         self.port_file = os.path.join(self.dir.name, "port")
         self.process = subprocess.Popen([sys.executable, SERVER, "--port-file", self.port_file, *extra_args],
-                                        stdin=subprocess.DEVNULL)
+                                        stdin=subprocess.DEVNULL, stdout=output, stderr=output)
         deadline = time.monotonic() + 10
         while not os.path.exists(self.port_file):
             if self.process.poll() is not None or time.monotonic() > deadline:
@@ -479,6 +479,26 @@ class Lifecycle(unittest.TestCase):
         finally:
             server.stop()
             os.unlink(out.name)
+
+    def test_server_lets_go_of_the_starters_output(self):
+        server = ServerProcess(output=subprocess.PIPE)
+        try:
+            self.assertEqual(server.process.stdout.read(), b"")
+            self.assertEqual(server.process.stderr.read(), b"")
+            self.assertIsNone(server.process.poll())
+        finally:
+            server.process.stdout.close()
+            server.process.stderr.close()
+            server.stop()
+
+    def test_verbose_log_file_gets_the_requests(self):
+        with tempfile.TemporaryDirectory() as folder:
+            log_path = os.path.join(folder, "server.log")
+            server = ServerProcess("--verbose", "--log-file", log_path)
+            server.request("GET", "/files/logged?size=1")
+            server.stop()
+            with open(log_path) as log:
+                self.assertIn("/files/logged", log.read())
 
     def test_fixed_port_option(self):
         probe = socket.socket()

@@ -552,6 +552,19 @@ def write_port_file(path, port):
     os.replace(temp, path)
 
 
+def detach_stdio(log_file):
+    """Points stdin/stdout/stderr away from the starter's, so a server that outlives its test never
+    holds the test runner's output pipe open."""
+    with open(os.devnull, "r+b") as devnull:
+        os.dup2(devnull.fileno(), 0)
+        os.dup2(devnull.fileno(), 1)
+        if log_file:
+            with open(log_file, "ab") as log:
+                os.dup2(log.fileno(), 2)
+        else:
+            os.dup2(devnull.fileno(), 2)
+
+
 def main(argv=None):
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--port", type=int, default=0, help="port to bind (0: a free one)")
@@ -561,6 +574,7 @@ def main(argv=None):
     parser.add_argument("--serve-file", action="append", default=[], metavar="URLPATH=LOCALFILE",
                         help="serve a real file at a path (repeatable)")
     parser.add_argument("--verbose", action="store_true", help="log requests to stderr")
+    parser.add_argument("--log-file", help="send stderr (errors; requests with --verbose) to this file")
     args = parser.parse_args(argv)
 
     server = TestServer(args.port, args.verbose)
@@ -571,6 +585,8 @@ def main(argv=None):
         server.register(url_path, LocalFileSource(os.path.abspath(local)), "", 0)
     for signum in (signal.SIGTERM, signal.SIGINT):
         signal.signal(signum, lambda *_: server.stop())
+    if args.log_file or not args.verbose:
+        detach_stdio(args.log_file)
     if args.idle_exit > 0:
         threading.Thread(target=server.watch_idle, args=(args.idle_exit,), daemon=True).start()
     if args.port_file:
