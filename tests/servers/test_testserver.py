@@ -329,6 +329,11 @@ class Faults(ServerTestCase):
         self.assertEqual(self.get("/files/a?size=10&fault=slow-head=300", method="HEAD")[0], 200)
         self.assertGreaterEqual(time.monotonic() - began, 0.3)
 
+    def test_head_status_changes_only_the_probe_code(self):
+        status, headers, _ = self.get("/files/a?size=1234&fault=head-status=350", method="HEAD")
+        self.assertEqual((status, headers["Content-Length"]), (350, "1234"))
+        self.assertEqual(self.get("/files/a?size=1234&fault=head-status=350")[0], 200)
+
     def test_faults_combine(self):
         target = "/files/a?size=10000&fault=head-500,range-500@5000"
         self.assertEqual(self.get(target, method="HEAD")[0], 500)

@@ -3,6 +3,16 @@
 configuration and behaviour-report endpoints, and a control API that exposes what was asked.
 
 Standard library only; binds 127.0.0.1. Run with --help for the options.
+
+  GET|HEAD /files/<name>?size=N[&seed=S][&fault=F,...][&rate=BPS]   synthetic file
+  GET|HEAD <registered path>                     see /_control/file and --serve-file
+  Faults: no-length, head-404, head-500, get-404, get-500, range-500@K, ignore-range, wrong-start,
+          extra-bytes, short-body, reset, stall, redirect-N, redirect-loop, redirect-ftp,
+          slow-head=MS, head-status=N (HEAD answers N with the usual headers)
+  GET  /api/getCommonConfig     configuration reply (see /_control/config)
+  POST /api/clientInfo          recorded; reply {"code":1000} (see /_control/report)
+  GET  /_control/{file,log,stats,reset,posts,config,report,shutdown}
+       config and report take json=<text>, status=N, fault=stall; without them: the default reply
 """
 
 import argparse
@@ -11,7 +21,6 @@ import os
 import select
 import signal
 import socket
-import socketserver
 import struct
 import sys
 import threading
@@ -342,6 +351,8 @@ class Handler(BaseHTTPRequestHandler):
             shifted = max(0, min(shifted, size - 1))
             wanted = shifted, min(size - 1, shifted + end - start)
         status = 206 if wanted is not None else 200
+        if is_head and "head-status" in faults:
+            status = int(faults["head-status"] or "200")
         start, end = wanted if wanted is not None else (0, size - 1)
         length = end - start + 1
         self.record(status)
@@ -566,7 +577,7 @@ def detach_stdio(log_file):
 
 
 def main(argv=None):
-    parser = argparse.ArgumentParser(description=__doc__)
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--port", type=int, default=0, help="port to bind (0: a free one)")
     parser.add_argument("--port-file", help="where to write the bound port once listening")
     parser.add_argument("--idle-exit", type=float, default=120.0,
