@@ -1,0 +1,294 @@
+#include "EntryHandler.h"
+
+#include <algorithm>
+
+#include "CurlSetup.h"
+#include "EngineThread.h"
+#include "FileHelpers.h"
+#include "Options.h"
+#include "ProgressHandler.h"
+#include "Slice.h"
+#include "SliceManager.h"
+
+namespace slicedl {
+namespace {
+
+constexpr long kDefaultWaitMs = 100;
+constexpr long kLongestWaitMs = 1000;
+
+size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * count; }
+
+int AbortWhenStopped(void* options, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const Options*>(options)->stopRequested() ? 1 : 0;
+}
+
+// Share of the cache and of the speed limit for one of `running` transfers.
+int64_t CacheShare(const Options& options, int64_t running) {
+  return running >= 1 ? options.diskCacheSize / running : options.diskCacheSize;
+}
+
+int32_t SpeedShare(const Options& options, int64_t running) {
+  if (options.maxDownloadSpeed == -1) return -1;
+  return running >= 1 ? static_cast<int32_t>(options.maxDownloadSpeed / running) : options.maxDownloadSpeed;
+}
+
+}  // namespace
+
+EntryHandler::~EntryHandler() {
+  m_speedHandler.reset();
+  m_progressHandler.reset();
+  m_sliceManager.reset();
+  if (m_runFuture.valid()) m_runFuture.wait();
+}
+
+std::shared_future<Result> EntryHandler::start(Options* options) {
+  m_options = options;
+  m_stopFlag = false;
+  m_options->stopEvent->unset();
+  m_runFuture = std::async(std::launch::async, [this] { return runTask(); }).share();
+  return m_runFuture;
+}
+
+void EntryHandler::stop() {
+  m_stopFlag = true;
+  if (m_options != nullptr) m_options->stopEvent->set();
+  std::lock_guard<std::mutex> lock(m_multiLock);
+  if (m_multi != nullptr) curl_multi_wakeup(m_multi);
+}
+
+bool EntryHandler::isRunning() const {
+  return m_runFuture.valid() &&
+         m_runFuture.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+}
+
+void EntryHandler::wait() const {
+  if (m_runFuture.valid()) m_runFuture.wait();
+}
+
+void EntryHandler::log(const std::string& text) const { m_options->log(text); }
+
+Result EntryHandler::runTask() {
+  EngineThreadScope engineThread(m_options);
+  Result result;
+  try {
+    result = run();
+  } catch (const std::exception& e) {
+    log(std::string("download failed by exception: ") + e.what());
+    result = Result::InternalError;
+  } catch (...) {
+    log("download failed by unknown exception");
+    result = Result::InternalError;
+  }
+  m_options->stopEvent->set();
+  try {
+    m_speedHandler.reset();
+    m_progressHandler.reset();
+    m_sliceManager.reset();
+    if (m_options->resultFunctor) m_options->resultFunctor(result);
+  } catch (...) {
+    log("result callback failed by exception");
+  }
+  return result;
+}
+
+Result EntryHandler::run() {
+  m_sliceManager = std::make_shared<SliceManager>(m_options);
+  log("url: " + m_options->url);
+  log("thread num: " + std::to_string(m_options->threadNum));
+  log("disk cache size: " + std::to_string(m_options->diskCacheSize));
+  log("target file path: " + m_options->targetFilePath);
+
+  const Result loaded = m_sliceManager->loadIndex();
+  if (loaded != Result::Success) {
+    log("load index result: " + std::to_string(ToInt(loaded)));
+    m_sliceManager->discardLoadedState();
+  }
+  // The size is probed even when an index was loaded: a file that changed on the server must not
+  // be spliced onto the old one.
+  int64_t size = 0;
+  if (!probeSize(size)) {
+    if (m_options->stopRequested() || m_stopFlag) return Result::Stopped;
+    log("fetch file size failed");
+    m_sliceManager.reset();
+    return Result::SizeProbeFailed;
+  }
+  bool resumed = loaded == Result::Success;
+  if (resumed && size != m_sliceManager->fileSize()) {
+    log("file size changed from " + std::to_string(m_sliceManager->fileSize()) + ", starting afresh");
+    m_sliceManager->discardLoadedState();
+    resumed = false;
+  }
+  if (!resumed) {
+    if (size == 0) {
+      log("file size is 0");
+      m_sliceManager.reset();
+      return CreateFixedSizeFile(m_options->targetFilePath, 0) ? Result::Success : Result::FileCreateFailed;
+    }
+    m_sliceManager->setFileSize(size);
+  }
+  const Result made = m_sliceManager->makeSlices();
+  if (made != Result::Success) {
+    m_sliceManager.reset();
+    return made;
+  }
+  const Result completed = m_sliceManager->checkCompleted();
+  if (completed == Result::Success) {
+    log("all of slices download completed");
+    const Result finished = m_sliceManager->finish(false);
+    m_sliceManager.reset();
+    return finished;
+  }
+  log("one or more slice is not completed: " + std::to_string(ToInt(completed)));
+  if (completed == Result::Stopped) return Result::Stopped;
+
+  const Result result = transfer();
+  m_sliceManager.reset();
+  if (result == Result::Success) return Result::Success;
+  const bool userStopped = m_options->userStopEvent != nullptr && m_options->userStopEvent->isSet();
+  return m_stopFlag || userStopped ? Result::Stopped : result;
+}
+
+bool EntryHandler::probeSize(int64_t& size) {
+  const int32_t attempts = std::max(1, m_options->fetchFileSizeRetry + 1);
+  for (int32_t i = 0; i < attempts; ++i) {
+    if (m_options->stopRequested()) return false;
+    if (fetchFileSize(size)) return true;
+  }
+  return false;
+}
+
+bool EntryHandler::fetchFileSize(int64_t& size) {
+  CURL* easy = curl_easy_init();
+  if (easy == nullptr) return false;
+  bool ok = ApplyCommonOptions(easy, *m_options);
+  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADER, 1L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_NOBODY, 1L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
+                              static_cast<long>(m_options->networkConnectionTimeout)) == CURLE_OK;
+  // Bounded as a whole too, and a stop request ends it at once.
+  ok = ok && curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS,
+                              static_cast<long>(m_options->lowSpeedTime) * 1000L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &AbortWhenStopped) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_XFERINFODATA, m_options) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &DiscardBody) == CURLE_OK;
+  bool probed = false;
+  if (ok) {
+    const CURLcode code = curl_easy_perform(easy);
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    log("size probe: curl code " + std::to_string(code) + ", http status " + std::to_string(status));
+    if (code == CURLE_OK && (status == 200 || status == 350)) {
+      curl_off_t length = 0;
+      size = curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK ? length : -1;
+      log("CURLINFO_CONTENT_LENGTH_DOWNLOAD_T: " + std::to_string(size));
+      probed = true;
+    }
+  }
+  curl_easy_cleanup(easy);
+  return probed;
+}
+
+Result EntryHandler::transfer() {
+  CURLM* multi = curl_multi_init();
+  if (multi == nullptr) {
+    log("curl_multi_init failed");
+    return Result::MultiInitFailed;
+  }
+  {
+    std::lock_guard<std::mutex> lock(m_multiLock);
+    m_multi = multi;
+  }
+  // Every exit detaches the transfers before the multi handle goes.
+  struct MultiSession {
+    EntryHandler& handler;
+    CURLM* multi;
+    ~MultiSession() {
+      if (handler.m_sliceManager) {
+        for (const auto& slice : handler.m_sliceManager->slices()) slice->remove(multi);
+      }
+      std::lock_guard<std::mutex> lock(handler.m_multiLock);
+      curl_multi_cleanup(multi);
+      handler.m_multi = nullptr;
+    }
+  } session{*this, multi};
+
+  if (startSlices(multi, 0, true) == 0) {
+    log("no available slice");
+    return Result::NoSliceStarted;
+  }
+  if (m_options->progressFunctor) {
+    m_progressHandler = std::make_shared<ProgressHandler>(m_options, m_sliceManager);
+  }
+  if (m_options->speedFunctor) {
+    m_speedHandler =
+        std::make_shared<SpeedHandler>(m_sliceManager->totalDownloaded(), m_options, m_sliceManager);
+  }
+  int running = 0;
+  curl_multi_perform(multi, &running);
+  log("start downloading...");
+  for (;;) {
+    if (m_options->stopRequested()) break;
+    long waitMs = -1;
+    curl_multi_timeout(multi, &waitMs);
+    if (waitMs < 0) waitMs = kDefaultWaitMs;
+    waitMs = std::min(waitMs, kLongestWaitMs);
+    const CURLMcode polled = curl_multi_poll(multi, nullptr, 0, static_cast<int>(waitMs), nullptr);
+    if (polled != CURLM_OK) {
+      log("curl_multi_poll failed, code: " + std::to_string(polled));
+      break;
+    }
+    const CURLMcode performed = curl_multi_perform(multi, &running);
+    if (performed != CURLM_OK) {
+      log("curl_multi_perform failed, code: " + std::to_string(performed));
+      break;
+    }
+    collectFinishedTransfers(multi);
+    const int32_t added = startSlices(multi, running, false);
+    if (running + added == 0) break;
+  }
+  log("download over");
+  return m_sliceManager->finish(true);
+}
+
+// Starts idle slices until `threadNum` transfers run; each gets its share of cache and speed.
+// The first round shares by the number about to start, later ones by the number then running.
+int32_t EntryHandler::startSlices(CURLM* multi, int32_t running, bool firstRound) {
+  const int32_t threadNum = std::max(1, m_options->threadNum);
+  const int32_t firstShare = std::min(threadNum, m_sliceManager->idleSliceCount());
+  int32_t started = 0;
+  while (running + started < threadNum) {
+    std::shared_ptr<Slice> slice = m_sliceManager->takeNextSlice(!firstRound, firstRound ? nullptr : multi);
+    if (!slice) break;
+    const int64_t share = firstRound ? firstShare : running + started + 1;
+    const Result result = slice->start(multi, CacheShare(*m_options, share), SpeedShare(*m_options, share));
+    if (result == Result::Success) {
+      ++started;
+    } else {
+      log("slice start failed: " + std::to_string(ToInt(result)));
+    }
+  }
+  return started;
+}
+
+// Reads how each ended transfer went, logs it and frees the slice's transfer and cache at once.
+void EntryHandler::collectFinishedTransfers(CURLM* multi) {
+  int queued = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+    if (message->msg != CURLMSG_DONE) continue;
+    CURL* easy = message->easy_handle;
+    const CURLcode code = message->data.result;
+    Slice* slice = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_PRIVATE, reinterpret_cast<char**>(&slice));
+    long status = 0;
+    curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+    if (slice == nullptr) continue;
+    slice->setOutcome(code, status);
+    log("slice " + std::to_string(slice->ordinal()) + " ended: curl code " + std::to_string(code) + " (" +
+        curl_easy_strerror(code) + "), http status " + std::to_string(status) + ", received " +
+        std::to_string(slice->received()));
+    slice->remove(multi);
+  }
+}
+
+}  // namespace slicedl

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// The engine reaches the file system only through these helpers. Paths are UTF-8; on Windows they
+// are converted to UTF-16 so any Unicode name works, and both '\' and '/' separate components.
+namespace slicedl {
+
+std::string AppendFileName(const std::string& directory, const std::string& name);
+std::string GetDirectory(const std::string& path);
+std::string GetFileName(const std::string& path);
+
+bool FileIsExist(const std::string& path);
+bool FileIsReadWritable(const std::string& path);
+FILE* OpenFile(const std::string& path, const std::string& mode);
+int64_t GetFileSize(const std::string& path);
+int64_t GetFileSize(FILE* file);
+bool RemoveFile(const std::string& path);
+// Moves source onto destination; with replace an existing destination is replaced atomically,
+// never deleted first.
+bool RenameFile(const std::string& source, const std::string& destination, bool replace);
+// A file of exactly `size` bytes (zeros, sparse where supported), creating missing directories.
+bool CreateFixedSizeFile(const std::string& path, int64_t size);
+
+// 64-bit positioning on the C runtime stream.
+bool SeekFile(FILE* file, int64_t offset, int origin);
+int64_t TellFile(FILE* file);
+
+}  // namespace slicedl

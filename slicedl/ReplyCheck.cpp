@@ -1,0 +1,74 @@
+#include "ReplyCheck.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+
+namespace slicedl {
+namespace {
+
+bool ParseNumber(const std::string& text, size_t& pos, int64_t& value) {
+  const size_t start = pos;
+  value = 0;
+  while (pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos]))) {
+    const int digit = text[pos] - '0';
+    if (value > (INT64_MAX - digit) / 10) return false;
+    value = value * 10 + digit;
+    ++pos;
+  }
+  return pos > start;
+}
+
+std::string Trimmed(const std::string& text) {
+  size_t first = 0;
+  size_t last = text.size();
+  while (first < last && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
+  while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
+  return text.substr(first, last - first);
+}
+
+}  // namespace
+
+bool ParseContentRange(const std::string& value, ContentRange& range) {
+  const std::string text = Trimmed(value);
+  static const std::string kUnit = "bytes ";
+  if (text.size() < kUnit.size()) return false;
+  for (size_t i = 0; i < kUnit.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != kUnit[i]) return false;
+  }
+  size_t pos = kUnit.size();
+  ContentRange parsed;
+  if (!ParseNumber(text, pos, parsed.first) || pos >= text.size() || text[pos++] != '-') return false;
+  if (!ParseNumber(text, pos, parsed.last) || pos >= text.size() || text[pos++] != '/') return false;
+  if (pos < text.size() && text[pos] == '*' && pos + 1 == text.size()) {
+    parsed.total = -1;
+  } else if (!ParseNumber(text, pos, parsed.total) || pos != text.size()) {
+    return false;
+  }
+  if (parsed.last < parsed.first) return false;
+  if (parsed.total >= 0 && parsed.last >= parsed.total) return false;
+  range = parsed;
+  return true;
+}
+
+bool ContentRangeHeaderValue(const std::string& line, std::string& value) {
+  static const std::string kName = "content-range:";
+  if (line.size() < kName.size()) return false;
+  for (size_t i = 0; i < kName.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(line[i])) != kName[i]) return false;
+  }
+  value = Trimmed(line.substr(kName.size()));
+  return true;
+}
+
+bool ReplyMatchesRequest(const ExpectedReply& expected, long httpStatus, const std::string& contentRange) {
+  if (httpStatus == 200) return !expected.ranged && expected.offset == 0;
+  if (httpStatus != 206) return false;
+  ContentRange range;
+  if (!ParseContentRange(contentRange, range)) return false;
+  if (range.first != expected.offset) return false;
+  return expected.fileSize < 0 || range.total < 0 || range.total == expected.fileSize;
+}
+
+}  // namespace slicedl

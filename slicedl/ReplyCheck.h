@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace slicedl {
+
+struct ContentRange {
+  int64_t first = -1;
+  int64_t last = -1;
+  int64_t total = -1;  // -1 when the server wrote '*'
+};
+
+// Parses the value of a Content-Range header ("bytes 0-99/1000"); false for anything else.
+bool ParseContentRange(const std::string& value, ContentRange& range);
+
+// The header value when `line` is a "Content-Range:" header line (any case), else false.
+bool ContentRangeHeaderValue(const std::string& line, std::string& value);
+
+// What a reply to a slice's request must carry before its body may touch the file.
+struct ExpectedReply {
+  int64_t offset = 0;     // first byte asked for
+  bool ranged = false;    // a Range header was sent
+  int64_t fileSize = -1;  // known size of the file, -1 when unknown
+};
+
+// 206 with a Content-Range that starts at the offset asked for (and names the same file size);
+// 200 only for a request from offset 0 without a range.
+bool ReplyMatchesRequest(const ExpectedReply& expected, long httpStatus, const std::string& contentRange);
+
+}  // namespace slicedl

@@ -1,0 +1,222 @@
+#include "Slice.h"
+
+#include <cstring>
+
+#include "CurlSetup.h"
+#include "Options.h"
+#include "SliceManager.h"
+#include "TargetFile.h"
+
+namespace slicedl {
+
+Slice::Slice(int32_t ordinal, int64_t begin, int64_t end, int64_t capacity,
+             const std::shared_ptr<SliceManager>& manager)
+    : m_ordinal(ordinal), m_begin(begin), m_end(end), m_capacity(capacity), m_manager(manager),
+      m_received(capacity) {}
+
+Slice::~Slice() {
+  if (m_transfer != nullptr) curl_easy_cleanup(m_transfer);
+}
+
+bool Slice::isCompleted() const {
+  return m_end != -1 && m_capacity.load() + m_cacheUsed.load() == m_end - m_begin + 1;
+}
+
+void Slice::log(const std::string& text) const {
+  if (auto manager = m_manager.lock()) manager->options()->log(text);
+}
+
+Result Slice::start(CURLM* multi, int64_t cacheSize, int32_t maxSpeed) {
+  auto manager = m_manager.lock();
+  if (!manager) return Result::EasyInitFailed;
+  const Options& options = *manager->options();
+  m_status = SliceStatus::Downloading;
+  m_cacheSize = cacheSize > 0 ? cacheSize : 0;
+  if (m_cacheSize > 0) {
+    m_cache.reset(static_cast<uint8_t*>(std::malloc(static_cast<size_t>(m_cacheSize))));
+    if (!m_cache) m_cacheSize = 0;
+  }
+  m_transfer = curl_easy_init();
+  if (m_transfer == nullptr) {
+    log("curl_easy_init failed");
+    failStart();
+    return Result::EasyInitFailed;
+  }
+  bool ok = ApplyCommonOptions(m_transfer, options);
+  ok = ok && curl_easy_setopt(m_transfer, CURLOPT_NOPROGRESS, 1L) == CURLE_OK;
+  if (maxSpeed > 0) {
+    ok = ok && curl_easy_setopt(m_transfer, CURLOPT_MAX_RECV_SPEED_LARGE,
+                                static_cast<curl_off_t>(maxSpeed)) == CURLE_OK;
+  }
+  ok = ok && curl_easy_setopt(m_transfer, CURLOPT_FORBID_REUSE, 0L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(m_transfer, CURLOPT_WRITEFUNCTION, &Slice::WriteCallback) == CURLE_OK;
+  ok = ok && curl_easy_setopt(m_transfer, CURLOPT_WRITEDATA, this) == CURLE_OK;
+  ok = ok && curl_easy_setopt(m_transfer, CURLOPT_HEADERFUNCTION, &Slice::HeaderCallback) == CURLE_OK;
+  ok = ok && curl_easy_setopt(m_transfer, CURLOPT_HEADERDATA, this) == CURLE_OK;
+  ok = ok && curl_easy_setopt(m_transfer, CURLOPT_PRIVATE, this) == CURLE_OK;
+
+  const int64_t offset = m_begin + m_capacity.load();
+  m_expectedReply.offset = offset;
+  m_expectedReply.fileSize = manager->fileSize();
+  m_replyChecked = false;
+  m_hasOutcome = false;
+  CURLcode rangeCode;
+  if (m_end != -1) {
+    const std::string range = std::to_string(offset) + "-" + std::to_string(m_end);
+    m_expectedReply.ranged = true;
+    rangeCode = curl_easy_setopt(m_transfer, CURLOPT_RANGE, range.c_str());
+    log("CURLOPT_RANGE: " + range);
+    if (rangeCode != CURLE_OK) log("CURLOPT_RANGE failed: " + std::to_string(rangeCode));
+  } else {
+    m_expectedReply.ranged = offset > 0;
+    rangeCode = curl_easy_setopt(m_transfer, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(offset));
+    log("CURLOPT_RESUME_FROM_LARGE: " + std::to_string(offset));
+    if (rangeCode != CURLE_OK) log("CURLOPT_RESUME_FROM_LARGE failed: " + std::to_string(rangeCode));
+  }
+  if (rangeCode != CURLE_OK || !ok) {
+    failStart();
+    return Result::RangeSetupFailed;
+  }
+  const CURLMcode added = curl_multi_add_handle(multi, m_transfer);
+  if (added != CURLM_OK) {
+    log("curl_multi_add_handle failed: " + std::to_string(added));
+    failStart();
+    return Result::MultiAddFailed;
+  }
+  return Result::Success;
+}
+
+void Slice::failStart() {
+  if (m_transfer != nullptr) {
+    curl_easy_cleanup(m_transfer);
+    m_transfer = nullptr;
+  }
+  releaseCache();
+  m_status = SliceStatus::Failed;
+}
+
+void Slice::releaseCache() {
+  m_cache.reset();
+  m_cacheSize = 0;
+  m_cacheUsed.store(0);
+}
+
+size_t Slice::WriteCallback(char* data, size_t size, size_t count, void* slice) {
+  const size_t total = size * count;
+  // Anything but the full count makes libcurl abort the transfer: no byte may land elsewhere.
+  return static_cast<Slice*>(slice)->onWrite(data, static_cast<int64_t>(total)) ? total : 0;
+}
+
+size_t Slice::HeaderCallback(char* data, size_t size, size_t count, void* slice) {
+  const size_t total = size * count;
+  Slice* self = static_cast<Slice*>(slice);
+  const std::string line(data, total);
+  std::string value;
+  if (line.compare(0, 5, "HTTP/") == 0) {
+    self->m_contentRange.clear();  // a new reply (after a redirect) starts
+  } else if (ContentRangeHeaderValue(line, value)) {
+    self->m_contentRange = value;
+  }
+  return total;
+}
+
+bool Slice::replyAccepted() {
+  long status = 0;
+  curl_easy_getinfo(m_transfer, CURLINFO_RESPONSE_CODE, &status);
+  if (ReplyMatchesRequest(m_expectedReply, status, m_contentRange)) return true;
+  log("slice " + std::to_string(m_ordinal) + " rejected reply: status " + std::to_string(status) +
+      ", content-range '" + m_contentRange + "', asked from " + std::to_string(m_expectedReply.offset));
+  return false;
+}
+
+bool Slice::onWrite(const char* data, int64_t length) {
+  if (data == nullptr || length < 1) return true;
+  if (!m_replyChecked) {
+    if (m_transfer != nullptr && !replyAccepted()) return false;
+    m_replyChecked = true;
+  }
+  bool overran = false;
+  if (m_end != -1) {
+    const int64_t remaining = (m_end - m_begin + 1) - (m_capacity.load() + m_cacheUsed.load());
+    if (length > remaining) {
+      log("slice " + std::to_string(m_ordinal) + " got bytes beyond its end");
+      overran = true;
+      length = remaining;
+    }
+  }
+  if (length > 0 && !store(data, length)) return false;
+  return !overran;
+}
+
+bool Slice::store(const char* data, int64_t length) {
+  if (!m_cache) return writeToFile(data, length);
+  if (m_cacheSize - m_cacheUsed.load() < length && !flushCache()) return false;
+  if (m_cacheSize - m_cacheUsed.load() >= length) {
+    std::memcpy(m_cache.get() + m_cacheUsed.load(), data, static_cast<size_t>(length));
+    m_cacheUsed.fetch_add(length);
+    m_received.fetch_add(length);
+    return true;
+  }
+  return writeToFile(data, length);
+}
+
+bool Slice::writeToFile(const void* data, int64_t length) {
+  auto manager = m_manager.lock();
+  std::shared_ptr<TargetFile> file = manager ? manager->targetFile() : nullptr;
+  const int64_t written = file ? file->write(m_begin + m_capacity.load(), data, length) : 0;
+  m_capacity.fetch_add(written);
+  if (written != length) {
+    log("warning: only write a part of buffer to file: " + std::to_string(written) + "," +
+        std::to_string(length));
+    m_received.store(m_capacity.load() + m_cacheUsed.load());
+    return false;
+  }
+  m_received.fetch_add(length);
+  return true;
+}
+
+bool Slice::flushCache() {
+  if (!m_cache) return true;
+  const int64_t used = m_cacheUsed.load();
+  if (used == 0) return true;
+  auto manager = m_manager.lock();
+  std::shared_ptr<TargetFile> file = manager ? manager->targetFile() : nullptr;
+  const int64_t written = file ? file->write(m_begin + m_capacity.load(), m_cache.get(), used) : 0;
+  // Capacity first: a reader that adds the two never sees bytes vanish.
+  m_capacity.fetch_add(written);
+  m_cacheUsed.store(0);
+  if (written != used) {
+    log("warning: only write a part of cache to file: " + std::to_string(written) + "," +
+        std::to_string(used));
+    m_received.store(m_capacity.load());
+    return false;
+  }
+  return true;
+}
+
+void Slice::remove(CURLM* multi) {
+  if (m_transfer != nullptr) {
+    if (multi != nullptr) {
+      const CURLMcode code = curl_multi_remove_handle(multi, m_transfer);
+      if (code != CURLM_OK) log("curl_multi_remove_handle failed: " + std::to_string(code));
+    }
+    curl_easy_cleanup(m_transfer);
+    m_transfer = nullptr;
+  }
+  if (m_cache) {
+    flushCache();
+    releaseCache();
+  }
+}
+
+void Slice::setOutcome(CURLcode code, long httpStatus) {
+  m_hasOutcome = true;
+  m_curlCode = code;
+  m_httpStatus = httpStatus;
+}
+
+bool Slice::endedCleanly() const {
+  return m_hasOutcome && m_curlCode == CURLE_OK && (m_httpStatus == 200 || m_httpStatus == 206);
+}
+
+}  // namespace slicedl

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "ReplyCheck.h"
+#include "Result.h"
+
+namespace slicedl {
+
+class SliceManager;
+
+enum class SliceStatus : int32_t { Idle = 0, Taken = 1, Downloading = 2, Failed = 3 };
+
+// One byte range of the file, fetched by one transfer into its own cache and from there into the
+// temporary file at begin + capacity.
+class Slice {
+ public:
+  Slice(int32_t ordinal, int64_t begin, int64_t end, int64_t capacity,
+        const std::shared_ptr<SliceManager>& manager);
+  virtual ~Slice();
+  Slice(const Slice&) = delete;
+  Slice& operator=(const Slice&) = delete;
+
+  int32_t ordinal() const { return m_ordinal; }
+  int64_t begin() const { return m_begin; }
+  int64_t end() const { return m_end; }
+  int64_t capacity() const { return m_capacity.load(); }
+  int64_t cacheUsed() const { return m_cacheUsed.load(); }
+  // Bytes accepted so far (on disk or cached); safe to read from any thread.
+  int64_t received() const { return m_received.load(); }
+  SliceStatus status() const { return m_status; }
+  void setTaken() { m_status = SliceStatus::Taken; }
+  bool isCompleted() const;
+
+  Result start(CURLM* multi, int64_t cacheSize, int32_t maxSpeed);
+  bool flushCache();
+  void remove(CURLM* multi);
+
+  // Records how the transfer ended (libcurl's code and the last HTTP status).
+  void setOutcome(CURLcode code, long httpStatus);
+  // The transfer ended without error on a 200 or 206 reply.
+  bool endedCleanly() const;
+  bool hasOutcome() const { return m_hasOutcome; }
+
+  static size_t WriteCallback(char* data, size_t size, size_t count, void* slice);
+  static size_t HeaderCallback(char* data, size_t size, size_t count, void* slice);
+  bool onWrite(const char* data, int64_t length);
+
+ private:
+  struct FreeDeleter {
+    void operator()(uint8_t* block) const { std::free(block); }
+  };
+
+  void log(const std::string& text) const;
+  bool replyAccepted();
+  bool store(const char* data, int64_t length);
+  bool writeToFile(const void* data, int64_t length);
+  void releaseCache();
+  void failStart();
+
+  int32_t m_ordinal;
+  int64_t m_begin;
+  int64_t m_end;
+  std::atomic<int64_t> m_capacity;
+  CURL* m_transfer = nullptr;
+  int64_t m_cacheSize = 0;
+  std::atomic<int64_t> m_cacheUsed{0};
+  std::unique_ptr<uint8_t, FreeDeleter> m_cache;
+  SliceStatus m_status = SliceStatus::Idle;
+  std::weak_ptr<SliceManager> m_manager;
+
+  std::atomic<int64_t> m_received;
+  ExpectedReply m_expectedReply;
+  std::string m_contentRange;
+  bool m_replyChecked = false;
+  bool m_hasOutcome = false;
+  CURLcode m_curlCode = CURLE_OK;
+  long m_httpStatus = 0;
+};
+
+}  // namespace slicedl

@@ -1,0 +1,263 @@
+#include "SliceManager.h"
+
+#include <cstdio>
+
+#include "FileHash.h"
+#include "FileHelpers.h"
+#include "IndexFile.h"
+#include "Options.h"
+#include "Slice.h"
+#include "TargetFile.h"
+
+namespace slicedl {
+namespace {
+
+constexpr int64_t kAutoSingleSliceLimit = 15728640;  // files up to 15 MiB are one slice
+constexpr int64_t kAutoSliceSize = 10485760;
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, int64_t& size) {
+  FILE* file = OpenFile(path, "rb");
+  if (file == nullptr) return false;
+  size = GetFileSize(file);
+  if (size >= 0 && size <= kMaxIndexFileSize) {
+    bytes.resize(static_cast<size_t>(size));
+    SeekFile(file, 0, SEEK_SET);
+    if (!bytes.empty() && fread(&bytes[0], 1, bytes.size(), file) != bytes.size()) size = -1;
+  }
+  fclose(file);
+  return true;
+}
+
+}  // namespace
+
+SliceManager::SliceManager(Options* options)
+    : m_options(options),
+      m_indexFilePath(AppendFileName(GetDirectory(options->targetFilePath),
+                                     GetFileName(options->targetFilePath) + ".sdlindex")),
+      m_targetFile(std::make_shared<TargetFile>()) {}
+
+SliceManager::~SliceManager() = default;
+
+std::string SliceManager::expectedTmpFilePath() const { return m_options->targetFilePath + ".slicedl"; }
+
+Result SliceManager::loadIndex() {
+  std::string bytes;
+  int64_t size = -1;
+  if (!ReadWholeFile(m_indexFilePath, bytes, size)) return Result::IndexOpenFailed;
+  if (size < static_cast<int64_t>(kIndexMagicSize) || size > kMaxIndexFileSize) {
+    m_options->log("index file has a bad size: " + std::to_string(size));
+    return Result::BadIndexFile;
+  }
+  IndexContent content;
+  std::string error;
+  if (ParseIndex(bytes, expectedTmpFilePath(), content, error) != Result::Success) {
+    m_options->log("load exist slice exception: " + error);
+    return Result::BadIndexFile;
+  }
+  const int64_t age = CurrentUnixTime() - content.updateTime;
+  if (age < 0 || (m_options->tmpFileExpiredTime >= 0 && age > m_options->tmpFileExpiredTime)) {
+    return Result::IndexExpired;
+  }
+  m_fileSize.store(content.fileSize);
+  m_tmpFilePath = content.tmpFilePath;
+  if (!FileIsReadWritable(m_tmpFilePath)) return Result::TempFileMissing;
+  if (GetFileSize(m_tmpFilePath) != content.fileSize) return Result::TempSizeMismatch;
+  if (!m_targetFile->open(m_tmpFilePath)) return Result::TempOpenFailed;
+  if (content.url != m_options->url && !m_options->skipUrlMismatch) return Result::IndexUrlMismatch;
+  m_slices.clear();
+  const auto self = shared_from_this();
+  for (const SliceRecord& record : content.slices) {
+    m_slices.push_back(std::make_shared<Slice>(static_cast<int32_t>(m_slices.size()), record.begin,
+                                               record.end, record.capacity, self));
+  }
+  m_options->log("load exist slice success");
+  dumpSlices();
+  return Result::Success;
+}
+
+void SliceManager::discardLoadedState() {
+  m_targetFile->close();
+  m_fileSize.store(0);
+  m_tmpFilePath.clear();
+  m_slices.clear();
+}
+
+bool SliceManager::flushIndex() {
+  if (m_indexFilePath.empty()) return false;
+  IndexContent content;
+  content.updateTime = CurrentUnixTime();
+  content.fileSize = m_fileSize.load();
+  content.url = m_options->url;
+  content.tmpFilePath = m_tmpFilePath;
+  for (const auto& slice : m_slices) {
+    content.slices.push_back({slice->begin(), slice->end(), slice->capacity()});
+  }
+  std::string bytes;
+  if (!SerializeIndex(content, bytes)) return false;
+  FILE* file = OpenFile(m_indexFilePath, "wb");
+  if (file == nullptr) return false;
+  bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  ok = fflush(file) == 0 && ok;
+  ok = fclose(file) == 0 && ok;
+  return ok;
+}
+
+bool SliceManager::setFileSize(int64_t size) {
+  m_fileSize.store(size);
+  return flushIndex();
+}
+
+Result SliceManager::makeSlices() {
+  if (!m_slices.empty()) return Result::Success;
+  const int64_t fileSize = m_fileSize.load();
+  if (!m_targetFile->isOpen()) {
+    m_tmpFilePath = expectedTmpFilePath();
+    if (!m_targetFile->create(m_tmpFilePath, fileSize < 0 ? 0 : fileSize)) return Result::FileCreateFailed;
+  }
+  const auto self = shared_from_this();
+  if (fileSize < 0) {
+    m_slices.push_back(std::make_shared<Slice>(0, 0, -1, 0, self));
+    dumpSlices();
+    return Result::Success;
+  }
+  int64_t sliceSize = 0;
+  switch (m_options->slicePolicy) {
+    case SlicePolicy::FixedSize:
+      sliceSize = m_options->slicePolicyValue;
+      break;
+    case SlicePolicy::FixedNum:
+      if (m_options->slicePolicyValue > 0) sliceSize = fileSize / m_options->slicePolicyValue;
+      break;
+    case SlicePolicy::Auto:
+      sliceSize = fileSize <= kAutoSingleSliceLimit ? fileSize : kAutoSliceSize;
+      break;
+  }
+  if (sliceSize >= 1) {
+    int64_t begin = 0;
+    for (int32_t ordinal = 0;; ++ordinal) {
+      const int64_t end = begin + sliceSize - 1 < fileSize - 1 ? begin + sliceSize - 1 : fileSize - 1;
+      const bool last = (m_options->slicePolicy == SlicePolicy::FixedNum &&
+                         ordinal == m_options->slicePolicyValue) ||
+                        end == fileSize - 1;
+      // The last slice is bounded by the size too, so completion can be proven for it.
+      m_slices.push_back(std::make_shared<Slice>(ordinal, begin, last ? fileSize - 1 : end, 0, self));
+      if (last) break;
+      begin = end + 1;
+    }
+  }
+  dumpSlices();
+  return Result::Success;
+}
+
+bool SliceManager::allSlicesComplete() const {
+  if (m_slices.empty()) return false;
+  for (const auto& slice : m_slices) {
+    if (!slice->isCompleted()) return false;
+  }
+  return true;
+}
+
+bool SliceManager::transfersEndedCleanly() const {
+  for (const auto& slice : m_slices) {
+    if (!slice->endedCleanly()) return false;
+  }
+  return !m_slices.empty();
+}
+
+Result SliceManager::fileHash(std::string& digest) const {
+  return GetFileHash(m_options->hashType, m_tmpFilePath, m_options, digest);
+}
+
+// Success/HashMismatch when a digest was computed; Stopped or a read error pass through;
+// `computed` is false when no hash could be had at all.
+Result SliceManager::compareHash(std::string& digest, bool& computed) const {
+  const Result result = fileHash(digest);
+  computed = result != Result::HashUnavailable;
+  if (result != Result::Success) return result;
+  return HashTextsEqual(digest, m_options->hashValue) ? Result::Success : Result::HashMismatch;
+}
+
+Result SliceManager::checkCompleted() {
+  const bool hasHash = !m_options->hashValue.empty();
+  std::string digest;
+  bool computed = false;
+  if (hasHash && m_options->hashVerifyPolicy == HashVerifyPolicy::AlwaysVerify) {
+    const Result result = compareHash(digest, computed);
+    if (computed) return result;
+  }
+  if (m_fileSize.load() != -1) {
+    return totalDownloaded() == m_fileSize.load() && allSlicesComplete() ? Result::Success
+                                                                         : Result::SizeMismatch;
+  }
+  if (hasHash) {
+    const Result result = compareHash(digest, computed);
+    if (computed) return result;
+  }
+  return Result::Unverifiable;
+}
+
+Result SliceManager::finish(bool verify) {
+  m_options->log("finish download progress");
+  Result code = Result::Success;
+  for (const auto& slice : m_slices) {
+    if (!slice->flushCache()) code = Result::CacheFlushFailed;
+  }
+  m_targetFile->close();
+  if (!flushIndex()) m_options->log("flush index file failed");
+  if (code == Result::CacheFlushFailed) return code;
+  if (verify) {
+    const Result check = checkCompleted();
+    if (check == Result::Unverifiable) {
+      // Without a size or hash only a transfer that ended cleanly vouches for the file.
+      if (!transfersEndedCleanly()) return Result::Unverifiable;
+    } else if (check != Result::Success) {
+      return check;
+    }
+  }
+  if (!RenameFile(m_tmpFilePath, m_options->targetFilePath, true)) return Result::RenameFailed;
+  if (!RemoveFile(m_indexFilePath)) m_options->log("remove index file failed");
+  return Result::Success;
+}
+
+std::shared_ptr<Slice> SliceManager::takeNextSlice(bool detachFinished, CURLM* multi) {
+  const bool detach = detachFinished && multi != nullptr;
+  for (const auto& slice : m_slices) {
+    if (slice->isCompleted()) {
+      if (detach) slice->remove(multi);
+      continue;
+    }
+    if (slice->status() == SliceStatus::Idle) {
+      slice->setTaken();
+      return slice;
+    }
+  }
+  return nullptr;
+}
+
+int32_t SliceManager::idleSliceCount() const {
+  int32_t count = 0;
+  for (const auto& slice : m_slices) {
+    if (!slice->isCompleted() && slice->status() == SliceStatus::Idle) ++count;
+  }
+  return count;
+}
+
+int64_t SliceManager::totalDownloaded() const {
+  int64_t total = 0;
+  for (const auto& slice : m_slices) total += slice->received();
+  return total;
+}
+
+void SliceManager::dumpSlices() const {
+  if (!m_options->verboseFunctor.enabled()) return;
+  std::string text;
+  int index = 0;
+  for (const auto& slice : m_slices) {
+    text += "<" + std::to_string(index++) + "> [" + std::to_string(slice->begin()) + "~" +
+            std::to_string(slice->end()) + "], Disk: " + std::to_string(slice->capacity()) +
+            ", Buffer: " + std::to_string(slice->cacheUsed()) + "\r\n";
+  }
+  m_options->log(text);
+}
+
+}  // namespace slicedl

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Result.h"
+
+namespace slicedl {
+
+struct Options;
+class Slice;
+class TargetFile;
+
+// What one download keeps on disk and in memory: the file size, the slices, the temporary file
+// (target + ".slicedl") and the index file (target + ".sdlindex") a later run resumes from.
+class SliceManager : public std::enable_shared_from_this<SliceManager> {
+ public:
+  explicit SliceManager(Options* options);
+  virtual ~SliceManager();
+
+  Result loadIndex();
+  // Forgets whatever a load left behind, so the fresh cut starts clean.
+  void discardLoadedState();
+  bool flushIndex();
+  bool setFileSize(int64_t size);
+  Result makeSlices();
+  Result checkCompleted();
+  Result finish(bool verify);
+  std::shared_ptr<Slice> takeNextSlice(bool detachFinished, CURLM* multi);
+  int32_t idleSliceCount() const;
+  int64_t totalDownloaded() const;
+  int64_t fileSize() const { return m_fileSize.load(); }
+  std::shared_ptr<TargetFile> targetFile() const { return m_targetFile; }
+  Options* options() const { return m_options; }
+  const std::vector<std::shared_ptr<Slice>>& slices() const { return m_slices; }
+  const std::string& indexFilePath() const { return m_indexFilePath; }
+  const std::string& tmpFilePath() const { return m_tmpFilePath; }
+  void dumpSlices() const;
+  Result fileHash(std::string& digest) const;
+
+ private:
+  std::string expectedTmpFilePath() const;
+  bool allSlicesComplete() const;
+  bool transfersEndedCleanly() const;
+  Result compareHash(std::string& digest, bool& computed) const;
+
+  Options* m_options;
+  std::atomic<int64_t> m_fileSize{0};
+  std::string m_indexFilePath;
+  std::string m_tmpFilePath;
+  std::vector<std::shared_ptr<Slice>> m_slices;
+  std::shared_ptr<TargetFile> m_targetFile;
+};
+
+}  // namespace slicedl

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include "ReplyCheck.h"
+
+using namespace slicedl;
+
+TEST(ContentRangeText, ParsesFirstLastAndTotal) {
+  ContentRange range;
+  ASSERT_TRUE(ParseContentRange("bytes 4096-10485759/15728641", range));
+  EXPECT_EQ(range.first, 4096);
+  EXPECT_EQ(range.last, 10485759);
+  EXPECT_EQ(range.total, 15728641);
+  ASSERT_TRUE(ParseContentRange(" Bytes 5368709120-5368709129/*\r\n", range));
+  EXPECT_EQ(range.first, 5368709120LL);
+  EXPECT_EQ(range.total, -1);
+}
+
+TEST(ContentRangeText, RejectsMalformedValues) {
+  ContentRange range;
+  for (const char* text : {"", "bytes", "bytes */100", "bytes 10-5/100", "bytes 0-100/100", "items 0-1/2",
+                           "bytes -1-5/10", "bytes 0-5/10x", "bytes 99999999999999999999-1/2"}) {
+    EXPECT_FALSE(ParseContentRange(text, range)) << text;
+  }
+}
+
+TEST(ContentRangeText, FindsTheHeaderInAnyCase) {
+  std::string value;
+  EXPECT_TRUE(ContentRangeHeaderValue("content-RANGE: bytes 0-1/2\r\n", value));
+  EXPECT_EQ(value, "bytes 0-1/2");
+  EXPECT_FALSE(ContentRangeHeaderValue("Content-Length: 2\r\n", value));
+}
+
+TEST(ReplyAcceptance, RangedRequestsNeedA206AtTheAskedOffset) {
+  const ExpectedReply ranged{4096, true, 15728641};
+  EXPECT_TRUE(ReplyMatchesRequest(ranged, 206, "bytes 4096-10485759/15728641"));
+  EXPECT_FALSE(ReplyMatchesRequest(ranged, 206, "bytes 3096-10485759/15728641"));  // wrong start
+  EXPECT_FALSE(ReplyMatchesRequest(ranged, 206, "bytes 4096-10485759/15728642"));  // another file
+  EXPECT_FALSE(ReplyMatchesRequest(ranged, 206, ""));
+  EXPECT_FALSE(ReplyMatchesRequest(ranged, 200, ""));                                // Range ignored
+  EXPECT_FALSE(ReplyMatchesRequest(ranged, 404, ""));
+  EXPECT_FALSE(ReplyMatchesRequest(ExpectedReply{0, true, 100}, 200, ""));
+  EXPECT_TRUE(ReplyMatchesRequest(ExpectedReply{0, true, 100}, 206, "bytes 0-99/*"));
+}
+
+TEST(ReplyAcceptance, WholeBodyOnlyForARequestFromZeroWithoutRange) {
+  EXPECT_TRUE(ReplyMatchesRequest(ExpectedReply{0, false, -1}, 200, ""));
+  EXPECT_TRUE(ReplyMatchesRequest(ExpectedReply{0, false, -1}, 206, "bytes 0-9/10"));
+  EXPECT_FALSE(ReplyMatchesRequest(ExpectedReply{5000, true, -1}, 200, ""));
+  EXPECT_TRUE(ReplyMatchesRequest(ExpectedReply{5000, true, -1}, 206, "bytes 5000-5999/6000"));
+  EXPECT_FALSE(ReplyMatchesRequest(ExpectedReply{0, false, -1}, 500, ""));
+}
