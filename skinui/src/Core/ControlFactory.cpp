@@ -1,0 +1,48 @@
+#include "Core/ControlFactory.h"
+
+#include "Core/ControlUI.h"
+
+namespace SkinUI {
+namespace {
+
+CControlFactory* g_factory = nullptr;
+
+CUIString LowerCase(const wchar_t* text)
+{
+    CUIString lower(text);
+    lower.MakeLower();
+    return lower;
+}
+
+}  // namespace
+
+CControlFactory* CControlFactory::GetInstance()
+{
+    if (!g_factory) g_factory = new CControlFactory();
+    return g_factory;
+}
+
+void CControlFactory::Release()
+{
+    delete g_factory;
+    g_factory = nullptr;
+}
+
+CControlFactory::CControlFactory()
+{
+    RegisterControl(L"CControlUI", &CControlUI::CreateInstance);
+}
+
+void CControlFactory::RegisterControl(const wchar_t* className, Creator creator)
+{
+    if (!creator) return;
+    m_creators.emplace(LowerCase(className), creator);
+}
+
+CControlUI* CControlFactory::CreateControl(const wchar_t* className) const
+{
+    const auto it = m_creators.find(LowerCase(className));
+    return it == m_creators.end() ? nullptr : it->second();
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,105 @@
+#include "Core/DpiScaler.h"
+
+namespace SkinUI {
+namespace {
+
+enum ProcessAwareness { Unaware = 0, SystemAware = 1, PerMonitorAware = 2 };
+
+using GetProcessDpiAwarenessFn = HRESULT(WINAPI*)(HANDLE, int*);
+using SetProcessDpiAwarenessFn = HRESULT(WINAPI*)(int);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+constexpr int kEffectiveDpi = 0;
+
+int ScreenDpi()
+{
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int MonitorDpi(HMODULE shcore)
+{
+    if (!shcore) return ScreenDpi();
+    auto getDpiForMonitor =
+        reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")));
+    if (!getDpiForMonitor) return 96;
+    HMONITOR monitor = ::MonitorFromPoint(POINT{1, 1}, MONITOR_DEFAULTTONEAREST);
+    UINT dpiX = 96, dpiY = 96;
+    return SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY)) ? static_cast<int>(dpiX) : 96;
+}
+
+}  // namespace
+
+CDpiScaler::CDpiScaler()
+{
+    HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
+    if (!shcore) return;
+    auto getAwareness = reinterpret_cast<GetProcessDpiAwarenessFn>(
+        reinterpret_cast<void*>(::GetProcAddress(shcore, "GetProcessDpiAwareness")));
+    int awareness = Unaware;
+    if (getAwareness && SUCCEEDED(getAwareness(::GetCurrentProcess(), &awareness))) {
+        if (awareness == Unaware) {
+            auto setAwareness = reinterpret_cast<SetProcessDpiAwarenessFn>(
+                reinterpret_cast<void*>(::GetProcAddress(shcore, "SetProcessDpiAwareness")));
+            if (setAwareness) setAwareness(PerMonitorAware);
+        } else if (awareness == SystemAware) {
+            m_scale = ::MulDiv(MonitorDpi(shcore), 100, 96);
+        }
+    }
+    ::FreeLibrary(shcore);
+}
+
+void CDpiScaler::SetDPI(int dpi)
+{
+    if (dpi <= 0) return;
+    m_scale = ::MulDiv(dpi, 100, 96);
+}
+
+int CDpiScaler::GetDPI() const { return ::MulDiv(m_scale, 96, 100); }
+
+int CDpiScaler::Scale(int value) const { return ::MulDiv(value, m_scale, 100); }
+
+SIZE CDpiScaler::ScaleSize(int cx, int cy) const { return SIZE{Scale(cx), Scale(cy)}; }
+
+void CDpiScaler::ScaleSizeInPlace(SIZE& size) const { size = ScaleSize(size.cx, size.cy); }
+
+RECT CDpiScaler::ScaleRectCopy(const RECT& rc) const
+{
+    RECT scaled = rc;
+    ScaleRect(scaled);
+    return scaled;
+}
+
+void CDpiScaler::ScaleRect(RECT& rc) const
+{
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    rc.left = Scale(rc.left);
+    rc.top = Scale(rc.top);
+    rc.right = rc.left + Scale(width);
+    rc.bottom = rc.top + Scale(height);
+}
+
+int CDpiScaler::Unscale(int value) const { return ::MulDiv(value, 100, m_scale); }
+
+void CDpiScaler::UnscaleRect(RECT& rc) const
+{
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    rc.left = Unscale(rc.left);
+    rc.top = Unscale(rc.top);
+    rc.right = rc.left + Unscale(width);
+    rc.bottom = rc.top + Unscale(height);
+}
+
+int CDpiScaler::GetMainMonitorDPI()
+{
+    HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
+    const int dpi = MonitorDpi(shcore);
+    if (shcore) ::FreeLibrary(shcore);
+    return dpi;
+}
+
+}  // namespace SkinUI

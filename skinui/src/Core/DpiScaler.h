@@ -1,0 +1,31 @@
+#pragma once
+
+#include <windows.h>
+
+namespace SkinUI {
+
+// One window's display scale in percent (100 = 96 DPI). Construction settles the process's DPI awareness.
+class CDpiScaler {
+public:
+    CDpiScaler();
+
+    int GetScale() const { return m_scale; }
+    // Values of 0 or less are ignored.
+    void SetDPI(int dpi);
+    int GetDPI() const;
+
+    int Scale(int value) const;
+    SIZE ScaleSize(int cx, int cy) const;
+    void ScaleSizeInPlace(SIZE& size) const;
+    RECT ScaleRectCopy(const RECT& rc) const;
+    void ScaleRect(RECT& rc) const;
+    int Unscale(int value) const;
+    void UnscaleRect(RECT& rc) const;
+
+    static int GetMainMonitorDPI();
+
+private:
+    int m_scale = 100;
+};
+
+}  // namespace SkinUI

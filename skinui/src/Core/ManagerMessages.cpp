@@ -1,0 +1,165 @@
+#include "Core/ControlUI.h"
+#include "Core/WindowUIManager.h"
+
+namespace SkinUI {
+namespace {
+
+struct ShortcutSearch {
+    wchar_t key;
+    bool matched;
+};
+
+wchar_t UpperCase(wchar_t ch) { return static_cast<wchar_t>(reinterpret_cast<UINT_PTR>(::CharUpperW(reinterpret_cast<LPWSTR>(static_cast<UINT_PTR>(ch))))); }
+
+bool ClassContains(const CControlUI* control, const wchar_t* part)
+{
+    return wcsstr(control->GetClass(), part) != nullptr;
+}
+
+// A label's shortcut selects the control after it.
+CControlUI* CALLBACK FindShortcut(CControlUI* control, void* data)
+{
+    auto* search = static_cast<ShortcutSearch*>(data);
+    if (!control->IsVisible()) return nullptr;
+    if (!search->matched && control->GetShortcut() != 0 && UpperCase(control->GetShortcut()) == search->key)
+        search->matched = true;
+    if (search->matched && !ClassContains(control, L"Label")) return control;
+    return nullptr;
+}
+
+}  // namespace
+
+bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (!m_hwnd) return false;
+    for (int i = 0; i < m_messageFilters.GetSize(); ++i) {
+        bool handled = false;
+        const LRESULT answer =
+            static_cast<IMessageFilterUI*>(m_messageFilters[i])->MessageHandler(msg, wParam, lParam, handled);
+        if (handled) {
+            result = answer;
+            return true;
+        }
+    }
+    switch (msg) {
+    case kMsgDelayedWork:
+        ProcessDelayedWork();
+        return false;
+    case WM_NCDESTROY:
+        // The window is gone: the manager leaves the live list and gives its DC back.
+        DetachFromWindow();
+        m_hwnd = nullptr;
+        return false;
+    case WM_SIZE:
+        if (m_focus) SendEventTo(m_focus, EVT_WINDOWSIZE);
+        if (m_root) m_root->RequestLayout();
+        result = 0;
+        return true;
+    case WM_SETFOCUS:
+        if (m_focus) SendEventTo(m_focus, EVT_SETFOCUS, wParam, lParam);
+        return false;
+    case WM_KILLFOCUS:
+        if (m_captured) ReleaseCapture();
+        return false;
+    case WM_CLOSE:
+        if (m_hover) SendEventTo(m_hover, EVT_MOUSELEAVE);
+        if (m_click) SendEventTo(m_click, EVT_BUTTONUP);
+        SetFocus(nullptr);
+        if (::GetActiveWindow() == m_hwnd) {
+            if (HWND owner = ::GetWindow(m_hwnd, GW_OWNER)) ::SetFocus(owner);
+        }
+        DestroyToolTip();
+        return false;
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    case WM_TIMER:
+        HandleTimerMessage(wParam, lParam);
+        return false;
+    case WM_KEYDOWN:
+        if (m_root && m_focus) {
+            SendEventTo(m_focus, EVT_KEYDOWN, wParam, lParam, static_cast<wchar_t>(wParam));
+            m_keyDown = m_focus;
+        }
+        return false;
+    case WM_KEYUP:
+        if (m_root && m_keyDown) {
+            CControlUI* control = m_keyDown;
+            m_keyDown = nullptr;
+            SendEventTo(control, EVT_KEYUP, wParam, lParam, static_cast<wchar_t>(wParam));
+        }
+        return false;
+    case WM_CHAR:
+        if (m_root && m_focus) SendEventTo(m_focus, EVT_CHAR, wParam, lParam, static_cast<wchar_t>(wParam));
+        return false;
+    case WM_NOTIFY: {
+        if (lParam == 0) return false;
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        result = ::SendMessageW(header->hwndFrom, msg + 0x2000, wParam, lParam);
+        return true;
+    }
+    case WM_COMMAND:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+        if (lParam == 0) return false;
+        result = ::SendMessageW(reinterpret_cast<HWND>(lParam), msg + 0x2000, wParam, lParam);
+        return result != 0;
+    default:
+        return false;
+    }
+}
+
+bool CWindowUIManager::RunPreMessageFilters(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    for (int i = 0; i < m_preMessageFilters.GetSize(); ++i) {
+        bool handled = false;
+        const LRESULT answer =
+            static_cast<IMessageFilterUI*>(m_preMessageFilters[i])->MessageHandler(msg, wParam, lParam, handled);
+        if (handled) {
+            result = answer;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CWindowUIManager::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (RunPreMessageFilters(msg, wParam, lParam, result)) return true;
+    switch (msg) {
+    case WM_KEYDOWN: {
+        if (wParam != VK_TAB) return false;
+        if (m_focus && m_focus->IsVisible() && m_focus->IsEnabled()) {
+            const auto* wantTab = static_cast<IWantTabUI*>(m_focus->GetInterface(L"WantTab"));
+            if (ClassContains(m_focus, L"RichEdit") && wantTab && wantTab->IsWantTab()) return false;
+            if (ClassContains(m_focus, L"Cef")) return false;
+        }
+        MoveFocusToNextTabStop(::GetKeyState(VK_SHIFT) >= 0);
+        return true;
+    }
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        if (m_focus)
+            SendEventTo(m_focus, msg == WM_SYSKEYDOWN ? EVT_SYSKEYDOWN : EVT_SYSKEYUP, wParam, lParam,
+                        static_cast<wchar_t>(wParam));
+        return false;
+    case WM_SYSCHAR:
+        return HandleSysChar(wParam);
+    default:
+        return false;
+    }
+}
+
+bool CWindowUIManager::HandleSysChar(WPARAM wParam)
+{
+    if (m_focus) SendEventTo(m_focus, EVT_SYSCHAR, wParam, 0, static_cast<wchar_t>(wParam));
+    if (!m_root) return false;
+    ShortcutSearch search{UpperCase(static_cast<wchar_t>(wParam)), false};
+    CControlUI* found = m_root->FindControl(&FindShortcut, &search, FIND_ENABLED | FIND_TOP_FIRST | FIND_ME_FIRST);
+    if (!found) return false;
+    found->SetFocus();
+    found->Activate();
+    return true;
+}
+
+}  // namespace SkinUI

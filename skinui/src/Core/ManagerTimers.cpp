@@ -1,0 +1,98 @@
+#include "Core/ControlUI.h"
+#include "Core/WindowUIManager.h"
+
+namespace SkinUI {
+namespace {
+// Native ids cycle through this many values, skipping those still held by a timer of the window.
+constexpr UINT kNativeTimerIds = 240;
+}
+
+struct CWindowUIManager::TimerRecord {
+    CControlUI* control;
+    UINT id;
+    HWND hwnd;
+    UINT nativeId;
+    bool killed;
+};
+
+bool CWindowUIManager::IsNativeTimerIdInUse(UINT nativeId) const
+{
+    for (int i = 0; i < m_timers.GetSize(); ++i) {
+        const auto* record = static_cast<const TimerRecord*>(m_timers[i]);
+        if (record->hwnd == m_hwnd && record->nativeId == nativeId) return true;
+    }
+    return false;
+}
+
+bool CWindowUIManager::SetTimer(CControlUI* control, UINT id, UINT elapseMs)
+{
+    for (int i = 0; i < m_timers.GetSize(); ++i) {
+        auto* record = static_cast<TimerRecord*>(m_timers[i]);
+        if (record->control != control || record->hwnd != m_hwnd || record->id != id) continue;
+        if (!record->killed) return false;
+        if (!::SetTimer(m_hwnd, record->nativeId, elapseMs, nullptr)) return false;
+        record->killed = false;
+        return true;
+    }
+    UINT nativeId = 0;
+    UINT tries = 0;
+    do {
+        // Every id held: refuse rather than silently replace a running timer.
+        if (tries++ == kNativeTimerIds) return false;
+        m_timerCounter = (m_timerCounter + 1) % kNativeTimerIds;
+        nativeId = m_timerCounter;
+    } while (IsNativeTimerIdInUse(nativeId));
+    if (!::SetTimer(m_hwnd, nativeId, elapseMs, nullptr)) return false;
+    auto* record = new TimerRecord{control, id, m_hwnd, nativeId, false};
+    if (m_timers.Add(record)) return true;
+    ::KillTimer(m_hwnd, nativeId);
+    delete record;
+    return false;
+}
+
+bool CWindowUIManager::KillTimer(CControlUI* control, UINT id)
+{
+    for (int i = 0; i < m_timers.GetSize(); ++i) {
+        auto* record = static_cast<TimerRecord*>(m_timers[i]);
+        if (record->control != control || record->hwnd != m_hwnd || record->id != id || record->killed) continue;
+        if (::IsWindow(m_hwnd)) ::KillTimer(m_hwnd, record->nativeId);
+        record->killed = true;
+        return true;
+    }
+    return false;
+}
+
+void CWindowUIManager::FreeTimersOf(CControlUI* control)
+{
+    for (int i = m_timers.GetSize() - 1; i >= 0; --i) {
+        auto* record = static_cast<TimerRecord*>(m_timers[i]);
+        if (record->control != control || record->hwnd != m_hwnd) continue;
+        if (!record->killed && ::IsWindow(m_hwnd)) ::KillTimer(m_hwnd, record->nativeId);
+        delete record;
+        m_timers.Remove(i);
+    }
+}
+
+void CWindowUIManager::RemoveAllTimers()
+{
+    for (int i = 0; i < m_timers.GetSize(); ++i) {
+        auto* record = static_cast<TimerRecord*>(m_timers[i]);
+        if (!record->killed && ::IsWindow(record->hwnd)) ::KillTimer(record->hwnd, record->nativeId);
+        delete record;
+    }
+    m_timers.Empty();
+}
+
+bool CWindowUIManager::HandleTimerMessage(WPARAM wParam, LPARAM lParam)
+{
+    const UINT nativeId = LOWORD(wParam);
+    for (int i = 0; i < m_timers.GetSize(); ++i) {
+        const auto* record = static_cast<const TimerRecord*>(m_timers[i]);
+        if (record->hwnd != m_hwnd || record->nativeId != nativeId || record->killed) continue;
+        SendEventTo(record->control, EVT_TIMER, record->id, lParam);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace SkinUI

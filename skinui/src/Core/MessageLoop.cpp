@@ -1,0 +1,103 @@
+#include "Core/UITaskQueue.h"
+#include "Core/WindowUIManager.h"
+#include "Core/WindowWnd.h"
+
+namespace SkinUI {
+namespace {
+
+// One step of either loop; false when the loop must end (WM_QUIT or a GetMessageW failure).
+enum class LoopStep { Message, Quit, Failure };
+
+LoopStep NextMessage(MSG& msg)
+{
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) return LoopStep::Quit;
+    if (got == -1) return LoopStep::Failure;
+    UITaskQueue::Drain();
+    return LoopStep::Message;
+}
+
+void Dispatch(const MSG& msg)
+{
+    if (CWindowUIManager::PreTranslateMessage(&msg)) return;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+}
+
+bool IsSelfOrAncestor(HWND window, HWND target)
+{
+    for (HWND walk = target; walk; walk = ::GetParent(walk)) {
+        if (walk == window) return true;
+        if (!(::GetWindowLongPtrW(walk, GWL_STYLE) & WS_CHILD)) break;
+    }
+    return false;
+}
+
+}  // namespace
+
+void CWindowUIManager::MessageLoop()
+{
+    s_uiThreadId = ::GetCurrentThreadId();
+    MSG msg = {};
+    while (NextMessage(msg) == LoopStep::Message) {
+        if (UITaskQueue::IsWakeUp(msg.message, msg.wParam, msg.lParam)) continue;
+        Dispatch(msg);
+    }
+}
+
+bool CWindowUIManager::PreTranslateMessage(const MSG* msg)
+{
+    MSG copy = *msg;
+    LRESULT result = 0;
+    CPtrArray& managers = LiveManagers();
+    if (::GetWindowLongPtrW(msg->hwnd, GWL_STYLE) & WS_CHILD) {
+        // Each manager whose window is the target or one of its ancestors looks at the message once.
+        const CPtrArray snapshot(managers);
+        for (int i = 0; i < snapshot.GetSize(); ++i) {
+            auto* manager = static_cast<CWindowUIManager*>(snapshot[i]);
+            if (managers.Find(manager) < 0 || !manager->m_hwnd) continue;
+            if (!IsSelfOrAncestor(manager->m_hwnd, msg->hwnd)) continue;
+            if (manager->TranslateAccelerator(&copy)) return true;
+            manager->PreMessageHandler(msg->message, msg->wParam, msg->lParam, result);
+        }
+        return false;
+    }
+    for (int i = 0; i < managers.GetSize(); ++i) {
+        auto* manager = static_cast<CWindowUIManager*>(managers[i]);
+        if (manager->m_hwnd != msg->hwnd) continue;
+        if (manager->TranslateAccelerator(&copy)) return true;
+        return manager->PreMessageHandler(msg->message, msg->wParam, msg->lParam, result);
+    }
+    return false;
+}
+
+UINT CWindowWnd::ShowModal()
+{
+    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    ::EnableWindow(owner, FALSE);
+    UINT result = 0;
+    MSG msg = {};
+    bool quit = false;
+    while (::IsWindow(m_hWnd)) {
+        const LoopStep step = NextMessage(msg);
+        if (step != LoopStep::Message) {
+            quit = step == LoopStep::Quit;
+            break;
+        }
+        if (UITaskQueue::IsWakeUp(msg.message, msg.wParam, msg.lParam)) continue;
+        if (msg.message == WM_CLOSE && msg.hwnd == m_hWnd) {
+            result = static_cast<UINT>(msg.wParam);
+            // The owner is enabled before this window goes, so activation returns to it.
+            ::EnableWindow(owner, TRUE);
+            if (owner) ::SetFocus(owner);
+        }
+        Dispatch(msg);
+    }
+    ::EnableWindow(owner, TRUE);
+    if (owner) ::SetFocus(owner);
+    if (quit) ::PostQuitMessage(static_cast<int>(msg.wParam));
+    return result;
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+namespace SkinUI {
+
+// Process-wide queue of callables run by the UI thread's loops. Any thread may push; only the UI
+// thread drains.
+class UITaskQueue {
+public:
+    // Refuses an empty callable.
+    static bool Push(std::function<void()> task);
+    // Moves the queued callables out under the lock and runs them unlocked, front first; a callable may
+    // push again or run a modal loop.
+    static void Drain();
+    static bool IsWakeUp(UINT msg, WPARAM wParam, LPARAM lParam);
+};
+
+}  // namespace SkinUI

@@ -1,0 +1,444 @@
+#include "Core/WindowUIManager.h"
+
+#include "Core/ControlUI.h"
+
+namespace SkinUI {
+namespace {
+
+bool RemoveItem(CPtrArray& list, void* item)
+{
+    const int index = list.Find(item);
+    return index >= 0 && list.Remove(index);
+}
+
+CControlUI* CALLBACK CollectName(CControlUI* control, void* data)
+{
+    auto* names = static_cast<CUIStringPtrMap*>(data);
+    const CUIString name = control->GetName();
+    if (!name.IsEmpty()) names->Set(name, control);
+    return nullptr;
+}
+
+constexpr WORD kKeyStateAlt = 0x20;
+
+WORD CurrentKeyState()
+{
+    WORD state = 0;
+    if (::GetKeyState(VK_LBUTTON) < 0) state |= MK_LBUTTON;
+    if (::GetKeyState(VK_RBUTTON) < 0) state |= MK_RBUTTON;
+    if (::GetKeyState(VK_SHIFT) < 0) state |= MK_SHIFT;
+    if (::GetKeyState(VK_CONTROL) < 0) state |= MK_CONTROL;
+    if (::GetKeyState(VK_MENU) < 0) state |= kKeyStateAlt;
+    return state;
+}
+
+CControlUI* CALLBACK HitTestControl(CControlUI* control, void*) { return control; }
+
+struct TabStopSearch {
+    CControlUI* focus;
+    CControlUI* lastTabStop;
+    bool forward;
+    bool focusPassed;
+};
+
+CControlUI* CALLBACK FindNextTabStop(CControlUI* control, void* data)
+{
+    auto* search = static_cast<TabStopSearch*>(data);
+    if (control == search->focus) {
+        if (!search->forward) return search->lastTabStop;
+        search->focusPassed = true;
+        return nullptr;
+    }
+    if ((control->GetControlFlags() & CONTROL_FLAG_TABSTOP) == 0) return nullptr;
+    search->lastTabStop = control;
+    if (search->focusPassed || !search->focus) return control;
+    return nullptr;
+}
+
+}  // namespace
+
+CWindowUIManager::CWindowUIManager() = default;
+
+CWindowUIManager::~CWindowUIManager()
+{
+    for (int i = 0; i < m_delayedCleanup.GetSize(); ++i) delete static_cast<CControlUI*>(m_delayedCleanup[i]);
+    m_delayedCleanup.Empty();
+    for (int i = 0; i < m_asyncNotifications.GetSize(); ++i)
+        delete static_cast<NotifyMessage*>(m_asyncNotifications[i]);
+    m_asyncNotifications.Empty();
+    m_names.RemoveAll();
+    CControlUI* root = m_root;
+    m_root = nullptr;
+    delete root;
+    RemoveAllOptionGroups();
+    RemoveAllTimers();
+    DetachFromWindow();
+}
+
+void CWindowUIManager::DetachFromWindow()
+{
+    DestroyToolTip();
+    if (m_hdc) ::ReleaseDC(m_hwnd, m_hdc);
+    m_hdc = nullptr;
+    RemoveItem(LiveManagers(), this);
+}
+
+CPtrArray& CWindowUIManager::LiveManagers()
+{
+    static CPtrArray managers;
+    return managers;
+}
+
+void CWindowUIManager::Init(HWND hwnd, const wchar_t* name)
+{
+    RemoveAllOptionGroups();
+    RemoveAllTimers();
+    m_name.Empty();
+    if (name) m_name = name;
+    if (m_hwnd == hwnd) return;
+    // Re-binding to another window gives back the old window's DC and keeps one list entry.
+    DetachFromWindow();
+    m_hwnd = hwnd;
+    m_hdc = ::GetDC(hwnd);
+    LiveManagers().Add(this);
+}
+
+bool CWindowUIManager::AttachRootControl(CControlUI* root)
+{
+    SetFocus(nullptr);
+    m_hover = m_click = m_keyDown = nullptr;
+    if (m_root) {
+        m_postPaintControls.Empty();
+        CControlUI* old = m_root;
+        m_root = nullptr;
+        AddDelayedCleanup(old);
+    }
+    m_root = root;
+    m_firstLayout = true;
+    m_updateNeeded = true;
+    m_focusNeeded = true;
+    if (!m_root) return false;
+    m_root->SetManager(this, m_root->GetParent(), true);
+    RegisterNames(m_root);
+    return true;
+}
+
+bool CWindowUIManager::InitControls(CControlUI* control, CControlUI* parent)
+{
+    if (!control) return false;
+    control->SetManager(this, parent ? parent : control->GetParent(), true);
+    RegisterNames(control);
+    return true;
+}
+
+void CWindowUIManager::RegisterNames(CControlUI* root)
+{
+    root->FindControl(&CollectName, &m_names, FIND_ALL);
+}
+
+void CWindowUIManager::ReleaseControlReferences(CControlUI* control)
+{
+    if (m_keyDown == control) m_keyDown = nullptr;
+    if (m_hover == control) m_hover = nullptr;
+    if (m_click == control) {
+        m_click = nullptr;
+        if (m_captured) ReleaseCapture();
+    }
+    if (m_focus == control) m_focus = nullptr;
+    if (m_root == control) m_root = nullptr;
+    RemoveItem(m_postPaintControls, control);
+    FreeTimersOf(control);
+    const CUIString name = control->GetName();
+    if (!name.IsEmpty() && m_names.Find(name) == control) m_names.Remove(name);
+    for (int i = 0; i < m_asyncNotifications.GetSize(); ++i) {
+        auto* queued = static_cast<NotifyMessage*>(m_asyncNotifications[i]);
+        if (queued->pSender == control) queued->pSender = nullptr;
+    }
+}
+
+CControlUI* CWindowUIManager::FindControl(const wchar_t* name) const
+{
+    return static_cast<CControlUI*>(m_names.Find(name));
+}
+
+CControlUI* CWindowUIManager::FindControlAtPoint(POINT pt) const
+{
+    if (!m_root) return nullptr;
+    return m_root->FindControl(&HitTestControl, &pt, FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST);
+}
+
+void CWindowUIManager::SendEventTo(CControlUI* control, int type, WPARAM wParam, LPARAM lParam, wchar_t key)
+{
+    ControlEvent event;
+    event.Type = type;
+    event.pSender = control;
+    event.dwTimestamp = ::GetTickCount();
+    event.ptMouse = m_lastMousePos;
+    event.chKey = key;
+    event.wKeyState = CurrentKeyState();
+    event.wParam = wParam;
+    event.lParam = lParam;
+    control->DispatchEvent(event);
+}
+
+void CWindowUIManager::SetFocus(CControlUI* control)
+{
+    if (::GetFocus() != m_hwnd && control != m_focus && ::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
+    if (control == m_focus) return;
+    if (CControlUI* old = m_focus) {
+        ControlEvent event;
+        event.Type = EVT_KILLFOCUS;
+        event.pSender = control;
+        event.dwTimestamp = ::GetTickCount();
+        old->DispatchEvent(event);
+        SendNotify(old, L"killfocus");
+        m_focus = nullptr;
+    }
+    if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
+        m_focus = control;
+        SendEventTo(control, EVT_SETFOCUS);
+        SendNotify(control, L"setfocus");
+    }
+}
+
+void CWindowUIManager::SetFocusDeferred(CControlUI* control)
+{
+    if (::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
+    if (!control) return;
+    if (CControlUI* old = m_focus) {
+        ControlEvent event;
+        event.Type = EVT_KILLFOCUS;
+        event.pSender = control;
+        event.dwTimestamp = ::GetTickCount();
+        old->DispatchEvent(event);
+        SendNotify(old, L"killfocus");
+        m_focus = nullptr;
+    }
+    if (!m_root) return;
+    TabStopSearch search{control, nullptr, false, false};
+    m_focus = m_root->FindControl(&FindNextTabStop, &search, FIND_VISIBLE | FIND_ENABLED | FIND_ME_FIRST);
+    m_focusNeeded = true;
+    m_root->RequestLayout();
+}
+
+bool CWindowUIManager::MoveFocusToNextTabStop(bool forward)
+{
+    if (m_updateNeeded && forward) {
+        m_focusNeeded = true;
+        if (::IsWindow(m_hwnd)) ::InvalidateRect(m_hwnd, nullptr, FALSE);
+        return true;
+    }
+    if (!m_root) {
+        m_focusNeeded = false;
+        return true;
+    }
+    const UINT flags = FIND_VISIBLE | FIND_ENABLED | FIND_ME_FIRST;
+    TabStopSearch search{m_focus, nullptr, forward, false};
+    CControlUI* found = m_root->FindControl(&FindNextTabStop, &search, flags);
+    if (!found) {
+        if (forward) {
+            TabStopSearch wrap{nullptr, nullptr, true, false};
+            found = m_root->FindControl(&FindNextTabStop, &wrap, flags);
+        } else {
+            found = search.lastTabStop;
+        }
+    }
+    m_focusNeeded = false;
+    if (found) SetFocus(found);
+    return true;
+}
+
+void CWindowUIManager::SetCapture()
+{
+    ::SetCapture(m_hwnd);
+    m_captured = true;
+}
+
+void CWindowUIManager::ReleaseCapture()
+{
+    ::ReleaseCapture();
+    m_captured = false;
+    m_dragging = false;
+}
+
+bool CWindowUIManager::AddNotifier(INotifyUI* notifier) { return m_notifiers.Add(notifier); }
+bool CWindowUIManager::RemoveNotifier(INotifyUI* notifier) { return RemoveItem(m_notifiers, notifier); }
+bool CWindowUIManager::AddPreMessageFilter(IMessageFilterUI* filter) { return m_preMessageFilters.Add(filter); }
+bool CWindowUIManager::RemovePreMessageFilter(IMessageFilterUI* filter) { return RemoveItem(m_preMessageFilters, filter); }
+bool CWindowUIManager::AddMessageFilter(IMessageFilterUI* filter) { return m_messageFilters.Add(filter); }
+bool CWindowUIManager::RemoveMessageFilter(IMessageFilterUI* filter) { return RemoveItem(m_messageFilters, filter); }
+bool CWindowUIManager::AddTranslateAccelerator(ITranslateAccelerator* translator) { return m_translators.Add(translator); }
+bool CWindowUIManager::RemoveTranslateAccelerator(ITranslateAccelerator* translator)
+{
+    return RemoveItem(m_translators, translator);
+}
+bool CWindowUIManager::AddPostPaint(CControlUI* control) { return m_postPaintControls.Add(control); }
+bool CWindowUIManager::RemovePostPaint(CControlUI* control) { return RemoveItem(m_postPaintControls, control); }
+
+bool CWindowUIManager::TranslateAccelerator(MSG* msg)
+{
+    for (int i = 0; i < m_translators.GetSize(); ++i)
+        if (static_cast<ITranslateAccelerator*>(m_translators[i])->TranslateAccelerator(msg) == 0) return true;
+    return false;
+}
+
+bool CWindowUIManager::RemoveNativeWindow(HWND hwnd)
+{
+    const int index = m_nativeWindows.Find(hwnd);
+    if (index < 0) return false;
+    m_nativeWindows.Remove(index);
+    m_nativeWindowControls.Remove(index);
+    return true;
+}
+
+void CWindowUIManager::AddDelayedCleanup(CControlUI* control)
+{
+    control->SetManager(this, nullptr, false);
+    m_delayedCleanup.Add(control);
+    PostDelayedWork();
+}
+
+void CWindowUIManager::PostDelayedWork()
+{
+    if (m_delayedWorkPosted || !m_hwnd) return;
+    m_delayedWorkPosted = ::PostMessageW(m_hwnd, kMsgDelayedWork, 0, 0) != FALSE;
+}
+
+void CWindowUIManager::SendNotify(CControlUI* sender, const wchar_t* type, WPARAM wParam, LPARAM lParam, bool async)
+{
+    NotifyMessage msg;
+    msg.sType = type;
+    msg.pSender = sender;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    SendNotifyRecord(msg, async);
+}
+
+void CWindowUIManager::SendNotifyRecord(NotifyMessage& msg, bool async)
+{
+    msg.ptMouse = m_lastMousePos;
+    msg.dwTimestamp = ::GetTickCount();
+    if (m_useVirtualWnd && msg.pSender) msg.sVirtualWnd = msg.pSender->GetVirtualWnd();
+    if (!async) {
+        DeliverNotify(msg);
+        return;
+    }
+    m_asyncNotifications.Add(new NotifyMessage(msg));
+    PostDelayedWork();
+}
+
+void CWindowUIManager::DeliverNotify(NotifyMessage& msg)
+{
+    if (msg.pSender && msg.pSender->OnNotify) msg.pSender->OnNotify(&msg);
+    // A copy: a notifier may add or remove notifiers while it runs.
+    const CPtrArray notifiers(m_notifiers);
+    for (int i = 0; i < notifiers.GetSize(); ++i) {
+        if (m_notifiers.Find(notifiers[i]) < 0) continue;
+        static_cast<INotifyUI*>(notifiers[i])->Notify(msg);
+    }
+}
+
+void CWindowUIManager::ProcessDelayedWork()
+{
+    CPtrArray doomed(m_delayedCleanup);
+    m_delayedCleanup.Empty();
+    m_delayedWorkPosted = false;
+    for (int i = 0; i < doomed.GetSize(); ++i) delete static_cast<CControlUI*>(doomed[i]);
+    while (!m_asyncNotifications.IsEmpty()) {
+        auto* msg = static_cast<NotifyMessage*>(m_asyncNotifications[0]);
+        m_asyncNotifications.Remove(0);
+        DeliverNotify(*msg);
+        delete msg;
+    }
+}
+
+bool CWindowUIManager::AddToOptionGroup(const wchar_t* group, CControlUI* control)
+{
+    auto* members = static_cast<CPtrArray*>(m_optionGroups.Find(group));
+    if (!members) {
+        members = new CPtrArray(6);
+        m_optionGroups.Set(group, members);
+    }
+    if (members->Find(control) >= 0) return false;
+    return members->Add(control);
+}
+
+CPtrArray* CWindowUIManager::GetOptionGroup(const wchar_t* group) const
+{
+    return static_cast<CPtrArray*>(m_optionGroups.Find(group));
+}
+
+void CWindowUIManager::RemoveFromOptionGroup(const wchar_t* group, CControlUI* control)
+{
+    auto* members = static_cast<CPtrArray*>(m_optionGroups.Find(group));
+    if (!members) return;
+    RemoveItem(*members, control);
+    if (!members->IsEmpty()) return;
+    delete members;
+    m_optionGroups.Remove(group);
+}
+
+void CWindowUIManager::RemoveAllOptionGroups()
+{
+    for (auto it = m_optionGroups.Begin(); it != m_optionGroups.End(); ++it) delete static_cast<CPtrArray*>(it->second);
+    m_optionGroups.RemoveAll();
+}
+
+void CWindowUIManager::Invalidate(RECT& rc)
+{
+    if (rc.left < 0) rc.left = 0;
+    if (rc.top < 0) rc.top = 0;
+    if (rc.right < rc.left) rc.right = rc.left;
+    if (rc.bottom < rc.top) rc.bottom = rc.top;
+    ::UnionRect(&m_dirty, &m_dirty, &rc);
+    if (::IsWindow(m_hwnd)) ::InvalidateRect(m_hwnd, &rc, FALSE);
+}
+
+void CWindowUIManager::Invalidate()
+{
+    if (!::IsWindow(m_hwnd)) return;
+    RECT client = {};
+    ::GetClientRect(m_hwnd, &client);
+    ::UnionRect(&m_dirty, &m_dirty, &client);
+    ::InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void CWindowUIManager::EnsureToolTip()
+{
+    if (m_toolTip) return;
+    m_toolTip = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, s_instance, nullptr);
+    if (!m_toolTip) return;
+    ::SendMessageW(m_toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&m_toolInfo));
+    ::SendMessageW(m_toolTip, TTM_SETMAXTIPWIDTH, 0, 300);
+}
+
+void CWindowUIManager::ShowToolTipAt(const wchar_t* text, int x, int y)
+{
+    m_toolInfo = {};
+    m_toolInfo.cbSize = sizeof(m_toolInfo);
+    m_toolInfo.uFlags = TTF_IDISHWND;
+    m_toolInfo.hwnd = m_hwnd;
+    m_toolInfo.uId = reinterpret_cast<UINT_PTR>(m_hwnd);
+    m_toolInfo.hinst = s_instance;
+    m_toolInfo.lpszText = const_cast<wchar_t*>(text);
+    m_toolInfo.rect = RECT{x, y, 0, 0};
+    EnsureToolTip();
+    if (m_toolTip && !::IsWindowVisible(m_toolTip)) {
+        ::SendMessageW(m_toolTip, TTM_SETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&m_toolInfo));
+        ::SendMessageW(m_toolTip, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&m_toolInfo));
+    }
+}
+
+void CWindowUIManager::HideToolTip()
+{
+    if (m_toolTip) ::SendMessageW(m_toolTip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&m_toolInfo));
+}
+
+void CWindowUIManager::DestroyToolTip()
+{
+    if (m_toolTip && ::IsWindow(m_toolTip)) ::DestroyWindow(m_toolTip);
+    m_toolTip = nullptr;
+}
+
+}  // namespace SkinUI
