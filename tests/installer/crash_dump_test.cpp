@@ -1,0 +1,141 @@
+#include "CrashDump.h"
+#include "CrashGuard.h"
+#include "StringConvert.h"
+#include "WinTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <dbghelp.h>
+
+#include <cstring>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct CrashRun {
+    DWORD processId = 0;
+    DWORD exitCode = 0;
+};
+
+// Copies the crashing program into `folder` (the dump lands beside the executable) and runs it.
+CrashRun RunCrashChild(const std::wstring& folder, const std::wstring& mode)
+{
+    const std::wstring program = folder + L"installer_crash_child.exe";
+    EXPECT_TRUE(CopyFileW((TestExecutableFolder() + L"installer_crash_child.exe").c_str(), program.c_str(), FALSE));
+    std::wstring command = L"\"" + program + L"\" " + mode;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    CrashRun run;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info)) {
+        ADD_FAILURE() << "cannot start the crashing program: " << GetLastError();
+        return run;
+    }
+    run.processId = info.dwProcessId;
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, 120000), static_cast<DWORD>(WAIT_OBJECT_0));
+    GetExitCodeProcess(info.hProcess, &run.exitCode);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return run;
+}
+
+std::vector<std::wstring> DumpFiles(const std::wstring& folder)
+{
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"*.dmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// The exception code the dump records, or 0 when it holds no exception stream.
+DWORD RecordedExceptionCode(const std::string& dump)
+{
+    MINIDUMP_HEADER header{};
+    if (dump.size() < sizeof(header))
+        return 0;
+    std::memcpy(&header, dump.data(), sizeof(header));
+    for (ULONG32 i = 0; i < header.NumberOfStreams; ++i) {
+        MINIDUMP_DIRECTORY entry{};
+        const size_t at = header.StreamDirectoryRva + i * sizeof(entry);
+        if (at + sizeof(entry) > dump.size())
+            return 0;
+        std::memcpy(&entry, dump.data() + at, sizeof(entry));
+        if (entry.StreamType != ExceptionStream)
+            continue;
+        MINIDUMP_EXCEPTION_STREAM stream{};
+        if (entry.Location.Rva + sizeof(stream) > dump.size())
+            return 0;
+        std::memcpy(&stream, dump.data() + entry.Location.Rva, sizeof(stream));
+        return stream.ExceptionRecord.ExceptionCode;
+    }
+    return 0;
+}
+
+void ExpectOneDump(const std::wstring& mode, DWORD expectedCode)
+{
+    ScratchFolder scratch(L"crash");
+    const CrashRun run = RunCrashChild(scratch.Path(), mode);
+    EXPECT_NE(run.exitCode, 0u);
+    const std::vector<std::wstring> dumps = DumpFiles(scratch.Path());
+    ASSERT_EQ(dumps.size(), 1u);
+    const std::regex name("VexaOnlineInstaller_" + std::to_string(run.processId) +
+                          R"(_\d{8}\.\d{2}\.\d{2}\.\d{2}\.\d{4}\.dmp)");
+    EXPECT_TRUE(std::regex_match(WideToUtf8(dumps[0]), name)) << WideToUtf8(dumps[0]);
+    const std::string dump = ReadWholeFile(scratch.Path() + dumps[0]);
+    ASSERT_GE(dump.size(), 4u);
+    EXPECT_EQ(dump.substr(0, 4), "MDMP");
+    EXPECT_EQ(RecordedExceptionCode(dump), expectedCode);
+}
+
+TEST(CrashDumpTest, FormatsTheFileNameFromFolderProcessAndLocalTime)
+{
+    SYSTEMTIME time{};
+    time.wYear = 2024;
+    time.wMonth = 1;
+    time.wDay = 31;
+    time.wHour = 9;
+    time.wMinute = 5;
+    time.wSecond = 7;
+    time.wMilliseconds = 42;
+    wchar_t name[MAX_PATH] = {};
+    ASSERT_TRUE(FormatDumpFileName(name, MAX_PATH, L"C:\\\u6E38\u620F\\", L"VexaOnlineInstaller", 4242, time));
+    EXPECT_STREQ(name, L"C:\\\u6E38\u620F\\VexaOnlineInstaller_4242_20240131.09.05.07.0042.dmp");
+
+    wchar_t small[20] = {};
+    EXPECT_FALSE(FormatDumpFileName(small, 20, L"C:\\", L"VexaOnlineInstaller", 4242, time));
+}
+
+TEST(CrashDumpTest, AFaultInAThreadLeavesOneDumpBesideTheExecutable)
+{
+    ExpectOneDump(L"thread-fault", EXCEPTION_ACCESS_VIOLATION);
+}
+
+TEST(CrashDumpTest, TwoThreadsFaultingTogetherLeaveOneDump)
+{
+    ExpectOneDump(L"two-threads", EXCEPTION_ACCESS_VIOLATION);
+}
+
+TEST(CrashDumpTest, AFaultInTheMainThreadLeavesOneDump)
+{
+    ExpectOneDump(L"main-fault", EXCEPTION_ACCESS_VIOLATION);
+}
+
+TEST(CrashDumpTest, AnExceptionEscapingAThreadLeavesOneDumpThroughTerminate)
+{
+    ExpectOneDump(L"thread-throw", kCppTerminateExceptionCode);
+}
+
+TEST(CrashDumpTest, ADumpWrittenAtACatchIsTheOnlyOne)
+{
+    ExpectOneDump(L"caught-then-fault", kCppTerminateExceptionCode);
+}
+
+} // namespace
