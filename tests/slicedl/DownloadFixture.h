@@ -1,0 +1,114 @@
+// Whole downloads against the loopback test server: runs, waits and inspects the server's log.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+
+#include <nlohmann/json.hpp>
+
+#include "Downloader.h"
+#include "FileHelpers.h"
+#include "Payload.h"
+#include "TempDir.h"
+#include "TestServer.h"
+
+struct DownloadOutcome {
+  slicedl::Result future = slicedl::Result::InternalError;  // the future's value
+  slicedl::Result callback = slicedl::Result::InternalError;
+  int callbackCount = 0;
+  bool callbackOnCallerThread = false;
+};
+
+// Polls `condition` every 10 ms for at most a minute; a guard against hangs, not a timing check.
+inline bool WaitUntil(const std::function<bool()>& condition) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+class Download : public ::testing::Test {
+ protected:
+  Download() { slicedl::GlobalInit(); }
+
+  // Serves a synthetic file at `path`; `extra` adds "&fault=..." or "&rate=...".
+  std::string serve(const std::string& path, int64_t size, uint32_t seed = 1, const std::string& extra = "") {
+    server.control("file?path=" + path + "&size=" + std::to_string(size) + "&seed=" + std::to_string(seed) +
+                   extra);
+    return server.url(path);
+  }
+
+  DownloadOutcome run(slicedl::Downloader& downloader, const std::string& url, const std::string& target,
+                      slicedl::ProgressFunctor progress = {}, slicedl::SpeedFunctor speed = {}) {
+    auto state = std::make_shared<CallbackState>();
+    const std::thread::id caller = std::this_thread::get_id();
+    auto future = downloader.start(
+        url, target,
+        [state, caller](slicedl::Result result) {
+          std::lock_guard<std::mutex> lock(state->mutex);
+          state->outcome.callback = result;
+          state->outcome.callbackCount++;
+          state->outcome.callbackOnCallerThread = std::this_thread::get_id() == caller;
+        },
+        std::move(progress), std::move(speed));
+    const slicedl::Result value = future.get();
+    std::lock_guard<std::mutex> lock(state->mutex);
+    DownloadOutcome outcome = state->outcome;
+    outcome.future = value;
+    return outcome;
+  }
+
+  // Byte ranges asked for by GET requests, as the first offset of each Range header.
+  std::multiset<int64_t> requestedOffsets(const std::string& path) const {
+    std::multiset<int64_t> offsets;
+    for (const auto& entry : server.control("log")) {
+      if (entry["method"] != "GET" || entry["path"] != path) continue;
+      if (entry["range"].is_string()) {
+        const std::string range = entry["range"].get<std::string>();
+        offsets.insert(std::stoll(range.substr(range.find('=') + 1)));
+      } else {
+        offsets.insert(0);
+      }
+    }
+    return offsets;
+  }
+
+  int requestCount(const std::string& method, const std::string& path) const {
+    int count = 0;
+    for (const auto& entry : server.control("log")) {
+      if (entry["method"] == method && entry["path"] == path) ++count;
+    }
+    return count;
+  }
+
+  static bool Exists(const std::string& path) { return slicedl::FileIsExist(path); }
+
+  static void ExpectPayload(const std::string& path, int64_t size, uint32_t seed = 1) {
+    std::string why;
+    EXPECT_TRUE(FileMatchesPayload(Utf8Path(path), static_cast<uint64_t>(size), seed, &why)) << why;
+  }
+
+  void expectCleanFinish(const std::string& target, int64_t size, uint32_t seed = 1) {
+    ExpectPayload(target, size, seed);
+    EXPECT_FALSE(Exists(target + ".slicedl"));
+    EXPECT_FALSE(Exists(target + ".sdlindex"));
+  }
+
+  TestServer server;
+  TempDir dir;
+
+ private:
+  struct CallbackState {
+    std::mutex mutex;
+    DownloadOutcome outcome;
+  };
+};

@@ -1,0 +1,179 @@
+#include "DownloadFixture.h"
+#include "FileHash.h"
+
+using namespace slicedl;
+
+namespace {
+
+class DownloadSizes : public Download, public ::testing::WithParamInterface<int64_t> {};
+
+}  // namespace
+
+TEST_P(DownloadSizes, ArriveByteForByteAndLeaveNoWorkFiles) {
+  const int64_t size = GetParam();
+  Downloader downloader;
+  ASSERT_EQ(downloader.setThreadNum(8), Result::Success);
+  const std::string target = dir.file("VexaGameFull_newest.exe");
+  const DownloadOutcome outcome = run(downloader, serve("/download", size), target);
+  EXPECT_EQ(outcome.future, Result::Success);
+  EXPECT_EQ(outcome.callback, Result::Success);
+  EXPECT_EQ(outcome.callbackCount, 1);
+  EXPECT_FALSE(outcome.callbackOnCallerThread);
+  expectCleanFinish(target, size);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boundaries, DownloadSizes,
+                         ::testing::Values(int64_t{1}, int64_t{15728640}, int64_t{15728641},
+                                           int64_t{100} << 20));
+
+TEST_F(Download, EmptyRemoteFileBecomesAnEmptyTargetWithoutWorkFiles) {
+  Downloader downloader;
+  const std::string target = dir.file("empty.exe");
+  EXPECT_EQ(run(downloader, serve("/download", 0), target).future, Result::Success);
+  EXPECT_TRUE(Exists(target));
+  EXPECT_EQ(GetFileSize(target), 0);
+  EXPECT_FALSE(Exists(target + ".slicedl"));
+  EXPECT_FALSE(Exists(target + ".sdlindex"));
+}
+
+TEST_F(Download, UnicodeFoldersAreCreatedForTheTarget) {
+  Downloader downloader;
+  const std::string target = dir.file(u8"游戏/安装/VexaGameFull_front-2_newest.exe");
+  EXPECT_EQ(run(downloader, serve("/download", 3000), target).future, Result::Success);
+  expectCleanFinish(target, 3000);
+}
+
+TEST_F(Download, ReplacesAnExistingTarget) {
+  Downloader downloader;
+  const std::string target = dir.file("setup.exe");
+  WriteBytes(target, "an older setup");
+  EXPECT_EQ(run(downloader, serve("/download", 5000, 4), target).future, Result::Success);
+  expectCleanFinish(target, 5000, 4);
+}
+
+TEST_F(Download, SmallCachesAndDirectWritesGiveTheSameBytes) {
+  for (int32_t cache : {0, 1000, 70000}) {
+    Downloader downloader;
+    downloader.setThreadNum(4);
+    downloader.setDiskCacheSize(cache);
+    downloader.setSlicePolicy(SlicePolicy::FixedNum, 5);
+    const std::string target = dir.file("cache-" + std::to_string(cache) + ".exe");
+    EXPECT_EQ(run(downloader, serve("/download", 3 << 20, 9), target).future, Result::Success) << cache;
+    expectCleanFinish(target, 3 << 20, 9);
+  }
+}
+
+TEST_F(Download, SpeedLimitIsSharedAndTheFileStillArrives) {
+  Downloader downloader;
+  downloader.setThreadNum(4);
+  downloader.setMaxDownloadSpeed(8 << 20);
+  downloader.setSlicePolicy(SlicePolicy::FixedNum, 4);
+  const std::string target = dir.file("limited.exe");
+  EXPECT_EQ(run(downloader, serve("/download", 2 << 20), target).future, Result::Success);
+  expectCleanFinish(target, 2 << 20);
+}
+
+TEST_F(Download, ProgressAndSpeedReportsAreConsistent) {
+  Downloader downloader;
+  downloader.setThreadNum(2);
+  downloader.setSlicePolicy(SlicePolicy::FixedNum, 2);
+  std::mutex mutex;
+  std::vector<std::pair<int64_t, int64_t>> progress;
+  int64_t speedSum = 0;
+  const int64_t size = 3 << 20;
+  const std::string url = serve("/download", size, 1, "&rate=1000000");
+  const DownloadOutcome outcome = run(
+      downloader, url, dir.file("reported.exe"),
+      [&](int64_t total, int64_t downloaded) {
+        std::lock_guard<std::mutex> lock(mutex);
+        progress.emplace_back(total, downloaded);
+      },
+      [&](int64_t bytes) {
+        std::lock_guard<std::mutex> lock(mutex);
+        speedSum += bytes;
+      });
+  EXPECT_EQ(outcome.future, Result::Success);
+  std::lock_guard<std::mutex> lock(mutex);
+  ASSERT_FALSE(progress.empty());
+  int64_t last = 0;
+  for (const auto& [total, downloaded] : progress) {
+    EXPECT_EQ(total, size);
+    EXPECT_GE(downloaded, last);
+    EXPECT_LE(downloaded, size);
+    last = downloaded;
+  }
+  EXPECT_GT(speedSum, 0);
+  EXPECT_LE(speedSum, size);
+}
+
+namespace {
+
+class Concurrency : public Download, public ::testing::WithParamInterface<int32_t> {};
+
+}  // namespace
+
+TEST_P(Concurrency, ServerNeverSeesMoreTransfersThanThreadNum) {
+  const int32_t threadNum = GetParam();
+  Downloader downloader;
+  downloader.setThreadNum(threadNum);
+  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  const int64_t size = 16 << 20;
+  const std::string target = dir.file("throttled.exe");
+  server.control("reset");
+  EXPECT_EQ(run(downloader, serve("/download", size, 2, "&rate=4000000"), target).future, Result::Success);
+  expectCleanFinish(target, size, 2);
+  const auto stats = server.control("stats");
+  EXPECT_LE(stats["max_concurrent"].get<int>(), threadNum);
+  EXPECT_GE(stats["max_concurrent"].get<int>(), 2);
+  EXPECT_EQ(requestCount("GET", "/download"), 16);
+}
+
+INSTANTIATE_TEST_SUITE_P(ThreadNums, Concurrency, ::testing::Values(3, 8));
+
+TEST_F(Download, ExpectedHashesInAnyCaseComplete) {
+  const int64_t size = 200000;
+  const std::string url = serve("/download", size, 5);
+  const std::string file = dir.file("reference.bin");
+  {
+    Downloader plain;
+    ASSERT_EQ(run(plain, url, file).future, Result::Success);
+  }
+  for (HashType type : {HashType::MD5, HashType::CRC32, HashType::SHA1, HashType::SHA256}) {
+    std::string digest;
+    ASSERT_EQ(GetFileHash(type, file, nullptr, digest), Result::Success);
+    for (char& c : digest) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    Downloader downloader;
+    downloader.setHash(type, digest);
+    const std::string target = dir.file("hashed-" + std::to_string(static_cast<int>(type)) + ".exe");
+    EXPECT_EQ(run(downloader, url, target).future, Result::Success);
+    expectCleanFinish(target, size, 5);
+  }
+}
+
+TEST_F(Download, HashMismatchKeepsTheWorkFilesAndNoTarget) {
+  Downloader downloader;
+  downloader.setHash(HashType::SHA256, std::string(64, '0'));
+  const std::string target = dir.file("mismatch.exe");
+  EXPECT_EQ(run(downloader, serve("/download", 70000), target).future, Result::HashMismatch);
+  EXPECT_FALSE(Exists(target));
+  EXPECT_TRUE(Exists(target + ".slicedl"));
+  EXPECT_TRUE(Exists(target + ".sdlindex"));
+}
+
+TEST_F(Download, UnknownHashTypeFallsBackToTheSizeCheck) {
+  Downloader downloader;
+  downloader.setHash(static_cast<HashType>(7), "00");
+  const std::string target = dir.file("fallback.exe");
+  EXPECT_EQ(run(downloader, serve("/download", 70000), target).future, Result::Success);
+  expectCleanFinish(target, 70000);
+}
+
+TEST_F(Download, RenameFailureKeepsBothWorkFiles) {
+  Downloader downloader;
+  const std::string target = dir.file("occupied");
+  std::filesystem::create_directories(Utf8Path(target) / "child");
+  EXPECT_EQ(run(downloader, serve("/download", 5000), target).future, Result::RenameFailed);
+  EXPECT_TRUE(Exists(target + ".slicedl"));
+  EXPECT_TRUE(Exists(target + ".sdlindex"));
+  ExpectPayload(target + ".slicedl", 5000);
+}
