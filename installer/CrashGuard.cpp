@@ -21,7 +21,7 @@ LONG WINAPI SubThreadExceptionFilter(EXCEPTION_POINTERS* pointers)
 [[noreturn]] void TerminateWithDump()
 {
     OutputDebugStringW(L"Create a dump file since the program was terminated.\n");
-    CreateDumpFileHere(g_dumpName, kCppTerminateExceptionCode);
+    CreateDumpFileHere(g_dumpName, kCppExceptionDumpCode);
     // Like abort's exit code, without abort's message box.
     TerminateProcess(GetCurrentProcess(), 3);
     for (;;)

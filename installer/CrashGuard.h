@@ -6,5 +6,6 @@
 // A catch-all at the application's boundary completes this with CreateDumpFileHere.
 void InstallCrashDumpHandlers(const wchar_t* dumpName);
 
-// Exception code recorded in dumps written for std::terminate and caught C++ exceptions.
-constexpr unsigned long kCppTerminateExceptionCode = 0xE0000001ul;
+// Exception code recorded in dumps of C++ failures: std::terminate, or an exception caught at the
+// application's boundary (catch (...) { CreateDumpFileHere(name, kCppExceptionDumpCode); }).
+constexpr unsigned long kCppExceptionDumpCode = 0xE0000001ul;

@@ -3,6 +3,7 @@
 //   two-threads       two threads fault at about the same time
 //   main-fault        access violation in the main thread
 //   thread-throw      C++ exception escapes a thread (std::terminate)
+//   terminate         std::terminate called in the main thread
 //   caught-then-fault a catch-all writes the dump, then a thread faults: still one dump
 #include "CrashDump.h"
 #include "CrashGuard.h"
@@ -10,6 +11,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -52,11 +54,13 @@ int main()
         Fault();
     } else if (mode == L"thread-throw") {
         std::thread([] { throw std::runtime_error("escaped"); }).join();
+    } else if (mode == L"terminate") {
+        std::terminate();
     } else if (mode == L"caught-then-fault") {
         try {
             throw std::runtime_error("caught at the boundary");
         } catch (...) {
-            CreateDumpFileHere(L"VexaOnlineInstaller", kCppTerminateExceptionCode);
+            CreateDumpFileHere(L"VexaOnlineInstaller", kCppExceptionDumpCode);
         }
         std::thread(Fault).join();
     }

@@ -130,12 +130,17 @@ TEST(CrashDumpTest, AFaultInTheMainThreadLeavesOneDump)
 
 TEST(CrashDumpTest, AnExceptionEscapingAThreadLeavesOneDumpThroughTerminate)
 {
-    ExpectOneDump(L"thread-throw", kCppTerminateExceptionCode);
+    ExpectOneDump(L"thread-throw", kCppExceptionDumpCode);
+}
+
+TEST(CrashDumpTest, CallingTerminateLeavesOneDump)
+{
+    ExpectOneDump(L"terminate", kCppExceptionDumpCode);
 }
 
 TEST(CrashDumpTest, ADumpWrittenAtACatchIsTheOnlyOne)
 {
-    ExpectOneDump(L"caught-then-fault", kCppTerminateExceptionCode);
+    ExpectOneDump(L"caught-then-fault", kCppExceptionDumpCode);
 }
 
 } // namespace
