@@ -100,7 +100,7 @@ TEST(ChildProcessTest, WithoutStdinWritingFails)
 
 TEST(ChildProcessTest, RunsInTheGivenWorkingFolder)
 {
-    ScratchFolder scratch(L"child");
+    ScratchFolder scratch(L"child \u6E38\u620F");  // a blank and Chinese characters
     const std::wstring record = scratch.Path() + L"record.txt";
     {
         ChildProcess child(TestChild(L"record \"" + record + L"\""), scratch.Path());

@@ -132,7 +132,7 @@ TEST(DriveSpaceTest, LeavesCurrentFolderAndErrorModeAlone)
 
 TEST(ShellExecuteRunAsTest, StartsTheProgramWithParametersInTheFolder)
 {
-    ScratchFolder scratch(L"runas");
+    ScratchFolder scratch(L"runas \u6E38\u620F");  // a blank and Chinese characters
     const std::wstring record = scratch.Path() + L"record.txt";
     const std::wstring program = TestExecutableFolder() + L"installer_test_child.exe";
     ASSERT_TRUE(ShellExecuteRunAs(program, L"record \"" + record + L"\"", scratch.Path()));
