@@ -25,13 +25,4 @@ rm -rf "$TOLVAN_PREFIX/bin/curl-config" "$TOLVAN_PREFIX/lib/pkgconfig/libcurl.pc
 rmdir --ignore-fail-on-non-empty "$TOLVAN_PREFIX/bin" "$TOLVAN_PREFIX/lib/pkgconfig"
 
 # System libraries: the imports of libcurl.a (Schannel's secur32 is loaded at run time).
-write_import curl <<'CMAKE'
-if(NOT TARGET tolvan::curl)
-  add_library(tolvan::curl STATIC IMPORTED)
-  set_target_properties(tolvan::curl PROPERTIES
-    IMPORTED_LOCATION "${CMAKE_CURRENT_LIST_DIR}/../lib/libcurl.a"
-    INTERFACE_INCLUDE_DIRECTORIES "${CMAKE_CURRENT_LIST_DIR}/../include"
-    INTERFACE_COMPILE_DEFINITIONS CURL_STATICLIB
-    INTERFACE_LINK_LIBRARIES "tolvan::zlib;ws2_32;crypt32;bcrypt;advapi32")
-endif()
-CMAKE
+write_import curl libcurl.a "tolvan::zlib;ws2_32;crypt32;bcrypt;advapi32" CURL_STATICLIB

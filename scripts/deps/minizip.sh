@@ -22,12 +22,4 @@ rm -f "$TOLVAN_PREFIX/lib/libminizip.a"
 i686-w64-mingw32-ar rcs "$TOLVAN_PREFIX/lib/libminizip.a" "$build"/*.o
 cp "$src"/{ioapi,unzip,zip,iowin32}.h "$TOLVAN_PREFIX/include/minizip/"
 
-write_import minizip <<'CMAKE'
-if(NOT TARGET tolvan::minizip)
-  add_library(tolvan::minizip STATIC IMPORTED)
-  set_target_properties(tolvan::minizip PROPERTIES
-    IMPORTED_LOCATION "${CMAKE_CURRENT_LIST_DIR}/../lib/libminizip.a"
-    INTERFACE_INCLUDE_DIRECTORIES "${CMAKE_CURRENT_LIST_DIR}/../include"
-    INTERFACE_LINK_LIBRARIES tolvan::zlib)
-endif()
-CMAKE
+write_import minizip libminizip.a tolvan::zlib

@@ -1,64 +1,22 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
-#include <winsock2.h>
 #include <zlib.h>
 
 #include <string>
-#include <thread>
+
+#include "LoopbackReplyServer.h"
 
 namespace {
 
-// One-shot HTTP server on 127.0.0.1 that answers the first request with a deflate-encoded body.
-class DeflateReplyServer {
- public:
-  explicit DeflateReplyServer(const std::string& body) {
-    WSADATA wsa;
-    WSAStartup(MAKEWORD(2, 2), &wsa);
-    m_listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(m_listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    listen(m_listener, 1);
-    int len = sizeof addr;
-    getsockname(m_listener, reinterpret_cast<sockaddr*>(&addr), &len);
-    m_port = ntohs(addr.sin_port);
-    m_thread = std::thread([this, reply = deflateReply(body)] { serveOnce(reply); });
-  }
-  ~DeflateReplyServer() {
-    m_thread.join();
-    closesocket(m_listener);
-    WSACleanup();
-  }
-  unsigned short port() const { return m_port; }
-
- private:
-  static std::string deflateReply(const std::string& body) {
-    uLongf size = compressBound(body.size());
-    std::string packed(size, '\0');
-    compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(body.data()),
-              body.size(), Z_BEST_COMPRESSION);
-    packed.resize(size);
-    return "HTTP/1.1 200 OK\r\nContent-Encoding: deflate\r\nContent-Length: " + std::to_string(size) +
-           "\r\nConnection: close\r\n\r\n" + packed;
-  }
-  void serveOnce(const std::string& reply) {
-    SOCKET peer = accept(m_listener, nullptr, nullptr);
-    if (peer == INVALID_SOCKET) return;
-    std::string request;
-    char buf[1024];
-    int got;
-    while (request.find("\r\n\r\n") == std::string::npos && (got = recv(peer, buf, sizeof buf, 0)) > 0)
-      request.append(buf, got);
-    send(peer, reply.data(), static_cast<int>(reply.size()), 0);
-    shutdown(peer, SD_SEND);
-    closesocket(peer);
-  }
-
-  SOCKET m_listener = INVALID_SOCKET;
-  unsigned short m_port = 0;
-  std::thread m_thread;
-};
+std::string deflateReply(const std::string& body) {
+  uLongf size = compressBound(body.size());
+  std::string packed(size, '\0');
+  compress2(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(body.data()), body.size(),
+            Z_BEST_COMPRESSION);
+  packed.resize(size);
+  return "HTTP/1.1 200 OK\r\nContent-Encoding: deflate\r\nContent-Length: " + std::to_string(size) +
+         "\r\nConnection: close\r\n\r\n" + packed;
+}
 
 size_t appendTo(char* data, size_t size, size_t count, void* target) {
   static_cast<std::string*>(target)->append(data, size * count);
@@ -81,12 +39,11 @@ TEST(CurlStaticBuild, OffersSchannelTlsAndZlib) {
 
 TEST(CurlStaticBuild, GetsAndInflatesAReplyFromLoopback) {
   const std::string body(4000, 'x');
-  DeflateReplyServer server(body);
+  LoopbackReplyServer server(deflateReply(body));
   std::string received;
   CURL* easy = curl_easy_init();
   ASSERT_NE(easy, nullptr);
-  const std::string url = "http://localhost:" + std::to_string(server.port()) + "/page";
-  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(easy, CURLOPT_URL, server.url("/page").c_str());
   curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy, CURLOPT_IPRESOLVE, CURL_IPRESOLVE_V4);
   curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendTo);
