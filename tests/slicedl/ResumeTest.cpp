@@ -1,0 +1,152 @@
+#include "ChildProcess.h"
+#include "DownloadFixture.h"
+#include "IndexFile.h"
+
+using namespace slicedl;
+
+namespace {
+
+class Resume : public Download {
+ protected:
+  IndexContent readIndex(const std::string& target) {
+    IndexContent content;
+    std::string error;
+    EXPECT_EQ(ParseIndex(ReadBytes(target + ".sdlindex"), target + ".slicedl", content, error), Result::Success)
+        << error;
+    return content;
+  }
+
+  // Offsets the next run must ask for: each unfinished slice from begin + capacity.
+  static std::multiset<int64_t> resumeOffsets(const IndexContent& index) {
+    std::multiset<int64_t> offsets;
+    for (const SliceRecord& slice : index.slices) {
+      if (slice.capacity < slice.end - slice.begin + 1) offsets.insert(slice.begin + slice.capacity);
+    }
+    return offsets;
+  }
+};
+
+}  // namespace
+
+TEST_F(Resume, StopThenNewRunContinuesEachSliceAtItsCapacity) {
+  const int64_t size = 8 << 20;
+  std::atomic<bool> halfway{false};
+  const std::string target = dir.file("resumed.exe");
+  {
+    Downloader downloader;
+    downloader.setThreadNum(4);
+    downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+    const std::string url = serve("/download", size, 11, "&rate=800000");
+    auto future = downloader.start(url, target, {}, [&](int64_t, int64_t downloaded) {
+      if (downloaded >= (3 << 19)) halfway = true;
+    }, {});
+    ASSERT_TRUE(WaitUntil([&] { return halfway.load(); }));
+    downloader.stop();
+    EXPECT_EQ(future.get(), Result::Stopped);
+  }
+  ASSERT_TRUE(Exists(target + ".slicedl"));
+  const IndexContent index = readIndex(target);
+  ASSERT_EQ(index.slices.size(), 8u);
+  const std::multiset<int64_t> expected = resumeOffsets(index);
+  EXPECT_FALSE(expected.empty());
+  int64_t saved = 0;
+  for (const SliceRecord& slice : index.slices) saved += slice.capacity;
+  EXPECT_GE(saved, 3 << 19);
+
+  server.control("reset");
+  Downloader downloader;
+  downloader.setThreadNum(4);
+  EXPECT_EQ(run(downloader, serve("/download", size, 11), target).future, Result::Success);
+  EXPECT_EQ(requestedOffsets("/download"), expected);
+  expectCleanFinish(target, size, 11);
+}
+
+TEST_F(Resume, StopRightAfterStartIsNotLost) {
+  Downloader downloader;
+  const std::string target = dir.file("stopped.exe");
+  const std::string url = serve("/download", 4 << 20, 1, "&rate=100000");
+  int calls = 0;
+  Result delivered = Result::Success;
+  auto future = downloader.start(url, target, [&](Result result) { delivered = result; ++calls; }, {}, {});
+  downloader.stop();
+  EXPECT_EQ(future.get(), Result::Stopped);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(delivered, Result::Stopped);
+  EXPECT_FALSE(Exists(target));
+}
+
+TEST_F(Resume, KilledProcessThenNewRunEndsWithTheRightFile) {
+  const int64_t size = 6 << 20;
+  const std::string target = dir.file("killed.exe");
+  const std::string url = serve("/download", size, 21, "&rate=300000");
+  {
+    ChildProcess child({"--child-download", url, target});
+    ASSERT_TRUE(WaitUntil([&] { return requestCount("GET", "/download") >= 4 && Exists(target + ".slicedl"); }));
+    child.kill();
+  }
+  EXPECT_FALSE(Exists(target));
+  Downloader downloader;
+  downloader.setThreadNum(4);
+  EXPECT_EQ(run(downloader, serve("/download", size, 21), target).future, Result::Success);
+  expectCleanFinish(target, size, 21);
+}
+
+TEST_F(Resume, AFileThatChangedOnTheServerIsFetchedAfresh) {
+  const std::string target = dir.file("changed.exe");
+  {
+    Downloader downloader;
+    downloader.setThreadNum(4);
+    downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+    // Slices from 4 MiB on fail, so the first run leaves a resumable index.
+    EXPECT_EQ(run(downloader, serve("/download", 8 << 20, 1, "&fault=range-500@4194304"), target).future,
+              Result::SizeMismatch);
+  }
+  ASSERT_TRUE(Exists(target + ".sdlindex"));
+  Downloader downloader;
+  downloader.setThreadNum(4);
+  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  const int64_t newSize = (9 << 20) + 17;
+  EXPECT_EQ(run(downloader, serve("/download", newSize, 2), target).future, Result::Success);
+  expectCleanFinish(target, newSize, 2);
+}
+
+TEST_F(Resume, ACorruptIndexStartsAfresh) {
+  const std::string target = dir.file("corrupt.exe");
+  WriteBytes(target + ".sdlindex", std::string(kIndexMagic) + "{\"file_size\":12");
+  WriteBytes(target + ".slicedl", "stale");
+  Downloader downloader;
+  EXPECT_EQ(run(downloader, serve("/download", 40000, 3), target).future, Result::Success);
+  expectCleanFinish(target, 40000, 3);
+}
+
+#ifndef _WIN32
+TEST_F(Resume, SlicesBeyondFourGibibytesResumeAtTheRightOffset) {
+  const int64_t head = 5LL << 30;
+  const int64_t size = head + (1 << 20);
+  const std::string target = dir.file("huge.exe");
+  const std::string url = serve("/download", size, 3);
+  ASSERT_TRUE(CreateFixedSizeFile(target + ".slicedl", size));
+  IndexContent index;
+  index.fileSize = size;
+  index.url = url;
+  index.tmpFilePath = target + ".slicedl";
+  index.updateTime = CurrentUnixTime();
+  index.slices = {{0, head - 1, head}, {head, size - 1, 0}};
+  std::string bytes;
+  ASSERT_TRUE(SerializeIndex(index, bytes));
+  WriteBytes(target + ".sdlindex", bytes);
+
+  Downloader downloader;
+  EXPECT_EQ(run(downloader, url, target).future, Result::Success);
+  EXPECT_EQ(requestedOffsets("/download"), (std::multiset<int64_t>{head}));
+  EXPECT_EQ(GetFileSize(target), size);
+  FILE* file = OpenFile(target, "rb");
+  ASSERT_NE(file, nullptr);
+  ASSERT_TRUE(SeekFile(file, head, SEEK_SET));
+  std::vector<uint8_t> tail(1 << 20);
+  EXPECT_EQ(fread(tail.data(), 1, tail.size(), file), tail.size());
+  fclose(file);
+  EXPECT_TRUE(tail == PayloadBytes(head, tail.size(), 3));
+  RemoveFile(target);
+}
+#endif
