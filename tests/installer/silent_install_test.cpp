@@ -1,0 +1,294 @@
+// The silent installation end to end under Wine: the real installer program (built with its download
+// server address taken from the environment) against the loopback test server, which serves a
+// stand-in for the client's setup that records how it was started.
+#include "StringConvert.h"
+#include "TestServer.h"
+#include "WinTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr int kDownloadFailed = 2;
+
+// Windows view of a Unix path of this build tree (Wine maps Z: to /).
+std::wstring FromUnix(const std::string& unixPath)
+{
+    std::wstring path = L"Z:" + Utf8ToWide(unixPath);
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+std::string PercentEncode(const std::string& text)
+{
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (unsigned char c : text) {
+        if (isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.') {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+// A fresh folder inside the build tree, visible to the test (Z:\...) and to the server (/...).
+struct SharedFolder {
+    explicit SharedFolder(const std::string& label)
+        : unixPath(std::string(TOLVAN_BINARY_DIR) + "/tests/installer/run-" + label + "-" +
+                   std::to_string(GetCurrentProcessId()) + "/"),
+          path(FromUnix(unixPath))
+    {
+        std::filesystem::remove_all(std::filesystem::path(path));
+        std::filesystem::create_directories(std::filesystem::path(path));
+    }
+    ~SharedFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::path(path), ignored);
+    }
+    std::string unixPath;
+    std::wstring path;
+};
+
+std::wstring EnvironmentWith(const std::map<std::wstring, std::wstring>& overrides)
+{
+    std::map<std::wstring, std::wstring> variables;
+    if (wchar_t* block = GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = block; *entry; entry += wcslen(entry) + 1) {
+            const std::wstring text = entry;
+            const size_t equals = text.find(L'=', 1);
+            if (equals != std::wstring::npos)
+                variables[text.substr(0, equals)] = text.substr(equals + 1);
+        }
+        FreeEnvironmentStringsW(block);
+    }
+    for (const auto& [key, value] : overrides)
+        variables[key] = value;
+    std::wstring result;
+    for (const auto& [key, value] : variables)
+        result += key + L"=" + value + L'\0';
+    return result + L'\0';
+}
+
+class InstallerProcess {
+public:
+    InstallerProcess(const std::wstring& arguments, const std::map<std::wstring, std::wstring>& environment)
+    {
+        std::wstring command = L"\"" + TestExecutableFolder() + L"VexaOnlineInstaller.exe\" " + arguments;
+        std::wstring block = EnvironmentWith(environment);
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
+                            block.data(), nullptr, &startup, &info))
+            throw std::runtime_error("cannot start the installer: " + std::to_string(GetLastError()));
+        CloseHandle(info.hThread);
+        m_process = info.hProcess;
+        m_id = info.dwProcessId;
+    }
+    ~InstallerProcess()
+    {
+        if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT)
+            TerminateProcess(m_process, 99);
+        CloseHandle(m_process);
+    }
+    DWORD Id() const { return m_id; }
+    bool Running() const { return WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
+
+    // Waits for the end (two minutes at most) and gives the exit code; while waiting, counts the
+    // top-level windows the installer owns.
+    DWORD Wait()
+    {
+        for (int i = 0; i < 1200 && Running(); ++i) {
+            CountWindows();
+            Sleep(100);
+        }
+        DWORD code = 99;
+        EXPECT_EQ(WaitForSingleObject(m_process, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "installer hangs";
+        GetExitCodeProcess(m_process, &code);
+        return code;
+    }
+    int WindowsSeen() const { return m_windowsSeen; }
+
+private:
+    static BOOL CALLBACK CountOwnWindow(HWND window, LPARAM self)
+    {
+        auto* process = reinterpret_cast<InstallerProcess*>(self);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == process->m_id)
+            ++process->m_windowsSeen;
+        return TRUE;
+    }
+    void CountWindows() { EnumWindows(CountOwnWindow, reinterpret_cast<LPARAM>(this)); }
+
+    HANDLE m_process = nullptr;
+    DWORD m_id = 0;
+    int m_windowsSeen = 0;
+};
+
+class SilentInstall : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The stand-in, padded to 50 MiB (a PE file runs with data appended), so that the download
+        // is cut into several slices and the limit of ranges at once shows.
+        setup = ReadWholeFile(TestExecutableFolder() + L"setup_standin.exe");
+        ASSERT_FALSE(setup.empty());
+        setup.resize(50 << 20, '\x5a');
+        WriteWholeFile(work.path + L"payload.exe", setup);
+        Serve("");
+    }
+
+    void Serve(const std::string& options)
+    {
+        server.control("file?path=/&local=" + PercentEncode(work.unixPath + "payload.exe") + options);
+        server.control("reset");
+    }
+
+    std::map<std::wstring, std::wstring> Environment(const std::wstring& record)
+    {
+        return {{L"TOLVAN_TEST_DOWNLOAD_URL", Utf8ToWide(server.url("/"))},
+                {L"TOLVAN_SETUP_RECORD", record},
+                {L"TMP", work.path},
+                {L"TEMP", work.path}};
+    }
+
+    nlohmann::json ReadRecord(const std::wstring& record)
+    {
+        if (!WaitForFile(record))
+            return nullptr;
+        return nlohmann::json::parse(ReadWholeFile(record));
+    }
+
+    std::string LogText() { return ReadWholeFile(work.path + L"VexaOnlineInstaller.log"); }
+
+    SharedFolder work{"silent"};
+    TestServer server;
+    std::string setup;
+};
+
+TEST_F(SilentInstall, DownloadsTheSetupAndStartsItWithTheFolder)
+{
+    for (const std::wstring leaf : {L"Games\\", L"My Games\\", L"游戏 目录\\"}) {
+        SCOPED_TRACE(WideToUtf8(leaf));
+        const std::wstring folder = work.path + L"target\\" + leaf;
+        const std::wstring record = work.path + L"record.json";
+        DeleteFileW(record.c_str());
+        server.control("reset");
+
+        InstallerProcess installer(L"-dir:\"" + folder + L"\"", Environment(record));
+        EXPECT_EQ(installer.Wait(), 0u);
+        EXPECT_EQ(installer.WindowsSeen(), 0);
+
+        const nlohmann::json started = ReadRecord(record);
+        ASSERT_TRUE(started.is_object()) << "the setup was not started";
+        ASSERT_EQ(started["argv"].size(), 3u) << started.dump();
+        EXPECT_EQ(started["argv"][0], WideToUtf8(folder + L"VexaGameFull.exe"));
+        EXPECT_EQ(started["argv"][1], "/installdir");
+        EXPECT_EQ(started["argv"][2], WideToUtf8(folder));
+
+        EXPECT_TRUE(ReadWholeFile(folder + L"VexaGameFull.exe") == setup) << "downloaded bytes differ";
+        EXPECT_FALSE(FileExists(folder + L"VexaGameFull.exe.slicedl"));
+        EXPECT_FALSE(FileExists(folder + L"VexaGameFull.exe.sdlindex"));
+
+        const nlohmann::json log = server.control("log");
+        ASSERT_FALSE(log.empty());
+        for (const auto& request : log) {
+            EXPECT_EQ(request["path"], "/") << request.dump();
+            EXPECT_EQ(request["query"], "f=aide") << request.dump();
+        }
+        EXPECT_LE(server.control("stats")["max_concurrent"].get<int>(), 3);
+        EXPECT_GE(log.size(), 5u) << "expected the 50 MiB file in several ranges";
+        EXPECT_TRUE(server.control("posts").empty()) << "silent mode sends no report";
+    }
+}
+
+TEST_F(SilentInstall, AddsTheMissingSeparatorAndAcceptsForwardSlashes)
+{
+    const std::wstring record = work.path + L"record.json";
+    std::wstring folder = work.path + L"a/b";
+    InstallerProcess installer(L"/dir:\"" + folder + L"\"", Environment(record));
+    EXPECT_EQ(installer.Wait(), 0u);
+    const nlohmann::json started = ReadRecord(record);
+    ASSERT_TRUE(started.is_object());
+    EXPECT_EQ(started["argv"][2], WideToUtf8(folder + L"\\"));
+    EXPECT_TRUE(FileExists(work.path + L"a\\b\\VexaGameFull.exe"));
+}
+
+TEST_F(SilentInstall, FailedProbeStartsNothing)
+{
+    Serve("&fault=head-404");
+    const std::wstring record = work.path + L"record.json";
+    const std::wstring folder = work.path + L"probe\\";
+    InstallerProcess installer(L"-dir:" + folder, Environment(record));
+    EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kDownloadFailed));
+    EXPECT_FALSE(FileExists(record));
+    EXPECT_FALSE(FileExists(folder + L"VexaGameFull.exe"));
+    EXPECT_NE(LogText().find("Download failed"), std::string::npos);
+}
+
+TEST_F(SilentInstall, BrokenTransferKeepsTheFilesForResuming)
+{
+    // Ranges from 20 MiB on fail: the first slices arrive, the rest do not.
+    Serve("&fault=range-500@20971520");
+    const std::wstring record = work.path + L"record.json";
+    const std::wstring folder = work.path + L"broken\\";
+    InstallerProcess installer(L"-dir:" + folder, Environment(record));
+    EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kDownloadFailed));
+    EXPECT_FALSE(FileExists(record));
+    EXPECT_FALSE(FileExists(folder + L"VexaGameFull.exe"));
+    EXPECT_TRUE(FileExists(folder + L"VexaGameFull.exe.slicedl"));
+    EXPECT_TRUE(FileExists(folder + L"VexaGameFull.exe.sdlindex"));
+
+    // The next run resumes: it asks only for what is missing and ends with the setup started.
+    Serve("");
+    InstallerProcess again(L"-dir:" + folder, Environment(record));
+    EXPECT_EQ(again.Wait(), 0u);
+    EXPECT_TRUE(ReadWholeFile(folder + L"VexaGameFull.exe") == setup);
+    for (const auto& request : server.control("log")) {
+        if (request["method"] == "GET") {
+            EXPECT_NE(request["range"], "bytes=0-10485759") << "the first slice was fetched again";
+        }
+    }
+}
+
+TEST_F(SilentInstall, SecondCopyEndsAtOnceUnlessRelaunchedElevated)
+{
+    // A slow first copy: about 10 s for the 50 MiB at 3 connections.
+    Serve("&rate=2000000");
+    const std::wstring record = work.path + L"record.json";
+    InstallerProcess first(L"-dir:" + work.path + L"first\\", Environment(record));
+    for (int i = 0; i < 100 && server.control("log").empty(); ++i)
+        Sleep(100);
+    ASSERT_TRUE(first.Running());
+
+    InstallerProcess second(L"-dir:" + work.path + L"second\\", Environment(work.path + L"second.json"));
+    EXPECT_EQ(second.Wait(), 0u);
+    EXPECT_TRUE(first.Running()) << "the second copy should end before the first";
+    EXPECT_FALSE(FileExists(work.path + L"second\\"));
+    EXPECT_EQ(LogText().find("[" + std::to_string(second.Id()) + "-"), std::string::npos)
+        << "the second copy wrote to the log";
+
+    InstallerProcess elevated(L"-dir:" + work.path + L"third\\ -runasadmin",
+                              Environment(work.path + L"third.json"));
+    for (int i = 0; i < 100 && !FileExists(work.path + L"third\\"); ++i)
+        Sleep(100);
+    EXPECT_TRUE(FileExists(work.path + L"third\\")) << "the relaunch did not run";
+}
+
+} // namespace
