@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 #include "EngineThread.h"
@@ -106,12 +107,17 @@ std::shared_future<Result> Downloader::deliverEarly(Result result, ResultFunctor
                                       }),
                        m_earlyResults.end());
   const Options* owner = m_options.get();
-  auto future = std::async(std::launch::async, [result, owner, functor = std::move(resultFunctor)] {
+  // The task may call back (and so destroy this downloader) only after its future is kept.
+  auto gate = std::make_shared<std::mutex>();
+  std::unique_lock<std::mutex> kept(*gate);
+  auto future = std::async(std::launch::async, [result, owner, gate, functor = std::move(resultFunctor)] {
+                  { std::lock_guard<std::mutex> started(*gate); }
                   EngineThreadScope engineThread(owner);
                   if (functor) functor(result);
                   return result;
                 }).share();
   m_earlyResults.push_back(future);
+  kept.unlock();
   return future;
 }
 

@@ -45,7 +45,12 @@ std::shared_future<Result> EntryHandler::start(Options* options) {
   m_options = options;
   m_stopFlag = false;
   m_options->stopEvent->unset();
-  m_runFuture = std::async(std::launch::async, [this] { return runTask(); }).share();
+  // The task may end (and its callback destroy the downloader) only after the future is stored.
+  std::lock_guard<std::mutex> gate(m_startGate);
+  m_runFuture = std::async(std::launch::async, [this] {
+                  { std::lock_guard<std::mutex> started(m_startGate); }
+                  return runTask();
+                }).share();
   return m_runFuture;
 }
 

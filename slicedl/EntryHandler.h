@@ -47,6 +47,7 @@ class EntryHandler {
   CURLM* m_multi = nullptr;  // guarded by m_multiLock: stop() wakes the loop through it
   mutable std::mutex m_multiLock;
   std::atomic<bool> m_stopFlag{false};
+  std::mutex m_startGate;
 };
 
 }  // namespace slicedl
