@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks that a Windows executable is a self-contained PE32 program: 32-bit x86, the expected
-subsystem, and imports from system DLLs only (no MinGW runtime DLLs travel with it)."""
+subsystem, imports from system DLLs only (no MinGW runtime DLLs travel with it) and, when asked, the
+installer's own resources: icon group 101 and an asInvoker manifest."""
 import argparse
 import struct
 import sys
@@ -16,7 +17,11 @@ SYSTEM_DLLS = {
 SUBSYSTEMS = {"gui": 2, "console": 3}
 
 
-def imports(data):
+RT_GROUP_ICON = 14
+RT_MANIFEST = 24
+
+
+def parse(data):
     pe = struct.unpack_from("<I", data, 0x3C)[0]
     if data[pe:pe + 4] != b"PE\0\0":
         raise ValueError("not a PE file")
@@ -25,6 +30,7 @@ def imports(data):
     magic = struct.unpack_from("<H", data, opt)[0]
     subsystem = struct.unpack_from("<H", data, opt + 68)[0]
     import_rva = struct.unpack_from("<I", data, opt + 96 + 8)[0]
+    resource_rva = struct.unpack_from("<I", data, opt + 96 + 16)[0]
     table = opt + opt_size
     spans = [struct.unpack_from("<IIII", data, table + 40 * i + 8) for i in range(sections)]
 
@@ -43,15 +49,44 @@ def imports(data):
         start = offset(name_rva)
         names.append(data[start:data.index(b"\0", start)].decode("ascii"))
         pos += 20
-    return machine, magic, subsystem, names
+    return machine, magic, subsystem, names, read_resources(data, offset, resource_rva)
+
+
+def read_resources(data, offset, root_rva):
+    """{(type id, name id): bytes} of the resource tree (numeric ids only, first language)."""
+    if not root_rva:
+        return {}
+    root = offset(root_rva)
+
+    def entries(directory):
+        named, numbered = struct.unpack_from("<HH", data, directory + 12)
+        for i in range(named + numbered):
+            ident, target = struct.unpack_from("<II", data, directory + 16 + 8 * i)
+            yield ident, target
+
+    found = {}
+    for type_id, type_target in entries(root):
+        if not type_target & 0x80000000:
+            continue
+        for name_id, name_target in entries(root + (type_target & 0x7FFFFFFF)):
+            if not name_target & 0x80000000:
+                continue
+            for _, leaf in entries(root + (name_target & 0x7FFFFFFF)):
+                data_rva, size = struct.unpack_from("<II", data, root + leaf)
+                start = offset(data_rva)
+                found[(type_id, name_id)] = data[start:start + size]
+                break
+    return found
 
 
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("exe")
     ap.add_argument("--subsystem", choices=SUBSYSTEMS, default=None)
+    ap.add_argument("--installer-resources", action="store_true",
+                    help="require icon group 101 and an asInvoker manifest")
     args = ap.parse_args()
-    machine, magic, subsystem, names = imports(open(args.exe, "rb").read())
+    machine, magic, subsystem, names, resources = parse(open(args.exe, "rb").read())
     problems = []
     if machine != 0x14C or magic != 0x10B:
         problems.append(f"not PE32 for i386 (machine {machine:#x}, optional header {magic:#x})")
@@ -60,6 +95,12 @@ def main():
     foreign = [n for n in names if n.lower() not in SYSTEM_DLLS]
     if foreign:
         problems.append("imports non-system DLLs: " + ", ".join(foreign))
+    if args.installer_resources:
+        if (RT_GROUP_ICON, 101) not in resources:
+            problems.append("no icon group 101")
+        manifest = resources.get((RT_MANIFEST, 1), b"")
+        if b'level="asInvoker"' not in manifest:
+            problems.append("no manifest with requestedExecutionLevel asInvoker")
     print(f"{args.exe}: imports {', '.join(sorted(names, key=str.lower))}")
     for p in problems:
         print("FAIL: " + p)
