@@ -118,6 +118,11 @@ void LogError(std::string_view format, long long number)
     Log(spdlog::level::err, format, number);
 }
 
+void LogError(std::string_view format, long long number, std::string_view text)
+{
+    Log(spdlog::level::err, format, number, text);
+}
+
 void LogError(std::string_view format, std::string_view first, std::string_view second)
 {
     Log(spdlog::level::err, format, first, second);

@@ -20,6 +20,7 @@ void LogInfo(std::string_view format, std::string_view text);
 void LogInfo(std::string_view format, std::string_view first, std::string_view second);
 void LogError(std::string_view format, std::string_view text);
 void LogError(std::string_view format, long long number);
+void LogError(std::string_view format, long long number, std::string_view text);
 void LogError(std::string_view format, std::string_view first, std::string_view second);
 void LogError(std::string_view format, std::string_view first, std::string_view second, std::string_view third);
 
