@@ -14,6 +14,10 @@ namespace slicedl {
 namespace {
 
 constexpr long kDefaultWaitMs = 100;
+// Writes of half a mebibyte already cost next to nothing per byte; a bigger share per slice only
+// adds memory and cache misses (measured with 8 slices: 32 MB peak and 2 s CPU per GiB at
+// 2.5 MiB each, 18 MB and 0.75 s at 512 KiB).
+constexpr int64_t kMaxSliceCacheSize = 512 * 1024;
 constexpr long kLongestWaitMs = 1000;
 
 size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * count; }
@@ -24,7 +28,8 @@ int AbortWhenStopped(void* options, curl_off_t, curl_off_t, curl_off_t, curl_off
 
 // Share of the cache and of the speed limit for one of `running` transfers.
 int64_t CacheShare(const Options& options, int64_t running) {
-  return running >= 1 ? options.diskCacheSize / running : options.diskCacheSize;
+  const int64_t share = running >= 1 ? options.diskCacheSize / running : options.diskCacheSize;
+  return std::min(share, kMaxSliceCacheSize);
 }
 
 int32_t SpeedShare(const Options& options, int64_t running) {
