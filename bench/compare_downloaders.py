@@ -75,18 +75,23 @@ http {{
     raise RuntimeError("nginx did not start")
 
 
-def measure(command, target, expected_size):
-    """Runs one download; returns (wall s, user+sys s, peak RSS MiB)."""
+def measure(command, target, expected_size, root):
+    """Runs one download; returns (wall s, user+sys s, peak RSS MiB).
+
+    /usr/bin/time reports the tool's own peak RSS; a child forked from this Python process would
+    count Python's pages as well.
+    """
     if os.path.exists(target):
         os.remove(target)
-    begin = time.monotonic()
-    process = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(process.pid, 0)
-    wall = time.monotonic() - begin
-    if os.waitstatus_to_exitcode(status) != 0 or os.path.getsize(target) != expected_size:
-        raise RuntimeError(f"{command[0]} failed (status {status})")
+    report = os.path.join(root, "time.txt")
+    completed = subprocess.run(["/usr/bin/time", "-f", "%e %U %S %M", "-o", report] + command,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if completed.returncode != 0 or os.path.getsize(target) != expected_size:
+        raise RuntimeError(f"{command[0]} failed (status {completed.returncode})")
     os.remove(target)
-    return wall, usage.ru_utime + usage.ru_stime, usage.ru_maxrss / 1024.0
+    with open(report) as f:
+        wall, user, system, rss_kib = f.read().split()[-4:]
+    return float(wall), float(user) + float(system), int(rss_kib) / 1024.0
 
 
 def tools(driver, url, target):
@@ -99,8 +104,8 @@ def tools(driver, url, target):
     }
 
 
-def median_row(command, target, size):
-    samples = [measure(command, target, size) for _ in range(RUNS)]
+def median_row(command, target, size, root):
+    samples = [measure(command, target, size, root) for _ in range(RUNS)]
     return tuple(statistics.median(s[i] for s in samples) for i in range(3))
 
 
@@ -123,7 +128,7 @@ def main():
         print("| tool | wall s | user+sys s | peak RSS MiB |")
         print("|---|---:|---:|---:|")
         for name, command in tools(driver, f"http://127.0.0.1:{port}/big.bin", target).items():
-            wall, cpu, rss = median_row(command, target, BIG)
+            wall, cpu, rss = median_row(command, target, BIG, root)
             print(f"| {name} | {wall:.2f} | {cpu:.2f} | {rss:.1f} |", flush=True)
 
         ideal = THROTTLED / (CONNECTIONS * RATE)
@@ -133,7 +138,7 @@ def main():
         for name, command in tools(driver, f"http://127.0.0.1:{port}/throttled/part.bin", target).items():
             if name.startswith("curl"):
                 continue  # one connection: 8 times the ideal by design
-            wall, cpu, rss = median_row(command, target, THROTTLED)
+            wall, cpu, rss = median_row(command, target, THROTTLED, root)
             print(f"| {name} | {wall:.2f} | {100.0 * (wall / ideal - 1):+.1f} % | {cpu:.2f} | {rss:.1f} |", flush=True)
     finally:
         if nginx:
