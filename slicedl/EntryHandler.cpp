@@ -288,8 +288,9 @@ void EntryHandler::collectFinishedTransfers(CURLM* multi) {
     if (message->msg != CURLMSG_DONE) continue;
     CURL* easy = message->easy_handle;
     const CURLcode code = message->data.result;
-    Slice* slice = nullptr;
-    curl_easy_getinfo(easy, CURLINFO_PRIVATE, reinterpret_cast<char**>(&slice));
+    char* privateData = nullptr;
+    curl_easy_getinfo(easy, CURLINFO_PRIVATE, &privateData);
+    Slice* slice = reinterpret_cast<Slice*>(privateData);
     long status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     if (slice == nullptr) continue;

@@ -194,6 +194,19 @@ TEST_F(IndexLoading, AnUnfinishedFinishKeepsBothFilesAndRecordsTheCapacities) {
   EXPECT_EQ(written.slices[1].capacity, 150);
 }
 
+TEST_F(IndexLoading, AStopDuringHashVerificationKeepsBothFiles) {
+  const std::string data(130, 'h');
+  ASSERT_EQ(load(index()), Result::Success);
+  ASSERT_TRUE(manager->slices()[0]->onWrite(data.data(), 130));
+  options.hashType = HashType::SHA1;
+  options.hashValue = std::string(40, '0');
+  options.stopEvent->set();
+  EXPECT_EQ(manager->finish(true), Result::Stopped);
+  EXPECT_TRUE(FileIsExist(tmpPath));
+  EXPECT_TRUE(FileIsExist(indexPath));
+  EXPECT_FALSE(FileIsExist(options.targetFilePath));
+}
+
 TEST_F(IndexLoading, FlushIndexReportsAWriteFailure) {
   ASSERT_EQ(load(index()), Result::Success);
   EXPECT_TRUE(manager->flushIndex());
