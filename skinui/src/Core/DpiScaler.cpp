@@ -72,26 +72,30 @@ RECT CDpiScaler::ScaleRectCopy(const RECT& rc) const
     return scaled;
 }
 
-void CDpiScaler::ScaleRect(RECT& rc) const
+namespace {
+// Left and top move as values; width and height are converted on their own and added back.
+template <class Convert>
+void ConvertRect(RECT& rc, Convert convert)
 {
     const int width = rc.right - rc.left;
     const int height = rc.bottom - rc.top;
-    rc.left = Scale(rc.left);
-    rc.top = Scale(rc.top);
-    rc.right = rc.left + Scale(width);
-    rc.bottom = rc.top + Scale(height);
+    rc.left = convert(rc.left);
+    rc.top = convert(rc.top);
+    rc.right = rc.left + convert(width);
+    rc.bottom = rc.top + convert(height);
+}
+}  // namespace
+
+void CDpiScaler::ScaleRect(RECT& rc) const
+{
+    ConvertRect(rc, [this](int value) { return Scale(value); });
 }
 
 int CDpiScaler::Unscale(int value) const { return ::MulDiv(value, 100, m_scale); }
 
 void CDpiScaler::UnscaleRect(RECT& rc) const
 {
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    rc.left = Unscale(rc.left);
-    rc.top = Unscale(rc.top);
-    rc.right = rc.left + Unscale(width);
-    rc.bottom = rc.top + Unscale(height);
+    ConvertRect(rc, [this](int value) { return Unscale(value); });
 }
 
 int CDpiScaler::GetMainMonitorDPI()

@@ -32,15 +32,7 @@ CControlUI* CALLBACK FindShortcut(CControlUI* control, void* data)
 bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (!m_hwnd) return false;
-    for (int i = 0; i < m_messageFilters.GetSize(); ++i) {
-        bool handled = false;
-        const LRESULT answer =
-            static_cast<IMessageFilterUI*>(m_messageFilters[i])->MessageHandler(msg, wParam, lParam, handled);
-        if (handled) {
-            result = answer;
-            return true;
-        }
-    }
+    if (RunFilters(m_messageFilters, msg, wParam, lParam, result)) return true;
     switch (msg) {
     case kMsgDelayedWork:
         ProcessDelayedWork();
@@ -109,12 +101,11 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
     }
 }
 
-bool CWindowUIManager::RunPreMessageFilters(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
+bool CWindowUIManager::RunFilters(const CPtrArray& filters, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    for (int i = 0; i < m_preMessageFilters.GetSize(); ++i) {
+    for (int i = 0; i < filters.GetSize(); ++i) {
         bool handled = false;
-        const LRESULT answer =
-            static_cast<IMessageFilterUI*>(m_preMessageFilters[i])->MessageHandler(msg, wParam, lParam, handled);
+        const LRESULT answer = static_cast<IMessageFilterUI*>(filters[i])->MessageHandler(msg, wParam, lParam, handled);
         if (handled) {
             result = answer;
             return true;
@@ -125,7 +116,7 @@ bool CWindowUIManager::RunPreMessageFilters(UINT msg, WPARAM wParam, LPARAM lPar
 
 bool CWindowUIManager::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (RunPreMessageFilters(msg, wParam, lParam, result)) return true;
+    if (RunFilters(m_preMessageFilters, msg, wParam, lParam, result)) return true;
     switch (msg) {
     case WM_KEYDOWN: {
         if (wParam != VK_TAB) return false;

@@ -181,19 +181,24 @@ void CWindowUIManager::SendEventTo(CControlUI* control, int type, WPARAM wParam,
     control->DispatchEvent(event);
 }
 
+void CWindowUIManager::KillFocus(CControlUI* newFocus)
+{
+    CControlUI* old = m_focus;
+    if (!old) return;
+    ControlEvent event;
+    event.Type = EVT_KILLFOCUS;
+    event.pSender = newFocus;
+    event.dwTimestamp = ::GetTickCount();
+    old->DispatchEvent(event);
+    SendNotify(old, L"killfocus");
+    m_focus = nullptr;
+}
+
 void CWindowUIManager::SetFocus(CControlUI* control)
 {
     if (::GetFocus() != m_hwnd && control != m_focus && ::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
     if (control == m_focus) return;
-    if (CControlUI* old = m_focus) {
-        ControlEvent event;
-        event.Type = EVT_KILLFOCUS;
-        event.pSender = control;
-        event.dwTimestamp = ::GetTickCount();
-        old->DispatchEvent(event);
-        SendNotify(old, L"killfocus");
-        m_focus = nullptr;
-    }
+    KillFocus(control);
     if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_focus = control;
         SendEventTo(control, EVT_SETFOCUS);
@@ -205,15 +210,7 @@ void CWindowUIManager::SetFocusDeferred(CControlUI* control)
 {
     if (::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
     if (!control) return;
-    if (CControlUI* old = m_focus) {
-        ControlEvent event;
-        event.Type = EVT_KILLFOCUS;
-        event.pSender = control;
-        event.dwTimestamp = ::GetTickCount();
-        old->DispatchEvent(event);
-        SendNotify(old, L"killfocus");
-        m_focus = nullptr;
-    }
+    KillFocus(control);
     if (!m_root) return;
     TabStopSearch search{control, nullptr, false, false};
     m_focus = m_root->FindControl(&FindNextTabStop, &search, FIND_VISIBLE | FIND_ENABLED | FIND_ME_FIRST);

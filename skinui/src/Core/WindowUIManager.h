@@ -115,6 +115,7 @@ public:
 private:
     struct TimerRecord;
 
+    void KillFocus(CControlUI* newFocus);
     void DeliverNotify(NotifyMessage& msg);
     void ProcessDelayedWork();
     void PostDelayedWork();
@@ -122,7 +123,7 @@ private:
     void DetachFromWindow();
     void DestroyToolTip();
     void EnsureToolTip();
-    bool RunPreMessageFilters(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    static bool RunFilters(const CPtrArray& filters, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool HandleTimerMessage(WPARAM wParam, LPARAM lParam);
     bool HandleSysChar(WPARAM wParam);
     void SendEventTo(CControlUI* control, int type, WPARAM wParam = 0, LPARAM lParam = 0, wchar_t key = 0);

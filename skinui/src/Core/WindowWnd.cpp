@@ -75,13 +75,18 @@ LRESULT CWindowWnd::FinalMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
     return result;
 }
 
+CWindowWnd* CWindowWnd::BindOnCreate(HWND hwnd, LPARAM lParam)
+{
+    auto* window = static_cast<CWindowWnd*>(reinterpret_cast<LPCREATESTRUCTW>(lParam)->lpCreateParams);
+    window->m_hWnd = hwnd;
+    return window;
+}
+
 LRESULT CALLBACK CWindowWnd::StandardWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     CWindowWnd* window = nullptr;
     if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<LPCREATESTRUCTW>(lParam);
-        window = static_cast<CWindowWnd*>(create->lpCreateParams);
-        window->m_hWnd = hwnd;
+        window = BindOnCreate(hwnd, lParam);
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
     } else {
         window = reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -90,13 +95,12 @@ LRESULT CALLBACK CWindowWnd::StandardWndProc(HWND hwnd, UINT msg, WPARAM wParam,
     return Route(window, hwnd, msg, wParam, lParam);
 }
 
+// Superclassed windows keep the object in a property: the class's own window data belongs to it.
 LRESULT CALLBACK CWindowWnd::SuperclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     CWindowWnd* window = nullptr;
     if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<LPCREATESTRUCTW>(lParam);
-        window = static_cast<CWindowWnd*>(create->lpCreateParams);
-        window->m_hWnd = hwnd;
+        window = BindOnCreate(hwnd, lParam);
         ::SetPropW(hwnd, kSuperclassProperty, window);
     } else {
         window = static_cast<CWindowWnd*>(::GetPropW(hwnd, kSuperclassProperty));

@@ -46,6 +46,7 @@ private:
     bool RegisterWindowClass();
     bool RegisterSuperclass();
     LRESULT FinalMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static CWindowWnd* BindOnCreate(HWND hwnd, LPARAM lParam);
     static LRESULT CALLBACK StandardWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SuperclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT Route(CWindowWnd* window, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -30,6 +30,9 @@ bool TimerBase::Start(UINT intervalMs, bool startNow, bool oneShot, ULONG flags)
 void TimerBase::Stop(bool waitForCallbacks)
 {
     const bool wait = waitForCallbacks && !IsOwnCallbackThread();
+    // A deletion that does not wait leaves an event behind; it is listed in the same step that takes the
+    // handle, so a waiting stop running meanwhile always finds it.
+    HANDLE done = wait ? nullptr : ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE handle = nullptr;
     std::vector<HANDLE> pending;
     {
@@ -39,25 +42,23 @@ void TimerBase::Stop(bool waitForCallbacks)
         if (wait) {
             m_stopping = true;
             pending.swap(m_pendingDeletions);
+        } else if (handle && done) {
+            ForgetFinishedDeletions();
+            m_pendingDeletions.push_back(done);
         }
     }
-    if (handle) {
-        if (wait) {
-            ::DeleteTimerQueueTimer(nullptr, handle, INVALID_HANDLE_VALUE);
-        } else {
-            HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-            ::DeleteTimerQueueTimer(nullptr, handle, done);
-            if (done) {
-                std::lock_guard<std::mutex> lock(m_mutex);
-                ForgetFinishedDeletions();
-                m_pendingDeletions.push_back(done);
-            }
+    if (!wait) {
+        if (!handle) {
+            if (done) ::CloseHandle(done);
+        } else if (!::DeleteTimerQueueTimer(nullptr, handle, done) && ::GetLastError() != ERROR_IO_PENDING && done) {
+            ::SetEvent(done);
         }
+        return;
     }
-    if (!wait) return;
-    for (HANDLE done : pending) {
-        ::WaitForSingleObject(done, INFINITE);
-        ::CloseHandle(done);
+    if (handle) ::DeleteTimerQueueTimer(nullptr, handle, INVALID_HANDLE_VALUE);
+    for (HANDLE deletion : pending) {
+        ::WaitForSingleObject(deletion, INFINITE);
+        ::CloseHandle(deletion);
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_stopping = false;

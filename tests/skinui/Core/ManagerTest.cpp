@@ -1,0 +1,246 @@
+#include "TestWindows.h"
+
+#include <memory>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+class ManagerTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        ASSERT_NE(nullptr, host.Create(nullptr, L"host", WS_POPUP, 0, 20, 30, 400, 300))
+            << "no window: is an X display available?";
+        manager().AddNotifier(&notes);
+    }
+    void TearDown() override
+    {
+        if (::IsWindow(host)) ::DestroyWindow(host);
+    }
+    CWindowUIManager& manager() { return host.manager; }
+    template <class T>
+    T* Adopt(T* control)
+    {
+        control->SetManager(&manager(), nullptr, false);
+        return control;
+    }
+    std::vector<WPARAM> NativeTimerIds() const
+    {
+        std::vector<WPARAM> ids;
+        for (const MSG& msg : host.received)
+            if (msg.message == WM_TIMER) ids.push_back(msg.wParam);
+        return ids;
+    }
+
+    HostWindow host;
+    NotifyRecorder notes;
+};
+
+class CountingFilter : public IMessageFilterUI {
+public:
+    int calls = 0;
+    LRESULT MessageHandler(UINT, WPARAM, LPARAM, bool&) override
+    {
+        ++calls;
+        return 0;
+    }
+};
+
+}  // namespace
+
+TEST_F(ManagerTest, TimersKeepFiringAfterHundredsOfCreateAndKillCycles)
+{
+    CControlUI steady;
+    Adopt(&steady);
+    ASSERT_TRUE(manager().SetTimer(&steady, 1, 10));
+    EXPECT_FALSE(manager().SetTimer(&steady, 1, 10));
+    ASSERT_TRUE(PumpUntil([&] { return notes.Count(L"timer", &steady) >= 1; }));
+    EXPECT_EQ(17u, NativeTimerIds().front());
+
+    CControlUI rearmed;
+    Adopt(&rearmed);
+    for (int cycle = 0; cycle < 300; ++cycle) {
+        auto* transient = Adopt(new CControlUI());
+        ASSERT_TRUE(manager().SetTimer(transient, 2, 100000)) << cycle;
+        if (cycle % 2) {
+            EXPECT_TRUE(manager().KillTimer(transient, 2));
+        }
+        delete transient;
+        ASSERT_TRUE(manager().SetTimer(&rearmed, 3, 100000)) << cycle;
+        ASSERT_TRUE(manager().KillTimer(&rearmed, 3)) << cycle;
+        EXPECT_FALSE(manager().KillTimer(&rearmed, 3));
+    }
+
+    const int before = notes.Count(L"timer", &steady);
+    EXPECT_TRUE(PumpUntil([&] { return notes.Count(L"timer", &steady) >= before + 3; }));
+    CControlUI fresh;
+    Adopt(&fresh);
+    ASSERT_TRUE(manager().SetTimer(&fresh, 4, 10));
+    EXPECT_TRUE(PumpUntil([&] { return notes.Count(L"timer", &fresh) >= 2; }));
+    for (const auto& msg : notes.seen)
+        if (msg.pSender == &fresh) {
+            EXPECT_EQ(4u, msg.wParam);
+        }
+    EXPECT_TRUE(PumpUntil([&] { return notes.Count(L"timer", &steady) >= before + 6; }));
+}
+
+TEST_F(ManagerTest, DeletingAControlWithARunningTimerIsSafe)
+{
+    CControlUI steady;
+    Adopt(&steady);
+    auto* doomed = Adopt(new CControlUI());
+    ASSERT_TRUE(manager().SetTimer(doomed, 1, 1));
+    ASSERT_TRUE(manager().SetTimer(&steady, 1, 5));
+    ASSERT_TRUE(PumpUntil([&] { return notes.Count(L"timer", doomed) >= 1; }));
+    const CControlUI* doomedAddress = doomed;
+    delete doomed;
+    const int doomedTicks = notes.Count(L"timer", const_cast<CControlUI*>(doomedAddress));
+    const int steadyTicks = notes.Count(L"timer", &steady);
+    EXPECT_TRUE(PumpUntil([&] { return notes.Count(L"timer", &steady) >= steadyTicks + 5; }));
+    EXPECT_EQ(doomedTicks, notes.Count(L"timer", const_cast<CControlUI*>(doomedAddress)));
+}
+
+TEST_F(ManagerTest, QueuedNotificationOfAReleasedSenderArrivesWithoutSender)
+{
+    auto* sender = Adopt(new CControlUI());
+    manager().SendNotify(sender, L"custom", 7, 8, true);
+    EXPECT_TRUE(notes.seen.empty());
+    delete sender;
+    ASSERT_TRUE(PumpUntil([&] { return !notes.seen.empty(); }));
+    ASSERT_EQ(1u, notes.seen.size());
+    EXPECT_EQ(nullptr, notes.seen[0].pSender);
+    EXPECT_EQ(CUIString(L"custom"), notes.seen[0].sType);
+    EXPECT_EQ(7u, notes.seen[0].wParam);
+    EXPECT_EQ(8, notes.seen[0].lParam);
+}
+
+TEST_F(ManagerTest, TheOldRootIsDeletedOnlyWhenTheDelayedWorkRuns)
+{
+    bool oldDeleted = false;
+    ASSERT_TRUE(manager().AttachRootControl(new TrackedControl(&oldDeleted)));
+    auto* replacement = new TrackedControl();
+    ASSERT_TRUE(manager().AttachRootControl(replacement));
+    EXPECT_EQ(replacement, manager().GetRoot());
+    EXPECT_FALSE(oldDeleted);
+    EXPECT_TRUE(PumpUntil([&] { return oldDeleted; }));
+}
+
+TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
+{
+    auto* root = new TestContainer();
+    auto* first = root->Add(new TabStopControl());
+    auto* second = root->Add(new TabStopControl());
+    auto* hidden = root->Add(new TabStopControl());
+    auto* last = root->Add(new TabStopControl());
+    first->SetName(L"ok");
+    second->SetName(L"ok");
+    hidden->SetVisible(false);
+    last->SetName(L"last");
+    ASSERT_TRUE(manager().AttachRootControl(root));
+    EXPECT_EQ(second, manager().FindControl(L"ok"));
+    EXPECT_EQ(last, manager().FindControl(L"last"));
+
+    manager().SetFocus(first);
+    EXPECT_EQ(first, manager().GetFocus());
+    EXPECT_EQ(1, notes.Count(L"setfocus", first));
+    manager().SetFocus(hidden);
+    EXPECT_EQ(nullptr, manager().GetFocus());
+    EXPECT_EQ(1, notes.Count(L"killfocus", first));
+
+    manager().SetFocus(first);
+    manager().MoveFocusToNextTabStop(false);
+    EXPECT_EQ(last, manager().GetFocus());
+    manager().MoveFocusToNextTabStop(false);
+    EXPECT_EQ(second, manager().GetFocus());
+
+    manager().ReleaseControlReferences(second);
+    EXPECT_EQ(nullptr, manager().GetFocus());
+    EXPECT_EQ(nullptr, manager().FindControl(L"ok"));
+}
+
+TEST_F(ManagerTest, SetDpiResizesAroundTheTopLeftCorner)
+{
+    manager().SetDPI(144);
+    RECT rc = {};
+    ::GetWindowRect(host, &rc);
+    EXPECT_EQ(20, rc.left);
+    EXPECT_EQ(30, rc.top);
+    EXPECT_EQ(600, rc.right - rc.left);
+    EXPECT_EQ(450, rc.bottom - rc.top);
+    EXPECT_EQ(150, manager().GetDpiScaler()->GetScale());
+    EXPECT_TRUE(PumpUntil([&] {
+        for (const MSG& msg : host.received)
+            if (msg.message == WM_USER + 200) return true;
+        return false;
+    }));
+}
+
+TEST_F(ManagerTest, ToleratesAMissingRoot)
+{
+    EXPECT_FALSE(manager().AttachRootControl(nullptr));
+    host.SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(400, 300));
+    LRESULT result = 0;
+    EXPECT_TRUE(manager().PreMessageHandler(WM_KEYDOWN, VK_TAB, 0, result));
+    EXPECT_FALSE(manager().PreMessageHandler(WM_SYSCHAR, L'a', 0, result));
+    EXPECT_FALSE(manager().PreMessageHandler(WM_SYSKEYDOWN, VK_MENU, 0, result));
+    EXPECT_EQ(nullptr, manager().FindControlAtPoint(POINT{10, 10}));
+    EXPECT_TRUE(manager().MoveFocusToNextTabStop(false));
+    manager().SetFocusDeferred(nullptr);
+    manager().SetDPI(120);
+    host.SendMessage(WM_KEYDOWN, VK_TAB, 0);
+    host.SendMessage(WM_CHAR, L'x', 0);
+    EXPECT_EQ(nullptr, manager().GetRoot());
+}
+
+TEST_F(ManagerTest, DropsTheTooltipHandleWhenTheWindowCloses)
+{
+    manager().ShowToolTipAt(L"tip", 5, 5);
+    HWND tip = manager().GetToolTipWindow();
+    ASSERT_NE(nullptr, tip);
+    host.SendMessage(WM_CLOSE);
+    EXPECT_EQ(nullptr, manager().GetToolTipWindow());
+    EXPECT_FALSE(::IsWindow(tip));
+    manager().HideToolTip();
+}
+
+TEST_F(ManagerTest, ARebindingManagerListsOnceAndLeavesWithItsWindow)
+{
+    HostWindow top, middle, inner;
+    top.bindManager = middle.bindManager = inner.bindManager = false;
+    ASSERT_NE(nullptr, top.Create(nullptr, L"top", WS_POPUP, 0, 0, 0, 300, 200));
+    ASSERT_NE(nullptr, middle.Create(top, L"middle", WS_CHILD, 0, 0, 0, 200, 100));
+    ASSERT_NE(nullptr, inner.Create(middle, L"inner", WS_CHILD, 0, 0, 0, 100, 50));
+
+    auto standalone = std::make_unique<CWindowUIManager>();
+    CountingFilter filter;
+    standalone->AddPreMessageFilter(&filter);
+    standalone->Init(top);
+    standalone->Init(inner);
+    standalone->Init(inner);
+
+    MSG toTop = {top, WM_KEYDOWN, L'A', 0, 0, {}};
+    CWindowUIManager::PreTranslateMessage(&toTop);
+    EXPECT_EQ(0, filter.calls);
+    // The target is a child several levels deep: its manager still looks at it once.
+    MSG toInner = {inner, WM_KEYDOWN, L'A', 0, 0, {}};
+    CWindowUIManager::PreTranslateMessage(&toInner);
+    EXPECT_EQ(1, filter.calls);
+
+    CountingFilter hostFilter;
+    manager().AddPreMessageFilter(&hostFilter);
+    HWND stale = host;
+    MSG toHost = {stale, WM_KEYDOWN, L'A', 0, 0, {}};
+    CWindowUIManager::PreTranslateMessage(&toHost);
+    EXPECT_EQ(1, hostFilter.calls);
+    ::DestroyWindow(host);
+    CWindowUIManager::PreTranslateMessage(&toHost);
+    EXPECT_EQ(1, hostFilter.calls);
+    EXPECT_EQ(nullptr, manager().GetWindowHandle());
+
+    standalone.reset();
+    CWindowUIManager::PreTranslateMessage(&toInner);
+    ::DestroyWindow(top);
+}
