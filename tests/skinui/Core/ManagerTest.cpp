@@ -229,6 +229,15 @@ TEST_F(ManagerTest, ARebindingManagerListsOnceAndLeavesWithItsWindow)
     CWindowUIManager::PreTranslateMessage(&toInner);
     EXPECT_EQ(1, filter.calls);
 
+    // A key for a native child reaches the manager of its top-level window too.
+    CWindowUIManager topManager;
+    CountingFilter topFilter;
+    topManager.AddPreMessageFilter(&topFilter);
+    topManager.Init(top);
+    CWindowUIManager::PreTranslateMessage(&toInner);
+    EXPECT_EQ(1, topFilter.calls);
+    EXPECT_EQ(2, filter.calls);
+
     CountingFilter hostFilter;
     manager().AddPreMessageFilter(&hostFilter);
     HWND stale = host;
