@@ -17,9 +17,10 @@ HWND CWindowWnd::Create(HWND parent, const wchar_t* title, DWORD style, DWORD ex
 {
     const bool registered = GetSuperClassName() ? RegisterSuperclass() : RegisterWindowClass();
     if (!registered) return nullptr;
-    m_hWnd = ::CreateWindowExW(exStyle, GetWindowClassName(), title, style, x, y, cx, cy, parent, menu,
-                               CWindowUIManager::GetInstance(), this);
-    return m_hWnd;
+    // The handle is stored at WM_NCCREATE; a window that fails during creation may already have deleted
+    // this object in OnFinalMessage, so nothing is written here afterwards.
+    return ::CreateWindowExW(exStyle, GetWindowClassName(), title, style, x, y, cx, cy, parent, menu,
+                             CWindowUIManager::GetInstance(), this);
 }
 
 HWND CWindowWnd::CreateWithRect(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle, const RECT& rc,

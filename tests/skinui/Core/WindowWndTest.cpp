@@ -21,6 +21,28 @@ protected:
     void OnFinalMessage(HWND) override { ++finalMessages; }
 };
 
+// Refuses its creation; it deletes itself when its last message comes.
+class RefusingWindow : public CWindowWnd {
+public:
+    explicit RefusingWindow(int* finals) : m_finals(finals) {}
+
+protected:
+    const wchar_t* GetWindowClassName() const override { return L"SkinUITestRefusing"; }
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_CREATE) return -1;
+        return CWindowWnd::HandleMessage(msg, wParam, lParam);
+    }
+    void OnFinalMessage(HWND) override
+    {
+        ++*m_finals;
+        delete this;
+    }
+
+private:
+    int* m_finals;
+};
+
 class UnknownSuper : public CWindowWnd {
 protected:
     const wchar_t* GetWindowClassName() const override { return L"SkinUITestUnknown"; }
@@ -77,6 +99,14 @@ TEST_F(WindowWndTest, FinalMessageComesOnceAndTheWindowMayDeleteItself)
     ::DestroyWindow(hwnd);
     EXPECT_EQ(1, finals);
     EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+TEST_F(WindowWndTest, AWindowThatFailsCreationMayDeleteItself)
+{
+    int finals = 0;
+    auto* window = new RefusingWindow(&finals);
+    EXPECT_EQ(nullptr, window->Create(nullptr, L"refused", WS_POPUP, 0));
+    EXPECT_EQ(1, finals);
 }
 
 TEST_F(WindowWndTest, CentresOverItsOwner)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 using namespace SkinUI;
@@ -126,4 +127,6 @@ TEST(ProcessUtils, ConvertsAndSearchesTexts)
     EXPECT_EQ(L'\\', folder.back());
     DebugOutputFormat(L"%ls %d\n", L"debug", 1);
     DebugOutputFormat(nullptr);
+    const std::wstring huge(100000, L'x');
+    DebugOutputFormat(L"%ls", huge.c_str());
 }
