@@ -161,6 +161,38 @@ TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
     EXPECT_EQ(nullptr, manager().FindControl(L"ok"));
 }
 
+TEST_F(ManagerTest, DeferredFocusStartsFromTheTabStopBefore)
+{
+    auto* root = new TestContainer();
+    auto* first = root->Add(new TabStopControl());
+    auto* second = root->Add(new TabStopControl());
+    ASSERT_TRUE(manager().AttachRootControl(root));
+    manager().SetFocus(first);
+    manager().SetFocusDeferred(second);
+    EXPECT_EQ(first, manager().GetFocus());
+    EXPECT_EQ(1, notes.Count(L"killfocus", first));
+    EXPECT_EQ(1, notes.Count(L"setfocus", first));
+    EXPECT_TRUE(manager().IsUpdateNeeded());
+}
+
+TEST_F(ManagerTest, KeepsOptionGroupsUntilTheirLastMemberLeaves)
+{
+    CControlUI a, b;
+    EXPECT_EQ(nullptr, manager().GetOptionGroup(L"size"));
+    EXPECT_TRUE(manager().AddToOptionGroup(L"size", &a));
+    EXPECT_FALSE(manager().AddToOptionGroup(L"size", &a));
+    EXPECT_TRUE(manager().AddToOptionGroup(L"size", &b));
+    ASSERT_NE(nullptr, manager().GetOptionGroup(L"size"));
+    EXPECT_EQ(2, manager().GetOptionGroup(L"size")->GetSize());
+    manager().RemoveFromOptionGroup(L"size", &a);
+    EXPECT_EQ(&b, manager().GetOptionGroup(L"size")->GetAt(0));
+    manager().RemoveFromOptionGroup(L"size", &b);
+    EXPECT_EQ(nullptr, manager().GetOptionGroup(L"size"));
+    manager().AddToOptionGroup(L"other", &a);
+    manager().RemoveAllOptionGroups();
+    EXPECT_EQ(nullptr, manager().GetOptionGroup(L"other"));
+}
+
 TEST_F(ManagerTest, SetDpiResizesAroundTheTopLeftCorner)
 {
     manager().SetDPI(144);
