@@ -51,7 +51,7 @@ TEST(DownloaderStart, DroppingAnEarlyResultNeverBlocks) {
 TEST_F(Download, SecondStartWhileRunningIsBusyAndLeavesTheFirstAlone) {
   Downloader downloader;
   const std::string target = dir.file("first.exe");
-  const std::string url = serve("/download", 1 << 20, 1, "&rate=2000000");
+  const std::string url = serve("/download", 2 << 20, 1, "&rate=1000000");
   auto first = downloader.start(url, target, {}, {}, {});
   EXPECT_EQ(downloader.start(url, dir.file("second.exe"), {}, {}, {}).get(), Result::Busy);
   EXPECT_EQ(downloader.setThreadNum(4), Result::Busy);
@@ -59,10 +59,10 @@ TEST_F(Download, SecondStartWhileRunningIsBusyAndLeavesTheFirstAlone) {
   EXPECT_EQ(downloader.setHash(HashType::MD5, "00"), Result::Busy);
   EXPECT_EQ(downloader.targetFilePath(), target);
   EXPECT_EQ(first.get(), Result::Success);
-  expectCleanFinish(target, 1 << 20);
+  expectCleanFinish(target, 2 << 20);
   EXPECT_FALSE(Exists(dir.file("second.exe")));
   // Once the first has ended the downloader takes the next one.
-  EXPECT_EQ(downloader.start(url, dir.file("second.exe"), {}, {}, {}).get(), Result::Success);
+  EXPECT_EQ(downloader.start(serve("/other", 1000), dir.file("second.exe"), {}, {}, {}).get(), Result::Success);
 }
 
 TEST_F(Download, UserStopEventStopsTheRun) {
