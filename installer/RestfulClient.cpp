@@ -72,6 +72,28 @@ ResultPtr ReadJsonBody(const pplx::task<web::json::value>& extraction, const Res
     return result;
 }
 
+// The body of a reply whose headers have arrived is no longer covered by the request's cancellation
+// token (WinHTTP keeps reading until its timeout), so the wait for it ends on cancellation by itself.
+pplx::task<web::json::value> ExtractJsonUntilCancelled(web::http::http_response reply, const pplx::cancellation_token& token)
+{
+    pplx::task_completion_event<web::json::value> extracted;
+    auto registration = std::make_shared<pplx::cancellation_token_registration>();
+    if (token.is_cancelable()) {
+        *registration = token.register_callback(
+            [extracted] { extracted.set_exception(std::make_exception_ptr(pplx::task_canceled())); });
+    }
+    reply.extract_json().then([extracted, token, registration](pplx::task<web::json::value> extraction) {
+        if (token.is_cancelable())
+            token.deregister_callback(*registration);
+        try {
+            extracted.set(extraction.get());
+        } catch (...) {
+            extracted.set_exception(std::current_exception());
+        }
+    });
+    return pplx::create_task(extracted);
+}
+
 } // namespace
 
 bool IsHttpUrl(const std::wstring& url)
@@ -154,7 +176,8 @@ pplx::task<ResultPtr> ParseResponse(const pplx::task<web::http::http_response>& 
         return pplx::task_from_result(result);
 
     try {
-        return reply.extract_json().then([result, url8](pplx::task<web::json::value> extraction) {
+        const pplx::cancellation_token token = AppSettings::Instance()->CancellationSource().get_token();
+        return ExtractJsonUntilCancelled(reply, token).then([result, url8](pplx::task<web::json::value> extraction) {
             return ReadJsonBody(extraction, result, url8);
         });
     } catch (const std::exception& e) {
