@@ -85,6 +85,15 @@ TEST_F(RestTest, NonHttpUrlFailsAtOnceWithoutTraffic)
     EXPECT_TRUE(Contains(Fixture().LogText(), "Restful request failed with invalid URL: ftp://127.0.0.1/api/getCommonConfig"));
 }
 
+TEST_F(RestTest, MalformedUrlFailsTheRequestWithoutTraffic)
+{
+    const ResultPtr result =
+        Request(web::http::methods::GET, L"http://127.0.0.1:80 80/x y", {{L"k", L"a b"}}, {}, web::json::value::null()).get();
+    EXPECT_EQ(result->state, kStateRequestFailed);
+    EXPECT_TRUE(Fixture().Requests().empty());
+    EXPECT_TRUE(Contains(Fixture().LogText(), "Restful request exception: "));
+}
+
 // --- the client: replies ----------------------------------------------------------------------------
 
 TEST_F(RestTest, ReadsCodeMessageAndData)
