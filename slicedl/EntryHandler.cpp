@@ -9,6 +9,7 @@
 #include "ProgressHandler.h"
 #include "Slice.h"
 #include "SliceManager.h"
+#include "SpeedHandler.h"
 
 namespace slicedl {
 namespace {
@@ -154,8 +155,7 @@ Result EntryHandler::run() {
   const Result result = transfer();
   m_sliceManager.reset();
   if (result == Result::Success) return Result::Success;
-  const bool userStopped = m_options->userStopEvent != nullptr && m_options->userStopEvent->isSet();
-  return m_stopFlag || userStopped ? Result::Stopped : result;
+  return m_stopFlag || m_options->userStopRequested() ? Result::Stopped : result;
 }
 
 bool EntryHandler::probeSize(int64_t& size) {

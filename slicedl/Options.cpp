@@ -23,7 +23,7 @@ void VerboseOutput::write(const std::string& text) const {
 }
 
 bool Options::stopRequested() const {
-  return stopEvent->isSet() || (userStopEvent != nullptr && userStopEvent->isSet());
+  return stopEvent->isSet() || userStopRequested();
 }
 
 std::unique_ptr<Event> Options::NewSetEvent() {

@@ -63,6 +63,7 @@ struct Options {
 
   // True when the run's stop event or the caller's own stop event is set.
   bool stopRequested() const;
+  bool userStopRequested() const { return userStopEvent != nullptr && userStopEvent->isSet(); }
   void log(const std::string& text) const { verboseFunctor.write(text); }
 
  private:
