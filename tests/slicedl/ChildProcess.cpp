@@ -21,15 +21,16 @@ namespace {
 std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
 }  // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& arguments) {
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::string& program) {
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring commandLine = Quoted(self);
+  const std::wstring path = program.empty() ? std::wstring(self) : Utf8ToWide(program);
+  std::wstring commandLine = Quoted(path);
   for (const std::string& argument : arguments) commandLine += L" " + Quoted(Utf8ToWide(argument));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(self, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+  if (!CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
     throw std::runtime_error("CreateProcessW failed");
   }
   CloseHandle(info.hThread);
@@ -48,15 +49,26 @@ void ChildProcess::kill() {
   m_process = nullptr;
 }
 
+int ChildProcess::wait() {
+  if (m_process == nullptr) return -1;
+  WaitForSingleObject(m_process, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(m_process, &code);
+  CloseHandle(m_process);
+  m_process = nullptr;
+  return static_cast<int>(code);
+}
+
 #else
 
-ChildProcess::ChildProcess(const std::vector<std::string>& arguments) {
-  std::vector<std::string> texts{"/proc/self/exe"};
+ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::string& program) {
+  const std::string path = program.empty() ? "/proc/self/exe" : program;
+  std::vector<std::string> texts{path};
   texts.insert(texts.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
   for (std::string& text : texts) argv.push_back(&text[0]);
   argv.push_back(nullptr);
-  if (posix_spawn(&m_pid, "/proc/self/exe", nullptr, nullptr, argv.data(), environ) != 0) {
+  if (posix_spawn(&m_pid, path.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
     throw std::runtime_error("posix_spawn failed");
   }
 }
@@ -71,6 +83,14 @@ void ChildProcess::kill() {
   int status = 0;
   waitpid(m_pid, &status, 0);
   m_pid = -1;
+}
+
+int ChildProcess::wait() {
+  if (m_pid <= 0) return -1;
+  int status = 0;
+  waitpid(m_pid, &status, 0);
+  m_pid = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 #endif
