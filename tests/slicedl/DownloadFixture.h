@@ -26,6 +26,25 @@ struct DownloadOutcome {
   bool callbackOnCallerThread = false;
 };
 
+// Collects the engine's log lines from whichever thread writes them.
+class LogCapture {
+ public:
+  slicedl::VerboseFunctor sink() {
+    return [this](const std::string& line) {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_text += line + "\n";
+    };
+  }
+  std::string text() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_text;
+  }
+
+ private:
+  mutable std::mutex m_mutex;
+  std::string m_text;
+};
+
 // Polls `condition` every 10 ms for at most a minute; a guard against hangs, not a timing check.
 inline bool WaitUntil(const std::function<bool()>& condition) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);

@@ -149,17 +149,13 @@ TEST_F(Download, VerboseOutputMayBeReplacedWhileRunning) {
 
 TEST_F(Download, VerboseOutputNamesEachSlicesOutcome) {
   Downloader downloader;
-  std::mutex mutex;
-  std::string log;
-  downloader.setVerboseOutput([&](const std::string& text) {
-    std::lock_guard<std::mutex> lock(mutex);
-    log += text + "\n";
-  });
+  LogCapture capture;
+  downloader.setVerboseOutput(capture.sink());
   downloader.setThreadNum(2);
   downloader.setSlicePolicy(SlicePolicy::FixedNum, 2);
   EXPECT_EQ(run(downloader, serve("/download", 100000, 1, "&fault=range-500@50000"), dir.file("log.exe")).future,
             Result::SizeMismatch);
-  std::lock_guard<std::mutex> lock(mutex);
+  const std::string log = capture.text();
   EXPECT_NE(log.find("slice 0 ended: curl code 0 (No error), http status 206"), std::string::npos) << log;
   EXPECT_NE(log.find("http status 500"), std::string::npos) << log;
   EXPECT_NE(log.find("CURLOPT_RANGE: 0-49999"), std::string::npos) << log;

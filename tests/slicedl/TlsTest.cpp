@@ -59,19 +59,15 @@ TEST(Tls, ASelfSignedServerIsRefused) {
   ASSERT_TRUE(WaitUntil([port] { return Accepts(port); }));
 
   Downloader downloader;
-  std::mutex mutex;
-  std::string log;
-  downloader.setVerboseOutput([&](const std::string& text) {
-    std::lock_guard<std::mutex> lock(mutex);
-    log += text + "\n";
-  });
+  LogCapture log;
+  downloader.setVerboseOutput(log.sink());
   const std::string target = dir.file("setup.exe");
   EXPECT_EQ(downloader.start("https://localhost:" + std::to_string(port) + "/", target, {}, {}, {}).get(),
             Result::SizeProbeFailed);
   EXPECT_FALSE(FileIsExist(target));
-  std::lock_guard<std::mutex> lock(mutex);
-  EXPECT_NE(log.find("size probe: curl code " + std::to_string(CURLE_PEER_FAILED_VERIFICATION)), std::string::npos)
-      << log;
+  const std::string text = log.text();
+  EXPECT_NE(text.find("size probe: curl code " + std::to_string(CURLE_PEER_FAILED_VERIFICATION)), std::string::npos)
+      << text;
 }
 
 #endif
