@@ -1,5 +1,8 @@
 #include "Core/ControlUI.h"
 
+#include "Core/Painter.h"
+#include "Core/SharedResources.h"
+#include "Core/TextResources.h"
 #include "Core/WindowUIManager.h"
 
 #include <algorithm>
@@ -11,6 +14,7 @@ CControlUI::CControlUI() = default;
 CControlUI::~CControlUI()
 {
     if (OnDestroy) OnDestroy(this);
+    DeleteStrings(m_customAttributes);
     if (m_manager) m_manager->ReleaseControlReferences(this);
 }
 
@@ -147,7 +151,7 @@ void CControlUI::HandleEvent(ControlEvent& event)
 {
     switch (event.Type) {
     case EVT_SETCURSOR:
-        ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+        ::SetCursor(::LoadCursorW(nullptr, m_cursor ? MAKEINTRESOURCEW(m_cursor) : IDC_ARROW));
         return;
     case EVT_SETFOCUS:
         m_focused = true;
@@ -161,10 +165,285 @@ void CControlUI::HandleEvent(ControlEvent& event)
         if (m_manager) m_manager->SendNotify(this, L"timer", event.wParam, event.lParam);
         return;
     case EVT_CONTEXTMENU:
+        if (m_contextMenu && m_manager) m_manager->SendNotify(this, L"menu", event.wParam, event.lParam);
         return;
     default:
         if (m_parent) m_parent->HandleEvent(event);
     }
+}
+
+int CControlUI::Scaled(int value) const { return m_manager ? m_manager->GetDpiScaler()->Scale(value) : value; }
+
+CUIString CControlUI::GetText() const
+{
+    if (!m_resourceText) return m_text;
+    CUIString text;
+    CTextResources::GetInstance()->GetText(text, m_text, nullptr);
+    return text;
+}
+
+void CControlUI::SetText(const wchar_t* text)
+{
+    if (m_text == text) return;
+    m_text = text;
+    m_text.Replace(L"{\\n}", L"\n");
+    Invalidate();
+}
+
+void CControlUI::SetResourceText(bool resource)
+{
+    if (m_resourceText == resource) return;
+    m_resourceText = resource;
+    Invalidate();
+}
+
+CUIString CControlUI::GetToolTip() const
+{
+    if (!m_resourceText) return m_toolTip;
+    CUIString text;
+    CTextResources::GetInstance()->GetText(text, m_toolTip, nullptr);
+    return text;
+}
+
+void CControlUI::SetToolTip(const wchar_t* text)
+{
+    m_toolTip = text;
+    m_toolTip.Replace(L"<n>", L"\r\n");
+}
+
+void CControlUI::SetCursor(WORD cursor)
+{
+    m_cursor = cursor;
+    Invalidate();
+}
+
+RECT CControlUI::GetRelativePos() const
+{
+    if (!m_parent) return RECT{0, 0, 0, 0};
+    const RECT& parent = m_parent->GetPos();
+    RECT rc = m_rcItem;
+    ::OffsetRect(&rc, -parent.left, -parent.top);
+    return rc;
+}
+
+void CControlUI::Move(SIZE offset, bool)
+{
+    m_fixedXY.cx += offset.cx;
+    m_fixedXY.cy += offset.cy;
+    RequestParentLayout();
+}
+
+RECT CControlUI::GetPadding() const
+{
+    return m_manager ? m_manager->GetDpiScaler()->ScaleRectCopy(m_padding) : m_padding;
+}
+
+void CControlUI::SetPadding(RECT padding)
+{
+    m_padding = padding;
+    RequestParentLayout();
+}
+
+SIZE CControlUI::GetFixedXY() const { return SIZE{Scaled(m_fixedXY.cx), Scaled(m_fixedXY.cy)}; }
+
+void CControlUI::SetFixedXY(SIZE xy)
+{
+    m_fixedXY = xy;
+    RequestParentLayout();
+}
+
+void CControlUI::SetFixedWidth(int cx)
+{
+    if (cx < 0) return;
+    m_fixedWidth = cx;
+    RequestParentLayout();
+}
+
+void CControlUI::SetFixedHeight(int cy)
+{
+    if (cy < 0) return;
+    m_fixedHeight = cy;
+    RequestParentLayout();
+}
+
+namespace {
+
+bool StoreSize(int& field, int value)
+{
+    if (value < 0 || field == value) return false;
+    field = value;
+    return true;
+}
+
+}  // namespace
+
+void CControlUI::SetMinWidth(int cx)
+{
+    if (StoreSize(m_minWidth, cx)) RequestParentLayout();
+}
+
+void CControlUI::SetMaxWidth(int cx)
+{
+    if (StoreSize(m_maxWidth, cx)) RequestParentLayout();
+}
+
+void CControlUI::SetMinHeight(int cy)
+{
+    if (StoreSize(m_minHeight, cy)) RequestParentLayout();
+}
+
+void CControlUI::SetMaxHeight(int cy)
+{
+    if (StoreSize(m_maxHeight, cy)) RequestParentLayout();
+}
+
+void CControlUI::SetFloatPercent(double left, double top, double right, double bottom)
+{
+    m_floatPercent[0] = left;
+    m_floatPercent[1] = top;
+    m_floatPercent[2] = right;
+    m_floatPercent[3] = bottom;
+    RequestParentLayout();
+}
+
+void CControlUI::SetFloatAlign(UINT align)
+{
+    m_floatAlign = align;
+    RequestParentLayout();
+}
+
+void CControlUI::SetFloat(bool floating)
+{
+    if (m_float == floating) return;
+    m_float = floating;
+    RequestParentLayout();
+}
+
+SIZE CControlUI::CalcDesiredSize(SIZE) { return SIZE{GetFixedWidth(), GetFixedHeight()}; }
+
+bool CControlUI::SetColorAttribute(DWORD& field, DWORD color)
+{
+    if (field == color) return false;
+    field = color;
+    Invalidate();
+    return true;
+}
+
+void CControlUI::SetBkColor(DWORD color) { SetColorAttribute(m_bkColor, color); }
+
+void CControlUI::SetBorderColor(DWORD color) { SetColorAttribute(m_borderColor, color); }
+
+RECT CControlUI::GetBorderSize() const
+{
+    return m_manager ? m_manager->GetDpiScaler()->ScaleRectCopy(m_borderSize) : m_borderSize;
+}
+
+void CControlUI::SetBorderSize(RECT size)
+{
+    m_borderSize = size;
+    Invalidate();
+}
+
+SIZE CControlUI::GetBorderRound() const { return SIZE{Scaled(m_borderRound.cx), Scaled(m_borderRound.cy)}; }
+
+void CControlUI::SetBkImage(const wchar_t* description)
+{
+    if (m_manager) m_manager->RemoveImage(description);
+    if (m_bkImage == description) return;
+    m_bkImage = description;
+    Invalidate();
+}
+
+DWORD CControlUI::GetAdjustedColor(DWORD color) const
+{
+    const SharedResources& shared = SharedResources::Get();
+    if (!m_colorHsl || !shared.hslEnabled) return color;
+    return CPainter::AdjustColor(color, shared.hue, shared.saturation, shared.lightness);
+}
+
+bool CControlUI::DrawImage(HDC hdc, const wchar_t* description, const wchar_t* modify)
+{
+    return CPainter::DrawImageString(hdc, m_manager, m_rcItem, m_rcPaint, description, modify, m_imageInstance);
+}
+
+const wchar_t* CControlUI::GetCustomAttribute(const wchar_t* name) const
+{
+    auto* value = static_cast<const CUIString*>(m_customAttributes.Find(name));
+    return value ? value->GetData() : nullptr;
+}
+
+bool CControlUI::Paint(HDC hdc, const RECT& paint, CControlUI* stop)
+{
+    if (stop == this) return false;
+    if (!::IntersectRect(&m_rcPaint, &paint, &m_rcItem)) return true;
+    return PaintParts(hdc, m_rcPaint, stop);
+}
+
+bool CControlUI::PaintParts(HDC hdc, const RECT&, CControlUI*)
+{
+    const SIZE round = GetBorderRound();
+    CClipRegion clip;
+    if (round.cx > 0 || round.cy > 0) {
+        RECT area;
+        ::IntersectRect(&area, &m_rcPaint, &m_rcItem);
+        CClipRegion::ClipToRoundRect(hdc, area, m_rcItem, round.cx, round.cy, clip);
+    }
+    PaintBackgroundColor(hdc);
+    PaintBackgroundImage(hdc);
+    PaintStateImage(hdc);
+    PaintForegroundColor(hdc);
+    PaintForegroundImage(hdc);
+    PaintText(hdc);
+    PaintBorder(hdc);
+    return true;
+}
+
+void CControlUI::PaintBackgroundColor(HDC hdc)
+{
+    if (m_bkColor == 0) return;
+    const bool vertical = m_gradient.CompareNoCase(L"hor") != 0;
+    const DWORD first = GetAdjustedColor(m_bkColor);
+    if (m_bkColor2 != 0 && m_bkColor3 == 0) {
+        CPainter::DrawGradient(hdc, m_rcItem, first, GetAdjustedColor(m_bkColor2), vertical, 16);
+    } else if (m_bkColor2 != 0) {
+        RECT upper = m_rcItem;
+        upper.bottom = (m_rcItem.top + m_rcItem.bottom) / 2;
+        RECT lower = m_rcItem;
+        lower.top = upper.bottom;
+        CPainter::DrawGradient(hdc, upper, first, GetAdjustedColor(m_bkColor2), vertical, 8);
+        CPainter::DrawGradient(hdc, lower, GetAdjustedColor(m_bkColor2), GetAdjustedColor(m_bkColor3), vertical, 8);
+    } else {
+        CPainter::FillColor(hdc, (m_bkColor >> 24) == 0xFF ? m_rcPaint : m_rcItem, first);
+    }
+}
+
+void CControlUI::PaintBackgroundImage(HDC hdc)
+{
+    if (m_bkImage.IsEmpty()) return;
+    CPainter::DrawImageString(hdc, m_manager, m_rcItem, m_rcPaint, m_bkImage, nullptr, m_imageInstance);
+}
+
+void CControlUI::PaintForegroundColor(HDC hdc) { CPainter::FillColor(hdc, m_rcItem, GetAdjustedColor(m_foreColor)); }
+
+void CControlUI::PaintForegroundImage(HDC hdc)
+{
+    if (m_foreImage.IsEmpty()) return;
+    CPainter::DrawImageString(hdc, m_manager, m_rcItem, m_rcPaint, m_foreImage, nullptr, m_imageInstance);
+}
+
+void CControlUI::PaintBorder(HDC hdc)
+{
+    const DWORD color = IsFocused() ? m_focusBorderColor : m_borderColor;
+    if (color == 0) return;
+    const DWORD adjusted = GetAdjustedColor(color);
+    const RECT size = GetBorderSize();
+    const RECT& rc = m_rcItem;
+    if (size.left > 0) CPainter::DrawLine(hdc, RECT{rc.left, rc.top, rc.left, rc.bottom}, size.left, adjusted, m_borderStyle);
+    if (size.top > 0) CPainter::DrawLine(hdc, RECT{rc.left, rc.top, rc.right, rc.top}, size.top, adjusted, m_borderStyle);
+    if (size.right > 0)
+        CPainter::DrawLine(hdc, RECT{rc.right, rc.top, rc.right, rc.bottom}, size.right, adjusted, m_borderStyle);
+    if (size.bottom > 0)
+        CPainter::DrawLine(hdc, RECT{rc.left, rc.bottom, rc.right, rc.bottom}, size.bottom, adjusted, m_borderStyle);
 }
 
 }  // namespace SkinUI

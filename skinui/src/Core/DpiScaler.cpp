@@ -106,4 +106,15 @@ int CDpiScaler::GetMainMonitorDPI()
     return dpi;
 }
 
+bool CDpiScaler::GetDpiVariantName(const wchar_t* name, int scale, CUIString& variant)
+{
+    const CUIString source(name);
+    const int dot = source.ReverseFind(L'.');
+    if (dot < 0) return false;
+    CUIString suffix;
+    suffix.Format(L"@%d", scale);
+    variant = source.Left(dot) + suffix + source.Mid(dot);
+    return true;
+}
+
 }  // namespace SkinUI

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Utils/UIString.h"
+
 #include <windows.h>
 
 namespace SkinUI {
@@ -23,6 +25,8 @@ public:
     void UnscaleRect(RECT& rc) const;
 
     static int GetMainMonitorDPI();
+    // name with "@<scale>" before its last '.'; false when the name has no '.'.
+    static bool GetDpiVariantName(const wchar_t* name, int scale, CUIString& variant);
 
 private:
     int m_scale = 100;

@@ -32,8 +32,61 @@ CControlUI* CALLBACK FindShortcut(CControlUI* control, void* data)
 bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (!m_hwnd) return false;
-    if (RunFilters(m_messageFilters, msg, wParam, lParam, result)) return true;
+    if (RunFilters(m_messageFilters, msg, wParam, lParam, result)) {
+        UpdateMouseFromFilter(msg, lParam);
+        return true;
+    }
+    if (m_layered) {
+        switch (msg) {
+        case WM_NCCALCSIZE:
+        case WM_NCPAINT:
+            result = 0;
+            return true;
+        case WM_NCACTIVATE:
+            if (::IsIconic(m_hwnd)) break;
+            result = wParam == 0;
+            return true;
+        default:
+            break;
+        }
+    }
     switch (msg) {
+    case WM_PAINT:
+        result = 0;
+        return OnPaint();
+    case WM_SETCURSOR:
+        if (!OnSetCursor(wParam, lParam)) return false;
+        result = 0;
+        return true;
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
+        return false;
+    case WM_PRINTCLIENT:
+        OnPrintClient(reinterpret_cast<HDC>(wParam), lParam);
+        return false;
+    case WM_MOUSEMOVE:
+        OnMouseMove(lParam);
+        return false;
+    case WM_LBUTTONDOWN:
+        OnButtonDown(wParam, lParam);
+        return false;
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_CONTEXTMENU:
+    case WM_MOUSEWHEEL:
+        OnButtonOther(msg, wParam, lParam);
+        return false;
+    case WM_MOUSEHOVER:
+        if (!OnMouseHover(lParam)) return false;
+        result = 0;
+        return true;
+    case WM_MOUSELEAVE:
+        OnMouseLeave();
+        return false;
     case kMsgDelayedWork:
         ProcessDelayedWork();
         return false;
@@ -151,6 +204,55 @@ bool CWindowUIManager::HandleSysChar(WPARAM wParam)
     found->SetFocus();
     found->Activate();
     return true;
+}
+
+void CWindowUIManager::UpdateMouseFromFilter(UINT msg, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+        StoreMouse(lParam);
+        return;
+    case WM_CONTEXTMENU:
+    case WM_MOUSEWHEEL: {
+        POINT pt = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        ::ScreenToClient(m_hwnd, &pt);
+        m_lastMousePos = pt;
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+void CWindowUIManager::OnGetMinMaxInfo(MINMAXINFO* info) const
+{
+    if (!info) return;
+    if (m_minSize.cx > 0) info->ptMinTrackSize.x = m_minSize.cx;
+    if (m_minSize.cy > 0) info->ptMinTrackSize.y = m_minSize.cy;
+    if (m_maxSize.cx > 0) info->ptMaxTrackSize.x = info->ptMaxSize.x = m_maxSize.cx;
+    if (m_maxSize.cy > 0) info->ptMaxTrackSize.y = info->ptMaxSize.y = m_maxSize.cy;
+}
+
+void CWindowUIManager::OnPrintClient(HDC hdc, LPARAM flags)
+{
+    if (!m_root || !hdc) return;
+    const int saved = ::SaveDC(hdc);
+    RECT client = {};
+    ::GetClientRect(m_hwnd, &client);
+    m_root->Paint(hdc, client, nullptr);
+    if (flags & PRF_CHILDREN) {
+        for (HWND child = ::GetWindow(m_hwnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            RECT pos = {};
+            ::GetWindowRect(child, &pos);
+            ::MapWindowPoints(HWND_DESKTOP, m_hwnd, reinterpret_cast<POINT*>(&pos), 2);
+            ::SetWindowOrgEx(hdc, -pos.left, -pos.top, nullptr);
+            ::SendMessageW(child, WM_PRINT, reinterpret_cast<WPARAM>(hdc), flags | PRF_NONCLIENT);
+        }
+    }
+    ::RestoreDC(hdc, saved);
 }
 
 }  // namespace SkinUI

@@ -57,7 +57,7 @@ CControlUI* CALLBACK FindNextTabStop(CControlUI* control, void* data)
 
 }  // namespace
 
-CWindowUIManager::CWindowUIManager() = default;
+CWindowUIManager::CWindowUIManager() { InitSharedState(); }
 
 CWindowUIManager::~CWindowUIManager()
 {
@@ -72,7 +72,12 @@ CWindowUIManager::~CWindowUIManager()
     delete root;
     RemoveAllOptionGroups();
     RemoveAllTimers();
+    DeleteOffscreen();
     DetachFromWindow();
+    ReleaseWindowResources();
+    if (m_defaultFont.hFont) ::DeleteObject(m_defaultFont.hFont);
+    for (HANDLE font : m_memoryFonts) ::RemoveFontMemResourceEx(font);
+    StopGdiplus();
 }
 
 void CWindowUIManager::DetachFromWindow()
@@ -93,6 +98,7 @@ void CWindowUIManager::Init(HWND hwnd, const wchar_t* name)
 {
     RemoveAllOptionGroups();
     RemoveAllTimers();
+    ReleaseWindowResources();
     m_name.Empty();
     if (name) m_name = name;
     if (m_hwnd == hwnd) return;

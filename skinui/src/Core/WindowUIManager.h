@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Core/DpiScaler.h"
+#include "Core/ImageDrawInfo.h"
+#include "Core/ImageRecord.h"
 #include "Core/UIInterfaces.h"
 #include "Utils/PtrArray.h"
 #include "Utils/StringPtrMap.h"
@@ -10,10 +12,34 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace SkinUI {
 
 class CControlUI;
+class CZipArchive;
+
+// A font of a window or of the process; the size is the unscaled skin size. Metrics fill on first use.
+struct FontInfo {
+    HFONT hFont = nullptr;
+    CUIString sFontName;
+    int iSize = 0;
+    bool bBold = false;
+    bool bUnderline = false;
+    bool bItalic = false;
+    TEXTMETRICW tm = {};
+};
+
+// The default colours of a window (ARGB).
+struct DefaultColors {
+    DWORD disabled = 0xFFA7A6AA;
+    DWORD font = 0xFF000000;
+    DWORD linkFont = 0xFF0000FF;
+    DWORD linkHoverFont = 0xFFD3215F;
+    DWORD selectedBk = 0xFFBAE4FF;
+};
+
+using ControlCreator = CControlUI* (*)(const wchar_t* className);
 
 // Per-window engine of the framework: control tree, focus, capture, notifications, timers, delayed
 // deletion; and the process-wide state and loops. Only the UI thread touches a manager or the statics;
@@ -30,6 +56,20 @@ public:
     static HINSTANCE GetInstance() { return s_instance; }
     static HINSTANCE GetResourceInstance();
     static void Term();
+
+    // Skin source: a zip taken from a resource (name "membuffer"), a zip file, or plain files.
+    static const CUIString& GetResourcePath();
+    static void SetResourceType(int type) { s_resourceType = type; }
+    static int GetResourceType() { return s_resourceType; }
+    static void SetResourceZip(UINT resourceId, const wchar_t* resourceType, const wchar_t* password = nullptr);
+    // A zip given as bytes (the resource path of SetResourceZip ends here too).
+    static bool SetResourceZipMemory(const void* data, size_t size, const wchar_t* password = nullptr);
+    static const CUIString& GetResourceZipName();
+    static CZipArchive* GetResourceZipHandle();
+    static const CUIString& GetResourceZipPassword();
+    static bool IsResourceZipCached() { return true; }
+    static CPtrArray* GetControlCreators();
+    static bool AddControlCreator(ControlCreator creator);
 
     // Loops (UI thread only).
     static void MessageLoop();
@@ -107,6 +147,88 @@ public:
     // DPI.
     CDpiScaler* GetDpiScaler();
     void SetDPI(int dpi);
+    void ResetDPIAssets();
+
+    // Fonts.
+    HFONT AddFont(int id, const wchar_t* face, int size, bool bold, bool underline, bool italic, bool shared = false);
+    void SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic, bool shared = false);
+    HFONT GetFont(int id);
+    HFONT GetFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
+    FontInfo* GetFontInfo(int id);
+    FontInfo* GetFontInfo(HFONT font);
+    FontInfo* GetDefaultFontInfo();
+    bool AddFontFile(const wchar_t* name);
+    void RemoveAllFonts(bool shared = false);
+
+    // Images.
+    const ImageRecord* AddImage(const wchar_t* name, const wchar_t* type = nullptr, DWORD mask = 0,
+                                bool useHsl = false, bool shared = false, HINSTANCE instance = nullptr);
+    const ImageRecord* GetImage(const wchar_t* name) const;
+    const ImageRecord* GetImageOrLoad(const wchar_t* name, const wchar_t* type = nullptr, DWORD mask = 0,
+                                      bool useHsl = false, HINSTANCE instance = nullptr);
+    bool RemoveImage(const wchar_t* name, bool shared = false);
+    void RemoveAllImages(bool shared = false);
+    const ImageDrawInfo* GetImageDrawInfo(const wchar_t* description, const wchar_t* modify = nullptr);
+    void RemoveAllImageDrawInfos();
+
+    // Default attribute lists and styles.
+    void SetDefaultAttributeList(const wchar_t* className, const wchar_t* list, bool shared = false);
+    const wchar_t* GetDefaultAttributeList(const wchar_t* className) const;
+    void RemoveAllDefaultAttributeList(bool shared = false);
+    void AddStyle(const wchar_t* name, const wchar_t* attributes, bool shared = false);
+    const wchar_t* GetStyle(const wchar_t* name) const;
+    void RemoveAllStyles(bool shared = false);
+    void SetUseSharedResources(bool use) { m_useSharedResources = use; }
+    bool IsUseSharedResources() const { return m_useSharedResources; }
+
+    // Default colours.
+    DWORD GetDefaultDisabledColor() const { return m_colors.disabled; }
+    DWORD GetDefaultFontColor() const { return m_colors.font; }
+    DWORD GetDefaultLinkFontColor() const { return m_colors.linkFont; }
+    DWORD GetDefaultLinkHoverFontColor() const { return m_colors.linkHoverFont; }
+    DWORD GetDefaultSelectedBkColor() const { return m_colors.selectedBk; }
+    void SetDefaultDisabledColor(DWORD color, bool shared = false);
+    void SetDefaultFontColor(DWORD color, bool shared = false);
+    void SetDefaultLinkFontColor(DWORD color, bool shared = false);
+    void SetDefaultLinkHoverFontColor(DWORD color, bool shared = false);
+    void SetDefaultSelectedBkColor(DWORD color, bool shared = false);
+
+    // Window geometry and appearance.
+    SIZE GetInitSize();
+    void SetInitSize(int cx, int cy, bool scale = true);
+    SIZE GetMinInfo() const { return m_minSize; }
+    void SetMinInfo(int cx, int cy);
+    SIZE GetMaxInfo() const { return m_maxSize; }
+    void SetMaxInfo(int cx, int cy);
+    RECT GetSizeBox() const { return m_sizeBox; }
+    void SetSizeBox(const RECT& rc) { m_sizeBox = rc; }
+    RECT GetCaptionRect() const { return m_caption; }
+    void SetCaptionRect(const RECT& rc) { m_caption = rc; }
+    SIZE GetRoundCorner() const { return m_roundCorner; }
+    void SetRoundCorner(int cx, int cy) { m_roundCorner = SIZE{cx, cy}; }
+    bool IsShowUpdateRect() const { return m_showDirty; }
+    void SetShowUpdateRect(bool show) { m_showDirty = show; }
+    bool IsNoActivate() const { return m_noActivate; }
+    void SetNoActivate(bool noActivate) { m_noActivate = noActivate; }
+    DWORD GetHoverTime() const { return m_hoverTime; }
+    void SetHoverTime(DWORD ms) { m_hoverTime = ms; }
+    bool IsUseGdiplusText() const { return m_gdiplusText; }
+    void SetUseGdiplusText(bool use) { m_gdiplusText = use; }
+    int GetGdiplusTextRenderingHint() const { return m_textRenderingHint; }
+    void SetGdiplusTextRenderingHint(int hint) { m_textRenderingHint = hint; }
+    BYTE GetOpacity() const { return m_opacity; }
+    void SetOpacity(BYTE opacity);
+    bool IsLayered() const { return m_layered; }
+    void SetLayered(bool layered);
+    RECT GetLayeredInset() const { return m_layeredInset; }
+    void SetLayeredInset(const RECT& rc);
+    BYTE GetLayeredOpacity() const { return m_layeredOpacity; }
+    void SetLayeredOpacity(BYTE opacity);
+    const wchar_t* GetLayeredImage() const { return m_layeredImage.sDrawString; }
+    void SetLayeredImage(const wchar_t* description);
+    // The last composed frame of a layered window (bottom-up 32-bit rows), for inspection.
+    const BYTE* GetOffscreenBits() const { return m_offscreenBits; }
+    bool IsPainting() const { return m_paintingNow; }
 
     // Window messages.
     bool MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -131,6 +253,32 @@ private:
     void FreeTimersOf(CControlUI* control);
 
     static CPtrArray& LiveManagers();
+    void InitSharedState();
+    void StartGdiplus();
+    void StopGdiplus();
+    bool UpdateLayered(HDC windowDc, const RECT& client);
+    void ReleaseWindowResources();
+    void FillMetrics(FontInfo& info);
+    void RecreateFont(FontInfo& info);
+    CUIStringPtrMap& FontMap(bool shared);
+    void SetDefaultColor(DWORD DefaultColors::*which, DWORD color, bool shared);
+    // Paint and mouse helpers.
+    bool OnPaint();
+    void LayoutIfNeeded(const RECT& client, bool& laidOut, bool& stop);
+    void PaintOffscreen(const RECT& paint, const RECT& client);
+    void ComposeLayered(const RECT& paint, const RECT& client);
+    void DeleteOffscreen();
+    void OnMouseMove(LPARAM lParam);
+    void OnButtonDown(WPARAM wParam, LPARAM lParam);
+    bool OnMouseHover(LPARAM lParam);
+    void OnMouseLeave();
+    bool OnSetCursor(WPARAM wParam, LPARAM lParam);
+    void OnGetMinMaxInfo(MINMAXINFO* info) const;
+    void OnPrintClient(HDC hdc, LPARAM flags);
+    void UpdateMouseFromFilter(UINT msg, LPARAM lParam);
+    void OnButtonOther(UINT msg, WPARAM wParam, LPARAM lParam);
+    CControlUI* OwnControlAt(POINT pt) const;
+    void StoreMouse(LPARAM lParam);
 
     CUIString m_name;
     HWND m_hwnd = nullptr;
@@ -148,6 +296,8 @@ private:
 
     HWND m_toolTip = nullptr;
     TOOLINFOW m_toolInfo = {};
+    // The tooltip window reads the text through m_toolInfo: it must outlive the hovered control's answer.
+    CUIString m_toolTipText;
 
     bool m_firstLayout = true;
     bool m_updateNeeded = false;
@@ -173,8 +323,50 @@ private:
     std::unique_ptr<CDpiScaler> m_dpiScaler;
     UINT m_timerCounter = 4096;
 
+    // Resources of this window.
+    DefaultColors m_colors;
+    FontInfo m_defaultFont;
+    CUIStringPtrMap m_fonts;
+    CUIStringPtrMap m_images;
+    CUIStringPtrMap m_defaultAttributes;
+    CUIStringPtrMap m_styles;
+    CUIStringPtrMap m_drawInfos;
+    std::vector<HANDLE> m_memoryFonts;
+    bool m_useSharedResources = false;
+    ULONG_PTR m_gdiplusToken = 0;
+
+    // Geometry and appearance.
+    SIZE m_initSize = {0, 0};
+    SIZE m_minSize = {0, 0};
+    SIZE m_maxSize = {0, 0};
+    RECT m_sizeBox = {0, 0, 0, 0};
+    RECT m_caption = {0, 0, 0, 0};
+    SIZE m_roundCorner = {0, 0};
+    bool m_showDirty = false;
+    bool m_noActivate = false;
+    DWORD m_hoverTime = 400;
+    bool m_gdiplusText = false;
+    int m_textRenderingHint = 0;
+    BYTE m_opacity = 255;
+    bool m_layered = false;
+    RECT m_layeredInset = {0, 0, 0, 0};
+    BYTE m_layeredOpacity = 255;
+    ImageDrawInfo m_layeredImage;
+    bool m_layeredImageChanged = false;
+
+    // Painting.
+    bool m_paintingNow = false;
+    bool m_mouseTracking = false;
+    HDC m_offscreenDc = nullptr;
+    HBITMAP m_offscreenBitmap = nullptr;
+    BYTE* m_offscreenBits = nullptr;
+    HDC m_backgroundDc = nullptr;
+    HBITMAP m_backgroundBitmap = nullptr;
+    BYTE* m_backgroundBits = nullptr;
+
     static HINSTANCE s_instance;
     static DWORD s_uiThreadId;
+    static int s_resourceType;
 };
 
 }  // namespace SkinUI

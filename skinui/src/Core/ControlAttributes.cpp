@@ -1,0 +1,222 @@
+#include "Core/ControlUI.h"
+
+#include "Core/ImageDrawInfo.h"
+#include "Core/WindowUIManager.h"
+
+#include <cwchar>
+
+namespace SkinUI {
+namespace {
+
+bool IsTrue(const wchar_t* value) { return _wcsicmp(value, L"true") == 0; }
+
+DWORD ParseColor(const wchar_t* value, bool skipLeadingBlanks)
+{
+    if (skipLeadingBlanks)
+        while (*value && *value < 0x21) ++value;
+    if (*value == L'#') ++value;
+    return static_cast<DWORD>(wcstoul(value, nullptr, 16));
+}
+
+struct CursorName {
+    const wchar_t* name;
+    WORD id;
+};
+
+constexpr CursorName kCursors[] = {
+    {L"arrow", 32512},    {L"ibeam", 32513},    {L"wait", 32514},     {L"cross", 32515}, {L"uparrow", 32516},
+    {L"size", 32640},     {L"icon", 32641},     {L"sizenwse", 32642}, {L"sizenesw", 32643},
+    {L"sizewe", 32644},   {L"sizens", 32645},   {L"sizeall", 32646},  {L"no", 32648},    {L"hand", 32649},
+};
+
+UINT ApplyAlignToken(UINT bits, const CUIString& token)
+{
+    if (token.CompareNoCase(L"null") == 0) return 0;
+    if (token.CompareNoCase(L"left") == 0) return bits & ~3u;
+    if (token.CompareNoCase(L"center") == 0) return (bits | 1u) & ~2u;
+    if (token.CompareNoCase(L"right") == 0) return (bits | 2u) & ~1u;
+    if (token.CompareNoCase(L"top") == 0) return bits & ~12u;
+    if (token.CompareNoCase(L"vcenter") == 0) return (bits | 4u) & ~8u;
+    if (token.CompareNoCase(L"bottom") == 0) return (bits | 8u) & ~4u;
+    return bits;
+}
+
+UINT ParseFloatAlign(UINT bits, const wchar_t* value)
+{
+    const wchar_t* p = value;
+    while (*p) {
+        while (*p == L',' || *p == L' ') ++p;
+        const wchar_t* start = p;
+        while (*p && *p != L',' && *p != L' ') ++p;
+        if (p > start) bits = ApplyAlignToken(bits, CUIString(start, static_cast<int>(p - start)));
+    }
+    return bits;
+}
+
+// Calls apply(name, value) for each name="value" pair; stops at the first malformed pair.
+template <class Apply>
+void ForEachAttribute(const wchar_t* list, Apply apply)
+{
+    CUIString text(list);
+    text.Replace(L"&quot;", L"\"");
+    const wchar_t* p = text.GetData();
+    while (*p) {
+        const wchar_t* nameStart = p;
+        while (*p && *p != L'=') p = ::CharNextW(p);
+        if (*p != L'=') return;
+        const CUIString name(nameStart, static_cast<int>(p - nameStart));
+        ++p;
+        if (*p != L'"') return;
+        ++p;
+        const wchar_t* valueStart = p;
+        while (*p && *p != L'"') p = ::CharNextW(p);
+        if (*p != L'"') return;
+        const CUIString value(valueStart, static_cast<int>(p - valueStart));
+        ++p;
+        apply(name, value);
+        if (!*p) return;
+        if (*p != L' ' && *p != L',') return;
+        ++p;
+    }
+}
+
+}  // namespace
+
+void CControlUI::ApplyAttributeList(const wchar_t* list)
+{
+    if (!list) return;
+    if (m_manager) {
+        if (const wchar_t* style = m_manager->GetStyle(list)) {
+            // A style naming itself would recurse for ever.
+            if (wcscmp(style, list) != 0) ApplyAttributeList(style);
+            return;
+        }
+    }
+    ForEachAttribute(list, [this](const CUIString& name, const CUIString& value) { SetAttribute(name, value); });
+}
+
+void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    if (!name || !value) return;
+    if (m_manager) {
+        if (const wchar_t* style = m_manager->GetStyle(value)) {
+            if (wcscmp(style, value) != 0) ApplyAttributeList(style);
+            return;
+        }
+    }
+    if (_wcsicmp(name, L"pos") == 0) {
+        const RECT rc = ParseRectValue(value);
+        SetFixedXY(SIZE{rc.left >= 0 ? rc.left : rc.right, rc.top >= 0 ? rc.top : rc.bottom});
+        SetFixedWidth(rc.right - rc.left);
+        SetFixedHeight(rc.bottom - rc.top);
+    } else if (_wcsicmp(name, L"float") == 0) {
+        if (!wcschr(value, L',')) {
+            SetFloat(IsTrue(value));
+        } else {
+            double parts[4] = {0, 0, 0, 0};
+            const wchar_t* p = value;
+            for (double& part : parts) {
+                wchar_t* end = nullptr;
+                part = wcstod(p, &end);
+                p = end;
+                if (*p) ++p;
+            }
+            SetFloatPercent(parts[0], parts[1], parts[2], parts[3]);
+            SetFloat(true);
+        }
+    } else if (_wcsicmp(name, L"floatalign") == 0) {
+        SetFloatAlign(ParseFloatAlign(m_floatAlign, value));
+    } else if (_wcsicmp(name, L"padding") == 0) {
+        SetPadding(ParseRectValue(value));
+    } else if (_wcsicmp(name, L"gradient") == 0) {
+        if (m_gradient == value) return;
+        m_gradient = value;
+        Invalidate();
+    } else if (_wcsicmp(name, L"bkcolor") == 0 || _wcsicmp(name, L"bkcolor1") == 0) {
+        SetColorAttribute(m_bkColor, ParseColor(value, true));
+    } else if (_wcsicmp(name, L"bkcolor2") == 0) {
+        SetColorAttribute(m_bkColor2, ParseColor(value, true));
+    } else if (_wcsicmp(name, L"bkcolor3") == 0) {
+        SetColorAttribute(m_bkColor3, ParseColor(value, true));
+    } else if (_wcsicmp(name, L"forecolor") == 0) {
+        SetColorAttribute(m_foreColor, ParseColor(value, true));
+    } else if (_wcsicmp(name, L"bordercolor") == 0) {
+        SetColorAttribute(m_borderColor, ParseColor(value, false));
+    } else if (_wcsicmp(name, L"focusbordercolor") == 0) {
+        SetColorAttribute(m_focusBorderColor, ParseColor(value, false));
+    } else if (_wcsicmp(name, L"colorhsl") == 0) {
+        if (m_colorHsl == IsTrue(value)) return;
+        m_colorHsl = IsTrue(value);
+        Invalidate();
+    } else if (_wcsicmp(name, L"bordersize") == 0) {
+        if (!wcschr(value, L',')) {
+            const int size = _wtoi(value);
+            SetBorderSize(RECT{size, size, size, size});
+        } else {
+            SetBorderSize(ParseRectValue(value));
+        }
+    } else if (_wcsicmp(name, L"borderstyle") == 0) {
+        m_borderStyle = _wtoi(value);
+        Invalidate();
+    } else if (_wcsicmp(name, L"borderround") == 0) {
+        wchar_t* end = nullptr;
+        m_borderRound.cx = wcstol(value, &end, 10);
+        m_borderRound.cy = *end ? wcstol(end + 1, nullptr, 10) : 0;
+        Invalidate();
+    } else if (_wcsicmp(name, L"bkimage") == 0) {
+        SetBkImage(value);
+    } else if (_wcsicmp(name, L"foreimage") == 0) {
+        if (m_foreImage == value) return;
+        m_foreImage = value;
+        Invalidate();
+    } else if (_wcsicmp(name, L"width") == 0) {
+        SetFixedWidth(_wtoi(value));
+    } else if (_wcsicmp(name, L"height") == 0) {
+        SetFixedHeight(_wtoi(value));
+    } else if (_wcsicmp(name, L"minwidth") == 0) {
+        SetMinWidth(_wtoi(value));
+    } else if (_wcsicmp(name, L"minheight") == 0) {
+        SetMinHeight(_wtoi(value));
+    } else if (_wcsicmp(name, L"maxwidth") == 0) {
+        SetMaxWidth(_wtoi(value));
+    } else if (_wcsicmp(name, L"maxheight") == 0) {
+        SetMaxHeight(_wtoi(value));
+    } else if (_wcsicmp(name, L"name") == 0) {
+        SetName(value);
+    } else if (_wcsicmp(name, L"text") == 0) {
+        SetText(value);
+    } else if (_wcsicmp(name, L"tooltip") == 0) {
+        SetToolTip(value);
+    } else if (_wcsicmp(name, L"userdata") == 0) {
+        SetUserData(value);
+    } else if (_wcsicmp(name, L"shortcut") == 0) {
+        SetShortcut(value[0]);
+    } else if (_wcsicmp(name, L"drag") == 0) {
+        SetDragEnabled(IsTrue(value));
+    } else if (_wcsicmp(name, L"drop") == 0) {
+        SetDropEnabled(IsTrue(value));
+    } else if (_wcsicmp(name, L"resourcetext") == 0) {
+        SetResourceText(IsTrue(value));
+    } else if (_wcsicmp(name, L"enabled") == 0) {
+        SetEnabled(IsTrue(value));
+    } else if (_wcsicmp(name, L"mouse") == 0) {
+        SetMouseEnabled(IsTrue(value));
+    } else if (_wcsicmp(name, L"keyboard") == 0) {
+        SetKeyboardEnabled(IsTrue(value));
+    } else if (_wcsicmp(name, L"visible") == 0) {
+        SetVisible(IsTrue(value));
+    } else if (_wcsicmp(name, L"menu") == 0) {
+        SetContextMenuUsed(IsTrue(value));
+    } else if (_wcsicmp(name, L"cursor") == 0) {
+        for (const CursorName& cursor : kCursors)
+            if (_wcsicmp(value, cursor.name) == 0) SetCursor(cursor.id);
+    } else if (_wcsicmp(name, L"virtualwnd") == 0) {
+        SetVirtualWnd(value);
+    } else if (_wcsicmp(name, L"innerstyle") == 0) {
+        ForEachAttribute(value, [this](const CUIString& key, const CUIString& item) { SetAttribute(key, item); });
+    } else if (*name && *value && !m_customAttributes.Find(name)) {
+        m_customAttributes.Set(name, new CUIString(value));
+    }
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,180 @@
+#include "Core/ControlUI.h"
+#include "Core/WindowUIManager.h"
+
+#include <windowsx.h>
+
+namespace SkinUI {
+namespace {
+
+POINT PointFrom(LPARAM lParam) { return POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+}  // namespace
+
+void CWindowUIManager::StoreMouse(LPARAM lParam) { m_lastMousePos = PointFrom(lParam); }
+
+CControlUI* CWindowUIManager::OwnControlAt(POINT pt) const
+{
+    CControlUI* control = FindControlAtPoint(pt);
+    return control && control->GetManager() == this ? control : nullptr;
+}
+
+void CWindowUIManager::OnMouseMove(LPARAM lParam)
+{
+    if (!m_mouseTracking) {
+        TRACKMOUSEEVENT track = {sizeof(track), TME_HOVER | TME_LEAVE, m_hwnd, m_hoverTime};
+        if (m_toolTip)
+            track.dwHoverTime = static_cast<DWORD>(::SendMessageW(m_toolTip, TTM_GETDELAYTIME, TTDT_INITIAL, 0));
+        ::TrackMouseEvent(&track);
+        m_mouseTracking = true;
+    }
+    StoreMouse(lParam);
+    CControlUI* control = FindControlAtPoint(m_lastMousePos);
+    if (control && control->GetManager() != this) return;
+    if (!m_captured) {
+        if (m_hover && m_hover != control) {
+            CControlUI* old = m_hover;
+            m_hover = nullptr;
+            SendEventTo(old, EVT_MOUSELEAVE);
+            HideToolTip();
+        }
+        if (control && control != m_hover) {
+            m_hover = control;
+            SendEventTo(control, EVT_MOUSEENTER);
+        }
+    }
+    if (CControlUI* target = m_click ? m_click : control) SendEventTo(target, EVT_MOUSEMOVE, 0, lParam);
+}
+
+void CWindowUIManager::OnButtonDown(WPARAM wParam, LPARAM lParam)
+{
+    if (!m_noActivate) ::SetFocus(m_hwnd);
+    if (!m_root) return;
+    StoreMouse(lParam);
+    CControlUI* control = OwnControlAt(m_lastMousePos);
+    if (!control) return;
+    if (control->IsDragEnabled()) m_dragging = true;
+    SetCapture();
+    m_click = control;
+    control->SetFocus();
+    // The control may have gone while taking the focus.
+    if (m_click != control) return;
+    ControlEvent event;
+    event.Type = EVT_BUTTONDOWN;
+    event.pSender = control;
+    event.dwTimestamp = ::GetTickCount();
+    event.ptMouse = m_lastMousePos;
+    event.wKeyState = LOWORD(wParam);
+    event.wParam = wParam;
+    event.lParam = lParam;
+    control->DispatchEvent(event);
+}
+
+void CWindowUIManager::OnButtonOther(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_LBUTTONUP: {
+        StoreMouse(lParam);
+        CControlUI* control = m_click;
+        if (!control) return;
+        ReleaseCapture();
+        m_click = nullptr;
+        SendEventTo(control, EVT_BUTTONUP, wParam, lParam);
+        return;
+    }
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN: {
+        if (!m_noActivate) ::SetFocus(m_hwnd);
+        if (!m_root) return;
+        StoreMouse(lParam);
+        CControlUI* control = OwnControlAt(m_lastMousePos);
+        if (!control) return;
+        if (msg != WM_LBUTTONDBLCLK) control->SetFocus();
+        SetCapture();
+        m_click = control;
+        const int type = msg == WM_LBUTTONDBLCLK ? EVT_DBLCLICK : msg == WM_RBUTTONDOWN ? EVT_RBUTTONDOWN : EVT_MBUTTONDOWN;
+        SendEventTo(control, type, wParam, lParam);
+        return;
+    }
+    case WM_RBUTTONUP:
+    case WM_MBUTTONUP: {
+        StoreMouse(lParam);
+        m_click = OwnControlAt(m_lastMousePos);
+        if (!m_click) return;
+        ReleaseCapture();
+        SendEventTo(m_click, msg == WM_RBUTTONUP ? EVT_RBUTTONUP : EVT_MBUTTONUP, wParam, lParam);
+        return;
+    }
+    case WM_CONTEXTMENU: {
+        if (!m_root) return;
+        POINT pt = PointFrom(lParam);
+        ::ScreenToClient(m_hwnd, &pt);
+        m_lastMousePos = pt;
+        CControlUI* control = m_click;
+        if (!control) return;
+        ReleaseCapture();
+        m_click = nullptr;
+        SendEventTo(control, EVT_CONTEXTMENU, wParam, reinterpret_cast<LPARAM>(control));
+        return;
+    }
+    case WM_MOUSEWHEEL: {
+        if (!m_root) return;
+        POINT pt = PointFrom(lParam);
+        ::ScreenToClient(m_hwnd, &pt);
+        m_lastMousePos = pt;
+        if (CControlUI* control = OwnControlAt(pt)) SendEventTo(control, EVT_SCROLLWHEEL, wParam, lParam);
+        ::SendMessageW(m_hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(m_lastMousePos.x, m_lastMousePos.y));
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+bool CWindowUIManager::OnMouseHover(LPARAM lParam)
+{
+    m_mouseTracking = false;
+    if (!m_root) return false;
+    POINT pt = PointFrom(lParam);
+    CControlUI* control = OwnControlAt(pt);
+    if (!control) return false;
+    if (m_hover) SendEventTo(m_hover, EVT_MOUSEHOVER, 0, lParam);
+    m_toolTipText = control->GetToolTip();
+    if (m_toolTipText.IsEmpty()) return true;
+    ShowToolTipAt(m_toolTipText, pt.x, pt.y);
+    return true;
+}
+
+void CWindowUIManager::OnMouseLeave()
+{
+    HideToolTip();
+    if (!m_mouseTracking) return;
+    POINT cursor = {};
+    ::GetCursorPos(&cursor);
+    RECT window = {};
+    ::GetWindowRect(m_hwnd, &window);
+    const bool inside = !::IsIconic(m_hwnd) && ::GetActiveWindow() == m_hwnd && ::PtInRect(&window, cursor) &&
+                        ::SendMessageW(m_hwnd, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y)) == HTCLIENT;
+    if (inside) {
+        ::ScreenToClient(m_hwnd, &cursor);
+        ::SendMessageW(m_hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(cursor.x, cursor.y));
+    } else {
+        ::SendMessageW(m_hwnd, WM_MOUSEMOVE, 0, static_cast<LPARAM>(-1));
+    }
+    m_mouseTracking = false;
+}
+
+bool CWindowUIManager::OnSetCursor(WPARAM wParam, LPARAM lParam)
+{
+    if (!m_root || LOWORD(lParam) != HTCLIENT) return false;
+    if (m_captured) return true;
+    POINT pt = {};
+    ::GetCursorPos(&pt);
+    ::ScreenToClient(m_hwnd, &pt);
+    CControlUI* control = OwnControlAt(pt);
+    if (!control || (control->GetControlFlags() & CONTROL_FLAG_SETCURSOR) == 0) return false;
+    SendEventTo(control, EVT_SETCURSOR, wParam, lParam);
+    return true;
+}
+
+}  // namespace SkinUI

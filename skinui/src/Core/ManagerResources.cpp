@@ -1,0 +1,383 @@
+#include "Core/ControlUI.h"
+#include "Core/Painter.h"
+#include "Core/SharedResources.h"
+#include "Core/WindowUIManager.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <cwctype>
+
+namespace SkinUI {
+namespace {
+
+constexpr LONG kBoldWeight = 700;
+
+CUIString FontKey(int id)
+{
+    CUIString key;
+    key.Format(L"%d", id);
+    return key;
+}
+
+LOGFONTW DefaultGuiLogFont()
+{
+    LOGFONTW lf = {};
+    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    lf.lfCharSet = DEFAULT_CHARSET;
+    return lf;
+}
+
+void SetFace(LOGFONTW& lf, const wchar_t* face)
+{
+    if (face && *face) wcsncpy_s(lf.lfFaceName, LF_FACESIZE, face, _TRUNCATE);
+}
+
+// The default GUI font's weight plus the bold step, kept inside the range GDI accepts.
+LONG BoldenedWeight(LONG weight) { return std::min<LONG>(weight + kBoldWeight, FW_HEAVY); }
+
+FontInfo* FindFontByHandle(const CUIStringPtrMap& map, HFONT font)
+{
+    for (auto it = map.Begin(); it != map.End(); ++it) {
+        auto* info = static_cast<FontInfo*>(it->second);
+        if (info->hFont == font) return info;
+    }
+    return nullptr;
+}
+
+FontInfo* FindFontByStyle(const CUIStringPtrMap& map, const wchar_t* face, int size, bool bold, bool underline,
+                          bool italic)
+{
+    for (auto it = map.Begin(); it != map.End(); ++it) {
+        auto* info = static_cast<FontInfo*>(it->second);
+        if (info->sFontName == face && info->iSize == size && info->bBold == bold &&
+            info->bUnderline == underline && info->bItalic == italic)
+            return info;
+    }
+    return nullptr;
+}
+
+void StoreString(CUIStringPtrMap& map, const wchar_t* key, const wchar_t* value)
+{
+    delete static_cast<CUIString*>(map.Exchange(key, new CUIString(value)));
+}
+
+CControlUI* CALLBACK CollectRichEdits(CControlUI* control, void* data)
+{
+    if (wcscmp(control->GetClass(), L"RichEditUI") == 0) static_cast<CPtrArray*>(data)->Add(control);
+    return nullptr;
+}
+
+}  // namespace
+
+void CWindowUIManager::InitSharedState()
+{
+    SharedResources& shared = SharedResources::Get();
+    if (shared.defaultFont.sFontName.IsEmpty()) {
+        LOGFONTW lf = DefaultGuiLogFont();
+        shared.defaultFont.hFont = ::CreateFontIndirectW(&lf);
+        shared.defaultFont.sFontName = lf.lfFaceName;
+        shared.defaultFont.iSize = -lf.lfHeight;
+        shared.defaultFont.bBold = lf.lfWeight >= kBoldWeight;
+        shared.defaultFont.bUnderline = lf.lfUnderline != 0;
+        shared.defaultFont.bItalic = lf.lfItalic != 0;
+        shared.defaultFont.tm = {};
+    }
+    m_colors = shared.colors;
+    if (!shared.redPen) {
+        shared.redPen = ::CreatePen(PS_SOLID, 1, RGB(220, 0, 0));
+        ::InitCommonControls();
+        ::LoadLibraryW(L"msimg32.dll");
+    }
+    StartGdiplus();
+}
+
+void CWindowUIManager::ReleaseWindowResources()
+{
+    DeleteFonts(m_fonts);
+    DeleteImages(m_images);
+    DeleteStrings(m_defaultAttributes);
+    DeleteStrings(m_styles);
+    DeleteDrawInfos(m_drawInfos);
+}
+
+void CWindowUIManager::FillMetrics(FontInfo& info)
+{
+    if (!m_hdc || !info.hFont) return;
+    HGDIOBJ old = ::SelectObject(m_hdc, info.hFont);
+    ::GetTextMetricsW(m_hdc, &info.tm);
+    ::SelectObject(m_hdc, old);
+}
+
+CUIStringPtrMap& CWindowUIManager::FontMap(bool shared)
+{
+    return shared || m_useSharedResources ? SharedResources::Get().fonts : m_fonts;
+}
+
+HFONT CWindowUIManager::AddFont(int id, const wchar_t* face, int size, bool bold, bool underline, bool italic,
+                                bool shared)
+{
+    LOGFONTW lf = DefaultGuiLogFont();
+    SetFace(lf, face);
+    lf.lfHeight = -GetDpiScaler()->Scale(size);
+    if (bold) lf.lfWeight = kBoldWeight;
+    if (underline) lf.lfUnderline = TRUE;
+    if (italic) lf.lfItalic = TRUE;
+    HFONT font = ::CreateFontIndirectW(&lf);
+    if (!font) return nullptr;
+    auto* info = new FontInfo();
+    info->hFont = font;
+    info->sFontName = lf.lfFaceName;
+    info->iSize = size;
+    info->bBold = bold;
+    info->bUnderline = underline;
+    info->bItalic = italic;
+    FillMetrics(*info);
+    auto* old = static_cast<FontInfo*>(FontMap(shared).Exchange(FontKey(id), info));
+    if (old) {
+        ::DeleteObject(old->hFont);
+        delete old;
+    }
+    return font;
+}
+
+void CWindowUIManager::SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic,
+                                      bool shared)
+{
+    LOGFONTW lf = DefaultGuiLogFont();
+    SetFace(lf, face);
+    lf.lfHeight = -GetDpiScaler()->Scale(size);
+    if (bold) lf.lfWeight = BoldenedWeight(lf.lfWeight);
+    if (underline) lf.lfUnderline = TRUE;
+    if (italic) lf.lfItalic = TRUE;
+    HFONT font = ::CreateFontIndirectW(&lf);
+    if (!font) return;
+    FontInfo& target = shared ? SharedResources::Get().defaultFont : m_defaultFont;
+    if (target.hFont) ::DeleteObject(target.hFont);
+    target = FontInfo();
+    target.hFont = font;
+    target.sFontName = lf.lfFaceName;
+    target.iSize = size;
+    target.bBold = bold;
+    target.bUnderline = underline;
+    target.bItalic = italic;
+    FillMetrics(target);
+}
+
+FontInfo* CWindowUIManager::GetDefaultFontInfo()
+{
+    FontInfo& info = m_defaultFont.sFontName.IsEmpty() ? SharedResources::Get().defaultFont : m_defaultFont;
+    if (info.tm.tmHeight == 0) FillMetrics(info);
+    return &info;
+}
+
+FontInfo* CWindowUIManager::GetFontInfo(int id)
+{
+    if (id < 0) return GetDefaultFontInfo();
+    const CUIString key = FontKey(id);
+    auto* info = static_cast<FontInfo*>(m_fonts.Find(key));
+    if (!info) info = static_cast<FontInfo*>(SharedResources::Get().fonts.Find(key));
+    if (!info) return GetDefaultFontInfo();
+    if (info->tm.tmHeight == 0) FillMetrics(*info);
+    return info;
+}
+
+FontInfo* CWindowUIManager::GetFontInfo(HFONT font)
+{
+    FontInfo* info = FindFontByHandle(m_fonts, font);
+    if (!info) info = FindFontByHandle(SharedResources::Get().fonts, font);
+    if (!info) return GetDefaultFontInfo();
+    if (info->tm.tmHeight == 0) FillMetrics(*info);
+    return info;
+}
+
+HFONT CWindowUIManager::GetFont(int id) { return GetFontInfo(id)->hFont; }
+
+HFONT CWindowUIManager::GetFont(const wchar_t* face, int size, bool bold, bool underline, bool italic)
+{
+    FontInfo* info = FindFontByStyle(m_fonts, face, size, bold, underline, italic);
+    if (!info) info = FindFontByStyle(SharedResources::Get().fonts, face, size, bold, underline, italic);
+    return info ? info->hFont : nullptr;
+}
+
+bool CWindowUIManager::AddFontFile(const wchar_t* name)
+{
+    std::vector<unsigned char> bytes;
+    if (!CPainter::ReadSkinFile(name, bytes)) return false;
+    DWORD count = 0;
+    HANDLE font = ::AddFontMemResourceEx(bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, &count);
+    if (!font) return false;
+    m_memoryFonts.push_back(font);
+    return true;
+}
+
+void CWindowUIManager::RemoveAllFonts(bool shared)
+{
+    DeleteFonts(shared ? SharedResources::Get().fonts : m_fonts);
+}
+
+void CWindowUIManager::RecreateFont(FontInfo& info)
+{
+    LOGFONTW lf = DefaultGuiLogFont();
+    SetFace(lf, info.sFontName);
+    lf.lfHeight = -GetDpiScaler()->Scale(info.iSize);
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    if (info.bBold) lf.lfWeight = BoldenedWeight(lf.lfWeight);
+    if (info.bUnderline) lf.lfUnderline = TRUE;
+    if (info.bItalic) lf.lfItalic = TRUE;
+    if (info.hFont) ::DeleteObject(info.hFont);
+    info.hFont = ::CreateFontIndirectW(&lf);
+    info.tm = {};
+    FillMetrics(info);
+}
+
+const ImageRecord* CWindowUIManager::AddImage(const wchar_t* name, const wchar_t* type, DWORD mask, bool useHsl,
+                                              bool shared, HINSTANCE instance)
+{
+    if (!name || !*name) return nullptr;
+    ImageRecord* image = nullptr;
+    if (!type || !*type) {
+        image = CPainter::LoadImageMapped(name, nullptr, mask, instance);
+    } else {
+        if (!iswdigit(name[0])) return nullptr;
+        image = CPainter::LoadImage(static_cast<UINT>(_wtoi(name)), type, mask, instance);
+    }
+    if (!image) return nullptr;
+    image->sResType = type;
+    image->dwMask = mask;
+    image->bUseHSL = useHsl;
+    if (useHsl) {
+        DIBSECTION section = {};
+        if (::GetObjectW(image->hBitmap, sizeof(section), &section) == sizeof(section) && section.dsBm.bmBits) {
+            const size_t bytes = static_cast<size_t>(image->nX) * static_cast<size_t>(image->nY) * 4;
+            image->pSrcBits = new BYTE[bytes];
+            memcpy(image->pSrcBits, section.dsBm.bmBits, bytes);
+        }
+    }
+    CUIStringPtrMap& map = shared || m_useSharedResources ? SharedResources::Get().images : m_images;
+    CPainter::FreeImage(static_cast<ImageRecord*>(map.Exchange(name, image)));
+    return image;
+}
+
+const ImageRecord* CWindowUIManager::GetImage(const wchar_t* name) const
+{
+    if (!name) return nullptr;
+    if (auto* image = static_cast<const ImageRecord*>(m_images.Find(name))) return image;
+    return static_cast<const ImageRecord*>(SharedResources::Get().images.Find(name));
+}
+
+const ImageRecord* CWindowUIManager::GetImageOrLoad(const wchar_t* name, const wchar_t* type, DWORD mask,
+                                                    bool useHsl, HINSTANCE instance)
+{
+    if (const ImageRecord* image = GetImage(name)) return image;
+    if (!AddImage(name, type, mask, useHsl, false, instance)) return nullptr;
+    return GetImage(name);
+}
+
+bool CWindowUIManager::RemoveImage(const wchar_t* name, bool shared)
+{
+    CUIStringPtrMap& map = shared ? SharedResources::Get().images : m_images;
+    auto* image = static_cast<ImageRecord*>(map.Find(name));
+    if (!image) return false;
+    map.Remove(name);
+    CPainter::FreeImage(image);
+    return true;
+}
+
+void CWindowUIManager::RemoveAllImages(bool shared) { DeleteImages(shared ? SharedResources::Get().images : m_images); }
+
+const ImageDrawInfo* CWindowUIManager::GetImageDrawInfo(const wchar_t* description, const wchar_t* modify)
+{
+    const CUIString key = CUIString(description) + modify;
+    if (key.IsEmpty()) return nullptr;
+    if (auto* cached = static_cast<ImageDrawInfo*>(m_drawInfos.Find(key))) return cached;
+    auto* info = new ImageDrawInfo();
+    ParseImageDrawInfo(*info, description, modify, this);
+    m_drawInfos.Set(key, info);
+    return info;
+}
+
+void CWindowUIManager::RemoveAllImageDrawInfos() { DeleteDrawInfos(m_drawInfos); }
+
+void CWindowUIManager::SetDefaultAttributeList(const wchar_t* className, const wchar_t* list, bool shared)
+{
+    StoreString(shared || m_useSharedResources ? SharedResources::Get().defaultAttributes : m_defaultAttributes,
+                className, list);
+}
+
+const wchar_t* CWindowUIManager::GetDefaultAttributeList(const wchar_t* className) const
+{
+    auto* list = static_cast<const CUIString*>(m_defaultAttributes.Find(className));
+    if (!list) list = static_cast<const CUIString*>(SharedResources::Get().defaultAttributes.Find(className));
+    return list ? list->GetData() : nullptr;
+}
+
+void CWindowUIManager::RemoveAllDefaultAttributeList(bool shared)
+{
+    DeleteStrings(shared ? SharedResources::Get().defaultAttributes : m_defaultAttributes);
+}
+
+void CWindowUIManager::AddStyle(const wchar_t* name, const wchar_t* attributes, bool shared)
+{
+    StoreString(shared || m_useSharedResources ? SharedResources::Get().styles : m_styles, name, attributes);
+}
+
+const wchar_t* CWindowUIManager::GetStyle(const wchar_t* name) const
+{
+    if (!name || !*name) return nullptr;
+    auto* style = static_cast<const CUIString*>(m_styles.Find(name));
+    if (!style) style = static_cast<const CUIString*>(SharedResources::Get().styles.Find(name));
+    return style ? style->GetData() : nullptr;
+}
+
+void CWindowUIManager::RemoveAllStyles(bool shared) { DeleteStrings(shared ? SharedResources::Get().styles : m_styles); }
+
+void CWindowUIManager::SetDefaultColor(DWORD DefaultColors::*which, DWORD color, bool shared)
+{
+    if (!shared) {
+        m_colors.*which = color;
+        return;
+    }
+    DefaultColors& common = SharedResources::Get().colors;
+    if (m_colors.*which == common.*which) m_colors.*which = color;
+    common.*which = color;
+}
+
+void CWindowUIManager::SetDefaultDisabledColor(DWORD color, bool shared)
+{
+    SetDefaultColor(&DefaultColors::disabled, color, shared);
+}
+void CWindowUIManager::SetDefaultFontColor(DWORD color, bool shared)
+{
+    SetDefaultColor(&DefaultColors::font, color, shared);
+}
+void CWindowUIManager::SetDefaultLinkFontColor(DWORD color, bool shared)
+{
+    SetDefaultColor(&DefaultColors::linkFont, color, shared);
+}
+void CWindowUIManager::SetDefaultLinkHoverFontColor(DWORD color, bool shared)
+{
+    SetDefaultColor(&DefaultColors::linkHoverFont, color, shared);
+}
+void CWindowUIManager::SetDefaultSelectedBkColor(DWORD color, bool shared)
+{
+    SetDefaultColor(&DefaultColors::selectedBk, color, shared);
+}
+
+void CWindowUIManager::ResetDPIAssets()
+{
+    RemoveAllImageDrawInfos();
+    RemoveAllImages();
+    for (auto it = m_fonts.Begin(); it != m_fonts.End(); ++it) RecreateFont(*static_cast<FontInfo*>(it->second));
+    if (m_defaultFont.hFont) RecreateFont(m_defaultFont);
+    SharedResources& shared = SharedResources::Get();
+    for (auto it = shared.fonts.Begin(); it != shared.fonts.End(); ++it)
+        RecreateFont(*static_cast<FontInfo*>(it->second));
+    if (shared.defaultFont.hFont) RecreateFont(shared.defaultFont);
+    if (!m_root) return;
+    CPtrArray richEdits;
+    m_root->FindControl(&CollectRichEdits, &richEdits, FIND_ALL);
+    // Rich edits take their font handle once; they get it again through their font attribute.
+    for (int i = 0; i < richEdits.GetSize(); ++i) static_cast<CControlUI*>(richEdits[i])->Invalidate();
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "Core/WindowUIManager.h"
+#include "Core/ZipArchive.h"
+
+#include <memory>
+
+namespace SkinUI {
+
+// Process-wide resources every window falls back to, and the skin source. UI thread only.
+struct SharedResources {
+    DefaultColors colors;
+    FontInfo defaultFont;
+    CUIStringPtrMap fonts;
+    CUIStringPtrMap images;
+    CUIStringPtrMap defaultAttributes;
+    CUIStringPtrMap styles;
+    CPtrArray controlCreators;
+    CUIString resourcePath;
+    CUIString zipName;
+    CUIString zipPassword;
+    std::unique_ptr<CZipArchive> zip;
+    HPEN redPen = nullptr;
+    // Colour adjustment of images and HSL-following controls; nothing in the framework switches it on.
+    bool hslEnabled = false;
+    short hue = 180;
+    short saturation = 100;
+    short lightness = 100;
+
+    static SharedResources& Get();
+};
+
+// Deleting the values of the resource maps, then emptying them.
+void DeleteFonts(CUIStringPtrMap& fonts);
+void DeleteImages(CUIStringPtrMap& images);
+void DeleteStrings(CUIStringPtrMap& strings);
+void DeleteDrawInfos(CUIStringPtrMap& drawInfos);
+
+}  // namespace SkinUI

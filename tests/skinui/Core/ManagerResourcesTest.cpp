@@ -1,0 +1,117 @@
+#include "SkinTestData.h"
+
+#include <gtest/gtest.h>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+class ManagerResourcesTest : public ::testing::Test {
+protected:
+    void TearDown() override { CWindowUIManager::Term(); }
+};
+
+TEST_F(ManagerResourcesTest, AddingAFontIdAgainReplacesAndDeletesTheFirst)
+{
+    CWindowUIManager manager;
+    HFONT first = manager.AddFont(1, L"Arial", 12, false, false, false);
+    ASSERT_NE(nullptr, first);
+    HFONT second = manager.AddFont(1, L"Arial", 20, true, false, false);
+    ASSERT_NE(nullptr, second);
+    EXPECT_EQ(0u, ::GetObjectType(first));
+    EXPECT_EQ(second, manager.GetFont(1));
+    const FontInfo* info = manager.GetFontInfo(1);
+    EXPECT_EQ(20, info->iSize);
+    EXPECT_TRUE(info->bBold);
+    EXPECT_EQ(second, manager.GetFont(L"Arial", 20, true, false, false));
+    EXPECT_EQ(nullptr, manager.GetFont(L"Arial", 12, false, false, false));
+}
+
+TEST_F(ManagerResourcesTest, UnknownFontIdGivesTheDefaultFont)
+{
+    CWindowUIManager manager;
+    HFONT fallback = manager.GetFont(7);
+    ASSERT_NE(nullptr, fallback);
+    EXPECT_EQ(fallback, manager.GetFont(-1));
+    EXPECT_EQ(fallback, manager.GetDefaultFontInfo()->hFont);
+}
+
+TEST_F(ManagerResourcesTest, FontsScaleWithTheWindowDpi)
+{
+    CWindowUIManager manager;
+    manager.GetDpiScaler()->SetDPI(192);
+    HFONT font = manager.AddFont(2, L"Arial", 12, false, false, false);
+    LOGFONTW lf = {};
+    ::GetObjectW(font, sizeof(lf), &lf);
+    EXPECT_EQ(-24, lf.lfHeight);
+    EXPECT_EQ(12, manager.GetFontInfo(2)->iSize);
+}
+
+TEST_F(ManagerResourcesTest, SharedFontsAreFoundFromEveryWindowAndOwnOnesWin)
+{
+    CWindowUIManager first;
+    CWindowUIManager second;
+    HFONT shared = first.AddFont(3, L"Arial", 10, false, false, false, true);
+    EXPECT_EQ(shared, second.GetFont(3));
+    HFONT own = second.AddFont(3, L"Arial", 11, false, false, false);
+    EXPECT_EQ(own, second.GetFont(3));
+    EXPECT_EQ(shared, first.GetFont(3));
+}
+
+TEST_F(ManagerResourcesTest, WindowColoursFollowSharedChangesUntilSetThemselves)
+{
+    CWindowUIManager manager;
+    EXPECT_EQ(0xFF000000u, manager.GetDefaultFontColor());
+    EXPECT_EQ(0xFFA7A6AAu, manager.GetDefaultDisabledColor());
+    manager.SetDefaultFontColor(0xFF112233, true);
+    EXPECT_EQ(0xFF112233u, manager.GetDefaultFontColor());
+    manager.SetDefaultLinkFontColor(0xFF445566);
+    manager.SetDefaultLinkFontColor(0xFF778899, true);
+    EXPECT_EQ(0xFF445566u, manager.GetDefaultLinkFontColor());
+    CWindowUIManager later;
+    EXPECT_EQ(0xFF112233u, later.GetDefaultFontColor());
+    EXPECT_EQ(0xFF778899u, later.GetDefaultLinkFontColor());
+    manager.SetDefaultFontColor(0xFF000000, true);
+    manager.SetDefaultLinkFontColor(0xFF0000FF, true);
+}
+
+TEST_F(ManagerResourcesTest, DefaultAttributeListsAndStylesFallBackToShared)
+{
+    CWindowUIManager manager;
+    EXPECT_EQ(nullptr, manager.GetDefaultAttributeList(L"Button"));
+    manager.SetDefaultAttributeList(L"Button", L"width=\"10\"", true);
+    EXPECT_STREQ(L"width=\"10\"", manager.GetDefaultAttributeList(L"Button"));
+    manager.SetDefaultAttributeList(L"Button", L"width=\"20\"");
+    EXPECT_STREQ(L"width=\"20\"", manager.GetDefaultAttributeList(L"Button"));
+    manager.AddStyle(L"red", L"bkcolor=\"#FFFF0000\"");
+    EXPECT_STREQ(L"bkcolor=\"#FFFF0000\"", manager.GetStyle(L"red"));
+    EXPECT_EQ(nullptr, manager.GetStyle(L"blue"));
+    manager.RemoveAllStyles();
+    EXPECT_EQ(nullptr, manager.GetStyle(L"red"));
+}
+
+TEST_F(ManagerResourcesTest, FontFileFromTheSkinIsRegistered)
+{
+    CWindowUIManager manager;
+    EXPECT_FALSE(manager.AddFontFile(L"fonts/none.ttf"));
+}
+
+TEST_F(ManagerResourcesTest, ControlCreatorsAreListedOnce)
+{
+    const auto creator = [](const wchar_t*) -> CControlUI* { return nullptr; };
+    const int before = CWindowUIManager::GetControlCreators()->GetSize();
+    EXPECT_TRUE(CWindowUIManager::AddControlCreator(creator));
+    EXPECT_FALSE(CWindowUIManager::AddControlCreator(creator));
+    EXPECT_EQ(before + 1, CWindowUIManager::GetControlCreators()->GetSize());
+}
+
+TEST_F(ManagerResourcesTest, ResourceZipFromAnUnknownResourceChangesNothing)
+{
+    CWindowUIManager::SetInstance(::GetModuleHandleW(nullptr));
+    CWindowUIManager::SetResourceZip(102, L"ZIPRES");
+    EXPECT_TRUE(CWindowUIManager::GetResourceZipName().IsEmpty());
+    EXPECT_EQ(nullptr, CWindowUIManager::GetResourceZipHandle());
+}
+
+}  // namespace
