@@ -6,7 +6,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 exec 3>&1 1>&2          # recipes talk on stderr; only the prefix goes to stdout
 
-"$here/deps/apt.sh"
+"$here/install-packages.sh"   # not part of the recipe hash: packages do not change the prefix
 
 cache_root=${TOLVAN_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tolvan-deps}
 recipe_hash=$(cd "$here/deps" && find . -type f | LC_ALL=C sort | xargs sha256sum | sha256sum | cut -c1-16)
