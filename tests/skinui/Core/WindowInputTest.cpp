@@ -1,0 +1,270 @@
+#include "SkinTestData.h"
+#include "TestWindows.h"
+
+#include <algorithm>
+#include <memory>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+// Remembers the events it was given.
+class RecordingControl : public CControlUI {
+public:
+    std::vector<int> events;
+    UINT flags = 0;
+    UINT GetControlFlags() const override { return flags; }
+    void HandleEvent(ControlEvent& event) override
+    {
+        events.push_back(event.Type);
+        CControlUI::HandleEvent(event);
+    }
+    int Count(int type) const { return static_cast<int>(std::count(events.begin(), events.end(), type)); }
+};
+
+// A root that owns children at fixed places, hit-tests them before itself and paints them after itself.
+class FixedRoot : public RecordingControl {
+public:
+    ~FixedRoot() override
+    {
+        for (CControlUI* child : m_children) delete child;
+    }
+    template <class T>
+    T* Add(T* child, const RECT& rc)
+    {
+        m_children.push_back(child);
+        m_places.push_back(rc);
+        return child;
+    }
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override
+    {
+        CControlUI::SetManager(manager, parent, runInit);
+        for (CControlUI* child : m_children) child->SetManager(manager, this, runInit);
+    }
+    void SetPos(RECT rc, bool invalidate = true) override
+    {
+        CControlUI::SetPos(rc, invalidate);
+        for (size_t i = 0; i < m_children.size(); ++i) m_children[i]->SetPos(m_places[i], invalidate);
+    }
+    CControlUI* FindControl(FindControlProc proc, void* data, UINT flags) override
+    {
+        if ((flags & FIND_VISIBLE) && !IsVisible()) return nullptr;
+        for (CControlUI* child : m_children)
+            if (CControlUI* found = child->FindControl(proc, data, flags)) return found;
+        return CControlUI::FindControl(proc, data, flags);
+    }
+    bool Paint(HDC hdc, const RECT& paint, CControlUI* stop) override
+    {
+        if (!CControlUI::Paint(hdc, paint, stop)) return false;
+        for (CControlUI* child : m_children)
+            if (!child->Paint(hdc, paint, stop)) return false;
+        return true;
+    }
+
+private:
+    std::vector<CControlUI*> m_children;
+    std::vector<RECT> m_places;
+};
+
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+void DrainMessages()
+{
+    MSG msg = {};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+class WindowInputTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        ASSERT_NE(nullptr, host.Create(nullptr, L"input", WS_POPUP, 0, 50, 60, 200, 100))
+            << "no window: is an X display available?";
+        manager().AddNotifier(&notes);
+        root = new FixedRoot();
+        root->SetBkColor(0xFFFF0000);
+        child = root->Add(new RecordingControl(), RECT{10, 10, 50, 40});
+        child->SetBkColor(0xFF0000FF);
+        other = root->Add(new RecordingControl(), RECT{100, 10, 140, 40});
+        manager().AttachRootControl(root);
+        ::ShowWindow(host, SW_SHOWNOACTIVATE);
+        ::UpdateWindow(host);
+    }
+    void TearDown() override
+    {
+        if (::IsWindow(host)) ::DestroyWindow(host);
+    }
+    CWindowUIManager& manager() { return host.manager; }
+    // Puts the real pointer there too: mouse tracking compares with it.
+    void MoveTo(int x, int y)
+    {
+        POINT screen = {x, y};
+        ::ClientToScreen(host, &screen);
+        ::SetCursorPos(screen.x, screen.y);
+        ::SendMessageW(host, WM_MOUSEMOVE, 0, At(x, y));
+    }
+    DWORD OffscreenPixel(int x, int y) const
+    {
+        RECT client = {};
+        ::GetClientRect(host, &client);
+        const auto* bits = reinterpret_cast<const DWORD*>(host.manager.GetOffscreenBits());
+        return bits[(client.bottom - 1 - y) * client.right + x];
+    }
+
+    HostWindow host;
+    NotifyRecorder notes;
+    FixedRoot* root = nullptr;
+    RecordingControl* child = nullptr;
+    RecordingControl* other = nullptr;
+};
+
+TEST_F(WindowInputTest, FirstPaintLaysOutThenNotifiesInitAtOnceAndSizeLater)
+{
+    const RECT& pos = root->GetPos();
+    EXPECT_EQ(200, pos.right - pos.left);
+    EXPECT_EQ(100, pos.bottom - pos.top);
+    EXPECT_EQ(1, notes.Count(L"windowinit", root));
+    EXPECT_TRUE(PumpUntil([&] { return notes.Count(L"windowsize", root) == 1; }));
+    ::InvalidateRect(host, nullptr, FALSE);
+    ::UpdateWindow(host);
+    DrainMessages();
+    EXPECT_EQ(1, notes.Count(L"windowinit", root));
+    EXPECT_EQ(1, notes.Count(L"windowsize", root));
+}
+
+TEST_F(WindowInputTest, PaintsTheTreeIntoTheOffscreenBitmap)
+{
+    ASSERT_NE(nullptr, manager().GetOffscreenBits());
+    EXPECT_EQ(0xFF0000u, OffscreenPixel(5, 5) & 0xFFFFFF);
+    EXPECT_EQ(0x0000FFu, OffscreenPixel(20, 20) & 0xFFFFFF);
+    child->SetBkColor(0xFF00FF00);
+    ::UpdateWindow(host);
+    EXPECT_EQ(0x00FF00u, OffscreenPixel(20, 20) & 0xFFFFFF);
+    EXPECT_EQ(0xFF0000u, OffscreenPixel(5, 5) & 0xFFFFFF);
+}
+
+TEST_F(WindowInputTest, ResizeLaysOutAgainAtTheNewSize)
+{
+    ::SetWindowPos(host, nullptr, 0, 0, 300, 150, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::UpdateWindow(host);
+    EXPECT_EQ(300, root->GetWidth());
+    EXPECT_EQ(0xFF0000u, OffscreenPixel(290, 140) & 0xFFFFFF);
+}
+
+TEST_F(WindowInputTest, HoverFollowsThePointerAndLeavingClearsIt)
+{
+    MoveTo(20, 20);
+    EXPECT_EQ(1, child->Count(EVT_MOUSEENTER));
+    EXPECT_EQ(1, child->Count(EVT_MOUSEMOVE));
+    MoveTo(110, 20);
+    EXPECT_EQ(1, child->Count(EVT_MOUSELEAVE));
+    EXPECT_EQ(1, other->Count(EVT_MOUSEENTER));
+    ::SendMessageW(host, WM_MOUSEMOVE, 0, static_cast<LPARAM>(-1));
+    EXPECT_EQ(1, other->Count(EVT_MOUSELEAVE));
+}
+
+TEST_F(WindowInputTest, ButtonUpGoesToThePressedControlWherever)
+{
+    MoveTo(20, 20);
+    ::PostMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+    ::PostMessageW(host, WM_MOUSEMOVE, MK_LBUTTON, At(120, 20));
+    ::PostMessageW(host, WM_LBUTTONUP, 0, At(120, 20));
+    ASSERT_TRUE(PumpUntil([&] { return child->Count(EVT_BUTTONUP) == 1; }));
+    EXPECT_EQ(1, child->Count(EVT_BUTTONDOWN));
+    EXPECT_EQ(0, other->Count(EVT_BUTTONUP));
+    // While pressed, moves go to the pressed control and hover does not change.
+    EXPECT_EQ(2, child->Count(EVT_MOUSEMOVE));
+    EXPECT_EQ(0, other->Count(EVT_MOUSEENTER));
+    EXPECT_FALSE(manager().IsCaptured());
+}
+
+TEST_F(WindowInputTest, RightButtonAndContextMenuReachThePressedControl)
+{
+    child->SetContextMenuUsed(true);
+    ::SendMessageW(host, WM_RBUTTONDOWN, MK_RBUTTON, At(20, 20));
+    ::SendMessageW(host, WM_RBUTTONUP, 0, At(20, 20));
+    POINT screen = {20, 20};
+    ::ClientToScreen(host, &screen);
+    ::SendMessageW(host, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(host.GetHWND()), MAKELPARAM(screen.x, screen.y));
+    EXPECT_EQ(1, child->Count(EVT_RBUTTONDOWN));
+    EXPECT_EQ(1, child->Count(EVT_RBUTTONUP));
+    EXPECT_EQ(1, child->Count(EVT_CONTEXTMENU));
+    EXPECT_EQ(1, notes.Count(L"menu", child));
+}
+
+TEST_F(WindowInputTest, CursorComesFromTheControlThatAsksForIt)
+{
+    child->flags = CONTROL_FLAG_SETCURSOR;
+    child->SetAttribute(L"cursor", L"hand");
+    MoveTo(20, 20);
+    const LRESULT handled =
+        ::SendMessageW(host, WM_SETCURSOR, reinterpret_cast<WPARAM>(host.GetHWND()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(1, child->Count(EVT_SETCURSOR));
+    EXPECT_EQ(0, handled);
+    EXPECT_EQ(::LoadCursorW(nullptr, IDC_HAND), ::GetCursor());
+    MoveTo(110, 20);
+    ::SendMessageW(host, WM_SETCURSOR, reinterpret_cast<WPARAM>(host.GetHWND()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(0, other->Count(EVT_SETCURSOR));
+}
+
+TEST_F(WindowInputTest, HoverMessageShowsTheToolTipOfTheControlUnderThePoint)
+{
+    child->SetToolTip(L"tip");
+    MoveTo(20, 20);
+    ::SendMessageW(host, WM_MOUSEHOVER, 0, At(20, 20));
+    EXPECT_EQ(1, child->Count(EVT_MOUSEHOVER));
+    ASSERT_NE(nullptr, manager().GetToolTipWindow());
+    root->SetMouseEnabled(false);
+    ::SendMessageW(host, WM_MOUSEHOVER, 0, At(150, 90));
+    EXPECT_EQ(1, child->Count(EVT_MOUSEHOVER));
+}
+
+TEST_F(WindowInputTest, MinimumAndMaximumTrackSizes)
+{
+    manager().SetMinInfo(150, 80);
+    manager().SetMaxInfo(250, 0);
+    MINMAXINFO info = {};
+    info.ptMaxTrackSize = POINT{5000, 5000};
+    ::SendMessageW(host, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(150, info.ptMinTrackSize.x);
+    EXPECT_EQ(80, info.ptMinTrackSize.y);
+    EXPECT_EQ(250, info.ptMaxTrackSize.x);
+    EXPECT_EQ(5000, info.ptMaxTrackSize.y);
+}
+
+TEST_F(WindowInputTest, PrintClientPaintsTheTreeIntoTheGivenDc)
+{
+    Canvas canvas(200, 100, 0xFF000000);
+    ::SendMessageW(host, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(canvas.dc()), PRF_CLIENT);
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(5, 5));
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(20, 20));
+}
+
+TEST_F(WindowInputTest, LayeredWindowTakesItsShapeFromTheBackgroundImage)
+{
+    SkinZipScope zip;
+    manager().SetLayered(true);
+    if (!manager().IsLayered()) GTEST_SKIP() << "no UpdateLayeredWindow";
+    // Magenta is masked out: the bottom-right quarter of the window becomes fully transparent.
+    manager().SetLayeredImage(L"file='image/quad.png' mask='#FFFF00FF'");
+    ::UpdateWindow(host);
+    ::UpdateWindow(host);
+    EXPECT_NE(0, ::GetWindowLongW(host, GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_EQ(0xFFFF0000u, OffscreenPixel(5, 5));
+    EXPECT_EQ(0u, OffscreenPixel(190, 90));
+}
+
+TEST_F(WindowInputTest, LayeredWindowWithoutImageMakesDrawnPixelsOpaque)
+{
+    manager().SetLayered(true);
+    if (!manager().IsLayered()) GTEST_SKIP() << "no UpdateLayeredWindow";
+    ::UpdateWindow(host);
+    EXPECT_EQ(0xFF0000FFu, OffscreenPixel(20, 20));
+}
+
+}  // namespace
