@@ -1,0 +1,27 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "Engine/CefTypes.h"
+
+namespace SkinUI {
+
+// Pixel conversions between the window's device pixels and the engine's logical pixels; |scale| is
+// the window's DPI percentage / 100.
+int DeviceToLogical(int value, float scale);
+int LogicalToDevice(int value, float scale);
+CefRect LogicalToDevice(const CefRect& rect, float scale);
+CefMouseEvent DeviceToLogical(const CefMouseEvent& event, float scale);
+
+// Engine event flags from the calling thread's keyboard state and the key message's wParam/lParam.
+uint32_t GetCefKeyboardModifiers(WPARAM wParam, LPARAM lParam);
+// Engine event flags from a mouse message's wParam (MK_*) and the keyboard state.
+uint32_t GetCefMouseModifiers(WPARAM wParam);
+bool IsKeyDown(int virtualKey);
+
+// Stores |data| in the window's user data; a failure is fatal.
+void SetUserDataPtr(HWND window, void* data);
+
+}  // namespace SkinUI

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "CefBase.h"
+#include "CefTypes.h"
+
+class CefClient;
+class CefProcessMessage;
+class CefRequestContext;
+class CefRequestContextHandler;
+
+// The functions the browser engine library exports, looked up by these names. An object returned
+// carries one reference for the caller; objects passed in are borrowed for the call.
+extern "C" {
+using cef_browser_host_create_browser_t = int (*)(const CefWindowInfo* windowInfo, CefClient* client,
+                                                  const wchar_t* url, const CefBrowserSettings* settings,
+                                                  CefRequestContext* requestContext);
+using cef_request_context_get_global_context_t = CefRequestContext* (*)();
+using create_context_shared_t = CefRequestContext* (*)(CefRequestContext* other, CefRequestContextHandler* handler);
+using cef_process_message_create_t = CefProcessMessage* (*)(const wchar_t* name);
+using cef_log_t = void (*)(const char* file, int line, int severity, const char* message);
+}
+
+#define CEF_LIBRARY_FILE_NAME L"libcef.dll"

@@ -1,0 +1,58 @@
+// The exported functions of the stand-in browser engine library.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "../Engine/CefExports.h"
+#include "StandInBrowser.h"
+#include "StandInJournal.h"
+#include "StandInValues.h"
+
+#define STANDIN_EXPORT extern "C" __declspec(dllexport)
+
+STANDIN_EXPORT int cef_browser_host_create_browser(const CefWindowInfo* windowInfo, CefClient* client,
+                                                   const wchar_t* url, const CefBrowserSettings* settings,
+                                                   CefRequestContext* requestContext) {
+    if (!windowInfo || !client || !settings) return 0;
+    CefRefPtr<StandInBrowser> browser(
+        new StandInBrowser(*windowInfo, client, url ? url : L"", *settings, requestContext));
+    return browser->Start() ? 1 : 0;
+}
+
+STANDIN_EXPORT CefRequestContext* cef_request_context_get_global_context() {
+    static const CefRefPtr<CefRequestContext> global(new StandInRequestContext(nullptr, nullptr, true));
+    return CefRefPtr<CefRequestContext>(global).Detach();
+}
+
+STANDIN_EXPORT CefRequestContext* create_context_shared(CefRequestContext* other, CefRequestContextHandler* handler) {
+    if (!other) return nullptr;
+    return CefRefPtr<CefRequestContext>(new StandInRequestContext(other, handler, false)).Detach();
+}
+
+STANDIN_EXPORT CefProcessMessage* cef_process_message_create(const wchar_t* name) {
+    if (!name || !*name) return nullptr;
+    return CefRefPtr<CefProcessMessage>(new StandInProcessMessage(name)).Detach();
+}
+
+STANDIN_EXPORT void cef_log(const char* file, int line, int severity, const char* message) {
+    std::fprintf(stderr, "[cef %d] %s(%d): %s\n", severity, file ? file : "", line, message ? message : "");
+    std::fflush(stderr);
+    if (severity >= LOGSEVERITY_FATAL) std::abort();
+}
+
+// For tests only: what the browser was asked to do, as "Entry(args);" items. Returns the full
+// length; copies at most |capacity| - 1 characters and a terminator.
+STANDIN_EXPORT int cef_standin_journal(int browserId, wchar_t* buffer, int capacity) {
+    const std::wstring journal = ReadJournal(browserId);
+    if (buffer && capacity > 0) {
+        const size_t copied = std::min(journal.size(), static_cast<size_t>(capacity - 1));
+        std::copy_n(journal.c_str(), copied, buffer);
+        buffer[copied] = L'\0';
+    }
+    return static_cast<int>(journal.size());
+}
+
+// For tests only: browsers not yet destroyed (a reference still held somewhere).
+STANDIN_EXPORT int cef_standin_live_browsers() { return StandInBrowser::LiveCount(); }
