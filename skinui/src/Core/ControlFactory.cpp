@@ -1,6 +1,8 @@
 #include "Core/ControlFactory.h"
 
+#include "Control/ScrollBarUI.h"
 #include "Core/ControlUI.h"
+#include "Layout/ContainerUI.h"
 
 namespace SkinUI {
 namespace {
@@ -31,6 +33,8 @@ void CControlFactory::Release()
 CControlFactory::CControlFactory()
 {
     RegisterControl(L"CControlUI", &CControlUI::CreateInstance);
+    RegisterControl(L"CContainerUI", &CContainerUI::CreateInstance);
+    RegisterControl(L"CScrollBarUI", &CScrollBarUI::CreateInstance);
 }
 
 void CControlFactory::RegisterControl(const wchar_t* className, Creator creator)

@@ -1,0 +1,626 @@
+#include "Layout/ContainerUI.h"
+
+#include "Control/ScrollBarUI.h"
+#include "Core/ImageDrawInfo.h"
+#include "Core/Painter.h"
+#include "Core/WindowUIManager.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace SkinUI {
+namespace {
+
+bool IsTrue(const wchar_t* value) { return _wcsicmp(value, L"true") == 0; }
+
+bool Meets(const RECT& a, const RECT& b)
+{
+    RECT overlap;
+    return ::IntersectRect(&overlap, &a, &b) != FALSE;
+}
+
+bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
+
+}  // namespace
+
+CContainerUI::~CContainerUI()
+{
+    m_delayedDestroy = false;
+    if (m_autoDestroy)
+        for (int i = 0; i < m_items.GetSize(); ++i) delete static_cast<CControlUI*>(m_items[i]);
+    m_items.Empty();
+    delete m_verticalScrollBar;
+    delete m_horizontalScrollBar;
+}
+
+void* CContainerUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"IContainer") == 0) return static_cast<IContainerUI*>(this);
+    if (name && _wcsicmp(name, L"Container") == 0) return static_cast<CContainerUI*>(this);
+    return CControlUI::GetInterface(name);
+}
+
+CControlUI* CContainerUI::GetItemAt(int index) const
+{
+    if (index < 0 || index >= m_items.GetSize()) return nullptr;
+    return static_cast<CControlUI*>(m_items[index]);
+}
+
+int CContainerUI::GetItemIndex(CControlUI* control) const { return m_items.Find(control); }
+
+bool CContainerUI::SetItemIndex(CControlUI* control, int index)
+{
+    const int current = m_items.Find(control);
+    if (current < 0) return false;
+    RequestLayout();
+    m_items.Remove(current);
+    return m_items.InsertAt(std::clamp(index, 0, m_items.GetSize()), control);
+}
+
+bool CContainerUI::Add(CControlUI* control) { return AddAt(control, m_items.GetSize()); }
+
+bool CContainerUI::AddAt(CControlUI* control, int index)
+{
+    if (!control || index < 0 || index > m_items.GetSize()) return false;
+    if (m_manager) m_manager->InitControls(control, this);
+    if (!IsVisible()) control->SetInternalVisible(false);
+    else RequestLayout();
+    return m_items.InsertAt(index, control);
+}
+
+void CContainerUI::DestroyChild(CControlUI* control)
+{
+    if (!m_autoDestroy) return;
+    if (m_delayedDestroy && m_manager) m_manager->AddDelayedCleanup(control);
+    else delete control;
+}
+
+bool CContainerUI::Remove(CControlUI* control)
+{
+    const int index = m_items.Find(control);
+    if (index < 0) return false;
+    RequestLayout();
+    m_items.Remove(index);
+    DestroyChild(control);
+    return true;
+}
+
+bool CContainerUI::RemoveAt(int index) { return Remove(GetItemAt(index)); }
+
+void CContainerUI::RemoveAll()
+{
+    CPtrArray items(m_items);
+    m_items.Empty();
+    for (int i = 0; i < items.GetSize(); ++i) DestroyChild(static_cast<CControlUI*>(items[i]));
+    RequestLayout();
+}
+
+RECT CContainerUI::GetInset() const
+{
+    return m_manager ? m_manager->GetDpiScaler()->ScaleRectCopy(m_inset) : m_inset;
+}
+
+void CContainerUI::SetInset(RECT inset)
+{
+    m_inset = inset;
+    RequestLayout();
+}
+
+int CContainerUI::GetChildPadding() const { return Scaled(m_childPadding); }
+
+void CContainerUI::SetChildPadding(int padding)
+{
+    m_childPadding = padding;
+    RequestLayout();
+}
+
+void CContainerUI::SetChildAlign(UINT align)
+{
+    m_childAlign = align;
+    RequestLayout();
+}
+
+void CContainerUI::SetChildVAlign(UINT align)
+{
+    m_childVAlign = align;
+    RequestLayout();
+}
+
+int CContainerUI::FindSelectable(int index, bool forward) const
+{
+    const int count = GetCount();
+    if (count <= 0) return -1;
+    index = std::clamp(index, 0, count - 1);
+    const auto selectable = [this](int i) {
+        CControlUI* item = GetItemAt(i);
+        return item && item->GetInterface(L"ListItem") && item->IsVisible() && item->IsEnabled();
+    };
+    if (forward) {
+        for (int i = index; i < count; ++i)
+            if (selectable(i)) return i;
+        return -1;
+    }
+    for (int i = index; i >= 0; --i)
+        if (selectable(i)) return i;
+    return FindSelectable(0, true);
+}
+
+bool CContainerUI::IsVisibleBar(const CScrollBarUI* bar) const { return bar && bar->IsVisible(); }
+
+SIZE CContainerUI::GetScrollPos() const
+{
+    SIZE pos = {0, 0};
+    if (IsVisibleBar(m_verticalScrollBar)) pos.cy = m_verticalScrollBar->GetScrollPos();
+    if (IsVisibleBar(m_horizontalScrollBar)) pos.cx = m_horizontalScrollBar->GetScrollPos();
+    return pos;
+}
+
+SIZE CContainerUI::GetScrollRange() const
+{
+    SIZE range = {0, 0};
+    if (IsVisibleBar(m_verticalScrollBar)) range.cy = m_verticalScrollBar->GetScrollRange();
+    if (IsVisibleBar(m_horizontalScrollBar)) range.cx = m_horizontalScrollBar->GetScrollRange();
+    return range;
+}
+
+void CContainerUI::SetScrollPos(SIZE pos, bool notify)
+{
+    int dx = 0, dy = 0;
+    if (IsVisibleBar(m_verticalScrollBar)) {
+        const int old = m_verticalScrollBar->GetScrollPos();
+        m_verticalScrollBar->SetScrollPos(pos.cy);
+        dy = m_verticalScrollBar->GetScrollPos() - old;
+    }
+    if (IsVisibleBar(m_horizontalScrollBar)) {
+        const int old = m_horizontalScrollBar->GetScrollPos();
+        m_horizontalScrollBar->SetScrollPos(pos.cx);
+        dx = m_horizontalScrollBar->GetScrollPos() - old;
+    }
+    if (dx == 0 && dy == 0) return;
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        auto* child = static_cast<CControlUI*>(m_items[i]);
+        if (!child->IsVisible() || child->IsFloat()) continue;
+        RECT rc = child->GetPos();
+        ::OffsetRect(&rc, -dx, -dy);
+        child->SetPos(rc, true);
+    }
+    Invalidate();
+    if (m_verticalScrollBar && m_manager && notify) {
+        const int line = std::max(1, m_verticalScrollBar->GetLineSize());
+        m_manager->SendNotify(this, L"scroll", static_cast<WPARAM>((m_verticalScrollBar->GetScrollPos() + line) / line), 0);
+    }
+}
+
+void CContainerUI::SetScrollStepSize(int size)
+{
+    if (size > 0) m_scrollStepSize = size;
+}
+
+int CContainerUI::GetScrollStepSize() const { return Scaled(m_scrollStepSize); }
+
+int CContainerUI::LineStep() const
+{
+    if (m_scrollStepSize != 0) return GetScrollStepSize();
+    return m_manager ? m_manager->GetDefaultFontInfo()->tm.tmHeight + 8 : 8;
+}
+
+void CContainerUI::LineUp() { SetScrollPos(SIZE{GetScrollPos().cx, GetScrollPos().cy - LineStep()}); }
+void CContainerUI::LineDown() { SetScrollPos(SIZE{GetScrollPos().cx, GetScrollPos().cy + LineStep()}); }
+
+void CContainerUI::LineLeft()
+{
+    const int step = m_scrollStepSize != 0 ? GetScrollStepSize() : 8;
+    SetScrollPos(SIZE{GetScrollPos().cx - step, GetScrollPos().cy});
+}
+
+void CContainerUI::LineRight()
+{
+    const int step = m_scrollStepSize != 0 ? GetScrollStepSize() : 8;
+    SetScrollPos(SIZE{GetScrollPos().cx + step, GetScrollPos().cy});
+}
+
+void CContainerUI::PageUp()
+{
+    const RECT inset = GetInset();
+    int page = GetHeight() - inset.top - inset.bottom;
+    if (IsVisibleBar(m_horizontalScrollBar)) page -= m_horizontalScrollBar->GetFixedHeight();
+    SetScrollPos(SIZE{GetScrollPos().cx, GetScrollPos().cy - page});
+}
+
+void CContainerUI::PageDown()
+{
+    const RECT inset = GetInset();
+    int page = GetHeight() - inset.top - inset.bottom;
+    if (IsVisibleBar(m_horizontalScrollBar)) page -= m_horizontalScrollBar->GetFixedHeight();
+    SetScrollPos(SIZE{GetScrollPos().cx, GetScrollPos().cy + page});
+}
+
+void CContainerUI::PageLeft()
+{
+    const RECT inset = GetInset();
+    int page = GetWidth() - inset.left - inset.right;
+    if (IsVisibleBar(m_verticalScrollBar)) page -= m_verticalScrollBar->GetFixedWidth();
+    SetScrollPos(SIZE{GetScrollPos().cx - page, GetScrollPos().cy});
+}
+
+void CContainerUI::PageRight()
+{
+    const RECT inset = GetInset();
+    int page = GetWidth() - inset.left - inset.right;
+    if (IsVisibleBar(m_verticalScrollBar)) page -= m_verticalScrollBar->GetFixedWidth();
+    SetScrollPos(SIZE{GetScrollPos().cx + page, GetScrollPos().cy});
+}
+
+void CContainerUI::HomeUp() { SetScrollPos(SIZE{GetScrollPos().cx, 0}); }
+void CContainerUI::EndDown() { SetScrollPos(SIZE{GetScrollPos().cx, GetScrollRange().cy}); }
+void CContainerUI::HomeLeft() { SetScrollPos(SIZE{0, GetScrollPos().cy}); }
+void CContainerUI::EndRight() { SetScrollPos(SIZE{GetScrollRange().cx, GetScrollPos().cy}); }
+
+void CContainerUI::EnableScrollBar(bool vertical, bool horizontal)
+{
+    const auto update = [this](CScrollBarUI*& bar, bool wanted, bool isHorizontal) {
+        if (!wanted) {
+            delete bar;
+            bar = nullptr;
+            return;
+        }
+        if (bar) return;
+        bar = new CScrollBarUI();
+        if (isHorizontal) bar->SetHorizontal(true);
+        bar->SetOwner(this);
+        bar->SetManager(m_manager, nullptr, false);
+        if (m_manager) {
+            if (const wchar_t* list = m_manager->GetDefaultAttributeList(isHorizontal ? L"HScrollBar" : L"VScrollBar"))
+                bar->ApplyAttributeList(list);
+        }
+    };
+    update(m_verticalScrollBar, vertical, false);
+    update(m_horizontalScrollBar, horizontal, true);
+    RequestLayout();
+}
+
+void CContainerUI::SetFloatPos(int index)
+{
+    CControlUI* child = GetItemAt(index);
+    if (!child || !child->IsVisible() || !child->IsFloat()) return;
+    const int width = m_rcItem.right - m_rcItem.left;
+    const int height = m_rcItem.bottom - m_rcItem.top;
+    const SIZE xy = child->GetFixedXY();
+    const int w = child->GetFixedWidth();
+    const int h = child->GetFixedHeight();
+    const UINT align = child->GetFloatAlign();
+    RECT rc = {0, 0, 0, 0};
+    if (align != 0) {
+        rc = RECT{0, 0, w, h};
+        const int dx = (align & 1) ? (width - w) / 2 : (align & 2) ? width - w : xy.cx;
+        const int dy = (align & 4) ? (height - h) / 2 : (align & 8) ? height - h : xy.cy;
+        ::OffsetRect(&rc, dx, dy);
+    } else {
+        const double* percent = child->GetFloatPercent();
+        rc.left = static_cast<LONG>(width * percent[0]) + xy.cx;
+        rc.top = static_cast<LONG>(height * percent[1]) + xy.cy;
+        rc.right = static_cast<LONG>(width * percent[2]) + w + xy.cx;
+        rc.bottom = static_cast<LONG>(height * percent[3]) + h + xy.cy;
+    }
+    ::OffsetRect(&rc, m_rcItem.left, m_rcItem.top);
+    child->SetPos(rc, false);
+}
+
+bool CContainerUI::UpdateBar(CScrollBarUI* bar, bool horizontal, const RECT& rc, int required)
+{
+    const int available = horizontal ? rc.right - rc.left : rc.bottom - rc.top;
+    if (!bar) return false;
+    if (required > available && !bar->IsVisible()) {
+        bar->SetVisible(true);
+        bar->SetScrollRange(required - available);
+        bar->SetScrollPos(0);
+        SetPos(m_rcItem, true);
+        return true;
+    }
+    if (!bar->IsVisible()) return false;
+    const int range = required - available;
+    if (range <= 0) {
+        bar->SetVisible(false);
+        bar->SetScrollPos(0);
+        bar->SetScrollRange(0);
+        SetPos(m_rcItem, true);
+        return true;
+    }
+    const RECT place = horizontal ? RECT{rc.left, rc.bottom, rc.right, rc.bottom + bar->GetFixedHeight()}
+                                  : RECT{rc.right, rc.top, rc.right + bar->GetFixedWidth(), rc.bottom};
+    bar->SetPos(place, true);
+    if (bar->GetScrollRange() != range) {
+        const int oldPos = bar->GetScrollPos();
+        bar->SetScrollRange(range);
+        if (bar->GetScrollPos() < oldPos) {
+            SetPos(m_rcItem, true);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CContainerUI::ProcessScrollBar(RECT rc, int requiredWidth, int requiredHeight)
+{
+    // A bar that appears or disappears changes the space: the layout has run again inside.
+    if (UpdateBar(m_horizontalScrollBar, true, rc, requiredWidth)) return;
+    UpdateBar(m_verticalScrollBar, false, rc, requiredHeight);
+}
+
+void CContainerUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    for (int i = 0; i < m_items.GetSize(); ++i)
+        static_cast<CControlUI*>(m_items[i])->SetManager(manager, this, runInit);
+    if (m_verticalScrollBar) m_verticalScrollBar->SetManager(manager, this, runInit);
+    if (m_horizontalScrollBar) m_horizontalScrollBar->SetManager(manager, this, runInit);
+    CControlUI::SetManager(manager, parent, runInit);
+}
+
+RECT CContainerUI::GetClientPos() const
+{
+    RECT rc = m_rcItem;
+    const RECT inset = GetInset();
+    rc.left += inset.left;
+    rc.top += inset.top;
+    rc.right -= inset.right;
+    rc.bottom -= inset.bottom;
+    if (IsVisibleBar(m_verticalScrollBar)) {
+        rc.top -= m_verticalScrollBar->GetScrollPos();
+        rc.bottom -= m_verticalScrollBar->GetScrollPos();
+        rc.bottom += m_verticalScrollBar->GetScrollRange();
+        rc.right -= m_verticalScrollBar->GetFixedWidth();
+    }
+    if (IsVisibleBar(m_horizontalScrollBar)) {
+        rc.left -= m_horizontalScrollBar->GetScrollPos();
+        rc.right -= m_horizontalScrollBar->GetScrollPos();
+        rc.right += m_horizontalScrollBar->GetScrollRange();
+        rc.bottom -= m_horizontalScrollBar->GetFixedHeight();
+    }
+    return rc;
+}
+
+void CContainerUI::SetPos(RECT rc, bool invalidate)
+{
+    CControlUI::SetPos(rc, invalidate);
+    if (m_items.IsEmpty()) return;
+    const RECT client = GetClientPos();
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        auto* child = static_cast<CControlUI*>(m_items[i]);
+        if (!child->IsVisible()) continue;
+        if (child->IsFloat()) {
+            SetFloatPos(i);
+            continue;
+        }
+        int width = std::max<int>(client.right - client.left, child->GetMinWidth());
+        width = std::min(width, child->GetMaxWidth());
+        int height = std::max<int>(client.bottom - client.top, child->GetMinHeight());
+        height = std::min(height, child->GetMaxHeight());
+        child->SetPos(RECT{client.left, client.top, client.left + width, client.top + height}, false);
+    }
+}
+
+void CContainerUI::Move(SIZE offset, bool invalidate)
+{
+    CControlUI::Move(offset, invalidate);
+    const auto moveOne = [&](CControlUI* control) {
+        if (control && control->IsVisible()) control->Move(offset, false);
+    };
+    moveOne(m_verticalScrollBar);
+    moveOne(m_horizontalScrollBar);
+    for (int i = 0; i < m_items.GetSize(); ++i) moveOne(static_cast<CControlUI*>(m_items[i]));
+}
+
+void CContainerUI::SetVisible(bool visible)
+{
+    if (m_visible == visible) return;
+    CControlUI::SetVisible(visible);
+    for (int i = 0; i < m_items.GetSize(); ++i) static_cast<CControlUI*>(m_items[i])->SetInternalVisible(IsVisible());
+}
+
+void CContainerUI::SetInternalVisible(bool visible)
+{
+    CControlUI::SetInternalVisible(visible);
+    for (int i = 0; i < m_items.GetSize(); ++i) static_cast<CControlUI*>(m_items[i])->SetInternalVisible(IsVisible());
+}
+
+void CContainerUI::SetEnabled(bool enabled)
+{
+    if (m_enabled == enabled) return;
+    m_enabled = enabled;
+    for (int i = 0; i < m_items.GetSize(); ++i) static_cast<CControlUI*>(m_items[i])->SetEnabled(enabled);
+    Invalidate();
+}
+
+void CContainerUI::SetMouseEnabled(bool enabled)
+{
+    if (m_verticalScrollBar) m_verticalScrollBar->SetMouseEnabled(enabled);
+    if (m_horizontalScrollBar) m_horizontalScrollBar->SetMouseEnabled(enabled);
+    CControlUI::SetMouseEnabled(enabled);
+}
+
+CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, UINT flags)
+{
+    if ((flags & FIND_VISIBLE) && !IsVisible()) return nullptr;
+    if ((flags & FIND_ENABLED) && !IsEnabled()) return nullptr;
+    const bool hitTest = (flags & FIND_HITTEST) != 0;
+    if (hitTest && !::PtInRect(&m_rcItem, *static_cast<const POINT*>(data))) return nullptr;
+    // A container that lays itself out places its children too: they need no search of their own.
+    if ((flags & FIND_UPDATETEST) && IsUpdateNeeded()) {
+        proc(this, data);
+        return nullptr;
+    }
+    const bool selfCounts = !hitTest || IsMouseEnabled();
+    if ((flags & FIND_ME_FIRST) && selfCounts)
+        if (CControlUI* found = proc(this, data)) return found;
+    if (selfCounts) {
+        if (m_verticalScrollBar)
+            if (CControlUI* found = m_verticalScrollBar->FindControl(proc, data, flags)) return found;
+        if (m_horizontalScrollBar)
+            if (CControlUI* found = m_horizontalScrollBar->FindControl(proc, data, flags)) return found;
+    }
+    if (!hitTest || m_mouseChildEnabled) {
+        RECT content = m_rcItem;
+        content.left += m_inset.left;
+        content.top += m_inset.top;
+        content.right -= m_inset.right;
+        content.bottom -= m_inset.bottom;
+        if (IsVisibleBar(m_verticalScrollBar)) content.right -= m_verticalScrollBar->GetFixedWidth();
+        if (IsVisibleBar(m_horizontalScrollBar)) content.bottom -= m_horizontalScrollBar->GetFixedHeight();
+        const int count = m_items.GetSize();
+        const bool topFirst = (flags & FIND_TOP_FIRST) != 0;
+        for (int n = 0; n < count; ++n) {
+            auto* child = static_cast<CControlUI*>(m_items[topFirst ? count - 1 - n : n]);
+            CControlUI* found = child->FindControl(proc, data, flags);
+            if (!found) continue;
+            if (!hitTest || found->IsFloat() || ::PtInRect(&content, *static_cast<const POINT*>(data))) return found;
+        }
+    }
+    if (!(flags & FIND_ME_FIRST) && selfCounts) return proc(this, data);
+    return nullptr;
+}
+
+void CContainerUI::HandleEvent(ControlEvent& event)
+{
+    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
+        if (m_parent) m_parent->HandleEvent(event);
+        else CControlUI::HandleEvent(event);
+        return;
+    }
+    if (event.Type == EVT_SETFOCUS || event.Type == EVT_KILLFOCUS) {
+        m_focused = event.Type == EVT_SETFOCUS;
+        return;
+    }
+    const short wheel = static_cast<short>(HIWORD(event.wParam));
+    const auto usable = [](const CScrollBarUI* bar) { return bar && bar->IsVisible() && bar->IsEnabled(); };
+    if (usable(m_verticalScrollBar)) {
+        if (event.Type == EVT_KEYDOWN) {
+            switch (event.chKey) {
+            case VK_PRIOR: PageUp(); return;
+            case VK_NEXT: PageDown(); return;
+            case VK_END: EndDown(); return;
+            case VK_HOME: HomeUp(); return;
+            case VK_UP: LineUp(); return;
+            case VK_DOWN: LineDown(); return;
+            default: break;
+            }
+        } else if (event.Type == EVT_SCROLLWHEEL) {
+            if (wheel < 0) LineDown();
+            else LineUp();
+            return;
+        }
+    }
+    if (usable(m_horizontalScrollBar)) {
+        if (event.Type == EVT_KEYDOWN) {
+            switch (event.chKey) {
+            case VK_PRIOR: PageLeft(); return;
+            case VK_NEXT: PageRight(); return;
+            case VK_END: EndRight(); return;
+            case VK_HOME: HomeLeft(); return;
+            case VK_UP: LineLeft(); return;
+            case VK_DOWN: LineRight(); return;
+            default: break;
+            }
+        } else if (event.Type == EVT_SCROLLWHEEL) {
+            if (wheel > 0) LineLeft();
+            else LineRight();
+            return;
+        }
+    }
+    CControlUI::HandleEvent(event);
+}
+
+void CContainerUI::ApplyScrollBarStyle(CScrollBarUI* bar, const wchar_t* style)
+{
+    if (!bar) return;
+    const wchar_t* named = m_manager ? m_manager->GetStyle(style) : nullptr;
+    bar->ApplyAttributeList(named ? named : style);
+}
+
+void CContainerUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    if (_wcsicmp(name, L"inset") == 0) {
+        SetInset(ParseRectValue(value));
+    } else if (_wcsicmp(name, L"mousechild") == 0) {
+        SetMouseChildEnabled(IsTrue(value));
+    } else if (_wcsicmp(name, L"vscrollbar") == 0) {
+        EnableScrollBar(IsTrue(value), m_horizontalScrollBar != nullptr);
+    } else if (_wcsicmp(name, L"vscrollbarstyle") == 0) {
+        m_verticalScrollBarStyle = value;
+        EnableScrollBar(true, m_horizontalScrollBar != nullptr);
+        ApplyScrollBarStyle(m_verticalScrollBar, value);
+    } else if (_wcsicmp(name, L"hscrollbar") == 0) {
+        EnableScrollBar(m_verticalScrollBar != nullptr, IsTrue(value));
+    } else if (_wcsicmp(name, L"hscrollbarstyle") == 0) {
+        m_horizontalScrollBarStyle = value;
+        EnableScrollBar(m_verticalScrollBar != nullptr, true);
+        ApplyScrollBarStyle(m_horizontalScrollBar, value);
+    } else if (_wcsicmp(name, L"childpadding") == 0) {
+        SetChildPadding(_wtoi(value));
+    } else if (wcscmp(name, L"childalign") == 0) {
+        if (wcscmp(value, L"left") == 0) SetChildAlign(0);
+        else if (wcscmp(value, L"center") == 0) SetChildAlign(1);
+        else if (wcscmp(value, L"right") == 0) SetChildAlign(2);
+    } else if (wcscmp(name, L"childvalign") == 0) {
+        if (wcscmp(value, L"top") == 0) SetChildVAlign(0);
+        else if (wcscmp(value, L"vcenter") == 0) SetChildVAlign(4);
+        else if (wcscmp(value, L"bottom") == 0) SetChildVAlign(8);
+    } else if (_wcsicmp(name, L"scrollstepsize") == 0) {
+        SetScrollStepSize(_wtoi(value));
+    } else {
+        CControlUI::SetAttribute(name, value);
+    }
+}
+
+bool CContainerUI::PaintParts(HDC hdc, const RECT& paint, CControlUI* stop)
+{
+    RECT visible;
+    if (!::IntersectRect(&visible, &paint, &m_rcItem)) return true;
+    CClipRegion itemClip;
+    CClipRegion::ClipToRect(hdc, visible, itemClip);
+    CControlUI::PaintParts(hdc, paint, stop);
+    if (!m_items.IsEmpty()) {
+        RECT client = m_rcItem;
+        const RECT inset = GetInset();
+        client.left += inset.left;
+        client.top += inset.top;
+        client.right -= inset.right;
+        client.bottom -= inset.bottom;
+        if (IsVisibleBar(m_verticalScrollBar)) client.right -= m_verticalScrollBar->GetFixedWidth();
+        if (IsVisibleBar(m_horizontalScrollBar)) client.bottom -= m_horizontalScrollBar->GetFixedHeight();
+        RECT clientPaint;
+        if (!::IntersectRect(&clientPaint, &paint, &client)) {
+            for (int i = 0; i < m_items.GetSize(); ++i) {
+                auto* child = static_cast<CControlUI*>(m_items[i]);
+                if (child == stop) return false;
+                if (!child->IsVisible() || !child->IsFloat() || !Meets(paint, child->GetPos())) continue;
+                if (!Meets(m_rcItem, child->GetPos())) continue;
+                if (!child->Paint(hdc, paint, stop)) return false;
+            }
+        } else {
+            CClipRegion childClip;
+            CClipRegion::ClipToRect(hdc, clientPaint, childClip);
+            for (int i = 0; i < m_items.GetSize(); ++i) {
+                auto* child = static_cast<CControlUI*>(m_items[i]);
+                if (child == stop) return false;
+                if (!child->IsVisible() || !Meets(paint, child->GetPos())) continue;
+                if (child->IsFloat()) {
+                    if (!Meets(m_rcItem, child->GetPos())) continue;
+                    CClipRegion::SelectSavedRegion(hdc, childClip);
+                    const bool goOn = child->Paint(hdc, paint, stop);
+                    CClipRegion::SelectClipRegion(hdc, childClip);
+                    if (!goOn) return false;
+                } else if (Meets(client, child->GetPos())) {
+                    if (!child->Paint(hdc, paint, stop)) return false;
+                }
+            }
+        }
+    }
+    const auto paintBar = [&](CScrollBarUI* bar) {
+        if (!IsVisibleBar(bar) || !Meets(paint, bar->GetPos())) return true;
+        if (bar == stop) return false;
+        return bar->Paint(hdc, paint, stop);
+    };
+    return paintBar(m_verticalScrollBar) && paintBar(m_horizontalScrollBar);
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,119 @@
+#pragma once
+
+#include "Core/ControlUI.h"
+#include "Utils/PtrArray.h"
+
+namespace SkinUI {
+
+class CScrollBarUI;
+
+// What other parts use to add and remove the children of a container.
+class IContainerUI {
+public:
+    virtual ~IContainerUI() = default;
+    virtual CControlUI* GetItemAt(int index) const = 0;
+    virtual int GetItemIndex(CControlUI* control) const = 0;
+    virtual bool SetItemIndex(CControlUI* control, int index) = 0;
+    virtual int GetCount() const = 0;
+    virtual bool Add(CControlUI* control) = 0;
+    virtual bool AddAt(CControlUI* control, int index) = 0;
+    virtual bool Remove(CControlUI* control) = 0;
+    virtual bool RemoveAt(int index) = 0;
+    virtual void RemoveAll() = 0;
+};
+
+// A control that owns children, places each over its whole client area, paints them clipped and can scroll
+// its content with two scroll bars. Layouts derive from it and replace the placement.
+class CContainerUI : public CControlUI, public IContainerUI {
+public:
+    CContainerUI() = default;
+    ~CContainerUI() override;
+    static CControlUI* CreateInstance() { return new CContainerUI(); }
+
+    const wchar_t* GetClass() const override { return L"Container"; }
+    void* GetInterface(const wchar_t* name) override;
+
+    CControlUI* GetItemAt(int index) const override;
+    int GetItemIndex(CControlUI* control) const override;
+    bool SetItemIndex(CControlUI* control, int index) override;
+    int GetCount() const override { return m_items.GetSize(); }
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control) override;
+    bool RemoveAt(int index) override;
+    void RemoveAll() override;
+
+    virtual RECT GetInset() const;
+    virtual void SetInset(RECT inset);
+    virtual int GetChildPadding() const;
+    virtual void SetChildPadding(int padding);
+    virtual UINT GetChildAlign() const { return m_childAlign; }
+    virtual void SetChildAlign(UINT align);
+    virtual UINT GetChildVAlign() const { return m_childVAlign; }
+    virtual void SetChildVAlign(UINT align);
+    virtual bool IsAutoDestroy() const { return m_autoDestroy; }
+    virtual void SetAutoDestroy(bool autoDestroy) { m_autoDestroy = autoDestroy; }
+    virtual bool IsDelayedDestroy() const { return m_delayedDestroy; }
+    virtual void SetDelayedDestroy(bool delayed) { m_delayedDestroy = delayed; }
+    virtual bool IsMouseChildEnabled() const { return m_mouseChildEnabled; }
+    virtual void SetMouseChildEnabled(bool enabled = true) { m_mouseChildEnabled = enabled; }
+    virtual int FindSelectable(int index, bool forward = true) const;
+    virtual SIZE GetScrollPos() const;
+    virtual SIZE GetScrollRange() const;
+    virtual void SetScrollPos(SIZE pos, bool notify = true);
+    virtual void SetScrollStepSize(int size);
+    virtual int GetScrollStepSize() const;
+    virtual void LineUp();
+    virtual void LineDown();
+    virtual void PageUp();
+    virtual void PageDown();
+    virtual void HomeUp();
+    virtual void EndDown();
+    virtual void LineLeft();
+    virtual void LineRight();
+    virtual void PageLeft();
+    virtual void PageRight();
+    virtual void HomeLeft();
+    virtual void EndRight();
+    virtual void EnableScrollBar(bool vertical = true, bool horizontal = false);
+    virtual CScrollBarUI* GetVerticalScrollBar() const { return m_verticalScrollBar; }
+    virtual CScrollBarUI* GetHorizontalScrollBar() const { return m_horizontalScrollBar; }
+    virtual void SetFloatPos(int index);
+    virtual void ProcessScrollBar(RECT rc, int requiredWidth, int requiredHeight);
+
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
+    RECT GetClientPos() const override;
+    void SetPos(RECT rc, bool invalidate = true) override;
+    void Move(SIZE offset, bool invalidate = true) override;
+    void SetVisible(bool visible = true) override;
+    void SetInternalVisible(bool visible = true) override;
+    void SetEnabled(bool enabled = true) override;
+    void SetMouseEnabled(bool enabled = true) override;
+    CControlUI* FindControl(FindControlProc proc, void* data, UINT flags) override;
+    void HandleEvent(ControlEvent& event) override;
+    void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+    bool PaintParts(HDC hdc, const RECT& paint, CControlUI* stop) override;
+
+protected:
+    void DestroyChild(CControlUI* control);
+    bool IsVisibleBar(const CScrollBarUI* bar) const;
+    int LineStep() const;
+    void ApplyScrollBarStyle(CScrollBarUI* bar, const wchar_t* style);
+    bool UpdateBar(CScrollBarUI* bar, bool horizontal, const RECT& rc, int required);
+
+    CPtrArray m_items;
+    RECT m_inset = {0, 0, 0, 0};
+    int m_childPadding = 0;
+    UINT m_childAlign = 0;
+    UINT m_childVAlign = 0;
+    bool m_autoDestroy = true;
+    bool m_delayedDestroy = true;
+    bool m_mouseChildEnabled = true;
+    int m_scrollStepSize = 0;
+    CScrollBarUI* m_verticalScrollBar = nullptr;
+    CScrollBarUI* m_horizontalScrollBar = nullptr;
+    CUIString m_verticalScrollBarStyle;
+    CUIString m_horizontalScrollBarStyle;
+};
+
+}  // namespace SkinUI
