@@ -153,6 +153,28 @@ TEST_F(HookRegistryTest, WindowHookedAgainAfterAnInterceptedClose) {
     EXPECT_TRUE(AllClosed());
 }
 
+WNDPROC g_procedureBelowOuterHook = nullptr;
+int g_closesSeenByOuterHook = 0;
+
+LRESULT CALLBACK OuterHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) ++g_closesSeenByOuterHook;
+    return ::CallWindowProcW(g_procedureBelowOuterHook, window, message, wParam, lParam);
+}
+
+TEST_F(HookRegistryTest, HookInstalledAfterOursIsNeverCut) {
+    OpenBrowsers(1);
+    g_closesSeenByOuterHook = 0;
+    g_procedureBelowOuterHook = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(window.Handle(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterHook)));
+
+    ::SendMessageW(window.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(window.IsDestroyed());
+    EXPECT_EQ(CurrentProcedure(window.Handle()), &OuterHook);
+    ASSERT_TRUE(PumpUntil([&] { return window.IsDestroyed(); }));
+    EXPECT_EQ(g_closesSeenByOuterHook, 2);
+    EXPECT_EQ(window.CloseRequests(), 1) << "the window's own procedure still gets the final close";
+}
+
 TEST(HookRegistryNoWindow, InvalidWindowIsIgnored) {
     TestWindow window;
     OffscreenBrowser offscreen(window.Handle());

@@ -82,12 +82,13 @@ void WndProcHookRegistry::SetVisibility(HWND window, bool shown) {
     }
 }
 
-void WndProcHookRegistry::Unhook(WindowRecord& record) {
-    if (!record.previousProc) return;
+bool WndProcHookRegistry::Unhook(WindowRecord& record) {
+    if (!record.previousProc) return true;
     const auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(record.window, GWLP_WNDPROC));
-    if (current == &WndProcHookRegistry::HookProc)
-        ::SetWindowLongPtrW(record.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(record.previousProc));
+    if (current != &WndProcHookRegistry::HookProc) return false;
+    ::SetWindowLongPtrW(record.window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(record.previousProc));
     record.previousProc = nullptr;
+    return true;
 }
 
 bool WndProcHookRegistry::InterceptsClose(const WindowRecord& record, WPARAM wParam, LPARAM lParam) const {
@@ -125,6 +126,8 @@ LRESULT WndProcHookRegistry::HandleMessage(HWND window, UINT message, WPARAM wPa
             Unhook(record);
             record.closePending = true;
             closeBrowsers = true;
+        } else if (message == WM_CLOSE) {
+            record.closePending = false;  // this close goes on to the window
         } else if (message == WM_NCDESTROY) {
             Unhook(record);
             forgotten = std::move(record);

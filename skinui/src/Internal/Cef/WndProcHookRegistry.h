@@ -48,8 +48,9 @@ private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     bool InterceptsClose(const WindowRecord& record, WPARAM wParam, LPARAM lParam) const;
     void OnVisibilityMessage(HWND window, bool shown);
-    // Puts the window's own procedure back unless somebody hooked the window after us.
-    void Unhook(WindowRecord& record);
+    // Puts the window's previous procedure back. When somebody hooked the window after us we must
+    // stay in the chain (passing messages on), and the answer is false.
+    bool Unhook(WindowRecord& record);
     BrowserList BrowsersOf(HWND window) const;
 
     mutable std::recursive_mutex m_lock;
