@@ -194,6 +194,17 @@ TEST_F(ClientHandlerOsrTest, DetachedDelegateHearsNothing) {
     EXPECT_TRUE(delegate.calls.empty());
 }
 
+TEST(ClientHandlerOsrOrphan, BrowserArrivingAfterItsViewWentIsClosed) {
+    TestWindow window;
+    const int liveBefore = LiveBrowsers();
+    {
+        OffscreenBrowser offscreen(window.Handle());
+        ASSERT_TRUE(offscreen.started);
+        offscreen.handler->DetachDelegate();
+    }
+    ASSERT_TRUE(PumpUntil([&] { return LiveBrowsers() == liveBefore; }));
+}
+
 TEST(RequestContextHandler, PdfViewerAlwaysLoads) {
     SkinUI::RequestContextHandler handler;
     cef_plugin_policy_t policy = PLUGIN_POLICY_BLOCK;

@@ -69,7 +69,14 @@ bool ClientHandlerOsr::OnBeforePopup(CefRefPtr<CefBrowser> browser, CefRefPtr<Ce
 }
 
 void ClientHandlerOsr::OnAfterCreated(CefRefPtr<CefBrowser> browser) {
-    if (m_delegate) m_delegate->OnAfterCreated(browser);
+    if (m_delegate) {
+        m_delegate->OnAfterCreated(browser);
+        return;
+    }
+    // Its view went away while the browser was being created: nobody would ever close it.
+    if (browser) {
+        if (auto host = browser->GetHost()) host->CloseBrowser(true);
+    }
 }
 
 bool ClientHandlerOsr::DoClose(CefRefPtr<CefBrowser> browser) {

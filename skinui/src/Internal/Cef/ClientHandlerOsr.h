@@ -56,7 +56,8 @@ public:
 
     explicit ClientHandlerOsr(OsrDelegate* delegate) : m_delegate(delegate) {}
 
-    // The delegate calls this when its browser is gone; later callbacks then do nothing.
+    // The delegate calls this when its browser is gone or when it goes itself; later callbacks then
+    // do nothing, except that a browser arriving without a delegate is closed at once.
     void DetachDelegate() { m_delegate = nullptr; }
     // URLs starting with one of these (UTF-8) are not navigated to.
     void SetBlockList(const std::vector<std::string>& blockList) { m_blockList = blockList; }

@@ -69,6 +69,7 @@ bool StandInBrowser::Start() {
         if (!m_window) return false;
     }
     Record(L"Create(" + m_url + L")");
+    m_keepAlive = this;
     Later(&StandInBrowser::Created);
     return true;
 }
@@ -141,6 +142,7 @@ void StandInBrowser::Close() {
     m_client = nullptr;
     m_requestContext = nullptr;
     Record(L"Closed");
+    m_keepAlive = nullptr;
 }
 
 void StandInBrowser::WasResized() {

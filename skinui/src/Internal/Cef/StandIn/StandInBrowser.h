@@ -68,6 +68,7 @@ private:
     int m_frameRate;
     HWND m_window = nullptr;
     bool m_closing = false;
+    CefRefPtr<StandInBrowser> m_keepAlive;  // like the engine, an open browser lives until it is closed
 
     IMPLEMENT_REFCOUNTING(StandInBrowser);
 };
