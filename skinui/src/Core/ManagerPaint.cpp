@@ -71,7 +71,9 @@ void CWindowUIManager::LayoutIfNeeded(const RECT& client, bool& laidOut, bool& s
         if (m_layered && m_layeredImageChanged) {
             Invalidate();
             stop = true;
+            return;
         }
+        m_shadow.Update(m_hwnd);
         return;
     }
     if (m_layered && m_layeredImageChanged) {

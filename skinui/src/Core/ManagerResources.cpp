@@ -89,6 +89,7 @@ void CWindowUIManager::InitSharedState()
         ::LoadLibraryW(L"msimg32.dll");
     }
     StartGdiplus();
+    CShadowUI::Initialize(s_instance);
 }
 
 void CWindowUIManager::ReleaseWindowResources()

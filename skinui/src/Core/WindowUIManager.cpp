@@ -111,6 +111,7 @@ void CWindowUIManager::Init(HWND hwnd, const wchar_t* name)
 
 bool CWindowUIManager::AttachRootControl(CControlUI* root)
 {
+    m_shadow.Create(this);
     SetFocus(nullptr);
     m_hover = m_click = m_keyDown = nullptr;
     if (m_root) {

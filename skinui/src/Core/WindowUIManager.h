@@ -3,6 +3,7 @@
 #include "Core/DpiScaler.h"
 #include "Core/ImageDrawInfo.h"
 #include "Core/ImageRecord.h"
+#include "Core/ShadowUI.h"
 #include "Core/UIInterfaces.h"
 #include "Utils/PtrArray.h"
 #include "Utils/StringPtrMap.h"
@@ -230,6 +231,8 @@ public:
     const BYTE* GetOffscreenBits() const { return m_offscreenBits; }
     bool IsPainting() const { return m_paintingNow; }
 
+    CShadowUI* GetShadow() { return &m_shadow; }
+
     // Window messages.
     bool MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -363,6 +366,8 @@ private:
     HDC m_backgroundDc = nullptr;
     HBITMAP m_backgroundBitmap = nullptr;
     BYTE* m_backgroundBits = nullptr;
+
+    CShadowUI m_shadow;
 
     static HINSTANCE s_instance;
     static DWORD s_uiThreadId;
