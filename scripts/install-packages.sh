@@ -6,7 +6,7 @@ packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i
   wine wine32:i386 wine64 xvfb xauth x11-utils fonts-wqy-microhei
   cmake ninja-build ccache dpkg-dev python3 clang libclang-rt-14-dev
   libcurl4-openssl-dev googletest libspdlog-dev libfmt-dev nlohmann-json3-dev libstb-dev
-  nginx-light axel aria2 curl openssl)
+  nginx-light axel aria2 curl openssl python3-pil)
 
 need_update=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
