@@ -57,8 +57,9 @@ public:
 protected:
     void OnTimer() override
     {
+        std::atomic<bool>* done = m_done;  // the object is gone after the delete
         delete this;
-        *m_done = true;
+        *done = true;
     }
 
 private:
