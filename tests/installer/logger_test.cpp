@@ -66,7 +66,9 @@ TEST_F(ChineseTempFolderLoggerTest, WritesInfoAndErrorRecordsInTheInstallersPatt
 TEST_F(LoggerTest, DropsDebugRecords)
 {
     ASSERT_TRUE(InitLogger());
-    spdlog::get("VexaInstaller")->debug("hidden {}", 1);
+    const auto logger = spdlog::get("VexaInstaller");
+    ASSERT_NE(logger, nullptr);
+    logger->debug("hidden {}", 1);
     LogInfo("shown {}", "1");
     ShutdownLogger();
     const std::string log = ReadWholeFile(LogPath());
