@@ -1,0 +1,75 @@
+#pragma once
+
+#include "Core/ControlUI.h"
+#include "Core/UIInterfaces.h"
+
+#include <windows.h>
+#include <ole2.h>
+
+namespace SkinUI {
+
+class CActiveXCtrl;
+
+// Hosts one OLE control in a skinned window: windowless (drawn into the window's own paint and fed
+// messages through the manager's filter chain) when the control agrees, else in a child window.
+class CActiveXUI : public CControlUI, public IMessageFilterUI {
+    friend class CActiveXCtrl;
+    friend class CActiveXWnd;
+
+public:
+    CActiveXUI() = default;
+    ~CActiveXUI() override;
+
+    static CControlUI* CreateInstance() { return new CActiveXUI(); }
+
+    const wchar_t* GetClass() const override { return L"ActiveX"; }
+    void* GetInterface(const wchar_t* name) override;
+
+    HWND GetHostWindow() const { return m_hostWindow; }
+    bool SetClassId(const wchar_t* text);
+    bool SetClassId(REFCLSID clsid);
+    const CLSID& GetClassId() const { return m_clsid; }
+    void SetModuleName(const wchar_t* name) { m_moduleName = name; }
+    const CUIString& GetModuleName() const { return m_moduleName; }
+    HRESULT QueryHostedControl(REFIID iid, void** out);
+
+    virtual bool IsDelayedCreation() const { return m_delayCreate; }
+    virtual void SetDelayedCreation(bool delay);
+    virtual bool IsHostManaged() const { return m_hostManaged; }
+    virtual void SetHostManaged(bool managed) { m_hostManaged = managed; }
+    virtual void ReleaseHostedControl();
+    virtual bool CreateHostedControl();
+    // Runs once per successful creation, before in-place activation.
+    virtual void OnControlCreated() {}
+
+    void SetPos(RECT rc, bool invalidate = true) override;
+    void Move(SIZE offset, bool invalidate = true) override;
+    void SetVisible(bool visible = true) override;
+    void SetInternalVisible(bool visible = true) override;
+    void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+    bool PaintParts(HDC hdc, const RECT& paint, CControlUI* stop) override;
+
+    LRESULT MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+protected:
+    IOleObject* m_control = nullptr;
+    bool m_created = false;
+
+private:
+    bool CreateFromModule(IOleObject** out) const;
+    bool CreateFromRegistry(IOleObject** out) const;
+    bool IsWindowedSite() const;
+    RECT SiteRect() const;
+    void FollowWithWindow();
+    void ShowHostWindow();
+    bool AcceptsWindowlessMessage(UINT msg, LPARAM lParam) const;
+
+    CLSID m_clsid = GUID_NULL;
+    CUIString m_moduleName;
+    bool m_delayCreate = true;
+    bool m_hostManaged = false;
+    CActiveXCtrl* m_site = nullptr;
+    HWND m_hostWindow = nullptr;
+};
+
+}  // namespace SkinUI

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "Control/UIActiveX.h"
+#include "Layout/ContainerUI.h"
+#include "TestOleControl.h"
+#include "TestWindows.h"
+
+#include <memory>
+
+namespace SkinUI::Testing {
+
+// {6F1B3A52-3C0E-4B8E-9D55-2A7C1E0B9A11}: the class the test control is registered under.
+inline constexpr CLSID kTestControlClsid = {0x6f1b3a52, 0x3c0e, 0x4b8e, {0x9d, 0x55, 0x2a, 0x7c, 0x1e, 0x0b, 0x9a, 0x11}};
+inline constexpr const wchar_t* kTestControlClsidText = L"{6F1B3A52-3C0E-4B8E-9D55-2A7C1E0B9A11}";
+
+// A window whose root container holds one hosted control inset by 10 pixels on every side.
+class HostedControlWindow {
+public:
+    explicit HostedControlWindow(CActiveXUI* control) : m_control(control)
+    {
+        m_window.Create(nullptr, L"activex", WS_POPUP, 0, 10, 10, 200, 150);
+        m_root = new CContainerUI();
+        m_root->SetInset(RECT{10, 10, 10, 10});
+        m_root->Add(control);
+    }
+    ~HostedControlWindow()
+    {
+        if (m_window.GetHWND()) ::DestroyWindow(m_window.GetHWND());
+    }
+    bool IsOpen() const { return m_window.GetHWND() != nullptr; }
+    CWindowUIManager& Manager() { return m_window.manager; }
+    HWND Handle() const { return m_window.GetHWND(); }
+    // Attaches the tree and paints once, which lays it out.
+    void Show()
+    {
+        m_window.manager.AttachRootControl(m_root);
+        ::ShowWindow(m_window.GetHWND(), SW_SHOWNOACTIVATE);
+        ::RedrawWindow(m_window.GetHWND(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+    void Repaint() { ::RedrawWindow(m_window.GetHWND(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); }
+    // The colour the framework drew at a client point (0x00RRGGBB).
+    DWORD PixelAt(int x, int y) const
+    {
+        RECT client = {};
+        ::GetClientRect(m_window.GetHWND(), &client);
+        const BYTE* bits = m_window.manager.GetOffscreenBits();
+        if (!bits) return 0xFFFFFFFF;
+        ::GdiFlush();
+        const auto* rows = reinterpret_cast<const DWORD*>(bits);
+        return rows[(client.bottom - 1 - y) * client.right + x] & 0x00FFFFFF;
+    }
+
+private:
+    HostWindow m_window;
+    CContainerUI* m_root = nullptr;
+    CActiveXUI* m_control;
+};
+
+// Tests of hosting: the test control registered for the test's lifetime, hosted in a window; every
+// control must be gone when the test ends.
+class HostingTest : public WindowTest {
+protected:
+    void TearDown() override
+    {
+        m_window.reset();
+        m_registration.reset();
+        EXPECT_EQ(0, TestOleControl::LiveCount()) << "a hosted control leaked";
+    }
+    void Register(const TestControlOptions& options = {}, REFCLSID clsid = kTestControlClsid)
+    {
+        m_registration = std::make_unique<TestClassRegistration>(clsid, options);
+        ASSERT_TRUE(m_registration->IsRegistered());
+    }
+    // Shows the control in a window (laying it out); answers the control the host created, if any.
+    TestOleControl* Show(CActiveXUI* control)
+    {
+        m_window = std::make_unique<HostedControlWindow>(control);
+        if (!m_window->IsOpen()) return nullptr;
+        m_window->Show();
+        return TestOleControl::Last();
+    }
+    TestOleControl* ShowHosted(const TestControlOptions& options = {})
+    {
+        Register(options);
+        m_control = new CActiveXUI();
+        m_control->SetClassId(kTestControlClsid);
+        return Show(m_control);
+    }
+    HostedControlWindow& Window() { return *m_window; }
+    void CloseWindow() { m_window.reset(); }
+
+    CActiveXUI* m_control = nullptr;
+
+private:
+    std::unique_ptr<TestClassRegistration> m_registration;
+    std::unique_ptr<HostedControlWindow> m_window;
+};
+
+}  // namespace SkinUI::Testing

@@ -1,0 +1,364 @@
+#include "ActiveXHostTest.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+bool Saw(const std::vector<UINT>& messages, UINT msg)
+{
+    return std::find(messages.begin(), messages.end(), msg) != messages.end();
+}
+
+LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
+
+using ActiveXTest = HostingTest;
+
+// ---- class identifiers and creation ----
+
+TEST_F(ActiveXTest, ClassIdInBracesIsParsedAsText)
+{
+    CActiveXUI control;
+    EXPECT_TRUE(control.SetClassId(kTestControlClsidText));
+    EXPECT_TRUE(control.GetClassId() == kTestControlClsid);
+}
+
+TEST_F(ActiveXTest, UnknownProgIdLeavesNoClassAndCreatesNothing)
+{
+    CActiveXUI control;
+    EXPECT_FALSE(control.SetClassId(L"Tolvan.NoSuchControl.1"));
+    EXPECT_FALSE(control.SetClassId(L"{not a guid}"));
+    EXPECT_TRUE(control.GetClassId() == GUID_NULL);
+    control.SetAttribute(L"delaycreate", L"false");
+    EXPECT_EQ(E_PENDING, control.QueryHostedControl(IID_IUnknown, reinterpret_cast<void**>(&control)));
+}
+
+TEST_F(ActiveXTest, QueryBeforeCreationIsPendingAndNeedsAnOutPointer)
+{
+    CActiveXUI control;
+    control.SetClassId(kTestControlClsid);
+    IUnknown* unknown = nullptr;
+    EXPECT_EQ(E_PENDING, control.QueryHostedControl(IID_IUnknown, reinterpret_cast<void**>(&unknown)));
+    EXPECT_EQ(E_POINTER, control.QueryHostedControl(IID_IUnknown, nullptr));
+}
+
+TEST_F(ActiveXTest, UnregisteredClassFailsCleanly)
+{
+    CActiveXUI control;
+    control.SetClassId(L"{0D5E2C11-7A34-4E11-9A6B-5B1C2D3E4F50}");
+    EXPECT_FALSE(control.CreateHostedControl());
+    IUnknown* unknown = nullptr;
+    EXPECT_EQ(E_PENDING, control.QueryHostedControl(IID_IUnknown, reinterpret_cast<void**>(&unknown)));
+    EXPECT_TRUE(control.PaintParts(nullptr, RECT{}, nullptr));
+}
+
+TEST_F(ActiveXTest, SwitchingDelayOffCreatesAtOnce)
+{
+    Register();
+    CActiveXUI control;
+    control.SetAttribute(L"clsid", kTestControlClsidText);
+    EXPECT_EQ(0, TestOleControl::LiveCount());
+    control.SetAttribute(L"delaycreate", L"false");
+    EXPECT_FALSE(control.IsDelayedCreation());
+    EXPECT_EQ(1, TestOleControl::LiveCount());
+    IOleObject* object = nullptr;
+    EXPECT_EQ(S_OK, control.QueryHostedControl(IID_IOleObject, reinterpret_cast<void**>(&object)));
+    object->Release();
+    EXPECT_EQ(L"UIActiveX", TestOleControl::Last()->containerApp);
+}
+
+TEST_F(ActiveXTest, MissingModuleFallsBackToTheRegisteredClass)
+{
+    Register();
+    CActiveXUI control;
+    control.SetAttribute(L"modulename", L"no-such-control.dll");
+    control.SetClassId(kTestControlClsid);
+    EXPECT_TRUE(control.CreateHostedControl());
+    EXPECT_EQ(1, TestOleControl::LiveCount());
+}
+
+TEST_F(ActiveXTest, FailedInitialisationReleasesTheControl)
+{
+    TestControlOptions options;
+    options.failInitNew = true;
+    Register(options);
+    CActiveXUI control;
+    control.SetClassId(kTestControlClsid);
+    EXPECT_FALSE(control.CreateHostedControl());
+    control.ReleaseHostedControl();
+    EXPECT_EQ(0, TestOleControl::LiveCount());
+}
+
+TEST_F(ActiveXTest, RecreationReleasesThePreviousControl)
+{
+    Register();
+    CActiveXUI control;
+    control.SetClassId(kTestControlClsid);
+    EXPECT_TRUE(control.CreateHostedControl());
+    const int created = TestOleControl::CreatedCount();
+    EXPECT_TRUE(control.CreateHostedControl());
+    EXPECT_EQ(created + 1, TestOleControl::CreatedCount());
+    EXPECT_EQ(1, TestOleControl::LiveCount());
+}
+
+// ---- windowless hosting ----
+
+TEST_F(ActiveXTest, WindowlessControlIsCreatedAtFirstLayoutAndPaintsIntoTheFramework)
+{
+    Register();
+    auto* control = new CActiveXUI();
+    control->SetAttribute(L"clsid", kTestControlClsidText);
+    EXPECT_EQ(0, TestOleControl::LiveCount());
+    TestOleControl* hosted = Show(control);
+    ASSERT_NE(nullptr, hosted);
+    EXPECT_EQ(1, TestOleControl::LiveCount());
+    EXPECT_TRUE(hosted->activeWindowless);
+    EXPECT_EQ(Window().Handle(), control->GetHostWindow());
+    EXPECT_TRUE(::EqualRect(&control->GetPos(), &hosted->objectRect));
+    EXPECT_EQ(10, control->GetPos().left);
+    EXPECT_GT(hosted->extent.cx, 0);
+    EXPECT_EQ(0x0000FFu, Window().PixelAt(50, 50));
+    EXPECT_NE(0x0000FFu, Window().PixelAt(5, 5));
+}
+
+TEST_F(ActiveXTest, WindowlessControlGetsMouseOnlyOverItselfAndKeysOnlyWithFocus)
+{
+    TestOleControl* hosted = ShowHosted();
+    ASSERT_NE(nullptr, hosted);
+    const HWND host = Window().Handle();
+    ::SendMessageW(host, WM_MOUSEMOVE, 0, Point(3, 3));
+    EXPECT_FALSE(Saw(hosted->messages, WM_MOUSEMOVE));
+    ::SendMessageW(host, WM_KEYDOWN, 'A', 0);
+    EXPECT_FALSE(Saw(hosted->messages, WM_KEYDOWN));
+
+    ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, Point(40, 40));
+    EXPECT_TRUE(Saw(hosted->messages, WM_LBUTTONDOWN));
+    EXPECT_EQ(m_control, Window().Manager().GetFocus());
+    // The control holds the capture: a move outside still reaches it.
+    ::SendMessageW(host, WM_MOUSEMOVE, MK_LBUTTON, Point(2, 2));
+    EXPECT_TRUE(Saw(hosted->messages, WM_MOUSEMOVE));
+    ::SendMessageW(host, WM_LBUTTONUP, 0, Point(2, 2));
+    ::SendMessageW(host, WM_KEYDOWN, 'A', 0);
+    EXPECT_TRUE(Saw(hosted->messages, WM_KEYDOWN));
+}
+
+TEST_F(ActiveXTest, HiddenOrMouseDisabledControlGetsNoMouse)
+{
+    TestOleControl* hosted = ShowHosted();
+    ASSERT_NE(nullptr, hosted);
+    m_control->SetMouseEnabled(false);
+    ::SendMessageW(Window().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Point(40, 40));
+    m_control->SetMouseEnabled(true);
+    m_control->SetVisible(false);
+    ::SendMessageW(Window().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Point(40, 40));
+    EXPECT_FALSE(Saw(hosted->messages, WM_LBUTTONDOWN));
+}
+
+TEST_F(ActiveXTest, ClosingTheWindowReleasesEveryReference)
+{
+    ASSERT_NE(nullptr, ShowHosted());
+    EXPECT_EQ(1, TestOleControl::LiveCount());
+    CloseWindow();
+    EXPECT_EQ(0, TestOleControl::LiveCount());
+}
+
+// ---- windowed hosting ----
+
+class WindowedActiveXTest : public ActiveXTest {
+protected:
+    TestOleControl* ShowWindowed()
+    {
+        TestControlOptions options;
+        options.windowless = false;
+        return ShowHosted(options);
+    }
+    RECT HostWindowPlace() const
+    {
+        RECT placed = {};
+        ::GetWindowRect(m_control->GetHostWindow(), &placed);
+        ::MapWindowPoints(nullptr, ::GetParent(m_control->GetHostWindow()), reinterpret_cast<POINT*>(&placed), 2);
+        return placed;
+    }
+};
+
+TEST_F(WindowedActiveXTest, ControlLivesInAChildWindowThatFollowsTheControl)
+{
+    TestOleControl* hosted = ShowWindowed();
+    ASSERT_NE(nullptr, hosted);
+    EXPECT_FALSE(hosted->activeWindowless);
+    const HWND host = m_control->GetHostWindow();
+    ASSERT_TRUE(::IsWindow(host));
+    EXPECT_EQ(Window().Handle(), ::GetParent(host));
+    wchar_t className[32] = {};
+    ::GetClassNameW(host, className, 32);
+    EXPECT_STREQ(L"ActiveXWnd", className);
+    EXPECT_EQ(host, ::GetParent(hosted->window));
+    RECT placed = HostWindowPlace();
+    EXPECT_TRUE(::EqualRect(&placed, &m_control->GetPos()));
+    // Object rectangles of a windowed control are relative to its own window.
+    EXPECT_EQ(0, hosted->objectRect.left);
+    EXPECT_EQ(m_control->GetWidth(), hosted->objectRect.right);
+
+    m_control->SetPos(RECT{20, 30, 80, 70});
+    placed = HostWindowPlace();
+    EXPECT_TRUE(::EqualRect(&placed, &m_control->GetPos()));
+    EXPECT_EQ(60, hosted->objectRect.right);
+}
+
+TEST_F(WindowedActiveXTest, ChildWindowFollowsVisibility)
+{
+    ASSERT_NE(nullptr, ShowWindowed());
+    const HWND host = m_control->GetHostWindow();
+    m_control->SetVisible(false);
+    EXPECT_FALSE(::IsWindowVisible(host));
+    m_control->SetVisible(true);
+    EXPECT_TRUE(::IsWindowVisible(host));
+    m_control->SetInternalVisible(false);
+    EXPECT_FALSE(::IsWindowVisible(host));
+}
+
+TEST_F(WindowedActiveXTest, ControlTakesUiActivationWithTheFocus)
+{
+    TestOleControl* hosted = ShowWindowed();
+    ASSERT_NE(nullptr, hosted);
+    ::SendMessageW(m_control->GetHostWindow(), WM_SETFOCUS, 0, 0);
+    EXPECT_NE(hosted->verbs.end(), std::find(hosted->verbs.begin(), hosted->verbs.end(), OLEIVERB_UIACTIVATE));
+}
+
+TEST_F(WindowedActiveXTest, ReleasingTheControlDestroysItsWindow)
+{
+    ASSERT_NE(nullptr, ShowWindowed());
+    const HWND host = m_control->GetHostWindow();
+    m_control->ReleaseHostedControl();
+    EXPECT_FALSE(::IsWindow(host));
+    EXPECT_EQ(nullptr, m_control->GetHostWindow());
+    EXPECT_EQ(0, TestOleControl::LiveCount());
+}
+
+// ---- the site as the control sees it ----
+
+class SiteTest : public ActiveXTest {
+protected:
+    void SetUp() override
+    {
+        ActiveXTest::SetUp();
+        TestOleControl* hosted = ShowHosted();
+        ASSERT_NE(nullptr, hosted);
+        m_site = hosted->clientSite;
+        ASSERT_NE(nullptr, m_site);
+    }
+    template <class T>
+    T* SiteAs(REFIID iid)
+    {
+        T* face = nullptr;
+        EXPECT_EQ(S_OK, m_site->QueryInterface(iid, reinterpret_cast<void**>(&face)));
+        return face;
+    }
+
+    IOleClientSite* m_site = nullptr;
+};
+
+TEST_F(SiteTest, EnumeratorHandsOutTheControlOnce)
+{
+    IOleContainer* container = nullptr;
+    ASSERT_EQ(S_OK, m_site->GetContainer(&container));
+    IEnumUnknown* items = nullptr;
+    ASSERT_EQ(S_OK, container->EnumObjects(OLECONTF_EMBEDDINGS, &items));
+    IUnknown* item = nullptr;
+    ULONG fetched = 0;
+    EXPECT_EQ(S_OK, items->Next(1, &item, &fetched));
+    EXPECT_EQ(1u, fetched);
+    ASSERT_NE(nullptr, item);
+    item->Release();
+    EXPECT_EQ(S_FALSE, items->Next(1, &item, &fetched));
+    EXPECT_EQ(0u, fetched);
+    items->Reset();
+    EXPECT_EQ(S_OK, items->Next(1, &item, nullptr));
+    item->Release();
+    items->Release();
+    container->Release();
+}
+
+TEST_F(SiteTest, WindowContextKeepsOneAcceleratorTable)
+{
+    auto* site = SiteAs<IOleInPlaceSite>(IID_IOleInPlaceSite);
+    HACCEL tables[2] = {};
+    for (HACCEL& table : tables) {
+        IOleInPlaceFrame* frame = nullptr;
+        IOleInPlaceUIWindow* document = nullptr;
+        RECT position = {}, clip = {};
+        OLEINPLACEFRAMEINFO info = {};
+        ASSERT_EQ(S_OK, site->GetWindowContext(&frame, &document, &position, &clip, &info));
+        EXPECT_EQ(nullptr, document);
+        EXPECT_EQ(Window().Handle(), info.hwndFrame);
+        EXPECT_EQ(1u, info.cAccelEntries);
+        EXPECT_EQ(INPLACE_E_NOTOOLSPACE, frame->RequestBorderSpace(nullptr));
+        HWND frameWindow = nullptr;
+        EXPECT_EQ(S_OK, frame->GetWindow(&frameWindow));
+        EXPECT_EQ(Window().Handle(), frameWindow);
+        frame->Release();
+        table = info.haccel;
+    }
+    EXPECT_EQ(tables[0], tables[1]);
+    EXPECT_EQ(E_POINTER, site->GetWindowContext(nullptr, nullptr, nullptr, nullptr, nullptr));
+    site->Release();
+}
+
+TEST_F(SiteTest, WindowlessSiteGivesNoDcAndClearsTheOutPointer)
+{
+    auto* site = SiteAs<IOleInPlaceSiteWindowless>(IID_IOleInPlaceSiteWindowless);
+    HDC hdc = reinterpret_cast<HDC>(1);
+    EXPECT_EQ(S_FALSE, site->GetDC(nullptr, 0, &hdc));
+    EXPECT_EQ(nullptr, hdc);
+    EXPECT_EQ(S_OK, site->CanWindowlessActivate());
+    EXPECT_EQ(S_FALSE, site->GetCapture());
+    EXPECT_EQ(S_OK, site->InvalidateRect(nullptr, FALSE));
+    site->Release();
+}
+
+TEST_F(SiteTest, SiteKeptByOthersLetsTheControlGoAndAnswersUnexpected)
+{
+    m_site->AddRef();
+    m_control->ReleaseHostedControl();
+    // The site no longer holds the control's faces: nothing keeps the control alive.
+    EXPECT_EQ(0, TestOleControl::LiveCount());
+    IOleInPlaceSiteWindowless* site = nullptr;
+    ASSERT_EQ(S_OK, m_site->QueryInterface(IID_IOleInPlaceSiteWindowless, reinterpret_cast<void**>(&site)));
+    HWND hwnd = nullptr;
+    EXPECT_EQ(E_UNEXPECTED, site->GetWindow(&hwnd));
+    EXPECT_EQ(E_UNEXPECTED, site->SetFocus(TRUE));
+    EXPECT_EQ(E_UNEXPECTED, site->InvalidateRect(nullptr, FALSE));
+    EXPECT_EQ(E_UNEXPECTED, site->OnInPlaceActivateEx(nullptr, ACTIVATE_WINDOWLESS));
+    EXPECT_EQ(E_UNEXPECTED, m_site->ShowObject());
+    site->Release();
+    m_site->Release();
+}
+
+TEST_F(SiteTest, ObjectWithSiteKeepsAndHandsBackTheGivenSite)
+{
+    auto* withSite = SiteAs<IObjectWithSite>(IID_IObjectWithSite);
+    IUnknown* unknown = nullptr;
+    EXPECT_EQ(E_FAIL, withSite->GetSite(IID_IUnknown, reinterpret_cast<void**>(&unknown)));
+    withSite->SetSite(m_site);
+    EXPECT_EQ(S_OK, withSite->GetSite(IID_IOleClientSite, reinterpret_cast<void**>(&unknown)));
+    unknown->Release();
+    withSite->SetSite(nullptr);
+    withSite->Release();
+}
+
+TEST_F(SiteTest, ExtendedControlIsTheControlsDispatch)
+{
+    auto* controlSite = SiteAs<IOleControlSite>(IID_IOleControlSite);
+    IDispatch* dispatch = nullptr;
+    EXPECT_EQ(S_OK, controlSite->GetExtendedControl(&dispatch));
+    ASSERT_NE(nullptr, dispatch);
+    dispatch->Release();
+    EXPECT_EQ(S_FALSE, controlSite->TranslateAccelerator(nullptr, 0));
+    controlSite->Release();
+}
+
+}  // namespace
