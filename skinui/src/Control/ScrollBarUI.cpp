@@ -1,5 +1,6 @@
 #include "Control/ScrollBarUI.h"
 
+#include "Core/AttributeValues.h"
 #include "Core/Painter.h"
 #include "Core/WindowUIManager.h"
 #include "Layout/ContainerUI.h"
@@ -333,7 +334,7 @@ void CScrollBarUI::SetAttribute(const wchar_t* name, const wchar_t* value)
         *image = value;
         Invalidate();
     } else if (_wcsicmp(name, L"hor") == 0) {
-        SetHorizontal(_wcsicmp(value, L"true") == 0);
+        SetHorizontal(ParseBool(value));
     } else if (_wcsicmp(name, L"linesize") == 0) {
         m_lineSize = _wtoi(value);
     } else if (_wcsicmp(name, L"range") == 0) {
@@ -341,10 +342,10 @@ void CScrollBarUI::SetAttribute(const wchar_t* name, const wchar_t* value)
     } else if (_wcsicmp(name, L"value") == 0) {
         SetScrollPos(_wtoi(value));
     } else if (_wcsicmp(name, L"showbutton1") == 0) {
-        m_showButton1 = _wcsicmp(value, L"true") == 0;
+        m_showButton1 = ParseBool(value);
         SetPos(m_rcItem, true);
     } else if (_wcsicmp(name, L"showbutton2") == 0) {
-        m_showButton2 = _wcsicmp(value, L"true") == 0;
+        m_showButton2 = ParseBool(value);
         SetPos(m_rcItem, true);
     } else {
         CControlUI::SetAttribute(name, value);

@@ -1,5 +1,6 @@
 #include "Core/ControlUI.h"
 
+#include "Core/AttributeValues.h"
 #include "Core/ImageDrawInfo.h"
 #include "Core/WindowUIManager.h"
 
@@ -7,16 +8,6 @@
 
 namespace SkinUI {
 namespace {
-
-bool IsTrue(const wchar_t* value) { return _wcsicmp(value, L"true") == 0; }
-
-DWORD ParseColor(const wchar_t* value, bool skipLeadingBlanks)
-{
-    if (skipLeadingBlanks)
-        while (*value && *value < 0x21) ++value;
-    if (*value == L'#') ++value;
-    return static_cast<DWORD>(wcstoul(value, nullptr, 16));
-}
 
 struct CursorName {
     const wchar_t* name;
@@ -111,7 +102,7 @@ void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value)
         SetFixedHeight(rc.bottom - rc.top);
     } else if (_wcsicmp(name, L"float") == 0) {
         if (!wcschr(value, L',')) {
-            SetFloat(IsTrue(value));
+            SetFloat(ParseBool(value));
         } else {
             double parts[4] = {0, 0, 0, 0};
             const wchar_t* p = value;
@@ -133,20 +124,20 @@ void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value)
         m_gradient = value;
         Invalidate();
     } else if (_wcsicmp(name, L"bkcolor") == 0 || _wcsicmp(name, L"bkcolor1") == 0) {
-        SetColorAttribute(m_bkColor, ParseColor(value, true));
+        SetColorAttribute(m_bkColor, ParseColorValue(value, true));
     } else if (_wcsicmp(name, L"bkcolor2") == 0) {
-        SetColorAttribute(m_bkColor2, ParseColor(value, true));
+        SetColorAttribute(m_bkColor2, ParseColorValue(value, true));
     } else if (_wcsicmp(name, L"bkcolor3") == 0) {
-        SetColorAttribute(m_bkColor3, ParseColor(value, true));
+        SetColorAttribute(m_bkColor3, ParseColorValue(value, true));
     } else if (_wcsicmp(name, L"forecolor") == 0) {
-        SetColorAttribute(m_foreColor, ParseColor(value, true));
+        SetColorAttribute(m_foreColor, ParseColorValue(value, true));
     } else if (_wcsicmp(name, L"bordercolor") == 0) {
-        SetColorAttribute(m_borderColor, ParseColor(value, false));
+        SetColorAttribute(m_borderColor, ParseColorValue(value, false));
     } else if (_wcsicmp(name, L"focusbordercolor") == 0) {
-        SetColorAttribute(m_focusBorderColor, ParseColor(value, false));
+        SetColorAttribute(m_focusBorderColor, ParseColorValue(value, false));
     } else if (_wcsicmp(name, L"colorhsl") == 0) {
-        if (m_colorHsl == IsTrue(value)) return;
-        m_colorHsl = IsTrue(value);
+        if (m_colorHsl == ParseBool(value)) return;
+        m_colorHsl = ParseBool(value);
         Invalidate();
     } else if (_wcsicmp(name, L"bordersize") == 0) {
         if (!wcschr(value, L',')) {
@@ -192,21 +183,21 @@ void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value)
     } else if (_wcsicmp(name, L"shortcut") == 0) {
         SetShortcut(value[0]);
     } else if (_wcsicmp(name, L"drag") == 0) {
-        SetDragEnabled(IsTrue(value));
+        SetDragEnabled(ParseBool(value));
     } else if (_wcsicmp(name, L"drop") == 0) {
-        SetDropEnabled(IsTrue(value));
+        SetDropEnabled(ParseBool(value));
     } else if (_wcsicmp(name, L"resourcetext") == 0) {
-        SetResourceText(IsTrue(value));
+        SetResourceText(ParseBool(value));
     } else if (_wcsicmp(name, L"enabled") == 0) {
-        SetEnabled(IsTrue(value));
+        SetEnabled(ParseBool(value));
     } else if (_wcsicmp(name, L"mouse") == 0) {
-        SetMouseEnabled(IsTrue(value));
+        SetMouseEnabled(ParseBool(value));
     } else if (_wcsicmp(name, L"keyboard") == 0) {
-        SetKeyboardEnabled(IsTrue(value));
+        SetKeyboardEnabled(ParseBool(value));
     } else if (_wcsicmp(name, L"visible") == 0) {
-        SetVisible(IsTrue(value));
+        SetVisible(ParseBool(value));
     } else if (_wcsicmp(name, L"menu") == 0) {
-        SetContextMenuUsed(IsTrue(value));
+        SetContextMenuUsed(ParseBool(value));
     } else if (_wcsicmp(name, L"cursor") == 0) {
         for (const CursorName& cursor : kCursors)
             if (_wcsicmp(value, cursor.name) == 0) SetCursor(cursor.id);

@@ -1,8 +1,13 @@
 #include "Core/ControlFactory.h"
 
+#include "Control/ButtonUI.h"
+#include "Control/LabelUI.h"
+#include "Control/ProgressUI.h"
 #include "Control/ScrollBarUI.h"
 #include "Core/ControlUI.h"
+#include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
+#include "Layout/TabLayoutUI.h"
 
 namespace SkinUI {
 namespace {
@@ -35,6 +40,13 @@ CControlFactory::CControlFactory()
     RegisterControl(L"CControlUI", &CControlUI::CreateInstance);
     RegisterControl(L"CContainerUI", &CContainerUI::CreateInstance);
     RegisterControl(L"CScrollBarUI", &CScrollBarUI::CreateInstance);
+    RegisterControl(L"CVerticalLayoutUI", &CVerticalLayoutUI::CreateInstance);
+    RegisterControl(L"CHorizontalLayoutUI", &CHorizontalLayoutUI::CreateInstance);
+    RegisterControl(L"CTabLayoutUI", &CTabLayoutUI::CreateInstance);
+    RegisterControl(L"CChildLayoutUI", &CChildLayoutUI::CreateInstance);
+    RegisterControl(L"CLabelUI", &CLabelUI::CreateInstance);
+    RegisterControl(L"CButtonUI", &CButtonUI::CreateInstance);
+    RegisterControl(L"CProgressUI", &CProgressUI::CreateInstance);
 }
 
 void CControlFactory::RegisterControl(const wchar_t* className, Creator creator)

@@ -1,5 +1,6 @@
 #include "Core/ImageDrawInfo.h"
 
+#include "Core/AttributeValues.h"
 #include "Core/DpiScaler.h"
 #include "Core/WindowUIManager.h"
 #include "Core/ZipArchive.h"
@@ -8,8 +9,6 @@
 
 namespace SkinUI {
 namespace {
-
-bool IsTrue(const wchar_t* value) { return _wcsicmp(value, L"true") == 0; }
 
 void ApplyKey(ImageDrawInfo& info, const CUIString& key, const CUIString& value)
 {
@@ -23,11 +22,11 @@ void ApplyKey(ImageDrawInfo& info, const CUIString& key, const CUIString& value)
         if (*digits == L'#') ++digits;
         info.dwMask = static_cast<DWORD>(wcstoul(digits, nullptr, 16));
     } else if (key == L"fade") info.uFade = static_cast<BYTE>(wcstoul(value, nullptr, 10));
-    else if (key == L"hole") info.bHole = IsTrue(value);
-    else if (key == L"xtiled") info.bTiledX = IsTrue(value);
-    else if (key == L"ytiled") info.bTiledY = IsTrue(value);
-    else if (key == L"hsl") info.bHSL = IsTrue(value);
-    else if (key == L"adaptdpiscale") info.bAdaptDpiScale = IsTrue(value);
+    else if (key == L"hole") info.bHole = ParseBool(value);
+    else if (key == L"xtiled") info.bTiledX = ParseBool(value);
+    else if (key == L"ytiled") info.bTiledY = ParseBool(value);
+    else if (key == L"hsl") info.bHSL = ParseBool(value);
+    else if (key == L"adaptdpiscale") info.bAdaptDpiScale = ParseBool(value);
 }
 
 void ParsePass(ImageDrawInfo& info, const wchar_t* text)
@@ -87,20 +86,6 @@ bool VariantExists(const CUIString& variant, const CUIString& resourceType)
 }
 
 }  // namespace
-
-RECT ParseRectValue(const wchar_t* value)
-{
-    RECT rc = {0, 0, 0, 0};
-    LONG* fields[] = {&rc.left, &rc.top, &rc.right, &rc.bottom};
-    const wchar_t* p = value;
-    for (LONG* field : fields) {
-        wchar_t* end = nullptr;
-        *field = wcstol(p, &end, 10);
-        p = end;
-        if (*p) ++p;
-    }
-    return rc;
-}
 
 void ParseImageDescription(ImageDrawInfo& drawInfo, const wchar_t* description, const wchar_t* modify)
 {

@@ -37,7 +37,4 @@ void ParseImageDescription(ImageDrawInfo& drawInfo, const wchar_t* description, 
 void ParseImageDrawInfo(ImageDrawInfo& drawInfo, const wchar_t* description, const wchar_t* modify,
                         CWindowUIManager* manager);
 
-// Four integers l,t,r,b, each followed by one separator character.
-RECT ParseRectValue(const wchar_t* value);
-
 }  // namespace SkinUI

@@ -2,6 +2,7 @@
 #include "Core/Painter.h"
 #include "Core/SharedResources.h"
 #include "Core/WindowUIManager.h"
+#include "Utils/UIGeometry.h"
 
 #include <algorithm>
 #include <cstring>
@@ -30,15 +31,6 @@ void ReleaseDcAndBitmap(HDC& dc, HBITMAP& bitmap, BYTE*& bits)
     bits = nullptr;
 }
 
-RECT Deflated(RECT rc, const RECT& inset)
-{
-    rc.left += inset.left;
-    rc.top += inset.top;
-    rc.right -= inset.right;
-    rc.bottom -= inset.bottom;
-    return rc;
-}
-
 }  // namespace
 
 void CWindowUIManager::DeleteOffscreen()
@@ -49,7 +41,7 @@ void CWindowUIManager::DeleteOffscreen()
 
 void CWindowUIManager::LayoutIfNeeded(const RECT& client, bool& laidOut, bool& stop)
 {
-    const RECT layoutRect = m_layered ? Deflated(client, m_layeredInset) : client;
+    const RECT layoutRect = m_layered ? DeflateRectBy(client, m_layeredInset) : client;
     if (m_updateNeeded) {
         m_updateNeeded = false;
         if (::IsRectEmpty(&client) || ::IsIconic(m_hwnd)) return;
@@ -181,7 +173,7 @@ void CWindowUIManager::ComposeLayered(const RECT& paint, const RECT& client)
         }
         return;
     }
-    const RECT area = Deflated(client, m_layeredInset);
+    const RECT area = DeflateRectBy(client, m_layeredInset);
     const bool firstTime = !m_backgroundBitmap;
     if (firstTime) {
         m_backgroundDc = ::CreateCompatibleDC(m_hdc);

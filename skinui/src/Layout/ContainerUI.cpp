@@ -1,17 +1,17 @@
 #include "Layout/ContainerUI.h"
 
 #include "Control/ScrollBarUI.h"
+#include "Core/AttributeValues.h"
 #include "Core/ImageDrawInfo.h"
 #include "Core/Painter.h"
 #include "Core/WindowUIManager.h"
+#include "Utils/UIGeometry.h"
 
 #include <algorithm>
 #include <cwchar>
 
 namespace SkinUI {
 namespace {
-
-bool IsTrue(const wchar_t* value) { return _wcsicmp(value, L"true") == 0; }
 
 bool Meets(const RECT& a, const RECT& b)
 {
@@ -146,6 +146,14 @@ int CContainerUI::FindSelectable(int index, bool forward) const
 }
 
 bool CContainerUI::IsVisibleBar(const CScrollBarUI* bar) const { return bar && bar->IsVisible(); }
+
+RECT CContainerUI::GetContentRect() const
+{
+    RECT rc = DeflateRectBy(m_rcItem, GetInset());
+    if (IsVisibleBar(m_verticalScrollBar)) rc.right -= m_verticalScrollBar->GetFixedWidth();
+    if (IsVisibleBar(m_horizontalScrollBar)) rc.bottom -= m_horizontalScrollBar->GetFixedHeight();
+    return rc;
+}
 
 SIZE CContainerUI::GetScrollPos() const
 {
@@ -358,12 +366,7 @@ void CContainerUI::SetManager(CWindowUIManager* manager, CControlUI* parent, boo
 
 RECT CContainerUI::GetClientPos() const
 {
-    RECT rc = m_rcItem;
-    const RECT inset = GetInset();
-    rc.left += inset.left;
-    rc.top += inset.top;
-    rc.right -= inset.right;
-    rc.bottom -= inset.bottom;
+    RECT rc = DeflateRectBy(m_rcItem, GetInset());
     if (IsVisibleBar(m_verticalScrollBar)) {
         rc.top -= m_verticalScrollBar->GetScrollPos();
         rc.bottom -= m_verticalScrollBar->GetScrollPos();
@@ -459,13 +462,7 @@ CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, UINT fla
             if (CControlUI* found = m_horizontalScrollBar->FindControl(proc, data, flags)) return found;
     }
     if (!hitTest || m_mouseChildEnabled) {
-        RECT content = m_rcItem;
-        content.left += m_inset.left;
-        content.top += m_inset.top;
-        content.right -= m_inset.right;
-        content.bottom -= m_inset.bottom;
-        if (IsVisibleBar(m_verticalScrollBar)) content.right -= m_verticalScrollBar->GetFixedWidth();
-        if (IsVisibleBar(m_horizontalScrollBar)) content.bottom -= m_horizontalScrollBar->GetFixedHeight();
+        const RECT content = GetContentRect();
         const int count = m_items.GetSize();
         const bool topFirst = (flags & FIND_TOP_FIRST) != 0;
         for (int n = 0; n < count; ++n) {
@@ -541,15 +538,15 @@ void CContainerUI::SetAttribute(const wchar_t* name, const wchar_t* value)
     if (_wcsicmp(name, L"inset") == 0) {
         SetInset(ParseRectValue(value));
     } else if (_wcsicmp(name, L"mousechild") == 0) {
-        SetMouseChildEnabled(IsTrue(value));
+        SetMouseChildEnabled(ParseBool(value));
     } else if (_wcsicmp(name, L"vscrollbar") == 0) {
-        EnableScrollBar(IsTrue(value), m_horizontalScrollBar != nullptr);
+        EnableScrollBar(ParseBool(value), m_horizontalScrollBar != nullptr);
     } else if (_wcsicmp(name, L"vscrollbarstyle") == 0) {
         m_verticalScrollBarStyle = value;
         EnableScrollBar(true, m_horizontalScrollBar != nullptr);
         ApplyScrollBarStyle(m_verticalScrollBar, value);
     } else if (_wcsicmp(name, L"hscrollbar") == 0) {
-        EnableScrollBar(m_verticalScrollBar != nullptr, IsTrue(value));
+        EnableScrollBar(m_verticalScrollBar != nullptr, ParseBool(value));
     } else if (_wcsicmp(name, L"hscrollbarstyle") == 0) {
         m_horizontalScrollBarStyle = value;
         EnableScrollBar(m_verticalScrollBar != nullptr, true);
@@ -579,14 +576,7 @@ bool CContainerUI::PaintParts(HDC hdc, const RECT& paint, CControlUI* stop)
     CClipRegion::ClipToRect(hdc, visible, itemClip);
     CControlUI::PaintParts(hdc, paint, stop);
     if (!m_items.IsEmpty()) {
-        RECT client = m_rcItem;
-        const RECT inset = GetInset();
-        client.left += inset.left;
-        client.top += inset.top;
-        client.right -= inset.right;
-        client.bottom -= inset.bottom;
-        if (IsVisibleBar(m_verticalScrollBar)) client.right -= m_verticalScrollBar->GetFixedWidth();
-        if (IsVisibleBar(m_horizontalScrollBar)) client.bottom -= m_horizontalScrollBar->GetFixedHeight();
+        const RECT client = GetContentRect();
         RECT clientPaint;
         if (!::IntersectRect(&clientPaint, &paint, &client)) {
             for (int i = 0; i < m_items.GetSize(); ++i) {

@@ -97,6 +97,8 @@ public:
 protected:
     void DestroyChild(CControlUI* control);
     bool IsVisibleBar(const CScrollBarUI* bar) const;
+    // The item rect less the inset and the visible scroll bars (the visible part of the client area).
+    RECT GetContentRect() const;
     int LineStep() const;
     void ApplyScrollBarStyle(CScrollBarUI* bar, const wchar_t* style);
     bool UpdateBar(CScrollBarUI* bar, bool horizontal, const RECT& rc, int required);

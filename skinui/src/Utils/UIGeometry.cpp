@@ -18,4 +18,13 @@ void CUIRect::Union(const RECT& rc)
     bottom = std::max(bottom, rc.bottom);
 }
 
+RECT DeflateRectBy(RECT rc, const RECT& inset)
+{
+    rc.left += inset.left;
+    rc.top += inset.top;
+    rc.right -= inset.right;
+    rc.bottom -= inset.bottom;
+    return rc;
+}
+
 }  // namespace SkinUI

@@ -19,6 +19,9 @@ public:
     void Union(const RECT& rc);
 };
 
+// rc shrunk by each side of inset (left, top, right, bottom).
+RECT DeflateRectBy(RECT rc, const RECT& inset);
+
 class CUISize : public SIZE {
 public:
     CUISize() : SIZE{0, 0} {}

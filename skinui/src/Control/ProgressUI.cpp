@@ -1,0 +1,106 @@
+#include "Control/ProgressUI.h"
+
+#include "Core/AttributeValues.h"
+#include "Core/Painter.h"
+#include "Core/WindowUIManager.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace SkinUI {
+namespace {
+
+}  // namespace
+
+CProgressUI::CProgressUI()
+{
+    m_textStyle = DT_CENTER | DT_SINGLELINE;
+    m_fixedHeight = 12;
+}
+
+void* CProgressUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"Progress") == 0) return this;
+    return CLabelUI::GetInterface(name);
+}
+
+void CProgressUI::SetValue(int value)
+{
+    if (value == m_value || value < m_min || value > m_max) return;
+    m_value = value;
+    Invalidate();
+    UpdateText();
+}
+
+void CProgressUI::UpdateText()
+{
+    if (!m_showText || m_max == m_min) return;
+    const float percent = static_cast<float>(m_value - m_min) * 100.0f / static_cast<float>(m_max - m_min);
+    CUIString text;
+    text.Format(L"%.0f%%", static_cast<double>(percent));
+    SetText(text);
+}
+
+void CProgressUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    if (_wcsicmp(name, L"hor") == 0) {
+        if (m_horizontal == ParseBool(value)) return;
+        m_horizontal = ParseBool(value);
+        Invalidate();
+    } else if (_wcsicmp(name, L"min") == 0) {
+        m_min = _wtoi(value);
+        Invalidate();
+    } else if (_wcsicmp(name, L"max") == 0) {
+        m_max = _wtoi(value);
+        Invalidate();
+    } else if (_wcsicmp(name, L"value") == 0) {
+        SetValue(_wtoi(value));
+    } else if (_wcsicmp(name, L"isstretchfore") == 0) {
+        if (m_stretchForeImage == ParseBool(value)) return;
+        m_stretchForeImage = ParseBool(value);
+        Invalidate();
+    } else {
+        CLabelUI::SetAttribute(name, value);
+    }
+}
+
+void CProgressUI::NormaliseRange()
+{
+    if (m_max <= m_min) m_max = m_min + 1;
+    m_value = std::clamp(m_value, m_min, m_max);
+}
+
+void CProgressUI::PaintForegroundColor(HDC hdc)
+{
+    NormaliseRange();
+    if (m_foreColor == 0) return;
+    RECT rc = m_rcItem;
+    const int span = m_max - m_min;
+    if (m_horizontal) rc.right = rc.left + (rc.right - rc.left) * (m_value - m_min) / span;
+    else rc.top = rc.top + (rc.bottom - rc.top) * (m_max - m_value) / span;
+    CPainter::FillColor(hdc, rc, GetAdjustedColor(m_foreColor));
+}
+
+void CProgressUI::PaintForegroundImage(HDC hdc)
+{
+    NormaliseRange();
+    const int width = m_rcItem.right - m_rcItem.left;
+    const int height = m_rcItem.bottom - m_rcItem.top;
+    const int span = m_max - m_min;
+    RECT filled = m_horizontal ? RECT{0, 0, (m_value - m_min) * width / span, height}
+                               : RECT{0, (m_max - m_value) * height / span, width, height};
+    if (m_foreImage.IsEmpty()) return;
+    const int scale = m_manager ? m_manager->GetDpiScaler()->GetScale() : 100;
+    const int left = ::MulDiv(filled.left, 100, scale);
+    const int top = ::MulDiv(filled.top, 100, scale);
+    const int right = left + ::MulDiv(filled.right - filled.left, 100, scale);
+    const int bottom = top + ::MulDiv(filled.bottom - filled.top, 100, scale);
+    if (m_stretchForeImage)
+        m_foreModify.Format(L"dest='%d,%d,%d,%d'", left, top, right, bottom);
+    else
+        m_foreModify.Format(L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", left, top, right, bottom, left, top, right,
+                            bottom);
+    DrawImage(hdc, m_foreImage, m_foreModify);
+}
+
+}  // namespace SkinUI

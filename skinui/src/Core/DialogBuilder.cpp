@@ -1,0 +1,240 @@
+#include "Core/DialogBuilder.h"
+
+#include "Core/AttributeValues.h"
+#include "Core/ControlFactory.h"
+#include "Core/ControlUI.h"
+#include "Core/Painter.h"
+#include "Core/TextResources.h"
+#include "Core/WindowUIManager.h"
+#include "Layout/ContainerUI.h"
+#include "Utils/ProcessUtils.h"
+
+#include <cwchar>
+#include <vector>
+
+namespace SkinUI {
+namespace {
+
+constexpr int kValueCapacity = 500;
+
+bool IsResourceElement(const wchar_t* name)
+{
+    return _wcsicmp(name, L"Image") == 0 || _wcsicmp(name, L"Font") == 0 || _wcsicmp(name, L"Default") == 0 ||
+           _wcsicmp(name, L"Style") == 0 || _wcsicmp(name, L"Import") == 0;
+}
+
+void RegisterImage(CXmlNode node, CWindowUIManager* manager)
+{
+    const wchar_t* name = nullptr;
+    const wchar_t* type = nullptr;
+    DWORD mask = 0;
+    bool shared = false;
+    for (int i = 0; i < node.GetAttributeCount(); ++i) {
+        const wchar_t* key = node.GetAttributeName(i);
+        const wchar_t* value = node.GetAttributeValue(i);
+        if (_wcsicmp(key, L"name") == 0) name = value;
+        else if (_wcsicmp(key, L"restype") == 0) type = value;
+        else if (_wcsicmp(key, L"mask") == 0) mask = ParseColorValue(value);
+        else if (_wcsicmp(key, L"shared") == 0) shared = ParseBool(value);
+    }
+    if (name) manager->AddImage(name, type, mask, false, shared);
+}
+
+void RegisterFont(CXmlNode node, CWindowUIManager* manager)
+{
+    int id = -1;
+    const wchar_t* face = nullptr;
+    int size = 12;
+    bool bold = false, underline = false, italic = false, isDefault = false, shared = false;
+    for (int i = 0; i < node.GetAttributeCount(); ++i) {
+        const wchar_t* key = node.GetAttributeName(i);
+        const wchar_t* value = node.GetAttributeValue(i);
+        if (_wcsicmp(key, L"id") == 0) id = static_cast<int>(wcstol(value, nullptr, 10));
+        else if (_wcsicmp(key, L"name") == 0) face = value;
+        else if (_wcsicmp(key, L"size") == 0) size = static_cast<int>(wcstol(value, nullptr, 10));
+        else if (_wcsicmp(key, L"bold") == 0) bold = ParseBool(value);
+        else if (_wcsicmp(key, L"underline") == 0) underline = ParseBool(value);
+        else if (_wcsicmp(key, L"italic") == 0) italic = ParseBool(value);
+        else if (_wcsicmp(key, L"default") == 0) isDefault = ParseBool(value);
+        else if (_wcsicmp(key, L"shared") == 0) shared = ParseBool(value);
+    }
+    if (id < 0) return;
+    manager->AddFont(id, face, size, bold, underline, italic, shared);
+    if (isDefault) manager->SetDefaultFont(face, size, bold, underline, italic, shared);
+}
+
+// "Default" and "Style": a name, an attribute list and the shared flag.
+void RegisterNamedList(CXmlNode node, CWindowUIManager* manager, bool isStyle)
+{
+    const wchar_t* name = nullptr;
+    const wchar_t* value = nullptr;
+    bool shared = false;
+    for (int i = 0; i < node.GetAttributeCount(); ++i) {
+        const wchar_t* key = node.GetAttributeName(i);
+        if (_wcsicmp(key, L"name") == 0) name = node.GetAttributeValue(i);
+        else if (_wcsicmp(key, L"value") == 0) value = node.GetAttributeValue(i);
+        else if (_wcsicmp(key, L"shared") == 0) shared = ParseBool(node.GetAttributeValue(i));
+    }
+    if (!name) {
+        if (!isStyle) ::OutputDebugStringW(L"SkinUI: Warning: \"Default\" miss \"name\" attribute.\n");
+        return;
+    }
+    if (isStyle) manager->AddStyle(name, value, shared);
+    else manager->SetDefaultAttributeList(name, value, shared);
+}
+
+}  // namespace
+
+const wchar_t* CDialogBuilder::ResourceType() const
+{
+    return m_resourceTypeId ? m_resourceTypeId : m_resourceTypeName.GetData();
+}
+
+bool CDialogBuilder::Load(const wchar_t* xml, const wchar_t* type)
+{
+    if (!xml) return false;
+    if (IS_INTRESOURCE(xml)) {
+        HINSTANCE instance = m_instance ? m_instance : CWindowUIManager::GetResourceInstance();
+        HRSRC found = ::FindResourceW(instance, xml, type);
+        HGLOBAL loaded = found ? ::LoadResource(instance, found) : nullptr;
+        const DWORD size = found ? ::SizeofResource(instance, found) : 0;
+        const void* data = loaded ? ::LockResource(loaded) : nullptr;
+        if (!data || size == 0) return m_xml.FailLoad(L"Could not load the skin resource");
+        m_fromResource = true;
+        m_resourceTypeId = IS_INTRESOURCE(type) ? type : nullptr;
+        m_resourceTypeName = IS_INTRESOURCE(type) ? nullptr : type;
+        return m_xml.LoadFromSkinBytes(data, size);
+    }
+    CUIString source(xml);
+    if (source.GetAt(0) != L'<') {
+        if (const CUIString* alias = CTextResources::GetInstance()->GetSkinAlias(source)) source = *alias;
+    }
+    if (source.GetAt(0) == L'<') return m_xml.Load(source);
+    std::vector<unsigned char> bytes;
+    if (!CPainter::ReadSkinFile(source, bytes)) return m_xml.FailLoad(L"Could not read the skin file");
+    return m_xml.LoadFromSkinBytes(bytes.data(), bytes.size());
+}
+
+CControlUI* CDialogBuilder::Create(const wchar_t* xml, const wchar_t* type, IDialogBuilderCallback* callback,
+                                   CWindowUIManager* manager, CControlUI* parent)
+{
+    if (!Load(xml, type)) return nullptr;
+    return Create(callback, manager, parent);
+}
+
+CControlUI* CDialogBuilder::Create(IDialogBuilderCallback* callback, CWindowUIManager* manager, CControlUI* parent)
+{
+    m_callback = callback;
+    CXmlNode root = m_xml.GetRoot();
+    if (!root.IsValid()) return nullptr;
+    if (manager) {
+        const bool isWindow = _wcsicmp(root.GetName(), L"Window") == 0 && manager->GetWindowHandle();
+        if (isWindow) ApplyWindowDpi(root, manager);
+        RegisterResources(root, manager);
+        if (isWindow) ApplyWindowAttributes(root, manager);
+    }
+    return BuildLevel(root, parent, manager);
+}
+
+void CDialogBuilder::RegisterResources(CXmlNode root, CWindowUIManager* manager)
+{
+    for (CXmlNode node = root.GetChild(); node.IsValid(); node = node.GetSibling()) {
+        const wchar_t* name = node.GetName();
+        if (_wcsicmp(name, L"Image") == 0) {
+            RegisterImage(node, manager);
+        } else if (_wcsicmp(name, L"Font") == 0) {
+            RegisterFont(node, manager);
+        } else if (_wcsicmp(name, L"Default") == 0 || _wcsicmp(name, L"Style") == 0) {
+            if (node.HasAttributes() || _wcsicmp(name, L"Default") != 0) {
+                RegisterNamedList(node, manager, _wcsicmp(name, L"Style") == 0);
+            } else {
+                ::OutputDebugStringW(L"SkinUI: Warning: \"Default\" miss \"name\" attribute.\n");
+            }
+        } else if (_wcsicmp(name, L"Import") == 0) {
+            wchar_t fontFile[MAX_PATH] = {};
+            if (node.GetAttributeValue(L"fontfile", fontFile, MAX_PATH)) manager->AddFontFile(fontFile);
+        }
+    }
+}
+
+CControlUI* CDialogBuilder::CreateControlFor(const wchar_t* element) const
+{
+    CUIString className;
+    className.Format(L"C%lsUI", element);
+    if (CControlUI* control = CControlFactory::GetInstance()->CreateControl(className)) return control;
+    const CPtrArray* creators = CWindowUIManager::GetControlCreators();
+    for (int i = 0; i < creators->GetSize(); ++i) {
+        auto creator = reinterpret_cast<ControlCreator>((*creators)[i]);
+        if (CControlUI* control = creator(element)) return control;
+    }
+    return m_callback ? m_callback->CreateControl(element) : nullptr;
+}
+
+void CDialogBuilder::BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIManager* manager)
+{
+    if (!node.HasAttributes()) return;
+    wchar_t source[kValueCapacity] = {};
+    wchar_t countText[kValueCapacity] = {};
+    const bool hasSource = node.GetAttributeValue(L"source", source, kValueCapacity);
+    const int count = node.GetAttributeValue(L"count", countText, kValueCapacity) ? _wtoi(countText) : 1;
+    if (!hasSource) return;
+    for (int i = 0; i < count; ++i) {
+        CDialogBuilder builder;
+        if (!m_fromResource) {
+            builder.Create(source, nullptr, m_callback, manager, parent);
+        } else {
+            const auto id = static_cast<WORD>(wcstol(source, nullptr, 10));
+            builder.SetInstance(m_instance);
+            builder.Create(MAKEINTRESOURCEW(id), ResourceType(), m_callback, manager, parent);
+        }
+    }
+}
+
+CControlUI* CDialogBuilder::BuildLevel(CXmlNode node, CControlUI* parent, CWindowUIManager* manager)
+{
+    CControlUI* first = nullptr;
+    IContainerUI* container = nullptr;
+    bool containerAsked = false;
+    for (CXmlNode child = node.GetChild(); child.IsValid(); child = child.GetSibling()) {
+        const wchar_t* element = child.GetName();
+        if (IsResourceElement(element)) continue;
+        if (_wcsicmp(element, L"Include") == 0) {
+            BuildInclude(child, parent, manager);
+            continue;
+        }
+        CControlUI* control = CreateControlFor(element);
+        if (!control) {
+            DebugOutputFormat(L"SkinUI: Warning: Unknown Control: %ls.\n", element);
+            continue;
+        }
+        if (child.HasChildren()) BuildLevel(child, control, manager);
+        if (parent) {
+            if (!containerAsked) {
+                container = static_cast<IContainerUI*>(parent->GetInterface(L"IContainer"));
+                containerAsked = true;
+            }
+            if (!container) {
+                delete control;
+                return nullptr;
+            }
+            if (!container->Add(control)) {
+                delete control;
+                continue;
+            }
+        }
+        CControlUI* owner = control->GetParent();
+        if (manager) {
+            control->SetManager(manager, owner, false);
+            if (const wchar_t* defaults = manager->GetDefaultAttributeList(element)) control->ApplyAttributeList(defaults);
+        }
+        for (int i = 0; i < child.GetAttributeCount(); ++i)
+            control->SetAttribute(child.GetAttributeName(i), child.GetAttributeValue(i));
+        // Detached again until the root joins the window, which binds and initialises the whole tree; a parent
+        // already in a window keeps its new child bound.
+        if (manager && !(parent && parent->GetManager())) control->SetManager(nullptr, owner, false);
+        if (!first) first = control;
+    }
+    return first;
+}
+
+}  // namespace SkinUI

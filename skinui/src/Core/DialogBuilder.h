@@ -1,0 +1,50 @@
+#pragma once
+
+#include "Core/UIInterfaces.h"
+#include "Core/XmlDocument.h"
+
+#include <windows.h>
+
+namespace SkinUI {
+
+class CControlUI;
+class CWindowUIManager;
+
+// Builds the control tree of one window from a skin XML file (resource, XML text, file or skin zip) and
+// registers the file's resources and window settings with the manager.
+class CDialogBuilder {
+public:
+    CDialogBuilder() = default;
+    CDialogBuilder(const CDialogBuilder&) = delete;
+    CDialogBuilder& operator=(const CDialogBuilder&) = delete;
+
+    // xml: XML text starting with '<', a skin file name, or a resource id (MAKEINTRESOURCE) of the given type.
+    CControlUI* Create(const wchar_t* xml, const wchar_t* type = nullptr, IDialogBuilderCallback* callback = nullptr,
+                       CWindowUIManager* manager = nullptr, CControlUI* parent = nullptr);
+    CControlUI* Create(IDialogBuilderCallback* callback = nullptr, CWindowUIManager* manager = nullptr,
+                       CControlUI* parent = nullptr);
+
+    CXmlDocument* GetMarkup() { return &m_xml; }
+    void SetInstance(HINSTANCE instance) { m_instance = instance; }
+
+private:
+    bool Load(const wchar_t* xml, const wchar_t* type);
+    void RegisterResources(CXmlNode root, CWindowUIManager* manager);
+    CControlUI* BuildLevel(CXmlNode node, CControlUI* parent, CWindowUIManager* manager);
+    void BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIManager* manager);
+    CControlUI* CreateControlFor(const wchar_t* element) const;
+    const wchar_t* ResourceType() const;
+
+    CXmlDocument m_xml;
+    IDialogBuilderCallback* m_callback = nullptr;
+    bool m_fromResource = false;
+    const wchar_t* m_resourceTypeId = nullptr;  // a MAKEINTRESOURCE type, else null
+    CUIString m_resourceTypeName;
+    HINSTANCE m_instance = nullptr;
+};
+
+// The "Window" element's attributes: "dpi" first, the rest after the resources (window-only settings).
+void ApplyWindowDpi(CXmlNode root, CWindowUIManager* manager);
+void ApplyWindowAttributes(CXmlNode root, CWindowUIManager* manager);
+
+}  // namespace SkinUI

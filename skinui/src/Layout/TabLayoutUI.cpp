@@ -1,0 +1,146 @@
+#include "Layout/TabLayoutUI.h"
+
+#include "Core/DialogBuilder.h"
+#include "Core/WindowUIManager.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace SkinUI {
+
+void* CTabLayoutUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"TabLayout") == 0) return this;
+    return CContainerUI::GetInterface(name);
+}
+
+bool CTabLayoutUI::Add(CControlUI* control)
+{
+    if (!CContainerUI::Add(control)) return false;
+    if (m_selected == -1 && control->IsVisible()) m_selected = GetItemIndex(control);
+    else control->SetVisible(false);
+    return true;
+}
+
+bool CTabLayoutUI::AddAt(CControlUI* control, int index)
+{
+    if (!CContainerUI::AddAt(control, index)) return false;
+    if (m_selected == -1 && control->IsVisible()) {
+        m_selected = GetItemIndex(control);
+    } else {
+        control->SetVisible(false);
+        if (index <= m_selected) ++m_selected;
+    }
+    return true;
+}
+
+bool CTabLayoutUI::Remove(CControlUI* control)
+{
+    const int index = GetItemIndex(control);
+    if (!CContainerUI::Remove(control)) return false;
+    if (index < m_selected) {
+        --m_selected;
+    } else if (index == m_selected) {
+        if (GetCount() > 0) {
+            m_selected = 0;
+            GetItemAt(0)->SetVisible(true);
+        } else {
+            m_selected = -1;
+        }
+    }
+    RequestParentLayout();
+    return true;
+}
+
+void CTabLayoutUI::RemoveAll()
+{
+    m_selected = -1;
+    CContainerUI::RemoveAll();
+    RequestParentLayout();
+}
+
+bool CTabLayoutUI::SelectItem(int index)
+{
+    if (index < 0 || index >= GetCount()) return false;
+    if (index == m_selected) return true;
+    const int old = m_selected;
+    m_selected = index;
+    for (int i = 0; i < GetCount(); ++i) {
+        CControlUI* page = GetItemAt(i);
+        if (i != index) {
+            page->SetVisible(false);
+            continue;
+        }
+        page->SetVisible(true);
+        page->SetFocus();
+    }
+    SetPos(m_rcItem, true);
+    RequestParentLayout();
+    if (m_manager) {
+        m_manager->MoveFocusToNextTabStop(true);
+        m_manager->SendNotify(this, L"tabselect", static_cast<WPARAM>(index), static_cast<LPARAM>(old));
+    }
+    return true;
+}
+
+bool CTabLayoutUI::SelectItemByControl(CControlUI* control)
+{
+    const int index = GetItemIndex(control);
+    return index >= 0 && SelectItem(index);
+}
+
+void CTabLayoutUI::SetPos(RECT rc, bool invalidate)
+{
+    CControlUI::SetPos(rc, invalidate);
+    for (int i = 0; i < GetCount(); ++i) {
+        CControlUI* page = GetItemAt(i);
+        if (!page->IsVisible()) continue;
+        if (page->IsFloat()) {
+            SetFloatPos(i);
+            continue;
+        }
+        if (i != m_selected) continue;
+        const RECT pad = page->GetPadding();
+        RECT area = m_rcItem;
+        area.left += m_inset.left + pad.left;
+        area.top += m_inset.top + pad.top;
+        area.right -= m_inset.right + pad.right;
+        area.bottom -= m_inset.bottom + pad.bottom;
+        const SIZE available = {area.right - area.left, area.bottom - area.top};
+        SIZE size = page->CalcDesiredSize(available);
+        if (size.cx == 0) size.cx = std::max<LONG>(0, available.cx);
+        if (size.cy == 0) size.cy = std::max<LONG>(0, available.cy);
+        size.cx = std::min<LONG>(std::max<LONG>(size.cx, page->GetMinWidth()), page->GetMaxWidth());
+        size.cy = std::min<LONG>(std::max<LONG>(size.cy, page->GetMinHeight()), page->GetMaxHeight());
+        page->SetPos(RECT{area.left, area.top, area.left + size.cx, area.top + size.cy}, true);
+    }
+}
+
+void CTabLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    if (_wcsicmp(name, L"selectedid") == 0) SelectItem(_wtoi(value));
+    else CContainerUI::SetAttribute(name, value);
+}
+
+void* CChildLayoutUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"ChildLayout") == 0) return this;
+    return CContainerUI::GetInterface(name);
+}
+
+void CChildLayoutUI::Init()
+{
+    if (m_xmlFile.IsEmpty()) return;
+    CDialogBuilder builder;
+    CControlUI* child = builder.Create(m_xmlFile, nullptr, nullptr, m_manager, nullptr);
+    if (child) Add(child);
+    else RemoveAll();
+}
+
+void CChildLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    if (_wcsicmp(name, L"xmlfile") == 0) SetChildLayoutXML(value);
+    else CContainerUI::SetAttribute(name, value);
+}
+
+}  // namespace SkinUI

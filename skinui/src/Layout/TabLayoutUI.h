@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Layout/ContainerUI.h"
+
+namespace SkinUI {
+
+// Shows one child (page) at a time.
+class CTabLayoutUI : public CContainerUI {
+public:
+    static CControlUI* CreateInstance() { return new CTabLayoutUI(); }
+    const wchar_t* GetClass() const override { return L"TabLayout"; }
+    void* GetInterface(const wchar_t* name) override;
+
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control) override;
+    void RemoveAll() override;
+    int GetCurSel() const { return m_selected; }
+    virtual bool SelectItem(int index);
+    virtual bool SelectItemByControl(CControlUI* control);
+
+    void SetPos(RECT rc, bool invalidate = true) override;
+    void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+
+private:
+    int m_selected = -1;
+};
+
+// Fills itself from another skin file when it is initialised.
+class CChildLayoutUI : public CContainerUI {
+public:
+    static CControlUI* CreateInstance() { return new CChildLayoutUI(); }
+    const wchar_t* GetClass() const override { return L"ChildLayout"; }
+    void* GetInterface(const wchar_t* name) override;
+    void Init() override;
+    void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+    const CUIString& GetChildLayoutXML() const { return m_xmlFile; }
+    void SetChildLayoutXML(const wchar_t* file) { m_xmlFile = file; }
+
+private:
+    CUIString m_xmlFile;
+};
+
+}  // namespace SkinUI

@@ -1,0 +1,242 @@
+#include "Control/ButtonUI.h"
+#include "Control/ProgressUI.h"
+#include "Core/WindowUIManager.h"
+#include "Layout/TabLayoutUI.h"
+#include "../Core/SkinTestData.h"
+
+#include <gtest/gtest.h>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+class Clicks : public INotifyUI {
+public:
+    std::vector<CUIString> seen;
+    void Notify(NotifyMessage& msg) override { seen.push_back(msg.sType); }
+    int Count(const wchar_t* type) const
+    {
+        int count = 0;
+        for (const CUIString& s : seen) count += s == type;
+        return count;
+    }
+};
+
+ControlEvent Mouse(int type, int x, int y)
+{
+    ControlEvent event;
+    event.Type = type;
+    event.ptMouse = POINT{x, y};
+    return event;
+}
+
+TEST(Label, AlignAndValignApplyEveryWordInTurn)
+{
+    CLabelUI label;
+    label.SetAttribute(L"align", L"left center");
+    EXPECT_EQ(UINT(DT_CENTER), label.GetTextStyle() & (DT_CENTER | DT_RIGHT));
+    CLabelUI multi;
+    multi.SetAttribute(L"valign", L"bottom");
+    multi.SetAttribute(L"wordbreak", L"true");
+    EXPECT_EQ(0u, multi.GetTextStyle() & DT_SINGLELINE);
+    EXPECT_NE(0u, multi.GetTextStyle() & DT_BOTTOM);
+    CLabelUI single;
+    single.SetAttribute(L"wordbreak", L"true");
+    single.SetAttribute(L"valign", L"bottom");
+    EXPECT_NE(0u, single.GetTextStyle() & DT_SINGLELINE);
+    EXPECT_EQ(0u, single.GetTextStyle() & DT_WORDBREAK);
+}
+
+TEST(Label, FixedSizeIsReturnedScaled)
+{
+    CWindowUIManager manager;
+    manager.GetDpiScaler()->SetDPI(144);
+    CLabelUI label;
+    label.SetManager(&manager, nullptr, false);
+    label.SetAttribute(L"width", L"40");
+    label.SetAttribute(L"height", L"20");
+    const SIZE size = label.CalcDesiredSize(SIZE{500, 500});
+    EXPECT_EQ(60, size.cx);
+    EXPECT_EQ(30, size.cy);
+}
+
+TEST(Label, TakesTheWindowDefaultColoursOnceAndKeepsThem)
+{
+    SkinZipScope zip;
+    CWindowUIManager manager;
+    manager.SetDefaultFontColor(0xFF123456);
+    CLabelUI label;
+    label.SetManager(&manager, nullptr, false);
+    label.SetText(L"x");
+    label.SetPos(RECT{0, 0, 20, 20});
+    Canvas canvas(20, 20);
+    label.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0xFF123456u, label.GetTextColor());
+    manager.SetDefaultFontColor(0xFF654321);
+    label.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0xFF123456u, label.GetTextColor());
+}
+
+class ButtonTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        manager.AddNotifier(&notes);
+        button.SetManager(&manager, nullptr, false);
+        button.SetPos(RECT{0, 0, 50, 20});
+    }
+    CWindowUIManager manager;
+    Clicks notes;
+    CButtonUI button;
+};
+
+TEST_F(ButtonTest, ReleaseOutsideSendsNoClickAndComingBackDoes)
+{
+    ControlEvent press = Mouse(EVT_BUTTONDOWN, 10, 10);
+    button.DispatchEvent(press);
+    ControlEvent out = Mouse(EVT_MOUSEMOVE, 80, 10);
+    button.DispatchEvent(out);
+    EXPECT_EQ(0u, button.GetButtonState() & CButtonUI::kPushed);
+    ControlEvent up = Mouse(EVT_BUTTONUP, 80, 10);
+    button.DispatchEvent(up);
+    EXPECT_EQ(0, notes.Count(L"click"));
+    ControlEvent down = Mouse(EVT_BUTTONDOWN, 10, 10);
+    button.DispatchEvent(down);
+    button.DispatchEvent(out);
+    ControlEvent back = Mouse(EVT_MOUSEMOVE, 20, 10);
+    button.DispatchEvent(back);
+    ControlEvent release = Mouse(EVT_BUTTONUP, 20, 10);
+    button.DispatchEvent(release);
+    EXPECT_EQ(1, notes.Count(L"click"));
+}
+
+TEST_F(ButtonTest, DisabledButtonIgnoresPressesAndLosesItsState)
+{
+    ControlEvent enter = Mouse(EVT_MOUSEENTER, 10, 10);
+    button.DispatchEvent(enter);
+    EXPECT_NE(0u, button.GetButtonState() & CButtonUI::kHot);
+    button.SetEnabled(false);
+    EXPECT_EQ(0u, button.GetButtonState());
+    ControlEvent down = Mouse(EVT_BUTTONDOWN, 10, 10);
+    button.DispatchEvent(down);
+    ControlEvent up = Mouse(EVT_BUTTONUP, 10, 10);
+    button.DispatchEvent(up);
+    EXPECT_EQ(0, notes.Count(L"click"));
+    EXPECT_FALSE(button.Activate());
+}
+
+TEST_F(ButtonTest, SpaceOrReturnClicks)
+{
+    ControlEvent key;
+    key.Type = EVT_KEYDOWN;
+    key.chKey = VK_SPACE;
+    button.DispatchEvent(key);
+    key.chKey = VK_RETURN;
+    button.DispatchEvent(key);
+    EXPECT_EQ(2, notes.Count(L"click"));
+    EXPECT_EQ(UINT(CONTROL_FLAG_TABSTOP | CONTROL_FLAG_SETCURSOR), button.GetControlFlags());
+}
+
+TEST_F(ButtonTest, BoundTabLayoutShowsItsPageAfterTheClick)
+{
+    auto* tabs = new CTabLayoutUI();
+    tabs->SetName(L"pages");
+    for (int i = 0; i < 3; ++i) tabs->Add(new CControlUI());
+    manager.AttachRootControl(tabs);
+    button.SetAttribute(L"bindtabindex", L"2");
+    button.SetAttribute(L"bindtablayoutname", L"pages");
+    EXPECT_TRUE(button.Activate());
+    EXPECT_EQ(2, tabs->GetCurSel());
+    ASSERT_GE(notes.seen.size(), 2u);
+    EXPECT_EQ(CUIString(L"click"), notes.seen.front());
+    EXPECT_EQ(CUIString(L"tabselect"), notes.seen.back());
+}
+
+TEST_F(ButtonTest, PushedWithoutPushedImageDrawsTheNormalImage)
+{
+    SkinZipScope zip;
+    button.SetAttribute(L"normalimage", L"file='image/quad.png' source='0,0,1,1'");
+    button.SetAttribute(L"hotimage", L"file='image/quad.png' source='2,0,3,1'");
+    ControlEvent enter = Mouse(EVT_MOUSEENTER, 10, 10);
+    button.DispatchEvent(enter);
+    Canvas canvas(50, 20);
+    button.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(25, 10));
+    ControlEvent down = Mouse(EVT_BUTTONDOWN, 10, 10);
+    button.DispatchEvent(down);
+    button.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(25, 10));
+}
+
+TEST(Progress, ValuesOutsideTheRangeAreIgnored)
+{
+    CProgressUI progress;
+    progress.SetValue(150);
+    EXPECT_EQ(0, progress.GetValue());
+    progress.SetValue(100);
+    EXPECT_EQ(100, progress.GetValue());
+    progress.SetAttribute(L"value", L"-1");
+    EXPECT_EQ(100, progress.GetValue());
+}
+
+TEST(Progress, FillsItsShareWithTheForegroundColour)
+{
+    CProgressUI progress;
+    progress.SetAttribute(L"forecolor", L"#FF00FF00");
+    progress.SetValue(50);
+    progress.SetPos(RECT{0, 0, 40, 10});
+    Canvas canvas(40, 10);
+    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(19, 5));
+    EXPECT_EQ(0u, canvas.Rgb(21, 5));
+}
+
+TEST(Progress, VerticalBarFillsFromTheBottom)
+{
+    CProgressUI progress;
+    progress.SetAttribute(L"hor", L"false");
+    progress.SetAttribute(L"forecolor", L"#FF0000FF");
+    progress.SetValue(25);
+    progress.SetPos(RECT{0, 0, 10, 40});
+    Canvas canvas(10, 40);
+    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0u, canvas.Rgb(5, 29));
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(5, 30));
+}
+
+TEST(Progress, EmptyRangeIsWidenedAtPaint)
+{
+    CProgressUI progress;
+    progress.SetAttribute(L"min", L"50");
+    progress.SetAttribute(L"max", L"50");
+    progress.SetPos(RECT{0, 0, 10, 10});
+    Canvas canvas(10, 10);
+    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(51, progress.GetMaxValue());
+    EXPECT_EQ(50, progress.GetValue());
+}
+
+TEST(Progress, ForegroundImageIsCutOrSqueezed)
+{
+    SkinZipScope zip;
+    CWindowUIManager manager;
+    CProgressUI progress;
+    progress.SetManager(&manager, nullptr, false);
+    progress.SetAttribute(L"foreimage", L"image/quad.png");
+    progress.SetAttribute(L"isstretchfore", L"false");
+    progress.SetValue(50);
+    progress.SetPos(RECT{0, 0, 4, 4});
+    Canvas canvas(4, 4);
+    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    // The left half of the image as it is: red over blue, nothing on the right.
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(1, 0));
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(1, 3));
+    EXPECT_EQ(0u, canvas.Rgb(3, 0));
+    Canvas squeezed(4, 4);
+    progress.SetAttribute(L"isstretchfore", L"true");
+    progress.Paint(squeezed.dc(), squeezed.Bounds(), nullptr);
+    EXPECT_EQ(0x00FF00u, squeezed.Rgb(1, 0) & 0x00FF00u);
+}
+
+}  // namespace

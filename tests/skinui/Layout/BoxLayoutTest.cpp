@@ -1,0 +1,187 @@
+#include "Control/ScrollBarUI.h"
+#include "Core/WindowUIManager.h"
+#include "Layout/BoxLayout.h"
+#include "Layout/TabLayoutUI.h"
+
+#include <gtest/gtest.h>
+
+using namespace SkinUI;
+
+namespace {
+
+CControlUI* Child(const wchar_t* attributes)
+{
+    auto* child = new CControlUI();
+    child->ApplyAttributeList(attributes);
+    return child;
+}
+
+int Height(const CControlUI* control) { return control->GetHeight(); }
+
+class TabNotes : public INotifyUI {
+public:
+    int selections = 0;
+    void Notify(NotifyMessage& msg) override { selections += msg.sType == L"tabselect"; }
+};
+
+TEST(VerticalLayout, StretchChildrenShareTheRestAndTheLastTakesTheRemainder)
+{
+    CVerticalLayoutUI layout;
+    CControlUI* fixed = Child(L"height=\"30\"");
+    CControlUI* first = Child(L"");
+    CControlUI* last = Child(L"");
+    layout.Add(fixed);
+    layout.Add(first);
+    layout.Add(last);
+    layout.SetPos(RECT{0, 0, 50, 100});
+    EXPECT_EQ(30, Height(fixed));
+    EXPECT_EQ(35, Height(first));
+    EXPECT_EQ(35, Height(last));
+    EXPECT_EQ(65, last->GetPos().top);
+    layout.SetPos(RECT{0, 0, 50, 101});
+    EXPECT_EQ(35, Height(first));
+    EXPECT_EQ(36, Height(last));
+    EXPECT_EQ(50, first->GetWidth());
+}
+
+TEST(VerticalLayout, LimitsWinOverTheShareAndMaximumOverMinimum)
+{
+    CVerticalLayoutUI layout;
+    CControlUI* capped = Child(L"maxheight=\"20\"");
+    CControlUI* odd = Child(L"minheight=\"50\" maxheight=\"40\"");
+    layout.Add(capped);
+    layout.Add(odd);
+    layout.SetPos(RECT{0, 0, 50, 200});
+    EXPECT_EQ(20, Height(capped));
+    EXPECT_EQ(40, Height(odd));
+}
+
+TEST(VerticalLayout, PaddingAndChildPaddingSeparateChildren)
+{
+    CVerticalLayoutUI layout;
+    layout.SetAttribute(L"childpadding", L"4");
+    layout.SetAttribute(L"inset", L"1,2,3,4");
+    CControlUI* first = Child(L"height=\"10\" padding=\"5,6,7,8\"");
+    CControlUI* second = Child(L"height=\"10\"");
+    layout.Add(first);
+    layout.Add(second);
+    layout.SetPos(RECT{0, 0, 100, 100});
+    EXPECT_EQ(2 + 6, first->GetPos().top);
+    EXPECT_EQ(1 + 5, first->GetPos().left);
+    EXPECT_EQ(97 - 7, first->GetPos().right);
+    EXPECT_EQ(first->GetPos().bottom + 8 + 4, second->GetPos().top);
+}
+
+TEST(VerticalLayout, CentredChildAlignTruncatesHalves)
+{
+    CVerticalLayoutUI layout;
+    layout.SetAttribute(L"childalign", L"center");
+    CControlUI* child = Child(L"width=\"51\" height=\"10\"");
+    layout.Add(child);
+    layout.SetPos(RECT{0, 0, 100, 100});
+    EXPECT_EQ(25, child->GetPos().left);
+    EXPECT_EQ(76, child->GetPos().right);
+}
+
+TEST(VerticalLayout, OverflowGivesTheScrollBarARange)
+{
+    CVerticalLayoutUI layout;
+    layout.SetAttribute(L"vscrollbar", L"true");
+    layout.GetVerticalScrollBar()->SetVisible(false);
+    CControlUI* tall = Child(L"height=\"250\"");
+    layout.Add(tall);
+    layout.SetPos(RECT{0, 0, 100, 100});
+    EXPECT_EQ(250, Height(tall));
+    ASSERT_TRUE(layout.GetVerticalScrollBar()->IsVisible());
+    EXPECT_EQ(150, layout.GetVerticalScrollBar()->GetScrollRange());
+    EXPECT_EQ(84, tall->GetWidth());
+}
+
+TEST(HorizontalLayout, SharesWidthAndAlignsVertically)
+{
+    CHorizontalLayoutUI layout;
+    layout.SetAttribute(L"childvalign", L"bottom");
+    CControlUI* fixed = Child(L"width=\"40\" height=\"10\"");
+    CControlUI* stretch = Child(L"");
+    layout.Add(fixed);
+    layout.Add(stretch);
+    layout.SetPos(RECT{10, 10, 110, 60});
+    EXPECT_EQ(10, fixed->GetPos().left);
+    EXPECT_EQ(50, fixed->GetPos().right);
+    EXPECT_EQ(50, fixed->GetPos().top);
+    EXPECT_EQ(60, fixed->GetPos().bottom);
+    EXPECT_EQ(50, stretch->GetPos().left);
+    EXPECT_EQ(110, stretch->GetPos().right);
+    EXPECT_EQ(50, stretch->GetHeight());
+}
+
+TEST(BoxLayout, SeparatorDragStopsAtTheMinimum)
+{
+    CWindowUIManager manager;
+    CVerticalLayoutUI layout;
+    layout.SetManager(&manager, nullptr, false);
+    layout.SetAttribute(L"sepheight", L"4");
+    layout.SetAttribute(L"sepimm", L"true");
+    layout.SetAttribute(L"minheight", L"30");
+    layout.SetPos(RECT{0, 0, 100, 100});
+    EXPECT_EQ(unsigned(CONTROL_FLAG_SETCURSOR), layout.GetControlFlags());
+    ControlEvent event;
+    event.Type = EVT_BUTTONDOWN;
+    event.ptMouse = POINT{50, 98};
+    layout.DispatchEvent(event);
+    event.Type = EVT_MOUSEMOVE;
+    event.ptMouse = POINT{50, 10};
+    layout.DispatchEvent(event);
+    event.Type = EVT_BUTTONUP;
+    layout.DispatchEvent(event);
+    EXPECT_EQ(30, layout.GetFixedHeight());
+    EXPECT_EQ(30, layout.GetHeight());
+}
+
+TEST(TabLayout, InsertingBeforeTheSelectionKeepsTheSelectedPage)
+{
+    CTabLayoutUI tabs;
+    CControlUI* a = new CControlUI();
+    CControlUI* b = new CControlUI();
+    CControlUI* c = new CControlUI();
+    tabs.Add(a);
+    tabs.Add(b);
+    tabs.Add(c);
+    EXPECT_EQ(0, tabs.GetCurSel());
+    EXPECT_FALSE(b->IsVisible());
+    tabs.SelectItem(1);
+    CControlUI* d = new CControlUI();
+    tabs.AddAt(d, 0);
+    EXPECT_EQ(2, tabs.GetCurSel());
+    EXPECT_FALSE(d->IsVisible());
+    EXPECT_TRUE(b->IsVisible());
+    tabs.SetDelayedDestroy(false);
+    tabs.Remove(b);
+    EXPECT_EQ(0, tabs.GetCurSel());
+    EXPECT_TRUE(d->IsVisible());
+}
+
+TEST(TabLayout, NotifiesOnlyRealChangesAndPlacesTheSelectedPage)
+{
+    CWindowUIManager manager;
+    TabNotes notes;
+    manager.AddNotifier(&notes);
+    CTabLayoutUI tabs;
+    tabs.SetManager(&manager, nullptr, false);
+    CControlUI* first = new CControlUI();
+    CControlUI* second = Child(L"height=\"20\" padding=\"3,4,0,0\"");
+    tabs.Add(first);
+    tabs.Add(second);
+    tabs.SetPos(RECT{0, 0, 100, 100});
+    EXPECT_TRUE(tabs.SelectItem(0));
+    EXPECT_EQ(0, notes.selections);
+    EXPECT_TRUE(tabs.SelectItem(1));
+    EXPECT_EQ(1, notes.selections);
+    EXPECT_FALSE(tabs.SelectItem(5));
+    EXPECT_EQ(3, second->GetPos().left);
+    EXPECT_EQ(4, second->GetPos().top);
+    EXPECT_EQ(20, second->GetHeight());
+    EXPECT_FALSE(first->IsVisible());
+}
+
+}  // namespace
