@@ -33,6 +33,16 @@ int LiveBrowsers() {
     return count ? count() : -1;
 }
 
+int NewestBrowserId() {
+    auto newest = StandInExport<int (*)()>("cef_standin_newest_browser");
+    return newest ? newest() : 0;
+}
+
+CefRefPtr<CefBrowser> BrowserById(int browserId) {
+    auto find = StandInExport<CefBrowser* (*)(int)>("cef_standin_browser");
+    return find ? CefRefPtr<CefBrowser>::Adopt(find(browserId)) : nullptr;
+}
+
 bool PumpUntil(const std::function<bool()>& done) {
     const ULONGLONG giveUp = ::GetTickCount64() + 20000;
     while (!done()) {

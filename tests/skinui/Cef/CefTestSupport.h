@@ -14,11 +14,27 @@ namespace CefTest {
 // browsers are still alive.
 std::wstring Journal(int browserId);
 int LiveBrowsers();
+// The newest stand-in browser (0 before the first) and a live one by identifier, for tests that play
+// the engine's part towards its client.
+int NewestBrowserId();
+CefRefPtr<CefBrowser> BrowserById(int browserId);
 
 // Runs the thread's message loop until |done| holds (false if it never does within a generous bound).
 bool PumpUntil(const std::function<bool()>& done);
 // Runs the messages already queued (and the ones they post) until the queue is empty.
 void PumpPending();
+
+// A context menu of three items, as the engine hands one to the client before showing it.
+class MenuModel : public CefMenuModel {
+public:
+    int items = 3;
+    bool Clear() override {
+        items = 0;
+        return true;
+    }
+    int GetCount() override { return items; }
+    IMPLEMENT_REFCOUNTING(MenuModel);
+};
 
 // A plain top-level window that counts the close requests reaching its own procedure.
 class TestWindow {

@@ -12,17 +12,6 @@ using SkinUI::ClientHandlerOsr;
 
 namespace {
 
-class MenuModel : public CefMenuModel {
-public:
-    int items = 3;
-    bool Clear() override {
-        items = 0;
-        return true;
-    }
-    int GetCount() override { return items; }
-    IMPLEMENT_REFCOUNTING(MenuModel);
-};
-
 class Request : public CefRequest {
 public:
     explicit Request(CefString url) : m_url(std::move(url)) {}

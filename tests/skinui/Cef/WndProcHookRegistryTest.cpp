@@ -200,6 +200,7 @@ public:
     bool IsSame(CefRefPtr<CefBrowser> that) override { return that && that->GetIdentifier() == m_id; }
     bool SendProcessMessage(cef_process_id_t, CefRefPtr<CefProcessMessage>) override { return false; }
     CefRefPtr<CefBrowser> GetBrowser() override { return this; }
+    CefRefPtr<CefClient> GetClient() override { return nullptr; }
     void CloseBrowser(bool) override {
         ++closeCalls;
         Registry().Remove(this, m_window);

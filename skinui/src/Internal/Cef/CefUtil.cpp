@@ -95,6 +95,16 @@ uint32_t GetCefMouseModifiers(WPARAM wParam) {
     return modifiers;
 }
 
+void SetHostVisible(CefBrowserHost& host, bool shown) {
+    if (shown) {
+        host.WasHidden(false);
+        host.SendFocusEvent(true);
+    } else {
+        host.SendFocusEvent(false);
+        host.WasHidden(true);
+    }
+}
+
 void SetUserDataPtr(HWND window, void* data) {
     ::SetLastError(ERROR_SUCCESS);
     const LONG_PTR result = ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(data));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "Engine/CefBrowser.h"
 #include "Engine/CefTypes.h"
 
 namespace SkinUI {
@@ -20,6 +21,9 @@ uint32_t GetCefKeyboardModifiers(WPARAM wParam, LPARAM lParam);
 // Engine event flags from a mouse message's wParam (MK_*) and the keyboard state.
 uint32_t GetCefMouseModifiers(WPARAM wParam);
 bool IsKeyDown(int virtualKey);
+
+// Shows the browser and gives it the focus, or takes the focus away and hides it.
+void SetHostVisible(CefBrowserHost& host, bool shown);
 
 // Stores |data| in the window's user data; a failure is fatal.
 void SetUserDataPtr(HWND window, void* data);

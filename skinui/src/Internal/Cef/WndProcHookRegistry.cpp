@@ -1,5 +1,7 @@
 #include "WndProcHookRegistry.h"
 
+#include "CefUtil.h"
+
 namespace SkinUI {
 
 using Lock = std::lock_guard<std::recursive_mutex>;
@@ -70,15 +72,7 @@ void WndProcHookRegistry::CloseAll(HWND window) {
 
 void WndProcHookRegistry::SetVisibility(HWND window, bool shown) {
     for (const auto& browser : BrowsersOf(window)) {
-        auto host = browser->GetHost();
-        if (!host) continue;
-        if (shown) {
-            host->WasHidden(false);
-            host->SendFocusEvent(true);
-        } else {
-            host->SendFocusEvent(false);
-            host->WasHidden(true);
-        }
+        if (auto host = browser->GetHost()) SetHostVisible(*host, shown);
     }
 }
 

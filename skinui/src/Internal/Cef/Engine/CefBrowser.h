@@ -32,6 +32,7 @@ public:
                               const CefBrowserSettings& settings, CefRefPtr<CefRequestContext> requestContext);
 
     virtual CefRefPtr<CefBrowser> GetBrowser() = 0;
+    virtual CefRefPtr<CefClient> GetClient() = 0;
     virtual void CloseBrowser(bool forceClose) = 0;
     // The browser's own window; the parent window when it renders without one.
     virtual HWND GetWindowHandle() = 0;

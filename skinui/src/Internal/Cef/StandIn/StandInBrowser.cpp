@@ -1,6 +1,8 @@
 #include "StandInBrowser.h"
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <vector>
 
 #include "StandInDispatcher.h"
@@ -10,9 +12,18 @@ namespace {
 
 const wchar_t kBrowserWindowClass[] = L"CefStandInBrowserWindow";
 
-int NextBrowserId() {
-    static std::atomic<int> lastId{0};
-    return ++lastId;
+std::atomic<int> g_lastId{0};
+
+int NextBrowserId() { return ++g_lastId; }
+
+std::mutex& LiveBrowsersLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+std::map<int, StandInBrowser*>& LiveBrowsers() {
+    static std::map<int, StandInBrowser*> browsers;
+    return browsers;
 }
 
 std::wstring Numbers(std::initializer_list<long long> values) {
@@ -56,12 +67,24 @@ StandInBrowser::StandInBrowser(const CefWindowInfo& windowInfo, CefRefPtr<CefCli
       m_backgroundColor(settings.background_color),
       m_frameRate(settings.windowless_frame_rate) {
     ++s_liveCount;
+    std::lock_guard<std::mutex> guard(LiveBrowsersLock());
+    LiveBrowsers()[m_id] = this;
 }
 
 StandInBrowser::~StandInBrowser() {
     if (m_window) ::DestroyWindow(m_window);
     --s_liveCount;
+    std::lock_guard<std::mutex> guard(LiveBrowsersLock());
+    LiveBrowsers().erase(m_id);
 }
+
+CefRefPtr<StandInBrowser> StandInBrowser::Find(int id) {
+    std::lock_guard<std::mutex> guard(LiveBrowsersLock());
+    auto found = LiveBrowsers().find(id);
+    return found == LiveBrowsers().end() ? nullptr : found->second;
+}
+
+int StandInBrowser::NewestId() { return g_lastId.load(); }
 
 bool StandInBrowser::Start() {
     if (!m_windowInfo.windowless_rendering_enabled) {

@@ -17,6 +17,9 @@ public:
     // Creates the window (windowed mode) and posts the after-created callback.
     bool Start();
     static int LiveCount() { return s_liveCount.load(); }
+    // For tests: a browser not yet destroyed, by identifier, and the identifier of the newest one.
+    static CefRefPtr<StandInBrowser> Find(int id);
+    static int NewestId();
 
     // CefBrowser
     CefRefPtr<CefBrowserHost> GetHost() override { return this; }
@@ -32,6 +35,7 @@ public:
 
     // CefBrowserHost
     CefRefPtr<CefBrowser> GetBrowser() override { return this; }
+    CefRefPtr<CefClient> GetClient() override { return m_client; }
     void CloseBrowser(bool forceClose) override;
     HWND GetWindowHandle() override { return m_window ? m_window : m_windowInfo.parent_window; }
     CefRefPtr<CefRequestContext> GetRequestContext() override { return m_requestContext; }

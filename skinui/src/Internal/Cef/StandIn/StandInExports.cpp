@@ -56,3 +56,12 @@ STANDIN_EXPORT int cef_standin_journal(int browserId, wchar_t* buffer, int capac
 
 // For tests only: browsers not yet destroyed (a reference still held somewhere).
 STANDIN_EXPORT int cef_standin_live_browsers() { return StandInBrowser::LiveCount(); }
+
+// For tests only: the newest browser's identifier (0 before the first), and a browser by identifier
+// (one reference for the caller; null once it is gone), so a test can play the engine's part.
+STANDIN_EXPORT int cef_standin_newest_browser() { return StandInBrowser::NewestId(); }
+
+STANDIN_EXPORT CefBrowser* cef_standin_browser(int browserId) {
+    CefRefPtr<CefBrowser> browser(StandInBrowser::Find(browserId).get());
+    return browser.Detach();
+}

@@ -1,0 +1,128 @@
+#include "Control/UICef.h"
+
+#include "Control/UICefImpl.h"
+#include "Core/Painter.h"
+
+#include <cwchar>
+#include <cwctype>
+
+namespace SkinUI {
+namespace {
+
+bool IsTrue(const wchar_t* value) { return _wcsicmp(value, L"true") == 0; }
+
+// "cefbkcolor": blanks and one '#' may lead the hexadecimal 0xAARRGGBB.
+uint32_t ParseBackgroundColor(const wchar_t* value)
+{
+    while (*value && *value <= L' ') ++value;
+    if (*value == L'#') ++value;
+    return static_cast<uint32_t>(wcstoul(value, nullptr, 16));
+}
+
+// The window message a control input event stands for; 0 for events the browser does not take.
+UINT WindowMessageOf(int eventType)
+{
+    switch (eventType) {
+    case EVT_KEYDOWN: return WM_KEYDOWN;
+    case EVT_KEYUP: return WM_KEYUP;
+    case EVT_CHAR: return WM_CHAR;
+    case EVT_SYSCHAR: return WM_SYSCHAR;
+    case EVT_SYSKEYDOWN: return WM_SYSKEYDOWN;
+    case EVT_SYSKEYUP: return WM_SYSKEYUP;
+    case EVT_MOUSEMOVE: return WM_MOUSEMOVE;
+    case EVT_MOUSELEAVE: return WM_MOUSELEAVE;
+    case EVT_BUTTONDOWN: return WM_LBUTTONDOWN;
+    case EVT_BUTTONUP: return WM_LBUTTONUP;
+    case EVT_RBUTTONDOWN: return WM_RBUTTONDOWN;
+    case EVT_RBUTTONUP: return WM_RBUTTONUP;
+    case EVT_MBUTTONDOWN: return WM_MBUTTONDOWN;
+    case EVT_MBUTTONUP: return WM_MBUTTONUP;
+    case EVT_SCROLLWHEEL: return WM_MOUSEWHEEL;
+    default: return 0;
+    }
+}
+
+bool IsKeyMessage(UINT message) { return message >= WM_KEYDOWN && message <= WM_SYSCHAR; }
+
+}  // namespace
+
+CCefUI::CCefUI() : m_impl(new CCefUIImpl(this)) {}
+
+CCefUI::~CCefUI() { delete m_impl; }
+
+void* CCefUI::GetInterface(const wchar_t* name)
+{
+    if (_wcsicmp(name, L"Cef") == 0) return this;
+    return CContainerUI::GetInterface(name);
+}
+
+void CCefUI::InitControl()
+{
+    if (!m_created) m_created = m_impl->CreateBrowser();
+}
+
+void CCefUI::SetPos(RECT rc, bool invalidate)
+{
+    CContainerUI::SetPos(rc, invalidate);
+    if (!m_created) {
+        m_created = m_impl->CreateBrowser();
+        return;
+    }
+    m_impl->OnControlMoved();
+}
+
+void CCefUI::SetBrowserVisible(bool visible) { m_impl->SetBrowserVisible(visible); }
+
+void CCefUI::SetVisible(bool visible)
+{
+    SetBrowserVisible(visible);
+    CContainerUI::SetVisible(visible);
+}
+
+void CCefUI::SetInternalVisible(bool visible)
+{
+    SetBrowserVisible(visible);
+    CContainerUI::SetInternalVisible(visible);
+}
+
+void CCefUI::HandleEvent(ControlEvent& event)
+{
+    if (event.Type == EVT_SETFOCUS || event.Type == EVT_KILLFOCUS) {
+        m_impl->HandleFocus(event.Type == EVT_SETFOCUS);
+    } else if (const UINT message = WindowMessageOf(event.Type)) {
+        if (IsKeyMessage(message)) m_impl->HandleKeyMessage(message, event.wParam, event.lParam);
+        else m_impl->HandleMouseMessage(message, event.wParam, event.lParam);
+    }
+    CContainerUI::HandleEvent(event);
+}
+
+void CCefUI::SetUrl(const wchar_t* url)
+{
+    m_url = url;
+    m_impl->LoadUrl();
+}
+
+void CCefUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    if (_wcsicmp(name, L"url") == 0) SetUrl(value);
+    else if (_wcsicmp(name, L"transparent") == 0) m_impl->SetTransparent(IsTrue(value));
+    else if (_wcsicmp(name, L"opengl") == 0) m_impl->SetOpenGL(IsTrue(value));
+    else if (_wcsicmp(name, L"osr") == 0) m_impl->SetOffscreen(IsTrue(value));
+    else if (_wcsicmp(name, L"drag") == 0) m_impl->SetDrag(IsTrue(value));
+    else if (_wcsicmp(name, L"fps") == 0) m_impl->SetFrameRate(_wtoi(value));
+    else if (_wcsicmp(name, L"cefbkcolor") == 0) m_impl->SetBackgroundColor(ParseBackgroundColor(value));
+    else CControlUI::SetAttribute(name, value);
+}
+
+bool CCefUI::PaintParts(HDC hdc, const RECT& paint, CControlUI* stop)
+{
+    const bool goOn = CContainerUI::PaintParts(hdc, paint, stop);
+    RECT visible;
+    if (!::IntersectRect(&visible, &paint, &m_rcItem)) return goOn;
+    CClipRegion clip;
+    CClipRegion::ClipToRect(hdc, visible, clip);
+    m_impl->PaintFrames(hdc);
+    return goOn;
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,158 @@
+// Keyboard, mouse and focus reach the browser in the view's own coordinates; popups stay inside the
+// view; draggable regions move the window instead of clicking the page.
+#include <gtest/gtest.h>
+
+#include "CefViewTestSupport.h"
+
+using namespace CefTest;
+
+namespace {
+
+LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+class CefViewInputTest : public CefViewTest {
+protected:
+    void SetUp() override {
+        CefViewTest::SetUp();
+        if (HasFatalFailure()) return;
+        ShowView(L"drag=\"true\"");
+        ASSERT_TRUE(arrived);
+        ASSERT_TRUE(WaitForJournal(L"Paint(250,150)"));
+    }
+    // Window coordinates of a point of the view.
+    void Press(UINT message, WPARAM keys, int viewX, int viewY) {
+        ::SendMessageW(host, message, keys, At(kViewLeft + viewX, kViewTop + viewY));
+    }
+    size_t Count(const std::wstring& entry) const {
+        const std::wstring journal = ViewJournal();
+        size_t count = 0;
+        for (size_t at = journal.find(entry); at != std::wstring::npos; at = journal.find(entry, at + 1)) ++count;
+        return count;
+    }
+    void ShowPopup(const CefRect& rect, DWORD color) {
+        auto render = Client()->GetRenderHandler();
+        render->OnPopupShow(browser, true);
+        render->OnPopupSize(browser, rect);
+        const std::vector<uint32_t> pixels(static_cast<size_t>(rect.width) * rect.height, color);
+        render->OnPaint(browser, PET_POPUP, {CefRect{0, 0, rect.width, rect.height}}, pixels.data(), rect.width,
+                        rect.height);
+    }
+};
+
+TEST_F(CefViewInputTest, KeysGoToTheBrowserWhileTheViewHasTheFocus) {
+    view->SetFocus();
+    EXPECT_TRUE(JournalHas(L"Focus(1);"));
+    ::SendMessageW(host, WM_KEYDOWN, 'A', 0x001E0001);
+    ::SendMessageW(host, WM_CHAR, 'a', 0x001E0001);
+    ::SendMessageW(host, WM_KEYUP, 'A', static_cast<LPARAM>(0xC01E0001));
+    const std::wstring journal = ViewJournal();
+    EXPECT_NE(journal.find(L"Key(0,65,1966081,0,"), std::wstring::npos) << journal;
+    EXPECT_NE(journal.find(L"Key(3,97,1966081,0,"), std::wstring::npos) << journal;
+    EXPECT_NE(journal.find(L"Key(2,65,-1071775743,0,"), std::wstring::npos) << journal;
+}
+
+TEST_F(CefViewInputTest, SystemKeysAndTabStayWithThePage) {
+    view->SetFocus();
+    ::PostMessageW(host, WM_SYSKEYDOWN, VK_F10, 0x20440001);
+    ::PostMessageW(host, WM_KEYDOWN, VK_TAB, 0x000F0001);
+    ASSERT_TRUE(SkinUI::Testing::PumpUntil([&] { return JournalHas(L"Key(0,9,"); })) << ViewJournal();
+    EXPECT_TRUE(JournalHas(L"Key(0,121,541327361,1,")) << ViewJournal();
+    EXPECT_EQ(host.manager.GetFocus(), view) << "Tab did not move the focus away";
+}
+
+TEST_F(CefViewInputTest, LosingTheFocusTellsTheBrowser) {
+    view->SetFocus();
+    host.manager.SetFocus(nullptr);
+    EXPECT_TRUE(JournalHas(L"Focus(1);Focus(0);")) << ViewJournal();
+}
+
+TEST_F(CefViewInputTest, ClicksAreCountedPerButtonInViewCoordinates) {
+    Press(WM_LBUTTONDOWN, MK_LBUTTON, 30, 20);
+    Press(WM_LBUTTONUP, 0, 30, 20);
+    Press(WM_LBUTTONDOWN, MK_LBUTTON, 31, 20);
+    Press(WM_LBUTTONUP, 0, 31, 20);
+    Press(WM_RBUTTONDOWN, MK_RBUTTON, 31, 20);
+    Press(WM_RBUTTONUP, 0, 31, 20);
+    const std::wstring journal = ViewJournal();
+    EXPECT_NE(journal.find(L"Click(30,20,0,0,1,16);Click(30,20,0,1,1,0);"), std::wstring::npos) << journal;
+    EXPECT_NE(journal.find(L"Click(31,20,0,0,2,16);Click(31,20,0,1,2,0);"), std::wstring::npos) << journal;
+    EXPECT_NE(journal.find(L"Click(31,20,2,0,1,64);Click(31,20,2,1,1,0);"), std::wstring::npos) << journal;
+    EXPECT_TRUE(JournalHas(L"Focus(1);")) << "a click gives the view the focus";
+}
+
+TEST_F(CefViewInputTest, MovingFarAwayStartsANewClickCount) {
+    Press(WM_LBUTTONDOWN, MK_LBUTTON, 30, 20);
+    Press(WM_LBUTTONUP, 0, 30, 20);
+    Press(WM_MOUSEMOVE, 0, 120, 90);
+    EXPECT_TRUE(JournalHas(L"Move(120,90,0,0);")) << ViewJournal();
+    Press(WM_LBUTTONDOWN, MK_LBUTTON, 30, 20);
+    EXPECT_EQ(Count(L"Click(30,20,0,0,1,16);"), 2u) << ViewJournal();
+}
+
+TEST_F(CefViewInputTest, ShiftTurnsTheWheelSideways) {
+    POINT screen = {kViewLeft + 40, kViewTop + 50};
+    ::ClientToScreen(host, &screen);
+    ASSERT_EQ(::WindowFromPoint(screen), static_cast<HWND>(host)) << "the window must be on top at that point";
+    ::SendMessageW(host, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(screen.x, screen.y));
+    ::SendMessageW(host, WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, static_cast<WORD>(-WHEEL_DELTA)),
+                   MAKELPARAM(screen.x, screen.y));
+    EXPECT_TRUE(JournalHas(L"Wheel(40,50,0,120,0);")) << ViewJournal();
+    EXPECT_TRUE(JournalHas(L"Wheel(40,50,-120,0,2);")) << ViewJournal();
+}
+
+TEST_F(CefViewInputTest, APopupStickingOutIsMovedIntoTheViewAndPainted) {
+    ShowPopup(CefRect{200, 100, 100, 80}, 0xFFFF0000);  // would end at 300,180 in a 250 x 150 view
+    EXPECT_TRUE(WaitForPixel(kViewLeft + 150, kViewTop + 70, 0xFFFF0000));
+    EXPECT_EQ(FramePixel(kViewLeft + 249, kViewTop + 149), 0xFFFF0000u);
+    EXPECT_EQ(FramePixel(kViewLeft + 149, kViewTop + 70), 0xFFFFFFFFu);
+    EXPECT_TRUE(JournalHas(L"Invalidate(1);")) << "a shown popup keeps being repainted";
+
+    // Points over the moved popup reach the page where the popup really is.
+    Press(WM_MOUSEMOVE, 0, 160, 80);
+    EXPECT_TRUE(JournalHas(L"Move(210,110,0,0);")) << ViewJournal();
+
+    Client()->GetRenderHandler()->OnPopupShow(browser, false);
+    EXPECT_TRUE(WaitForPixel(kViewLeft + 150, kViewTop + 70, 0xFFFFFFFF));
+}
+
+TEST_F(CefViewInputTest, APopupNeverMovesToNegativeCoordinates) {
+    ShowPopup(CefRect{-20, 10, 400, 300}, 0xFF0000FF);  // larger than the view
+    EXPECT_TRUE(WaitForPixel(kViewLeft, kViewTop, 0xFF0000FF));
+    Press(WM_MOUSEMOVE, 0, 5, 5);
+    EXPECT_TRUE(JournalHas(L"Move(-15,15,0,0);")) << ViewJournal();
+}
+
+TEST_F(CefViewInputTest, APressInADraggableRegionMovesTheWindowInstead) {
+    Client()->GetDragHandler()->OnDraggableRegionsChanged(
+        browser, {CefDraggableRegion{CefRect{0, 0, 100, 20}, true}, CefDraggableRegion{CefRect{0, 0, 20, 20}, false}});
+    Press(WM_LBUTTONDOWN, MK_LBUTTON, 50, 5);
+    MSG drag = {};
+    ASSERT_TRUE(::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    EXPECT_EQ(drag.wParam, static_cast<WPARAM>(HTCAPTION));
+    POINT screen = {kViewLeft + 50, kViewTop + 5};
+    ::ClientToScreen(host, &screen);
+    EXPECT_EQ(drag.lParam, MAKELPARAM(screen.x, screen.y));
+    EXPECT_FALSE(JournalHas(L"Click(")) << ViewJournal();
+
+    // Outside the region, and in the hole cut into it, the page gets the click.
+    Press(WM_LBUTTONDOWN, MK_LBUTTON, 50, 60);
+    Press(WM_LBUTTONUP, 0, 50, 60);
+    Press(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+    Press(WM_LBUTTONUP, 0, 5, 5);
+    EXPECT_FALSE(::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    EXPECT_TRUE(JournalHas(L"Click(50,60,0,0,1,16);")) << ViewJournal();
+    EXPECT_TRUE(JournalHas(L"Click(5,5,0,0,1,16);")) << ViewJournal();
+}
+
+TEST_F(CefViewInputTest, TooltipsOfThePageShowAtTheMouse) {
+    Press(WM_MOUSEMOVE, 0, 30, 30);
+    CefString text = L"hint";
+    Client()->GetDisplayHandler()->OnTooltip(browser, text);
+    ASSERT_NE(host.manager.GetToolTipWindow(), nullptr);
+    EXPECT_TRUE(::IsWindowVisible(host.manager.GetToolTipWindow()));
+    CefString none;
+    Client()->GetDisplayHandler()->OnTooltip(browser, none);
+    EXPECT_FALSE(::IsWindowVisible(host.manager.GetToolTipWindow()));
+}
+
+}  // namespace

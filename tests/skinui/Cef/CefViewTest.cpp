@@ -1,0 +1,238 @@
+// The web view control: attributes, creation through the engine, off-screen painting into the
+// framework's bitmap, the page's callbacks and closing together with its window.
+#include <gtest/gtest.h>
+
+#include "CefViewTestSupport.h"
+#include "Core/ControlFactory.h"
+
+using namespace CefTest;
+using SkinUI::CCefUI;
+using SkinUI::CUIVariant;
+
+namespace {
+
+HWND FirstChildOfClass(HWND parent, const wchar_t* className) {
+    return ::FindWindowExW(parent, nullptr, className, nullptr);
+}
+
+TEST(CefViewControl, IsMadeByTheFactoryUnderItsClassName) {
+    SkinUI::CControlFactory::GetInstance()->RegisterControl(L"CCefUI", &CCefUI::CreateInstance);
+    SkinUI::CControlUI* control = SkinUI::CControlFactory::GetInstance()->CreateControl(L"CCefUI");
+    ASSERT_NE(control, nullptr);
+    EXPECT_STREQ(control->GetClass(), L"Cef");
+    EXPECT_EQ(control->GetInterface(L"cef"), control);
+    EXPECT_NE(control->GetInterface(L"Container"), nullptr);
+    EXPECT_EQ(control->GetInterface(L"Button"), nullptr);
+    delete control;
+}
+
+TEST_F(CefViewTest, OffscreenViewIsCreatedWithItsUrlAndPaintsIntoTheFrameworkBitmap) {
+    ShowView(L"url=\"http://127.0.0.1/start\" cefbkcolor=\"FF336699\"");
+    ASSERT_TRUE(arrived);
+    EXPECT_TRUE(view->IsCreated());
+    EXPECT_EQ(ViewJournal().find(L"Create(http://127.0.0.1/start);"), 0u) << ViewJournal();
+    EXPECT_TRUE(WaitForPixel(kViewLeft + 5, kViewTop + 5, 0xFF336699));
+    EXPECT_EQ(FramePixel(kViewLeft + 249, kViewTop + 149), 0xFF336699u);
+    // Around the view the container's own background stays.
+    EXPECT_EQ(FramePixel(kViewLeft - 1, kViewTop + 5) & 0x00FFFFFF, 0x0000FF00u);
+    EXPECT_EQ(FramePixel(kViewLeft + 250, kViewTop + 5) & 0x00FFFFFF, 0x0000FF00u);
+    // The browser was asked for the view's full size.
+    EXPECT_TRUE(WaitForJournal(L"Paint(250,150)"));
+}
+
+TEST_F(CefViewTest, TransparentBackgroundKeepsTheColourWithoutAlpha) {
+    ShowView(L"transparent=\"TRUE\" cefbkcolor=\" #FF336699\"");
+    ASSERT_TRUE(arrived);
+    EXPECT_TRUE(WaitForPixel(kViewLeft + 5, kViewTop + 5, 0x00336699));
+}
+
+TEST_F(CefViewTest, BeforeTheFirstFrameNothingButTheBackgroundIsPainted) {
+    view = new CCefUI();
+    root = new SkinUI::CContainerUI();
+    root->SetBkColor(0xFF00FF00);
+    root->Add(view);
+    host.manager.AttachRootControl(root);
+    // The frame arrives only when the loop runs: the first paint finds no frame yet.
+    ::UpdateWindow(host);
+    EXPECT_EQ(FramePixel(5, 5) & 0x00FFFFFF, 0x0000FF00u);
+}
+
+TEST_F(CefViewTest, ABrowserArrivingAfterItsWindowWentIsClosedAtOnce) {
+    view = new CCefUI();
+    root = new SkinUI::CContainerUI();
+    root->Add(view);
+    host.manager.AttachRootControl(root);
+    const int id = NewestBrowserId();
+    ::DestroyWindow(host);
+    ASSERT_TRUE(PumpUntil([&] { return Journal(id).find(L"Closed;") != std::wstring::npos; })) << Journal(id);
+    EXPECT_EQ(Journal(id).find(L"Create();"), 0u);
+}
+
+TEST_F(CefViewTest, UrlSetWhileTheBrowserIsOpenLoadsAtOnce) {
+    ShowView(L"url=\"about:blank\"");
+    ASSERT_TRUE(arrived);
+    view->SetAttribute(L"URL", L"http://127.0.0.1/next");
+    EXPECT_TRUE(JournalHas(L"LoadURL(http://127.0.0.1/next);")) << ViewJournal();
+    EXPECT_EQ(view->GetUrl(), L"http://127.0.0.1/next");
+}
+
+TEST_F(CefViewTest, FrameRateGoesToTheHostWhenItChanges) {
+    ShowView(L"fps=\"24\"");
+    ASSERT_TRUE(arrived);
+    EXPECT_FALSE(JournalHas(L"FrameRate(")) << "the browser was created with that rate: " << ViewJournal();
+    view->SetAttribute(L"fps", L"50");
+    EXPECT_TRUE(JournalHas(L"FrameRate(50)"));
+    const size_t before = ViewJournal().size();
+    view->SetAttribute(L"fps", L"50");
+    EXPECT_EQ(ViewJournal().size(), before) << "an unchanged rate is not sent again";
+}
+
+TEST_F(CefViewTest, WindowedViewGetsAChildWindowAtTheControlsPlace) {
+    ShowView(L"osr=\"false\" opengl=\"true\" url=\"about:blank\"");
+    ASSERT_TRUE(arrived);
+    HWND child = FirstChildOfClass(host, L"CefStandInBrowserWindow");
+    ASSERT_NE(child, nullptr) << "windowed mode, OpenGL had no effect";
+    EXPECT_EQ(FirstChildOfClass(host, L"OSR"), nullptr);
+    RECT rc = {};
+    ::GetWindowRect(child, &rc);
+    ::MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(rc.left, kViewLeft);
+    EXPECT_EQ(rc.top, kViewTop);
+    EXPECT_EQ(rc.right - rc.left, 250);
+    EXPECT_EQ(rc.bottom - rc.top, 150);
+    EXPECT_NE(::GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP, 0);
+
+    ::SetWindowPos(host, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(PumpUntil([&] {
+        ::UpdateWindow(host);
+        RECT now = {};
+        ::GetWindowRect(child, &now);
+        return now.right - now.left == 350;
+    }));
+    EXPECT_TRUE(JournalHas(L"WasResized"));
+}
+
+TEST_F(CefViewTest, ResizingTheOffscreenViewRepaintsAtTheNewSize) {
+    ShowView(L"");
+    ASSERT_TRUE(arrived);
+    ::SetWindowPos(host, nullptr, 0, 0, 350, 250, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(PumpUntil([&] {
+        ::UpdateWindow(host);
+        return JournalHas(L"WasResized;") && JournalHas(L"Paint(300,200)");
+    })) << ViewJournal();
+}
+
+TEST_F(CefViewTest, HidingAndShowingTheControlHidesAndShowsTheBrowser) {
+    ShowView(L"");
+    ASSERT_TRUE(arrived);
+    view->SetVisible(false);
+    EXPECT_TRUE(JournalHas(L"Focus(0);WasHidden(1);")) << ViewJournal();
+    view->SetVisible(true);
+    EXPECT_TRUE(JournalHas(L"WasHidden(0);Focus(1);")) << ViewJournal();
+}
+
+TEST_F(CefViewTest, ScriptCallsReachTheCallbackAsVariants) {
+    ShowView(L"");
+    ASSERT_TRUE(arrived);
+    std::string function;
+    std::vector<CUIVariant> arguments;
+    int calls = 0;
+    view->SetScriptCallCallback([&](const std::string& name, const std::vector<CUIVariant>& args) {
+        function = name;
+        arguments = args;
+        ++calls;
+    });
+    CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG");
+    auto list = message->GetArgumentList();
+    list->SetString(0, L"JSNotifyCppFunc");
+    list->SetString(1, L"onLogin");
+    list->SetBool(2, true);
+    list->SetInt(3, 42);
+    list->SetDouble(4, 2.5);
+    list->SetString(5, L"\u4e2d\u6587");
+    list->SetNull(6);
+    ASSERT_TRUE(browser->SendProcessMessage(PID_RENDERER, message));  // the page's side answers alike
+    ASSERT_TRUE(PumpUntil([&] { return calls == 1; }));
+    EXPECT_EQ(function, "onLogin");
+    ASSERT_EQ(arguments.size(), 5u);
+    EXPECT_EQ(arguments[0].GetKind(), CUIVariant::Integer);
+    EXPECT_EQ(arguments[0].GetInt(), 1);
+    EXPECT_EQ(arguments[1].GetKind(), CUIVariant::Integer);
+    EXPECT_EQ(arguments[1].GetInt(), 42);
+    EXPECT_EQ(arguments[2].GetKind(), CUIVariant::Double);
+    EXPECT_DOUBLE_EQ(arguments[2].GetDouble(), 2.5);
+    EXPECT_EQ(arguments[3].GetKind(), CUIVariant::String);
+    EXPECT_EQ(arguments[3].GetString(), "\xe4\xb8\xad\xe6\x96\x87");
+    EXPECT_EQ(arguments[4].GetKind(), CUIVariant::None);
+
+    // Only the function name: a call without arguments.
+    CefRefPtr<CefProcessMessage> bare = CefProcessMessage::Create(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG");
+    bare->GetArgumentList()->SetString(0, L"JSNotifyCppFunc");
+    bare->GetArgumentList()->SetString(1, L"onClose");
+    ASSERT_TRUE(browser->SendProcessMessage(PID_RENDERER, bare));
+    ASSERT_TRUE(PumpUntil([&] { return calls == 2; }));
+    EXPECT_EQ(function, "onClose");
+    EXPECT_TRUE(arguments.empty());
+}
+
+TEST_F(CefViewTest, PageEventsReachTheirCallbacksInUtf8) {
+    ShowView(L"url=\"http://127.0.0.1/page\"");
+    ASSERT_TRUE(arrived);
+    std::string failedUrl, errorText, terminatedUrl;
+    bool mainFrame = false;
+    int errorCode = 0, terminationStatus = -1;
+    view->SetLoadErrorCallback([&](bool main, const std::string& url, int code, const std::string& text) {
+        mainFrame = main;
+        failedUrl = url;
+        errorCode = code;
+        errorText = text;
+    });
+    view->SetRenderProcessTerminatedCallback([&](const std::string& url, int status) {
+        terminatedUrl = url;
+        terminationStatus = status;
+    });
+    Client()->GetLoadHandler()->OnLoadError(browser, browser->GetMainFrame(), -105, L"\u00e9chec",
+                                            L"http://127.0.0.1/missing");
+    EXPECT_TRUE(mainFrame);
+    EXPECT_EQ(failedUrl, "http://127.0.0.1/missing");
+    EXPECT_EQ(errorCode, -105);
+    EXPECT_EQ(errorText, "\xc3\xa9" "chec");
+    Client()->GetRequestHandler()->OnRenderProcessTerminated(browser, TS_PROCESS_CRASHED);
+    EXPECT_EQ(terminatedUrl, "http://127.0.0.1/page");
+    EXPECT_EQ(terminationStatus, TS_PROCESS_CRASHED);
+}
+
+TEST_F(CefViewTest, PagesNeverShowAContextMenu) {
+    ShowView(L"");
+    ASSERT_TRUE(arrived);
+    CefRefPtr<MenuModel> model(new MenuModel);
+    Client()->GetContextMenuHandler()->OnBeforeContextMenu(browser, browser->GetMainFrame(), nullptr, model);
+    EXPECT_EQ(model->GetCount(), 0);
+}
+
+TEST_F(CefViewTest, ClosingTheWindowClosesTheBrowserFirst) {
+    ShowView(L"");
+    ASSERT_TRUE(arrived);
+    browser = nullptr;
+    ::SendMessageW(host, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(host)) << "the window waits for its browser";
+    EXPECT_TRUE(JournalHas(L"CloseBrowser(0);"));
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(host); }));
+    EXPECT_TRUE(JournalHas(L"Closed;"));
+    EXPECT_TRUE(PumpUntil([] { return LiveBrowsers() == 0; }));
+    EXPECT_EQ(host.finalMessages, 1);
+}
+
+TEST_F(CefViewTest, AViewDeletedBeforeItsWindowDoesNotKeepTheWindowOpen) {
+    ShowView(L"");
+    ASSERT_TRUE(arrived);
+    browser = nullptr;
+    host.manager.AttachRootControl(new SkinUI::CControlUI());  // the old tree goes with the next delayed work
+    ASSERT_TRUE(PumpUntil([&] { return Registry().BrowserCount(host) == 0; }));
+    EXPECT_TRUE(JournalHas(L"CloseBrowser(1);")) << ViewJournal();
+    ::SendMessageW(host, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(host); }));
+    EXPECT_TRUE(PumpUntil([] { return LiveBrowsers() == 0; }));
+}
+
+}  // namespace

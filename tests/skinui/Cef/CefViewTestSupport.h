@@ -1,0 +1,87 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "../Core/TestWindows.h"
+#include "CefTestSupport.h"
+#include "Control/UICef.h"
+#include "Internal/Cef/WndProcHookRegistry.h"
+
+namespace CefTest {
+
+// A framework window whose root container holds one web view 20,10 from the top-left corner (view
+// area 250 x 150), driven by the stand-in engine.
+class CefViewTest : public SkinUI::Testing::WindowTest {
+protected:
+    static constexpr int kViewLeft = 20;
+    static constexpr int kViewTop = 10;
+
+    void SetUp() override {
+        WindowTest::SetUp();
+        ASSERT_NE(nullptr, host.Create(nullptr, L"web view", WS_POPUP, 0, 40, 40, 300, 200))
+            << "no window: is an X display available?";
+        ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    }
+    void TearDown() override {
+        browser = nullptr;
+        if (::IsWindow(host)) {
+            ::SendMessageW(host, WM_CLOSE, 0, 0);
+            PumpUntil([this] { return !::IsWindow(host); });
+        }
+        PumpUntil([] { return LiveBrowsers() <= 0; });
+    }
+
+    // Builds the view from attributes, shows it and waits until its browser arrived.
+    SkinUI::CCefUI* ShowView(const wchar_t* attributes) {
+        view = new SkinUI::CCefUI();
+        view->ApplyAttributeList(attributes);
+        root = new SkinUI::CContainerUI();
+        root->SetInset(RECT{kViewLeft, kViewTop, 30, 40});
+        root->SetBkColor(0xFF00FF00);
+        root->Add(view);
+        firstBrowser = NewestBrowserId() + 1;
+        host.manager.AttachRootControl(root);
+        ::InvalidateRect(host, nullptr, FALSE);
+        arrived = PumpUntil([this] { return Registry().BrowserCount(host) == 1; });
+        browserId = NewestBrowserId();
+        browser = BrowserById(browserId);
+        return view;
+    }
+
+    static SkinUI::WndProcHookRegistry& Registry() { return SkinUI::WndProcHookRegistry::GetInstance(); }
+    std::wstring ViewJournal() const { return Journal(browserId); }
+    bool JournalHas(const std::wstring& entry) const { return ViewJournal().find(entry) != std::wstring::npos; }
+    bool WaitForJournal(const std::wstring& entry) const {
+        return PumpUntil([&] { return JournalHas(entry); });
+    }
+    // A pixel of the framework's own off-screen bitmap (0xAARRGGBB), in window coordinates.
+    DWORD FramePixel(int x, int y) const {
+        RECT client = {};
+        ::GetClientRect(host, &client);
+        const auto* bits = reinterpret_cast<const DWORD*>(host.manager.GetOffscreenBits());
+        if (!bits) return 0xDEADBEEF;
+        ::GdiFlush();
+        return bits[(client.bottom - 1 - y) * client.right + x];
+    }
+    bool WaitForPixel(int x, int y, DWORD expected) const {
+        return PumpUntil([&] {
+            ::UpdateWindow(host);
+            return FramePixel(x, y) == expected;
+        });
+    }
+    CefRefPtr<CefClient> Client() const {
+        return browser ? browser->GetHost()->GetClient() : CefRefPtr<CefClient>();
+    }
+
+    SkinUI::Testing::HostWindow host;
+    SkinUI::CContainerUI* root = nullptr;
+    SkinUI::CCefUI* view = nullptr;
+    CefRefPtr<CefBrowser> browser;
+    int firstBrowser = 0;
+    int browserId = 0;
+    bool arrived = false;
+};
+
+}  // namespace CefTest
