@@ -36,6 +36,27 @@ public:
     IMPLEMENT_REFCOUNTING(MenuModel);
 };
 
+// A request and its response, as the engine reports them to the request handler.
+class Request : public CefRequest {
+public:
+    explicit Request(CefString url) : m_url(std::move(url)) {}
+    CefString GetURL() override { return m_url; }
+
+private:
+    CefString m_url;
+    IMPLEMENT_REFCOUNTING(Request);
+};
+
+class Response : public CefResponse {
+public:
+    explicit Response(int status) : m_status(status) {}
+    int GetStatus() override { return m_status; }
+
+private:
+    int m_status;
+    IMPLEMENT_REFCOUNTING(Response);
+};
+
 // A plain top-level window that counts the close requests reaching its own procedure.
 class TestWindow {
 public:

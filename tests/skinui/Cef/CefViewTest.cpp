@@ -76,6 +76,33 @@ TEST_F(CefViewTest, UrlSetWhileTheBrowserIsOpenLoadsAtOnce) {
     EXPECT_EQ(view->GetUrl(), L"http://127.0.0.1/next");
 }
 
+TEST_F(CefViewTest, UrlSetWhileTheBrowserIsBeingCreatedLoadsWhenItArrives) {
+    view = new CCefUI();
+    view->SetAttribute(L"url", L"http://127.0.0.1/first");
+    root = new SkinUI::CContainerUI();
+    root->Add(view);
+    host.manager.AttachRootControl(root);
+    browserId = NewestBrowserId();
+    view->SetAttribute(L"url", L"http://127.0.0.1/second");
+    ASSERT_TRUE(WaitForJournal(L"LoadURL(http://127.0.0.1/second);")) << ViewJournal();
+    EXPECT_EQ(ViewJournal().find(L"Create(http://127.0.0.1/first);"), 0u);
+}
+
+TEST_F(CefViewTest, ResourceResponsesReachTheirCallback) {
+    ShowView(L"");
+    ASSERT_TRUE(arrived);
+    std::string url;
+    int status = 0;
+    view->SetResourceResponseCallback([&](const std::string& requestUrl, int statusCode) {
+        url = requestUrl;
+        status = statusCode;
+    });
+    Client()->GetRequestHandler()->OnResourceResponse(browser, browser->GetMainFrame(),
+                                                      new Request(L"http://127.0.0.1/a.png"), new Response(404));
+    EXPECT_EQ(url, "http://127.0.0.1/a.png");
+    EXPECT_EQ(status, 404);
+}
+
 TEST_F(CefViewTest, FrameRateGoesToTheHostWhenItChanges) {
     ShowView(L"fps=\"24\"");
     ASSERT_TRUE(arrived);
@@ -233,6 +260,30 @@ TEST_F(CefViewTest, AViewDeletedBeforeItsWindowDoesNotKeepTheWindowOpen) {
     ::SendMessageW(host, WM_CLOSE, 0, 0);
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(host); }));
     EXPECT_TRUE(PumpUntil([] { return LiveBrowsers() == 0; }));
+}
+
+}  // namespace
+
+namespace {
+
+// Where OpenGL cannot be set up (as under a bare X server) the frames take the GDI road.
+TEST_F(CefViewTest, OpenGlViewPaintsInItsOwnChildWindowOrElseThroughGdi) {
+    ShowView(L"opengl=\"true\" cefbkcolor=\"FF336699\"");
+    ASSERT_TRUE(arrived);
+    ASSERT_TRUE(WaitForJournal(L"Paint(250,150)")) << ViewJournal();
+    HWND osr = ::FindWindowExW(host, nullptr, L"OSR", nullptr);
+    if (!osr) {
+        EXPECT_TRUE(WaitForPixel(kViewLeft + 5, kViewTop + 5, 0xFF336699));
+        return;
+    }
+    RECT rc = {};
+    ::GetWindowRect(osr, &rc);
+    ::MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(rc.left, kViewLeft);
+    EXPECT_EQ(rc.top, kViewTop);
+    EXPECT_EQ(rc.right - rc.left, 250);
+    ::SendMessageW(osr, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, 8));
+    EXPECT_TRUE(JournalHas(L"Click(7,8,0,0,1,16);")) << ViewJournal();
 }
 
 }  // namespace

@@ -12,22 +12,6 @@ using SkinUI::ClientHandlerOsr;
 
 namespace {
 
-class Request : public CefRequest {
-public:
-    explicit Request(CefString url) : m_url(std::move(url)) {}
-    CefString GetURL() override { return m_url; }
-
-private:
-    CefString m_url;
-    IMPLEMENT_REFCOUNTING(Request);
-};
-
-class Response : public CefResponse {
-public:
-    int GetStatus() override { return 404; }
-    IMPLEMENT_REFCOUNTING(Response);
-};
-
 class DownloadCallback : public CefBeforeDownloadCallback {
 public:
     CefString path;
@@ -136,7 +120,7 @@ TEST_F(ClientHandlerOsrTest, NavigationIsBlockedOnlyByAListedPrefix) {
 }
 
 TEST_F(ClientHandlerOsrTest, ResourceResponseReportsUtf8UrlAndStatus) {
-    EXPECT_FALSE(handler->OnResourceResponse(nullptr, nullptr, new Request(L"https://例え.test/a"), new Response));
+    EXPECT_FALSE(handler->OnResourceResponse(nullptr, nullptr, new Request(L"https://例え.test/a"), new Response(404)));
     ASSERT_TRUE(delegate.Called(L"ResourceResponse"));
     EXPECT_EQ(delegate.resourceUrl, "https://\xE4\xBE\x8B\xE3\x81\x88.test/a");
     EXPECT_EQ(delegate.resourceStatus, 404);

@@ -2,6 +2,8 @@
 // test's working folder holds a library of that name, which must not be used.
 #include <gtest/gtest.h>
 
+#include "../Core/TestWindows.h"
+#include "Control/UICef.h"
 #include "Internal/Cef/ClientHandlerOsr.h"
 #include "Internal/Cef/Engine/CefLibrary.h"
 #include "Internal/Cef/RequestContextHandler.h"
@@ -22,6 +24,24 @@ TEST(EngineAbsent, BrowserCreationAndEngineObjectsFail) {
     EXPECT_FALSE(CefRequestContext::CreateContext(nullptr, new SkinUI::RequestContextHandler));
     EXPECT_FALSE(CefProcessMessage::Create(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG"));
     EXPECT_TRUE(handler->HasOneRef()) << "a failed creation keeps no reference to the client";
+}
+
+class EngineAbsentView : public SkinUI::Testing::WindowTest {};
+
+TEST_F(EngineAbsentView, AViewStaysEmptyAndItsWindowClosesAtOnce) {
+    SkinUI::Testing::HostWindow host;
+    ASSERT_NE(nullptr, host.Create(nullptr, L"web view", WS_POPUP, 0, 40, 40, 200, 100));
+    auto* view = new SkinUI::CCefUI();
+    view->SetBkColor(0xFF123456);
+    host.manager.AttachRootControl(view);
+    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    ::UpdateWindow(host);
+    ASSERT_NE(host.manager.GetOffscreenBits(), nullptr);
+    EXPECT_EQ(reinterpret_cast<const DWORD*>(host.manager.GetOffscreenBits())[0] & 0x00FFFFFF, 0x123456u);
+    view->SetAttribute(L"url", L"http://127.0.0.1/");
+    view->SetVisible(false);
+    ::SendMessageW(host, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(::IsWindow(host));
 }
 
 }  // namespace
