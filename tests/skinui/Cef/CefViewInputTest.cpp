@@ -156,3 +156,48 @@ TEST_F(CefViewInputTest, TooltipsOfThePageShowAtTheMouse) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CefViewInputTest, TheEngineLearnsWhereTheViewIsOnTheScreen) {
+    auto render = Client()->GetRenderHandler();
+    CefRect viewRect;
+    ASSERT_TRUE(render->GetViewRect(browser, viewRect));
+    EXPECT_EQ(viewRect, (CefRect{0, 0, 250, 150}));
+    int screenX = 0, screenY = 0;
+    ASSERT_TRUE(render->GetScreenPoint(browser, 10, 15, screenX, screenY));
+    POINT expected = {kViewLeft + 10, kViewTop + 15};
+    ::ClientToScreen(host, &expected);
+    EXPECT_EQ(screenX, expected.x);
+    EXPECT_EQ(screenY, expected.y);
+    CefScreenInfo info;
+    ASSERT_TRUE(render->GetScreenInfo(browser, info));
+    EXPECT_FLOAT_EQ(info.device_scale_factor, 1.0f);
+    EXPECT_EQ(info.rect, viewRect);
+    EXPECT_EQ(info.available_rect, viewRect);
+    CefRect root;
+    EXPECT_FALSE(render->GetRootScreenRect(browser, root));
+}
+
+class CefViewScaledTest : public CefViewTest {};
+
+TEST_F(CefViewScaledTest, AtDoubleScaleTheEngineSeesLogicalPixels) {
+    host.manager.SetDPI(192);
+    ShowView(L"");
+    ASSERT_TRUE(arrived);
+    ASSERT_TRUE(PumpUntil([&] {
+        ::UpdateWindow(host);
+        return view->GetWidth() == 500 && JournalHas(L"Paint(250,150)");
+    })) << ViewJournal();
+    const RECT place = view->GetPos();
+    ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(place.left + 61, place.top + 41));
+    EXPECT_TRUE(JournalHas(L"Click(30,20,0,0,1,16);")) << ViewJournal();
+    int screenX = 0, screenY = 0;
+    ASSERT_TRUE(Client()->GetRenderHandler()->GetScreenPoint(browser, 10, 15, screenX, screenY));
+    POINT expected = {place.left + 20, place.top + 30};
+    ::ClientToScreen(host, &expected);
+    EXPECT_EQ(screenX, expected.x);
+    EXPECT_EQ(screenY, expected.y);
+}
+
+}  // namespace
