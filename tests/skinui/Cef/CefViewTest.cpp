@@ -287,3 +287,56 @@ TEST_F(CefViewTest, OpenGlViewPaintsInItsOwnChildWindowOrElseThroughGdi) {
 }
 
 }  // namespace
+
+namespace {
+
+// In windowed mode the page's own windows (children of the browser's window) take the clicks.
+TEST_F(CefViewTest, WindowedDraggableRegionsHookThePagesWindowsUntilTheBrowserCloses) {
+    ShowView(L"osr=\"false\" drag=\"true\"");
+    ASSERT_TRUE(arrived);
+    HWND browserWindow = browser->GetHost()->GetWindowHandle();
+    HWND page = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 0, 250, 150, browserWindow, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(page, nullptr);
+    Client()->GetDragHandler()->OnDraggableRegionsChanged(browser, {CefDraggableRegion{CefRect{0, 0, 250, 30}, true}});
+    ASSERT_NE(::GetPropW(page, L"CefPreWndProc"), nullptr);
+    EXPECT_EQ(::GetPropW(page, L"CefTopLevelHwnd"), static_cast<HANDLE>(host));
+
+    ::SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 10));
+    MSG drag = {};
+    ASSERT_TRUE(::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    EXPECT_EQ(drag.wParam, static_cast<WPARAM>(HTCAPTION));
+    ::SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    EXPECT_FALSE(::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+
+    browser->GetHost()->CloseBrowser(true);
+    ASSERT_TRUE(PumpUntil([&] { return Registry().BrowserCount(host) == 0; }));
+    EXPECT_FALSE(::IsWindow(page)) << "the page went with the browser's window";
+}
+
+TEST_F(CefViewTest, OffscreenDraggableHookLeavesTheWindowWhenTheBrowserCloses) {
+    ShowView(L"drag=\"true\"");
+    ASSERT_TRUE(arrived);
+    Client()->GetDragHandler()->OnDraggableRegionsChanged(browser, {CefDraggableRegion{CefRect{0, 0, 250, 30}, true}});
+    ASSERT_NE(::GetPropW(host, L"CefPreWndProc"), nullptr);
+    browser->GetHost()->CloseBrowser(true);
+    ASSERT_TRUE(PumpUntil([&] { return Registry().BrowserCount(host) == 0; }));
+    EXPECT_EQ(::GetPropW(host, L"CefPreWndProc"), nullptr);
+    EXPECT_EQ(::GetPropW(host, L"CefDraggableRegion"), nullptr);
+    ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(kViewLeft + 50, kViewTop + 5));
+    MSG drag = {};
+    EXPECT_FALSE(::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+}
+
+TEST_F(CefViewTest, AWindowWithDraggableRegionsStillClosesAfterItsBrowser) {
+    ShowView(L"drag=\"true\"");
+    ASSERT_TRUE(arrived);
+    Client()->GetDragHandler()->OnDraggableRegionsChanged(browser, {CefDraggableRegion{CefRect{0, 0, 250, 30}, true}});
+    browser = nullptr;
+    ::SendMessageW(host, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(::IsWindow(host));
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(host); }));
+    EXPECT_TRUE(JournalHas(L"CloseBrowser(0);Closed;")) << ViewJournal();
+}
+
+}  // namespace
