@@ -966,6 +966,42 @@ bool CActiveXUI::AcceptsWindowlessMessage(UINT msg, LPARAM lParam) const
     return msg == WM_HELP || msg == WM_CONTEXTMENU;
 }
 
+HRESULT CActiveXUI::TranslateKeyThrough(IUnknown* object, MSG* msg) const
+{
+    if (!msg || msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST) return S_FALSE;
+    if (!object) return E_NOTIMPL;
+    HWND focus = ::GetFocus();
+    while (focus && focus != m_hostWindow) focus = ::GetParent(focus);
+    if (!focus) return S_FALSE;
+    IOleInPlaceActiveObject* active = nullptr;
+    if (FAILED(object->QueryInterface(IID_IOleInPlaceActiveObject, reinterpret_cast<void**>(&active))) || !active)
+        return S_FALSE;
+    const HRESULT hr = active->TranslateAccelerator(msg);
+    active->Release();
+    return hr;
+}
+
+HRESULT CActiveXUI::ConnectEventSink(REFIID events, IDispatch* sink, DWORD& cookie, bool connect)
+{
+    if (!connect && cookie == 0) return S_OK;
+    IConnectionPointContainer* container = nullptr;
+    HRESULT hr = QueryHostedControl(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
+    if (FAILED(hr) || !container) return FAILED(hr) ? hr : E_NOINTERFACE;
+    IConnectionPoint* point = nullptr;
+    hr = container->FindConnectionPoint(events, &point);
+    container->Release();
+    if (FAILED(hr) || !point) return FAILED(hr) ? hr : E_NOINTERFACE;
+    if (connect) {
+        hr = point->Advise(sink, &cookie);
+        if (FAILED(hr)) cookie = 0;
+    } else {
+        hr = point->Unadvise(cookie);
+        cookie = 0;
+    }
+    point->Release();
+    return hr;
+}
+
 LRESULT CActiveXUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
 {
     if (!m_site || !m_site->m_windowless || !m_site->m_inPlaceActive || !m_site->m_inPlaceObject) return 0;

@@ -52,6 +52,13 @@ public:
     LRESULT MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 protected:
+    // Offers a key message to an object's in-place active face while the focus is in the host window:
+    // S_FALSE for other messages or focus elsewhere, E_NOTIMPL without an object.
+    HRESULT TranslateKeyThrough(IUnknown* object, MSG* msg) const;
+    // Advises (or unadvises) an event sink at the control's connection point for the given events;
+    // the cookie is kept by the caller and cleared on disconnection.
+    HRESULT ConnectEventSink(REFIID events, IDispatch* sink, DWORD& cookie, bool connect);
+
     IOleObject* m_control = nullptr;
     bool m_created = false;
 

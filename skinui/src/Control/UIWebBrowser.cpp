@@ -1,0 +1,354 @@
+#include "Control/UIWebBrowser.h"
+
+#include "Core/WindowUIManager.h"
+
+#include <exdispid.h>
+#include <ocidl.h>
+
+#include <cwchar>
+
+namespace SkinUI {
+
+namespace {
+
+// {8856F961-340A-11D0-A96B-00C04FD705A2}
+constexpr CLSID kWebBrowserClsid = {0x8856f961, 0x340a, 0x11d0, {0xa9, 0x6b, 0x00, 0xc0, 0x4f, 0xd7, 0x05, 0xa2}};
+// {4125DD96-E03A-4103-8F70-E0597D803B9C}
+constexpr GUID kDownloadManagerService = {0x4125dd96, 0xe03a, 0x4103, {0x8f, 0x70, 0xe0, 0x59, 0x7d, 0x80, 0x3b, 0x9c}};
+// {F38BC242-B950-11D1-8918-00C04FC2C836}
+constexpr GUID kDocHostCommandGroup = {0xf38bc242, 0xb950, 0x11d1, {0x89, 0x18, 0x00, 0xc0, 0x4f, 0xc2, 0xc8, 0x36}};
+constexpr DWORD kNoBorders = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_NO3DOUTERBORDER;
+constexpr DWORD kShowScriptError = 40;
+
+// Events carry their arguments last to first.
+VARIANT* Argument(DISPPARAMS* params, UINT index) { return &params->rgvarg[params->cArgs - 1 - index]; }
+
+VARIANT_BOOL* BoolOut(VARIANT* value) { return (value->vt & VT_BYREF) ? value->pboolVal : &value->boolVal; }
+
+}  // namespace
+
+CWebBrowserUI::CWebBrowserUI() { SetClassId(kWebBrowserClsid); }
+
+CWebBrowserUI::~CWebBrowserUI() { CWebBrowserUI::ReleaseHostedControl(); }
+
+void* CWebBrowserUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"WebBrowser") == 0) return static_cast<CWebBrowserUI*>(this);
+    return CActiveXUI::GetInterface(name);
+}
+
+void CWebBrowserUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    if (_wcsicmp(name, L"homepage") == 0)
+        SetHomePage(value);
+    else if (_wcsicmp(name, L"autonavi") == 0)
+        SetAutoNavigation(value && _wcsicmp(value, L"true") == 0);
+    else
+        CActiveXUI::SetAttribute(name, value);
+}
+
+bool CWebBrowserUI::CreateHostedControl()
+{
+    if (!CActiveXUI::CreateHostedControl()) return false;
+    if (m_manager) m_manager->AddTranslateAccelerator(this);
+    QueryHostedControl(IID_IWebBrowser2, reinterpret_cast<void**>(&m_browser));
+    NavigateHome();
+    ConnectEvents(true);
+    return true;
+}
+
+// Also releases the browser itself: creating again must not leave the previous one behind.
+void CWebBrowserUI::ReleaseHostedControl()
+{
+    m_created = false;
+    if (m_manager) m_manager->RemoveTranslateAccelerator(this);
+    ConnectEvents(false);
+    if (IWebBrowser2* browser = m_browser) {
+        m_browser = nullptr;
+        browser->Release();
+    }
+    CActiveXUI::ReleaseHostedControl();
+}
+
+void CWebBrowserUI::NavigateHome()
+{
+    if (!m_autoNavigate || m_homePage.IsEmpty() || !m_browser) return;
+    VARIANT url;
+    ::VariantInit(&url);
+    url.vt = VT_BSTR;
+    url.bstrVal = ::SysAllocString(m_homePage);
+    m_browser->Navigate2(&url, nullptr, nullptr, nullptr, nullptr);
+    ::VariantClear(&url);
+}
+
+HRESULT CWebBrowserUI::ConnectEvents(bool connect)
+{
+    return ConnectEventSink(DIID_DWebBrowserEvents2, static_cast<IDispatch*>(this), m_eventCookie, connect);
+}
+
+void CWebBrowserUI::AttachUiHandlerToDocument()
+{
+    if (!m_browser) return;
+    IDispatch* document = nullptr;
+    if (FAILED(m_browser->get_Document(&document)) || !document) return;
+    ICustomDoc* custom = nullptr;
+    if (SUCCEEDED(document->QueryInterface(__uuidof(ICustomDoc), reinterpret_cast<void**>(&custom))) && custom) {
+        custom->SetUIHandler(static_cast<IDocHostUIHandler*>(this));
+        custom->Release();
+    }
+    document->Release();
+}
+
+// ---- IUnknown ----
+
+STDMETHODIMP CWebBrowserUI::QueryInterface(REFIID iid, void** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (iid == IID_IUnknown || iid == IID_IDocHostUIHandler)
+        *out = static_cast<IDocHostUIHandler*>(this);
+    else if (iid == IID_IDispatch)
+        *out = static_cast<IDispatch*>(this);
+    else if (iid == IID_IServiceProvider)
+        *out = static_cast<IServiceProvider*>(this);
+    else if (iid == IID_IInternetSecurityManager)
+        *out = static_cast<IInternetSecurityManager*>(this);
+    else if (iid == IID_IOleCommandTarget)
+        *out = static_cast<IOleCommandTarget*>(this);
+    if (!*out) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CWebBrowserUI::AddRef() { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
+
+STDMETHODIMP_(ULONG) CWebBrowserUI::Release() { return static_cast<ULONG>(::InterlockedDecrement(&m_refs)); }
+
+// ---- IDocHostUIHandler ----
+
+STDMETHODIMP CWebBrowserUI::ShowContextMenu(DWORD id, POINT* pt, IUnknown* target, IDispatch* object)
+{
+    return m_handler ? m_handler->ShowContextMenu(this, id, pt, target, object) : S_FALSE;
+}
+
+STDMETHODIMP CWebBrowserUI::GetHostInfo(DOCHOSTUIINFO* info)
+{
+    if (info) info->dwFlags |= kNoBorders;
+    return m_handler ? m_handler->GetHostInfo(this, info) : S_OK;
+}
+
+STDMETHODIMP CWebBrowserUI::ShowUI(DWORD id, IOleInPlaceActiveObject* active, IOleCommandTarget* target,
+                                   IOleInPlaceFrame* frame, IOleInPlaceUIWindow* doc)
+{
+    return m_handler ? m_handler->ShowUI(this, id, active, target, frame, doc) : S_OK;
+}
+
+STDMETHODIMP CWebBrowserUI::HideUI() { return m_handler ? m_handler->HideUI(this) : S_OK; }
+
+STDMETHODIMP CWebBrowserUI::UpdateUI() { return m_handler ? m_handler->UpdateUI(this) : S_OK; }
+
+STDMETHODIMP CWebBrowserUI::EnableModeless(BOOL enable)
+{
+    return m_handler ? m_handler->EnableModeless(this, enable) : E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::OnDocWindowActivate(BOOL activate)
+{
+    return m_handler ? m_handler->OnDocWindowActivate(this, activate) : E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::OnFrameWindowActivate(BOOL activate)
+{
+    return m_handler ? m_handler->OnFrameWindowActivate(this, activate) : E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frameWindow)
+{
+    return m_handler ? m_handler->ResizeBorder(this, border, window, frameWindow) : E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::TranslateAccelerator(LPMSG msg, const GUID* group, DWORD command)
+{
+    return m_handler ? m_handler->TranslateAccelerator(this, msg, group, command) : S_FALSE;
+}
+
+STDMETHODIMP CWebBrowserUI::GetOptionKeyPath(LPOLESTR* key, DWORD reserved)
+{
+    if (m_handler) return m_handler->GetOptionKeyPath(this, key, reserved);
+    if (key) *key = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::GetDropTarget(IDropTarget* target, IDropTarget** out)
+{
+    if (m_handler) return m_handler->GetDropTarget(this, target, out);
+    if (out) *out = nullptr;
+    return S_FALSE;
+}
+
+STDMETHODIMP CWebBrowserUI::GetExternal(IDispatch** out)
+{
+    if (m_handler) return m_handler->GetExternal(this, out);
+    if (out) *out = nullptr;
+    return S_FALSE;
+}
+
+STDMETHODIMP CWebBrowserUI::TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* out)
+{
+    if (m_handler) return m_handler->TranslateUrl(this, translate, url, out);
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::FilterDataObject(IDataObject* data, IDataObject** out)
+{
+    if (m_handler) return m_handler->FilterDataObject(this, data, out);
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+// ---- IServiceProvider ----
+
+STDMETHODIMP CWebBrowserUI::QueryService(REFGUID service, REFIID iid, void** out)
+{
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (service == kDownloadManagerService && iid == __uuidof(IDownloadManager))
+        *out = static_cast<IDownloadManager*>(this);
+    else if (service == SID_SInternetSecurityManager && iid == IID_IInternetSecurityManager)
+        *out = static_cast<IInternetSecurityManager*>(this);
+    if (!*out) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+// ---- IOleCommandTarget ----
+
+STDMETHODIMP CWebBrowserUI::QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*)
+{
+    return OLECMDERR_E_NOTSUPPORTED;
+}
+
+// Script errors never show the browser's dialog: scripts keep running.
+STDMETHODIMP CWebBrowserUI::Exec(const GUID* group, DWORD command, DWORD, VARIANT*, VARIANT* out)
+{
+    if (!group || *group != kDocHostCommandGroup) return OLECMDERR_E_UNKNOWNGROUP;
+    if (command != kShowScriptError) return OLECMDERR_E_NOTSUPPORTED;
+    if (out) {
+        ::VariantClear(out);
+        out->vt = VT_BOOL;
+        out->boolVal = VARIANT_TRUE;
+    }
+    return S_OK;
+}
+
+// ---- IDispatch: events ----
+
+STDMETHODIMP CWebBrowserUI::GetTypeInfoCount(UINT* count)
+{
+    if (count) *count = 0;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CWebBrowserUI::Invoke(DISPID id, REFIID iid, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                                   UINT*)
+{
+    if (iid != IID_NULL) return E_INVALIDARG;
+    UINT needed = 0;
+    switch (id) {
+    case DISPID_STATUSTEXTCHANGE:
+        return S_OK;
+    case DISPID_COMMANDSTATECHANGE: needed = 2; break;
+    case DISPID_TITLECHANGE: needed = 1; break;
+    case DISPID_BEFORENAVIGATE2: needed = 7; break;
+    case DISPID_NAVIGATECOMPLETE2: needed = 2; break;
+    case DISPID_DOCUMENTCOMPLETE: needed = 2; break;
+    case DISPID_NAVIGATEERROR: needed = 5; break;
+    case DISPID_NEWWINDOW3: needed = 5; break;
+    default:
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    // A short argument list must not be read past its end.
+    if (!params || params->cArgs < needed || !params->rgvarg) return DISP_E_BADPARAMCOUNT;
+    if (id == DISPID_NAVIGATECOMPLETE2) AttachUiHandlerToDocument();
+    if (!m_handler) return S_OK;
+    switch (id) {
+    case DISPID_COMMANDSTATECHANGE:
+        m_handler->CommandStateChange(this, Argument(params, 0)->lVal, Argument(params, 1)->boolVal);
+        break;
+    case DISPID_TITLECHANGE:
+        m_handler->TitleChange(this, Argument(params, 0)->bstrVal);
+        break;
+    case DISPID_BEFORENAVIGATE2:
+        m_handler->BeforeNavigate2(this, Argument(params, 0)->pdispVal, Argument(params, 1), Argument(params, 2),
+                                   Argument(params, 3), Argument(params, 4), Argument(params, 5),
+                                   BoolOut(Argument(params, 6)));
+        break;
+    case DISPID_NAVIGATECOMPLETE2:
+        m_handler->NavigateComplete2(this, Argument(params, 0)->pdispVal, Argument(params, 1));
+        break;
+    case DISPID_DOCUMENTCOMPLETE:
+        m_handler->DocumentComplete(this, Argument(params, 0)->pdispVal, Argument(params, 1));
+        break;
+    case DISPID_NAVIGATEERROR:
+        m_handler->NavigateError(this, Argument(params, 0)->pdispVal, Argument(params, 1), Argument(params, 2),
+                                 Argument(params, 3), BoolOut(Argument(params, 4)));
+        break;
+    case DISPID_NEWWINDOW3: {
+        VARIANT* window = Argument(params, 0);
+        IDispatch** newWindow = (window->vt & VT_BYREF) ? window->ppdispVal : &window->pdispVal;
+        m_handler->NewWindow3(this, newWindow, BoolOut(Argument(params, 1)), Argument(params, 2)->ulVal,
+                              Argument(params, 3)->bstrVal, Argument(params, 4)->bstrVal);
+        break;
+    }
+    default:
+        break;
+    }
+    return S_OK;
+}
+
+// ---- ITranslateAccelerator ----
+
+LRESULT CWebBrowserUI::TranslateAccelerator(MSG* msg) { return TranslateKeyThrough(m_browser, msg); }
+
+// ---- IInternetSecurityManager ----
+// Pages run with every action allowed; questions with outputs are left to the browser's defaults,
+// which fill them (an S_OK would leave them unset).
+
+STDMETHODIMP CWebBrowserUI::GetSecuritySite(IInternetSecurityMgrSite** out)
+{
+    if (out) *out = nullptr;
+    return INET_E_DEFAULT_ACTION;
+}
+
+STDMETHODIMP CWebBrowserUI::ProcessUrlAction(LPCWSTR, DWORD, BYTE* policy, DWORD policySize, BYTE*, DWORD, DWORD,
+                                             DWORD)
+{
+    if (policy && policySize >= sizeof(DWORD)) *reinterpret_cast<DWORD*>(policy) = URLPOLICY_ALLOW;
+    return S_OK;
+}
+
+STDMETHODIMP CWebBrowserUI::QueryCustomPolicy(LPCWSTR, REFGUID, BYTE** policy, DWORD* policySize, BYTE*, DWORD,
+                                              DWORD)
+{
+    if (policy) *policy = nullptr;
+    if (policySize) *policySize = 0;
+    return INET_E_DEFAULT_ACTION;
+}
+
+STDMETHODIMP CWebBrowserUI::GetZoneMappings(DWORD, IEnumString** out, DWORD)
+{
+    if (out) *out = nullptr;
+    return INET_E_DEFAULT_ACTION;
+}
+
+// ---- IDownloadManager ----
+
+STDMETHODIMP CWebBrowserUI::Download(IMoniker* moniker, IBindCtx* context, DWORD verb, LONG flags, BINDINFO* info,
+                                     LPCOLESTR headers, LPCOLESTR redirect, UINT codePage)
+{
+    if (!m_handler) return S_OK;
+    return m_handler->Download(this, moniker, context, verb, flags, info, headers, redirect, codePage);
+}
+
+}  // namespace SkinUI
