@@ -1,6 +1,7 @@
 #include "Core/ControlFactory.h"
 
 #include "Control/ButtonUI.h"
+#include "Control/EditUI.h"
 #include "Control/LabelUI.h"
 #include "Control/ProgressUI.h"
 #include "Control/ScrollBarUI.h"
@@ -47,6 +48,7 @@ CControlFactory::CControlFactory()
     RegisterControl(L"CLabelUI", &CLabelUI::CreateInstance);
     RegisterControl(L"CButtonUI", &CButtonUI::CreateInstance);
     RegisterControl(L"CProgressUI", &CProgressUI::CreateInstance);
+    RegisterControl(L"CEditUI", &CEditUI::CreateInstance);
 }
 
 void CControlFactory::RegisterControl(const wchar_t* className, Creator creator)
