@@ -71,12 +71,15 @@ protected:
     }
     static void TearDownTestSuite() { CWindowUIManager::Term(); }
 
-    void Open(SkinWindow& window, const wchar_t* title)
+    // Opens the window and checks that the skin gave it the expected client size.
+    void Open(SkinWindow& window, const wchar_t* title, int width, int height)
     {
         ASSERT_NE(nullptr, window.Create(nullptr, title, kInstallerWindowStyle, 0, 0, 0, 600, 400, nullptr))
             << "no window: is an X display available?";
         window.Settle();
         ASSERT_NE(nullptr, window.GetManager().GetRoot());
+        EXPECT_EQ(width, window.Client().right);
+        EXPECT_EQ(height, window.Client().bottom);
     }
     void Close(SkinWindow& window)
     {
@@ -102,10 +105,8 @@ void ExpectCaptionButtonsTopRight(SkinWindow& window, bool withMinimise)
 TEST_F(SkinWindowTest, MainWindowDragsByItsBannerAndCentresTheInstallButton)
 {
     SkinWindow window(L"main.xml");
-    Open(window, L"Tolvan游戏-在线安装");
+    Open(window, L"Tolvan游戏-在线安装", 600, 400);
     const RECT client = window.Client();
-    EXPECT_EQ(600, client.right);
-    EXPECT_EQ(400, client.bottom);
     ExpectCaptionButtonsTopRight(window, true);
     for (const wchar_t* name : {L"btnBrowser", L"btnNext", L"lblInfo"})
         EXPECT_TRUE(Inside(window.Pos(name), client)) << std::string(name, name + wcslen(name));
@@ -119,10 +120,8 @@ TEST_F(SkinWindowTest, MainWindowDragsByItsBannerAndCentresTheInstallButton)
 TEST_F(SkinWindowTest, ProgressWindowShowsTheSlideUnderItsTitleBar)
 {
     SkinWindow window(L"install.xml");
-    Open(window, L"在线安装工具");
+    Open(window, L"在线安装工具", 600, 400);
     const RECT client = window.Client();
-    EXPECT_EQ(600, client.right);
-    EXPECT_EQ(400, client.bottom);
     ExpectCaptionButtonsTopRight(window, true);
     const RECT slide = window.Pos(L"lblImage");
     EXPECT_EQ(0, slide.left);
@@ -141,10 +140,8 @@ TEST_F(SkinWindowTest, ProgressWindowShowsTheSlideUnderItsTitleBar)
 TEST_F(SkinWindowTest, WarningKeepsOkAtTheRightWhenCancelIsHidden)
 {
     SkinWindow window(L"warn.xml");
-    Open(window, L"在线安装工具");
+    Open(window, L"在线安装工具", 420, 220);
     const RECT client = window.Client();
-    EXPECT_EQ(420, client.right);
-    EXPECT_EQ(220, client.bottom);
     ExpectCaptionButtonsTopRight(window, false);
     const RECT ok = window.Pos(L"btnOK");
     const RECT cancel = window.Pos(L"btnCancel");
