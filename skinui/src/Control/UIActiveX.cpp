@@ -465,6 +465,8 @@ STDMETHODIMP CActiveXCtrl::OnInPlaceActivateEx(BOOL*, DWORD flags)
                                                 reinterpret_cast<void**>(&m_inPlaceObject));
         if (SUCCEEDED(hr) && manager) {
             m_owner->m_hostWindow = manager->GetWindowHandle();
+            // Activated again: still one filter entry, or release would leave one behind.
+            manager->RemoveMessageFilter(m_owner);
             manager->AddMessageFilter(m_owner);
         }
     }

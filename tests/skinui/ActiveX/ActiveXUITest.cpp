@@ -1,4 +1,5 @@
 #include "ActiveXHostTest.h"
+#include "SkinTestData.h"
 
 #include <gtest/gtest.h>
 
@@ -166,6 +167,80 @@ TEST_F(ActiveXTest, ClosingTheWindowReleasesEveryReference)
     EXPECT_EQ(0, TestOleControl::LiveCount());
 }
 
+TEST_F(ActiveXTest, CursorQuestionsGoToTheControlUnderTheMouseAndStayUnhandled)
+{
+    TestOleControl* hosted = ShowHosted();
+    ASSERT_NE(nullptr, hosted);
+    const HWND host = Window().Handle();
+    ::SendMessageW(host, WM_MOUSEMOVE, 0, Point(40, 40));
+    ::SendMessageW(host, WM_SETCURSOR, reinterpret_cast<WPARAM>(host), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_TRUE(Saw(hosted->messages, WM_SETCURSOR));
+    ::SendMessageW(host, WM_MOUSEMOVE, 0, Point(3, 3));
+    hosted->messages.clear();
+    ::SendMessageW(host, WM_SETCURSOR, reinterpret_cast<WPARAM>(host), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_FALSE(Saw(hosted->messages, WM_SETCURSOR));
+}
+
+TEST_F(ActiveXTest, ControlReleasedWhileHandlingAMessageIsNotTouchedAfterwards)
+{
+    TestOleControl* hosted = ShowHosted();
+    ASSERT_NE(nullptr, hosted);
+    hosted->onMessage = [this](UINT msg) {
+        if (msg == WM_LBUTTONDOWN) m_control->ReleaseHostedControl();
+    };
+    ::SendMessageW(Window().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Point(40, 40));
+    EXPECT_EQ(0, TestOleControl::LiveCount());
+    ::SendMessageW(Window().Handle(), WM_LBUTTONUP, 0, Point(40, 40));
+    Window().Repaint();
+}
+
+// Counts the window messages offered to it through the manager's filter chain.
+class CountingActiveX : public CActiveXUI {
+public:
+    int offered = 0;
+    LRESULT MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override
+    {
+        ++offered;
+        return CActiveXUI::MessageHandler(msg, wParam, lParam, handled);
+    }
+};
+
+TEST_F(ActiveXTest, ActivatingAgainKeepsOneFilterThatReleaseRemoves)
+{
+    Register();
+    auto* control = new CountingActiveX();
+    control->SetClassId(kTestControlClsid);
+    TestOleControl* hosted = Show(control);
+    ASSERT_NE(nullptr, hosted);
+    IOleInPlaceSiteWindowless* site = nullptr;
+    ASSERT_EQ(S_OK, hosted->clientSite->QueryInterface(IID_IOleInPlaceSiteWindowless,
+                                                       reinterpret_cast<void**>(&site)));
+    EXPECT_EQ(S_OK, site->OnInPlaceActivateEx(nullptr, ACTIVATE_WINDOWLESS));
+    site->Release();
+    control->offered = 0;
+    ::SendMessageW(Window().Handle(), WM_MOUSEMOVE, 0, Point(40, 40));
+    EXPECT_EQ(1, control->offered);
+    control->ReleaseHostedControl();
+    control->offered = 0;
+    ::SendMessageW(Window().Handle(), WM_MOUSEMOVE, 0, Point(41, 41));
+    EXPECT_EQ(0, control->offered);
+}
+
+// Lets go of its control from the creation hook.
+class ReleasingActiveX : public CActiveXUI {
+public:
+    void OnControlCreated() override { ReleaseHostedControl(); }
+};
+
+TEST_F(ActiveXTest, ControlReleasedFromTheCreationHookEndsCreation)
+{
+    Register();
+    ReleasingActiveX control;
+    control.SetClassId(kTestControlClsid);
+    EXPECT_FALSE(control.CreateHostedControl());
+    EXPECT_EQ(0, TestOleControl::LiveCount());
+}
+
 // ---- windowed hosting ----
 
 class WindowedActiveXTest : public ActiveXTest {
@@ -227,6 +302,35 @@ TEST_F(WindowedActiveXTest, ControlTakesUiActivationWithTheFocus)
     ASSERT_NE(nullptr, hosted);
     ::SendMessageW(m_control->GetHostWindow(), WM_SETFOCUS, 0, 0);
     EXPECT_NE(hosted->verbs.end(), std::find(hosted->verbs.begin(), hosted->verbs.end(), OLEIVERB_UIACTIVATE));
+}
+
+TEST_F(WindowedActiveXTest, PrintDrawsTheControlIntoTheGivenDc)
+{
+    ASSERT_NE(nullptr, ShowWindowed());
+    Canvas canvas(m_control->GetWidth(), m_control->GetHeight());
+    EXPECT_EQ(1, ::SendMessageW(m_control->GetHostWindow(), WM_PRINT, reinterpret_cast<WPARAM>(canvas.dc()),
+                                PRF_CLIENT));
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(5, 5));
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(m_control->GetWidth() - 1, m_control->GetHeight() - 1));
+}
+
+TEST_F(WindowedActiveXTest, FocusOfTheChildWindowIsTheSitesFocus)
+{
+    TestOleControl* hosted = ShowWindowed();
+    ASSERT_NE(nullptr, hosted);
+    IOleInPlaceSiteWindowless* site = nullptr;
+    ASSERT_EQ(S_OK, hosted->clientSite->QueryInterface(IID_IOleInPlaceSiteWindowless,
+                                                       reinterpret_cast<void**>(&site)));
+    ::SendMessageW(m_control->GetHostWindow(), WM_SETFOCUS, 0, 0);
+    EXPECT_EQ(S_OK, site->GetFocus());
+    ::SendMessageW(m_control->GetHostWindow(), WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(S_FALSE, site->GetFocus());
+    // A windowed site hands out its window's DC.
+    HDC hdc = nullptr;
+    EXPECT_EQ(S_OK, site->GetDC(nullptr, 0, &hdc));
+    EXPECT_NE(nullptr, hdc);
+    EXPECT_EQ(S_OK, site->ReleaseDC(hdc));
+    site->Release();
 }
 
 TEST_F(WindowedActiveXTest, ReleasingTheControlDestroysItsWindow)

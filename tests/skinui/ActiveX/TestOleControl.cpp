@@ -287,6 +287,7 @@ STDMETHODIMP TestOleControl::OnWindowMessage(UINT msg, WPARAM, LPARAM, LRESULT* 
 {
     messages.push_back(msg);
     *result = 0;
+    if (onMessage) onMessage(msg);
     auto* site = static_cast<IOleInPlaceSiteWindowless*>(m_inPlaceSite);
     if (msg == WM_LBUTTONDOWN && site) {
         site->SetFocus(TRUE);

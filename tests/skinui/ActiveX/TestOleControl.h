@@ -4,6 +4,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,6 +54,8 @@ public:
     std::vector<BYTE> loadedStream;
     std::wstring containerApp;
     TestConnectionPoint* connectionPoint = nullptr;
+    // Runs when a window message arrives, before the control handles it.
+    std::function<void(UINT)> onMessage;
     ULONG RefCount() const { return static_cast<ULONG>(m_refs); }
 
     // IUnknown
