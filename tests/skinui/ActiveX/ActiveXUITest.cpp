@@ -35,7 +35,8 @@ TEST_F(ActiveXTest, UnknownProgIdLeavesNoClassAndCreatesNothing)
     EXPECT_FALSE(control.SetClassId(L"{not a guid}"));
     EXPECT_TRUE(control.GetClassId() == GUID_NULL);
     control.SetAttribute(L"delaycreate", L"false");
-    EXPECT_EQ(E_PENDING, control.QueryHostedControl(IID_IUnknown, reinterpret_cast<void**>(&control)));
+    IUnknown* unknown = nullptr;
+    EXPECT_EQ(E_PENDING, control.QueryHostedControl(IID_IUnknown, reinterpret_cast<void**>(&unknown)));
 }
 
 TEST_F(ActiveXTest, QueryBeforeCreationIsPendingAndNeedsAnOutPointer)

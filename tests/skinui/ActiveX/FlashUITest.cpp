@@ -170,6 +170,16 @@ TEST_F(FlashTest, PlayerEventsArriveThroughTheConnectedSink)
     kept->Release();
 }
 
+TEST_F(FlashTest, CreatingAgainKeepsOnePlayer)
+{
+    RegisterPlayer();
+    ASSERT_NE(nullptr, ShowFlash());
+    EXPECT_TRUE(m_flash->CreateHostedControl());
+    EXPECT_TRUE(m_flash->CreateHostedControl());
+    EXPECT_EQ(1, TestOleControl::LiveCount());
+    EXPECT_EQ(1, TestOleControl::Last()->connectionPoint->advised);
+}
+
 TEST_F(FlashTest, EventsFaceAnswersOnlyItsInterfaces)
 {
     CFlashUI flash;
