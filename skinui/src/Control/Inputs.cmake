@@ -1,0 +1,1 @@
+# Sources of this control family are added to the skinui target here.
