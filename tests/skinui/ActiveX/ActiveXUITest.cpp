@@ -1,4 +1,5 @@
 #include "ActiveXHostTest.h"
+#include "DebugOutputCapture.h"
 #include "SkinTestData.h"
 
 #include <gtest/gtest.h>
@@ -48,11 +49,15 @@ TEST_F(ActiveXTest, QueryBeforeCreationIsPendingAndNeedsAnOutPointer)
     EXPECT_EQ(E_POINTER, control.QueryHostedControl(IID_IUnknown, nullptr));
 }
 
-TEST_F(ActiveXTest, UnregisteredClassFailsCleanly)
+TEST_F(ActiveXTest, UnregisteredClassFailsCleanlyAndSaysSoOnTheDebugOutput)
 {
+    DebugOutputCapture output;
+    ASSERT_TRUE(output.IsListening());
     CActiveXUI control;
     control.SetClassId(L"{0D5E2C11-7A34-4E11-9A6B-5B1C2D3E4F50}");
     EXPECT_FALSE(control.CreateHostedControl());
+    // REGDB_E_CLASSNOTREG as a signed number.
+    EXPECT_TRUE(output.WaitForLineWith("CActiveXUI CoCreateInstance failed, hr=-2147221164, GLE="));
     IUnknown* unknown = nullptr;
     EXPECT_EQ(E_PENDING, control.QueryHostedControl(IID_IUnknown, reinterpret_cast<void**>(&unknown)));
     EXPECT_TRUE(control.PaintParts(nullptr, RECT{}, nullptr));

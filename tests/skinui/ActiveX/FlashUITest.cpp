@@ -1,4 +1,5 @@
 #include "ActiveXHostTest.h"
+#include "DebugOutputCapture.h"
 #include "Control/UIFlash.h"
 #include "SkinTestData.h"
 
@@ -73,7 +74,9 @@ protected:
 
 TEST_F(FlashTest, MissingPlayerFailsCleanly)
 {
+    DebugOutputCapture output;
     EXPECT_EQ(nullptr, ShowFlash(L"movie.swf"));
+    EXPECT_TRUE(output.WaitForLineWith("CActiveXUI CoCreateInstance failed, hr="));
     EXPECT_FALSE(m_flash->CreateHostedControl());
     IUnknown* unknown = nullptr;
     EXPECT_EQ(E_PENDING, m_flash->QueryHostedControl(IID_IUnknown, reinterpret_cast<void**>(&unknown)));

@@ -1,4 +1,5 @@
 #include "ActiveXHostTest.h"
+#include "DebugOutputCapture.h"
 #include "Control/UIWebBrowser.h"
 
 #include <gtest/gtest.h>
@@ -109,7 +110,9 @@ protected:
 
 TEST_F(WebBrowserTest, MissingBrowserClassFailsCleanly)
 {
+    DebugOutputCapture output;
     EXPECT_EQ(nullptr, ShowBrowser(kUnregisteredClsid));
+    EXPECT_TRUE(output.WaitForLineWith("CActiveXUI CoCreateInstance failed, hr="));
     EXPECT_FALSE(m_browser->CreateHostedControl());
     IUnknown* unknown = nullptr;
     EXPECT_EQ(E_PENDING, m_browser->QueryHostedControl(IID_IUnknown, reinterpret_cast<void**>(&unknown)));
