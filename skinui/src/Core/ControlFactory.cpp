@@ -9,6 +9,7 @@
 #include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
 #include "Layout/TabLayoutUI.h"
+#include "Layout/TileLayoutUI.h"
 
 namespace SkinUI {
 namespace {
@@ -44,6 +45,7 @@ CControlFactory::CControlFactory()
     RegisterControl(L"CVerticalLayoutUI", &CVerticalLayoutUI::CreateInstance);
     RegisterControl(L"CHorizontalLayoutUI", &CHorizontalLayoutUI::CreateInstance);
     RegisterControl(L"CTabLayoutUI", &CTabLayoutUI::CreateInstance);
+    RegisterControl(L"CTileLayoutUI", &CTileLayoutUI::CreateInstance);
     RegisterControl(L"CChildLayoutUI", &CChildLayoutUI::CreateInstance);
     RegisterControl(L"CLabelUI", &CLabelUI::CreateInstance);
     RegisterControl(L"CButtonUI", &CButtonUI::CreateInstance);

@@ -1,4 +1,5 @@
 #include "Core/ControlUI.h"
+#include "Core/Painter.h"
 #include "Core/WindowUIManager.h"
 
 #include <windowsx.h>
@@ -52,7 +53,11 @@ void CWindowUIManager::OnButtonDown(WPARAM wParam, LPARAM lParam)
     StoreMouse(lParam);
     CControlUI* control = OwnControlAt(m_lastMousePos);
     if (!control) return;
-    if (control->IsDragEnabled()) m_dragging = true;
+    if (control->IsDragEnabled()) {
+        m_dragging = true;
+        if (m_dragImage) ::DeleteObject(m_dragImage);
+        m_dragImage = CPainter::GenerateBitmap(this, control, control->GetPos());
+    }
     SetCapture();
     m_click = control;
     control->SetFocus();

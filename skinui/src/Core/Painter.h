@@ -7,6 +7,10 @@
 
 #include <vector>
 
+namespace Gdiplus {
+class Image;
+}
+
 namespace SkinUI {
 
 class CWindowUIManager;
@@ -26,6 +30,8 @@ public:
     // Turns RGBA bytes of an encoded image into a record; null when they cannot be decoded.
     static ImageRecord* DecodeImage(const unsigned char* bytes, size_t size, DWORD mask);
     static void FreeImage(ImageRecord* image, bool deleteRecord = true);
+    // A GDI+ image of a skin file (animated images); null when it cannot be read. Owned by the caller.
+    static Gdiplus::Image* LoadGdiplusImage(const wchar_t* name);
     // The raw bytes of a skin file: skin zip, resource folder, then the plain path.
     static bool ReadSkinFile(const wchar_t* name, std::vector<unsigned char>& bytes);
 

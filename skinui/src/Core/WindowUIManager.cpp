@@ -76,6 +76,7 @@ CWindowUIManager::~CWindowUIManager()
     DetachFromWindow();
     ReleaseWindowResources();
     if (m_defaultFont.hFont) ::DeleteObject(m_defaultFont.hFont);
+    if (m_dragImage) ::DeleteObject(m_dragImage);
     for (HANDLE font : m_memoryFonts) ::RemoveFontMemResourceEx(font);
     StopGdiplus();
 }

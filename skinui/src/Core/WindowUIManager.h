@@ -230,6 +230,8 @@ public:
     // The last composed frame of a layered window (bottom-up 32-bit rows), for inspection.
     const BYTE* GetOffscreenBits() const { return m_offscreenBits; }
     bool IsPainting() const { return m_paintingNow; }
+    // The picture of the control last pressed with dragging enabled.
+    HBITMAP GetDragImage() const { return m_dragImage; }
 
     CShadowUI* GetShadow() { return &m_shadow; }
 
@@ -367,6 +369,7 @@ private:
     HBITMAP m_backgroundBitmap = nullptr;
     BYTE* m_backgroundBits = nullptr;
 
+    HBITMAP m_dragImage = nullptr;
     CShadowUI m_shadow;
 
     static HINSTANCE s_instance;

@@ -2,6 +2,7 @@
 #include "Core/WindowUIManager.h"
 #include "Layout/BoxLayout.h"
 #include "Layout/TabLayoutUI.h"
+#include "Layout/TileLayoutUI.h"
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,44 @@ TEST(TabLayout, NotifiesOnlyRealChangesAndPlacesTheSelectedPage)
     EXPECT_EQ(4, second->GetPos().top);
     EXPECT_EQ(20, second->GetHeight());
     EXPECT_FALSE(first->IsVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TileLayout, ItemSizeSetsTheColumnsAndRowsTakeTheTallestChild)
+{
+    CTileLayoutUI tiles;
+    tiles.SetAttribute(L"itemsize", L"50,20");
+    CControlUI* a = Child(L"height=\"20\"");
+    CControlUI* b = Child(L"height=\"30\"");
+    CControlUI* c = Child(L"height=\"10\"");
+    tiles.Add(a);
+    tiles.Add(b);
+    tiles.Add(c);
+    tiles.SetPos(RECT{0, 0, 100, 200});
+    EXPECT_EQ(2, tiles.GetColumns());
+    EXPECT_EQ(0, a->GetPos().left);
+    EXPECT_EQ(50, b->GetPos().left);
+    // a is centred in its 30-pixel row; c starts the second row.
+    EXPECT_EQ(5, a->GetPos().top);
+    EXPECT_EQ(0, c->GetPos().left);
+    EXPECT_EQ(30, c->GetPos().top);
+}
+
+TEST(TileLayout, ZeroColumnsInTheSkinKeepsOne)
+{
+    CTileLayoutUI tiles;
+    tiles.SetAttribute(L"columns", L"0");
+    EXPECT_EQ(1, tiles.GetColumns());
+    CControlUI* a = Child(L"height=\"10\"");
+    CControlUI* b = Child(L"height=\"10\"");
+    tiles.Add(a);
+    tiles.Add(b);
+    tiles.SetPos(RECT{0, 0, 100, 100});
+    EXPECT_EQ(100, a->GetWidth());
+    EXPECT_EQ(10, b->GetPos().top);
 }
 
 }  // namespace

@@ -1,0 +1,128 @@
+#include "Layout/TileLayoutUI.h"
+
+#include "Control/ScrollBarUI.h"
+#include "Utils/UIGeometry.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace SkinUI {
+namespace {
+
+LONG Clamp(LONG value, LONG minimum, LONG maximum) { return std::min(std::max(value, minimum), maximum); }
+
+}  // namespace
+
+void* CTileLayoutUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"TileLayout") == 0) return this;
+    return CContainerUI::GetInterface(name);
+}
+
+void CTileLayoutUI::SetItemSize(SIZE size)
+{
+    if (m_itemSize.cx == size.cx && m_itemSize.cy == size.cy) return;
+    m_itemSize = size;
+    RequestLayout();
+}
+
+void CTileLayoutUI::SetColumns(int columns)
+{
+    if (columns <= 0) return;
+    m_columns = columns;
+    RequestLayout();
+}
+
+void CTileLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    if (_wcsicmp(name, L"itemsize") == 0) {
+        wchar_t* end = nullptr;
+        SIZE size = {wcstol(value, &end, 10), 0};
+        if (*end) size.cy = wcstol(end + 1, nullptr, 10);
+        SetItemSize(size);
+    } else if (_wcsicmp(name, L"columns") == 0) {
+        SetColumns(_wtoi(value));
+    } else {
+        CContainerUI::SetAttribute(name, value);
+    }
+}
+
+// The height of the row that starts at the firstIndex-th visible, non-floating child.
+int CTileLayoutUI::RowHeight(int firstIndex, int cellWidth) const
+{
+    const int padding = GetChildPadding();
+    int height = 0;
+    int seen = 0;
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        auto* child = static_cast<CControlUI*>(m_items[i]);
+        if (!child->IsVisible() || child->IsFloat()) continue;
+        if (seen++ < firstIndex) continue;
+        const int column = seen - 1 - firstIndex;
+        if (column >= m_columns) break;
+        const RECT pad = child->GetPadding();
+        int width = cellWidth - pad.left - pad.right;
+        width -= (column == 0 || column == m_columns - 1) ? padding / 2 : padding;
+        width = Clamp(width, child->GetMinWidth(), child->GetMaxWidth());
+        SIZE size = child->CalcDesiredSize(SIZE{width, 9999});
+        size.cy = Clamp(size.cy, child->GetMinHeight(), child->GetMaxHeight());
+        height = std::max<int>(height, size.cy + pad.top + pad.bottom);
+    }
+    return height;
+}
+
+void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
+{
+    CControlUI::SetPos(rc, invalidate);
+    rc = DeflateRectBy(m_rcItem, m_inset);
+    if (IsVisibleBar(m_verticalScrollBar)) rc.right -= m_verticalScrollBar->GetFixedWidth();
+    if (IsVisibleBar(m_horizontalScrollBar)) rc.bottom -= m_horizontalScrollBar->GetFixedHeight();
+    if (m_items.IsEmpty()) {
+        ProcessScrollBar(rc, 0, 0);
+        return;
+    }
+    const int width = rc.right - rc.left;
+    if (m_itemSize.cx >= 1) m_columns = width / m_itemSize.cx;
+    if (m_columns == 0) m_columns = 1;
+    const bool horizontalBar = IsVisibleBar(m_horizontalScrollBar);
+    const int cellWidth = (width + (horizontalBar ? m_horizontalScrollBar->GetScrollRange() : 0)) / m_columns;
+    const int padding = GetChildPadding();
+    const int rowLeft = rc.left - (horizontalBar ? m_horizontalScrollBar->GetScrollPos() : 0);
+    int rowTop = rc.top - (IsVisibleBar(m_verticalScrollBar) ? m_verticalScrollBar->GetScrollPos() : 0);
+    int cellLeft = rowLeft;
+    int rowHeight = 0;
+    int placed = 0;
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        auto* child = static_cast<CControlUI*>(m_items[i]);
+        if (!child->IsVisible()) continue;
+        if (child->IsFloat()) {
+            SetFloatPos(i);
+            continue;
+        }
+        const int column = placed % m_columns;
+        if (column == 0) rowHeight = RowHeight(placed, cellWidth);
+        const RECT pad = child->GetPadding();
+        RECT inner = {cellLeft + pad.left, rowTop + pad.top, cellLeft + cellWidth - pad.right, rowTop + rowHeight};
+        if (column != 0) inner.left += padding / 2;
+        if (column != m_columns - 1) inner.right -= padding / 2;
+        SIZE size = child->CalcDesiredSize(SIZE{inner.right - inner.left, inner.bottom - inner.top});
+        if (size.cx == 0) size.cx = inner.right - inner.left;
+        if (size.cy == 0) size.cy = inner.bottom - inner.top;
+        size.cx = Clamp(size.cx, child->GetMinWidth(), child->GetMaxWidth());
+        size.cy = Clamp(size.cy, child->GetMinHeight(), child->GetMaxHeight());
+        const LONG left = (inner.left + inner.right - size.cx) / 2;
+        const LONG top = (inner.top + inner.bottom - size.cy) / 2;
+        child->SetPos(RECT{left, top, left + size.cx, top + size.cy}, true);
+        ++placed;
+        if (column == m_columns - 1) {
+            cellLeft = rowLeft;
+            rowTop += rowHeight + padding;
+        } else {
+            cellLeft += cellWidth;
+        }
+    }
+    const int lastRowBottom = placed % m_columns == 0 ? rowTop - padding : rowTop + rowHeight;
+    const int scrolled = IsVisibleBar(m_verticalScrollBar) ? m_verticalScrollBar->GetScrollPos() : 0;
+    ProcessScrollBar(rc, 0, lastRowBottom - rc.top + scrolled);
+}
+
+}  // namespace SkinUI
