@@ -108,8 +108,13 @@ TEST_F(SkinWindowTest, MainWindowDragsByItsBannerAndCentresTheInstallButton)
     Open(window, L"Tolvan游戏-在线安装", 600, 400);
     const RECT client = window.Client();
     ExpectCaptionButtonsTopRight(window, true);
-    for (const wchar_t* name : {L"btnBrowser", L"btnNext", L"lblInfo"})
+    for (const wchar_t* name : {L"edtPath", L"btnBrowser", L"btnNext", L"lblInfo"})
         EXPECT_TRUE(Inside(window.Pos(name), client)) << std::string(name, name + wcslen(name));
+    const RECT path = window.Pos(L"edtPath");
+    const RECT browse = window.Pos(L"btnBrowser");
+    EXPECT_EQ(path.top, browse.top);
+    EXPECT_LT(path.right, browse.left);
+    EXPECT_GE(path.right - path.left, 300);
     const RECT next = window.Pos(L"btnNext");
     EXPECT_EQ(300, (next.left + next.right) / 2);
     EXPECT_EQ(HTCAPTION, window.HitAt(300, 100));
