@@ -90,6 +90,30 @@ TEST_F(SkinnedWindowTest, PressingADragEnabledControlKeepsItsPicture)
     EXPECT_EQ(30, info.bmWidth);
 }
 
+TEST_F(SkinnedWindowTest, SingleLineLabelIsOneTextLinePlusEightTall)
+{
+    CWindowUIManager& manager = window.GetManager();
+    CControlUI* title = manager.FindControl(L"title");
+    ASSERT_NE(nullptr, title);
+    const SIZE size = title->CalcDesiredSize(SIZE{500, 500});
+    EXPECT_EQ(manager.GetDefaultFontInfo()->tm.tmHeight + 8, size.cy);
+    EXPECT_GT(size.cy, 8);
+}
+
+TEST_F(SkinnedWindowTest, ADisabledWindowDrawsButtonsWithoutHotOrPushedState)
+{
+    CControlUI* close = window.GetManager().FindControl(L"btnClose");
+    close->SetAttribute(L"hotimage", L"file='image/quad.png' source='0,0,2,2'");
+    ::SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(300, 15));
+    ::UpdateWindow(window);
+    EXPECT_EQ(0xFF0000u, Pixel(300, 15));
+    ::EnableWindow(window, FALSE);
+    close->Invalidate();
+    ::UpdateWindow(window);
+    EXPECT_EQ(0x00FF00u, Pixel(300, 15));
+    ::EnableWindow(window, TRUE);
+}
+
 TEST(GdiplusImage, LoadsASkinImage)
 {
     SkinZipScope zip;
