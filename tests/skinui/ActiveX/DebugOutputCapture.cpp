@@ -24,6 +24,9 @@ DebugOutputCapture::DebugOutputCapture()
     m_dataReady = ::CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
     m_stop = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (!m_mutex || !m_mapping || !m_bufferReady || !m_dataReady || !m_stop) return;
+    // The names are shared by every process of the session: an event left by another process's writer
+    // may exist already, in any state. The buffer is free now.
+    ::SetEvent(m_bufferReady);
     m_buffer = static_cast<const char*>(::MapViewOfFile(m_mapping, FILE_MAP_READ, 0, 0, sizeof(DebugBuffer)));
     if (m_buffer) m_thread = std::thread([this] { Listen(); });
 }
