@@ -339,6 +339,26 @@ TEST_F(WindowedActiveXTest, FocusOfTheChildWindowIsTheSitesFocus)
     site->Release();
 }
 
+TEST_F(WindowedActiveXTest, ControlThatRefusesUiActivationIsNotActivatedByAClick)
+{
+    TestControlOptions options;
+    options.windowless = false;
+    options.miscStatus |= OLEMISC_NOUIACTIVATE;
+    ASSERT_NE(nullptr, ShowHosted(options));
+    const HWND host = m_control->GetHostWindow();
+    EXPECT_EQ(0, ::SendMessageW(host, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(Window().Handle()),
+                                MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)));
+    // It has a view object: the background is its to paint.
+    EXPECT_EQ(1, ::SendMessageW(host, WM_ERASEBKGND, 0, 0));
+}
+
+TEST_F(WindowedActiveXTest, ClickActivatesAnOrdinaryControl)
+{
+    ASSERT_NE(nullptr, ShowWindowed());
+    EXPECT_NE(0, ::SendMessageW(m_control->GetHostWindow(), WM_MOUSEACTIVATE,
+                                reinterpret_cast<WPARAM>(Window().Handle()), MAKELPARAM(HTCLIENT, WM_LBUTTONDOWN)));
+}
+
 TEST_F(WindowedActiveXTest, ReleasingTheControlDestroysItsWindow)
 {
     ASSERT_NE(nullptr, ShowWindowed());

@@ -312,6 +312,12 @@ TEST_F(WebBrowserTest, SystemBrowserIsHostedOrFailsCleanly)
     if (SUCCEEDED(hr)) {
         unknown->Release();
         EXPECT_NE(nullptr, m_browser->GetWebBrowser2());
+        // Keys go to the browser only while the focus is inside it.
+        ::SetFocus(nullptr);
+        MSG key = {Window().Handle(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+        EXPECT_EQ(S_FALSE, m_browser->TranslateAccelerator(&key));
+        m_browser->ReleaseHostedControl();
+        EXPECT_EQ(nullptr, m_browser->GetWebBrowser2());
     } else {
         EXPECT_EQ(E_PENDING, hr);
         EXPECT_EQ(nullptr, m_browser->GetWebBrowser2());
