@@ -589,10 +589,11 @@ void CActiveXCtrl::DestroyActiveXWnd()
     if (!m_window) return;
     CActiveXWnd* window = m_window;
     m_window = nullptr;
-    window->Detach();
     const HWND hwnd = window->GetHWND();
     if (m_owner && m_owner->m_hostWindow == hwnd) m_owner->m_hostWindow = nullptr;
+    // Destroyed while still attached: its final message may still reach the manager through the site.
     if (hwnd) ::DestroyWindow(hwnd);
+    window->Detach();
     delete window;
 }
 
