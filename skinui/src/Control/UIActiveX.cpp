@@ -119,6 +119,9 @@ public:
     STDMETHOD(EnumObjects)(DWORD flags, IEnumUnknown** out) override;
     STDMETHOD(LockContainer)(BOOL lock) override;
 
+    // Null once the owner let go.
+    CActiveXUI* Owner() const { return m_owner; }
+
 private:
     ~CActiveXCtrl();
     HRESULT CreateActiveXWnd();
@@ -140,10 +143,11 @@ private:
     bool m_windowless = true;
 };
 
-// The in-place frame handed out by GetWindowContext.
+// The in-place frame handed out by GetWindowContext. It asks its site for the owner: the control may
+// keep the frame longer than the owner keeps the control.
 class CActiveXFrameWnd final : public IOleInPlaceFrame {
 public:
-    explicit CActiveXFrameWnd(CActiveXUI* owner) : m_owner(owner) {}
+    explicit CActiveXFrameWnd(CActiveXCtrl* site) : m_site(site) { m_site->AddRef(); }
 
     STDMETHOD(QueryInterface)(REFIID iid, void** out) override
     {
@@ -169,8 +173,9 @@ public:
     STDMETHOD(GetWindow)(HWND* out) override
     {
         if (!out) return E_POINTER;
-        if (!m_owner || !m_owner->GetManager()) return E_UNEXPECTED;
-        *out = m_owner->GetManager()->GetWindowHandle();
+        CActiveXUI* owner = m_site->Owner();
+        if (!owner || !owner->GetManager()) return E_UNEXPECTED;
+        *out = owner->GetManager()->GetWindowHandle();
         return S_OK;
     }
     STDMETHOD(ContextSensitiveHelp)(BOOL) override { return S_OK; }
@@ -192,10 +197,10 @@ public:
     STDMETHOD(TranslateAccelerator)(LPMSG, WORD) override { return S_FALSE; }
 
 private:
-    ~CActiveXFrameWnd() = default;
+    ~CActiveXFrameWnd() { m_site->Release(); }
 
     LONG m_refs = 1;
-    CActiveXUI* m_owner;
+    CActiveXCtrl* m_site;
     IOleInPlaceActiveObject* m_activeObject = nullptr;
 };
 
@@ -516,7 +521,7 @@ STDMETHODIMP CActiveXCtrl::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlac
     if (m_window) ::GetClientRect(m_window->GetHWND(), &rc);
     *position = rc;
     *clip = rc;
-    *frame = new (std::nothrow) CActiveXFrameWnd(m_owner);
+    *frame = new (std::nothrow) CActiveXFrameWnd(this);
     if (!m_accelerators) {
         ACCEL empty = {0, 0, 0};
         m_accelerators = ::CreateAcceleratorTableW(&empty, 1);

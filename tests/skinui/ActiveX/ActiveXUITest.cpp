@@ -438,6 +438,21 @@ TEST_F(SiteTest, WindowContextKeepsOneAcceleratorTable)
     site->Release();
 }
 
+TEST_F(SiteTest, FrameKeptByTheControlAnswersUnexpectedOnceTheOwnerLetGo)
+{
+    auto* site = SiteAs<IOleInPlaceSite>(IID_IOleInPlaceSite);
+    IOleInPlaceFrame* frame = nullptr;
+    IOleInPlaceUIWindow* document = nullptr;
+    RECT position = {}, clip = {};
+    OLEINPLACEFRAMEINFO info = {};
+    ASSERT_EQ(S_OK, site->GetWindowContext(&frame, &document, &position, &clip, &info));
+    site->Release();
+    m_control->ReleaseHostedControl();
+    HWND hwnd = nullptr;
+    EXPECT_EQ(E_UNEXPECTED, frame->GetWindow(&hwnd));
+    frame->Release();
+}
+
 TEST_F(SiteTest, WindowlessSiteGivesNoDcAndClearsTheOutPointer)
 {
     auto* site = SiteAs<IOleInPlaceSiteWindowless>(IID_IOleInPlaceSiteWindowless);
