@@ -10,7 +10,8 @@
 namespace SkinUI::Testing {
 
 // {6F1B3A52-3C0E-4B8E-9D55-2A7C1E0B9A11}: the class the test control is registered under.
-inline constexpr CLSID kTestControlClsid = {0x6f1b3a52, 0x3c0e, 0x4b8e, {0x9d, 0x55, 0x2a, 0x7c, 0x1e, 0x0b, 0x9a, 0x11}};
+inline constexpr CLSID kTestControlClsid = {0x6f1b3a52, 0x3c0e, 0x4b8e,
+                                           {0x9d, 0x55, 0x2a, 0x7c, 0x1e, 0x0b, 0x9a, 0x11}};
 inline constexpr const wchar_t* kTestControlClsidText = L"{6F1B3A52-3C0E-4B8E-9D55-2A7C1E0B9A11}";
 
 // A window whose root container holds one hosted control inset by 10 pixels on every side.

@@ -406,7 +406,8 @@ STDMETHODIMP TestConnectionPoint::GetConnectionPointContainer(IConnectionPointCo
 STDMETHODIMP TestConnectionPoint::Advise(IUnknown* sinkUnknown, DWORD* cookie)
 {
     if (sink) return CONNECT_E_ADVISELIMIT;
-    if (FAILED(sinkUnknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&sink)))) return CONNECT_E_CANNOTCONNECT;
+    if (FAILED(sinkUnknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&sink))))
+        return CONNECT_E_CANNOTCONNECT;
     ++advised;
     *cookie = 7;
     return S_OK;

@@ -103,8 +103,8 @@ public:
     STDMETHOD(GetDropTarget)(IDropTarget**) override { return E_NOTIMPL; }
 
     // IViewObjectEx
-    STDMETHOD(Draw)(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC hdc, LPCRECTL bounds, LPCRECTL, BOOL(STDMETHODCALLTYPE*)(ULONG_PTR),
-                    ULONG_PTR) override;
+    STDMETHOD(Draw)(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, HDC hdc, LPCRECTL bounds, LPCRECTL,
+                    BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) override;
     STDMETHOD(GetColorSet)(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE**) override { return E_NOTIMPL; }
     STDMETHOD(Freeze)(DWORD, LONG, void*, DWORD*) override { return E_NOTIMPL; }
     STDMETHOD(Unfreeze)(DWORD) override { return E_NOTIMPL; }
