@@ -1,0 +1,96 @@
+#include "Control/UIAnimationTabLayout.h"
+
+#include "Core/WindowUIManager.h"
+
+#include <cwchar>
+
+namespace SkinUI {
+
+CAnimationTabLayoutUI::~CAnimationTabLayoutUI()
+{
+    // The window's timer must not outlive the layout it would tick.
+    StopAnimation(0);
+}
+
+void* CAnimationTabLayoutUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"AnimationTabLayout") == 0) return this;
+    return CTabLayoutUI::GetInterface(name);
+}
+
+bool CAnimationTabLayoutUI::SelectItem(int index)
+{
+    if (index < 0 || index >= GetCount()) return false;
+    const int old = GetCurSel();
+    if (index == old) return true;
+    m_direction = index > old ? -1 : 1;
+    // The tab layout shows and focuses the page, relayouts and notifies "tabselect".
+    if (!CTabLayoutUI::SelectItem(index)) return false;
+    m_showing = GetItemAt(index);
+    m_shown = false;
+    m_showing->SetVisible(false);
+
+    m_final = m_rcItem;
+    m_current = m_final;
+    if (!m_vertical) {
+        const LONG shift = (m_current.left - m_current.right + 52) * m_direction;
+        m_current.left += shift;
+        m_current.right += shift;
+    } else {
+        const LONG shift = -(m_current.bottom - m_current.top) * m_direction;
+        m_current.top += shift;
+        m_current.bottom += shift;
+    }
+    StopAnimation(kSlideAnimation);
+    StartAnimation(10, 15, kSlideAnimation, false);
+    return true;
+}
+
+void CAnimationTabLayoutUI::HandleEvent(ControlEvent& event)
+{
+    if (event.Type == EVT_TIMER) OnAnimationElapse(static_cast<UINT>(event.wParam));
+    CTabLayoutUI::HandleEvent(event);
+}
+
+void CAnimationTabLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    if (_wcsicmp(name, L"animation_direction") == 0) m_vertical = value && _wcsicmp(value, L"vertical") == 0;
+    CTabLayoutUI::SetAttribute(name, value);
+}
+
+void CAnimationTabLayoutUI::OnAnimationStep(int totalFrames, int currentFrame, UINT)
+{
+    if (!m_shown && m_showing) {
+        m_showing->SetVisible(true);
+        m_shown = true;
+    }
+    if (totalFrames <= 0) return;
+    if (!m_vertical) {
+        const LONG step = (m_final.right - m_final.left) * m_direction / totalFrames;
+        if (currentFrame != totalFrames) {
+            m_current.left += step;
+            m_current.right += step;
+        } else {
+            m_current = m_final;
+            m_rcItem = m_final;
+        }
+    } else {
+        const LONG step = (m_final.bottom - m_final.top) * m_direction / totalFrames;
+        if (currentFrame != totalFrames) {
+            m_current.top += step;
+            m_current.bottom += step;
+        } else {
+            m_current = m_final;
+            m_rcItem = m_final;
+        }
+    }
+    SetPos(m_current, true);
+}
+
+void CAnimationTabLayoutUI::OnAnimationStop(UINT)
+{
+    SetPos(m_final, true);
+    RequestParentLayout();
+}
+
+}  // namespace SkinUI

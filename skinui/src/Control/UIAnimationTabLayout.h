@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Control/UIAnimation.h"
+#include "Layout/TabLayoutUI.h"
+
+namespace SkinUI {
+
+// A tab layout that slides the newly selected page in from the side (or from above or below).
+class CAnimationTabLayoutUI : public CTabLayoutUI, public CUIAnimation {
+public:
+    CAnimationTabLayoutUI() : CUIAnimation(this) {}
+    ~CAnimationTabLayoutUI() override;
+    static CControlUI* CreateInstance() { return new CAnimationTabLayoutUI(); }
+
+    const wchar_t* GetClass() const override { return L"AnimationTabLayout"; }
+    void* GetInterface(const wchar_t* name) override;
+    bool SelectItem(int index) override;
+    void HandleEvent(ControlEvent& event) override;
+    void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+
+    void OnAnimationStep(int totalFrames, int currentFrame, UINT id) override;
+    void OnAnimationStop(UINT id) override;
+
+    bool IsVerticalAnimation() const { return m_vertical; }
+
+    static constexpr UINT kSlideAnimation = 1;
+
+private:
+    bool m_vertical = false;
+    int m_direction = 1;
+    RECT m_current = {0, 0, 0, 0};
+    RECT m_final = {0, 0, 0, 0};
+    CControlUI* m_showing = nullptr;
+    bool m_shown = false;
+};
+
+}  // namespace SkinUI

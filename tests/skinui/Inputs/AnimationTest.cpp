@@ -1,0 +1,218 @@
+#include "Control/UIAnimation.h"
+#include "Control/UIAnimationTabLayout.h"
+#include "Core/WindowUIManager.h"
+#include "../Core/TestWindows.h"
+#include "InputsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+// A control that animates itself and records the hooks it receives.
+class AnimatedControl : public CControlUI, public CUIAnimation {
+public:
+    AnimatedControl() : CUIAnimation(this) {}
+    ~AnimatedControl() override { StopAnimation(0); }
+    void HandleEvent(ControlEvent& event) override
+    {
+        if (event.Type == EVT_TIMER) OnAnimationElapse(static_cast<UINT>(event.wParam));
+        else CControlUI::HandleEvent(event);
+    }
+    void OnAnimationStep(int total, int current, UINT) override
+    {
+        steps.push_back(current);
+        EXPECT_EQ(expectedTotal, total);
+    }
+    void OnAnimationStart(UINT, bool firstLoop) override { starts.push_back(firstLoop); }
+    void OnAnimationStop(UINT id) override
+    {
+        ++stops;
+        if (stopSelfOnStop) StopAnimation(id);
+    }
+
+    int expectedTotal = 0;
+    std::vector<int> steps;
+    std::vector<bool> starts;
+    int stops = 0;
+    bool stopSelfOnStop = false;
+};
+
+class AnimationTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        ASSERT_NE(nullptr, host.CreateTopLevel());
+        control.SetManager(&host.manager, nullptr, false);
+    }
+    void TearDown() override
+    {
+        control.StopAnimation(0);
+        host.Close();
+        PumpUntil([this] { return host.GetHWND() == nullptr; });
+    }
+    HostWindow host;
+    AnimatedControl control;
+};
+
+TEST_F(AnimationTest, AJobPerIdAndPositiveTimingsOnly)
+{
+    EXPECT_TRUE(control.StartAnimation(50, 10, 7));
+    EXPECT_TRUE(control.SetCurrentFrame(4, 7));
+    EXPECT_FALSE(control.StartAnimation(20, 3, 7));
+    EXPECT_EQ(4, control.GetCurrentFrame(7));
+    EXPECT_FALSE(control.StartAnimation(0, 3, 8));
+    EXPECT_FALSE(control.StartAnimation(10, 0, 8));
+    EXPECT_FALSE(control.IsAnimationRunning(8));
+    EXPECT_EQ(-1, control.GetCurrentFrame(8));
+    CUIAnimation ownerless(nullptr);
+    EXPECT_FALSE(ownerless.StartAnimation(10, 10, 1));
+}
+
+TEST_F(AnimationTest, CurrentFrameAcceptsTheTotalButNothingOutside)
+{
+    ASSERT_TRUE(control.StartAnimation(50, 15, 3));
+    EXPECT_TRUE(control.SetCurrentFrame(15, 3));
+    EXPECT_FALSE(control.SetCurrentFrame(16, 3));
+    EXPECT_FALSE(control.SetCurrentFrame(-1, 3));
+    EXPECT_EQ(15, control.GetCurrentFrame(3));
+}
+
+TEST_F(AnimationTest, AOneShotJobStepsThroughEveryFrameAndStopsOnce)
+{
+    control.expectedTotal = 15;
+    ASSERT_TRUE(control.StartAnimation(1000, 15, 5));
+    for (int tick = 0; tick < 20; ++tick) control.OnAnimationElapse(5);
+    ASSERT_EQ(16u, control.steps.size());
+    for (int i = 0; i <= 15; ++i) EXPECT_EQ(i, control.steps[static_cast<size_t>(i)]);
+    EXPECT_EQ(1, control.stops);
+    EXPECT_EQ(std::vector<bool>{true}, control.starts);
+    EXPECT_FALSE(control.IsAnimationRunning(5));
+    EXPECT_FALSE(host.manager.KillTimer(&control, 5));
+}
+
+TEST_F(AnimationTest, ALoopingJobRestartsAtFrameOneAndStartsOnce)
+{
+    control.expectedTotal = 2;
+    ASSERT_TRUE(control.StartAnimation(1000, 2, 9, true));
+    for (int tick = 0; tick < 7; ++tick) control.OnAnimationElapse(9);
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 1, 2, 1, 2}), control.steps);
+    EXPECT_EQ(3, control.stops);
+    EXPECT_EQ(std::vector<bool>{true}, control.starts);
+    EXPECT_TRUE(control.IsAnimationRunning(9));
+    control.StopAnimation(9);
+    EXPECT_FALSE(control.IsAnimationRunning(9));
+    EXPECT_FALSE(host.manager.KillTimer(&control, 9));
+}
+
+TEST_F(AnimationTest, AHookStoppingItsOwnJobEndsTheTickSafely)
+{
+    control.expectedTotal = 1;
+    control.stopSelfOnStop = true;
+    ASSERT_TRUE(control.StartAnimation(1000, 1, 4, true));
+    control.OnAnimationElapse(4);
+    control.OnAnimationElapse(4);
+    EXPECT_FALSE(control.IsAnimationRunning(4));
+    EXPECT_EQ(1, control.stops);
+    control.OnAnimationElapse(4);
+    EXPECT_EQ(2u, control.steps.size());
+}
+
+TEST_F(AnimationTest, StopAllEndsEveryJobAndTheWindowTimersDrive)
+{
+    control.expectedTotal = 3;
+    ASSERT_TRUE(control.StartAnimation(10, 3, 1));
+    ASSERT_TRUE(control.StartAnimation(10, 3, 2, true));
+    EXPECT_TRUE(PumpUntil([this] { return !control.IsAnimationRunning(1); }));
+    EXPECT_TRUE(control.IsAnimationRunning(2));
+    control.StopAnimation(0);
+    EXPECT_FALSE(control.IsAnimationRunning(2));
+    EXPECT_FALSE(host.manager.KillTimer(&control, 2));
+}
+
+class AnimationTabTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        ASSERT_NE(nullptr, host.CreateTopLevel(nullptr, 500, 300));
+        host.manager.AddNotifier(&notes);
+        tab = new CAnimationTabLayoutUI();
+        for (int i = 0; i < 3; ++i) {
+            pages[i] = new CControlUI();
+            tab->Add(pages[i]);
+        }
+        host.manager.AttachRootControl(tab);
+        tab->SetPos(RECT{0, 0, 400, 200});
+        notes.seen.clear();
+    }
+    void TearDown() override
+    {
+        host.Close();
+        PumpUntil([this] { return host.GetHWND() == nullptr; });
+    }
+    HostWindow host;
+    NoteLog notes;
+    CAnimationTabLayoutUI* tab = nullptr;
+    CControlUI* pages[3] = {};
+};
+
+TEST_F(AnimationTabTest, SelectingTheCurrentPageDoesNothing)
+{
+    EXPECT_TRUE(tab->SelectItem(0));
+    EXPECT_FALSE(tab->SelectItem(3));
+    EXPECT_FALSE(tab->SelectItem(-1));
+    EXPECT_EQ(0, notes.Count(L"tabselect"));
+    EXPECT_FALSE(tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation));
+}
+
+TEST_F(AnimationTabTest, ANewPageSlidesInFromTheRightAndBackFromTheLeft)
+{
+    ASSERT_TRUE(tab->SelectItem(2));
+    EXPECT_EQ(1, notes.Count(L"tabselect"));
+    for (const NotifyMessage& note : notes.seen) {
+        if (note.sType != L"tabselect") continue;
+        EXPECT_EQ(2u, note.wParam);
+        EXPECT_EQ(0, static_cast<int>(note.lParam));
+    }
+    EXPECT_EQ(2, tab->GetCurSel());
+    EXPECT_FALSE(pages[2]->IsVisible());
+    EXPECT_FALSE(pages[0]->IsVisible());
+    ASSERT_TRUE(tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation));
+    tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    EXPECT_TRUE(pages[2]->IsVisible());
+    // It starts 348 pixels to the right; each tick, the first included, moves it 400 / 15 to the left.
+    EXPECT_EQ(348 - 26, tab->GetPos().left);
+    EXPECT_EQ(748 - 26, tab->GetPos().right);
+    for (int tick = 0; tick < 15; ++tick) tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    EXPECT_FALSE(tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation));
+    EXPECT_EQ(0, tab->GetPos().left);
+    EXPECT_EQ(400, tab->GetPos().right);
+    EXPECT_EQ(0, pages[2]->GetPos().left);
+
+    ASSERT_TRUE(tab->SelectItem(0));
+    tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    EXPECT_EQ(-348 + 26, tab->GetPos().left);
+    EXPECT_TRUE(PumpUntil([this] { return !tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation); }));
+    EXPECT_EQ(0, tab->GetPos().left);
+    EXPECT_TRUE(pages[0]->IsVisible());
+    EXPECT_FALSE(pages[2]->IsVisible());
+}
+
+TEST_F(AnimationTabTest, VerticalSlideStartsAFullHeightAway)
+{
+    tab->SetAttribute(L"animation_direction", L"vertical");
+    ASSERT_TRUE(tab->SelectItem(1));
+    tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    EXPECT_EQ(200 - 200 / 15, tab->GetPos().top);
+    EXPECT_EQ(0, tab->GetPos().left);
+    tab->SetAttribute(L"animation_direction", L"horizontal");
+    EXPECT_FALSE(tab->IsVerticalAnimation());
+}
+
+}  // namespace

@@ -1,0 +1,215 @@
+#include "Control/InputsRegistration.h"
+#include "Control/UIAnimationTabLayout.h"
+#include "Control/UIOption.h"
+#include "Control/UISlider.h"
+#include "Core/ControlFactory.h"
+#include "Core/DialogBuilder.h"
+#include "Core/WindowUIManager.h"
+#include "Layout/ContainerUI.h"
+#include "../Core/SkinTestData.h"
+#include "InputsTestSupport.h"
+#include "TestImages.h"
+
+#include <gtest/gtest.h>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+class OptionGroupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegisterInputsControls(*CControlFactory::GetInstance());
+        manager.AddNotifier(&notes);
+        const wchar_t* xml =
+            L"<Window><HorizontalLayout>"
+            L"<Option name=\"a\" group=\"g\" selected=\"true\" width=\"30\"/>"
+            L"<Option name=\"b\" group=\"g\" width=\"30\"/>"
+            L"<Option name=\"c\" group=\"g\" width=\"30\"/>"
+            L"<Option name=\"free\" width=\"30\"/>"
+            L"<CheckBox name=\"check\" EnableAutoCheck=\"true\" width=\"30\"/>"
+            L"</HorizontalLayout></Window>";
+        CControlUI* root = builder.Create(xml, nullptr, nullptr, &manager);
+        EXPECT_NE(nullptr, root);
+        manager.AttachRootControl(root);
+        root->SetPos(RECT{0, 0, 150, 20});
+        notes.seen.clear();
+    }
+    void TearDown() override { CWindowUIManager::Term(); }
+    COptionUI* Option(const wchar_t* name)
+    {
+        CControlUI* control = manager.FindControl(name);
+        return control ? static_cast<COptionUI*>(control->GetInterface(L"Option")) : nullptr;
+    }
+    void Click(CControlUI* control)
+    {
+        const RECT rc = control->GetPos();
+        ControlEvent down = MakeEvent(EVT_BUTTONDOWN, rc.left + 5, rc.top + 5);
+        control->DispatchEvent(down);
+        ControlEvent up = MakeEvent(EVT_BUTTONUP, rc.left + 5, rc.top + 5);
+        control->DispatchEvent(up);
+    }
+
+    CWindowUIManager manager;
+    CDialogBuilder builder;
+    NoteLog notes;
+};
+
+TEST_F(OptionGroupTest, SkinElementsBecomeTheirClasses)
+{
+    EXPECT_STREQ(L"Option", Option(L"a")->GetClass());
+    CControlUI* check = manager.FindControl(L"check");
+    EXPECT_STREQ(L"CheckBoxUI", check->GetClass());
+    EXPECT_NE(nullptr, check->GetInterface(L"CheckBox"));
+    EXPECT_NE(nullptr, check->GetInterface(L"Option"));
+    EXPECT_NE(nullptr, check->GetInterface(L"Button"));
+    const wchar_t* more = L"<Window><VerticalLayout><Slider name=\"s\"/><AnimationTabLayout name=\"t\"/>"
+                          L"</VerticalLayout></Window>";
+    CDialogBuilder other;
+    CControlUI* root = other.Create(more, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, root);
+    auto* container = static_cast<IContainerUI*>(root->GetInterface(L"IContainer"));
+    EXPECT_STREQ(L"Slider", container->GetItemAt(0)->GetClass());
+    EXPECT_STREQ(L"AnimationTabLayout", container->GetItemAt(1)->GetClass());
+    EXPECT_NE(nullptr, container->GetItemAt(1)->GetInterface(L"TabLayout"));
+    delete root;
+}
+
+TEST_F(OptionGroupTest, ClickingAMemberSelectsItAloneAndOnlyItNotifies)
+{
+    EXPECT_TRUE(Option(L"a")->IsSelected());
+    Click(Option(L"b"));
+    EXPECT_FALSE(Option(L"a")->IsSelected());
+    EXPECT_TRUE(Option(L"b")->IsSelected());
+    EXPECT_FALSE(Option(L"c")->IsSelected());
+    EXPECT_EQ(1, notes.Count(L"selectchanged"));
+    EXPECT_EQ(1, notes.Count(L"selectchanged", Option(L"b")));
+    EXPECT_EQ(1, notes.Count(L"click", Option(L"b")));
+    EXPECT_EQ(COptionUI::kSelected, Option(L"b")->GetOptionState() & COptionUI::kSelected);
+    EXPECT_EQ(0u, Option(L"a")->GetOptionState() & COptionUI::kSelected);
+    Click(Option(L"b"));
+    EXPECT_TRUE(Option(L"b")->IsSelected());
+    EXPECT_EQ(1, notes.Count(L"selectchanged"));
+}
+
+TEST_F(OptionGroupTest, AnOptionWithoutGroupTogglesOnEachClick)
+{
+    COptionUI* free = Option(L"free");
+    Click(free);
+    EXPECT_TRUE(free->IsSelected());
+    Click(free);
+    EXPECT_FALSE(free->IsSelected());
+    ASSERT_EQ(2, notes.Count(L"selectchanged", free));
+    EXPECT_TRUE(Option(L"a")->IsSelected());
+}
+
+TEST_F(OptionGroupTest, AutoCheckTogglesOnPressWithStateThenCheckClick)
+{
+    CControlUI* check = manager.FindControl(L"check");
+    const RECT rc = check->GetPos();
+    ControlEvent down = MakeEvent(EVT_BUTTONDOWN, rc.left + 3, 5);
+    check->DispatchEvent(down);
+    ASSERT_EQ(2u, notes.seen.size());
+    EXPECT_EQ(CUIString(L"selectchanged"), notes.seen[0].sType);
+    EXPECT_EQ(1u, notes.seen[0].wParam);
+    EXPECT_EQ(CUIString(L"checkclick"), notes.seen[1].sType);
+    ControlEvent again = MakeEvent(EVT_DBLCLICK, rc.left + 3, 5);
+    check->DispatchEvent(again);
+    EXPECT_EQ(0u, notes.seen[2].wParam);
+    EXPECT_FALSE(Option(L"check")->IsSelected());
+    ControlEvent outside = MakeEvent(EVT_BUTTONDOWN, rc.right + 10, 5);
+    check->DispatchEvent(outside);
+    EXPECT_FALSE(Option(L"check")->IsSelected());
+}
+
+TEST_F(OptionGroupTest, ChangingOrLeavingAGroupUpdatesTheWindowsGroups)
+{
+    Option(L"c")->SetGroup(L"h");
+    EXPECT_EQ(2, manager.GetOptionGroup(L"g")->GetSize());
+    EXPECT_EQ(1, manager.GetOptionGroup(L"h")->GetSize());
+    Option(L"c")->Selected(true, true);
+    EXPECT_TRUE(Option(L"a")->IsSelected());
+    Option(L"c")->SetGroup(nullptr);
+    EXPECT_TRUE(Option(L"c")->GetGroup().IsEmpty());
+    auto* extra = new COptionUI();
+    extra->SetGroup(L"g");
+    extra->SetManager(&manager, nullptr, true);
+    EXPECT_EQ(3, manager.GetOptionGroup(L"g")->GetSize());
+    delete extra;
+    EXPECT_EQ(2, manager.GetOptionGroup(L"g")->GetSize());
+}
+
+TEST(Option, SelectedWithoutSelectedBackgroundPaintsNoBackground)
+{
+    SkinZipScope zip;
+    CWindowUIManager manager;
+    COptionUI option;
+    option.SetManager(&manager, nullptr, false);
+    option.SetAttribute(L"bkcolor", L"#FFFF0000");
+    option.SetPos(RECT{0, 0, 20, 20});
+    Canvas canvas(20, 20, 0xFF000000);
+    option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(10, 10));
+    option.Selected(true, false);
+    Canvas selected(20, 20, 0xFF000000);
+    option.Paint(selected.dc(), selected.Bounds(), nullptr);
+    EXPECT_EQ(0u, selected.Rgb(10, 10));
+    option.SetAttribute(L"selectedbkcolor", L"FF00FF00");
+    option.Paint(selected.dc(), selected.Bounds(), nullptr);
+    EXPECT_EQ(0x00FF00u, selected.Rgb(10, 10));
+}
+
+TEST(Option, SelectedTextColourIsUsedOnlyWhileSelected)
+{
+    SkinZipScope zip;
+    CWindowUIManager manager;
+    COptionUI option;
+    option.SetManager(&manager, nullptr, false);
+    option.SetAttribute(L"textcolor", L"#FF0000FF");
+    option.SetAttribute(L"selectedtextcolor", L"#FFFF0000");
+    option.SetAttribute(L"selected", L"true");
+    option.SetText(L"\x2588\x2588\x2588\x2588");
+    option.SetPos(RECT{0, 0, 60, 20});
+    Canvas canvas(60, 20, 0xFFFFFFFF);
+    option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    bool sawRed = false;
+    for (int x = 0; x < 60; ++x)
+        for (int y = 0; y < 20; ++y) sawRed |= canvas.Rgb(x, y) == 0xFF0000u;
+    EXPECT_TRUE(sawRed);
+    EXPECT_EQ(0xFF0000FFu, option.GetTextColor());
+}
+
+TEST(Option, StateImageStripIsCutIntoFrames)
+{
+    SkinZipScope zip;
+    TempImageFile strip("strip.bmp", MakeBmp(90, 10, 0x00FF00));
+    CWindowUIManager manager;
+    COptionUI option;
+    option.SetManager(&manager, nullptr, false);
+    option.SetPos(RECT{0, 0, 30, 10});
+    const CUIString description = CUIString(L"file='") + strip.Path().c_str() + L"'";
+    option.SetAttribute(L"selectedstateimage", description);
+    option.SetAttribute(L"selectedstatecount", L"3");
+    option.Selected(true, false);
+    Canvas canvas(30, 10, 0xFF000000);
+    option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_NE(-1, option.GetSelectedImage().Find(L"source='0,0,30,10'"));
+    EXPECT_NE(-1, option.GetSelectedHotImage().Find(L"source='30,0,60,10'"));
+    EXPECT_NE(-1, option.GetSelectedPushedImage().Find(L"source='60,0,90,10'"));
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(15, 5));
+
+    COptionUI single;
+    single.SetManager(&manager, nullptr, false);
+    single.SetPos(RECT{0, 0, 30, 10});
+    single.SetAttribute(L"selectedstateimage", description);
+    single.SetAttribute(L"selectedstatecount", L"1");
+    single.Selected(true, false);
+    single.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_NE(-1, single.GetSelectedImage().Find(L"source='0,0,90,10'"));
+    EXPECT_TRUE(single.GetSelectedHotImage().IsEmpty());
+    EXPECT_TRUE(single.GetSelectedPushedImage().IsEmpty());
+}
+
+}  // namespace

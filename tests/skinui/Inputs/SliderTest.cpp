@@ -1,0 +1,157 @@
+#include "Control/UISlider.h"
+#include "Core/WindowUIManager.h"
+#include "../Core/SkinTestData.h"
+#include "InputsTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+class SliderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        manager.AddNotifier(&notes);
+        slider.SetManager(&manager, nullptr, false);
+        slider.SetPos(RECT{0, 0, 210, 20});
+    }
+    void Send(int type, int x, int y = 10, WPARAM wParam = 0)
+    {
+        ControlEvent event = MakeEvent(type, x, y, wParam);
+        slider.DispatchEvent(event);
+    }
+    CWindowUIManager manager;
+    NoteLog notes;
+    CSliderUI slider;
+};
+
+TEST_F(SliderTest, ClicksMapAlongTheTrackLessTheThumb)
+{
+    EXPECT_EQ(0, slider.ValueAtPoint(POINT{5, 10}));
+    EXPECT_EQ(100, slider.ValueAtPoint(POINT{205, 10}));
+    EXPECT_EQ(100, slider.ValueAtPoint(POINT{300, 10}));
+    EXPECT_EQ(50, slider.ValueAtPoint(POINT{105, 10}));
+    EXPECT_EQ(0, slider.ValueAtPoint(POINT{-20, 10}));
+    Send(EVT_BUTTONDOWN, 105);
+    EXPECT_EQ(50, slider.GetValue());
+    const RECT thumb = slider.GetThumbRect();
+    EXPECT_EQ(100, thumb.left);
+    EXPECT_EQ(110, thumb.right);
+    EXPECT_EQ(5, thumb.top);
+}
+
+TEST_F(SliderTest, VerticalSliderHasItsMaximumAtTheTop)
+{
+    slider.SetAttribute(L"hor", L"false");
+    slider.SetPos(RECT{0, 0, 20, 210});
+    EXPECT_EQ(100, slider.ValueAtPoint(POINT{10, 2}));
+    EXPECT_EQ(0, slider.ValueAtPoint(POINT{10, 208}));
+    EXPECT_EQ(50, slider.ValueAtPoint(POINT{10, 105}));
+    Send(EVT_BUTTONDOWN, 10, 2);
+    const RECT thumb = slider.GetThumbRect();
+    EXPECT_EQ(0, thumb.top);
+    EXPECT_EQ(5, thumb.left);
+}
+
+TEST_F(SliderTest, ReleaseNotifiesEvenUnchangedAndPressDoesNot)
+{
+    Send(EVT_BUTTONDOWN, 105);
+    EXPECT_EQ(0, notes.Count(L"valuechanged"));
+    EXPECT_NE(0u, slider.GetButtonState() & CSliderUI::kCaptured);
+    Send(EVT_BUTTONUP, 105);
+    EXPECT_EQ(1, notes.Count(L"valuechanged"));
+    EXPECT_EQ(0u, slider.GetButtonState() & CSliderUI::kCaptured);
+    Send(EVT_BUTTONUP, 105);
+    EXPECT_EQ(2, notes.Count(L"valuechanged"));
+    EXPECT_EQ(50, slider.GetValue());
+}
+
+TEST_F(SliderTest, DraggingSendsMoveNotificationsOnlyWhenAsked)
+{
+    Send(EVT_BUTTONDOWN, 5);
+    Send(EVT_MOUSEMOVE, 55);
+    EXPECT_EQ(25, slider.GetValue());
+    EXPECT_EQ(0, notes.Count(L"movevaluechanged"));
+    Send(EVT_BUTTONUP, 55);
+    slider.SetAttribute(L"sendmove", L"true");
+    Send(EVT_BUTTONDOWN, 5);
+    Send(EVT_MOUSEMOVE, 55);
+    Send(EVT_MOUSEMOVE, 105);
+    EXPECT_EQ(2, notes.Count(L"movevaluechanged"));
+    EXPECT_EQ(50, slider.GetValue());
+}
+
+TEST_F(SliderTest, WheelStepsWithinTheRangeAndAlwaysNotifies)
+{
+    slider.SetAttribute(L"step", L"10");
+    slider.SetValue(100);
+    Send(EVT_SCROLLWHEEL, 50, 10, MAKEWPARAM(0, WHEEL_DELTA));
+    EXPECT_EQ(100, slider.GetValue());
+    EXPECT_EQ(1, notes.Count(L"valuechanged"));
+    Send(EVT_SCROLLWHEEL, 50, 10, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)));
+    EXPECT_EQ(90, slider.GetValue());
+    EXPECT_EQ(2, notes.Count(L"valuechanged"));
+}
+
+TEST_F(SliderTest, RightClickMovesTheValueOnRelease)
+{
+    Send(EVT_RBUTTONDOWN, 205);
+    EXPECT_EQ(0, slider.GetValue());
+    Send(EVT_RBUTTONUP, 205);
+    EXPECT_EQ(100, slider.GetValue());
+    EXPECT_EQ(1, notes.Count(L"valuechanged"));
+}
+
+TEST_F(SliderTest, HotOnlyOverTheThumbAndDisabledIgnoresTheMouse)
+{
+    Send(EVT_MOUSEMOVE, 3);
+    EXPECT_NE(0u, slider.GetButtonState() & CSliderUI::kHot);
+    Send(EVT_MOUSEMOVE, 100);
+    EXPECT_EQ(0u, slider.GetButtonState() & CSliderUI::kHot);
+    slider.SetEnabled(false);
+    EXPECT_EQ(0u, slider.GetButtonState());
+    Send(EVT_BUTTONDOWN, 205);
+    Send(EVT_BUTTONUP, 205);
+    EXPECT_EQ(0, slider.GetValue());
+    EXPECT_EQ(0, notes.Count(L"valuechanged"));
+}
+
+TEST_F(SliderTest, AtDoubleScaleClicksStillMapOntoTheScaledTrack)
+{
+    manager.GetDpiScaler()->SetDPI(192);
+    slider.SetPos(RECT{0, 0, 420, 40});
+    EXPECT_EQ(0, slider.ValueAtPoint(POINT{10, 20}));
+    EXPECT_EQ(50, slider.ValueAtPoint(POINT{210, 20}));
+    EXPECT_EQ(100, slider.ValueAtPoint(POINT{410, 20}));
+    slider.SetValue(100);
+    EXPECT_EQ(420, slider.GetThumbRect().right);
+}
+
+TEST(Slider, PaintsTheBandAndTheThumbInItsStateColour)
+{
+    SkinZipScope zip;
+    CWindowUIManager manager;
+    CSliderUI slider;
+    slider.SetManager(&manager, nullptr, false);
+    slider.SetAttribute(L"bkcolor", L"#FF0000FF");
+    slider.SetAttribute(L"bkcolorheight", L"4");
+    slider.SetAttribute(L"thumbcolor", L"#FFFF0000");
+    slider.SetAttribute(L"hotthumbcolor", L"#FF00FF00");
+    slider.SetAttribute(L"thumbsize", L"10,20");
+    slider.SetPos(RECT{0, 0, 110, 20});
+    slider.SetValue(50);
+    Canvas canvas(110, 20, 0xFF000000);
+    slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(10, 9));
+    EXPECT_EQ(0u, canvas.Rgb(10, 2));
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(55, 2));
+    ControlEvent move = MakeEvent(EVT_MOUSEMOVE, 55, 10);
+    slider.DispatchEvent(move);
+    slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(55, 2));
+}
+
+}  // namespace
