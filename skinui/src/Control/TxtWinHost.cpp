@@ -128,14 +128,23 @@ void CTxtWinHost::SetClientRect(const RECT& rc)
 void CTxtWinHost::SetFont(HFONT font)
 {
     ReadFont(font);
-    if (m_services) m_services->OnTxPropertyBitsChange(TXTBIT_CHARFORMATCHANGE, TXTBIT_CHARFORMATCHANGE);
+    CharFormatChanged();
 }
 
 void CTxtWinHost::SetColor(DWORD argb)
 {
     m_charFormat.crTextColor = ToColorRef(argb);
     m_charFormat.dwEffects &= ~static_cast<DWORD>(CFE_AUTOCOLOR);
-    if (m_services) m_services->OnTxPropertyBitsChange(TXTBIT_CHARFORMATCHANGE, TXTBIT_CHARFORMATCHANGE);
+    CharFormatChanged();
+}
+
+void CTxtWinHost::CharFormatChanged()
+{
+    if (!m_services) return;
+    m_services->OnTxPropertyBitsChange(TXTBIT_CHARFORMATCHANGE, TXTBIT_CHARFORMATCHANGE);
+    // Not every engine reads the host's format again on that bit: hand it over as the default format too.
+    LRESULT ignored = 0;
+    m_services->TxSendMessage(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&m_charFormat), &ignored);
 }
 
 void CTxtWinHost::SetMaxLength(LONG length)

@@ -109,6 +109,7 @@ private:
     bool Has(DWORD flag) const { return (m_flags & flag) != 0; }
     void SetFlag(DWORD flag, bool on) { m_flags = on ? (m_flags | flag) : (m_flags & ~flag); }
     void ReadFont(HFONT font);
+    void CharFormatChanged();
     void InvalidateCaret(int x, int y);
     HWND Window() const;
 

@@ -72,8 +72,8 @@ void CRichEditUI::SetFont(int index)
 {
     m_font = index;
     if (!m_host || !m_manager) return;
-    m_appliedFont = m_manager->GetFont(m_font);
-    m_host->SetFont(m_appliedFont);
+    m_fontScale = m_manager->GetDpiScaler()->GetScale();
+    m_host->SetFont(m_manager->GetFont(m_font));
 }
 
 ITextServices* CRichEditUI::GetTextServices() const { return m_host ? m_host->GetTextServices() : nullptr; }
@@ -140,7 +140,7 @@ void CRichEditUI::InitControl()
         m_host = nullptr;
     }
     if (m_host) {
-        if (m_manager) m_appliedFont = m_manager->GetFont(m_font);
+        if (m_manager) m_fontScale = m_manager->GetDpiScaler()->GetScale();
         if (m_transparent) m_host->SetTransparent(true);
         SendToEngine(EM_SETLANGOPTIONS, 0, 0);
         SendToEngine(EM_SETEVENTMASK, 0, kEventMask);
@@ -394,7 +394,7 @@ void CRichEditUI::PaintText(HDC hdc)
 {
     if (!m_host) return;
     // The manager replaces its fonts on a DPI change; the engine keeps what it was given.
-    if (m_manager && m_manager->GetFont(m_font) != m_appliedFont) SetFont(m_font);
+    if (m_manager && m_manager->GetDpiScaler()->GetScale() != m_fontScale) SetFont(m_font);
     const RECT& client = m_host->GetClientRect();
     RECT update;
     if (!::IntersectRect(&update, &m_rcPaint, &client)) return;

@@ -119,8 +119,8 @@ private:
     CUIString m_tipValue;
     DWORD m_tipValueColor = 0xFFBAC0C5;
     UINT m_tipValueStyle = DT_SINGLELINE;
-    // The font handle last given to the engine: a DPI change replaces the manager's fonts.
-    HFONT m_appliedFont = nullptr;
+    // The window's scale when the font was last given to the engine: a DPI change replaces the fonts.
+    int m_fontScale = 0;
 };
 
 }  // namespace SkinUI

@@ -245,6 +245,10 @@ TEST_F(RichEditWindowTest, TextIsPaintedInTheFrameworksBitmapInItsColour)
     edit->SetText(L"WWWW MMMM");
     Repaint();
     EXPECT_GT(CountPixels(area, IsRed), 20);
+    edit->SetAttribute(L"textcolor", L"#FF0000FF");
+    Repaint();
+    EXPECT_EQ(0, CountPixels(area, IsRed));
+    EXPECT_GT(CountPixels(area, [](DWORD rgb) { return (rgb & 0xFF) > 0xA0 && (rgb >> 16 & 0xFF) < 0x60; }), 20);
     // Nothing is drawn into the padding.
     EXPECT_EQ(0, CountPixels(RECT{area.left, area.top, area.right, area.top + 9}, IsNotWhite));
     EXPECT_EQ(0, CountPixels(RECT{area.left, area.top, area.left + 9, area.bottom}, IsNotWhite));
@@ -330,6 +334,88 @@ TEST_F(RichEditWindowTest, LongTextShowsTheFrameworksBarWhichScrollsTheText)
     edit->HomeUp();
     ::SendMessageW(host, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(10, 10));
     EXPECT_GT(firstLine(), 0);
+}
+
+TEST_F(RichEditWindowTest, ArrowOfTheFrameworksBarScrollsTheText)
+{
+    edit->SetFixedHeight(60);
+    edit->SetAttribute(L"vscrollbar", L"true");
+    AddEdit();
+    Show();
+    std::wstring text;
+    for (int i = 0; i < 30; ++i) text += L"row " + std::to_wstring(i) + L"\r";
+    edit->SetText(text.c_str());
+    Repaint();
+    CScrollBarUI* bar = edit->GetVerticalScrollBar();
+    ASSERT_TRUE(bar->IsVisible());
+    const RECT arrow = bar->GetButton2Rect();
+    const LPARAM at = MAKELPARAM((arrow.left + arrow.right) / 2, (arrow.top + arrow.bottom) / 2);
+    ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(host, WM_LBUTTONUP, 0, at);
+    LRESULT line = 0;
+    edit->TxSendMessage(EM_GETFIRSTVISIBLELINE, 0, 0, &line);
+    EXPECT_GT(line, 0);
+    EXPECT_GT(bar->GetScrollPos(), 0);
+}
+
+TEST_F(RichEditWindowTest, ClickInTheTextFocusesTheBoxAndPlacesTheCaret)
+{
+    auto* other = AddEdit();
+    edit->SetFixedHeight(40);
+    edit->SetText(L"abcdefghij");
+    Show();
+    other->SetFocus();
+    const RECT area = edit->GetPos();
+    const LPARAM at = MAKELPARAM(area.left + 1, area.top + 5);
+    ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(host, WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(edit, host.manager.GetFocus());
+    EXPECT_EQ(0, Selection().cpMin);
+    EXPECT_EQ(0, Selection().cpMax);
+    Type(L"_");
+    EXPECT_STREQ(L"_abcdefghij", edit->GetText().GetData());
+}
+
+TEST_F(RichEditWindowTest, LargerScaleGivesLargerText)
+{
+    edit->SetAttribute(L"textcolor", L"#FFFF0000");
+    edit->SetText(L"WWW");
+    Show();
+    const auto redRows = [&] {
+        int rows = 0;
+        for (int y = 0; y < 200; ++y) {
+            bool red = false;
+            for (int x = 0; x < 300 && !red; ++x) red = IsRed(PixelAt(x, y));
+            rows += red ? 1 : 0;
+        }
+        return rows;
+    };
+    const int before = redRows();
+    ASSERT_GT(before, 0);
+    host.manager.SetDPI(192);
+    Repaint();
+    EXPECT_GT(redRows(), before * 3 / 2);
+}
+
+TEST_F(RichEditWindowTest, LayeredWindowDrawsTheCaretItself)
+{
+    host.manager.SetLayered(true);
+    edit->SetText(L"abc");
+    Show();
+    edit->SetFocus();
+    CHARRANGE start = {0, 0};
+    edit->TxSendMessage(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&start), nullptr);
+    Repaint();
+    const RECT area = edit->GetPos();
+    // The caret at the start of the text: a dark column at the left edge, before any glyph.
+    int dark = 0;
+    for (int y = area.top; y < area.top + 10; ++y) dark += IsDark(PixelAt(area.left, y)) ? 1 : 0;
+    EXPECT_GT(dark, 5);
+    host.manager.SetFocus(nullptr);
+    Repaint();
+    dark = 0;
+    for (int y = area.top; y < area.top + 10; ++y) dark += IsDark(PixelAt(area.left, y)) ? 1 : 0;
+    EXPECT_EQ(0, dark);
 }
 
 TEST_F(RichEditWindowTest, DeletingTheBoxReleasesTheEngine)
