@@ -1,6 +1,7 @@
 #include "Control/UICef.h"
 
 #include "Control/UICefImpl.h"
+#include "Core/AttributeValues.h"
 #include "Core/Painter.h"
 
 #include <cwchar>
@@ -8,16 +9,6 @@
 
 namespace SkinUI {
 namespace {
-
-bool IsTrue(const wchar_t* value) { return _wcsicmp(value, L"true") == 0; }
-
-// "cefbkcolor": blanks and one '#' may lead the hexadecimal 0xAARRGGBB.
-uint32_t ParseBackgroundColor(const wchar_t* value)
-{
-    while (*value && *value <= L' ') ++value;
-    if (*value == L'#') ++value;
-    return static_cast<uint32_t>(wcstoul(value, nullptr, 16));
-}
 
 // The window message a control input event stands for; 0 for events the browser does not take.
 UINT WindowMessageOf(int eventType)
@@ -105,12 +96,12 @@ void CCefUI::SetUrl(const wchar_t* url)
 void CCefUI::SetAttribute(const wchar_t* name, const wchar_t* value)
 {
     if (_wcsicmp(name, L"url") == 0) SetUrl(value);
-    else if (_wcsicmp(name, L"transparent") == 0) m_impl->SetTransparent(IsTrue(value));
-    else if (_wcsicmp(name, L"opengl") == 0) m_impl->SetOpenGL(IsTrue(value));
-    else if (_wcsicmp(name, L"osr") == 0) m_impl->SetOffscreen(IsTrue(value));
-    else if (_wcsicmp(name, L"drag") == 0) m_impl->SetDrag(IsTrue(value));
+    else if (_wcsicmp(name, L"transparent") == 0) m_impl->SetTransparent(ParseBool(value));
+    else if (_wcsicmp(name, L"opengl") == 0) m_impl->SetOpenGL(ParseBool(value));
+    else if (_wcsicmp(name, L"osr") == 0) m_impl->SetOffscreen(ParseBool(value));
+    else if (_wcsicmp(name, L"drag") == 0) m_impl->SetDrag(ParseBool(value));
     else if (_wcsicmp(name, L"fps") == 0) m_impl->SetFrameRate(_wtoi(value));
-    else if (_wcsicmp(name, L"cefbkcolor") == 0) m_impl->SetBackgroundColor(ParseBackgroundColor(value));
+    else if (_wcsicmp(name, L"cefbkcolor") == 0) m_impl->SetBackgroundColor(ParseColorValue(value, true));
     else CControlUI::SetAttribute(name, value);
 }
 
