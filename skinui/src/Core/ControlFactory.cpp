@@ -5,6 +5,10 @@
 #include "Control/LabelUI.h"
 #include "Control/ProgressUI.h"
 #include "Control/ScrollBarUI.h"
+#include "Control/UIActiveX.h"
+#include "Control/UICef.h"
+#include "Control/UIFlash.h"
+#include "Control/UIWebBrowser.h"
 #include "Core/ControlUI.h"
 #include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
@@ -51,6 +55,10 @@ CControlFactory::CControlFactory()
     RegisterControl(L"CButtonUI", &CButtonUI::CreateInstance);
     RegisterControl(L"CProgressUI", &CProgressUI::CreateInstance);
     RegisterControl(L"CEditUI", &CEditUI::CreateInstance);
+    RegisterControl(L"CActiveXUI", &CActiveXUI::CreateInstance);
+    RegisterControl(L"CWebBrowserUI", &CWebBrowserUI::CreateInstance);
+    RegisterControl(L"CFlashUI", &CFlashUI::CreateInstance);
+    RegisterControl(L"CCefUI", &CCefUI::CreateInstance);
 }
 
 void CControlFactory::RegisterControl(const wchar_t* className, Creator creator)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 using namespace SkinUI;
 
@@ -113,6 +114,21 @@ TEST(ControlFactory, CreatesRegisteredClassesWhateverTheCase)
     factory->RegisterControl(L"CCONTROLUI", [] { return static_cast<CControlUI*>(nullptr); });
     std::unique_ptr<CControlUI> control(factory->CreateControl(L"CControlUI"));
     EXPECT_NE(nullptr, control);
+    CControlFactory::Release();
+}
+
+TEST(ControlFactory, KnowsEveryControlASkinMayName)
+{
+    // A skin element "X" becomes the class "CXUI".
+    CControlFactory* factory = CControlFactory::GetInstance();
+    for (const wchar_t* element : {L"Control", L"Container", L"VerticalLayout", L"HorizontalLayout",
+                                   L"TabLayout", L"TileLayout", L"ChildLayout", L"Label", L"Button",
+                                   L"Progress", L"Edit", L"ScrollBar", L"ActiveX", L"WebBrowser",
+                                   L"Flash", L"Cef"}) {
+        const std::wstring className = std::wstring(L"C") + element + L"UI";
+        std::unique_ptr<CControlUI> control(factory->CreateControl(className.c_str()));
+        EXPECT_NE(nullptr, control) << className.c_str();
+    }
     CControlFactory::Release();
 }
 
