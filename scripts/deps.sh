@@ -8,7 +8,8 @@ exec 3>&1 1>&2          # recipes talk on stderr; only the prefix goes to stdout
 
 "$here/install-packages.sh"   # not part of the recipe hash: packages do not change the prefix
 
-cache_root=${TOLVAN_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/tolvan-deps}
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+cache_root=${TOLVAN_DEPS_CACHE:-${XDG_CACHE_HOME:-$home/.cache}/tolvan-deps}
 recipe_hash=$(cd "$here/deps" && find . -type f | LC_ALL=C sort | xargs sha256sum | sha256sum | cut -c1-16)
 prefix=$cache_root/$recipe_hash
 if [ ! -f "$prefix/.complete" ]; then
