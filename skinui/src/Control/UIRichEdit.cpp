@@ -611,7 +611,10 @@ LRESULT CRichEditUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, bool
     }
 
     LRESULT result = 0;
-    const HRESULT hr = TxSendMessage(msg, wParam, lParam, &result);
+    HRESULT hr = TxSendMessage(msg, wParam, lParam, &result);
+    // An engine that leaves the input method's character to default processing gets it as a plain one:
+    // the window's default processing never sees it once the box has handled it.
+    if (msg == WM_IME_CHAR && hr == S_FALSE) hr = TxSendMessage(WM_CHAR, wParam, lParam, &result);
     if (mayHandle)
         handled = hr == S_OK || IsKeyMessage(msg) || msg == WM_IME_CHAR ||
                   (IsMouseMessage(msg) && m_host->IsCaptured());

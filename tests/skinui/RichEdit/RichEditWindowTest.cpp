@@ -7,6 +7,8 @@
 #include "Layout/BoxLayout.h"
 #include "TestWindows.h"
 
+#include <imm.h>
+
 #include <string>
 
 using namespace SkinUI;
@@ -162,6 +164,48 @@ TEST_F(RichEditWindowTest, TypedCharactersReachTheFocusedBoxAndReportTheChange)
     EXPECT_GE(notes.Count(L"textchanged", edit), 1);
     PressKey(VK_BACK);
     EXPECT_EQ(CUIString(L"abc中"), edit->GetText());
+}
+
+TEST_F(RichEditWindowTest, InputMethodCharactersAndCompositionReachTheEngine)
+{
+    Show();
+    edit->SetFocus();
+    Post(WM_IME_STARTCOMPOSITION, 0);
+    Post(WM_IME_COMPOSITION, 0, GCS_COMPSTR);
+    Post(WM_IME_CHAR, L'安');
+    Post(WM_IME_CHAR, L'装');
+    Post(WM_IME_ENDCOMPOSITION, 0);
+    Settle();
+    EXPECT_STREQ(L"安装", edit->GetText().GetData());
+}
+
+// Closes the popup menu once it shows and remembers that it did.
+struct MenuWatch {
+    static inline bool seen = false;
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
+    {
+        if (!::FindWindowW(L"#32768", nullptr)) return;
+        seen = true;
+        ::EndMenu();
+    }
+};
+
+TEST_F(RichEditWindowTest, ContextMenuOpensOnlyOverTheBox)
+{
+    edit->SetFixedHeight(50);
+    root->Add(new CControlUI());
+    Show();
+    MenuWatch::seen = false;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &MenuWatch::Tick);
+    POINT below = {20, 120};
+    ::ClientToScreen(host, &below);
+    ::SendMessageW(host, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(HWND(host)), MAKELPARAM(below.x, below.y));
+    EXPECT_FALSE(MenuWatch::seen);
+    POINT inside = {20, 20};
+    ::ClientToScreen(host, &inside);
+    ::SendMessageW(host, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(HWND(host)), MAKELPARAM(inside.x, inside.y));
+    ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(MenuWatch::seen);
 }
 
 TEST_F(RichEditWindowTest, ReadOnlyBoxRefusesTypingAlsoWhenSwitchedLater)
@@ -440,6 +484,17 @@ TEST_F(RichEditWindowTest, DisabledBoxTakesNoTextAndNoFocus)
     host.manager.SetFocus(edit);
     Type(L"abc");
     EXPECT_TRUE(edit->GetText().IsEmpty());
+}
+
+TEST_F(RichEditWindowTest, BoxDisabledFromTheStartShowsItsTextInTheDisabledColour)
+{
+    edit->SetAttribute(L"textcolor", L"#FFFF0000");
+    edit->SetText(L"WWWW");
+    edit->SetEnabled(false);
+    Show();
+    const RECT area = edit->GetPos();
+    EXPECT_EQ(0, CountPixels(area, IsRed));
+    EXPECT_GT(CountPixels(area, [](DWORD rgb) { return rgb == 0xA7A6AA; }), 5);
 }
 
 class RichEditFactoryTest : public WindowTest {
