@@ -211,7 +211,8 @@ void CRichEditUI::SetPos(RECT rc, bool invalidate)
             SetFloatPos(i);
             continue;
         }
-        const int width = std::min(std::max<int>(content.right - content.left, child->GetMinWidth()), child->GetMaxWidth());
+        const int width =
+            std::min(std::max<int>(content.right - content.left, child->GetMinWidth()), child->GetMaxWidth());
         const int height =
             std::min(std::max<int>(content.bottom - content.top, child->GetMinHeight()), child->GetMaxHeight());
         child->SetPos(RECT{client.left, client.top, client.left + width, client.top + height}, false);
