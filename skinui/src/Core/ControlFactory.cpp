@@ -4,6 +4,7 @@
 #include "Control/EditUI.h"
 #include "Control/LabelUI.h"
 #include "Control/ProgressUI.h"
+#include "Control/RichEditRegistration.h"
 #include "Control/ScrollBarUI.h"
 #include "Control/UIActiveX.h"
 #include "Control/UICef.h"
@@ -59,6 +60,7 @@ CControlFactory::CControlFactory()
     RegisterControl(L"CWebBrowserUI", &CWebBrowserUI::CreateInstance);
     RegisterControl(L"CFlashUI", &CFlashUI::CreateInstance);
     RegisterControl(L"CCefUI", &CCefUI::CreateInstance);
+    RegisterRichEditControls(*this);
 }
 
 void CControlFactory::RegisterControl(const wchar_t* className, Creator creator)

@@ -63,7 +63,8 @@ void StoreString(CUIStringPtrMap& map, const wchar_t* key, const wchar_t* value)
 
 CControlUI* CALLBACK CollectRichEdits(CControlUI* control, void* data)
 {
-    if (wcscmp(control->GetClass(), L"RichEditUI") == 0) static_cast<CPtrArray*>(data)->Add(control);
+    // Asked by interface, so the core needs no rich edit header; its class string is "RichEdit".
+    if (control->GetInterface(L"RichEdit")) static_cast<CPtrArray*>(data)->Add(control);
     return nullptr;
 }
 
@@ -377,7 +378,7 @@ void CWindowUIManager::ResetDPIAssets()
     if (!m_root) return;
     CPtrArray richEdits;
     m_root->FindControl(&CollectRichEdits, &richEdits, FIND_ALL);
-    // Rich edits take their font handle once; they get it again through their font attribute.
+    // Rich edits hand their font to the text engine themselves when they next paint at a new scale.
     for (int i = 0; i < richEdits.GetSize(); ++i) static_cast<CControlUI*>(richEdits[i])->Invalidate();
 }
 

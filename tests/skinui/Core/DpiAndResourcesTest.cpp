@@ -124,7 +124,7 @@ TEST(ControlFactory, KnowsEveryControlASkinMayName)
     for (const wchar_t* element : {L"Control", L"Container", L"VerticalLayout", L"HorizontalLayout",
                                    L"TabLayout", L"TileLayout", L"ChildLayout", L"Label", L"Button",
                                    L"Progress", L"Edit", L"ScrollBar", L"ActiveX", L"WebBrowser",
-                                   L"Flash", L"Cef"}) {
+                                   L"Flash", L"Cef", L"RichEdit"}) {
         const std::wstring className = std::wstring(L"C") + element + L"UI";
         std::unique_ptr<CControlUI> control(factory->CreateControl(className.c_str()));
         EXPECT_NE(nullptr, control) << className.c_str();
