@@ -1,10 +1,17 @@
 #include "Control/InputsRegistration.h"
 
 #include "Control/UIAnimationTabLayout.h"
+#include "Control/UIColorPalette.h"
 #include "Control/UIDateTime.h"
+#include "Control/UIFadeButton.h"
 #include "Control/UIGifAnim.h"
+#include "Control/UIGroupBox.h"
+#include "Control/UIHotKey.h"
 #include "Control/UIIPAddress.h"
 #include "Control/UIOption.h"
+#include "Control/UIPlaceHolder.h"
+#include "Control/UIRing.h"
+#include "Control/UIRollText.h"
 #include "Control/UISlider.h"
 #include "Core/ControlFactory.h"
 
@@ -19,6 +26,13 @@ void RegisterInputsControls(CControlFactory& factory)
     factory.RegisterControl(L"CGifAnimUI", &CGifAnimUI::CreateInstance);
     factory.RegisterControl(L"CDateTimeUI", &CDateTimeUI::CreateInstance);
     factory.RegisterControl(L"CIPAddressUI", &CIPAddressUI::CreateInstance);
+    factory.RegisterControl(L"CGroupBoxUI", &CGroupBoxUI::CreateInstance);
+    factory.RegisterControl(L"CRollTextUI", &CRollTextUI::CreateInstance);
+    factory.RegisterControl(L"CColorPaletteUI", &CColorPaletteUI::CreateInstance);
+    factory.RegisterControl(L"CHotKeyUI", &CHotKeyUI::CreateInstance);
+    factory.RegisterControl(L"CFadeButtonUI", &CFadeButtonUI::CreateInstance);
+    factory.RegisterControl(L"CRingUI", &CRingUI::CreateInstance);
+    factory.RegisterControl(L"CPlaceHolderUI", &CPlaceHolderUI::CreateInstance);
 }
 
 }  // namespace SkinUI

@@ -1,17 +1,12 @@
 #include "Control/UIDateTime.h"
 
 #include "Control/DateTimeWnd.h"
+#include "Control/NativeFieldEvents.h"
 #include "Core/WindowUIManager.h"
 
 #include <cwchar>
 
 namespace SkinUI {
-namespace {
-
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
-}  // namespace
-
 CDateTimeUI::CDateTimeUI()
 {
     ::GetLocalTime(&m_time);
@@ -70,45 +65,8 @@ void CDateTimeUI::OpenPicker()
 
 void CDateTimeUI::HandleEvent(ControlEvent& event)
 {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_parent) m_parent->HandleEvent(event);
-        else CLabelUI::HandleEvent(event);
-        return;
-    }
-    switch (event.Type) {
-    case EVT_SETCURSOR:
-        if (!IsEnabled()) break;
-        ::SetCursor(::LoadCursorW(nullptr, IDC_IBEAM));
-        return;
-    case EVT_WINDOWSIZE:
-        if (m_window && m_manager) m_manager->SetFocusDeferred(this);
-        break;
-    case EVT_SCROLLWHEEL:
-        if (m_window) return;
-        break;
-    case EVT_SETFOCUS:
-        if (!IsEnabled() || m_window) break;
-        OpenPicker();
-        break;
-    case EVT_KILLFOCUS:
-        if (IsEnabled()) Invalidate();
-        break;
-    case EVT_BUTTONDOWN:
-    case EVT_DBLCLICK:
-    case EVT_RBUTTONDOWN:
-        if (!IsEnabled()) break;
-        if (m_manager) m_manager->ReleaseCapture();
-        if (IsFocused() || m_window) OpenPicker();
-        return;
-    case EVT_MOUSEMOVE:
-    case EVT_BUTTONUP:
-    case EVT_CONTEXTMENU:
-    case EVT_MOUSEENTER:
-    case EVT_MOUSELEAVE:
-        return;
-    default:
-        break;
-    }
+    if (HandleNativeFieldEvent(*this, event, m_window != nullptr, [this] { OpenPicker(); })) return;
+    if (event.Type == EVT_MOUSEENTER || event.Type == EVT_MOUSELEAVE) return;
     CLabelUI::HandleEvent(event);
 }
 

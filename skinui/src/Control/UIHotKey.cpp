@@ -1,0 +1,185 @@
+#include "Control/UIHotKey.h"
+
+#include "Control/HotKeyWnd.h"
+#include "Control/NativeFieldEvents.h"
+#include "Core/AttributeValues.h"
+#include "Core/Painter.h"
+#include "Core/WindowUIManager.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+
+namespace SkinUI {
+namespace {
+
+CUIString KeyName(UINT virtualKey)
+{
+    LONG lParam = static_cast<LONG>(::MapVirtualKeyExW(virtualKey, MAPVK_VK_TO_VSC, ::GetKeyboardLayout(0)) << 16);
+    switch (virtualKey) {
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_END:
+    case VK_HOME:
+    case VK_LEFT:
+    case VK_UP:
+    case VK_RIGHT:
+    case VK_DOWN:
+    case VK_INSERT:
+    case VK_DELETE:
+        // These keys share scan codes with the keypad; the extended bit names the right ones.
+        lParam |= 1L << 24;
+        break;
+    default:
+        break;
+    }
+    wchar_t name[64] = {};
+    ::GetKeyNameTextW(lParam, name, 64);
+    return CUIString(name);
+}
+
+}  // namespace
+
+CUIString CHotKeyUI::CombinationText(WORD virtualKey, WORD modifiers)
+{
+    CUIString text;
+    if (virtualKey == 0 && modifiers == 0) return text;
+    if (modifiers & HOTKEYF_CONTROL) text += KeyName(VK_CONTROL) + L" + ";
+    if (modifiers & HOTKEYF_SHIFT) text += KeyName(VK_SHIFT) + L" + ";
+    if (modifiers & HOTKEYF_ALT) text += KeyName(VK_MENU) + L" + ";
+    text += KeyName(virtualKey);
+    return text;
+}
+
+CHotKeyUI::CHotKeyUI()
+{
+    m_textPadding = RECT{4, 3, 4, 3};
+    m_bkColor = 0xFFFFFFFF;
+}
+
+CHotKeyUI::~CHotKeyUI()
+{
+    // An open window must not report to a field that is gone.
+    if (!m_window) return;
+    m_window->Detach();
+    HWND hwnd = m_window->GetHWND();
+    m_window = nullptr;
+    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+}
+
+void* CHotKeyUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"HotKey") == 0) return this;
+    return CLabelUI::GetInterface(name);
+}
+
+UINT CHotKeyUI::GetControlFlags() const
+{
+    return IsEnabled() ? CONTROL_FLAG_TABSTOP | CONTROL_FLAG_SETCURSOR : 0u;
+}
+
+HWND CHotKeyUI::GetNativeWindow() const { return m_window ? m_window->GetHWND() : nullptr; }
+
+void CHotKeyUI::SetHotKey(WORD virtualKey, WORD modifiers)
+{
+    m_virtualKey = virtualKey;
+    m_modifiers = modifiers;
+    Invalidate();
+}
+
+void CHotKeyUI::SetText(const wchar_t* text)
+{
+    m_text = text;
+    if (m_window) ::SetWindowTextW(m_window->GetHWND(), m_text);
+    Invalidate();
+}
+
+void CHotKeyUI::SetVisible(bool visible)
+{
+    CControlUI::SetVisible(visible);
+    if (!IsVisible() && m_window && m_manager) m_manager->SetFocus(nullptr);
+}
+
+void CHotKeyUI::SetInternalVisible(bool visible)
+{
+    if (!visible && m_window && m_manager) m_manager->SetFocus(nullptr);
+}
+
+void CHotKeyUI::SetEnabled(bool enabled)
+{
+    CLabelUI::SetEnabled(enabled);
+    if (!IsEnabled()) m_buttonState = 0;
+}
+
+void CHotKeyUI::OpenWindow()
+{
+    if (m_window || !m_manager) return;
+    auto* window = new CHotKeyWnd(this);
+    m_window = window;
+    if (window->Init()) return;
+    // A window that failed after WM_NCCREATE deleted itself and cleared m_window; one that never started
+    // is still ours.
+    if (m_window == window) delete window;
+    m_window = nullptr;
+}
+
+void CHotKeyUI::HandleEvent(ControlEvent& event)
+{
+    if (HandleNativeFieldEvent(*this, event, m_window != nullptr, [this] { OpenWindow(); })) return;
+    if (IsMouseEnabled() && (event.Type == EVT_MOUSEENTER || event.Type == EVT_MOUSELEAVE)) {
+        if (!IsEnabled()) return;
+        if (event.Type == EVT_MOUSEENTER) m_buttonState |= kHot;
+        else m_buttonState &= ~kHot;
+        Invalidate();
+        return;
+    }
+    CLabelUI::HandleEvent(event);
+}
+
+void CHotKeyUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    if (_wcsicmp(name, L"normalimage") == 0) m_normalImage = value;
+    else if (_wcsicmp(name, L"hotimage") == 0) m_hotImage = value;
+    else if (_wcsicmp(name, L"focusedimage") == 0) m_focusedImage = value;
+    else if (_wcsicmp(name, L"disabledimage") == 0) m_disabledImage = value;
+    else if (_wcsicmp(name, L"nativebkcolor") == 0) m_nativeBkColor = ParseColorValue(value);
+    else CLabelUI::SetAttribute(name, value);
+}
+
+SIZE CHotKeyUI::CalcDesiredSize(SIZE available)
+{
+    if (GetFixedHeight() > 0) return CControlUI::CalcDesiredSize(available);
+    const FontInfo* font = m_manager ? m_manager->GetFontInfo(m_font) : nullptr;
+    return SIZE{GetFixedWidth(), (font ? font->tm.tmHeight : 0) + 6};
+}
+
+void CHotKeyUI::PaintStateImage(HDC hdc)
+{
+    if (IsFocused()) m_buttonState |= kFocused;
+    else m_buttonState &= ~kFocused;
+    if (!IsEnabled()) m_buttonState |= kDisabled;
+    else m_buttonState &= ~kDisabled;
+    const CUIString* chosen = nullptr;
+    if (m_buttonState & kDisabled) chosen = &m_disabledImage;
+    else if (m_buttonState & kFocused) chosen = &m_focusedImage;
+    else if (m_buttonState & kHot) chosen = &m_hotImage;
+    if (chosen && !chosen->IsEmpty() && DrawImage(hdc, *chosen)) return;
+    if (!m_normalImage.IsEmpty()) DrawImage(hdc, m_normalImage);
+}
+
+void CHotKeyUI::PaintText(HDC hdc)
+{
+    SettleDefaultColors();
+    const CUIString text = GetText();
+    if (text.IsEmpty()) return;
+    RECT rc = m_rcItem;
+    const RECT padding = GetTextPadding();
+    rc.left += padding.left;
+    rc.top += padding.top;
+    rc.right -= padding.right;
+    rc.bottom -= padding.bottom;
+    CPainter::DrawText(hdc, m_manager, rc, text, IsEnabled() ? m_textColor : m_disabledTextColor, m_font,
+                       m_textStyle | DT_SINGLELINE);
+}
+
+}  // namespace SkinUI

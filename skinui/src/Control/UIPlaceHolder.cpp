@@ -1,0 +1,70 @@
+#include "Control/UIPlaceHolder.h"
+
+#include "Control/PlaceHolderWnd.h"
+#include "Core/AttributeValues.h"
+#include "Core/WindowUIManager.h"
+
+#include <cwchar>
+
+namespace SkinUI {
+namespace {
+
+constexpr DWORD kPlaceHolderStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+}  // namespace
+
+CPlaceHolderUI::~CPlaceHolderUI()
+{
+    // The window must not report to a control that is gone.
+    if (!m_window) return;
+    m_window->Detach();
+    HWND hwnd = m_window->GetHWND();
+    m_window = nullptr;
+    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+}
+
+void* CPlaceHolderUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"PlaceHolder") == 0) return this;
+    return CControlUI::GetInterface(name);
+}
+
+HWND CPlaceHolderUI::GetNativeWindow() const { return m_window ? m_window->GetHWND() : nullptr; }
+
+bool CPlaceHolderUI::IsWindowColorSet() const { return m_window && m_window->IsColorSet(); }
+
+void CPlaceHolderUI::InitControl()
+{
+    if (m_window || !m_manager || !m_manager->GetWindowHandle()) return;
+    // A colour given before the window existed (as skins do) is the window's colour from the start.
+    auto* window = new CPlaceHolderWnd(this, m_manager, m_color, m_colorSet);
+    m_window = window;
+    if (!window->CreateWithRect(m_manager->GetWindowHandle(), nullptr, kPlaceHolderStyle, 0, m_rcItem)) {
+        // A window that failed after WM_NCCREATE deleted itself and cleared m_window.
+        if (m_window == window) delete window;
+        m_window = nullptr;
+        return;
+    }
+    window->ShowWindow(true, true);
+}
+
+void CPlaceHolderUI::SetPos(RECT rc, bool invalidate)
+{
+    CControlUI::SetPos(rc, invalidate);
+    if (!m_window) return;
+    ::SetWindowPos(m_window->GetHWND(), nullptr, m_rcItem.left, m_rcItem.top, m_rcItem.right - m_rcItem.left,
+                   m_rcItem.bottom - m_rcItem.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CPlaceHolderUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    if (_wcsicmp(name, L"bkcolor") == 0) {
+        m_color = ParseColorValue(value);
+        m_colorSet = true;
+        if (m_window) m_window->SetColor(m_color);
+        return;
+    }
+    CControlUI::SetAttribute(name, value);
+}
+
+}  // namespace SkinUI

@@ -1,0 +1,177 @@
+#include "Control/UIFadeButton.h"
+#include "Control/UIHotKey.h"
+#include "Control/UIPlaceHolder.h"
+#include "Control/UIRing.h"
+#include "Control/UIRollText.h"
+#include "Core/WindowUIManager.h"
+#include "Layout/BoxLayout.h"
+#include "../Core/SkinTestData.h"
+#include "../Core/TestWindows.h"
+#include "InputsTestSupport.h"
+#include "TestImages.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+class ExtrasWindowTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        ASSERT_NE(nullptr, host.CreateTopLevel());
+        host.manager.AddNotifier(&notes);
+        root = new CVerticalLayoutUI();
+        host.manager.AttachRootControl(root);
+    }
+    void TearDown() override
+    {
+        host.Close();
+        PumpUntil([this] { return host.GetHWND() == nullptr; });
+    }
+    template <class T>
+    T* Place(T* control, RECT rc)
+    {
+        root->Add(control);
+        control->SetPos(rc);
+        return control;
+    }
+    HostWindow host;
+    NoteLog notes;
+    CVerticalLayoutUI* root = nullptr;
+};
+
+TEST_F(ExtrasWindowTest, FadeButtonSwitchesFadesWhenTheMouseComesAndGoes)
+{
+    auto* button = Place(new CFadeButtonUI(), RECT{0, 0, 40, 20});
+    ControlEvent enter = MakeEvent(EVT_MOUSEENTER, 5, 5);
+    button->DispatchEvent(enter);
+    EXPECT_TRUE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn));
+    button->OnAnimationElapse(CFadeButtonUI::kFadeIn);
+    EXPECT_EQ(10, button->GetFade());
+    button->OnAnimationElapse(CFadeButtonUI::kFadeIn);
+    EXPECT_EQ(255 / 30, button->GetFade());
+    ControlEvent leave = MakeEvent(EVT_MOUSELEAVE, 50, 50);
+    button->DispatchEvent(leave);
+    EXPECT_FALSE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn));
+    EXPECT_TRUE(button->IsAnimationRunning(CFadeButtonUI::kFadeOut));
+    EXPECT_EQ(0, button->GetFade());
+    EXPECT_EQ(0, button->GetCurrentFrame(CFadeButtonUI::kFadeOut));
+    // A second leave while fading out changes nothing.
+    button->OnAnimationElapse(CFadeButtonUI::kFadeOut);
+    button->DispatchEvent(leave);
+    EXPECT_EQ(1, button->GetCurrentFrame(CFadeButtonUI::kFadeOut));
+    EXPECT_TRUE(PumpUntil([button] { return !button->IsAnimationRunning(CFadeButtonUI::kFadeOut); }));
+}
+
+TEST_F(ExtrasWindowTest, FadeButtonPaintsTheHotImageOnceFadedIn)
+{
+    SkinZipScope zip;
+    TempImageFile normal("fade-normal.bmp", MakeBmp(4, 4, 0x0000FF));
+    TempImageFile hot("fade-hot.bmp", MakeBmp(4, 4, 0xFF0000));
+    auto* button = Place(new CFadeButtonUI(), RECT{0, 0, 20, 20});
+    button->SetAttribute(L"normalimage", normal.Path().c_str());
+    button->SetAttribute(L"hotimage", hot.Path().c_str());
+    Canvas canvas(20, 20);
+    button->Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(10, 10));
+    ControlEvent enter = MakeEvent(EVT_MOUSEENTER, 5, 5);
+    button->DispatchEvent(enter);
+    EXPECT_TRUE(PumpUntil([button] { return !button->IsAnimationRunning(CFadeButtonUI::kFadeIn); }));
+    button->Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(10, 10));
+}
+
+TEST_F(ExtrasWindowTest, RingStartsTurningOnceItsImageIsLoaded)
+{
+    SkinZipScope zip;
+    TempImageFile image("ring.bmp", MakeBmp(8, 8, 0x00FF00));
+    auto* ring = Place(new CRingUI(), RECT{0, 0, 20, 20});
+    ring->SetAttribute(L"bkimage", image.Path().c_str());
+    EXPECT_FALSE(host.manager.KillTimer(ring, CRingUI::kTurnTimer));
+    Canvas canvas(20, 20);
+    ring->Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_TRUE(ring->IsImageLoaded());
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(10, 10));
+    EXPECT_TRUE(PumpUntil([ring] { return ring->GetAngle() >= 72; }));
+    ring->SetAttribute(L"bkimage", image.Path().c_str());
+    EXPECT_TRUE(ring->IsImageLoaded());
+    ring->SetAttribute(L"bkimage", L"");
+    EXPECT_FALSE(ring->IsImageLoaded());
+}
+
+TEST_F(ExtrasWindowTest, RollTextRollsOnItsTimerUntilTheTimeLimit)
+{
+    auto* roll = Place(new CRollTextUI(), RECT{0, 0, 100, 20});
+    roll->SetText(L"news");
+    ASSERT_TRUE(roll->BeginRoll(CRollTextUI::kUp, 10, 50));
+    EXPECT_TRUE(PumpUntil([this, roll] { return notes.Count(L"textrollend", roll) == 1; }));
+    EXPECT_TRUE(host.manager.KillTimer(roll, CRollTextUI::kTickTimer));
+    EXPECT_FALSE(host.manager.KillTimer(roll, CRollTextUI::kEndTimer));
+}
+
+TEST_F(ExtrasWindowTest, HotKeyEditsInTheSystemControlAndReportsChanges)
+{
+    auto* hotKey = Place(new CHotKeyUI(), RECT{10, 10, 150, 34});
+    hotKey->SetHotKey('B', HOTKEYF_CONTROL);
+    hotKey->SetFocus();
+    HWND native = hotKey->GetNativeWindow();
+    ASSERT_NE(nullptr, native);
+    wchar_t className[64] = {};
+    ::GetClassNameW(native, className, 64);
+    EXPECT_STREQ(L"HotKeyClass", className);
+    EXPECT_EQ(MAKEWORD('B', HOTKEYF_CONTROL), LOWORD(::SendMessageW(native, HKM_GETHOTKEY, 0, 0)));
+    EXPECT_EQ(CHotKeyUI::CombinationText('B', HOTKEYF_CONTROL), hotKey->GetText());
+
+    ::SendMessageW(native, HKM_SETHOTKEY, MAKEWORD('A', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
+    ::SendMessageW(host.GetHWND(), WM_COMMAND, MAKEWPARAM(0, EN_CHANGE), reinterpret_cast<LPARAM>(native));
+    EXPECT_EQ('A', hotKey->GetVirtualKey());
+    EXPECT_EQ(HOTKEYF_CONTROL | HOTKEYF_SHIFT, hotKey->GetModifiers());
+    EXPECT_EQ(CHotKeyUI::CombinationText('A', HOTKEYF_CONTROL | HOTKEYF_SHIFT), hotKey->GetText());
+    EXPECT_EQ(1, notes.Count(L"textchanged", hotKey));
+
+    ::SendMessageW(native, HKM_SETHOTKEY, 0, 0);
+    ::SendMessageW(host.GetHWND(), WM_COMMAND, MAKEWPARAM(0, EN_CHANGE), reinterpret_cast<LPARAM>(native));
+    EXPECT_EQ(CUIString(L"无"), hotKey->GetText());
+    ::SendMessageW(native, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(1, notes.Count(L"return", hotKey));
+
+    ::SetFocus(host.GetHWND());
+    EXPECT_TRUE(PumpUntil([hotKey] { return hotKey->GetNativeWindow() == nullptr; }));
+}
+
+TEST_F(ExtrasWindowTest, PlaceHolderKeepsItsWindowOnItsRectangle)
+{
+    auto* holder = new CPlaceHolderUI();
+    holder->SetName(L"slot");
+    holder->SetAttribute(L"bkcolor", L"#FF00FF00");
+    CUIString sized;
+    holder->SetSizeCallback([&sized](const CUIString& name) { sized = name; });
+    root->Add(holder);
+    HWND window = holder->GetNativeWindow();
+    ASSERT_NE(nullptr, window);
+    wchar_t className[64] = {};
+    ::GetClassNameW(window, className, 64);
+    EXPECT_STREQ(L"PlaceHolderWindowClass", className);
+    EXPECT_EQ(DWORD(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN),
+              static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE)) & 0x56000000u);
+    holder->SetPos(RECT{20, 30, 120, 90});
+    RECT rc;
+    ::GetWindowRect(window, &rc);
+    ::MapWindowPoints(HWND_DESKTOP, host.GetHWND(), reinterpret_cast<POINT*>(&rc), 2);
+    EXPECT_EQ(20, rc.left);
+    EXPECT_EQ(30, rc.top);
+    EXPECT_EQ(100, rc.right - rc.left);
+    EXPECT_EQ(CUIString(L"slot"), sized);
+    // The colour given in the skin, before the window existed, is the window's.
+    EXPECT_TRUE(holder->IsWindowColorSet());
+    EXPECT_EQ(0xFF00FF00u, holder->GetPlaceHolderColor());
+    root->Remove(holder);
+    EXPECT_TRUE(PumpUntil([window] { return !::IsWindow(window); }));
+}
+
+}  // namespace
