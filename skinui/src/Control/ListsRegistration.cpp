@@ -1,0 +1,20 @@
+#include "Control/ListsRegistration.h"
+
+#include "Control/UIList.h"
+#include "Control/UIListElement.h"
+#include "Control/UIListHeader.h"
+#include "Core/ControlFactory.h"
+
+namespace SkinUI {
+
+void RegisterListsControls(CControlFactory& factory)
+{
+    factory.RegisterControl(L"CListUI", &CListUI::CreateInstance);
+    factory.RegisterControl(L"CListHeaderUI", &CListHeaderUI::CreateInstance);
+    factory.RegisterControl(L"CListHeaderItemUI", &CListHeaderItemUI::CreateInstance);
+    factory.RegisterControl(L"CListLabelElementUI", &CListLabelElementUI::CreateInstance);
+    factory.RegisterControl(L"CListTextElementUI", &CListTextElementUI::CreateInstance);
+    factory.RegisterControl(L"CListContainerElementUI", &CListContainerElementUI::CreateInstance);
+}
+
+}  // namespace SkinUI

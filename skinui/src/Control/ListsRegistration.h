@@ -1,0 +1,10 @@
+#pragma once
+
+namespace SkinUI {
+
+class CControlFactory;
+
+// Makes the list family (lists, headers, rows) known to the control factory by class name.
+void RegisterListsControls(CControlFactory& factory);
+
+}  // namespace SkinUI

@@ -1,0 +1,411 @@
+#include "Control/ListsRegistration.h"
+#include "Control/ScrollBarUI.h"
+#include "Control/UIList.h"
+#include "Control/UIListElement.h"
+#include "Control/UIListHeader.h"
+#include "Core/ControlFactory.h"
+#include "Core/DialogBuilder.h"
+#include "Core/WindowUIManager.h"
+#include "../Core/SkinTestData.h"
+#include "../Core/TestWindows.h"
+
+#include <gtest/gtest.h>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+ControlEvent Event(int type, int x = 0, int y = 0, WORD keyState = 0)
+{
+    ControlEvent event;
+    event.Type = type;
+    event.ptMouse = POINT{x, y};
+    event.wKeyState = keyState;
+    return event;
+}
+
+ControlEvent Key(wchar_t key, WORD keyState = 0)
+{
+    ControlEvent event = Event(EVT_KEYDOWN, 0, 0, keyState);
+    event.chKey = key;
+    return event;
+}
+
+ControlEvent Wheel(short delta)
+{
+    ControlEvent event = Event(EVT_SCROLLWHEEL);
+    event.wParam = MAKEWPARAM(0, static_cast<WORD>(delta));
+    return event;
+}
+
+class ListTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        RegisterListsControls(*CControlFactory::GetInstance());
+        manager.AddNotifier(&notes);
+    }
+    void TearDown() override
+    {
+        manager.RemoveNotifier(&notes);
+        CWindowUIManager::Term();
+    }
+
+    // Builds the skin text, attaches it and lays it out in a 200 x 300 area.
+    template <class T = CListUI>
+    T* Build(const wchar_t* xml)
+    {
+        CDialogBuilder builder;
+        CControlUI* root = builder.Create(xml, nullptr, nullptr, &manager);
+        if (!root) return nullptr;
+        manager.AttachRootControl(root);
+        root->SetPos(RECT{0, 0, 200, 300});
+        return static_cast<T*>(root->GetInterface(L"List"));
+    }
+
+    CListUI* PlainList(int rows, const wchar_t* listAttributes = L"")
+    {
+        std::wstring xml = L"<Window><List name=\"list\" ";
+        xml += listAttributes;
+        xml += L">";
+        for (int i = 0; i < rows; ++i)
+            xml += L"<ListLabelElement name=\"row" + std::to_wstring(i) + L"\" text=\"row\" height=\"20\"/>";
+        xml += L"</List></Window>";
+        return Build(xml.c_str());
+    }
+
+    int ItemSelects() const { return static_cast<int>(std::count_if(notes.seen.begin(), notes.seen.end(),
+        [](const NotifyMessage& m) { return m.sType == L"itemselect"; })); }
+
+    CWindowUIManager manager;
+    NotifyRecorder notes;
+};
+
+TEST_F(ListTest, SkinBuildsListWithHeaderColumnsAndOwnedRows)
+{
+    CListUI* list = Build(
+        L"<Window><List><ListHeader><ListHeaderItem text=\"A\" width=\"50\"/><ListHeaderItem text=\"B\" width=\"70\"/>"
+        L"</ListHeader><ListLabelElement text=\"one\"/><ListTextElement/><ListContainerElement/></List></Window>");
+    ASSERT_NE(nullptr, list);
+    ASSERT_EQ(3, list->GetCount());
+    EXPECT_EQ(2, list->GetHeader()->GetCount());
+    EXPECT_EQ(2, list->GetListInfo()->columns);
+    EXPECT_EQ(50, list->GetListInfo()->columnRects[0].right - list->GetListInfo()->columnRects[0].left);
+    EXPECT_EQ(70, list->GetListInfo()->columnRects[1].right - list->GetListInfo()->columnRects[1].left);
+    for (int i = 0; i < 3; ++i) {
+        auto* item = static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"));
+        ASSERT_NE(nullptr, item);
+        EXPECT_EQ(i, item->GetIndex());
+        EXPECT_EQ(static_cast<IListOwnerUI*>(list), item->GetOwner());
+    }
+    EXPECT_STREQ(L"ListTextElementUI", list->GetItemAt(1)->GetClass());
+    EXPECT_STREQ(L"ListContainerElementUI", list->GetItemAt(2)->GetClass());
+}
+
+TEST_F(ListTest, HeaderItemsAddedToTheListGoToTheHeaderAndColumnsStopAt32)
+{
+    CListUI* list = PlainList(1);
+    ASSERT_NE(nullptr, list);
+    for (int i = 0; i < 33; ++i) {
+        auto* column = new CListHeaderItemUI();
+        column->SetFixedWidth(5);
+        ASSERT_TRUE(list->Add(column));
+    }
+    EXPECT_EQ(33, list->GetHeader()->GetCount());
+    EXPECT_EQ(1, list->GetCount());
+    EXPECT_EQ(32, list->GetListInfo()->columns);
+    list->SetPos(RECT{0, 0, 200, 300});
+    EXPECT_EQ(32, list->GetListInfo()->columns);
+}
+
+TEST_F(ListTest, SelectionNotifiesOnChangeOnlyAndRejectsMissingRows)
+{
+    CListUI* list = PlainList(3);
+    ASSERT_TRUE(list->SelectItem(1));
+    EXPECT_EQ(1, list->GetCurSel());
+    EXPECT_EQ(1, ItemSelects());
+    EXPECT_TRUE(static_cast<IListItemUI*>(list->GetItemAt(1)->GetInterface(L"ListItem"))->IsSelected());
+    ASSERT_TRUE(list->SelectItem(1));
+    EXPECT_EQ(1, ItemSelects());
+    EXPECT_EQ(1, list->GetSelectItemCount());
+    ASSERT_TRUE(list->SelectItem(2));
+    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(1)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_EQ(2, ItemSelects());
+    EXPECT_FALSE(list->SelectItem(7));
+    EXPECT_EQ(-1, list->GetCurSel());
+    EXPECT_EQ(0, list->GetSelectItemCount());
+    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(2)->GetInterface(L"ListItem"))->IsSelected());
+}
+
+TEST_F(ListTest, ClickSelectsTheRowAndReportsItemClick)
+{
+    CListUI* list = PlainList(3);
+    CControlUI* row = list->GetItemAt(2);
+    ControlEvent down = Event(EVT_BUTTONDOWN, 5, row->GetPos().top + 2);
+    row->HandleEvent(down);
+    ControlEvent up = Event(EVT_BUTTONUP, 5, row->GetPos().top + 2);
+    row->HandleEvent(up);
+    EXPECT_EQ(2, list->GetCurSel());
+    EXPECT_EQ(1, ItemSelects());
+    EXPECT_EQ(1, notes.Count(L"itemclick", row));
+    ControlEvent dbl = Event(EVT_DBLCLICK);
+    row->HandleEvent(dbl);
+    EXPECT_EQ(1, notes.Count(L"itemactivate", row));
+}
+
+TEST_F(ListTest, MultiSelectionNotifiesEveryAdditionAndCtrlClickDropsOneRow)
+{
+    CListUI* list = PlainList(4, L"multiselect=\"true\"");
+    ASSERT_TRUE(list->IsMultiSelect());
+    ASSERT_TRUE(list->SelectMultiItem(0));
+    ASSERT_TRUE(list->SelectMultiItem(2));
+    ASSERT_TRUE(list->SelectMultiItem(3));
+    EXPECT_FALSE(list->SelectMultiItem(2));
+    EXPECT_EQ(3, ItemSelects());
+    EXPECT_EQ(3, list->GetSelectItemCount());
+    EXPECT_EQ(2, list->GetNextSelItem(0));
+    EXPECT_EQ(-1, list->GetNextSelItem(3));
+
+    ControlEvent ctrlClick = Event(EVT_BUTTONDOWN, 1, 1, MK_CONTROL);
+    list->GetItemAt(2)->HandleEvent(ctrlClick);
+    EXPECT_EQ(2, list->GetSelectItemCount());
+    EXPECT_EQ(3, list->GetNextSelItem(0));
+    EXPECT_TRUE(static_cast<IListItemUI*>(list->GetItemAt(0)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(2)->GetInterface(L"ListItem"))->IsSelected());
+
+    ControlEvent ctrlA = Key(L'A', MK_CONTROL);
+    list->HandleEvent(ctrlA);
+    EXPECT_EQ(4, list->GetSelectItemCount());
+    list->SetMultiSelect(false);
+    EXPECT_EQ(0, list->GetSelectItemCount());
+    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(3)->GetInterface(L"ListItem"))->IsSelected());
+}
+
+TEST_F(ListTest, ArrowKeysStopAtTheEnds)
+{
+    CListUI* list = PlainList(3);
+    ControlEvent up = Key(VK_UP), down = Key(VK_DOWN), home = Key(VK_HOME), end = Key(VK_END);
+    list->HandleEvent(down);
+    EXPECT_EQ(-1, list->GetCurSel());
+    list->HandleEvent(end);
+    EXPECT_EQ(2, list->GetCurSel());
+    list->HandleEvent(down);
+    EXPECT_EQ(2, list->GetCurSel());
+    list->SelectItem(1);
+    list->HandleEvent(up);
+    EXPECT_EQ(0, list->GetCurSel());
+    list->HandleEvent(up);
+    EXPECT_EQ(0, list->GetCurSel());
+    list->HandleEvent(down);
+    EXPECT_EQ(1, list->GetCurSel());
+    list->HandleEvent(home);
+    EXPECT_EQ(0, list->GetCurSel());
+}
+
+TEST_F(ListTest, WheelMovesTheSelectionWithScrollSelectElseScrolls)
+{
+    CListUI* list = PlainList(30, L"vscrollbar=\"true\"");
+    ControlEvent towardsUser = Wheel(-120);
+    list->HandleEvent(towardsUser);
+    EXPECT_EQ(-1, list->GetCurSel());
+    EXPECT_GT(list->GetScrollPos().cy, 0);
+
+    CListUI* selecting = PlainList(30, L"vscrollbar=\"true\" itemscrollselect=\"true\"");
+    selecting->SelectItem(4);
+    selecting->HandleEvent(towardsUser);
+    EXPECT_EQ(5, selecting->GetCurSel());
+    ControlEvent away = Wheel(120);
+    selecting->HandleEvent(away);
+    selecting->HandleEvent(away);
+    EXPECT_EQ(3, selecting->GetCurSel());
+}
+
+TEST_F(ListTest, SelectingARowBelowTheViewScrollsItIntoView)
+{
+    CListUI* list = PlainList(30, L"vscrollbar=\"true\"");
+    ASSERT_TRUE(list->SelectItem(20));
+    const RECT body = list->GetList()->GetPos();
+    const RECT row = list->GetItemAt(20)->GetPos();
+    EXPECT_LE(row.bottom, body.bottom);
+    EXPECT_GE(row.top, body.top);
+}
+
+TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
+{
+    CListUI* list = PlainList(4);
+    list->SelectItem(2);
+    list->GetItemAt(2)->SetVisible(false);
+    EXPECT_EQ(-1, list->GetCurSel());
+
+    list->GetItemAt(2)->SetVisible(true);
+    list->SelectItem(3);
+    ASSERT_TRUE(list->Remove(list->GetItemAt(1)));
+    EXPECT_EQ(3, list->GetCount());
+    EXPECT_EQ(2, list->GetCurSel());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(i, static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"))->GetIndex());
+    ASSERT_TRUE(list->Remove(list->GetItemAt(2)));
+    EXPECT_EQ(1, list->GetCurSel());
+
+    auto* inserted = new CListLabelElementUI();
+    ASSERT_TRUE(list->AddAt(inserted, 0));
+    EXPECT_EQ(2, list->GetCurSel());
+    EXPECT_EQ(0, inserted->GetIndex());
+    list->RemoveAll();
+    EXPECT_EQ(0, list->GetCount());
+    EXPECT_EQ(-1, list->GetCurSel());
+}
+
+TEST_F(ListTest, SelectedAttributeSelectsWhateverItsValue)
+{
+    CListUI* list = Build(
+        L"<Window><List><ListLabelElement/><ListLabelElement/></List></Window>");
+    auto* row = static_cast<CListLabelElementUI*>(list->GetItemAt(1));
+    row->SetAttribute(L"selected", L"false");
+    EXPECT_EQ(1, list->GetCurSel());
+}
+
+TEST_F(ListTest, AttributesFillTheSharedItemLook)
+{
+    CListUI* list = PlainList(1,
+        L"itemalign=\"right\" itemvalign=\"bottom\" itemtextcolor=\"#FF112233\" itembkcolor=\"FF445566\" "
+        L"itemtextpadding=\"1,2,3,4\" itemaltbk=\"true\" itemrselected=\"true\" MultiSelect=\"true\" "
+        L"header=\"hidden\"");
+    const ListInfo* info = list->GetListInfo();
+    EXPECT_EQ(UINT(DT_RIGHT | DT_BOTTOM | DT_SINGLELINE), info->textStyle);
+    EXPECT_EQ(0xFF112233u, info->textColor);
+    EXPECT_EQ(0xFF445566u, info->bkColor);
+    EXPECT_EQ(4, info->textPadding.bottom);
+    EXPECT_TRUE(info->alternateBk);
+    EXPECT_TRUE(info->rightButtonSelects);
+    // Compared exactly: a differently written name is not taken.
+    EXPECT_FALSE(list->IsMultiSelect());
+    EXPECT_FALSE(list->GetHeader()->IsVisible());
+}
+
+TEST_F(ListTest, PercentageHeaderSharesItsWidth)
+{
+    CListUI* list = Build(
+        L"<Window><List><ListHeader percentageheader=\"true\"><ListHeaderItem percent=\"30\"/>"
+        L"<ListHeaderItem percent=\"70\"/></ListHeader></List></Window>");
+    ASSERT_NE(nullptr, list);
+    const ListInfo* info = list->GetListInfo();
+    EXPECT_EQ(60, info->columnRects[0].right - info->columnRects[0].left);
+    EXPECT_EQ(140, info->columnRects[1].right - info->columnRects[1].left);
+    EXPECT_EQ(info->columnRects[0].right, info->columnRects[1].left);
+}
+
+TEST_F(ListTest, HiddenHeaderStillGivesColumnPositions)
+{
+    CListUI* list = Build(
+        L"<Window><List header=\"hidden\"><ListHeaderItem width=\"40\"/><ListHeaderItem width=\"60\"/>"
+        L"<ListLabelElement height=\"20\"/></List></Window>");
+    const ListInfo* info = list->GetListInfo();
+    EXPECT_EQ(2, info->columns);
+    EXPECT_EQ(40, info->columnRects[0].right - info->columnRects[0].left);
+    EXPECT_EQ(100, info->columnRects[1].right);
+    EXPECT_FALSE(list->GetHeader()->GetItemAt(0)->IsVisible());
+    EXPECT_EQ(0, list->GetItemAt(0)->GetPos().top);
+}
+
+TEST_F(ListTest, HeaderItemClickAndSeparatorDrag)
+{
+    CListUI* list = Build(
+        L"<Window><List><ListHeader height=\"24\"><ListHeaderItem width=\"50\" sepwidth=\"2\"/>"
+        L"<ListHeaderItem width=\"60\" sepwidth=\"-4\"/></ListHeader><ListLabelElement/></List></Window>");
+    auto* first = static_cast<CListHeaderItemUI*>(list->GetHeader()->GetItemAt(0));
+    auto* second = static_cast<CListHeaderItemUI*>(list->GetHeader()->GetItemAt(1));
+    const RECT thumb = second->GetThumbRect();
+    EXPECT_EQ(second->GetPos().left, thumb.left);
+    EXPECT_EQ(4, thumb.right - thumb.left);
+    EXPECT_EQ(first->GetPos().right, first->GetThumbRect().right);
+
+    ControlEvent click = Event(EVT_BUTTONDOWN, 10, 10);
+    first->HandleEvent(click);
+    EXPECT_EQ(1, notes.Count(L"headerclick", first));
+
+    // Grab the right separator of the first column (within 4 pixels inside) and drag 30 to the right.
+    ControlEvent grab = Event(EVT_BUTTONDOWN, 46, 10);
+    first->HandleEvent(grab);
+    EXPECT_EQ(1, notes.Count(L"headerclick", first));
+    ControlEvent move = Event(EVT_MOUSEMOVE, 76, 10);
+    first->HandleEvent(move);
+    ControlEvent release = Event(EVT_BUTTONUP, 76, 10);
+    first->HandleEvent(release);
+    list->SetPos(RECT{0, 0, 200, 300});
+    EXPECT_EQ(80, first->GetWidth());
+    EXPECT_EQ(80, list->GetListInfo()->columnRects[0].right);
+}
+
+TEST_F(ListTest, WideHeaderGivesRowsTheHeaderWidthAndAHorizontalBar)
+{
+    CListUI* list = Build(
+        L"<Window><List hscrollbar=\"true\"><ListHeader><ListHeaderItem width=\"150\"/><ListHeaderItem width=\"150\"/>"
+        L"</ListHeader><ListLabelElement height=\"20\"/></List></Window>");
+    const RECT row = list->GetItemAt(0)->GetPos();
+    EXPECT_EQ(300, row.right - row.left);
+    ASSERT_NE(nullptr, list->GetHorizontalScrollBar());
+    EXPECT_TRUE(list->GetHorizontalScrollBar()->IsVisible());
+    EXPECT_EQ(100, list->GetScrollRange().cx);
+    list->SetScrollPos(SIZE{40, 0});
+    EXPECT_EQ(-40, list->GetListInfo()->columnRects[0].left);
+    EXPECT_EQ(-40, list->GetItemAt(0)->GetPos().left);
+}
+
+TEST_F(ListTest, ContainerRowsLineTheirChildrenUpWithTheColumns)
+{
+    CListUI* list = Build(
+        L"<Window><List><ListHeader><ListHeaderItem width=\"40\"/><ListHeaderItem width=\"90\"/></ListHeader>"
+        L"<ListContainerElement height=\"20\"><Label/><Label/></ListContainerElement></List></Window>");
+    auto* row = static_cast<CListContainerElementUI*>(list->GetItemAt(0));
+    EXPECT_EQ(40, row->GetItemAt(1)->GetPos().left);
+    EXPECT_EQ(130, row->GetItemAt(1)->GetPos().right);
+}
+
+TEST_F(ListTest, AlternateRowsLeaveOddRowsUnpainted)
+{
+    SkinZipScope zip;
+    CListUI* list = PlainList(4, L"itemaltbk=\"true\" itembkcolor=\"#FF0000FF\"");
+    Canvas canvas(200, 300, 0xFF000000);
+    list->Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    for (int i = 0; i < 4; ++i) {
+        const RECT rc = list->GetItemAt(i)->GetPos();
+        const DWORD expected = i % 2 == 0 ? 0xFF0000FFu : 0xFF000000u;
+        EXPECT_EQ(expected, canvas.At(150, rc.top + 1) | 0xFF000000u) << "row " << i;
+    }
+    list->SelectItem(1);
+    list->Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0xFFC1E3FFu, canvas.At(150, list->GetItemAt(1)->GetPos().top + 1) | 0xFF000000u);
+}
+
+class Cells : public IListCallbackUI {
+public:
+    const wchar_t* GetItemText(CControlUI*, int, int column) override
+    {
+        return column == 0 ? L"{a 1}x{/a}{a 2}x{/a}{a 3}x{/a}{a 4}x{/a}{a 5}x{/a}" : L"{a 6}y{/a}{a 7}y{/a}{a 8}y{/a}{a 9}y{/a}{a 10}y{/a}";
+    }
+};
+
+TEST_F(ListTest, TextRowKeepsTheFirstEightLinksAndReportsClicksOnThem)
+{
+    SkinZipScope zip;
+    CListUI* list = Build(
+        L"<Window><List itemshowhtml=\"true\"><ListHeader><ListHeaderItem width=\"100\"/>"
+        L"<ListHeaderItem width=\"100\"/></ListHeader><ListTextElement height=\"20\"/></List></Window>");
+    Cells cells;
+    list->SetTextCallback(&cells);
+    Canvas canvas(200, 300, 0xFFFFFFFF);
+    list->Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    auto* row = static_cast<CListTextElementUI*>(list->GetItemAt(0));
+    ASSERT_EQ(8, row->GetLinkCount());
+    EXPECT_EQ(CUIString(L"8"), row->GetLinkText(7));
+    EXPECT_EQ(6u, row->GetControlFlags());
+    const RECT link = row->GetLinkRect(6);
+    ControlEvent up = Event(EVT_BUTTONUP, (link.left + link.right) / 2, (link.top + link.bottom) / 2);
+    row->HandleEvent(up);
+    ASSERT_EQ(1, notes.Count(L"link", row));
+    EXPECT_EQ(6u, notes.seen.back().wParam);
+}
+
+}  // namespace
