@@ -23,6 +23,7 @@ CGifAnimUI::~CGifAnimUI()
 {
     StopGif();
     m_timer.Stop(true);
+    *m_alive = false;
     FreeGif();
 }
 
@@ -103,10 +104,14 @@ void CGifAnimUI::StopGif()
 
 void CGifAnimUI::OnTick()
 {
-    // Runs on the timer-queue thread: only the window is asked to repaint; the tree is left alone.
-    if (m_manager) {
-        RECT rc = m_rcItem;
-        if (HWND window = m_manager->GetWindowHandle()) ::InvalidateRect(window, &rc, FALSE);
+    // Runs on the timer-queue thread: the repaint is handed to the UI thread, which owns the control tree.
+    if (CWindowUIManager* manager = m_manager) {
+        if (HWND window = manager->GetWindowHandle()) {
+            std::shared_ptr<bool> alive = m_alive;
+            CWindowUIManager::PostTask(window, [this, alive] {
+                if (*alive) Invalidate();
+            });
+        }
     }
     const UINT count = m_frameCount;
     if (count == 0) return;

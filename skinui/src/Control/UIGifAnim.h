@@ -51,6 +51,8 @@ private:
     bool m_autoSize = false;
     bool m_playing = false;
     bool m_adaptDpiScale = true;
+    // Cleared when the control goes; repaint requests queued by the timer thread check it first.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     Timer m_timer;
 };
 

@@ -1,8 +1,10 @@
 #include "Control/UIFadeButton.h"
+#include "Control/UIGifAnim.h"
 #include "Control/UIHotKey.h"
 #include "Control/UIPlaceHolder.h"
 #include "Control/UIRing.h"
 #include "Control/UIRollText.h"
+#include "Core/UITaskQueue.h"
 #include "Core/WindowUIManager.h"
 #include "Layout/BoxLayout.h"
 #include "../Core/SkinTestData.h"
@@ -172,6 +174,50 @@ TEST_F(ExtrasWindowTest, PlaceHolderKeepsItsWindowOnItsRectangle)
     EXPECT_EQ(0xFF00FF00u, holder->GetPlaceHolderColor());
     root->Remove(holder);
     EXPECT_TRUE(PumpUntil([window] { return !::IsWindow(window); }));
+}
+
+}  // namespace
+
+namespace {
+
+// Runs the window's messages other than painting, and the callables other threads queue, until done.
+bool RunUntil(const std::function<bool()>& done)
+{
+    for (int i = 0; i < 1000 && !done(); ++i) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, WM_PAINT + 1, 0xFFFF, PM_REMOVE)) {
+            if (UITaskQueue::IsWakeUp(msg.message, msg.wParam, msg.lParam)) {
+                UITaskQueue::Drain();
+                continue;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (!done()) ::Sleep(5);
+    }
+    return done();
+}
+
+TEST_F(ExtrasWindowTest, GifFramesRepaintThroughTheUIThreadAndOutliveNoControl)
+{
+    TempImageFile file("window.gif", MakeGif(4, 4, {0xFF0000, 0x00FF00}, {{0, 1}, {1, 1}}));
+    // Hidden windows keep no update region to look at.
+    host.ShowWindow(true, false);
+    root->SetPos(RECT{0, 0, 300, 200});
+    auto* gif = Place(new CGifAnimUI(), RECT{30, 40, 50, 60});
+    gif->SetAttribute(L"image", file.Path().c_str());
+    gif->InitControl();
+    ASSERT_TRUE(gif->IsPlaying());
+    ::ValidateRect(host.GetHWND(), nullptr);
+    RECT dirty = {};
+    EXPECT_TRUE(RunUntil([&] { return ::GetUpdateRect(host.GetHWND(), &dirty, FALSE) != FALSE; }));
+    EXPECT_EQ(30, dirty.left);
+    EXPECT_EQ(40, dirty.top);
+    // Repaints still queued when the control goes are dropped.
+    ::Sleep(30);
+    root->Remove(gif);
+    int rounds = 0;
+    RunUntil([&rounds] { return ++rounds > 20; });
 }
 
 }  // namespace
