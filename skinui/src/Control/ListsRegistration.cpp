@@ -3,6 +3,7 @@
 #include "Control/UIList.h"
 #include "Control/UIListElement.h"
 #include "Control/UIListHeader.h"
+#include "Control/UIText.h"
 #include "Core/ControlFactory.h"
 
 namespace SkinUI {
@@ -15,6 +16,7 @@ void RegisterListsControls(CControlFactory& factory)
     factory.RegisterControl(L"CListLabelElementUI", &CListLabelElementUI::CreateInstance);
     factory.RegisterControl(L"CListTextElementUI", &CListTextElementUI::CreateInstance);
     factory.RegisterControl(L"CListContainerElementUI", &CListContainerElementUI::CreateInstance);
+    factory.RegisterControl(L"CTextUI", &CTextUI::CreateInstance);
 }
 
 }  // namespace SkinUI
