@@ -2,6 +2,7 @@
 
 #include "Control/ButtonUI.h"
 #include "Control/EditUI.h"
+#include "Control/InputsRegistration.h"
 #include "Control/LabelUI.h"
 #include "Control/ProgressUI.h"
 #include "Control/RichEditRegistration.h"
@@ -61,6 +62,7 @@ CControlFactory::CControlFactory()
     RegisterControl(L"CFlashUI", &CFlashUI::CreateInstance);
     RegisterControl(L"CCefUI", &CCefUI::CreateInstance);
     RegisterRichEditControls(*this);
+    RegisterInputsControls(*this);
 }
 
 void CControlFactory::RegisterControl(const wchar_t* className, Creator creator)

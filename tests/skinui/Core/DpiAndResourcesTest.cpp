@@ -124,7 +124,10 @@ TEST(ControlFactory, KnowsEveryControlASkinMayName)
     for (const wchar_t* element : {L"Control", L"Container", L"VerticalLayout", L"HorizontalLayout",
                                    L"TabLayout", L"TileLayout", L"ChildLayout", L"Label", L"Button",
                                    L"Progress", L"Edit", L"ScrollBar", L"ActiveX", L"WebBrowser",
-                                   L"Flash", L"Cef", L"RichEdit"}) {
+                                   L"Flash", L"Cef", L"RichEdit", L"Option", L"CheckBox", L"Slider",
+                                   L"AnimationTabLayout", L"GifAnim", L"DateTime", L"IPAddress", L"GroupBox",
+                                   L"RollText", L"ColorPalette", L"HotKey", L"FadeButton", L"Ring",
+                                   L"PlaceHolder"}) {
         const std::wstring className = std::wstring(L"C") + element + L"UI";
         std::unique_ptr<CControlUI> control(factory->CreateControl(className.c_str()));
         EXPECT_NE(nullptr, control) << className.c_str();
