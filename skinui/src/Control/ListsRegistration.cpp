@@ -4,6 +4,7 @@
 #include "Control/UIListElement.h"
 #include "Control/UIListHeader.h"
 #include "Control/UIText.h"
+#include "Control/UITreeView.h"
 #include "Core/ControlFactory.h"
 
 namespace SkinUI {
@@ -17,6 +18,8 @@ void RegisterListsControls(CControlFactory& factory)
     factory.RegisterControl(L"CListTextElementUI", &CListTextElementUI::CreateInstance);
     factory.RegisterControl(L"CListContainerElementUI", &CListContainerElementUI::CreateInstance);
     factory.RegisterControl(L"CTextUI", &CTextUI::CreateInstance);
+    factory.RegisterControl(L"CTreeViewUI", &CTreeViewUI::CreateInstance);
+    factory.RegisterControl(L"CTreeNodeUI", &CTreeNodeUI::CreateInstance);
 }
 
 }  // namespace SkinUI
