@@ -382,47 +382,40 @@ void CTreeViewUI::SetItemExpand(bool expand, CTreeNodeUI* node)
 void CTreeViewUI::SetVisibleFolderBtn(bool visible)
 {
     m_visibleFolderButtons = visible;
-    for (int i = 0; i < GetCount(); ++i)
-        if (CTreeNodeUI* item = NodeAt(i)) item->GetFolderButton()->SetVisible(visible);
+    ForEachNode([visible](CTreeNodeUI* node) { node->GetFolderButton()->SetVisible(visible); });
 }
 
 void CTreeViewUI::SetVisibleCheckBtn(bool visible)
 {
     m_visibleCheckBoxes = visible;
-    for (int i = 0; i < GetCount(); ++i)
-        if (CTreeNodeUI* item = NodeAt(i)) item->GetCheckBox()->SetVisible(visible);
+    ForEachNode([visible](CTreeNodeUI* node) { node->GetCheckBox()->SetVisible(visible); });
 }
 
 void CTreeViewUI::SetItemMinWidth(int width)
 {
     m_itemMinWidth = width;
-    for (int i = 0; i < GetCount(); ++i)
-        if (CTreeNodeUI* item = NodeAt(i)) item->SetMinWidth(width);
+    ForEachNode([width](CTreeNodeUI* node) { node->SetMinWidth(width); });
     Invalidate();
 }
 
 void CTreeViewUI::SetItemTextColor(DWORD color)
 {
-    for (int i = 0; i < GetCount(); ++i)
-        if (CTreeNodeUI* item = NodeAt(i)) item->SetItemTextColor(color);
+    ForEachNode([color](CTreeNodeUI* node) { node->SetItemTextColor(color); });
 }
 
 void CTreeViewUI::SetItemHotTextColor(DWORD color)
 {
-    for (int i = 0; i < GetCount(); ++i)
-        if (CTreeNodeUI* item = NodeAt(i)) item->SetItemHotTextColor(color);
+    ForEachNode([color](CTreeNodeUI* node) { node->SetItemHotTextColor(color); });
 }
 
 void CTreeViewUI::SetSelItemTextColor(DWORD color)
 {
-    for (int i = 0; i < GetCount(); ++i)
-        if (CTreeNodeUI* item = NodeAt(i)) item->SetSelItemTextColor(color);
+    ForEachNode([color](CTreeNodeUI* node) { node->SetSelItemTextColor(color); });
 }
 
 void CTreeViewUI::SetSelItemHotTextColor(DWORD color)
 {
-    for (int i = 0; i < GetCount(); ++i)
-        if (CTreeNodeUI* item = NodeAt(i)) item->SetSelItemHotTextColor(color);
+    ForEachNode([color](CTreeNodeUI* node) { node->SetSelItemHotTextColor(color); });
 }
 
 void CTreeViewUI::SetAttribute(const wchar_t* name, const wchar_t* value)

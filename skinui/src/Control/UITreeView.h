@@ -119,6 +119,12 @@ public:
 private:
     void PrepareNode(CTreeNodeUI* node);
     CTreeNodeUI* NodeAt(int index) const;
+    template <class Visit>
+    void ForEachNode(Visit visit) const
+    {
+        for (int i = 0; i < GetCount(); ++i)
+            if (CTreeNodeUI* node = NodeAt(i)) visit(node);
+    }
 
     int m_itemMinWidth = 0;
     bool m_visibleFolderButtons = true;
