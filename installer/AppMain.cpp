@@ -6,6 +6,7 @@
 #include "Logger.h"
 #include "SilentInstall.h"
 #include "SingleInstance.h"
+#include "WindowMode.h"
 
 #include <string>
 
@@ -26,7 +27,7 @@ void ActivateRunningInstance()
 
 } // namespace
 
-int AppMain(HINSTANCE /*instance*/)
+int AppMain(HINSTANCE instance)
 {
     CommandLineParser parser;
     const std::wstring commandLine = GetCommandLineW();
@@ -54,6 +55,8 @@ int AppMain(HINSTANCE /*instance*/)
     ExitCode code = ExitCode::Success;
     if (!installFolder.empty())
         code = RunSilentInstall(installFolder);
+    else
+        RunWindowMode(instance);
 
     slicedl::GlobalUnInit();
     ShutdownLogger();

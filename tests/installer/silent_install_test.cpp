@@ -1,6 +1,7 @@
 // The silent installation end to end under Wine: the real installer program (built with its download
 // server address taken from the environment) against the loopback test server, which serves a
 // stand-in for the client's setup that records how it was started.
+#include "InstallerRun.h"
 #include "StringConvert.h"
 #include "TestServer.h"
 #include "WinTestSupport.h"
@@ -20,126 +21,6 @@
 namespace {
 
 constexpr int kDownloadFailed = 2;
-
-// Windows view of a Unix path of this build tree (Wine maps Z: to /).
-std::wstring FromUnix(const std::string& unixPath)
-{
-    std::wstring path = L"Z:" + Utf8ToWide(unixPath);
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
-std::string PercentEncode(const std::string& text)
-{
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (unsigned char c : text) {
-        if (isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.') {
-            out += static_cast<char>(c);
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 15];
-        }
-    }
-    return out;
-}
-
-// A fresh folder inside the build tree, visible to the test (Z:\...) and to the server (/...).
-struct SharedFolder {
-    explicit SharedFolder(const std::string& label)
-        : unixPath(std::string(TOLVAN_BINARY_DIR) + "/tests/installer/run-" + label + "-" +
-                   std::to_string(GetCurrentProcessId()) + "/"),
-          path(FromUnix(unixPath))
-    {
-        std::filesystem::remove_all(std::filesystem::path(path));
-        std::filesystem::create_directories(std::filesystem::path(path));
-    }
-    ~SharedFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(std::filesystem::path(path), ignored);
-    }
-    std::string unixPath;
-    std::wstring path;
-};
-
-std::wstring EnvironmentWith(const std::map<std::wstring, std::wstring>& overrides)
-{
-    std::map<std::wstring, std::wstring> variables;
-    if (wchar_t* block = GetEnvironmentStringsW()) {
-        for (const wchar_t* entry = block; *entry; entry += wcslen(entry) + 1) {
-            const std::wstring text = entry;
-            const size_t equals = text.find(L'=', 1);
-            if (equals != std::wstring::npos)
-                variables[text.substr(0, equals)] = text.substr(equals + 1);
-        }
-        FreeEnvironmentStringsW(block);
-    }
-    for (const auto& [key, value] : overrides)
-        variables[key] = value;
-    std::wstring result;
-    for (const auto& [key, value] : variables)
-        result += key + L"=" + value + L'\0';
-    return result + L'\0';
-}
-
-class InstallerProcess {
-public:
-    InstallerProcess(const std::wstring& arguments, const std::map<std::wstring, std::wstring>& environment)
-    {
-        std::wstring command = L"\"" + TestExecutableFolder() + L"VexaOnlineInstaller.exe\" " + arguments;
-        std::wstring block = EnvironmentWith(environment);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info{};
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
-                            block.data(), nullptr, &startup, &info))
-            throw std::runtime_error("cannot start the installer: " + std::to_string(GetLastError()));
-        CloseHandle(info.hThread);
-        m_process = info.hProcess;
-        m_id = info.dwProcessId;
-    }
-    ~InstallerProcess()
-    {
-        if (WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT)
-            TerminateProcess(m_process, 99);
-        CloseHandle(m_process);
-    }
-    DWORD Id() const { return m_id; }
-    bool Running() const { return WaitForSingleObject(m_process, 0) == WAIT_TIMEOUT; }
-
-    // Waits for the end (two minutes at most) and gives the exit code; while waiting, counts the
-    // top-level windows the installer owns.
-    DWORD Wait()
-    {
-        for (int i = 0; i < 1200 && Running(); ++i) {
-            CountWindows();
-            Sleep(100);
-        }
-        DWORD code = 99;
-        EXPECT_EQ(WaitForSingleObject(m_process, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "installer hangs";
-        GetExitCodeProcess(m_process, &code);
-        return code;
-    }
-    int WindowsSeen() const { return m_windowsSeen; }
-
-private:
-    static BOOL CALLBACK CountOwnWindow(HWND window, LPARAM self)
-    {
-        auto* process = reinterpret_cast<InstallerProcess*>(self);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == process->m_id)
-            ++process->m_windowsSeen;
-        return TRUE;
-    }
-    void CountWindows() { EnumWindows(CountOwnWindow, reinterpret_cast<LPARAM>(this)); }
-
-    HANDLE m_process = nullptr;
-    DWORD m_id = 0;
-    int m_windowsSeen = 0;
-};
 
 class SilentInstall : public ::testing::Test {
 protected:

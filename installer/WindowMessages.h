@@ -1,0 +1,15 @@
+#pragma once
+
+#include <windows.h>
+
+// Messages and timer ids the installer's windows exchange; the numbers are fixed.
+constexpr UINT kMsgCloseInstaller = 2024;   // to the main window: hide and end the process
+constexpr UINT_PTR kTimerSlide = 2025;      // slide show of the progress window, every 1800 ms
+constexpr UINT kMsgDownloadProgress = 2026; // to the progress window: wParam = percent 0..100
+
+// What every installer window is created with.
+constexpr DWORD kInstallerWindowStyle = 0x96C80000; // popup, visible, clip, caption, system menu
+constexpr int kInstallerWindowWidth = 600;
+constexpr int kInstallerWindowHeight = 400;
+constexpr UINT kInstallerIcon = 101;
+constexpr const wchar_t* kToolTitle = L"在线安装工具";

@@ -1,0 +1,300 @@
+// The window mode end to end under Wine: the real installer program against the loopback test server
+// (download, configuration and reports), driven through its windows by mouse clicks on the skin's
+// buttons. The setup stand-in records how it was started; the browser launch of the test build records
+// the address it was asked to open.
+#include "InstallerRun.h"
+#include "StringConvert.h"
+#include "TestServer.h"
+#include "WinTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#include <shlobj.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const wchar_t* kMainClass = L"DlgMainC3789B9BC0";
+constexpr const wchar_t* kMainTitle = L"Tolvan游戏-在线安装";
+constexpr const wchar_t* kProgressClass = L"DlgProgressC3789B9BC0";
+constexpr const wchar_t* kWarningClass = L"DlgWarnC3789B9BC0";
+
+// Where the skins put the buttons, from the window's client size.
+enum class Button { MainNext, MainClose, ProgressClose, WarningOk, WarningCancel };
+
+POINT ButtonCentre(HWND window, Button button)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    const LONG w = client.right, h = client.bottom;
+    switch (button) {
+    case Button::MainNext: return {w / 2, h - 24 - 22};
+    case Button::MainClose: return {w - 18, 16};
+    case Button::ProgressClose: return {w - 18, 18};
+    case Button::WarningOk: return {w - 20 - 96 - 12 - 48, h - 16 - 16};
+    case Button::WarningCancel: return {w - 20 - 48, h - 16 - 16};
+    }
+    return {0, 0};
+}
+
+void Click(HWND window, Button button)
+{
+    const POINT at = ButtonCentre(window, button);
+    const LPARAM where = MAKELPARAM(at.x, at.y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, where);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    PostMessageW(window, WM_LBUTTONUP, 0, where);
+}
+
+std::wstring RoamingAppData()
+{
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, path);
+    return std::wstring(path) + L"\\";
+}
+
+class WindowMode : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        LeaveWindowsUnmanaged(L"VexaOnlineInstaller.exe");
+        std::filesystem::remove_all(std::filesystem::path(installFolder));
+        setup = ReadWholeFile(TestExecutableFolder() + L"setup_standin.exe");
+        ASSERT_FALSE(setup.empty());
+        WriteWholeFile(work.path + L"payload.exe", setup);
+        Serve("payload.exe", "");
+    }
+    void TearDown() override
+    {
+        if (HasFailure())
+            std::cout << "installer log:\n" << ReadWholeFile(work.path + L"VexaOnlineInstaller.log") << std::endl;
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::path(installFolder), ignored);
+    }
+
+    void Serve(const std::string& file, const std::string& options)
+    {
+        server.control("file?path=/&local=" + PercentEncode(work.unixPath + file) + options);
+        server.control("reset");
+    }
+
+    std::map<std::wstring, std::wstring> Environment()
+    {
+        const std::wstring base = Utf8ToWide(server.url(""));
+        return {{L"TOLVAN_TEST_DOWNLOAD_URL", base + L"/"},
+                {L"TOLVAN_TEST_CONFIG_URL", base},
+                {L"TOLVAN_TEST_REPORT_URL", base},
+                {L"TOLVAN_SETUP_RECORD", setupRecord},
+                {L"TOLVAN_TEST_BROWSER_RECORD", browserRecord},
+                {L"TMP", work.path},
+                {L"TEMP", work.path}};
+    }
+
+    // The actions reported so far, in the order the server received them.
+    std::vector<std::string> Actions()
+    {
+        std::vector<std::string> actions;
+        for (const auto& post : server.control("posts"))
+            actions.push_back(post["body"]["action"].get<std::string>());
+        return actions;
+    }
+
+    std::multiset<std::string> ActionSet()
+    {
+        const std::vector<std::string> actions = Actions();
+        return {actions.begin(), actions.end()};
+    }
+
+    // Waits for the main window of a started installer, until its skin stands: the window reports
+    // action 1 once its controls are laid out.
+    HWND WaitForMainWindow(InstallerProcess& installer)
+    {
+        HWND main = installer.WaitForWindow(kMainClass, kMainTitle);
+        EXPECT_NE(main, nullptr) << "no main window";
+        for (int i = 0; i < 300 && main && ActionSet().count("1") == 0; ++i)
+            Sleep(100);
+        EXPECT_EQ(ActionSet().count("1"), 1u) << "the main window reported nothing";
+        return main;
+    }
+
+    // Presses "next" in the main window and waits for the warning that the run leads to.
+    HWND InstallUntilWarning(InstallerProcess& installer)
+    {
+        HWND main = WaitForMainWindow(installer);
+        if (!main)
+            return nullptr;
+        Click(main, Button::MainNext);
+        return installer.WaitForWindow(kWarningClass);
+    }
+
+    // Clicks until the window goes: a dialog may take the first click before its skin is laid out.
+    static void ClickAway(HWND window, Button button)
+    {
+        for (int attempt = 0; attempt < 20 && IsWindow(window); ++attempt) {
+            Click(window, button);
+            for (int i = 0; i < 10 && IsWindow(window); ++i)
+                Sleep(100);
+        }
+        EXPECT_FALSE(IsWindow(window)) << "the click was not taken";
+    }
+
+    // Clicks the window's button until a window of the class appears.
+    static HWND ClickFor(InstallerProcess& installer, HWND window, Button button, const wchar_t* className)
+    {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            Click(window, button);
+            for (int i = 0; i < 10; ++i) {
+                if (HWND found = FindVisibleWindow(installer, className))
+                    return found;
+                Sleep(100);
+            }
+        }
+        return nullptr;
+    }
+
+    static HWND FindVisibleWindow(InstallerProcess& installer, const wchar_t* className)
+    {
+        for (HWND window = FindWindowW(className, nullptr); window;
+             window = FindWindowExW(nullptr, window, className, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == installer.Id() && IsWindowVisible(window))
+                return window;
+        }
+        return nullptr;
+    }
+
+    std::string ExpectedUrl() { return server.url("/") + "?f=aide"; }
+
+    SharedFolder work{"window"};
+    TestServer server;
+    std::string setup;
+    const std::wstring installFolder = RoamingAppData() + L"TolvanGame\\";
+    const std::wstring setupRecord = work.path + L"setup.json";
+    const std::wstring browserRecord = work.path + L"browser.txt";
+};
+
+TEST_F(WindowMode, InstallsIntoTheProposedFolderAndStartsTheSetup)
+{
+    InstallerProcess installer(L"", Environment());
+    HWND main = WaitForMainWindow(installer);
+    ASSERT_NE(main, nullptr);
+
+    RECT client{};
+    GetClientRect(main, &client);
+    EXPECT_EQ(client.right, 600);
+    EXPECT_EQ(client.bottom, 400);
+    RECT window{};
+    GetWindowRect(main, &window);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    EXPECT_NEAR((window.left + window.right) / 2, screenWidth / 2, 2) << "not centred";
+
+    Click(main, Button::MainNext);
+    EXPECT_EQ(installer.Wait(), 0u);
+
+    ASSERT_TRUE(WaitForFile(setupRecord)) << "the setup was not started";
+    const nlohmann::json started = nlohmann::json::parse(ReadWholeFile(setupRecord));
+    const std::wstring target = installFolder + L"VexaGameFull_front_newest.exe";
+    ASSERT_EQ(started["argv"].size(), 3u) << started.dump();
+    EXPECT_EQ(started["argv"][0], WideToUtf8(target));
+    EXPECT_EQ(started["argv"][1], "/installdir");
+    EXPECT_EQ(started["argv"][2], WideToUtf8(installFolder));
+    EXPECT_TRUE(ReadWholeFile(target) == setup) << "downloaded bytes differ";
+    EXPECT_FALSE(FileExists(target + L".slicedl"));
+
+    for (const auto& request : server.control("log")) {
+        if (request["method"] == "GET" && request["path"] == "/") {
+            EXPECT_EQ(request["query"], "f=aide");
+        }
+    }
+    // The reports travel on their own; only the first is known to arrive first.
+    const std::vector<std::string> actions = Actions();
+    ASSERT_FALSE(actions.empty());
+    EXPECT_EQ(actions[0], "1");
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "4", "8"}));
+    EXPECT_FALSE(FileExists(browserRecord));
+}
+
+TEST_F(WindowMode, FailedDownloadOffersTheBrowserDownload)
+{
+    for (const bool accept : {true, false}) {
+        SCOPED_TRACE(accept ? "OK" : "cancel");
+        DeleteFileW(browserRecord.c_str());
+        Serve("payload.exe", "&fault=head-404");
+        InstallerProcess installer(L"", Environment());
+        HWND warning = InstallUntilWarning(installer);
+        ASSERT_NE(warning, nullptr) << "no warning";
+        ClickAway(warning, accept ? Button::WarningOk : Button::WarningCancel);
+        EXPECT_EQ(installer.Wait(), 0u);
+
+        EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "5"}));
+        EXPECT_FALSE(FileExists(setupRecord));
+        if (accept) {
+            EXPECT_EQ(ReadWholeFile(browserRecord), ExpectedUrl() + "\n");
+        } else {
+            EXPECT_FALSE(FileExists(browserRecord));
+        }
+    }
+}
+
+TEST_F(WindowMode, SetupThatCannotStartOffersTheBrowserDownload)
+{
+    WriteWholeFile(work.path + L"garbage.exe", std::string(300000, '\x5a'));
+    Serve("garbage.exe", "");
+    InstallerProcess installer(L"", Environment());
+    HWND warning = InstallUntilWarning(installer);
+    ASSERT_NE(warning, nullptr) << "no warning";
+    ClickAway(warning, Button::WarningOk);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "4", "7"}));
+    EXPECT_EQ(ReadWholeFile(browserRecord), ExpectedUrl() + "\n");
+}
+
+TEST_F(WindowMode, ConfirmedQuitStopsTheDownloadWithoutFurtherQuestions)
+{
+    // 50 MiB at a crawl: the download is still running when the user leaves.
+    setup.resize(50 << 20, '\x5a');
+    WriteWholeFile(work.path + L"payload.exe", setup);
+    Serve("payload.exe", "&rate=200000");
+    InstallerProcess installer(L"", Environment());
+    HWND main = WaitForMainWindow(installer);
+    ASSERT_NE(main, nullptr);
+    Click(main, Button::MainNext);
+    HWND progress = installer.WaitForWindow(kProgressClass);
+    ASSERT_NE(progress, nullptr);
+    HWND question = ClickFor(installer, progress, Button::ProgressClose, kWarningClass);
+    ASSERT_NE(question, nullptr) << "no quit question";
+    ClickAway(question, Button::WarningOk);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "6"}));
+    EXPECT_FALSE(FileExists(setupRecord));
+    EXPECT_FALSE(FileExists(browserRecord));
+}
+
+TEST_F(WindowMode, SecondCopyBringsTheFirstToTheFrontAndEnds)
+{
+    InstallerProcess first(L"", Environment());
+    HWND main = WaitForMainWindow(first);
+    ASSERT_NE(main, nullptr);
+    ShowWindow(main, SW_HIDE);
+
+    InstallerProcess second(L"", Environment());
+    EXPECT_EQ(second.Wait(), 0u);
+    EXPECT_TRUE(IsWindowVisible(main)) << "the first copy's window was not shown again";
+    EXPECT_TRUE(first.Running());
+
+    Click(main, Button::MainClose);
+    EXPECT_EQ(first.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "3"}));
+    EXPECT_FALSE(FileExists(installFolder));
+}
+
+} // namespace
