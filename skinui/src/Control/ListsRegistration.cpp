@@ -1,5 +1,6 @@
 #include "Control/ListsRegistration.h"
 
+#include "Control/UIComboBox.h"
 #include "Control/UIList.h"
 #include "Control/UIListElement.h"
 #include "Control/UIListHeader.h"
@@ -20,6 +21,7 @@ void RegisterListsControls(CControlFactory& factory)
     factory.RegisterControl(L"CTextUI", &CTextUI::CreateInstance);
     factory.RegisterControl(L"CTreeViewUI", &CTreeViewUI::CreateInstance);
     factory.RegisterControl(L"CTreeNodeUI", &CTreeNodeUI::CreateInstance);
+    factory.RegisterControl(L"CComboBoxUI", &CComboBoxUI::CreateInstance);
 }
 
 }  // namespace SkinUI

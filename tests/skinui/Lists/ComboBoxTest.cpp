@@ -1,0 +1,167 @@
+#include "Control/ListsRegistration.h"
+#include "Control/UIComboBox.h"
+#include "Control/UIListElement.h"
+#include "Core/ControlFactory.h"
+#include "Core/DialogBuilder.h"
+#include "Core/WindowUIManager.h"
+#include "../Core/SkinTestData.h"
+#include "../Core/TestWindows.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+class ComboBoxTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        RegisterListsControls(*CControlFactory::GetInstance());
+        ASSERT_NE(nullptr, host.CreateTopLevel(nullptr, 400, 300)) << "no display";
+        host.manager.AddNotifier(&notes);
+    }
+    void TearDown() override
+    {
+        host.manager.RemoveNotifier(&notes);
+        if (host.GetHWND()) ::DestroyWindow(host.GetHWND());
+        CWindowUIManager::Term();
+    }
+
+    CComboBoxUI* Build(int entries, const wchar_t* comboAttributes = L"")
+    {
+        std::wstring xml = L"<Window><VerticalLayout><ComboBox name=\"combo\" width=\"120\" height=\"24\" ";
+        xml += comboAttributes;
+        xml += L">";
+        for (int i = 0; i < entries; ++i)
+            xml += L"<ListLabelElement text=\"entry" + std::to_wstring(i) + L"\" height=\"24\"/>";
+        xml += L"</ComboBox><Control/></VerticalLayout></Window>";
+        CDialogBuilder builder;
+        CControlUI* root = builder.Create(xml.c_str(), nullptr, nullptr, &host.manager);
+        if (!root) return nullptr;
+        host.manager.AttachRootControl(root);
+        root->SetPos(RECT{0, 0, 400, 300});
+        return static_cast<CComboBoxUI*>(host.manager.FindControl(L"combo"));
+    }
+    static RECT DropRect(CComboBoxUI* combo)
+    {
+        RECT rc = {};
+        ::GetWindowRect(combo->GetDropWindow()->GetHWND(), &rc);
+        return rc;
+    }
+    static bool DropShown(CComboBoxUI* combo)
+    {
+        return combo->GetDropWindow() && ::IsWindowVisible(combo->GetDropWindow()->GetHWND());
+    }
+    int Count(const wchar_t* type) const
+    {
+        int count = 0;
+        for (const auto& msg : notes.seen) count += msg.sType == type;
+        return count;
+    }
+
+    HostWindow host;
+    NotifyRecorder notes;
+};
+
+TEST_F(ComboBoxTest, EntriesGoToTheDropListAndTheWindowFitsThem)
+{
+    CComboBoxUI* combo = Build(3);
+    ASSERT_NE(nullptr, combo);
+    ASSERT_NE(nullptr, combo->GetDropWindow());
+    ASSERT_NE(nullptr, combo->GetDropWindow()->GetHWND());
+    EXPECT_EQ(3, combo->GetCount());
+    EXPECT_FALSE(DropShown(combo));
+    ASSERT_TRUE(combo->Activate());
+    ASSERT_TRUE(DropShown(combo));
+    const RECT drop = DropRect(combo);
+    EXPECT_EQ(74, drop.bottom - drop.top);
+    EXPECT_EQ(120, drop.right - drop.left);
+    POINT below = {combo->GetPos().left, combo->GetPos().bottom};
+    ::ClientToScreen(host.GetHWND(), &below);
+    EXPECT_EQ(below.x, drop.left);
+    EXPECT_EQ(below.y, drop.top);
+    EXPECT_EQ(1, Count(L"predropdown"));
+    EXPECT_EQ(1, Count(L"dropdown"));
+}
+
+TEST_F(ComboBoxTest, ManyEntriesStopAtTheDropBoxHeight)
+{
+    CComboBoxUI* combo = Build(30, L"dropboxsize=\"200,150\"");
+    combo->Activate();
+    const RECT drop = DropRect(combo);
+    EXPECT_EQ(150, drop.bottom - drop.top);
+    EXPECT_EQ(200, drop.right - drop.left);
+}
+
+TEST_F(ComboBoxTest, ClickingAnEntryClosesTheListAndSelectsIt)
+{
+    CComboBoxUI* combo = Build(3);
+    combo->Activate();
+    HWND drop = combo->GetDropWindow()->GetHWND();
+    const RECT entry = combo->GetList()->GetItemAt(1)->GetPos();
+    const LPARAM at = MAKELPARAM((entry.left + entry.right) / 2, (entry.top + entry.bottom) / 2);
+    ::PostMessageW(drop, WM_MOUSEMOVE, 0, at);
+    ::PostMessageW(drop, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(drop, WM_LBUTTONUP, 0, at);
+    ASSERT_TRUE(PumpUntil([&] { return !DropShown(combo); }));
+    EXPECT_EQ(1, combo->GetCurSel());
+    EXPECT_EQ(CUIString(L"entry1"), combo->GetText());
+    EXPECT_EQ(1, Count(L"itemselect"));
+    // A plain entry reports "itemclick" in the drop window only; the combo's window hears the selection.
+    EXPECT_EQ(0, Count(L"itemclick"));
+}
+
+TEST_F(ComboBoxTest, F4OpensAndEscapeClosesWithoutChangingTheSelection)
+{
+    CComboBoxUI* combo = Build(3);
+    ASSERT_TRUE(combo->SelectItem(2));
+    ControlEvent f4;
+    f4.Type = EVT_KEYDOWN;
+    f4.chKey = VK_F4;
+    combo->HandleEvent(f4);
+    ASSERT_TRUE(DropShown(combo));
+    ::PostMessageW(combo->GetDropWindow()->GetHWND(), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !DropShown(combo); }));
+    EXPECT_EQ(2, combo->GetCurSel());
+    EXPECT_EQ(CUIString(L"entry2"), combo->GetText());
+}
+
+TEST_F(ComboBoxTest, MovingTheComboHidesAnOpenList)
+{
+    CComboBoxUI* combo = Build(3);
+    combo->Activate();
+    ASSERT_TRUE(DropShown(combo));
+    combo->SetPos(RECT{10, 50, 130, 74});
+    EXPECT_FALSE(DropShown(combo));
+}
+
+TEST_F(ComboBoxTest, OnlyListEntriesAreTakenAndTheTextColourSettlesOnFirstPaint)
+{
+    CComboBoxUI* combo = Build(1);
+    CControlUI plain;
+    EXPECT_FALSE(combo->Add(&plain));
+    EXPECT_EQ(1, combo->GetCount());
+    EXPECT_TRUE(combo->Add(new CListLabelElementUI()));
+    EXPECT_EQ(2, combo->GetCount());
+    host.manager.SetDefaultFontColor(0xFF102030);
+    Canvas canvas(400, 300);
+    combo->Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0xFF102030u, combo->GetTextColor());
+}
+
+TEST_F(ComboBoxTest, DestroyingTheHostWindowLeavesTheComboWithoutItsList)
+{
+    CComboBoxUI* combo = Build(2);
+    ::DestroyWindow(combo->GetDropWindow()->GetHWND());
+    EXPECT_EQ(nullptr, combo->GetDropWindow());
+    EXPECT_EQ(0, combo->GetCount());
+    EXPECT_TRUE(combo->Activate());
+    EXPECT_EQ(1, Count(L"dropdown"));
+}
+
+}  // namespace
