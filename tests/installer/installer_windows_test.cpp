@@ -20,6 +20,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <set>
 #include <string>
 
 using SkinUI::CControlUI;
@@ -56,6 +57,27 @@ void Click(SkinUI::WindowImplBase& window, const wchar_t* name)
     button->Activate();
 }
 
+// This thread's window of the class, when one exists.
+HWND ThreadWindow(const wchar_t* className)
+{
+    struct Search {
+        const wchar_t* className;
+        HWND found = nullptr;
+    } search{className};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM param) -> BOOL CALLBACK {
+            auto* s = reinterpret_cast<Search*>(param);
+            wchar_t name[64] = {};
+            GetClassNameW(window, name, 64);
+            if (wcscmp(name, s->className) == 0)
+                s->found = window;
+            return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // Shows a warning modal and answers it through `answer`; gives the modal result.
 UINT AnswerWarning(DlgWarning& warning, const std::function<void(DlgWarning&)>& answer)
 {
@@ -65,6 +87,19 @@ UINT AnswerWarning(DlgWarning& warning, const std::function<void(DlgWarning&)>& 
         answer(warning);
     });
     return warning.ShowModal();
+}
+
+// A shown main window whose first paint has run ("windowinit"); null when it could not be created.
+DlgMain* OpenMainWindow()
+{
+    auto* main = new DlgMain();
+    if (!main->Create(nullptr, L"Tolvan游戏-在线安装", kInstallerWindowStyle, 0, 0, 0, 600, 400)) {
+        delete main;
+        return nullptr;
+    }
+    main->ShowWindow(true, true);
+    UpdateWindow(*main);
+    return main;
 }
 
 TEST(WarningDialog, EachButtonGivesItsCode)
@@ -97,10 +132,8 @@ TEST(MainWindow, ProposesTheRoamingFolderAndShowsItsFreeSpace)
 {
     TestServer server;
     SetVariable("TOLVAN_TEST_REPORT_URL", server.url(""));
-    auto* main = new DlgMain();
-    ASSERT_NE(main->Create(nullptr, L"Tolvan游戏-在线安装", kInstallerWindowStyle, 0, 0, 0, 600, 400), nullptr);
-    main->ShowWindow(true, true);
-    UpdateWindow(*main);
+    DlgMain* main = OpenMainWindow();
+    ASSERT_NE(main, nullptr);
 
     wchar_t roaming[MAX_PATH] = {};
     ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, roaming)));
@@ -146,19 +179,46 @@ protected:
     }
 };
 
+// The loopback server with the setup stand-in as the download (about a second long) and the
+// installer's servers and the stand-in's record pointed at it.
+struct DownloadSetting {
+    explicit DownloadSetting(const char* label) : shared(label)
+    {
+        const std::string payload = ReadWholeFile(TestExecutableFolder() + L"setup_standin.exe");
+        WriteWholeFile(shared.path + L"payload.exe", payload);
+        // Slow enough for the engine's half-second progress reports to show.
+        server.control("file?path=/&local=" + PercentEncode(shared.unixPath + "payload.exe") +
+                       "&rate=" + std::to_string(payload.size()));
+        SetVariable("TOLVAN_TEST_DOWNLOAD_URL", server.url("/"));
+        SetVariable("TOLVAN_TEST_REPORT_URL", server.url(""));
+        SetVariable("TOLVAN_SETUP_RECORD", WideToUtf8(record));
+    }
+
+    // The reported actions once `count` have arrived (they travel on their own).
+    std::multiset<std::string> Actions(size_t count)
+    {
+        nlohmann::json posts = server.control("posts");
+        for (int i = 0; i < 100 && posts.size() < count; ++i) {
+            Sleep(100);
+            posts = server.control("posts");
+        }
+        std::multiset<std::string> actions;
+        for (const auto& post : posts)
+            actions.insert(post["body"]["action"].get<std::string>());
+        return actions;
+    }
+
+    TestServer server;
+    SharedFolder shared;
+    const std::wstring record = shared.path + L"setup.json";
+};
+
 TEST(ProgressWindow, ShowsTheDownloadAndStartsTheSetup)
 {
-    TestServer server;
-    const std::string payload = ReadWholeFile(TestExecutableFolder() + L"setup_standin.exe");
-    SharedFolder shared("progress");
-    WriteWholeFile(shared.path + L"payload.exe", payload);
-    // Slow enough for the engine's half-second progress reports to show.
-    server.control("file?path=/&local=" + PercentEncode(shared.unixPath + "payload.exe") +
-                   "&rate=" + std::to_string(payload.size()));
-    SetVariable("TOLVAN_TEST_DOWNLOAD_URL", server.url("/"));
-    SetVariable("TOLVAN_TEST_REPORT_URL", server.url(""));
-    const std::wstring record = shared.path + L"setup.json";
-    SetVariable("TOLVAN_SETUP_RECORD", WideToUtf8(record));
+    DownloadSetting setting("progress");
+    SharedFolder& shared = setting.shared;
+    TestServer& server = setting.server;
+    const std::wstring& record = setting.record;
 
     CloseReceiver receiver;
     ASSERT_NE(receiver.Create(nullptr, L"", WS_POPUP, 0), nullptr);
@@ -195,6 +255,84 @@ TEST(ProgressWindow, ShowsTheDownloadAndStartsTheSetup)
     }
     EXPECT_EQ(started["argv"][2], WideToUtf8(folder));
     receiver.SendMessage(WM_CLOSE);
+}
+
+TEST(ProgressWindow, DownloadEndingWhileTheQuitQuestionIsOpenClosesIt)
+{
+    DownloadSetting setting("question");
+    CloseReceiver receiver;
+    ASSERT_NE(receiver.Create(nullptr, L"", WS_POPUP, 0), nullptr);
+    const std::wstring folder = setting.shared.path;
+    auto* progress = new DlgProgress(receiver, folder);
+    ASSERT_NE(progress->Create(nullptr, kToolTitle, kInstallerWindowStyle, 0, 0, 0, 600, 400), nullptr);
+    progress->ShowWindow(true, true);
+    UpdateWindow(*progress);
+
+    bool questionShown = false;
+    bool questionGone = false;
+    Later(*progress, [&] {
+        // Runs inside the question's own loop, while it waits for an answer that never comes.
+        Later(*progress, [&] { questionShown = ThreadWindow(kWarningClassName) != nullptr; });
+        Click(*progress, L"btnClose");
+        questionGone = ThreadWindow(kWarningClassName) == nullptr;
+    });
+    CWindowUIManager::MessageLoop();
+
+    EXPECT_TRUE(questionShown);
+    EXPECT_TRUE(questionGone);
+    EXPECT_TRUE(receiver.closeRequested);
+    SendMessageW(*progress, WM_CLOSE, 1, 0);
+    EXPECT_TRUE(WaitForFile(setting.record)) << "the unanswered question stopped the download";
+    EXPECT_EQ(setting.Actions(2), (std::multiset<std::string>{"4", "8"}));
+    receiver.SendMessage(WM_CLOSE);
+}
+
+TEST(MainWindow, EmptyFolderIsRefusedAndTheWindowStays)
+{
+    TestServer server;
+    SetVariable("TOLVAN_TEST_REPORT_URL", server.url(""));
+    DlgMain* main = OpenMainWindow();
+    ASSERT_NE(main, nullptr);
+    main->GetManager().FindControl(L"edtPath")->SetText(L"");
+
+    bool warned = false;
+    Later(*main, [&] {
+        HWND warning = ThreadWindow(kWarningClassName);
+        warned = warning != nullptr;
+        PostMessageW(warning, WM_CLOSE, kWarningOk, 0);
+    });
+    Click(*main, L"btnNext");
+    EXPECT_TRUE(warned);
+    EXPECT_TRUE(IsWindowVisible(*main));
+    EXPECT_EQ(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
+
+    Click(*main, L"btnClose");
+    CWindowUIManager::MessageLoop();
+    delete main;
+}
+
+TEST(MainWindow, TypedFolderGetsItsSeparatorAndTheInstallationRuns)
+{
+    DownloadSetting setting("typed");
+    DlgMain* main = OpenMainWindow();
+    ASSERT_NE(main, nullptr);
+    const std::wstring typed = setting.shared.path + L"typed";
+    main->GetManager().FindControl(L"edtPath")->SetText(typed.c_str());
+
+    Click(*main, L"btnNext");
+    EXPECT_FALSE(IsWindowVisible(*main));
+    EXPECT_NE(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
+    // Ends when the main window goes, after the download and the closing delay.
+    CWindowUIManager::MessageLoop();
+    delete main;
+    EXPECT_EQ(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr) << "the progress window outlived the run";
+
+    ASSERT_TRUE(WaitForFile(setting.record)) << "the setup was not started";
+    const nlohmann::json started = nlohmann::json::parse(ReadWholeFile(setting.record));
+    ASSERT_EQ(started["argv"].size(), 3u);
+    EXPECT_EQ(started["argv"][0], WideToUtf8(typed + L"\\VexaGameFull_windows_newest.exe"));
+    EXPECT_EQ(started["argv"][2], WideToUtf8(typed + L"\\"));
+    EXPECT_EQ(setting.Actions(4), (std::multiset<std::string>{"1", "2", "4", "8"}));
 }
 
 } // namespace
