@@ -22,6 +22,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 using SkinUI::CControlUI;
 using SkinUI::CWindowUIManager;
@@ -229,13 +230,17 @@ TEST(ProgressWindow, ShowsTheDownloadAndStartsTheSetup)
     progress->ShowWindow(true, true);
     UpdateWindow(*progress);
     const std::wstring firstSlide = progress->GetManager().FindControl(L"lblImage")->GetBkImage().GetData();
-    SendMessageW(*progress, WM_TIMER, kTimerSlide, 0);
-    const std::wstring secondSlide = progress->GetManager().FindControl(L"lblImage")->GetBkImage().GetData();
+    std::vector<std::wstring> slides;
+    for (int tick = 0; tick < 5; ++tick) {
+        SendMessageW(*progress, WM_TIMER, kTimerSlide, 0);
+        slides.push_back(progress->GetManager().FindControl(L"lblImage")->GetBkImage().GetData());
+    }
     CWindowUIManager::MessageLoop();
 
     EXPECT_TRUE(receiver.closeRequested);
     EXPECT_EQ(firstSlide, L"image\\show_1.png");
-    EXPECT_EQ(secondSlide, L"image\\show_2.png");
+    EXPECT_EQ(slides, (std::vector<std::wstring>{L"image\\show_2.png", L"image\\show_3.png", L"image\\show_4.png",
+                                                 L"image\\show_1.png", L"image\\show_2.png"}));
     auto* bar = static_cast<SkinUI::CProgressUI*>(progress->GetManager().FindControl(L"progress"));
     EXPECT_GT(bar->GetValue(), 0) << "no progress shown";
     EXPECT_EQ(std::wstring(progress->GetManager().FindControl(L"lblProgress")->GetText().GetData()),
