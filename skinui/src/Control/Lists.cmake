@@ -6,4 +6,5 @@ target_sources(skinui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/UIText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UITreeView.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UIComboBox.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UIMenu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ListsRegistration.cpp)

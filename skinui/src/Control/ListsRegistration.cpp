@@ -4,6 +4,7 @@
 #include "Control/UIList.h"
 #include "Control/UIListElement.h"
 #include "Control/UIListHeader.h"
+#include "Control/UIMenu.h"
 #include "Control/UIText.h"
 #include "Control/UITreeView.h"
 #include "Core/ControlFactory.h"
@@ -22,6 +23,8 @@ void RegisterListsControls(CControlFactory& factory)
     factory.RegisterControl(L"CTreeViewUI", &CTreeViewUI::CreateInstance);
     factory.RegisterControl(L"CTreeNodeUI", &CTreeNodeUI::CreateInstance);
     factory.RegisterControl(L"CComboBoxUI", &CComboBoxUI::CreateInstance);
+    factory.RegisterControl(L"CMenuUI", &CMenuUI::CreateInstance);
+    factory.RegisterControl(L"CMenuElementUI", &CMenuElementUI::CreateInstance);
 }
 
 }  // namespace SkinUI

@@ -4,7 +4,7 @@ namespace SkinUI {
 
 class CControlFactory;
 
-// Makes the list family (lists, headers, rows, trees, text with links, combo boxes) known to the control factory by class name.
+// Makes the list family (lists, headers, rows, trees, text with links, combo boxes, menus) known to the control factory by class name.
 void RegisterListsControls(CControlFactory& factory);
 
 }  // namespace SkinUI

@@ -1,0 +1,710 @@
+#include "Control/UIMenu.h"
+
+#include "Control/UIListHeader.h"
+#include "Core/AttributeValues.h"
+#include "Core/DialogBuilder.h"
+#include "Core/Painter.h"
+#include "Core/ShadowUI.h"
+#include "Utils/UIGeometry.h"
+
+#include <algorithm>
+#include <cwchar>
+
+namespace SkinUI {
+namespace {
+
+constexpr UINT kPushed = 16;
+constexpr int kSeparatorHeight = 6;
+constexpr int kDefaultItemHeight = 30;
+
+CMenuElementUI* MenuElementOf(CControlUI* control)
+{
+    return control ? static_cast<CMenuElementUI*>(control->GetInterface(L"MenuElement")) : nullptr;
+}
+
+RECT WorkAreaOf(HWND hwnd)
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &info);
+    return info.rcWork;
+}
+
+void CopyText(wchar_t* target, size_t capacity, const wchar_t* text)
+{
+    wcsncpy(target, text ? text : L"", capacity - 1);
+    target[capacity - 1] = L'\0';
+}
+
+MenuItemState* StateOf(const CUIString& name)
+{
+    CUIStringPtrMap* table = GetMenuObserver().GetItemStateTable();
+    if (!table || name.IsEmpty()) return nullptr;
+    return static_cast<MenuItemState*>(table->Find(name));
+}
+
+}  // namespace
+
+// ---- observer and receivers
+
+void MenuObserverImpl::AddReceiver(MenuMenuReceiverImplBase* receiver)
+{
+    if (!receiver) return;
+    m_receivers.push_back(receiver);
+    receiver->AddObserver(this);
+}
+
+void MenuObserverImpl::RemoveReceiver(MenuMenuReceiverImplBase* receiver)
+{
+    const auto it = std::find(m_receivers.begin(), m_receivers.end(), receiver);
+    if (it != m_receivers.end()) m_receivers.erase(it);
+}
+
+BOOL MenuObserverImpl::Broadcast(MenuCloseParam param)
+{
+    // A copy: receivers may leave while they are told.
+    const std::vector<MenuMenuReceiverImplBase*> receivers = m_receivers;
+    for (auto it = receivers.rbegin(); it != receivers.rend(); ++it)
+        if (std::find(m_receivers.begin(), m_receivers.end(), *it) != m_receivers.end()) (*it)->Receive(param);
+    return FALSE;
+}
+
+void MenuObserverImpl::SetManager(CWindowUIManager* manager)
+{
+    if (manager) m_manager = manager;
+}
+
+void MenuObserverImpl::SetItemStateTable(CUIStringPtrMap* table)
+{
+    if (table) m_itemStates = table;
+}
+
+MenuObserverImpl& GetMenuObserver()
+{
+    static MenuObserverImpl observer;
+    return observer;
+}
+
+void MenuReceiverImpl::RemoveObserver()
+{
+    for (MenuMenuObserverImplBase* observer : m_observers) observer->RemoveReceiver(this);
+    m_observers.clear();
+}
+
+// ---- CMenuUI
+
+CMenuUI::CMenuUI()
+{
+    if (GetHeader()) GetHeader()->SetVisible(false);
+}
+
+void* CMenuUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"Menu") == 0) return this;
+    return CListUI::GetInterface(name);
+}
+
+bool CMenuUI::Add(CControlUI* control)
+{
+    CMenuElementUI* element = MenuElementOf(control);
+    if (!element) return false;
+    for (CMenuElementUI* sub : element->GetSubItems()) sub->SetInternalVisible(false);
+    return CListUI::Add(control);
+}
+
+bool CMenuUI::AddAt(CControlUI* control, int index)
+{
+    CMenuElementUI* element = MenuElementOf(control);
+    if (!element) return false;
+    for (CMenuElementUI* sub : element->GetSubItems()) sub->SetInternalVisible(false);
+    return CListUI::AddAt(control, index);
+}
+
+bool CMenuUI::Remove(CControlUI* control) { return MenuElementOf(control) && CListUI::Remove(control); }
+
+int CMenuUI::GetItemIndex(CControlUI* control) const
+{
+    return MenuElementOf(control) ? CListUI::GetItemIndex(control) : -1;
+}
+
+bool CMenuUI::SetItemIndex(CControlUI* control, int index)
+{
+    return MenuElementOf(control) && CListUI::SetItemIndex(control, index);
+}
+
+SIZE CMenuUI::CalcDesiredSize(SIZE available)
+{
+    SIZE size = {0, 0};
+    for (int i = 0; i < GetCount(); ++i) {
+        CControlUI* item = GetItemAt(i);
+        if (!item->IsVisible()) continue;
+        const SIZE desired = item->CalcDesiredSize(available);
+        size.cx = std::max(size.cx, desired.cx);
+        size.cy += desired.cy;
+    }
+    const int unscaled = m_manager ? m_manager->GetDpiScaler()->Unscale(size.cx) : size.cx;
+    for (int i = 0; i < GetCount(); ++i)
+        if (GetItemAt(i)->IsVisible()) GetItemAt(i)->SetFixedWidth(unscaled);
+    return size;
+}
+
+// ---- CMenuElementUI
+
+CMenuElementUI::CMenuElementUI()
+{
+    SetFixedHeight(kDefaultItemHeight);
+    SetFixedWidth(150);
+}
+
+void* CMenuElementUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"MenuElement") == 0) return this;
+    return CListContainerElementUI::GetInterface(name);
+}
+
+std::vector<CMenuElementUI*> CMenuElementUI::GetSubItems() const
+{
+    std::vector<CMenuElementUI*> items;
+    for (int i = 0; i < m_items.GetSize(); ++i)
+        if (CMenuElementUI* element = MenuElementOf(static_cast<CControlUI*>(m_items[i]))) items.push_back(element);
+    return items;
+}
+
+bool CMenuElementUI::HasSubItems() const { return !GetSubItems().empty(); }
+
+CMenuUI* CMenuElementUI::GetOwnerMenu() const
+{
+    CControlUI* owner = m_state.ownerControl;
+    return owner ? static_cast<CMenuUI*>(owner->GetInterface(L"Menu")) : nullptr;
+}
+
+CMenuWnd* CMenuElementUI::GetMenuWindow() const
+{
+    CMenuUI* menu = GetOwnerMenu();
+    return menu ? menu->GetMenuWnd() : nullptr;
+}
+
+bool CMenuElementUI::GetChecked() const
+{
+    const MenuItemState* state = StateOf(GetName());
+    return state && state->checked != 0;
+}
+
+void CMenuElementUI::SetChecked(bool checked)
+{
+    CUIStringPtrMap* table = GetMenuObserver().GetItemStateTable();
+    const CUIString name = GetName();
+    if (!table || name.IsEmpty()) return;
+    if (MenuItemState* state = StateOf(name)) {
+        state->checked = checked ? 1 : 0;
+        return;
+    }
+    // Records created here live as long as the table's owner keeps them.
+    auto* state = new MenuItemState();
+    CopyText(state->name, 256, name);
+    state->checked = checked ? 1 : 0;
+    table->Set(name, state);
+}
+
+void CMenuElementUI::SelectSelf()
+{
+    if (m_state.owner) m_state.owner->SelectItem(m_state.index, true);
+}
+
+void CMenuElementUI::CloseSiblingSubMenus()
+{
+    if (CMenuWnd* window = GetMenuWindow()) GetMenuObserver().Broadcast(MenuCloseParam{2, window->GetHWND()});
+}
+
+void CMenuElementUI::OpenSubMenu()
+{
+    if (m_subMenu) return;
+    m_subMenu = new CMenuWnd();
+    CloseSiblingSubMenus();
+    m_state.buttonState |= kPushed;
+    m_subMenu->Init(this, L"", 0, 0, nullptr, nullptr, 6, true);
+}
+
+void CMenuElementUI::OnSubMenuClosed()
+{
+    m_subMenu = nullptr;
+    m_state.buttonState &= ~kPushed;
+    InvalidateVisiblePart(*this);
+}
+
+void CMenuElementUI::HandleEvent(ControlEvent& event)
+{
+    switch (event.Type) {
+    case EVT_MOUSEENTER:
+        CListContainerElementUI::HandleEvent(event);
+        if (m_subMenu) return;
+        if (HasSubItems()) {
+            for (CMenuElementUI* sub : GetSubItems()) {
+                sub->SetVisible(true);
+                sub->SetInternalVisible(true);
+            }
+            SelectSelf();
+            OpenSubMenu();
+        } else {
+            CloseSiblingSubMenus();
+            SelectSelf();
+        }
+        return;
+    case EVT_MOUSELEAVE:
+        if (!HasSubItems() && m_state.owner) m_state.owner->SelectItem(-1, true);
+        CListContainerElementUI::HandleEvent(event);
+        return;
+    case EVT_BUTTONUP: {
+        if (!IsEnabled()) return;
+        CListContainerElementUI::HandleEvent(event);
+        if (m_subMenu) return;
+        if (HasSubItems()) {
+            OpenSubMenu();
+            return;
+        }
+        SetChecked(!GetChecked());
+        CMenuWnd* window = GetMenuWindow();
+        CWindowUIManager* target = GetMenuObserver().GetManager();
+        if (window && !window->IsClosing() && window->GetHWND() && target && target->GetWindowHandle()) {
+            auto* record = new MenuClickRecord();
+            *record = MenuClickRecord{};
+            CopyText(record->name, 256, GetName());
+            CopyText(record->userData, 1024, GetUserData());
+            CopyText(record->text, 1024, GetText());
+            record->checked = GetChecked() ? 1 : 0;
+            if (!::PostMessageW(target->GetWindowHandle(), kMenuClickMessage, reinterpret_cast<WPARAM>(record),
+                                reinterpret_cast<LPARAM>(this)))
+                delete record;
+        }
+        if (window) GetMenuObserver().Broadcast(MenuCloseParam{1, window->GetHWND()});
+        return;
+    }
+    case EVT_KEYDOWN:
+        if (event.chKey == VK_RIGHT) {
+            if (m_subMenu) return;
+            if (HasSubItems()) {
+                OpenSubMenu();
+            } else {
+                CloseSiblingSubMenus();
+                SelectSelf();
+            }
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    CListContainerElementUI::HandleEvent(event);
+}
+
+SIZE CMenuElementUI::CalcDesiredSize(SIZE available)
+{
+    SIZE size = {GetFixedWidth(), GetFixedHeight()};
+    bool childHeight = false;
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        auto* child = static_cast<CControlUI*>(m_items[i]);
+        if (!child->IsVisible() || MenuElementOf(child)) continue;
+        if (child->CalcDesiredSize(available).cy > 0) childHeight = true;
+    }
+    const ListInfo* info = m_state.Info();
+    HDC dc = m_manager ? m_manager->GetDeviceContext() : nullptr;
+    if (!childHeight && info && dc) {
+        const RECT padding = m_manager->GetDpiScaler()->ScaleRectCopy(info->textPadding);
+        RECT rc = {0, 0, std::max<int>(GetFixedWidth(), available.cx) - padding.left - padding.right, 9999};
+        const CUIString text = GetText();
+        if (info->showHtml) {
+            int links = 0;
+            CPainter::DrawHtmlText(dc, m_manager, rc, text, 0, nullptr, nullptr, links, info->font,
+                                   info->textStyle | DT_CALCRECT);
+        } else {
+            CPainter::DrawText(dc, m_manager, rc, text, 0, info->font, info->textStyle | DT_CALCRECT);
+        }
+        size.cx = rc.right - rc.left + padding.left + padding.right;
+        size.cy = rc.bottom - rc.top + padding.top + padding.bottom;
+        if (GetFixedHeight() > 0) size.cy = GetFixedHeight();
+        size.cx = std::max<LONG>(size.cx, GetFixedWidth());
+    }
+    if (m_manager) {
+        m_fixedWidth = m_manager->GetDpiScaler()->Unscale(size.cx);
+        m_fixedHeight = m_manager->GetDpiScaler()->Unscale(size.cy);
+    }
+    return size;
+}
+
+bool CMenuElementUI::PaintParts(HDC hdc, const RECT& paint, CControlUI* stop)
+{
+    RECT visible;
+    if (!::IntersectRect(&visible, &paint, &m_rcItem)) return true;
+    CDpiScaler* scaler = m_manager ? m_manager->GetDpiScaler() : nullptr;
+    const auto scale = [scaler](int value) { return scaler ? scaler->Scale(value) : value; };
+    if (m_separator) {
+        const RECT pad = scaler ? scaler->ScaleRectCopy(m_linePadding) : m_linePadding;
+        const int y = m_rcItem.top + GetFixedHeight() / 2;
+        CPainter::DrawLine(hdc, RECT{m_rcItem.left + pad.left, y, m_rcItem.right - pad.right, y}, 1,
+                           GetAdjustedColor(m_lineColor));
+        return true;
+    }
+    DrawListItemBackground(hdc, *this, m_state);
+    const ListInfo* info = m_state.Info();
+    const RECT padding = info ? (scaler ? scaler->ScaleRectCopy(info->textPadding) : info->textPadding) : RECT{};
+    const CUIString text = GetText();
+    if (info && !text.IsEmpty()) {
+        DWORD color = info->textColor;
+        if (m_state.buttonState & 8) color = info->hotTextColor;
+        if (IsSelected()) color = info->selectedTextColor;
+        if (!IsEnabled()) color = info->disabledTextColor;
+        RECT rc = DeflateRectBy(m_rcItem, padding);
+        if (info->showHtml) {
+            int links = 0;
+            CPainter::DrawHtmlText(hdc, m_manager, rc, text, color, nullptr, nullptr, links, info->font, info->textStyle);
+        } else {
+            CPainter::DrawText(hdc, m_manager, rc, text, color, info->font, info->textStyle | DT_SINGLELINE);
+        }
+    }
+    const int width = GetWidth(), height = GetHeight();
+    if (!m_icon.IsEmpty() && (!m_checkItem || GetChecked())) {
+        const int iconWidth = scale(m_iconSize.cx), iconHeight = scale(m_iconSize.cy);
+        const int x = (padding.left - iconWidth) / 2, y = (height - iconHeight) / 2;
+        m_modify.Format(L"dest='%d,%d,%d,%d'", x, y, x + iconWidth, y + iconHeight);
+        DrawImage(hdc, m_icon, m_modify);
+    }
+    if (m_showExpandArrow && m_manager) {
+        const wchar_t* arrow = m_manager->GetDefaultAttributeList(L"ExplandIcon");
+        const ImageRecord* image = arrow ? m_manager->GetImageOrLoad(arrow) : nullptr;
+        if (arrow && image) {
+            const int margin = scale(20) / 3;
+            const int top = (height - image->nY) / 2;
+            m_modify.Format(L"dest='%d,%d,%d,%d'", width - image->nX - margin, top, width - margin, top + image->nY);
+            DrawImage(hdc, arrow, m_modify);
+        }
+    }
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        auto* child = static_cast<CControlUI*>(m_items[i]);
+        if (child == stop) return false;
+        if (!child->IsVisible() || MenuElementOf(child)) continue;
+        RECT childPaint;
+        if (!::IntersectRect(&childPaint, &paint, &child->GetPos())) continue;
+        CClipRegion clip;
+        CClipRegion::ClipToRect(hdc, visible, clip);
+        if (!child->Paint(hdc, paint, stop)) return false;
+    }
+    return true;
+}
+
+void CMenuElementUI::SetAttribute(const wchar_t* name, const wchar_t* value)
+{
+    const auto is = [name](const wchar_t* candidate) { return _wcsicmp(name, candidate) == 0; };
+    if (is(L"icon")) {
+        if (*value) m_icon = value;
+    } else if (is(L"iconsize")) {
+        wchar_t* end = nullptr;
+        m_iconSize.cx = wcstol(value, &end, 10);
+        m_iconSize.cy = end && *end ? wcstol(end + 1, nullptr, 10) : 0;
+    } else if (is(L"checkitem")) {
+        m_checkItem = ParseBool(value);
+    } else if (is(L"ischeck")) {
+        if (!StateOf(GetName())) SetChecked(ParseBool(value));
+    } else if (is(L"isenable")) {
+        CUIStringPtrMap* table = GetMenuObserver().GetItemStateTable();
+        if (table && !GetName().IsEmpty() && !StateOf(GetName())) {
+            auto* state = new MenuItemState();
+            CopyText(state->name, 256, GetName());
+            state->enabled = ParseBool(value) ? 1 : 0;
+            table->Set(GetName(), state);
+        }
+    } else if (is(L"linetype")) {
+        m_separator = ParseBool(value);
+        if (m_separator) {
+            if (m_fixedHeight == 0 || m_fixedHeight == kDefaultItemHeight) m_fixedHeight = kSeparatorHeight;
+            SetMouseChildEnabled(false);
+            SetMouseEnabled(false);
+            SetEnabled(false);
+        }
+    } else if (is(L"expland")) {
+        m_showExpandArrow = ParseBool(value);
+    } else if (is(L"linecolor")) {
+        m_lineColor = ParseColorValue(value);
+    } else if (is(L"linepadding")) {
+        m_linePadding = ParseRectValue(value);
+    } else if (is(L"height")) {
+        SetFixedHeight(_wtoi(value));
+    } else {
+        CListContainerElementUI::SetAttribute(name, value);
+    }
+}
+
+// ---- CMenuWnd
+
+void CMenuWnd::Init(CMenuElementUI* owner, const wchar_t* xml, int x, int y, CWindowUIManager* manager,
+                    CUIStringPtrMap* itemStates, UINT alignment, bool show)
+{
+    m_basePoint = POINT{x, y};
+    m_xml = xml ? xml : L"";
+    m_owner = owner;
+    m_alignment = alignment;
+    m_layout = nullptr;
+    MenuObserverImpl& observer = GetMenuObserver();
+    if (!owner) {
+        observer.SetManager(manager);
+        observer.SetItemStateTable(itemStates);
+    }
+    observer.AddReceiver(this);
+    CWindowUIManager* parentManager = owner ? owner->GetManager() : manager;
+    HWND parent = parentManager ? parentManager->GetWindowHandle() : nullptr;
+    CreateWithRect(parent, nullptr, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, RECT{0, 0, 0, 0});
+    if (!m_hWnd) {
+        observer.RemoveReceiver(this);
+        if (m_owner) m_owner->OnSubMenuClosed();
+        delete this;
+        return;
+    }
+    ::ShowWindow(m_hWnd, show ? SW_SHOW : SW_HIDE);
+    HWND top = m_hWnd;
+    for (HWND up = ::GetParent(top); up; up = ::GetParent(top)) top = up;
+    ::SendMessageW(top, WM_NCACTIVATE, TRUE, 0);
+}
+
+CMenuUI* CMenuWnd::GetLayout() const
+{
+    return m_layout ? m_layout : static_cast<CMenuUI*>(m_manager.GetRoot() ? m_manager.GetRoot()->GetInterface(L"Menu") : nullptr);
+}
+
+void CMenuWnd::CloseMenu()
+{
+    if (!m_hWnd || !::IsWindow(m_hWnd)) return;
+    ::PostMessageW(m_hWnd, WM_CLOSE, 1, 0);
+    m_closing = true;
+}
+
+BOOL CMenuWnd::Receive(MenuCloseParam param)
+{
+    if (param.wParam == 1) {
+        CloseMenu();
+    } else if (param.wParam == 2 && m_hWnd) {
+        for (HWND up = ::GetParent(m_hWnd); up; up = ::GetParent(up))
+            if (up == param.hWnd) {
+                CloseMenu();
+                break;
+            }
+    }
+    return TRUE;
+}
+
+CControlUI* CMenuWnd::CreateControl(const wchar_t* className)
+{
+    if (_wcsicmp(className, L"Menu") == 0) return new CMenuUI();
+    if (_wcsicmp(className, L"MenuElement") == 0) return new CMenuElementUI();
+    return nullptr;
+}
+
+void CMenuWnd::Notify(NotifyMessage& msg)
+{
+    CWindowUIManager* target = GetMenuObserver().GetManager();
+    if (!target || (msg.sType != L"click" && msg.sType != L"valuechanged")) return;
+    target->SendNotifyRecord(msg);
+    CloseMenu();
+}
+
+bool CMenuWnd::IsMenuWindow(HWND hwnd) const
+{
+    for (MenuMenuReceiverImplBase* receiver : GetMenuObserver().GetReceivers()) {
+        auto* window = dynamic_cast<CMenuWnd*>(receiver);
+        if (window && window->GetHWND() == hwnd) return true;
+    }
+    return false;
+}
+
+void CMenuWnd::OnCreate()
+{
+    CShadowUI* shadow = m_manager.GetShadow();
+    const bool shadowWasShown = shadow->IsShowShadow();
+    shadow->ShowShadow(false);
+    if (m_owner) {
+        const LONG style = ::GetWindowLongW(m_hWnd, GWL_STYLE);
+        ::SetWindowLongW(m_hWnd, GWL_STYLE, (style & ~WS_CAPTION) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN);
+        RECT client = {};
+        ::GetClientRect(m_hWnd, &client);
+        ::SetWindowPos(m_hWnd, nullptr, client.left, client.top, client.right - client.left,
+                       client.bottom - client.top, SWP_FRAMECHANGED);
+        CWindowUIManager* ownerManager = m_owner->GetManager();
+        if (ownerManager) m_manager.SetDPI(ownerManager->GetDpiScaler()->GetDPI());
+        m_manager.Init(m_hWnd);
+        m_layout = new CMenuUI();
+        m_manager.SetUseSharedResources(true);
+        m_layout->SetManager(&m_manager, nullptr, true);
+        if (ownerManager) {
+            if (const wchar_t* defaults = ownerManager->GetDefaultAttributeList(L"Menu"))
+                m_layout->ApplyAttributeList(defaults);
+        }
+        m_layout->GetList()->SetAutoDestroy(false);
+        for (CMenuElementUI* sub : m_owner->GetSubItems()) {
+            sub->SetOwner(m_layout);
+            m_layout->Add(sub);
+        }
+        if (ownerManager) ownerManager->GetShadow()->CopyShadow(shadow);
+        m_manager.AttachRootControl(m_layout);
+        m_manager.AddNotifier(this);
+        PlaceSubMenu();
+    } else {
+        m_manager.Init(m_hWnd);
+        CDialogBuilder builder;
+        CControlUI* root = builder.Create(m_xml, nullptr, this, &m_manager);
+        m_manager.AttachRootControl(root);
+        m_manager.AddNotifier(this);
+        PlaceTopLevel();
+    }
+    if (CMenuUI* layout = GetLayout()) {
+        layout->SetMenuWnd(this);
+        for (int i = 0; i < layout->GetCount(); ++i) {
+            CControlUI* item = layout->GetItemAt(i);
+            const MenuItemState* state = StateOf(item->GetName());
+            item->SetEnabled(!item->GetName().IsEmpty() && (!state || state->enabled != 0));
+        }
+    }
+    shadow->ShowShadow(shadowWasShown);
+    shadow->Create(&m_manager);
+}
+
+void CMenuWnd::PlaceTopLevel()
+{
+    CControlUI* root = m_manager.GetRoot();
+    if (!root) return;
+    const RECT work = WorkAreaOf(m_hWnd);
+    const SIZE size = root->CalcDesiredSize(SIZE{work.right - work.left, work.bottom - work.top});
+    m_manager.SetInitSize(size.cx, size.cy, false);
+    RECT rc = {m_basePoint.x, m_basePoint.y, m_basePoint.x + size.cx, m_basePoint.y + size.cy};
+    if (m_alignment & kAlignRight) ::OffsetRect(&rc, -size.cx, 0);
+    if (m_alignment & kAlignBottom) ::OffsetRect(&rc, 0, -size.cy);
+    auto* container = static_cast<CContainerUI*>(root->GetInterface(L"Container"));
+    const RECT inset = container ? container->GetInset() : RECT{};
+    ::SetForegroundWindow(m_hWnd);
+    ::MoveWindow(m_hWnd, rc.left, rc.top, size.cx, size.cy, FALSE);
+    ::SetWindowPos(m_hWnd, HWND_TOPMOST, rc.left, rc.top, size.cx, size.cy + inset.top + inset.bottom,
+                   SWP_SHOWWINDOW);
+}
+
+void CMenuWnd::PlaceSubMenu()
+{
+    const RECT work = WorkAreaOf(m_hWnd);
+    const SIZE available = {work.right - work.left, work.bottom - work.top};
+    int width = 0, height = 0;
+    for (CMenuElementUI* sub : m_owner->GetSubItems()) {
+        const SIZE desired = sub->CalcDesiredSize(available);
+        width = std::max<int>(width, desired.cx);
+        height += desired.cy;
+    }
+    CMenuWnd* ownerWindow = m_owner->GetMenuWindow();
+    HWND ownerHwnd = ownerWindow ? ownerWindow->GetHWND() : m_owner->GetManager()->GetWindowHandle();
+    RECT ownerWindowRect = {};
+    ::GetWindowRect(ownerHwnd, &ownerWindowRect);
+    POINT itemTop = {m_owner->GetPos().left, m_owner->GetPos().top};
+    ::ClientToScreen(ownerHwnd, &itemTop);
+    RECT rc = {ownerWindowRect.right, itemTop.y, ownerWindowRect.right + 2 + width, itemTop.y + height};
+
+    // A chain that has turned left or upwards keeps that direction.
+    for (MenuMenuReceiverImplBase* receiver : GetMenuObserver().GetReceivers()) {
+        auto* window = dynamic_cast<CMenuWnd*>(receiver);
+        if (!window || window == this) continue;
+        if (window == ownerWindow) break;
+        RECT other = {};
+        ::GetWindowRect(window->GetHWND(), &other);
+        const bool right = other.left >= ownerWindowRect.right;
+        const bool below = other.top >= ownerWindowRect.bottom;
+        if (!right && !below) continue;
+        if (right) {
+            rc.right = ownerWindowRect.left;
+            rc.left = rc.right - width;
+        } else {
+            rc.bottom = ownerWindowRect.top;
+            rc.top = rc.bottom - height;
+        }
+        break;
+    }
+    if (rc.bottom > work.bottom) {
+        rc.bottom = rc.top;
+        rc.top = rc.bottom - height;
+    }
+    if (rc.right > work.right) {
+        rc.right = ownerWindowRect.left;
+        rc.left = rc.right - width;
+    }
+    if (rc.top < work.top) {
+        rc.top = itemTop.y;
+        rc.bottom = rc.top + height;
+    }
+    if (rc.left < work.left) {
+        rc.left = ownerWindowRect.right;
+        rc.right = rc.left + width;
+    }
+    const RECT inset = m_layout->GetInset();
+    ::MoveWindow(m_hWnd, rc.left, rc.top, rc.right - rc.left, height + inset.top + inset.bottom, FALSE);
+}
+
+LRESULT CMenuWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE:
+        OnCreate();
+        return 0;
+    case WM_CLOSE:
+        if (m_owner) {
+            m_owner->SetManager(m_owner->GetManager(), m_owner->GetParent(), false);
+            m_owner->SetPos(m_owner->GetPos(), false);
+            m_owner->SetFocus();
+        }
+        break;
+    case WM_SIZE:
+        if (wParam != SIZE_MINIMIZED) {
+            const SIZE corner = m_manager.GetRoundCorner();
+            if (corner.cx > 0 || corner.cy > 0) {
+                RECT rc = {};
+                ::GetWindowRect(m_hWnd, &rc);
+                ::OffsetRect(&rc, -rc.left, -rc.top);
+                HRGN region = ::CreateRoundRectRgn(rc.left, rc.top, rc.right + 1, rc.bottom + 1, corner.cx, corner.cy);
+                ::SetWindowRgn(m_hWnd, region, TRUE);  // the window owns the region now
+            }
+        }
+        break;
+    case WM_KILLFOCUS:
+        if (!IsMenuWindow(reinterpret_cast<HWND>(wParam))) GetMenuObserver().Broadcast(MenuCloseParam{1, m_hWnd});
+        break;
+    case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE || wParam == VK_LEFT) {
+            CloseMenu();
+            return 0;
+        }
+        break;
+    case WM_CONTEXTMENU:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+        return 0;
+    default:
+        break;
+    }
+    LRESULT result = 0;
+    if (m_manager.MessageHandler(msg, wParam, lParam, result)) return result;
+    return CWindowWnd::HandleMessage(msg, wParam, lParam);
+}
+
+void CMenuWnd::OnFinalMessage(HWND)
+{
+    RemoveObserver();
+    if (m_owner) {
+        m_owner->SetManager(m_owner->GetManager(), m_owner->GetParent(), false);
+        CControlUI* ownerList = m_owner->GetOwnerMenu();
+        for (CMenuElementUI* sub : m_owner->GetSubItems()) {
+            sub->SetOwner(ownerList);
+            sub->SetVisible(false);
+            sub->SetInternalVisible(false);
+        }
+        if (m_layout) {
+            // The sub-items belong to the owner element; the borrowed list must not delete them.
+            m_layout->GetList()->RemoveAll();
+        }
+        m_owner->OnSubMenuClosed();
+    }
+    delete this;
+}
+
+}  // namespace SkinUI

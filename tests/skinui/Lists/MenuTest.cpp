@@ -1,0 +1,157 @@
+#include "Control/ListsRegistration.h"
+#include "Control/UIMenu.h"
+#include "Core/ControlFactory.h"
+#include "Core/WindowUIManager.h"
+#include "../Core/TestWindows.h"
+
+#include <gtest/gtest.h>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+class CountingReceiver : public MenuReceiverImpl {
+public:
+    explicit CountingReceiver(std::vector<int>& order, int id) : m_order(order), m_id(id) {}
+    BOOL Receive(MenuCloseParam) override
+    {
+        m_order.push_back(m_id);
+        return TRUE;
+    }
+
+private:
+    std::vector<int>& m_order;
+    int m_id;
+};
+
+TEST(MenuObserver, BroadcastsNewestFirstAndIgnoresNullSettings)
+{
+    MenuObserverImpl observer;
+    std::vector<int> order;
+    CountingReceiver first(order, 1), second(order, 2);
+    observer.AddReceiver(&first);
+    observer.AddReceiver(&second);
+    observer.Broadcast(MenuCloseParam{1, nullptr});
+    EXPECT_EQ((std::vector<int>{2, 1}), order);
+    second.RemoveObserver();
+    EXPECT_EQ(1u, observer.GetReceivers().size());
+    CWindowUIManager manager;
+    observer.SetManager(&manager);
+    observer.SetManager(nullptr);
+    EXPECT_EQ(&manager, observer.GetManager());
+    first.RemoveObserver();
+}
+
+const wchar_t* kMenuXml =
+    L"<Window><Menu><MenuElement name=\"open\" text=\"Open\" userdata=\"u\"/><MenuElement text=\"nameless\"/>"
+    L"<MenuElement name=\"sep\" linetype=\"true\"/>"
+    L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m1\" text=\"M1\"/>"
+    L"<MenuElement name=\"m2\" text=\"M2\"/></MenuElement><MenuElement name=\"last\" text=\"Last\"/></Menu></Window>";
+
+class MenuTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        RegisterListsControls(*CControlFactory::GetInstance());
+        ASSERT_NE(nullptr, host.CreateTopLevel(nullptr, 300, 200)) << "no display";
+        menu = new CMenuWnd();
+        menu->Init(nullptr, kMenuXml, 50, 60, &host.manager, &states, 6, true);
+        ASSERT_NE(nullptr, menu->GetHWND());
+        hwnd = menu->GetHWND();
+    }
+    void TearDown() override
+    {
+        if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+        PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); });
+        if (host.GetHWND()) ::DestroyWindow(host.GetHWND());
+        for (auto it = states.Begin(); it != states.End(); ++it) delete static_cast<MenuItemState*>(it->second);
+        CWindowUIManager::Term();
+    }
+    CMenuElementUI* Item(const wchar_t* name)
+    {
+        return static_cast<CMenuElementUI*>(menu->GetManager().FindControl(name));
+    }
+    static void Send(CControlUI* control, int type)
+    {
+        ControlEvent event;
+        event.Type = type;
+        control->HandleEvent(event);
+    }
+
+    HostWindow host;
+    CUIStringPtrMap states;
+    CMenuWnd* menu = nullptr;
+    HWND hwnd = nullptr;
+};
+
+TEST_F(MenuTest, OpensAtThePointWithNamelessItemsDisabledAndThinSeparators)
+{
+    RECT rc = {};
+    ::GetWindowRect(hwnd, &rc);
+    EXPECT_EQ(50, rc.left);
+    EXPECT_EQ(60, rc.top);
+    ASSERT_NE(nullptr, menu->GetLayout());
+    EXPECT_EQ(5, menu->GetLayout()->GetCount());
+    EXPECT_TRUE(Item(L"open")->IsEnabled());
+    EXPECT_FALSE(menu->GetLayout()->GetItemAt(1)->IsEnabled());
+    EXPECT_EQ(6, Item(L"sep")->GetFixedHeight());
+    EXPECT_FALSE(Item(L"sep")->IsMouseEnabled());
+    EXPECT_FALSE(Item(L"m1")->IsVisible());
+}
+
+TEST_F(MenuTest, HoveringAParentOpensOneSubMenuAndASiblingLeafClosesIt)
+{
+    Send(Item(L"more"), EVT_MOUSEENTER);
+    CMenuWnd* sub = Item(L"more")->GetSubMenuWindow();
+    ASSERT_NE(nullptr, sub);
+    HWND subHwnd = sub->GetHWND();
+    EXPECT_TRUE(::IsWindow(subHwnd));
+    EXPECT_EQ(2, sub->GetLayout()->GetCount());
+    RECT parentRect = {}, subRect = {};
+    ::GetWindowRect(hwnd, &parentRect);
+    ::GetWindowRect(subHwnd, &subRect);
+    EXPECT_EQ(parentRect.right, subRect.left);
+    Send(Item(L"more"), EVT_MOUSEENTER);
+    EXPECT_EQ(sub, Item(L"more")->GetSubMenuWindow());
+
+    Send(Item(L"last"), EVT_MOUSEENTER);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); }));
+    EXPECT_EQ(nullptr, Item(L"more")->GetSubMenuWindow());
+    EXPECT_TRUE(::IsWindow(hwnd));
+    EXPECT_EQ(Item(L"more"), Item(L"m1")->GetParent());
+}
+
+TEST_F(MenuTest, EscapeInASubMenuClosesOnlyThatMenu)
+{
+    Send(Item(L"more"), EVT_MOUSEENTER);
+    HWND subHwnd = Item(L"more")->GetSubMenuWindow()->GetHWND();
+    ::PostMessageW(subHwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); }));
+    EXPECT_TRUE(::IsWindow(hwnd));
+}
+
+TEST_F(MenuTest, ClickingALeafPostsItsRecordAndClosesEveryMenu)
+{
+    Send(Item(L"more"), EVT_MOUSEENTER);
+    HWND subHwnd = Item(L"more")->GetSubMenuWindow()->GetHWND();
+    CMenuElementUI* leaf = static_cast<CMenuElementUI*>(Item(L"more")->GetSubMenuWindow()->GetManager().FindControl(L"m2"));
+    ASSERT_NE(nullptr, leaf);
+    Send(leaf, EVT_BUTTONUP);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd) && !::IsWindow(subHwnd); }));
+    const MSG* click = nullptr;
+    for (const MSG& msg : host.received)
+        if (msg.message == kMenuClickMessage) click = &msg;
+    ASSERT_NE(nullptr, click);
+    auto* record = reinterpret_cast<MenuClickRecord*>(click->wParam);
+    EXPECT_STREQ(L"m2", record->name);
+    EXPECT_STREQ(L"M2", record->text);
+    EXPECT_EQ(1, record->checked);
+    delete record;
+    auto* state = static_cast<MenuItemState*>(states.Find(L"m2"));
+    ASSERT_NE(nullptr, state);
+    EXPECT_EQ(1, state->checked);
+}
+
+}  // namespace
