@@ -123,6 +123,24 @@ TEST_F(MenuTest, HoveringAParentOpensOneSubMenuAndASiblingLeafClosesIt)
     EXPECT_EQ(Item(L"more"), Item(L"m1")->GetParent());
 }
 
+TEST_F(MenuTest, ASubMenuThatWouldCrossTheRightEdgeOpensToTheLeft)
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    ::GetMonitorInfoW(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY), &info);
+    RECT rc = {};
+    ::GetWindowRect(hwnd, &rc);
+    const int width = rc.right - rc.left;
+    ::MoveWindow(hwnd, info.rcWork.right - width - 10, 60, width, rc.bottom - rc.top, FALSE);
+    ::GetWindowRect(hwnd, &rc);
+    Send(Item(L"more"), EVT_MOUSEENTER);
+    CMenuWnd* sub = Item(L"more")->GetSubMenuWindow();
+    ASSERT_NE(nullptr, sub);
+    RECT subRect = {};
+    ::GetWindowRect(sub->GetHWND(), &subRect);
+    EXPECT_EQ(rc.left, subRect.right);
+}
+
 TEST_F(MenuTest, EscapeInASubMenuClosesOnlyThatMenu)
 {
     Send(Item(L"more"), EVT_MOUSEENTER);
