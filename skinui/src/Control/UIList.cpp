@@ -193,7 +193,10 @@ void CListUI::RenumberFrom(int index)
         if (IListItemUI* item = ListItemOf(m_body->GetItemAt(i))) item->SetIndex(i);
 }
 
-CControlUI* CListUI::GetItemAt(int index) const { return m_body->GetItemAt(index); }
+CControlUI* CListUI::GetItemAt(int index) const
+{
+    return m_placingOwnChildren ? CVerticalLayoutUI::GetItemAt(index) : m_body->GetItemAt(index);
+}
 
 int CListUI::GetCount() const { return m_body->GetCount(); }
 
@@ -491,7 +494,9 @@ void CListUI::SetDelayedDestroy(bool delayed) { m_body->SetDelayedDestroy(delaye
 
 void CListUI::SetPos(RECT rc, bool invalidate)
 {
+    m_placingOwnChildren = true;
     CVerticalLayoutUI::SetPos(rc, invalidate);
+    m_placingOwnChildren = false;
     if (!m_header) return;
     UpdateColumns();
     const bool hidden = !m_header->IsVisible();

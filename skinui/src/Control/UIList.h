@@ -193,6 +193,8 @@ private:
     int m_expandedItem = -1;
     // The row being selected from here, so that its call back is not counted twice.
     int m_selecting = -2;
+    // While the list places its own children (header, body, extras), item lookups by index answer for them.
+    bool m_placingOwnChildren = false;
     IListCallbackUI* m_callback = nullptr;
     CListBodyUI* m_body = nullptr;
     CListHeaderUI* m_header = nullptr;

@@ -119,6 +119,19 @@ TEST_F(ListTest, HeaderItemsAddedToTheListGoToTheHeaderAndColumnsStopAt32)
     EXPECT_EQ(32, list->GetListInfo()->columns);
 }
 
+TEST_F(ListTest, FloatingExtrasOfTheListArePlacedByTheirOwnPosition)
+{
+    CListUI* list = Build(
+        L"<Window><List><Label name=\"extra\" float=\"true\" pos=\"5,6,25,26\"/>"
+        L"<ListLabelElement height=\"20\"/></List></Window>");
+    CControlUI* extra = manager.FindControl(L"extra");
+    ASSERT_NE(nullptr, extra);
+    EXPECT_EQ(1, list->GetCount());
+    EXPECT_EQ(5, extra->GetPos().left);
+    EXPECT_EQ(26, extra->GetPos().bottom);
+    EXPECT_EQ(20, list->GetItemAt(0)->GetHeight());
+}
+
 TEST_F(ListTest, SelectionNotifiesOnChangeOnlyAndRejectsMissingRows)
 {
     CListUI* list = PlainList(3);
