@@ -4,6 +4,7 @@
 #include "Control/EditUI.h"
 #include "Control/InputsRegistration.h"
 #include "Control/LabelUI.h"
+#include "Control/ListsRegistration.h"
 #include "Control/ProgressUI.h"
 #include "Control/RichEditRegistration.h"
 #include "Control/ScrollBarUI.h"
@@ -63,6 +64,7 @@ CControlFactory::CControlFactory()
     RegisterControl(L"CCefUI", &CCefUI::CreateInstance);
     RegisterRichEditControls(*this);
     RegisterInputsControls(*this);
+    RegisterListsControls(*this);
 }
 
 void CControlFactory::RegisterControl(const wchar_t* className, Creator creator)

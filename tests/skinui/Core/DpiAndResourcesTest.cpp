@@ -127,7 +127,9 @@ TEST(ControlFactory, KnowsEveryControlASkinMayName)
                                    L"Flash", L"Cef", L"RichEdit", L"Option", L"CheckBox", L"Slider",
                                    L"AnimationTabLayout", L"GifAnim", L"DateTime", L"IPAddress", L"GroupBox",
                                    L"RollText", L"ColorPalette", L"HotKey", L"FadeButton", L"Ring",
-                                   L"PlaceHolder"}) {
+                                   L"PlaceHolder", L"List", L"ListHeader", L"ListHeaderItem",
+                                   L"ListLabelElement", L"ListTextElement", L"ListContainerElement",
+                                   L"Text", L"TreeView", L"TreeNode", L"ComboBox", L"Menu", L"MenuElement"}) {
         const std::wstring className = std::wstring(L"C") + element + L"UI";
         std::unique_ptr<CControlUI> control(factory->CreateControl(className.c_str()));
         EXPECT_NE(nullptr, control) << className.c_str();
