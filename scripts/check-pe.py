@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Checks that a Windows executable is a self-contained PE32 program: 32-bit x86, the expected
 subsystem, imports from system DLLs only (no MinGW runtime DLLs travel with it) and, when asked, the
-installer's own resources: icon group 101 and an asInvoker manifest."""
+installer's own resources: icon group 101, an asInvoker manifest and the skin zip ZIPRES 102."""
 import argparse
 import struct
 import sys
@@ -53,7 +53,7 @@ def parse(data):
 
 
 def read_resources(data, offset, root_rva):
-    """{(type id, name id): bytes} of the resource tree (numeric ids only, first language)."""
+    """{(type, name): bytes} of the resource tree (ids as numbers, names as text; first language)."""
     if not root_rva:
         return {}
     root = offset(root_rva)
@@ -62,6 +62,10 @@ def read_resources(data, offset, root_rva):
         named, numbered = struct.unpack_from("<HH", data, directory + 12)
         for i in range(named + numbered):
             ident, target = struct.unpack_from("<II", data, directory + 16 + 8 * i)
+            if ident & 0x80000000:  # a name: counted UTF-16 text
+                at = root + (ident & 0x7FFFFFFF)
+                length = struct.unpack_from("<H", data, at)[0]
+                ident = data[at + 2:at + 2 + 2 * length].decode("utf-16-le")
             yield ident, target
 
     found = {}
@@ -84,7 +88,7 @@ def main():
     ap.add_argument("exe")
     ap.add_argument("--subsystem", choices=SUBSYSTEMS, default=None)
     ap.add_argument("--installer-resources", action="store_true",
-                    help="require icon group 101 and an asInvoker manifest")
+                    help="require icon group 101, an asInvoker manifest and the skin zip ZIPRES 102")
     args = ap.parse_args()
     machine, magic, subsystem, names, resources = parse(open(args.exe, "rb").read())
     problems = []
@@ -101,6 +105,8 @@ def main():
         manifest = resources.get((RT_MANIFEST, 1), b"")
         if b'level="asInvoker"' not in manifest:
             problems.append("no manifest with requestedExecutionLevel asInvoker")
+        if not resources.get(("ZIPRES", 102), b"").startswith(b"PK\x03\x04"):
+            problems.append("no skin zip as resource ZIPRES 102")
     print(f"{args.exe}: imports {', '.join(sorted(names, key=str.lower))}")
     for p in problems:
         print("FAIL: " + p)
