@@ -32,4 +32,8 @@ function(tolvan_add_gtest name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
     PASS_REGULAR_EXPRESSION "\\[==========\\] [0-9]+ tests? from [0-9]+ test suites? ran\\."
     FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];ERROR: [A-Za-z]+Sanitizer;WARNING: ThreadSanitizer;runtime error:")
+  if("window" IN_LIST T_LABELS)
+    # Windows of two tests on one display would overlap: hit tests and focus need the display alone.
+    set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK x_display)
+  endif()
 endfunction()
