@@ -130,10 +130,10 @@ def parse_range(header, size):
     header = header.strip()
     if not header.startswith("bytes="):
         return "invalid"
-    spec = header[len("bytes="):].strip()
-    if "," in spec or "-" not in spec:
+    wanted = header[len("bytes="):].strip()
+    if "," in wanted or "-" not in wanted:
         return "invalid"
-    first, last = (part.strip() for part in spec.split("-", 1))
+    first, last = (part.strip() for part in wanted.split("-", 1))
     if not first:  # suffix form: the last N bytes
         if not last.isdigit() or int(last) == 0 or size == 0:
             return "invalid"
