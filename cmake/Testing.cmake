@@ -22,18 +22,29 @@ function(tolvan_add_gtest name)
   target_compile_definitions(${name} PRIVATE
     TOLVAN_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TOLVAN_BINARY_DIR="${CMAKE_BINARY_DIR}"
     TOLVAN_PYTHON="${TOLVAN_PYTHON}")
-  add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+  tolvan_add_gtest_run(${name} ${name} TIMEOUT "${T_TIMEOUT}" LABELS ${T_LABELS})
+endfunction()
+
+# tolvan_add_gtest_run(<test name> <gtest executable> [ARGS ...] [ENVIRONMENT var=value ...] [LABELS ...]
+#                      [TIMEOUT s])
+# One CTest entry running a GoogleTest executable (again, with other arguments or environment).
+function(tolvan_add_gtest_run test executable)
+  cmake_parse_arguments(T "" "TIMEOUT" "ARGS;ENVIRONMENT;LABELS" ${ARGN})
+  add_test(NAME ${test} COMMAND ${executable} --gtest_color=no ${T_ARGS})
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 600)
   endif()
   # Judge by what the test printed, not only by its exit code: a test process that vanishes mid-run
   # (Wine has been seen to end one with code 0) never prints gtest's closing line. Sanitizer reports
   # count as failures even when they come after it.
-  set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
+  set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
     PASS_REGULAR_EXPRESSION "\\[==========\\] [0-9]+ tests? from [0-9]+ test suites? ran\\."
     FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];ERROR: [A-Za-z]+Sanitizer;WARNING: ThreadSanitizer;runtime error:")
+  if(T_ENVIRONMENT)
+    set_tests_properties(${test} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
+  endif()
   if("window" IN_LIST T_LABELS)
     # Windows of two tests on one display would overlap: hit tests and focus need the display alone.
-    set_property(TEST ${name} APPEND PROPERTY RESOURCE_LOCK x_display)
+    set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK x_display)
   endif()
 endfunction()

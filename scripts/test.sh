@@ -54,7 +54,9 @@ run_ctest() {  # run_ctest <name> [wrapper...]
 }
 
 run_ctest win "$root/scripts/with-display.sh"
-WINEPREFIX="$build/win/wineprefix" wineserver -k 2>/dev/null   # the persistent server this run kept
+for prefix in "$build/win/wineprefix" "$build/win/wineprefix-dpi"; do   # the persistent servers this run kept
+  [ -d "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null
+done
 run_ctest asan
 run_ctest tsan
 run_ctest fuzz

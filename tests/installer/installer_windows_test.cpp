@@ -11,6 +11,9 @@
 
 #include "Control/ProgressUI.h"
 #include "Core/ControlUI.h"
+#include "Core/DpiScaler.h"
+#include "Core/GdiplusHeaders.h"
+#include "Core/ImageRecord.h"
 #include "Core/WindowUIManager.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +22,7 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
@@ -338,6 +342,123 @@ TEST(MainWindow, TypedFolderGetsItsSeparatorAndTheInstallationRuns)
     EXPECT_EQ(started["argv"][0], WideToUtf8(typed + L"\\VexaGameFull_windows_newest.exe"));
     EXPECT_EQ(started["argv"][2], WideToUtf8(typed + L"\\"));
     EXPECT_EQ(setting.Actions(4), (std::multiset<std::string>{"1", "2", "4", "8"}));
+}
+
+// The display's DPI: the wrapper that runs this test in a Wine prefix of its own names it in
+// TOLVAN_WINE_DPI; without it the display is at 96.
+int DisplayDpi()
+{
+    const char* dpi = std::getenv("TOLVAN_WINE_DPI");
+    return dpi ? std::atoi(dpi) : 96;
+}
+
+int DisplayScale() { return MulDiv(DisplayDpi(), 100, 96); }
+
+std::pair<int, int> Scaled(int cx, int cy) { return {MulDiv(cx, DisplayScale(), 100), MulDiv(cy, DisplayScale(), 100)}; }
+
+std::pair<int, int> WindowSize(HWND window)
+{
+    RECT rc = {};
+    GetWindowRect(window, &rc);
+    return {rc.right - rc.left, rc.bottom - rc.top};
+}
+
+// The file the window drew for an image description, and that image's pixel size.
+struct DrawnImage {
+    std::wstring file;
+    std::pair<int, int> size{0, 0};
+};
+
+DrawnImage ImageDrawnFor(CWindowUIManager& manager, const wchar_t* description)
+{
+    DrawnImage drawn;
+    const SkinUI::ImageDrawInfo* info = manager.GetImageDrawInfo(description);
+    if (!info)
+        return drawn;
+    drawn.file = info->sImageName.GetData();
+    if (const SkinUI::ImageRecord* image = manager.GetImage(info->sImageName))
+        drawn.size = {image->nX, image->nY};
+    return drawn;
+}
+
+// The name of the image's variant for the display's scale ("image/x@150.png"), the name itself at 100 %.
+std::wstring VariantFor(const std::wstring& file)
+{
+    if (DisplayScale() == 100)
+        return file;
+    const size_t dot = file.rfind(L'.');
+    return file.substr(0, dot) + L"@" + std::to_wstring(DisplayScale()) + file.substr(dot);
+}
+
+// The window's client area as the framework draws it, saved as <build>/screenshots/<name>@<scale>.png.
+void SaveScreenshot(HWND window, const std::wstring& name)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_CHILDREN);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+
+    const std::wstring folder = FromUnix(TOLVAN_BINARY_DIR "/screenshots");
+    std::filesystem::create_directories(std::filesystem::path(folder));
+    const std::wstring file = folder + L"\\" + name + L"@" + std::to_wstring(DisplayScale()) + L".png";
+    // GDI+'s PNG encoder.
+    const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+    {
+        Gdiplus::Bitmap image(bitmap, nullptr);
+        EXPECT_EQ(image.Save(file.c_str(), &png, nullptr), Gdiplus::Ok) << WideToUtf8(file);
+    }
+    DeleteObject(bitmap);
+}
+
+// Each window opens at the display's scale, draws the image variant of that scale, and leaves a screenshot.
+TEST(WindowsAtTheDisplayDpi, MainWindow)
+{
+    EXPECT_EQ(SkinUI::CDpiScaler::GetMainMonitorDPI(), DisplayDpi()); // what the skins' dpi="system" takes
+    DlgMain* main = OpenMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(WindowSize(*main), Scaled(600, 400));
+    const DrawnImage banner = ImageDrawnFor(main->GetManager(), L"image/main_banner.png");
+    EXPECT_EQ(banner.file, VariantFor(L"image/main_banner.png"));
+    EXPECT_EQ(banner.size, Scaled(600, 200));
+    SaveScreenshot(*main, L"main");
+
+    main->SendMessage(WM_CLOSE); // its end ends the loop
+    CWindowUIManager::MessageLoop();
+    delete main;
+}
+
+TEST(WindowsAtTheDisplayDpi, ProgressWindow)
+{
+    auto* progress = new DlgProgress(nullptr, L""); // no folder: no download
+    ASSERT_NE(progress->Create(nullptr, kToolTitle, kInstallerWindowStyle, 0, 0, 0, 600, 400), nullptr);
+    progress->ShowWindow(true, true);
+    UpdateWindow(*progress);
+    EXPECT_EQ(WindowSize(*progress), Scaled(600, 400));
+    const DrawnImage slide = ImageDrawnFor(progress->GetManager(), L"image\\show_1.png");
+    EXPECT_EQ(slide.file, VariantFor(L"image\\show_1.png"));
+    EXPECT_EQ(slide.size, Scaled(600, 264));
+    SaveScreenshot(*progress, L"progress");
+    progress->SendMessage(WM_CLOSE); // deletes the window object
+}
+
+TEST(WindowsAtTheDisplayDpi, WarningDialog)
+{
+    DlgWarning warning(L"您的网络不稳定，点击“确定”可使用浏览器下载离线安装包！", true);
+    ASSERT_NE(warning.Create(nullptr, kToolTitle, kInstallerWindowStyle, 0, 0, 0, 600, 400), nullptr);
+    warning.ShowWindow(true, true);
+    UpdateWindow(warning);
+    EXPECT_EQ(WindowSize(warning), Scaled(420, 220));
+    const DrawnImage icon = ImageDrawnFor(warning.GetManager(), L"image/warn_icon.png");
+    EXPECT_EQ(icon.file, VariantFor(L"image/warn_icon.png"));
+    EXPECT_EQ(icon.size, Scaled(40, 40));
+    SaveScreenshot(warning, L"warning");
+    warning.SendMessage(WM_CLOSE);
 }
 
 } // namespace

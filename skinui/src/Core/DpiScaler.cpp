@@ -27,7 +27,9 @@ int MonitorDpi(HMODULE shcore)
     if (!getDpiForMonitor) return 96;
     HMONITOR monitor = ::MonitorFromPoint(POINT{1, 1}, MONITOR_DEFAULTTONEAREST);
     UINT dpiX = 96, dpiY = 96;
-    return SUCCEEDED(getDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY)) ? static_cast<int>(dpiX) : 96;
+    if (FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY))) return 96;
+    // Some systems (Wine among them) report success with a DPI of 0, which is no answer: the screen knows.
+    return dpiX > 0 ? static_cast<int>(dpiX) : ScreenDpi();
 }
 
 }  // namespace
