@@ -23,6 +23,7 @@ UINT WindowMessageOf(int eventType)
     case EVT_MOUSEMOVE: return WM_MOUSEMOVE;
     case EVT_MOUSELEAVE: return WM_MOUSELEAVE;
     case EVT_BUTTONDOWN: return WM_LBUTTONDOWN;
+    case EVT_DBLCLICK: return WM_LBUTTONDOWN;  // the second press; the click count says it is a double
     case EVT_BUTTONUP: return WM_LBUTTONUP;
     case EVT_RBUTTONDOWN: return WM_RBUTTONDOWN;
     case EVT_RBUTTONUP: return WM_RBUTTONUP;
@@ -62,7 +63,13 @@ void CCefUI::SetPos(RECT rc, bool invalidate)
     m_impl->OnControlMoved();
 }
 
-void CCefUI::SetBrowserVisible(bool visible) { m_impl->SetBrowserVisible(visible); }
+void CCefUI::SetBrowserVisible(bool visible)
+{
+    // A creation that failed earlier (no window, no room, or refused by the engine) is tried again
+    // when the control is shown.
+    if (visible && !m_created) m_created = m_impl->CreateBrowser();
+    m_impl->SetBrowserVisible(visible);
+}
 
 void CCefUI::SetVisible(bool visible)
 {

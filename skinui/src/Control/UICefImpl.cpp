@@ -45,6 +45,7 @@ CCefUI::CCefUIImpl::~CCefUIImpl()
         LeaveHookRegistry(browser);
         if (auto host = browser->GetHost()) host->CloseBrowser(true);
     }
+    WatchDoubleClicks(false);
     RemoveDragSubclasses();
     ReleaseOpenGL();
     DestroyOsrWindow();
@@ -77,7 +78,8 @@ void CCefUI::CCefUIImpl::SetFrameRate(int frameRate)
 bool CCefUI::CCefUIImpl::CreateBrowser()
 {
     HWND parent = ManagerWindow();
-    if (!parent) return false;
+    // Without a usable engine nothing can be made; the loader has said why, once.
+    if (!parent || !CefLibrary::Get().IsLoaded()) return false;
     if (!m_offscreen) m_openGL = false;
     m_backgroundColor = (m_transparent ? 0x00000000u : 0xFF000000u) | (m_backgroundColor & 0x00FFFFFFu);
     const RECT rc = ControlRect();
@@ -108,8 +110,21 @@ bool CCefUI::CCefUIImpl::CreateBrowser()
     CefRefPtr<CefRequestContextHandler> contextHandler(new RequestContextHandler());
     CefRefPtr<CefRequestContext> context =
         CefRequestContext::CreateContext(CefRequestContext::GetGlobalContext(), contextHandler);
-    CefBrowserHost::CreateBrowser(windowInfo, m_clientHandler, CefString(m_url.GetData()), settings, context);
-    return true;
+    if (CefBrowserHost::CreateBrowser(windowInfo, m_clientHandler, CefString(m_url.GetData()), settings, context))
+        return true;
+    // The next showing or placing of the control tries again.
+    DebugOutputFormat(L"SkinUI: Warning: the browser engine refused to create a browser for %ls.\n",
+                      m_url.GetData());
+    ForgetRefusedCreation();
+    return false;
+}
+
+void CCefUI::CCefUIImpl::ForgetRefusedCreation()
+{
+    m_clientHandler->DetachDelegate();
+    m_clientHandler = nullptr;
+    ReleaseOpenGL();
+    DestroyOsrWindow();
 }
 
 void CCefUI::CCefUIImpl::LoadUrl()
@@ -144,6 +159,7 @@ void CCefUI::CCefUIImpl::OnAfterCreated(CefRefPtr<CefBrowser> browser)
         return;
     }
     WndProcHookRegistry::GetInstance().Add(browser, m_registeredWindow);
+    WatchDoubleClicks(true);
     auto host = Host();
     if (host && host->GetWindowlessFrameRate() != m_frameRate) host->SetWindowlessFrameRate(m_frameRate);
     if (m_owner->GetUrl() != m_url) LoadUrl();
@@ -167,6 +183,7 @@ void CCefUI::CCefUIImpl::LeaveHookRegistry(CefRefPtr<CefBrowser> browser)
 void CCefUI::CCefUIImpl::OnBeforeClose(CefRefPtr<CefBrowser> browser)
 {
     RemoveDragSubclasses();
+    WatchDoubleClicks(false);
     m_clientHandler->DetachDelegate();
     m_browser = nullptr;
     ReleaseOpenGL();

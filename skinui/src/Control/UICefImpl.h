@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Control/UICef.h"
+#include "Core/UIInterfaces.h"
 #include "Internal/Cef/ClientHandlerOsr.h"
 
 #include <windows.h>
@@ -52,7 +53,7 @@ struct CefMouseState {
 };
 
 // The web view's worker: creates the browser, answers the engine's callbacks and forwards input.
-class CCefUI::CCefUIImpl : public ClientHandlerOsr::OsrDelegate {
+class CCefUI::CCefUIImpl : public ClientHandlerOsr::OsrDelegate, public IMessageFilterUI {
 public:
     explicit CCefUIImpl(CCefUI* owner);
     ~CCefUIImpl() override;
@@ -75,6 +76,9 @@ public:
     void HandleKeyMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void HandleMouseMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void HandleFocus(bool gained);
+    // The manager turns only the left double click into a control event; in a window with
+    // CS_DBLCLKS the second press of a right or middle double click is taken here.
+    LRESULT MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
     // ClientHandlerOsr::OsrDelegate
     void OnBrowserClosing(CefRefPtr<CefBrowser> browser) override;
@@ -112,6 +116,9 @@ private:
     HWND InputWindow() const;
     bool UsesOsrWindow() const { return m_offscreen && m_openGL && m_osrWindow; }
     void LeaveHookRegistry(CefRefPtr<CefBrowser> browser);
+    void WatchDoubleClicks(bool watch);
+    // Drops what a creation the engine refused had set up, so that the next attempt starts afresh.
+    void ForgetRefusedCreation();
 
     // Off-screen window and OpenGL painting.
     bool CreateOsrWindow(const RECT& rc);
@@ -169,6 +176,8 @@ private:
     // The window the browser was registered under, kept past the manager's window handle.
     HWND m_registeredWindow = nullptr;
     std::vector<HWND> m_dragWindows;
+    // The manager whose messages are watched for double clicks while a browser is present.
+    CWindowUIManager* m_filterManager = nullptr;
 };
 
 }  // namespace SkinUI

@@ -1,6 +1,7 @@
 // Keyboard, mouse and focus input of the web view, turned into the engine's events.
 #include "Control/UICefImpl.h"
 
+#include "Core/WindowUIManager.h"
 #include "Internal/Cef/CefUtil.h"
 
 #include <windowsx.h>
@@ -34,6 +35,16 @@ cef_mouse_button_type_t ButtonOf(UINT message)
 bool IsButtonDown(UINT message)
 {
     return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN;
+}
+
+// The press a double click stands for.
+UINT ButtonDownOf(UINT doubleClick)
+{
+    switch (doubleClick) {
+    case WM_RBUTTONDBLCLK: return WM_RBUTTONDOWN;
+    case WM_MBUTTONDBLCLK: return WM_MBUTTONDOWN;
+    default: return 0;
+    }
 }
 
 bool IsButtonUp(UINT message) { return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP; }
@@ -122,6 +133,22 @@ void CCefUI::CCefUIImpl::HandleMouseMessage(UINT message, WPARAM wParam, LPARAM 
     } else if (IsButtonUp(message)) {
         OnButtonUp(message, PointInView(lParam), wParam);
     }
+}
+
+void CCefUI::CCefUIImpl::WatchDoubleClicks(bool watch)
+{
+    if (m_filterManager) m_filterManager->RemoveMessageFilter(this);
+    m_filterManager = watch ? Manager() : nullptr;
+    if (m_filterManager) m_filterManager->AddMessageFilter(this);
+}
+
+LRESULT CCefUI::CCefUIImpl::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool&)
+{
+    if (message != WM_RBUTTONDBLCLK && message != WM_MBUTTONDBLCLK) return 0;
+    if (UsesOsrWindow() || !Manager() || !m_owner->IsVisible() || !m_owner->IsEnabled()) return 0;
+    if (Manager()->FindControlAtPoint(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) != m_owner) return 0;
+    HandleMouseMessage(ButtonDownOf(message), wParam, lParam);
+    return 0;
 }
 
 void CCefUI::CCefUIImpl::OnMouseMove(POINT point, WPARAM wParam)

@@ -43,6 +43,10 @@ CefRefPtr<CefBrowser> BrowserById(int browserId) {
     return find ? CefRefPtr<CefBrowser>::Adopt(find(browserId)) : nullptr;
 }
 
+void RefuseCreations(int count) {
+    if (auto refuse = StandInExport<void (*)(int)>("cef_standin_refuse_creations")) refuse(count);
+}
+
 bool PumpUntil(const std::function<bool()>& done) {
     const ULONGLONG giveUp = ::GetTickCount64() + 20000;
     while (!done()) {

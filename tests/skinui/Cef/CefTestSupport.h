@@ -18,6 +18,8 @@ int LiveBrowsers();
 // the engine's part towards its client.
 int NewestBrowserId();
 CefRefPtr<CefBrowser> BrowserById(int browserId);
+// The engine refuses the next |count| browser creations.
+void RefuseCreations(int count);
 
 // Runs the thread's message loop until |done| holds (false if it never does within a generous bound).
 bool PumpUntil(const std::function<bool()>& done);

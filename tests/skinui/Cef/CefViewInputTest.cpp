@@ -80,6 +80,62 @@ TEST_F(CefViewInputTest, ClicksAreCountedPerButtonInViewCoordinates) {
     EXPECT_TRUE(JournalHas(L"Focus(1);")) << "a click gives the view the focus";
 }
 
+// Real mouse input: the system itself turns the second press into a double-click message, since
+// the window's class asks for them.
+class CefViewDoubleClickTest : public CefViewInputTest {
+protected:
+    void SetUp() override {
+        CefViewInputTest::SetUp();
+        if (HasFatalFailure()) return;
+        ASSERT_NE(::GetClassLongW(host, GCL_STYLE) & CS_DBLCLKS, 0u);
+        POINT screen = {kViewLeft + 60, kViewTop + 40};
+        ::ClientToScreen(host, &screen);
+        ASSERT_EQ(::WindowFromPoint(screen), static_cast<HWND>(host)) << "the window must be on top at that point";
+        ASSERT_TRUE(::SetCursorPos(screen.x, screen.y));
+        SkinUI::Testing::PumpUntil([] { return true; });
+    }
+    void ClickTwice(DWORD down, DWORD up) {
+        INPUT inputs[4] = {};
+        const DWORD flags[4] = {down, up, down, up};
+        for (int i = 0; i < 4; ++i) {
+            inputs[i].type = INPUT_MOUSE;
+            inputs[i].mi.dwFlags = flags[i];
+        }
+        ASSERT_EQ(::SendInput(4, inputs, sizeof(INPUT)), 4u);
+    }
+    bool Arrived(const std::wstring& entry) {
+        return SkinUI::Testing::PumpUntil([&] { return JournalHas(entry); });
+    }
+};
+
+TEST_F(CefViewDoubleClickTest, EachButtonsDoubleClickReachesThePageWithCountTwo) {
+    ClickTwice(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(Arrived(L"Click(60,40,0,0,2,16);Click(60,40,0,1,2,0);")) << ViewJournal();
+    ClickTwice(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    EXPECT_TRUE(Arrived(L"Click(60,40,2,0,2,64);Click(60,40,2,1,2,0);")) << ViewJournal();
+    ClickTwice(MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP);
+    EXPECT_TRUE(Arrived(L"Click(60,40,1,0,2,32);Click(60,40,1,1,2,0);")) << ViewJournal();
+    EXPECT_EQ(Count(L"Click(60,40,0,0,1,16);"), 1u) << ViewJournal();
+}
+
+TEST_F(CefViewInputTest, DoubleClickMessagesCountAsSecondPresses) {
+    const std::pair<UINT, UINT> buttons[] = {{WM_LBUTTONDOWN, WM_LBUTTONDBLCLK},
+                                             {WM_RBUTTONDOWN, WM_RBUTTONDBLCLK},
+                                             {WM_MBUTTONDOWN, WM_MBUTTONDBLCLK}};
+    for (const auto& [down, doubleClick] : buttons) {
+        Press(down, 0, 70, 30);
+        Press(down + 1, 0, 70, 30);
+        Press(doubleClick, 0, 70, 30);
+        Press(down + 1, 0, 70, 30);
+    }
+    const std::wstring journal = ViewJournal();
+    for (int button : {0, 2, 1}) {
+        const std::wstring type = std::to_wstring(button);
+        EXPECT_NE(journal.find(L"Click(70,30," + type + L",0,2,0);Click(70,30," + type + L",1,2,0);"),
+                  std::wstring::npos) << journal;
+    }
+}
+
 TEST_F(CefViewInputTest, MovingFarAwayStartsANewClickCount) {
     Press(WM_LBUTTONDOWN, MK_LBUTTON, 30, 20);
     Press(WM_LBUTTONUP, 0, 30, 20);

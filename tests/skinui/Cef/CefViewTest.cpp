@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "CefViewTestSupport.h"
+#include "DebugOutputCapture.h"
 #include "Core/ControlFactory.h"
 
 using namespace CefTest;
@@ -15,8 +16,8 @@ HWND FirstChildOfClass(HWND parent, const wchar_t* className) {
     return ::FindWindowExW(parent, nullptr, className, nullptr);
 }
 
+// Through the factory's own registration, as a skin's "Cef" element is built.
 TEST(CefViewControl, IsMadeByTheFactoryUnderItsClassName) {
-    SkinUI::CControlFactory::GetInstance()->RegisterControl(L"CCefUI", &CCefUI::CreateInstance);
     SkinUI::CControlUI* control = SkinUI::CControlFactory::GetInstance()->CreateControl(L"CCefUI");
     ASSERT_NE(control, nullptr);
     EXPECT_STREQ(control->GetClass(), L"Cef");
@@ -55,6 +56,37 @@ TEST_F(CefViewTest, BeforeTheFirstFrameNothingButTheBackgroundIsPainted) {
     // The frame arrives only when the loop runs: the first paint finds no frame yet.
     ::UpdateWindow(host);
     EXPECT_EQ(FramePixel(5, 5) & 0x00FFFFFF, 0x0000FF00u);
+}
+
+// The stand-in refuses as an engine may (out of resources, say): nothing is made until it agrees.
+TEST_F(CefViewTest, ARefusedCreationLeavesATraceAndIsTriedAgainAtTheNextPlacing) {
+    RefuseCreations(1000);
+    const size_t tracesBefore = DebugOutputCapture::LinesWith("refused to create a browser").size();
+    ShowView(L"url=\"http://127.0.0.1/refused\"", false);
+    EXPECT_FALSE(arrived);
+    EXPECT_FALSE(view->IsCreated());
+    EXPECT_EQ(NewestBrowserId(), firstBrowser - 1) << "the engine made no browser";
+    const auto traces = DebugOutputCapture::LinesWith("refused to create a browser");
+    ASSERT_GT(traces.size(), tracesBefore);
+    EXPECT_NE(traces.back().find("http://127.0.0.1/refused"), std::string::npos) << traces.back();
+
+    RefuseCreations(0);
+    view->SetPos(view->GetPos());
+    EXPECT_TRUE(view->IsCreated());
+    EXPECT_TRUE(PumpUntil([&] { return Registry().BrowserCount(host) == 1; }));
+    EXPECT_EQ(Journal(firstBrowser).find(L"Create(http://127.0.0.1/refused);"), 0u) << Journal(firstBrowser);
+}
+
+TEST_F(CefViewTest, ARefusedCreationIsTriedAgainWhenTheViewIsShown) {
+    RefuseCreations(1000);
+    ShowView(L"", false);
+    EXPECT_FALSE(view->IsCreated());
+    view->SetVisible(false);
+    RefuseCreations(0);
+    EXPECT_FALSE(view->IsCreated()) << "hiding tries nothing";
+    view->SetVisible(true);
+    EXPECT_TRUE(view->IsCreated());
+    EXPECT_TRUE(PumpUntil([&] { return Registry().BrowserCount(host) == 1; }));
 }
 
 TEST_F(CefViewTest, ABrowserArrivingAfterItsWindowWentIsClosedAtOnce) {

@@ -11,6 +11,13 @@
 
 namespace CefTest {
 
+// A framework window that, like every skinned window, gets double clicks (CS_DBLCLKS).
+class DoubleClickHostWindow : public SkinUI::Testing::HostWindow {
+protected:
+    const wchar_t* GetWindowClassName() const override { return L"SkinUICefTestHost"; }
+    UINT GetClassStyle() const override { return CS_DBLCLKS; }
+};
+
 // A framework window whose root container holds one web view 20,10 from the top-left corner (view
 // area 250 x 150), driven by the stand-in engine.
 class CefViewTest : public SkinUI::Testing::WindowTest {
@@ -33,8 +40,9 @@ protected:
         PumpUntil([] { return LiveBrowsers() <= 0; });
     }
 
-    // Builds the view from attributes, shows it and waits until its browser arrived.
-    SkinUI::CCefUI* ShowView(const wchar_t* attributes) {
+    // Builds the view from attributes, shows it and waits until its browser arrived (unless none
+    // is expected).
+    SkinUI::CCefUI* ShowView(const wchar_t* attributes, bool browserExpected = true) {
         view = new SkinUI::CCefUI();
         view->ApplyAttributeList(attributes);
         root = new SkinUI::CContainerUI();
@@ -44,7 +52,13 @@ protected:
         firstBrowser = NewestBrowserId() + 1;
         host.manager.AttachRootControl(root);
         ::InvalidateRect(host, nullptr, FALSE);
-        arrived = PumpUntil([this] { return Registry().BrowserCount(host) == 1; });
+        if (browserExpected) {
+            arrived = PumpUntil([this] { return Registry().BrowserCount(host) == 1; });
+        } else {
+            ::UpdateWindow(host);
+            PumpPending();
+            arrived = Registry().BrowserCount(host) == 1;
+        }
         browserId = NewestBrowserId();
         browser = BrowserById(browserId);
         return view;
@@ -75,7 +89,7 @@ protected:
         return browser ? browser->GetHost()->GetClient() : CefRefPtr<CefClient>();
     }
 
-    SkinUI::Testing::HostWindow host;
+    DoubleClickHostWindow host;
     SkinUI::CContainerUI* root = nullptr;
     SkinUI::CCefUI* view = nullptr;
     CefRefPtr<CefBrowser> browser;

@@ -4,6 +4,7 @@
 
 #include "../Core/TestWindows.h"
 #include "Control/UICef.h"
+#include "EngineUnavailable.h"
 #include "Internal/Cef/ClientHandlerOsr.h"
 #include "Internal/Cef/Engine/CefLibrary.h"
 #include "Internal/Cef/RequestContextHandler.h"
@@ -16,14 +17,8 @@ TEST(EngineAbsent, NothingIsLoadedFromTheWorkingFolder) {
 }
 
 TEST(EngineAbsent, BrowserCreationAndEngineObjectsFail) {
-    CefRefPtr<SkinUI::ClientHandlerOsr> handler(new SkinUI::ClientHandlerOsr(nullptr));
-    CefWindowInfo windowInfo;
-    windowInfo.SetAsWindowless(::GetDesktopWindow(), false);
-    EXPECT_FALSE(CefBrowserHost::CreateBrowser(windowInfo, handler, L"about:blank", CefBrowserSettings(), nullptr));
-    EXPECT_FALSE(CefRequestContext::GetGlobalContext());
-    EXPECT_FALSE(CefRequestContext::CreateContext(nullptr, new SkinUI::RequestContextHandler));
+    CefTest::ExpectNothingFromTheEngine();
     EXPECT_FALSE(CefProcessMessage::Create(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG"));
-    EXPECT_TRUE(handler->HasOneRef()) << "a failed creation keeps no reference to the client";
 }
 
 class EngineAbsentView : public SkinUI::Testing::WindowTest {};

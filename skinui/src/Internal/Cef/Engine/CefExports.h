@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "CefBase.h"
 #include "CefTypes.h"
 
@@ -21,3 +23,17 @@ using cef_log_t = void (*)(const char* file, int line, int severity, const char*
 }
 
 #define CEF_LIBRARY_FILE_NAME L"libcef.dll"
+
+// The objects above cross the boundary as this program's own C++ classes, so only a library built
+// against this very interface may be called. Such a library exports this record (plain data, read
+// from the file before the library is loaded) under the name below; a library without it, or with
+// another name or version, is never loaded. Any change to the classes that cross the boundary
+// raises the version.
+struct CefInterfaceIdentity {
+    char name[28];
+    uint32_t version;
+};
+
+#define CEF_INTERFACE_IDENTITY_EXPORT "skinui_cef_interface"
+
+inline constexpr CefInterfaceIdentity kCefInterfaceIdentity = {"SkinUI minimal CEF layer", 1};

@@ -1,5 +1,7 @@
 #include "CefLibrary.h"
 
+#include "CefLibraryIdentity.h"
+
 #include <cstdlib>
 #include <string>
 
@@ -24,6 +26,12 @@ void Resolve(HMODULE module, const char* name, Function& function) {
     function = reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
+void WarnRefused(const std::wstring& path, CefLibraryVerdict verdict) {
+    const std::wstring text = L"SkinUI: Warning: " + path + L" is not used (" + DescribeVerdict(verdict) +
+                              L"): the web view stays empty.\n";
+    ::OutputDebugStringW(text.c_str());
+}
+
 }  // namespace
 
 const CefLibrary& CefLibrary::Get() {
@@ -36,8 +44,24 @@ CefLibrary::CefLibrary() {
     // must never be picked up.
     const std::wstring folder = ProgramFolder();
     if (folder.empty()) return;
-    m_module = ::LoadLibraryExW((folder + CEF_LIBRARY_FILE_NAME).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    const std::wstring path = folder + CEF_LIBRARY_FILE_NAME;
+    // Our objects cross the boundary as C++ classes: calling into any other library (a real engine
+    // among them) would be undefined, so nothing of it may run, not even its start-up code.
+    const CefLibraryVerdict verdict = CheckEngineLibraryFile(path);
+    if (verdict == CefLibraryVerdict::Missing) return;
+    if (verdict != CefLibraryVerdict::Accepted) {
+        WarnRefused(path, verdict);
+        return;
+    }
+    m_module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (!m_module) return;
+    if (!ModuleCarriesInterfaceIdentity(m_module)) {
+        // Replaced between the check and the load.
+        ::FreeLibrary(m_module);
+        m_module = nullptr;
+        WarnRefused(path, CefLibraryVerdict::OtherInterface);
+        return;
+    }
     Resolve(m_module, "cef_browser_host_create_browser", createBrowser);
     Resolve(m_module, "cef_request_context_get_global_context", getGlobalContext);
     Resolve(m_module, "create_context_shared", createContextShared);

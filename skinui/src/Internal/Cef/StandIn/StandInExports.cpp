@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,10 +13,27 @@
 
 #define STANDIN_EXPORT extern "C" __declspec(dllexport)
 
+// Built against the program's own interface, and says so.
+STANDIN_EXPORT const CefInterfaceIdentity skinui_cef_interface = kCefInterfaceIdentity;
+
+namespace {
+
+std::atomic<int> g_refusals{0};
+
+// Takes one of the refusals a test asked for, if any is left.
+bool TakeRefusal() {
+    int left = g_refusals.load();
+    while (left > 0 && !g_refusals.compare_exchange_weak(left, left - 1)) {
+    }
+    return left > 0;
+}
+
+}  // namespace
+
 STANDIN_EXPORT int cef_browser_host_create_browser(const CefWindowInfo* windowInfo, CefClient* client,
                                                    const wchar_t* url, const CefBrowserSettings* settings,
                                                    CefRequestContext* requestContext) {
-    if (!windowInfo || !client || !settings) return 0;
+    if (!windowInfo || !client || !settings || TakeRefusal()) return 0;
     CefRefPtr<StandInBrowser> browser(
         new StandInBrowser(*windowInfo, client, url ? url : L"", *settings, requestContext));
     return browser->Start() ? 1 : 0;
@@ -53,6 +71,9 @@ STANDIN_EXPORT int cef_standin_journal(int browserId, wchar_t* buffer, int capac
     }
     return static_cast<int>(journal.size());
 }
+
+// For tests only: the next |count| browser creations are refused, as an engine may refuse them.
+STANDIN_EXPORT void cef_standin_refuse_creations(int count) { g_refusals = count; }
 
 // For tests only: browsers not yet destroyed (a reference still held somewhere).
 STANDIN_EXPORT int cef_standin_live_browsers() { return StandInBrowser::LiveCount(); }

@@ -1,0 +1,63 @@
+// Only a library that carries this program's interface record is taken for the engine; the file is
+// judged without loading it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "Internal/Cef/Engine/CefLibraryIdentity.h"
+
+namespace {
+
+std::wstring ProgramFolder() {
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.find_last_of(L"\\/") + 1);
+}
+
+std::string ReadAll(const std::wstring& path) {
+    std::ifstream file(std::filesystem::path(path), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::wstring WriteFile(const std::wstring& name, const std::string& content) {
+    const std::wstring path = ProgramFolder() + name;
+    std::ofstream(std::filesystem::path(path), std::ios::binary | std::ios::trunc) << content;
+    return path;
+}
+
+TEST(EngineLibraryIdentity, TheStandInBuiltForThisInterfaceIsAccepted) {
+    EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"libcef.dll"), CefLibraryVerdict::Accepted);
+}
+
+TEST(EngineLibraryIdentity, LibrariesWithTheRightNamesButAnotherInterfaceAreRefused) {
+    EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"foreign-engine\\libcef.dll"), CefLibraryVerdict::NoIdentity);
+    EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"next-version-engine\\libcef.dll"),
+              CefLibraryVerdict::OtherInterface);
+    EXPECT_EQ(::GetModuleHandleW(L"foreign-engine\\libcef.dll"), nullptr);
+}
+
+TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
+    EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"no-such-folder\\libcef.dll"), CefLibraryVerdict::Missing);
+    EXPECT_EQ(CheckEngineLibraryFile(WriteFile(L"text-named-like-a-library.dll", "not a library at all")),
+              CefLibraryVerdict::NotALibrary);
+    EXPECT_EQ(CheckEngineLibraryFile(WriteFile(L"empty-library.dll", "")), CefLibraryVerdict::NotALibrary);
+
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    EXPECT_EQ(CheckEngineLibraryFile(self), CefLibraryVerdict::NotALibrary) << "a program is not a library";
+
+    // Cut short at every length, the stand-in is never taken and never read past its end.
+    const std::string standIn = ReadAll(ProgramFolder() + L"libcef.dll");
+    ASSERT_GT(standIn.size(), 4096u);
+    for (size_t length = 64; length < standIn.size(); length = length * 3 / 2) {
+        const std::wstring path = WriteFile(L"truncated-library.dll", standIn.substr(0, length));
+        EXPECT_NE(CheckEngineLibraryFile(path), CefLibraryVerdict::Accepted) << length;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,40 @@
+// A library named like the engine and exporting its entry points, but not built for the program's
+// interface: a stand-in for a real engine or for some other library of that name. None of its code
+// may ever run; if anything calls it, the process ends at once and loudly.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "Internal/Cef/Engine/CefExports.h"
+
+#define DECOY_EXPORT extern "C" __declspec(dllexport)
+
+namespace {
+
+[[noreturn]] void Called(const char* what) {
+    std::fprintf(stderr, "decoy engine library called: %s\n", what);
+    std::fflush(stderr);
+    std::abort();
+}
+
+}  // namespace
+
+#ifdef DECOY_NEXT_VERSION
+// Our interface's name, but a version the program does not speak.
+DECOY_EXPORT const CefInterfaceIdentity skinui_cef_interface = {"SkinUI minimal CEF layer",
+                                                                kCefInterfaceIdentity.version + 1};
+#endif
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) Called("DllMain");
+    return TRUE;
+}
+
+DECOY_EXPORT int cef_browser_host_create_browser(const void*, void*, const void*, const void*, void*) {
+    Called("cef_browser_host_create_browser");
+}
+DECOY_EXPORT void* cef_request_context_get_global_context() { Called("cef_request_context_get_global_context"); }
+DECOY_EXPORT void* create_context_shared(void*, void*) { Called("create_context_shared"); }
+DECOY_EXPORT void* cef_process_message_create(const void*) { Called("cef_process_message_create"); }
+DECOY_EXPORT void cef_log(const char*, int, int, const char*) { Called("cef_log"); }
