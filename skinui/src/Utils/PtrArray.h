@@ -17,6 +17,7 @@ public:
     void* GetAt(int index) const;
     void* operator[](int index) const { return m_data[index]; }
     int GetSize() const { return m_count; }
+    int GetCapacity() const { return m_capacity; }
     bool IsEmpty() const { return m_count == 0; }
     void Resize(int count);
     void Empty();

@@ -17,7 +17,17 @@ void* Item(int n) { return reinterpret_cast<void*>(static_cast<intptr_t>(n)); }
 TEST(PtrArrayGrowth, GrowsFromElevenToTwentyTwoSlots)
 {
     CPtrArray array;
-    for (int i = 1; i <= 22; ++i) ASSERT_TRUE(array.Add(Item(i)));
+    EXPECT_EQ(0, array.GetCapacity());
+    ASSERT_TRUE(array.Add(Item(1)));
+    EXPECT_EQ(11, array.GetCapacity());
+    for (int i = 2; i <= 10; ++i) ASSERT_TRUE(array.Add(Item(i)));
+    EXPECT_EQ(11, array.GetCapacity());
+    ASSERT_TRUE(array.Add(Item(11)));  // the count reaches the capacity
+    EXPECT_EQ(22, array.GetCapacity());
+    for (int i = 12; i <= 21; ++i) ASSERT_TRUE(array.Add(Item(i)));
+    EXPECT_EQ(22, array.GetCapacity());
+    ASSERT_TRUE(array.Add(Item(22)));
+    EXPECT_EQ(44, array.GetCapacity());
     ASSERT_EQ(22, array.GetSize());
     for (int i = 0; i < 22; ++i) EXPECT_EQ(Item(i + 1), array[i]);
     EXPECT_EQ(nullptr, array.GetAt(22));
