@@ -108,6 +108,23 @@ TEST_F(DialogBuilderTest, BrokenXmlRegistersNothing)
 TEST_F(DialogBuilderTest, ReadsSkinFilesFromTheZip)
 {
     SkinZipScope zip;
+    ASSERT_TRUE(zip.loaded);
+    CControlUI* root = builder.Create(L"main.xml", nullptr, nullptr, &manager);
+    ASSERT_NE(nullptr, root);
+    EXPECT_EQ(CUIString(L"VerticalLayout"), root->GetClass());
+    manager.AttachRootControl(root);
+    // Its elements were built with their text (UTF-8 in the file), its defaults and resources registered.
+    CControlUI* title = manager.FindControl(L"title");
+    ASSERT_NE(nullptr, title);
+    EXPECT_EQ(CUIString(L"标题"), title->GetText());
+    EXPECT_EQ(30, manager.FindControl(L"btnClose")->GetFixedWidth());
+    EXPECT_STREQ(L"width=\"30\"", manager.GetDefaultAttributeList(L"Button"));
+    ASSERT_NE(nullptr, manager.GetFontInfo(0));
+    EXPECT_EQ(CUIString(L"Arial"), manager.GetFontInfo(0)->sFontName);
+    EXPECT_EQ(14, manager.GetDefaultFontInfo()->iSize);
+    EXPECT_NE(nullptr, manager.FindControl(L"edtPath"));
+    EXPECT_NE(nullptr, manager.FindControl(L"progress"));
+
     EXPECT_EQ(nullptr, builder.Create(L"none.xml", nullptr, nullptr, &manager));
 }
 

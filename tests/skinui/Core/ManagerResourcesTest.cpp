@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 using namespace SkinUI;
 using namespace SkinUI::Testing;
 
@@ -91,9 +93,40 @@ TEST_F(ManagerResourcesTest, DefaultAttributeListsAndStylesFallBackToShared)
     EXPECT_EQ(nullptr, manager.GetStyle(L"red"));
 }
 
+// The face a font of that name really gets, and the width of `text` in it at that pixel height.
+struct FaceUsed {
+    std::wstring face;
+    int width = 0;
+};
+
+FaceUsed FaceFor(const wchar_t* name, int pixels, const wchar_t* text)
+{
+    HFONT font = ::CreateFontW(-pixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, name);
+    HDC dc = ::CreateCompatibleDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    wchar_t face[LF_FACESIZE] = {};
+    ::GetTextFaceW(dc, LF_FACESIZE, face);
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &extent);
+    ::SelectObject(dc, old);
+    ::DeleteDC(dc);
+    ::DeleteObject(font);
+    return FaceUsed{face, extent.cx};
+}
+
 TEST_F(ManagerResourcesTest, FontFileFromTheSkinIsRegistered)
 {
+    // The skin's probe font draws each capital as a box two em wide; no system has it. (Wine remembers
+    // which face answered a font description, so the look-up before and the one after differ in size.)
+    SkinZipScope zip;
+    ASSERT_TRUE(zip.loaded);
+    ASSERT_NE(L"Tolvan Probe", FaceFor(L"Tolvan Probe", 19, L"AAAA").face) << "the probe font is installed";
     CWindowUIManager manager;
+    EXPECT_TRUE(manager.AddFontFile(L"fonts\\probe.ttf"));  // skin names may use either separator
+    const FaceUsed used = FaceFor(L"Tolvan Probe", 20, L"AAAA");
+    EXPECT_EQ(L"Tolvan Probe", used.face);
+    EXPECT_EQ(4 * 2 * 20, used.width);
     EXPECT_FALSE(manager.AddFontFile(L"fonts/none.ttf"));
 }
 
