@@ -1,12 +1,12 @@
 #include "Core/DialogBuilder.h"
 
 #include "Core/AttributeValues.h"
+#include "Core/BuilderAttach.h"
 #include "Core/ControlFactory.h"
 #include "Core/ControlUI.h"
 #include "Core/Painter.h"
 #include "Core/TextResources.h"
 #include "Core/WindowUIManager.h"
-#include "Layout/ContainerUI.h"
 #include "Utils/ProcessUtils.h"
 
 #include <cwchar>
@@ -193,8 +193,7 @@ void CDialogBuilder::BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIMa
 CControlUI* CDialogBuilder::BuildLevel(CXmlNode node, CControlUI* parent, CWindowUIManager* manager)
 {
     CControlUI* first = nullptr;
-    IContainerUI* container = nullptr;
-    bool containerAsked = false;
+    CBuildParent target(parent);
     for (CXmlNode child = node.GetChild(); child.IsValid(); child = child.GetSibling()) {
         const wchar_t* element = child.GetName();
         if (IsResourceElement(element)) continue;
@@ -208,30 +207,28 @@ CControlUI* CDialogBuilder::BuildLevel(CXmlNode node, CControlUI* parent, CWindo
             continue;
         }
         if (child.HasChildren()) BuildLevel(child, control, manager);
+        CControlUI* treeView = nullptr;
         if (parent) {
-            if (!containerAsked) {
-                container = static_cast<IContainerUI*>(parent->GetInterface(L"IContainer"));
-                containerAsked = true;
-            }
-            if (!container) {
+            const CBuildParent::Result attached = target.Attach(control, treeView);
+            if (attached != CBuildParent::Result::Added) {
+                DebugOutputFormat(L"SkinUI: Warning: %ls could not be added to %ls and is dropped.\n", element,
+                                  parent->GetClass());
                 delete control;
-                return nullptr;
-            }
-            if (!container->Add(control)) {
-                delete control;
+                if (attached == CBuildParent::Result::NoContainer) return nullptr;
                 continue;
             }
         }
-        CControlUI* owner = control->GetParent();
+        // A parent already in a window has bound its new child to the right parent; keep that.
+        CControlUI* owner = control->GetParent() ? control->GetParent() : treeView;
         if (manager) {
-            control->SetManager(manager, owner, false);
+            control->SetManager(manager, owner, treeView != nullptr);
             if (const wchar_t* defaults = manager->GetDefaultAttributeList(element)) control->ApplyAttributeList(defaults);
         }
         for (int i = 0; i < child.GetAttributeCount(); ++i)
             control->SetAttribute(child.GetAttributeName(i), child.GetAttributeValue(i));
         // Detached again until the root joins the window, which binds and initialises the whole tree; a parent
-        // already in a window keeps its new child bound.
-        if (manager && !(parent && parent->GetManager())) control->SetManager(nullptr, owner, false);
+        // already in a window keeps its new child bound, and so does a tree view its nodes.
+        if (manager && !treeView && !(parent && parent->GetManager())) control->SetManager(nullptr, owner, false);
         if (!first) first = control;
     }
     return first;

@@ -6,6 +6,7 @@
 #include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
+#include "DebugOutputCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -118,6 +119,65 @@ TEST_F(TreeViewTest, RemovingANodeTakesItsSubtreeAndLeavesItsParentConsistent)
     ASSERT_TRUE(Node(L"a")->Remove(Node(L"a2")));
     EXPECT_EQ(1, tree->GetCount());
     EXPECT_FALSE(Node(L"a")->IsHasChild());
+}
+
+TEST_F(TreeViewTest, PlainChildrenOfANodeJoinItsRowAndNestedNodesTheTree)
+{
+    CTreeViewUI* tree = Build(L"<Window><TreeView><TreeNode name=\"a\" text=\"a\"><Label name=\"badge\" text=\"new\"/>"
+                              L"<TreeNode name=\"a1\" text=\"a1\"><Button name=\"go\"/></TreeNode></TreeNode>"
+                              L"</TreeView></Window>");
+    ASSERT_NE(nullptr, tree);
+    ASSERT_EQ(2, tree->GetCount());
+    CHorizontalLayoutUI* row = Node(L"a")->GetHorizontalLayout();
+    ASSERT_EQ(5, row->GetCount());
+    EXPECT_EQ(manager.FindControl(L"badge"), row->GetItemAt(4));
+    EXPECT_EQ(row, manager.FindControl(L"badge")->GetParent());
+    EXPECT_EQ(manager.FindControl(L"go"), Node(L"a1")->GetHorizontalLayout()->GetItemAt(4));
+    EXPECT_EQ(Node(L"a"), Node(L"a1")->GetParentNode());
+}
+
+// A node whose first initialisation is counted.
+class CountingNode : public CTreeNodeUI {
+public:
+    void InitControl() override { ++inits; }
+    int inits = 0;
+};
+
+class CountingNodes : public IDialogBuilderCallback {
+public:
+    CControlUI* CreateControl(const wchar_t* name) override
+    {
+        return _wcsicmp(name, L"CountingNode") == 0 ? new CountingNode() : nullptr;
+    }
+};
+
+TEST_F(TreeViewTest, NodesJoiningATreeViewAreBoundAndInitialisedWhileBuilt)
+{
+    CountingNodes callback;
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(L"<Window><TreeView><CountingNode name=\"a\"/></TreeView></Window>", nullptr,
+                                      &callback, &manager);
+    ASSERT_NE(nullptr, root);
+    auto* tree = static_cast<CTreeViewUI*>(root->GetInterface(L"TreeView"));
+    ASSERT_NE(nullptr, tree);
+    ASSERT_EQ(1, tree->GetCount());
+    EXPECT_EQ(1, static_cast<CountingNode*>(tree->GetItemAt(0))->inits);
+    delete root;
+}
+
+TEST_F(TreeViewTest, ANodeOutsideATreeIsDroppedWithADebuggerWarning)
+{
+    Testing::DebugOutputCapture output;
+    ASSERT_TRUE(output.IsListening());
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(L"<Window><VerticalLayout><TreeNode name=\"lost\"/><Label name=\"kept\"/>"
+                                      L"</VerticalLayout></Window>",
+                                      nullptr, nullptr, &manager);
+    ASSERT_NE(nullptr, root);
+    manager.AttachRootControl(root);
+    EXPECT_EQ(nullptr, manager.FindControl(L"lost"));
+    EXPECT_NE(nullptr, manager.FindControl(L"kept"));
+    EXPECT_TRUE(output.WaitForLineWith("TreeNode could not be added to VerticalLayout"));
 }
 
 TEST(TreeNode, NodesOutsideATreeAreOwnedByTheirParent)
