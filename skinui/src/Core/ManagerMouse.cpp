@@ -63,15 +63,7 @@ void CWindowUIManager::OnButtonDown(WPARAM wParam, LPARAM lParam)
     control->SetFocus();
     // The control may have gone while taking the focus.
     if (m_click != control) return;
-    ControlEvent event;
-    event.Type = EVT_BUTTONDOWN;
-    event.pSender = control;
-    event.dwTimestamp = ::GetTickCount();
-    event.ptMouse = m_lastMousePos;
-    event.wKeyState = LOWORD(wParam);
-    event.wParam = wParam;
-    event.lParam = lParam;
-    control->DispatchEvent(event);
+    SendButtonEvent(control, EVT_BUTTONDOWN, wParam, lParam);
 }
 
 void CWindowUIManager::OnButtonOther(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -83,7 +75,7 @@ void CWindowUIManager::OnButtonOther(UINT msg, WPARAM wParam, LPARAM lParam)
         if (!control) return;
         ReleaseCapture();
         m_click = nullptr;
-        SendEventTo(control, EVT_BUTTONUP, wParam, lParam);
+        SendButtonEvent(control, EVT_BUTTONUP, wParam, lParam);
         return;
     }
     case WM_LBUTTONDBLCLK:
@@ -98,7 +90,7 @@ void CWindowUIManager::OnButtonOther(UINT msg, WPARAM wParam, LPARAM lParam)
         SetCapture();
         m_click = control;
         const int type = msg == WM_LBUTTONDBLCLK ? EVT_DBLCLICK : msg == WM_RBUTTONDOWN ? EVT_RBUTTONDOWN : EVT_MBUTTONDOWN;
-        SendEventTo(control, type, wParam, lParam);
+        SendButtonEvent(control, type, wParam, lParam);
         return;
     }
     case WM_RBUTTONUP:
@@ -107,7 +99,7 @@ void CWindowUIManager::OnButtonOther(UINT msg, WPARAM wParam, LPARAM lParam)
         m_click = OwnControlAt(m_lastMousePos);
         if (!m_click) return;
         ReleaseCapture();
-        SendEventTo(m_click, msg == WM_RBUTTONUP ? EVT_RBUTTONUP : EVT_MBUTTONUP, wParam, lParam);
+        SendButtonEvent(m_click, msg == WM_RBUTTONUP ? EVT_RBUTTONUP : EVT_MBUTTONUP, wParam, lParam);
         return;
     }
     case WM_CONTEXTMENU: {

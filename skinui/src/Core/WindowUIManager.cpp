@@ -177,13 +177,24 @@ CControlUI* CWindowUIManager::FindControlAtPoint(POINT pt) const
 
 void CWindowUIManager::SendEventTo(CControlUI* control, int type, WPARAM wParam, LPARAM lParam, wchar_t key)
 {
+    DispatchTo(control, type, wParam, lParam, key, CurrentKeyState());
+}
+
+void CWindowUIManager::SendButtonEvent(CControlUI* control, int type, WPARAM wParam, LPARAM lParam)
+{
+    DispatchTo(control, type, wParam, lParam, 0, LOWORD(wParam));
+}
+
+void CWindowUIManager::DispatchTo(CControlUI* control, int type, WPARAM wParam, LPARAM lParam, wchar_t key,
+                                  WORD keyState)
+{
     ControlEvent event;
     event.Type = type;
     event.pSender = control;
     event.dwTimestamp = ::GetTickCount();
     event.ptMouse = m_lastMousePos;
     event.chKey = key;
-    event.wKeyState = CurrentKeyState();
+    event.wKeyState = keyState;
     event.wParam = wParam;
     event.lParam = lParam;
     control->DispatchEvent(event);

@@ -254,6 +254,9 @@ private:
     bool HandleTimerMessage(WPARAM wParam, LPARAM lParam);
     bool HandleSysChar(WPARAM wParam);
     void SendEventTo(CControlUI* control, int type, WPARAM wParam = 0, LPARAM lParam = 0, wchar_t key = 0);
+    // Button messages carry the key state of their moment in wParam.
+    void SendButtonEvent(CControlUI* control, int type, WPARAM wParam, LPARAM lParam);
+    void DispatchTo(CControlUI* control, int type, WPARAM wParam, LPARAM lParam, wchar_t key, WORD keyState);
     bool IsNativeTimerIdInUse(UINT nativeId) const;
     void FreeTimersOf(CControlUI* control);
 

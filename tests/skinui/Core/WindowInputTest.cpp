@@ -13,11 +13,13 @@ namespace {
 class RecordingControl : public CControlUI {
 public:
     std::vector<int> events;
+    std::vector<WORD> keyStates;
     UINT flags = 0;
     UINT GetControlFlags() const override { return flags; }
     void HandleEvent(ControlEvent& event) override
     {
         events.push_back(event.Type);
+        keyStates.push_back(event.wKeyState);
         CControlUI::HandleEvent(event);
     }
     int Count(int type) const { return static_cast<int>(std::count(events.begin(), events.end(), type)); }
@@ -195,6 +197,63 @@ TEST_F(WindowInputTest, RightButtonAndContextMenuReachThePressedControl)
     EXPECT_EQ(1, child->Count(EVT_RBUTTONUP));
     EXPECT_EQ(1, child->Count(EVT_CONTEXTMENU));
     EXPECT_EQ(1, notes.Count(L"menu", child));
+}
+
+TEST_F(WindowInputTest, ButtonEventsCarryTheKeyStateOfTheirMessage)
+{
+    // Neither key is down now: the state can only come from the messages.
+    const WPARAM keys = MK_SHIFT | MK_CONTROL;
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        int event;
+    } presses[] = {
+        {WM_LBUTTONDOWN, keys | MK_LBUTTON, EVT_BUTTONDOWN}, {WM_LBUTTONUP, keys, EVT_BUTTONUP},
+        {WM_LBUTTONDBLCLK, keys | MK_LBUTTON, EVT_DBLCLICK},  {WM_LBUTTONUP, keys | MK_RBUTTON, EVT_BUTTONUP},
+        {WM_RBUTTONDOWN, keys | MK_RBUTTON, EVT_RBUTTONDOWN}, {WM_RBUTTONUP, MK_SHIFT, EVT_RBUTTONUP},
+        {WM_MBUTTONDOWN, keys | MK_MBUTTON, EVT_MBUTTONDOWN}, {WM_MBUTTONUP, MK_CONTROL, EVT_MBUTTONUP},
+    };
+    for (const auto& press : presses) {
+        child->events.clear();
+        child->keyStates.clear();
+        ::SendMessageW(host, press.message, press.wParam, At(20, 20));
+        const auto at = std::find(child->events.begin(), child->events.end(), press.event);
+        ASSERT_NE(child->events.end(), at) << press.message;
+        EXPECT_EQ(press.wParam, child->keyStates[static_cast<size_t>(at - child->events.begin())]) << press.message;
+    }
+}
+
+TEST_F(WindowInputTest, MarkupLinkUnderTheMouseTakesTheHoverColour)
+{
+    manager().SetDefaultLinkFontColor(0xFF0000FF);
+    manager().SetDefaultLinkHoverFontColor(0xFFFF0000);
+    ::SendMessageW(host, WM_MOUSEMOVE, 0, At(20, 10));
+    const auto drawLinks = [&](Canvas& canvas) {
+        RECT rects[2] = {{0, 0, 60, 30}, {0, 0, 0, 0}};
+        CUIString targets[2] = {L"home", L""};
+        int count = 2;
+        RECT rc = canvas.Bounds();
+        CPainter::DrawHtmlText(canvas.dc(), &manager(), rc, L"<a home>WWW</a> <a away>WWW</a>", 0, rects, targets,
+                               count, -1, DT_SINGLELINE);
+        return count;
+    };
+    Canvas canvas(200, 30, 0xFFFFFFFF);
+    EXPECT_EQ(2, drawLinks(canvas));
+    // The hovered link ends before the other one, drawn in the plain link colour, begins.
+    int hoverEnd = 0, plainStart = 200;
+    for (int x = 0; x < 200; ++x)
+        for (int y = 0; y < 30; ++y) {
+            if (canvas.Rgb(x, y) == 0xFF0000u) hoverEnd = std::max(hoverEnd, x + 1);
+            if (canvas.Rgb(x, y) == 0x0000FFu) plainStart = std::min(plainStart, x);
+        }
+    EXPECT_GT(hoverEnd, 0);
+    EXPECT_LT(plainStart, 200);
+    EXPECT_LE(hoverEnd, plainStart);
+    ::SendMessageW(host, WM_MOUSEMOVE, 0, At(150, 80));
+    Canvas away(200, 30, 0xFFFFFFFF);
+    drawLinks(away);
+    for (int x = 0; x < 200; ++x)
+        for (int y = 0; y < 30; ++y) ASSERT_NE(0xFF0000u, away.Rgb(x, y)) << x << "," << y;
 }
 
 TEST_F(WindowInputTest, CursorComesFromTheControlThatAsksForIt)
