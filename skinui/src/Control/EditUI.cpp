@@ -42,7 +42,7 @@ void* CEditUI::GetInterface(const wchar_t* name)
     return CLabelUI::GetInterface(name);
 }
 
-UINT CEditUI::GetControlFlags() const { return IsEnabled() ? CONTROL_FLAG_TABSTOP : 0u; }
+UINT CEditUI::GetControlFlags() const { return IsEnabled() ? CONTROL_FLAG_TABSTOP | CONTROL_FLAG_SETCURSOR : 0u; }
 
 HWND CEditUI::GetNativeWindow() const { return m_window ? m_window->GetHWND() : nullptr; }
 

@@ -109,6 +109,21 @@ TEST_F(EditWindowTest, FocusOpensALimitedWindowThatCopiesTextBack)
     EXPECT_EQ(CUIString(L"0123456789ABCDEF"), edit->GetText());
 }
 
+TEST_F(EditWindowTest, TheFieldShowsTheTextCursorWhileEnabled)
+{
+    POINT inside = {20, 15};
+    ::ClientToScreen(host, &inside);
+    ::SetCursorPos(inside.x, inside.y);
+    const LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    ::SendMessageW(host, WM_SETCURSOR, reinterpret_cast<WPARAM>(host.GetHWND()), overClient);
+    EXPECT_EQ(::LoadCursorW(nullptr, IDC_IBEAM), ::GetCursor());
+    edit->SetEnabled(false);
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    ::SendMessageW(host, WM_SETCURSOR, reinterpret_cast<WPARAM>(host.GetHWND()), overClient);
+    EXPECT_NE(::LoadCursorW(nullptr, IDC_IBEAM), ::GetCursor());
+}
+
 TEST_F(EditWindowTest, LosingTheFocusClosesTheWindow)
 {
     edit->SetFocus();
