@@ -16,11 +16,12 @@ bool IsLetter(wchar_t ch) { return (ch >= L'a' && ch <= L'z') || (ch >= L'A' && 
 
 COLORREF ToColorRef(DWORD argb) { return RGB(GetBValue(argb), GetGValue(argb), GetRValue(argb)); }
 
-// The escapes <{>, <}>, {<} and {>} stand for their middle character.
+// The escapes <{>, <}>, {<} and {>} stand for their middle character: a bracket of the other kind.
 bool IsEscape(const wchar_t* p)
 {
-    if (!IsOpener(p[0]) || !(IsOpener(p[1]) || IsCloser(p[1]))) return false;
-    return (p[0] == L'<' && p[2] == L'>') || (p[0] == L'{' && p[2] == L'}');
+    if (p[0] == L'<') return (p[1] == L'{' || p[1] == L'}') && p[2] == L'>';
+    if (p[0] == L'{') return (p[1] == L'<' || p[1] == L'>') && p[2] == L'}';
+    return false;
 }
 
 enum class TagKind { None, Open, Close };
@@ -55,6 +56,22 @@ Tag ReadTag(const wchar_t* p)
     tag.next = *q ? q + 1 : q;
     return tag;
 }
+
+// A line is as high as its tallest part, unless a <y> tag set its height.
+struct LineHeight {
+    int value = 0;
+    bool fixed = false;
+
+    void Raise(int height)
+    {
+        if (!fixed) value = std::max(value, height);
+    }
+    void Set(int height)
+    {
+        value = std::max(0, height);
+        fixed = true;
+    }
+};
 
 struct FontEntry {
     HFONT font;
@@ -191,6 +208,8 @@ private:
     void AddLinkRect(int right, bool draw)
     {
         if (!draw || !m_state.inLink || m_linkCount >= m_linkCapacity || !m_linkRects) return;
+        // Nothing of the link is on this line (it lies behind an end ellipsis).
+        if (right <= m_state.linkStartX) return;
         m_linkRects[m_linkCount] = RECT{m_state.linkStartX, m_y, right, m_y + m_lineHeight};
         if (m_linkTargets) m_linkTargets[m_linkCount] = m_state.linkTarget;
         ++m_linkCount;
@@ -221,7 +240,7 @@ private:
     }
 
     // Places (and when drawing, draws) an inline image; false when it must go to the next line.
-    bool Image(const CUIString& params, int& x, int& height, bool draw)
+    bool Image(const CUIString& params, int& x, LineHeight& height, bool draw)
     {
         CUIString name = params;
         CUIString type;
@@ -246,7 +265,7 @@ private:
         if (!image) return true;
         const int width = image->nX / frames;
         if (x + width > m_rc.right && x > m_rc.left && !(m_style & DT_SINGLELINE)) return false;
-        height = std::max(height, image->nY);
+        height.Raise(image->nY);
         if (draw && !m_measuring) {
             const RECT dest = {x, m_y + m_lineHeight - image->nY, x + width, m_y + m_lineHeight};
             const RECT source = {frame * width, 0, (frame + 1) * width, image->nY};
@@ -256,7 +275,7 @@ private:
         return true;
     }
 
-    void OpenTag(const Tag& tag, int& x, int& height, bool draw, bool& lineBreak, bool& imageWraps)
+    void OpenTag(const Tag& tag, int& x, LineHeight& height, bool draw, bool& lineBreak, bool& imageWraps)
     {
         switch (tag.letter) {
         case L'a': {
@@ -288,7 +307,7 @@ private:
             break;
         case L'i':
             if (tag.params.IsEmpty()) m_state.fonts.push_back(FontEntry{Variant(false, false, true), L'i'});
-            else imageWraps = !Image(tag.params, x, height, draw);
+            else if (!m_clipped) imageWraps = !Image(tag.params, x, height, draw);
             break;
         case L'n':
             lineBreak = !(m_style & DT_SINGLELINE);
@@ -307,7 +326,7 @@ private:
             x += _wtoi(tag.params);
             break;
         case L'y':
-            height = std::max(height, _wtoi(tag.params));
+            height.Set(_wtoi(tag.params));
             break;
         default:
             break;
@@ -385,8 +404,9 @@ private:
     LineResult Line(const wchar_t* p, bool draw)
     {
         int x = m_rc.left;
-        int height = MinimumLineHeight();
+        LineHeight height{MinimumLineHeight()};
         bool stop = false;
+        m_clipped = false;
         while (*p) {
             if (*p == L'\n') {
                 ++p;
@@ -401,7 +421,7 @@ private:
                     continue;
                 }
             } else if (IsEscape(p)) {
-                if (!EmitText(p + 1, 1, x, height, draw, stop)) break;
+                if (!m_clipped && !EmitText(p + 1, 1, x, height, draw, stop)) break;
                 p += 3;
                 continue;
             } else if (IsOpener(*p)) {
@@ -412,7 +432,7 @@ private:
                     else CloseTag(tag.letter, x, draw, lineBreak);
                     if (imageWraps) break;
                     p = tag.next;
-                    height = std::max(height, MinimumLineHeight());
+                    if (!m_clipped) height.Raise(MinimumLineHeight());
                     if (lineBreak) break;
                     continue;
                 }
@@ -422,27 +442,31 @@ private:
             while (*end && *end != L'\n' && !(IsOpener(*end) && (!m_state.raw || ReadTag(end).kind == TagKind::Close)))
                 ++end;
             const int length = static_cast<int>(end - p);
+            if (m_clipped) {
+                p = end;
+                continue;
+            }
             const int fitted = EmitTextFit(p, length, x, height, draw, stop);
             p += fitted;
             if (fitted < length || stop) break;
         }
         AddLinkRect(x, draw);
         if (m_state.inLink) m_state.linkStartX = m_rc.left;
-        return LineResult{p, x - m_rc.left, height, stop};
+        return LineResult{p, x - m_rc.left, height.value, stop};
     }
 
-    bool EmitText(const wchar_t* text, int length, int& x, int& height, bool draw, bool& stop)
+    bool EmitText(const wchar_t* text, int length, int& x, LineHeight& height, bool draw, bool& stop)
     {
         return EmitTextFit(text, length, x, height, draw, stop) == length;
     }
 
-    int EmitTextFit(const wchar_t* text, int length, int& x, int& height, bool draw, bool& stop)
+    int EmitTextFit(const wchar_t* text, int length, int& x, LineHeight& height, bool draw, bool& stop)
     {
         bool overflow = false, ellipsis = false;
         const int count = FitRun(text, length, x, overflow, ellipsis);
         const int width = count > 0 ? Extent(text, count).cx : 0;
         const TEXTMETRICW tm = Metrics();
-        height = std::max<int>(height, tm.tmHeight + tm.tmExternalLeading);
+        height.Raise(tm.tmHeight + tm.tmExternalLeading);
         if (draw && !m_measuring && count > 0) {
             int shift = 0;
             if (!(m_style & DT_SINGLELINE)) {
@@ -454,12 +478,13 @@ private:
         }
         x += width;
         if (ellipsis) {
+            // The ellipsis ends this line: what follows up to the next line break stays hidden.
             x = m_rc.right;
-            stop = true;
+            m_clipped = true;
+            return length;
         }
         if (overflow && (m_style & DT_SINGLELINE)) stop = true;
-        // The whole run counts as consumed when the rest is cut off by an ellipsis.
-        return ellipsis ? length : (overflow && count == 0 ? 0 : count);
+        return overflow && count == 0 ? 0 : count;
     }
 
     HDC m_hdc;
@@ -477,6 +502,7 @@ private:
     int m_y = 0;
     int m_lineHeight = 0;
     int m_widest = 0;
+    bool m_clipped = false;  // an end ellipsis cut the current line
 };
 
 }  // namespace

@@ -42,7 +42,7 @@ void DrawTextGdiplus(HDC hdc, CWindowUIManager* manager, RECT& rc, const wchar_t
     Gdiplus::Font gdiFont(hdc);
     const int hint = manager->GetGdiplusTextRenderingHint();
     graphics.SetTextRenderingHint(static_cast<Gdiplus::TextRenderingHint>(hint >= 0 && hint <= 5 ? hint : 0));
-    graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+    graphics.SetSmoothingMode(Gdiplus::SmoothingModeHighQuality);
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
     Gdiplus::SolidBrush brush(Gdiplus::Color(254, GetBValue(color), GetGValue(color), GetRValue(color)));
     std::unique_ptr<Gdiplus::StringFormat> format(Gdiplus::StringFormat::GenericTypographic()->Clone());

@@ -9,7 +9,11 @@ namespace {
 
 class MarkupTextTest : public ::testing::Test {
 protected:
-    void SetUp() override { manager.AddFont(0, L"Arial", 16, false, false, false); }
+    void SetUp() override
+    {
+        manager.AddFont(0, L"Arial", 16, false, false, false);
+        manager.AddFont(1, L"Arial", 32, false, false, false);
+    }
 
     RECT Measure(const wchar_t* text, UINT style = DT_SINGLELINE, int right = 9999)
     {
@@ -20,12 +24,36 @@ protected:
         return rc;
     }
     int Width(const wchar_t* text) { return Measure(text).right; }
+    int Height(const wchar_t* text, UINT style = 0, int right = 9999)
+    {
+        const RECT rc = Measure(text, style, right);
+        return rc.bottom - rc.top;
+    }
+    void Draw(const wchar_t* text, UINT style = DT_SINGLELINE, DWORD color = 0xFF000000)
+    {
+        RECT rc = canvas.Bounds();
+        int links = 0;
+        CPainter::DrawHtmlText(canvas.dc(), &manager, rc, text, color, nullptr, nullptr, links, 0, style);
+    }
+    // Pixels of exactly this colour in the columns [left, right) and rows [top, bottom).
+    int CountRgb(DWORD rgb, int left = 0, int right = 200, int top = 0, int bottom = 40) const
+    {
+        int count = 0;
+        for (int x = left; x < right; ++x)
+            for (int y = top; y < bottom; ++y)
+                if (canvas.Rgb(x, y) == rgb) ++count;
+        return count;
+    }
+    int InkIn(int left, int right, int top = 0, int bottom = 40) const
+    {
+        return (right - left) * (bottom - top) - CountRgb(0xFFFFFF, left, right, top, bottom);
+    }
     // Left and right ends of the ink in a row band.
-    std::pair<int, int> InkSpan()
+    std::pair<int, int> InkSpan(int top = 0, int bottom = 40)
     {
         int first = -1, last = -1;
         for (int x = 0; x < 200; ++x)
-            for (int y = 0; y < 40; ++y)
+            for (int y = top; y < bottom; ++y)
                 if (canvas.Rgb(x, y) != 0xFFFFFFu) {
                     if (first < 0) first = x;
                     last = x;
@@ -48,6 +76,114 @@ TEST_F(MarkupTextTest, EscapesDrawTheirMiddleCharacter)
     EXPECT_EQ(Width(L"{<}"), Width(L"<r><</r>"));
     EXPECT_EQ(Width(L"<{>"), Width(L"<r>{</r>"));
     EXPECT_GT(Width(L"{<}"), 0);
+    EXPECT_EQ(Width(L"<}>{>}"), Width(L"<r>}></r>"));
+    // A bracket of the same kind between brackets is no escape: all three characters are text.
+    EXPECT_EQ(Width(L"<<>"), Width(L"<r><<></r>"));
+    EXPECT_EQ(Width(L"{}}"), Width(L"<r>{}}</r>"));
+}
+
+TEST_F(MarkupTextTest, ColourTagColoursItsRunAndClosingRestoresTheColour)
+{
+    const int split = Width(L"WW");
+    Draw(L"<c #FFFF0000>WW</c>WW");
+    EXPECT_GT(CountRgb(0xFF0000, 0, split), 0);
+    EXPECT_EQ(0, CountRgb(0x000000, 0, split));
+    EXPECT_GT(CountRgb(0x000000, split, 200), 0);
+    EXPECT_EQ(0, CountRgb(0xFF0000, split, 200));
+    canvas.Clear(0xFFFFFFFF);
+    Draw(L"<c 00FF00>WW</c>");
+    EXPECT_GT(CountRgb(0x00FF00), 0);
+}
+
+TEST_F(MarkupTextTest, FontTagTakesAnIndexOrADescription)
+{
+    EXPECT_GT(Height(L"<f 1>W</f>"), Height(L"W"));
+    EXPECT_GT(Width(L"<f 1>W</f>"), Width(L"W"));
+    EXPECT_EQ(Width(L"<f 1>W</f>W"), Width(L"<f 1>W</f>") + Width(L"W"));
+    EXPECT_EQ(Width(L"<f Arial 32>W</f>"), Width(L"<f 1>W</f>"));
+    EXPECT_GT(Width(L"<f Arial 32 bold>WWW</f>"), Width(L"<f 1>WWW</f>"));
+    EXPECT_EQ(Height(L"W<n><f 1>W</f>"), Height(L"W") + Height(L"<f 1>W</f>"));
+}
+
+TEST_F(MarkupTextTest, ImageTagDrawsTheChosenFrameOnTheBaseline)
+{
+    SkinZipScope skin;
+    ASSERT_TRUE(skin.loaded);
+    // quad.png is 4x4: red and green above, blue and magenta below; two frames of 2x4.
+    EXPECT_EQ(Width(L"a<i image/quad.png 2 1>b"), Width(L"ab") + 2);
+    const int line = Height(L"a");
+    Draw(L"<i image/quad.png 2 1>");
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(0, line - 4));
+    EXPECT_EQ(0xFF00FFu, canvas.Rgb(1, line - 1));
+    EXPECT_EQ(0xFFFFFFu, canvas.Rgb(2, line - 1));
+    EXPECT_EQ(0xFFFFFFu, canvas.Rgb(0, line - 5));
+    // Without a name the letter means italics.
+    EXPECT_NE(Width(L"<i>WWWW</i>"), 0);
+}
+
+TEST_F(MarkupTextTest, ParagraphAddsItsSpacingAndBreaksTheLine)
+{
+    const int line = Height(L"a");
+    EXPECT_EQ(line + 10, Height(L"<p 10>a</p>"));
+    EXPECT_EQ(line + 10 + line, Height(L"<p 10>a</p>b"));
+    EXPECT_EQ(2 * line, Height(L"a<p>b</p>"));
+}
+
+TEST_F(MarkupTextTest, SelectedRunsHaveTheSelectionBackground)
+{
+    manager.SetDefaultSelectedBkColor(0xFF0000FF);
+    const int split = Width(L"ab");
+    Draw(L"<s>ab</s>cd");
+    EXPECT_GT(CountRgb(0x0000FF, 0, split), split * Height(L"a") / 2);
+    EXPECT_EQ(0, CountRgb(0x0000FF, split, 200));
+}
+
+TEST_F(MarkupTextTest, UnderlineDrawsALineUnderTheRun)
+{
+    const int line = Height(L"a");
+    Draw(L"<u>....</u>");
+    const int underlined = InkIn(0, Width(L"...."), line / 2, line);
+    canvas.Clear(0xFFFFFFFF);
+    Draw(L"....");
+    EXPECT_GT(underlined, InkIn(0, Width(L"...."), line / 2, line));
+    EXPECT_EQ(Width(L"<u>ab</u>c"), Width(L"<u>ab</u>") + Width(L"c"));
+}
+
+TEST_F(MarkupTextTest, HeightTagSetsTheLineHeightAlsoLower)
+{
+    const int line = Height(L"a");
+    EXPECT_EQ(40, Height(L"<y 40>ab"));
+    EXPECT_EQ(6, Height(L"ab<y 6>"));
+    EXPECT_EQ(6, Height(L"<y 6>ab"));
+    EXPECT_EQ(line + 6, Height(L"ab<n><y 6>cd"));
+}
+
+TEST_F(MarkupTextTest, EndEllipsisEndsItsOwnLineOnly)
+{
+    const int line = Height(L"a");
+    const RECT cut = Measure(L"WWWWWWWWWWWWWWWWWWWW<n>short", DT_END_ELLIPSIS, 100);
+    EXPECT_EQ(100, cut.right);
+    EXPECT_EQ(2 * line, cut.bottom - cut.top);
+    // Nothing of the cut line reappears on the next one.
+    EXPECT_EQ(2 * line, Height(L"WWWWWWWWWWWWWWWWWWWW<b>WW</b>WW<n>short", DT_END_ELLIPSIS, 100));
+    Draw(L"WWWWWWWWWWWWWWWWWWWW<n>short", DT_END_ELLIPSIS);
+    EXPECT_GT(InkIn(0, 200, line, 2 * line), 0);
+    // Two more characters make room for the dots, which follow the cut text.
+    std::wstring fits;
+    while (Width((fits + L"W").c_str()) <= 100) fits += L"W";
+    ASSERT_GE(fits.size(), 3u);
+    canvas.Clear(0xFFFFFFFF);
+    RECT box = {0, 0, 100, 40};
+    int links = 0;
+    CPainter::DrawHtmlText(canvas.dc(), &manager, box, L"WWWWWWWWWWWWWWWWWWWW", 0xFF000000, nullptr, nullptr, links,
+                           0, DT_SINGLELINE | DT_END_ELLIPSIS);
+    Canvas expected{200, 40, 0xFFFFFFFF};
+    RECT whole = expected.Bounds();
+    const std::wstring shown = fits.substr(2) + L"...";
+    CPainter::DrawHtmlText(expected.dc(), &manager, whole, shown.c_str(), 0xFF000000, nullptr, nullptr, links, 0,
+                           DT_SINGLELINE);
+    for (int x = 0; x < 200; ++x)
+        for (int y = 0; y < 40; ++y) ASSERT_EQ(expected.Rgb(x, y), canvas.Rgb(x, y)) << x << "," << y;
 }
 
 TEST_F(MarkupTextTest, UnknownTagsAreSkippedWithoutDrawing)
@@ -89,6 +225,19 @@ TEST_F(MarkupTextTest, SingleLineCentredTextIsCentredAsAWhole)
     const auto span = InkSpan();
     ASSERT_GE(span.first, 0);
     EXPECT_NEAR(100, (span.first + span.second) / 2, 3);
+}
+
+TEST_F(MarkupTextTest, WithoutSingleLineEachRunIsCentredByItself)
+{
+    const int line = Height(L"W");
+    Draw(L"WW<n>WWWWWW", DT_CENTER);
+    const auto first = InkSpan(0, line);
+    const auto second = InkSpan(line, 2 * line);
+    ASSERT_GE(first.first, 0);
+    ASSERT_GE(second.first, 0);
+    EXPECT_NEAR(100, (first.first + first.second) / 2, 3);
+    EXPECT_NEAR(100, (second.first + second.second) / 2, 3);
+    EXPECT_LT(second.first, first.first);
 }
 
 TEST_F(MarkupTextTest, NothingWithoutTextOrRoom)

@@ -36,7 +36,7 @@ public:
         m_bits = reinterpret_cast<DWORD*>(bits);
         m_dc = ::CreateCompatibleDC(nullptr);
         m_old = ::SelectObject(m_dc, m_bitmap);
-        for (int i = 0; i < width * height; ++i) m_bits[i] = fill;
+        Clear(fill);
     }
     ~Canvas()
     {
@@ -48,6 +48,11 @@ public:
     Canvas& operator=(const Canvas&) = delete;
 
     HDC dc() const { return m_dc; }
+    void Clear(DWORD fill)
+    {
+        ::GdiFlush();
+        for (int i = 0; i < m_width * m_height; ++i) m_bits[i] = fill;
+    }
     // 0xAARRGGBB as stored.
     DWORD At(int x, int y) const
     {
