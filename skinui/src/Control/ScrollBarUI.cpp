@@ -17,6 +17,7 @@ constexpr UINT kPushed = 16;
 constexpr UINT kCaptured = 64;
 constexpr int kRepeatDelayTicks = 6;
 constexpr DWORD kFallbackOutline = 0xFF85E4FF;
+constexpr int kFallbackOutlineWidth = 2;
 
 bool IsZero(const RECT& rc) { return rc.left == 0 && rc.top == 0 && rc.right == 0 && rc.bottom == 0; }
 
@@ -364,7 +365,12 @@ CUIString CScrollBarUI::DestModify(const RECT& rc) const
 
 bool CScrollBarUI::DrawPartImage(HDC hdc, const Part& part, UINT state, const RECT& rc)
 {
-    const CUIString modify = DestModify(rc);
+    return DrawStateImage(hdc, part, state, DestModify(rc));
+}
+
+// The image of the state (disabled, pushed, hot), or the normal one when that one is missing or cannot be drawn.
+bool CScrollBarUI::DrawStateImage(HDC hdc, const Part& part, UINT state, const CUIString& modify)
+{
     const CUIString* chosen = nullptr;
     if (state & kDisabled) chosen = &part.disabled;
     else if (state & kPushed) chosen = &part.pushed;
@@ -377,9 +383,7 @@ void CScrollBarUI::PaintPart(HDC hdc, Part& part)
 {
     SetBit(part.state, kDisabled, !IsEnabled());
     if (DrawPartImage(hdc, part, part.state, part.rect)) return;
-    RECT outline = part.rect;
-    ::InflateRect(&outline, -2, -2);
-    CPainter::DrawRect(hdc, outline, 1, kFallbackOutline);
+    CPainter::DrawRect(hdc, part.rect, kFallbackOutlineWidth, kFallbackOutline);
 }
 
 void CScrollBarUI::PaintRail(HDC hdc)
@@ -403,7 +407,8 @@ bool CScrollBarUI::PaintParts(HDC hdc, const RECT&, CControlUI*)
     PaintBackgroundColor(hdc);
     PaintBackgroundImage(hdc);
     SetBit(m_thumb.state, kDisabled, !IsEnabled());
-    DrawPartImage(hdc, m_track, m_thumb.state & (kDisabled | kPushed | kHot), m_rcItem);
+    // The track's images keep their own place in the bar.
+    DrawStateImage(hdc, m_track, m_thumb.state, CUIString());
     if (m_showButton1) PaintPart(hdc, m_button1);
     if (m_showButton2) PaintPart(hdc, m_button2);
     if (!IsZero(m_thumb.rect)) {

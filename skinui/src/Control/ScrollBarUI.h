@@ -58,6 +58,7 @@ private:
     void OnTimer();
     void PassOn(ControlEvent& event);
     bool DrawPartImage(HDC hdc, const Part& part, UINT state, const RECT& rc);
+    bool DrawStateImage(HDC hdc, const Part& part, UINT state, const CUIString& modify);
     void PaintPart(HDC hdc, Part& part);
     void PaintRail(HDC hdc);
     CUIString DestModify(const RECT& rc) const;

@@ -1,10 +1,12 @@
 #include "Control/ScrollBarUI.h"
 #include "Core/ControlFactory.h"
 #include "Core/WindowUIManager.h"
+#include "../Core/SkinTestData.h"
 
 #include <gtest/gtest.h>
 
 using namespace SkinUI;
+using namespace SkinUI::Testing;
 
 namespace {
 
@@ -123,6 +125,104 @@ TEST(ScrollBar, ClickOnTheTrackPagesWithoutOwner)
     down.ptMouse = POINT{8, 150};
     bar.DispatchEvent(down);
     EXPECT_EQ(200, bar.GetScrollPos());
+}
+
+// quad.png is 4x4: red and green above, blue and magenta below.
+constexpr const wchar_t* kRed = L"file='image/quad.png' source='0,0,2,2'";
+constexpr const wchar_t* kGreen = L"file='image/quad.png' source='2,0,4,2'";
+constexpr const wchar_t* kBlue = L"file='image/quad.png' source='0,2,2,4'";
+constexpr const wchar_t* kMagenta = L"file='image/quad.png' source='2,2,4,4'";
+constexpr DWORD kOutline = 0x85E4FF;
+
+class ScrollBarPaint : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(skin.loaded);
+        bar.SetManager(&manager, nullptr, false);
+    }
+    void Paint(int height = 100)
+    {
+        bar.SetPos(RECT{0, 0, 16, height});
+        canvas.Clear(0xFFFFFFFF);
+        bar.Paint(canvas.dc(), RECT{0, 0, 16, height}, nullptr);
+    }
+    void Send(int type, POINT pt)
+    {
+        ControlEvent event;
+        event.Type = type;
+        event.ptMouse = pt;
+        bar.DispatchEvent(event);
+    }
+
+    SkinZipScope skin;
+    CWindowUIManager manager;
+    CScrollBarUI bar;
+    Canvas canvas{16, 200, 0xFFFFFFFF};
+};
+
+TEST_F(ScrollBarPaint, PartsWithoutImagesGetATwoPixelOutlineOnTheirEdges)
+{
+    bar.SetScrollRange(0);
+    Paint();
+    // The outline runs on the part's own edges (the pen lies inside them where the platform can do so).
+    for (int y : {8, 50, 92}) {
+        EXPECT_EQ(kOutline, canvas.Rgb(0, y)) << y;
+        EXPECT_EQ(kOutline, canvas.Rgb(15, y)) << y;
+        for (int x = 3; x < 13; ++x) EXPECT_EQ(0xFFFFFFu, canvas.Rgb(x, y)) << x << "," << y;
+    }
+    EXPECT_EQ(kOutline, canvas.Rgb(8, 0));
+    EXPECT_EQ(kOutline, canvas.Rgb(8, 99));
+}
+
+TEST_F(ScrollBarPaint, ButtonImageFollowsTheStateAndFallsBackToNormal)
+{
+    bar.SetAttribute(L"button1normalimage", kRed);
+    bar.SetAttribute(L"button1hotimage", kGreen);
+    bar.SetAttribute(L"button1pushedimage", kBlue);
+    bar.SetAttribute(L"button1disabledimage", kMagenta);
+    Paint();
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(8, 8));
+    Send(EVT_MOUSEENTER, POINT{8, 8});
+    Paint();
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(8, 8));
+    Send(EVT_BUTTONDOWN, POINT{8, 8});
+    Paint();
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(8, 8));
+    Send(EVT_BUTTONUP, POINT{8, 8});
+    bar.SetEnabled(false);
+    Paint();
+    EXPECT_EQ(0xFF00FFu, canvas.Rgb(8, 8));
+    bar.SetEnabled(true);
+    bar.SetAttribute(L"button1hotimage", L"file='image/missing.png'");
+    Send(EVT_MOUSEENTER, POINT{8, 8});
+    Paint();
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(8, 8));
+}
+
+TEST_F(ScrollBarPaint, RailIsCentredOnTheThumbAsLongAsTheBarIsThick)
+{
+    bar.SetAttribute(L"thumbnormalimage", kRed);
+    bar.SetAttribute(L"railnormalimage", kMagenta);
+    // Height 200, range 100: the thumb spans 16..128, its middle is 72.
+    Paint(200);
+    for (int y = 20; y < 125; ++y) EXPECT_EQ(y >= 64 && y < 80 ? 0xFF00FFu : 0xFF0000u, canvas.Rgb(8, y)) << y;
+}
+
+TEST_F(ScrollBarPaint, TrackImageFollowsTheThumbStateAndKeepsItsOwnPlace)
+{
+    bar.SetScrollRange(0);
+    bar.SetAttribute(L"bknormalimage", L"file='image/quad.png' dest='0,40,16,60'");
+    bar.SetAttribute(L"bkdisabledimage", kBlue);
+    Paint();
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(4, 44));
+    EXPECT_EQ(0xFF00FFu, canvas.Rgb(12, 56));
+    EXPECT_EQ(0xFFFFFFu, canvas.Rgb(8, 30));
+    EXPECT_EQ(0xFFFFFFu, canvas.Rgb(8, 70));
+    bar.SetEnabled(false);
+    Paint();
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(8, 30));
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(8, 70));
 }
 
 TEST(ScrollBar, FactoryCreatesIt)
