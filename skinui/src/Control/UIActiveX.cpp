@@ -373,13 +373,15 @@ STDMETHODIMP CActiveXCtrl::GetContainer(IOleContainer** out)
 STDMETHODIMP CActiveXCtrl::ShowObject()
 {
     if (!m_owner) return E_UNEXPECTED;
-    HDC hdc = ::GetDC(m_owner->m_hostWindow);
+    // Without a host window GetDC would hand out the whole screen.
+    HWND host = m_owner->m_hostWindow;
+    HDC hdc = host ? ::GetDC(host) : nullptr;
     if (!hdc) return E_FAIL;
     if (m_viewObject) {
         const RECTL bounds = ToRectL(m_owner->GetPos());
         m_viewObject->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, hdc, &bounds, &bounds, nullptr, 0);
     }
-    ::ReleaseDC(m_owner->m_hostWindow, hdc);
+    ::ReleaseDC(host, hdc);
     return S_OK;
 }
 
@@ -392,6 +394,7 @@ STDMETHODIMP CActiveXCtrl::GetCapture()
 STDMETHODIMP CActiveXCtrl::SetCapture(BOOL capture)
 {
     if (!m_owner) return E_UNEXPECTED;
+    if (capture == TRUE && !m_owner->m_hostWindow) return E_FAIL;
     m_captured = (capture == TRUE);
     if (m_captured)
         ::SetCapture(m_owner->m_hostWindow);
@@ -420,6 +423,7 @@ STDMETHODIMP CActiveXCtrl::GetDC(LPCRECT, DWORD flags, HDC* out)
     *out = nullptr;
     if (!m_owner) return E_UNEXPECTED;
     if (m_windowless) return S_FALSE;
+    if (!m_owner->m_hostWindow) return E_FAIL;
     *out = ::GetDC(m_owner->m_hostWindow);
     if ((flags & OLEDC_PAINTBKGND) && *out) {
         RECT rc = m_owner->GetPos();
@@ -446,12 +450,15 @@ STDMETHODIMP CActiveXCtrl::InvalidateRect(LPCRECT rect, BOOL erase)
 STDMETHODIMP CActiveXCtrl::InvalidateRgn(HRGN region, BOOL erase)
 {
     if (!m_owner) return E_UNEXPECTED;
+    // A null window would invalidate every window of the desktop.
+    if (!m_owner->m_hostWindow) return E_FAIL;
     return ::InvalidateRgn(m_owner->m_hostWindow, region, erase) ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP CActiveXCtrl::OnDefWindowMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     if (!m_owner) return E_UNEXPECTED;
+    if (!m_owner->m_hostWindow) return E_FAIL;
     const LRESULT answer = ::DefWindowProcW(m_owner->m_hostWindow, msg, wParam, lParam);
     if (result) *result = answer;
     return S_OK;

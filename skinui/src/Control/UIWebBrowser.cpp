@@ -312,20 +312,13 @@ STDMETHODIMP CWebBrowserUI::Invoke(DISPID id, REFIID iid, LCID, WORD, DISPPARAMS
 LRESULT CWebBrowserUI::TranslateAccelerator(MSG* msg) { return TranslateKeyThrough(m_browser, msg); }
 
 // ---- IInternetSecurityManager ----
-// Pages run with every action allowed; questions with outputs are left to the browser's defaults,
-// which fill them (an S_OK would leave them unset).
+// The host holds no opinion of its own on zones, URL actions or policies: every question goes to the
+// browser's default security manager (INET_E_DEFAULT_ACTION), which also fills the outputs.
 
 STDMETHODIMP CWebBrowserUI::GetSecuritySite(IInternetSecurityMgrSite** out)
 {
     if (out) *out = nullptr;
     return INET_E_DEFAULT_ACTION;
-}
-
-STDMETHODIMP CWebBrowserUI::ProcessUrlAction(LPCWSTR, DWORD, BYTE* policy, DWORD policySize, BYTE*, DWORD, DWORD,
-                                             DWORD)
-{
-    if (policy && policySize >= sizeof(DWORD)) *reinterpret_cast<DWORD*>(policy) = URLPOLICY_ALLOW;
-    return S_OK;
 }
 
 STDMETHODIMP CWebBrowserUI::QueryCustomPolicy(LPCWSTR, REFGUID, BYTE** policy, DWORD* policySize, BYTE*, DWORD,

@@ -124,10 +124,12 @@ public:
     STDMETHOD(GetSecuritySite)(IInternetSecurityMgrSite** out) override;
     STDMETHOD(MapUrlToZone)(LPCWSTR, DWORD*, DWORD) override { return INET_E_DEFAULT_ACTION; }
     STDMETHOD(GetSecurityId)(LPCWSTR, BYTE*, DWORD*, DWORD_PTR) override { return INET_E_DEFAULT_ACTION; }
-    STDMETHOD(ProcessUrlAction)(LPCWSTR url, DWORD action, BYTE* policy, DWORD policySize, BYTE* context,
-                                DWORD contextSize, DWORD flags, DWORD reserved) override;
+    STDMETHOD(ProcessUrlAction)(LPCWSTR, DWORD, BYTE*, DWORD, BYTE*, DWORD, DWORD, DWORD) override
+    {
+        return INET_E_DEFAULT_ACTION;
+    }
     STDMETHOD(QueryCustomPolicy)(LPCWSTR, REFGUID, BYTE** policy, DWORD* policySize, BYTE*, DWORD, DWORD) override;
-    STDMETHOD(SetZoneMapping)(DWORD, LPCWSTR, DWORD) override { return S_OK; }
+    STDMETHOD(SetZoneMapping)(DWORD, LPCWSTR, DWORD) override { return INET_E_DEFAULT_ACTION; }
     STDMETHOD(GetZoneMappings)(DWORD, IEnumString** out, DWORD) override;
 
     // IDownloadManager: what the browser downloads goes to the handler.

@@ -465,6 +465,31 @@ TEST_F(SiteTest, WindowlessSiteGivesNoDcAndClearsTheOutPointer)
     site->Release();
 }
 
+// A control invisible at run time is never activated in place, so its host has no window: nothing
+// may then be drawn on, invalidated on or captured for the desktop.
+TEST_F(ActiveXTest, WithoutAHostWindowTheSiteTouchesNoOtherWindow)
+{
+    TestControlOptions options;
+    options.windowless = false;
+    options.miscStatus = OLEMISC_SETCLIENTSITEFIRST | OLEMISC_INVISIBLEATRUNTIME;
+    TestOleControl* hosted = ShowHosted(options);
+    ASSERT_NE(nullptr, hosted);
+    ASSERT_FALSE(hosted->inPlaceActive);
+    IOleInPlaceSiteWindowless* site = nullptr;
+    ASSERT_EQ(S_OK, hosted->clientSite->QueryInterface(IID_IOleInPlaceSiteWindowless, reinterpret_cast<void**>(&site)));
+    HRGN region = ::CreateRectRgn(0, 0, 50, 50);
+    EXPECT_EQ(E_FAIL, site->InvalidateRgn(region, FALSE));
+    EXPECT_EQ(E_FAIL, site->InvalidateRgn(nullptr, TRUE));
+    EXPECT_EQ(E_FAIL, site->InvalidateRect(nullptr, FALSE));
+    ::DeleteObject(region);
+    EXPECT_EQ(E_FAIL, hosted->clientSite->ShowObject());
+    LRESULT result = 1;
+    EXPECT_EQ(E_FAIL, site->OnDefWindowMessage(WM_PAINT, 0, 0, &result));
+    EXPECT_EQ(E_FAIL, site->SetCapture(TRUE));
+    EXPECT_EQ(S_FALSE, site->GetCapture());
+    site->Release();
+}
+
 TEST_F(SiteTest, SiteKeptByOthersLetsTheControlGoAndAnswersUnexpected)
 {
     m_site->AddRef();

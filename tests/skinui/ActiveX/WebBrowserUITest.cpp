@@ -253,10 +253,17 @@ TEST_F(WebBrowserTest, ServicesGiveTheDownloadAndSecurityManagers)
     IInternetSecurityManager* security = nullptr;
     ASSERT_EQ(S_OK, browser.QueryService(SID_SInternetSecurityManager, IID_IInternetSecurityManager,
                                          reinterpret_cast<void**>(&security)));
-    DWORD policy = URLPOLICY_DISALLOW;
-    EXPECT_EQ(S_OK, security->ProcessUrlAction(L"http://127.0.0.1/", URLACTION_SCRIPT_RUN,
-                                               reinterpret_cast<BYTE*>(&policy), sizeof(policy), nullptr, 0, 0, 0));
-    EXPECT_EQ(DWORD(URLPOLICY_ALLOW), policy);
+    // The host has no opinion of its own: the browser's default policy decides, never a blanket "allow".
+    for (DWORD action : {DWORD(URLACTION_SCRIPT_RUN), DWORD(URLACTION_ACTIVEX_RUN), DWORD(URLACTION_DOWNLOAD_MIN)}) {
+        DWORD policy = 0xBADC0DE;
+        EXPECT_EQ(INET_E_DEFAULT_ACTION,
+                  security->ProcessUrlAction(L"http://127.0.0.1/", action, reinterpret_cast<BYTE*>(&policy),
+                                             sizeof(policy), nullptr, 0, 0, 0));
+        EXPECT_EQ(0xBADC0DEu, policy) << "the default manager fills it";
+    }
+    DWORD zone = 0;
+    EXPECT_EQ(INET_E_DEFAULT_ACTION, security->MapUrlToZone(L"http://127.0.0.1/", &zone, 0));
+    EXPECT_EQ(INET_E_DEFAULT_ACTION, security->SetZoneMapping(URLZONE_TRUSTED, L"http://127.0.0.1", SZM_CREATE));
     IInternetSecurityMgrSite* site = reinterpret_cast<IInternetSecurityMgrSite*>(1);
     EXPECT_EQ(INET_E_DEFAULT_ACTION, security->GetSecuritySite(&site));
     EXPECT_EQ(nullptr, site);
