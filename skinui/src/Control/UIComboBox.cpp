@@ -71,6 +71,7 @@ void CComboBoxWnd::Show(bool show)
     if (!m_hWnd) return;
     if (!show) {
         ::ShowWindow(m_hWnd, SW_HIDE);
+        m_owner->OnDropListClosed();
         return;
     }
     CWindowUIManager* ownerManager = m_owner->GetManager();
@@ -138,7 +139,7 @@ LRESULT CComboBoxWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (reinterpret_cast<HWND>(wParam) != m_hWnd) Show(false);
         break;
     case WM_CLOSE:
-        m_owner->SetFocus();
+        m_owner->RebindAfterDropClose();
         break;
     default:
         break;
@@ -184,8 +185,21 @@ CComboBoxUI::~CComboBoxUI()
 void CComboBoxUI::ForgetDropWindow()
 {
     m_dropWnd = nullptr;
+    OnDropListClosed();
+}
+
+void CComboBoxUI::OnDropListClosed()
+{
     m_buttonState &= ~kPushed;
     Invalidate();
+}
+
+void CComboBoxUI::RebindAfterDropClose()
+{
+    SetManager(m_manager, m_parent, false);
+    // Only the combo's own children; the entries stay with the drop list.
+    for (int i = 0; i < m_items.GetSize(); ++i) static_cast<CControlUI*>(m_items[i])->SetPos(RECT{0, 0, 0, 0}, false);
+    SetFocus();
 }
 
 void* CComboBoxUI::GetInterface(const wchar_t* name)
@@ -287,7 +301,8 @@ void CComboBoxUI::HandleEvent(ControlEvent& event)
     switch (event.Type) {
     case EVT_SETFOCUS:
     case EVT_KILLFOCUS:
-        Invalidate();
+        // The base keeps the focused flag that the focused image follows, and invalidates.
+        CControlUI::HandleEvent(event);
         return;
     case EVT_BUTTONDOWN:
         if (IsEnabled()) {

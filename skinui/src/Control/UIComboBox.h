@@ -92,6 +92,10 @@ public:
     UINT GetTextStyle() const { return m_textStyle; }
     // The drop window is gone; the combo keeps working without it.
     void ForgetDropWindow();
+    // The list closed: the box no longer shows pressed.
+    void OnDropListClosed();
+    // The drop window is closing: the combo's own part of the tree is bound to its window again.
+    void RebindAfterDropClose();
 
 private:
     bool DrawStateImage(HDC hdc, const CUIString& disabled, const CUIString& pushed, const CUIString& hot,

@@ -131,6 +131,39 @@ TEST_F(ComboBoxTest, F4OpensAndEscapeClosesWithoutChangingTheSelection)
     EXPECT_EQ(CUIString(L"entry2"), combo->GetText());
 }
 
+TEST_F(ComboBoxTest, ThePressedLookEndsWhenTheListCloses)
+{
+    CComboBoxUI* combo = Build(3);
+    ControlEvent press;
+    press.Type = EVT_BUTTONDOWN;
+    press.ptMouse = POINT{10, 10};
+    combo->HandleEvent(press);
+    ControlEvent release = press;
+    release.Type = EVT_BUTTONUP;
+    combo->HandleEvent(release);
+    ASSERT_TRUE(DropShown(combo));
+    EXPECT_EQ(16u, combo->GetButtonState() & 16u) << "pressed while the list is open";
+    ::PostMessageW(combo->GetDropWindow()->GetHWND(), WM_KEYDOWN, VK_ESCAPE, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !DropShown(combo); }));
+    EXPECT_EQ(0u, combo->GetButtonState() & 16u);
+}
+
+TEST_F(ComboBoxTest, ClosingTheDropWindowBindsTheCombosOwnPartAgainAndFocusesIt)
+{
+    CComboBoxUI* combo = Build(2);
+    auto* extra = new CControlUI();
+    ASSERT_TRUE(combo->CContainerUI::AddAt(extra, 0));
+    extra->SetManager(nullptr, nullptr, false);
+    extra->SetPos(RECT{5, 5, 50, 20});
+    ::SendMessageW(combo->GetDropWindow()->GetHWND(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(&host.manager, extra->GetManager());
+    EXPECT_EQ(combo, extra->GetParent());
+    EXPECT_TRUE(::IsRectEmpty(&extra->GetPos()));
+    EXPECT_EQ(combo, host.manager.GetFocus());
+    EXPECT_TRUE(combo->IsFocused());
+    EXPECT_EQ(nullptr, combo->GetDropWindow());
+}
+
 TEST_F(ComboBoxTest, MovingTheComboHidesAnOpenList)
 {
     CComboBoxUI* combo = Build(3);
