@@ -24,10 +24,11 @@ bool CAnimationTabLayoutUI::SelectItem(int index)
     const int old = GetCurSel();
     if (index == old) return true;
     m_direction = index > old ? -1 : 1;
-    // The tab layout shows and focuses the page, relayouts and notifies "tabselect".
-    if (!CTabLayoutUI::SelectItem(index)) return false;
+    ShowPage(index);
     m_showing = GetItemAt(index);
     m_shown = false;
+    RequestParentLayout();
+    // The page appears with the first step of the slide.
     m_showing->SetVisible(false);
 
     m_final = m_rcItem;
@@ -43,6 +44,7 @@ bool CAnimationTabLayoutUI::SelectItem(int index)
     }
     StopAnimation(kSlideAnimation);
     StartAnimation(10, 15, kSlideAnimation, false);
+    AnnounceSelection(old);
     return true;
 }
 
@@ -54,7 +56,8 @@ void CAnimationTabLayoutUI::HandleEvent(ControlEvent& event)
 
 void CAnimationTabLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value)
 {
-    if (_wcsicmp(name, L"animation_direction") == 0) m_vertical = value && _wcsicmp(value, L"vertical") == 0;
+    // Only "vertical" is read; any other value leaves the direction as it was.
+    if (_wcsicmp(name, L"animation_direction") == 0 && value && wcscmp(value, L"vertical") == 0) m_vertical = true;
     CTabLayoutUI::SetAttribute(name, value);
 }
 

@@ -64,6 +64,15 @@ bool CTabLayoutUI::SelectItem(int index)
     if (index < 0 || index >= GetCount()) return false;
     if (index == m_selected) return true;
     const int old = m_selected;
+    ShowPage(index);
+    SetPos(m_rcItem, true);
+    RequestParentLayout();
+    AnnounceSelection(old);
+    return true;
+}
+
+void CTabLayoutUI::ShowPage(int index)
+{
     m_selected = index;
     for (int i = 0; i < GetCount(); ++i) {
         CControlUI* page = GetItemAt(i);
@@ -74,13 +83,13 @@ bool CTabLayoutUI::SelectItem(int index)
         page->SetVisible(true);
         page->SetFocus();
     }
-    SetPos(m_rcItem, true);
-    RequestParentLayout();
-    if (m_manager) {
-        m_manager->MoveFocusToNextTabStop(true);
-        m_manager->SendNotify(this, L"tabselect", static_cast<WPARAM>(index), static_cast<LPARAM>(old));
-    }
-    return true;
+}
+
+void CTabLayoutUI::AnnounceSelection(int old)
+{
+    if (!m_manager) return;
+    m_manager->MoveFocusToNextTabStop(true);
+    m_manager->SendNotify(this, L"tabselect", static_cast<WPARAM>(m_selected), static_cast<LPARAM>(old));
 }
 
 bool CTabLayoutUI::SelectItemByControl(CControlUI* control)

@@ -22,6 +22,12 @@ public:
     void SetPos(RECT rc, bool invalidate = true) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
+protected:
+    // Makes the page at index the selected one: shown and focused, every other page hidden.
+    void ShowPage(int index);
+    // Moves the focus on and sends "tabselect" (wParam the selected index, lParam the previous one).
+    void AnnounceSelection(int old);
+
 private:
     int m_selected = -1;
 };

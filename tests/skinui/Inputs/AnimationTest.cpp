@@ -211,8 +211,48 @@ TEST_F(AnimationTabTest, VerticalSlideStartsAFullHeightAway)
     tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
     EXPECT_EQ(200 - 200 / 15, tab->GetPos().top);
     EXPECT_EQ(0, tab->GetPos().left);
+    // Only "vertical" is read: other values leave the direction alone.
     tab->SetAttribute(L"animation_direction", L"horizontal");
-    EXPECT_FALSE(tab->IsVerticalAnimation());
+    EXPECT_TRUE(tab->IsVerticalAnimation());
+}
+
+TEST(AnimationTabAttributes, DirectionIsVerticalOnlyForTheExactWord)
+{
+    CAnimationTabLayoutUI tab;
+    tab.SetAttribute(L"animation_direction", L"Vertical");
+    EXPECT_FALSE(tab.IsVerticalAnimation());
+    tab.SetAttribute(L"Animation_Direction", L"vertical");
+    EXPECT_TRUE(tab.IsVerticalAnimation());
+}
+
+// Looks at the layout when "tabselect" arrives.
+class SelectionWatch : public INotifyUI {
+public:
+    CAnimationTabLayoutUI* tab = nullptr;
+    CControlUI* page = nullptr;
+    int selections = 0;
+    bool pageShown = true;
+    bool sliding = false;
+    void Notify(NotifyMessage& msg) override
+    {
+        if (msg.sType != L"tabselect") return;
+        ++selections;
+        pageShown = page->IsVisible();
+        sliding = tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation);
+    }
+};
+
+TEST_F(AnimationTabTest, TabSelectArrivesOnceThePageIsHiddenAndTheSlideRuns)
+{
+    SelectionWatch watch;
+    watch.tab = tab;
+    watch.page = pages[1];
+    host.manager.AddNotifier(&watch);
+    ASSERT_TRUE(tab->SelectItem(1));
+    host.manager.RemoveNotifier(&watch);
+    EXPECT_EQ(1, watch.selections);
+    EXPECT_FALSE(watch.pageShown);
+    EXPECT_TRUE(watch.sliding);
 }
 
 }  // namespace
