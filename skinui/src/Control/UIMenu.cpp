@@ -79,6 +79,14 @@ void MenuObserverImpl::SetItemStateTable(CUIStringPtrMap* table)
     if (table) m_itemStates = table;
 }
 
+void MenuObserverImpl::ReleaseClosing()
+{
+    if (m_closingHeld == 0 || --m_closingHeld > 0) return;
+    const std::vector<MenuMenuReceiverImplBase*> receivers = m_receivers;
+    for (MenuMenuReceiverImplBase* receiver : receivers)
+        if (auto* window = dynamic_cast<CMenuWnd*>(receiver)) window->CloseIfHeld();
+}
+
 MenuObserverImpl& GetMenuObserver()
 {
     static MenuObserverImpl observer;
@@ -265,17 +273,8 @@ void CMenuElementUI::HandleEvent(ControlEvent& event)
         SetChecked(!GetChecked());
         CMenuWnd* window = GetMenuWindow();
         CWindowUIManager* target = GetMenuObserver().GetManager();
-        if (window && !window->IsClosing() && window->GetHWND() && target && target->GetWindowHandle()) {
-            auto* record = new MenuClickRecord();
-            *record = MenuClickRecord{};
-            CopyText(record->name, 256, GetName());
-            CopyText(record->userData, 1024, GetUserData());
-            CopyText(record->text, 1024, GetText());
-            record->checked = GetChecked() ? 1 : 0;
-            if (!::PostMessageW(target->GetWindowHandle(), kMenuClickMessage, reinterpret_cast<WPARAM>(record),
-                                reinterpret_cast<LPARAM>(this)))
-                delete record;
-        }
+        if (window && !window->IsClosing() && window->GetHWND() && target && target->GetWindowHandle())
+            DeliverClick(target->GetWindowHandle());
         if (window) GetMenuObserver().Broadcast(MenuCloseParam{1, window->GetHWND()});
         return;
     }
@@ -295,6 +294,26 @@ void CMenuElementUI::HandleEvent(ControlEvent& event)
         break;
     }
     CListContainerElementUI::HandleEvent(event);
+}
+
+void CMenuElementUI::DeliverClick(HWND target)
+{
+    auto* record = new MenuClickRecord();
+    *record = MenuClickRecord{};
+    CopyText(record->name, 256, GetName());
+    CopyText(record->userData, 1024, GetUserData());
+    CopyText(record->text, 1024, GetText());
+    record->checked = GetChecked() ? 1 : 0;
+    if (!::IsWindow(target)) {
+        delete record;
+        return;
+    }
+    // Sent, not posted: a handler that runs a modal loop would otherwise see the menus, and this item
+    // with them, go before it is done.
+    MenuObserverImpl& observer = GetMenuObserver();
+    observer.HoldClosing();
+    ::SendMessageW(target, kMenuClickMessage, reinterpret_cast<WPARAM>(record), reinterpret_cast<LPARAM>(this));
+    observer.ReleaseClosing();
 }
 
 SIZE CMenuElementUI::CalcDesiredSize(SIZE available)
@@ -476,6 +495,13 @@ void CMenuWnd::CloseMenu()
     m_closing = true;
 }
 
+void CMenuWnd::CloseIfHeld()
+{
+    if (!m_closeHeld) return;
+    m_closeHeld = false;
+    CloseMenu();
+}
+
 BOOL CMenuWnd::Receive(MenuCloseParam param)
 {
     if (param.wParam == 1) {
@@ -541,7 +567,10 @@ void CMenuWnd::OnCreate()
             sub->SetOwner(m_layout);
             m_layout->Add(sub);
         }
-        if (ownerManager) ownerManager->GetShadow()->CopyShadow(shadow);
+        if (ownerManager) {
+            ownerManager->GetShadow()->CopyShadow(shadow);
+            m_manager.SetLayered(ownerManager->IsLayered());
+        }
         m_manager.AttachRootControl(m_layout);
         m_manager.AddNotifier(this);
         PlaceSubMenu();
@@ -647,6 +676,11 @@ LRESULT CMenuWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         OnCreate();
         return 0;
     case WM_CLOSE:
+        if (GetMenuObserver().IsClosingHeld()) {
+            m_closeHeld = true;
+            ::ShowWindow(m_hWnd, SW_HIDE);
+            return 0;
+        }
         if (m_owner) {
             m_owner->SetManager(m_owner->GetManager(), m_owner->GetParent(), false);
             m_owner->SetPos(m_owner->GetPos(), false);

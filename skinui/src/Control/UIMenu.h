@@ -15,8 +15,8 @@ namespace SkinUI {
 class CMenuElementUI;
 class CMenuWnd;
 
-// Posted to the application's window when a leaf item is clicked; lParam is the element, wParam the record
-// (MenuClickRecord*, owned and freed by the receiver).
+// Sent to the application's window when a leaf item is clicked; lParam is the element, wParam the record
+// (MenuClickRecord*, owned and freed by the receiver). Both stay valid until the window has handled it.
 constexpr UINT kMenuClickMessage = WM_USER + 121;
 
 // What a menu broadcast asks: 1 closes every menu, 2 closes the menus opened below the given window.
@@ -73,9 +73,15 @@ public:
     void SetItemStateTable(CUIStringPtrMap* table) override;
     CUIStringPtrMap* GetItemStateTable() const override { return m_itemStates; }
     const std::vector<MenuMenuReceiverImplBase*>& GetReceivers() const { return m_receivers; }
+    // While the application handles a click, menus asked to close only hide: their items must outlive
+    // the handling. Releasing the last hold closes them.
+    void HoldClosing() { ++m_closingHeld; }
+    void ReleaseClosing();
+    bool IsClosingHeld() const { return m_closingHeld > 0; }
 
 private:
     std::vector<MenuMenuReceiverImplBase*> m_receivers;
+    int m_closingHeld = 0;
     CWindowUIManager* m_manager = nullptr;
     CUIStringPtrMap* m_itemStates = nullptr;
 };
@@ -145,6 +151,7 @@ public:
 private:
     void SelectSelf();
     void CloseSiblingSubMenus();
+    void DeliverClick(HWND target);
 
     CMenuWnd* m_subMenu = nullptr;
     bool m_separator = false;
@@ -176,6 +183,8 @@ public:
     CMenuUI* GetLayout() const;
     bool IsClosing() const { return m_closing; }
     void CloseMenu();
+    // Closes the window when a close was held back while a click was handled.
+    void CloseIfHeld();
 
 protected:
     const wchar_t* GetWindowClassName() const override { return L"SkinMenuWnd"; }
@@ -189,6 +198,7 @@ private:
     bool IsMenuWindow(HWND hwnd) const;
 
     bool m_closing = false;
+    bool m_closeHeld = false;
     POINT m_basePoint = {0, 0};
     CUIString m_xml;
     CWindowUIManager m_manager;

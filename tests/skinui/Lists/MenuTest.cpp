@@ -49,6 +49,28 @@ const wchar_t* kMenuXml =
     L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m1\" text=\"M1\"/>"
     L"<MenuElement name=\"m2\" text=\"M2\"/></MenuElement><MenuElement name=\"last\" text=\"Last\"/></Menu></Window>";
 
+// An application window that answers the click message with a modal loop, as one showing a dialog does,
+// and looks at the clicked item from inside it.
+class ModalClickHost : public HostWindow {
+public:
+    HWND menu = nullptr;
+    bool menuAliveInHandler = false;
+    CUIString itemName;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg != kMenuClickMessage) return HostWindow::HandleMessage(msg, wParam, lParam);
+        GetMenuObserver().Broadcast(MenuCloseParam{1, nullptr});
+        const DWORD start = ::GetTickCount();
+        PumpUntil([start] { return ::GetTickCount() - start > 300; });
+        menuAliveInHandler = ::IsWindow(menu) != FALSE;
+        if (menuAliveInHandler) itemName = reinterpret_cast<CMenuElementUI*>(lParam)->GetName();
+        delete reinterpret_cast<MenuClickRecord*>(wParam);
+        return 0;
+    }
+};
+
 class MenuTest : public WindowTest {
 protected:
     void SetUp() override
@@ -170,6 +192,29 @@ TEST_F(MenuTest, ClickingALeafPostsItsRecordAndClosesEveryMenu)
     auto* state = static_cast<MenuItemState*>(states.Find(L"m2"));
     ASSERT_NE(nullptr, state);
     EXPECT_EQ(1, state->checked);
+}
+
+TEST_F(MenuTest, SubMenusTakeTheLayeredModeOfTheirMenu)
+{
+    menu->GetManager().SetLayered(true);
+    ASSERT_TRUE(menu->GetManager().IsLayered());
+    Send(Item(L"more"), EVT_MOUSEENTER);
+    CMenuWnd* sub = Item(L"more")->GetSubMenuWindow();
+    ASSERT_NE(nullptr, sub);
+    EXPECT_TRUE(sub->GetManager().IsLayered());
+}
+
+TEST_F(MenuTest, TheClickedItemOutlivesAnApplicationHandlerThatRunsAModalLoop)
+{
+    ModalClickHost app;
+    ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 200, 100));
+    GetMenuObserver().SetManager(&app.manager);
+    app.menu = hwnd;
+    Send(Item(L"open"), EVT_BUTTONUP);
+    EXPECT_TRUE(app.menuAliveInHandler);
+    EXPECT_EQ(CUIString(L"open"), app.itemName);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); }));
+    ::DestroyWindow(app.GetHWND());
 }
 
 }  // namespace
