@@ -530,6 +530,15 @@ int CListUI::SmallestSelected() const
     return m_selected.empty() ? -1 : *std::min_element(m_selected.begin(), m_selected.end());
 }
 
+void CListUI::MoveSelectionTo(int index)
+{
+    // A row that cannot take the selection leaves it where it is.
+    CControlUI* target = m_body->GetItemAt(index);
+    if (!target || !target->IsEnabled() || !target->GetInterface(L"ListItem")) return;
+    UnSelectAllItems();
+    SelectItem(index, true);
+}
+
 void CListUI::HandleEvent(ControlEvent& event)
 {
     if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
@@ -564,16 +573,14 @@ void CListUI::HandleEvent(ControlEvent& event)
         case VK_UP:
             if (!m_selected.empty()) {
                 const int smallest = SmallestSelected();
-                UnSelectAllItems();
-                SelectItem(smallest - 1 > 0 ? smallest - 1 : 0, true);
+                MoveSelectionTo(smallest - 1 > 0 ? smallest - 1 : 0);
             }
             return;
         case VK_DOWN:
             if (!m_selected.empty()) {
                 const int largest = LargestSelected();
                 const int count = m_body->GetCount();
-                UnSelectAllItems();
-                SelectItem(largest + 2 > count ? count - 1 : largest + 1, true);
+                MoveSelectionTo(largest + 2 > count ? count - 1 : largest + 1);
             }
             return;
         case 'A':

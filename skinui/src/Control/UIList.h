@@ -184,6 +184,8 @@ private:
     void CompleteSelection(int index, CControlUI* control, bool takeFocus, bool notify);
     int LargestSelected() const;
     int SmallestSelected() const;
+    // The arrow keys' move: the selection goes to the row, unless the row cannot take it.
+    void MoveSelectionTo(int index);
 
     bool m_fixedScrollBar = false;
     bool m_scrollSelect = false;

@@ -156,10 +156,10 @@ void DrawListItemBackground(HDC hdc, CControlUI& control, const CListItemState& 
     if (color != 0) CPainter::FillColor(hdc, rc, control.GetAdjustedColor(color));
 
     const auto draw = [&](const CUIString& image) { return !image.IsEmpty() && control.DrawImage(hdc, image); };
-    bool drawn = false;
-    if (!control.IsEnabled()) drawn = draw(info->disabledImage);
-    else if (state.selected) drawn = draw(info->selectedImage);
-    else if (state.buttonState & kHot) drawn = draw(info->hotImage);
+    // Each state that applies offers its image in turn, until one draws.
+    bool drawn = !control.IsEnabled() && draw(info->disabledImage);
+    if (!drawn && state.selected) drawn = draw(info->selectedImage);
+    if (!drawn && (state.buttonState & kHot)) drawn = draw(info->hotImage);
     if (!drawn) {
         if (!control.GetBkImage().IsEmpty()) {
             if (!oddAlternate) draw(control.GetBkImage());
@@ -464,11 +464,10 @@ void CListContainerElementUI::HandleEvent(ControlEvent& event)
         return;
     }
     if (m_state.HandleRowInput(*this, *this, event)) return;
-    if (IsActivation(event)) {
-        if (IsEnabled()) {
-            Activate();
-            Invalidate();
-        }
+    // A disabled row passes double click and Return on to its owner, as every row does.
+    if (IsActivation(event) && IsEnabled()) {
+        Activate();
+        Invalidate();
         return;
     }
     switch (event.Type) {

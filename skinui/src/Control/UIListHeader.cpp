@@ -151,8 +151,10 @@ void CListHeaderItemUI::SetAttribute(const wchar_t* name, const wchar_t* value)
         else setStyle(0, DT_END_ELLIPSIS);
     } else if (_wcsicmp(name, L"font") == 0) {
         m_font = _wtoi(value);
+        Invalidate();
     } else if (_wcsicmp(name, L"textcolor") == 0) {
         m_textColor = ParseColorValue(value);
+        Invalidate();
     } else if (_wcsicmp(name, L"textpadding") == 0) {
         m_textPadding = ParseRectValue(value);
         Invalidate();

@@ -216,6 +216,38 @@ TEST_F(ListTest, ArrowKeysStopAtTheEnds)
     EXPECT_EQ(0, list->GetCurSel());
 }
 
+TEST_F(ListTest, ArrowKeysOntoADisabledRowKeepTheSelection)
+{
+    CListUI* list = PlainList(3);
+    list->GetItemAt(1)->SetEnabled(false);
+    ControlEvent up = Key(VK_UP), down = Key(VK_DOWN);
+    ASSERT_TRUE(list->SelectItem(0));
+    list->HandleEvent(down);
+    EXPECT_EQ(0, list->GetCurSel());
+    EXPECT_TRUE(static_cast<CListLabelElementUI*>(list->GetItemAt(0))->IsSelected());
+    ASSERT_TRUE(list->SelectItem(2));
+    list->HandleEvent(up);
+    EXPECT_EQ(2, list->GetCurSel());
+    EXPECT_EQ(1, list->GetSelectItemCount());
+}
+
+TEST_F(ListTest, ReturnOnADisabledContainerRowGoesToTheList)
+{
+    CListUI* list = Build(
+        L"<Window><List><ListContainerElement name=\"first\" height=\"20\"/>"
+        L"<ListContainerElement name=\"off\" height=\"20\"/></List></Window>");
+    ASSERT_TRUE(list->SelectItem(0));
+    list->GetItemAt(1)->SetEnabled(false);
+    ControlEvent enter = Key(VK_RETURN);
+    list->GetItemAt(1)->HandleEvent(enter);
+    // The list activates its current row, as it does for Return on a disabled label row.
+    EXPECT_EQ(1, notes.Count(L"itemactivate", list->GetItemAt(0)));
+    EXPECT_EQ(0, notes.Count(L"itemactivate", list->GetItemAt(1)));
+    ControlEvent twice = Event(EVT_DBLCLICK, 5, 25);
+    list->GetItemAt(1)->HandleEvent(twice);
+    EXPECT_EQ(0, notes.Count(L"itemactivate", list->GetItemAt(1)));
+}
+
 TEST_F(ListTest, WheelMovesTheSelectionWithScrollSelectElseScrolls)
 {
     CListUI* list = PlainList(30, L"vscrollbar=\"true\"");
@@ -419,6 +451,22 @@ TEST_F(ListTest, TextRowKeepsTheFirstEightLinksAndReportsClicksOnThem)
     row->HandleEvent(up);
     ASSERT_EQ(1, notes.Count(L"link", row));
     EXPECT_EQ(6u, notes.seen.back().wParam);
+}
+
+TEST_F(ListTest, EachStateImageIsTriedUntilOneDraws)
+{
+    SkinZipScope zip;
+    // The selected image cannot be drawn: the hot one is next in line.
+    CListUI* list = PlainList(2, L"itemselectedimage=\"image/missing.png\" itemhotimage=\"image/quad.png\"");
+    auto* row = static_cast<CListLabelElementUI*>(list->GetItemAt(0));
+    ASSERT_TRUE(list->SelectItem(0));
+    ControlEvent enter = Event(EVT_MOUSEENTER, 5, 5);
+    row->HandleEvent(enter);
+    ASSERT_EQ(8u, row->GetButtonState() & 8u);
+    Canvas canvas(200, 300, 0xFF000000);
+    list->Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    const RECT rc = row->GetPos();
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(rc.left + 1, rc.top + 1));
 }
 
 }  // namespace
