@@ -593,8 +593,6 @@ LRESULT CRichEditUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, bool
         ::ScreenToClient(m_manager->GetWindowHandle(), &pt);
         if (m_manager->FindControlAtPoint(pt) != this) return 0;
         ShowContextMenu(lParam);
-        handled = true;
-        return 0;
     } else if (msg == WM_COMMAND) {
         handled = false;
         if (!IsFocused()) return 0;

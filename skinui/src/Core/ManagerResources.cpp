@@ -1,3 +1,4 @@
+#include "Control/UIRichEdit.h"
 #include "Core/ControlUI.h"
 #include "Core/Painter.h"
 #include "Core/SharedResources.h"
@@ -63,8 +64,7 @@ void StoreString(CUIStringPtrMap& map, const wchar_t* key, const wchar_t* value)
 
 CControlUI* CALLBACK CollectRichEdits(CControlUI* control, void* data)
 {
-    // Asked by interface, so the core needs no rich edit header; its class string is "RichEdit".
-    if (control->GetInterface(L"RichEdit")) static_cast<CPtrArray*>(data)->Add(control);
+    if (void* richEdit = control->GetInterface(L"RichEdit")) static_cast<CPtrArray*>(data)->Add(richEdit);
     return nullptr;
 }
 
@@ -378,8 +378,11 @@ void CWindowUIManager::ResetDPIAssets()
     if (!m_root) return;
     CPtrArray richEdits;
     m_root->FindControl(&CollectRichEdits, &richEdits, FIND_ALL);
-    // Rich edits hand their font to the text engine themselves when they next paint at a new scale.
-    for (int i = 0; i < richEdits.GetSize(); ++i) static_cast<CControlUI*>(richEdits[i])->Invalidate();
+    // The text engine keeps the font it was given: each rich edit hands it the new one.
+    for (int i = 0; i < richEdits.GetSize(); ++i) {
+        auto* richEdit = static_cast<CRichEditUI*>(richEdits[i]);
+        richEdit->SetFont(richEdit->GetFont());
+    }
 }
 
 }  // namespace SkinUI

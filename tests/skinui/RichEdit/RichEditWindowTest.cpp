@@ -9,6 +9,8 @@
 
 #include <imm.h>
 
+#include <algorithm>
+
 #include <string>
 
 using namespace SkinUI;
@@ -206,6 +208,35 @@ TEST_F(RichEditWindowTest, ContextMenuOpensOnlyOverTheBox)
     ::SendMessageW(host, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(HWND(host)), MAKELPARAM(inside.x, inside.y));
     ::KillTimer(nullptr, timer);
     EXPECT_TRUE(MenuWatch::seen);
+}
+
+// Remembers every message handed to the text engine.
+class RecordingRichEdit : public CRichEditUI {
+public:
+    mutable std::vector<UINT> messages;
+    HRESULT TxSendMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) const override
+    {
+        messages.push_back(msg);
+        return CRichEditUI::TxSendMessage(msg, wParam, lParam, result);
+    }
+};
+
+TEST_F(RichEditWindowTest, ContextMenuMessageGoesOnToTheEngineAfterTheMenu)
+{
+    auto* recording = new RecordingRichEdit();
+    recording->SetFixedHeight(50);
+    root->AddAt(recording, 0);
+    edit->SetVisible(false);
+    Show();
+    MenuWatch::seen = false;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &MenuWatch::Tick);
+    POINT inside = {20, 20};
+    ::ClientToScreen(host, &inside);
+    ::SendMessageW(host, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(HWND(host)), MAKELPARAM(inside.x, inside.y));
+    ::KillTimer(nullptr, timer);
+    EXPECT_TRUE(MenuWatch::seen);
+    EXPECT_NE(recording->messages.end(),
+              std::find(recording->messages.begin(), recording->messages.end(), UINT(WM_CONTEXTMENU)));
 }
 
 TEST_F(RichEditWindowTest, ReadOnlyBoxRefusesTypingAlsoWhenSwitchedLater)
@@ -439,6 +470,25 @@ TEST_F(RichEditWindowTest, LargerScaleGivesLargerText)
     host.manager.SetDPI(192);
     Repaint();
     EXPECT_GT(redRows(), before * 3 / 2);
+}
+
+TEST_F(RichEditWindowTest, ADpiChangeHandsTheEngineTheNewFontAtOnce)
+{
+    // The fonts are shared by the process: start from 100 % whatever ran before.
+    host.manager.SetDPI(96);
+    Show();
+    const auto engineFontHeight = [this] {
+        CHARFORMAT2W format = {};
+        format.cbSize = sizeof(format);
+        format.dwMask = CFM_SIZE;
+        edit->TxSendMessage(EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format), nullptr);
+        return format.yHeight;
+    };
+    const LONG before = engineFontHeight();
+    ASSERT_GT(before, 0);
+    // No paint in between: the new size must not wait for one.
+    host.manager.SetDPI(192);
+    EXPECT_NEAR(before * 2, engineFontHeight(), 30);
 }
 
 TEST_F(RichEditWindowTest, LayeredWindowDrawsTheCaretItself)
