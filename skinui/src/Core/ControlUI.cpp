@@ -174,6 +174,12 @@ void CControlUI::HandleEvent(ControlEvent& event)
 
 int CControlUI::Scaled(int value) const { return m_manager ? m_manager->GetDpiScaler()->Scale(value) : value; }
 
+RECT CControlUI::ScaledEdges(const RECT& edges) const
+{
+    // Four widths, not a rectangle: each is scaled as a value of its own.
+    return RECT{Scaled(edges.left), Scaled(edges.top), Scaled(edges.right), Scaled(edges.bottom)};
+}
+
 CUIString CControlUI::GetText() const
 {
     if (!m_resourceText) return m_text;
@@ -233,10 +239,7 @@ void CControlUI::Move(SIZE offset, bool)
     RequestParentLayout();
 }
 
-RECT CControlUI::GetPadding() const
-{
-    return m_manager ? m_manager->GetDpiScaler()->ScaleRectCopy(m_padding) : m_padding;
-}
+RECT CControlUI::GetPadding() const { return ScaledEdges(m_padding); }
 
 void CControlUI::SetPadding(RECT padding)
 {
@@ -333,10 +336,7 @@ void CControlUI::SetBkColor(DWORD color) { SetColorAttribute(m_bkColor, color); 
 
 void CControlUI::SetBorderColor(DWORD color) { SetColorAttribute(m_borderColor, color); }
 
-RECT CControlUI::GetBorderSize() const
-{
-    return m_manager ? m_manager->GetDpiScaler()->ScaleRectCopy(m_borderSize) : m_borderSize;
-}
+RECT CControlUI::GetBorderSize() const { return ScaledEdges(m_borderSize); }
 
 void CControlUI::SetBorderSize(RECT size)
 {

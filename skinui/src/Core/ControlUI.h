@@ -175,6 +175,7 @@ public:
 
 protected:
     int Scaled(int value) const;
+    RECT ScaledEdges(const RECT& edges) const;
     bool SetColorAttribute(DWORD& field, DWORD color);
 
     CWindowUIManager* m_manager = nullptr;

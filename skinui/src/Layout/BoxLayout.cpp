@@ -220,7 +220,8 @@ void CBoxLayoutUI::OnDrag(POINT pt)
     } else {
         LONG& edge = axis.MainStart(next);
         if (delta > 0 && position < axis.MainStart(m_dragRect)) return;
-        if (delta < 0 && position > axis.MainStart(m_dragRect) - m_sepSize) return;
+        // The size is negative here: the pointer must be above the edge by the band's size.
+        if (delta < 0 && position > axis.MainStart(m_dragRect) + m_sepSize) return;
         edge += delta;
         const int size = axis.MainEnd(next) - edge;
         if (size <= minSize) {

@@ -151,6 +151,27 @@ TEST(ControlAttributes, GeometryGettersScaleWithTheWindowDpi)
     EXPECT_EQ(30, desired.cx);
 }
 
+TEST(ControlAttributes, PaddingAndBorderSidesScaleEachOnItsOwn)
+{
+    CWindowUIManager manager;
+    manager.GetDpiScaler()->SetDPI(144);
+    CControlUI control;
+    control.SetAttribute(L"padding", L"1,1,2,2");
+    control.SetAttribute(L"bordersize", L"1,3,2,0");
+    control.SetManager(&manager, nullptr, false);
+    // 1.5 rounds to 2 and 3 to 3: the right side is not the scaled left plus a scaled difference.
+    const RECT padding = control.GetPadding();
+    EXPECT_EQ(2, padding.left);
+    EXPECT_EQ(2, padding.top);
+    EXPECT_EQ(3, padding.right);
+    EXPECT_EQ(3, padding.bottom);
+    const RECT border = control.GetBorderSize();
+    EXPECT_EQ(2, border.left);
+    EXPECT_EQ(5, border.top);
+    EXPECT_EQ(3, border.right);
+    EXPECT_EQ(0, border.bottom);
+}
+
 class ContextMenuRecorder : public INotifyUI {
 public:
     int menus = 0;

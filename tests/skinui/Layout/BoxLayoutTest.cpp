@@ -19,6 +19,14 @@ CControlUI* Child(const wchar_t* attributes)
 
 int Height(const CControlUI* control) { return control->GetHeight(); }
 
+void Mouse(CControlUI& control, int type, int x, int y)
+{
+    ControlEvent event;
+    event.Type = type;
+    event.ptMouse = POINT{x, y};
+    control.DispatchEvent(event);
+}
+
 class TabNotes : public INotifyUI {
 public:
     int selections = 0;
@@ -126,17 +134,28 @@ TEST(BoxLayout, SeparatorDragStopsAtTheMinimum)
     layout.SetAttribute(L"minheight", L"30");
     layout.SetPos(RECT{0, 0, 100, 100});
     EXPECT_EQ(unsigned(CONTROL_FLAG_SETCURSOR), layout.GetControlFlags());
-    ControlEvent event;
-    event.Type = EVT_BUTTONDOWN;
-    event.ptMouse = POINT{50, 98};
-    layout.DispatchEvent(event);
-    event.Type = EVT_MOUSEMOVE;
-    event.ptMouse = POINT{50, 10};
-    layout.DispatchEvent(event);
-    event.Type = EVT_BUTTONUP;
-    layout.DispatchEvent(event);
+    Mouse(layout, EVT_BUTTONDOWN, 50, 98);
+    Mouse(layout, EVT_MOUSEMOVE, 50, 10);
+    Mouse(layout, EVT_BUTTONUP, 50, 10);
     EXPECT_EQ(30, layout.GetFixedHeight());
     EXPECT_EQ(30, layout.GetHeight());
+}
+
+TEST(BoxLayout, TopSeparatorMovesUpOnlyOnceThePointerIsABandAboveTheEdge)
+{
+    CWindowUIManager manager;
+    CVerticalLayoutUI layout;
+    layout.SetManager(&manager, nullptr, false);
+    layout.ApplyAttributeList(L"sepheight=\"-4\" sepimm=\"true\"");
+    layout.SetPos(RECT{0, 100, 100, 200});
+    Mouse(layout, EVT_BUTTONDOWN, 50, 101);
+    // Up, but still below top + size (100 - 4): ignored.
+    Mouse(layout, EVT_MOUSEMOVE, 50, 98);
+    EXPECT_EQ(100, layout.GetPos().top);
+    Mouse(layout, EVT_MOUSEMOVE, 50, 94);
+    EXPECT_EQ(96, layout.GetPos().top);
+    EXPECT_EQ(104, layout.GetFixedHeight());
+    Mouse(layout, EVT_BUTTONUP, 50, 94);
 }
 
 TEST(TabLayout, InsertingBeforeTheSelectionKeepsTheSelectedPage)
