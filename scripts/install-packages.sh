@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Debian packages: the mingw-w64 cross toolchain, Wine (32-bit), Xvfb, sanitizer and fuzzing runtimes,
-# and the source packages' deb-src entry for the cross-built libraries.
+# Debian packages: the mingw-w64 cross toolchain, Wine (32-bit), Xvfb, 32-bit Mesa (OpenGL for Wine's
+# windows on Xvfb), sanitizer and fuzzing runtimes, and the source packages' deb-src entry for the
+# cross-built libraries.
 set -euo pipefail
 packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 libz-mingw-w64-dev
-  wine wine32:i386 wine64 xvfb xauth x11-utils fonts-wqy-microhei
+  wine wine32:i386 wine64 xvfb xauth x11-utils fonts-wqy-microhei libgl1:i386 libgl1-mesa-dri:i386
   cmake ninja-build ccache dpkg-dev python3 clang libclang-rt-14-dev
   libcurl4-openssl-dev googletest libspdlog-dev libfmt-dev nlohmann-json3-dev libstb-dev
   nginx-light axel aria2 curl openssl python3-pil)

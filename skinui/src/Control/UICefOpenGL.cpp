@@ -98,16 +98,7 @@ bool CCefUI::CCefUIImpl::SetupOpenGL()
     if (m_openGLReady) return true;
     m_openGLDc = ::GetDC(m_osrWindow);
     if (!m_openGLDc) return false;
-    PIXELFORMATDESCRIPTOR format = {};
-    format.nSize = sizeof(format);
-    format.nVersion = 1;
-    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    format.iPixelType = PFD_TYPE_RGBA;
-    format.cColorBits = 24;
-    format.cDepthBits = 16;
-    format.iLayerType = PFD_MAIN_PLANE;
-    const int chosen = ::ChoosePixelFormat(m_openGLDc, &format);
-    if (chosen == 0 || !::SetPixelFormat(m_openGLDc, chosen, &format)) return false;
+    if (!SetOsrPixelFormat(m_openGLDc)) return false;
     m_openGLContext = ::wglCreateContext(m_openGLDc);
     if (!m_openGLContext || !::wglMakeCurrent(m_openGLDc, m_openGLContext)) return false;
     glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);

@@ -4,6 +4,7 @@
 
 #include "CefViewTestSupport.h"
 #include "DebugOutputCapture.h"
+#include "OpenGLProbe.h"
 #include "Core/ControlFactory.h"
 
 using namespace CefTest;
@@ -298,22 +299,44 @@ TEST_F(CefViewTest, AViewDeletedBeforeItsWindowDoesNotKeepTheWindowOpen) {
 
 namespace {
 
-// Where OpenGL cannot be set up (as under a bare X server) the frames take the GDI road.
-TEST_F(CefViewTest, OpenGlViewPaintsInItsOwnChildWindowOrElseThroughGdi) {
+// Without OpenGL asked for, frames always take the GDI road: into the framework's own bitmap, with
+// no window of their own.
+TEST_F(CefViewTest, TheGdiPathPaintsFramesIntoTheFrameworkBitmap) {
+    ShowView(L"opengl=\"false\" cefbkcolor=\"FF336699\"");
+    ASSERT_TRUE(arrived);
+    EXPECT_EQ(::FindWindowExW(host, nullptr, L"OSR", nullptr), nullptr);
+    EXPECT_TRUE(WaitForPixel(kViewLeft + 5, kViewTop + 5, 0xFF336699));
+    EXPECT_EQ(FramePixel(kViewLeft + 249, kViewTop + 149), 0xFF336699u);
+    ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(kViewLeft + 7, kViewTop + 8));
+    EXPECT_TRUE(JournalHas(L"Click(7,8,0,0,1,16);")) << ViewJournal();
+}
+
+// With OpenGL asked for, the path depends on the display alone, asked here without the web view:
+// where it has OpenGL, frames go to a texture drawn in the view's own child window; where it has
+// none, they fall back to GDI.
+TEST_F(CefViewTest, TheOpenGlPathPaintsInItsOwnChildWindowWhereTheDisplayHasOpenGl) {
+    const bool openGL = DisplayHasOpenGL();
     ShowView(L"opengl=\"true\" cefbkcolor=\"FF336699\"");
     ASSERT_TRUE(arrived);
     ASSERT_TRUE(WaitForJournal(L"Paint(250,150)")) << ViewJournal();
     HWND osr = ::FindWindowExW(host, nullptr, L"OSR", nullptr);
-    if (!osr) {
-        EXPECT_TRUE(WaitForPixel(kViewLeft + 5, kViewTop + 5, 0xFF336699));
-        return;
+    if (!openGL) {
+        EXPECT_EQ(osr, nullptr);
+        EXPECT_TRUE(WaitForPixel(kViewLeft + 5, kViewTop + 5, 0xFF336699)) << "the GDI fallback";
+        GTEST_SKIP() << "this display has no OpenGL: only the fallback to GDI was checked";
     }
+    ASSERT_NE(osr, nullptr);
     RECT rc = {};
     ::GetWindowRect(osr, &rc);
     ::MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&rc), 2);
     EXPECT_EQ(rc.left, kViewLeft);
     EXPECT_EQ(rc.top, kViewTop);
     EXPECT_EQ(rc.right - rc.left, 250);
+    EXPECT_EQ(rc.bottom - rc.top, 150);
+    EXPECT_TRUE(PumpUntil([&] { return OpenGLPixel(osr, 5, 5) == 0x336699u; })) << std::hex << OpenGLPixel(osr, 5, 5);
+    // The frames went to OpenGL, not into the framework's bitmap.
+    ::UpdateWindow(host);
+    EXPECT_NE(FramePixel(kViewLeft + 5, kViewTop + 5), 0xFF336699u);
     ::SendMessageW(osr, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, 8));
     EXPECT_TRUE(JournalHas(L"Click(7,8,0,0,1,16);")) << ViewJournal();
 }

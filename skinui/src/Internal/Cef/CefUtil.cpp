@@ -113,4 +113,17 @@ void SetUserDataPtr(HWND window, void* data) {
                "Check failed: result != 0 || GetLastError() == ERROR_SUCCESS. ");
 }
 
+bool SetOsrPixelFormat(HDC dc) {
+    PIXELFORMATDESCRIPTOR format = {};
+    format.nSize = sizeof(format);
+    format.nVersion = 1;
+    format.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    format.iPixelType = PFD_TYPE_RGBA;
+    format.cColorBits = 24;
+    format.cDepthBits = 16;
+    format.iLayerType = PFD_MAIN_PLANE;
+    const int chosen = ::ChoosePixelFormat(dc, &format);
+    return chosen != 0 && ::SetPixelFormat(dc, chosen, &format);
+}
+
 }  // namespace SkinUI

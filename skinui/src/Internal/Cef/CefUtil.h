@@ -25,6 +25,10 @@ bool IsKeyDown(int virtualKey);
 // Shows the browser and gives it the focus, or takes the focus away and hides it.
 void SetHostVisible(CefBrowserHost& host, bool shown);
 
+// Gives the OSR window's DC the pixel format its OpenGL painting needs (double-buffered RGBA, 24-bit
+// colour, 16-bit depth); false when the display offers none.
+bool SetOsrPixelFormat(HDC dc);
+
 // Stores |data| in the window's user data; a failure is fatal.
 void SetUserDataPtr(HWND window, void* data);
 
