@@ -12,10 +12,6 @@
 namespace SkinUI {
 namespace {
 
-constexpr UINT kFocused = 1;
-constexpr UINT kDisabled = 4;
-constexpr UINT kHot = 8;
-
 bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
 
 }  // namespace
@@ -158,14 +154,14 @@ void CEditUI::HandleEvent(ControlEvent& event)
     case EVT_CONTEXTMENU:
         return;
     case EVT_MOUSEENTER:
-        if (::PtInRect(&m_rcItem, event.ptMouse) && IsEnabled() && !(m_buttonState & kHot)) {
-            m_buttonState |= kHot;
+        if (::PtInRect(&m_rcItem, event.ptMouse) && IsEnabled() && !(m_buttonState & CFieldStateImages::kHot)) {
+            m_buttonState |= CFieldStateImages::kHot;
             Invalidate();
         }
         break;
     case EVT_MOUSELEAVE:
         if (IsEnabled()) {
-            m_buttonState &= ~kHot;
+            m_buttonState &= ~CFieldStateImages::kHot;
             Invalidate();
         }
         return;
@@ -201,17 +197,7 @@ void CEditUI::SetAttribute(const wchar_t* name, const wchar_t* value)
     } else if (_wcsicmp(name, L"maxchar") == 0) {
         m_maxChar = _wtoi(value);
         if (window) ::SendMessageW(window, EM_LIMITTEXT, static_cast<WPARAM>(m_maxChar), 0);
-    } else if (_wcsicmp(name, L"normalimage") == 0) {
-        m_normalImage = value;
-        Invalidate();
-    } else if (_wcsicmp(name, L"hotimage") == 0) {
-        m_hotImage = value;
-        Invalidate();
-    } else if (_wcsicmp(name, L"focusedimage") == 0) {
-        m_focusedImage = value;
-        Invalidate();
-    } else if (_wcsicmp(name, L"disabledimage") == 0) {
-        m_disabledImage = value;
+    } else if (m_stateImages.SetAttribute(name, value)) {
         Invalidate();
     } else if (_wcsicmp(name, L"tipvalue") == 0) {
         m_tipValue = value;
@@ -241,19 +227,7 @@ CUIString CEditUI::GetTipValue() const
     return text;
 }
 
-void CEditUI::PaintStateImage(HDC hdc)
-{
-    if (IsFocused()) m_buttonState |= kFocused;
-    else m_buttonState &= ~kFocused;
-    if (!IsEnabled()) m_buttonState |= kDisabled;
-    else m_buttonState &= ~kDisabled;
-    const CUIString* chosen = nullptr;
-    if (m_buttonState & kDisabled) chosen = &m_disabledImage;
-    else if (m_buttonState & kFocused) chosen = &m_focusedImage;
-    else if (m_buttonState & kHot) chosen = &m_hotImage;
-    if (chosen && !chosen->IsEmpty() && DrawImage(hdc, *chosen)) return;
-    if (!m_normalImage.IsEmpty()) DrawImage(hdc, m_normalImage);
-}
+void CEditUI::PaintStateImage(HDC hdc) { m_stateImages.Paint(*this, hdc, m_buttonState); }
 
 void CEditUI::PaintText(HDC hdc)
 {

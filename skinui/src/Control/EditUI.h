@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Control/FieldStateImages.h"
 #include "Control/LabelUI.h"
 
 namespace SkinUI {
@@ -54,10 +55,7 @@ private:
     bool m_autoSelectAll = false;
     wchar_t m_passwordChar = L'*';
     UINT m_buttonState = 0;
-    CUIString m_normalImage;
-    CUIString m_hotImage;
-    CUIString m_focusedImage;
-    CUIString m_disabledImage;
+    CFieldStateImages m_stateImages;
     CUIString m_tipValue;
     DWORD m_tipValueColor = 0xFFBAC0C5;
     DWORD m_nativeBkColor = 0xFFFFFFFF;

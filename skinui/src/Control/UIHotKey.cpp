@@ -138,11 +138,8 @@ void CHotKeyUI::HandleEvent(ControlEvent& event)
 
 void CHotKeyUI::SetAttribute(const wchar_t* name, const wchar_t* value)
 {
-    if (_wcsicmp(name, L"normalimage") == 0) m_normalImage = value;
-    else if (_wcsicmp(name, L"hotimage") == 0) m_hotImage = value;
-    else if (_wcsicmp(name, L"focusedimage") == 0) m_focusedImage = value;
-    else if (_wcsicmp(name, L"disabledimage") == 0) m_disabledImage = value;
-    else if (_wcsicmp(name, L"nativebkcolor") == 0) m_nativeBkColor = ParseColorValue(value);
+    if (m_stateImages.SetAttribute(name, value)) return;
+    if (_wcsicmp(name, L"nativebkcolor") == 0) m_nativeBkColor = ParseColorValue(value);
     else CLabelUI::SetAttribute(name, value);
 }
 
@@ -153,19 +150,7 @@ SIZE CHotKeyUI::CalcDesiredSize(SIZE available)
     return SIZE{GetFixedWidth(), (font ? font->tm.tmHeight : 0) + 6};
 }
 
-void CHotKeyUI::PaintStateImage(HDC hdc)
-{
-    if (IsFocused()) m_buttonState |= kFocused;
-    else m_buttonState &= ~kFocused;
-    if (!IsEnabled()) m_buttonState |= kDisabled;
-    else m_buttonState &= ~kDisabled;
-    const CUIString* chosen = nullptr;
-    if (m_buttonState & kDisabled) chosen = &m_disabledImage;
-    else if (m_buttonState & kFocused) chosen = &m_focusedImage;
-    else if (m_buttonState & kHot) chosen = &m_hotImage;
-    if (chosen && !chosen->IsEmpty() && DrawImage(hdc, *chosen)) return;
-    if (!m_normalImage.IsEmpty()) DrawImage(hdc, m_normalImage);
-}
+void CHotKeyUI::PaintStateImage(HDC hdc) { m_stateImages.Paint(*this, hdc, m_buttonState); }
 
 void CHotKeyUI::PaintText(HDC hdc)
 {

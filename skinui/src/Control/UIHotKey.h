@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Control/FieldStateImages.h"
 #include "Control/LabelUI.h"
 
 namespace SkinUI {
@@ -40,19 +41,16 @@ public:
     // Used by the native window.
     void OnNativeWindowClosed() { m_window = nullptr; }
 
-    static constexpr UINT kFocused = 1;
-    static constexpr UINT kDisabled = 4;
-    static constexpr UINT kHot = 8;
+    static constexpr UINT kFocused = CFieldStateImages::kFocused;
+    static constexpr UINT kDisabled = CFieldStateImages::kDisabled;
+    static constexpr UINT kHot = CFieldStateImages::kHot;
 
 private:
     void OpenWindow();
 
     CHotKeyWnd* m_window = nullptr;
     UINT m_buttonState = 0;
-    CUIString m_normalImage;
-    CUIString m_hotImage;
-    CUIString m_focusedImage;
-    CUIString m_disabledImage;
+    CFieldStateImages m_stateImages;
     DWORD m_nativeBkColor = 0xFFFFFFFF;
     WORD m_virtualKey = 0;
     WORD m_modifiers = 0;

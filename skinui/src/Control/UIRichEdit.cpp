@@ -351,17 +351,7 @@ void CRichEditUI::SetAttribute(const wchar_t* name, const wchar_t* value)
         if (m_limitText < 1) m_limitText = 32767;
         if (m_host) m_host->SetMaxLength(m_limitText);
         SendToEngine(EM_EXLIMITTEXT, 0, m_limitText);
-    } else if (_wcsicmp(name, L"normalimage") == 0) {
-        m_normalImage = value;
-        Invalidate();
-    } else if (_wcsicmp(name, L"hotimage") == 0) {
-        m_hotImage = value;
-        Invalidate();
-    } else if (_wcsicmp(name, L"focusedimage") == 0) {
-        m_focusedImage = value;
-        Invalidate();
-    } else if (_wcsicmp(name, L"disabledimage") == 0) {
-        m_disabledImage = value;
+    } else if (m_stateImages.SetAttribute(name, value)) {
         Invalidate();
     } else if (_wcsicmp(name, L"textpadding") == 0) {
         m_textPadding = ParseRectValue(value);
@@ -379,17 +369,7 @@ void CRichEditUI::SetAttribute(const wchar_t* name, const wchar_t* value)
     }
 }
 
-void CRichEditUI::PaintStateImage(HDC hdc)
-{
-    m_buttonState = IsFocused() ? (m_buttonState | kFocused) : (m_buttonState & ~kFocused);
-    m_buttonState = !IsEnabled() ? (m_buttonState | kDisabled) : (m_buttonState & ~kDisabled);
-    const CUIString* chosen = nullptr;
-    if (m_buttonState & kDisabled) chosen = &m_disabledImage;
-    else if (m_buttonState & kFocused) chosen = &m_focusedImage;
-    else if (m_buttonState & kHot) chosen = &m_hotImage;
-    if (chosen && !chosen->IsEmpty() && DrawImage(hdc, *chosen)) return;
-    if (!m_normalImage.IsEmpty()) DrawImage(hdc, m_normalImage);
-}
+void CRichEditUI::PaintStateImage(HDC hdc) { m_stateImages.Paint(*this, hdc, m_buttonState); }
 
 void CRichEditUI::PaintText(HDC hdc)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Control/FieldStateImages.h"
 #include "Core/UIInterfaces.h"
 #include "Layout/ContainerUI.h"
 
@@ -77,10 +78,6 @@ public:
     static constexpr UINT kCaretTimerId = 20;
 
 private:
-    static constexpr UINT kFocused = 1;
-    static constexpr UINT kDisabled = 4;
-    static constexpr UINT kHot = 8;
-
     LRESULT SendToEngine(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
     void ChangeStyle(DWORD bits, bool on);
     void ActivateInPlace();
@@ -112,10 +109,7 @@ private:
     bool m_initialised = false;
     RECT m_textPadding = {0, 0, 0, 0};
     UINT m_buttonState = 0;
-    CUIString m_normalImage;
-    CUIString m_hotImage;
-    CUIString m_focusedImage;
-    CUIString m_disabledImage;
+    CFieldStateImages m_stateImages;
     CUIString m_tipValue;
     DWORD m_tipValueColor = 0xFFBAC0C5;
     UINT m_tipValueStyle = DT_SINGLELINE;
