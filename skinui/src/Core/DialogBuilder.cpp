@@ -4,13 +4,11 @@
 #include "Core/BuilderAttach.h"
 #include "Core/ControlFactory.h"
 #include "Core/ControlUI.h"
-#include "Core/Painter.h"
 #include "Core/TextResources.h"
 #include "Core/WindowUIManager.h"
 #include "Utils/ProcessUtils.h"
 
 #include <cwchar>
-#include <vector>
 
 namespace SkinUI {
 namespace {
@@ -110,9 +108,7 @@ bool CDialogBuilder::Load(const wchar_t* xml, const wchar_t* type)
         if (const CUIString* alias = CTextResources::GetInstance()->GetSkinAlias(source)) source = *alias;
     }
     if (source.GetAt(0) == L'<') return m_xml.Load(source);
-    std::vector<unsigned char> bytes;
-    if (!CPainter::ReadSkinFile(source, bytes)) return m_xml.FailLoad(L"Could not read the skin file");
-    return m_xml.LoadFromSkinBytes(bytes.data(), bytes.size());
+    return m_xml.LoadFromFile(source);
 }
 
 CControlUI* CDialogBuilder::Create(const wchar_t* xml, const wchar_t* type, IDialogBuilderCallback* callback,

@@ -1,5 +1,8 @@
 #include "Core/XmlDocument.h"
 
+#include "Core/WindowUIManager.h"
+#include "Core/ZipArchive.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -16,10 +19,10 @@ struct HandleCloser {
 };
 using FileHandle = std::unique_ptr<void, HandleCloser>;
 
-// Reads a whole skin file; returns null on success, else the reason.
-const wchar_t* ReadSkinFile(const wchar_t* fileName, std::vector<char>& bytes)
+// Reads a whole plain file; returns null on success, else the reason.
+const wchar_t* ReadPlainFile(const wchar_t* fileName, std::vector<unsigned char>& bytes)
 {
-    FileHandle file(::CreateFileW(fileName ? fileName : L"", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    FileHandle file(::CreateFileW(fileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release();
@@ -35,6 +38,33 @@ const wchar_t* ReadSkinFile(const wchar_t* fileName, std::vector<char>& bytes)
         read != bytes.size())
         return L"Could not read file";
     return nullptr;
+}
+
+// Reads one entry of the skin zip (the one the window manager holds, else the zip file in the resource
+// folder); returns null on success, else the reason.
+const wchar_t* ReadZipEntry(const wchar_t* entry, std::vector<unsigned char>& bytes)
+{
+    std::unique_ptr<CZipArchive> opened;
+    CZipArchive* zip = CWindowUIManager::GetResourceZipHandle();
+    if (!zip) {
+        opened = CZipArchive::OpenFile(CWindowUIManager::GetResourcePath() + CWindowUIManager::GetResourceZipName(),
+                                       CWindowUIManager::GetResourceZipPassword());
+        zip = opened.get();
+    }
+    if (!zip) return L"Error opening zip file";
+    unsigned long long size = 0;
+    if (!zip->FindEntry(entry, size)) return L"Could not find ziped file";
+    if (size == 0) return L"File is empty";
+    if (size > CXmlDocument::kMaxFileBytes) return L"File too large";
+    if (!zip->ReadEntry(entry, bytes)) return L"Could not unzip file";
+    return nullptr;
+}
+
+// A skin file: from the skin zip when one is set, else from the resource folder.
+const wchar_t* ReadSkinFile(const wchar_t* fileName, std::vector<unsigned char>& bytes)
+{
+    if (!CWindowUIManager::GetResourceZipName().IsEmpty()) return ReadZipEntry(fileName, bytes);
+    return ReadPlainFile(CWindowUIManager::GetResourcePath() + fileName, bytes);
 }
 
 void CopyCut(wchar_t* destination, size_t capacity, const wchar_t* source)
@@ -153,7 +183,8 @@ bool CXmlDocument::LoadFromMem(const void* data, size_t size, XmlEncoding encodi
 
 bool CXmlDocument::LoadFromFile(const wchar_t* fileName, XmlEncoding encoding)
 {
-    std::vector<char> bytes;
+    if (!fileName) fileName = L"";
+    std::vector<unsigned char> bytes;
     if (const wchar_t* failure = ReadSkinFile(fileName, bytes)) return Fail(failure, nullptr);
     return LoadFromMem(bytes.data(), bytes.size(), encoding);
 }

@@ -92,7 +92,7 @@ std::unique_ptr<CZipArchive> CZipArchive::OpenFile(const wchar_t* path, const wc
     return archive;
 }
 
-bool CZipArchive::Locate(const wchar_t* name, unsigned long long& size)
+bool CZipArchive::FindEntry(const wchar_t* name, unsigned long long& size)
 {
     if (!m_handle || !name || !*name) return false;
     // 2: without regard to case.
@@ -100,20 +100,20 @@ bool CZipArchive::Locate(const wchar_t* name, unsigned long long& size)
     unz_file_info64 info = {};
     if (unzGetCurrentFileInfo64(m_handle, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK) return false;
     size = info.uncompressed_size;
-    return size > 0;
+    return true;
 }
 
 bool CZipArchive::HasEntry(const wchar_t* name)
 {
     unsigned long long size = 0;
-    return Locate(name, size);
+    return FindEntry(name, size) && size > 0;
 }
 
 bool CZipArchive::ReadEntry(const wchar_t* name, std::vector<unsigned char>& bytes)
 {
     bytes.clear();
     unsigned long long size = 0;
-    if (!Locate(name, size) || size > 0x7FFFFFFF) return false;
+    if (!FindEntry(name, size) || size == 0 || size > 0x7FFFFFFF) return false;
     const int opened = m_password.empty() ? unzOpenCurrentFile(m_handle)
                                           : unzOpenCurrentFilePassword(m_handle, m_password.c_str());
     if (opened != UNZ_OK) return false;

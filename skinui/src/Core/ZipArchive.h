@@ -23,6 +23,8 @@ public:
     bool ReadEntry(const wchar_t* name, std::vector<unsigned char>& bytes);
     // True when the entry exists and is not empty.
     bool HasEntry(const wchar_t* name);
+    // True when the entry exists; size is its unpacked size.
+    bool FindEntry(const wchar_t* name, unsigned long long& size);
 
     struct MemoryStream {
         std::vector<unsigned char> bytes;
@@ -31,7 +33,6 @@ public:
 
 private:
     CZipArchive() = default;
-    bool Locate(const wchar_t* name, unsigned long long& size);
 
     void* m_handle = nullptr;
     std::unique_ptr<MemoryStream> m_memory;

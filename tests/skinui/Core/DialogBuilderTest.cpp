@@ -126,6 +126,10 @@ TEST_F(DialogBuilderTest, ReadsSkinFilesFromTheZip)
     EXPECT_NE(nullptr, manager.FindControl(L"progress"));
 
     EXPECT_EQ(nullptr, builder.Create(L"none.xml", nullptr, nullptr, &manager));
+    EXPECT_STREQ(L"Could not find ziped file", builder.GetMarkup()->GetErrorMessage());
+    // While the zip is the skin, a plain file of the same name elsewhere is not taken instead.
+    const std::wstring plain = SkinDataPath("row.xml");
+    EXPECT_EQ(nullptr, builder.Create(plain.c_str(), nullptr, nullptr, &manager));
 }
 
 class DialogWindowTest : public WindowTest {

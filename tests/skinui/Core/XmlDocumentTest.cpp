@@ -1,4 +1,5 @@
 #include "Core/XmlDocument.h"
+#include "SkinTestData.h"
 
 #include <windows.h>
 
@@ -408,3 +409,104 @@ TEST(XmlDocumentFile, SkinBytesFollowTheFileLimits)
     EXPECT_STREQ(L"Could not find ziped file", document.GetErrorMessage());
     EXPECT_FALSE(document.GetRoot().IsValid());
 }
+
+namespace {
+
+uint32_t Crc32(const std::string& data)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char byte : data) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void PutLe(std::string& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A zip of one stored (uncompressed) entry; a wrong checksum makes the entry fail to unpack.
+std::string StoredZip(const std::string& name, const std::string& data, bool damaged = false)
+{
+    const uint32_t crc = Crc32(data) ^ (damaged ? 1u : 0u);
+    const auto size = static_cast<uint32_t>(data.size());
+    std::string zip;
+    PutLe(zip, 0x04034b50, 4);
+    for (uint32_t field : {20u, 0u, 0u, 0u, 0u}) PutLe(zip, field, 2);
+    PutLe(zip, crc, 4);
+    PutLe(zip, size, 4);
+    PutLe(zip, size, 4);
+    PutLe(zip, static_cast<uint32_t>(name.size()), 2);
+    PutLe(zip, 0, 2);
+    zip += name + data;
+    const auto directory = static_cast<uint32_t>(zip.size());
+    PutLe(zip, 0x02014b50, 4);
+    for (uint32_t field : {20u, 20u, 0u, 0u, 0u, 0u}) PutLe(zip, field, 2);
+    PutLe(zip, crc, 4);
+    PutLe(zip, size, 4);
+    PutLe(zip, size, 4);
+    PutLe(zip, static_cast<uint32_t>(name.size()), 2);
+    for (int i = 0; i < 4; ++i) PutLe(zip, 0, 2);
+    PutLe(zip, 0, 4);
+    PutLe(zip, 0, 4);
+    zip += name;
+    const auto directorySize = static_cast<uint32_t>(zip.size()) - directory;
+    PutLe(zip, 0x06054b50, 4);
+    for (uint32_t field : {0u, 0u, 1u, 1u}) PutLe(zip, field, 2);
+    PutLe(zip, directorySize, 4);
+    PutLe(zip, directory, 4);
+    PutLe(zip, 0, 2);
+    return zip;
+}
+
+class XmlDocumentZip : public ::testing::Test {
+protected:
+    void TearDown() override { CWindowUIManager::Term(); }
+    bool UseZip(const std::string& zip) { return CWindowUIManager::SetResourceZipMemory(zip.data(), zip.size()); }
+};
+
+TEST_F(XmlDocumentZip, SkinFilesComeFromTheSkinZipOnly)
+{
+    Testing::SkinZipScope skin;
+    ASSERT_TRUE(skin.loaded);
+    CXmlDocument document;
+    ASSERT_TRUE(document.LoadFromFile(L"MAIN.xml")) << document.GetErrorMessage();
+    EXPECT_STREQ(L"Window", document.GetRoot().GetName());
+
+    EXPECT_FALSE(document.LoadFromFile(L"missing.xml"));
+    EXPECT_STREQ(L"Could not find ziped file", document.GetErrorMessage());
+    EXPECT_STREQ(L"", document.GetErrorContext());
+    EXPECT_FALSE(document.GetRoot().IsValid());
+    // A plain file of that name is not looked at while a skin zip is set.
+    const std::wstring plain = SampleWindowPath().wstring();
+    ASSERT_TRUE(std::filesystem::exists(SampleWindowPath()));
+    EXPECT_FALSE(document.LoadFromFile(plain.c_str()));
+    EXPECT_STREQ(L"Could not find ziped file", document.GetErrorMessage());
+
+    EXPECT_FALSE(document.LoadFromFile(L"empty.txt"));
+    EXPECT_STREQ(L"File is empty", document.GetErrorMessage());
+}
+
+TEST_F(XmlDocumentZip, EntryNamesWithBackslashesAreFoundUnderSlashes)
+{
+    ASSERT_TRUE(UseZip(StoredZip("skins/dark/main.xml", "<Window title=\"x\"/>")));
+    CXmlDocument document;
+    ASSERT_TRUE(document.LoadFromFile(L"skins\\dark\\main.xml")) << document.GetErrorMessage();
+    EXPECT_EQ(L"x", Value(document.GetRoot(), L"title"));
+}
+
+TEST_F(XmlDocumentZip, DamagedAndOversizedEntriesFailWithTheirReason)
+{
+    CXmlDocument document;
+    ASSERT_TRUE(UseZip(StoredZip("main.xml", "<Window/>", true)));
+    EXPECT_FALSE(document.LoadFromFile(L"main.xml"));
+    EXPECT_STREQ(L"Could not unzip file", document.GetErrorMessage());
+
+    ASSERT_TRUE(UseZip(StoredZip("main.xml", "<a>" + std::string(CXmlDocument::kMaxFileBytes, ' ') + "</a>")));
+    EXPECT_FALSE(document.LoadFromFile(L"main.xml"));
+    EXPECT_STREQ(L"File too large", document.GetErrorMessage());
+}
+
+}  // namespace
