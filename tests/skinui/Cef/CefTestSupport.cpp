@@ -43,6 +43,23 @@ CefRefPtr<CefBrowser> BrowserById(int browserId) {
     return find ? CefRefPtr<CefBrowser>::Adopt(find(browserId)) : nullptr;
 }
 
+CefRefPtr<CefClient> ClientOf(int browserId) {
+    auto find = StandInExport<CefClient* (*)(int)>("cef_standin_client");
+    return find ? CefRefPtr<CefClient>::Adopt(find(browserId)) : nullptr;
+}
+
+cef_value_type_t ListValue::GetType(size_t index) {
+    if (index >= m_entries.size()) return VTYPE_INVALID;
+    static const cef_value_type_t kTypes[] = {VTYPE_NULL, VTYPE_BOOL, VTYPE_INT, VTYPE_DOUBLE, VTYPE_STRING};
+    return kTypes[m_entries[index].index()];
+}
+
+ListValue& ListValue::Write(size_t index, Entry value) {
+    if (index >= m_entries.size()) m_entries.resize(index + 1);
+    m_entries[index] = std::move(value);
+    return *this;
+}
+
 void RefuseCreations(int count) {
     if (auto refuse = StandInExport<void (*)(int)>("cef_standin_refuse_creations")) refuse(count);
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "Internal/Cef/ClientHandlerOsr.h"
@@ -18,6 +19,8 @@ int LiveBrowsers();
 // the engine's part towards its client.
 int NewestBrowserId();
 CefRefPtr<CefBrowser> BrowserById(int browserId);
+// The client a live stand-in browser calls back.
+CefRefPtr<CefClient> ClientOf(int browserId);
 // The engine refuses the next |count| browser creations.
 void RefuseCreations(int count);
 
@@ -34,8 +37,52 @@ public:
         items = 0;
         return true;
     }
-    int GetCount() override { return items; }
     IMPLEMENT_REFCOUNTING(MenuModel);
+};
+
+// The typed argument list of a message from the page's side; setting past the end grows it with
+// null entries.
+class ListValue : public CefListValue {
+public:
+    size_t GetSize() override { return m_entries.size(); }
+    cef_value_type_t GetType(size_t index) override;
+    bool GetBool(size_t index) override { return Read<bool>(index); }
+    int GetInt(size_t index) override { return Read<int>(index); }
+    double GetDouble(size_t index) override { return Read<double>(index); }
+    CefString GetString(size_t index) override { return Read<CefString>(index); }
+
+    ListValue& SetNull(size_t index) { return Write(index, std::monostate{}); }
+    ListValue& Set(size_t index, bool value) { return Write(index, value); }
+    ListValue& Set(size_t index, int value) { return Write(index, value); }
+    ListValue& Set(size_t index, double value) { return Write(index, value); }
+    ListValue& Set(size_t index, const wchar_t* value) { return Write(index, CefString(value)); }
+
+private:
+    using Entry = std::variant<std::monostate, bool, int, double, CefString>;
+
+    template <class T>
+    T Read(size_t index) const {
+        const T* value = index < m_entries.size() ? std::get_if<T>(&m_entries[index]) : nullptr;
+        return value ? *value : T();
+    }
+    ListValue& Write(size_t index, Entry value);
+
+    std::vector<Entry> m_entries;
+    IMPLEMENT_REFCOUNTING(ListValue);
+};
+
+// A message from the page's side, as the engine hands it to the client.
+class ProcessMessage : public CefProcessMessage {
+public:
+    explicit ProcessMessage(CefString name) : m_name(std::move(name)) {}
+    CefString GetName() override { return m_name; }
+    CefRefPtr<CefListValue> GetArgumentList() override { return m_arguments; }
+    ListValue& Arguments() { return *m_arguments; }
+
+private:
+    const CefString m_name;
+    CefRefPtr<ListValue> m_arguments = new ListValue;
+    IMPLEMENT_REFCOUNTING(ProcessMessage);
 };
 
 // A request and its response, as the engine reports them to the request handler.

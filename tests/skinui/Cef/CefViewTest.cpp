@@ -33,6 +33,7 @@ TEST_F(CefViewTest, OffscreenViewIsCreatedWithItsUrlAndPaintsIntoTheFrameworkBit
     ASSERT_TRUE(arrived);
     EXPECT_TRUE(view->IsCreated());
     EXPECT_EQ(ViewJournal().find(L"Create(http://127.0.0.1/start);"), 0u) << ViewJournal();
+    EXPECT_TRUE(JournalHas(L"Context(shared,handler);")) << "its own context over the global storage";
     EXPECT_TRUE(WaitForPixel(kViewLeft + 5, kViewTop + 5, 0xFF336699));
     EXPECT_EQ(FramePixel(kViewLeft + 249, kViewTop + 149), 0xFF336699u);
     // Around the view the container's own background stays.
@@ -202,17 +203,12 @@ TEST_F(CefViewTest, ScriptCallsReachTheCallbackAsVariants) {
         arguments = args;
         ++calls;
     });
-    CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG");
-    auto list = message->GetArgumentList();
-    list->SetString(0, L"JSNotifyCppFunc");
-    list->SetString(1, L"onLogin");
-    list->SetBool(2, true);
-    list->SetInt(3, 42);
-    list->SetDouble(4, 2.5);
-    list->SetString(5, L"\u4e2d\u6587");
-    list->SetNull(6);
-    ASSERT_TRUE(browser->SendProcessMessage(PID_RENDERER, message));  // the page's side answers alike
-    ASSERT_TRUE(PumpUntil([&] { return calls == 1; }));
+    // The engine hands on what the page's side sent.
+    CefRefPtr<ProcessMessage> message(new ProcessMessage(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG"));
+    message->Arguments().Set(0, L"JSNotifyCppFunc").Set(1, L"onLogin").Set(2, true).Set(3, 42).Set(4, 2.5);
+    message->Arguments().Set(5, L"\u4e2d\u6587").SetNull(6);
+    EXPECT_TRUE(Client()->OnProcessMessageReceived(browser, PID_RENDERER, message));
+    ASSERT_EQ(calls, 1);
     EXPECT_EQ(function, "onLogin");
     ASSERT_EQ(arguments.size(), 5u);
     EXPECT_EQ(arguments[0].GetKind(), CUIVariant::Integer);
@@ -226,11 +222,10 @@ TEST_F(CefViewTest, ScriptCallsReachTheCallbackAsVariants) {
     EXPECT_EQ(arguments[4].GetKind(), CUIVariant::None);
 
     // Only the function name: a call without arguments.
-    CefRefPtr<CefProcessMessage> bare = CefProcessMessage::Create(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG");
-    bare->GetArgumentList()->SetString(0, L"JSNotifyCppFunc");
-    bare->GetArgumentList()->SetString(1, L"onClose");
-    ASSERT_TRUE(browser->SendProcessMessage(PID_RENDERER, bare));
-    ASSERT_TRUE(PumpUntil([&] { return calls == 2; }));
+    CefRefPtr<ProcessMessage> bare(new ProcessMessage(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG"));
+    bare->Arguments().Set(0, L"JSNotifyCppFunc").Set(1, L"onClose");
+    EXPECT_TRUE(Client()->OnProcessMessageReceived(browser, PID_RENDERER, bare));
+    ASSERT_EQ(calls, 2);
     EXPECT_EQ(function, "onClose");
     EXPECT_TRUE(arguments.empty());
 }
@@ -267,7 +262,7 @@ TEST_F(CefViewTest, PagesNeverShowAContextMenu) {
     ASSERT_TRUE(arrived);
     CefRefPtr<MenuModel> model(new MenuModel);
     Client()->GetContextMenuHandler()->OnBeforeContextMenu(browser, browser->GetMainFrame(), nullptr, model);
-    EXPECT_EQ(model->GetCount(), 0);
+    EXPECT_EQ(model->items, 0);
 }
 
 TEST_F(CefViewTest, ClosingTheWindowClosesTheBrowserFirst) {

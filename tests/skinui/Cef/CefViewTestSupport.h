@@ -86,7 +86,7 @@ protected:
         });
     }
     CefRefPtr<CefClient> Client() const {
-        return browser ? browser->GetHost()->GetClient() : CefRefPtr<CefClient>();
+        return ClientOf(browserId);
     }
 
     DoubleClickHostWindow host;

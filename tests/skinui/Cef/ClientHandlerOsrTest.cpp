@@ -26,9 +26,8 @@ public:
 };
 
 CefRefPtr<CefProcessMessage> ScriptMessage(const CefString& name, const CefString& marker) {
-    CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(name);
-    message->GetArgumentList()->SetString(0, marker);
-    message->GetArgumentList()->SetString(1, L"onLogin");
+    CefRefPtr<ProcessMessage> message(new ProcessMessage(name));
+    message->Arguments().Set(0, marker.c_str()).Set(1, L"onLogin");
     return message;
 }
 
@@ -62,9 +61,9 @@ TEST_F(ClientHandlerOsrTest, ScriptCallsReachTheDelegateOnlyWithNameAndMarker) {
     EXPECT_TRUE(handler->OnProcessMessageReceived(
         nullptr, PID_RENDERER, ScriptMessage(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG", L"SomethingElse")));
     EXPECT_TRUE(handler->OnProcessMessageReceived(nullptr, PID_RENDERER,
-                                                  CefProcessMessage::Create(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG")));
-    CefRefPtr<CefProcessMessage> markerNotAString = CefProcessMessage::Create(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG");
-    markerNotAString->GetArgumentList()->SetInt(0, 7);
+                                                  new ProcessMessage(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG")));
+    CefRefPtr<ProcessMessage> markerNotAString(new ProcessMessage(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG"));
+    markerNotAString->Arguments().Set(0, 7);
     EXPECT_TRUE(handler->OnProcessMessageReceived(nullptr, PID_RENDERER, markerNotAString));
     EXPECT_FALSE(delegate.Called(L"JSCall"));
 
@@ -129,7 +128,7 @@ TEST_F(ClientHandlerOsrTest, ResourceResponseReportsUtf8UrlAndStatus) {
 TEST_F(ClientHandlerOsrTest, ContextMenuIsEmptiedByTheDelegate) {
     CefRefPtr<MenuModel> model(new MenuModel);
     handler->OnBeforeContextMenu(nullptr, nullptr, nullptr, model.get());
-    EXPECT_EQ(model->GetCount(), 0);
+    EXPECT_EQ(model->items, 0);
 }
 
 TEST_F(ClientHandlerOsrTest, FixedAnswersAndForwardedCallbacks) {

@@ -108,48 +108,12 @@ TEST(StandInEngine, CreationWithoutClientOrWithABadParentFails) {
     EXPECT_EQ(LiveBrowsers(), liveBefore);
 }
 
-TEST(StandInEngine, ProcessMessagesComeBackWithTheirTypedArguments) {
-    TestWindow window;
-    OffscreenBrowser offscreen(window.Handle());
-    ASSERT_TRUE(offscreen.WaitUntilCreated());
-
-    CefRefPtr<CefProcessMessage> message = CefProcessMessage::Create(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG");
-    ASSERT_TRUE(message);
-    CefRefPtr<CefListValue> arguments = message->GetArgumentList();
-    arguments->SetString(0, L"JSNotifyCppFunc");
-    arguments->SetString(1, L"saveScore");
-    arguments->SetBool(2, true);
-    arguments->SetInt(3, 42);
-    arguments->SetDouble(4, 2.5);
-    arguments->SetNull(5);
-    ASSERT_TRUE(offscreen.delegate.browser->SendProcessMessage(PID_RENDERER, message));
-
-    ASSERT_TRUE(PumpUntil([&] { return offscreen.delegate.Called(L"JSCall"); }));
-    CefRefPtr<CefListValue> received = offscreen.delegate.scriptArguments;
-    ASSERT_EQ(received->GetSize(), 6u);
-    EXPECT_EQ(received->GetString(1), L"saveScore");
-    EXPECT_EQ(received->GetType(2), VTYPE_BOOL);
-    EXPECT_TRUE(received->GetBool(2));
-    EXPECT_EQ(received->GetInt(3), 42);
-    EXPECT_DOUBLE_EQ(received->GetDouble(4), 2.5);
-    EXPECT_EQ(received->GetType(5), VTYPE_NULL);
-    EXPECT_EQ(received->GetType(6), VTYPE_INVALID);
-    EXPECT_EQ(received->GetInt(1), 0) << "a value read as the wrong type is empty";
-}
-
-TEST(StandInEngine, SharedRequestContextKeepsItsHandler) {
+TEST(StandInEngine, RequestContextsShareTheGlobalOne) {
     CefRefPtr<CefRequestContext> global = CefRequestContext::GetGlobalContext();
     ASSERT_TRUE(global);
-    EXPECT_TRUE(global->IsGlobal());
     EXPECT_EQ(global, CefRequestContext::GetGlobalContext());
-
-    CefRefPtr<CefRequestContextHandler> handler(new SkinUI::RequestContextHandler);
-    CefRefPtr<CefRequestContext> shared = CefRequestContext::CreateContext(global, handler);
-    ASSERT_TRUE(shared);
-    EXPECT_FALSE(shared->IsGlobal());
-    EXPECT_TRUE(shared->IsSharingWith(global));
-    EXPECT_EQ(shared->GetHandler(), handler);
-    EXPECT_FALSE(CefRequestContext::CreateContext(nullptr, handler));
+    EXPECT_TRUE(CefRequestContext::CreateContext(global, new SkinUI::RequestContextHandler));
+    EXPECT_FALSE(CefRequestContext::CreateContext(nullptr, new SkinUI::RequestContextHandler));
 }
 
 }  // namespace

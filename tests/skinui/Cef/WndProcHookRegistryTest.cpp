@@ -197,16 +197,11 @@ public:
     CefRefPtr<CefBrowserHost> GetHost() override { return this; }
     CefRefPtr<CefFrame> GetMainFrame() override { return nullptr; }
     int GetIdentifier() override { return m_id; }
-    bool IsSame(CefRefPtr<CefBrowser> that) override { return that && that->GetIdentifier() == m_id; }
-    bool SendProcessMessage(cef_process_id_t, CefRefPtr<CefProcessMessage>) override { return false; }
-    CefRefPtr<CefBrowser> GetBrowser() override { return this; }
-    CefRefPtr<CefClient> GetClient() override { return nullptr; }
     void CloseBrowser(bool) override {
         ++closeCalls;
         Registry().Remove(this, m_window);
     }
     HWND GetWindowHandle() override { return nullptr; }
-    CefRefPtr<CefRequestContext> GetRequestContext() override { return nullptr; }
     void WasResized() override {}
     void WasHidden(bool) override { Registry().Remove(this, m_window); }
     void Invalidate(cef_paint_element_type_t) override {}

@@ -3,7 +3,6 @@
 #include "CefBase.h"
 #include "CefTypes.h"
 #include "CefRequestContext.h"
-#include "CefValues.h"
 
 class CefClient;
 class CefBrowserHost;
@@ -20,8 +19,6 @@ public:
     virtual CefRefPtr<CefBrowserHost> GetHost() = 0;
     virtual CefRefPtr<CefFrame> GetMainFrame() = 0;
     virtual int GetIdentifier() = 0;
-    virtual bool IsSame(CefRefPtr<CefBrowser> that) = 0;
-    virtual bool SendProcessMessage(cef_process_id_t targetProcess, CefRefPtr<CefProcessMessage> message) = 0;
 };
 
 class CefBrowserHost : public virtual CefBase {
@@ -31,12 +28,9 @@ public:
     static bool CreateBrowser(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client, const CefString& url,
                               const CefBrowserSettings& settings, CefRefPtr<CefRequestContext> requestContext);
 
-    virtual CefRefPtr<CefBrowser> GetBrowser() = 0;
-    virtual CefRefPtr<CefClient> GetClient() = 0;
     virtual void CloseBrowser(bool forceClose) = 0;
     // The browser's own window; the parent window when it renders without one.
     virtual HWND GetWindowHandle() = 0;
-    virtual CefRefPtr<CefRequestContext> GetRequestContext() = 0;
     virtual void WasResized() = 0;
     virtual void WasHidden(bool hidden) = 0;
     virtual void Invalidate(cef_paint_element_type_t type) = 0;

@@ -4,6 +4,7 @@
 
 #include "CefBrowser.h"
 #include "CefHandlerArgs.h"
+#include "CefValues.h"
 
 // Handler interfaces the engine calls on its UI thread. Every operation has the engine's default
 // answer, so a client overrides only what it cares about.

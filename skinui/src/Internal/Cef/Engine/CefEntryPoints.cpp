@@ -3,7 +3,6 @@
 #include "CefClient.h"
 #include "CefLibrary.h"
 #include "CefRequestContext.h"
-#include "CefValues.h"
 
 bool CefBrowserHost::CreateBrowser(const CefWindowInfo& windowInfo, CefRefPtr<CefClient> client,
                                    const CefString& url, const CefBrowserSettings& settings,
@@ -24,10 +23,4 @@ CefRefPtr<CefRequestContext> CefRequestContext::CreateContext(CefRefPtr<CefReque
     const CefLibrary& library = CefLibrary::Get();
     if (!library.createContextShared || !other) return nullptr;
     return CefRefPtr<CefRequestContext>::Adopt(library.createContextShared(other.get(), handler.get()));
-}
-
-CefRefPtr<CefProcessMessage> CefProcessMessage::Create(const CefString& name) {
-    const CefLibrary& library = CefLibrary::Get();
-    if (!library.createProcessMessage) return nullptr;
-    return CefRefPtr<CefProcessMessage>::Adopt(library.createProcessMessage(name.c_str()));
 }

@@ -6,7 +6,6 @@
 #include "CefTypes.h"
 
 class CefClient;
-class CefProcessMessage;
 class CefRequestContext;
 class CefRequestContextHandler;
 
@@ -18,7 +17,6 @@ using cef_browser_host_create_browser_t = int (*)(const CefWindowInfo* windowInf
                                                   CefRequestContext* requestContext);
 using cef_request_context_get_global_context_t = CefRequestContext* (*)();
 using create_context_shared_t = CefRequestContext* (*)(CefRequestContext* other, CefRequestContextHandler* handler);
-using cef_process_message_create_t = CefProcessMessage* (*)(const wchar_t* name);
 using cef_log_t = void (*)(const char* file, int line, int severity, const char* message);
 }
 
@@ -36,4 +34,4 @@ struct CefInterfaceIdentity {
 
 #define CEF_INTERFACE_IDENTITY_EXPORT "skinui_cef_interface"
 
-inline constexpr CefInterfaceIdentity kCefInterfaceIdentity = {"SkinUI minimal CEF layer", 1};
+inline constexpr CefInterfaceIdentity kCefInterfaceIdentity = {"SkinUI minimal CEF layer", 2};

@@ -10,7 +10,6 @@ class CefContextMenuParams : public virtual CefBase {};
 class CefMenuModel : public virtual CefBase {
 public:
     virtual bool Clear() = 0;
-    virtual int GetCount() = 0;
 };
 
 class CefRequest : public virtual CefBase {
@@ -23,10 +22,7 @@ public:
     virtual int GetStatus() = 0;
 };
 
-class CefDownloadItem : public virtual CefBase {
-public:
-    virtual CefString GetURL() = 0;
-};
+class CefDownloadItem : public virtual CefBase {};
 
 class CefBeforeDownloadCallback : public virtual CefBase {
 public:

@@ -65,7 +65,6 @@ CefLibrary::CefLibrary() {
     Resolve(m_module, "cef_browser_host_create_browser", createBrowser);
     Resolve(m_module, "cef_request_context_get_global_context", getGlobalContext);
     Resolve(m_module, "create_context_shared", createContextShared);
-    Resolve(m_module, "cef_process_message_create", createProcessMessage);
     Resolve(m_module, "cef_log", log);
 }
 

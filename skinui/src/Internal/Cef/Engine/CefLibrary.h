@@ -16,7 +16,6 @@ public:
     cef_browser_host_create_browser_t createBrowser = nullptr;
     cef_request_context_get_global_context_t getGlobalContext = nullptr;
     create_context_shared_t createContextShared = nullptr;
-    cef_process_message_create_t createProcessMessage = nullptr;
     cef_log_t log = nullptr;
 
 private:

@@ -4,12 +4,7 @@
 #include "CefTypes.h"
 
 class CefCookieManager : public virtual CefBase {};
-
-class CefWebPluginInfo : public virtual CefBase {
-public:
-    virtual CefString GetName() = 0;
-    virtual CefString GetPath() = 0;
-};
+class CefWebPluginInfo : public virtual CefBase {};
 
 class CefRequestContextHandler : public virtual CefBase {
 public:
@@ -24,6 +19,7 @@ public:
     }
 };
 
+// Where a browser keeps cookies and caches; the engine asks the context's handler about plugins.
 class CefRequestContext : public virtual CefBase {
 public:
     // Null when the engine is not available.
@@ -31,8 +27,4 @@ public:
     // A new context sharing the storage of |other| and asking |handler|.
     static CefRefPtr<CefRequestContext> CreateContext(CefRefPtr<CefRequestContext> other,
                                                       CefRefPtr<CefRequestContextHandler> handler);
-
-    virtual bool IsGlobal() = 0;
-    virtual bool IsSharingWith(CefRefPtr<CefRequestContext> other) = 0;
-    virtual CefRefPtr<CefRequestContextHandler> GetHandler() = 0;
 };

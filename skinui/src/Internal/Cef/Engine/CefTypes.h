@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 // Plain values exchanged with the browser engine. Texts cross the boundary as UTF-16.
 using CefString = std::wstring;
@@ -12,7 +11,6 @@ using cef_color_t = uint32_t;  // 0xAARRGGBB
 using CefCursorHandle = HCURSOR;
 
 enum cef_event_flags_t : uint32_t {
-    EVENTFLAG_NONE = 0,
     EVENTFLAG_CAPS_LOCK_ON = 1 << 0,
     EVENTFLAG_SHIFT_DOWN = 1 << 1,
     EVENTFLAG_CONTROL_DOWN = 1 << 2,
@@ -20,23 +18,22 @@ enum cef_event_flags_t : uint32_t {
     EVENTFLAG_LEFT_MOUSE_BUTTON = 1 << 4,
     EVENTFLAG_MIDDLE_MOUSE_BUTTON = 1 << 5,
     EVENTFLAG_RIGHT_MOUSE_BUTTON = 1 << 6,
-    EVENTFLAG_COMMAND_DOWN = 1 << 7,
     EVENTFLAG_NUM_LOCK_ON = 1 << 8,
     EVENTFLAG_IS_KEY_PAD = 1 << 9,
     EVENTFLAG_IS_LEFT = 1 << 10,
     EVENTFLAG_IS_RIGHT = 1 << 11,
 };
 
-enum cef_key_event_type_t { KEYEVENT_RAWKEYDOWN = 0, KEYEVENT_KEYDOWN, KEYEVENT_KEYUP, KEYEVENT_CHAR };
+enum cef_key_event_type_t { KEYEVENT_RAWKEYDOWN = 0, KEYEVENT_KEYUP = 2, KEYEVENT_CHAR = 3 };
 enum cef_mouse_button_type_t { MBT_LEFT = 0, MBT_MIDDLE, MBT_RIGHT };
 enum cef_paint_element_type_t { PET_VIEW = 0, PET_POPUP };
-enum cef_process_id_t { PID_BROWSER = 0, PID_RENDERER };
-enum cef_termination_status_t { TS_ABNORMAL_TERMINATION = 0, TS_PROCESS_WAS_KILLED, TS_PROCESS_CRASHED };
+enum cef_process_id_t { PID_RENDERER = 1 };
+// Handed on to the application as a number; only a crash is named here.
+enum cef_termination_status_t { TS_PROCESS_CRASHED = 2 };
 enum cef_plugin_policy_t {
     PLUGIN_POLICY_ALLOW = 0,
     PLUGIN_POLICY_DETECT_IMPORTANT,
     PLUGIN_POLICY_BLOCK,
-    PLUGIN_POLICY_DISABLE,
 };
 enum cef_value_type_t {
     VTYPE_INVALID = 0,
@@ -45,11 +42,9 @@ enum cef_value_type_t {
     VTYPE_INT,
     VTYPE_DOUBLE,
     VTYPE_STRING,
-    VTYPE_BINARY,
-    VTYPE_DICTIONARY,
-    VTYPE_LIST,
 };
-enum cef_log_severity_t { LOGSEVERITY_INFO = 0, LOGSEVERITY_WARNING, LOGSEVERITY_ERROR, LOGSEVERITY_FATAL };
+// The system writes to the engine's log only what ends the process.
+enum cef_log_severity_t { LOGSEVERITY_FATAL = 3 };
 using cef_errorcode_t = int;
 
 struct CefRect {
@@ -66,9 +61,6 @@ struct CefRect {
 
 struct CefScreenInfo {
     float device_scale_factor = 1.0f;
-    int depth = 32;
-    int depth_per_component = 8;
-    bool is_monochrome = false;
     CefRect rect;
     CefRect available_rect;
 };
@@ -123,5 +115,3 @@ struct CefBrowserSettings {
     int windowless_frame_rate = 30;
     cef_color_t background_color = 0xFFFFFFFF;
 };
-
-using CefStringList = std::vector<std::string>;  // UTF-8 entries

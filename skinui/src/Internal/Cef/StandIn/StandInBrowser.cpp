@@ -7,6 +7,7 @@
 
 #include "StandInDispatcher.h"
 #include "StandInJournal.h"
+#include "StandInRequestContext.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ bool StandInBrowser::Start() {
         if (!m_window) return false;
     }
     Record(L"Create(" + m_url + L")");
+    Record(L"Context(" + DescribeRequestContext(m_requestContext) + L")");
     m_keepAlive = this;
     Later(&StandInBrowser::Created);
     return true;
@@ -126,15 +128,6 @@ void StandInBrowser::Paint() {
 
 void StandInBrowser::LoadEnded() {
     if (auto loadHandler = m_client->GetLoadHandler()) loadHandler->OnLoadEnd(this, this, 200);
-}
-
-bool StandInBrowser::SendProcessMessage(cef_process_id_t targetProcess, CefRefPtr<CefProcessMessage> message) {
-    if (m_closing || !message || targetProcess != PID_RENDERER) return false;
-    // The page's side answers with the same message.
-    CefRefPtr<StandInBrowser> self(this);
-    return PostToUiThread([self, message] {
-        if (self->m_client) self->m_client->OnProcessMessageReceived(self.get(), PID_RENDERER, message);
-    });
 }
 
 void StandInBrowser::LoadURL(const CefString& url) {

@@ -25,20 +25,18 @@ public:
     CefRefPtr<CefBrowserHost> GetHost() override { return this; }
     CefRefPtr<CefFrame> GetMainFrame() override { return this; }
     int GetIdentifier() override { return m_id; }
-    bool IsSame(CefRefPtr<CefBrowser> that) override { return that && that->GetIdentifier() == m_id; }
-    bool SendProcessMessage(cef_process_id_t targetProcess, CefRefPtr<CefProcessMessage> message) override;
 
     // CefFrame
     void LoadURL(const CefString& url) override;
     CefString GetURL() override { return m_url; }
     bool IsMain() override { return true; }
 
+    // The client the browser calls back (null once closed), for tests that play the engine's part.
+    CefRefPtr<CefClient> GetClient() const { return m_client; }
+
     // CefBrowserHost
-    CefRefPtr<CefBrowser> GetBrowser() override { return this; }
-    CefRefPtr<CefClient> GetClient() override { return m_client; }
     void CloseBrowser(bool forceClose) override;
     HWND GetWindowHandle() override { return m_window ? m_window : m_windowInfo.parent_window; }
-    CefRefPtr<CefRequestContext> GetRequestContext() override { return m_requestContext; }
     void WasResized() override;
     void WasHidden(bool hidden) override;
     void Invalidate(cef_paint_element_type_t type) override;

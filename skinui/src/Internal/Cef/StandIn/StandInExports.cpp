@@ -9,7 +9,7 @@
 #include "../Engine/CefExports.h"
 #include "StandInBrowser.h"
 #include "StandInJournal.h"
-#include "StandInValues.h"
+#include "StandInRequestContext.h"
 
 #define STANDIN_EXPORT extern "C" __declspec(dllexport)
 
@@ -40,18 +40,12 @@ STANDIN_EXPORT int cef_browser_host_create_browser(const CefWindowInfo* windowIn
 }
 
 STANDIN_EXPORT CefRequestContext* cef_request_context_get_global_context() {
-    static const CefRefPtr<CefRequestContext> global(new StandInRequestContext(nullptr, nullptr, true));
-    return CefRefPtr<CefRequestContext>(global).Detach();
+    return CefRefPtr<CefRequestContext>(GlobalRequestContext().get()).Detach();
 }
 
 STANDIN_EXPORT CefRequestContext* create_context_shared(CefRequestContext* other, CefRequestContextHandler* handler) {
     if (!other) return nullptr;
     return CefRefPtr<CefRequestContext>(new StandInRequestContext(other, handler, false)).Detach();
-}
-
-STANDIN_EXPORT CefProcessMessage* cef_process_message_create(const wchar_t* name) {
-    if (!name || !*name) return nullptr;
-    return CefRefPtr<CefProcessMessage>(new StandInProcessMessage(name)).Detach();
 }
 
 STANDIN_EXPORT void cef_log(const char* file, int line, int severity, const char* message) {
@@ -85,4 +79,11 @@ STANDIN_EXPORT int cef_standin_newest_browser() { return StandInBrowser::NewestI
 STANDIN_EXPORT CefBrowser* cef_standin_browser(int browserId) {
     CefRefPtr<CefBrowser> browser(StandInBrowser::Find(browserId).get());
     return browser.Detach();
+}
+
+// For tests only: the client a live browser calls back (one reference for the caller; null once
+// the browser is closed).
+STANDIN_EXPORT CefClient* cef_standin_client(int browserId) {
+    CefRefPtr<StandInBrowser> browser = StandInBrowser::Find(browserId);
+    return browser ? browser->GetClient().Detach() : nullptr;
 }
