@@ -1,11 +1,14 @@
 #pragma once
 
-// Guards the whole process: an unhandled structured exception in any thread and std::terminate
-// (an uncaught C++ exception included) write the process's one dump under `dumpName` (see
-// CrashDump.h) and end the process without the system's error dialog.
+// Guards the whole process: an unhandled structured exception in any thread, std::terminate (an
+// uncaught C++ exception included) and abort write the process's one dump under `dumpName` (see
+// CrashDump.h) and end the process with `crashExitCode`, without the system's error dialog.
 // A catch-all at the application's boundary completes this with CreateDumpFileHere.
-void InstallCrashDumpHandlers(const wchar_t* dumpName);
+void InstallCrashDumpHandlers(const wchar_t* dumpName, unsigned crashExitCode);
 
-// Exception code recorded in dumps of C++ failures: std::terminate, or an exception caught at the
-// application's boundary (catch (...) { CreateDumpFileHere(name, kCppExceptionDumpCode); }).
+// The dump name given to InstallCrashDumpHandlers.
+const wchar_t* CrashDumpName();
+
+// Exception code recorded in dumps of C++ failures: std::terminate, abort, or an exception caught at
+// the application's boundary (catch (...) { CreateDumpFileHere(CrashDumpName(), kCppExceptionDumpCode); }).
 constexpr unsigned long kCppExceptionDumpCode = 0xE0000001ul;

@@ -11,9 +11,9 @@ constexpr const wchar_t* kDumpName = L"VexaOnlineInstaller";
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 {
-    // Crashes in any thread and std::terminate write the one dump; a C++ exception that reaches this
-    // boundary writes it too and ends the run with an error code.
-    InstallCrashDumpHandlers(kDumpName);
+    // Crashes in any thread, std::terminate and abort write the one dump and end with the internal
+    // error's code; a C++ exception that reaches this boundary does the same.
+    InstallCrashDumpHandlers(kDumpName, static_cast<unsigned>(ExitCode::InternalError));
     try {
         return AppMain(instance);
     } catch (...) {

@@ -5,18 +5,23 @@
 //   thread-throw      C++ exception escapes a thread (std::terminate)
 //   terminate         std::terminate called in the main thread
 //   caught-then-fault a catch-all writes the dump, then a thread faults: still one dump
+//   abort             abort() in the main thread
+// Every crash ends the process with kCrashExitCode.
 #include "CrashDump.h"
 #include "CrashGuard.h"
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstdlib>
 #include <exception>
 #include <stdexcept>
 #include <string>
 #include <thread>
 
 namespace {
+
+constexpr unsigned kCrashExitCode = 4;
 
 void Fault()
 {
@@ -42,7 +47,7 @@ void FaultInTwoThreads()
 
 int main()
 {
-    InstallCrashDumpHandlers(L"VexaOnlineInstaller");
+    InstallCrashDumpHandlers(L"VexaOnlineInstaller", kCrashExitCode);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const std::wstring mode = argv && argc > 1 ? argv[1] : L"";
@@ -60,9 +65,11 @@ int main()
         try {
             throw std::runtime_error("caught at the boundary");
         } catch (...) {
-            CreateDumpFileHere(L"VexaOnlineInstaller", kCppExceptionDumpCode);
+            CreateDumpFileHere(CrashDumpName(), kCppExceptionDumpCode);
         }
         std::thread(Fault).join();
+    } else if (mode == L"abort") {
+        std::abort();
     }
     return 0;
 }

@@ -83,7 +83,7 @@ void ExpectOneDump(const std::wstring& mode, DWORD expectedCode)
 {
     ScratchFolder scratch(L"crash");
     const CrashRun run = RunCrashChild(scratch.Path(), mode);
-    EXPECT_NE(run.exitCode, 0u);
+    EXPECT_EQ(run.exitCode, 4u) << "every crash ends with the crash exit code";
     const std::vector<std::wstring> dumps = DumpFiles(scratch.Path());
     ASSERT_EQ(dumps.size(), 1u);
     const std::regex name("VexaOnlineInstaller_" + std::to_string(run.processId) +
@@ -136,6 +136,11 @@ TEST(CrashDumpTest, AnExceptionEscapingAThreadLeavesOneDumpThroughTerminate)
 TEST(CrashDumpTest, CallingTerminateLeavesOneDump)
 {
     ExpectOneDump(L"terminate", kCppExceptionDumpCode);
+}
+
+TEST(CrashDumpTest, AbortLeavesOneDump)
+{
+    ExpectOneDump(L"abort", kCppExceptionDumpCode);
 }
 
 TEST(CrashDumpTest, ADumpWrittenAtACatchIsTheOnlyOne)
