@@ -1,6 +1,7 @@
 #include "EntryHandler.h"
 
 #include <algorithm>
+#include <chrono>
 
 #include "CurlSetup.h"
 #include "EngineThread.h"
@@ -237,6 +238,9 @@ Result EntryHandler::transfer() {
   int running = 0;
   curl_multi_perform(multi, &running);
   log("start downloading...");
+  bool fellBack = false;
+  const auto saveInterval = std::chrono::milliseconds(m_options->indexSaveIntervalMs);
+  auto lastSave = std::chrono::steady_clock::now();
   for (;;) {
     if (m_options->stopRequested()) break;
     long waitMs = -1;
@@ -254,8 +258,17 @@ Result EntryHandler::transfer() {
       break;
     }
     collectFinishedTransfers(multi);
+    if (!fellBack && m_sliceManager->rangeIgnored()) {
+      fellBack = true;
+      fallBackToOneStream(multi);
+      running = 0;
+    }
     const int32_t added = startSlices(multi, running, false);
     if (running + added == 0) break;
+    if (std::chrono::steady_clock::now() - lastSave >= saveInterval) {
+      if (!m_sliceManager->saveProgress()) log("saving the progress failed");
+      lastSave = std::chrono::steady_clock::now();
+    }
   }
   log("download over");
   return m_sliceManager->finish(true);
@@ -279,6 +292,14 @@ int32_t EntryHandler::startSlices(CURLM* multi, int32_t running, bool firstRound
     }
   }
   return started;
+}
+
+// A server that answers ranges with the whole file still delivers: every transfer is detached and
+// the file is fetched again as one stream from offset 0, written in order.
+void EntryHandler::fallBackToOneStream(CURLM* multi) {
+  log("server ignores byte ranges, downloading the whole file as one stream");
+  for (const auto& slice : m_sliceManager->slices()) slice->remove(multi);
+  m_sliceManager->useSingleStream();
 }
 
 // Reads how each ended transfer went, logs it and frees the slice's transfer and cache at once.

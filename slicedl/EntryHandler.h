@@ -37,6 +37,7 @@ class EntryHandler {
   bool probeSize(int64_t& size);
   int32_t startSlices(CURLM* multi, int32_t running, bool firstRound);
   void collectFinishedTransfers(CURLM* multi);
+  void fallBackToOneStream(CURLM* multi);
   void log(const std::string& text) const;
 
   std::shared_future<Result> m_runFuture;

@@ -1,5 +1,7 @@
 #include "FileHelpers.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -123,6 +125,14 @@ bool RenameFile(const std::string& source, const std::string& destination, bool 
 #endif
 }
 
+std::string RenameErrorText() {
+#ifdef _WIN32
+  return "system error " + std::to_string(GetLastError());
+#else
+  return ErrnoText(errno);
+#endif
+}
+
 bool CreateFixedSizeFile(const std::string& path, int64_t size) {
   if (size < 0) return false;
   const std::string directory = GetDirectory(path);
@@ -144,6 +154,19 @@ bool CreateFixedSizeFile(const std::string& path, int64_t size) {
   }
   if (fclose(file) != 0) return false;
   return GetFileSize(path) == size;
+}
+
+bool SyncFile(FILE* file) {
+  if (file == nullptr || fflush(file) != 0) return false;
+#ifdef _WIN32
+  return _commit(_fileno(file)) == 0;
+#else
+  return fsync(fileno(file)) == 0;
+#endif
+}
+
+std::string ErrnoText(int error) {
+  return std::string(std::strerror(error)) + " (" + std::to_string(error) + ")";
 }
 
 }  // namespace slicedl

@@ -21,8 +21,15 @@ bool RemoveFile(const std::string& path);
 // Moves source onto destination; with replace an existing destination is replaced atomically,
 // never deleted first.
 bool RenameFile(const std::string& source, const std::string& destination, bool replace);
+// The system's reason for the last failed RenameFile of this thread.
+std::string RenameErrorText();
 // A file of exactly `size` bytes (zeros, sparse where supported), creating missing directories.
 bool CreateFixedSizeFile(const std::string& path, int64_t size);
+
+// Hands what the stream buffered to the system and asks it to put it on the disk.
+bool SyncFile(FILE* file);
+// The C runtime's text for an errno value, with the number: "No space left on device (28)".
+std::string ErrnoText(int error);
 
 // 64-bit positioning on the C runtime stream.
 bool SeekFile(FILE* file, int64_t offset, int origin);

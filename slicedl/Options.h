@@ -51,6 +51,8 @@ struct Options {
   // abandoned; the size probe as a whole is also bounded by lowSpeedTime.
   int32_t lowSpeedLimit = 10;
   int32_t lowSpeedTime = 30;
+  // While transferring, the index is saved this often so a killed process loses at most this much.
+  int32_t indexSaveIntervalMs = 3000;
   ResultFunctor resultFunctor;
   ProgressFunctor progressFunctor;
   SpeedFunctor speedFunctor;

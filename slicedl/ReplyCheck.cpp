@@ -62,13 +62,26 @@ bool ContentRangeHeaderValue(const std::string& line, std::string& value) {
   return true;
 }
 
+namespace {
+
+bool AskedForTheWholeFile(const ExpectedReply& expected) {
+  if (expected.offset != 0) return false;
+  return !expected.ranged || (expected.fileSize > 0 && expected.last == expected.fileSize - 1);
+}
+
+}  // namespace
+
 bool ReplyMatchesRequest(const ExpectedReply& expected, long httpStatus, const std::string& contentRange) {
-  if (httpStatus == 200) return !expected.ranged && expected.offset == 0;
+  if (httpStatus == 200) return AskedForTheWholeFile(expected);
   if (httpStatus != 206) return false;
   ContentRange range;
   if (!ParseContentRange(contentRange, range)) return false;
   if (range.first != expected.offset) return false;
   return expected.fileSize < 0 || range.total < 0 || range.total == expected.fileSize;
+}
+
+bool ReplyIgnoresRange(const ExpectedReply& expected, long httpStatus) {
+  return httpStatus == 200 && !AskedForTheWholeFile(expected);
 }
 
 }  // namespace slicedl

@@ -22,10 +22,14 @@ struct ExpectedReply {
   int64_t offset = 0;     // first byte asked for
   bool ranged = false;    // a Range header was sent
   int64_t fileSize = -1;  // known size of the file, -1 when unknown
+  int64_t last = -1;      // last byte asked for, -1 for up to the end
 };
 
 // 206 with a Content-Range that starts at the offset asked for (and names the same file size);
-// 200 only for a request from offset 0 without a range.
+// 200 for a request from offset 0 without a range, or for one whose range is the whole file.
 bool ReplyMatchesRequest(const ExpectedReply& expected, long httpStatus, const std::string& contentRange);
+
+// A 200 to a request for part of the file: the server sent the whole file instead.
+bool ReplyIgnoresRange(const ExpectedReply& expected, long httpStatus);
 
 }  // namespace slicedl

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "CurlSetup.h"
+#include "FileHelpers.h"
 #include "Options.h"
 #include "SliceManager.h"
 #include "TargetFile.h"
@@ -12,6 +13,12 @@ namespace {
 // Larger reads than libcurl's default 16 KiB cut the calls per byte (measured: about a third
 // less CPU on loopback) while eight of them still stay small.
 constexpr long kReceiveBufferSize = 128 * 1024;
+
+std::string WriteErrorText(const std::shared_ptr<TargetFile>& file) {
+  const int error = file ? file->lastError() : 0;
+  return error != 0 ? ", " + ErrnoText(error) : std::string();
+}
+
 }  // namespace
 
 Slice::Slice(int32_t ordinal, int64_t begin, int64_t end, int64_t capacity,
@@ -64,10 +71,15 @@ Result Slice::start(CURLM* multi, int64_t cacheSize, int32_t maxSpeed) {
   const int64_t offset = m_begin + m_capacity.load();
   m_expectedReply.offset = offset;
   m_expectedReply.fileSize = manager->fileSize();
+  m_expectedReply.last = m_end;
   m_replyChecked = false;
   m_hasOutcome = false;
-  CURLcode rangeCode;
-  if (m_end != -1) {
+  m_rangeIgnored = false;
+  CURLcode rangeCode = CURLE_OK;
+  if (m_withoutRange && offset == 0) {
+    m_expectedReply.ranged = false;
+    log("whole file without range");
+  } else if (m_end != -1) {
     const std::string range = std::to_string(offset) + "-" + std::to_string(m_end);
     m_expectedReply.ranged = true;
     rangeCode = curl_easy_setopt(m_transfer, CURLOPT_RANGE, range.c_str());
@@ -130,6 +142,7 @@ bool Slice::replyAccepted() {
   long status = 0;
   curl_easy_getinfo(m_transfer, CURLINFO_RESPONSE_CODE, &status);
   if (ReplyMatchesRequest(m_expectedReply, status, m_contentRange)) return true;
+  m_rangeIgnored = ReplyIgnoresRange(m_expectedReply, status);
   log("slice " + std::to_string(m_ordinal) + " rejected reply: status " + std::to_string(status) +
       ", content-range '" + m_contentRange + "', asked from " + std::to_string(m_expectedReply.offset));
   return false;
@@ -173,7 +186,8 @@ bool Slice::writeToFile(const void* data, int64_t length) {
   m_capacity.fetch_add(written);
   if (written != length) {
     log("warning: only write a part of buffer to file: " + std::to_string(written) + "," +
-        std::to_string(length));
+        std::to_string(length) + WriteErrorText(file));
+    if (manager) manager->noteWriteFailure();
     m_received.store(m_capacity.load() + m_cacheUsed.load());
     return false;
   }
@@ -193,7 +207,8 @@ bool Slice::flushCache() {
   m_cacheUsed.store(0);
   if (written != used) {
     log("warning: only write a part of cache to file: " + std::to_string(written) + "," +
-        std::to_string(used));
+        std::to_string(used) + WriteErrorText(file));
+    if (manager) manager->noteWriteFailure();
     m_received.store(m_capacity.load());
     return false;
   }

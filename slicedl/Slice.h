@@ -47,6 +47,10 @@ class Slice {
   // The transfer ended without error on a 200 or 206 reply.
   bool endedCleanly() const;
   bool hasOutcome() const { return m_hasOutcome; }
+  // The server answered this slice's range with the whole file; nothing of that reply was kept.
+  bool rangeIgnored() const { return m_rangeIgnored; }
+  // Asks for the whole file without a Range header (for a server that ignores ranges).
+  void requestWithoutRange() { m_withoutRange = true; }
 
   static size_t WriteCallback(char* data, size_t size, size_t count, void* slice);
   static size_t HeaderCallback(char* data, size_t size, size_t count, void* slice);
@@ -79,6 +83,8 @@ class Slice {
   ExpectedReply m_expectedReply;
   std::string m_contentRange;
   bool m_replyChecked = false;
+  bool m_rangeIgnored = false;
+  bool m_withoutRange = false;
   bool m_hasOutcome = false;
   CURLcode m_curlCode = CURLE_OK;
   long m_httpStatus = 0;

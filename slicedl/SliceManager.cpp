@@ -1,5 +1,6 @@
 #include "SliceManager.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "FileHash.h"
@@ -94,12 +95,32 @@ bool SliceManager::flushIndex() {
   }
   std::string bytes;
   if (!SerializeIndex(content, bytes)) return false;
-  FILE* file = OpenFile(m_indexFilePath, "wb");
-  if (file == nullptr) return false;
+  const std::string savingPath = m_indexFilePath + ".tmp";
+  FILE* file = OpenFile(savingPath, "wb");
+  if (file == nullptr) {
+    m_options->log("index file not written: " + ErrnoText(errno));
+    return false;
+  }
   bool ok = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  ok = fflush(file) == 0 && ok;
+  ok = SyncFile(file) && ok;
+  const int error = errno;
   ok = fclose(file) == 0 && ok;
-  return ok;
+  if (ok && RenameFile(savingPath, m_indexFilePath, true)) return true;
+  m_options->log("index file not written: " + (ok ? RenameErrorText() : ErrnoText(error)));
+  RemoveFile(savingPath);
+  return false;
+}
+
+bool SliceManager::saveProgress() {
+  bool written = true;
+  for (const auto& slice : m_slices) written = slice->flushCache() && written;
+  // Bytes that did not reach the disk are not counted: the index stays behind them.
+  if (!m_targetFile->sync()) {
+    noteWriteFailure();
+    m_options->log("temporary file not synced: " + ErrnoText(m_targetFile->lastError()));
+    return false;
+  }
+  return flushIndex() && written;
 }
 
 bool SliceManager::setFileSize(int64_t size) {
@@ -112,7 +133,10 @@ Result SliceManager::makeSlices() {
   const int64_t fileSize = m_fileSize.load();
   if (!m_targetFile->isOpen()) {
     m_tmpFilePath = expectedTmpFilePath();
-    if (!m_targetFile->create(m_tmpFilePath, fileSize < 0 ? 0 : fileSize)) return Result::FileCreateFailed;
+    if (!m_targetFile->create(m_tmpFilePath, fileSize < 0 ? 0 : fileSize)) {
+      m_options->log("temporary file not created: " + ErrnoText(errno));
+      return Result::FileCreateFailed;
+    }
   }
   const auto self = shared_from_this();
   if (fileSize < 0) {
@@ -202,6 +226,13 @@ Result SliceManager::finish(bool verify) {
   for (const auto& slice : m_slices) {
     if (!slice->flushCache()) code = Result::CacheFlushFailed;
   }
+  // A write that fell short earlier ended its transfer; the run names the write, not the gap it left.
+  if (m_writeFailed) code = Result::CacheFlushFailed;
+  // An index that stays behind for a later run must not count bytes that are not on disk.
+  if (!allSlicesComplete() && m_targetFile->isOpen() && !m_targetFile->sync()) {
+    m_options->log("temporary file not synced: " + ErrnoText(m_targetFile->lastError()));
+    code = Result::CacheFlushFailed;
+  }
   m_targetFile->close();
   if (!flushIndex()) m_options->log("flush index file failed");
   if (code == Result::CacheFlushFailed) return code;
@@ -214,8 +245,12 @@ Result SliceManager::finish(bool verify) {
       return check;
     }
   }
-  if (!RenameFile(m_tmpFilePath, m_options->targetFilePath, true)) return Result::RenameFailed;
+  if (!RenameFile(m_tmpFilePath, m_options->targetFilePath, true)) {
+    m_options->log("rename to the target failed: " + RenameErrorText());
+    return Result::RenameFailed;
+  }
   if (!RemoveFile(m_indexFilePath)) m_options->log("remove index file failed");
+  RemoveFile(m_indexFilePath + ".tmp");  // left by a run killed while saving
   return Result::Success;
 }
 
@@ -242,7 +277,26 @@ int32_t SliceManager::idleSliceCount() const {
   return count;
 }
 
+bool SliceManager::rangeIgnored() const {
+  for (const auto& slice : m_slices) {
+    if (slice->rangeIgnored()) return true;
+  }
+  return false;
+}
+
+void SliceManager::useSingleStream() {
+  const int64_t size = m_fileSize.load();
+  auto single = std::make_shared<Slice>(0, 0, size < 0 ? -1 : size - 1, 0, shared_from_this());
+  single->requestWithoutRange();
+  {
+    std::lock_guard<std::mutex> lock(m_slicesLock);
+    m_slices = {single};
+  }
+  dumpSlices();
+}
+
 int64_t SliceManager::totalDownloaded() const {
+  std::lock_guard<std::mutex> lock(m_slicesLock);
   int64_t total = 0;
   for (const auto& slice : m_slices) total += slice->received();
   return total;

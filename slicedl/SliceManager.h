@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -26,12 +27,24 @@ class SliceManager : public std::enable_shared_from_this<SliceManager> {
   Result loadIndex();
   // Forgets whatever a load left behind, so the fresh cut starts clean.
   void discardLoadedState();
+  // Writes the index atomically (a temporary name, then a replace): a kill during the save leaves
+  // the previous index whole.
   bool flushIndex();
+  // Puts every slice's cache into the temporary file, syncs it and then saves the index, so the
+  // index never counts bytes that are not on disk. Runs on the run's task.
+  bool saveProgress();
+  // A write to the temporary file fell short: the run cannot end well.
+  void noteWriteFailure() { m_writeFailed = true; }
   bool setFileSize(int64_t size);
   Result makeSlices();
   Result checkCompleted();
   Result finish(bool verify);
   std::shared_ptr<Slice> takeNextSlice(bool detachFinished, CURLM* multi);
+  // Some slice's range was answered with the whole file.
+  bool rangeIgnored() const;
+  // Replaces the slices by one that asks for the whole file without a range, from offset 0.
+  // The caller has detached every transfer first.
+  void useSingleStream();
   int32_t idleSliceCount() const;
   int64_t totalDownloaded() const;
   int64_t fileSize() const { return m_fileSize.load(); }
@@ -54,7 +67,10 @@ class SliceManager : public std::enable_shared_from_this<SliceManager> {
   std::string m_indexFilePath;
   std::string m_tmpFilePath;
   std::vector<std::shared_ptr<Slice>> m_slices;
+  // The reporters' threads read the slices while the run's task may replace them.
+  mutable std::mutex m_slicesLock;
   std::shared_ptr<TargetFile> m_targetFile;
+  std::atomic<bool> m_writeFailed{false};
 };
 
 }  // namespace slicedl

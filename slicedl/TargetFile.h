@@ -17,8 +17,13 @@ class TargetFile {
   // Returns the bytes that surely reached the file at `offset`; after any shortfall the next write
   // seeks again instead of trusting the stream position.
   int64_t write(int64_t offset, const void* data, int64_t size);
+  // Puts what was written on the disk, so an index saved after it never counts bytes a power loss
+  // could take back.
+  bool sync();
   void close();
   bool isOpen() const;
+  // errno of the last failed write, seek or sync (0 when none failed).
+  int lastError() const;
   std::string path() const;
 
  private:
@@ -28,6 +33,7 @@ class TargetFile {
   int64_t m_position = 0;  // -1: unknown, seek before the next write
   std::string m_path;
   FILE* m_file = nullptr;
+  int m_lastError = 0;
   mutable std::recursive_mutex m_lock;
 };
 

@@ -81,9 +81,13 @@ std::filesystem::path MakeServerDir() {
   const std::string name = "tolvan-ts-" + std::to_string(getpid()) + "-" + std::to_string(serial);
   std::filesystem::path dir = std::filesystem::temp_directory_path() / name;
 #endif
-  std::error_code ignored;
-  std::filesystem::remove_all(dir, ignored);
-  std::filesystem::create_directories(dir);
+  // Process ids repeat across Wine prefixes and machines' test runs: never take over (or delete)
+  // a folder another server still uses.
+  std::filesystem::create_directories(dir.parent_path());
+  for (int attempt = 0; !std::filesystem::create_directory(dir); ++attempt) {
+    if (attempt > 1000) throw std::runtime_error("no free folder for the test server");
+    dir += "_";
+  }
   return dir;
 }
 

@@ -233,9 +233,10 @@ class Handler(BaseHTTPRequestHandler):
     def record(self, status):
         entry = {"method": self.command, "path": self.url_path, "query": self.url_query,
                  "range": self.headers.get("Range"), "status": status, "conn": self.conn_id,
-                 "time": time.time()}
+                 "time": time.time(), "sent": 0}
         with self.server.state.lock:
             self.server.state.log.append(entry)
+        return entry
 
     # --- small replies ------------------------------------------------------------------------
     def reply(self, status, body=b"", content_type="text/plain", headers=(), log=True):
@@ -355,7 +356,7 @@ class Handler(BaseHTTPRequestHandler):
             status = int(faults["head-status"] or "200")
         start, end = wanted if wanted is not None else (0, size - 1)
         length = end - start + 1
-        self.record(status)
+        entry = self.record(status)
         self.send_response(status)
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Accept-Ranges", "bytes")
@@ -379,13 +380,13 @@ class Handler(BaseHTTPRequestHandler):
         elif "short-body" in faults or "reset" in faults:
             sent_length = length // 2
             self.close_connection = True
-        self.send_payload(source, start, sent_length, rate)
+        self.send_payload(source, start, sent_length, rate, entry)
         if "reset" in faults:
             self.wfile.flush()
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             self.connection.close()
 
-    def send_payload(self, source, offset, n, rate):
+    def send_payload(self, source, offset, n, rate, entry):
         state = self.server.state
         with state.lock:
             state.active_transfers += 1
@@ -398,6 +399,7 @@ class Handler(BaseHTTPRequestHandler):
                 take = min(chunk, n - sent)
                 self.wfile.write(source.read(offset + sent, take))
                 sent += take
+                entry["sent"] = sent  # body bytes handed to the socket, in the request's log entry
                 state.touch()
                 if rate > 0:
                     ahead = sent / rate - (time.monotonic() - began)

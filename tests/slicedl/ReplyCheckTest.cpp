@@ -49,3 +49,16 @@ TEST(ReplyAcceptance, WholeBodyOnlyForARequestFromZeroWithoutRange) {
   EXPECT_TRUE(ReplyMatchesRequest(ExpectedReply{5000, true, -1}, 206, "bytes 5000-5999/6000"));
   EXPECT_FALSE(ReplyMatchesRequest(ExpectedReply{0, false, -1}, 500, ""));
 }
+
+TEST(ReplyAcceptance, WholeBodyForARangeThatIsTheWholeFile) {
+  const ExpectedReply wholeFile{0, true, 100, 99};
+  EXPECT_TRUE(ReplyMatchesRequest(wholeFile, 200, ""));
+  EXPECT_FALSE(ReplyIgnoresRange(wholeFile, 200));
+  for (const ExpectedReply& part : {ExpectedReply{0, true, 100, 49}, ExpectedReply{50, true, 100, 99},
+                                    ExpectedReply{0, true, -1, 99}, ExpectedReply{5000, true, -1, -1}}) {
+    EXPECT_FALSE(ReplyMatchesRequest(part, 200, ""));
+    EXPECT_TRUE(ReplyIgnoresRange(part, 200));
+    EXPECT_FALSE(ReplyIgnoresRange(part, 206));
+    EXPECT_FALSE(ReplyIgnoresRange(part, 404));
+  }
+}

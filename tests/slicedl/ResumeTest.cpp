@@ -2,6 +2,9 @@
 #include "DownloadFixture.h"
 #include "IndexFile.h"
 
+#include <algorithm>
+#include <cstdio>
+
 using namespace slicedl;
 
 namespace {
@@ -14,6 +17,25 @@ class Resume : public Download {
     EXPECT_EQ(ParseIndex(ReadBytes(target + ".sdlindex"), target + ".slicedl", content, error), Result::Success)
         << error;
     return content;
+  }
+
+  // Bytes the index on disk counts as saved; 0 while there is none that parses.
+  static int64_t savedBytes(const std::string& target) {
+    IndexContent content;
+    std::string error;
+    if (ParseIndex(ReadBytes(target + ".sdlindex"), target + ".slicedl", content, error) != Result::Success) return 0;
+    int64_t saved = 0;
+    for (const SliceRecord& slice : content.slices) saved += slice.capacity;
+    return saved;
+  }
+
+  // Body bytes the server sent for GET requests of `path` since its log was last reset.
+  int64_t sentBytes(const std::string& path) const {
+    int64_t sent = 0;
+    for (const auto& entry : server.control("log")) {
+      if (entry["method"] == "GET" && entry["path"] == path) sent += entry["sent"].get<int64_t>();
+    }
+    return sent;
   }
 
   // Offsets the next run must ask for: each unfinished slice from begin + capacity.
@@ -73,20 +95,69 @@ TEST_F(Resume, StopRightAfterStartIsNotLost) {
   EXPECT_FALSE(Exists(target));
 }
 
-TEST_F(Resume, KilledProcessThenNewRunEndsWithTheRightFile) {
-  const int64_t size = 6 << 20;
+// The running download saves its index every few seconds: a process killed hard keeps what it had
+// saved, and the next run fetches only the rest.
+TEST_F(Resume, AKilledProcessKeepsWhatItSavedAndTheNextRunFetchesTheRest) {
+  const int64_t size = 8 << 20;
   const std::string target = dir.file("killed.exe");
   const std::string url = serve("/download", size, 21, "&rate=300000");
+  int64_t saved = 0;
   {
     ChildProcess child({"--child-download", url, target});
-    ASSERT_TRUE(WaitUntil([&] { return requestCount("GET", "/download") >= 4 && Exists(target + ".slicedl"); }));
+    // The first save while transferring comes after about three seconds.
+    ASSERT_TRUE(WaitUntil([&] {
+      saved = savedBytes(target);
+      return saved >= (1 << 20);
+    }));
     child.kill();
   }
   EXPECT_FALSE(Exists(target));
+  const int64_t firstFetched = sentBytes("/download");
+  server.control("reset");
   Downloader downloader;
   downloader.setThreadNum(4);
   EXPECT_EQ(run(downloader, serve("/download", size, 21), target).future, Result::Success);
   expectCleanFinish(target, size, 21);
+  const int64_t secondFetched = sentBytes("/download");
+  const int64_t fetchedTwice = std::max<int64_t>(0, firstFetched + secondFetched - size);
+  const double keptShare = 1.0 - static_cast<double>(fetchedTwice) / static_cast<double>(firstFetched);
+  std::printf("killed run: %lld bytes fetched, %lld saved; next run: %lld fetched; kept %.1f %%\n",
+              static_cast<long long>(firstFetched), static_cast<long long>(saved),
+              static_cast<long long>(secondFetched), keptShare * 100.0);
+  EXPECT_GE(keptShare, 0.8);
+}
+
+TEST_F(Resume, IndexFilesOfTheStoredFormatStillLoad) {
+  // Written as the format has always been: compact JSON, sorted keys, the last slice open-ended.
+  const int64_t size = 3 << 20;
+  const std::string target = dir.file("old.exe");
+  const std::string url = serve("/download", size, 22);
+  std::string tmpPath = target + ".slicedl";
+  std::string escaped;
+  for (char c : tmpPath) {
+    if (c == '\\') escaped += '\\';
+    escaped += c;
+  }
+  WriteBytes(tmpPath, std::string(static_cast<size_t>(size), '\0'));
+  WriteBytes(target + ".sdlindex",
+             std::string(kIndexMagic) + "{\"file_size\":" + std::to_string(size) +
+                 ",\"slices\":[{\"begin\":0,\"capacity\":1048576,\"end\":1048575},"
+                 "{\"begin\":1048576,\"capacity\":0,\"end\":-1}],\"target_tmp_file_path\":\"" +
+                 escaped + "\",\"update_time\":" + std::to_string(CurrentUnixTime()) + ",\"url\":\"" + url + "\"}");
+  // The first mebibyte is taken as saved: put the right bytes there, as the earlier run did.
+  Downloader first;
+  const std::string reference = dir.file("reference.exe");
+  ASSERT_EQ(run(first, url, reference).future, Result::Success);
+  std::string bytes = ReadBytes(reference);
+  bytes.resize(static_cast<size_t>(size));
+  std::fill(bytes.begin() + (1 << 20), bytes.end(), '\0');
+  WriteBytes(tmpPath, bytes);
+  server.control("reset");
+
+  Downloader downloader;
+  EXPECT_EQ(run(downloader, url, target).future, Result::Success);
+  expectCleanFinish(target, size, 22);
+  EXPECT_EQ(requestedOffsets("/download"), std::multiset<int64_t>{1 << 20});
 }
 
 TEST_F(Resume, AFileThatChangedOnTheServerIsFetchedAfresh) {
