@@ -148,6 +148,35 @@ TEST_F(ClientHandlerOsrTest, FixedAnswersAndForwardedCallbacks) {
     EXPECT_FALSE(handler->GetKeyboardHandler()->OnKeyEvent(nullptr, CefKeyEvent()));
 }
 
+// The questions the engine asks and the client answers the same way every time, asked as the engine
+// asks them: through the handlers the client hands out.
+TEST_F(ClientHandlerOsrTest, TheEnginesOtherQuestionsGetTheirFixedAnswers) {
+    auto menu = handler->GetContextMenuHandler();
+    EXPECT_FALSE(menu->RunContextMenu(nullptr, nullptr, nullptr, new MenuModel, nullptr));
+    EXPECT_FALSE(menu->OnContextMenuCommand(nullptr, nullptr, nullptr, 26500, 0));
+    EXPECT_FALSE(handler->GetDisplayHandler()->OnConsoleMessage(nullptr, L"log", L"page.js", 3));
+    EXPECT_FALSE(handler->GetDragHandler()->OnDragEnter(nullptr, nullptr, 1)) << "drops are allowed";
+    bool shortcut = false;
+    EXPECT_FALSE(handler->GetKeyboardHandler()->OnPreKeyEvent(nullptr, CefKeyEvent(), &shortcut));
+    EXPECT_FALSE(shortcut);
+    EXPECT_FALSE(handler->GetLifeSpanHandler()->RunModal(nullptr));
+
+    auto request = handler->GetRequestHandler();
+    CefRefPtr<CefRequest> page(new Request(L"https://example.test/"));
+    EXPECT_FALSE(request->OnOpenURLFromTab(nullptr, nullptr, L"https://example.test/tab", 3, true));
+    EXPECT_EQ(request->OnBeforeResourceLoad(nullptr, nullptr, page, nullptr), RV_CONTINUE);
+    EXPECT_FALSE(request->GetResourceHandler(nullptr, nullptr, page));
+    EXPECT_FALSE(request->GetResourceResponseFilter(nullptr, nullptr, page, new Response(200)));
+    EXPECT_FALSE(request->GetAuthCredentials(nullptr, nullptr, false, L"example.test", 443, L"realm", L"basic",
+                                             nullptr))
+        << "a login is cancelled";
+    EXPECT_FALSE(request->OnQuotaRequest(nullptr, L"https://example.test", 1 << 30, nullptr));
+    EXPECT_FALSE(request->OnCertificateError(nullptr, -202, L"https://example.test/", nullptr, nullptr))
+        << "a request with a bad certificate is cancelled";
+    EXPECT_FALSE(handler->GetRenderHandler()->StartDragging(nullptr, nullptr, 1, 5, 5)) << "page drags are cancelled";
+    EXPECT_TRUE(delegate.calls.empty());
+}
+
 TEST_F(ClientHandlerOsrTest, DetachedDelegateHearsNothing) {
     handler->DetachDelegate();
     CefString tooltip = L"x";

@@ -8,11 +8,27 @@
 
 // Handler interfaces the engine calls on its UI thread. Every operation has the engine's default
 // answer, so a client overrides only what it cares about.
+//
+// Kept out of this minimal interface: notifications a client would only ignore (address, title,
+// favicon, full-screen and status changes, download progress, focus given or taken back, loading
+// state and load start, redirects, finished resources, external protocols, plugin crashes, render
+// view ready, scroll offset, drag cursor, context menu dismissed) and the dialog, find, geolocation
+// and script-dialog handlers: an engine built for this interface treats them as ignored and absent.
 
 class CefContextMenuHandler : public virtual CefBase {
 public:
     virtual void OnBeforeContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefContextMenuParams>,
                                      CefRefPtr<CefMenuModel>) {}
+    // False: the engine shows its own menu (of whatever items were left).
+    virtual bool RunContextMenu(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefContextMenuParams>,
+                                CefRefPtr<CefMenuModel>, CefRefPtr<CefRunContextMenuCallback>) {
+        return false;
+    }
+    // False: the engine carries the chosen command out itself.
+    virtual bool OnContextMenuCommand(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefContextMenuParams>,
+                                      int, uint32_t) {
+        return false;
+    }
 };
 
 class CefDisplayHandler : public virtual CefBase {
@@ -29,6 +45,10 @@ public:
 
 class CefDragHandler : public virtual CefBase {
 public:
+    // False: the drop is allowed.
+    virtual bool OnDragEnter(CefRefPtr<CefBrowser>, CefRefPtr<CefDragData>, cef_drag_operations_mask_t) {
+        return false;
+    }
     virtual void OnDraggableRegionsChanged(CefRefPtr<CefBrowser>, const std::vector<CefDraggableRegion>&) {}
 };
 
@@ -40,6 +60,8 @@ public:
 
 class CefKeyboardHandler : public virtual CefBase {
 public:
+    // False: the key goes to the page; the client may flag it as a shortcut.
+    virtual bool OnPreKeyEvent(CefRefPtr<CefBrowser>, const CefKeyEvent&, bool*) { return false; }
     virtual bool OnKeyEvent(CefRefPtr<CefBrowser>, const CefKeyEvent&) { return false; }
 };
 
@@ -48,6 +70,8 @@ public:
     // True cancels the popup browser.
     virtual bool OnBeforePopup(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString&) { return false; }
     virtual void OnAfterCreated(CefRefPtr<CefBrowser>) {}
+    // False: the engine runs no modal loop of its own for the browser.
+    virtual bool RunModal(CefRefPtr<CefBrowser>) { return false; }
     // False lets the browser close normally.
     virtual bool DoClose(CefRefPtr<CefBrowser>) { return false; }
     virtual void OnBeforeClose(CefRefPtr<CefBrowser>) {}
@@ -64,6 +88,37 @@ class CefRequestHandler : public virtual CefBase {
 public:
     // True cancels the navigation.
     virtual bool OnBeforeBrowse(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefRequest>, bool) {
+        return false;
+    }
+    // False: a link opened in another tab or window is handled as the engine sees fit.
+    virtual bool OnOpenURLFromTab(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, const CefString&,
+                                  cef_window_open_disposition_t, bool) {
+        return false;
+    }
+    virtual cef_return_value_t OnBeforeResourceLoad(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, CefRefPtr<CefRequest>,
+                                                    CefRefPtr<CefRequestCallback>) {
+        return RV_CONTINUE;
+    }
+    // Null: the engine loads the resource itself, unfiltered.
+    virtual CefRefPtr<CefResourceHandler> GetResourceHandler(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
+                                                             CefRefPtr<CefRequest>) {
+        return nullptr;
+    }
+    virtual CefRefPtr<CefResponseFilter> GetResourceResponseFilter(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>,
+                                                                   CefRefPtr<CefRequest>, CefRefPtr<CefResponse>) {
+        return nullptr;
+    }
+    // False to each: the login is cancelled, the storage refused, the request with a bad certificate
+    // cancelled.
+    virtual bool GetAuthCredentials(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame>, bool, const CefString&, int,
+                                    const CefString&, const CefString&, CefRefPtr<CefAuthCallback>) {
+        return false;
+    }
+    virtual bool OnQuotaRequest(CefRefPtr<CefBrowser>, const CefString&, int64_t, CefRefPtr<CefRequestCallback>) {
+        return false;
+    }
+    virtual bool OnCertificateError(CefRefPtr<CefBrowser>, cef_errorcode_t, const CefString&, CefRefPtr<CefSSLInfo>,
+                                    CefRefPtr<CefRequestCallback>) {
         return false;
     }
     // True restarts the request.
@@ -86,6 +141,10 @@ public:
     virtual void OnPaint(CefRefPtr<CefBrowser>, cef_paint_element_type_t, const std::vector<CefRect>&,
                          const void*, int, int) {}
     virtual void OnCursorChange(CefRefPtr<CefBrowser>, CefCursorHandle) {}
+    // False: the drag the page started is cancelled.
+    virtual bool StartDragging(CefRefPtr<CefBrowser>, CefRefPtr<CefDragData>, cef_drag_operations_mask_t, int, int) {
+        return false;
+    }
 };
 
 class CefClient : public virtual CefBase {

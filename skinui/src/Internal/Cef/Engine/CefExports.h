@@ -34,4 +34,4 @@ struct CefInterfaceIdentity {
 
 #define CEF_INTERFACE_IDENTITY_EXPORT "skinui_cef_interface"
 
-inline constexpr CefInterfaceIdentity kCefInterfaceIdentity = {"SkinUI minimal CEF layer", 2};
+inline constexpr CefInterfaceIdentity kCefInterfaceIdentity = {"SkinUI minimal CEF layer", 3};

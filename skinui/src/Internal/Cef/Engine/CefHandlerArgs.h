@@ -29,3 +29,12 @@ public:
     // An empty path lets the engine choose; showDialog asks the user to confirm it.
     virtual void Continue(const CefString& downloadPath, bool showDialog) = 0;
 };
+
+// Passed to questions the client answers by its return value alone: never looked into here.
+class CefRunContextMenuCallback : public virtual CefBase {};
+class CefDragData : public virtual CefBase {};
+class CefRequestCallback : public virtual CefBase {};
+class CefAuthCallback : public virtual CefBase {};
+class CefSSLInfo : public virtual CefBase {};
+class CefResourceHandler : public virtual CefBase {};
+class CefResponseFilter : public virtual CefBase {};

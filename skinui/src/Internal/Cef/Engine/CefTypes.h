@@ -44,6 +44,9 @@ enum cef_value_type_t {
     VTYPE_STRING,
 };
 // The system writes to the engine's log only what ends the process.
+enum cef_return_value_t { RV_CONTINUE = 1 };
+using cef_drag_operations_mask_t = uint32_t;
+using cef_window_open_disposition_t = int;
 enum cef_log_severity_t { LOGSEVERITY_FATAL = 3 };
 using cef_errorcode_t = int;
 
