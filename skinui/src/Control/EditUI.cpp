@@ -22,15 +22,7 @@ CEditUI::CEditUI()
     m_bkColor = 0xFFFFFFFF;
 }
 
-CEditUI::~CEditUI()
-{
-    // An open window must not report to a box that is gone.
-    if (!m_window) return;
-    m_window->Detach();
-    HWND hwnd = m_window->GetHWND();
-    m_window = nullptr;
-    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-}
+CEditUI::~CEditUI() = default;
 
 void* CEditUI::GetInterface(const wchar_t* name)
 {
@@ -40,12 +32,12 @@ void* CEditUI::GetInterface(const wchar_t* name)
 
 UINT CEditUI::GetControlFlags() const { return IsEnabled() ? CONTROL_FLAG_TABSTOP | CONTROL_FLAG_SETCURSOR : 0u; }
 
-HWND CEditUI::GetNativeWindow() const { return m_window ? m_window->GetHWND() : nullptr; }
+HWND CEditUI::GetNativeWindow() const { return m_window.GetHWND(); }
 
 void CEditUI::SetText(const wchar_t* text)
 {
     m_text = text;
-    if (m_window) ::SetWindowTextW(m_window->GetHWND(), m_text);
+    if (m_window.Get()) ::SetWindowTextW(m_window.GetHWND(), m_text);
     Invalidate();
 }
 
@@ -53,36 +45,36 @@ void CEditUI::SetReadOnly(bool readOnly)
 {
     if (m_readOnly == readOnly) return;
     m_readOnly = readOnly;
-    if (m_window) ::SendMessageW(m_window->GetHWND(), EM_SETREADONLY, m_readOnly, 0);
+    if (m_window.Get()) ::SendMessageW(m_window.GetHWND(), EM_SETREADONLY, m_readOnly, 0);
     Invalidate();
 }
 
 void CEditUI::SetPos(RECT rc, bool invalidate)
 {
     CControlUI::SetPos(rc, invalidate);
-    if (!m_window) return;
-    const RECT pos = m_window->CalcPos();
-    ::SetWindowPos(m_window->GetHWND(), nullptr, pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top,
+    if (!m_window.Get()) return;
+    const RECT pos = m_window.Get()->CalcPos();
+    ::SetWindowPos(m_window.GetHWND(), nullptr, pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CEditUI::Move(SIZE offset, bool invalidate)
 {
     CControlUI::Move(offset, invalidate);
-    if (!m_window) return;
-    const RECT pos = m_window->CalcPos();
-    ::SetWindowPos(m_window->GetHWND(), nullptr, pos.left, pos.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    if (!m_window.Get()) return;
+    const RECT pos = m_window.Get()->CalcPos();
+    ::SetWindowPos(m_window.GetHWND(), nullptr, pos.left, pos.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
 void CEditUI::SetVisible(bool visible)
 {
     CControlUI::SetVisible(visible);
-    if (!IsVisible() && m_window && m_manager) m_manager->SetFocus(nullptr);
+    m_window.ReleaseFocusWhenHidden(*this, IsVisible());
 }
 
 void CEditUI::SetInternalVisible(bool visible)
 {
-    if (!visible && m_window && m_manager) m_manager->SetFocus(nullptr);
+    m_window.ReleaseFocusWhenHidden(*this, visible);
 }
 
 void CEditUI::SetEnabled(bool enabled)
@@ -91,17 +83,7 @@ void CEditUI::SetEnabled(bool enabled)
     if (!IsEnabled()) m_buttonState = 0;
 }
 
-void CEditUI::OpenWindow()
-{
-    if (m_window || !m_manager) return;
-    auto* window = new CEditWnd(this);
-    m_window = window;
-    if (window->Init()) return;
-    // A window that failed after WM_NCCREATE deleted itself and cleared m_window; one that never started
-    // is still ours.
-    if (m_window == window) delete window;
-    m_window = nullptr;
-}
+void CEditUI::OpenWindow() { m_window.Open(this); }
 
 void CEditUI::HandleEvent(ControlEvent& event)
 {
@@ -116,14 +98,14 @@ void CEditUI::HandleEvent(ControlEvent& event)
         ::SetCursor(::LoadCursorW(nullptr, IDC_IBEAM));
         return;
     case EVT_WINDOWSIZE:
-        if (m_window && m_manager) m_manager->SetFocusDeferred(this);
+        if (m_window.Get() && m_manager) m_manager->SetFocusDeferred(this);
         break;
     case EVT_SCROLLWHEEL:
-        if (m_window) return;
+        if (m_window.Get()) return;
         break;
     case EVT_SETFOCUS:
         if (!IsEnabled()) break;
-        if (m_window) return;
+        if (m_window.Get()) return;
         OpenWindow();
         Invalidate();
         break;
@@ -135,17 +117,17 @@ void CEditUI::HandleEvent(ControlEvent& event)
     case EVT_RBUTTONDOWN: {
         if (!IsEnabled()) break;
         if (m_manager) m_manager->ReleaseCapture();
-        if (IsFocused() && !m_window) {
+        if (IsFocused() && !m_window.Get()) {
             OpenWindow();
-            if (m_window && ::PtInRect(&m_rcItem, event.ptMouse)) {
+            if (m_window.Get() && ::PtInRect(&m_rcItem, event.ptMouse)) {
                 const int length = m_text.GetLength();
-                ::SendMessageW(m_window->GetHWND(), EM_SETSEL, 0, length > 0 ? length : 1);
+                ::SendMessageW(m_window.GetHWND(), EM_SETSEL, 0, length > 0 ? length : 1);
             }
-        } else if (m_window && !m_autoSelectAll) {
+        } else if (m_window.Get() && !m_autoSelectAll) {
             const RECT padding = GetTextPadding();
             const POINT pt = {event.ptMouse.x - m_rcItem.left - padding.left, event.ptMouse.y - m_rcItem.top - padding.top};
-            ::SendMessageW(m_window->GetHWND(), EM_SETSEL, 0, 0);
-            ::SendMessageW(m_window->GetHWND(), WM_LBUTTONDOWN, event.wParam, MAKELPARAM(pt.x, pt.y));
+            ::SendMessageW(m_window.GetHWND(), EM_SETSEL, 0, 0);
+            ::SendMessageW(m_window.GetHWND(), WM_LBUTTONDOWN, event.wParam, MAKELPARAM(pt.x, pt.y));
         }
         return;
     }

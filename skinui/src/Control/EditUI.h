@@ -2,6 +2,7 @@
 
 #include "Control/FieldStateImages.h"
 #include "Control/LabelUI.h"
+#include "Control/NativeFieldWindow.h"
 
 namespace SkinUI {
 
@@ -42,13 +43,13 @@ public:
     HWND GetNativeWindow() const;
 
     // Used by the native window.
-    void OnNativeWindowClosed() { m_window = nullptr; }
+    void OnNativeWindowClosed() { m_window.Forget(); }
     void StoreTextFromWindow(const wchar_t* text) { m_text = text; }
 
 private:
     void OpenWindow();
 
-    CEditWnd* m_window = nullptr;
+    CNativeFieldWindow<CEditWnd> m_window;
     int m_maxChar = 255;
     bool m_readOnly = false;
     bool m_passwordMode = false;

@@ -1,6 +1,7 @@
 #include "Control/EditWnd.h"
 
 #include "Control/EditUI.h"
+#include "Control/NativeFieldRect.h"
 #include "Core/Painter.h"
 #include "Core/WindowUIManager.h"
 
@@ -13,8 +14,6 @@ constexpr UINT kReflectedCommand = WM_COMMAND + 0x2000;
 constexpr UINT kReflectedColorEdit = WM_CTLCOLOREDIT + 0x2000;
 constexpr UINT kReflectedColorStatic = WM_CTLCOLORSTATIC + 0x2000;
 
-COLORREF ToColorRef(DWORD argb) { return RGB(GetBValue(argb), GetGValue(argb), GetRValue(argb)); }
-
 }  // namespace
 
 CEditWnd::~CEditWnd()
@@ -25,19 +24,7 @@ CEditWnd::~CEditWnd()
 RECT CEditWnd::CalcPos() const
 {
     if (!m_owner) return RECT{0, 0, 0, 0};
-    RECT pos = m_owner->GetPos();
-    const RECT padding = m_owner->GetTextPadding();
-    pos.left += padding.left;
-    pos.top += padding.top;
-    pos.right -= padding.right;
-    pos.bottom -= padding.bottom;
-    CWindowUIManager* manager = m_owner->GetManager();
-    const LONG textHeight = manager ? manager->GetFontInfo(m_owner->GetFont())->tm.tmHeight : 0;
-    const LONG height = pos.bottom - pos.top;
-    if (textHeight > 0 && textHeight < height) {
-        pos.top += (height - textHeight) / 2;
-        pos.bottom = pos.top + textHeight;
-    }
+    RECT pos = NativeFieldRect(*m_owner);
     for (CControlUI* ancestor = m_owner->GetParent(); ancestor; ancestor = ancestor->GetParent()) {
         const RECT client = ancestor->GetClientPos();
         if (!ancestor->IsVisible() || !::IntersectRect(&pos, &pos, &client)) return RECT{0, 0, 0, 0};
@@ -104,7 +91,7 @@ LRESULT CEditWnd::OnColor(HDC hdc)
 {
     if (!m_owner) return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
     ::SetBkMode(hdc, TRANSPARENT);
-    ::SetTextColor(hdc, ToColorRef(m_owner->GetTextColor()));
+    ::SetTextColor(hdc, CPainter::ToColorRef(m_owner->GetTextColor()));
     const DWORD background = m_owner->GetNativeEditBkColor();
     if ((background >> 24) < 0xFF) {
         // Translucent: the window's own drawing under the edit shows through.
@@ -117,7 +104,7 @@ LRESULT CEditWnd::OnColor(HDC hdc)
         if (under) ::DeleteObject(under);
         return reinterpret_cast<LRESULT>(m_brush);
     }
-    if (!m_brush) m_brush = ::CreateSolidBrush(ToColorRef(background));
+    if (!m_brush) m_brush = ::CreateSolidBrush(CPainter::ToColorRef(background));
     return reinterpret_cast<LRESULT>(m_brush);
 }
 

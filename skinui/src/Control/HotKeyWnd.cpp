@@ -1,14 +1,14 @@
 #include "Control/HotKeyWnd.h"
 
+#include "Control/NativeFieldRect.h"
 #include "Control/UIHotKey.h"
+#include "Core/Painter.h"
 #include "Core/WindowUIManager.h"
 
 namespace SkinUI {
 namespace {
 
 constexpr UINT kReflectedCommand = WM_COMMAND + 0x2000;
-
-COLORREF ToColorRef(DWORD argb) { return RGB(GetBValue(argb), GetGValue(argb), GetRValue(argb)); }
 
 }  // namespace
 
@@ -17,25 +17,7 @@ CHotKeyWnd::~CHotKeyWnd()
     if (m_brush) ::DeleteObject(m_brush);
 }
 
-RECT CHotKeyWnd::CalcPos() const
-{
-    if (!m_owner) return RECT{0, 0, 0, 0};
-    RECT pos = m_owner->GetPos();
-    const RECT padding = m_owner->GetTextPadding();
-    pos.left += padding.left;
-    pos.top += padding.top;
-    pos.right -= padding.right;
-    pos.bottom -= padding.bottom;
-    CWindowUIManager* manager = m_owner->GetManager();
-    const FontInfo* font = manager ? manager->GetFontInfo(m_owner->GetFont()) : nullptr;
-    const LONG textHeight = font ? font->tm.tmHeight : 0;
-    const LONG height = pos.bottom - pos.top;
-    if (textHeight > 0 && textHeight < height) {
-        pos.top += (height - textHeight) / 2;
-        pos.bottom = pos.top + textHeight;
-    }
-    return pos;
-}
+RECT CHotKeyWnd::CalcPos() const { return m_owner ? NativeFieldRect(*m_owner) : RECT{0, 0, 0, 0}; }
 
 bool CHotKeyWnd::Init()
 {
@@ -44,7 +26,7 @@ bool CHotKeyWnd::Init()
     INITCOMMONCONTROLSEX classes = {sizeof(classes), ICC_HOTKEY_CLASS};
     ::InitCommonControlsEx(&classes);
     if (!CreateWithRect(manager->GetWindowHandle(), nullptr, WS_CHILD | ES_AUTOHSCROLL, 0, CalcPos())) return false;
-    if (!m_brush) m_brush = ::CreateSolidBrush(ToColorRef(m_owner->GetNativeBkColor()));
+    if (!m_brush) m_brush = ::CreateSolidBrush(CPainter::ToColorRef(m_owner->GetNativeBkColor()));
     ::SendMessageW(m_hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(manager->GetFont(m_owner->GetFont())), TRUE);
     ::SendMessageW(m_hWnd, HKM_SETHOTKEY, MAKEWORD(m_owner->GetVirtualKey(), m_owner->GetModifiers()), 0);
     m_owner->SetText(CHotKeyUI::CombinationText(m_owner->GetVirtualKey(), m_owner->GetModifiers()));
@@ -76,7 +58,7 @@ void CHotKeyWnd::Paint()
     CWindowUIManager* manager = m_owner->GetManager();
     HGDIOBJ oldFont = manager ? ::SelectObject(hdc, manager->GetFont(m_owner->GetFont())) : nullptr;
     ::SetBkMode(hdc, TRANSPARENT);
-    ::SetTextColor(hdc, ToColorRef(m_owner->GetTextColor()));
+    ::SetTextColor(hdc, CPainter::ToColorRef(m_owner->GetTextColor()));
     RECT textRect = client;
     ::DrawTextW(hdc, text, -1, &textRect, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     SIZE extent = {0, 0};

@@ -1,13 +1,9 @@
 #include "Control/PlaceHolderWnd.h"
 
 #include "Control/UIPlaceHolder.h"
+#include "Core/Painter.h"
 
 namespace SkinUI {
-namespace {
-
-COLORREF ToColorRef(DWORD argb) { return RGB(GetBValue(argb), GetGValue(argb), GetRValue(argb)); }
-
-}  // namespace
 
 void CPlaceHolderWnd::SetColor(DWORD color)
 {
@@ -23,9 +19,9 @@ LRESULT CPlaceHolderWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     } else if (msg == WM_PAINT && m_colorSet) {
         PAINTSTRUCT ps;
         HDC hdc = ::BeginPaint(m_hWnd, &ps);
-        ::SetBkColor(hdc, ToColorRef(m_color));
+        ::SetBkColor(hdc, CPainter::ToColorRef(m_color));
         // The colour fills what the paint asked for; the area is validated by EndPaint.
-        HBRUSH brush = ::CreateSolidBrush(ToColorRef(m_color));
+        HBRUSH brush = ::CreateSolidBrush(CPainter::ToColorRef(m_color));
         ::FillRect(hdc, &ps.rcPaint, brush);
         ::DeleteObject(brush);
         ::EndPaint(m_hWnd, &ps);

@@ -40,8 +40,6 @@ SIZE PixelsPerInch(HWND window)
     return dpi;
 }
 
-COLORREF ToColorRef(DWORD argb) { return RGB(GetBValue(argb), GetGValue(argb), GetRValue(argb)); }
-
 }  // namespace
 
 CTxtWinHost::~CTxtWinHost()
@@ -67,7 +65,7 @@ bool CTxtWinHost::Init(CRichEditUI* owner, const CREATESTRUCTW* create)
     if (manager) ReadFont(manager->GetFont(owner->GetFont()));
     DWORD color = owner->GetTextColor();
     if (manager && manager->IsLayered()) CPainter::MakeColorNonBlack(color);
-    m_charFormat.crTextColor = ToColorRef(color);
+    m_charFormat.crTextColor = CPainter::ToColorRef(color);
 
     m_paraFormat.cbSize = sizeof(m_paraFormat);
     m_paraFormat.dwMask = kParagraphMask;
@@ -133,7 +131,7 @@ void CTxtWinHost::SetFont(HFONT font)
 
 void CTxtWinHost::SetColor(DWORD argb)
 {
-    m_charFormat.crTextColor = ToColorRef(argb);
+    m_charFormat.crTextColor = CPainter::ToColorRef(argb);
     m_charFormat.dwEffects &= ~static_cast<DWORD>(CFE_AUTOCOLOR);
     CharFormatChanged();
 }

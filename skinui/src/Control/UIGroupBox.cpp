@@ -14,8 +14,6 @@ constexpr int kFrameInset = 5;
 constexpr int kCaptionIndent = 15;
 constexpr int kFallbackFontHeight = 20;
 
-COLORREF ToColorRef(DWORD argb) { return RGB(GetBValue(argb), GetGValue(argb), GetRValue(argb)); }
-
 RECT Deflated(const RECT& rc, int by) { return RECT{rc.left + by, rc.top + by, rc.right - by, rc.bottom - by}; }
 
 }  // namespace
@@ -82,7 +80,7 @@ void CGroupBoxUI::PaintBorder(HDC hdc)
     ::CombineRgn(outer, outer, inner, RGN_XOR);
     ::CombineRgn(outer, outer, cut, RGN_DIFF);
     const DWORD color = IsFocused() && GetFocusBorderColor() ? GetFocusBorderColor() : GetBorderColor();
-    HBRUSH brush = ::CreateSolidBrush(ToColorRef(GetAdjustedColor(color)));
+    HBRUSH brush = ::CreateSolidBrush(CPainter::ToColorRef(GetAdjustedColor(color)));
     ::FillRgn(hdc, outer, brush);
     ::DeleteObject(brush);
     ::DeleteObject(cut);

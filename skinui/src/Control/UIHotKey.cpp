@@ -57,15 +57,7 @@ CHotKeyUI::CHotKeyUI()
     m_bkColor = 0xFFFFFFFF;
 }
 
-CHotKeyUI::~CHotKeyUI()
-{
-    // An open window must not report to a field that is gone.
-    if (!m_window) return;
-    m_window->Detach();
-    HWND hwnd = m_window->GetHWND();
-    m_window = nullptr;
-    if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-}
+CHotKeyUI::~CHotKeyUI() = default;
 
 void* CHotKeyUI::GetInterface(const wchar_t* name)
 {
@@ -78,7 +70,7 @@ UINT CHotKeyUI::GetControlFlags() const
     return IsEnabled() ? CONTROL_FLAG_TABSTOP | CONTROL_FLAG_SETCURSOR : 0u;
 }
 
-HWND CHotKeyUI::GetNativeWindow() const { return m_window ? m_window->GetHWND() : nullptr; }
+HWND CHotKeyUI::GetNativeWindow() const { return m_window.GetHWND(); }
 
 void CHotKeyUI::SetHotKey(WORD virtualKey, WORD modifiers)
 {
@@ -90,19 +82,19 @@ void CHotKeyUI::SetHotKey(WORD virtualKey, WORD modifiers)
 void CHotKeyUI::SetText(const wchar_t* text)
 {
     m_text = text;
-    if (m_window) ::SetWindowTextW(m_window->GetHWND(), m_text);
+    if (m_window.Get()) ::SetWindowTextW(m_window.GetHWND(), m_text);
     Invalidate();
 }
 
 void CHotKeyUI::SetVisible(bool visible)
 {
     CControlUI::SetVisible(visible);
-    if (!IsVisible() && m_window && m_manager) m_manager->SetFocus(nullptr);
+    m_window.ReleaseFocusWhenHidden(*this, IsVisible());
 }
 
 void CHotKeyUI::SetInternalVisible(bool visible)
 {
-    if (!visible && m_window && m_manager) m_manager->SetFocus(nullptr);
+    m_window.ReleaseFocusWhenHidden(*this, visible);
 }
 
 void CHotKeyUI::SetEnabled(bool enabled)
@@ -111,21 +103,11 @@ void CHotKeyUI::SetEnabled(bool enabled)
     if (!IsEnabled()) m_buttonState = 0;
 }
 
-void CHotKeyUI::OpenWindow()
-{
-    if (m_window || !m_manager) return;
-    auto* window = new CHotKeyWnd(this);
-    m_window = window;
-    if (window->Init()) return;
-    // A window that failed after WM_NCCREATE deleted itself and cleared m_window; one that never started
-    // is still ours.
-    if (m_window == window) delete window;
-    m_window = nullptr;
-}
+void CHotKeyUI::OpenWindow() { m_window.Open(this); }
 
 void CHotKeyUI::HandleEvent(ControlEvent& event)
 {
-    if (HandleNativeFieldEvent(*this, event, m_window != nullptr, [this] { OpenWindow(); })) return;
+    if (HandleNativeFieldEvent(*this, event, m_window.Get() != nullptr, [this] { OpenWindow(); })) return;
     if (IsMouseEnabled() && (event.Type == EVT_MOUSEENTER || event.Type == EVT_MOUSELEAVE)) {
         if (!IsEnabled()) return;
         if (event.Type == EVT_MOUSEENTER) m_buttonState |= kHot;

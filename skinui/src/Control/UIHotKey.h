@@ -2,6 +2,7 @@
 
 #include "Control/FieldStateImages.h"
 #include "Control/LabelUI.h"
+#include "Control/NativeFieldWindow.h"
 
 namespace SkinUI {
 
@@ -39,7 +40,7 @@ public:
     static CUIString CombinationText(WORD virtualKey, WORD modifiers);
 
     // Used by the native window.
-    void OnNativeWindowClosed() { m_window = nullptr; }
+    void OnNativeWindowClosed() { m_window.Forget(); }
 
     static constexpr UINT kFocused = CFieldStateImages::kFocused;
     static constexpr UINT kDisabled = CFieldStateImages::kDisabled;
@@ -48,7 +49,7 @@ public:
 private:
     void OpenWindow();
 
-    CHotKeyWnd* m_window = nullptr;
+    CNativeFieldWindow<CHotKeyWnd> m_window;
     UINT m_buttonState = 0;
     CFieldStateImages m_stateImages;
     DWORD m_nativeBkColor = 0xFFFFFFFF;

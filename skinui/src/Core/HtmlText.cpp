@@ -14,8 +14,6 @@ bool IsOpener(wchar_t ch) { return ch == L'<' || ch == L'{'; }
 bool IsCloser(wchar_t ch) { return ch == L'>' || ch == L'}'; }
 bool IsLetter(wchar_t ch) { return (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z'); }
 
-COLORREF ToColorRef(DWORD argb) { return RGB(GetBValue(argb), GetGValue(argb), GetRValue(argb)); }
-
 // The escapes <{>, <}>, {<} and {>} stand for their middle character: a bracket of the other kind.
 bool IsEscape(const wchar_t* p)
 {
@@ -229,10 +227,10 @@ private:
         const TEXTMETRICW tm = Metrics();
         const int baseline = m_y + m_lineHeight - (tm.tmHeight + tm.tmExternalLeading);
         HGDIOBJ old = ::SelectObject(m_hdc, CurrentFont());
-        ::SetTextColor(m_hdc, ToColorRef(m_state.colors.back()));
+        ::SetTextColor(m_hdc, CPainter::ToColorRef(m_state.colors.back()));
         if (m_state.selected) {
             ::SetBkMode(m_hdc, OPAQUE);
-            ::SetBkColor(m_hdc, ToColorRef(m_manager->GetDefaultSelectedBkColor()));
+            ::SetBkColor(m_hdc, CPainter::ToColorRef(m_manager->GetDefaultSelectedBkColor()));
         }
         ::TextOutW(m_hdc, x, baseline, text, count);
         ::SetBkMode(m_hdc, TRANSPARENT);

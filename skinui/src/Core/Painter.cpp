@@ -15,8 +15,6 @@ namespace {
 using AlphaBlendFn = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int, BLENDFUNCTION);
 using GradientFillFn = BOOL(WINAPI*)(HDC, PTRIVERTEX, ULONG, PVOID, ULONG, ULONG);
 
-COLORREF ToColorRef(DWORD argb) { return RGB(GetBValue(argb), GetGValue(argb), GetRValue(argb)); }
-
 BYTE AlphaOf(DWORD argb) { return static_cast<BYTE>(argb >> 24); }
 
 FARPROC Msimg32Entry(const char* name)
@@ -273,7 +271,7 @@ void CPainter::DrawGradient(HDC hdc, const RECT& rc, DWORD first, DWORD second, 
 
 void CPainter::DrawLine(HDC hdc, const RECT& rc, int size, DWORD color, int style)
 {
-    LOGPEN lg = {static_cast<UINT>(style), POINT{size, 0}, ToColorRef(color)};
+    LOGPEN lg = {static_cast<UINT>(style), POINT{size, 0}, CPainter::ToColorRef(color)};
     HPEN pen = ::CreatePenIndirect(&lg);
     if (!pen) return;
     HGDIOBJ old = ::SelectObject(hdc, pen);

@@ -55,6 +55,8 @@ public:
     static DWORD AdjustColor(DWORD color, short hue, short saturation, short lightness);
     static void AdjustImage(bool useHsl, ImageRecord* image, short hue, short saturation, short lightness);
     static void MakeColorNonBlack(DWORD& color);
+    // The GDI colour (0x00BBGGRR) of an ARGB colour; alpha is dropped.
+    static COLORREF ToColorRef(DWORD argb) { return RGB(GetBValue(argb), GetGValue(argb), GetRValue(argb)); }
 
     // Bitmaps.
     static HBITMAP CreateARGB32Bitmap(HDC hdc, int width, int height, BYTE** bits);

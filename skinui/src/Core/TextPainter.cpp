@@ -23,7 +23,7 @@ wchar_t EntityCharacter(const wchar_t* entity)
 void DrawTextGdi(HDC hdc, CWindowUIManager* manager, RECT& rc, const wchar_t* text, DWORD color, int font, UINT style)
 {
     ::SetBkMode(hdc, TRANSPARENT);
-    ::SetTextColor(hdc, RGB(GetBValue(color), GetGValue(color), GetRValue(color)));
+    ::SetTextColor(hdc, CPainter::ToColorRef(color));
     HGDIOBJ old = ::SelectObject(hdc, manager->GetFont(font));
     if (const wchar_t* entity = wcsstr(text, L"&#x")) {
         const wchar_t single[2] = {EntityCharacter(entity + 3), L'\0'};
