@@ -8,11 +8,6 @@
 #include <cwchar>
 
 namespace SkinUI {
-namespace {
-
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
-}  // namespace
 
 CButtonUI::CButtonUI() { m_textStyle = DT_VCENTER | DT_SINGLELINE | DT_CENTER; }
 
@@ -49,11 +44,7 @@ void CButtonUI::SetEnabled(bool enabled)
 
 void CButtonUI::HandleEvent(ControlEvent& event)
 {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_parent) m_parent->HandleEvent(event);
-        else CLabelUI::HandleEvent(event);
-        return;
-    }
+    if (PassMouseToParent(event, [&] { CLabelUI::HandleEvent(event); })) return;
     const bool inside = ::PtInRect(&m_rcItem, event.ptMouse) != FALSE;
     switch (event.Type) {
     case EVT_SETFOCUS:

@@ -10,11 +10,6 @@
 #include <cwchar>
 
 namespace SkinUI {
-namespace {
-
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
-}  // namespace
 
 CEditUI::CEditUI()
 {
@@ -87,11 +82,7 @@ void CEditUI::OpenWindow() { m_window.Open(this); }
 
 void CEditUI::HandleEvent(ControlEvent& event)
 {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_parent) m_parent->HandleEvent(event);
-        else CLabelUI::HandleEvent(event);
-        return;
-    }
+    if (PassMouseToParent(event, [&] { CLabelUI::HandleEvent(event); })) return;
     switch (event.Type) {
     case EVT_SETCURSOR:
         if (!IsEnabled()) break;

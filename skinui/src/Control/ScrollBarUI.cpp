@@ -21,8 +21,6 @@ constexpr int kFallbackOutlineWidth = 2;
 
 bool IsZero(const RECT& rc) { return rc.left == 0 && rc.top == 0 && rc.right == 0 && rc.bottom == 0; }
 
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
 void SetBit(UINT& state, UINT bit, bool on)
 {
     if (on) state |= bit;

@@ -22,8 +22,6 @@ constexpr UINT kPushed = 16;
 constexpr UINT kCaptured = 64;
 constexpr DWORD kDropShadowClassStyle = 0x20000;
 
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
 CControlUI* ListItemAncestor(CControlUI* control)
 {
     for (; control; control = control->GetParent())
@@ -293,11 +291,7 @@ SIZE CComboBoxUI::CalcDesiredSize(SIZE available)
 
 void CComboBoxUI::HandleEvent(ControlEvent& event)
 {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_parent) m_parent->HandleEvent(event);
-        else CContainerUI::HandleEvent(event);
-        return;
-    }
+    if (PassMouseToParent(event, [&] { CContainerUI::HandleEvent(event); })) return;
     switch (event.Type) {
     case EVT_SETFOCUS:
     case EVT_KILLFOCUS:

@@ -15,8 +15,6 @@ namespace {
 
 constexpr int kNotSelecting = -2;
 
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
 IListItemUI* ListItemOf(CControlUI* control)
 {
     return control ? static_cast<IListItemUI*>(control->GetInterface(L"ListItem")) : nullptr;
@@ -541,11 +539,7 @@ void CListUI::MoveSelectionTo(int index)
 
 void CListUI::HandleEvent(ControlEvent& event)
 {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_parent) m_parent->HandleEvent(event);
-        else CVerticalLayoutUI::HandleEvent(event);
-        return;
-    }
+    if (PassMouseToParent(event, [&] { CVerticalLayoutUI::HandleEvent(event); })) return;
     switch (event.Type) {
     case EVT_SETFOCUS:
         m_focused = true;

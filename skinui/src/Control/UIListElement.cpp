@@ -15,8 +15,6 @@ namespace {
 
 constexpr UINT kHot = 8;
 
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
 void Repaint(CControlUI& control) { InvalidateVisiblePart(control); }
 
 RECT ScaledPadding(const CControlUI& control, const ListInfo& info)

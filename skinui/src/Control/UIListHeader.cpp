@@ -25,8 +25,6 @@ int DefaultFontHeight(CWindowUIManager* manager)
     return font ? font->tm.tmHeight : 0;
 }
 
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
 }  // namespace
 
 void* CListHeaderUI::GetInterface(const wchar_t* name)
@@ -209,11 +207,7 @@ RECT CListHeaderItemUI::GetGripRect() const
 
 void CListHeaderItemUI::HandleEvent(ControlEvent& event)
 {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_parent) m_parent->HandleEvent(event);
-        else CContainerUI::HandleEvent(event);
-        return;
-    }
+    if (PassMouseToParent(event, [&] { CContainerUI::HandleEvent(event); })) return;
     switch (event.Type) {
     case EVT_SETFOCUS:
     case EVT_KILLFOCUS:

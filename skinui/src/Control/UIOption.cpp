@@ -8,11 +8,6 @@
 #include <cwchar>
 
 namespace SkinUI {
-namespace {
-
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
-}  // namespace
 
 COptionUI::~COptionUI()
 {
@@ -193,11 +188,7 @@ void* CCheckBoxUI::GetInterface(const wchar_t* name)
 
 void CCheckBoxUI::HandleEvent(ControlEvent& event)
 {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_parent) m_parent->HandleEvent(event);
-        else COptionUI::HandleEvent(event);
-        return;
-    }
+    if (PassMouseToParent(event, [&] { COptionUI::HandleEvent(event); })) return;
     if (m_autoCheck && (event.Type == EVT_BUTTONDOWN || event.Type == EVT_DBLCLICK) &&
         ::PtInRect(&m_rcItem, event.ptMouse) && IsEnabled()) {
         Selected(!IsSelected(), true);

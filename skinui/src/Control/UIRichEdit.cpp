@@ -20,7 +20,6 @@ namespace {
 constexpr DWORD kEventMask = ENM_CHANGE | ENM_DROPFILES | ENM_LINK;
 constexpr DWORD kCaretColor = 0xFF000000;
 
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
 bool IsMouseMessage(UINT msg) { return msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST; }
 bool IsKeyMessage(UINT msg) { return msg >= WM_KEYFIRST && msg <= WM_KEYLAST; }
 bool IsCtrlDown() { return ::GetKeyState(VK_CONTROL) < 0; }
@@ -256,11 +255,7 @@ void CRichEditUI::OnCaretTimer()
 
 void CRichEditUI::HandleEvent(ControlEvent& event)
 {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_parent) m_parent->HandleEvent(event);
-        else CControlUI::HandleEvent(event);
-        return;
-    }
+    if (PassMouseToParent(event, [&] { CControlUI::HandleEvent(event); })) return;
     switch (event.Type) {
     case EVT_SETCURSOR:
         if (!IsEnabled() || !m_host || !m_manager) break;

@@ -8,11 +8,6 @@
 #include <cwctype>
 
 namespace SkinUI {
-namespace {
-
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
-}  // namespace
 
 CSliderUI::CSliderUI() { m_textStyle = DT_SINGLELINE | DT_CENTER; }
 
@@ -82,11 +77,7 @@ void CSliderUI::Notify(const wchar_t* type)
 
 void CSliderUI::HandleEvent(ControlEvent& event)
 {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_parent) m_parent->HandleEvent(event);
-        else CLabelUI::HandleEvent(event);
-        return;
-    }
+    if (PassMouseToParent(event, [&] { CLabelUI::HandleEvent(event); })) return;
     switch (event.Type) {
     case EVT_BUTTONDOWN:
     case EVT_DBLCLICK:

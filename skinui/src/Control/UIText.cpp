@@ -7,11 +7,6 @@
 #include <cwchar>
 
 namespace SkinUI {
-namespace {
-
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
-}  // namespace
 
 CTextUI::CTextUI()
 {
@@ -39,11 +34,7 @@ int CTextUI::LinkAt(POINT pt) const
 
 void CTextUI::HandleEvent(ControlEvent& event)
 {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_parent) m_parent->HandleEvent(event);
-        else CLabelUI::HandleEvent(event);
-        return;
-    }
+    if (PassMouseToParent(event, [&] { CLabelUI::HandleEvent(event); })) return;
     const int link = LinkAt(event.ptMouse);
     switch (event.Type) {
     case EVT_SETCURSOR:

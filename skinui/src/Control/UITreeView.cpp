@@ -16,8 +16,6 @@ namespace {
 constexpr int kIndentStep = 16;
 constexpr int kNodeHeight = 18;
 
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
 CTreeNodeUI* NodeOf(CControlUI* control)
 {
     return control ? static_cast<CTreeNodeUI*>(control->GetInterface(L"TreeNode")) : nullptr;

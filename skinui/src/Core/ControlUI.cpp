@@ -147,6 +147,14 @@ void CControlUI::DispatchEvent(ControlEvent& event)
     HandleEvent(event);
 }
 
+bool CControlUI::PassMouseToParent(ControlEvent& event, const std::function<void()>& fallback)
+{
+    if (IsMouseEnabled() || !IsMouseEvent(event.Type)) return false;
+    if (m_parent) m_parent->HandleEvent(event);
+    else fallback();
+    return true;
+}
+
 void CControlUI::HandleEvent(ControlEvent& event)
 {
     switch (event.Type) {

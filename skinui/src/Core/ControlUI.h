@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 namespace SkinUI {
 
 class CWindowUIManager;
@@ -174,6 +176,9 @@ public:
     CEventSource OnNotify;
 
 protected:
+    // A control that takes no mouse input passes mouse events to its parent, or to fallback when it has
+    // none. True when the event went on so.
+    bool PassMouseToParent(ControlEvent& event, const std::function<void()>& fallback);
     int Scaled(int value) const;
     RECT ScaledEdges(const RECT& edges) const;
     bool SetColorAttribute(DWORD& field, DWORD color);

@@ -36,6 +36,8 @@ enum EventType {
     EVT_TIMER = 29,
 };
 
+inline bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
+
 struct NotifyMessage {
     CUIString sType;
     CUIString sVirtualWnd;

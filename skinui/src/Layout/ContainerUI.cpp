@@ -19,8 +19,6 @@ bool Meets(const RECT& a, const RECT& b)
     return ::IntersectRect(&overlap, &a, &b) != FALSE;
 }
 
-bool IsMouseEvent(int type) { return type >= EVT_MOUSEMOVE && type <= EVT_SCROLLWHEEL; }
-
 }  // namespace
 
 CContainerUI::~CContainerUI()
@@ -478,11 +476,7 @@ CControlUI* CContainerUI::FindControl(FindControlProc proc, void* data, UINT fla
 
 void CContainerUI::HandleEvent(ControlEvent& event)
 {
-    if (!IsMouseEnabled() && IsMouseEvent(event.Type)) {
-        if (m_parent) m_parent->HandleEvent(event);
-        else CControlUI::HandleEvent(event);
-        return;
-    }
+    if (PassMouseToParent(event, [&] { CControlUI::HandleEvent(event); })) return;
     if (event.Type == EVT_SETFOCUS || event.Type == EVT_KILLFOCUS) {
         m_focused = event.Type == EVT_SETFOCUS;
         return;
