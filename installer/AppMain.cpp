@@ -3,6 +3,7 @@
 #include "CommandLineParser.h"
 #include "Downloader.h"
 #include "ExitCode.h"
+#include "FaultInjection.h"
 #include "Logger.h"
 #include "SilentInstall.h"
 #include "SingleInstance.h"
@@ -47,6 +48,7 @@ int AppMain(HINSTANCE instance)
 
     slicedl::GlobalInit();
     InitLogger();
+    InjectFault(FaultPlace::Startup);
 
     std::wstring installFolder;
     if (auto dir = parser.Find(L"dir"); dir != parser.End())

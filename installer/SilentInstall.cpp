@@ -1,7 +1,10 @@
 #include "SilentInstall.h"
 
 #include "ChildProcess.h"
+#include "CrashDump.h"
+#include "CrashGuard.h"
 #include "DirectoryTree.h"
+#include "FaultInjection.h"
 #include "Downloader.h"
 #include "Logger.h"
 #include "ServerAddresses.h"
@@ -10,6 +13,8 @@
 
 #include <windows.h>
 
+#include <chrono>
+#include <exception>
 #include <future>
 #include <string>
 
@@ -35,6 +40,16 @@ bool StartSetup(const std::string& setupPathUtf8, const std::wstring& installFol
     return true;
 }
 
+ExitCode HandleDownloadResult(slicedl::Result result, const std::string& setupPathUtf8, const std::wstring& folder)
+{
+    InjectFault(FaultPlace::ResultHandling);
+    if (result != slicedl::Result::Success) {
+        LogError("Download failed, result: {}", static_cast<long long>(slicedl::ToInt(result)));
+        return ExitCode::DownloadFailed;
+    }
+    return StartSetup(setupPathUtf8, folder) ? ExitCode::Success : ExitCode::SetupStartFailed;
+}
+
 } // namespace
 
 ExitCode RunSilentInstall(const std::wstring& installFolder)
@@ -51,22 +66,33 @@ ExitCode RunSilentInstall(const std::wstring& installFolder)
 
     // The setup starts from the engine's result task; the main thread learns the outcome here.
     std::promise<ExitCode> outcome;
-    {
-        slicedl::Downloader downloader;
-        downloader.setThreadNum(kThreadNum);
-        downloader.setTempFileExpiry(kTempFileExpirySeconds);
-        auto onResult = [&](slicedl::Result result) {
-            if (result != slicedl::Result::Success) {
-                LogError("Download failed, result: {}", static_cast<long long>(slicedl::ToInt(result)));
-                outcome.set_value(ExitCode::DownloadFailed);
-                return;
-            }
-            outcome.set_value(StartSetup(downloader.targetFilePath(), folder) ? ExitCode::Success
-                                                                            : ExitCode::SetupStartFailed);
-        };
-        downloader.start(url, target, onResult, nullptr, nullptr);
-        const ExitCode code = outcome.get_future().get();
-        // The downloader is destroyed here, before the caller tears the engine down.
-        return code;
+    slicedl::Downloader downloader;
+    downloader.setThreadNum(kThreadNum);
+    downloader.setTempFileExpiry(kTempFileExpirySeconds);
+    // The engine's own account of a failure (a full disk, a refused reply) goes to the log.
+    downloader.setVerboseOutput([](const std::string& text) { LogInfo("[VexaInstaller] {}", text); });
+    auto onResult = [&](slicedl::Result result) {
+        ExitCode code = ExitCode::InternalError;
+        try {
+            code = HandleDownloadResult(result, downloader.targetFilePath(), folder);
+        } catch (const std::exception& e) {
+            LogError("Handling the download result failed: {}", e.what());
+            CreateDumpFileHere(CrashDumpName(), kCppExceptionDumpCode);
+        } catch (...) {
+            LogError("Handling the download result failed: {}", "unknown exception");
+            CreateDumpFileHere(CrashDumpName(), kCppExceptionDumpCode);
+        }
+        outcome.set_value(code);
+    };
+    std::future<ExitCode> handled = outcome.get_future();
+    std::shared_future<slicedl::Result> run = downloader.start(url, target, onResult, nullptr, nullptr);
+    // The run's future is ready only after the result handler has returned, so this wait cannot
+    // outlast the handler; an outcome still missing then is an internal error, never a hang.
+    run.wait();
+    if (handled.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        LogError("Download ended without a handled result: {}", static_cast<long long>(slicedl::ToInt(run.get())));
+        return ExitCode::InternalError;
     }
+    // The downloader is destroyed on return, before the caller tears the engine down.
+    return handled.get();
 }

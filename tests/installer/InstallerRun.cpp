@@ -69,9 +69,11 @@ std::wstring EnvironmentWith(const std::map<std::wstring, std::wstring>& overrid
 }
 
 InstallerProcess::InstallerProcess(const std::wstring& arguments,
-                                   const std::map<std::wstring, std::wstring>& environment)
+                                   const std::map<std::wstring, std::wstring>& environment,
+                                   const std::wstring& program)
 {
-    std::wstring command = L"\"" + TestExecutableFolder() + L"VexaOnlineInstaller.exe\" " + arguments;
+    const std::wstring path = program.empty() ? TestExecutableFolder() + L"VexaOnlineInstaller.exe" : program;
+    std::wstring command = L"\"" + path + L"\" " + arguments;
     std::wstring block = EnvironmentWith(environment);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);

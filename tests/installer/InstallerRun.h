@@ -29,7 +29,9 @@ std::wstring EnvironmentWith(const std::map<std::wstring, std::wstring>& overrid
 // when the object goes.
 class InstallerProcess {
 public:
-    InstallerProcess(const std::wstring& arguments, const std::map<std::wstring, std::wstring>& environment);
+    // `program`: the installer's path; empty for the one beside the test.
+    InstallerProcess(const std::wstring& arguments, const std::map<std::wstring, std::wstring>& environment,
+                     const std::wstring& program = L"");
     ~InstallerProcess();
     InstallerProcess(const InstallerProcess&) = delete;
     InstallerProcess& operator=(const InstallerProcess&) = delete;

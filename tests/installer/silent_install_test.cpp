@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -20,7 +21,34 @@
 
 namespace {
 
+constexpr int kFolderFailed = 1;
 constexpr int kDownloadFailed = 2;
+constexpr int kSetupStartFailed = 3;
+constexpr int kInternalError = 4;
+
+size_t DumpCount(const std::wstring& folder)
+{
+    size_t count = 0;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"VexaOnlineInstaller_*.dmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        ++count;
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return count;
+}
+
+// The small drive the test run mounted (see tests/CMakeLists.txt), as Wine sees it; empty when none.
+std::wstring SmallDrive()
+{
+    const char* folder = std::getenv("TOLVAN_SMALL_DRIVE");
+    if (!folder)
+        return {};
+    const std::wstring path = FromUnix(folder) + L"\\";
+    return FileExists(path + L"small-drive.mounted") ? path : std::wstring();
+}
 
 class SilentInstall : public ::testing::Test {
 protected:
@@ -170,6 +198,69 @@ TEST_F(SilentInstall, SecondCopyEndsAtOnceUnlessRelaunchedElevated)
     for (int i = 0; i < 100 && !FileExists(work.path + L"third\\"); ++i)
         Sleep(100);
     EXPECT_TRUE(FileExists(work.path + L"third\\")) << "the relaunch did not run";
+}
+
+TEST_F(SilentInstall, AFolderThatCannotBeCreatedEndsWithCode1)
+{
+    WriteWholeFile(work.path + L"blocker", "a file where a folder level should be");
+    const std::wstring record = work.path + L"record.json";
+    InstallerProcess installer(L"-dir:" + work.path + L"blocker\\sub\\", Environment(record));
+    EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kFolderFailed));
+    EXPECT_FALSE(FileExists(record));
+    EXPECT_NE(LogText().find("Create install folder failed"), std::string::npos);
+    EXPECT_EQ(server.control("log").size(), 0u) << "nothing is downloaded";
+}
+
+TEST_F(SilentInstall, ASetupThatCannotStartEndsWithCode3)
+{
+    WriteWholeFile(work.path + L"notes.txt", std::string(70000, 'x'));
+    server.control("file?path=/&local=" + PercentEncode(work.unixPath + "notes.txt"));
+    const std::wstring folder = work.path + L"text\\";
+    InstallerProcess installer(L"-dir:" + folder, Environment(work.path + L"record.json"));
+    EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kSetupStartFailed));
+    EXPECT_TRUE(FileExists(folder + L"VexaGameFull.exe")) << "the download itself succeeded";
+    EXPECT_NE(LogText().find("Start Setup Failed, GLE:"), std::string::npos);
+}
+
+// A drive too small for the setup: the download fails (2) naming the failed write and the system's
+// reason, and no partial file is put in the setup's place.
+TEST_F(SilentInstall, AFullDriveIsNamedInTheLog)
+{
+    const std::wstring drive = SmallDrive();
+    if (drive.empty())
+        GTEST_SKIP() << "no small drive could be mounted";
+    const std::wstring folder = drive + L"silent-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    InstallerProcess installer(L"-dir:\"" + folder + L"\"", Environment(work.path + L"record.json"));
+    EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kDownloadFailed));
+    const std::string log = LogText();
+    EXPECT_NE(log.find("Download failed, result: 26"), std::string::npos) << log;
+    EXPECT_NE(log.find("No space left on device"), std::string::npos) << log;
+    EXPECT_FALSE(FileExists(folder + L"VexaGameFull.exe"));
+    for (const wchar_t* leftover : {L"VexaGameFull.exe.slicedl", L"VexaGameFull.exe.sdlindex", L"VexaGameFull.exe.sdlindex.tmp"})
+        DeleteFileW((folder + leftover).c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+// Every crash path, in the main thread or another, at start-up or while the download's result is
+// handled, ends with code 4 and one dump beside the program; none hangs.
+TEST_F(SilentInstall, EveryCrashPathEndsWithCode4AndOneDump)
+{
+    const std::wstring program = work.path + L"crashing\\VexaOnlineInstaller.exe";
+    CreateDirectoryW((work.path + L"crashing").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((TestExecutableFolder() + L"VexaOnlineInstaller.exe").c_str(), program.c_str(), FALSE));
+    Serve("&fault=head-404");
+    for (const wchar_t* fault : {L"startup:throw", L"startup:fault", L"startup:thread-fault", L"startup:thread-throw",
+                                 L"startup:terminate", L"startup:abort", L"result:throw", L"result:fault",
+                                 L"result:thread-fault", L"result:terminate"}) {
+        SCOPED_TRACE(WideToUtf8(fault));
+        std::map<std::wstring, std::wstring> environment = Environment(work.path + L"record.json");
+        environment[L"TOLVAN_TEST_FAULT"] = fault;
+        const size_t dumpsBefore = DumpCount(work.path + L"crashing\\");
+        InstallerProcess installer(L"-dir:" + work.path + L"crash\\", environment, program);
+        EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kInternalError));
+        EXPECT_EQ(DumpCount(work.path + L"crashing\\"), dumpsBefore + 1);
+    }
+    EXPECT_NE(LogText().find("Handling the download result failed: fault injected by the test"), std::string::npos);
 }
 
 } // namespace

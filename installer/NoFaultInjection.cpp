@@ -1,0 +1,3 @@
+#include "FaultInjection.h"
+
+void InjectFault(FaultPlace) {}
