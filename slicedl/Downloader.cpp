@@ -12,12 +12,13 @@
 
 namespace slicedl {
 namespace {
-std::atomic<bool> g_initialised{false};
+// Once per process, also after GlobalUnInit; a second caller waits until the first has finished.
+std::once_flag g_initialised;
 constexpr int32_t kMaxThreadNum = 100;
 }  // namespace
 
 void GlobalInit() {
-  if (!g_initialised.exchange(true)) curl_global_init(CURL_GLOBAL_ALL);
+  std::call_once(g_initialised, [] { curl_global_init(CURL_GLOBAL_ALL); });
 }
 
 void GlobalUnInit() { curl_global_cleanup(); }

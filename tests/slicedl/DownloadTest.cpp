@@ -1,5 +1,6 @@
 #include "DownloadFixture.h"
 #include "FileHash.h"
+#include "IndexFile.h"
 
 using namespace slicedl;
 
@@ -148,6 +149,38 @@ TEST_F(Download, ExpectedHashesInAnyCaseComplete) {
     EXPECT_EQ(run(downloader, url, target).future, Result::Success);
     expectCleanFinish(target, size, 5);
   }
+}
+
+// Bytes that reached the temporary file after the last index save (a killed run) are not counted,
+// but a matching hash proves the file whole: the run completes without fetching anything.
+TEST_F(Download, AMatchingHashCompletesEvenWhenTheCountedSizeFallsShort) {
+  const int64_t size = 300000;
+  const std::string url = serve("/download", size, 7);
+  const std::string reference = dir.file("reference.bin");
+  {
+    Downloader plain;
+    ASSERT_EQ(run(plain, url, reference).future, Result::Success);
+  }
+  std::string digest;
+  ASSERT_EQ(GetFileHash(HashType::SHA256, reference, nullptr, digest), Result::Success);
+  const std::string target = dir.file("uncounted.exe");
+  WriteBytes(target + ".slicedl", ReadBytes(reference));
+  IndexContent index;
+  index.fileSize = size;
+  index.url = url;
+  index.tmpFilePath = target + ".slicedl";
+  index.updateTime = CurrentUnixTime();
+  index.slices = {{0, size / 2 - 1, 1000}, {size / 2, size - 1, 0}};
+  std::string bytes;
+  ASSERT_TRUE(SerializeIndex(index, bytes));
+  WriteBytes(target + ".sdlindex", bytes);
+  server.control("reset");
+
+  Downloader downloader;
+  downloader.setHash(HashType::SHA256, digest);
+  EXPECT_EQ(run(downloader, url, target).future, Result::Success);
+  expectCleanFinish(target, size, 7);
+  EXPECT_EQ(requestCount("GET", "/download"), 0);
 }
 
 TEST_F(Download, HashMismatchKeepsTheWorkFilesAndNoTarget) {

@@ -18,12 +18,6 @@ TEST(DownloaderSetters, StopBeforeAnyStartDoesNothing) {
   EXPECT_EQ(downloader.targetFilePath(), "");
 }
 
-TEST(DownloaderSetters, GlobalInitTwiceIsHarmless) {
-  GlobalInit();
-  GlobalInit();
-  SUCCEED();
-}
-
 TEST(DownloaderStart, EmptyUrlOrTargetIsReportedOnAnotherThread) {
   Downloader downloader;
   const std::thread::id caller = std::this_thread::get_id();

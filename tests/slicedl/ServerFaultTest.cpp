@@ -97,6 +97,14 @@ TEST_F(Download, FailedSizeProbeIsRetriedOnceAndCreatesNothing) {
   }
 }
 
+TEST_F(Download, SizeProbeAnsweredWith350IsTakenLike200) {
+  Downloader downloader;
+  const std::string target = dir.file("probe350.exe");
+  EXPECT_EQ(run(downloader, serve("/download", 70000, 9, "&fault=head-status=350"), target).future, Result::Success);
+  EXPECT_EQ(requestCount("HEAD", "/download"), 1);
+  expectCleanFinish(target, 70000, 9);
+}
+
 TEST_F(Download, SlowSizeProbeIsAbandoned) {
   Downloader downloader;
   downloader.setLowSpeedLimit(10, 1);
