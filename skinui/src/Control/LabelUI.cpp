@@ -120,12 +120,7 @@ SIZE CLabelUI::CalcDesiredSize(SIZE available)
     HDC dc = m_manager ? m_manager->GetDeviceContext() : nullptr;
     const auto measure = [&](RECT rc) {
         if (!dc) return rc;
-        if (m_showHtml) {
-            int links = 0;
-            CPainter::DrawHtmlText(dc, m_manager, rc, text, 0, nullptr, nullptr, links, m_font, measureStyle);
-        } else {
-            CPainter::DrawText(dc, m_manager, rc, text, 0, m_font, measureStyle);
-        }
+        CPainter::DrawPlainOrHtmlText(dc, m_manager, rc, text, 0, m_font, measureStyle, m_showHtml);
         return rc;
     };
     SIZE size = {0, 0};
@@ -171,12 +166,7 @@ void CLabelUI::DrawLabelText(HDC hdc, DWORD color, int font)
     const CUIString text = GetText();
     if (text.IsEmpty()) return;
     RECT rc = DeflateRectBy(m_rcItem, GetTextPadding());
-    if (m_showHtml) {
-        int links = 0;
-        CPainter::DrawHtmlText(hdc, m_manager, rc, text, color, nullptr, nullptr, links, font, m_textStyle);
-    } else {
-        CPainter::DrawText(hdc, m_manager, rc, text, color, font, m_textStyle);
-    }
+    CPainter::DrawPlainOrHtmlText(hdc, m_manager, rc, text, color, font, m_textStyle, m_showHtml);
 }
 
 void CLabelUI::PaintText(HDC hdc)

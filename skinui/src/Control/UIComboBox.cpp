@@ -448,12 +448,7 @@ void CComboBoxUI::PaintText(HDC hdc)
     const RECT padding = m_manager ? m_manager->GetDpiScaler()->ScaleRectCopy(m_textPadding) : m_textPadding;
     RECT rc = DeflateRectBy(m_rcItem, padding);
     const DWORD color = IsEnabled() ? m_textColor : m_disabledTextColor;
-    if (m_showHtml) {
-        int links = 0;
-        CPainter::DrawHtmlText(hdc, m_manager, rc, text, color, nullptr, nullptr, links, m_font, m_textStyle);
-    } else {
-        CPainter::DrawText(hdc, m_manager, rc, text, color, m_font, m_textStyle);
-    }
+    CPainter::DrawPlainOrHtmlText(hdc, m_manager, rc, text, color, m_font, m_textStyle, m_showHtml);
 }
 
 }  // namespace SkinUI

@@ -108,12 +108,8 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
     const int top = rc.top - (IsShownBar(m_verticalScrollBar) ? m_verticalScrollBar->GetScrollPos() : 0);
     int y = top, stretchSeen = 0;
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* child = static_cast<CControlUI*>(m_items[i]);
-        if (!child->IsVisible()) continue;
-        if (child->IsFloat()) {
-            SetFloatPos(i);
-            continue;
-        }
+        CControlUI* child = ChildToLayOut(i);
+        if (!child) continue;
         const RECT pad = child->GetPadding();
         const SIZE desired = child->CalcDesiredSize(available);
         int height = desired.cy;

@@ -254,14 +254,8 @@ SIZE CListLabelElementUI::CalcDesiredSize(SIZE)
         RECT rc = {0, 0, 9999, size.cy};
         const UINT style = (info->textStyle & ~static_cast<UINT>(DT_CENTER | DT_RIGHT)) | DT_SINGLELINE | DT_CALCRECT;
         const CUIString text = GetText();
-        if (dc && info->showHtml) {
-            int links = 0;
-            CPainter::DrawHtmlText(dc, m_manager, rc, text, 0, nullptr, nullptr, links, info->font, style);
-        } else if (dc) {
-            CPainter::DrawText(dc, m_manager, rc, text, 0, info->font, style);
-        } else {
-            rc.right = 0;
-        }
+        if (dc) CPainter::DrawPlainOrHtmlText(dc, m_manager, rc, text, 0, info->font, style, info->showHtml);
+        else rc.right = 0;
         size.cx = rc.right - rc.left + padding.left + padding.right;
     }
     return size;
@@ -291,13 +285,8 @@ void CListLabelElementUI::DrawItemText(HDC hdc, const RECT& rcItem)
     const ListInfo* info = m_state.Info();
     if (text.IsEmpty() || !info) return;
     RECT rc = DeflateRectBy(rcItem, ScaledPadding(*this, *info));
-    if (info->showHtml) {
-        int links = 0;
-        CPainter::DrawHtmlText(hdc, m_manager, rc, text, TextColor(*info), nullptr, nullptr, links, info->font,
-                               info->textStyle);
-    } else {
-        CPainter::DrawText(hdc, m_manager, rc, text, TextColor(*info), info->font, info->textStyle);
-    }
+    CPainter::DrawPlainOrHtmlText(hdc, m_manager, rc, text, TextColor(*info), info->font, info->textStyle,
+                                  info->showHtml);
 }
 
 // ---- CListTextElementUI

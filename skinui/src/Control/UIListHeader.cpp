@@ -82,12 +82,8 @@ void CListHeaderUI::SetPos(RECT rc, bool invalidate)
 
     int x = inner.left, stretchSeen = 0, remaining = available - fixedTotal;
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* child = static_cast<CControlUI*>(m_items[i]);
-        if (!child->IsVisible()) continue;
-        if (child->IsFloat()) {
-            SetFloatPos(i);
-            continue;
-        }
+        CControlUI* child = ChildToLayOut(i);
+        if (!child) continue;
         auto* item = static_cast<CListHeaderItemUI*>(child->GetInterface(L"ListHeaderItem"));
         int width = item ? static_cast<int>(static_cast<float>(item->GetPercent() * total / 100.0)) : 0;
         if (width == 0) {
@@ -299,12 +295,7 @@ void CListHeaderItemUI::PaintText(HDC hdc)
     if (text.IsEmpty()) return;
     const RECT padding = m_manager ? m_manager->GetDpiScaler()->ScaleRectCopy(m_textPadding) : m_textPadding;
     RECT rc = DeflateRectBy(m_rcItem, padding);
-    if (m_showHtml) {
-        int links = 0;
-        CPainter::DrawHtmlText(hdc, m_manager, rc, text, color, nullptr, nullptr, links, m_font, m_textStyle);
-    } else {
-        CPainter::DrawText(hdc, m_manager, rc, text, color, m_font, m_textStyle);
-    }
+    CPainter::DrawPlainOrHtmlText(hdc, m_manager, rc, text, color, m_font, m_textStyle, m_showHtml);
 }
 
 }  // namespace SkinUI

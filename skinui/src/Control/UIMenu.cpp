@@ -331,13 +331,8 @@ SIZE CMenuElementUI::CalcDesiredSize(SIZE available)
         const RECT padding = m_manager->GetDpiScaler()->ScaleRectCopy(info->textPadding);
         RECT rc = {0, 0, std::max<int>(GetFixedWidth(), available.cx) - padding.left - padding.right, 9999};
         const CUIString text = GetText();
-        if (info->showHtml) {
-            int links = 0;
-            CPainter::DrawHtmlText(dc, m_manager, rc, text, 0, nullptr, nullptr, links, info->font,
-                                   info->textStyle | DT_CALCRECT);
-        } else {
-            CPainter::DrawText(dc, m_manager, rc, text, 0, info->font, info->textStyle | DT_CALCRECT);
-        }
+        CPainter::DrawPlainOrHtmlText(dc, m_manager, rc, text, 0, info->font, info->textStyle | DT_CALCRECT,
+                                      info->showHtml);
         size.cx = rc.right - rc.left + padding.left + padding.right;
         size.cy = rc.bottom - rc.top + padding.top + padding.bottom;
         if (GetFixedHeight() > 0) size.cy = GetFixedHeight();
@@ -373,12 +368,9 @@ bool CMenuElementUI::PaintParts(HDC hdc, const RECT& paint, CControlUI* stop)
         if (IsSelected()) color = info->selectedTextColor;
         if (!IsEnabled()) color = info->disabledTextColor;
         RECT rc = DeflateRectBy(m_rcItem, padding);
-        if (info->showHtml) {
-            int links = 0;
-            CPainter::DrawHtmlText(hdc, m_manager, rc, text, color, nullptr, nullptr, links, info->font, info->textStyle);
-        } else {
-            CPainter::DrawText(hdc, m_manager, rc, text, color, info->font, info->textStyle | DT_SINGLELINE);
-        }
+        // Plain text keeps to one line.
+        const UINT style = info->showHtml ? info->textStyle : info->textStyle | DT_SINGLELINE;
+        CPainter::DrawPlainOrHtmlText(hdc, m_manager, rc, text, color, info->font, style, info->showHtml);
     }
     const int width = GetWidth(), height = GetHeight();
     if (!m_icon.IsEmpty() && (!m_checkItem || GetChecked())) {

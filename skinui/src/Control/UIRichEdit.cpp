@@ -204,12 +204,8 @@ void CRichEditUI::SetPos(RECT rc, bool invalidate)
             false);
     const RECT client = GetClientPos();
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* child = static_cast<CControlUI*>(m_items[i]);
-        if (!child->IsVisible()) continue;
-        if (child->IsFloat()) {
-            SetFloatPos(i);
-            continue;
-        }
+        CControlUI* child = ChildToLayOut(i);
+        if (!child) continue;
         const int width =
             std::min(std::max<int>(content.right - content.left, child->GetMinWidth()), child->GetMaxWidth());
         const int height =

@@ -118,12 +118,7 @@ void CRollTextUI::PaintText(HDC hdc)
     RECT visible;
     ::IntersectRect(&visible, &m_rcItem, &m_rcPaint);
     CClipRegion::ClipToRect(hdc, visible, clip);
-    if (m_showHtml) {
-        int links = 0;
-        CPainter::DrawHtmlText(hdc, m_manager, rc, text, color, nullptr, nullptr, links, m_font, style);
-    } else {
-        CPainter::DrawText(hdc, m_manager, rc, text, color, m_font, style);
-    }
+    CPainter::DrawPlainOrHtmlText(hdc, m_manager, rc, text, color, m_font, style, m_showHtml);
     if (style & DT_CALCRECT) m_textLength = horizontal ? rc.right - rc.left : rc.bottom - rc.top;
 }
 

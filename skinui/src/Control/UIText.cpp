@@ -86,12 +86,7 @@ SIZE CTextUI::CalcDesiredSize(SIZE available)
         const int boxWidth = m_autoWidth ? 9999 : GetFixedWidth();
         RECT rc = {0, 0, boxWidth - padding.left - padding.right, 9999};
         const CUIString text = GetText();
-        if (m_showHtml) {
-            int links = 0;
-            CPainter::DrawHtmlText(dc, m_manager, rc, text, 0, nullptr, nullptr, links, m_font, m_textStyle | DT_CALCRECT);
-        } else {
-            CPainter::DrawText(dc, m_manager, rc, text, 0, m_font, m_textStyle | DT_CALCRECT);
-        }
+        CPainter::DrawPlainOrHtmlText(dc, m_manager, rc, text, 0, m_font, m_textStyle | DT_CALCRECT, m_showHtml);
         if (m_autoWidth) {
             const int width = rc.right - rc.left + padding.left + padding.right;
             m_fixedWidth = m_manager->GetDpiScaler()->Unscale(width);

@@ -69,6 +69,9 @@ public:
                          UINT style);
     static void DrawHtmlText(HDC hdc, CWindowUIManager* manager, RECT& rc, const wchar_t* text, DWORD color,
                              RECT* linkRects, CUIString* linkTargets, int& linkCount, int font, UINT style);
+    // Markup text (links not collected) when html is set, else plain text.
+    static void DrawPlainOrHtmlText(HDC hdc, CWindowUIManager* manager, RECT& rc, const wchar_t* text,
+                                    DWORD color, int font, UINT style, bool html);
 };
 
 // Narrows a DC's clip while it lives and gives the earlier clip back when it goes.

@@ -81,4 +81,15 @@ void CPainter::DrawText(HDC hdc, CWindowUIManager* manager, RECT& rc, const wcha
     else DrawTextGdi(hdc, manager, rc, text, color, font, style);
 }
 
+void CPainter::DrawPlainOrHtmlText(HDC hdc, CWindowUIManager* manager, RECT& rc, const wchar_t* text, DWORD color,
+                                   int font, UINT style, bool html)
+{
+    if (!html) {
+        DrawText(hdc, manager, rc, text, color, font, style);
+        return;
+    }
+    int links = 0;
+    DrawHtmlText(hdc, manager, rc, text, color, nullptr, nullptr, links, font, style);
+}
+
 }  // namespace SkinUI

@@ -131,12 +131,8 @@ void CBoxLayoutUI::SetPos(RECT rc, bool invalidate)
     const int crossScroll = crossBarShown ? crossBar->GetScrollPos() : 0;
     const int crossRange = crossBarShown ? crossBar->GetScrollRange() : 0;
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* child = static_cast<CControlUI*>(m_items[i]);
-        if (!child->IsVisible()) continue;
-        if (child->IsFloat()) {
-            SetFloatPos(i);
-            continue;
-        }
+        CControlUI* child = ChildToLayOut(i);
+        if (!child) continue;
         RECT pad = child->GetPadding();
         const Limits limits = LimitsOf(child, m_vertical);
         const int crossPads = axis.CrossStart(pad) + axis.CrossEnd(pad);

@@ -285,6 +285,15 @@ void CContainerUI::EnableScrollBar(bool vertical, bool horizontal)
     RequestLayout();
 }
 
+CControlUI* CContainerUI::ChildToLayOut(int index)
+{
+    auto* child = static_cast<CControlUI*>(m_items[index]);
+    if (!child->IsVisible()) return nullptr;
+    if (!child->IsFloat()) return child;
+    SetFloatPos(index);
+    return nullptr;
+}
+
 void CContainerUI::SetFloatPos(int index)
 {
     CControlUI* child = GetItemAt(index);
@@ -386,12 +395,8 @@ void CContainerUI::SetPos(RECT rc, bool invalidate)
     if (m_items.IsEmpty()) return;
     const RECT client = GetClientPos();
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* child = static_cast<CControlUI*>(m_items[i]);
-        if (!child->IsVisible()) continue;
-        if (child->IsFloat()) {
-            SetFloatPos(i);
-            continue;
-        }
+        CControlUI* child = ChildToLayOut(i);
+        if (!child) continue;
         int width = std::max<int>(client.right - client.left, child->GetMinWidth());
         width = std::min(width, child->GetMaxWidth());
         int height = std::max<int>(client.bottom - client.top, child->GetMinHeight());

@@ -96,6 +96,9 @@ public:
 
 protected:
     void DestroyChild(CControlUI* control);
+    // The child at index when the layout is to place it (visible, not floating); a floating one is placed by
+    // its float settings here and null is answered, as for a hidden one.
+    CControlUI* ChildToLayOut(int index);
     bool IsVisibleBar(const CScrollBarUI* bar) const;
     // The item rect less the inset and the visible scroll bars (the visible part of the client area).
     RECT GetContentRect() const;

@@ -92,12 +92,8 @@ void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
     int rowHeight = 0;
     int placed = 0;
     for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* child = static_cast<CControlUI*>(m_items[i]);
-        if (!child->IsVisible()) continue;
-        if (child->IsFloat()) {
-            SetFloatPos(i);
-            continue;
-        }
+        CControlUI* child = ChildToLayOut(i);
+        if (!child) continue;
         const int column = placed % m_columns;
         if (column == 0) rowHeight = RowHeight(placed, cellWidth);
         const RECT pad = child->GetPadding();
