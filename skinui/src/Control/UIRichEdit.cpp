@@ -424,18 +424,8 @@ void CRichEditUI::SetScrollPos(SIZE pos, bool notify)
         CContainerUI::SetScrollPos(pos, notify);
         return;
     }
-    int dy = 0;
-    int dx = 0;
-    if (IsVisibleBar(m_verticalScrollBar)) {
-        const int old = m_verticalScrollBar->GetScrollPos();
-        m_verticalScrollBar->SetScrollPos(pos.cy);
-        dy = m_verticalScrollBar->GetScrollPos() - old;
-    }
-    if (IsVisibleBar(m_horizontalScrollBar)) {
-        const int old = m_horizontalScrollBar->GetScrollPos();
-        m_horizontalScrollBar->SetScrollPos(pos.cx);
-        dx = m_horizontalScrollBar->GetScrollPos() - old;
-    }
+    const SIZE moved = MoveScrollBars(pos);
+    const int dx = moved.cx, dy = moved.cy;
     if (dy != 0) {
         const int before = m_verticalScrollBar->GetScrollPos();
         SendToEngine(WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, before), 0);

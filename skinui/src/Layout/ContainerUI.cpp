@@ -169,19 +169,26 @@ SIZE CContainerUI::GetScrollRange() const
     return range;
 }
 
-void CContainerUI::SetScrollPos(SIZE pos, bool notify)
+SIZE CContainerUI::MoveScrollBars(SIZE pos)
 {
-    int dx = 0, dy = 0;
+    SIZE moved = {0, 0};
     if (IsVisibleBar(m_verticalScrollBar)) {
         const int old = m_verticalScrollBar->GetScrollPos();
         m_verticalScrollBar->SetScrollPos(pos.cy);
-        dy = m_verticalScrollBar->GetScrollPos() - old;
+        moved.cy = m_verticalScrollBar->GetScrollPos() - old;
     }
     if (IsVisibleBar(m_horizontalScrollBar)) {
         const int old = m_horizontalScrollBar->GetScrollPos();
         m_horizontalScrollBar->SetScrollPos(pos.cx);
-        dx = m_horizontalScrollBar->GetScrollPos() - old;
+        moved.cx = m_horizontalScrollBar->GetScrollPos() - old;
     }
+    return moved;
+}
+
+void CContainerUI::SetScrollPos(SIZE pos, bool notify)
+{
+    const SIZE moved = MoveScrollBars(pos);
+    const int dx = moved.cx, dy = moved.cy;
     if (dx == 0 && dy == 0) return;
     for (int i = 0; i < m_items.GetSize(); ++i) {
         auto* child = static_cast<CControlUI*>(m_items[i]);

@@ -100,6 +100,8 @@ protected:
     // its float settings here and null is answered, as for a hidden one.
     CControlUI* ChildToLayOut(int index);
     bool IsVisibleBar(const CScrollBarUI* bar) const;
+    // Gives the visible scroll bars the new positions (each clamps); answers how far they moved.
+    SIZE MoveScrollBars(SIZE pos);
     // The item rect less the inset and the visible scroll bars (the visible part of the client area).
     RECT GetContentRect() const;
     int LineStep() const;
