@@ -73,20 +73,22 @@ bool CWindowUIManager::PreTranslateMessage(const MSG* msg)
 
 UINT CWindowWnd::ShowModal()
 {
-    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
-    ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    // Only the handle is read in the loop: a window may delete its object in OnFinalMessage.
+    HWND window = m_hWnd;
+    HWND owner = ::GetWindow(window, GW_OWNER);
+    ::ShowWindow(window, SW_SHOWNORMAL);
     ::EnableWindow(owner, FALSE);
     UINT result = 0;
     MSG msg = {};
     bool quit = false;
-    while (::IsWindow(m_hWnd)) {
+    while (::IsWindow(window)) {
         const LoopStep step = NextMessage(msg);
         if (step != LoopStep::Message) {
             quit = step == LoopStep::Quit;
             break;
         }
         if (UITaskQueue::IsWakeUp(msg.message, msg.wParam, msg.lParam)) continue;
-        if (msg.message == WM_CLOSE && msg.hwnd == m_hWnd) {
+        if (msg.message == WM_CLOSE && msg.hwnd == window) {
             result = static_cast<UINT>(msg.wParam);
             // The owner is enabled before this window goes, so activation returns to it.
             ::EnableWindow(owner, TRUE);

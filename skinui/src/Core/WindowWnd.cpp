@@ -62,17 +62,26 @@ LRESULT CWindowWnd::Route(CWindowWnd* window, HWND hwnd, UINT msg, WPARAM wParam
         return 0;
     }
     if (!window) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) return window->FinalMessage(hwnd, msg, wParam, lParam);
-    return window->HandleMessage(msg, wParam, lParam);
+    // The liveness guard: a window destroyed while one of its own messages is still being handled (a
+    // click handler that destroys it) gets its final call, which may delete the object, only once the
+    // outermost of those messages has returned; until then the object and its manager stay whole.
+    ++window->m_messagesInProgress;
+    const LRESULT result =
+        msg == WM_NCDESTROY ? window->FinalMessage(msg, wParam, lParam) : window->HandleMessage(msg, wParam, lParam);
+    if (--window->m_messagesInProgress == 0 && window->m_finalMessagePending) {
+        window->m_finalMessagePending = false;
+        window->OnFinalMessage(hwnd);
+    }
+    return result;
 }
 
-LRESULT CWindowWnd::FinalMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT CWindowWnd::FinalMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     // The window sees its last message before it is unbound (its manager unlists itself there).
     const LRESULT result = HandleMessage(msg, wParam, lParam);
     if (m_subclassed) Unsubclass();
     m_hWnd = nullptr;
-    OnFinalMessage(hwnd);
+    m_finalMessagePending = true;
     return result;
 }
 
@@ -165,8 +174,10 @@ void CWindowWnd::SetIcon(UINT resourceId)
     const int cx = RoundUpTo16(::GetSystemMetrics(SM_CXICON));
     const int cy = RoundUpTo16(::GetSystemMetrics(SM_CYICON));
     for (WPARAM which : {WPARAM(ICON_BIG), WPARAM(ICON_SMALL)}) {
+        // Shared: the system keeps one copy per resource and size and frees it with the module, so
+        // calling this again loads nothing new and no window has to destroy its icons.
         HANDLE icon = ::LoadImageW(CWindowUIManager::GetInstance(), MAKEINTRESOURCEW(resourceId), IMAGE_ICON, cx, cy,
-                                   LR_DEFAULTCOLOR);
+                                   LR_DEFAULTCOLOR | LR_SHARED);
         ::SendMessageW(m_hWnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
     }
 }

@@ -43,9 +43,12 @@ protected:
     bool m_subclassed = false;
 
 private:
+    int m_messagesInProgress = 0;
+    bool m_finalMessagePending = false;
+
     bool RegisterWindowClass();
     bool RegisterSuperclass();
-    LRESULT FinalMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT FinalMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     static CWindowWnd* BindOnCreate(HWND hwnd, LPARAM lParam);
     static LRESULT CALLBACK StandardWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SuperclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

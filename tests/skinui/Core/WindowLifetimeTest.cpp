@@ -1,0 +1,165 @@
+// Windows that go while their own code still runs: a dialog that deletes itself when its window is
+// destroyed, a click or "windowinit" handler that destroys its window at once. The window objects
+// here are poisoned instead of freed, so that any later read of them shows (a freed block could
+// still hold the old values).
+#include "Core/ControlUI.h"
+#include "Core/WindowImplBase.h"
+#include "TestWindows.h"
+
+#include <cstring>
+#include <functional>
+#include <new>
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+// Fills a deleted object with `s_poison` and keeps the memory: stale reads find a handle of another,
+// live window (or garbage), not the old values.
+template <class Base>
+class Poisoned : public Base {
+public:
+    static void* operator new(size_t size) { return ::operator new(size); }
+    static void operator delete(void* memory, size_t size)
+    {
+        ++s_deleted;
+        auto* words = static_cast<UINT_PTR*>(memory);
+        for (size_t i = 0; i < size / sizeof(UINT_PTR); ++i) words[i] = s_poison;
+    }
+    static inline UINT_PTR s_poison = 0;
+    static inline int s_deleted = 0;
+};
+
+class SelfDeletingHost : public Poisoned<HostWindow> {
+public:
+    SelfDeletingHost() { deleteOnFinal = true; }
+};
+
+// A skinned window with one button; deletes itself when its window goes. The handlers may destroy
+// the window from inside the manager's notifications.
+class SelfDeletingSkinned : public Poisoned<WindowImplBase> {
+public:
+    std::function<void(SelfDeletingSkinned&, NotifyMessage&)> onNotify;
+
+    void Notify(NotifyMessage& msg) override
+    {
+        WindowImplBase::Notify(msg);
+        if (onNotify) onNotify(*this, msg);
+    }
+
+protected:
+    const wchar_t* GetWindowClassName() const override { return L"SkinUITestSelfDeleting"; }
+    CUIString GetSkinFile() override
+    {
+        return L"<Window size=\"200,100\"><VerticalLayout><Button name=\"go\" height=\"50\"/><Control/>"
+               L"</VerticalLayout></Window>";
+    }
+    void OnFinalMessage(HWND hwnd) override
+    {
+        WindowImplBase::OnFinalMessage(hwnd);
+        delete this;
+    }
+};
+
+class WindowLifetimeTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        ASSERT_NE(nullptr, other.CreateTopLevel()) << "no window: is an X display available?";
+        SelfDeletingHost::s_poison = reinterpret_cast<UINT_PTR>(other.GetHWND());
+        SelfDeletingSkinned::s_poison = 0xFEFEFEFE;
+        SelfDeletingHost::s_deleted = 0;
+        SelfDeletingSkinned::s_deleted = 0;
+    }
+    void TearDown() override
+    {
+        if (::IsWindow(other)) ::DestroyWindow(other);
+    }
+    HostWindow other;
+};
+
+// Ends the thread's loops after a while, should a loop fail to end by itself.
+class QuitLater {
+public:
+    QuitLater() { m_timer = ::SetTimer(nullptr, 0, 3000, &QuitLater::Fire); }
+    ~QuitLater()
+    {
+        ::KillTimer(nullptr, m_timer);
+        MSG msg = {};
+        while (::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+    static inline bool s_fired = false;
+
+private:
+    static void CALLBACK Fire(HWND, UINT, UINT_PTR, DWORD)
+    {
+        s_fired = true;
+        ::PostQuitMessage(0);
+    }
+    UINT_PTR m_timer = 0;
+};
+
+}  // namespace
+
+TEST_F(WindowLifetimeTest, ModalLoopOfASelfDeletingWindowEndsWithItsWindow)
+{
+    auto* dialog = new SelfDeletingHost;
+    HWND hwnd = dialog->Create(other, L"dialog", WS_POPUP, 0, 0, 0, 100, 100);
+    ASSERT_NE(nullptr, hwnd);
+    QuitLater::s_fired = false;
+    QuitLater guard;
+    CWindowUIManager::PostTask(hwnd, [dialog] { dialog->Close(3333); });
+    EXPECT_EQ(3333u, dialog->ShowModal());
+    EXPECT_FALSE(QuitLater::s_fired) << "the loop kept reading the deleted window object";
+    EXPECT_EQ(1, SelfDeletingHost::s_deleted);
+    EXPECT_FALSE(::IsWindow(hwnd));
+}
+
+TEST_F(WindowLifetimeTest, ClickHandlerMayDestroyItsWindowAtOnce)
+{
+    auto* window = new SelfDeletingSkinned;
+    int deletedInHandler = -1;
+    window->onNotify = [&](SelfDeletingSkinned& self, NotifyMessage& msg) {
+        if (msg.sType != L"click") return;
+        ::DestroyWindow(self.GetHWND());
+        deletedInHandler = SelfDeletingSkinned::s_deleted;
+    };
+    HWND hwnd = window->Create(nullptr, L"skinned", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 100);
+    ASSERT_NE(nullptr, hwnd);
+    ::UpdateWindow(hwnd);
+    ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    EXPECT_EQ(0, deletedInHandler) << "the object went while its own click was still being handled";
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(1, SelfDeletingSkinned::s_deleted);
+}
+
+TEST_F(WindowLifetimeTest, WindowInitHandlerMayDestroyItsWindowAtOnce)
+{
+    auto* window = new SelfDeletingSkinned;
+    int deletedInHandler = -1;
+    window->onNotify = [&](SelfDeletingSkinned& self, NotifyMessage& msg) {
+        if (msg.sType != L"windowinit") return;
+        ::DestroyWindow(self.GetHWND());
+        deletedInHandler = SelfDeletingSkinned::s_deleted;
+    };
+    HWND hwnd = window->Create(nullptr, L"skinned", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 100);
+    ASSERT_NE(nullptr, hwnd);
+    ::UpdateWindow(hwnd);
+    EXPECT_EQ(0, deletedInHandler) << "the object went while its own paint was still running";
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(1, SelfDeletingSkinned::s_deleted);
+}
+
+TEST_F(WindowLifetimeTest, WindowDestroyedOutsideItsMessagesIsFinishedAtOnce)
+{
+    auto* window = new SelfDeletingHost;
+    HWND hwnd = window->CreateTopLevel();
+    ASSERT_NE(nullptr, hwnd);
+    ::DestroyWindow(hwnd);
+    EXPECT_EQ(1, SelfDeletingHost::s_deleted);
+}
