@@ -3,11 +3,38 @@
 #include "Core/AttributeValues.h"
 #include "Core/ImageDrawInfo.h"
 #include "Core/WindowUIManager.h"
+#include "Utils/ProcessUtils.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <vector>
 
 namespace SkinUI {
 namespace {
+
+// Styles may name other styles. A skin whose styles name themselves, directly or through each other,
+// or that nest them without end would expand for ever: the styles being expanded on this thread are
+// known, and one expansion (with everything it names) applies a bounded number of styles.
+constexpr int kStyleBudget = 1000;
+thread_local std::vector<const wchar_t*> t_stylesInUse;
+thread_local int t_stylesApplied = 0;
+
+void ExpandStyle(CControlUI* control, const wchar_t* name, const wchar_t* style)
+{
+    if (t_stylesInUse.empty()) t_stylesApplied = 0;
+    if (std::find(t_stylesInUse.begin(), t_stylesInUse.end(), style) != t_stylesInUse.end()) {
+        DebugOutputFormat(L"SkinUI: Warning: Style \"%ls\" names itself.\n", name);
+        return;
+    }
+    if (++t_stylesApplied > kStyleBudget) {
+        if (t_stylesApplied == kStyleBudget + 1)
+            DebugOutputFormat(L"SkinUI: Warning: Style \"%ls\" expands to too many styles.\n", name);
+        return;
+    }
+    t_stylesInUse.push_back(style);
+    control->ApplyAttributeList(style);
+    t_stylesInUse.pop_back();
+}
 
 struct CursorName {
     const wchar_t* name;
@@ -78,8 +105,7 @@ void CControlUI::ApplyAttributeList(const wchar_t* list)
     if (!list) return;
     if (m_manager) {
         if (const wchar_t* style = m_manager->GetStyle(list)) {
-            // A style naming itself would recurse for ever.
-            if (wcscmp(style, list) != 0) ApplyAttributeList(style);
+            ExpandStyle(this, list, style);
             return;
         }
     }
@@ -91,7 +117,7 @@ void CControlUI::SetAttribute(const wchar_t* name, const wchar_t* value)
     if (!name || !value) return;
     if (m_manager) {
         if (const wchar_t* style = m_manager->GetStyle(value)) {
-            if (wcscmp(style, value) != 0) ApplyAttributeList(style);
+            ExpandStyle(this, value, style);
             return;
         }
     }

@@ -8,12 +8,36 @@
 #include "Core/WindowUIManager.h"
 #include "Utils/ProcessUtils.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <cwctype>
+#include <string>
+#include <vector>
 
 namespace SkinUI {
 namespace {
 
 constexpr int kValueCapacity = 500;
+// Deeper nesting of skin files than this is taken for a loop through differently written names.
+constexpr size_t kMaxSkinNesting = 16;
+
+thread_local std::vector<std::wstring> t_skinFilesInUse;
+
+// What names a skin file for the nesting check; empty for inline XML text.
+std::wstring SkinFileKey(const wchar_t* xml, const wchar_t* type)
+{
+    if (!xml) return std::wstring();
+    if (IS_INTRESOURCE(xml)) {
+        std::wstring key = L"#" + std::to_wstring(reinterpret_cast<UINT_PTR>(xml)) + L":";
+        if (IS_INTRESOURCE(type)) key += L"#" + std::to_wstring(reinterpret_cast<UINT_PTR>(type));
+        else if (type) key += type;
+        return key;
+    }
+    if (xml[0] == L'<') return std::wstring();
+    std::wstring key(xml);
+    for (wchar_t& ch : key) ch = ch == L'\\' ? L'/' : static_cast<wchar_t>(::towlower(ch));
+    return key;
+}
 
 bool IsResourceElement(const wchar_t* name)
 {
@@ -83,6 +107,27 @@ void RegisterNamedList(CXmlNode node, CWindowUIManager* manager, bool isStyle)
 
 }  // namespace
 
+CSkinNesting::CSkinNesting(const wchar_t* xml, const wchar_t* type)
+{
+    const std::wstring key = SkinFileKey(xml, type);
+    if (key.empty()) return;
+    const bool looped = std::find(t_skinFilesInUse.begin(), t_skinFilesInUse.end(), key) != t_skinFilesInUse.end();
+    if (looped || t_skinFilesInUse.size() >= kMaxSkinNesting) {
+        DebugOutputFormat(looped ? L"SkinUI: Warning: Skin file %ls includes itself.\n"
+                                 : L"SkinUI: Warning: Skin file %ls is nested too deeply.\n",
+                          key.c_str());
+        m_refused = true;
+        return;
+    }
+    t_skinFilesInUse.push_back(key);
+    m_entered = true;
+}
+
+CSkinNesting::~CSkinNesting()
+{
+    if (m_entered) t_skinFilesInUse.pop_back();
+}
+
 const wchar_t* CDialogBuilder::ResourceType() const
 {
     return m_resourceTypeId ? m_resourceTypeId : m_resourceTypeName.GetData();
@@ -114,7 +159,8 @@ bool CDialogBuilder::Load(const wchar_t* xml, const wchar_t* type)
 CControlUI* CDialogBuilder::Create(const wchar_t* xml, const wchar_t* type, IDialogBuilderCallback* callback,
                                    CWindowUIManager* manager, CControlUI* parent)
 {
-    if (!Load(xml, type)) return nullptr;
+    const CSkinNesting nesting(xml, type);
+    if (nesting.IsRefused() || !Load(xml, type)) return nullptr;
     return Create(callback, manager, parent);
 }
 
@@ -166,7 +212,7 @@ CControlUI* CDialogBuilder::CreateControlFor(const wchar_t* element) const
     return m_callback ? m_callback->CreateControl(element) : nullptr;
 }
 
-void CDialogBuilder::BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIManager* manager)
+void CDialogBuilder::BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIManager* manager, CControlUI*& first)
 {
     if (!node.HasAttributes()) return;
     wchar_t source[kValueCapacity] = {};
@@ -176,13 +222,19 @@ void CDialogBuilder::BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIMa
     if (!hasSource) return;
     for (int i = 0; i < count; ++i) {
         CDialogBuilder builder;
+        CControlUI* built = nullptr;
         if (!m_fromResource) {
-            builder.Create(source, nullptr, m_callback, manager, parent);
+            built = builder.Create(source, nullptr, m_callback, manager, parent);
         } else {
             const auto id = static_cast<WORD>(wcstol(source, nullptr, 10));
             builder.SetInstance(m_instance);
-            builder.Create(MAKEINTRESOURCEW(id), ResourceType(), m_callback, manager, parent);
+            built = builder.Create(MAKEINTRESOURCEW(id), ResourceType(), m_callback, manager, parent);
         }
+        // Into a parent the included controls are the parent's; at the top level they are the root
+        // or nobody's.
+        if (parent || !built) continue;
+        if (!first) first = built;
+        else DiscardExtraTopLevelControl(built, L"Include");
     }
 }
 
@@ -194,7 +246,7 @@ CControlUI* CDialogBuilder::BuildLevel(CXmlNode node, CControlUI* parent, CWindo
         const wchar_t* element = child.GetName();
         if (IsResourceElement(element)) continue;
         if (_wcsicmp(element, L"Include") == 0) {
-            BuildInclude(child, parent, manager);
+            BuildInclude(child, parent, manager, first);
             continue;
         }
         CControlUI* control = CreateControlFor(element);
@@ -226,8 +278,16 @@ CControlUI* CDialogBuilder::BuildLevel(CXmlNode node, CControlUI* parent, CWindo
         // already in a window keeps its new child bound, and so does a tree view its nodes.
         if (manager && !treeView && !(parent && parent->GetManager())) control->SetManager(nullptr, owner, false);
         if (!first) first = control;
+        else if (!parent) DiscardExtraTopLevelControl(control, element);
     }
     return first;
+}
+
+// Only the first control at the top level is handed back: a later one would belong to nobody.
+void CDialogBuilder::DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element)
+{
+    DebugOutputFormat(L"SkinUI: Warning: Extra top-level control %ls ignored: a skin has one root.\n", element);
+    delete control;
 }
 
 }  // namespace SkinUI

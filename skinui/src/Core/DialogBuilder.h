@@ -31,8 +31,9 @@ private:
     bool Load(const wchar_t* xml, const wchar_t* type);
     void RegisterResources(CXmlNode root, CWindowUIManager* manager);
     CControlUI* BuildLevel(CXmlNode node, CControlUI* parent, CWindowUIManager* manager);
-    void BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIManager* manager);
+    void BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIManager* manager, CControlUI*& first);
     CControlUI* CreateControlFor(const wchar_t* element) const;
+    static void DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element);
     const wchar_t* ResourceType() const;
 
     CXmlDocument m_xml;
@@ -41,6 +42,24 @@ private:
     const wchar_t* m_resourceTypeId = nullptr;  // a MAKEINTRESOURCE type, else null
     CUIString m_resourceTypeName;
     HINSTANCE m_instance = nullptr;
+};
+
+// Marks a skin file as being built on this thread while it lives. A file that is already being built
+// (it includes itself, directly or through other files) or one nested too deeply is refused, with a
+// warning: such a skin would build for ever.
+class CSkinNesting {
+public:
+    // A resource id names the file together with its resource type; inline XML text names no file.
+    CSkinNesting(const wchar_t* xml, const wchar_t* type);
+    ~CSkinNesting();
+    CSkinNesting(const CSkinNesting&) = delete;
+    CSkinNesting& operator=(const CSkinNesting&) = delete;
+
+    bool IsRefused() const { return m_refused; }
+
+private:
+    bool m_entered = false;
+    bool m_refused = false;
 };
 
 // The "Window" element's attributes: "dpi" first, the rest after the resources (window-only settings).

@@ -62,6 +62,8 @@ void RenderShadow(std::vector<DWORD>& pixels, int width, int height, const std::
     // Spans in shadow coordinates; rows beyond the parent are empty.
     std::vector<ShadowSpan> rows(static_cast<size_t>(shadowHeight), ShadowSpan{width, 0});
     for (int y = 0; y < height && y < static_cast<int>(spans.size()); ++y) {
+        // A negative size makes the shadow smaller than the parent: its edge rows fall outside.
+        if (y + n < 0 || y + n >= shadowHeight) continue;
         const ShadowSpan& span = spans[static_cast<size_t>(y)];
         rows[static_cast<size_t>(y + n)] = span.first < span.end ? ShadowSpan{span.first + n, span.end + n}
                                                                  : ShadowSpan{width, 0};

@@ -55,7 +55,10 @@ const wchar_t* ReadZipEntry(const wchar_t* entry, std::vector<unsigned char>& by
     unsigned long long size = 0;
     if (!zip->FindEntry(entry, size)) return L"Could not find ziped file";
     if (size == 0) return L"File is empty";
-    if (size > CXmlDocument::kMaxFileBytes) return L"File too large";
+    if (size > CXmlDocument::kMaxFileBytes) {
+        CZipArchive::WarnOversizedEntry(entry, size, CXmlDocument::kMaxFileBytes);
+        return L"File too large";
+    }
     if (!zip->ReadEntry(entry, bytes)) return L"Could not unzip file";
     return nullptr;
 }

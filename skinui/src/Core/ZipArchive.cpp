@@ -109,11 +109,21 @@ bool CZipArchive::HasEntry(const wchar_t* name)
     return FindEntry(name, size) && size > 0;
 }
 
-bool CZipArchive::ReadEntry(const wchar_t* name, std::vector<unsigned char>& bytes)
+void CZipArchive::WarnOversizedEntry(const wchar_t* name, unsigned long long size, size_t maxBytes)
+{
+    DebugOutputFormat(L"SkinUI: Warning: Zip entry %ls declares %llu bytes, more than the %lu allowed.\n", name, size,
+                      static_cast<unsigned long>(maxBytes));
+}
+
+bool CZipArchive::ReadEntry(const wchar_t* name, std::vector<unsigned char>& bytes, size_t maxBytes)
 {
     bytes.clear();
     unsigned long long size = 0;
-    if (!FindEntry(name, size) || size == 0 || size > 0x7FFFFFFF) return false;
+    if (!FindEntry(name, size) || size == 0) return false;
+    if (size > maxBytes || size > 0x7FFFFFFF) {
+        WarnOversizedEntry(name, size, maxBytes);
+        return false;
+    }
     const int opened = m_password.empty() ? unzOpenCurrentFile(m_handle)
                                           : unzOpenCurrentFilePassword(m_handle, m_password.c_str());
     if (opened != UNZ_OK) return false;

@@ -142,8 +142,14 @@ void CChildLayoutUI::Init()
     if (m_xmlFile.IsEmpty()) return;
     CDialogBuilder builder;
     CControlUI* child = builder.Create(m_xmlFile, nullptr, nullptr, m_manager, nullptr);
-    if (child) Add(child);
-    else RemoveAll();
+    if (!child) {
+        RemoveAll();
+        return;
+    }
+    // Child layouts inside the file initialise while it is added: the file counts as being built, so
+    // one that loads it again is refused.
+    const CSkinNesting nesting(m_xmlFile, nullptr);
+    Add(child);
 }
 
 void CChildLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value)
