@@ -5,7 +5,19 @@ namespace {
 thread_local const TimerBase* t_runningTimer = nullptr;
 }
 
-TimerBase::~TimerBase() { Stop(!IsOwnCallbackThread()); }
+TimerBase::~TimerBase()
+{
+    if (!IsOwnCallbackThread()) {
+        Stop(true);
+        return;
+    }
+    // Deleted from its own callback: nobody can wait for this deletion any more, so it asks for no
+    // completion event (one would be left behind, never closed).
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_handle) ::DeleteTimerQueueTimer(nullptr, m_handle, nullptr);
+    m_handle = nullptr;
+    ForgetFinishedDeletions();
+}
 
 bool TimerBase::IsOwnCallbackThread() const { return t_runningTimer == this; }
 

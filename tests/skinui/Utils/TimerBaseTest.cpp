@@ -128,3 +128,29 @@ TEST(TimerBase, DestroyingFromItsOwnCallbackDoesNotWaitForItself)
     for (int i = 0; i < 2000 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_TRUE(done);
 }
+
+// The system hands out the lowest free handle value: handles left open push a fresh one upward.
+UINT_PTR FreshHandleValue()
+{
+    HANDLE probe = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ::CloseHandle(probe);
+    return reinterpret_cast<UINT_PTR>(probe);
+}
+
+TEST(TimerBase, DestroyingFromItsOwnCallbackLeavesNoHandleBehind)
+{
+    auto runOnce = [] {
+        std::atomic<bool> done{false};
+        auto* timer = new SelfDeletingTimer(&done);
+        if (!timer->Start(1, true, true)) return false;
+        for (int i = 0; i < 2000 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return done.load();
+    };
+    ASSERT_TRUE(runOnce());  // the timer queue's own thread and handles exist from here on
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const UINT_PTR before = FreshHandleValue();
+    for (int round = 0; round < 200; ++round) ASSERT_TRUE(runOnce()) << round;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const UINT_PTR after = FreshHandleValue();
+    EXPECT_LT(after, before + 20 * sizeof(HANDLE)) << "handles grow with every timer that deletes itself";
+}
