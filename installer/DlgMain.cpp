@@ -80,8 +80,7 @@ void DlgMain::Notify(NotifyMessage& msg)
     }
     const SkinUI::CUIString name = ClickedControlName(msg);
     if (name == L"btnClose") {
-        Report(RestfulClient::kActionMainWindowClosed);
-        PostMessage(kMsgCloseInstaller, 0, 0);
+        CloseFromButton();
     } else if (name == L"btnMin") {
         SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
     } else if (name == L"btnBrowser") {
@@ -89,6 +88,12 @@ void DlgMain::Notify(NotifyMessage& msg)
     } else if (name == L"btnNext") {
         Install();
     }
+}
+
+void DlgMain::CloseFromButton()
+{
+    Report(RestfulClient::kActionMainWindowClosed);
+    PostMessage(kMsgCloseInstaller, 0, 0);
 }
 
 void DlgMain::OnWindowInit()
@@ -173,8 +178,9 @@ void DlgMain::RelaunchElevated()
         return;
     }
     if (m_progressWindow)
-        ::PostMessageW(m_progressWindow, WM_CLOSE, 1, 0);
-    PostMessage(WM_CLOSE);
+        ::PostMessageW(m_progressWindow, WM_CLOSE, kCloseByInstaller, 0);
+    m_closing = true;
+    PostMessage(WM_CLOSE, kCloseByInstaller);
 }
 
 bool DlgMain::OpenProgressWindow(const std::wstring& folder)
@@ -198,15 +204,32 @@ LRESULT DlgMain::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, boo
     if (msg != kMsgCloseInstaller)
         return WindowImplBase::HandleCustomMessage(msg, wParam, lParam, handled);
     handled = true;
+    if (m_closing)
+        return 1;
+    m_closing = true;
     ShowWindow(false, true);
     // The thread only posts to the handles, which stay harmless to post to once their windows are gone.
     std::thread([main = m_hWnd, progress = m_progressWindow] {
         std::this_thread::sleep_for(kCloseDelay);
         if (progress)
-            ::PostMessageW(progress, WM_CLOSE, 1, 0);
-        ::PostMessageW(main, WM_CLOSE, 0, 0);
+            ::PostMessageW(progress, WM_CLOSE, kCloseByInstaller, 0);
+        ::PostMessageW(main, WM_CLOSE, kCloseByInstaller, 0);
     }).detach();
     return 1;
+}
+
+// Closed by the system (Alt+F4, system menu, taskbar) the window does what its close button does;
+// while the progress window runs, that window's own question decides.
+LRESULT DlgMain::OnClose(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
+{
+    if (m_closing)
+        return InstallerWindow::OnClose(msg, wParam, lParam, handled);
+    handled = true;
+    if (::IsWindow(m_progressWindow))
+        ::PostMessageW(m_progressWindow, WM_CLOSE, 0, 0);
+    else
+        CloseFromButton();
+    return 0;
 }
 
 void DlgMain::OnFinalMessage(HWND hwnd)

@@ -23,6 +23,7 @@ protected:
     const wchar_t* GetWindowClassName() const override { return L"DlgMainC3789B9BC0"; }
     SkinUI::CUIString GetSkinFile() override { return L"main.xml"; }
     LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    LRESULT OnClose(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void OnFinalMessage(HWND hwnd) override;
 
 private:
@@ -31,10 +32,13 @@ private:
     void RelaunchElevated();
     bool OpenProgressWindow(const std::wstring& folder);
     void Warn(const wchar_t* message);
+    void CloseFromButton();
 
     SkinUI::CControlUI* m_pathEdit = nullptr;
     // The progress window deletes itself; only its handle is kept.
     HWND m_progressWindow = nullptr;
+    // The installer itself is closing this window: a WM_CLOSE now ends it.
+    bool m_closing = false;
 };
 
 // Proposed install folder under `base` (the roaming application-data folder, empty when unknown).

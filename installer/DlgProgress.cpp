@@ -39,7 +39,7 @@ BOOL CALLBACK CloseIfWarning(HWND window, LPARAM)
     wchar_t className[64] = {};
     ::GetClassNameW(window, className, 64);
     if (std::wcscmp(className, kWarningClassName) == 0)
-        ::SendMessageW(window, WM_CLOSE, 0, 0);
+        ::SendMessageW(window, WM_CLOSE, kWarningCancel, 0);
     return TRUE;
 }
 
@@ -93,6 +93,7 @@ void DlgProgress::StartDownload()
     m_downloader.start(
         WideToUtf8(m_downloadUrl), WideToUtf8(target), [this](slicedl::Result result) { OnDownloadResult(result); },
         [this](int64_t total, int64_t downloaded) { OnDownloadProgress(total, downloaded); }, nullptr);
+    m_downloading = true;
     m_timerId = ::SetTimer(m_hWnd, kTimerSlide, kSlideIntervalMs, nullptr);
 }
 
@@ -117,6 +118,7 @@ void DlgProgress::OnDownloadResult(slicedl::Result result)
 
 void DlgProgress::FinishDownload(slicedl::Result result)
 {
+    m_downloading = false;
     // The quit question is moot once the download has ended.
     CloseOpenWarning();
     if (result == slicedl::Result::Success) {
@@ -163,8 +165,31 @@ void DlgProgress::CloseOpenWarning() { ::EnumThreadWindows(::GetCurrentThreadId(
 
 void DlgProgress::AskToQuit()
 {
-    if (ShowWarning(m_hWnd, kQuitQuestion, true) == kWarningOk)
+    if (m_asking)
+        return;
+    m_asking = true;
+    const auto alive = m_alive;
+    const UINT answer = ShowWarning(m_hWnd, kQuitQuestion, true);
+    if (!*alive)
+        return;
+    m_asking = false;
+    if (answer == kWarningOk)
         m_downloader.stop();
+}
+
+// Alt+F4, the system menu and the taskbar close with code 0; the installer itself closes with 1.
+// Closed by the system, the window does what its close button does: while downloading it asks
+// whether to quit; otherwise it lets the main window end the process.
+LRESULT DlgProgress::OnClose(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
+{
+    if (wParam == kCloseByInstaller)
+        return InstallerWindow::OnClose(msg, wParam, lParam, handled);
+    handled = true;
+    if (m_downloading)
+        AskToQuit();
+    else if (m_mainWindow)
+        ::PostMessageW(m_mainWindow, kMsgCloseInstaller, 0, 0);
+    return 0;
 }
 
 void DlgProgress::ShowNextSlide()
@@ -203,5 +228,8 @@ LRESULT DlgProgress::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam,
 void DlgProgress::OnFinalMessage(HWND hwnd)
 {
     WindowImplBase::OnFinalMessage(hwnd);
+    // Gone before its result was handled: the main window is hidden and would never end the process.
+    if (m_downloading && m_mainWindow)
+        ::PostMessageW(m_mainWindow, kMsgCloseInstaller, 0, 0);
     delete this;
 }

@@ -35,6 +35,7 @@ protected:
     SkinUI::CUIString GetSkinFile() override { return L"install.xml"; }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     LRESULT HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    LRESULT OnClose(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
     void OnFinalMessage(HWND hwnd) override;
 
 private:
@@ -50,7 +51,6 @@ private:
     SkinUI::CProgressUI* m_progress = nullptr;
     SkinUI::CControlUI* m_progressLabel = nullptr;
     SkinUI::CControlUI* m_imageLabel = nullptr;
-    slicedl::Downloader m_downloader;
     std::wstring m_installFolder;
     UINT_PTR m_timerId = 0;
     int m_slideIndex = 0;
@@ -60,4 +60,10 @@ private:
     HWND m_window = nullptr;
     // Cleared when the object goes, so that work handed to the UI thread late does nothing.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    // UI thread: a download is running and its result has not been handled yet.
+    bool m_downloading = false;
+    bool m_asking = false;
+    // Last, so that it goes first: its destructor waits for the engine's last callback, which uses the
+    // members above.
+    slicedl::Downloader m_downloader;
 };

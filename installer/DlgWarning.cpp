@@ -37,6 +37,16 @@ void DlgWarning::OnWindowInit()
         text->SetText(m_message.c_str());
 }
 
+// Closed by the system (code 0) the dialog answers as its close button does.
+LRESULT DlgWarning::OnClose(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
+{
+    if (wParam != 0)
+        return InstallerWindow::OnClose(msg, wParam, lParam, handled);
+    handled = true;
+    Close(kWarningCancel);
+    return 0;
+}
+
 UINT ShowWarning(HWND parent, const std::wstring& message, bool showCancel)
 {
     DlgWarning warning(message, showCancel);

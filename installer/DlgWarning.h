@@ -21,6 +21,7 @@ public:
 protected:
     const wchar_t* GetWindowClassName() const override { return kWarningClassName; }
     SkinUI::CUIString GetSkinFile() override { return L"warn.xml"; }
+    LRESULT OnClose(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 private:
     bool m_showCancel = false;

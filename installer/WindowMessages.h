@@ -6,6 +6,9 @@
 constexpr UINT kMsgCloseInstaller = 2024;   // to the main window: hide and end the process
 constexpr UINT_PTR kTimerSlide = 2025;      // slide show of the progress window, every 1800 ms
 constexpr UINT kMsgDownloadProgress = 2026; // to the progress window: wParam = percent 0..100
+// WM_CLOSE's code when the installer closes a window itself; the system's closes (Alt+F4, system
+// menu, taskbar) carry 0.
+constexpr WPARAM kCloseByInstaller = 1;
 
 // What every installer window is created with.
 constexpr DWORD kInstallerWindowStyle = 0x96C80000; // popup, visible, clip, caption, system menu

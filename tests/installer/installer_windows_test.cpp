@@ -117,6 +117,28 @@ TEST(WarningDialog, EachButtonGivesItsCode)
     EXPECT_EQ(AnswerWarning(closeBox, [](DlgWarning& w) { Click(w, L"btnClose"); }), kWarningCancel);
 }
 
+TEST(WarningDialog, ClosedByTheSystemAnswersAsItsCloseBox)
+{
+    DlgWarning altF4(L"消息", true);
+    EXPECT_EQ(AnswerWarning(altF4, [](DlgWarning& w) { w.PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0); }),
+              kWarningCancel);
+}
+
+TEST(WarningDialog, SettingTheIconAgainLoadsNothingNew)
+{
+    DlgWarning warning(L"消息", false);
+    ASSERT_NE(warning.Create(nullptr, kToolTitle, kInstallerWindowStyle, 0, 0, 0, 600, 400), nullptr);
+    warning.SetIcon(kInstallerIcon);
+    const LRESULT big = warning.SendMessage(WM_GETICON, ICON_BIG, 0);
+    const LRESULT small = warning.SendMessage(WM_GETICON, ICON_SMALL, 0);
+    EXPECT_NE(big, 0);
+    for (int i = 0; i < 20; ++i)
+        warning.SetIcon(kInstallerIcon);
+    EXPECT_EQ(warning.SendMessage(WM_GETICON, ICON_BIG, 0), big);
+    EXPECT_EQ(warning.SendMessage(WM_GETICON, ICON_SMALL, 0), small);
+    DestroyWindow(warning);
+}
+
 TEST(WarningDialog, WithoutCancelShowsTheMessageAndOnlyOkAndTheCloseBox)
 {
     DlgWarning warning(L"不支持安装在中文目录，请重新选择安装路径！", false);
@@ -293,6 +315,72 @@ TEST(ProgressWindow, DownloadEndingWhileTheQuitQuestionIsOpenClosesIt)
     SendMessageW(*progress, WM_CLOSE, 1, 0);
     EXPECT_TRUE(WaitForFile(setting.record)) << "the unanswered question stopped the download";
     EXPECT_EQ(setting.Actions(2), (std::multiset<std::string>{"4", "8"}));
+    receiver.SendMessage(WM_CLOSE);
+}
+
+// A progress window downloading slowly enough to outlast a few questions, reporting to `receiver`.
+HWND OpenSlowProgressWindow(DownloadSetting& setting, CloseReceiver& receiver)
+{
+    setting.server.control("file?path=/&local=" + PercentEncode(setting.shared.unixPath + "payload.exe") +
+                           "&rate=20000");
+    if (!receiver.Create(nullptr, L"", WS_POPUP, 0))
+        return nullptr;
+    auto* progress = new DlgProgress(receiver, setting.shared.path);
+    const HWND window = progress->Create(nullptr, kToolTitle, kInstallerWindowStyle, 0, 0, 0, 600, 400);
+    if (!window)
+        return nullptr;
+    progress->ShowWindow(true, true);
+    UpdateWindow(window);
+    return window;
+}
+
+// Alt+F4 and the taskbar close the window with code 0: the window asks as its close button does.
+TEST(ProgressWindow, ClosedByTheSystemAsksAndKeepsDownloadingUnlessTheUserQuits)
+{
+    DownloadSetting setting("systemclose");
+    CloseReceiver receiver;
+    const HWND window = OpenSlowProgressWindow(setting, receiver);
+    ASSERT_NE(window, nullptr);
+
+    int questions = 0;
+    bool stillThereAfterCancel = false;
+    auto answer = [&](UINT code) {
+        Later(window, [&, code] {
+            HWND question = ThreadWindow(kWarningClassName);
+            questions += question != nullptr;
+            PostMessageW(question, WM_CLOSE, code, 0);
+        });
+    };
+    Later(window, [&] {
+        answer(kWarningCancel);
+        SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+        stillThereAfterCancel = IsWindow(window) && !receiver.closeRequested;
+        answer(kWarningOk);
+        SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    CWindowUIManager::MessageLoop();
+
+    EXPECT_EQ(questions, 2);
+    EXPECT_TRUE(stillThereAfterCancel);
+    EXPECT_TRUE(receiver.closeRequested) << "the stopped download did not end the installer";
+    EXPECT_EQ(setting.Actions(1), (std::multiset<std::string>{"6"}));
+    EXPECT_FALSE(FileExists(setting.record));
+    SendMessageW(window, WM_CLOSE, kCloseByInstaller, 0);
+    EXPECT_FALSE(IsWindow(window));
+    receiver.SendMessage(WM_CLOSE);
+}
+
+// However its window goes, a running download's window tells the main window, which ends the process.
+TEST(ProgressWindow, DestroyedMidDownloadStillEndsTheInstaller)
+{
+    DownloadSetting setting("destroyed");
+    CloseReceiver receiver;
+    const HWND window = OpenSlowProgressWindow(setting, receiver);
+    ASSERT_NE(window, nullptr);
+    Later(window, [&] { DestroyWindow(window); }); // deletes the object, whose downloader then stops
+    CWindowUIManager::MessageLoop();
+    EXPECT_TRUE(receiver.closeRequested);
+    EXPECT_FALSE(FileExists(setting.record));
     receiver.SendMessage(WM_CLOSE);
 }
 

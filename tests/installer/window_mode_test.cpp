@@ -174,6 +174,24 @@ protected:
 
     std::string ExpectedUrl() { return server.url("/") + "?f=aide"; }
 
+    // 50 MiB at a crawl: the download is still running when the user leaves.
+    void ServeSlowly()
+    {
+        setup.resize(50 << 20, '\x5a');
+        WriteWholeFile(work.path + L"payload.exe", setup);
+        Serve("payload.exe", "&rate=200000");
+    }
+
+    // Presses "next" in the main window; gives the progress window.
+    HWND StartDownloading(InstallerProcess& installer)
+    {
+        HWND main = WaitForMainWindow(installer);
+        if (!main)
+            return nullptr;
+        Click(main, Button::MainNext);
+        return installer.WaitForWindow(kProgressClass);
+    }
+
     SharedFolder work{"window"};
     TestServer server;
     std::string setup;
@@ -260,15 +278,9 @@ TEST_F(WindowMode, SetupThatCannotStartOffersTheBrowserDownload)
 
 TEST_F(WindowMode, ConfirmedQuitStopsTheDownloadWithoutFurtherQuestions)
 {
-    // 50 MiB at a crawl: the download is still running when the user leaves.
-    setup.resize(50 << 20, '\x5a');
-    WriteWholeFile(work.path + L"payload.exe", setup);
-    Serve("payload.exe", "&rate=200000");
+    ServeSlowly();
     InstallerProcess installer(L"", Environment());
-    HWND main = WaitForMainWindow(installer);
-    ASSERT_NE(main, nullptr);
-    Click(main, Button::MainNext);
-    HWND progress = installer.WaitForWindow(kProgressClass);
+    HWND progress = StartDownloading(installer);
     ASSERT_NE(progress, nullptr);
     HWND question = ClickFor(installer, progress, Button::ProgressClose, kWarningClass);
     ASSERT_NE(question, nullptr) << "no quit question";
@@ -277,6 +289,68 @@ TEST_F(WindowMode, ConfirmedQuitStopsTheDownloadWithoutFurtherQuestions)
     EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "6"}));
     EXPECT_FALSE(FileExists(setupRecord));
     EXPECT_FALSE(FileExists(browserRecord));
+}
+
+// Alt+F4 as the keyboard sends it: the system turns it into a close command for the window.
+void PressAltF4(HWND window) { PostMessageW(window, WM_SYSKEYDOWN, VK_F4, 0x20000001 | (0x3E << 16)); }
+
+// The installer either ends or shows a window of its own within seconds of `window` being closed.
+bool EndsOrShowsAWindow(InstallerProcess& installer, const wchar_t* className)
+{
+    for (int i = 0; i < 50; ++i) {
+        if (!installer.Running())
+            return true;
+        for (HWND w = FindWindowW(className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == installer.Id() && IsWindowVisible(w))
+                return true;
+        }
+        Sleep(100);
+    }
+    return false;
+}
+
+TEST_F(WindowMode, AltF4DuringTheDownloadAsksAndQuitKeepsTheFilesForResuming)
+{
+    ServeSlowly();
+    InstallerProcess installer(L"", Environment());
+    HWND progress = StartDownloading(installer);
+    ASSERT_NE(progress, nullptr);
+
+    // The question first: closed by the system, it answers as its close button does and the
+    // download goes on.
+    PressAltF4(progress);
+    ASSERT_TRUE(EndsOrShowsAWindow(installer, kWarningClass)) << "neither a window nor the end";
+    HWND question = FindVisibleWindow(installer, kWarningClass);
+    ASSERT_NE(question, nullptr) << "no quit question";
+    PressAltF4(question);
+    for (int i = 0; i < 50 && IsWindow(question); ++i)
+        Sleep(100);
+    EXPECT_FALSE(IsWindow(question));
+    EXPECT_TRUE(installer.Running());
+    EXPECT_TRUE(IsWindowVisible(progress)) << "the download did not go on";
+
+    // The taskbar's close, then "quit".
+    PostMessageW(progress, WM_SYSCOMMAND, SC_CLOSE, 0);
+    question = installer.WaitForWindow(kWarningClass);
+    ASSERT_NE(question, nullptr) << "no quit question";
+    ClickAway(question, Button::WarningOk);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "6"}));
+    EXPECT_FALSE(FileExists(setupRecord));
+    const std::wstring target = installFolder + L"VexaGameFull_front_newest.exe";
+    EXPECT_TRUE(FileExists(target + L".slicedl")) << "nothing kept for resuming";
+}
+
+TEST_F(WindowMode, AltF4OnTheMainWindowClosesAsItsButtonDoes)
+{
+    InstallerProcess installer(L"", Environment());
+    HWND main = WaitForMainWindow(installer);
+    ASSERT_NE(main, nullptr);
+    PressAltF4(main);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "3"}));
 }
 
 TEST_F(WindowMode, SecondCopyBringsTheFirstToTheFrontAndEnds)
