@@ -124,8 +124,8 @@ LRESULT WindowImplBase::OnSize(UINT, WPARAM, LPARAM, bool& handled)
         ::GetWindowRect(m_hWnd, &rc);
         const SIZE corner = m_pm.GetRoundCorner();
         HRGN region = ::CreateRoundRectRgn(0, 0, rc.right - rc.left + 1, rc.bottom - rc.top + 1, corner.cx, corner.cy);
-        ::SetWindowRgn(m_hWnd, region, TRUE);
-        ::DeleteObject(region);
+        // Once set, the region belongs to the system: only a refused one is ours to delete.
+        if (region && !::SetWindowRgn(m_hWnd, region, TRUE)) ::DeleteObject(region);
     }
     handled = false;
     return 0;

@@ -1,7 +1,10 @@
 #include "Core/WindowImplBase.h"
 #include "TestWindows.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
+#include <vector>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -110,3 +113,94 @@ TEST_F(WindowImplBaseTest, EscapeIsTheDefaultKeyButNotConsumed)
 }
 
 }  // namespace
+
+
+namespace {
+
+// Swaps one imported function of this program for another while it lives (the framework is linked
+// into the program, so its calls go through this program's import table).
+class ImportSwap {
+public:
+    ImportSwap(const char* dll, const char* function, void* replacement)
+    {
+        auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+             entry->Name; ++entry) {
+            if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) continue;
+            auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+            for (; names->u1.AddressOfData; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+                const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+                if (strcmp(reinterpret_cast<const char*>(byName->Name), function) != 0) continue;
+                m_slot = reinterpret_cast<void**>(&slots->u1.Function);
+                m_original = Write(replacement);
+                return;
+            }
+        }
+    }
+    ~ImportSwap()
+    {
+        if (m_slot) Write(m_original);
+    }
+    ImportSwap(const ImportSwap&) = delete;
+    ImportSwap& operator=(const ImportSwap&) = delete;
+    void* Original() const { return m_original; }
+
+private:
+    void* Write(void* value)
+    {
+        DWORD old = 0;
+        ::VirtualProtect(m_slot, sizeof(void*), PAGE_READWRITE, &old);
+        void* previous = *m_slot;
+        *m_slot = value;
+        ::VirtualProtect(m_slot, sizeof(void*), old, &old);
+        return previous;
+    }
+    void** m_slot = nullptr;
+    void* m_original = nullptr;
+};
+
+// Regions the system was given and the objects the program deleted, while the swaps below hold.
+std::vector<HRGN> g_givenRegions;
+std::vector<HGDIOBJ> g_deleted;
+ImportSwap* g_setRegion = nullptr;
+ImportSwap* g_deleteObject = nullptr;
+
+int WINAPI RecordingSetWindowRgn(HWND window, HRGN region, BOOL redraw)
+{
+    const int result = reinterpret_cast<int(WINAPI*)(HWND, HRGN, BOOL)>(g_setRegion->Original())(window, region, redraw);
+    if (result) g_givenRegions.push_back(region);
+    return result;
+}
+
+BOOL WINAPI RecordingDeleteObject(HGDIOBJ object)
+{
+    g_deleted.push_back(object);
+    return reinterpret_cast<BOOL(WINAPI*)(HGDIOBJ)>(g_deleteObject->Original())(object);
+}
+
+}  // namespace
+
+TEST_F(WindowImplBaseTest, RegionGivenToTheWindowIsLeftToTheSystem)
+{
+    ImportSwap setRegion("user32.dll", "SetWindowRgn", reinterpret_cast<void*>(&RecordingSetWindowRgn));
+    ImportSwap deleteObject("gdi32.dll", "DeleteObject", reinterpret_cast<void*>(&RecordingDeleteObject));
+    ASSERT_NE(nullptr, setRegion.Original());
+    ASSERT_NE(nullptr, deleteObject.Original());
+    g_setRegion = &setRegion;
+    g_deleteObject = &deleteObject;
+    g_givenRegions.clear();
+    g_deleted.clear();
+    for (int width : {220, 240, 260}) ::SetWindowPos(window, nullptr, 0, 0, width, 120, SWP_NOMOVE | SWP_NOZORDER);
+    const std::vector<HRGN> given = g_givenRegions;
+    const std::vector<HGDIOBJ> deleted = g_deleted;
+    g_setRegion = nullptr;
+    g_deleteObject = nullptr;
+    EXPECT_EQ(3u, given.size()) << "every resize shapes the window";
+    for (HRGN region : given)
+        EXPECT_EQ(deleted.end(), std::find(deleted.begin(), deleted.end(), region)) << "a region the system owns";
+}
