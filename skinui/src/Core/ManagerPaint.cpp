@@ -37,6 +37,7 @@ void CWindowUIManager::DeleteOffscreen()
 {
     ReleaseDcAndBitmap(m_offscreenDc, m_offscreenBitmap, m_offscreenBits);
     ReleaseDcAndBitmap(m_backgroundDc, m_backgroundBitmap, m_backgroundBits);
+    m_offscreenSize = SIZE{0, 0};
 }
 
 void CWindowUIManager::LayoutIfNeeded(const RECT& client, bool& laidOut, bool& stop)
@@ -69,7 +70,8 @@ void CWindowUIManager::LayoutIfNeeded(const RECT& client, bool& laidOut, bool& s
         return;
     }
     if (m_layered && m_layeredImageChanged) {
-        if (m_offscreenBits) std::memset(m_offscreenBits, 0, static_cast<size_t>(client.right) * client.bottom * 4);
+        if (m_offscreenBits)
+            std::memset(m_offscreenBits, 0, static_cast<size_t>(m_offscreenSize.cx) * m_offscreenSize.cy * 4);
         m_root->SetPos(layoutRect, true);
     }
 }
@@ -120,7 +122,9 @@ void CWindowUIManager::PaintOffscreen(const RECT& paint, const RECT& client)
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
     if (width <= 0 || height <= 0) return;
-    // Every paint goes through the off-screen bitmap: no flicker, and its bits show what was drawn.
+    // Every paint goes through the off-screen bitmap: no flicker, and its bits show what was drawn. The
+    // client size may have changed without a layout (a filter took WM_SIZE): the bitmaps follow it.
+    if (m_offscreenBitmap && (m_offscreenSize.cx != width || m_offscreenSize.cy != height)) DeleteOffscreen();
     if (!m_offscreenBitmap) {
         m_offscreenDc = ::CreateCompatibleDC(m_hdc);
         m_offscreenBitmap = CPainter::CreateARGB32Bitmap(m_hdc, width, height, &m_offscreenBits);
@@ -128,6 +132,7 @@ void CWindowUIManager::PaintOffscreen(const RECT& paint, const RECT& client)
             DeleteOffscreen();
             return;
         }
+        m_offscreenSize = SIZE{width, height};
     }
     HGDIOBJ oldBitmap = ::SelectObject(m_offscreenDc, m_offscreenBitmap);
     const int saved = ::SaveDC(m_offscreenDc);

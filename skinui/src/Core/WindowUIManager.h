@@ -368,6 +368,7 @@ private:
     HDC m_offscreenDc = nullptr;
     HBITMAP m_offscreenBitmap = nullptr;
     BYTE* m_offscreenBits = nullptr;
+    SIZE m_offscreenSize = {0, 0};  // of the off-screen and background bitmaps
     HDC m_backgroundDc = nullptr;
     HBITMAP m_backgroundBitmap = nullptr;
     BYTE* m_backgroundBits = nullptr;

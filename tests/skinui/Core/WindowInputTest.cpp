@@ -327,3 +327,33 @@ TEST_F(WindowInputTest, LayeredWindowWithoutImageMakesDrawnPixelsOpaque)
 }
 
 }  // namespace
+
+namespace {
+
+// Takes WM_SIZE before the manager sees it: the client area changes without a layout.
+class SizeSwallower : public IMessageFilterUI {
+public:
+    LRESULT MessageHandler(UINT msg, WPARAM, LPARAM, bool& handled) override
+    {
+        handled = msg == WM_SIZE;
+        return 0;
+    }
+};
+
+}  // namespace
+
+TEST_F(WindowInputTest, LayeredPaintFollowsAClientSizeThatChangedWithoutLayout)
+{
+    manager().SetLayered(true);
+    if (!manager().IsLayered()) GTEST_SKIP() << "no UpdateLayeredWindow";
+    ::UpdateWindow(host);
+    SizeSwallower swallower;
+    manager().AddMessageFilter(&swallower);
+    ::SetWindowPos(host, nullptr, 0, 0, 900, 700, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(host, nullptr, FALSE);
+    ::UpdateWindow(host);
+    manager().RemoveMessageFilter(&swallower);
+    // The bitmap has the new size: its far corner is there to read, and the tree is painted as before.
+    EXPECT_EQ(0u, OffscreenPixel(890, 690));
+    EXPECT_EQ(0xFF0000FFu, OffscreenPixel(20, 20));
+}
