@@ -46,5 +46,7 @@ function(tolvan_add_gtest_run test executable)
   if("window" IN_LIST T_LABELS)
     # Windows of two tests on one display would overlap: hit tests and focus need the display alone.
     set_property(TEST ${test} APPEND PROPERTY RESOURCE_LOCK x_display)
+    # Without a display the runner ends it at once with the reason (scripts/wine-run.in).
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT TOLVAN_NEEDS_DISPLAY=1)
   endif()
 endfunction()
