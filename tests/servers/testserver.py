@@ -391,21 +391,23 @@ class Handler(BaseHTTPRequestHandler):
         with state.lock:
             state.active_transfers += 1
             state.max_concurrent = max(state.max_concurrent, state.active_transfers)
+        sent = 0
         try:
             chunk = SEND_CHUNK if rate <= 0 else max(1, min(SEND_CHUNK, rate // 20))
             began = time.monotonic()
-            sent = 0
             while sent < n:
                 take = min(chunk, n - sent)
+                # Counted before the write: a client that has the bytes finds them in the log.
+                entry["sent"] = sent + take
                 self.wfile.write(source.read(offset + sent, take))
                 sent += take
-                entry["sent"] = sent  # body bytes handed to the socket, in the request's log entry
                 state.touch()
                 if rate > 0:
                     ahead = sent / rate - (time.monotonic() - began)
                     if ahead > 0:
                         time.sleep(ahead)
         finally:
+            entry["sent"] = sent  # body bytes handed to the socket
             with state.lock:
                 state.active_transfers -= 1
 
