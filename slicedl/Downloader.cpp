@@ -100,12 +100,6 @@ Result Downloader::setLowSpeedLimit(int32_t bytesPerSecond, int32_t seconds) {
   return Result::Success;
 }
 
-Result Downloader::setIndexSaveInterval(int32_t milliseconds) {
-  if (isRunning()) return Result::Busy;
-  m_options->indexSaveIntervalMs = std::max(100, milliseconds);
-  return Result::Success;
-}
-
 std::shared_future<Result> Downloader::deliverEarly(Result result, ResultFunctor resultFunctor) {
   m_earlyResults.erase(std::remove_if(m_earlyResults.begin(), m_earlyResults.end(),
                                       [](const std::shared_future<Result>& early) {

@@ -37,7 +37,6 @@ class Downloader {
                  HashVerifyPolicy policy = HashVerifyPolicy::AlwaysVerify);
   Result setUserStopEvent(Event* event);
   Result setLowSpeedLimit(int32_t bytesPerSecond, int32_t seconds);
-  Result setIndexSaveInterval(int32_t milliseconds);
 
   std::shared_future<Result> start(const std::string& url, const std::string& targetFilePath,
                                    ResultFunctor resultFunctor, ProgressFunctor progressFunctor,
