@@ -550,3 +550,45 @@ TEST(WindowsAtTheDisplayDpi, WarningDialog)
 }
 
 } // namespace
+
+namespace {
+
+// The system's close reaching the hidden main window while the download runs leaves the decision to
+// the progress window's quit question; "quit" then ends the run.
+TEST(MainWindow, ClosedByTheSystemDuringTheDownloadAsksTheProgressWindowsQuestion)
+{
+    DownloadSetting setting("mainclose");
+    setting.server.control("file?path=/&local=" + PercentEncode(setting.shared.unixPath + "payload.exe") +
+                           "&rate=20000");
+    DlgMain* main = OpenMainWindow();
+    ASSERT_NE(main, nullptr);
+    main->GetManager().FindControl(L"edtPath")->SetText((setting.shared.path + L"mainclose").c_str());
+    Click(*main, L"btnNext");
+    HWND progress = ThreadWindow(L"DlgProgressC3789B9BC0");
+    ASSERT_NE(progress, nullptr);
+    UpdateWindow(progress); // the first paint starts the download
+
+    bool asked = false;
+    // The main window passes the close on to the progress window; the answer waits for its question.
+    std::function<void()> answer = [&] {
+        HWND question = ThreadWindow(kWarningClassName);
+        if (!question) {
+            Later(*main, answer);
+            return;
+        }
+        asked = true;
+        PostMessageW(question, WM_CLOSE, kWarningOk, 0);
+    };
+    Later(*main, [&] {
+        SendMessageW(*main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        Later(*main, answer);
+    });
+    CWindowUIManager::MessageLoop();
+    delete main;
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
+    EXPECT_FALSE(FileExists(setting.record));
+    EXPECT_EQ(setting.Actions(3), (std::multiset<std::string>{"1", "2", "6"}));
+}
+
+} // namespace
