@@ -86,6 +86,14 @@ class Download : public ::testing::Test {
     return outcome;
   }
 
+  // Downloads `url` with the defaults into a file of its own, for tests that need the right bytes.
+  std::string reference(const std::string& url) {
+    const std::string file = dir.file("reference-" + std::to_string(m_references++) + ".bin");
+    slicedl::Downloader plain;
+    EXPECT_EQ(run(plain, url, file).future, slicedl::Result::Success);
+    return file;
+  }
+
   // Byte ranges asked for by GET requests, as the first offset of each Range header.
   std::multiset<int64_t> requestedOffsets(const std::string& path) const {
     std::multiset<int64_t> offsets;
@@ -126,6 +134,8 @@ class Download : public ::testing::Test {
   TempDir dir;
 
  private:
+  int m_references = 0;
+
   struct CallbackState {
     std::mutex mutex;
     DownloadOutcome outcome;
