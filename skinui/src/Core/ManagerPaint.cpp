@@ -61,6 +61,11 @@ void CWindowUIManager::LayoutIfNeeded(const RECT& client, bool& laidOut, bool& s
         if (!m_firstLayout) return;
         m_firstLayout = false;
         SendNotify(m_root, L"windowinit", 0, 0, false);
+        // A handler may have destroyed the window: nothing is left to paint.
+        if (!m_hwnd) {
+            stop = true;
+            return;
+        }
         if (m_layered && m_layeredImageChanged) {
             Invalidate();
             stop = true;
