@@ -6,6 +6,7 @@
 #include "CurlSetup.h"
 #include "EngineThread.h"
 #include "FileHelpers.h"
+#include "FileVersion.h"
 #include "Options.h"
 #include "ProgressHandler.h"
 #include "Slice.h"
@@ -23,6 +24,11 @@ constexpr int64_t kMaxSliceCacheSize = 512 * 1024;
 constexpr long kLongestWaitMs = 1000;
 
 size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * count; }
+
+size_t ReadVersionHeader(char* data, size_t size, size_t count, void* version) {
+  static_cast<FileVersion*>(version)->addHeaderLine(std::string(data, size * count));
+  return size * count;
+}
 
 int AbortWhenStopped(void* options, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return static_cast<const Options*>(options)->stopRequested() ? 1 : 0;
@@ -118,7 +124,8 @@ Result EntryHandler::run() {
   // The size is probed even when an index was loaded: a file that changed on the server must not
   // be spliced onto the old one.
   int64_t size = 0;
-  if (!probeSize(size)) {
+  std::string version;
+  if (!probeSize(size, version)) {
     if (m_options->stopRequested() || m_stopFlag) return Result::Stopped;
     log("fetch file size failed");
     m_sliceManager.reset();
@@ -130,12 +137,19 @@ Result EntryHandler::run() {
     m_sliceManager->discardLoadedState();
     resumed = false;
   }
+  // Same size is no proof of the same file: a new release may be just as long.
+  if (resumed && FileVersionsDiffer(m_sliceManager->fileVersion(), version)) {
+    log("file changed on the server (" + m_sliceManager->fileVersion() + " -> " + version + "), starting afresh");
+    m_sliceManager->discardLoadedState();
+    resumed = false;
+  }
   if (!resumed) {
     if (size == 0) {
       log("file size is 0");
       m_sliceManager.reset();
       return CreateFixedSizeFile(m_options->targetFilePath, 0) ? Result::Success : Result::FileCreateFailed;
     }
+    m_sliceManager->setFileVersion(version);
     m_sliceManager->setFileSize(size);
   }
   const Result made = m_sliceManager->makeSlices();
@@ -159,16 +173,16 @@ Result EntryHandler::run() {
   return m_stopFlag || m_options->userStopRequested() ? Result::Stopped : result;
 }
 
-bool EntryHandler::probeSize(int64_t& size) {
+bool EntryHandler::probeSize(int64_t& size, std::string& version) {
   const int32_t attempts = std::max(1, m_options->fetchFileSizeRetry + 1);
   for (int32_t i = 0; i < attempts; ++i) {
     if (m_options->stopRequested()) return false;
-    if (fetchFileSize(size)) return true;
+    if (fetchFileSize(size, version)) return true;
   }
   return false;
 }
 
-bool EntryHandler::fetchFileSize(int64_t& size) {
+bool EntryHandler::fetchFileSize(int64_t& size, std::string& version) {
   CURL* easy = curl_easy_init();
   if (easy == nullptr) return false;
   bool ok = ApplyCommonOptions(easy, *m_options);
@@ -183,6 +197,9 @@ bool EntryHandler::fetchFileSize(int64_t& size) {
   ok = ok && curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &AbortWhenStopped) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_XFERINFODATA, m_options) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &DiscardBody) == CURLE_OK;
+  FileVersion served;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &ReadVersionHeader) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERDATA, &served) == CURLE_OK;
   bool probed = false;
   if (ok) {
     const CURLcode code = curl_easy_perform(easy);
@@ -193,6 +210,8 @@ bool EntryHandler::fetchFileSize(int64_t& size) {
       curl_off_t length = 0;
       size = curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK ? length : -1;
       log("CURLINFO_CONTENT_LENGTH_DOWNLOAD_T: " + std::to_string(size));
+      version = served.text();
+      if (!version.empty()) log("file version: " + version);
       probed = true;
     }
   }

@@ -7,6 +7,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "Result.h"
 
@@ -33,8 +34,8 @@ class EntryHandler {
   Result runTask();
   Result run();
   Result transfer();
-  bool fetchFileSize(int64_t& size);
-  bool probeSize(int64_t& size);
+  bool fetchFileSize(int64_t& size, std::string& version);
+  bool probeSize(int64_t& size, std::string& version);
   int32_t startSlices(CURLM* multi, int32_t running, bool firstRound);
   void collectFinishedTransfers(CURLM* multi);
   void fallBackToOneStream(CURLM* multi);

@@ -82,6 +82,8 @@ Result ParseIndex(const std::string& bytes, const std::string& expectedTmpPath, 
     parsed.tmpFilePath = StringMember(json, "target_tmp_file_path");
     if (parsed.tmpFilePath != expectedTmpPath) throw IndexError{"target_tmp_file_path"};
     parsed.updateTime = IntegerMember(json, "update_time");
+    // Absent from indexes written before versions were kept: then only the size tells.
+    if (json.contains("file_version")) parsed.fileVersion = StringMember(json, "file_version");
     parsed.slices = CheckedSlices(Member(json, "slices"), parsed.fileSize);
     content = std::move(parsed);
     return Result::Success;
@@ -99,11 +101,12 @@ bool SerializeIndex(const IndexContent& content, std::string& bytes) {
     for (const SliceRecord& slice : content.slices) {
       slices.push_back({{"begin", slice.begin}, {"end", slice.end}, {"capacity", slice.capacity}});
     }
-    const Json json = {{"update_time", content.updateTime},
-                       {"file_size", content.fileSize},
-                       {"url", content.url},
-                       {"target_tmp_file_path", content.tmpFilePath},
-                       {"slices", slices}};
+    Json json = {{"update_time", content.updateTime},
+                 {"file_size", content.fileSize},
+                 {"url", content.url},
+                 {"target_tmp_file_path", content.tmpFilePath},
+                 {"slices", slices}};
+    if (!content.fileVersion.empty()) json["file_version"] = content.fileVersion;
     bytes = std::string(kIndexMagic, kIndexMagicSize) + json.dump(-1);
     return true;
   } catch (const std::exception&) {

@@ -24,6 +24,7 @@ struct IndexContent {
   std::string url;
   std::string tmpFilePath;
   int64_t updateTime = 0;
+  std::string fileVersion;  // the served file's version (FileVersion::text), empty when unknown
   std::vector<SliceRecord> slices;
 };
 

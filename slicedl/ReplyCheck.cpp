@@ -52,14 +52,17 @@ bool ParseContentRange(const std::string& value, ContentRange& range) {
   return true;
 }
 
-bool ContentRangeHeaderValue(const std::string& line, std::string& value) {
-  static const std::string kName = "content-range:";
-  if (line.size() < kName.size()) return false;
-  for (size_t i = 0; i < kName.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(line[i])) != kName[i]) return false;
+bool HeaderLineValue(const std::string& line, const std::string& lowerName, std::string& value) {
+  if (line.size() <= lowerName.size() || line[lowerName.size()] != ':') return false;
+  for (size_t i = 0; i < lowerName.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(line[i])) != lowerName[i]) return false;
   }
-  value = Trimmed(line.substr(kName.size()));
+  value = Trimmed(line.substr(lowerName.size() + 1));
   return true;
+}
+
+bool ContentRangeHeaderValue(const std::string& line, std::string& value) {
+  return HeaderLineValue(line, "content-range", value);
 }
 
 namespace {

@@ -14,6 +14,9 @@ struct ContentRange {
 // Parses the value of a Content-Range header ("bytes 0-99/1000"); false for anything else.
 bool ParseContentRange(const std::string& value, ContentRange& range);
 
+// The trimmed value when `line` is a header line named `lowerName` (compared in any case), else false.
+bool HeaderLineValue(const std::string& line, const std::string& lowerName, std::string& value);
+
 // The header value when `line` is a "Content-Range:" header line (any case), else false.
 bool ContentRangeHeaderValue(const std::string& line, std::string& value);
 

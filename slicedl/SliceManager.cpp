@@ -61,6 +61,7 @@ Result SliceManager::loadIndex() {
   }
   m_fileSize.store(content.fileSize);
   m_tmpFilePath = content.tmpFilePath;
+  m_fileVersion = content.fileVersion;
   if (!FileIsReadWritable(m_tmpFilePath)) return Result::TempFileMissing;
   if (GetFileSize(m_tmpFilePath) != content.fileSize) return Result::TempSizeMismatch;
   if (!m_targetFile->open(m_tmpFilePath)) return Result::TempOpenFailed;
@@ -80,6 +81,7 @@ void SliceManager::discardLoadedState() {
   m_targetFile->close();
   m_fileSize.store(0);
   m_tmpFilePath.clear();
+  m_fileVersion.clear();
   m_slices.clear();
 }
 
@@ -90,6 +92,7 @@ bool SliceManager::flushIndex() {
   content.fileSize = m_fileSize.load();
   content.url = m_options->url;
   content.tmpFilePath = m_tmpFilePath;
+  content.fileVersion = m_fileVersion;
   for (const auto& slice : m_slices) {
     content.slices.push_back({slice->begin(), slice->end(), slice->capacity()});
   }

@@ -36,6 +36,9 @@ class SliceManager : public std::enable_shared_from_this<SliceManager> {
   // A write to the temporary file fell short: the run cannot end well.
   void noteWriteFailure() { m_writeFailed = true; }
   bool setFileSize(int64_t size);
+  // Kept in the index so a later run can tell that the server's file changed; set before the size.
+  void setFileVersion(const std::string& version) { m_fileVersion = version; }
+  const std::string& fileVersion() const { return m_fileVersion; }
   Result makeSlices();
   Result checkCompleted();
   Result finish(bool verify);
@@ -66,6 +69,7 @@ class SliceManager : public std::enable_shared_from_this<SliceManager> {
   std::atomic<int64_t> m_fileSize{0};
   std::string m_indexFilePath;
   std::string m_tmpFilePath;
+  std::string m_fileVersion;
   std::vector<std::shared_ptr<Slice>> m_slices;
   // The reporters' threads read the slices while the run's task may replace them.
   mutable std::mutex m_slicesLock;

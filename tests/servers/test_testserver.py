@@ -155,6 +155,14 @@ class PayloadAndRanges(ServerTestCase):
         _, _, two = self.get("/files/a?size=1000&seed=2")
         self.assertNotEqual(one, two)
 
+    def test_etag_names_size_and_seed_unless_withheld(self):
+        tags = {self.get("/files/a?size=1000&seed=%d" % seed, method=method)[1]["ETag"]
+                for seed in (1, 2) for method in ("HEAD", "GET")}
+        self.assertEqual(len(tags), 2)
+        _, headers, _ = self.get("/files/a?size=1000&fault=no-version", method="HEAD")
+        self.assertNotIn("ETag", headers)
+        self.assertNotIn("Last-Modified", headers)
+
     def test_unsatisfiable_or_malformed_ranges_answer_416(self):
         for header in ("bytes=1000-", "bytes=5-2", "bytes=a-b", "items=0-1", "bytes=0-1,5-6"):
             status, headers, _ = self.get("/files/a?size=1000", header)
@@ -379,11 +387,15 @@ class Registrations(ServerTestCase):
             with open(path, "wb") as out:
                 out.write(b"first version")
             self.register(path="/real", local=path)
-            self.assertEqual(self.get("/real", "bytes=6-12")[2], b"version")
+            _, first, body = self.get("/real", "bytes=6-12")
+            self.assertEqual(body, b"version")
             with open(path, "wb") as out:
                 out.write(b"second, longer version")
+            os.utime(path, ns=(0, 86400 * 10 ** 9))
             status, headers, body = self.get("/real")
             self.assertEqual((status, headers["Content-Length"], body), (200, "22", b"second, longer version"))
+            self.assertNotEqual(headers["ETag"], first["ETag"])
+            self.assertEqual(headers["Last-Modified"], "Fri, 02 Jan 1970 00:00:00 GMT")
 
     def test_reset_keeps_registrations(self):
         self.register(path="/kept", size=10)

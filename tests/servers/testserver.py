@@ -8,7 +8,8 @@ Standard library only; binds 127.0.0.1. Run with --help for the options.
   GET|HEAD <registered path>                     see /_control/file and --serve-file
   Faults: no-length, head-404, head-500, get-404, get-500, range-500@K, ignore-range, wrong-start,
           extra-bytes, short-body, reset, stall, redirect-N, redirect-loop, redirect-ftp,
-          slow-head=MS, head-status=N (HEAD answers N with the usual headers)
+          slow-head=MS, head-status=N (HEAD answers N with the usual headers),
+          no-version (no ETag/Last-Modified; files otherwise carry an ETag of size and seed/mtime)
   GET  /api/getCommonConfig     configuration reply (see /_control/config)
   POST /api/clientInfo          recorded; reply {"code":1000} (see /_control/report)
   GET  /_control/{file,log,stats,reset,posts,config,report,shutdown}
@@ -16,6 +17,7 @@ Standard library only; binds 127.0.0.1. Run with --help for the options.
 """
 
 import argparse
+import email.utils
 import json
 import os
 import select
@@ -71,6 +73,8 @@ class SyntheticSource:
     def __init__(self, size, seed):
         self.size = size
         self.seed = seed
+        self.etag = '"%x-%x"' % (size, seed)
+        self.last_modified = None
 
     def open(self):
         return self
@@ -88,12 +92,17 @@ class LocalFileSource:
     def __init__(self, path):
         self.path = path
         self.size = None
+        self.etag = None
+        self.last_modified = None
         self._file = None
 
     def open(self):
         opened = LocalFileSource(self.path)
         opened._file = open(self.path, "rb")
-        opened.size = os.fstat(opened._file.fileno()).st_size
+        status = os.fstat(opened._file.fileno())
+        opened.size = status.st_size
+        opened.etag = '"%x-%x"' % (status.st_size, status.st_mtime_ns)
+        opened.last_modified = email.utils.formatdate(status.st_mtime, usegmt=True)
         return opened
 
     def read(self, offset, n):
@@ -360,6 +369,10 @@ class Handler(BaseHTTPRequestHandler):
         self.send_response(status)
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Accept-Ranges", "bytes")
+        if "no-version" not in faults:
+            self.send_header("ETag", source.etag)
+            if source.last_modified:
+                self.send_header("Last-Modified", source.last_modified)
         if "no-length" in faults:
             self.send_header("Connection", "close")
             self.close_connection = True

@@ -94,6 +94,19 @@ class Download : public ::testing::Test {
     return file;
   }
 
+  // A first run whose slices of 1 MiB from `failFrom` on are refused, so it leaves an index to resume.
+  void leaveResumableIndex(const std::string& target, int64_t size, uint32_t seed, int64_t failFrom,
+                           int32_t threads) {
+    slicedl::Downloader downloader;
+    downloader.setThreadNum(threads);
+    downloader.setSlicePolicy(slicedl::SlicePolicy::FixedSize, 1 << 20);
+    EXPECT_EQ(run(downloader, serve("/download", size, seed, "&fault=range-500@" + std::to_string(failFrom)),
+                  target).future,
+              slicedl::Result::SizeMismatch);
+    EXPECT_TRUE(Exists(target + ".sdlindex"));
+    server.control("reset");
+  }
+
   // Byte ranges asked for by GET requests, as the first offset of each Range header.
   std::multiset<int64_t> requestedOffsets(const std::string& path) const {
     std::multiset<int64_t> offsets;

@@ -137,3 +137,22 @@ TEST(IndexSerialize, FailsForTextThatIsNotUtf8) {
   std::string bytes;
   EXPECT_FALSE(SerializeIndex(content, bytes));
 }
+
+TEST(IndexSerialize, KeepsTheFileVersionOnlyWhenKnown) {
+  IndexContent content;
+  content.fileSize = 300;
+  content.tmpFilePath = kTmp;
+  content.slices = {{0, 299, 0}};
+  std::string bytes;
+  ASSERT_TRUE(SerializeIndex(content, bytes));
+  EXPECT_EQ(bytes.find("file_version"), std::string::npos);
+  content.fileVersion = "etag \"12c-7\"";
+  ASSERT_TRUE(SerializeIndex(content, bytes));
+  IndexContent back;
+  ASSERT_EQ(Parse(bytes, &back), Result::Success);
+  EXPECT_EQ(back.fileVersion, content.fileVersion);
+
+  Json json = ValidIndex();
+  json["file_version"] = 7;
+  EXPECT_EQ(ParseJson(json), Result::BadIndexFile);
+}

@@ -84,15 +84,7 @@ TEST_F(RangeFallback, AFewBytesInSeveralSlicesFallBackToo) {
 TEST_F(RangeFallback, AResumedRunAgainstSuchAServerEndsWithTheRightFile) {
   const int64_t size = 3 << 20;
   const std::string target = dir.file("resumed.exe");
-  {
-    Downloader downloader;
-    downloader.setThreadNum(3);
-    downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
-    EXPECT_EQ(run(downloader, serve("/download", size, 34, "&fault=range-500@1048576"), target).future,
-              Result::SizeMismatch);
-  }
-  ASSERT_TRUE(Exists(target + ".sdlindex"));
-  server.control("reset");
+  leaveResumableIndex(target, size, 34, 1 << 20, 3);
   Downloader downloader;
   downloader.setThreadNum(3);
   downloader.setVerboseOutput(capture.sink());

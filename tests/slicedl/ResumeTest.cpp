@@ -160,21 +160,27 @@ TEST_F(Resume, IndexFilesOfTheStoredFormatStillLoad) {
 
 TEST_F(Resume, AFileThatChangedOnTheServerIsFetchedAfresh) {
   const std::string target = dir.file("changed.exe");
-  {
-    Downloader downloader;
-    downloader.setThreadNum(4);
-    downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
-    // Slices from 4 MiB on fail, so the first run leaves a resumable index.
-    EXPECT_EQ(run(downloader, serve("/download", 8 << 20, 1, "&fault=range-500@4194304"), target).future,
-              Result::SizeMismatch);
-  }
-  ASSERT_TRUE(Exists(target + ".sdlindex"));
+  leaveResumableIndex(target, 8 << 20, 1, 4 << 20, 4);
   Downloader downloader;
   downloader.setThreadNum(4);
   downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
   const int64_t newSize = (9 << 20) + 17;
   EXPECT_EQ(run(downloader, serve("/download", newSize, 2), target).future, Result::Success);
   expectCleanFinish(target, newSize, 2);
+}
+
+// A new release of the same length must not be joined to the bytes of the old one.
+TEST_F(Resume, AFileReplacedByOneOfTheSameSizeIsFetchedAfresh) {
+  const std::string target = dir.file("same-size.exe");
+  const int64_t size = 6 << 20;
+  leaveResumableIndex(target, size, 1, 3 << 20, 4);
+  EXPECT_FALSE(readIndex(target).fileVersion.empty());
+  Downloader downloader;
+  downloader.setThreadNum(4);
+  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  EXPECT_EQ(run(downloader, serve("/download", size, 2), target).future, Result::Success);
+  expectCleanFinish(target, size, 2);
+  EXPECT_EQ(requestedOffsets("/download").count(0), 1u);
 }
 
 TEST_F(Resume, ACorruptIndexStartsAfresh) {
