@@ -9,6 +9,7 @@
 #include "FileVersion.h"
 #include "Options.h"
 #include "ProgressHandler.h"
+#include "ReplyCheck.h"
 #include "Slice.h"
 #include "SliceManager.h"
 #include "SpeedHandler.h"
@@ -25,9 +26,23 @@ constexpr long kLongestWaitMs = 1000;
 
 size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * count; }
 
-size_t ReadVersionHeader(char* data, size_t size, size_t count, void* version) {
-  static_cast<FileVersion*>(version)->addHeaderLine(std::string(data, size * count));
+size_t ReadProbeHeader(char* data, size_t size, size_t count, void* reply) {
+  auto* probe = static_cast<EntryHandler::ProbeReply*>(reply);
+  const std::string line(data, size * count);
+  probe->version.addHeaderLine(line);
+  std::string value;
+  if (line.compare(0, 5, "HTTP/") == 0) {
+    probe->contentRange.clear();  // a new reply (after a redirect) starts
+  } else if (ContentRangeHeaderValue(line, value)) {
+    probe->contentRange = value;
+  }
   return size * count;
+}
+
+// The headers are all in once the body begins: the first-byte probe needs nothing more.
+size_t EndAtTheBody(char*, size_t, size_t, void* reply) {
+  static_cast<EntryHandler::ProbeReply*>(reply)->bodyStarted = true;
+  return 0;
 }
 
 int AbortWhenStopped(void* options, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
@@ -183,11 +198,29 @@ bool EntryHandler::probeSize(int64_t& size, std::string& version) {
 }
 
 bool EntryHandler::fetchFileSize(int64_t& size, std::string& version) {
+  long status = 0;
+  if (probeOnce(ProbeMethod::Head, size, version, status)) return true;
+  // Some servers refuse HEAD outright; the first byte of the file tells the same.
+  if (status != 405 && status != 501) return false;
+  log("size probe: HEAD refused, asking for the first byte");
+  return probeOnce(ProbeMethod::FirstByte, size, version, status);
+}
+
+bool EntryHandler::probeOnce(ProbeMethod method, int64_t& size, std::string& version, long& status) {
   CURL* easy = curl_easy_init();
   if (easy == nullptr) return false;
+  const bool firstByte = method == ProbeMethod::FirstByte;
+  ProbeReply reply;
   bool ok = ApplyCommonOptions(easy, *m_options);
-  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADER, 1L) == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_NOBODY, 1L) == CURLE_OK;
+  if (firstByte) {
+    ok = ok && curl_easy_setopt(easy, CURLOPT_RANGE, "0-0") == CURLE_OK;
+    ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &EndAtTheBody) == CURLE_OK;
+    ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEDATA, &reply) == CURLE_OK;
+  } else {
+    ok = ok && curl_easy_setopt(easy, CURLOPT_HEADER, 1L) == CURLE_OK;
+    ok = ok && curl_easy_setopt(easy, CURLOPT_NOBODY, 1L) == CURLE_OK;
+    ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &DiscardBody) == CURLE_OK;
+  }
   ok = ok && curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
                               static_cast<long>(m_options->networkConnectionTimeout)) == CURLE_OK;
   // Bounded as a whole too, and a stop request ends it at once.
@@ -196,23 +229,30 @@ bool EntryHandler::fetchFileSize(int64_t& size, std::string& version) {
   ok = ok && curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &AbortWhenStopped) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_XFERINFODATA, m_options) == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &DiscardBody) == CURLE_OK;
-  FileVersion served;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &ReadVersionHeader) == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERDATA, &served) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &ReadProbeHeader) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERDATA, &reply) == CURLE_OK;
   bool probed = false;
   if (ok) {
     const CURLcode code = curl_easy_perform(easy);
-    long status = 0;
+    status = 0;
     curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
     log("size probe: curl code " + std::to_string(code) + ", http status " + std::to_string(status));
-    if (code == CURLE_OK && (status == 200 || status == 350)) {
+    // The first-byte probe ends itself once the body begins.
+    const bool answered = code == CURLE_OK || (firstByte && code == CURLE_WRITE_ERROR && reply.bodyStarted);
+    if (answered && (status == 200 || (!firstByte && status == 350))) {
       curl_off_t length = 0;
       size = curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK ? length : -1;
       log("CURLINFO_CONTENT_LENGTH_DOWNLOAD_T: " + std::to_string(size));
-      version = served.text();
-      if (!version.empty()) log("file version: " + version);
       probed = true;
+    } else if (answered && firstByte && status == 206) {
+      ContentRange range;
+      probed = ParseContentRange(reply.contentRange, range) && range.first == 0;
+      size = range.total;
+      log("size probe: content-range '" + reply.contentRange + "'");
+    }
+    if (probed) {
+      version = reply.version.text();
+      if (!version.empty()) log("file version: " + version);
     }
   }
   curl_easy_cleanup(easy);

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "FileVersion.h"
 #include "Result.h"
 
 namespace slicedl {
@@ -30,12 +31,21 @@ class EntryHandler {
   bool isRunning() const;
   void wait() const;
 
+  // What the size probe's reply headers tell beyond the status.
+  struct ProbeReply {
+    FileVersion version;
+    std::string contentRange;
+    bool bodyStarted = false;
+  };
+
  private:
+  enum class ProbeMethod { Head, FirstByte };
   Result runTask();
   Result run();
   Result transfer();
   bool fetchFileSize(int64_t& size, std::string& version);
   bool probeSize(int64_t& size, std::string& version);
+  bool probeOnce(ProbeMethod method, int64_t& size, std::string& version, long& status);
   int32_t startSlices(CURLM* multi, int32_t running, bool firstRound);
   void collectFinishedTransfers(CURLM* multi);
   void fallBackToOneStream(CURLM* multi);

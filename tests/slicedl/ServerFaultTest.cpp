@@ -105,6 +105,30 @@ TEST_F(Download, SizeProbeAnsweredWith350IsTakenLike200) {
   expectCleanFinish(target, 70000, 9);
 }
 
+// A server that refuses HEAD still delivers: the size comes from a request for the first byte.
+TEST_F(Download, SizeProbeRefusedForItsMethodAsksForTheFirstByte) {
+  const int64_t size = (3 << 20) + 5;
+  int round = 0;
+  for (const char* refusal : {"head-status=405", "head-status=501", "head-status=405,ignore-range",
+                              "head-status=501,no-length"}) {
+    server.control("reset");
+    Downloader downloader;
+    downloader.setThreadNum(4);
+    downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+    const std::string target = dir.file("refused-" + std::to_string(round++) + ".exe");
+    EXPECT_EQ(run(downloader, serve("/download", size, 12, std::string("&fault=") + refusal), target).future,
+              Result::Success)
+        << refusal;
+    expectCleanFinish(target, size, 12);
+    EXPECT_EQ(requestCount("HEAD", "/download"), 1) << refusal;
+  }
+  // A first byte that is not the first byte tells nothing.
+  Downloader downloader;
+  EXPECT_EQ(run(downloader, serve("/download", size, 12, "&fault=head-status=405,wrong-start"),
+                dir.file("shifted.exe")).future,
+            Result::SizeProbeFailed);
+}
+
 TEST_F(Download, SlowSizeProbeIsAbandoned) {
   Downloader downloader;
   downloader.setLowSpeedLimit(10, 1);
