@@ -73,6 +73,7 @@ Result Slice::start(CURLM* multi, int64_t cacheSize, int32_t maxSpeed) {
   m_expectedReply.fileSize = manager->fileSize();
   m_expectedReply.last = m_end;
   m_replyChecked = false;
+  m_servedVersion = FileVersion();
   m_hasOutcome = false;
   m_rangeIgnored = false;
   CURLcode rangeCode = CURLE_OK;
@@ -129,6 +130,7 @@ size_t Slice::HeaderCallback(char* data, size_t size, size_t count, void* slice)
   const size_t total = size * count;
   Slice* self = static_cast<Slice*>(slice);
   const std::string line(data, total);
+  self->m_servedVersion.addHeaderLine(line);
   std::string value;
   if (line.compare(0, 5, "HTTP/") == 0) {
     self->m_contentRange.clear();  // a new reply (after a redirect) starts
@@ -141,7 +143,15 @@ size_t Slice::HeaderCallback(char* data, size_t size, size_t count, void* slice)
 bool Slice::replyAccepted() {
   long status = 0;
   curl_easy_getinfo(m_transfer, CURLINFO_RESPONSE_CODE, &status);
-  if (ReplyMatchesRequest(m_expectedReply, status, m_contentRange)) return true;
+  if (ReplyMatchesRequest(m_expectedReply, status, m_contentRange)) {
+    // The file changed on the server since the probe: its bytes must not join the others.
+    auto manager = m_manager.lock();
+    const std::string expected = manager ? manager->fileVersion() : std::string();
+    if (!FileVersionsDiffer(expected, m_servedVersion.text())) return true;
+    log("slice " + std::to_string(m_ordinal) + " rejected reply: file version '" + m_servedVersion.text() +
+        "', expected '" + expected + "'");
+    return false;
+  }
   m_rangeIgnored = ReplyIgnoresRange(m_expectedReply, status);
   log("slice " + std::to_string(m_ordinal) + " rejected reply: status " + std::to_string(status) +
       ", content-range '" + m_contentRange + "', asked from " + std::to_string(m_expectedReply.offset));

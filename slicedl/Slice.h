@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "FileVersion.h"
 #include "ReplyCheck.h"
 #include "Result.h"
 
@@ -82,6 +83,7 @@ class Slice {
   std::atomic<int64_t> m_received;
   ExpectedReply m_expectedReply;
   std::string m_contentRange;
+  FileVersion m_servedVersion;  // of the reply being read
   bool m_replyChecked = false;
   bool m_rangeIgnored = false;
   bool m_withoutRange = false;
