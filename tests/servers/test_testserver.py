@@ -312,6 +312,18 @@ class Faults(ServerTestCase):
         sock.close()
         self.assertEqual(self.get("/files/a?size=10")[0], 200)
 
+    def test_stall_mid_sends_half_the_body_and_then_nothing(self):
+        sock, status, headers = self.server.raw("/files/a?size=10000&fault=stall-mid", range_header="bytes=100-")
+        self.assertEqual((status, headers["content-length"]), (206, "9900"))
+        body = b""
+        while len(body) < 4950:
+            body += sock.recv(4950 - len(body))
+        self.assertEqual(body, expected_bytes(100, 4950))
+        sock.settimeout(0.5)
+        with self.assertRaises(socket.timeout):
+            sock.recv(1)
+        sock.close()
+
     def test_redirect_chain_ends_at_the_file(self):
         target, hops = "/files/a?size=1000&seed=4&fault=redirect-3", 0
         while True:

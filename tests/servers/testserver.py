@@ -7,7 +7,8 @@ Standard library only; binds 127.0.0.1. Run with --help for the options.
   GET|HEAD /files/<name>?size=N[&seed=S][&fault=F,...][&rate=BPS]   synthetic file
   GET|HEAD <registered path>                     see /_control/file and --serve-file
   Faults: no-length, head-404, head-500, get-404, get-500, range-500@K, ignore-range, wrong-start,
-          extra-bytes, short-body, reset, stall, redirect-N, redirect-loop, redirect-ftp,
+          extra-bytes, short-body, reset, stall, stall-mid (half the body, then nothing),
+          redirect-N, redirect-loop, redirect-ftp,
           slow-head=MS, head-status=N (HEAD answers N with the usual headers),
           no-version (no ETag/Last-Modified; files otherwise carry an ETag of size and seed/mtime)
   GET  /api/getCommonConfig     configuration reply (see /_control/config)
@@ -384,6 +385,10 @@ class Handler(BaseHTTPRequestHandler):
         if is_head:
             return
         if "stall" in faults:
+            self.stall()
+            return
+        if "stall-mid" in faults:
+            self.send_payload(source, start, length // 2, rate, entry)
             self.stall()
             return
         sent_length = length

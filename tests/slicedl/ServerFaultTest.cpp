@@ -53,6 +53,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BrokenServer{"short-body", Result::SizeMismatch},
                       BrokenServer{"reset", Result::SizeMismatch},
                       BrokenServer{"stall", Result::SizeMismatch},
+                      BrokenServer{"stall-mid", Result::SizeMismatch},
                       BrokenServer{"get-404", Result::SizeMismatch},
                       BrokenServer{"get-500", Result::SizeMismatch},
                       BrokenServer{"range-500@2097152", Result::SizeMismatch},
