@@ -317,7 +317,7 @@ Result EntryHandler::transfer() {
       break;
     }
     collectFinishedTransfers(multi);
-    if (!fellBack && m_sliceManager->rangeIgnored()) {
+    if (!fellBack && (m_sliceManager->rangeIgnored() || m_sliceManager->versionChanged())) {
       fellBack = true;
       fallBackToOneStream(multi);
       running = 0;
@@ -353,10 +353,17 @@ int32_t EntryHandler::startSlices(CURLM* multi, int32_t running, bool firstRound
   return started;
 }
 
-// A server that answers ranges with the whole file still delivers: every transfer is detached and
-// the file is fetched again as one stream from offset 0, written in order.
+// A server that answers ranges with the whole file, or with another version of it, still delivers:
+// every transfer is detached and the file is fetched again as one stream from offset 0, in order.
 void EntryHandler::fallBackToOneStream(CURLM* multi) {
-  log("server ignores byte ranges, downloading the whole file as one stream");
+  if (m_sliceManager->versionChanged()) {
+    // A new release, or servers of one farm that name the same file differently: either way
+    // one stream from one server gives one whole version.
+    log("file version changed during the download, downloading the whole file again as one stream");
+    m_sliceManager->setFileVersion(std::string());
+  } else {
+    log("server ignores byte ranges, downloading the whole file as one stream");
+  }
   for (const auto& slice : m_sliceManager->slices()) slice->remove(multi);
   m_sliceManager->useSingleStream();
 }

@@ -76,6 +76,7 @@ Result Slice::start(CURLM* multi, int64_t cacheSize, int32_t maxSpeed) {
   m_servedVersion = FileVersion();
   m_hasOutcome = false;
   m_rangeIgnored = false;
+  m_versionChanged = false;
   CURLcode rangeCode = CURLE_OK;
   if (m_withoutRange && offset == 0) {
     m_expectedReply.ranged = false;
@@ -147,9 +148,15 @@ bool Slice::replyAccepted() {
     // The file changed on the server since the probe: its bytes must not join the others.
     auto manager = m_manager.lock();
     const std::string expected = manager ? manager->fileVersion() : std::string();
-    if (!FileVersionsDiffer(expected, m_servedVersion.text())) return true;
-    log("slice " + std::to_string(m_ordinal) + " rejected reply: file version '" + m_servedVersion.text() +
-        "', expected '" + expected + "'");
+    const std::string served = m_servedVersion.text();
+    if (!FileVersionsDiffer(expected, served)) {
+      // A run that knew no version yet holds every later reply to the first one it took.
+      if (manager && expected.empty()) manager->setFileVersion(served);
+      return true;
+    }
+    m_versionChanged = true;
+    log("slice " + std::to_string(m_ordinal) + " rejected reply: file version '" + served + "', expected '" +
+        expected + "'");
     return false;
   }
   m_rangeIgnored = ReplyIgnoresRange(m_expectedReply, status);

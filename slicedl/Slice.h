@@ -50,6 +50,8 @@ class Slice {
   bool hasOutcome() const { return m_hasOutcome; }
   // The server answered this slice's range with the whole file; nothing of that reply was kept.
   bool rangeIgnored() const { return m_rangeIgnored; }
+  // The reply named another version of the file than the one expected; nothing of it was kept.
+  bool versionChanged() const { return m_versionChanged; }
   // Asks for the whole file without a Range header (for a server that ignores ranges).
   void requestWithoutRange() { m_withoutRange = true; }
 
@@ -86,6 +88,7 @@ class Slice {
   FileVersion m_servedVersion;  // of the reply being read
   bool m_replyChecked = false;
   bool m_rangeIgnored = false;
+  bool m_versionChanged = false;
   bool m_withoutRange = false;
   bool m_hasOutcome = false;
   CURLcode m_curlCode = CURLE_OK;

@@ -1,5 +1,6 @@
 #include "SliceManager.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -281,10 +282,11 @@ int32_t SliceManager::idleSliceCount() const {
 }
 
 bool SliceManager::rangeIgnored() const {
-  for (const auto& slice : m_slices) {
-    if (slice->rangeIgnored()) return true;
-  }
-  return false;
+  return std::any_of(m_slices.begin(), m_slices.end(), [](const auto& slice) { return slice->rangeIgnored(); });
+}
+
+bool SliceManager::versionChanged() const {
+  return std::any_of(m_slices.begin(), m_slices.end(), [](const auto& slice) { return slice->versionChanged(); });
 }
 
 void SliceManager::useSingleStream() {

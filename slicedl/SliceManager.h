@@ -45,6 +45,8 @@ class SliceManager : public std::enable_shared_from_this<SliceManager> {
   std::shared_ptr<Slice> takeNextSlice(bool detachFinished, CURLM* multi);
   // Some slice's range was answered with the whole file.
   bool rangeIgnored() const;
+  // Some slice's reply came from another version of the file than the run expected.
+  bool versionChanged() const;
   // Replaces the slices by one that asks for the whole file without a range, from offset 0.
   // The caller has detached every transfer first.
   void useSingleStream();
