@@ -74,8 +74,13 @@ bool AskedForTheWholeFile(const ExpectedReply& expected) {
 
 }  // namespace
 
-bool ReplyMatchesRequest(const ExpectedReply& expected, long httpStatus, const std::string& contentRange) {
-  if (httpStatus == 200) return AskedForTheWholeFile(expected);
+bool ReplyMatchesRequest(const ExpectedReply& expected, long httpStatus, const std::string& contentRange,
+                         int64_t contentLength) {
+  if (httpStatus == 200) {
+    // A whole body of another length is another file, whatever its first bytes.
+    const bool sameLength = contentLength < 0 || expected.fileSize < 0 || contentLength == expected.fileSize;
+    return AskedForTheWholeFile(expected) && sameLength;
+  }
   if (httpStatus != 206) return false;
   ContentRange range;
   if (!ParseContentRange(contentRange, range)) return false;

@@ -29,8 +29,10 @@ struct ExpectedReply {
 };
 
 // 206 with a Content-Range that starts at the offset asked for (and names the same file size);
-// 200 for a request from offset 0 without a range, or for one whose range is the whole file.
-bool ReplyMatchesRequest(const ExpectedReply& expected, long httpStatus, const std::string& contentRange);
+// 200 for a request from offset 0 without a range, or for one whose range is the whole file, whose
+// length (-1 when the reply gave none) is the known file size.
+bool ReplyMatchesRequest(const ExpectedReply& expected, long httpStatus, const std::string& contentRange,
+                         int64_t contentLength = -1);
 
 // A 200 to a request for part of the file: the server sent the whole file instead.
 bool ReplyIgnoresRange(const ExpectedReply& expected, long httpStatus);

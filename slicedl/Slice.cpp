@@ -144,7 +144,9 @@ size_t Slice::HeaderCallback(char* data, size_t size, size_t count, void* slice)
 bool Slice::replyAccepted() {
   long status = 0;
   curl_easy_getinfo(m_transfer, CURLINFO_RESPONSE_CODE, &status);
-  if (ReplyMatchesRequest(m_expectedReply, status, m_contentRange)) {
+  curl_off_t length = -1;
+  if (curl_easy_getinfo(m_transfer, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) length = -1;
+  if (ReplyMatchesRequest(m_expectedReply, status, m_contentRange, length)) {
     // The file changed on the server since the probe: its bytes must not join the others.
     auto manager = m_manager.lock();
     const std::string expected = manager ? manager->fileVersion() : std::string();

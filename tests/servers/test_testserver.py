@@ -354,6 +354,12 @@ class Faults(ServerTestCase):
         self.assertEqual((status, headers["Content-Length"]), (350, "1234"))
         self.assertEqual(self.get("/files/a?size=1234&fault=head-status=350")[0], 200)
 
+    def test_head_size_changes_only_the_probed_length(self):
+        _, headers, _ = self.get("/files/a?size=1000&fault=head-size=900", method="HEAD")
+        self.assertEqual(headers["Content-Length"], "900")
+        status, headers, body = self.get("/files/a?size=1000&fault=head-size=900")
+        self.assertEqual((status, headers["Content-Length"], len(body)), (200, "1000", 1000))
+
     def test_faults_combine(self):
         target = "/files/a?size=10000&fault=head-500,range-500@5000"
         self.assertEqual(self.get(target, method="HEAD")[0], 500)

@@ -10,6 +10,7 @@ Standard library only; binds 127.0.0.1. Run with --help for the options.
           extra-bytes, short-body, reset, stall, stall-mid (half the body, then nothing),
           redirect-N, redirect-loop, redirect-ftp,
           slow-head=MS, head-status=N (HEAD answers N with the usual headers),
+          head-size=N (HEAD names N bytes),
           no-version (no ETag/Last-Modified; files otherwise carry an ETag of size and seed/mtime)
   GET  /api/getCommonConfig     configuration reply (see /_control/config)
   POST /api/clientInfo          recorded; reply {"code":1000} (see /_control/report)
@@ -377,6 +378,8 @@ class Handler(BaseHTTPRequestHandler):
         if "no-length" in faults:
             self.send_header("Connection", "close")
             self.close_connection = True
+        elif is_head and "head-size" in faults:
+            self.send_header("Content-Length", faults["head-size"] or "0")
         else:
             self.send_header("Content-Length", str(length))
         if wanted is not None:

@@ -50,6 +50,15 @@ TEST(ReplyAcceptance, WholeBodyOnlyForARequestFromZeroWithoutRange) {
   EXPECT_FALSE(ReplyMatchesRequest(ExpectedReply{0, false, -1}, 500, ""));
 }
 
+TEST(ReplyAcceptance, WholeBodyOfAnotherLengthIsAnotherFile) {
+  const ExpectedReply wholeFile{0, true, 100, 99};
+  EXPECT_TRUE(ReplyMatchesRequest(wholeFile, 200, "", 100));
+  EXPECT_TRUE(ReplyMatchesRequest(wholeFile, 200, "", -1));
+  EXPECT_FALSE(ReplyMatchesRequest(wholeFile, 200, "", 101));
+  EXPECT_FALSE(ReplyMatchesRequest(ExpectedReply{0, false, 100}, 200, "", 99));
+  EXPECT_TRUE(ReplyMatchesRequest(ExpectedReply{0, false, -1}, 200, "", 99));
+}
+
 TEST(ReplyAcceptance, WholeBodyForARangeThatIsTheWholeFile) {
   const ExpectedReply wholeFile{0, true, 100, 99};
   EXPECT_TRUE(ReplyMatchesRequest(wholeFile, 200, ""));

@@ -130,6 +130,21 @@ TEST_F(Download, SizeProbeRefusedForItsMethodAsksForTheFirstByte) {
             Result::SizeProbeFailed);
 }
 
+// The file grew after the probe and the server sends it whole: its first bytes are not the file.
+TEST_F(Download, AWholeBodyLongerThanTheProbedSizeIsNotTakenAsTheFile) {
+  int round = 0;
+  for (const char* shape : {"ignore-range", "ignore-range,no-version"}) {
+    server.control("reset");
+    Downloader downloader;
+    const std::string target = dir.file("grown-" + std::to_string(round++) + ".exe");
+    EXPECT_EQ(run(downloader, serve("/download", 70000, 3, std::string("&fault=head-size=60000,") + shape), target)
+                  .future,
+              Result::SizeMismatch)
+        << shape;
+    EXPECT_FALSE(Exists(target)) << shape;
+  }
+}
+
 TEST_F(Download, SlowSizeProbeIsAbandoned) {
   Downloader downloader;
   downloader.setLowSpeedLimit(10, 1);
