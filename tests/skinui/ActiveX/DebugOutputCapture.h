@@ -1,42 +1,29 @@
 #pragma once
 
-#include <windows.h>
-
-#include <condition_variable>
-#include <mutex>
+#include <cstddef>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace SkinUI::Testing {
 
-// Listens as a debug-output monitor does (the DBWIN buffer protocol) and keeps the lines this process
-// writes with OutputDebugString while it lives.
+// Keeps the lines this process writes with OutputDebugString while the capture lives. It reads them
+// inside the process, as the exception the system raises for each line, and never opens the
+// session-wide monitor buffer: a monitor there would slow down or interleave with every other
+// program of the Wine prefix that writes debugger output.
 class DebugOutputCapture {
 public:
     DebugOutputCapture();
-    ~DebugOutputCapture();
     DebugOutputCapture(const DebugOutputCapture&) = delete;
     DebugOutputCapture& operator=(const DebugOutputCapture&) = delete;
 
-    bool IsListening() const { return m_buffer != nullptr; }
+    bool IsListening() const { return m_listening; }
     std::vector<std::string> Lines() const;
-    // Waits (up to ten seconds) for a line holding the text; the monitor copies lines on its own thread.
+    // Waits (up to ten seconds) for a line holding the text.
     bool WaitForLineWith(const std::string& text);
 
 private:
-    void Listen();
-
-    HANDLE m_mutex = nullptr;
-    HANDLE m_mapping = nullptr;
-    HANDLE m_bufferReady = nullptr;
-    HANDLE m_dataReady = nullptr;
-    HANDLE m_stop = nullptr;
-    const char* m_buffer = nullptr;
-    mutable std::mutex m_lock;
-    std::condition_variable m_arrived;
-    std::vector<std::string> m_lines;
-    std::thread m_thread;
+    bool m_listening = false;
+    size_t m_first = 0;  // lines written before this capture began are not its own
 };
 
 }  // namespace SkinUI::Testing
