@@ -28,14 +28,7 @@ size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * coun
 
 size_t ReadProbeHeader(char* data, size_t size, size_t count, void* reply) {
   auto* probe = static_cast<EntryHandler::ProbeReply*>(reply);
-  const std::string line(data, size * count);
-  probe->version.addHeaderLine(line);
-  std::string value;
-  if (line.compare(0, 5, "HTTP/") == 0) {
-    probe->contentRange.clear();  // a new reply (after a redirect) starts
-  } else if (ContentRangeHeaderValue(line, value)) {
-    probe->contentRange = value;
-  }
+  ReadReplyHeaderLine(std::string(data, size * count), probe->version, probe->contentRange);
   return size * count;
 }
 

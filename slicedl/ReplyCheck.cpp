@@ -65,6 +65,16 @@ bool ContentRangeHeaderValue(const std::string& line, std::string& value) {
   return HeaderLineValue(line, "content-range", value);
 }
 
+void ReadReplyHeaderLine(const std::string& line, FileVersion& version, std::string& contentRange) {
+  version.addHeaderLine(line);
+  std::string value;
+  if (line.compare(0, 5, "HTTP/") == 0) {
+    contentRange.clear();
+  } else if (ContentRangeHeaderValue(line, value)) {
+    contentRange = value;
+  }
+}
+
 namespace {
 
 bool AskedForTheWholeFile(const ExpectedReply& expected) {

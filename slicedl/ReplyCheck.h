@@ -1,5 +1,7 @@
 #pragma once
 
+#include "FileVersion.h"
+
 #include <cstdint>
 #include <string>
 
@@ -19,6 +21,10 @@ bool HeaderLineValue(const std::string& line, const std::string& lowerName, std:
 
 // The header value when `line` is a "Content-Range:" header line (any case), else false.
 bool ContentRangeHeaderValue(const std::string& line, std::string& value);
+
+// Feeds one header line of a reply to what a transfer keeps of it: the file's version and the
+// Content-Range value. A status line (the next reply after a redirect) starts both afresh.
+void ReadReplyHeaderLine(const std::string& line, FileVersion& version, std::string& contentRange);
 
 // What a reply to a slice's request must carry before its body may touch the file.
 struct ExpectedReply {

@@ -130,14 +130,7 @@ size_t Slice::WriteCallback(char* data, size_t size, size_t count, void* slice) 
 size_t Slice::HeaderCallback(char* data, size_t size, size_t count, void* slice) {
   const size_t total = size * count;
   Slice* self = static_cast<Slice*>(slice);
-  const std::string line(data, total);
-  self->m_servedVersion.addHeaderLine(line);
-  std::string value;
-  if (line.compare(0, 5, "HTTP/") == 0) {
-    self->m_contentRange.clear();  // a new reply (after a redirect) starts
-  } else if (ContentRangeHeaderValue(line, value)) {
-    self->m_contentRange = value;
-  }
+  ReadReplyHeaderLine(std::string(data, total), self->m_servedVersion, self->m_contentRange);
   return total;
 }
 

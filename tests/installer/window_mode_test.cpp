@@ -125,15 +125,18 @@ protected:
         return main;
     }
 
-    // Presses "next" in the main window and waits for the warning that the run leads to.
-    HWND InstallUntilWarning(InstallerProcess& installer)
+    // Presses "next" in the main window and waits for the window of the given class that follows.
+    HWND PressNextAndWaitFor(InstallerProcess& installer, const wchar_t* windowClass)
     {
         HWND main = WaitForMainWindow(installer);
         if (!main)
             return nullptr;
         Click(main, Button::MainNext);
-        return installer.WaitForWindow(kWarningClass);
+        return installer.WaitForWindow(windowClass);
     }
+
+    // Presses "next" in the main window and waits for the warning that the run leads to.
+    HWND InstallUntilWarning(InstallerProcess& installer) { return PressNextAndWaitFor(installer, kWarningClass); }
 
     // Clicks until the window goes: a dialog may take the first click before its skin is laid out.
     static void ClickAway(HWND window, Button button)
@@ -183,14 +186,7 @@ protected:
     }
 
     // Presses "next" in the main window; gives the progress window.
-    HWND StartDownloading(InstallerProcess& installer)
-    {
-        HWND main = WaitForMainWindow(installer);
-        if (!main)
-            return nullptr;
-        Click(main, Button::MainNext);
-        return installer.WaitForWindow(kProgressClass);
-    }
+    HWND StartDownloading(InstallerProcess& installer) { return PressNextAndWaitFor(installer, kProgressClass); }
 
     SharedFolder work{"window"};
     TestServer server;
