@@ -3,14 +3,13 @@
 #include "Core/AttributeValues.h"
 #include "Core/Painter.h"
 #include "Core/WindowUIManager.h"
+#include "Utils/UIGeometry.h"
 
 #include <algorithm>
+#include <climits>
 #include <cwchar>
 
 namespace SkinUI {
-namespace {
-
-}  // namespace
 
 CProgressUI::CProgressUI()
 {
@@ -35,7 +34,8 @@ void CProgressUI::SetValue(int value)
 void CProgressUI::UpdateText()
 {
     if (!m_showText || m_max == m_min) return;
-    const float percent = static_cast<float>(m_value - m_min) * 100.0f / static_cast<float>(m_max - m_min);
+    const float percent = static_cast<float>(static_cast<long long>(m_value) - m_min) * 100.0f /
+                          static_cast<float>(static_cast<long long>(m_max) - m_min);
     CUIString text;
     text.Format(L"%.0f%%", static_cast<double>(percent));
     SetText(text);
@@ -66,7 +66,11 @@ void CProgressUI::SetAttribute(const wchar_t* name, const wchar_t* value)
 
 void CProgressUI::NormaliseRange()
 {
-    if (m_max <= m_min) m_max = m_min + 1;
+    if (m_max <= m_min) {
+        // At INT_MAX there is no value above the minimum: the range becomes the last step below it.
+        if (m_min == INT_MAX) m_min = INT_MAX - 1;
+        m_max = m_min + 1;
+    }
     m_value = std::clamp(m_value, m_min, m_max);
 }
 
@@ -75,9 +79,11 @@ void CProgressUI::PaintForegroundColor(HDC hdc)
     NormaliseRange();
     if (m_foreColor == 0) return;
     RECT rc = m_rcItem;
-    const int span = m_max - m_min;
-    if (m_horizontal) rc.right = rc.left + (rc.right - rc.left) * (m_value - m_min) / span;
-    else rc.top = rc.top + (rc.bottom - rc.top) * (m_max - m_value) / span;
+    const long long span = static_cast<long long>(m_max) - m_min;
+    if (m_horizontal)
+        rc.right = rc.left + static_cast<LONG>(MulDiv64(rc.right - rc.left, static_cast<long long>(m_value) - m_min, span));
+    else
+        rc.top = rc.top + static_cast<LONG>(MulDiv64(rc.bottom - rc.top, static_cast<long long>(m_max) - m_value, span));
     CPainter::FillColor(hdc, rc, GetAdjustedColor(m_foreColor));
 }
 
@@ -86,9 +92,11 @@ void CProgressUI::PaintForegroundImage(HDC hdc)
     NormaliseRange();
     const int width = m_rcItem.right - m_rcItem.left;
     const int height = m_rcItem.bottom - m_rcItem.top;
-    const int span = m_max - m_min;
-    RECT filled = m_horizontal ? RECT{0, 0, (m_value - m_min) * width / span, height}
-                               : RECT{0, (m_max - m_value) * height / span, width, height};
+    const long long span = static_cast<long long>(m_max) - m_min;
+    const RECT filled =
+        m_horizontal
+            ? RECT{0, 0, static_cast<LONG>(MulDiv64(static_cast<long long>(m_value) - m_min, width, span)), height}
+            : RECT{0, static_cast<LONG>(MulDiv64(static_cast<long long>(m_max) - m_value, height, span)), width, height};
     if (m_foreImage.IsEmpty()) return;
     const int scale = m_manager ? m_manager->GetDpiScaler()->GetScale() : 100;
     const int left = ::MulDiv(filled.left, 100, scale);

@@ -4,6 +4,7 @@
 #include "Core/Painter.h"
 #include "Core/WindowUIManager.h"
 #include "Layout/ContainerUI.h"
+#include "Utils/UIGeometry.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -114,10 +115,9 @@ void CScrollBarUI::SetPos(RECT rc, bool invalidate)
             thumb.top = b1.bottom;
             thumb.bottom = b2.top;
         } else {
-            const int thumbLength = std::max<int>(
-                t, static_cast<int>(static_cast<long long>(length) * track / (m_range + length)));
-            thumb.top = b1.bottom +
-                        static_cast<LONG>(static_cast<long long>(track - thumbLength) * m_scrollPos / m_range);
+            const int thumbLength =
+                std::max<int>(t, static_cast<int>(MulDiv64(length, track, static_cast<long long>(m_range) + length)));
+            thumb.top = b1.bottom + static_cast<LONG>(MulDiv64(track - thumbLength, m_scrollPos, m_range));
             thumb.bottom = thumb.top + thumbLength;
             if (thumb.bottom > b2.top) {
                 thumb.top -= thumb.bottom - b2.top;
@@ -137,28 +137,28 @@ void CScrollBarUI::SetPos(RECT rc, bool invalidate)
 
 void CScrollBarUI::LineUp()
 {
-    if (!m_owner) SetScrollPos(m_scrollPos - m_lineSize);
+    if (!m_owner) SetScrollPos(ClampToInt(static_cast<long long>(m_scrollPos) - m_lineSize));
     else if (m_horizontal) m_owner->LineLeft();
     else m_owner->LineUp();
 }
 
 void CScrollBarUI::LineDown()
 {
-    if (!m_owner) SetScrollPos(m_scrollPos + m_lineSize);
+    if (!m_owner) SetScrollPos(ClampToInt(static_cast<long long>(m_scrollPos) + m_lineSize));
     else if (m_horizontal) m_owner->LineRight();
     else m_owner->LineDown();
 }
 
 void CScrollBarUI::PageUp()
 {
-    if (!m_owner) SetScrollPos(m_scrollPos - (m_horizontal ? GetWidth() : GetHeight()));
+    if (!m_owner) SetScrollPos(ClampToInt(static_cast<long long>(m_scrollPos) - (m_horizontal ? GetWidth() : GetHeight())));
     else if (m_horizontal) m_owner->PageLeft();
     else m_owner->PageUp();
 }
 
 void CScrollBarUI::PageDown()
 {
-    if (!m_owner) SetScrollPos(m_scrollPos + (m_horizontal ? GetWidth() : GetHeight()));
+    if (!m_owner) SetScrollPos(ClampToInt(static_cast<long long>(m_scrollPos) + (m_horizontal ? GetWidth() : GetHeight())));
     else if (m_horizontal) m_owner->PageRight();
     else m_owner->PageDown();
 }
@@ -213,7 +213,7 @@ void CScrollBarUI::OnMouseMove(const ControlEvent& event)
                              : GetHeight() - (m_thumb.rect.bottom - m_thumb.rect.top) - 2 * GetFixedWidth();
         if (span == 0) return;
         const int moved = m_horizontal ? pt.x - m_dragStart.x : pt.y - m_dragStart.y;
-        m_dragOffset = moved * m_range / std::abs(span);
+        m_dragOffset = ClampToInt(MulDiv64(moved, m_range, std::abs(span)));
         return;
     }
     if (m_thumb.state & kHot) {
@@ -231,7 +231,7 @@ void CScrollBarUI::OnTimer()
 {
     ++m_repeat;
     if (m_thumb.state & kCaptured) {
-        const int target = m_dragStartPos + m_dragOffset;
+        const int target = ClampToInt(static_cast<long long>(m_dragStartPos) + m_dragOffset);
         if (!m_owner) {
             SetScrollPos(target);
         } else {

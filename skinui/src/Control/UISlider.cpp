@@ -3,6 +3,7 @@
 #include "Core/AttributeValues.h"
 #include "Core/Painter.h"
 #include "Core/WindowUIManager.h"
+#include "Utils/UIGeometry.h"
 
 #include <cwchar>
 #include <cwctype>
@@ -32,16 +33,17 @@ RECT CSliderUI::GetThumbRect() const
 {
     const SIZE thumb = ScaledThumbSize();
     const RECT& rc = m_rcItem;
-    const int min = GetMinValue();
-    const int span = GetMaxValue() - min;
-    const int offset = GetValue() - min;
+    const long long min = GetMinValue();
+    const long long span = GetMaxValue() - min;
+    const long long offset = GetValue() - min;
     RECT result;
     if (IsHorizontal()) {
-        result.left = rc.left + (span > 0 ? offset * (rc.right - rc.left - thumb.cx) / span : 0);
+        result.left = rc.left + (span > 0 ? static_cast<LONG>(MulDiv64(offset, rc.right - rc.left - thumb.cx, span)) : 0);
         result.top = rc.top + (rc.bottom - rc.top - thumb.cy) / 2;
     } else {
         result.left = rc.left + (rc.right - rc.left - thumb.cx) / 2;
-        const int bottom = rc.bottom - (span > 0 ? (rc.bottom - rc.top - thumb.cy) * offset / span : 0);
+        const int bottom =
+            rc.bottom - (span > 0 ? static_cast<LONG>(MulDiv64(rc.bottom - rc.top - thumb.cy, offset, span)) : 0);
         result.top = bottom - thumb.cy;
     }
     result.right = result.left + thumb.cx;
@@ -56,17 +58,18 @@ int CSliderUI::ValueAtPoint(POINT pt) const
     const RECT& rc = m_rcItem;
     const int min = GetMinValue();
     const int max = GetMaxValue();
+    const long long span = static_cast<long long>(max) - min;
     if (IsHorizontal()) {
         const int half = thumb.cx / 2;
         const int track = rc.right - rc.left - thumb.cx;
         if (pt.x >= rc.right - half) return max;
-        if (pt.x > rc.left + half && track > 0) return min + (max - min) * (pt.x - half - rc.left) / track;
+        if (pt.x > rc.left + half && track > 0) return ClampToInt(min + MulDiv64(span, pt.x - half - rc.left, track));
         return min;
     }
     const int half = thumb.cy / 2;
     const int track = rc.bottom - rc.top - thumb.cy;
     if (pt.y >= rc.bottom - half) return min;
-    if (pt.y > rc.top + half && track > 0) return min + (max - min) * (rc.bottom - half - pt.y) / track;
+    if (pt.y > rc.top + half && track > 0) return ClampToInt(min + MulDiv64(span, rc.bottom - half - pt.y, track));
     return max;
 }
 
@@ -101,7 +104,8 @@ void CSliderUI::HandleEvent(ControlEvent& event)
         if (!IsEnabled()) break;
         if (!(m_buttonState & kCaptured)) {
             const bool down = static_cast<short>(HIWORD(event.wParam)) < 0;
-            SetValue(GetValue() + (down ? -m_step : m_step));
+            const long long step = m_step;
+            SetValue(ClampToInt(GetValue() + (down ? -step : step)));
         }
         Notify(L"valuechanged");
         return;

@@ -1,5 +1,7 @@
 #include "Core/DpiScaler.h"
 
+#include "Utils/UIGeometry.h"
+
 namespace SkinUI {
 namespace {
 
@@ -61,7 +63,7 @@ void CDpiScaler::SetDPI(int dpi)
 
 int CDpiScaler::GetDPI() const { return ::MulDiv(m_scale, 96, 100); }
 
-int CDpiScaler::Scale(int value) const { return ::MulDiv(value, m_scale, 100); }
+int CDpiScaler::Scale(int value) const { return MulDivRounded(value, m_scale, 100); }
 
 SIZE CDpiScaler::ScaleSize(int cx, int cy) const { return SIZE{Scale(cx), Scale(cy)}; }
 
@@ -93,7 +95,7 @@ void CDpiScaler::ScaleRect(RECT& rc) const
     ConvertRect(rc, [this](int value) { return Scale(value); });
 }
 
-int CDpiScaler::Unscale(int value) const { return ::MulDiv(value, 100, m_scale); }
+int CDpiScaler::Unscale(int value) const { return MulDivRounded(value, 100, m_scale); }
 
 void CDpiScaler::UnscaleRect(RECT& rc) const
 {

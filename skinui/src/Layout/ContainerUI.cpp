@@ -200,7 +200,8 @@ void CContainerUI::SetScrollPos(SIZE pos, bool notify)
     Invalidate();
     if (m_verticalScrollBar && m_manager && notify) {
         const int line = std::max(1, m_verticalScrollBar->GetLineSize());
-        m_manager->SendNotify(this, L"scroll", static_cast<WPARAM>((m_verticalScrollBar->GetScrollPos() + line) / line), 0);
+        const long long pos = m_verticalScrollBar->GetScrollPos();
+        m_manager->SendNotify(this, L"scroll", static_cast<WPARAM>((pos + line) / line), 0);
     }
 }
 
@@ -217,19 +218,26 @@ int CContainerUI::LineStep() const
     return m_manager ? m_manager->GetDefaultFontInfo()->tm.tmHeight + 8 : 8;
 }
 
-void CContainerUI::LineUp() { SetScrollPos(SIZE{GetScrollPos().cx, GetScrollPos().cy - LineStep()}); }
-void CContainerUI::LineDown() { SetScrollPos(SIZE{GetScrollPos().cx, GetScrollPos().cy + LineStep()}); }
+void CContainerUI::ScrollBy(int dx, int dy)
+{
+    // In 64 bits: a step past a range near INT_MAX ends at the range instead of wrapping to the start.
+    const SIZE pos = GetScrollPos();
+    SetScrollPos(SIZE{ClampToInt(static_cast<long long>(pos.cx) + dx), ClampToInt(static_cast<long long>(pos.cy) + dy)});
+}
+
+void CContainerUI::LineUp() { ScrollBy(0, -LineStep()); }
+void CContainerUI::LineDown() { ScrollBy(0, LineStep()); }
 
 void CContainerUI::LineLeft()
 {
     const int step = m_scrollStepSize != 0 ? GetScrollStepSize() : 8;
-    SetScrollPos(SIZE{GetScrollPos().cx - step, GetScrollPos().cy});
+    ScrollBy(-step, 0);
 }
 
 void CContainerUI::LineRight()
 {
     const int step = m_scrollStepSize != 0 ? GetScrollStepSize() : 8;
-    SetScrollPos(SIZE{GetScrollPos().cx + step, GetScrollPos().cy});
+    ScrollBy(step, 0);
 }
 
 void CContainerUI::PageUp()
@@ -237,7 +245,7 @@ void CContainerUI::PageUp()
     const RECT inset = GetInset();
     int page = GetHeight() - inset.top - inset.bottom;
     if (IsVisibleBar(m_horizontalScrollBar)) page -= m_horizontalScrollBar->GetFixedHeight();
-    SetScrollPos(SIZE{GetScrollPos().cx, GetScrollPos().cy - page});
+    ScrollBy(0, -page);
 }
 
 void CContainerUI::PageDown()
@@ -245,7 +253,7 @@ void CContainerUI::PageDown()
     const RECT inset = GetInset();
     int page = GetHeight() - inset.top - inset.bottom;
     if (IsVisibleBar(m_horizontalScrollBar)) page -= m_horizontalScrollBar->GetFixedHeight();
-    SetScrollPos(SIZE{GetScrollPos().cx, GetScrollPos().cy + page});
+    ScrollBy(0, page);
 }
 
 void CContainerUI::PageLeft()
@@ -253,7 +261,7 @@ void CContainerUI::PageLeft()
     const RECT inset = GetInset();
     int page = GetWidth() - inset.left - inset.right;
     if (IsVisibleBar(m_verticalScrollBar)) page -= m_verticalScrollBar->GetFixedWidth();
-    SetScrollPos(SIZE{GetScrollPos().cx - page, GetScrollPos().cy});
+    ScrollBy(-page, 0);
 }
 
 void CContainerUI::PageRight()
@@ -261,7 +269,7 @@ void CContainerUI::PageRight()
     const RECT inset = GetInset();
     int page = GetWidth() - inset.left - inset.right;
     if (IsVisibleBar(m_verticalScrollBar)) page -= m_verticalScrollBar->GetFixedWidth();
-    SetScrollPos(SIZE{GetScrollPos().cx + page, GetScrollPos().cy});
+    ScrollBy(page, 0);
 }
 
 void CContainerUI::HomeUp() { SetScrollPos(SIZE{GetScrollPos().cx, 0}); }

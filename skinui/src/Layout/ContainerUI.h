@@ -105,6 +105,7 @@ protected:
     // The item rect less the inset and the visible scroll bars (the visible part of the client area).
     RECT GetContentRect() const;
     int LineStep() const;
+    void ScrollBy(int dx, int dy);
     void ApplyScrollBarStyle(CScrollBarUI* bar, const wchar_t* style);
     bool UpdateBar(CScrollBarUI* bar, bool horizontal, const RECT& rc, int required);
 

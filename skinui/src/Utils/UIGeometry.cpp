@@ -1,6 +1,7 @@
 #include "Utils/UIGeometry.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace SkinUI {
 
@@ -26,5 +27,21 @@ RECT DeflateRectBy(RECT rc, const RECT& inset)
     rc.bottom -= inset.bottom;
     return rc;
 }
+
+int ClampMinThenMax(int value, int min, int max) { return std::min(std::max(value, min), max); }
+
+long long MulDiv64(long long a, long long b, long long c) { return c == 0 ? 0 : a * b / c; }
+
+int MulDivRounded(long long a, long long b, long long c)
+{
+    if (c == 0) return 0;
+    const long long product = a * b;
+    const long long half = (c < 0 ? -c : c) / 2;
+    const bool negative = (product < 0) != (c < 0);
+    const long long magnitude = ((product < 0 ? -product : product) + half) / (c < 0 ? -c : c);
+    return ClampToInt(negative ? -magnitude : magnitude);
+}
+
+int ClampToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
 
 }  // namespace SkinUI

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <string>
+
 using namespace SkinUI;
 using namespace SkinUI::Testing;
 
@@ -215,6 +218,47 @@ TEST(Progress, EmptyRangeIsWidenedAtPaint)
     progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
     EXPECT_EQ(51, progress.GetMaxValue());
     EXPECT_EQ(50, progress.GetValue());
+}
+
+TEST(Progress, FillsItsShareOfRangesUpToTheWholeIntRange)
+{
+    struct Case {
+        int min, max, value, filledColumns;
+    };
+    const Case cases[] = {
+        {0, 100000000, 50000000, 50},
+        {0, INT_MAX, 1610612737, 75},
+        {INT_MIN, INT_MAX, 0, 50},
+        {INT_MIN, INT_MAX, INT_MAX, 100},
+        {INT_MAX - 1, INT_MAX, INT_MAX, 100},
+    };
+    for (const Case& c : cases) {
+        CProgressUI progress;
+        progress.SetAttribute(L"forecolor", L"#FF00FF00");
+        progress.SetAttribute(L"min", std::to_wstring(c.min).c_str());
+        progress.SetAttribute(L"max", std::to_wstring(c.max).c_str());
+        progress.SetAttribute(L"value", std::to_wstring(c.value).c_str());
+        progress.SetPos(RECT{0, 0, 100, 4});
+        Canvas canvas(100, 4);
+        progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+        int filled = 0;
+        for (int x = 0; x < 100; ++x) filled += canvas.Rgb(x, 2) == 0x00FF00u;
+        EXPECT_EQ(c.filledColumns, filled) << c.min << ".." << c.max << " at " << c.value;
+    }
+}
+
+TEST(Progress, EmptyRangeAtTheTopOfTheIntRangeStaysInIt)
+{
+    CProgressUI progress;
+    progress.SetAttribute(L"forecolor", L"#FF00FF00");
+    progress.SetAttribute(L"min", std::to_wstring(INT_MAX).c_str());
+    progress.SetAttribute(L"max", std::to_wstring(INT_MAX).c_str());
+    progress.SetPos(RECT{0, 0, 10, 4});
+    Canvas canvas(10, 4);
+    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(INT_MAX, progress.GetMaxValue());
+    EXPECT_EQ(INT_MAX - 1, progress.GetMinValue());
+    EXPECT_LT(progress.GetMinValue(), progress.GetMaxValue());
 }
 
 TEST(Progress, ForegroundImageIsCutOrSqueezed)

@@ -5,12 +5,31 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 using namespace SkinUI;
 using namespace SkinUI::Testing;
 
 namespace {
 
 int Height(const RECT& rc) { return rc.bottom - rc.top; }
+
+// Presses a vertical bar at y = from, moves to y = to and lets one drag tick apply the move.
+void DragThumb(CScrollBarUI& bar, int from, int to)
+{
+    ControlEvent down;
+    down.Type = EVT_BUTTONDOWN;
+    down.ptMouse = POINT{8, from};
+    bar.DispatchEvent(down);
+    ControlEvent move;
+    move.Type = EVT_MOUSEMOVE;
+    move.ptMouse = POINT{8, to};
+    bar.DispatchEvent(move);
+    ControlEvent tick;
+    tick.Type = EVT_TIMER;
+    tick.wParam = CScrollBarUI::kTimerId;
+    bar.DispatchEvent(tick);
+}
 
 TEST(ScrollBar, RangeZeroThumbFillsTheTrack)
 {
@@ -99,20 +118,44 @@ TEST(ScrollBar, DraggingTheThumbMovesByTheRangeShare)
 {
     CScrollBarUI bar;
     bar.SetPos(RECT{0, 0, 16, 200});
+    // span = 200 - 112 - 32 = 56: 28 pixels are half the range.
+    DragThumb(bar, 30, 58);
+    EXPECT_EQ(50, bar.GetScrollPos());
+}
+
+TEST(ScrollBar, DraggingAcrossAHugeRangeLandsInProportion)
+{
+    struct Case {
+        int range, moved, expected;
+    };
+    // Height 200: thumb 16 (its minimum), span 200 - 16 - 32 = 152.
+    const Case cases[] = {
+        {10000000, 76, 5000000},
+        {10000000, 152, 10000000},
+        {INT_MAX, 152, INT_MAX},
+        {INT_MAX, 38, INT_MAX / 4},
+    };
+    for (const Case& c : cases) {
+        CScrollBarUI bar;
+        bar.SetScrollRange(c.range);
+        bar.SetPos(RECT{0, 0, 16, 200});
+        ASSERT_EQ(16, Height(bar.GetThumbRect())) << c.range;
+        DragThumb(bar, 20, 20 + c.moved);
+        EXPECT_EQ(c.expected, bar.GetScrollPos()) << c.range << " moved " << c.moved;
+    }
+}
+
+TEST(ScrollBar, StepsNearTheEndOfTheIntRangeStopAtTheEnd)
+{
+    CScrollBarUI bar;
+    bar.SetScrollRange(INT_MAX);
+    bar.SetPos(RECT{0, 0, 16, 200});
+    bar.SetScrollPos(INT_MAX - 3);
     ControlEvent down;
     down.Type = EVT_BUTTONDOWN;
-    down.ptMouse = POINT{8, 30};
+    down.ptMouse = POINT{8, 190};
     bar.DispatchEvent(down);
-    ControlEvent move;
-    move.Type = EVT_MOUSEMOVE;
-    // span = 200 - 112 - 32 = 56: 28 pixels are half the range.
-    move.ptMouse = POINT{8, 58};
-    bar.DispatchEvent(move);
-    ControlEvent tick;
-    tick.Type = EVT_TIMER;
-    tick.wParam = CScrollBarUI::kTimerId;
-    bar.DispatchEvent(tick);
-    EXPECT_EQ(50, bar.GetScrollPos());
+    EXPECT_EQ(INT_MAX, bar.GetScrollPos());
 }
 
 TEST(ScrollBar, ClickOnTheTrackPagesWithoutOwner)

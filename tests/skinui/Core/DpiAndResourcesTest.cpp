@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 #include <string>
 
@@ -40,6 +41,12 @@ TEST(DpiScaler, ScalesAndRoundsToTheNearestPixel)
     scaler.ScaleSizeInPlace(size);
     EXPECT_EQ(600, size.cx);
     EXPECT_EQ(450, size.cy);
+    // Values whose scaled form passes the int range stop at its end instead of becoming -1.
+    EXPECT_EQ(INT_MAX, scaler.Scale(2000000000));
+    EXPECT_EQ(INT_MIN, scaler.Scale(-2000000000));
+    EXPECT_EQ(1500000000, scaler.Scale(1000000000));
+    scaler.SetDPI(48);
+    EXPECT_EQ(INT_MAX, scaler.Unscale(2000000000));
 }
 
 TEST(DpiScaler, IgnoresDpiValuesOfZeroOrLess)

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <string>
+
 using namespace SkinUI;
 using namespace SkinUI::Testing;
 
@@ -128,6 +131,46 @@ TEST_F(SliderTest, AtDoubleScaleClicksStillMapOntoTheScaledTrack)
     EXPECT_EQ(100, slider.ValueAtPoint(POINT{410, 20}));
     slider.SetValue(100);
     EXPECT_EQ(420, slider.GetThumbRect().right);
+}
+
+TEST_F(SliderTest, HugeRangesMapOntoTheTrackBothWays)
+{
+    struct Case {
+        int min, max, value, thumbOffset, pointOffset, valueAtPoint;
+    };
+    // 210 pixels with a 10-pixel thumb; offsets run from the minimum's end (left, or bottom when vertical).
+    const Case cases[] = {
+        {0, 7200000, 3600000, 100, 105, 3600000},
+        {INT_MIN, INT_MAX, 0, 100, 105, -1},
+        {0, INT_MAX, INT_MAX, 200, 205, INT_MAX},
+        {INT_MIN, INT_MAX, INT_MIN, 0, 5, INT_MIN},
+    };
+    for (const bool vertical : {false, true}) {
+        slider.SetAttribute(L"hor", vertical ? L"false" : L"true");
+        slider.SetPos(vertical ? RECT{0, 0, 20, 210} : RECT{0, 0, 210, 20});
+        for (const Case& c : cases) {
+            slider.SetAttribute(L"min", std::to_wstring(c.min).c_str());
+            slider.SetAttribute(L"max", std::to_wstring(c.max).c_str());
+            slider.SetAttribute(L"value", std::to_wstring(c.value).c_str());
+            ASSERT_EQ(c.value, slider.GetValue());
+            const RECT thumb = slider.GetThumbRect();
+            EXPECT_EQ(c.thumbOffset, vertical ? 210 - thumb.bottom : thumb.left) << c.min << ".." << c.max;
+            const POINT pt = vertical ? POINT{10, 210 - c.pointOffset} : POINT{c.pointOffset, 10};
+            EXPECT_EQ(c.valueAtPoint, slider.ValueAtPoint(pt)) << c.min << ".." << c.max;
+        }
+    }
+}
+
+TEST_F(SliderTest, WheelAtTheEndOfTheIntRangeStaysThere)
+{
+    slider.SetAttribute(L"min", std::to_wstring(INT_MIN).c_str());
+    slider.SetAttribute(L"max", std::to_wstring(INT_MAX).c_str());
+    slider.SetValue(INT_MAX);
+    Send(EVT_SCROLLWHEEL, 100, 10, MAKEWPARAM(0, WHEEL_DELTA));
+    EXPECT_EQ(INT_MAX, slider.GetValue());
+    slider.SetValue(INT_MIN);
+    Send(EVT_SCROLLWHEEL, 100, 10, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)));
+    EXPECT_EQ(INT_MIN, slider.GetValue());
 }
 
 TEST(Slider, PaintsTheBandAndTheThumbInItsStateColour)

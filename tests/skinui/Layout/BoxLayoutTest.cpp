@@ -106,6 +106,21 @@ TEST(VerticalLayout, OverflowGivesTheScrollBarARange)
     EXPECT_EQ(84, tall->GetWidth());
 }
 
+TEST(VerticalLayout, ScrollingPastAHugeRangeStopsAtItsEnd)
+{
+    CVerticalLayoutUI layout;
+    layout.SetAttribute(L"vscrollbar", L"true");
+    layout.SetAttribute(L"scrollstepsize", L"2000000000");
+    layout.Add(Child(L"height=\"2000000000\" maxheight=\"2000000000\""));
+    layout.SetPos(RECT{0, 0, 100, 100});
+    const int range = layout.GetVerticalScrollBar()->GetScrollRange();
+    ASSERT_EQ(2000000000 - 100, range);
+    layout.LineDown();
+    EXPECT_EQ(range, layout.GetScrollPos().cy);
+    layout.LineDown();
+    EXPECT_EQ(range, layout.GetScrollPos().cy);
+}
+
 TEST(HorizontalLayout, SharesWidthAndAlignsVertically)
 {
     CHorizontalLayoutUI layout;
