@@ -85,7 +85,7 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
         const RECT pad = child->GetPadding();
         const SIZE desired = child->CalcDesiredSize(available);
         if (desired.cy == 0) ++stretchCount;
-        else fixedTotal += std::clamp<int>(desired.cy, child->GetMinHeight(), child->GetMaxHeight());
+        else fixedTotal += ClampMinThenMax(desired.cy, child->GetMinHeight(), child->GetMaxHeight());
         fixedTotal += pad.top + pad.bottom;
         ++placedCount;
     }
@@ -114,9 +114,9 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
         const SIZE desired = child->CalcDesiredSize(available);
         int height = desired.cy;
         if (height == 0) height = ++stretchSeen == stretchCount ? remainder : share;
-        height = std::clamp(height, child->GetMinHeight(), child->GetMaxHeight());
+        height = ClampMinThenMax(height, child->GetMinHeight(), child->GetMaxHeight());
         int width = std::max<int>(neededWidth, available.cx - pad.left - pad.right);
-        width = std::clamp(width, child->GetMinWidth(), child->GetMaxWidth());
+        width = ClampMinThenMax(width, child->GetMinWidth(), child->GetMaxWidth());
         const RECT place = {left + pad.left, y + pad.top, left + pad.left + width, y + pad.top + height};
         child->SetPos(place, false);
         y = place.bottom + pad.bottom + childPadding;

@@ -52,12 +52,16 @@ SIZE CListHeaderUI::CalcDesiredSize(SIZE available)
     return size;
 }
 
+int CListHeaderUI::ItemWidth(CControlUI* child, int total, SIZE available)
+{
+    if (!m_percentage) return child->CalcDesiredSize(available).cx;
+    auto* item = static_cast<CListHeaderItemUI*>(child->GetInterface(L"ListHeaderItem"));
+    if (!item) return 0;
+    return ClampToInt(static_cast<long long>(static_cast<float>(item->GetPercent() * static_cast<double>(total) / 100.0)));
+}
+
 void CListHeaderUI::SetPos(RECT rc, bool invalidate)
 {
-    if (!m_percentage) {
-        CHorizontalLayoutUI::SetPos(rc, invalidate);
-        return;
-    }
     CControlUI::SetPos(rc, invalidate);
     const RECT inner = DeflateRectBy(m_rcItem, GetInset());
     int total = m_rcItem.right - m_rcItem.left;
@@ -65,37 +69,40 @@ void CListHeaderUI::SetPos(RECT rc, bool invalidate)
     if (parent && parent->GetVerticalScrollBar()) total -= parent->GetVerticalScrollBar()->GetFixedWidth();
 
     const int available = inner.right - inner.left;
-    int fixedTotal = 0, stretchCount = 0, placedCount = 0;
+    const SIZE space = {available, inner.bottom - inner.top};
+    long long fixedTotal = 0;
+    int stretchCount = 0, placedCount = 0;
     for (int i = 0; i < m_items.GetSize(); ++i) {
         auto* child = static_cast<CControlUI*>(m_items[i]);
         if (!child->IsVisible() || child->IsFloat()) continue;
-        auto* item = static_cast<CListHeaderItemUI*>(child->GetInterface(L"ListHeaderItem"));
-        const int width = item ? static_cast<int>(static_cast<float>(item->GetPercent() * total / 100.0)) : 0;
+        const int width = ItemWidth(child, total, space);
         if (width == 0) ++stretchCount;
-        else fixedTotal += std::clamp(width, child->GetMinWidth(), child->GetMaxWidth());
+        else fixedTotal += ClampMinThenMax(width, child->GetMinWidth(), child->GetMaxWidth());
         const RECT pad = child->GetPadding();
         fixedTotal += pad.left + pad.right;
         ++placedCount;
     }
-    if (placedCount > 0) fixedTotal += GetChildPadding() * (placedCount - 1);
-    const int share = stretchCount > 0 ? std::max(0, (available - fixedTotal) / stretchCount) : 0;
+    if (placedCount > 0) fixedTotal += static_cast<long long>(GetChildPadding()) * (placedCount - 1);
+    const long long free = available - fixedTotal;
+    const int share = stretchCount > 0 ? ClampToInt(std::max<long long>(0, free / stretchCount)) : 0;
 
-    int x = inner.left, stretchSeen = 0, remaining = available - fixedTotal;
+    int x = inner.left, stretchSeen = 0;
+    long long remaining = free;
     for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* child = ChildToLayOut(i);
         if (!child) continue;
-        auto* item = static_cast<CListHeaderItemUI*>(child->GetInterface(L"ListHeaderItem"));
-        int width = item ? static_cast<int>(static_cast<float>(item->GetPercent() * total / 100.0)) : 0;
+        int width = ItemWidth(child, total, space);
         if (width == 0) {
             ++stretchSeen;
-            width = stretchSeen == stretchCount ? std::max(0, remaining) : share;
+            width = stretchSeen == stretchCount ? ClampToInt(std::max<long long>(0, remaining)) : share;
             remaining -= width;
         }
-        width = std::clamp(width, child->GetMinWidth(), child->GetMaxWidth());
+        width = ClampMinThenMax(width, child->GetMinWidth(), child->GetMaxWidth());
         const RECT pad = child->GetPadding();
+        // Every item takes the header's inner height unless it fixes its own.
         int height = child->GetFixedHeight();
         if (height <= 0) height = std::max<int>(0, inner.bottom - inner.top - pad.top - pad.bottom);
-        height = std::clamp(height, child->GetMinHeight(), child->GetMaxHeight());
+        height = ClampMinThenMax(height, child->GetMinHeight(), child->GetMaxHeight());
         const int left = x + pad.left;
         child->SetPos(RECT{left, inner.top + pad.top, left + width, inner.top + pad.top + height}, false);
         x = left + width + pad.right + GetChildPadding();

@@ -20,6 +20,8 @@ public:
     void SetPercentageHeader(bool percentage) { m_percentage = percentage; }
 
 private:
+    int ItemWidth(CControlUI* child, int total, SIZE available);
+
     bool m_percentage = false;
 };
 

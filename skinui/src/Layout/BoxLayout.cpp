@@ -4,6 +4,7 @@
 #include "Core/AttributeValues.h"
 #include "Core/Painter.h"
 #include "Core/WindowUIManager.h"
+#include "Utils/UIGeometry.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -34,8 +35,8 @@ struct Limits {
     int fixedMain, fixedCross, minMain, maxMain, minCross, maxCross;
     int MainLimit() const { return fixedMain > 0 ? fixedMain : maxMain; }
     int CrossLimit() const { return fixedCross > 0 ? fixedCross : maxCross; }
-    int ClampMain(int value) const { return std::min(std::max(value, minMain), maxMain); }
-    int ClampCross(int value) const { return std::min(std::max(value, minCross), maxCross); }
+    int ClampMain(int value) const { return ClampMinThenMax(value, minMain, maxMain); }
+    int ClampCross(int value) const { return ClampMinThenMax(value, minCross, maxCross); }
 };
 
 Limits LimitsOf(const CControlUI* child, bool vertical)
@@ -151,10 +152,11 @@ void CBoxLayoutUI::SetPos(RECT rc, bool invalidate)
             main = limits.ClampMain(main);
             remainingFixed -= main;
         }
-        // The desired cross size, or all the room across when the child wants none.
-        int cross = std::max<int>(axis.Cross(desired), 0);
-        if (cross == 0) cross = availCross - crossPads;
-        cross = std::max(std::min(cross, limits.CrossLimit()), limits.minCross);
+        // Across the stack a child takes its maximum (all the room when it has none), never more than the
+        // room or its own limit, and never less than its minimum.
+        int cross = limits.maxCross != 0 ? limits.maxCross : availCross - crossPads;
+        cross = std::min(std::max(cross, 0), std::min(availCross - crossPads, limits.CrossLimit()));
+        cross = std::max(cross, limits.minCross);
         int crossStart;
         if (crossAlign == 1) {
             crossStart = (axis.CrossStart(rc) + axis.CrossEnd(rc)) / 2 + (crossBarShown ? crossRange / 2 - crossScroll : 0) -

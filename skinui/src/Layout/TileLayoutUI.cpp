@@ -7,11 +7,6 @@
 #include <cwchar>
 
 namespace SkinUI {
-namespace {
-
-LONG Clamp(LONG value, LONG minimum, LONG maximum) { return std::min(std::max(value, minimum), maximum); }
-
-}  // namespace
 
 void* CTileLayoutUI::GetInterface(const wchar_t* name)
 {
@@ -62,9 +57,9 @@ int CTileLayoutUI::RowHeight(int firstIndex, int cellWidth) const
         const RECT pad = child->GetPadding();
         int width = cellWidth - pad.left - pad.right;
         width -= (column == 0 || column == m_columns - 1) ? padding / 2 : padding;
-        width = Clamp(width, child->GetMinWidth(), child->GetMaxWidth());
+        width = ClampMinThenMax(width, child->GetMinWidth(), child->GetMaxWidth());
         SIZE size = child->CalcDesiredSize(SIZE{width, 9999});
-        size.cy = Clamp(size.cy, child->GetMinHeight(), child->GetMaxHeight());
+        size.cy = ClampMinThenMax(size.cy, child->GetMinHeight(), child->GetMaxHeight());
         height = std::max<int>(height, size.cy + pad.top + pad.bottom);
     }
     return height;
@@ -103,8 +98,8 @@ void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
         SIZE size = child->CalcDesiredSize(SIZE{inner.right - inner.left, inner.bottom - inner.top});
         if (size.cx == 0) size.cx = inner.right - inner.left;
         if (size.cy == 0) size.cy = inner.bottom - inner.top;
-        size.cx = Clamp(size.cx, child->GetMinWidth(), child->GetMaxWidth());
-        size.cy = Clamp(size.cy, child->GetMinHeight(), child->GetMaxHeight());
+        size.cx = ClampMinThenMax(size.cx, child->GetMinWidth(), child->GetMaxWidth());
+        size.cy = ClampMinThenMax(size.cy, child->GetMinHeight(), child->GetMaxHeight());
         const LONG left = (inner.left + inner.right - size.cx) / 2;
         const LONG top = (inner.top + inner.bottom - size.cy) / 2;
         child->SetPos(RECT{left, top, left + size.cx, top + size.cy}, true);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 using namespace SkinUI;
 
 namespace {
@@ -104,6 +106,38 @@ TEST(VerticalLayout, OverflowGivesTheScrollBarARange)
     ASSERT_TRUE(layout.GetVerticalScrollBar()->IsVisible());
     EXPECT_EQ(150, layout.GetVerticalScrollBar()->GetScrollRange());
     EXPECT_EQ(84, tall->GetWidth());
+}
+
+TEST(BoxLayout, ChildrenAcrossTheStackAreCappedByTheRoomAndTheirLimits)
+{
+    struct Case {
+        bool vertical;
+        const wchar_t* child;
+        int cross;
+    };
+    // The vertical layout is 100 wide, the horizontal one 50 high.
+    const Case cases[] = {
+        {true, L"width=\"300\"", 100},
+        {true, L"width=\"60\"", 60},
+        {true, L"", 100},
+        {true, L"maxwidth=\"70\"", 70},
+        {true, L"width=\"300\" padding=\"10,0,5,0\"", 85},
+        {true, L"minwidth=\"150\"", 150},
+        {true, L"width=\"300\" minwidth=\"120\"", 120},
+        {false, L"height=\"300\"", 50},
+        {false, L"height=\"30\"", 30},
+        {false, L"height=\"300\" padding=\"0,4,0,6\"", 40},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<CBoxLayoutUI> layout;
+        if (c.vertical) layout = std::make_unique<CVerticalLayoutUI>();
+        else layout = std::make_unique<CHorizontalLayoutUI>();
+        CControlUI* child = Child(c.child);
+        layout->Add(child);
+        layout->SetPos(c.vertical ? RECT{0, 0, 100, 200} : RECT{0, 0, 200, 50});
+        EXPECT_EQ(c.cross, c.vertical ? child->GetWidth() : child->GetHeight())
+            << (c.vertical ? "vertical " : "horizontal ") << c.child;
+    }
 }
 
 TEST(VerticalLayout, ScrollingPastAHugeRangeStopsAtItsEnd)

@@ -341,6 +341,32 @@ TEST_F(ListTest, PercentageHeaderSharesItsWidth)
     EXPECT_EQ(info->columnRects[0].right, info->columnRects[1].left);
 }
 
+TEST_F(ListTest, PlainHeaderItemsTakeTheHeaderHeightAndRowsStartBelowIt)
+{
+    CListUI* list = Build(
+        L"<Window><List><ListHeader height=\"24\" inset=\"0,2,0,2\"><ListHeaderItem text=\"A\" width=\"50\"/>"
+        L"<ListHeaderItem text=\"B\" width=\"60\" padding=\"0,1,0,1\"/></ListHeader>"
+        L"<ListLabelElement height=\"20\"/></List></Window>");
+    ASSERT_NE(nullptr, list);
+    const RECT header = list->GetHeader()->GetPos();
+    EXPECT_EQ(24, header.bottom - header.top);
+    EXPECT_EQ(20, list->GetHeader()->GetItemAt(0)->GetHeight());
+    EXPECT_EQ(18, list->GetHeader()->GetItemAt(1)->GetHeight());
+    EXPECT_EQ(50, list->GetHeader()->GetItemAt(0)->GetWidth());
+    EXPECT_EQ(header.bottom - 2, list->GetHeader()->GetItemAt(0)->GetPos().bottom);
+    EXPECT_LE(header.bottom, list->GetItemAt(0)->GetPos().top);
+}
+
+TEST_F(ListTest, RowLimitsLetTheMaximumWinAndHugePercentagesStayInRange)
+{
+    CListUI* list = Build(
+        L"<Window><List><ListHeader percentageheader=\"true\"><ListHeaderItem percent=\"15000000\"/></ListHeader>"
+        L"<ListLabelElement height=\"20\" minheight=\"50\" maxheight=\"40\"/></List></Window>");
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(40, list->GetItemAt(0)->GetHeight());
+    EXPECT_EQ(9999, list->GetHeader()->GetItemAt(0)->GetWidth());
+}
+
 TEST_F(ListTest, HiddenHeaderStillGivesColumnPositions)
 {
     CListUI* list = Build(
