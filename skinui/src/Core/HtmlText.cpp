@@ -512,24 +512,30 @@ void CPainter::DrawHtmlText(HDC hdc, CWindowUIManager* manager, RECT& rc, const 
     linkCount = 0;
     if (!hdc || !manager || !text || !*text || ::IsRectEmpty(&rc)) return;
     if ((style & 0xF) != 0 && !(style & DT_CALCRECT)) {
-        RECT measured = {0, 0, 9999, 100};
+        // Measured at the box's own width, so wrapped lines count; the box then only ever shrinks onto the
+        // text: what is larger than the box stays inside it, clipped or cut with an ellipsis where asked.
+        RECT measured = {0, 0, rc.right - rc.left, rc.bottom - rc.top};
         int none = 0;
         DrawHtmlText(hdc, manager, measured, text, color, nullptr, nullptr, none, font, style | DT_CALCRECT);
         const int width = measured.right - measured.left;
         const int height = measured.bottom - measured.top;
-        if (style & DT_SINGLELINE) {
+        const int spareWidth = rc.right - rc.left - width;
+        const int spareHeight = rc.bottom - rc.top - height;
+        if ((style & DT_SINGLELINE) && spareWidth > 0) {
             if (style & DT_CENTER) {
-                rc.left += (rc.right - rc.left - width) / 2;
+                rc.left += spareWidth / 2;
                 rc.right = rc.left + width;
             } else if (style & DT_RIGHT) {
                 rc.left = rc.right - width;
             }
         }
-        if (style & DT_VCENTER) {
-            rc.top += (rc.bottom - rc.top - height) / 2;
-            rc.bottom = rc.top + height;
-        } else if (style & DT_BOTTOM) {
-            rc.top = rc.bottom - height;
+        if (spareHeight > 0) {
+            if (style & DT_VCENTER) {
+                rc.top += spareHeight / 2;
+                rc.bottom = rc.top + height;
+            } else if (style & DT_BOTTOM) {
+                rc.top = rc.bottom - height;
+            }
         }
     }
     const int oldMode = ::SetBkMode(hdc, TRANSPARENT);

@@ -31,9 +31,14 @@ protected:
     }
     void Draw(const wchar_t* text, UINT style = DT_SINGLELINE, DWORD color = 0xFF000000)
     {
-        RECT rc = canvas.Bounds();
-        int links = 0;
-        CPainter::DrawHtmlText(canvas.dc(), &manager, rc, text, color, nullptr, nullptr, links, 0, style);
+        DrawIn(canvas, canvas.Bounds(), text, style, color);
+    }
+    // Draws into box on target; answers the number of link rectangles filled (at most 4, into links).
+    int DrawIn(Canvas& target, RECT box, const wchar_t* text, UINT style, DWORD color = 0xFF000000)
+    {
+        int count = 4;
+        CPainter::DrawHtmlText(target.dc(), &manager, box, text, color, links, linkTargets, count, 0, style);
+        return count;
     }
     // Pixels of exactly this colour in the columns [left, right) and rows [top, bottom).
     int CountRgb(DWORD rgb, int left = 0, int right = 200, int top = 0, int bottom = 40) const
@@ -63,6 +68,8 @@ protected:
 
     CWindowUIManager manager;
     Canvas canvas{200, 40, 0xFFFFFFFF};
+    RECT links[4] = {};
+    CUIString linkTargets[4];
 };
 
 TEST_F(MarkupTextTest, BoldRunIsWiderAndTheFontIsRestoredAfterIt)
@@ -218,10 +225,7 @@ TEST_F(MarkupTextTest, LineBreaksAndWordBreakMakeMoreLines)
 
 TEST_F(MarkupTextTest, SingleLineCentredTextIsCentredAsAWhole)
 {
-    RECT rc = {0, 0, 200, 40};
-    int links = 0;
-    CPainter::DrawHtmlText(canvas.dc(), &manager, rc, L"<b>WW</b>", 0xFF000000, nullptr, nullptr, links, 0,
-                           DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    DrawIn(canvas, RECT{0, 0, 200, 40}, L"<b>WW</b>", DT_SINGLELINE | DT_CENTER | DT_VCENTER);
     const auto span = InkSpan();
     ASSERT_GE(span.first, 0);
     EXPECT_NEAR(100, (span.first + span.second) / 2, 3);
@@ -238,6 +242,73 @@ TEST_F(MarkupTextTest, WithoutSingleLineEachRunIsCentredByItself)
     EXPECT_NEAR(100, (first.first + first.second) / 2, 3);
     EXPECT_NEAR(100, (second.first + second.second) / 2, 3);
     EXPECT_LT(second.first, first.first);
+}
+
+TEST_F(MarkupTextTest, AlignedTextLargerThanItsBoxStaysInsideIt)
+{
+    struct Case {
+        const wchar_t* text;
+        UINT style;
+        RECT box;
+    };
+    const Case cases[] = {
+        {L"WWWWWWWWWWWWWWWWWWWW", DT_SINGLELINE | DT_CENTER | DT_VCENTER, {50, 0, 150, 40}},
+        {L"WWWWWWWWWWWWWWWWWWWW", DT_SINGLELINE | DT_RIGHT, {50, 0, 150, 40}},
+        {L"WW<n>WW<n>WW", DT_BOTTOM, {0, 10, 200, 30}},
+        {L"WW<n>WW<n>WW", DT_VCENTER, {0, 10, 200, 30}},
+        {L"WW WW WW WW", DT_WORDBREAK | DT_CENTER | DT_VCENTER, {0, 10, 40, 30}},
+    };
+    for (const Case& c : cases) {
+        canvas.Clear(0xFFFFFFFF);
+        DrawIn(canvas, c.box, c.text, c.style);
+        EXPECT_GT(InkIn(c.box.left, c.box.right, c.box.top, c.box.bottom), 0) << c.text << " " << c.style;
+        EXPECT_EQ(0, InkIn(0, 200) - InkIn(c.box.left, c.box.right, c.box.top, c.box.bottom))
+            << c.text << " " << c.style;
+    }
+}
+
+TEST_F(MarkupTextTest, CentredTextWiderThanItsBoxEndsInTheAskedEllipsis)
+{
+    const wchar_t* text = L"WWWWWWWWWWWWWWWWWWWW";
+    DrawIn(canvas, RECT{0, 0, 100, 40}, text, DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_END_ELLIPSIS);
+    Canvas expected{200, 40, 0xFFFFFFFF};
+    DrawIn(expected, RECT{0, 0, 100, 40}, text, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+    ASSERT_GT(InkIn(0, 100), 0);
+    for (int x = 0; x < 200; ++x)
+        for (int y = 0; y < 40; ++y) ASSERT_EQ(expected.Rgb(x, y), canvas.Rgb(x, y)) << x << "," << y;
+}
+
+TEST_F(MarkupTextTest, WrappedTextIsMeasuredAtTheBoxWidthForVerticalAlignment)
+{
+    const int line = Height(L"W");
+    ASSERT_LT(2 * line, 40);
+    const RECT box = {0, 0, Width(L"WW ") + 2, 40};
+    int count = DrawIn(canvas, box, L"<a home>WW WW</a>", DT_WORDBREAK | DT_VCENTER, 0);
+    const RECT* rects = links;
+    // Both lines show, centred as a block of two lines; the link has one rectangle on each.
+    const int top = (40 - 2 * line) / 2;
+    EXPECT_GT(InkIn(0, 200, top, top + line), 0);
+    EXPECT_GT(InkIn(0, 200, top + line, top + 2 * line), 0);
+    ASSERT_EQ(2, count);
+    EXPECT_EQ(top, rects[0].top);
+    EXPECT_EQ(rects[0].bottom, rects[1].top);
+    EXPECT_EQ(top + 2 * line, rects[1].bottom);
+    EXPECT_EQ(CUIString(L"home"), linkTargets[1]);
+    // Bottom alignment puts the last line on the box's bottom.
+    canvas.Clear(0xFFFFFFFF);
+    count = DrawIn(canvas, box, L"<a home>WW WW</a>", DT_WORDBREAK | DT_BOTTOM, 0);
+    ASSERT_EQ(2, count);
+    EXPECT_EQ(40, rects[1].bottom);
+    EXPECT_EQ(40 - 2 * line, rects[0].top);
+}
+
+TEST_F(MarkupTextTest, RightAlignedSingleLineEndsAtTheRightEdge)
+{
+    DrawIn(canvas, RECT{0, 0, 200, 40}, L"WW", DT_SINGLELINE | DT_RIGHT | DT_BOTTOM);
+    const auto span = InkSpan();
+    ASSERT_GE(span.first, 0);
+    EXPECT_GE(span.second, 200 - 4);
+    EXPECT_EQ(0, InkIn(0, 200, 0, 40 - Height(L"W")));
 }
 
 TEST_F(MarkupTextTest, NothingWithoutTextOrRoom)
