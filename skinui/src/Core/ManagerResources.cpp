@@ -196,8 +196,13 @@ HFONT CWindowUIManager::GetFont(int id) { return GetFontInfo(id)->hFont; }
 
 HFONT CWindowUIManager::GetFont(const wchar_t* face, int size, bool bold, bool underline, bool italic)
 {
-    FontInfo* info = FindFontByStyle(m_fonts, face, size, bold, underline, italic);
-    if (!info) info = FindFontByStyle(SharedResources::Get().fonts, face, size, bold, underline, italic);
+    // Records hold the face as the font was made from it (the default face for an empty one, cut to the
+    // LOGFONT's length), so the asked face is brought into that form; else such a face never matches and
+    // every caller adds the font again.
+    LOGFONTW lf = DefaultGuiLogFont();
+    SetFace(lf, face);
+    FontInfo* info = FindFontByStyle(m_fonts, lf.lfFaceName, size, bold, underline, italic);
+    if (!info) info = FindFontByStyle(SharedResources::Get().fonts, lf.lfFaceName, size, bold, underline, italic);
     return info ? info->hFont : nullptr;
 }
 

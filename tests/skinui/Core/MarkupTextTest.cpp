@@ -1,3 +1,4 @@
+#include "Core/SharedResources.h"
 #include "SkinTestData.h"
 
 #include <gtest/gtest.h>
@@ -110,6 +111,30 @@ TEST_F(MarkupTextTest, FontTagTakesAnIndexOrADescription)
     EXPECT_EQ(Width(L"<f Arial 32>W</f>"), Width(L"<f 1>W</f>"));
     EXPECT_GT(Width(L"<f Arial 32 bold>WWW</f>"), Width(L"<f 1>WWW</f>"));
     EXPECT_EQ(Height(L"W<n><f 1>W</f>"), Height(L"W") + Height(L"<f 1>W</f>"));
+}
+
+TEST_F(MarkupTextTest, MalformedFontTagsReuseTheirFontAtEveryPaint)
+{
+    const std::wstring longFace(60, L'x');
+    const std::wstring texts[] = {
+        L"<f >W</f>",
+        L"<f  12>W</f>",
+        L"<f  bold italic underline>W</f>",
+        L"<f " + longFace + L" 14 bold>W</f>",
+        L"{f " + longFace + L"}W{/f}<f " + longFace.substr(0, 31) + L">W</f>",
+        L"<f Arial>W</f><f arial>W</f>",
+    };
+    // Wine answers 0 GDI objects, so the fonts the markup added to the shared table are counted as well.
+    const auto gdiObjects = [] { return ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS); };
+    const auto sharedFonts = [] { return SharedResources::Get().fonts.GetSize(); };
+    for (const std::wstring& text : texts) {
+        Draw(text.c_str());
+        const DWORD objects = gdiObjects();
+        const int fonts = sharedFonts();
+        for (int i = 0; i < 1000; ++i) Draw(text.c_str());
+        EXPECT_EQ(objects, gdiObjects()) << text.size();
+        EXPECT_EQ(fonts, sharedFonts()) << text.size();
+    }
 }
 
 TEST_F(MarkupTextTest, ImageTagDrawsTheChosenFrameOnTheBaseline)
