@@ -123,6 +123,10 @@ private:
         bool inLink = false;
         CUIString linkTarget;
         int linkStartX = 0;
+        // Runs of multi-line centred or right-aligned text are drawn shifted; the link's rectangle follows
+        // the shift of its first run on the line, taken when that run is laid out.
+        int linkStartShift = 0;
+        bool linkStartPending = false;
         bool raw = false;
     };
     struct LineResult {
@@ -208,7 +212,8 @@ private:
         if (!draw || !m_state.inLink || m_linkCount >= m_linkCapacity || !m_linkRects) return;
         // Nothing of the link is on this line (it lies behind an end ellipsis).
         if (right <= m_state.linkStartX) return;
-        m_linkRects[m_linkCount] = RECT{m_state.linkStartX, m_y, right, m_y + m_lineHeight};
+        m_linkRects[m_linkCount] =
+            RECT{m_state.linkStartX + m_state.linkStartShift, m_y, right + m_runShift, m_y + m_lineHeight};
         if (m_linkTargets) m_linkTargets[m_linkCount] = m_state.linkTarget;
         ++m_linkCount;
     }
@@ -270,6 +275,7 @@ private:
             CPainter::DrawImage(m_hdc, image->hBitmap, dest, m_rc, source, RECT{0, 0, 0, 0}, image->bAlpha);
         }
         x += width;
+        m_runShift = 0;  // images keep their place
         return true;
     }
 
@@ -280,6 +286,8 @@ private:
             m_state.inLink = true;
             m_state.linkTarget = tag.params;
             m_state.linkStartX = x;
+            m_state.linkStartShift = 0;
+            m_state.linkStartPending = true;
             DWORD color = m_baseColor ? m_baseColor : m_manager->GetDefaultLinkFontColor();
             if (!m_hoverTarget.IsEmpty() && m_hoverTarget == tag.params) color = m_manager->GetDefaultLinkHoverFontColor();
             m_state.colors.push_back(color);
@@ -402,6 +410,7 @@ private:
     LineResult Line(const wchar_t* p, bool draw)
     {
         int x = m_rc.left;
+        m_runShift = 0;
         LineHeight height{MinimumLineHeight()};
         bool stop = false;
         m_clipped = false;
@@ -449,7 +458,11 @@ private:
             if (fitted < length || stop) break;
         }
         AddLinkRect(x, draw);
-        if (m_state.inLink) m_state.linkStartX = m_rc.left;
+        if (m_state.inLink) {
+            m_state.linkStartX = m_rc.left;
+            m_state.linkStartShift = 0;
+            m_state.linkStartPending = true;
+        }
         return LineResult{p, x - m_rc.left, height.value, stop};
     }
 
@@ -465,12 +478,19 @@ private:
         const int width = count > 0 ? Extent(text, count).cx : 0;
         const TEXTMETRICW tm = Metrics();
         height.Raise(tm.tmHeight + tm.tmExternalLeading);
-        if (draw && !m_measuring && count > 0) {
-            int shift = 0;
+        if (count > 0) {
+            m_runShift = 0;
             if (!(m_style & DT_SINGLELINE)) {
-                if (m_style & DT_CENTER) shift = (m_rc.right - m_rc.left - width) / 2;
-                else if (m_style & DT_RIGHT) shift = m_rc.right - m_rc.left - width;
+                if (m_style & DT_CENTER) m_runShift = (m_rc.right - m_rc.left - width) / 2;
+                else if (m_style & DT_RIGHT) m_runShift = m_rc.right - m_rc.left - width;
             }
+            if (m_state.inLink && m_state.linkStartPending) {
+                m_state.linkStartShift = m_runShift;
+                m_state.linkStartPending = false;
+            }
+        }
+        if (draw && !m_measuring && count > 0) {
+            const int shift = m_runShift;
             Output(x + shift, text, count);
             if (ellipsis) Output(x + shift + width, L"...", 3);
         }
@@ -501,6 +521,7 @@ private:
     int m_lineHeight = 0;
     int m_widest = 0;
     bool m_clipped = false;  // an end ellipsis cut the current line
+    int m_runShift = 0;      // how far the last text run was drawn right of its place
 };
 
 }  // namespace

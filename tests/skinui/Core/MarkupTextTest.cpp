@@ -336,6 +336,24 @@ TEST_F(MarkupTextTest, RightAlignedSingleLineEndsAtTheRightEdge)
     EXPECT_EQ(0, InkIn(0, 200, 0, 40 - Height(L"W")));
 }
 
+TEST_F(MarkupTextTest, LinksOfCentredOrRightAlignedLinesCoverTheirDrawnText)
+{
+    struct Case {
+        UINT style;
+        int linkCentre;
+    };
+    const Case cases[] = {{DT_CENTER, 100}, {DT_RIGHT, 200 - Width(L"WW") / 2}, {0, Width(L"WW") / 2}};
+    const int line = Height(L"W");
+    for (const Case& c : cases) {
+        canvas.Clear(0xFFFFFFFF);
+        ASSERT_EQ(1, DrawIn(canvas, canvas.Bounds(), L"WWWW<n><a home>WW</a>", c.style, 0xFF000000));
+        const auto ink = InkSpan(line, 2 * line);
+        EXPECT_NEAR(c.linkCentre, (links[0].left + links[0].right) / 2, 2) << c.style;
+        EXPECT_NEAR(ink.first, links[0].left, 2) << c.style;
+        EXPECT_EQ(line, links[0].top);
+    }
+}
+
 TEST_F(MarkupTextTest, NothingWithoutTextOrRoom)
 {
     RECT empty = {0, 0, 0, 0};
