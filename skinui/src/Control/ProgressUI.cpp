@@ -80,10 +80,9 @@ void CProgressUI::PaintForegroundColor(HDC hdc)
     if (m_foreColor == 0) return;
     RECT rc = m_rcItem;
     const long long span = static_cast<long long>(m_max) - m_min;
-    if (m_horizontal)
-        rc.right = rc.left + static_cast<LONG>(MulDiv64(rc.right - rc.left, static_cast<long long>(m_value) - m_min, span));
-    else
-        rc.top = rc.top + static_cast<LONG>(MulDiv64(rc.bottom - rc.top, static_cast<long long>(m_max) - m_value, span));
+    const long long done = static_cast<long long>(m_value) - m_min;
+    if (m_horizontal) rc.right = rc.left + static_cast<LONG>(MulDiv64(rc.right - rc.left, done, span));
+    else rc.top = rc.top + static_cast<LONG>(MulDiv64(rc.bottom - rc.top, span - done, span));
     CPainter::FillColor(hdc, rc, GetAdjustedColor(m_foreColor));
 }
 
@@ -93,10 +92,9 @@ void CProgressUI::PaintForegroundImage(HDC hdc)
     const int width = m_rcItem.right - m_rcItem.left;
     const int height = m_rcItem.bottom - m_rcItem.top;
     const long long span = static_cast<long long>(m_max) - m_min;
-    const RECT filled =
-        m_horizontal
-            ? RECT{0, 0, static_cast<LONG>(MulDiv64(static_cast<long long>(m_value) - m_min, width, span)), height}
-            : RECT{0, static_cast<LONG>(MulDiv64(static_cast<long long>(m_max) - m_value, height, span)), width, height};
+    const long long done = static_cast<long long>(m_value) - m_min;
+    const RECT filled = m_horizontal ? RECT{0, 0, static_cast<LONG>(MulDiv64(done, width, span)), height}
+                                     : RECT{0, static_cast<LONG>(MulDiv64(span - done, height, span)), width, height};
     if (m_foreImage.IsEmpty()) return;
     const int scale = m_manager ? m_manager->GetDpiScaler()->GetScale() : 100;
     const int left = ::MulDiv(filled.left, 100, scale);

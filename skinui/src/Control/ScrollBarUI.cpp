@@ -92,6 +92,8 @@ void CScrollBarUI::SetVisible(bool visible)
 
 int CScrollBarUI::Thickness() const { return m_horizontal ? GetFixedHeight() : GetFixedWidth(); }
 
+int CScrollBarUI::PageSize() const { return m_horizontal ? GetWidth() : GetHeight(); }
+
 void CScrollBarUI::SetPos(RECT rc, bool invalidate)
 {
     CControlUI::SetPos(rc, invalidate);
@@ -151,14 +153,14 @@ void CScrollBarUI::LineDown()
 
 void CScrollBarUI::PageUp()
 {
-    if (!m_owner) SetScrollPos(ClampToInt(static_cast<long long>(m_scrollPos) - (m_horizontal ? GetWidth() : GetHeight())));
+    if (!m_owner) SetScrollPos(ClampToInt(static_cast<long long>(m_scrollPos) - PageSize()));
     else if (m_horizontal) m_owner->PageLeft();
     else m_owner->PageUp();
 }
 
 void CScrollBarUI::PageDown()
 {
-    if (!m_owner) SetScrollPos(ClampToInt(static_cast<long long>(m_scrollPos) + (m_horizontal ? GetWidth() : GetHeight())));
+    if (!m_owner) SetScrollPos(ClampToInt(static_cast<long long>(m_scrollPos) + PageSize()));
     else if (m_horizontal) m_owner->PageRight();
     else m_owner->PageDown();
 }

@@ -48,6 +48,7 @@ private:
     };
 
     int Thickness() const;
+    int PageSize() const;
     void LineUp();
     void LineDown();
     void PageUp();

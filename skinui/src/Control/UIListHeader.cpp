@@ -57,7 +57,9 @@ int CListHeaderUI::ItemWidth(CControlUI* child, int total, SIZE available)
     if (!m_percentage) return child->CalcDesiredSize(available).cx;
     auto* item = static_cast<CListHeaderItemUI*>(child->GetInterface(L"ListHeaderItem"));
     if (!item) return 0;
-    return ClampToInt(static_cast<long long>(static_cast<float>(item->GetPercent() * static_cast<double>(total) / 100.0)));
+    // Single precision as the percentages have always been worked out, but from a product that cannot overflow.
+    const float width = static_cast<float>(item->GetPercent() * static_cast<double>(total) / 100.0);
+    return ClampToInt(static_cast<long long>(width));
 }
 
 void CListHeaderUI::SetPos(RECT rc, bool invalidate)

@@ -38,7 +38,8 @@ RECT CSliderUI::GetThumbRect() const
     const long long offset = GetValue() - min;
     RECT result;
     if (IsHorizontal()) {
-        result.left = rc.left + (span > 0 ? static_cast<LONG>(MulDiv64(offset, rc.right - rc.left - thumb.cx, span)) : 0);
+        const int track = rc.right - rc.left - thumb.cx;
+        result.left = rc.left + (span > 0 ? static_cast<LONG>(MulDiv64(offset, track, span)) : 0);
         result.top = rc.top + (rc.bottom - rc.top - thumb.cy) / 2;
     } else {
         result.left = rc.left + (rc.right - rc.left - thumb.cx) / 2;

@@ -222,7 +222,8 @@ void CContainerUI::ScrollBy(int dx, int dy)
 {
     // In 64 bits: a step past a range near INT_MAX ends at the range instead of wrapping to the start.
     const SIZE pos = GetScrollPos();
-    SetScrollPos(SIZE{ClampToInt(static_cast<long long>(pos.cx) + dx), ClampToInt(static_cast<long long>(pos.cy) + dy)});
+    const long long x = pos.cx, y = pos.cy;
+    SetScrollPos(SIZE{ClampToInt(x + dx), ClampToInt(y + dy)});
 }
 
 void CContainerUI::LineUp() { ScrollBy(0, -LineStep()); }
