@@ -63,8 +63,9 @@ void CButtonUI::HandleEvent(ControlEvent& event)
         if (inside && IsEnabled()) {
             m_buttonState |= kPushed | kCaptured;
             Invalidate();
+            return;
         }
-        return;
+        break;
     case EVT_MOUSEMOVE:
         if (m_buttonState & kCaptured) {
             if (inside) m_buttonState |= kPushed;

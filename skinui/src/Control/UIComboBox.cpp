@@ -270,6 +270,11 @@ bool CComboBoxUI::Activate()
     return true;
 }
 
+bool CComboBoxUI::IsDropListShown() const
+{
+    return m_dropWnd && m_dropWnd->GetHWND() && ::IsWindowVisible(m_dropWnd->GetHWND());
+}
+
 void CComboBoxUI::SetEnabled(bool enabled)
 {
     CContainerUI::SetEnabled(enabled);
@@ -300,8 +305,10 @@ void CComboBoxUI::HandleEvent(ControlEvent& event)
         return;
     case EVT_BUTTONDOWN:
         if (IsEnabled()) {
-            Activate();
-            m_buttonState |= kPushed | kCaptured;
+            m_buttonState |= kCaptured;
+            // Pressed only while its list is open: without a drop window nothing would end the look.
+            if (Activate() && IsDropListShown()) m_buttonState |= kPushed;
+            Invalidate();
         }
         return;
     case EVT_BUTTONUP:
