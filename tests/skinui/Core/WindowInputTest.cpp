@@ -14,12 +14,14 @@ class RecordingControl : public CControlUI {
 public:
     std::vector<int> events;
     std::vector<WORD> keyStates;
+    std::vector<WPARAM> wParams;
     UINT flags = 0;
     UINT GetControlFlags() const override { return flags; }
     void HandleEvent(ControlEvent& event) override
     {
         events.push_back(event.Type);
         keyStates.push_back(event.wKeyState);
+        wParams.push_back(event.wParam);
         CControlUI::HandleEvent(event);
     }
     int Count(int type) const { return static_cast<int>(std::count(events.begin(), events.end(), type)); }
@@ -221,6 +223,44 @@ TEST_F(WindowInputTest, ButtonEventsCarryTheKeyStateOfTheirMessage)
         ASSERT_NE(child->events.end(), at) << press.message;
         EXPECT_EQ(press.wParam, child->keyStates[static_cast<size_t>(at - child->events.begin())]) << press.message;
     }
+}
+
+TEST_F(WindowInputTest, MoveAndHoverEventsCarryTheWParamOfTheirMessage)
+{
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        int event;
+    } messages[] = {
+        {WM_MOUSEMOVE, MK_SHIFT | MK_LBUTTON, EVT_MOUSEMOVE},
+        {WM_MOUSEHOVER, MK_CONTROL, EVT_MOUSEHOVER},
+    };
+    MoveTo(20, 20);
+    for (const auto& message : messages) {
+        child->events.clear();
+        child->wParams.clear();
+        ::SendMessageW(host, message.message, message.wParam, At(20, 20));
+        const auto at = std::find(child->events.begin(), child->events.end(), message.event);
+        ASSERT_NE(child->events.end(), at) << message.message;
+        EXPECT_EQ(message.wParam, child->wParams[static_cast<size_t>(at - child->events.begin())]) << message.message;
+    }
+}
+
+TEST_F(WindowInputTest, CloseEndsTheHoverAndThePressForGood)
+{
+    MoveTo(20, 20);
+    ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+    ASSERT_TRUE(manager().IsCaptured());
+    LRESULT result = 0;
+    manager().MessageHandler(WM_CLOSE, 0, 0, result);  // the window itself stays for what follows
+    EXPECT_EQ(1, child->Count(EVT_MOUSELEAVE));
+    EXPECT_EQ(1, child->Count(EVT_BUTTONUP));
+    EXPECT_FALSE(manager().IsCaptured());
+    EXPECT_NE(host.GetHWND(), ::GetCapture());
+    ::SendMessageW(host, WM_LBUTTONUP, 0, At(20, 20));
+    ::SendMessageW(host, WM_MOUSEMOVE, 0, static_cast<LPARAM>(-1));
+    EXPECT_EQ(1, child->Count(EVT_BUTTONUP)) << "no press is left to end";
+    EXPECT_EQ(1, child->Count(EVT_MOUSELEAVE)) << "no hover is left to end";
 }
 
 TEST_F(WindowInputTest, MarkupLinkUnderTheMouseTakesTheHoverColour)
