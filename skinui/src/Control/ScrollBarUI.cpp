@@ -263,8 +263,11 @@ void CScrollBarUI::HandleEvent(ControlEvent& event)
         return;
     }
     switch (event.Type) {
-    case EVT_SETFOCUS:
     case EVT_KILLFOCUS:
+        // Also how a press ends that the window will not see released: no repeat or drag goes on.
+        OnButtonUp();
+        return;
+    case EVT_SETFOCUS:
     case EVT_CONTEXTMENU:
         return;
     case EVT_BUTTONDOWN:

@@ -166,6 +166,10 @@ void CColorPaletteUI::HandleEvent(ControlEvent& event)
         m_pushed = m_draggingBar = m_draggingField = false;
         Invalidate();
         break;
+    case EVT_KILLFOCUS:
+        // A press that ends without its release: the drag stops and nothing is reported.
+        m_pushed = m_draggingBar = m_draggingField = false;
+        break;
     default:
         break;
     }

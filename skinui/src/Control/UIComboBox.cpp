@@ -298,8 +298,12 @@ void CComboBoxUI::HandleEvent(ControlEvent& event)
 {
     if (PassMouseToParent(event, [&] { CContainerUI::HandleEvent(event); })) return;
     switch (event.Type) {
-    case EVT_SETFOCUS:
     case EVT_KILLFOCUS:
+        // Also how a press ends that the window will not see released (its drop list took the focus).
+        m_buttonState &= ~kCaptured;
+        CControlUI::HandleEvent(event);
+        return;
+    case EVT_SETFOCUS:
         // The base keeps the focused flag that the focused image follows, and invalidates.
         CControlUI::HandleEvent(event);
         return;

@@ -104,7 +104,17 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
         if (m_focus) SendEventTo(m_focus, EVT_SETFOCUS, wParam, lParam);
         return false;
     case WM_KILLFOCUS:
-        if (m_captured) ReleaseCapture();
+        if (m_captured) {
+            ReleaseCapture();
+            EndPressWithoutRelease();
+        }
+        return false;
+    case WM_CAPTURECHANGED:
+        if (m_captured && reinterpret_cast<HWND>(lParam) != m_hwnd) {
+            m_captured = false;
+            m_dragging = false;
+            EndPressWithoutRelease();
+        }
         return false;
     case WM_CLOSE:
         EndHoverAndPress();

@@ -155,6 +155,16 @@ void CWindowUIManager::EndHoverAndPress()
     }
 }
 
+void CWindowUIManager::EndPressWithoutRelease()
+{
+    // The release will come to another window, if at all: the pressed control hears the press is
+    // over as a focus loss, which ends its pressed look and drags without acting as a release would.
+    if (CControlUI* click = m_click) {
+        m_click = nullptr;
+        SendEventTo(click, EVT_KILLFOCUS);
+    }
+}
+
 void CWindowUIManager::OnMouseLeave()
 {
     HideToolTip();

@@ -281,6 +281,8 @@ private:
     bool OnMouseHover(WPARAM wParam, LPARAM lParam);
     // A closing window ends any hover and press: nothing of them may outlive it.
     void EndHoverAndPress();
+    // The window lost the mouse (focus or capture taken) while a control was pressed.
+    void EndPressWithoutRelease();
     void OnMouseLeave();
     bool OnSetCursor(WPARAM wParam, LPARAM lParam);
     void OnGetMinMaxInfo(MINMAXINFO* info) const;

@@ -159,6 +159,21 @@ TEST_F(ButtonTest, PressesItDoesNotTakeGoOnToItsParent)
     }
 }
 
+TEST_F(ButtonTest, APressEndedByAFocusLossLeavesNoPressedLookAndNoClick)
+{
+    ControlEvent down = Mouse(EVT_BUTTONDOWN, 10, 10);
+    button.DispatchEvent(down);
+    ControlEvent lost = Mouse(EVT_KILLFOCUS, 0, 0);
+    button.DispatchEvent(lost);
+    EXPECT_EQ(0u, button.GetButtonState() & (CButtonUI::kPushed | CButtonUI::kCaptured));
+    ControlEvent move = Mouse(EVT_MOUSEMOVE, 20, 10);
+    button.DispatchEvent(move);
+    ControlEvent up = Mouse(EVT_BUTTONUP, 20, 10);
+    button.DispatchEvent(up);
+    EXPECT_EQ(0u, button.GetButtonState() & CButtonUI::kPushed);
+    EXPECT_EQ(0, notes.Count(L"click"));
+}
+
 TEST_F(ButtonTest, SpaceOrReturnClicks)
 {
     ControlEvent key;

@@ -115,6 +115,30 @@ TEST(ScrollBar, DraggingTheThumbMovesByTheRangeShare)
     EXPECT_EQ(50, bar.GetScrollPos());
 }
 
+TEST(ScrollBar, APressEndedByAFocusLossStopsRepeatingAndDragging)
+{
+    CScrollBarUI bar;
+    bar.SetAttribute(L"linesize", L"5");
+    bar.SetPos(RECT{0, 0, 16, 200});
+    const auto send = [&bar](int type, int x, int y, WPARAM wParam = 0) {
+        ControlEvent event;
+        event.Type = type;
+        event.ptMouse = POINT{x, y};
+        event.wParam = wParam;
+        bar.DispatchEvent(event);
+    };
+    send(EVT_BUTTONDOWN, 8, 190);
+    ASSERT_EQ(5, bar.GetScrollPos());
+    send(EVT_KILLFOCUS, 0, 0);
+    for (int i = 0; i < 7; ++i) send(EVT_TIMER, 0, 0, CScrollBarUI::kTimerId);
+    EXPECT_EQ(5, bar.GetScrollPos()) << "no repeat once the press is over";
+    send(EVT_BUTTONDOWN, 8, 40);
+    send(EVT_KILLFOCUS, 0, 0);
+    send(EVT_MOUSEMOVE, 8, 120);
+    send(EVT_TIMER, 0, 0, CScrollBarUI::kTimerId);
+    EXPECT_EQ(5, bar.GetScrollPos()) << "no drag once the press is over";
+}
+
 TEST(ScrollBar, ClickOnTheTrackPagesWithoutOwner)
 {
     CScrollBarUI bar;

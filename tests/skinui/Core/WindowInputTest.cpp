@@ -2,6 +2,8 @@
 #include "TestWindows.h"
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
 #include <memory>
 
 using namespace SkinUI;
@@ -261,6 +263,35 @@ TEST_F(WindowInputTest, CloseEndsTheHoverAndThePressForGood)
     ::SendMessageW(host, WM_MOUSEMOVE, 0, static_cast<LPARAM>(-1));
     EXPECT_EQ(1, child->Count(EVT_BUTTONUP)) << "no press is left to end";
     EXPECT_EQ(1, child->Count(EVT_MOUSELEAVE)) << "no hover is left to end";
+}
+
+TEST_F(WindowInputTest, APressEndsWithoutAReleaseWhenTheWindowLosesTheMouse)
+{
+    HostWindow elsewhere;
+    ASSERT_NE(nullptr, elsewhere.Create(nullptr, L"elsewhere", WS_POPUP, 0, 300, 60, 50, 50));
+    const std::function<void()> losses[] = {
+        [&] { ::SendMessageW(host, WM_KILLFOCUS, reinterpret_cast<WPARAM>(elsewhere.GetHWND()), 0); },
+        [&] { ::SetCapture(elsewhere); },
+    };
+    for (size_t i = 0; i < std::size(losses); ++i) {
+        child->events.clear();
+        other->events.clear();
+        ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+        ASSERT_TRUE(manager().IsCaptured()) << i;
+        losses[i]();
+        ::ReleaseCapture();
+        EXPECT_FALSE(manager().IsCaptured()) << i;
+        EXPECT_EQ(1, child->Count(EVT_KILLFOCUS)) << i << ": the pressed control hears the press is over";
+        EXPECT_EQ(0, child->Count(EVT_BUTTONUP)) << i;
+        // Later moves and a release elsewhere in the window are no part of that press.
+        ::SendMessageW(host, WM_MOUSEMOVE, 0, At(120, 20));
+        ::SendMessageW(host, WM_LBUTTONUP, 0, At(120, 20));
+        EXPECT_EQ(0, child->Count(EVT_MOUSEMOVE)) << i;
+        EXPECT_EQ(0, child->Count(EVT_BUTTONUP)) << i;
+        EXPECT_EQ(1, other->Count(EVT_MOUSEMOVE)) << i;
+        ::SendMessageW(host, WM_MOUSEMOVE, 0, static_cast<LPARAM>(-1));
+    }
+    ::DestroyWindow(elsewhere);
 }
 
 TEST_F(WindowInputTest, MarkupLinkUnderTheMouseTakesTheHoverColour)

@@ -224,6 +224,16 @@ TEST_F(ColorPaletteTest, TheFieldPicksHueAndLightnessAndTheBarSaturation)
     EXPECT_EQ(2, notes.Count(L"colorchanged"));
 }
 
+TEST_F(ColorPaletteTest, APressEndedByAFocusLossStopsTheDragWithoutNotifying)
+{
+    Press(EVT_BUTTONDOWN, 120, 100);
+    Press(EVT_KILLFOCUS, 0, 0);
+    Press(EVT_MOUSEMOVE, 240, 50);
+    EXPECT_EQ(120, palette.GetHue());
+    EXPECT_EQ(100, palette.GetLightness());
+    EXPECT_EQ(0, notes.Count(L"colorchanged"));
+}
+
 TEST_F(ColorPaletteTest, PaintsTheFieldOverTheBarNeverPureBlack)
 {
     Canvas canvas(360, 220, 0xFF123456);

@@ -152,6 +152,20 @@ TEST_F(ComboBoxTest, ThePressedLookEndsWhenTheListCloses)
     EXPECT_EQ(0u, combo->GetButtonState() & 16u);
 }
 
+TEST_F(ComboBoxTest, APressEndedByAFocusLossKeepsOnlyThePressedLookOfTheOpenList)
+{
+    CComboBoxUI* combo = Build(3);
+    ControlEvent press;
+    press.Type = EVT_BUTTONDOWN;
+    press.ptMouse = POINT{10, 10};
+    combo->HandleEvent(press);
+    ControlEvent lost;
+    lost.Type = EVT_KILLFOCUS;
+    combo->HandleEvent(lost);
+    EXPECT_EQ(0u, combo->GetButtonState() & 64u) << "no longer captured";
+    EXPECT_EQ(DropShown(combo) ? 16u : 0u, combo->GetButtonState() & 16u);
+}
+
 TEST_F(ComboBoxTest, ClosingTheDropWindowBindsTheCombosOwnPartAgainAndFocusesIt)
 {
     CComboBoxUI* combo = Build(2);
