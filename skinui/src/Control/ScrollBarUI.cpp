@@ -71,6 +71,7 @@ void CScrollBarUI::SetEnabled(bool enabled)
 {
     CControlUI::SetEnabled(enabled);
     if (enabled) return;
+    OnButtonUp();  // no repeat or drag may go on for a disabled bar
     m_button1.state = 0;
     m_button2.state = 0;
     m_thumb.state = 0;
