@@ -51,8 +51,8 @@ TEST(EngineLibraryIdentity, ACheckedLibraryIsHeldSharedForReadingUntilItIsLoaded
         HANDLE reader = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         EXPECT_NE(reader, INVALID_HANDLE_VALUE) << "others may still read it";
         if (reader != INVALID_HANDLE_VALUE) ::CloseHandle(reader);
-        HANDLE writer = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
+        const DWORD anyShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        HANDLE writer = ::CreateFileW(path.c_str(), GENERIC_WRITE, anyShare, nullptr, OPEN_EXISTING, 0, nullptr);
         EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "nobody may write it";
         if (writer != INVALID_HANDLE_VALUE) ::CloseHandle(writer);
         EXPECT_FALSE(::MoveFileExW(path.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING)) << "nor swap it away";

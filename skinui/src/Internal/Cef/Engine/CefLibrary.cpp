@@ -44,8 +44,8 @@ std::wstring SystemErrorText(DWORD error) {
 }
 
 void WarnNotLoaded(const std::wstring& path, DWORD error) {
-    const std::wstring text =
-        L"SkinUI: Warning: " + path + L" could not be loaded (" + SystemErrorText(error) + L"): the web view stays empty.\n";
+    const std::wstring text = L"SkinUI: Warning: " + path + L" could not be loaded (" + SystemErrorText(error) +
+                              L"): the web view stays empty.\n";
     ::OutputDebugStringW(text.c_str());
 }
 
