@@ -47,8 +47,12 @@ void CButtonUI::HandleEvent(ControlEvent& event)
     if (PassMouseToParent(event, [&] { CLabelUI::HandleEvent(event); })) return;
     const bool inside = ::PtInRect(&m_rcItem, event.ptMouse) != FALSE;
     switch (event.Type) {
-    case EVT_SETFOCUS:
     case EVT_KILLFOCUS:
+        // Also how a press ends that the window will not see released.
+        m_buttonState &= ~(kPushed | kCaptured);
+        Invalidate();
+        break;
+    case EVT_SETFOCUS:
         Invalidate();
         break;
     case EVT_KEYDOWN:
@@ -63,8 +67,9 @@ void CButtonUI::HandleEvent(ControlEvent& event)
         if (inside && IsEnabled()) {
             m_buttonState |= kPushed | kCaptured;
             Invalidate();
+            return;
         }
-        return;
+        break;
     case EVT_MOUSEMOVE:
         if (m_buttonState & kCaptured) {
             if (inside) m_buttonState |= kPushed;

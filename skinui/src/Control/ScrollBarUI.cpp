@@ -72,6 +72,7 @@ void CScrollBarUI::SetEnabled(bool enabled)
 {
     CControlUI::SetEnabled(enabled);
     if (enabled) return;
+    OnButtonUp();  // no repeat or drag may go on for a disabled bar
     m_button1.state = 0;
     m_button2.state = 0;
     m_thumb.state = 0;
@@ -265,8 +266,11 @@ void CScrollBarUI::HandleEvent(ControlEvent& event)
         return;
     }
     switch (event.Type) {
-    case EVT_SETFOCUS:
     case EVT_KILLFOCUS:
+        // Also how a press ends that the window will not see released: no repeat or drag goes on.
+        OnButtonUp();
+        return;
+    case EVT_SETFOCUS:
     case EVT_CONTEXTMENU:
         return;
     case EVT_BUTTONDOWN:

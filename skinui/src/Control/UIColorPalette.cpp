@@ -124,6 +124,13 @@ void CColorPaletteUI::PickInField(POINT pt)
     m_fieldThumb.y = std::clamp<LONG>(pt.y, m_rcItem.top, m_rcItem.top + m_fieldHeight);
 }
 
+void CColorPaletteUI::SetEnabled(bool enabled)
+{
+    CControlUI::SetEnabled(enabled);
+    // A disabled palette takes no colour from the mouse, not even from a drag already under way.
+    if (!IsEnabled()) m_pushed = m_draggingBar = m_draggingField = false;
+}
+
 void CColorPaletteUI::HandleEvent(ControlEvent& event)
 {
     CControlUI::HandleEvent(event);
@@ -132,6 +139,7 @@ void CColorPaletteUI::HandleEvent(ControlEvent& event)
     const bool inColumns = pt.x >= m_rcItem.left && pt.x < m_rcItem.right;
     switch (event.Type) {
     case EVT_BUTTONDOWN:
+        if (!IsEnabled()) break;
         if (inColumns && pt.y >= m_rcItem.top && pt.y < m_rcItem.top + m_fieldHeight) {
             PickInField(pt);
             m_pushed = true;
@@ -165,6 +173,10 @@ void CColorPaletteUI::HandleEvent(ControlEvent& event)
         if (IsEnabled() && m_manager) m_manager->SendNotify(this, L"colorchanged", GetSelectColor(), 0);
         m_pushed = m_draggingBar = m_draggingField = false;
         Invalidate();
+        break;
+    case EVT_KILLFOCUS:
+        // A press that ends without its release: the drag stops and nothing is reported.
+        m_pushed = m_draggingBar = m_draggingField = false;
         break;
     default:
         break;

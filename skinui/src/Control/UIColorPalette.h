@@ -16,6 +16,7 @@ public:
     void* GetInterface(const wchar_t* name) override;
     void InitControl() override;
     void SetPos(RECT rc, bool invalidate = true) override;
+    void SetEnabled(bool enabled = true) override;
     void HandleEvent(ControlEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     void PaintBackgroundColor(HDC hdc) override;

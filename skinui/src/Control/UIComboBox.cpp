@@ -270,6 +270,11 @@ bool CComboBoxUI::Activate()
     return true;
 }
 
+bool CComboBoxUI::IsDropListShown() const
+{
+    return m_dropWnd && m_dropWnd->GetHWND() && ::IsWindowVisible(m_dropWnd->GetHWND());
+}
+
 void CComboBoxUI::SetEnabled(bool enabled)
 {
     CContainerUI::SetEnabled(enabled);
@@ -293,15 +298,21 @@ void CComboBoxUI::HandleEvent(ControlEvent& event)
 {
     if (PassMouseToParent(event, [&] { CContainerUI::HandleEvent(event); })) return;
     switch (event.Type) {
-    case EVT_SETFOCUS:
     case EVT_KILLFOCUS:
+        // Also how a press ends that the window will not see released (its drop list took the focus).
+        m_buttonState &= ~kCaptured;
+        CControlUI::HandleEvent(event);
+        return;
+    case EVT_SETFOCUS:
         // The base keeps the focused flag that the focused image follows, and invalidates.
         CControlUI::HandleEvent(event);
         return;
     case EVT_BUTTONDOWN:
         if (IsEnabled()) {
-            Activate();
-            m_buttonState |= kPushed | kCaptured;
+            m_buttonState |= kCaptured;
+            // Pressed only while its list is open: without a drop window nothing would end the look.
+            if (Activate() && IsDropListShown()) m_buttonState |= kPushed;
+            Invalidate();
         }
         return;
     case EVT_BUTTONUP:

@@ -98,6 +98,7 @@ public:
     void RebindAfterDropClose();
 
 private:
+    bool IsDropListShown() const;
     bool DrawStateImage(HDC hdc, const CUIString& disabled, const CUIString& pushed, const CUIString& hot,
                         const CUIString& focused, const CUIString& normal);
 

@@ -78,7 +78,7 @@ void CIPAddressUI::HandleKey(wchar_t key)
         m_typed.Empty();
         --m_segment;
         Invalidate();
-    } else if ((key == VK_RIGHT || key == VK_OEM_PERIOD || key == VK_DECIMAL) && m_segment > 0 && m_segment < 4) {
+    } else if ((key == VK_RIGHT || key == VK_OEM_PERIOD || key == VK_DECIMAL) && m_segment < 4) {
         ApplyTyped();
         m_typed.Empty();
         ++m_segment;

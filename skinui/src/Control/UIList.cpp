@@ -524,6 +524,14 @@ int CListUI::SmallestSelected() const
     return m_selected.empty() ? -1 : *std::min_element(m_selected.begin(), m_selected.end());
 }
 
+int CListUI::ShownRowFrom(int index, int step) const
+{
+    // Hidden rows (those under a collapsed tree node) are passed over as if absent.
+    for (; index >= 0 && index < m_body->GetCount(); index += step)
+        if (m_body->GetItemAt(index)->IsVisible()) return index;
+    return -1;
+}
+
 void CListUI::MoveSelectionTo(int index)
 {
     // A row that cannot take the selection leaves it where it is.
@@ -563,14 +571,15 @@ void CListUI::HandleEvent(ControlEvent& event)
         case VK_UP:
             if (!m_selected.empty()) {
                 const int smallest = SmallestSelected();
-                MoveSelectionTo(smallest - 1 > 0 ? smallest - 1 : 0);
+                const int above = ShownRowFrom(smallest - 1, -1);
+                MoveSelectionTo(above >= 0 ? above : std::max(smallest, 0));
             }
             return;
         case VK_DOWN:
             if (!m_selected.empty()) {
                 const int largest = LargestSelected();
-                const int count = m_body->GetCount();
-                MoveSelectionTo(largest + 2 > count ? count - 1 : largest + 1);
+                const int below = ShownRowFrom(largest + 1, 1);
+                MoveSelectionTo(below >= 0 ? below : std::min(largest, m_body->GetCount() - 1));
             }
             return;
         case 'A':

@@ -184,6 +184,7 @@ private:
     void CompleteSelection(int index, CControlUI* control, bool takeFocus, bool notify);
     int LargestSelected() const;
     int SmallestSelected() const;
+    int ShownRowFrom(int index, int step) const;
     // The arrow keys' move: the selection goes to the row, unless the row cannot take it.
     void MoveSelectionTo(int index);
 

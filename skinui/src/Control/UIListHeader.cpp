@@ -210,12 +210,27 @@ RECT CListHeaderItemUI::GetGripRect() const
     return rc;
 }
 
+void CListHeaderItemUI::EndPress()
+{
+    if (m_buttonState & kCaptured) {
+        m_buttonState &= ~kCaptured;
+        RequestParentLayout();
+    } else if (m_buttonState & kPushed) {
+        m_buttonState &= ~kPushed;
+        Invalidate();
+    }
+}
+
 void CListHeaderItemUI::HandleEvent(ControlEvent& event)
 {
     if (PassMouseToParent(event, [&] { CContainerUI::HandleEvent(event); })) return;
     switch (event.Type) {
     case EVT_SETFOCUS:
+        Invalidate();
+        return;
     case EVT_KILLFOCUS:
+        // Also how a press ends that the window will not see released.
+        EndPress();
         Invalidate();
         return;
     case EVT_BUTTONDOWN:
@@ -233,13 +248,7 @@ void CListHeaderItemUI::HandleEvent(ControlEvent& event)
         return;
     }
     case EVT_BUTTONUP:
-        if (m_buttonState & kCaptured) {
-            m_buttonState &= ~kCaptured;
-            RequestParentLayout();
-        } else if (m_buttonState & kPushed) {
-            m_buttonState &= ~kPushed;
-            Invalidate();
-        }
+        EndPress();
         return;
     case EVT_MOUSEMOVE:
         if (m_buttonState & kCaptured) {

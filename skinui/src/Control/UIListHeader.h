@@ -43,6 +43,7 @@ public:
 
     bool IsDragable() const { return m_dragable; }
     void SetDragable(bool dragable);
+    UINT GetButtonState() const { return m_buttonState; }
     int GetSepWidth() const { return m_sepWidth; }
     void SetSepWidth(int width) { m_sepWidth = width; }
     int GetPercent() const { return m_percent; }
@@ -52,6 +53,7 @@ public:
     RECT GetThumbRect() const;
 
 private:
+    void EndPress();
     int ScaledSepWidth() const;
     RECT GetGripRect() const;
 

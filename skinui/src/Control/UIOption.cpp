@@ -174,8 +174,11 @@ void COptionUI::PaintText(HDC hdc)
         CButtonUI::PaintText(hdc);
         return;
     }
-    SettleDefaultColors();
-    const DWORD textColor = m_selectedTextColor ? m_selectedTextColor : m_textColor;
+    // Only the disabled colour settles here: the label's own text colour stays unset, so that the
+    // option still follows the window's default once it is deselected.
+    if (m_manager && m_disabledTextColor == 0) m_disabledTextColor = m_manager->GetDefaultDisabledColor();
+    DWORD textColor = m_selectedTextColor ? m_selectedTextColor : m_textColor;
+    if (textColor == 0 && m_manager) textColor = m_manager->GetDefaultFontColor();
     const int font = m_selectedFont != -1 ? m_selectedFont : m_font;
     DrawLabelText(hdc, IsEnabled() ? textColor : m_disabledTextColor, font);
 }

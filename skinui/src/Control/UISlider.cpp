@@ -101,6 +101,13 @@ void CSliderUI::HandleEvent(ControlEvent& event)
         return;
     case EVT_CONTEXTMENU:
         return;
+    case EVT_KILLFOCUS:
+        // A press that ends without its release leaves the value where the drag had put it.
+        if (m_buttonState & kCaptured) {
+            m_buttonState &= ~kCaptured;
+            Invalidate();
+        }
+        break;
     case EVT_SCROLLWHEEL:
         if (!IsEnabled()) break;
         if (!(m_buttonState & kCaptured)) {

@@ -4,7 +4,6 @@
 #include "Core/DpiScaler.h"
 #include "Core/ShadowUI.h"
 #include "Core/WindowUIManager.h"
-#include "Utils/ProcessUtils.h"
 
 #include <cwchar>
 
@@ -53,18 +52,6 @@ void ApplySize(CWindowUIManager* manager, const wchar_t* value)
     manager->SetInitSize(size.cx, size.cy, true);
 }
 
-// A shadow smaller than its window would lie hidden behind it: a skin's negative size draws none.
-void ApplyShadowSize(CShadowUI* shadow, const wchar_t* value)
-{
-    const int size = _wtoi(value);
-    if (size < 0) {
-        DebugOutputFormat(L"SkinUI: Warning: shadowsize %d is negative; no shadow is drawn.\n", size);
-        shadow->SetSize(0);
-        return;
-    }
-    shadow->SetSize(size);
-}
-
 // Colours and the shadow.
 bool ApplyLookAttribute(CWindowUIManager* manager, const wchar_t* name, const wchar_t* value)
 {
@@ -74,7 +61,7 @@ bool ApplyLookAttribute(CWindowUIManager* manager, const wchar_t* name, const wc
     else if (_wcsicmp(name, L"linkfontcolor") == 0) manager->SetDefaultLinkFontColor(ParseColorValue(value));
     else if (_wcsicmp(name, L"linkhoverfontcolor") == 0) manager->SetDefaultLinkHoverFontColor(ParseColorValue(value));
     else if (_wcsicmp(name, L"selectedcolor") == 0) manager->SetDefaultSelectedBkColor(ParseColorValue(value));
-    else if (_wcsicmp(name, L"shadowsize") == 0) ApplyShadowSize(shadow, value);
+    else if (_wcsicmp(name, L"shadowsize") == 0) shadow->SetSize(_wtoi(value));
     else if (_wcsicmp(name, L"shadowsharpness") == 0) shadow->SetSharpness(static_cast<unsigned>(_wtoi(value)));
     else if (_wcsicmp(name, L"shadowdarkness") == 0) shadow->SetDarkness(static_cast<unsigned>(_wtoi(value)));
     else if (_wcsicmp(name, L"shadowposition") == 0) {

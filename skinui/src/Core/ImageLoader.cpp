@@ -63,6 +63,7 @@ ImageRecord* LoadFrom(const wchar_t* name, const wchar_t* type, DWORD mask, HINS
     std::vector<unsigned char> bytes;
     bool found = false;
     if (type && *type) found = ReadResource(name, type, instance, bytes);
+    else if (IS_INTRESOURCE(name)) return nullptr;  // a resource id names no file, and no resource without its type
     else found = ReadFromSkinSource(name, bytes);
     if (!found && !IS_INTRESOURCE(name)) found = ReadWholeFile(name, bytes);
     if (!found) return nullptr;
@@ -130,7 +131,7 @@ ImageRecord* CPainter::LoadImage(UINT resourceId, const wchar_t* type, DWORD mas
 
 ImageRecord* CPainter::LoadImageMapped(const wchar_t* name, const wchar_t* type, DWORD mask, HINSTANCE instance)
 {
-    if ((!type || !*type) && name) {
+    if ((!type || !*type) && name && !IS_INTRESOURCE(name)) {
         if (const CUIString* alias = CTextResources::GetInstance()->GetFileAlias(name))
             return LoadImage(alias->GetData(), type, mask, instance);
     }

@@ -65,7 +65,7 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
         OnPrintClient(reinterpret_cast<HDC>(wParam), lParam);
         return false;
     case WM_MOUSEMOVE:
-        OnMouseMove(lParam);
+        OnMouseMove(wParam, lParam);
         return false;
     case WM_LBUTTONDOWN:
         OnButtonDown(wParam, lParam);
@@ -81,7 +81,7 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
         OnButtonOther(msg, wParam, lParam);
         return false;
     case WM_MOUSEHOVER:
-        if (!OnMouseHover(lParam)) return false;
+        if (!OnMouseHover(wParam, lParam)) return false;
         result = 0;
         return true;
     case WM_MOUSELEAVE:
@@ -104,11 +104,20 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
         if (m_focus) SendEventTo(m_focus, EVT_SETFOCUS, wParam, lParam);
         return false;
     case WM_KILLFOCUS:
-        if (m_captured) ReleaseCapture();
+        if (m_captured) {
+            ReleaseCapture();
+            EndPressWithoutRelease();
+        }
+        return false;
+    case WM_CAPTURECHANGED:
+        if (m_captured && reinterpret_cast<HWND>(lParam) != m_hwnd) {
+            m_captured = false;
+            m_dragging = false;
+            EndPressWithoutRelease();
+        }
         return false;
     case WM_CLOSE:
-        if (m_hover) SendEventTo(m_hover, EVT_MOUSELEAVE);
-        if (m_click) SendEventTo(m_click, EVT_BUTTONUP);
+        EndHoverAndPress();
         SetFocus(nullptr);
         if (::GetActiveWindow() == m_hwnd) {
             if (HWND owner = ::GetWindow(m_hwnd, GW_OWNER)) ::SetFocus(owner);

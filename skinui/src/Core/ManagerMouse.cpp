@@ -19,7 +19,7 @@ CControlUI* CWindowUIManager::OwnControlAt(POINT pt) const
     return control && control->GetManager() == this ? control : nullptr;
 }
 
-void CWindowUIManager::OnMouseMove(LPARAM lParam)
+void CWindowUIManager::OnMouseMove(WPARAM wParam, LPARAM lParam)
 {
     if (!m_mouseTracking) {
         TRACKMOUSEEVENT track = {sizeof(track), TME_HOVER | TME_LEAVE, m_hwnd, m_hoverTime};
@@ -43,7 +43,7 @@ void CWindowUIManager::OnMouseMove(LPARAM lParam)
             SendEventTo(control, EVT_MOUSEENTER);
         }
     }
-    if (CControlUI* target = m_click ? m_click : control) SendEventTo(target, EVT_MOUSEMOVE, 0, lParam);
+    if (CControlUI* target = m_click ? m_click : control) SendEventTo(target, EVT_MOUSEMOVE, wParam, lParam);
 }
 
 void CWindowUIManager::OnButtonDown(WPARAM wParam, LPARAM lParam)
@@ -128,18 +128,41 @@ void CWindowUIManager::OnButtonOther(UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-bool CWindowUIManager::OnMouseHover(LPARAM lParam)
+bool CWindowUIManager::OnMouseHover(WPARAM wParam, LPARAM lParam)
 {
     m_mouseTracking = false;
     if (!m_root) return false;
     POINT pt = PointFrom(lParam);
     CControlUI* control = OwnControlAt(pt);
     if (!control) return false;
-    if (m_hover) SendEventTo(m_hover, EVT_MOUSEHOVER, 0, lParam);
+    if (m_hover) SendEventTo(m_hover, EVT_MOUSEHOVER, wParam, lParam);
     m_toolTipText = control->GetToolTip();
     if (m_toolTipText.IsEmpty()) return true;
     ShowToolTipAt(m_toolTipText, pt.x, pt.y);
     return true;
+}
+
+void CWindowUIManager::EndHoverAndPress()
+{
+    if (CControlUI* hover = m_hover) {
+        m_hover = nullptr;
+        SendEventTo(hover, EVT_MOUSELEAVE);
+    }
+    if (CControlUI* click = m_click) {
+        m_click = nullptr;
+        if (m_captured) ReleaseCapture();
+        SendEventTo(click, EVT_BUTTONUP);
+    }
+}
+
+void CWindowUIManager::EndPressWithoutRelease()
+{
+    // The release will come to another window, if at all: the pressed control hears the press is
+    // over as a focus loss, which ends its pressed look and drags without acting as a release would.
+    if (CControlUI* click = m_click) {
+        m_click = nullptr;
+        SendEventTo(click, EVT_KILLFOCUS);
+    }
 }
 
 void CWindowUIManager::OnMouseLeave()

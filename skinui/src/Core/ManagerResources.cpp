@@ -228,7 +228,13 @@ void CWindowUIManager::RecreateFont(FontInfo& info)
     SetFace(lf, info.sFontName);
     lf.lfHeight = -GetDpiScaler()->Scale(info.iSize);
     lf.lfQuality = CLEARTYPE_QUALITY;
-    if (info.bBold) lf.lfWeight = BoldenedWeight(lf.lfWeight);
+    // The weight the font was made with: a bold font of the skin is 700, a bold default font is
+    // the GUI font's weight made bolder; neither may change with the size.
+    LOGFONTW current = {};
+    if (info.hFont && ::GetObjectW(info.hFont, sizeof(current), &current) == sizeof(current))
+        lf.lfWeight = current.lfWeight;
+    else if (info.bBold)
+        lf.lfWeight = BoldenedWeight(lf.lfWeight);
     if (info.bUnderline) lf.lfUnderline = TRUE;
     if (info.bItalic) lf.lfItalic = TRUE;
     if (info.hFont) ::DeleteObject(info.hFont);

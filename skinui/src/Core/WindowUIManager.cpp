@@ -272,9 +272,10 @@ void CWindowUIManager::SetCapture()
 
 void CWindowUIManager::ReleaseCapture()
 {
-    ::ReleaseCapture();
+    // Cleared first: the WM_CAPTURECHANGED that ::ReleaseCapture sends is our own doing.
     m_captured = false;
     m_dragging = false;
+    ::ReleaseCapture();
 }
 
 bool CWindowUIManager::AddNotifier(INotifyUI* notifier) { return m_notifiers.Add(notifier); }

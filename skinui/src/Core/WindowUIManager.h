@@ -276,9 +276,13 @@ private:
     void PaintOffscreen(const RECT& paint, const RECT& client);
     void ComposeLayered(const RECT& paint, const RECT& client);
     void DeleteOffscreen();
-    void OnMouseMove(LPARAM lParam);
+    void OnMouseMove(WPARAM wParam, LPARAM lParam);
     void OnButtonDown(WPARAM wParam, LPARAM lParam);
-    bool OnMouseHover(LPARAM lParam);
+    bool OnMouseHover(WPARAM wParam, LPARAM lParam);
+    // A closing window ends any hover and press: nothing of them may outlive it.
+    void EndHoverAndPress();
+    // The window lost the mouse (focus or capture taken) while a control was pressed.
+    void EndPressWithoutRelease();
     void OnMouseLeave();
     bool OnSetCursor(WPARAM wParam, LPARAM lParam);
     void OnGetMinMaxInfo(MINMAXINFO* info) const;

@@ -41,6 +41,40 @@ TEST(EngineLibraryIdentity, LibrariesWithTheRightNamesButAnotherInterfaceAreRefu
     EXPECT_EQ(::GetModuleHandleW(L"foreign-engine\\libcef.dll"), nullptr);
 }
 
+TEST(EngineLibraryIdentity, ACheckedLibraryIsHeldSharedForReadingUntilItIsLoaded) {
+    const std::wstring path = WriteFile(L"held-library.dll", ReadAll(ProgramFolder() + L"libcef.dll"));
+    const std::wstring moved = path + L".moved";
+    {
+        CheckedEngineLibrary held(path);
+        ASSERT_EQ(held.Verdict(), CefLibraryVerdict::Accepted);
+        EXPECT_TRUE(held.IsHeld());
+        HANDLE reader = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_NE(reader, INVALID_HANDLE_VALUE) << "others may still read it";
+        if (reader != INVALID_HANDLE_VALUE) ::CloseHandle(reader);
+        const DWORD anyShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        HANDLE writer = ::CreateFileW(path.c_str(), GENERIC_WRITE, anyShare, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(writer, INVALID_HANDLE_VALUE) << "nobody may write it";
+        if (writer != INVALID_HANDLE_VALUE) ::CloseHandle(writer);
+        EXPECT_FALSE(::MoveFileExW(path.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING)) << "nor swap it away";
+        EXPECT_FALSE(::DeleteFileW(path.c_str()));
+    }
+    EXPECT_TRUE(::MoveFileExW(path.c_str(), moved.c_str(), MOVEFILE_REPLACE_EXISTING)) << "let go with its holder";
+    ::DeleteFileW(moved.c_str());
+}
+
+TEST(EngineLibraryIdentity, LoadingGivesTheSystemsErrorAndLetsGoOfTheFile) {
+    CheckedEngineLibrary unloadable(ProgramFolder() + L"unloadable-engine\\libcef.dll");
+    ASSERT_EQ(unloadable.Verdict(), CefLibraryVerdict::Accepted);
+    DWORD error = ERROR_SUCCESS;
+    EXPECT_EQ(unloadable.Load(error), nullptr);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_DLL_INIT_FAILED));
+    EXPECT_FALSE(unloadable.IsHeld());
+
+    CheckedEngineLibrary foreign(ProgramFolder() + L"foreign-engine\\libcef.dll");
+    EXPECT_EQ(foreign.Load(error), nullptr) << "a refused file is never loaded";
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS));
+}
+
 TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
     EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"no-such-folder\\libcef.dll"), CefLibraryVerdict::Missing);
     EXPECT_EQ(CheckEngineLibraryFile(WriteFile(L"text-named-like-a-library.dll", "not a library at all")),

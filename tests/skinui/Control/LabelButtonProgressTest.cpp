@@ -1,6 +1,7 @@
 #include "Control/ButtonUI.h"
 #include "Control/ProgressUI.h"
 #include "Core/WindowUIManager.h"
+#include "Layout/ContainerUI.h"
 #include "Layout/TabLayoutUI.h"
 #include "../Core/SkinTestData.h"
 
@@ -127,6 +128,53 @@ TEST_F(ButtonTest, DisabledButtonIgnoresPressesAndLosesItsState)
     button.DispatchEvent(up);
     EXPECT_EQ(0, notes.Count(L"click"));
     EXPECT_FALSE(button.Activate());
+}
+
+TEST_F(ButtonTest, PressesItDoesNotTakeGoOnToItsParent)
+{
+    struct RecordingParent : CContainerUI {
+        std::vector<int> seen;
+        void HandleEvent(ControlEvent& event) override { seen.push_back(event.Type); }
+    };
+    struct Case {
+        int type;
+        POINT pt;
+        bool enabled;
+        bool reachesParent;
+    };
+    const Case cases[] = {
+        {EVT_BUTTONDOWN, {10, 10}, true, false}, {EVT_DBLCLICK, {10, 10}, true, false},
+        {EVT_BUTTONDOWN, {80, 10}, true, true},  {EVT_DBLCLICK, {80, 10}, true, true},
+        {EVT_BUTTONDOWN, {10, 10}, false, true}, {EVT_DBLCLICK, {10, 10}, false, true},
+    };
+    for (const Case& c : cases) {
+        RecordingParent parent;
+        auto* child = new CButtonUI();
+        parent.Add(child);
+        child->SetManager(nullptr, &parent, false);
+        child->SetPos(RECT{0, 0, 50, 20});
+        child->SetEnabled(c.enabled);
+        ControlEvent event = Mouse(c.type, c.pt.x, c.pt.y);
+        child->DispatchEvent(event);
+        EXPECT_EQ(c.reachesParent ? 1u : 0u, parent.seen.size())
+            << "event " << c.type << " at " << c.pt.x << " enabled " << c.enabled;
+        EXPECT_EQ(c.reachesParent ? 0u : CButtonUI::kPushed, child->GetButtonState() & CButtonUI::kPushed);
+    }
+}
+
+TEST_F(ButtonTest, APressEndedByAFocusLossLeavesNoPressedLookAndNoClick)
+{
+    ControlEvent down = Mouse(EVT_BUTTONDOWN, 10, 10);
+    button.DispatchEvent(down);
+    ControlEvent lost = Mouse(EVT_KILLFOCUS, 0, 0);
+    button.DispatchEvent(lost);
+    EXPECT_EQ(0u, button.GetButtonState() & (CButtonUI::kPushed | CButtonUI::kCaptured));
+    ControlEvent move = Mouse(EVT_MOUSEMOVE, 20, 10);
+    button.DispatchEvent(move);
+    ControlEvent up = Mouse(EVT_BUTTONUP, 20, 10);
+    button.DispatchEvent(up);
+    EXPECT_EQ(0u, button.GetButtonState() & CButtonUI::kPushed);
+    EXPECT_EQ(0, notes.Count(L"click"));
 }
 
 TEST_F(ButtonTest, SpaceOrReturnClicks)

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
+#include <iterator>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -156,6 +158,47 @@ TEST(ScrollBar, StepsNearTheEndOfTheIntRangeStopAtTheEnd)
     down.ptMouse = POINT{8, 190};
     bar.DispatchEvent(down);
     EXPECT_EQ(INT_MAX, bar.GetScrollPos());
+}
+
+TEST(ScrollBar, APressEndedByAFocusLossOrDisablingStopsRepeatingAndDragging)
+{
+    const auto send = [](CScrollBarUI& bar, int type, int x, int y, WPARAM wParam = 0) {
+        ControlEvent event;
+        event.Type = type;
+        event.ptMouse = POINT{x, y};
+        event.wParam = wParam;
+        bar.DispatchEvent(event);
+    };
+    const std::function<void(CScrollBarUI&)> endings[] = {
+        [&](CScrollBarUI& bar) { send(bar, EVT_KILLFOCUS, 0, 0); },
+        [](CScrollBarUI& bar) { bar.SetEnabled(false); },
+    };
+    for (size_t i = 0; i < std::size(endings); ++i) {
+        // Without a manager the bar repeats only for a pressed part, so ticks show what is still pressed.
+        CScrollBarUI bar;
+        bar.SetAttribute(L"linesize", L"5");
+        bar.SetPos(RECT{0, 0, 16, 200});
+        send(bar, EVT_BUTTONDOWN, 8, 190);
+        ASSERT_EQ(5, bar.GetScrollPos());
+        endings[i](bar);
+        for (int tick = 0; tick < 7; ++tick) send(bar, EVT_TIMER, 0, 0, CScrollBarUI::kTimerId);
+        EXPECT_EQ(5, bar.GetScrollPos()) << i << ": no repeat once the press is over";
+        bar.SetEnabled(true);
+        send(bar, EVT_BUTTONDOWN, 8, 40);
+        endings[i](bar);
+        send(bar, EVT_MOUSEMOVE, 8, 120);
+        send(bar, EVT_TIMER, 0, 0, CScrollBarUI::kTimerId);
+        EXPECT_EQ(5, bar.GetScrollPos()) << i << ": no drag once the press is over";
+
+        // With one, its repeat timer is gone too.
+        CWindowUIManager manager;
+        CScrollBarUI timed;
+        timed.SetManager(&manager, nullptr, false);
+        timed.SetPos(RECT{0, 0, 16, 200});
+        send(timed, EVT_BUTTONDOWN, 8, 190);
+        endings[i](timed);
+        EXPECT_FALSE(manager.KillTimer(&timed, CScrollBarUI::kTimerId)) << i;
+    }
 }
 
 TEST(ScrollBar, ClickOnTheTrackPagesWithoutOwner)

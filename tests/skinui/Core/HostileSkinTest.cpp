@@ -165,16 +165,23 @@ TEST_F(HostileSkinTest, ExtraTopLevelControlsAreDeletedNotLeaked)
     delete root;
 }
 
-TEST_F(HostileSkinTest, NegativeShadowSizeDrawsNoShadow)
+TEST_F(HostileSkinTest, ShadowSizeWithinItsRangeReachesTheShadowEvenWhenNegative)
 {
-    CDialogBuilder builder;
-    CControlUI* root =
-        builder.Create(L"<Window shadowsize=\"-5\" showshadow=\"true\"><Label/></Window>", nullptr, nullptr,
-                       &host.manager);
-    ASSERT_NE(nullptr, root);
-    EXPECT_EQ(0, host.manager.GetShadow()->GetLook().size);
-    EXPECT_TRUE(debug.WaitForLineWith("SkinUI: Warning: shadowsize -5 is negative"));
-    delete root;
+    const struct {
+        const wchar_t* value;
+        int size;
+    } cases[] = {{L"-5", -5}, {L"-35", -35}, {L"35", 35}, {L"-36", 4}, {L"36", 4}};
+    for (const auto& c : cases) {
+        host.manager.GetShadow()->SetSize(4);
+        std::wstring xml = L"<Window shadowsize=\"";
+        xml += c.value;
+        xml += L"\" showshadow=\"true\"><Label/></Window>";
+        CDialogBuilder builder;
+        CControlUI* root = builder.Create(xml.c_str(), nullptr, nullptr, &host.manager);
+        ASSERT_NE(nullptr, root);
+        EXPECT_EQ(c.size, host.manager.GetShadow()->GetLook().size) << "shadowsize " << c.value;
+        delete root;
+    }
 }
 
 // The renderer itself, given a negative size by a caller: a smaller image, nothing written outside it.

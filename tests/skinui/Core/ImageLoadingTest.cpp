@@ -85,6 +85,16 @@ TEST(ImageLoading, FallsBackToAPlainPathAndFailsOnBadBytes)
     EXPECT_EQ(nullptr, CPainter::LoadImage(L""));
 }
 
+TEST(ImageLoading, AResourceIdWithoutATypeLoadsNothing)
+{
+    EXPECT_EQ(nullptr, CPainter::LoadImage(101u, nullptr));
+    EXPECT_EQ(nullptr, CPainter::LoadImage(MAKEINTRESOURCEW(101), L""));
+    SkinZipScope zip;
+    EXPECT_EQ(nullptr, CPainter::LoadImage(101u, L""));
+    EXPECT_EQ(nullptr, CPainter::LoadImage(MAKEINTRESOURCEW(101), nullptr));
+    EXPECT_EQ(nullptr, CPainter::LoadImageMapped(MAKEINTRESOURCEW(101), nullptr));
+}
+
 TEST(ManagerImages, AddedOncePerNameAndFoundAgain)
 {
     SkinZipScope zip;

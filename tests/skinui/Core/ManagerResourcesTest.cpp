@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -48,6 +49,26 @@ TEST_F(ManagerResourcesTest, FontsScaleWithTheWindowDpi)
     ::GetObjectW(font, sizeof(lf), &lf);
     EXPECT_EQ(-24, lf.lfHeight);
     EXPECT_EQ(12, manager.GetFontInfo(2)->iSize);
+}
+
+TEST_F(ManagerResourcesTest, ADpiChangeRescalesFontsAndKeepsTheirWeight)
+{
+    const auto weightAndHeight = [](HFONT font) {
+        LOGFONTW lf = {};
+        ::GetObjectW(font, sizeof(lf), &lf);
+        return std::make_pair(lf.lfWeight, lf.lfHeight);
+    };
+    CWindowUIManager manager;
+    manager.AddFont(1, L"Arial", 12, true, false, false);
+    manager.AddFont(2, L"Arial", 12, false, false, false);
+    manager.AddFont(3, L"Arial", 12, true, false, false, true);
+    manager.SetDefaultFont(L"Arial", 12, true, false, false, false);
+    const LONG defaultBold = weightAndHeight(manager.GetDefaultFontInfo()->hFont).first;
+    manager.SetDPI(144);
+    EXPECT_EQ(std::make_pair(LONG(700), LONG(-18)), weightAndHeight(manager.GetFont(1)));
+    EXPECT_EQ(std::make_pair(LONG(FW_NORMAL), LONG(-18)), weightAndHeight(manager.GetFont(2)));
+    EXPECT_EQ(std::make_pair(LONG(700), LONG(-18)), weightAndHeight(manager.GetFont(3)));
+    EXPECT_EQ(std::make_pair(defaultBold, LONG(-18)), weightAndHeight(manager.GetDefaultFontInfo()->hFont));
 }
 
 TEST_F(ManagerResourcesTest, SharedFontsAreFoundFromEveryWindowAndOwnOnesWin)

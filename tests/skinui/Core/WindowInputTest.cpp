@@ -2,6 +2,8 @@
 #include "TestWindows.h"
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
 #include <memory>
 
 using namespace SkinUI;
@@ -14,12 +16,14 @@ class RecordingControl : public CControlUI {
 public:
     std::vector<int> events;
     std::vector<WORD> keyStates;
+    std::vector<WPARAM> wParams;
     UINT flags = 0;
     UINT GetControlFlags() const override { return flags; }
     void HandleEvent(ControlEvent& event) override
     {
         events.push_back(event.Type);
         keyStates.push_back(event.wKeyState);
+        wParams.push_back(event.wParam);
         CControlUI::HandleEvent(event);
     }
     int Count(int type) const { return static_cast<int>(std::count(events.begin(), events.end(), type)); }
@@ -221,6 +225,73 @@ TEST_F(WindowInputTest, ButtonEventsCarryTheKeyStateOfTheirMessage)
         ASSERT_NE(child->events.end(), at) << press.message;
         EXPECT_EQ(press.wParam, child->keyStates[static_cast<size_t>(at - child->events.begin())]) << press.message;
     }
+}
+
+TEST_F(WindowInputTest, MoveAndHoverEventsCarryTheWParamOfTheirMessage)
+{
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        int event;
+    } messages[] = {
+        {WM_MOUSEMOVE, MK_SHIFT | MK_LBUTTON, EVT_MOUSEMOVE},
+        {WM_MOUSEHOVER, MK_CONTROL, EVT_MOUSEHOVER},
+    };
+    MoveTo(20, 20);
+    for (const auto& message : messages) {
+        child->events.clear();
+        child->wParams.clear();
+        ::SendMessageW(host, message.message, message.wParam, At(20, 20));
+        const auto at = std::find(child->events.begin(), child->events.end(), message.event);
+        ASSERT_NE(child->events.end(), at) << message.message;
+        EXPECT_EQ(message.wParam, child->wParams[static_cast<size_t>(at - child->events.begin())]) << message.message;
+    }
+}
+
+TEST_F(WindowInputTest, CloseEndsTheHoverAndThePressForGood)
+{
+    MoveTo(20, 20);
+    ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+    ASSERT_TRUE(manager().IsCaptured());
+    LRESULT result = 0;
+    manager().MessageHandler(WM_CLOSE, 0, 0, result);  // the window itself stays for what follows
+    EXPECT_EQ(1, child->Count(EVT_MOUSELEAVE));
+    EXPECT_EQ(1, child->Count(EVT_BUTTONUP));
+    EXPECT_FALSE(manager().IsCaptured());
+    EXPECT_NE(host.GetHWND(), ::GetCapture());
+    ::SendMessageW(host, WM_LBUTTONUP, 0, At(20, 20));
+    ::SendMessageW(host, WM_MOUSEMOVE, 0, static_cast<LPARAM>(-1));
+    EXPECT_EQ(1, child->Count(EVT_BUTTONUP)) << "no press is left to end";
+    EXPECT_EQ(1, child->Count(EVT_MOUSELEAVE)) << "no hover is left to end";
+}
+
+TEST_F(WindowInputTest, APressEndsWithoutAReleaseWhenTheWindowLosesTheMouse)
+{
+    HostWindow elsewhere;
+    ASSERT_NE(nullptr, elsewhere.Create(nullptr, L"elsewhere", WS_POPUP, 0, 300, 60, 50, 50));
+    const std::function<void()> losses[] = {
+        [&] { ::SendMessageW(host, WM_KILLFOCUS, reinterpret_cast<WPARAM>(elsewhere.GetHWND()), 0); },
+        [&] { ::SetCapture(elsewhere); },
+    };
+    for (size_t i = 0; i < std::size(losses); ++i) {
+        child->events.clear();
+        other->events.clear();
+        ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, At(20, 20));
+        ASSERT_TRUE(manager().IsCaptured()) << i;
+        losses[i]();
+        ::ReleaseCapture();
+        EXPECT_FALSE(manager().IsCaptured()) << i;
+        EXPECT_EQ(1, child->Count(EVT_KILLFOCUS)) << i << ": the pressed control hears the press is over";
+        EXPECT_EQ(0, child->Count(EVT_BUTTONUP)) << i;
+        // Later moves and a release elsewhere in the window are no part of that press.
+        ::SendMessageW(host, WM_MOUSEMOVE, 0, At(120, 20));
+        ::SendMessageW(host, WM_LBUTTONUP, 0, At(120, 20));
+        EXPECT_EQ(0, child->Count(EVT_MOUSEMOVE)) << i;
+        EXPECT_EQ(0, child->Count(EVT_BUTTONUP)) << i;
+        EXPECT_EQ(1, other->Count(EVT_MOUSEMOVE)) << i;
+        ::SendMessageW(host, WM_MOUSEMOVE, 0, static_cast<LPARAM>(-1));
+    }
+    ::DestroyWindow(elsewhere);
 }
 
 TEST_F(WindowInputTest, MarkupLinkUnderTheMouseTakesTheHoverColour)

@@ -12,6 +12,8 @@
 #include "InputsTestSupport.h"
 
 #include <commctrl.h>
+#include <functional>
+#include <iterator>
 #include <gtest/gtest.h>
 
 using namespace SkinUI;
@@ -222,6 +224,25 @@ TEST_F(ColorPaletteTest, TheFieldPicksHueAndLightnessAndTheBarSaturation)
     EXPECT_EQ(0, palette.GetSaturation());
     Press(EVT_BUTTONUP, -40, 215);
     EXPECT_EQ(2, notes.Count(L"colorchanged"));
+}
+
+TEST_F(ColorPaletteTest, APressEndedByAFocusLossOrDisablingStopsTheDragWithoutNotifying)
+{
+    const std::function<void()> endings[] = {
+        [&] { Press(EVT_KILLFOCUS, 0, 0); },
+        [&] { palette.SetEnabled(false); },
+    };
+    for (size_t i = 0; i < std::size(endings); ++i) {
+        palette.SetEnabled(true);
+        Press(EVT_BUTTONDOWN, 120, 100);
+        endings[i]();
+        Press(EVT_MOUSEMOVE, 240, 50);
+        EXPECT_EQ(120, palette.GetHue()) << i;
+        EXPECT_EQ(100, palette.GetLightness()) << i;
+    }
+    Press(EVT_BUTTONDOWN, 240, 50);
+    EXPECT_EQ(120, palette.GetHue()) << "a disabled palette takes no press";
+    EXPECT_EQ(0, notes.Count(L"colorchanged"));
 }
 
 TEST_F(ColorPaletteTest, PaintsTheFieldOverTheBarNeverPureBlack)

@@ -99,6 +99,20 @@ TEST_F(IPAddressTest, RightOrPeriodOnTheLastOctetDoesNothing)
     EXPECT_EQ(CUIString(L"0.0.0.0"), field.GetText());
 }
 
+TEST_F(IPAddressTest, RightOrPeriodWithNoSegmentSelectsTheFirst)
+{
+    for (wchar_t key : {static_cast<wchar_t>(VK_RIGHT), static_cast<wchar_t>(VK_OEM_PERIOD),
+                        static_cast<wchar_t>(VK_DECIMAL)}) {
+        ControlEvent kill = MakeEvent(EVT_KILLFOCUS);
+        field.DispatchEvent(kill);
+        ASSERT_EQ(0, field.GetSegment());
+        Keys({key});
+        EXPECT_EQ(1, field.GetSegment()) << "key " << int(key);
+        Keys({L'7'});
+        EXPECT_EQ(7, field.GetOctet(0));
+    }
+}
+
 TEST_F(IPAddressTest, PeriodAppliesPendingDigitsAndMovesRight)
 {
     Click(5);

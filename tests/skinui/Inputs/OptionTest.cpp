@@ -181,6 +181,31 @@ TEST(Option, SelectedTextColourIsUsedOnlyWhileSelected)
     EXPECT_EQ(0xFF0000FFu, option.GetTextColor());
 }
 
+TEST(Option, PaintingWhileSelectedLeavesAnUnsetTextColourUnset)
+{
+    SkinZipScope zip;
+    CWindowUIManager manager;
+    manager.SetDefaultFontColor(0xFF00FF00);
+    COptionUI option;
+    option.SetManager(&manager, nullptr, false);
+    option.SetAttribute(L"selected", L"true");
+    option.SetText(L"\x2588\x2588\x2588\x2588");
+    option.SetPos(RECT{0, 0, 60, 20});
+    Canvas canvas(60, 20, 0xFFFFFFFF);
+    option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    bool sawDefault = false;
+    for (int x = 0; x < 60; ++x)
+        for (int y = 0; y < 20; ++y) sawDefault |= canvas.Rgb(x, y) == 0x00FF00u;
+    EXPECT_TRUE(sawDefault) << "drawn in the window's default colour";
+    EXPECT_EQ(0u, option.GetTextColor());
+    // Deselected, it follows the window's default as it is now.
+    manager.SetDefaultFontColor(0xFF0000FF);
+    option.Selected(false, false);
+    Canvas plain(60, 20, 0xFFFFFFFF);
+    option.Paint(plain.dc(), plain.Bounds(), nullptr);
+    EXPECT_EQ(0xFF0000FFu, option.GetTextColor());
+}
+
 TEST(Option, StateImageStripIsCutIntoFrames)
 {
     SkinZipScope zip;

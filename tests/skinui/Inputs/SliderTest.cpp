@@ -87,6 +87,18 @@ TEST_F(SliderTest, DraggingSendsMoveNotificationsOnlyWhenAsked)
     EXPECT_EQ(50, slider.GetValue());
 }
 
+TEST_F(SliderTest, APressEndedByAFocusLossStopsTheDragWithoutNotifying)
+{
+    Send(EVT_BUTTONDOWN, 5);
+    Send(EVT_MOUSEMOVE, 55);
+    ASSERT_EQ(25, slider.GetValue());
+    Send(EVT_KILLFOCUS, 0);
+    EXPECT_EQ(0u, slider.GetButtonState() & CSliderUI::kCaptured);
+    Send(EVT_MOUSEMOVE, 105);
+    EXPECT_EQ(25, slider.GetValue()) << "no drag without the button";
+    EXPECT_EQ(0, notes.Count(L"valuechanged"));
+}
+
 TEST_F(SliderTest, WheelStepsWithinTheRangeAndAlwaysNotifies)
 {
     slider.SetAttribute(L"step", L"10");

@@ -53,6 +53,16 @@ protected:
         ::GetWindowRect(combo->GetDropWindow()->GetHWND(), &rc);
         return rc;
     }
+    static void Click(CComboBoxUI* combo)
+    {
+        ControlEvent press;
+        press.Type = EVT_BUTTONDOWN;
+        press.ptMouse = POINT{10, 10};
+        combo->HandleEvent(press);
+        ControlEvent release = press;
+        release.Type = EVT_BUTTONUP;
+        combo->HandleEvent(release);
+    }
     static bool DropShown(CComboBoxUI* combo)
     {
         return combo->GetDropWindow() && ::IsWindowVisible(combo->GetDropWindow()->GetHWND());
@@ -134,18 +144,26 @@ TEST_F(ComboBoxTest, F4OpensAndEscapeClosesWithoutChangingTheSelection)
 TEST_F(ComboBoxTest, ThePressedLookEndsWhenTheListCloses)
 {
     CComboBoxUI* combo = Build(3);
-    ControlEvent press;
-    press.Type = EVT_BUTTONDOWN;
-    press.ptMouse = POINT{10, 10};
-    combo->HandleEvent(press);
-    ControlEvent release = press;
-    release.Type = EVT_BUTTONUP;
-    combo->HandleEvent(release);
+    Click(combo);
     ASSERT_TRUE(DropShown(combo));
     EXPECT_EQ(16u, combo->GetButtonState() & 16u) << "pressed while the list is open";
     ::PostMessageW(combo->GetDropWindow()->GetHWND(), WM_KEYDOWN, VK_ESCAPE, 0);
     ASSERT_TRUE(PumpUntil([&] { return !DropShown(combo); }));
     EXPECT_EQ(0u, combo->GetButtonState() & 16u);
+}
+
+TEST_F(ComboBoxTest, APressEndedByAFocusLossKeepsOnlyThePressedLookOfTheOpenList)
+{
+    CComboBoxUI* combo = Build(3);
+    ControlEvent press;
+    press.Type = EVT_BUTTONDOWN;
+    press.ptMouse = POINT{10, 10};
+    combo->HandleEvent(press);
+    ControlEvent lost;
+    lost.Type = EVT_KILLFOCUS;
+    combo->HandleEvent(lost);
+    EXPECT_EQ(0u, combo->GetButtonState() & 64u) << "no longer captured";
+    EXPECT_EQ(DropShown(combo) ? 16u : 0u, combo->GetButtonState() & 16u);
 }
 
 TEST_F(ComboBoxTest, ClosingTheDropWindowBindsTheCombosOwnPartAgainAndFocusesIt)
@@ -195,6 +213,18 @@ TEST_F(ComboBoxTest, DestroyingTheHostWindowLeavesTheComboWithoutItsList)
     EXPECT_EQ(0, combo->GetCount());
     EXPECT_TRUE(combo->Activate());
     EXPECT_EQ(1, Count(L"dropdown"));
+}
+
+TEST_F(ComboBoxTest, AClickWithoutADropWindowLeavesNoPressedLook)
+{
+    CComboBoxUI* combo = Build(2);
+    ::DestroyWindow(combo->GetDropWindow()->GetHWND());
+    ASSERT_EQ(nullptr, combo->GetDropWindow());
+    for (int click = 0; click < 2; ++click) {
+        Click(combo);
+        EXPECT_EQ(0u, combo->GetButtonState() & (16u | 64u)) << "click " << click;
+    }
+    EXPECT_EQ(2, Count(L"dropdown"));
 }
 
 }  // namespace

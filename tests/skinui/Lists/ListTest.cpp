@@ -409,6 +409,30 @@ TEST_F(ListTest, HeaderItemClickAndSeparatorDrag)
     EXPECT_EQ(80, list->GetListInfo()->columnRects[0].right);
 }
 
+TEST_F(ListTest, AHeaderPressEndedByAFocusLossLeavesNoPressedLookOrDrag)
+{
+    CListUI* list = Build(
+        L"<Window><List><ListHeader height=\"24\"><ListHeaderItem width=\"50\" sepwidth=\"2\"/>"
+        L"<ListHeaderItem width=\"60\"/></ListHeader><ListLabelElement/></List></Window>");
+    auto* first = static_cast<CListHeaderItemUI*>(list->GetHeader()->GetItemAt(0));
+    ControlEvent lost = Event(EVT_KILLFOCUS);
+    ControlEvent click = Event(EVT_BUTTONDOWN, 10, 10);
+    first->HandleEvent(click);
+    ASSERT_NE(0u, first->GetButtonState());
+    first->HandleEvent(lost);
+    EXPECT_EQ(0u, first->GetButtonState());
+    ControlEvent grab = Event(EVT_BUTTONDOWN, 46, 10);
+    first->HandleEvent(grab);
+    ControlEvent move = Event(EVT_MOUSEMOVE, 66, 10);
+    first->HandleEvent(move);
+    first->HandleEvent(lost);
+    EXPECT_EQ(0u, first->GetButtonState());
+    ControlEvent further = Event(EVT_MOUSEMOVE, 96, 10);
+    first->HandleEvent(further);
+    list->SetPos(RECT{0, 0, 200, 300});
+    EXPECT_EQ(70, first->GetWidth()) << "the drag stops where the press ended";
+}
+
 TEST_F(ListTest, WideHeaderGivesRowsTheHeaderWidthAndAHorizontalBar)
 {
     CListUI* list = Build(

@@ -83,6 +83,33 @@ TEST_F(TreeViewTest, DoubleClickCollapsesTheSubtreeAndExpandsOnlyExpandedChildre
     EXPECT_EQ(Node(L"a1")->GetPos().bottom, Node(L"a2")->GetPos().top);
 }
 
+TEST_F(TreeViewTest, ArrowKeysPassOverTheRowsOfACollapsedNode)
+{
+    CTreeViewUI* tree = ThreeLevels();
+    DoubleClick(Node(L"a"));
+    ASSERT_FALSE(Node(L"a1")->IsVisible());
+    ASSERT_TRUE(tree->SelectItem(0, false));
+    ControlEvent down;
+    down.Type = EVT_KEYDOWN;
+    down.chKey = VK_DOWN;
+    tree->HandleEvent(down);
+    EXPECT_EQ(4, tree->GetCurSel()) << "from a straight to b";
+    ControlEvent up = down;
+    up.chKey = VK_UP;
+    tree->HandleEvent(up);
+    EXPECT_EQ(0, tree->GetCurSel());
+    tree->HandleEvent(up);
+    EXPECT_EQ(0, tree->GetCurSel());
+    // Hidden rows at the end leave the last shown row selected.
+    DoubleClick(Node(L"a"));
+    DoubleClick(Node(L"a1"));
+    Node(L"a2")->SetVisible(false);
+    Node(L"b")->SetVisible(false);
+    ASSERT_TRUE(tree->SelectItem(1, false));
+    tree->HandleEvent(down);
+    EXPECT_EQ(1, tree->GetCurSel());
+}
+
 TEST_F(TreeViewTest, CheckingANodeChecksItsWholeSubtree)
 {
     ThreeLevels(L"visiblecheckbtn=\"TRUE\"");

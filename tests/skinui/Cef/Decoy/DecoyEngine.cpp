@@ -1,6 +1,7 @@
 // A library named like the engine and exporting its entry points, but not built for the program's
 // interface: a stand-in for a real engine or for some other library of that name. None of its code
-// may ever run; if anything calls it, the process ends at once and loudly.
+// may ever run; if anything calls it, the process ends at once and loudly. The unloadable one is
+// built for the interface but refuses to start, as a library the system cannot load.
 #include <windows.h>
 
 #include <cstdio>
@@ -20,6 +21,11 @@ namespace {
 
 }  // namespace
 
+#ifdef DECOY_UNLOADABLE
+// Built for our interface exactly, but its start-up refuses, so the system fails to load it.
+DECOY_EXPORT const CefInterfaceIdentity skinui_cef_interface = kCefInterfaceIdentity;
+#endif
+
 #ifdef DECOY_NEXT_VERSION
 // Our interface's name, but a version the program does not speak.
 DECOY_EXPORT const CefInterfaceIdentity skinui_cef_interface = {"SkinUI minimal CEF layer",
@@ -27,8 +33,12 @@ DECOY_EXPORT const CefInterfaceIdentity skinui_cef_interface = {"SkinUI minimal 
 #endif
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
+#ifdef DECOY_UNLOADABLE
+    return reason == DLL_PROCESS_ATTACH ? FALSE : TRUE;
+#else
     if (reason == DLL_PROCESS_ATTACH) Called("DllMain");
     return TRUE;
+#endif
 }
 
 DECOY_EXPORT int cef_browser_host_create_browser(const void*, void*, const void*, const void*, void*) {

@@ -3,6 +3,7 @@
 #include "CefLibraryIdentity.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -32,6 +33,22 @@ void WarnRefused(const std::wstring& path, CefLibraryVerdict verdict) {
     ::OutputDebugStringW(text.c_str());
 }
 
+std::wstring SystemErrorText(DWORD error) {
+    wchar_t text[512] = {};
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
+                                    static_cast<DWORD>(std::size(text)), nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ')) --length;
+    std::wstring result = L"error " + std::to_wstring(error);
+    if (length > 0) result += L": " + std::wstring(text, length);
+    return result;
+}
+
+void WarnNotLoaded(const std::wstring& path, DWORD error) {
+    const std::wstring text = L"SkinUI: Warning: " + path + L" could not be loaded (" + SystemErrorText(error) +
+                              L"): the web view stays empty.\n";
+    ::OutputDebugStringW(text.c_str());
+}
+
 }  // namespace
 
 const CefLibrary& CefLibrary::Get() {
@@ -47,16 +64,21 @@ CefLibrary::CefLibrary() {
     const std::wstring path = folder + CEF_LIBRARY_FILE_NAME;
     // Our objects cross the boundary as C++ classes: calling into any other library (a real engine
     // among them) would be undefined, so nothing of it may run, not even its start-up code.
-    const CefLibraryVerdict verdict = CheckEngineLibraryFile(path);
-    if (verdict == CefLibraryVerdict::Missing) return;
-    if (verdict != CefLibraryVerdict::Accepted) {
-        WarnRefused(path, verdict);
+    // The file stays held from its check until it is loaded, so the one checked is the one loaded.
+    CheckedEngineLibrary file(path);
+    if (file.Verdict() == CefLibraryVerdict::Missing) return;
+    if (file.Verdict() != CefLibraryVerdict::Accepted) {
+        WarnRefused(path, file.Verdict());
         return;
     }
-    m_module = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (!m_module) return;
+    DWORD error = ERROR_SUCCESS;
+    m_module = file.Load(error);
+    if (!m_module) {
+        WarnNotLoaded(path, error);
+        return;
+    }
     if (!ModuleCarriesInterfaceIdentity(m_module)) {
-        // Replaced between the check and the load.
+        // Not the module the file described (one of that name was in the process already).
         ::FreeLibrary(m_module);
         m_module = nullptr;
         WarnRefused(path, CefLibraryVerdict::OtherInterface);

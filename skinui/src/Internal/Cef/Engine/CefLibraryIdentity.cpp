@@ -20,18 +20,10 @@ const WORD kOwnMachine =
 // A real engine exports a few thousand names; far more means a damaged or hostile table.
 const DWORD kMaxExportNames = 1 << 16;
 
+// Reads at offsets through a handle someone else owns.
 class FileReader {
 public:
-    explicit FileReader(const std::wstring& path)
-        : m_file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ~FileReader() {
-        if (IsOpen()) ::CloseHandle(m_file);
-    }
-    FileReader(const FileReader&) = delete;
-    FileReader& operator=(const FileReader&) = delete;
-
-    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
+    explicit FileReader(HANDLE file) : m_file(file) {}
 
     bool ReadAt(DWORD offset, void* buffer, DWORD size) const {
         OVERLAPPED at = {};
@@ -149,19 +141,42 @@ bool IsOurIdentity(const CefInterfaceIdentity& record) {
 
 }  // namespace
 
-CefLibraryVerdict CheckEngineLibraryFile(const std::wstring& path) {
-    FileReader file(path);
-    if (!file.IsOpen()) {
+CheckedEngineLibrary::CheckedEngineLibrary(const std::wstring& path)
+    : m_path(path),
+      m_file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                           nullptr)) {
+    if (m_file == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? CefLibraryVerdict::Missing
-                                                                               : CefLibraryVerdict::NotALibrary;
+        m_verdict = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? CefLibraryVerdict::Missing
+                                                                                  : CefLibraryVerdict::NotALibrary;
+        return;
     }
+    const FileReader file(m_file);
     ImageLayout image;
-    if (!image.Load(file)) return CefLibraryVerdict::NotALibrary;
     CefInterfaceIdentity record = {};
-    if (!FindIdentityRecord(file, image, record)) return CefLibraryVerdict::NoIdentity;
-    return IsOurIdentity(record) ? CefLibraryVerdict::Accepted : CefLibraryVerdict::OtherInterface;
+    if (!image.Load(file)) m_verdict = CefLibraryVerdict::NotALibrary;
+    else if (!FindIdentityRecord(file, image, record)) m_verdict = CefLibraryVerdict::NoIdentity;
+    else m_verdict = IsOurIdentity(record) ? CefLibraryVerdict::Accepted : CefLibraryVerdict::OtherInterface;
 }
+
+CheckedEngineLibrary::~CheckedEngineLibrary() { Release(); }
+
+void CheckedEngineLibrary::Release() {
+    if (m_file != INVALID_HANDLE_VALUE) ::CloseHandle(m_file);
+    m_file = INVALID_HANDLE_VALUE;
+}
+
+HMODULE CheckedEngineLibrary::Load(DWORD& error) {
+    error = ERROR_SUCCESS;
+    if (m_verdict != CefLibraryVerdict::Accepted) return nullptr;
+    HMODULE module = ::LoadLibraryExW(m_path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!module) error = ::GetLastError();
+    // Once mapped the system guards the file itself.
+    Release();
+    return module;
+}
+
+CefLibraryVerdict CheckEngineLibraryFile(const std::wstring& path) { return CheckedEngineLibrary(path).Verdict(); }
 
 bool ModuleCarriesInterfaceIdentity(HMODULE module) {
     const auto* record = reinterpret_cast<const CefInterfaceIdentity*>(

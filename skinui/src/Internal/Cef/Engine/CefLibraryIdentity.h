@@ -18,6 +18,29 @@ enum class CefLibraryVerdict {
 
 CefLibraryVerdict CheckEngineLibraryFile(const std::wstring& path);
 
+// An engine library file judged and then held open until it is loaded: shared for reading only, so
+// that nobody can write, replace, rename or delete it between the check and the load.
+class CheckedEngineLibrary {
+public:
+    explicit CheckedEngineLibrary(const std::wstring& path);
+    ~CheckedEngineLibrary();
+    CheckedEngineLibrary(const CheckedEngineLibrary&) = delete;
+    CheckedEngineLibrary& operator=(const CheckedEngineLibrary&) = delete;
+
+    CefLibraryVerdict Verdict() const { return m_verdict; }
+    bool IsHeld() const { return m_file != INVALID_HANDLE_VALUE; }
+    // Loads an accepted file and lets go of it. Null when refused or when the system failed to load
+    // it; then |error| holds the system's error (ERROR_SUCCESS for a refused file).
+    HMODULE Load(DWORD& error);
+
+private:
+    void Release();
+
+    std::wstring m_path;
+    HANDLE m_file;
+    CefLibraryVerdict m_verdict = CefLibraryVerdict::NotALibrary;
+};
+
 // Whether a loaded module carries the expected record (the file could have changed since it was read).
 bool ModuleCarriesInterfaceIdentity(HMODULE module);
 
