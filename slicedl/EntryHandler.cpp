@@ -267,9 +267,7 @@ Result EntryHandler::transfer() {
     EntryHandler& handler;
     CURLM* multi;
     ~MultiSession() {
-      if (handler.m_sliceManager) {
-        for (const auto& slice : handler.m_sliceManager->slices()) slice->remove(multi);
-      }
+      handler.detachTransfers(multi);
       std::lock_guard<std::mutex> lock(handler.m_multiLock);
       curl_multi_cleanup(multi);
       handler.m_multi = nullptr;
@@ -323,7 +321,14 @@ Result EntryHandler::transfer() {
     }
   }
   log("download over");
+  // Detached first: a transfer cut off here must not be counted as whole by the finish.
+  detachTransfers(multi);
   return m_sliceManager->finish(true);
+}
+
+void EntryHandler::detachTransfers(CURLM* multi) {
+  if (!m_sliceManager) return;
+  for (const auto& slice : m_sliceManager->slices()) slice->remove(multi);
 }
 
 // Starts idle slices until `threadNum` transfers run; each gets its share of cache and speed.
@@ -357,7 +362,7 @@ void EntryHandler::fallBackToOneStream(CURLM* multi) {
   } else {
     log("server ignores byte ranges, downloading the whole file as one stream");
   }
-  for (const auto& slice : m_sliceManager->slices()) slice->remove(multi);
+  detachTransfers(multi);
   m_sliceManager->useSingleStream();
 }
 

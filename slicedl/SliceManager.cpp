@@ -262,7 +262,7 @@ std::shared_ptr<Slice> SliceManager::takeNextSlice(bool detachFinished, CURLM* m
   const bool detach = detachFinished && multi != nullptr;
   for (const auto& slice : m_slices) {
     if (slice->isCompleted()) {
-      if (detach) slice->remove(multi);
+      if (detach && !slice->awaitsReplyEnd()) slice->remove(multi);
       continue;
     }
     if (slice->status() == SliceStatus::Idle) {

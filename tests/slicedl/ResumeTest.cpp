@@ -19,16 +19,6 @@ class Resume : public Download {
     return content;
   }
 
-  // Bytes the index on disk counts as saved; 0 while there is none that parses.
-  static int64_t savedBytes(const std::string& target) {
-    IndexContent content;
-    std::string error;
-    if (ParseIndex(ReadBytes(target + ".sdlindex"), target + ".slicedl", content, error) != Result::Success) return 0;
-    int64_t saved = 0;
-    for (const SliceRecord& slice : content.slices) saved += slice.capacity;
-    return saved;
-  }
-
   // Body bytes the server sent for GET requests of `path` since its log was last reset.
   int64_t sentBytes(const std::string& path) const {
     int64_t sent = 0;
