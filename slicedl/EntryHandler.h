@@ -49,7 +49,7 @@ class EntryHandler {
   int32_t startSlices(CURLM* multi, int32_t running, bool firstRound);
   void collectFinishedTransfers(CURLM* multi);
   void detachTransfers(CURLM* multi);
-  void fallBackToOneStream(CURLM* multi);
+  bool fallBackToOneStream(CURLM* multi);
   void log(const std::string& text) const;
 
   std::shared_future<Result> m_runFuture;

@@ -129,7 +129,18 @@ bool SliceManager::saveProgress() {
 
 bool SliceManager::setFileSize(int64_t size) {
   m_fileSize.store(size);
-  return flushIndex();
+  return replaceIndex();
+}
+
+bool SliceManager::replaceIndex() {
+  if (flushIndex()) return true;
+  // An index that cannot be rewritten must at least not outlive the bytes it describes.
+  if (RemoveFile(m_indexFilePath) || !FileIsExist(m_indexFilePath)) {
+    m_options->log("index file removed");
+    return true;
+  }
+  m_options->log("index file neither rewritten nor removed");
+  return false;
 }
 
 Result SliceManager::makeSlices() {
