@@ -258,7 +258,6 @@ TEST_F(Resume, ACorruptIndexStartsAfresh) {
   expectCleanFinish(target, 40000, 3);
 }
 
-#ifndef _WIN32
 TEST_F(Resume, SlicesBeyondFourGibibytesResumeAtTheRightOffset) {
   const int64_t head = 5LL << 30;
   const int64_t size = head + (1 << 20);
@@ -288,4 +287,3 @@ TEST_F(Resume, SlicesBeyondFourGibibytesResumeAtTheRightOffset) {
   EXPECT_TRUE(tail == PayloadBytes(head, tail.size(), 3));
   RemoveFile(target);
 }
-#endif
