@@ -158,7 +158,11 @@ Result EntryHandler::run() {
       return CreateFixedSizeFile(m_options->targetFilePath, 0) ? Result::Success : Result::FileCreateFailed;
     }
     m_sliceManager->setFileVersion(version);
-    m_sliceManager->setFileSize(size);
+    // An older index left in place would claim the fresh file's bytes for a later run.
+    if (!m_sliceManager->setFileSize(size)) {
+      m_sliceManager.reset();
+      return Result::FileCreateFailed;
+    }
   }
   const Result made = m_sliceManager->makeSlices();
   if (made != Result::Success) {
@@ -267,9 +271,7 @@ Result EntryHandler::transfer() {
     EntryHandler& handler;
     CURLM* multi;
     ~MultiSession() {
-      if (handler.m_sliceManager) {
-        for (const auto& slice : handler.m_sliceManager->slices()) slice->remove(multi);
-      }
+      handler.detachTransfers(multi);
       std::lock_guard<std::mutex> lock(handler.m_multiLock);
       curl_multi_cleanup(multi);
       handler.m_multi = nullptr;
@@ -312,8 +314,8 @@ Result EntryHandler::transfer() {
     collectFinishedTransfers(multi);
     if (!fellBack && (m_sliceManager->rangeIgnored() || m_sliceManager->versionChanged())) {
       fellBack = true;
-      fallBackToOneStream(multi);
       running = 0;
+      if (!fallBackToOneStream(multi)) break;
     }
     const int32_t added = startSlices(multi, running, false);
     if (running + added == 0) break;
@@ -323,7 +325,14 @@ Result EntryHandler::transfer() {
     }
   }
   log("download over");
+  // Detached first: a transfer cut off here must not be counted as whole by the finish.
+  detachTransfers(multi);
   return m_sliceManager->finish(true);
+}
+
+void EntryHandler::detachTransfers(CURLM* multi) {
+  if (!m_sliceManager) return;
+  for (const auto& slice : m_sliceManager->slices()) slice->remove(multi);
 }
 
 // Starts idle slices until `threadNum` transfers run; each gets its share of cache and speed.
@@ -348,7 +357,8 @@ int32_t EntryHandler::startSlices(CURLM* multi, int32_t running, bool firstRound
 
 // A server that answers ranges with the whole file, or with another version of it, still delivers:
 // every transfer is detached and the file is fetched again as one stream from offset 0, in order.
-void EntryHandler::fallBackToOneStream(CURLM* multi) {
+// False when the stream must not start: the old index would still claim the bytes it overwrites.
+bool EntryHandler::fallBackToOneStream(CURLM* multi) {
   if (m_sliceManager->versionChanged()) {
     // A new release, or servers of one farm that name the same file differently: either way
     // one stream from one server gives one whole version.
@@ -357,8 +367,12 @@ void EntryHandler::fallBackToOneStream(CURLM* multi) {
   } else {
     log("server ignores byte ranges, downloading the whole file as one stream");
   }
-  for (const auto& slice : m_sliceManager->slices()) slice->remove(multi);
+  detachTransfers(multi);
   m_sliceManager->useSingleStream();
+  // A kill once the stream has written must not leave the old slices' claims behind.
+  if (m_sliceManager->replaceIndex()) return true;
+  log("the saved index could not be replaced, so the one stream does not start");
+  return false;
 }
 
 // Reads how each ended transfer went, logs it and frees the slice's transfer and cache at once.

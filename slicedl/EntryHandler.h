@@ -48,7 +48,8 @@ class EntryHandler {
   bool probeOnce(ProbeMethod method, int64_t& size, std::string& version, long& status);
   int32_t startSlices(CURLM* multi, int32_t running, bool firstRound);
   void collectFinishedTransfers(CURLM* multi);
-  void fallBackToOneStream(CURLM* multi);
+  void detachTransfers(CURLM* multi);
+  bool fallBackToOneStream(CURLM* multi);
   void log(const std::string& text) const;
 
   std::shared_future<Result> m_runFuture;

@@ -24,7 +24,7 @@ std::string WriteErrorText(const std::shared_ptr<TargetFile>& file) {
 Slice::Slice(int32_t ordinal, int64_t begin, int64_t end, int64_t capacity,
              const std::shared_ptr<SliceManager>& manager)
     : m_ordinal(ordinal), m_begin(begin), m_end(end), m_capacity(capacity), m_manager(manager),
-      m_received(capacity) {}
+      m_received(capacity), m_replyLimit(end) {}
 
 Slice::~Slice() {
   if (m_transfer != nullptr) curl_easy_cleanup(m_transfer);
@@ -73,6 +73,10 @@ Result Slice::start(CURLM* multi, int64_t cacheSize, int32_t maxSpeed) {
   m_expectedReply.fileSize = manager->fileSize();
   m_expectedReply.last = m_end;
   m_replyChecked = false;
+  m_replyLimit = m_end;
+  m_overrunVoidsReply = false;
+  m_replyUnlengthed = false;
+  m_replyVoided = false;
   m_servedVersion = FileVersion();
   m_hasOutcome = false;
   m_rangeIgnored = false;
@@ -147,6 +151,7 @@ bool Slice::replyAccepted() {
     if (!FileVersionsDiffer(expected, served)) {
       // A run that knew no version yet holds every later reply to the first one it took.
       if (manager && expected.empty()) manager->setFileVersion(served);
+      bindReplyExtent(status, length);
       return true;
     }
     m_versionChanged = true;
@@ -160,16 +165,49 @@ bool Slice::replyAccepted() {
   return false;
 }
 
+// Where the accepted reply's bytes may go. A 206 is bounded by its Content-Range; a whole-file 200
+// by the known size. Bytes beyond what the reply itself announced (or, without a length, beyond the
+// known size) show that it is not what was asked for; bytes beyond the slice only end its share.
+void Slice::bindReplyExtent(long httpStatus, int64_t contentLength) {
+  int64_t replyLast = -1;
+  if (httpStatus == 206) {
+    ContentRange range;
+    if (ParseContentRange(m_contentRange, range)) replyLast = range.last;
+  } else if (m_expectedReply.fileSize > 0) {
+    replyLast = m_expectedReply.fileSize - 1;
+    m_replyUnlengthed = contentLength < 0;
+  }
+  const bool replyEndsFirst = replyLast != -1 && (m_end == -1 || replyLast < m_end);
+  m_replyLimit = replyEndsFirst || m_end == -1 ? replyLast : m_end;
+  m_overrunVoidsReply = replyEndsFirst || m_replyUnlengthed;
+}
+
+// Nothing of the reply counts: the slice keeps only what it had before the reply began, and no
+// index saved later claims more.
+void Slice::voidReply(const std::string& why) {
+  const int64_t kept = m_expectedReply.offset - m_begin;
+  m_cacheUsed.store(0);
+  m_capacity.store(kept);
+  m_received.store(kept);
+  m_replyVoided = true;
+  log("slice " + std::to_string(m_ordinal) + " reply not taken: " + why);
+}
+
 bool Slice::onWrite(const char* data, int64_t length) {
   if (data == nullptr || length < 1) return true;
   if (!m_replyChecked) {
     if (m_transfer != nullptr && !replyAccepted()) return false;
     m_replyChecked = true;
   }
+  if (m_replyVoided) return false;
   bool overran = false;
-  if (m_end != -1) {
-    const int64_t remaining = (m_end - m_begin + 1) - (m_capacity.load() + m_cacheUsed.load());
+  if (m_replyLimit != -1) {
+    const int64_t remaining = m_replyLimit + 1 - (m_begin + m_capacity.load() + m_cacheUsed.load());
     if (length > remaining) {
+      if (m_overrunVoidsReply) {
+        voidReply("more bytes than " + std::string(m_replyUnlengthed ? "the file size" : "its content range"));
+        return false;
+      }
       log("slice " + std::to_string(m_ordinal) + " got bytes beyond its end");
       overran = true;
       length = remaining;
@@ -229,6 +267,8 @@ bool Slice::flushCache() {
 
 void Slice::remove(CURLM* multi) {
   if (m_transfer != nullptr) {
+    // Detached before its end (a stop): all the bytes of the size do not prove the file.
+    if (awaitsReplyEnd() && !m_replyVoided && isCompleted()) voidReply("its end was not seen");
     if (multi != nullptr) {
       const CURLMcode code = curl_multi_remove_handle(multi, m_transfer);
       if (code != CURLM_OK) log("curl_multi_remove_handle failed: " + std::to_string(code));
@@ -246,10 +286,15 @@ void Slice::setOutcome(CURLcode code, long httpStatus) {
   m_hasOutcome = true;
   m_curlCode = code;
   m_httpStatus = httpStatus;
+  // Without a length only a clean end right at the known size proves the file: an earlier end may
+  // be a cut connection or a shorter file, a failed one may hide more bytes.
+  if (m_replyUnlengthed && !m_replyVoided && (code != CURLE_OK || !isCompleted())) {
+    voidReply("it did not end cleanly at the file size");
+  }
 }
 
 bool Slice::endedCleanly() const {
-  return m_hasOutcome && m_curlCode == CURLE_OK && (m_httpStatus == 200 || m_httpStatus == 206);
+  return m_hasOutcome && !m_replyVoided && m_curlCode == CURLE_OK && (m_httpStatus == 200 || m_httpStatus == 206);
 }
 
 }  // namespace slicedl

@@ -45,13 +45,16 @@ class Slice {
 
   // Records how the transfer ended (libcurl's code and the last HTTP status).
   void setOutcome(CURLcode code, long httpStatus);
-  // The transfer ended without error on a 200 or 206 reply.
+  // The transfer ended without error on a 200 or 206 reply whose bytes were all taken.
   bool endedCleanly() const;
   bool hasOutcome() const { return m_hasOutcome; }
   // The server answered this slice's range with the whole file; nothing of that reply was kept.
   bool rangeIgnored() const { return m_rangeIgnored; }
   // The reply named another version of the file than the one expected; nothing of it was kept.
   bool versionChanged() const { return m_versionChanged; }
+  // A whole-file reply without a length is still running: only its end shows whether the file
+  // was longer, so the slice is not detached before then even when it holds the size.
+  bool awaitsReplyEnd() const { return m_replyUnlengthed && m_transfer != nullptr && !m_hasOutcome; }
   // Asks for the whole file without a Range header (for a server that ignores ranges).
   void requestWithoutRange() { m_withoutRange = true; }
 
@@ -66,6 +69,8 @@ class Slice {
 
   void log(const std::string& text) const;
   bool replyAccepted();
+  void bindReplyExtent(long httpStatus, int64_t contentLength);
+  void voidReply(const std::string& why);
   bool store(const char* data, int64_t length);
   bool writeToFile(const void* data, int64_t length);
   void releaseCache();
@@ -87,6 +92,14 @@ class Slice {
   std::string m_contentRange;
   FileVersion m_servedVersion;  // of the reply being read
   bool m_replyChecked = false;
+  // Last file offset the current reply may write (the slice's end until a reply bounds it
+  // further), -1 when nothing bounds it.
+  int64_t m_replyLimit;
+  // Bytes beyond m_replyLimit void the whole reply instead of only ending it.
+  bool m_overrunVoidsReply = false;
+  // A whole-file reply without a length of its own: only exactly the known size proves it.
+  bool m_replyUnlengthed = false;
+  bool m_replyVoided = false;
   bool m_rangeIgnored = false;
   bool m_versionChanged = false;
   bool m_withoutRange = false;

@@ -129,7 +129,18 @@ bool SliceManager::saveProgress() {
 
 bool SliceManager::setFileSize(int64_t size) {
   m_fileSize.store(size);
-  return flushIndex();
+  return replaceIndex();
+}
+
+bool SliceManager::replaceIndex() {
+  if (flushIndex()) return true;
+  // An index that cannot be rewritten must at least not outlive the bytes it describes.
+  if (RemoveFile(m_indexFilePath) || !FileIsExist(m_indexFilePath)) {
+    m_options->log("index file removed");
+    return true;
+  }
+  m_options->log("index file neither rewritten nor removed");
+  return false;
 }
 
 Result SliceManager::makeSlices() {
@@ -232,13 +243,17 @@ Result SliceManager::finish(bool verify) {
   }
   // A write that fell short earlier ended its transfer; the run names the write, not the gap it left.
   if (m_writeFailed) code = Result::CacheFlushFailed;
-  // An index that stays behind for a later run must not count bytes that are not on disk.
+  // An index that stays behind for a later run must not count bytes that are not on disk: when
+  // they cannot be synced, the last index saved stays as it is.
+  bool synced = true;
   if (!allSlicesComplete() && m_targetFile->isOpen() && !m_targetFile->sync()) {
-    m_options->log("temporary file not synced: " + ErrnoText(m_targetFile->lastError()));
+    m_options->log("temporary file not synced, the last saved index is kept: " +
+                   ErrnoText(m_targetFile->lastError()));
     code = Result::CacheFlushFailed;
+    synced = false;
   }
   m_targetFile->close();
-  if (!flushIndex()) m_options->log("flush index file failed");
+  if (synced && !flushIndex()) m_options->log("flush index file failed");
   if (code == Result::CacheFlushFailed) return code;
   if (verify) {
     const Result check = checkCompleted();
@@ -262,7 +277,7 @@ std::shared_ptr<Slice> SliceManager::takeNextSlice(bool detachFinished, CURLM* m
   const bool detach = detachFinished && multi != nullptr;
   for (const auto& slice : m_slices) {
     if (slice->isCompleted()) {
-      if (detach) slice->remove(multi);
+      if (detach && !slice->awaitsReplyEnd()) slice->remove(multi);
       continue;
     }
     if (slice->status() == SliceStatus::Idle) {

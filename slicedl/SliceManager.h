@@ -35,7 +35,11 @@ class SliceManager : public std::enable_shared_from_this<SliceManager> {
   bool saveProgress();
   // A write to the temporary file fell short: the run cannot end well.
   void noteWriteFailure() { m_writeFailed = true; }
+  // Stores the size and puts an index without slices in place of any earlier one.
   bool setFileSize(int64_t size);
+  // Before bytes of another cut of the file are written: the index on disk describes the current
+  // slices, or there is none. False when an older index stays in place.
+  bool replaceIndex();
   // Kept in the index so a later run can tell that the server's file changed; set before the size.
   void setFileVersion(const std::string& version) { m_fileVersion = version; }
   const std::string& fileVersion() const { return m_fileVersion; }

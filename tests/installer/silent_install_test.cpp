@@ -176,6 +176,25 @@ TEST_F(SilentInstall, BrokenTransferKeepsTheFilesForResuming)
     }
 }
 
+// The setup grew on the server after the size probe and comes whole without a length or version, as
+// from a script (closed at its end, or chunked): its first bytes are not the setup, so the download
+// fails and nothing starts.
+TEST_F(SilentInstall, ASetupLongerThanItsProbedSizeIsNotStarted)
+{
+    int round = 0;
+    for (const char* shape : {",no-version", ",no-version,chunked"}) {
+        SCOPED_TRACE(shape);
+        Serve("&fault=resized=" + std::to_string((50 << 20) - 4096) + shape);
+        const std::wstring record = work.path + L"record.json";
+        const std::wstring folder = work.path + L"grown" + std::to_wstring(round++) + L"\\";
+        InstallerProcess installer(L"-dir:" + folder, Environment(record));
+        EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kDownloadFailed));
+        EXPECT_FALSE(FileExists(record)) << "the setup was started";
+        EXPECT_FALSE(FileExists(folder + L"VexaGameFull.exe"));
+        EXPECT_NE(LogText().find("Download failed, result: 28"), std::string::npos) << LogText();
+    }
+}
+
 TEST_F(SilentInstall, SecondCopyEndsAtOnceUnlessRelaunchedElevated)
 {
     // A slow first copy: about 10 s for the 50 MiB at 3 connections.

@@ -248,6 +248,48 @@ class Faults(ServerTestCase):
         self.assertEqual(read_to_end(sock), expected_bytes(0, 70000))
         sock.close()
 
+    def test_resized_probes_the_old_size_and_sends_the_whole_new_file_without_length(self):
+        _, head, _ = self.get("/files/a?size=70000&fault=resized=60000", method="HEAD")
+        _, plain, _ = self.get("/files/a?size=60000", method="HEAD")
+        self.assertEqual((head["Content-Length"], head["ETag"]), ("60000", plain["ETag"]))
+        sock, status, headers = self.server.raw("/files/a?size=70000&fault=resized=60000", range_header="bytes=0-59999")
+        self.assertEqual(status, 200)
+        self.assertNotIn("content-length", headers)
+        self.assertNotIn("content-range", headers)
+        self.assertNotEqual(headers["etag"], plain["ETag"])
+        self.assertEqual(read_to_end(sock), expected_bytes(0, 70000))
+        sock.close()
+
+    def test_linger_keeps_the_connection_open_after_the_body(self):
+        sock, status, headers = self.server.raw("/files/a?size=5000&fault=no-length,linger")
+        self.assertEqual(status, 200)
+        sock.settimeout(0.5)
+        data = b""
+        with self.assertRaises(socket.timeout):
+            while True:
+                chunk = sock.recv(65536)
+                if not chunk:
+                    self.fail("the connection was closed")
+                data += chunk
+        self.assertEqual(data, expected_bytes(0, 5000))
+        sock.close()
+
+    def test_padded_range_names_half_and_pads_the_rest_with_zeros(self):
+        status, headers, body = self.get("/files/a?size=10000&fault=padded-range", "bytes=1000-1999")
+        self.assertEqual((status, headers["Content-Range"], headers["Content-Length"]),
+                         (206, "bytes 1000-1499/10000", "1000"))
+        self.assertEqual(body, expected_bytes(1000, 500) + bytes(500))
+
+    def test_chunked_sends_a_body_without_length_in_chunks(self):
+        for fault, size in (("no-length,chunked", 300000), ("resized=1000,chunked", 300000)):
+            status, headers, body = self.get("/files/a?size=%d&fault=%s" % (size, fault), "bytes=10-20")
+            self.assertEqual(headers.get("Transfer-Encoding"), "chunked", fault)
+            self.assertNotIn("Content-Length", headers)
+            if fault.startswith("resized"):
+                self.assertEqual((status, body), (200, expected_bytes(0, size)), fault)
+            else:
+                self.assertEqual((status, body), (206, expected_bytes(10, 11)), fault)
+
     def test_head_faults_leave_get_working(self):
         for fault, code in (("head-404", 404), ("head-500", 500)):
             self.assertEqual(self.get("/files/a?size=10&fault=" + fault, method="HEAD")[0], code)

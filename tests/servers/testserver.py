@@ -11,6 +11,13 @@ Standard library only; binds 127.0.0.1. Run with --help for the options.
           redirect-N, redirect-loop, redirect-ftp,
           slow-head=MS, head-status=N (HEAD answers N with the usual headers),
           head-size=N (HEAD names N bytes),
+          resized=N (the file was N bytes at the probe: HEAD names N and that size's ETag; GETs get
+                     the whole current file whatever their range, without Content-Length, the
+                     connection closed at its end),
+          chunked (a body sent without Content-Length goes chunked on a kept connection instead),
+          linger (after the body the connection stays open, sending nothing, until the client leaves),
+          padded-range (a 206 names only the first half of its range in Content-Range but sends the
+                        whole length, zero bytes after that half),
           no-version (no ETag/Last-Modified; files otherwise carry an ETag of size and seed/mtime)
   GET  /api/getCommonConfig     configuration reply (see /_control/config)
   POST /api/clientInfo          recorded; reply {"code":1000} (see /_control/report)
@@ -75,8 +82,11 @@ class SyntheticSource:
     def __init__(self, size, seed):
         self.size = size
         self.seed = seed
-        self.etag = '"%x-%x"' % (size, seed)
+        self.etag = self.etag_for(size)
         self.last_modified = None
+
+    def etag_for(self, size):
+        return '"%x-%x"' % (size, self.seed)
 
     def open(self):
         return self
@@ -103,9 +113,13 @@ class LocalFileSource:
         opened._file = open(self.path, "rb")
         status = os.fstat(opened._file.fileno())
         opened.size = status.st_size
-        opened.etag = '"%x-%x"' % (status.st_size, status.st_mtime_ns)
+        opened.mtime_ns = status.st_mtime_ns
+        opened.etag = opened.etag_for(status.st_size)
         opened.last_modified = email.utils.formatdate(status.st_mtime, usegmt=True)
         return opened
+
+    def etag_for(self, size):
+        return '"%x-%x"' % (size, self.mtime_ns)
 
     def read(self, offset, n):
         self._file.seek(offset)
@@ -348,7 +362,8 @@ class Handler(BaseHTTPRequestHandler):
 
     def serve_body(self, source, faults, rate, is_head):
         size = source.size
-        wanted = None if "ignore-range" in faults else parse_range(self.headers.get("Range"), size)
+        resized = "resized" in faults
+        wanted = None if "ignore-range" in faults or resized else parse_range(self.headers.get("Range"), size)
         if wanted == "invalid":
             self.reply(416, b"", headers=[("Content-Range", "bytes */%d" % size)])
             return
@@ -371,19 +386,28 @@ class Handler(BaseHTTPRequestHandler):
         self.send_response(status)
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Accept-Ranges", "bytes")
+        probed_size = int(faults["resized"] or "0") if resized else None
         if "no-version" not in faults:
-            self.send_header("ETag", source.etag)
+            self.send_header("ETag", source.etag_for(probed_size) if is_head and resized else source.etag)
             if source.last_modified:
                 self.send_header("Last-Modified", source.last_modified)
-        if "no-length" in faults:
+        unlengthed = "no-length" in faults or (resized and not is_head)
+        chunked = unlengthed and not is_head and "chunked" in faults
+        if chunked:
+            self.send_header("Transfer-Encoding", "chunked")
+        elif unlengthed:
             self.send_header("Connection", "close")
             self.close_connection = True
+        elif is_head and resized:
+            self.send_header("Content-Length", str(probed_size))
         elif is_head and "head-size" in faults:
             self.send_header("Content-Length", faults["head-size"] or "0")
         else:
             self.send_header("Content-Length", str(length))
+        padded = wanted is not None and "padded-range" in faults
+        announced = max(1, length // 2) if padded else length
         if wanted is not None:
-            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, end, size))
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, start + announced - 1, size))
         self.end_headers()
         if is_head:
             return
@@ -391,7 +415,7 @@ class Handler(BaseHTTPRequestHandler):
             self.stall()
             return
         if "stall-mid" in faults:
-            self.send_payload(source, start, length // 2, rate, entry)
+            self.send_payload(source, start, length // 2, rate, entry, chunked)
             self.stall()
             return
         sent_length = length
@@ -401,13 +425,20 @@ class Handler(BaseHTTPRequestHandler):
         elif "short-body" in faults or "reset" in faults:
             sent_length = length // 2
             self.close_connection = True
-        self.send_payload(source, start, sent_length, rate, entry)
+        self.send_payload(source, start, announced if padded else sent_length, rate, entry, chunked)
+        if padded:
+            self.wfile.write(bytes(length - announced))
+        if "linger" in faults:
+            self.stall()
+            return
+        if chunked and "reset" not in faults:
+            self.wfile.write(b"0\r\n\r\n")
         if "reset" in faults:
             self.wfile.flush()
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             self.connection.close()
 
-    def send_payload(self, source, offset, n, rate, entry):
+    def send_payload(self, source, offset, n, rate, entry, chunked=False):
         state = self.server.state
         with state.lock:
             state.active_transfers += 1
@@ -420,7 +451,8 @@ class Handler(BaseHTTPRequestHandler):
                 take = min(chunk, n - sent)
                 # Counted before the write: a client that has the bytes finds them in the log.
                 entry["sent"] = sent + take
-                self.wfile.write(source.read(offset + sent, take))
+                data = source.read(offset + sent, take)
+                self.wfile.write(b"%x\r\n%s\r\n" % (take, data) if chunked else data)
                 sent += take
                 state.touch()
                 if rate > 0:

@@ -1,6 +1,12 @@
 // A drive too small for the file: the failed write ends the run with the code of that step and the
 // system's reason in the log, and nothing of the partial files is renamed into place.
 #include <cstdlib>
+#include <filesystem>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "DownloadFixture.h"
 
@@ -45,3 +51,47 @@ TEST_F(Download, AFullDiskEndsTheRunWithTheWriteFailureAndItsReason) {
   RemoveFile(target + ".sdlindex");
   RemoveFile(target + ".sdlindex.tmp");
 }
+
+#ifndef _WIN32
+namespace {
+
+// Points the descriptors that have `path` open at the null device: writes still succeed, but a
+// sync fails (a full tmpfs drive never fails one, so this stands in for a disk that loses writes).
+void DivertToTheNullDevice(const std::string& path) {
+  const std::filesystem::path wanted = std::filesystem::weakly_canonical(Utf8Path(path));
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (std::filesystem::read_symlink(entry.path(), error) != wanted) continue;
+    const int null = open("/dev/null", O_RDWR);
+    dup2(null, std::stoi(entry.path().filename().string()));
+    close(null);
+  }
+}
+
+}  // namespace
+
+// The temporary file's bytes cannot be synced: the run ends as a write failure and leaves the index
+// it last saved, never one that counts the unsynced bytes; the next run still ends with the right file.
+TEST_F(Download, AnUnsyncedTemporaryFileKeepsTheLastSavedIndex) {
+  const std::string target = dir.file("unsynced.exe");
+  LogCapture capture;
+  const slicedl::VerboseFunctor keep = capture.sink();
+  Downloader downloader;
+  downloader.setThreadNum(4);
+  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  downloader.setVerboseOutput([&](const std::string& line) {
+    if (line == "start downloading...") DivertToTheNullDevice(target + ".slicedl");
+    keep(line);
+  });
+  EXPECT_EQ(run(downloader, serve("/download", 6 << 20, 42, "&fault=range-500@3145728"), target).future,
+            Result::CacheFlushFailed);
+  EXPECT_NE(capture.text().find("temporary file not synced"), std::string::npos) << capture.text();
+  EXPECT_EQ(savedBytes(target), 0);
+  EXPECT_FALSE(Exists(target));
+
+  server.control("reset");
+  Downloader again;
+  EXPECT_EQ(run(again, serve("/download", 6 << 20, 42), target).future, Result::Success);
+  expectCleanFinish(target, 6 << 20, 42);
+}
+#endif

@@ -15,6 +15,7 @@
 
 #include "Downloader.h"
 #include "FileHelpers.h"
+#include "IndexFile.h"
 #include "Payload.h"
 #include "TempDir.h"
 #include "TestServer.h"
@@ -131,6 +132,19 @@ class Download : public ::testing::Test {
   }
 
   static bool Exists(const std::string& path) { return slicedl::FileIsExist(path); }
+
+  // Bytes the index on disk counts as saved; 0 while there is none that parses.
+  static int64_t savedBytes(const std::string& target) {
+    slicedl::IndexContent content;
+    std::string error;
+    if (slicedl::ParseIndex(ReadBytes(target + ".sdlindex"), target + ".slicedl", content, error) !=
+        slicedl::Result::Success) {
+      return 0;
+    }
+    int64_t saved = 0;
+    for (const slicedl::SliceRecord& slice : content.slices) saved += slice.capacity;
+    return saved;
+  }
 
   static void ExpectPayload(const std::string& path, int64_t size, uint32_t seed = 1) {
     std::string why;

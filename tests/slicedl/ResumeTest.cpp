@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <vector>
 
 using namespace slicedl;
 
@@ -17,16 +19,6 @@ class Resume : public Download {
     EXPECT_EQ(ParseIndex(ReadBytes(target + ".sdlindex"), target + ".slicedl", content, error), Result::Success)
         << error;
     return content;
-  }
-
-  // Bytes the index on disk counts as saved; 0 while there is none that parses.
-  static int64_t savedBytes(const std::string& target) {
-    IndexContent content;
-    std::string error;
-    if (ParseIndex(ReadBytes(target + ".sdlindex"), target + ".slicedl", content, error) != Result::Success) return 0;
-    int64_t saved = 0;
-    for (const SliceRecord& slice : content.slices) saved += slice.capacity;
-    return saved;
   }
 
   // Body bytes the server sent for GET requests of `path` since its log was last reset.
@@ -199,6 +191,64 @@ TEST_F(Resume, AFileReplacedDuringTheDownloadIsNotJoinedToTheOldBytes) {
   EXPECT_EQ(requestedOffsets("/download").count(0), 2u);  // the first slice, then the one stream
 }
 
+// The moment the one stream that replaces the slices has put its first bytes on disk, the index
+// must no longer claim the old slices: a copy of both files taken then, resumed against the old
+// version, ends with that version whole (or fails), never with the two joined.
+TEST_F(Resume, FilesTakenRightAfterTheFallBackToOneStreamNeverJoinTwoVersions) {
+  const std::string target = dir.file("fallback-copy.exe");
+  const int64_t size = 6 << 20;
+  leaveResumableIndex(target, size, 1, 3 << 20, 4);
+  ASSERT_EQ(savedBytes(target), 3 << 20);
+  Downloader downloader;
+  downloader.setThreadNum(1);
+  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  downloader.setDiskCacheSize(0);  // every received byte goes to the file at once
+  auto future = downloader.start(serve("/download", size, 1, "&rate=1048576"), target, {}, {}, {});
+  // The next slice after this one gets the new version and the run falls back to one stream.
+  ASSERT_TRUE(WaitUntil([&] { return sentBytes("/download") > 0; }));
+  serve("/download", size, 2, "&rate=262144");
+  const std::vector<uint8_t> newHead = PayloadBytes(0, 64, 2);
+  ASSERT_TRUE(WaitUntil([&] {
+    const std::string head = ReadBytes(target + ".slicedl").substr(0, newHead.size());
+    return head.size() == newHead.size() && std::equal(head.begin(), head.end(), newHead.begin(),
+                                                        [](char a, uint8_t b) { return static_cast<uint8_t>(a) == b; });
+  }));
+  const std::string index = ReadBytes(target + ".sdlindex");
+  const std::string temporary = ReadBytes(target + ".slicedl");
+  downloader.stop();
+  EXPECT_EQ(future.get(), Result::Stopped);
+
+  WriteBytes(target + ".sdlindex", index);
+  WriteBytes(target + ".slicedl", temporary);
+  serve("/download", size, 1);
+  Downloader resumed;
+  resumed.setThreadNum(4);
+  if (run(resumed, server.url("/download"), target).future == Result::Success) expectCleanFinish(target, size, 1);
+}
+
+// An index that cannot be rewritten when the run starts afresh is removed, so it cannot claim the
+// fresh file's bytes for a later run against the old version.
+TEST_F(Resume, AnOldIndexThatCannotBeRewrittenIsRemovedBeforeTheFreshStart) {
+  const std::string target = dir.file("unwritable-index.exe");
+  const int64_t size = 6 << 20;
+  leaveResumableIndex(target, size, 1, 3 << 20, 4);
+  // Every later save of the index fails: its temporary name is taken by a folder.
+  ASSERT_TRUE(std::filesystem::create_directory(Utf8Path(target + ".sdlindex.tmp")));
+  {
+    Downloader downloader;
+    downloader.setThreadNum(4);
+    downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+    EXPECT_EQ(run(downloader, serve("/download", size, 2, "&fault=range-500@4194304"), target).future,
+              Result::SizeMismatch);
+  }
+  EXPECT_FALSE(Exists(target + ".sdlindex"));
+  std::filesystem::remove(Utf8Path(target + ".sdlindex.tmp"));
+  server.control("reset");
+  Downloader downloader;
+  EXPECT_EQ(run(downloader, serve("/download", size, 1), target).future, Result::Success);
+  expectCleanFinish(target, size, 1);
+}
+
 TEST_F(Resume, ACorruptIndexStartsAfresh) {
   const std::string target = dir.file("corrupt.exe");
   WriteBytes(target + ".sdlindex", std::string(kIndexMagic) + "{\"file_size\":12");
@@ -208,7 +258,6 @@ TEST_F(Resume, ACorruptIndexStartsAfresh) {
   expectCleanFinish(target, 40000, 3);
 }
 
-#ifndef _WIN32
 TEST_F(Resume, SlicesBeyondFourGibibytesResumeAtTheRightOffset) {
   const int64_t head = 5LL << 30;
   const int64_t size = head + (1 << 20);
@@ -238,4 +287,3 @@ TEST_F(Resume, SlicesBeyondFourGibibytesResumeAtTheRightOffset) {
   EXPECT_TRUE(tail == PayloadBytes(head, tail.size(), 3));
   RemoveFile(target);
 }
-#endif

@@ -50,6 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BrokenServer{"ignore-range", Result::Success},
                       BrokenServer{"wrong-start", Result::SizeMismatch},
                       BrokenServer{"extra-bytes", Result::Success},
+                      BrokenServer{"padded-range", Result::SizeMismatch},
                       BrokenServer{"short-body", Result::SizeMismatch},
                       BrokenServer{"reset", Result::SizeMismatch},
                       BrokenServer{"stall", Result::SizeMismatch},
@@ -130,18 +131,77 @@ TEST_F(Download, SizeProbeRefusedForItsMethodAsksForTheFirstByte) {
             Result::SizeProbeFailed);
 }
 
-// The file grew after the probe and the server sends it whole: its first bytes are not the file.
-TEST_F(Download, AWholeBodyLongerThanTheProbedSizeIsNotTakenAsTheFile) {
+// The file changed size after the probe and the server sends it whole: its first bytes are not the
+// file. Nothing of such a reply counts, no index claims it, and the next run probes afresh.
+TEST_F(Download, AWholeBodyOfAnotherLengthThanTheProbedSizeIsNotTakenAsTheFile) {
+  struct Resized {
+    int64_t probed;
+    int64_t actual;
+    const char* shape;  // how the server sends the body
+  };
+  const int64_t mib = 1 << 20;
+  const Resized cases[] = {
+      {60000, 70000, "head-size=60000,ignore-range"},
+      {60000, 70000, "head-size=60000,ignore-range,no-version"},
+      {60000, 70000, "resized=60000"},
+      {60000, 70000, "resized=60000,no-version"},
+      {60000, 70000, "resized=60000,chunked"},
+      {60000, 70000, "resized=60000,chunked,no-version"},
+      {80000, 70000, "resized=80000,no-version"},
+      {80000, 70000, "resized=80000,chunked"},
+      {3 * mib, 3 * mib + 100000, "resized=3145728"},
+      {3 * mib, 3 * mib + 100000, "resized=3145728,chunked,no-version"},
+      {3 * mib + 100000, 3 * mib, "resized=3245728,no-version"},
+  };
   int round = 0;
-  for (const char* shape : {"ignore-range", "ignore-range,no-version"}) {
+  for (const Resized& resized : cases) {
+    SCOPED_TRACE(resized.shape);
+    server.control("reset");
+    const std::string target = dir.file("resized-" + std::to_string(round++) + ".exe");
+    {
+      Downloader downloader;
+      downloader.setThreadNum(4);
+      downloader.setSlicePolicy(SlicePolicy::FixedSize, mib);
+      std::atomic<int64_t> lastReported{0};
+      EXPECT_EQ(run(downloader, serve("/download", resized.actual, 3, std::string("&fault=") + resized.shape),
+                    target, [&](int64_t, int64_t downloaded) { lastReported = downloaded; })
+                    .future,
+                Result::SizeMismatch);
+      EXPECT_FALSE(Exists(target));
+      EXPECT_EQ(savedBytes(target), 0);
+      EXPECT_LT(lastReported.load(), resized.probed);
+    }
     server.control("reset");
     Downloader downloader;
-    const std::string target = dir.file("grown-" + std::to_string(round++) + ".exe");
-    EXPECT_EQ(run(downloader, serve("/download", 70000, 3, std::string("&fault=head-size=60000,") + shape), target)
-                  .future,
-              Result::SizeMismatch)
-        << shape;
-    EXPECT_FALSE(Exists(target)) << shape;
+    EXPECT_EQ(run(downloader, serve("/download", resized.actual, 3), target).future, Result::Success);
+    expectCleanFinish(target, resized.actual, 3);
+    EXPECT_EQ(requestedOffsets("/download").count(0), 1u);
+  }
+}
+
+// A body without a length that has brought the probed size but whose end never comes may be the
+// start of a longer file: neither the low-speed limit nor a stop makes it whole.
+TEST_F(Download, AWholeBodyWithoutLengthCountsOnlyWhenItsEndIsSeen) {
+  const int64_t size = 70000;
+  const std::string url = serve("/download", size, 3, "&fault=resized=70000,linger");
+  for (const bool stop : {false, true}) {
+    SCOPED_TRACE(stop ? "stopped" : "timed out");
+    server.control("reset");
+    const std::string target = dir.file(std::string("lingering-") + (stop ? "stopped" : "timed-out") + ".exe");
+    Downloader downloader;
+    downloader.setThreadNum(4);
+    downloader.setLowSpeedLimit(10, stop ? 60 : 1);
+    auto future = downloader.start(url, target, {}, {}, {});
+    if (stop) {
+      ASSERT_TRUE(WaitUntil([&] {
+        const auto log = server.control("log");
+        return !log.empty() && log.back()["method"] == "GET" && log.back()["sent"].get<int64_t>() == size;
+      }));
+      downloader.stop();
+    }
+    EXPECT_EQ(future.get(), stop ? Result::Stopped : Result::SizeMismatch);
+    EXPECT_FALSE(Exists(target));
+    EXPECT_EQ(savedBytes(target), 0);
   }
 }
 
