@@ -64,14 +64,24 @@ void CProgressUI::SetAttribute(const wchar_t* name, const wchar_t* value)
     }
 }
 
+CProgressUI::ValueRange CProgressUI::GetNormalisedRange() const
+{
+    ValueRange range = {m_min, m_max, m_value};
+    if (range.max <= range.min) {
+        // At INT_MAX there is no value above the minimum: the range becomes the last step below it.
+        if (range.min == INT_MAX) range.min = INT_MAX - 1;
+        range.max = range.min + 1;
+    }
+    range.value = std::clamp(range.value, range.min, range.max);
+    return range;
+}
+
 void CProgressUI::NormaliseRange()
 {
-    if (m_max <= m_min) {
-        // At INT_MAX there is no value above the minimum: the range becomes the last step below it.
-        if (m_min == INT_MAX) m_min = INT_MAX - 1;
-        m_max = m_min + 1;
-    }
-    m_value = std::clamp(m_value, m_min, m_max);
+    const ValueRange range = GetNormalisedRange();
+    m_min = range.min;
+    m_max = range.max;
+    m_value = range.value;
 }
 
 void CProgressUI::PaintForegroundColor(HDC hdc)

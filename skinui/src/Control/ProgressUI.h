@@ -24,8 +24,19 @@ public:
     int GetValue() const { return m_value; }
     void SetValue(int value);
 
-private:
+protected:
+    struct ValueRange {
+        int min;
+        int max;
+        int value;
+    };
+    // The range as painting corrects it: an empty or reversed range becomes one step wide and the value
+    // is clamped into it, so a value set before its range was narrowed still maps onto the bar.
+    ValueRange GetNormalisedRange() const;
+    // Stores the corrected range.
     void NormaliseRange();
+
+private:
 
     bool m_showText = false;
     bool m_horizontal = true;

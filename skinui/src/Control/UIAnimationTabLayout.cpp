@@ -25,11 +25,10 @@ bool CAnimationTabLayoutUI::SelectItem(int index)
     if (index == old) return true;
     m_direction = index > old ? -1 : 1;
     ShowPage(index);
-    m_showing = GetItemAt(index);
     m_shown = false;
     RequestParentLayout();
     // The page appears with the first step of the slide.
-    m_showing->SetVisible(false);
+    GetItemAt(index)->SetVisible(false);
 
     m_final = m_rcItem;
     m_current = m_final;
@@ -63,8 +62,9 @@ void CAnimationTabLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* val
 
 void CAnimationTabLayoutUI::OnAnimationStep(int totalFrames, int currentFrame, UINT)
 {
-    if (!m_shown && m_showing) {
-        m_showing->SetVisible(true);
+    if (!m_shown) {
+        // The selected page, looked up now: the one the slide began with may have been removed since.
+        if (CControlUI* page = GetItemAt(GetCurSel())) page->SetVisible(true);
         m_shown = true;
     }
     if (totalFrames <= 0) return;

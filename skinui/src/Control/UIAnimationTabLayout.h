@@ -30,7 +30,6 @@ private:
     int m_direction = 1;
     RECT m_current = {0, 0, 0, 0};
     RECT m_final = {0, 0, 0, 0};
-    CControlUI* m_showing = nullptr;
     bool m_shown = false;
 };
 

@@ -236,6 +236,7 @@ bool CListUI::AddAt(CControlUI* control, int index)
     if (m_curSel >= index) ++m_curSel;
     for (int& selected : m_selected)
         if (selected >= index) ++selected;
+    if (m_expandedItem >= index) ++m_expandedItem;
     return true;
 }
 
@@ -298,11 +299,13 @@ bool CListUI::SetItemIndex(CControlUI* control, int index)
     std::vector<CControlUI*> selectedControls;
     for (int selected : m_selected) selectedControls.push_back(m_body->GetItemAt(selected));
     CControlUI* current = m_body->GetItemAt(m_curSel);
+    CControlUI* expanded = m_body->GetItemAt(m_expandedItem);
     if (!m_body->SetItemIndex(control, index)) return false;
     RenumberFrom(std::min(old, index));
     m_selected.clear();
     for (CControlUI* selected : selectedControls) m_selected.push_back(m_body->GetItemIndex(selected));
     m_curSel = current ? m_body->GetItemIndex(current) : -1;
+    m_expandedItem = expanded ? m_body->GetItemIndex(expanded) : -1;
     return true;
 }
 

@@ -33,9 +33,10 @@ RECT CSliderUI::GetThumbRect() const
 {
     const SIZE thumb = ScaledThumbSize();
     const RECT& rc = m_rcItem;
-    const long long min = GetMinValue();
-    const long long span = GetMaxValue() - min;
-    const long long offset = GetValue() - min;
+    const ValueRange range = GetNormalisedRange();
+    const long long min = range.min;
+    const long long span = range.max - min;
+    const long long offset = range.value - min;
     RECT result;
     if (IsHorizontal()) {
         const int track = rc.right - rc.left - thumb.cx;
@@ -57,8 +58,9 @@ int CSliderUI::ValueAtPoint(POINT pt) const
     // The item is in window pixels, so the thumb is taken at the window's scale too.
     const SIZE thumb = ScaledThumbSize();
     const RECT& rc = m_rcItem;
-    const int min = GetMinValue();
-    const int max = GetMaxValue();
+    const ValueRange range = GetNormalisedRange();
+    const int min = range.min;
+    const int max = range.max;
     const long long span = static_cast<long long>(max) - min;
     if (IsHorizontal()) {
         const int half = thumb.cx / 2;
@@ -74,6 +76,13 @@ int CSliderUI::ValueAtPoint(POINT pt) const
     return max;
 }
 
+void CSliderUI::SetValueAtPoint(POINT pt)
+{
+    // The value is moved within the range the thumb is drawn in, also when it was left outside it.
+    NormaliseRange();
+    SetValue(ValueAtPoint(pt));
+}
+
 void CSliderUI::Notify(const wchar_t* type)
 {
     if (m_manager) m_manager->SendNotify(this, type, 0, 0);
@@ -87,14 +96,14 @@ void CSliderUI::HandleEvent(ControlEvent& event)
     case EVT_DBLCLICK:
         if (!IsEnabled()) break;
         m_buttonState |= kCaptured;
-        SetValue(ValueAtPoint(event.ptMouse));
+        SetValueAtPoint(event.ptMouse);
         UpdateText();
         return;
     case EVT_BUTTONUP:
     case EVT_RBUTTONUP:
         if (!IsEnabled()) break;
         m_buttonState &= ~kCaptured;
-        SetValue(ValueAtPoint(event.ptMouse));
+        SetValueAtPoint(event.ptMouse);
         Notify(L"valuechanged");
         Invalidate();
         UpdateText();
@@ -111,6 +120,7 @@ void CSliderUI::HandleEvent(ControlEvent& event)
     case EVT_SCROLLWHEEL:
         if (!IsEnabled()) break;
         if (!(m_buttonState & kCaptured)) {
+            NormaliseRange();
             const bool down = static_cast<short>(HIWORD(event.wParam)) < 0;
             const long long step = m_step;
             SetValue(ClampToInt(GetValue() + (down ? -step : step)));
@@ -126,7 +136,7 @@ void CSliderUI::HandleEvent(ControlEvent& event)
         break;
     case EVT_MOUSEMOVE: {
         if (m_buttonState & kCaptured) {
-            SetValue(ValueAtPoint(event.ptMouse));
+            SetValueAtPoint(event.ptMouse);
             if (m_sendMove) {
                 UpdateText();
                 Notify(L"movevaluechanged");
@@ -237,6 +247,7 @@ void CSliderUI::PaintBackgroundColor(HDC hdc)
 
 void CSliderUI::PaintForegroundColor(HDC hdc)
 {
+    NormaliseRange();
     RefreshState();
     DWORD color = 0;
     if (m_buttonState & kDisabled) color = m_disabledThumbColor;
@@ -250,6 +261,7 @@ void CSliderUI::PaintForegroundColor(HDC hdc)
 
 void CSliderUI::PaintForegroundImage(HDC hdc)
 {
+    NormaliseRange();
     RECT thumb = GetThumbRect();
     ::OffsetRect(&thumb, -m_rcItem.left, -m_rcItem.top);
     if (m_manager) m_manager->GetDpiScaler()->UnscaleRect(thumb);

@@ -35,6 +35,7 @@ public:
 
 private:
     SIZE ScaledThumbSize() const;
+    void SetValueAtPoint(POINT pt);
     void RefreshState();
     void Notify(const wchar_t* type);
 

@@ -59,6 +59,15 @@ void CTabLayoutUI::RemoveAll()
     RequestParentLayout();
 }
 
+bool CTabLayoutUI::SetItemIndex(CControlUI* control, int index)
+{
+    CControlUI* selected = GetItemAt(m_selected);
+    if (!CContainerUI::SetItemIndex(control, index)) return false;
+    // The selection follows its page, not the place the page had.
+    m_selected = selected ? GetItemIndex(selected) : -1;
+    return true;
+}
+
 bool CTabLayoutUI::SelectItem(int index)
 {
     if (index < 0 || index >= GetCount()) return false;

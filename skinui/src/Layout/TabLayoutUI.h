@@ -15,6 +15,7 @@ public:
     bool AddAt(CControlUI* control, int index) override;
     bool Remove(CControlUI* control) override;
     void RemoveAll() override;
+    bool SetItemIndex(CControlUI* control, int index) override;
     int GetCurSel() const { return m_selected; }
     virtual bool SelectItem(int index);
     virtual bool SelectItemByControl(CControlUI* control);

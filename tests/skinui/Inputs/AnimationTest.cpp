@@ -204,6 +204,26 @@ TEST_F(AnimationTabTest, ANewPageSlidesInFromTheRightAndBackFromTheLeft)
     EXPECT_FALSE(pages[2]->IsVisible());
 }
 
+TEST_F(AnimationTabTest, APageRemovedBeforeItsSlideShowsItIsLeftAlone)
+{
+    ASSERT_TRUE(tab->SelectItem(2));
+    // Kept alive to see what the slide does to it; a destroyed page must not be touched either.
+    tab->SetAutoDestroy(false);
+    ASSERT_TRUE(tab->Remove(pages[2]));
+    tab->SetAutoDestroy(true);
+    EXPECT_EQ(0, tab->GetCurSel());
+    tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    EXPECT_FALSE(pages[2]->IsVisible());
+    EXPECT_TRUE(pages[0]->IsVisible());
+    delete pages[2];
+
+    // With every page gone the slide runs on without one.
+    ASSERT_TRUE(tab->SelectItem(1));
+    tab->RemoveAll();
+    EXPECT_TRUE(PumpUntil([this] { return !tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation); }));
+    EXPECT_EQ(-1, tab->GetCurSel());
+}
+
 TEST_F(AnimationTabTest, VerticalSlideStartsAFullHeightAway)
 {
     tab->SetAttribute(L"animation_direction", L"vertical");

@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <string>
+#include <vector>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -169,6 +170,95 @@ TEST_F(SliderTest, HugeRangesMapOntoTheTrackBothWays)
             EXPECT_EQ(c.thumbOffset, vertical ? 210 - thumb.bottom : thumb.left) << c.min << ".." << c.max;
             const POINT pt = vertical ? POINT{10, 210 - c.pointOffset} : POINT{c.pointOffset, 10};
             EXPECT_EQ(c.valueAtPoint, slider.ValueAtPoint(pt)) << c.min << ".." << c.max;
+        }
+    }
+}
+
+TEST(Slider, AValueOutsideItsRangeIsTakenIntoItLikeAProgressBars)
+{
+    struct Attribute {
+        const wchar_t* name;
+        const wchar_t* value;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Attribute> attributes;
+        int min, max, value;  // as the progress bar's painting corrects them
+        int thumbOffset;      // from the minimum's end of a 210-pixel slider with a 10-pixel thumb
+        int afterWheelUp, afterWheelDown;
+    };
+    const Case cases[] = {
+        {"range narrowed below the value", {{L"value", L"80"}, {L"max", L"50"}}, 0, 50, 50, 200, 50, 49},
+        {"minimum raised above the value", {{L"min", L"60"}}, 60, 100, 60, 0, 61, 60},
+        {"minimum above the maximum", {{L"min", L"70"}, {L"max", L"30"}}, 70, 71, 70, 0, 71, 70},
+        {"empty range", {{L"min", L"50"}, {L"max", L"50"}}, 50, 51, 50, 0, 51, 50},
+        {"value before the range in a skin",
+         {{L"value", L"90"}, {L"min", L"-100"}, {L"max", L"50"}},
+         -100,
+         50,
+         50,
+         200,
+         50,
+         49},
+    };
+    const WPARAM wheelUp = MAKEWPARAM(0, WHEEL_DELTA);
+    const WPARAM wheelDown = MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA));
+    for (const bool vertical : {false, true}) {
+        const RECT item = vertical ? RECT{0, 0, 20, 210} : RECT{0, 0, 210, 20};
+        const auto offsetOf = [&](const RECT& thumb) { return vertical ? 210 - thumb.bottom : thumb.left; };
+        const auto pointAt = [&](int offset) { return vertical ? POINT{10, 210 - offset} : POINT{offset, 10}; };
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (vertical ? " (vertical)" : " (horizontal)"));
+            CWindowUIManager manager;
+            NoteLog notes;
+            manager.AddNotifier(&notes);
+            const auto makeSlider = [&](CSliderUI& slider) {
+                slider.SetManager(&manager, nullptr, false);
+                slider.SetAttribute(L"hor", vertical ? L"false" : L"true");
+                slider.SetAttribute(L"thumbcolor", L"#FFFF0000");
+                slider.SetPos(item);
+                for (const Attribute& attribute : c.attributes) slider.SetAttribute(attribute.name, attribute.value);
+            };
+
+            // Before any paint: the thumb stands on the track and a point maps into the range.
+            CSliderUI slider;
+            makeSlider(slider);
+            const RECT thumb = slider.GetThumbRect();
+            EXPECT_EQ(c.thumbOffset, offsetOf(thumb));
+            EXPECT_TRUE(thumb.left >= item.left && thumb.right <= item.right && thumb.top >= item.top &&
+                        thumb.bottom <= item.bottom);
+            EXPECT_EQ(c.max, slider.ValueAtPoint(pointAt(205)));
+            EXPECT_EQ(c.min, slider.ValueAtPoint(pointAt(5)));
+
+            // The wheel steps from the corrected value and the notification reports a value in the range.
+            ControlEvent up = MakeEvent(EVT_SCROLLWHEEL, 100, 10, wheelUp);
+            slider.DispatchEvent(up);
+            EXPECT_EQ(c.afterWheelUp, slider.GetValue());
+            ControlEvent down = MakeEvent(EVT_SCROLLWHEEL, 100, 10, wheelDown);
+            slider.DispatchEvent(down);
+            EXPECT_EQ(c.afterWheelDown, slider.GetValue());
+            EXPECT_EQ(2, notes.Count(L"valuechanged"));
+
+            // A click at the far end reaches the maximum.
+            CSliderUI clicked;
+            makeSlider(clicked);
+            const POINT end = pointAt(208);
+            ControlEvent press = MakeEvent(EVT_BUTTONDOWN, end.x, end.y);
+            clicked.DispatchEvent(press);
+            ControlEvent release = MakeEvent(EVT_BUTTONUP, end.x, end.y);
+            clicked.DispatchEvent(release);
+            EXPECT_EQ(c.max, clicked.GetValue());
+
+            // Painting stores the corrected range as the progress bar's painting does, and draws the thumb there.
+            CSliderUI painted;
+            makeSlider(painted);
+            Canvas canvas(item.right, item.bottom, 0xFF000000);
+            painted.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+            EXPECT_EQ(c.min, painted.GetMinValue());
+            EXPECT_EQ(c.max, painted.GetMaxValue());
+            EXPECT_EQ(c.value, painted.GetValue());
+            const POINT middle = pointAt(c.thumbOffset + 5);
+            EXPECT_EQ(0xFF0000u, canvas.Rgb(middle.x, middle.y));
         }
     }
 }

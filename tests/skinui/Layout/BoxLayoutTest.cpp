@@ -207,9 +207,21 @@ TEST(BoxLayout, TopSeparatorMovesUpOnlyOnceThePointerIsABandAboveTheEdge)
     Mouse(layout, EVT_BUTTONUP, 50, 94);
 }
 
-TEST(TabLayout, InsertingBeforeTheSelectionKeepsTheSelectedPage)
-{
+// A tab layout in a window that counts its "tabselect" notifications.
+class TabLayout : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        manager.AddNotifier(&notes);
+        tabs.SetManager(&manager, nullptr, false);
+    }
+    CWindowUIManager manager;
+    TabNotes notes;
     CTabLayoutUI tabs;
+};
+
+TEST_F(TabLayout, InsertingBeforeTheSelectionKeepsTheSelectedPage)
+{
     CControlUI* a = new CControlUI();
     CControlUI* b = new CControlUI();
     CControlUI* c = new CControlUI();
@@ -230,13 +242,37 @@ TEST(TabLayout, InsertingBeforeTheSelectionKeepsTheSelectedPage)
     EXPECT_TRUE(d->IsVisible());
 }
 
-TEST(TabLayout, NotifiesOnlyRealChangesAndPlacesTheSelectedPage)
+TEST_F(TabLayout, MovingPagesKeepsTheSelectedPageSelectedAndPlaced)
 {
-    CWindowUIManager manager;
-    TabNotes notes;
-    manager.AddNotifier(&notes);
-    CTabLayoutUI tabs;
-    tabs.SetManager(&manager, nullptr, false);
+    CControlUI* a = new CControlUI();
+    CControlUI* b = new CControlUI();
+    CControlUI* c = new CControlUI();
+    tabs.Add(a);
+    tabs.Add(b);
+    tabs.Add(c);
+    ASSERT_TRUE(tabs.SelectItem(1));
+    notes.selections = 0;
+    struct Move {
+        CControlUI* page;
+        int to;
+        int selected;  // where b stands afterwards
+    };
+    const Move moves[] = {{b, 0, 0}, {c, 0, 1}, {b, 9, 2}, {a, 2, 1}, {c, 5, 0}};
+    for (const Move& move : moves) {
+        ASSERT_TRUE(tabs.SetItemIndex(move.page, move.to));
+        EXPECT_EQ(move.selected, tabs.GetCurSel());
+        EXPECT_EQ(b, tabs.GetItemAt(tabs.GetCurSel()));
+    }
+    tabs.SetPos(RECT{0, 0, 100, 100});
+    EXPECT_EQ(100, b->GetWidth());
+    // Selecting the page that is shown changes nothing.
+    EXPECT_TRUE(tabs.SelectItem(0));
+    EXPECT_EQ(0, notes.selections);
+    EXPECT_TRUE(b->IsVisible());
+}
+
+TEST_F(TabLayout, NotifiesOnlyRealChangesAndPlacesTheSelectedPage)
+{
     CControlUI* first = new CControlUI();
     CControlUI* second = Child(L"height=\"20\" padding=\"3,4,0,0\"");
     tabs.Add(first);

@@ -302,6 +302,37 @@ TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
     EXPECT_EQ(-1, list->GetCurSel());
 }
 
+// A row that expands, as an application's own list item may.
+class ExpandableRow : public CListLabelElementUI {
+public:
+    bool IsExpanded() const override { return expanded; }
+    bool Expand(bool expand) override
+    {
+        expanded = expand;
+        return true;
+    }
+    bool expanded = false;
+};
+
+TEST_F(ListTest, TheExpandedIndexFollowsItsRowWhenRowsAreInsertedOrMoved)
+{
+    CListUI* list = PlainList(3);
+    auto* first = new ExpandableRow();
+    auto* second = new ExpandableRow();
+    ASSERT_TRUE(list->Add(first));
+    ASSERT_TRUE(list->Add(second));
+    ASSERT_TRUE(list->ExpandItem(3, true));
+    ASSERT_TRUE(list->AddAt(new CListLabelElementUI(), 0));
+    EXPECT_EQ(4, list->GetExpandedItem());
+    ASSERT_TRUE(list->SetItemIndex(first, 1));
+    EXPECT_EQ(1, list->GetExpandedItem());
+    // Expanding another row folds the one that is expanded, wherever it went.
+    ASSERT_TRUE(list->ExpandItem(list->GetItemIndex(second), true));
+    EXPECT_FALSE(first->expanded);
+    EXPECT_TRUE(second->expanded);
+    EXPECT_EQ(5, list->GetExpandedItem());
+}
+
 TEST_F(ListTest, SelectedAttributeSelectsWhateverItsValue)
 {
     CListUI* list = Build(
