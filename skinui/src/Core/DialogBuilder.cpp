@@ -39,6 +39,20 @@ std::wstring SkinFileKey(const wchar_t* xml, const wchar_t* type)
     return key;
 }
 
+CControlUI* CALLBACK ReleaseFromManager(CControlUI* control, void* manager)
+{
+    static_cast<CWindowUIManager*>(manager)->ReleaseControlReferences(control);
+    return nullptr;
+}
+
+// A control built here but not kept: its subtree was detached from the manager after its attributes, so
+// the destructors cannot tell the manager what they leave (groups, timers, focus): this does it for them.
+void DiscardBuiltControl(CControlUI* control, CWindowUIManager* manager)
+{
+    if (manager) control->FindControl(&ReleaseFromManager, manager, 0);
+    delete control;
+}
+
 bool IsResourceElement(const wchar_t* name)
 {
     return _wcsicmp(name, L"Image") == 0 || _wcsicmp(name, L"Font") == 0 || _wcsicmp(name, L"Default") == 0 ||
@@ -234,7 +248,7 @@ void CDialogBuilder::BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIMa
         // or nobody's.
         if (parent || !built) continue;
         if (!first) first = built;
-        else DiscardExtraTopLevelControl(built, L"Include");
+        else DiscardExtraTopLevelControl(built, L"Include", manager);
     }
 }
 
@@ -261,7 +275,7 @@ CControlUI* CDialogBuilder::BuildLevel(CXmlNode node, CControlUI* parent, CWindo
             if (attached != CBuildParent::Result::Added) {
                 DebugOutputFormat(L"SkinUI: Warning: %ls could not be added to %ls and is dropped.\n", element,
                                   parent->GetClass());
-                delete control;
+                DiscardBuiltControl(control, manager);
                 if (attached == CBuildParent::Result::NoContainer) return nullptr;
                 continue;
             }
@@ -278,16 +292,17 @@ CControlUI* CDialogBuilder::BuildLevel(CXmlNode node, CControlUI* parent, CWindo
         // already in a window keeps its new child bound, and so does a tree view its nodes.
         if (manager && !treeView && !(parent && parent->GetManager())) control->SetManager(nullptr, owner, false);
         if (!first) first = control;
-        else if (!parent) DiscardExtraTopLevelControl(control, element);
+        else if (!parent) DiscardExtraTopLevelControl(control, element, manager);
     }
     return first;
 }
 
 // Only the first control at the top level is handed back: a later one would belong to nobody.
-void CDialogBuilder::DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element)
+void CDialogBuilder::DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element,
+                                                 CWindowUIManager* manager)
 {
     DebugOutputFormat(L"SkinUI: Warning: Extra top-level control %ls ignored: a skin has one root.\n", element);
-    delete control;
+    DiscardBuiltControl(control, manager);
 }
 
 }  // namespace SkinUI

@@ -33,7 +33,7 @@ private:
     CControlUI* BuildLevel(CXmlNode node, CControlUI* parent, CWindowUIManager* manager);
     void BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIManager* manager, CControlUI*& first);
     CControlUI* CreateControlFor(const wchar_t* element) const;
-    static void DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element);
+    static void DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element, CWindowUIManager* manager);
     const wchar_t* ResourceType() const;
 
     CXmlDocument m_xml;

@@ -2,6 +2,8 @@
 
 #include "Core/ControlUI.h"
 
+#include <vector>
+
 namespace SkinUI {
 namespace {
 
@@ -156,6 +158,8 @@ void CWindowUIManager::ReleaseControlReferences(CControlUI* control)
     if (m_root == control) m_root = nullptr;
     RemoveItem(m_postPaintControls, control);
     FreeTimersOf(control);
+    // A control detached while it was built (the dialog builder's) may still be listed in a group.
+    RemoveFromEveryOptionGroup(control);
     const CUIString name = control->GetName();
     if (!name.IsEmpty() && m_names.Find(name) == control) m_names.Remove(name);
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i) {
@@ -392,6 +396,16 @@ void CWindowUIManager::RemoveFromOptionGroup(const wchar_t* group, CControlUI* c
     if (!members->IsEmpty()) return;
     delete members;
     m_optionGroups.Remove(group);
+}
+
+void CWindowUIManager::RemoveFromEveryOptionGroup(CControlUI* control)
+{
+    std::vector<CUIString> groups;
+    for (auto entry = m_optionGroups.Begin(); entry != m_optionGroups.End(); ++entry) {
+        const auto* members = static_cast<const CPtrArray*>(entry->second);
+        if (members->Find(control) >= 0) groups.push_back(entry->first);
+    }
+    for (const CUIString& group : groups) RemoveFromOptionGroup(group, control);
 }
 
 void CWindowUIManager::RemoveAllOptionGroups()

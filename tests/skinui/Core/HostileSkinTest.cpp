@@ -1,6 +1,9 @@
 // Skins written carelessly or with ill intent: each fault is reported to the debugger and the skin
 // builds what it sensibly can, instead of crashing, looping or leaking.
 #include "../ActiveX/DebugOutputCapture.h"
+#include "Control/InputsRegistration.h"
+#include "Control/UIOption.h"
+#include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/ShadowUI.h"
 #include "Core/WindowUIManager.h"
@@ -25,6 +28,32 @@ public:
     {
         if (wcscmp(className, L"Tracked") != 0 || made >= 16) return nullptr;
         return new TrackedControl(&flags[made++]);
+    }
+};
+
+// Makes the element "Grabby": a control that, once bound, starts a timer and takes the focus from its
+// attributes; remembers where each one made lives, to ask the manager about it after it is gone.
+class GrabbyControl : public CControlUI {
+public:
+    void SetAttribute(const wchar_t* name, const wchar_t* value) override
+    {
+        if (_wcsicmp(name, L"grab") == 0 && m_manager) {
+            m_manager->SetTimer(this, 1, 1);
+            m_manager->SetFocus(this);
+        } else {
+            CControlUI::SetAttribute(name, value);
+        }
+    }
+};
+
+class GrabbyCallback : public IDialogBuilderCallback {
+public:
+    std::vector<const CControlUI*> made;
+    CControlUI* CreateControl(const wchar_t* className) override
+    {
+        if (wcscmp(className, L"Grabby") != 0) return nullptr;
+        made.push_back(new GrabbyControl());
+        return const_cast<CControlUI*>(made.back());
     }
 };
 
@@ -163,6 +192,39 @@ TEST_F(HostileSkinTest, ExtraTopLevelControlsAreDeletedNotLeaked)
     EXPECT_TRUE(callback.flags[3]);
     EXPECT_TRUE(debug.WaitForLineWith("SkinUI: Warning: Extra top-level control Tracked ignored"));
     delete root;
+}
+
+// Each way the builder drops a control: no container to take it, one root too many (written or included).
+TEST_F(HostileSkinTest, ControlsTheBuilderDropsLeaveNothingInTheWindow)
+{
+    RegisterInputsControls(*CControlFactory::GetInstance());
+    UseZip({Entry("extra.xml", "<Window><Control/><Option group=\"g\"/></Window>")});
+    GrabbyCallback callback;
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(
+        L"<Window><HorizontalLayout><Option name=\"kept\" group=\"g\" width=\"30\"/>"
+        L"<Label><HorizontalLayout><Option group=\"g\"/></HorizontalLayout></Label>"
+        L"<Control><VerticalLayout><Grabby grab=\"1\"/></VerticalLayout></Control></HorizontalLayout>"
+        L"<VerticalLayout><Option group=\"g\"/><Grabby grab=\"1\"/></VerticalLayout>"
+        L"<Include source=\"extra.xml\"/></Window>",
+        nullptr, &callback, &host.manager);
+    ASSERT_NE(nullptr, root);
+    ASSERT_EQ(2u, callback.made.size());
+    host.manager.AttachRootControl(root);
+    root->SetPos(RECT{0, 0, 200, 30});
+
+    const CPtrArray* group = host.manager.GetOptionGroup(L"g");
+    ASSERT_NE(nullptr, group);
+    EXPECT_EQ(1, group->GetSize()) << "dropped options stay in their group";
+    for (const CControlUI* gone : callback.made) {
+        EXPECT_NE(gone, host.manager.GetFocus());
+        EXPECT_FALSE(host.manager.KillTimer(const_cast<CControlUI*>(gone), 1)) << "a dropped control's timer runs on";
+    }
+    // Selecting the kept option walks its group.
+    auto* kept = static_cast<COptionUI*>(host.manager.FindControl(L"kept")->GetInterface(L"Option"));
+    ASSERT_NE(nullptr, kept);
+    EXPECT_TRUE(kept->Activate());
+    EXPECT_TRUE(kept->IsSelected());
 }
 
 TEST_F(HostileSkinTest, NegativeShadowSizeDrawsNoShadow)
