@@ -1,6 +1,7 @@
 #include "Core/WindowUIManager.h"
 
 #include "Core/ControlUI.h"
+#include "Core/SkinBuildLimits.h"
 
 #include <vector>
 
@@ -128,6 +129,8 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     m_updateNeeded = true;
     m_focusNeeded = true;
     if (!m_root) return false;
+    // Child layouts load their files while the tree initialises: all of them within one build's budget.
+    const CSkinBuildBudget budget;
     m_root->SetManager(this, m_root->GetParent(), true);
     RegisterNames(m_root);
     return true;
@@ -136,6 +139,7 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
 bool CWindowUIManager::InitControls(CControlUI* control, CControlUI* parent)
 {
     if (!control) return false;
+    const CSkinBuildBudget budget;
     control->SetManager(this, parent ? parent : control->GetParent(), true);
     RegisterNames(control);
     return true;
