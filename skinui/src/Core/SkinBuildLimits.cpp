@@ -8,13 +8,8 @@
 namespace SkinUI {
 namespace {
 
-struct BuildState {
-    int controlsLeft = SkinBuildLimits::kMaxControls;
-    bool countWarned = false;
-    bool depthWarned = false;
-};
-
-thread_local BuildState* t_build = nullptr;
+// The open build's budget, owned by the scope that opened it.
+thread_local CSkinBuildBudget* t_build = nullptr;
 thread_local int t_depth = 0;
 
 int TreeDepth(const CControlUI* control)
@@ -29,30 +24,36 @@ int TreeDepth(const CControlUI* control)
 CSkinBuildBudget::CSkinBuildBudget()
 {
     if (t_build) return;
-    t_build = new BuildState();
+    t_build = this;
     m_opened = true;
 }
 
 CSkinBuildBudget::~CSkinBuildBudget()
 {
-    if (!m_opened) return;
-    delete t_build;
-    t_build = nullptr;
+    if (m_opened) t_build = nullptr;
 }
 
 bool CSkinBuildBudget::Take()
 {
     if (!t_build) return true;
-    if (t_build->controlsLeft > 0) {
-        --t_build->controlsLeft;
+    if (t_build->m_controlsLeft > 0) {
+        --t_build->m_controlsLeft;
         return true;
     }
-    if (!t_build->countWarned) {
+    if (!t_build->m_countWarned) {
         DebugOutputFormat(L"SkinUI: Warning: Skin makes more than %d controls and inclusions; the rest is left out.\n",
                           SkinBuildLimits::kMaxControls);
-        t_build->countWarned = true;
+        t_build->m_countWarned = true;
     }
     return false;
+}
+
+bool CSkinBuildBudget::NoteDepthWarning()
+{
+    if (!t_build) return false;
+    const bool warned = t_build->m_depthWarned;
+    t_build->m_depthWarned = true;
+    return warned;
 }
 
 CSkinDepthBase::CSkinDepthBase(const CControlUI* parent) : m_saved(t_depth)
@@ -69,11 +70,9 @@ CSkinLevel::~CSkinLevel() { --t_depth; }
 bool CSkinLevel::IsTooDeep() const
 {
     if (t_depth <= SkinBuildLimits::kMaxElementDepth) return false;
-    if (!t_build || !t_build->depthWarned) {
+    if (!CSkinBuildBudget::NoteDepthWarning())
         DebugOutputFormat(L"SkinUI: Warning: Skin elements nested deeper than %d levels are left out.\n",
                           SkinBuildLimits::kMaxElementDepth);
-        if (t_build) t_build->depthWarned = true;
-    }
     return true;
 }
 

@@ -24,9 +24,14 @@ public:
 
     // Takes one control or inclusion; false once the budget is spent (the first time with a debugger warning).
     static bool Take();
+    // Whether the depth limit was already reported in the open build; notes that it is now.
+    static bool NoteDepthWarning();
 
 private:
     bool m_opened = false;
+    int m_controlsLeft = SkinBuildLimits::kMaxControls;
+    bool m_countWarned = false;
+    bool m_depthWarned = false;
 };
 
 // The elements a child layout or a build into an existing parent adds start below that parent: the depth
