@@ -964,11 +964,12 @@ bool CActiveXUI::AcceptsWindowlessMessage(UINT msg, LPARAM lParam) const
     if (!IsVisible()) return false;
     if (mouse || msg == WM_SETCURSOR) {
         if (m_site->m_captured) return true;
+        // Without IViewObjectEx there is no hit test to ask: the mouse belongs to whatever lies under it.
         IViewObjectEx* viewEx = nullptr;
         if (!m_site->m_viewObject ||
             FAILED(m_site->m_viewObject->QueryInterface(IID_IViewObjectEx, reinterpret_cast<void**>(&viewEx))) ||
             !viewEx)
-            return true;
+            return false;
         // WM_SETCURSOR carries no point: the last mouse position stands for it.
         POINT pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         if (msg == WM_SETCURSOR && m_manager) pt = m_manager->GetMousePos();

@@ -125,17 +125,22 @@ bool CTreeNodeUI::AddAt(CControlUI* control, int index)
     return reference ? m_treeView->AddAt(child, reference) : m_treeView->AddAt(child, m_treeView->GetCount()) >= 0;
 }
 
+// The node's own row (and the parts in it) is not for removal: only child nodes go.
 bool CTreeNodeUI::Remove(CControlUI* control)
 {
     CTreeNodeUI* child = NodeOf(control);
-    if (!child || std::find(m_childNodes.begin(), m_childNodes.end(), child) == m_childNodes.end())
-        return CListContainerElementUI::Remove(control);
+    if (!child || std::find(m_childNodes.begin(), m_childNodes.end(), child) == m_childNodes.end()) return false;
     while (!child->m_childNodes.empty()) child->Remove(child->m_childNodes.back());
     ForgetChild(child);
     child->m_parentNode = nullptr;
     if (m_treeView) m_treeView->Remove(child);
     else delete child;
     return true;
+}
+
+void CTreeNodeUI::RemoveAll()
+{
+    while (!m_childNodes.empty()) Remove(m_childNodes.back());
 }
 
 void CTreeNodeUI::ShowItemTextColor()

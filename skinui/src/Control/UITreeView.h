@@ -25,7 +25,9 @@ public:
     void* GetInterface(const wchar_t* name) override;
     bool Add(CControlUI* control) override;
     bool AddAt(CControlUI* control, int index) override;
+    // Child nodes only; anything else (the node's own row included) answers false and stays.
     bool Remove(CControlUI* control) override;
+    void RemoveAll() override;
     bool Select(bool select = true) override;
     bool SelectMulti(bool select = true) override;
     void HandleEvent(ControlEvent& event) override;

@@ -16,13 +16,27 @@ namespace {
 // or that nest them without end would expand for ever: the styles being expanded on this thread are
 // known, and one expansion (with everything it names) applies a bounded number of styles.
 constexpr int kStyleBudget = 1000;
-thread_local std::vector<const wchar_t*> t_stylesInUse;
+
+// One style being expanded, in the frame that expands it, naming the one it is expanded in. Plain pointers:
+// a thread-local object with a destructor breaks threads that the C++ runtime did not start.
+struct StyleInUse {
+    const wchar_t* style;
+    const StyleInUse* outer;
+};
+thread_local const StyleInUse* t_innermostStyle = nullptr;
 thread_local int t_stylesApplied = 0;
+
+bool IsStyleInUse(const wchar_t* style)
+{
+    for (const StyleInUse* used = t_innermostStyle; used; used = used->outer)
+        if (used->style == style) return true;
+    return false;
+}
 
 void ExpandStyle(CControlUI* control, const wchar_t* name, const wchar_t* style)
 {
-    if (t_stylesInUse.empty()) t_stylesApplied = 0;
-    if (std::find(t_stylesInUse.begin(), t_stylesInUse.end(), style) != t_stylesInUse.end()) {
+    if (!t_innermostStyle) t_stylesApplied = 0;
+    if (IsStyleInUse(style)) {
         DebugOutputFormat(L"SkinUI: Warning: Style \"%ls\" names itself.\n", name);
         return;
     }
@@ -31,9 +45,10 @@ void ExpandStyle(CControlUI* control, const wchar_t* name, const wchar_t* style)
             DebugOutputFormat(L"SkinUI: Warning: Style \"%ls\" expands to too many styles.\n", name);
         return;
     }
-    t_stylesInUse.push_back(style);
+    const StyleInUse inUse{style, t_innermostStyle};
+    t_innermostStyle = &inUse;
     control->ApplyAttributeList(style);
-    t_stylesInUse.pop_back();
+    t_innermostStyle = inUse.outer;
 }
 
 struct CursorName {

@@ -4,6 +4,7 @@
 #include "Core/BuilderAttach.h"
 #include "Core/ControlFactory.h"
 #include "Core/ControlUI.h"
+#include "Core/SkinBuildLimits.h"
 #include "Core/TextResources.h"
 #include "Core/WindowUIManager.h"
 #include "Utils/ProcessUtils.h"
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <cwctype>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -21,7 +23,9 @@ constexpr int kValueCapacity = 500;
 // Deeper nesting of skin files than this is taken for a loop through differently written names.
 constexpr size_t kMaxSkinNesting = 16;
 
-thread_local std::vector<std::wstring> t_skinFilesInUse;
+// The innermost skin file being built on this thread; each names the one it is built in. A plain pointer:
+// a thread-local object with a destructor breaks threads that the C++ runtime did not start.
+thread_local const CSkinNesting* t_innermostSkinFile = nullptr;
 
 // What names a skin file for the nesting check; empty for inline XML text.
 std::wstring SkinFileKey(const wchar_t* xml, const wchar_t* type)
@@ -38,6 +42,29 @@ std::wstring SkinFileKey(const wchar_t* xml, const wchar_t* type)
     for (wchar_t& ch : key) ch = ch == L'\\' ? L'/' : static_cast<wchar_t>(::towlower(ch));
     return key;
 }
+
+CControlUI* CALLBACK ReleaseFromManager(CControlUI* control, void* manager)
+{
+    static_cast<CWindowUIManager*>(manager)->ReleaseControlReferences(control);
+    return nullptr;
+}
+
+// A control built here but not kept: its subtree was detached from the manager after its attributes, so
+// the destructors cannot tell the manager what they leave (groups, timers, focus): this does it for them.
+void DiscardBuiltControl(CControlUI* control, CWindowUIManager* manager)
+{
+    if (manager) control->FindControl(&ReleaseFromManager, manager, 0);
+    delete control;
+}
+
+// A node value carries a table of its attributes, about a kilobyte: the element cursor of each level lives on
+// the heap, and stepping it happens in a frame of its own, so that nesting costs little stack per level.
+[[gnu::noinline]] std::unique_ptr<CXmlNode> FirstChildOf(const CXmlNode& node)
+{
+    return std::make_unique<CXmlNode>(node.GetChild());
+}
+
+[[gnu::noinline]] void MoveToSibling(CXmlNode& node) { node = node.GetSibling(); }
 
 bool IsResourceElement(const wchar_t* name)
 {
@@ -107,25 +134,28 @@ void RegisterNamedList(CXmlNode node, CWindowUIManager* manager, bool isStyle)
 
 }  // namespace
 
-CSkinNesting::CSkinNesting(const wchar_t* xml, const wchar_t* type)
+CSkinNesting::CSkinNesting(const wchar_t* xml, const wchar_t* type) : m_key(SkinFileKey(xml, type))
 {
-    const std::wstring key = SkinFileKey(xml, type);
-    if (key.empty()) return;
-    const bool looped = std::find(t_skinFilesInUse.begin(), t_skinFilesInUse.end(), key) != t_skinFilesInUse.end();
-    if (looped || t_skinFilesInUse.size() >= kMaxSkinNesting) {
+    if (m_key.empty()) return;
+    bool looped = false;
+    size_t nesting = 0;
+    for (const CSkinNesting* outer = t_innermostSkinFile; outer; outer = outer->m_outer, ++nesting)
+        looped = looped || outer->m_key == m_key;
+    if (looped || nesting >= kMaxSkinNesting) {
         DebugOutputFormat(looped ? L"SkinUI: Warning: Skin file %ls includes itself.\n"
                                  : L"SkinUI: Warning: Skin file %ls is nested too deeply.\n",
-                          key.c_str());
+                          m_key.c_str());
         m_refused = true;
         return;
     }
-    t_skinFilesInUse.push_back(key);
+    m_outer = t_innermostSkinFile;
+    t_innermostSkinFile = this;
     m_entered = true;
 }
 
 CSkinNesting::~CSkinNesting()
 {
-    if (m_entered) t_skinFilesInUse.pop_back();
+    if (m_entered) t_innermostSkinFile = m_outer;
 }
 
 const wchar_t* CDialogBuilder::ResourceType() const
@@ -166,6 +196,8 @@ CControlUI* CDialogBuilder::Create(const wchar_t* xml, const wchar_t* type, IDia
 
 CControlUI* CDialogBuilder::Create(IDialogBuilderCallback* callback, CWindowUIManager* manager, CControlUI* parent)
 {
+    const CSkinBuildBudget budget;
+    const CSkinDepthBase depth(parent);
     m_callback = callback;
     CXmlNode root = m_xml.GetRoot();
     if (!root.IsValid()) return nullptr;
@@ -212,7 +244,7 @@ CControlUI* CDialogBuilder::CreateControlFor(const wchar_t* element) const
     return m_callback ? m_callback->CreateControl(element) : nullptr;
 }
 
-void CDialogBuilder::BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIManager* manager, CControlUI*& first)
+void CDialogBuilder::BuildInclude(const CXmlNode& node, CControlUI* parent, CWindowUIManager* manager, CControlUI*& first)
 {
     if (!node.HasAttributes()) return;
     wchar_t source[kValueCapacity] = {};
@@ -220,7 +252,7 @@ void CDialogBuilder::BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIMa
     const bool hasSource = node.GetAttributeValue(L"source", source, kValueCapacity);
     const int count = node.GetAttributeValue(L"count", countText, kValueCapacity) ? _wtoi(countText) : 1;
     if (!hasSource) return;
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && CSkinBuildBudget::Take(); ++i) {
         CDialogBuilder builder;
         CControlUI* built = nullptr;
         if (!m_fromResource) {
@@ -234,21 +266,25 @@ void CDialogBuilder::BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIMa
         // or nobody's.
         if (parent || !built) continue;
         if (!first) first = built;
-        else DiscardExtraTopLevelControl(built, L"Include");
+        else DiscardExtraTopLevelControl(built, L"Include", manager);
     }
 }
 
-CControlUI* CDialogBuilder::BuildLevel(CXmlNode node, CControlUI* parent, CWindowUIManager* manager)
+CControlUI* CDialogBuilder::BuildLevel(const CXmlNode& node, CControlUI* parent, CWindowUIManager* manager)
 {
+    const CSkinLevel level;
+    if (level.IsTooDeep()) return nullptr;
     CControlUI* first = nullptr;
     CBuildParent target(parent);
-    for (CXmlNode child = node.GetChild(); child.IsValid(); child = child.GetSibling()) {
+    for (const std::unique_ptr<CXmlNode> cursor = FirstChildOf(node); cursor->IsValid(); MoveToSibling(*cursor)) {
+        const CXmlNode& child = *cursor;
         const wchar_t* element = child.GetName();
         if (IsResourceElement(element)) continue;
         if (_wcsicmp(element, L"Include") == 0) {
             BuildInclude(child, parent, manager, first);
             continue;
         }
+        if (!CSkinBuildBudget::Take()) break;
         CControlUI* control = CreateControlFor(element);
         if (!control) {
             DebugOutputFormat(L"SkinUI: Warning: Unknown Control: %ls.\n", element);
@@ -261,7 +297,7 @@ CControlUI* CDialogBuilder::BuildLevel(CXmlNode node, CControlUI* parent, CWindo
             if (attached != CBuildParent::Result::Added) {
                 DebugOutputFormat(L"SkinUI: Warning: %ls could not be added to %ls and is dropped.\n", element,
                                   parent->GetClass());
-                delete control;
+                DiscardBuiltControl(control, manager);
                 if (attached == CBuildParent::Result::NoContainer) return nullptr;
                 continue;
             }
@@ -278,16 +314,17 @@ CControlUI* CDialogBuilder::BuildLevel(CXmlNode node, CControlUI* parent, CWindo
         // already in a window keeps its new child bound, and so does a tree view its nodes.
         if (manager && !treeView && !(parent && parent->GetManager())) control->SetManager(nullptr, owner, false);
         if (!first) first = control;
-        else if (!parent) DiscardExtraTopLevelControl(control, element);
+        else if (!parent) DiscardExtraTopLevelControl(control, element, manager);
     }
     return first;
 }
 
 // Only the first control at the top level is handed back: a later one would belong to nobody.
-void CDialogBuilder::DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element)
+void CDialogBuilder::DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element,
+                                                 CWindowUIManager* manager)
 {
     DebugOutputFormat(L"SkinUI: Warning: Extra top-level control %ls ignored: a skin has one root.\n", element);
-    delete control;
+    DiscardBuiltControl(control, manager);
 }
 
 }  // namespace SkinUI

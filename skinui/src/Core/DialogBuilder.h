@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace SkinUI {
 
 class CControlUI;
@@ -30,10 +32,10 @@ public:
 private:
     bool Load(const wchar_t* xml, const wchar_t* type);
     void RegisterResources(CXmlNode root, CWindowUIManager* manager);
-    CControlUI* BuildLevel(CXmlNode node, CControlUI* parent, CWindowUIManager* manager);
-    void BuildInclude(CXmlNode node, CControlUI* parent, CWindowUIManager* manager, CControlUI*& first);
+    CControlUI* BuildLevel(const CXmlNode& node, CControlUI* parent, CWindowUIManager* manager);
+    void BuildInclude(const CXmlNode& node, CControlUI* parent, CWindowUIManager* manager, CControlUI*& first);
     CControlUI* CreateControlFor(const wchar_t* element) const;
-    static void DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element);
+    static void DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element, CWindowUIManager* manager);
     const wchar_t* ResourceType() const;
 
     CXmlDocument m_xml;
@@ -58,6 +60,8 @@ public:
     bool IsRefused() const { return m_refused; }
 
 private:
+    std::wstring m_key;
+    const CSkinNesting* m_outer = nullptr;
     bool m_entered = false;
     bool m_refused = false;
 };

@@ -1,6 +1,9 @@
 #include "Core/WindowUIManager.h"
 
 #include "Core/ControlUI.h"
+#include "Core/SkinBuildLimits.h"
+
+#include <vector>
 
 namespace SkinUI {
 namespace {
@@ -126,6 +129,8 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     m_updateNeeded = true;
     m_focusNeeded = true;
     if (!m_root) return false;
+    // Child layouts load their files while the tree initialises: all of them within one build's budget.
+    const CSkinBuildBudget budget;
     m_root->SetManager(this, m_root->GetParent(), true);
     RegisterNames(m_root);
     return true;
@@ -134,6 +139,7 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
 bool CWindowUIManager::InitControls(CControlUI* control, CControlUI* parent)
 {
     if (!control) return false;
+    const CSkinBuildBudget budget;
     control->SetManager(this, parent ? parent : control->GetParent(), true);
     RegisterNames(control);
     return true;
@@ -156,6 +162,8 @@ void CWindowUIManager::ReleaseControlReferences(CControlUI* control)
     if (m_root == control) m_root = nullptr;
     RemoveItem(m_postPaintControls, control);
     FreeTimersOf(control);
+    // A control detached while it was built (the dialog builder's) may still be listed in a group.
+    RemoveFromEveryOptionGroup(control);
     const CUIString name = control->GetName();
     if (!name.IsEmpty() && m_names.Find(name) == control) m_names.Remove(name);
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i) {
@@ -393,6 +401,16 @@ void CWindowUIManager::RemoveFromOptionGroup(const wchar_t* group, CControlUI* c
     if (!members->IsEmpty()) return;
     delete members;
     m_optionGroups.Remove(group);
+}
+
+void CWindowUIManager::RemoveFromEveryOptionGroup(CControlUI* control)
+{
+    std::vector<CUIString> groups;
+    for (auto entry = m_optionGroups.Begin(); entry != m_optionGroups.End(); ++entry) {
+        const auto* members = static_cast<const CPtrArray*>(entry->second);
+        if (members->Find(control) >= 0) groups.push_back(entry->first);
+    }
+    for (const CUIString& group : groups) RemoveFromOptionGroup(group, control);
 }
 
 void CWindowUIManager::RemoveAllOptionGroups()

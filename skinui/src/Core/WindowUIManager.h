@@ -127,6 +127,7 @@ public:
     bool AddToOptionGroup(const wchar_t* group, CControlUI* control);
     CPtrArray* GetOptionGroup(const wchar_t* group) const;
     void RemoveFromOptionGroup(const wchar_t* group, CControlUI* control);
+    void RemoveFromEveryOptionGroup(CControlUI* control);
     void RemoveAllOptionGroups();
 
     // Per-control timers (WM_TIMER on the UI thread).

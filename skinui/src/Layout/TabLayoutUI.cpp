@@ -1,6 +1,7 @@
 #include "Layout/TabLayoutUI.h"
 
 #include "Core/DialogBuilder.h"
+#include "Core/SkinBuildLimits.h"
 #include "Core/WindowUIManager.h"
 
 #include <algorithm>
@@ -149,6 +150,9 @@ void* CChildLayoutUI::GetInterface(const wchar_t* name)
 void CChildLayoutUI::Init()
 {
     if (m_xmlFile.IsEmpty()) return;
+    // The file's elements nest below this control; child layouts in it initialise within the same budget.
+    const CSkinBuildBudget budget;
+    const CSkinDepthBase depth(this);
     CDialogBuilder builder;
     CControlUI* child = builder.Create(m_xmlFile, nullptr, nullptr, m_manager, nullptr);
     if (!child) {

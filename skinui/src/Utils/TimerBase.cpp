@@ -1,9 +1,45 @@
 #include "Utils/TimerBase.h"
 
+#include <atomic>
+
 namespace SkinUI {
 namespace {
 thread_local const TimerBase* t_runningTimer = nullptr;
+
+// The completion event of a deletion that nobody is left to wait for: closed once the timer queue
+// signals it (closing it earlier could let the queue signal a handle that meanwhile names something else).
+struct OrphanedDeletion {
+    HANDLE event;
+    HANDLE wait = nullptr;
+    std::atomic<int> holders{2};  // the registering thread and the wait callback
+};
+
+void LetGo(OrphanedDeletion* deletion)
+{
+    if (--deletion->holders != 0) return;
+    ::UnregisterWait(deletion->wait);
+    delete deletion;
 }
+
+void CALLBACK CloseOrphanedDeletion(PVOID parameter, BOOLEAN)
+{
+    auto* deletion = static_cast<OrphanedDeletion*>(parameter);
+    ::CloseHandle(deletion->event);
+    LetGo(deletion);
+}
+
+void CloseWhenSignalled(HANDLE event)
+{
+    auto* deletion = new OrphanedDeletion{event};
+    if (!::RegisterWaitForSingleObject(&deletion->wait, event, &CloseOrphanedDeletion, deletion, INFINITE,
+                                       WT_EXECUTEONLYONCE)) {
+        delete deletion;  // the event stays open: better one handle lost than a stranger's handle signalled
+        return;
+    }
+    LetGo(deletion);
+}
+
+}  // namespace
 
 TimerBase::~TimerBase()
 {
@@ -12,11 +48,14 @@ TimerBase::~TimerBase()
         return;
     }
     // Deleted from its own callback: nobody can wait for this deletion any more, so it asks for no
-    // completion event (one would be left behind, never closed).
+    // completion event, and the events of earlier deletions (a derived class stopping first leaves one
+    // for the running callback) are closed once the queue is done with them.
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_handle) ::DeleteTimerQueueTimer(nullptr, m_handle, nullptr);
     m_handle = nullptr;
     ForgetFinishedDeletions();
+    for (HANDLE done : m_pendingDeletions) CloseWhenSignalled(done);
+    m_pendingDeletions.clear();
 }
 
 bool TimerBase::IsOwnCallbackThread() const { return t_runningTimer == this; }

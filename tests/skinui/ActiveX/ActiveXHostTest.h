@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Control/UIActiveX.h"
+#include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
 #include "TestOleControl.h"
 #include "TestWindows.h"
@@ -14,15 +15,20 @@ inline constexpr CLSID kTestControlClsid = {0x6f1b3a52, 0x3c0e, 0x4b8e,
                                            {0x9d, 0x55, 0x2a, 0x7c, 0x1e, 0x0b, 0x9a, 0x11}};
 inline constexpr const wchar_t* kTestControlClsidText = L"{6F1B3A52-3C0E-4B8E-9D55-2A7C1E0B9A11}";
 
-// A window whose root container holds one hosted control inset by 10 pixels on every side.
+// A window whose root container holds one hosted control inset by 10 pixels on every side; with a
+// neighbour, the control is 80 pixels wide and the neighbour takes the rest of the row.
 class HostedControlWindow {
 public:
-    explicit HostedControlWindow(CActiveXUI* control) : m_control(control)
+    explicit HostedControlWindow(CActiveXUI* control, CControlUI* neighbour = nullptr) : m_control(control)
     {
         m_window.Create(nullptr, L"activex", WS_POPUP, 0, 10, 10, 200, 150);
-        m_root = new CContainerUI();
+        m_root = neighbour ? new CHorizontalLayoutUI() : new CContainerUI();
         m_root->SetInset(RECT{10, 10, 10, 10});
         m_root->Add(control);
+        if (neighbour) {
+            control->SetFixedWidth(80);
+            m_root->Add(neighbour);
+        }
     }
     ~HostedControlWindow()
     {
@@ -73,19 +79,19 @@ protected:
         ASSERT_TRUE(m_registration->IsRegistered());
     }
     // Shows the control in a window (laying it out); answers the control the host created, if any.
-    TestOleControl* Show(CActiveXUI* control)
+    TestOleControl* Show(CActiveXUI* control, CControlUI* neighbour = nullptr)
     {
-        m_window = std::make_unique<HostedControlWindow>(control);
+        m_window = std::make_unique<HostedControlWindow>(control, neighbour);
         if (!m_window->IsOpen()) return nullptr;
         m_window->Show();
         return TestOleControl::Last();
     }
-    TestOleControl* ShowHosted(const TestControlOptions& options = {})
+    TestOleControl* ShowHosted(const TestControlOptions& options = {}, CControlUI* neighbour = nullptr)
     {
         Register(options);
         m_control = new CActiveXUI();
         m_control->SetClassId(kTestControlClsid);
-        return Show(m_control);
+        return Show(m_control, neighbour);
     }
     HostedControlWindow& Window() { return *m_window; }
     void CloseWindow() { m_window.reset(); }

@@ -1,4 +1,5 @@
 #include "ActiveXHostTest.h"
+#include "Control/ButtonUI.h"
 #include "DebugOutputCapture.h"
 #include "SkinTestData.h"
 
@@ -163,6 +164,41 @@ TEST_F(ActiveXTest, HiddenOrMouseDisabledControlGetsNoMouse)
     m_control->SetVisible(false);
     ::SendMessageW(Window().Handle(), WM_LBUTTONDOWN, MK_LBUTTON, Point(40, 40));
     EXPECT_FALSE(Saw(hosted->messages, WM_LBUTTONDOWN));
+}
+
+// Without IViewObjectEx the host has no hit test to ask: the control hears the mouse only while it
+// holds the capture, and a click beside it belongs to the neighbour.
+TEST_F(ActiveXTest, WindowlessControlWithoutHitTestLeavesTheClicksOfItsNeighbour)
+{
+    TestControlOptions options;
+    options.withholdViewObjectEx = true;
+    auto* button = new CButtonUI();
+    TestOleControl* hosted = ShowHosted(options, button);
+    ASSERT_NE(nullptr, hosted);
+    ASSERT_TRUE(hosted->activeWindowless);
+    ASSERT_LE(m_control->GetPos().right, button->GetPos().left);
+    NotifyRecorder notes;
+    Window().Manager().AddNotifier(&notes);
+    const HWND host = Window().Handle();
+    const RECT buttonPos = button->GetPos();
+    const LPARAM onButton = Point((buttonPos.left + buttonPos.right) / 2, (buttonPos.top + buttonPos.bottom) / 2);
+    ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, onButton);
+    ::SendMessageW(host, WM_LBUTTONUP, 0, onButton);
+    EXPECT_EQ(1, notes.Count(L"click", button));
+    EXPECT_FALSE(Saw(hosted->messages, WM_LBUTTONDOWN));
+    EXPECT_FALSE(Saw(hosted->messages, WM_LBUTTONUP));
+    ::SendMessageW(host, WM_MOUSEMOVE, 0, Point(40, 40));
+    EXPECT_FALSE(Saw(hosted->messages, WM_MOUSEMOVE));
+
+    // Holding the capture, it hears every mouse message, wherever it points.
+    IOleInPlaceSiteWindowless* site = nullptr;
+    ASSERT_EQ(S_OK, hosted->clientSite->QueryInterface(IID_IOleInPlaceSiteWindowless, reinterpret_cast<void**>(&site)));
+    site->SetCapture(TRUE);
+    ::SendMessageW(host, WM_MOUSEMOVE, 0, onButton);
+    EXPECT_TRUE(Saw(hosted->messages, WM_MOUSEMOVE));
+    site->SetCapture(FALSE);
+    site->Release();
+    Window().Manager().RemoveNotifier(&notes);
 }
 
 TEST_F(ActiveXTest, ClosingTheWindowReleasesEveryReference)

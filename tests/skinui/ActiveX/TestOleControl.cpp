@@ -121,7 +121,8 @@ STDMETHODIMP TestOleControl::QueryInterface(REFIID iid, void** out)
         *out = static_cast<IOleInPlaceObject*>(this);
     else if (iid == IID_IOleInPlaceObjectWindowless && m_options.windowless)
         *out = static_cast<IOleInPlaceObjectWindowless*>(this);
-    else if (iid == IID_IViewObject || iid == IID_IViewObject2 || iid == IID_IViewObjectEx)
+    else if (iid == IID_IViewObject || iid == IID_IViewObject2 ||
+             (iid == IID_IViewObjectEx && !m_options.withholdViewObjectEx))
         *out = static_cast<IViewObjectEx*>(this);
     else if (iid == IID_IPersistStreamInit)
         *out = static_cast<IPersistStreamInit*>(this);

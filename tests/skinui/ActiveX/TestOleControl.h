@@ -17,6 +17,8 @@ struct TestControlOptions {
     DWORD miscStatus = OLEMISC_SETCLIENTSITEFIRST;
     COLORREF color = RGB(0, 0, 255);
     bool failInitNew = false;
+    // Offers only IViewObject and IViewObject2: the host has no hit test to ask.
+    bool withholdViewObjectEx = false;
     // Answers IID of a player interface with its IDispatch face (the hosted players are dual interfaces).
     IID dualInterface = GUID_NULL;
 };

@@ -1,13 +1,19 @@
 // Skins written carelessly or with ill intent: each fault is reported to the debugger and the skin
 // builds what it sensibly can, instead of crashing, looping or leaking.
 #include "../ActiveX/DebugOutputCapture.h"
+#include "Control/InputsRegistration.h"
+#include "Control/UIOption.h"
+#include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/ShadowUI.h"
+#include "Core/SkinBuildLimits.h"
 #include "Core/WindowUIManager.h"
 #include "Layout/ContainerUI.h"
 #include "MemoryZip.h"
 #include "TestWindows.h"
 
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,6 +33,122 @@ public:
         return new TrackedControl(&flags[made++]);
     }
 };
+
+// Makes the element "Grabby": a control that, once bound, starts a timer and takes the focus from its
+// attributes; remembers where each one made lives, to ask the manager about it after it is gone.
+class GrabbyControl : public CControlUI {
+public:
+    void SetAttribute(const wchar_t* name, const wchar_t* value) override
+    {
+        if (_wcsicmp(name, L"grab") == 0 && m_manager) {
+            m_manager->SetTimer(this, 1, 1);
+            m_manager->SetFocus(this);
+        } else {
+            CControlUI::SetAttribute(name, value);
+        }
+    }
+};
+
+class GrabbyCallback : public IDialogBuilderCallback {
+public:
+    std::vector<const CControlUI*> made;
+    CControlUI* CreateControl(const wchar_t* className) override
+    {
+        if (wcscmp(className, L"Grabby") != 0) return nullptr;
+        made.push_back(new GrabbyControl());
+        return const_cast<CControlUI*>(made.back());
+    }
+};
+
+// A chain of skin files, each nesting `levels` vertical layouts with the next file at the bottom, joined by
+// "Include" or by "ChildLayout"; the last file ends in a label.
+std::vector<ZipEntry> DeepChain(int files, int levels, bool childLayouts)
+{
+    std::vector<ZipEntry> entries;
+    for (int file = 0; file < files; ++file) {
+        std::string xml = "<Window>";
+        for (int level = 0; level < levels; ++level) xml += "<VerticalLayout>";
+        const std::string next = "chain" + std::to_string(file + 1) + ".xml";
+        if (file + 1 == files) xml += "<Label text=\"bottom\"/>";
+        else if (childLayouts) xml += "<ChildLayout xmlfile=\"" + next + "\"/>";
+        else xml += "<Include source=\"" + next + "\"/>";
+        for (int level = 0; level < levels; ++level) xml += "</VerticalLayout>";
+        entries.push_back(Entry("chain" + std::to_string(file) + ".xml", xml + "</Window>"));
+    }
+    return entries;
+}
+
+int TreeDepth(CControlUI* control)
+{
+    int depth = 0;
+    while (control) {
+        ++depth;
+        auto* container = static_cast<IContainerUI*>(control->GetInterface(L"IContainer"));
+        control = container && container->GetCount() > 0 ? container->GetItemAt(0) : nullptr;
+    }
+    return depth;
+}
+
+// Builds "chain0.xml" into a window of its own, lays it out, paints it, moves and clicks the mouse over it
+// and closes it, all on a thread with a stack of `stackBytes`; answers how much of the stack that took
+// (measured by marking the free stack first and looking for the deepest mark overwritten) and the depth
+// of the tree.
+struct DeepRun {
+    size_t stackBytes = 0;
+    size_t stackUsed = 0;
+    int treeDepth = 0;
+};
+
+constexpr unsigned char kUntouchedStack = 0xA5;
+
+// Marks `bytes` of stack below the caller; answers the lowest marked address.
+__attribute__((noinline)) uintptr_t MarkFreeStack(size_t bytes)
+{
+    auto* area = static_cast<unsigned char*>(__builtin_alloca(bytes));
+    std::memset(area, kUntouchedStack, bytes);
+    asm volatile("" : : "r"(area) : "memory");
+    return reinterpret_cast<uintptr_t>(area);
+}
+
+void BuildPaintClickAndClose(DeepRun* run)
+{
+    HostWindow window;
+    if (!window.CreateTopLevel()) return;
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(L"chain0.xml", nullptr, nullptr, &window.manager);
+    window.manager.AttachRootControl(root);
+    ::ShowWindow(window, SW_SHOWNOACTIVATE);
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    run->treeDepth = TreeDepth(root);
+    for (UINT msg : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP}) ::SendMessageW(window, msg, 0, MAKELPARAM(50, 50));
+    ::DestroyWindow(window);
+}
+
+DWORD WINAPI RunDeepSkin(void* parameter)
+{
+    auto* run = static_cast<DeepRun*>(parameter);
+    const size_t marked = run->stackBytes - 256 * 1024;
+    const auto* low = reinterpret_cast<const unsigned char*>(MarkFreeStack(marked));
+    BuildPaintClickAndClose(run);
+    size_t untouched = 0;
+    while (untouched < marked && low[untouched] == kUntouchedStack) ++untouched;
+    run->stackUsed = marked - untouched;
+    return 0;
+}
+
+// A plain system thread, as an application may run a window on: the framework keeps no thread-local state
+// that such a thread cannot tear down.
+DeepRun RunDeepSkinOnItsOwnThread(size_t stackBytes)
+{
+    DeepRun run;
+    run.stackBytes = stackBytes;
+    HANDLE thread =
+        ::CreateThread(nullptr, stackBytes, &RunDeepSkin, &run, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread) return run;
+    ::WaitForSingleObject(thread, INFINITE);
+    ::CloseHandle(thread);
+    return run;
+}
 
 class HostileSkinTest : public WindowTest {
 protected:
@@ -163,6 +285,89 @@ TEST_F(HostileSkinTest, ExtraTopLevelControlsAreDeletedNotLeaked)
     EXPECT_TRUE(callback.flags[3]);
     EXPECT_TRUE(debug.WaitForLineWith("SkinUI: Warning: Extra top-level control Tracked ignored"));
     delete root;
+}
+
+// Each way the builder drops a control: no container to take it, one root too many (written or included).
+TEST_F(HostileSkinTest, ControlsTheBuilderDropsLeaveNothingInTheWindow)
+{
+    RegisterInputsControls(*CControlFactory::GetInstance());
+    UseZip({Entry("extra.xml", "<Window><Control/><Option group=\"g\"/></Window>")});
+    GrabbyCallback callback;
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(
+        L"<Window><HorizontalLayout><Option name=\"kept\" group=\"g\" width=\"30\"/>"
+        L"<Label><HorizontalLayout><Option group=\"g\"/></HorizontalLayout></Label>"
+        L"<Control><VerticalLayout><Grabby grab=\"1\"/></VerticalLayout></Control></HorizontalLayout>"
+        L"<VerticalLayout><Option group=\"g\"/><Grabby grab=\"1\"/></VerticalLayout>"
+        L"<Include source=\"extra.xml\"/></Window>",
+        nullptr, &callback, &host.manager);
+    ASSERT_NE(nullptr, root);
+    ASSERT_EQ(2u, callback.made.size());
+    host.manager.AttachRootControl(root);
+    root->SetPos(RECT{0, 0, 200, 30});
+
+    const CPtrArray* group = host.manager.GetOptionGroup(L"g");
+    ASSERT_NE(nullptr, group);
+    EXPECT_EQ(1, group->GetSize()) << "dropped options stay in their group";
+    for (const CControlUI* gone : callback.made) {
+        EXPECT_NE(gone, host.manager.GetFocus());
+        EXPECT_FALSE(host.manager.KillTimer(const_cast<CControlUI*>(gone), 1)) << "a dropped control's timer runs on";
+    }
+    // Selecting the kept option walks its group.
+    auto* kept = static_cast<COptionUI*>(host.manager.FindControl(L"kept")->GetInterface(L"Option"));
+    ASSERT_NE(nullptr, kept);
+    EXPECT_TRUE(kept->Activate());
+    EXPECT_TRUE(kept->IsSelected());
+}
+
+// Every single file within the parser's nesting limit, together far deeper than the stack allows: the
+// elements below the total depth are left out, and the deepest tree the builder makes is laid out, painted,
+// clicked and deleted on half the stack the programs' main threads reserve (2 MiB).
+TEST_F(HostileSkinTest, NestingAcrossFilesStopsAtOneTotalDepth)
+{
+    for (bool childLayouts : {false, true}) {
+        SCOPED_TRACE(childLayouts ? "child layouts" : "includes");
+        UseZip(DeepChain(5, 250, childLayouts));
+        const DeepRun run = RunDeepSkinOnItsOwnThread(1024 * 1024);
+        ASSERT_GT(run.stackUsed, 0u);
+        EXPECT_LE(run.treeDepth, SkinBuildLimits::kMaxElementDepth);
+        EXPECT_GE(run.treeDepth, SkinBuildLimits::kMaxElementDepth - 8);
+        EXPECT_TRUE(debug.WaitForLineWith("SkinUI: Warning: Skin elements nested deeper than"));
+        UseZip(DeepChain(1, 16, childLayouts));
+        const DeepRun shallow = RunDeepSkinOnItsOwnThread(1024 * 1024);
+        const size_t perLevel = (run.stackUsed - shallow.stackUsed) / static_cast<size_t>(run.treeDepth - 16);
+        RecordProperty(childLayouts ? "stack_per_level_child_layouts" : "stack_per_level_includes",
+                       static_cast<int>(perLevel));
+        std::printf("stack: %zu bytes at depth %d, %zu at depth 16: %zu bytes a level\n", run.stackUsed,
+                    run.treeDepth, shallow.stackUsed, perLevel);
+        EXPECT_LT(perLevel, 1024u) << "a level of nesting costs more stack than it did";
+    }
+}
+
+// Inclusions that multiply (2000 times a file that includes another 2000 times) stop at one budget for the
+// whole build.
+TEST_F(HostileSkinTest, IncludedAndCreatedControlsShareOneBudgetPerBuild)
+{
+    UseZip({Entry("leaf.xml", "<Window><Control/></Window>"),
+            Entry("mid.xml", "<Window><Include source=\"leaf.xml\" count=\"2000\"/></Window>")});
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(
+        L"<Window><VerticalLayout><Include source=\"mid.xml\" count=\"3000000\"/></VerticalLayout></Window>",
+        nullptr, nullptr, &host.manager);
+    ASSERT_NE(nullptr, root);
+    auto* container = static_cast<IContainerUI*>(root->GetInterface(L"IContainer"));
+    EXPECT_GT(container->GetCount(), SkinBuildLimits::kMaxControls / 3);
+    EXPECT_LT(container->GetCount(), SkinBuildLimits::kMaxControls);
+    EXPECT_TRUE(debug.WaitForLineWith("SkinUI: Warning: Skin makes more than"));
+    delete root;
+
+    // The next build has a budget of its own.
+    CControlUI* next = builder.Create(L"<Window><VerticalLayout><Include source=\"leaf.xml\" count=\"3\"/>"
+                                      L"</VerticalLayout></Window>",
+                                      nullptr, nullptr, &host.manager);
+    ASSERT_NE(nullptr, next);
+    EXPECT_EQ(3, static_cast<IContainerUI*>(next->GetInterface(L"IContainer"))->GetCount());
+    delete next;
 }
 
 TEST_F(HostileSkinTest, ShadowSizeWithinItsRangeReachesTheShadowEvenWhenNegative)

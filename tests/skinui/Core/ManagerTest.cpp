@@ -103,6 +103,22 @@ TEST_F(ManagerTest, DeletingAControlWithARunningTimerIsSafe)
     EXPECT_EQ(doomedTicks, notes.Count(L"timer", const_cast<CControlUI*>(doomedAddress)));
 }
 
+// A timer set without a window would be a thread timer that nothing kills and no control hears.
+TEST_F(ManagerTest, TimersNeedAWindow)
+{
+    CControlUI control;
+    CWindowUIManager unbound;
+    control.SetManager(&unbound, nullptr, false);
+    EXPECT_FALSE(unbound.SetTimer(&control, 1, 1));
+
+    Adopt(&control);
+    ASSERT_TRUE(manager().SetTimer(&control, 2, 100000));
+    ASSERT_TRUE(manager().KillTimer(&control, 2));
+    ::DestroyWindow(host);
+    EXPECT_FALSE(manager().SetTimer(&control, 2, 1)) << "re-arming a killed timer";
+    EXPECT_FALSE(manager().SetTimer(&control, 3, 1)) << "a new timer";
+}
+
 TEST_F(ManagerTest, QueuedNotificationOfAReleasedSenderArrivesWithoutSender)
 {
     auto* sender = Adopt(new CControlUI());

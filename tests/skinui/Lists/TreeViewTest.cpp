@@ -148,6 +148,36 @@ TEST_F(TreeViewTest, RemovingANodeTakesItsSubtreeAndLeavesItsParentConsistent)
     EXPECT_FALSE(Node(L"a")->IsHasChild());
 }
 
+// Whatever a node is asked to remove that is not one of its child nodes stays where it is.
+TEST_F(TreeViewTest, ANodeRemovesOnlyItsChildNodesNeverItsOwnParts)
+{
+    CTreeViewUI* tree = ThreeLevels(L"visiblecheckbtn=\"true\"");
+    ASSERT_NE(nullptr, tree);
+    CTreeNodeUI* a = Node(L"a");
+    CHorizontalLayoutUI* row = a->GetHorizontalLayout();
+    auto* stranger = new CLabelUI();
+    CControlUI* notChildren[] = {row, a->GetFolderButton(), a->GetCheckBox(), a->GetItemButton(), a->GetDottedLine(),
+                                 Node(L"a1x"), Node(L"b"), a, stranger, nullptr};
+    for (CControlUI* control : notChildren) {
+        EXPECT_FALSE(a->Remove(control)) << (control ? control->GetClass() : L"null");
+        ASSERT_EQ(1, a->GetCount()) << "the row went";
+        EXPECT_EQ(row, a->GetItemAt(0));
+    }
+    EXPECT_FALSE(a->RemoveAt(0));
+    EXPECT_EQ(row, a->GetItemAt(0));
+    EXPECT_EQ(5, tree->GetCount());
+    EXPECT_EQ(2, a->GetCountChild());
+    delete stranger;
+
+    // Removing all of a node's content takes its child nodes with their subtrees and keeps the row.
+    a->RemoveAll();
+    EXPECT_EQ(row, a->GetItemAt(0));
+    EXPECT_FALSE(a->IsHasChild());
+    EXPECT_EQ(2, tree->GetCount());
+    a->GetItemButton()->SetText(L"still here");
+    EXPECT_EQ(CUIString(L"still here"), a->GetItemButton()->GetText());
+}
+
 TEST_F(TreeViewTest, PlainChildrenOfANodeJoinItsRowAndNestedNodesTheTree)
 {
     CTreeViewUI* tree = Build(L"<Window><TreeView><TreeNode name=\"a\" text=\"a\"><Label name=\"badge\" text=\"new\"/>"

@@ -1,9 +1,11 @@
+#include "Control/GifTimer.h"
 #include "Utils/TimerBase.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -153,4 +155,86 @@ TEST(TimerBase, DestroyingFromItsOwnCallbackLeavesNoHandleBehind)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const UINT_PTR after = FreshHandleValue();
     EXPECT_LT(after, before + 20 * sizeof(HANDLE)) << "handles grow with every timer that deletes itself";
+}
+
+// The frame timer of the animated image, ended in each way its owner may end it; every way closes the
+// event of its deletion.
+struct TimerEnding {
+    const char* name;
+    // Starts a timer and ends it; true once the timer is gone.
+    std::function<bool()> run;
+};
+
+bool WaitUntil(const std::function<bool()>& condition)
+{
+    for (int i = 0; i < 4000 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return condition();
+}
+
+bool DeletedFromItsOwnCallback(bool stopFirst, bool oneShot)
+{
+    std::atomic<bool> done{false};
+    Timer* timer = nullptr;
+    timer = new Timer([&done, &timer, stopFirst] {
+        std::atomic<bool>* finished = &done;  // the callable goes with the timer
+        if (stopFirst) timer->Stop(false);
+        delete timer;
+        *finished = true;
+    });
+    // Fires at once; a periodic timer would fire again only long after it is gone.
+    return timer->Start(1000, true, oneShot) && WaitUntil([&] { return done.load(); });
+}
+
+bool StoppedWithoutWaitingThenDeleted(bool restarting)
+{
+    std::atomic<int> fired{0};
+    Timer* timer = nullptr;
+    timer = new Timer([&fired, &timer, restarting] {
+        ++fired;
+        if (!restarting) return;
+        timer->Stop(false);
+        timer->Start(1, false, true);
+    });
+    if (!timer->Start(1, true, true) || !WaitUntil([&] { return fired.load() > 0; })) return false;
+    timer->Stop(false);
+    delete timer;
+    return true;
+}
+
+// Open handles of the process; where the system does not count them (Wine), the lowest free handle value
+// stands in: handles left open push it upward.
+DWORD OpenHandleLevel()
+{
+    DWORD count = 0;
+    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0) return count;
+    return static_cast<DWORD>(FreshHandleValue() / sizeof(HANDLE));
+}
+
+TEST(TimerBase, EveryWayOfEndingATimerClosesItsEvent)
+{
+    const TimerEnding endings[] = {
+        {"one-shot, deleted from its own callback", [] { return DeletedFromItsOwnCallback(false, true); }},
+        {"periodic, deleted from its own callback", [] { return DeletedFromItsOwnCallback(false, false); }},
+        {"stopped and deleted from its own callback", [] { return DeletedFromItsOwnCallback(true, false); }},
+        {"stopped without waiting, then deleted", [] { return StoppedWithoutWaitingThenDeleted(false); }},
+        {"restarting itself, stopped without waiting, then deleted",
+         [] { return StoppedWithoutWaitingThenDeleted(true); }},
+    };
+    for (const TimerEnding& ending : endings) {
+        ASSERT_TRUE(ending.run()) << ending.name;  // the timer queue's own threads and handles exist from here on
+        DWORD before = 0;
+        WaitUntil([&] {
+            const DWORD now = OpenHandleLevel();
+            const bool settled = now == before;
+            before = now;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            return settled;
+        });
+        for (int round = 0; round < 100; ++round) ASSERT_TRUE(ending.run()) << ending.name << " " << round;
+        DWORD after = 0;
+        EXPECT_TRUE(WaitUntil([&] {
+            after = OpenHandleLevel();
+            return after <= before + 10;
+        })) << ending.name << ": " << before << " handles before 100 timers, " << after << " after";
+    }
 }

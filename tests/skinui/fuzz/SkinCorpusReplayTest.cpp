@@ -1,6 +1,7 @@
 // The skin fuzzer's corpus in every build under Wine, through the parser and through the dialog
 // builder with a window manager, and a few thousand skins generated from the framework's own
 // elements and attributes with careless and hostile values: none may crash, loop or hang.
+#include "Core/ControlUI.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
 #include "MemoryZip.h"
@@ -28,14 +29,35 @@ std::filesystem::path CorpusDirectory()
     return std::filesystem::path(source) / "tests" / "skinui" / "fuzz" / "corpus";
 }
 
-// Builds a skin as a window would and lets its manager delete the tree; true when it had a root.
+CControlUI* CALLBACK CollectOption(CControlUI* control, void* options)
+{
+    if (control->GetInterface(L"Option")) static_cast<std::vector<CControlUI*>*>(options)->push_back(control);
+    return nullptr;
+}
+
+// Builds a skin as a window would, selects its first options (each walks its group, where a control the
+// builder dropped must not linger) and lets its manager delete the tree; true when it had a root.
 bool BuildSkin(const std::wstring& xml)
 {
     CWindowUIManager manager;
     CDialogBuilder builder;
     CControlUI* root = builder.Create(xml.c_str(), nullptr, nullptr, &manager);
-    if (root) manager.AttachRootControl(root);
-    return root != nullptr;
+    if (!root) return false;
+    manager.AttachRootControl(root);
+    std::vector<CControlUI*> options;
+    root->FindControl(&CollectOption, &options, 0);
+    for (size_t i = 0; i < options.size() && i < 20; ++i) options[i]->Activate();
+    return true;
+}
+
+// A file nesting `levels` vertical layouts around `bottom`.
+std::string NestedFile(int levels, const std::string& bottom)
+{
+    std::string xml = "<Window>";
+    for (int level = 0; level < levels; ++level) xml += "<VerticalLayout>";
+    xml += bottom;
+    for (int level = 0; level < levels; ++level) xml += "</VerticalLayout>";
+    return xml + "</Window>";
 }
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
@@ -69,6 +91,28 @@ public:
                 Entry("d.xml", "<Window><ChildLayout xmlfile=\"d.xml\"/></Window>")};
     }
 
+    // Hostile files: chains of five files 250 levels deep each, joined by "Include" (deep0.xml) and by
+    // "ChildLayout" (cdeep0.xml), and inclusions that multiply to billions of options in one group (huge.xml).
+    static std::vector<ZipEntry> HostileFiles()
+    {
+        std::vector<ZipEntry> files;
+        for (int file = 0; file < 5; ++file) {
+            const std::string next = std::to_string(file + 1) + ".xml";
+            const bool last = file == 4;
+            files.push_back(Entry("deep" + std::to_string(file) + ".xml",
+                                  NestedFile(250, last ? "<Option group=\"g\"/>" : "<Include source=\"deep" + next + "\"/>")));
+            files.push_back(Entry("cdeep" + std::to_string(file) + ".xml",
+                                  NestedFile(250, last ? "<Option group=\"g\"/>" : "<ChildLayout xmlfile=\"cdeep" + next + "\"/>")));
+        }
+        files.push_back(Entry("huge.xml", "<Window><VerticalLayout><Include source=\"many.xml\" count=\"3000000\"/>"
+                                          "</VerticalLayout></Window>"));
+        files.push_back(Entry("many.xml", "<Window><Option group=\"g\"/><Include source=\"leaf.xml\" count=\"2000\"/>"
+                                          "</Window>"));
+        files.push_back(Entry("leaf.xml", "<Window><Label><HorizontalLayout><Option group=\"g\"/></HorizontalLayout>"
+                                          "</Label><Option group=\"g\"/></Window>"));
+        return files;
+    }
+
 private:
     static constexpr const char* kElements[] = {
         "Control", "Container", "VerticalLayout", "HorizontalLayout", "TabLayout", "TileLayout", "ChildLayout",
@@ -87,7 +131,8 @@ private:
         "opacity", "defaultfontcolor", "layeredimage"};
     static constexpr const char* kValues[] = {
         "-1", "-35", "0", "1", "36", "99999", "-2147483648", "2147483647", "abc", "", "1,2,3,4", "-5,-5,-5,-5",
-        "#FFFF0000", "0,0,0,-1", "s0", "s1", "s2", "a.xml", "b.xml", "d.xml", "missing.xml", "true", "false",
+        "#FFFF0000", "0,0,0,-1", "s0", "s1", "s2", "a.xml", "b.xml", "d.xml", "missing.xml", "deep0.xml", "cdeep0.xml",
+        "huge.xml", "true", "false",
         "file='nope.png' source='0,0,-1,-1' corner='-3,-3,-3,-3'", "1000000", "3", "system", "&amp;&lt;&#65;"};
     static constexpr const char* kNoise[] = {"<", ">", "\"", "&", "</Window>", "<!--", "]]>", "<Label", "=", "\x01"};
 
@@ -150,7 +195,9 @@ class SkinCorpusTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const std::string zip = MakeZip(SkinGenerator::IncludedFiles());
+        std::vector<ZipEntry> files = SkinGenerator::IncludedFiles();
+        for (ZipEntry& file : SkinGenerator::HostileFiles()) files.push_back(std::move(file));
+        const std::string zip = MakeZip(files);
         ASSERT_TRUE(CWindowUIManager::SetResourceZipMemory(zip.data(), zip.size()));
     }
     void TearDown() override { CWindowUIManager::Term(); }
@@ -186,4 +233,19 @@ TEST_F(SkinCorpusTest, ThreeThousandGeneratedSkinsBuild)
     // Most are whole skins: the builder, not only the parser, had its say.
     EXPECT_GT(built, 1500);
     std::cout << built << " of 3000 generated skins built a tree" << std::endl;
+}
+
+TEST_F(SkinCorpusTest, DeepChainsAndHugeCountsBuildWithinBounds)
+{
+    const char* const skins[] = {
+        "<Window><Include source=\"deep0.xml\"/></Window>",
+        "<Window><VerticalLayout><ChildLayout xmlfile=\"cdeep0.xml\"/></VerticalLayout></Window>",
+        "<Window><Include source=\"huge.xml\"/></Window>",
+        "<Window><VerticalLayout><Include source=\"many.xml\" count=\"3000000\"/><ChildLayout xmlfile=\"huge.xml\"/>"
+        "<Option group=\"g\"/></VerticalLayout></Window>",
+    };
+    for (const char* skin : skins) {
+        SCOPED_TRACE(skin);
+        EXPECT_TRUE(BuildSkin(Widen(skin)));
+    }
 }
