@@ -1,12 +1,14 @@
 #include "AppMain.h"
 
 #include "CommandLineParser.h"
+#include "CrashDump.h"
 #include "Downloader.h"
 #include "ExitCode.h"
 #include "FaultInjection.h"
 #include "Logger.h"
 #include "SilentInstall.h"
 #include "SingleInstance.h"
+#include "StringConvert.h"
 #include "WindowMode.h"
 
 #include <string>
@@ -24,6 +26,15 @@ void ActivateRunningInstance()
         ShowWindow(window, SW_SHOW);
         SetForegroundWindow(window);
     }
+}
+
+// A crash's dump may have gone to the temporary folder: the log says where to find it.
+void LogDumpPath(const wchar_t* path)
+{
+    if (path)
+        LogError("Crash dump written: {}", WideToUtf8(path));
+    else
+        LogError("Crash dump could not be written: {}", "neither beside the program nor in the temporary folder");
 }
 
 } // namespace
@@ -48,6 +59,7 @@ int AppMain(HINSTANCE instance)
 
     slicedl::GlobalInit();
     InitLogger();
+    SetDumpWrittenCallback(LogDumpPath);
     InjectFault(FaultPlace::Startup);
 
     std::wstring installFolder;

@@ -72,6 +72,7 @@ ExitCode RunSilentInstall(const std::wstring& installFolder)
     // The engine's own account of a failure (a full disk, a refused reply) goes to the log.
     downloader.setVerboseOutput([](const std::string& text) { LogInfo("[VexaInstaller] {}", text); });
     auto onResult = [&](slicedl::Result result) {
+        InjectFault(FaultPlace::ResultDelivery);
         ExitCode code = ExitCode::InternalError;
         try {
             code = HandleDownloadResult(result, downloader.targetFilePath(), folder);
@@ -91,6 +92,7 @@ ExitCode RunSilentInstall(const std::wstring& installFolder)
     run.wait();
     if (handled.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
         LogError("Download ended without a handled result: {}", static_cast<long long>(slicedl::ToInt(run.get())));
+        CreateDumpFileHere(CrashDumpName(), kCppExceptionDumpCode);
         return ExitCode::InternalError;
     }
     // The downloader is destroyed on return, before the caller tears the engine down.
