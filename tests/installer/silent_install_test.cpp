@@ -25,6 +25,7 @@ constexpr int kFolderFailed = 1;
 constexpr int kDownloadFailed = 2;
 constexpr int kSetupStartFailed = 3;
 constexpr int kInternalError = 4;
+constexpr int kAlreadyRunning = 5;
 
 size_t DumpCount(const std::wstring& folder)
 {
@@ -177,7 +178,8 @@ TEST_F(SilentInstall, SecondCopyEndsAtOnceUnlessRelaunchedElevated)
     ASSERT_TRUE(first.Running());
 
     InstallerProcess second(L"-dir:" + work.path + L"second\\", Environment(work.path + L"second.json"));
-    EXPECT_EQ(second.Wait(), 0u);
+    EXPECT_EQ(second.Wait(), static_cast<DWORD>(kAlreadyRunning)) << "a script must learn that nothing was done";
+    EXPECT_EQ(second.WindowsSeen(), 0);
     EXPECT_TRUE(first.Running()) << "the second copy should end before the first";
     EXPECT_FALSE(FileExists(work.path + L"second\\"));
     EXPECT_EQ(LogText().find("[" + std::to_string(second.Id()) + "-"), std::string::npos)
