@@ -91,8 +91,9 @@ ExitCode RunSilentInstall(const std::wstring& installFolder)
     // outlast the handler; an outcome still missing then is an internal error, never a hang.
     run.wait();
     if (handled.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
-        LogError("Download ended without a handled result: {}", static_cast<long long>(slicedl::ToInt(run.get())));
+        // The dump first: reading the run's result rethrows what the callback threw, if anything.
         CreateDumpFileHere(CrashDumpName(), kCppExceptionDumpCode);
+        LogError("Download ended without a handled result: {}", static_cast<long long>(slicedl::ToInt(run.get())));
         return ExitCode::InternalError;
     }
     // The downloader is destroyed on return, before the caller tears the engine down.
