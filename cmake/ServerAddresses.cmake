@@ -32,10 +32,16 @@ function(tolvan_is_loopback host out)
 endfunction()
 
 function(tolvan_check_server_addresses)
+  # Build types compare without case (a generator takes "release" for Release), and a
+  # multi-configuration generator builds every configuration it lists: any release one counts.
   set(release FALSE)
-  if(CMAKE_BUILD_TYPE MATCHES "^(Release|MinSizeRel|RelWithDebInfo)$")
-    set(release TRUE)
-  endif()
+  foreach(type IN LISTS CMAKE_BUILD_TYPE CMAKE_CONFIGURATION_TYPES)
+    string(STRIP "${type}" type)
+    string(TOLOWER "${type}" type)
+    if(type MATCHES "^(release|minsizerel|relwithdebinfo)$")
+      set(release TRUE)
+    endif()
+  endforeach()
 
   tolvan_url_parts("${TOLVAN_DOWNLOAD_URL}" scheme host)
   if(NOT scheme MATCHES "^https?$" OR host STREQUAL "")

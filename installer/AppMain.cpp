@@ -1,14 +1,20 @@
 #include "AppMain.h"
 
 #include "CommandLineParser.h"
+#include "CrashDump.h"
 #include "Downloader.h"
 #include "ExitCode.h"
 #include "FaultInjection.h"
 #include "Logger.h"
 #include "SilentInstall.h"
 #include "SingleInstance.h"
+#include "StringConvert.h"
+#include "WindowMessages.h"
 #include "WindowMode.h"
 
+#include <windows.h>
+
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -16,14 +22,36 @@ namespace {
 constexpr const char* kSingleInstanceEvent = "A4C7484D93AE4827A1E67054EA7109FA";
 constexpr const wchar_t* kMainWindowClass = L"DlgMainC3789B9BC0";
 constexpr const wchar_t* kMainWindowTitle = L"Tolvan游戏-在线安装";
+constexpr UINT kBringToFrontTimeoutMs = 5000;
 
-// Brings the running installer's main window to the front, when it has one yet.
-void ActivateRunningInstance()
+BOOL CALLBACK AskToComeToFront(HWND window, LPARAM)
 {
-    if (HWND window = FindWindowW(kMainWindowClass, kMainWindowTitle)) {
-        ShowWindow(window, SW_SHOW);
-        SetForegroundWindow(window);
-    }
+    wchar_t className[64] = {};
+    wchar_t title[64] = {};
+    ::GetClassNameW(window, className, 64);
+    ::GetWindowTextW(window, title, 64);
+    if (wcscmp(className, kMainWindowClass) != 0 || wcscmp(title, kMainWindowTitle) != 0)
+        return TRUE;
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    ::AllowSetForegroundWindow(owner);
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(window, kMsgBringToFront, 0, 0, SMTO_ABORTIFHUNG, kBringToFrontTimeoutMs, &answer);
+    return TRUE;
+}
+
+// Asks the running installer to show its foremost window. Each main window decides by its own
+// state: the folder choice shows itself, a download shows its progress window, a copy that is ending
+// (the one that relaunched itself elevated included) shows nothing.
+void ActivateRunningInstance() { ::EnumWindows(AskToComeToFront, 0); }
+
+// A crash's dump may have gone to the temporary folder: the log says where to find it.
+void LogDumpPath(const wchar_t* path)
+{
+    if (path)
+        LogError("Crash dump written: {}", WideToUtf8(path));
+    else
+        LogError("Crash dump could not be written: {}", "neither beside the program nor in the temporary folder");
 }
 
 } // namespace
@@ -35,27 +63,33 @@ int AppMain(HINSTANCE instance)
     if (!commandLine.empty())
         parser.Parse(commandLine);
 
+    std::wstring installFolder;
+    if (auto dir = parser.Find(L"dir"); dir != parser.End())
+        installFolder = dir->second;
+    const bool silent = !installFolder.empty();
+
     if (!parser.Has(L"runasadmin")) {
         if (!IsFirstInstance(kSingleInstanceEvent)) {
+            // A script must not read "started" from a run that did nothing, and it wants no window.
+            if (silent) {
+                OutputDebugStringW(L"Another installation is already running.\n");
+                return static_cast<int>(ExitCode::AlreadyRunning);
+            }
             ActivateRunningInstance();
             return static_cast<int>(ExitCode::Success);
         }
     } else {
-        // The elevated relaunch runs while the first copy may still hold the event; it still
-        // creates (or opens) it so that copies started after it see a running instance.
-        IsFirstInstance(kSingleInstanceEvent);
+        // The elevated relaunch runs while the first copy may still hold the event.
+        HoldInstanceEvent(kSingleInstanceEvent);
     }
 
     slicedl::GlobalInit();
     InitLogger();
+    SetDumpWrittenCallback(LogDumpPath);
     InjectFault(FaultPlace::Startup);
 
-    std::wstring installFolder;
-    if (auto dir = parser.Find(L"dir"); dir != parser.End())
-        installFolder = dir->second;
-
     ExitCode code = ExitCode::Success;
-    if (!installFolder.empty())
+    if (silent)
         code = RunSilentInstall(installFolder);
     else
         RunWindowMode(instance);

@@ -8,10 +8,12 @@
 namespace {
 
 constexpr size_t kPathCapacity = 1024;
+constexpr DWORD kDumpWrittenCallbackTimeoutMs = 5000;
 
 // Thread that owns the one dump (0: none yet), and whether it has finished writing.
 std::atomic<DWORD> g_dumpWriter{0};
 std::atomic<bool> g_dumpComplete{false};
+std::atomic<DumpWrittenCallback> g_dumpWritten{nullptr};
 
 // Fixed buffers: a crashing process may have a broken heap.
 bool ExecutableFolder(wchar_t (&folder)[kPathCapacity])
@@ -24,6 +26,55 @@ bool ExecutableFolder(wchar_t (&folder)[kPathCapacity])
         return false;
     lastSeparator[1] = L'\0';
     return true;
+}
+
+bool TemporaryFolder(wchar_t (&folder)[kPathCapacity])
+{
+    const DWORD length = GetTempPathW(kPathCapacity, folder);
+    if (length == 0 || length + 1 >= kPathCapacity)
+        return false;
+    if (folder[length - 1] != L'\\') {
+        folder[length] = L'\\';
+        folder[length + 1] = L'\0';
+    }
+    return true;
+}
+
+// A dump that could not be written whole is removed: it would help nobody.
+bool WriteDumpInto(const wchar_t* folder, const wchar_t* dumpName, const SYSTEMTIME& now,
+                   EXCEPTION_POINTERS* pointers, wchar_t (&fileName)[kPathCapacity])
+{
+    if (!FormatDumpFileName(fileName, kPathCapacity, folder, dumpName, GetCurrentProcessId(), now))
+        return false;
+    const HANDLE file = CreateFileW(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const bool written = WriteMiniDump(file, pointers);
+    const bool closed = CloseHandle(file) != FALSE;
+    if (written && closed)
+        return true;
+    DeleteFileW(fileName);
+    return false;
+}
+
+DWORD WINAPI RunDumpWrittenCallback(void* path)
+{
+    g_dumpWritten.load()(static_cast<const wchar_t*>(path));
+    return 0;
+}
+
+// On a thread of its own, waited for a few seconds at most: the crashing thread may hold a lock the
+// callback needs, and the crash must end the process all the same.
+void TellDumpWritten(const wchar_t* path)
+{
+    if (!g_dumpWritten.load())
+        return;
+    const HANDLE thread = CreateThread(nullptr, 0, RunDumpWrittenCallback, const_cast<wchar_t*>(path), 0, nullptr);
+    if (!thread)
+        return;
+    WaitForSingleObject(thread, kDumpWrittenCallbackTimeoutMs);
+    CloseHandle(thread);
 }
 
 bool ClaimDump()
@@ -50,12 +101,14 @@ bool FormatDumpFileName(wchar_t* out, size_t capacity, const wchar_t* folder, co
     return written > 0 && static_cast<size_t>(written) < capacity;
 }
 
-void WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* pointers)
+bool WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* pointers)
 {
     MINIDUMP_EXCEPTION_INFORMATION exception{GetCurrentThreadId(), pointers, FALSE};
-    MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal,
-                      pointers ? &exception : nullptr, nullptr, nullptr);
+    return MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal,
+                             pointers ? &exception : nullptr, nullptr, nullptr) != FALSE;
 }
+
+void SetDumpWrittenCallback(DumpWrittenCallback callback) { g_dumpWritten = callback; }
 
 LONG CreateDumpFile(EXCEPTION_POINTERS* pointers, const wchar_t* dumpName)
 {
@@ -66,16 +119,10 @@ LONG CreateDumpFile(EXCEPTION_POINTERS* pointers, const wchar_t* dumpName)
     GetLocalTime(&now);
     static wchar_t folder[kPathCapacity];
     static wchar_t fileName[kPathCapacity];
-    if (ExecutableFolder(folder) &&
-        FormatDumpFileName(fileName, kPathCapacity, folder, dumpName, GetCurrentProcessId(), now)) {
-        const HANDLE file = CreateFileW(fileName, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            WriteMiniDump(file, pointers);
-            CloseHandle(file);
-        }
-    }
+    const bool written = (ExecutableFolder(folder) && WriteDumpInto(folder, dumpName, now, pointers, fileName)) ||
+                         (TemporaryFolder(folder) && WriteDumpInto(folder, dumpName, now, pointers, fileName));
     g_dumpComplete = true;
+    TellDumpWritten(written ? fileName : nullptr);
     return 1;
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 // One minidump per process, beside the executable: "<folder><dumpName>_<pid>_<local time>.dmp".
+// Where the executable's folder refuses it, the dump goes to the temporary folder (beside the log).
 
 // Returns 0 when this process already wrote (or is writing) its dump: that caller waits until the
 // dump is complete, so that the process cannot end in the middle of it. Otherwise writes the dump
@@ -16,7 +17,13 @@ LONG CreateDumpFile(EXCEPTION_POINTERS* pointers, const wchar_t* dumpName);
 LONG CreateDumpFileHere(const wchar_t* dumpName, DWORD exceptionCode);
 
 // Writes a dump of this process into an open file; without pointers it holds no exception record.
-void WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* pointers);
+// False when the dump could not be written whole.
+bool WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* pointers);
+
+// Told once the process's dump is written, with its path, or with nullptr when no folder took it.
+// Runs after the dump file is closed, on a thread of its own that the crash waits for a few seconds.
+using DumpWrittenCallback = void (*)(const wchar_t* path);
+void SetDumpWrittenCallback(DumpWrittenCallback callback);
 
 // "<folder><dumpName>_<pid>_<yyyymmdd.hh.mm.ss.mmmm>.dmp" into `out`; false when it does not fit.
 bool FormatDumpFileName(wchar_t* out, size_t capacity, const wchar_t* folder, const wchar_t* dumpName,

@@ -98,6 +98,8 @@ void DlgMain::CloseFromButton()
 
 void DlgMain::OnWindowInit()
 {
+    // The elevated relaunch must still hear a second copy started without elevation.
+    ::ChangeWindowMessageFilterEx(m_hWnd, kMsgBringToFront, MSGFLT_ALLOW, nullptr);
     Report(RestfulClient::kActionMainWindowShown);
     m_pathEdit = m_pm.FindControl(L"edtPath");
     if (m_pathEdit)
@@ -140,8 +142,17 @@ void DlgMain::BrowseForFolder()
     UpdateSpaceInfo();
 }
 
+// A download of this process runs (or has just ended), or the installer is ending: the folder choice
+// is over.
+bool DlgMain::InstallationUnderWay() const { return m_closing || ::IsWindow(m_progressWindow); }
+
 void DlgMain::Install()
 {
+    // One download per machine: a second one would write into the same files.
+    if (InstallationUnderWay()) {
+        BringToFront();
+        return;
+    }
     const std::wstring folder = m_pathEdit ? WithTrailingSeparator(m_pathEdit->GetText().GetData()) : std::wstring();
     // An empty folder would start no download, and nothing would ever end the process.
     if (folder.empty()) {
@@ -199,8 +210,28 @@ bool DlgMain::OpenProgressWindow(const std::wstring& folder)
 
 void DlgMain::Warn(const wchar_t* message) { ShowWarning(m_hWnd, message, false); }
 
+void DlgMain::BringToFront()
+{
+    HWND shown = m_hWnd;
+    if (InstallationUnderWay()) {
+        // The main window stays hidden; a progress window hidden by the end of its download stays so.
+        ShowWindow(false, false);
+        if (m_closing || !::IsWindowVisible(m_progressWindow))
+            return;
+        shown = m_progressWindow;
+    }
+    ::ShowWindow(shown, ::IsIconic(shown) ? SW_RESTORE : SW_SHOW);
+    // An open warning of that window is what the user has to answer first.
+    ::SetForegroundWindow(::GetLastActivePopup(shown));
+}
+
 LRESULT DlgMain::HandleCustomMessage(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
 {
+    if (msg == kMsgBringToFront) {
+        handled = true;
+        BringToFront();
+        return 1;
+    }
     if (msg != kMsgCloseInstaller)
         return WindowImplBase::HandleCustomMessage(msg, wParam, lParam, handled);
     handled = true;

@@ -33,6 +33,8 @@ private:
     bool OpenProgressWindow(const std::wstring& folder);
     void Warn(const wchar_t* message);
     void CloseFromButton();
+    void BringToFront();
+    bool InstallationUnderWay() const;
 
     SkinUI::CControlUI* m_pathEdit = nullptr;
     // The progress window deletes itself; only its handle is kept.

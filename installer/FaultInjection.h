@@ -6,6 +6,7 @@
 enum class FaultPlace {
     Startup,         // in AppMain, once logging is set up
     ResultHandling,  // in the silent installation's handling of the download result
+    ResultDelivery,  // in the silent installation's result callback, before the result is handled
 };
 
 void InjectFault(FaultPlace place);

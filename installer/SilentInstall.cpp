@@ -72,6 +72,7 @@ ExitCode RunSilentInstall(const std::wstring& installFolder)
     // The engine's own account of a failure (a full disk, a refused reply) goes to the log.
     downloader.setVerboseOutput([](const std::string& text) { LogInfo("[VexaInstaller] {}", text); });
     auto onResult = [&](slicedl::Result result) {
+        InjectFault(FaultPlace::ResultDelivery);
         ExitCode code = ExitCode::InternalError;
         try {
             code = HandleDownloadResult(result, downloader.targetFilePath(), folder);
@@ -90,6 +91,8 @@ ExitCode RunSilentInstall(const std::wstring& installFolder)
     // outlast the handler; an outcome still missing then is an internal error, never a hang.
     run.wait();
     if (handled.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        // The dump first: reading the run's result rethrows what the callback threw, if anything.
+        CreateDumpFileHere(CrashDumpName(), kCppExceptionDumpCode);
         LogError("Download ended without a handled result: {}", static_cast<long long>(slicedl::ToInt(run.get())));
         return ExitCode::InternalError;
     }

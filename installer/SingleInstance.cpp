@@ -14,3 +14,9 @@ bool IsFirstInstance(const char* eventName)
     }
     return true;  // the handle stays open on purpose
 }
+
+void HoldInstanceEvent(const char* eventName)
+{
+    // The handle stays open on purpose, also when the event already existed.
+    CreateEventA(nullptr, TRUE, FALSE, eventName);
+}

@@ -6,6 +6,9 @@
 constexpr UINT kMsgCloseInstaller = 2024;   // to the main window: hide and end the process
 constexpr UINT_PTR kTimerSlide = 2025;      // slide show of the progress window, every 1800 ms
 constexpr UINT kMsgDownloadProgress = 2026; // to the progress window: wParam = percent 0..100
+// Sent by a second copy to the main window: show this installation's foremost window (the progress
+// window while a download runs); the window answers 1.
+constexpr UINT kMsgBringToFront = 2027;
 // WM_CLOSE's code when the installer closes a window itself; the system's closes (Alt+F4, system
 // menu, taskbar) carry 0.
 constexpr WPARAM kCloseByInstaller = 1;

@@ -10,9 +10,11 @@ CMAKE = os.environ.get("CMAKE_COMMAND", "cmake")
 LOOPBACK = "http://127.0.0.1:18080"
 
 
-def configure(build_type, download, config=LOOPBACK, report=LOOPBACK, allow=None):
+def configure(build_type, download, config=LOOPBACK, report=LOOPBACK, allow=None, configuration_types=None):
     args = [CMAKE, "-DCMAKE_BUILD_TYPE=" + build_type, "-DTOLVAN_DOWNLOAD_URL=" + download,
             "-DTOLVAN_CONFIG_URL=" + config, "-DTOLVAN_REPORT_URL=" + report]
+    if configuration_types is not None:
+        args.append("-DCMAKE_CONFIGURATION_TYPES=" + configuration_types)
     if allow is not None:
         args.append("-DTOLVAN_ALLOW_PLAIN_HTTP_DOWNLOAD=" + allow)
     done = subprocess.run(args + ["-P", CHECK], capture_output=True, text=True, timeout=60)
@@ -36,9 +38,18 @@ class DownloadAddress(unittest.TestCase):
             self.assertEqual(code, 0, url + "\n" + output)
             self.assertNotIn("Warning", output)
 
+    def test_release_is_found_in_any_spelling_and_in_every_configuration_a_generator_builds(self):
+        for build_type, types in (("release", None), ("RELEASE", None), ("minsizerel", None),
+                                  ("RelWithDebInfo", None), ("", "Debug;Release"), ("", "Debug;relwithdebinfo"),
+                                  ("Debug", "Debug;MINSIZEREL")):
+            code, output = configure(build_type, "http://download.example/", configuration_types=types)
+            self.assertNotEqual(code, 0, (build_type, types))
+            self.assertIn("plain http://", output)
+
     def test_other_build_types_are_not_release_builds(self):
-        code, _ = configure("Debug", "http://download.example/")
-        self.assertEqual(code, 0)
+        for build_type, types in (("Debug", None), ("", None), ("ReleaseNot", None), ("", "Debug;Coverage")):
+            code, output = configure(build_type, "http://download.example/", configuration_types=types)
+            self.assertEqual(code, 0, (build_type, types, output))
 
     def test_an_address_that_is_not_http_is_refused(self):
         for url in ("ftp://download.example/", "download.example/", "https:///nohost"):

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 
@@ -15,6 +16,15 @@ std::wstring FromUnix(const std::string& unixPath)
     std::wstring path = L"Z:" + Utf8ToWide(unixPath);
     std::replace(path.begin(), path.end(), L'/', L'\\');
     return path;
+}
+
+std::wstring MountedTestFolder(const char* variable, const wchar_t* signFile)
+{
+    const char* folder = std::getenv(variable);
+    if (!folder)
+        return {};
+    const std::wstring path = FromUnix(folder) + L"\\";
+    return FileExists(path + signFile) ? path : std::wstring();
 }
 
 std::string PercentEncode(const std::string& text)

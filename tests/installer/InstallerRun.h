@@ -12,6 +12,11 @@ std::wstring FromUnix(const std::string& unixPath);
 
 std::string PercentEncode(const std::string& text);
 
+// A folder the test run mounted (a fixture of tests/installer/CMakeLists.txt), named by the environment
+// variable and marked by the sign file inside it; as Wine sees it, with a trailing backslash; empty
+// when the run could not mount it.
+std::wstring MountedTestFolder(const char* variable, const wchar_t* signFile);
+
 // A fresh folder inside the build tree, visible to the test (Z:\...) and to the server (/...).
 struct SharedFolder {
     explicit SharedFolder(const std::string& label);

@@ -1,5 +1,5 @@
 // The test build's faults, chosen by the environment: TOLVAN_TEST_FAULT=<place>:<kind> with place
-// "startup" or "result" and kind
+// "startup", "result" or "delivery" (the result callback itself, outside its own guard) and kind
 //   throw          a C++ exception from here
 //   fault          an access violation in this thread
 //   thread-fault   an access violation in another thread
@@ -30,7 +30,9 @@ void InjectFault(FaultPlace place)
     if (!chosen)
         return;
     const std::string text = chosen;
-    const std::string prefix = place == FaultPlace::Startup ? "startup:" : "result:";
+    const std::string prefix = place == FaultPlace::Startup          ? "startup:"
+                               : place == FaultPlace::ResultHandling ? "result:"
+                                                                     : "delivery:";
     if (text.compare(0, prefix.size(), prefix) != 0)
         return;
     const std::string kind = text.substr(prefix.size());

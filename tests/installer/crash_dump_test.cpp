@@ -1,5 +1,6 @@
 #include "CrashDump.h"
 #include "CrashGuard.h"
+#include "InstallerRun.h"
 #include "StringConvert.h"
 #include "WinTestSupport.h"
 
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -19,11 +21,10 @@ struct CrashRun {
     DWORD exitCode = 0;
 };
 
-// Copies the crashing program into `folder` (the dump lands beside the executable) and runs it.
-CrashRun RunCrashChild(const std::wstring& folder, const std::wstring& mode)
+// Runs the crashing program of `folder` (the dump lands beside the executable).
+CrashRun RunCrashChildIn(const std::wstring& folder, const std::wstring& mode)
 {
     const std::wstring program = folder + L"installer_crash_child.exe";
-    EXPECT_TRUE(CopyFileW((TestExecutableFolder() + L"installer_crash_child.exe").c_str(), program.c_str(), FALSE));
     std::wstring command = L"\"" + program + L"\" " + mode;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -40,6 +41,40 @@ CrashRun RunCrashChild(const std::wstring& folder, const std::wstring& mode)
     CloseHandle(info.hProcess);
     return run;
 }
+
+// Copies the crashing program into `folder` and runs it there.
+CrashRun RunCrashChild(const std::wstring& folder, const std::wstring& mode)
+{
+    const std::wstring program = folder + L"installer_crash_child.exe";
+    EXPECT_TRUE(CopyFileW((TestExecutableFolder() + L"installer_crash_child.exe").c_str(), program.c_str(), FALSE));
+    return RunCrashChildIn(folder, mode);
+}
+
+// The temporary folder of the programs this test starts, for its lifetime.
+class TemporaryFolderOfChildren {
+public:
+    explicit TemporaryFolderOfChildren(const std::wstring& folder)
+    {
+        for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+            wchar_t value[MAX_PATH] = {};
+            if (GetEnvironmentVariableW(name, value, MAX_PATH) > 0)
+                m_saved.emplace_back(name, value);
+            SetEnvironmentVariableW(name, folder.c_str());
+        }
+    }
+    ~TemporaryFolderOfChildren()
+    {
+        for (const wchar_t* name : {L"TMP", L"TEMP"})
+            SetEnvironmentVariableW(name, nullptr);
+        for (const auto& [name, value] : m_saved)
+            SetEnvironmentVariableW(name.c_str(), value.c_str());
+    }
+    TemporaryFolderOfChildren(const TemporaryFolderOfChildren&) = delete;
+    TemporaryFolderOfChildren& operator=(const TemporaryFolderOfChildren&) = delete;
+
+private:
+    std::vector<std::pair<std::wstring, std::wstring>> m_saved;
+};
 
 std::vector<std::wstring> DumpFiles(const std::wstring& folder)
 {
@@ -79,20 +114,24 @@ DWORD RecordedExceptionCode(const std::string& dump)
     return 0;
 }
 
-void ExpectOneDump(const std::wstring& mode, DWORD expectedCode)
+void ExpectOneDumpIn(const std::wstring& folder, const CrashRun& run, DWORD expectedCode)
 {
-    ScratchFolder scratch(L"crash");
-    const CrashRun run = RunCrashChild(scratch.Path(), mode);
     EXPECT_EQ(run.exitCode, 4u) << "every crash ends with the crash exit code";
-    const std::vector<std::wstring> dumps = DumpFiles(scratch.Path());
+    const std::vector<std::wstring> dumps = DumpFiles(folder);
     ASSERT_EQ(dumps.size(), 1u);
     const std::regex name("VexaOnlineInstaller_" + std::to_string(run.processId) +
                           R"(_\d{8}\.\d{2}\.\d{2}\.\d{2}\.\d{4}\.dmp)");
     EXPECT_TRUE(std::regex_match(WideToUtf8(dumps[0]), name)) << WideToUtf8(dumps[0]);
-    const std::string dump = ReadWholeFile(scratch.Path() + dumps[0]);
+    const std::string dump = ReadWholeFile(folder + dumps[0]);
     ASSERT_GE(dump.size(), 4u);
     EXPECT_EQ(dump.substr(0, 4), "MDMP");
     EXPECT_EQ(RecordedExceptionCode(dump), expectedCode);
+}
+
+void ExpectOneDump(const std::wstring& mode, DWORD expectedCode)
+{
+    ScratchFolder scratch(L"crash");
+    ExpectOneDumpIn(scratch.Path(), RunCrashChild(scratch.Path(), mode), expectedCode);
 }
 
 TEST(CrashDumpTest, FormatsTheFileNameFromFolderProcessAndLocalTime)
@@ -146,6 +185,26 @@ TEST(CrashDumpTest, AbortLeavesOneDump)
 TEST(CrashDumpTest, ADumpWrittenAtACatchIsTheOnlyOne)
 {
     ExpectOneDump(L"caught-then-fault", kCppExceptionDumpCode);
+}
+
+// The program's folder refuses every new file: the one dump goes to the temporary folder instead.
+TEST(CrashDumpTest, AFolderThatRefusesTheDumpSendsItToTheTemporaryFolder)
+{
+    const std::wstring readOnly = MountedTestFolder("TOLVAN_READ_ONLY_FOLDER", L"read-only.mounted");
+    if (readOnly.empty())
+        GTEST_SKIP() << "no read-only folder could be mounted";
+    for (const auto& [mode, code] : {std::pair<const wchar_t*, DWORD>{L"thread-fault", EXCEPTION_ACCESS_VIOLATION},
+                                     {L"terminate", kCppExceptionDumpCode}}) {
+        SCOPED_TRACE(WideToUtf8(mode));
+        ScratchFolder temporary(L"crash-temp");
+        CrashRun run;
+        {
+            TemporaryFolderOfChildren children(temporary.Path());
+            run = RunCrashChildIn(readOnly, mode);
+        }
+        ExpectOneDumpIn(temporary.Path(), run, code);
+        EXPECT_TRUE(DumpFiles(readOnly).empty());
+    }
 }
 
 } // namespace

@@ -408,6 +408,23 @@ TEST(MainWindow, EmptyFolderIsRefusedAndTheWindowStays)
     delete main;
 }
 
+// A second copy's request while the installer is ending shows nothing: the windows are about to go.
+TEST(MainWindow, AnEndingInstallerShowsNothingToASecondCopy)
+{
+    TestServer server;
+    SetVariable("TOLVAN_TEST_REPORT_URL", server.url(""));
+    DlgMain* main = OpenMainWindow();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(SendMessageW(*main, kMsgBringToFront, 0, 0), 1);
+    EXPECT_TRUE(IsWindowVisible(*main));
+
+    SendMessageW(*main, kMsgCloseInstaller, 0, 0);
+    EXPECT_EQ(SendMessageW(*main, kMsgBringToFront, 0, 0), 1);
+    EXPECT_FALSE(IsWindowVisible(*main));
+    CWindowUIManager::MessageLoop();
+    delete main;
+}
+
 TEST(MainWindow, TypedFolderGetsItsSeparatorAndTheInstallationRuns)
 {
     DownloadSetting setting("typed");

@@ -11,13 +11,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -25,6 +25,7 @@ constexpr int kFolderFailed = 1;
 constexpr int kDownloadFailed = 2;
 constexpr int kSetupStartFailed = 3;
 constexpr int kInternalError = 4;
+constexpr int kAlreadyRunning = 5;
 
 size_t DumpCount(const std::wstring& folder)
 {
@@ -38,16 +39,6 @@ size_t DumpCount(const std::wstring& folder)
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return count;
-}
-
-// The small drive the test run mounted (see tests/CMakeLists.txt), as Wine sees it; empty when none.
-std::wstring SmallDrive()
-{
-    const char* folder = std::getenv("TOLVAN_SMALL_DRIVE");
-    if (!folder)
-        return {};
-    const std::wstring path = FromUnix(folder) + L"\\";
-    return FileExists(path + L"small-drive.mounted") ? path : std::wstring();
 }
 
 class SilentInstall : public ::testing::Test {
@@ -206,7 +197,8 @@ TEST_F(SilentInstall, SecondCopyEndsAtOnceUnlessRelaunchedElevated)
     ASSERT_TRUE(first.Running());
 
     InstallerProcess second(L"-dir:" + work.path + L"second\\", Environment(work.path + L"second.json"));
-    EXPECT_EQ(second.Wait(), 0u);
+    EXPECT_EQ(second.Wait(), static_cast<DWORD>(kAlreadyRunning)) << "a script must learn that nothing was done";
+    EXPECT_EQ(second.WindowsSeen(), 0);
     EXPECT_TRUE(first.Running()) << "the second copy should end before the first";
     EXPECT_FALSE(FileExists(work.path + L"second\\"));
     EXPECT_EQ(LogText().find("[" + std::to_string(second.Id()) + "-"), std::string::npos)
@@ -245,7 +237,7 @@ TEST_F(SilentInstall, ASetupThatCannotStartEndsWithCode3)
 // reason, and no partial file is put in the setup's place.
 TEST_F(SilentInstall, AFullDriveIsNamedInTheLog)
 {
-    const std::wstring drive = SmallDrive();
+    const std::wstring drive = MountedTestFolder("TOLVAN_SMALL_DRIVE", L"small-drive.mounted");
     if (drive.empty())
         GTEST_SKIP() << "no small drive could be mounted";
     const std::wstring folder = drive + L"silent-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
@@ -260,17 +252,27 @@ TEST_F(SilentInstall, AFullDriveIsNamedInTheLog)
     RemoveDirectoryW(folder.c_str());
 }
 
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
 // Every crash path, in the main thread or another, at start-up or while the download's result is
-// handled, ends with code 4 and one dump beside the program; none hangs.
+// handled or delivered, ends with code 4 and one dump beside the program, named in the log; none hangs.
 TEST_F(SilentInstall, EveryCrashPathEndsWithCode4AndOneDump)
 {
     const std::wstring program = work.path + L"crashing\\VexaOnlineInstaller.exe";
     CreateDirectoryW((work.path + L"crashing").c_str(), nullptr);
     ASSERT_TRUE(CopyFileW((TestExecutableFolder() + L"VexaOnlineInstaller.exe").c_str(), program.c_str(), FALSE));
     Serve("&fault=head-404");
-    for (const wchar_t* fault : {L"startup:throw", L"startup:fault", L"startup:thread-fault", L"startup:thread-throw",
-                                 L"startup:terminate", L"startup:abort", L"result:throw", L"result:fault",
-                                 L"result:thread-fault", L"result:terminate"}) {
+    const std::vector<const wchar_t*> faults = {
+        L"startup:throw",     L"startup:fault",      L"startup:thread-fault", L"startup:thread-throw",
+        L"startup:terminate", L"startup:abort",      L"result:throw",         L"result:fault",
+        L"result:thread-fault", L"result:terminate", L"delivery:throw"};
+    for (const wchar_t* fault : faults) {
         SCOPED_TRACE(WideToUtf8(fault));
         std::map<std::wstring, std::wstring> environment = Environment(work.path + L"record.json");
         environment[L"TOLVAN_TEST_FAULT"] = fault;
@@ -279,7 +281,34 @@ TEST_F(SilentInstall, EveryCrashPathEndsWithCode4AndOneDump)
         EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kInternalError));
         EXPECT_EQ(DumpCount(work.path + L"crashing\\"), dumpsBefore + 1);
     }
-    EXPECT_NE(LogText().find("Handling the download result failed: fault injected by the test"), std::string::npos);
+    EXPECT_EQ(DumpCount(work.path), 0u) << "a dump went to the temporary folder";
+    const std::string log = LogText();
+    EXPECT_NE(log.find("Handling the download result failed: fault injected by the test"), std::string::npos);
+    EXPECT_EQ(Occurrences(log, "Crash dump written: " + WideToUtf8(work.path + L"crashing\\VexaOnlineInstaller_")),
+              faults.size())
+        << log;
+}
+
+// A program folder that refuses the dump: it goes to the temporary folder beside the log, which names it.
+TEST_F(SilentInstall, ADumpRefusedByTheProgramsFolderGoesToTheTemporaryFolder)
+{
+    const std::wstring readOnly = MountedTestFolder("TOLVAN_READ_ONLY_FOLDER", L"read-only.mounted");
+    if (readOnly.empty())
+        GTEST_SKIP() << "no read-only folder could be mounted";
+    Serve("&fault=head-404");
+    for (const wchar_t* fault : {L"startup:thread-fault", L"delivery:throw"}) {
+        SCOPED_TRACE(WideToUtf8(fault));
+        std::map<std::wstring, std::wstring> environment = Environment(work.path + L"record.json");
+        environment[L"TOLVAN_TEST_FAULT"] = fault;
+        const size_t dumpsBefore = DumpCount(work.path);
+        InstallerProcess installer(L"-dir:" + work.path + L"crash\\", environment,
+                                   readOnly + L"VexaOnlineInstaller.exe");
+        EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kInternalError));
+        EXPECT_EQ(DumpCount(work.path), dumpsBefore + 1);
+    }
+    EXPECT_EQ(DumpCount(readOnly), 0u);
+    EXPECT_EQ(Occurrences(LogText(), "Crash dump written: " + WideToUtf8(work.path + L"VexaOnlineInstaller_")), 2u)
+        << LogText();
 }
 
 } // namespace

@@ -26,6 +26,7 @@ constexpr const wchar_t* kMainClass = L"DlgMainC3789B9BC0";
 constexpr const wchar_t* kMainTitle = L"Tolvan游戏-在线安装";
 constexpr const wchar_t* kProgressClass = L"DlgProgressC3789B9BC0";
 constexpr const wchar_t* kWarningClass = L"DlgWarnC3789B9BC0";
+constexpr DWORD kAlreadyRunning = 5;
 
 // Where the skins put the buttons, from the window's client size.
 enum class Button { MainNext, MainClose, ProgressClose, WarningOk, WarningCancel };
@@ -176,6 +177,30 @@ protected:
     }
 
     std::string ExpectedUrl() { return server.url("/") + "?f=aide"; }
+
+    // Requests for the setup the server saw: all of them, and the size probes among them.
+    size_t DownloadRequests() { return RequestsFor(""); }
+    size_t SizeProbes() { return RequestsFor("HEAD"); }
+    size_t RequestsFor(const std::string& method)
+    {
+        size_t count = 0;
+        for (const auto& request : server.control("log"))
+            count += request["path"] == "/" && (method.empty() || request["method"] == method);
+        return count;
+    }
+
+    // The top-level windows of the class the installer has.
+    static int WindowsOf(InstallerProcess& installer, const wchar_t* className)
+    {
+        int count = 0;
+        for (HWND window = FindWindowW(className, nullptr); window;
+             window = FindWindowExW(nullptr, window, className, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            count += owner == installer.Id();
+        }
+        return count;
+    }
 
     // 50 MiB at a crawl: the download is still running when the user leaves.
     void ServeSlowly()
@@ -358,13 +383,92 @@ TEST_F(WindowMode, SecondCopyBringsTheFirstToTheFrontAndEnds)
 
     InstallerProcess second(L"", Environment());
     EXPECT_EQ(second.Wait(), 0u);
+    EXPECT_EQ(second.WindowsSeen(), 0);
     EXPECT_TRUE(IsWindowVisible(main)) << "the first copy's window was not shown again";
     EXPECT_TRUE(first.Running());
 
+    // A silent copy says that it did nothing, and leaves the windows alone.
+    ShowWindow(main, SW_HIDE);
+    InstallerProcess silent(L"-dir:" + work.path + L"silent\\", Environment());
+    EXPECT_EQ(silent.Wait(), kAlreadyRunning);
+    EXPECT_EQ(silent.WindowsSeen(), 0);
+    EXPECT_FALSE(IsWindowVisible(main));
+    EXPECT_FALSE(FileExists(work.path + L"silent\\"));
+
+    ShowWindow(main, SW_SHOW);
     Click(main, Button::MainClose);
     EXPECT_EQ(first.Wait(), 0u);
     EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "3"}));
     EXPECT_FALSE(FileExists(installFolder));
+    EXPECT_EQ(DownloadRequests(), 0u);
+}
+
+TEST_F(WindowMode, DuringTheDownloadASecondCopyBringsTheProgressWindowForwardAndNoSecondInstallStarts)
+{
+    ServeSlowly();
+    InstallerProcess first(L"", Environment());
+    HWND main = WaitForMainWindow(first);
+    ASSERT_NE(main, nullptr);
+    Click(main, Button::MainNext);
+    HWND progress = first.WaitForWindow(kProgressClass);
+    ASSERT_NE(progress, nullptr);
+    ShowWindow(progress, SW_MINIMIZE);
+    ASSERT_TRUE(IsIconic(progress));
+
+    InstallerProcess second(L"", Environment());
+    EXPECT_EQ(second.Wait(), 0u);
+    EXPECT_EQ(second.WindowsSeen(), 0);
+    EXPECT_FALSE(IsWindowVisible(main)) << "the main window came back during the download";
+    EXPECT_FALSE(IsIconic(progress)) << "the progress window was not brought forward";
+    EXPECT_TRUE(IsWindowVisible(progress));
+
+    // The main window, shown all the same, refuses a second install and steps back.
+    ShowWindow(main, SW_SHOW);
+    for (int i = 0; i < 100 && IsWindowVisible(main); ++i) {
+        if (i % 10 == 0)
+            Click(main, Button::MainNext);
+        Sleep(100);
+    }
+    EXPECT_FALSE(IsWindowVisible(main)) << "the main window did not refuse";
+    EXPECT_EQ(WindowsOf(first, kProgressClass), 1);
+
+    HWND question = ClickFor(first, progress, Button::ProgressClose, kWarningClass);
+    ASSERT_NE(question, nullptr) << "no quit question";
+    ClickAway(question, Button::WarningOk);
+    EXPECT_EQ(first.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "6"}));
+    EXPECT_EQ(SizeProbes(), 1u) << "a second download started";
+}
+
+// The elevated relaunch starts while the first copy still runs; copies started after the first copy
+// has ended still find the relaunch.
+TEST_F(WindowMode, CopiesStartedAfterTheElevatedRelaunchFindIt)
+{
+    InstallerProcess first(L"", Environment());
+    HWND firstMain = WaitForMainWindow(first);
+    ASSERT_NE(firstMain, nullptr);
+    InstallerProcess relaunch(L"-runasadmin", Environment());
+    HWND relaunchMain = relaunch.WaitForWindow(kMainClass, kMainTitle);
+    ASSERT_NE(relaunchMain, nullptr) << "the relaunch did not start while the first copy runs";
+    for (int i = 0; i < 300 && ActionSet().count("1") < 2; ++i)
+        Sleep(100);
+    Click(firstMain, Button::MainClose);
+    EXPECT_EQ(first.Wait(), 0u);
+
+    InstallerProcess silent(L"-dir:" + work.path + L"silent\\", Environment());
+    EXPECT_EQ(silent.Wait(), kAlreadyRunning);
+    EXPECT_FALSE(FileExists(work.path + L"silent\\"));
+
+    ShowWindow(relaunchMain, SW_HIDE);
+    InstallerProcess window(L"", Environment());
+    EXPECT_EQ(window.Wait(), 0u);
+    EXPECT_EQ(window.WindowsSeen(), 0);
+    EXPECT_TRUE(IsWindowVisible(relaunchMain)) << "the relaunch's window was not brought forward";
+
+    Click(relaunchMain, Button::MainClose);
+    EXPECT_EQ(relaunch.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "1", "3", "3"}));
+    EXPECT_EQ(DownloadRequests(), 0u);
 }
 
 } // namespace
