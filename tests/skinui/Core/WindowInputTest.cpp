@@ -289,6 +289,7 @@ TEST_F(WindowInputTest, CloseUnderAHeldControlTakesNoActionOfIt)
         {L"<Slider min=\"0\" max=\"100\"/>", {20, 50}, {150, 50}},
         {L"<ColorPalette/>", {100, 40}, {150, 20}},
         {L"<List><ListLabelElement text=\"row\" height=\"90\"/></List>", {100, 50}, {110, 50}},
+        {L"<Text showhtml=\"true\" text=\"{a}link link link link link link{/a}\"/>", {8, 8}, {9, 8}},
         {L"<List><ListHeader height=\"24\"><ListHeaderItem width=\"80\" sepwidth=\"4\"/></ListHeader>"
          L"<ListLabelElement text=\"row\"/></List>", {20, 10}, {30, 10}},
     };
