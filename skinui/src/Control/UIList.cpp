@@ -550,6 +550,24 @@ void CListUI::MoveSelectionBy(int step)
     SelectItem(target, true);
 }
 
+void CListUI::SelectEdgeRow(int edge, int inward)
+{
+    // A last (or first) row that cannot take the selection leaves it to the nearest one that can.
+    const int row = SelectableRowFrom(edge, inward);
+    if (row >= 0) SelectItem(row, true);
+}
+
+void CListUI::WheelSelect(int step)
+{
+    if (m_curSel < 0) {
+        SelectEdgeRow(0, 1);
+        return;
+    }
+    // Past the last row that can take it the selection stays, as it does for the arrow keys.
+    const int next = SelectableRowFrom(m_curSel + step, step);
+    if (next >= 0) SelectItem(next, true);
+}
+
 void CListUI::HandleEvent(ControlEvent& event)
 {
     if (PassMouseToParent(event, [&] { CVerticalLayoutUI::HandleEvent(event); })) return;
@@ -572,10 +590,10 @@ void CListUI::HandleEvent(ControlEvent& event)
             PageDown();
             return;
         case VK_END:
-            SelectItem(m_body->FindSelectable(m_body->GetCount() - 1, true), true);
+            SelectEdgeRow(m_body->GetCount() - 1, -1);
             return;
         case VK_HOME:
-            SelectItem(m_body->FindSelectable(0, false), true);
+            SelectEdgeRow(0, 1);
             return;
         case VK_UP:
             MoveSelectionBy(-1);
@@ -593,12 +611,12 @@ void CListUI::HandleEvent(ControlEvent& event)
     case EVT_SCROLLWHEEL: {
         const int delta = static_cast<short>(HIWORD(event.wParam));
         if (delta < 0) {
-            if (m_scrollSelect && !m_multiSelect) SelectItem(m_body->FindSelectable(m_curSel + 1, true), true);
+            if (m_scrollSelect && !m_multiSelect) WheelSelect(1);
             else LineDown();
             return;
         }
         if (delta > 0) {
-            if (m_scrollSelect && !m_multiSelect) SelectItem(m_body->FindSelectable(m_curSel - 1, false), true);
+            if (m_scrollSelect && !m_multiSelect) WheelSelect(-1);
             else LineUp();
             return;
         }

@@ -245,6 +245,15 @@ TEST_F(ListTest, ArrowKeysGoToTheNearestRowThatCanTakeTheSelection)
         list->HandleEvent(down);
         EXPECT_EQ(3, list->GetCurSel()) << way.name;
         EXPECT_EQ(1, list->GetSelectItemCount()) << way.name;
+        // Home and End stop at the outermost rows that can take the selection.
+        ControlEvent home = Key(VK_HOME), end = Key(VK_END);
+        list->GetItemAt(2)->SetEnabled(true);
+        list->GetItemAt(2)->SetVisible(true);
+        list->HandleEvent(home);
+        EXPECT_EQ(2, list->GetCurSel()) << way.name;
+        list->HandleEvent(end);
+        EXPECT_EQ(3, list->GetCurSel()) << way.name;
+        EXPECT_EQ(1, list->GetSelectItemCount()) << way.name;
     }
 }
 
@@ -281,6 +290,14 @@ TEST_F(ListTest, WheelMovesTheSelectionWithScrollSelectElseScrolls)
     selecting->HandleEvent(away);
     selecting->HandleEvent(away);
     EXPECT_EQ(3, selecting->GetCurSel());
+    // Rows that cannot take the selection are passed over; past the last one that can, it stays.
+    selecting->GetItemAt(2)->SetEnabled(false);
+    selecting->HandleEvent(away);
+    EXPECT_EQ(1, selecting->GetCurSel());
+    selecting->GetItemAt(29)->SetEnabled(false);
+    ASSERT_TRUE(selecting->SelectItem(28));
+    selecting->HandleEvent(towardsUser);
+    EXPECT_EQ(28, selecting->GetCurSel());
 }
 
 TEST_F(ListTest, SelectingARowBelowTheViewScrollsItIntoView)
