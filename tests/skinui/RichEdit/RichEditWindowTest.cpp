@@ -476,6 +476,16 @@ TEST_F(RichEditWindowTest, ASelectionDragTheWindowWillNotSeeReleasedEndsWhereItW
         EXPECT_EQ(0, range.cpMax) << ending.message << ": no selection without the button";
         EXPECT_FALSE(host.manager.IsCaptured()) << ending.message;
     }
+    // A drag the window sees released selects as ever.
+    const RECT area = edit->GetPos();
+    ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(area.right - 2, area.top + 5));
+    ::SendMessageW(host, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(area.left + 1, area.top + 5));
+    ::SendMessageW(host, WM_LBUTTONUP, 0, MAKELPARAM(area.left + 1, area.top + 5));
+    CHARRANGE range = {};
+    edit->TxSendMessage(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range), nullptr);
+    EXPECT_EQ(0, range.cpMin);
+    EXPECT_EQ(10, range.cpMax);
+    EXPECT_FALSE(host.manager.IsCaptured());
 }
 
 TEST_F(RichEditWindowTest, LargerScaleGivesLargerText)
