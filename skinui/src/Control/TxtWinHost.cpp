@@ -341,9 +341,10 @@ void CTxtWinHost::TxSetCapture(BOOL capture)
 {
     CWindowUIManager* manager = m_owner->GetManager();
     if (!manager) return;
+    // Set first: the WM_CAPTURECHANGED that a release sends is the engine's own doing.
+    SetFlag(kCaptured, capture != FALSE);
     if (capture) manager->SetCapture();
     else manager->ReleaseCapture();
-    SetFlag(kCaptured, capture != FALSE);
 }
 
 void CTxtWinHost::TxSetFocus() { m_owner->SetFocus(); }

@@ -50,6 +50,7 @@ struct CefMouseState {
     int clickCount = 0;
     double lastClickTime = 0;
     bool buttonDownOutsidePopup = false;
+    bool pressHeld = false;
 };
 
 // The web view's worker: creates the browser, answers the engine's callbacks and forwards input.

@@ -71,7 +71,15 @@ void CCefUI::CCefUIImpl::HandleKeyMessage(UINT message, WPARAM wParam, LPARAM lP
 
 void CCefUI::CCefUIImpl::HandleFocus(bool gained)
 {
-    if (auto host = Host()) host->SendFocusEvent(gained);
+    auto host = Host();
+    if (!host) return;
+    host->SendFocusEvent(gained);
+    if (gained || !m_mouse.pressHeld) return;
+    // Also how a press ends that will not be released here (the window closing or losing the mouse):
+    // the page ends its press or drag without the click a release would make.
+    m_mouse.pressHeld = false;
+    m_mouse.rotating = false;
+    host->SendCaptureLostEvent();
 }
 
 POINT CCefUI::CCefUIImpl::PointInView(LPARAM lParam) const
@@ -173,6 +181,7 @@ void CCefUI::CCefUIImpl::OnButtonDown(UINT message, POINT point, WPARAM wParam)
     HWND window = InputWindow();
     ::SetCapture(window);
     ::SetFocus(window);
+    m_mouse.pressHeld = true;
     if (wParam & MK_SHIFT) {
         // Shift-drag rotates (in pages that use it); the page gets no click.
         m_mouse.rotating = true;
@@ -198,6 +207,7 @@ void CCefUI::CCefUIImpl::OnButtonUp(UINT message, POINT point, WPARAM wParam)
 {
     HWND window = InputWindow();
     if (::GetCapture() == window) ::ReleaseCapture();
+    m_mouse.pressHeld = false;
     if (m_mouse.rotating) {
         m_mouse.rotating = false;
         return;

@@ -527,21 +527,48 @@ int CListUI::SmallestSelected() const
     return m_selected.empty() ? -1 : *std::min_element(m_selected.begin(), m_selected.end());
 }
 
-int CListUI::ShownRowFrom(int index, int step) const
+bool CListUI::IsSelectableRow(int index) const
 {
-    // Hidden rows (those under a collapsed tree node) are passed over as if absent.
+    CControlUI* row = m_body->GetItemAt(index);
+    return row && row->IsVisible() && row->IsEnabled() && row->GetInterface(L"ListItem");
+}
+
+int CListUI::SelectableRowFrom(int index, int step) const
+{
+    // Hidden rows (those under a collapsed tree node), disabled rows and anything that is no row are passed over.
     for (; index >= 0 && index < m_body->GetCount(); index += step)
-        if (m_body->GetItemAt(index)->IsVisible()) return index;
+        if (IsSelectableRow(index)) return index;
     return -1;
 }
 
-void CListUI::MoveSelectionTo(int index)
+void CListUI::MoveSelectionBy(int step)
 {
-    // A row that cannot take the selection leaves it where it is.
-    CControlUI* target = m_body->GetItemAt(index);
-    if (!target || !target->IsEnabled() || !target->GetInterface(L"ListItem")) return;
+    if (m_selected.empty()) return;
+    // With no row to go to, the selection narrows to the row at that end of it.
+    const int edge = step < 0 ? SmallestSelected() : LargestSelected();
+    const int next = SelectableRowFrom(edge + step, step);
+    const int target = next >= 0 ? next : edge;
+    if (!IsSelectableRow(target)) return;
     UnSelectAllItems();
-    SelectItem(index, true);
+    SelectItem(target, true);
+}
+
+void CListUI::SelectEdgeRow(int edge, int inward)
+{
+    // A last (or first) row that cannot take the selection leaves it to the nearest one that can.
+    const int row = SelectableRowFrom(edge, inward);
+    if (row >= 0) SelectItem(row, true);
+}
+
+void CListUI::WheelSelect(int step)
+{
+    if (m_curSel < 0) {
+        SelectEdgeRow(0, 1);
+        return;
+    }
+    // Past the last row that can take it the selection stays, as it does for the arrow keys.
+    const int next = SelectableRowFrom(m_curSel + step, step);
+    if (next >= 0) SelectItem(next, true);
 }
 
 void CListUI::HandleEvent(ControlEvent& event)
@@ -566,24 +593,16 @@ void CListUI::HandleEvent(ControlEvent& event)
             PageDown();
             return;
         case VK_END:
-            SelectItem(m_body->FindSelectable(m_body->GetCount() - 1, true), true);
+            SelectEdgeRow(m_body->GetCount() - 1, -1);
             return;
         case VK_HOME:
-            SelectItem(m_body->FindSelectable(0, false), true);
+            SelectEdgeRow(0, 1);
             return;
         case VK_UP:
-            if (!m_selected.empty()) {
-                const int smallest = SmallestSelected();
-                const int above = ShownRowFrom(smallest - 1, -1);
-                MoveSelectionTo(above >= 0 ? above : std::max(smallest, 0));
-            }
+            MoveSelectionBy(-1);
             return;
         case VK_DOWN:
-            if (!m_selected.empty()) {
-                const int largest = LargestSelected();
-                const int below = ShownRowFrom(largest + 1, 1);
-                MoveSelectionTo(below >= 0 ? below : std::min(largest, m_body->GetCount() - 1));
-            }
+            MoveSelectionBy(1);
             return;
         case 'A':
             if (m_multiSelect && (event.wKeyState & MK_CONTROL)) SelectAllItems();
@@ -595,12 +614,12 @@ void CListUI::HandleEvent(ControlEvent& event)
     case EVT_SCROLLWHEEL: {
         const int delta = static_cast<short>(HIWORD(event.wParam));
         if (delta < 0) {
-            if (m_scrollSelect && !m_multiSelect) SelectItem(m_body->FindSelectable(m_curSel + 1, true), true);
+            if (m_scrollSelect && !m_multiSelect) WheelSelect(1);
             else LineDown();
             return;
         }
         if (delta > 0) {
-            if (m_scrollSelect && !m_multiSelect) SelectItem(m_body->FindSelectable(m_curSel - 1, false), true);
+            if (m_scrollSelect && !m_multiSelect) WheelSelect(-1);
             else LineUp();
             return;
         }

@@ -184,9 +184,14 @@ private:
     void CompleteSelection(int index, CControlUI* control, bool takeFocus, bool notify);
     int LargestSelected() const;
     int SmallestSelected() const;
-    int ShownRowFrom(int index, int step) const;
-    // The arrow keys' move: the selection goes to the row, unless the row cannot take it.
-    void MoveSelectionTo(int index);
+    bool IsSelectableRow(int index) const;
+    int SelectableRowFrom(int index, int step) const;
+    // The arrow keys' move: the selection goes to the nearest row that can take it, one step = one direction.
+    void MoveSelectionBy(int step);
+    // Home and End: the selectable row nearest to that end.
+    void SelectEdgeRow(int edge, int inward);
+    // The wheel with "itemscrollselect": one selectable row in its direction.
+    void WheelSelect(int step);
 
     bool m_fixedScrollBar = false;
     bool m_scrollSelect = false;

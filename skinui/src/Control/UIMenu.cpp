@@ -579,7 +579,10 @@ void CMenuWnd::OnCreate()
         for (int i = 0; i < layout->GetCount(); ++i) {
             CControlUI* item = layout->GetItemAt(i);
             const MenuItemState* state = StateOf(item->GetName());
-            item->SetEnabled(!item->GetName().IsEmpty() && (!state || state->enabled != 0));
+            // A separator stays disabled even when named: no key or click may pick it.
+            const CMenuElementUI* element = MenuElementOf(item);
+            const bool separator = element && element->IsSeparator();
+            item->SetEnabled(!separator && !item->GetName().IsEmpty() && (!state || state->enabled != 0));
         }
     }
     shadow->ShowShadow(shadowWasShown);

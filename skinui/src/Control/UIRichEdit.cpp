@@ -249,6 +249,17 @@ void CRichEditUI::OnCaretTimer()
     if (IsVisibleThroughAncestors(caret)) m_manager->Invalidate(caret);
 }
 
+void CRichEditUI::EndHeldSelection()
+{
+    if (!m_host->IsCaptured()) return;
+    // The engine ends a drag only on a release; this one is ours, so it must not click a link.
+    const POINT at = m_manager->GetMousePos();
+    m_endingHeldSelection = true;
+    SendToEngine(WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+    m_endingHeldSelection = false;
+    if (m_host->IsCaptured()) m_host->TxSetCapture(FALSE);
+}
+
 void CRichEditUI::HandleEvent(ControlEvent& event)
 {
     if (PassMouseToParent(event, [&] { CControlUI::HandleEvent(event); })) return;
@@ -461,6 +472,7 @@ void CRichEditUI::EndRight() { SendToEngine(WM_HSCROLL, SB_RIGHT); }
 
 void CRichEditUI::OnTxNotify(DWORD code, void* data)
 {
+    if (code == EN_LINK && m_endingHeldSelection) return;
     if (code == EN_CHANGE) {
         if (m_manager) m_manager->SendNotify(this, L"textchanged");
         return;
@@ -525,6 +537,13 @@ void CRichEditUI::ShowContextMenu(LPARAM lParam)
 LRESULT CRichEditUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
 {
     if (!IsVisible() || !IsEnabled() || !m_host || !m_manager) return 0;
+    const bool captureTaken =
+        msg == WM_CAPTURECHANGED && reinterpret_cast<HWND>(lParam) != m_manager->GetWindowHandle();
+    if (msg == WM_CLOSE || msg == WM_KILLFOCUS || captureTaken) {
+        // The window will not see the button released: a selection drag ends where it is.
+        EndHeldSelection();
+        return 0;
+    }
     if (!IsMouseEnabled() && IsMouseMessage(msg)) return 0;
     if (msg == WM_MOUSEWHEEL && !(LOWORD(wParam) & MK_CONTROL)) return 0;
 

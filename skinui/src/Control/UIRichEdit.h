@@ -81,6 +81,8 @@ private:
     LRESULT SendToEngine(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
     void ChangeStyle(DWORD bits, bool on);
     void ActivateInPlace();
+    // A selection drag the window will not see released ends where it is.
+    void EndHeldSelection();
     void OnSetCursor(const ControlEvent& event);
     void OnCaretTimer();
     bool NeedsVerticalBar(const RECT& text, LONG& naturalHeight) const;
@@ -107,6 +109,7 @@ private:
     DWORD m_hostStyle = ES_MULTILINE;
     bool m_drawCaret = true;
     bool m_initialised = false;
+    bool m_endingHeldSelection = false;
     RECT m_textPadding = {0, 0, 0, 0};
     UINT m_buttonState = 0;
     CFieldStateImages m_stateImages;

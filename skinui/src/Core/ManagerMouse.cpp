@@ -148,11 +148,9 @@ void CWindowUIManager::EndHoverAndPress()
         m_hover = nullptr;
         SendEventTo(hover, EVT_MOUSELEAVE);
     }
-    if (CControlUI* click = m_click) {
-        m_click = nullptr;
-        if (m_captured) ReleaseCapture();
-        SendEventTo(click, EVT_BUTTONUP);
-    }
+    // The release never came: a press ended by the close must not act as one (no click in a closing window).
+    if (m_captured) ReleaseCapture();
+    EndPressWithoutRelease();
 }
 
 void CWindowUIManager::EndPressWithoutRelease()

@@ -282,7 +282,7 @@ private:
     bool OnMouseHover(WPARAM wParam, LPARAM lParam);
     // A closing window ends any hover and press: nothing of them may outlive it.
     void EndHoverAndPress();
-    // The window lost the mouse (focus or capture taken) while a control was pressed.
+    // A press ends that the window will not see released (focus or capture taken, or the window closing).
     void EndPressWithoutRelease();
     void OnMouseLeave();
     bool OnSetCursor(WPARAM wParam, LPARAM lParam);

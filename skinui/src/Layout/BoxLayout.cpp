@@ -248,6 +248,16 @@ void CBoxLayoutUI::OnDrag(POINT pt)
     }
 }
 
+bool CBoxLayoutUI::EndSeparatorDrag()
+{
+    if (!(m_buttonState & kCaptured)) return false;
+    m_buttonState &= ~kCaptured;
+    m_rcItem = m_dragRect;
+    if (!m_immediate && m_manager) m_manager->RemovePostPaint(this);
+    RequestParentLayout();
+    return true;
+}
+
 void CBoxLayoutUI::HandleEvent(ControlEvent& event)
 {
     if (m_sepSize == 0) {
@@ -264,12 +274,12 @@ void CBoxLayoutUI::HandleEvent(ControlEvent& event)
         if (!m_immediate && m_manager) m_manager->AddPostPaint(this);
         return;
     case EVT_BUTTONUP:
-        if (!(m_buttonState & kCaptured)) break;
-        m_buttonState &= ~kCaptured;
-        m_rcItem = m_dragRect;
-        if (!m_immediate && m_manager) m_manager->RemovePostPaint(this);
-        RequestParentLayout();
+        if (!EndSeparatorDrag()) break;
         return;
+    case EVT_KILLFOCUS:
+        // Also how a press ends that the window will not see released: the band stays where it was dragged.
+        EndSeparatorDrag();
+        break;
     case EVT_MOUSEMOVE:
         if (!(m_buttonState & kCaptured)) break;
         OnDrag(event.ptMouse);

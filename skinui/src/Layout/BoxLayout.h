@@ -24,6 +24,8 @@ protected:
 
 private:
     void OnDrag(POINT pt);
+    // Ends a separator drag where it stands; false when there was none.
+    bool EndSeparatorDrag();
 
     bool m_vertical;
     int m_sepSize = 0;

@@ -80,6 +80,22 @@ TEST_F(CefViewInputTest, ClicksAreCountedPerButtonInViewCoordinates) {
     EXPECT_TRUE(JournalHas(L"Focus(1);")) << "a click gives the view the focus";
 }
 
+TEST_F(CefViewInputTest, APressTheWindowWillNotSeeReleasedEndsInThePageWithoutAClick) {
+    const struct {
+        const char* name;
+        UINT message;
+    } ends[] = {{"closing", WM_CLOSE}, {"focus loss", WM_KILLFOCUS}};
+    for (const auto& end : ends) {
+        const size_t clicks = Count(L"Click("), lost = Count(L"CaptureLost");
+        Press(WM_LBUTTONDOWN, MK_LBUTTON, 30, 20);
+        LRESULT result = 0;
+        host.manager.MessageHandler(end.message, 0, 0, result);  // the window itself stays
+        Press(WM_LBUTTONUP, 0, 30, 20);
+        EXPECT_EQ(clicks + 1, Count(L"Click(")) << end.name << ": the press alone, no release: " << ViewJournal();
+        EXPECT_EQ(lost + 1, Count(L"CaptureLost")) << end.name << ": " << ViewJournal();
+    }
+}
+
 // Real mouse input: the system itself turns the second press into a double-click message, since
 // the window's class asks for them.
 class CefViewDoubleClickTest : public CefViewInputTest {

@@ -1,3 +1,7 @@
+#include "Control/InputsRegistration.h"
+#include "Control/ListsRegistration.h"
+#include "Core/ControlFactory.h"
+#include "Core/DialogBuilder.h"
 #include "SkinTestData.h"
 #include "TestWindows.h"
 
@@ -5,6 +9,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <string>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -256,13 +261,57 @@ TEST_F(WindowInputTest, CloseEndsTheHoverAndThePressForGood)
     LRESULT result = 0;
     manager().MessageHandler(WM_CLOSE, 0, 0, result);  // the window itself stays for what follows
     EXPECT_EQ(1, child->Count(EVT_MOUSELEAVE));
-    EXPECT_EQ(1, child->Count(EVT_BUTTONUP));
+    // The button was never released: the press ends as a focus loss, not as a release that would act.
+    EXPECT_EQ(0, child->Count(EVT_BUTTONUP));
+    EXPECT_LE(1, child->Count(EVT_KILLFOCUS));
     EXPECT_FALSE(manager().IsCaptured());
     EXPECT_NE(host.GetHWND(), ::GetCapture());
     ::SendMessageW(host, WM_LBUTTONUP, 0, At(20, 20));
     ::SendMessageW(host, WM_MOUSEMOVE, 0, static_cast<LPARAM>(-1));
-    EXPECT_EQ(1, child->Count(EVT_BUTTONUP)) << "no press is left to end";
+    EXPECT_EQ(0, child->Count(EVT_BUTTONUP)) << "no press is left to end";
     EXPECT_EQ(1, child->Count(EVT_MOUSELEAVE)) << "no hover is left to end";
+}
+
+TEST_F(WindowInputTest, CloseUnderAHeldControlTakesNoActionOfIt)
+{
+    RegisterInputsControls(*CControlFactory::GetInstance());
+    RegisterListsControls(*CControlFactory::GetInstance());
+    // Each control fills the window; pressed at the first point and dragged to the second.
+    const struct {
+        const wchar_t* control;
+        POINT press;
+        POINT drag;
+    } held[] = {
+        {L"<Button text=\"go\"/>", {100, 50}, {110, 50}},
+        {L"<Option text=\"one\"/>", {100, 50}, {110, 50}},
+        {L"<CheckBox text=\"two\"/>", {100, 50}, {110, 50}},
+        {L"<FadeButton text=\"fade\"/>", {100, 50}, {110, 50}},
+        {L"<Slider min=\"0\" max=\"100\"/>", {20, 50}, {150, 50}},
+        {L"<ColorPalette/>", {100, 40}, {150, 20}},
+        {L"<List><ListLabelElement text=\"row\" height=\"90\"/></List>", {100, 50}, {110, 50}},
+        {L"<Text showhtml=\"true\" text=\"{a}link link link link link link{/a}\"/>", {8, 8}, {9, 8}},
+        {L"<List><ListHeader height=\"24\"><ListHeaderItem width=\"80\" sepwidth=\"4\"/></ListHeader>"
+         L"<ListLabelElement text=\"row\"/></List>", {20, 10}, {30, 10}},
+    };
+    for (const auto& press : held) {
+        CDialogBuilder builder;
+        const std::wstring xml = std::wstring(L"<Window>") + press.control + L"</Window>";
+        CControlUI* built = builder.Create(xml.c_str(), nullptr, nullptr, &manager());
+        ASSERT_NE(nullptr, built) << press.control;
+        manager().AttachRootControl(built);
+        ::InvalidateRect(host, nullptr, FALSE);
+        ::UpdateWindow(host);
+        ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, At(press.press.x, press.press.y));
+        ::SendMessageW(host, WM_MOUSEMOVE, MK_LBUTTON, At(press.drag.x, press.drag.y));
+        ASSERT_TRUE(manager().IsCaptured()) << press.control;
+        notes.seen.clear();
+        LRESULT result = 0;
+        manager().MessageHandler(WM_CLOSE, 0, 0, result);
+        ::SendMessageW(host, WM_LBUTTONUP, 0, At(press.drag.x, press.drag.y));
+        EXPECT_FALSE(manager().IsCaptured()) << press.control;
+        for (const NotifyMessage& note : notes.seen)
+            EXPECT_STREQ(L"killfocus", note.sType.GetData()) << press.control << ": nothing but the focus loss";
+    }
 }
 
 TEST_F(WindowInputTest, APressEndsWithoutAReleaseWhenTheWindowLosesTheMouse)

@@ -190,6 +190,23 @@ TEST(BoxLayout, SeparatorDragStopsAtTheMinimum)
     EXPECT_EQ(30, layout.GetHeight());
 }
 
+TEST(BoxLayout, ASeparatorDragEndedByAFocusLossStopsWhereThePressEnded)
+{
+    CWindowUIManager manager;
+    CVerticalLayoutUI layout;
+    layout.SetManager(&manager, nullptr, false);
+    layout.SetAttribute(L"sepheight", L"4");
+    layout.SetPos(RECT{0, 0, 100, 100});
+    Mouse(layout, EVT_BUTTONDOWN, 50, 98);
+    Mouse(layout, EVT_MOUSEMOVE, 50, 70);
+    Mouse(layout, EVT_KILLFOCUS, 0, 0);
+    EXPECT_EQ(72, layout.GetHeight()) << "placed as a release would";
+    Mouse(layout, EVT_MOUSEMOVE, 50, 40);
+    Mouse(layout, EVT_BUTTONUP, 50, 40);
+    EXPECT_EQ(72, layout.GetFixedHeight()) << "no drag without the button";
+    EXPECT_EQ(72, layout.GetHeight());
+}
+
 TEST(BoxLayout, TopSeparatorMovesUpOnlyOnceThePointerIsABandAboveTheEdge)
 {
     CWindowUIManager manager;

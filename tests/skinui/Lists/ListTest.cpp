@@ -216,19 +216,45 @@ TEST_F(ListTest, ArrowKeysStopAtTheEnds)
     EXPECT_EQ(0, list->GetCurSel());
 }
 
-TEST_F(ListTest, ArrowKeysOntoADisabledRowKeepTheSelection)
+TEST_F(ListTest, ArrowKeysGoToTheNearestRowThatCanTakeTheSelection)
 {
-    CListUI* list = PlainList(3);
-    list->GetItemAt(1)->SetEnabled(false);
-    ControlEvent up = Key(VK_UP), down = Key(VK_DOWN);
-    ASSERT_TRUE(list->SelectItem(0));
-    list->HandleEvent(down);
-    EXPECT_EQ(0, list->GetCurSel());
-    EXPECT_TRUE(static_cast<CListLabelElementUI*>(list->GetItemAt(0))->IsSelected());
-    ASSERT_TRUE(list->SelectItem(2));
-    list->HandleEvent(up);
-    EXPECT_EQ(2, list->GetCurSel());
-    EXPECT_EQ(1, list->GetSelectItemCount());
+    const struct {
+        const char* name;
+        void (*takeOut)(CControlUI*);
+    } ways[] = {
+        {"disabled", [](CControlUI* row) { row->SetEnabled(false); }},
+        {"hidden", [](CControlUI* row) { row->SetVisible(false); }},
+    };
+    for (const auto& way : ways) {
+        CListUI* list = PlainList(5);
+        way.takeOut(list->GetItemAt(1));
+        way.takeOut(list->GetItemAt(2));
+        ControlEvent up = Key(VK_UP), down = Key(VK_DOWN);
+        ASSERT_TRUE(list->SelectItem(0)) << way.name;
+        list->HandleEvent(down);
+        EXPECT_EQ(3, list->GetCurSel()) << way.name;
+        list->HandleEvent(up);
+        EXPECT_EQ(0, list->GetCurSel()) << way.name;
+        EXPECT_TRUE(static_cast<CListLabelElementUI*>(list->GetItemAt(0))->IsSelected()) << way.name;
+        // Nothing that can take it in that direction: the selection stays.
+        way.takeOut(list->GetItemAt(0));
+        way.takeOut(list->GetItemAt(4));
+        ASSERT_TRUE(list->SelectItem(3)) << way.name;
+        list->HandleEvent(up);
+        EXPECT_EQ(3, list->GetCurSel()) << way.name;
+        list->HandleEvent(down);
+        EXPECT_EQ(3, list->GetCurSel()) << way.name;
+        EXPECT_EQ(1, list->GetSelectItemCount()) << way.name;
+        // Home and End stop at the outermost rows that can take the selection.
+        ControlEvent home = Key(VK_HOME), end = Key(VK_END);
+        list->GetItemAt(2)->SetEnabled(true);
+        list->GetItemAt(2)->SetVisible(true);
+        list->HandleEvent(home);
+        EXPECT_EQ(2, list->GetCurSel()) << way.name;
+        list->HandleEvent(end);
+        EXPECT_EQ(3, list->GetCurSel()) << way.name;
+        EXPECT_EQ(1, list->GetSelectItemCount()) << way.name;
+    }
 }
 
 TEST_F(ListTest, ReturnOnADisabledContainerRowGoesToTheList)
@@ -264,6 +290,14 @@ TEST_F(ListTest, WheelMovesTheSelectionWithScrollSelectElseScrolls)
     selecting->HandleEvent(away);
     selecting->HandleEvent(away);
     EXPECT_EQ(3, selecting->GetCurSel());
+    // Rows that cannot take the selection are passed over; past the last one that can, it stays.
+    selecting->GetItemAt(2)->SetEnabled(false);
+    selecting->HandleEvent(away);
+    EXPECT_EQ(1, selecting->GetCurSel());
+    selecting->GetItemAt(29)->SetEnabled(false);
+    ASSERT_TRUE(selecting->SelectItem(28));
+    selecting->HandleEvent(towardsUser);
+    EXPECT_EQ(28, selecting->GetCurSel());
 }
 
 TEST_F(ListTest, SelectingARowBelowTheViewScrollsItIntoView)

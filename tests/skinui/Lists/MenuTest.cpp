@@ -118,6 +118,7 @@ TEST_F(MenuTest, OpensAtThePointWithNamelessItemsDisabledAndThinSeparators)
     EXPECT_EQ(5, menu->GetLayout()->GetCount());
     EXPECT_TRUE(Item(L"open")->IsEnabled());
     EXPECT_FALSE(menu->GetLayout()->GetItemAt(1)->IsEnabled());
+    EXPECT_FALSE(Item(L"sep")->IsEnabled()) << "a separator stays disabled, named or not";
     EXPECT_EQ(6, Item(L"sep")->GetFixedHeight());
     EXPECT_FALSE(Item(L"sep")->IsMouseEnabled());
     EXPECT_FALSE(Item(L"m1")->IsVisible());
@@ -192,6 +193,29 @@ TEST_F(MenuTest, ClickingALeafPostsItsRecordAndClosesEveryMenu)
     auto* state = static_cast<MenuItemState*>(states.Find(L"m2"));
     ASSERT_NE(nullptr, state);
     EXPECT_EQ(1, state->checked);
+}
+
+TEST_F(MenuTest, ClosingTheMenuUnderAHeldItemClicksNothing)
+{
+    ::UpdateWindow(hwnd);
+    const RECT item = Item(L"open")->GetPos();
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2));
+    ASSERT_TRUE(menu->GetManager().IsCaptured());
+    ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); }));
+    for (const MSG& msg : host.received) EXPECT_NE(kMenuClickMessage, msg.message);
+    const auto* state = static_cast<MenuItemState*>(states.Find(L"open"));
+    EXPECT_TRUE(!state || state->checked == 0) << "nor was the item checked";
+}
+
+TEST_F(MenuTest, UpAndDownPassOverDisabledItemsAndSeparators)
+{
+    CMenuUI* list = menu->GetLayout();
+    ASSERT_TRUE(list->SelectItem(0, true));
+    ::SendMessageW(hwnd, WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(3, list->GetCurSel()) << "from open past the nameless item and the separator to more";
+    ::SendMessageW(hwnd, WM_KEYDOWN, VK_UP, 0);
+    EXPECT_EQ(0, list->GetCurSel());
 }
 
 TEST_F(MenuTest, SubMenusTakeTheLayeredModeOfTheirMenu)

@@ -451,6 +451,43 @@ TEST_F(RichEditWindowTest, ClickInTheTextFocusesTheBoxAndPlacesTheCaret)
     EXPECT_STREQ(L"_abcdefghij", edit->GetText().GetData());
 }
 
+TEST_F(RichEditWindowTest, ASelectionDragTheWindowWillNotSeeReleasedEndsWhereItWas)
+{
+    // One box a way of ending, so that no press follows another in the same box.
+    const struct {
+        UINT message;
+        CRichEditUI* box;
+    } endings[] = {{WM_CLOSE, edit}, {WM_KILLFOCUS, AddEdit(40)}, {WM_CAPTURECHANGED, AddEdit(40)}};
+    edit->SetFixedHeight(40);
+    for (const auto& ending : endings) ending.box->SetText(L"abcdefghij");
+    Show();
+    for (const auto& ending : endings) {
+        const RECT area = ending.box->GetPos();
+        const LPARAM start = MAKELPARAM(area.left + 1, area.top + 5), end = MAKELPARAM(area.right - 2, area.top + 5);
+        ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, start);
+        ASSERT_TRUE(host.manager.IsCaptured()) << ending.message;
+        LRESULT result = 0;
+        host.manager.MessageHandler(ending.message, 0, 0, result);  // the window itself stays
+        ::SendMessageW(host, WM_MOUSEMOVE, 0, end);
+        ::SendMessageW(host, WM_LBUTTONUP, 0, end);
+        CHARRANGE range = {};
+        ending.box->TxSendMessage(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range), nullptr);
+        EXPECT_EQ(0, range.cpMin) << ending.message;
+        EXPECT_EQ(0, range.cpMax) << ending.message << ": no selection without the button";
+        EXPECT_FALSE(host.manager.IsCaptured()) << ending.message;
+    }
+    // A drag the window sees released selects as ever.
+    const RECT area = edit->GetPos();
+    ::SendMessageW(host, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(area.right - 2, area.top + 5));
+    ::SendMessageW(host, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(area.left + 1, area.top + 5));
+    ::SendMessageW(host, WM_LBUTTONUP, 0, MAKELPARAM(area.left + 1, area.top + 5));
+    CHARRANGE range = {};
+    edit->TxSendMessage(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&range), nullptr);
+    EXPECT_EQ(0, range.cpMin);
+    EXPECT_EQ(10, range.cpMax);
+    EXPECT_FALSE(host.manager.IsCaptured());
+}
+
 TEST_F(RichEditWindowTest, LargerScaleGivesLargerText)
 {
     edit->SetAttribute(L"textcolor", L"#FFFF0000");
