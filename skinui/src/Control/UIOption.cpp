@@ -22,6 +22,9 @@ void* COptionUI::GetInterface(const wchar_t* name)
 
 void COptionUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
 {
+    // A group is one window's: moved on, the option leaves the group of the window it leaves.
+    if (m_manager && manager && m_manager != manager && !m_group.IsEmpty())
+        m_manager->RemoveFromOptionGroup(m_group, this);
     CControlUI::SetManager(manager, parent, runInit);
     if (runInit && !m_group.IsEmpty() && m_manager) m_manager->AddToOptionGroup(m_group, this);
 }

@@ -27,6 +27,10 @@ bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
 
 void CControlUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
 {
+    // Only the window named here hears of the control's end: a window it is detached from (the builder's after
+    // the attributes, or an application's) lets go of it now (groups, timers, focus, names). A control moved
+    // straight into another window keeps its name in the first: a sub-menu borrows its parent's items so.
+    if (m_manager && !manager) m_manager->ReleaseControlReferences(this);
     m_manager = manager;
     m_parent = parent;
     if (runInit && m_parent) Init();

@@ -43,20 +43,6 @@ std::wstring SkinFileKey(const wchar_t* xml, const wchar_t* type)
     return key;
 }
 
-CControlUI* CALLBACK ReleaseFromManager(CControlUI* control, void* manager)
-{
-    static_cast<CWindowUIManager*>(manager)->ReleaseControlReferences(control);
-    return nullptr;
-}
-
-// A control built here but not kept: its subtree was detached from the manager after its attributes, so
-// the destructors cannot tell the manager what they leave (groups, timers, focus): this does it for them.
-void DiscardBuiltControl(CControlUI* control, CWindowUIManager* manager)
-{
-    if (manager) control->FindControl(&ReleaseFromManager, manager, 0);
-    delete control;
-}
-
 // A node value carries a table of its attributes, about a kilobyte: the element cursor of each level lives on
 // the heap, and stepping it happens in a frame of its own, so that nesting costs little stack per level.
 [[gnu::noinline]] std::unique_ptr<CXmlNode> FirstChildOf(const CXmlNode& node)
@@ -266,7 +252,7 @@ void CDialogBuilder::BuildInclude(const CXmlNode& node, CControlUI* parent, CWin
         // or nobody's.
         if (parent || !built) continue;
         if (!first) first = built;
-        else DiscardExtraTopLevelControl(built, L"Include", manager);
+        else DiscardExtraTopLevelControl(built, L"Include");
     }
 }
 
@@ -297,7 +283,7 @@ CControlUI* CDialogBuilder::BuildLevel(const CXmlNode& node, CControlUI* parent,
             if (attached != CBuildParent::Result::Added) {
                 DebugOutputFormat(L"SkinUI: Warning: %ls could not be added to %ls and is dropped.\n", element,
                                   parent->GetClass());
-                DiscardBuiltControl(control, manager);
+                delete control;
                 if (attached == CBuildParent::Result::NoContainer) return nullptr;
                 continue;
             }
@@ -314,17 +300,16 @@ CControlUI* CDialogBuilder::BuildLevel(const CXmlNode& node, CControlUI* parent,
         // already in a window keeps its new child bound, and so does a tree view its nodes.
         if (manager && !treeView && !(parent && parent->GetManager())) control->SetManager(nullptr, owner, false);
         if (!first) first = control;
-        else if (!parent) DiscardExtraTopLevelControl(control, element, manager);
+        else if (!parent) DiscardExtraTopLevelControl(control, element);
     }
     return first;
 }
 
 // Only the first control at the top level is handed back: a later one would belong to nobody.
-void CDialogBuilder::DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element,
-                                                 CWindowUIManager* manager)
+void CDialogBuilder::DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element)
 {
     DebugOutputFormat(L"SkinUI: Warning: Extra top-level control %ls ignored: a skin has one root.\n", element);
-    DiscardBuiltControl(control, manager);
+    delete control;
 }
 
 }  // namespace SkinUI

@@ -35,7 +35,7 @@ private:
     CControlUI* BuildLevel(const CXmlNode& node, CControlUI* parent, CWindowUIManager* manager);
     void BuildInclude(const CXmlNode& node, CControlUI* parent, CWindowUIManager* manager, CControlUI*& first);
     CControlUI* CreateControlFor(const wchar_t* element) const;
-    static void DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element, CWindowUIManager* manager);
+    static void DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element);
     const wchar_t* ResourceType() const;
 
     CXmlDocument m_xml;

@@ -14,6 +14,12 @@ bool RemoveItem(CPtrArray& list, void* item)
     return index >= 0 && list.Remove(index);
 }
 
+void RemoveEvery(CPtrArray& list, void* item)
+{
+    for (int i = list.GetSize() - 1; i >= 0; --i)
+        if (list[i] == item) list.Remove(i);
+}
+
 CControlUI* CALLBACK CollectName(CControlUI* control, void* data)
 {
     auto* names = static_cast<CUIStringPtrMap*>(data);
@@ -160,7 +166,8 @@ void CWindowUIManager::ReleaseControlReferences(CControlUI* control)
     }
     if (m_focus == control) m_focus = nullptr;
     if (m_root == control) m_root = nullptr;
-    RemoveItem(m_postPaintControls, control);
+    // Added once per request (a layout's separator pressed twice): every entry goes.
+    RemoveEvery(m_postPaintControls, control);
     FreeTimersOf(control);
     // A control detached while it was built (the dialog builder's) may still be listed in a group.
     RemoveFromEveryOptionGroup(control);

@@ -34,28 +34,38 @@ public:
     }
 };
 
-// Makes the element "Grabby": a control that, once bound, starts a timer and takes the focus from its
-// attributes; remembers where each one made lives, to ask the manager about it after it is gone.
+// Makes the element "Grabby": a control that, once bound, takes what a window holds of a control from its
+// attributes or when asked: a timer, the focus, a place among the controls painted last and a queued
+// notification; remembers where each one made lives, to ask the manager about it after it is gone.
 class GrabbyControl : public CControlUI {
 public:
+    explicit GrabbyControl(int* deleted) : m_deleted(deleted) {}
+    ~GrabbyControl() override { ++*m_deleted; }
+    void Grab()
+    {
+        m_manager->SetTimer(this, 1, 1);
+        m_manager->SetFocus(this);
+        m_manager->AddPostPaint(this);
+        m_manager->SendNotify(this, L"grabbed", 0, 0, true);
+    }
     void SetAttribute(const wchar_t* name, const wchar_t* value) override
     {
-        if (_wcsicmp(name, L"grab") == 0 && m_manager) {
-            m_manager->SetTimer(this, 1, 1);
-            m_manager->SetFocus(this);
-        } else {
-            CControlUI::SetAttribute(name, value);
-        }
+        if (_wcsicmp(name, L"grab") == 0 && m_manager) Grab();
+        else CControlUI::SetAttribute(name, value);
     }
+
+private:
+    int* m_deleted;
 };
 
 class GrabbyCallback : public IDialogBuilderCallback {
 public:
     std::vector<const CControlUI*> made;
+    int deleted = 0;
     CControlUI* CreateControl(const wchar_t* className) override
     {
         if (wcscmp(className, L"Grabby") != 0) return nullptr;
-        made.push_back(new GrabbyControl());
+        made.push_back(new GrabbyControl(&deleted));
         return const_cast<CControlUI*>(made.back());
     }
 };
@@ -160,7 +170,8 @@ protected:
     }
     void TearDown() override
     {
-        if (::IsWindow(host)) ::DestroyWindow(host);
+        for (HWND window : {static_cast<HWND>(host), static_cast<HWND>(other)})
+            if (::IsWindow(window)) ::DestroyWindow(window);
         CWindowUIManager::Term();
     }
     void UseZip(const std::vector<ZipEntry>& entries)
@@ -171,6 +182,7 @@ protected:
 
     DebugOutputCapture debug;
     HostWindow host;
+    HostWindow other;  // made by the tests that need a second window
 };
 
 }  // namespace
@@ -318,6 +330,107 @@ TEST_F(HostileSkinTest, ControlsTheBuilderDropsLeaveNothingInTheWindow)
     ASSERT_NE(nullptr, kept);
     EXPECT_TRUE(kept->Activate());
     EXPECT_TRUE(kept->IsSelected());
+}
+
+// Every way a built tree goes: deleted without ever joining the window, removed at once or on the window's
+// next delayed work, detached by the application before it deletes it or before it moves it into another
+// window that deletes it. No window it was in keeps anything of it, and each goes on working.
+TEST_F(HostileSkinTest, ABuiltTreeLeavesNothingInAnyWindowItWasIn)
+{
+    enum class Route { NeverAttached, RemovedAtOnce, RemovedLater, DetachedThenDeleted, MovedThenDeleted };
+    const struct {
+        Route route;
+        const char* name;
+    } routes[] = {{Route::NeverAttached, "never attached"},
+                  {Route::RemovedAtOnce, "removed at once"},
+                  {Route::RemovedLater, "removed with delayed destroy"},
+                  {Route::DetachedThenDeleted, "detached, then deleted"},
+                  {Route::MovedThenDeleted, "detached, moved to another window, then deleted"}};
+    RegisterInputsControls(*CControlFactory::GetInstance());
+    ASSERT_NE(nullptr, other.CreateTopLevel());
+    CWindowUIManager* const managers[] = {&host.manager, &other.manager};
+    NotifyRecorder notes;
+    for (CWindowUIManager* manager : managers) manager->AddNotifier(&notes);
+
+    for (CWindowUIManager* manager : managers) {
+        CDialogBuilder builder;
+        CControlUI* root = builder.Create(
+            L"<Window><HorizontalLayout><Option name=\"kept\" group=\"g\"/></HorizontalLayout></Window>", nullptr,
+            nullptr, manager);
+        ASSERT_NE(nullptr, root);
+        manager->AttachRootControl(root);
+    }
+    auto* hostRoot = static_cast<CContainerUI*>(host.manager.GetRoot());
+    auto* otherRoot = static_cast<CContainerUI*>(other.manager.GetRoot());
+
+    for (const auto& route : routes) {
+        SCOPED_TRACE(route.name);
+        hostRoot->SetAutoDestroy(route.route != Route::DetachedThenDeleted && route.route != Route::MovedThenDeleted);
+        hostRoot->SetDelayedDestroy(route.route == Route::RemovedLater);
+        otherRoot->SetDelayedDestroy(false);
+        GrabbyCallback callback;
+        CDialogBuilder builder;
+        CControlUI* tree = builder.Create(
+            L"<Window><VerticalLayout><Option name=\"late\" group=\"g\"/><Grabby name=\"grabby\" grab=\"1\"/>"
+            L"</VerticalLayout></Window>",
+            nullptr, &callback, &host.manager);
+        ASSERT_NE(nullptr, tree);
+        ASSERT_EQ(1u, callback.made.size());
+        auto* grabby = const_cast<GrabbyControl*>(static_cast<const GrabbyControl*>(callback.made[0]));
+        if (route.route != Route::NeverAttached) {
+            hostRoot->Add(tree);
+            grabby->Grab();
+            grabby->Grab();  // asked twice, it is painted last twice
+        }
+        switch (route.route) {
+        case Route::NeverAttached:
+            delete tree;
+            break;
+        case Route::RemovedAtOnce:
+            hostRoot->Remove(tree);
+            break;
+        case Route::RemovedLater:
+            hostRoot->Remove(tree);
+            EXPECT_TRUE(PumpUntil([&] { return callback.deleted == 1; }));
+            break;
+        case Route::DetachedThenDeleted:
+            hostRoot->Remove(tree);
+            tree->SetManager(nullptr, nullptr, false);
+            delete tree;
+            break;
+        case Route::MovedThenDeleted:
+            hostRoot->Remove(tree);
+            tree->SetManager(nullptr, nullptr, false);
+            otherRoot->Add(tree);
+            grabby->Grab();
+            otherRoot->Remove(tree);
+            break;
+        }
+        ASSERT_EQ(1, callback.deleted);
+
+        notes.seen.clear();
+        for (CWindowUIManager* manager : managers) {
+            const CPtrArray* group = manager->GetOptionGroup(L"g");
+            ASSERT_NE(nullptr, group);
+            EXPECT_EQ(1, group->GetSize()) << "a deleted option stays in its group";
+            EXPECT_EQ(nullptr, manager->FindControl(L"late"));
+            EXPECT_EQ(nullptr, manager->FindControl(L"grabby"));
+            EXPECT_NE(grabby, manager->GetFocus());
+            EXPECT_FALSE(manager->KillTimer(grabby, 1)) << "a deleted control's timer runs on";
+            EXPECT_FALSE(manager->RemovePostPaint(grabby));
+            // Selecting the option left walks its group; a timer of the kept option ticks and the queued
+            // notifications are delivered, each after anything the deleted controls left would have.
+            auto* kept = static_cast<COptionUI*>(manager->FindControl(L"kept")->GetInterface(L"Option"));
+            EXPECT_TRUE(kept->Activate());
+            EXPECT_TRUE(kept->IsSelected());
+            EXPECT_TRUE(manager->SetTimer(kept, 7, 1));
+            manager->SendNotify(kept, L"drained", 0, 0, true);
+            EXPECT_TRUE(PumpUntil([&] { return notes.Count(L"timer", kept) > 0 && notes.Count(L"drained", kept) > 0; }));
+            manager->KillTimer(kept, 7);
+        }
+        for (const NotifyMessage& note : notes.seen) EXPECT_NE(grabby, note.pSender) << "from " << note.sType.GetData();
+    }
+    for (CWindowUIManager* manager : managers) manager->RemoveNotifier(&notes);
 }
 
 // Every single file within the parser's nesting limit, together far deeper than the stack allows: the

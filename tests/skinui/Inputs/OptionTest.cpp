@@ -141,6 +141,32 @@ TEST_F(OptionGroupTest, ChangingOrLeavingAGroupUpdatesTheWindowsGroups)
     EXPECT_EQ(2, manager.GetOptionGroup(L"g")->GetSize());
 }
 
+// Built for the window but deleted before it joins, or moved to another window: the group keeps only
+// the options that are still its window's, and clicking one walks the group safely.
+TEST_F(OptionGroupTest, AnOptionLeavesTheGroupOfEachWindowItLeaves)
+{
+    CDialogBuilder other;
+    CControlUI* unused = other.Create(L"<Window><VerticalLayout><Option group=\"g\"/><Option group=\"g\"/>"
+                                      L"</VerticalLayout></Window>",
+                                      nullptr, nullptr, &manager);
+    ASSERT_NE(nullptr, unused);
+    delete unused;
+    EXPECT_EQ(3, manager.GetOptionGroup(L"g")->GetSize());
+
+    CWindowUIManager second;
+    auto* moved = new COptionUI();
+    moved->SetGroup(L"g");
+    moved->SetManager(&manager, nullptr, true);
+    moved->SetManager(&second, nullptr, true);
+    EXPECT_EQ(3, manager.GetOptionGroup(L"g")->GetSize());
+    EXPECT_EQ(1, second.GetOptionGroup(L"g")->GetSize());
+    delete moved;
+    EXPECT_EQ(nullptr, second.GetOptionGroup(L"g"));
+    Click(Option(L"c"));
+    EXPECT_TRUE(Option(L"c")->IsSelected());
+    EXPECT_FALSE(Option(L"a")->IsSelected());
+}
+
 TEST(Option, SelectedWithoutSelectedBackgroundPaintsNoBackground)
 {
     SkinZipScope zip;

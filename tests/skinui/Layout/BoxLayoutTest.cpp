@@ -224,6 +224,21 @@ TEST(BoxLayout, TopSeparatorMovesUpOnlyOnceThePointerIsABandAboveTheEdge)
     Mouse(layout, EVT_BUTTONUP, 50, 94);
 }
 
+// Each press of the separator asks to be painted last once more; the layout deleted, the window paints none of it.
+TEST(BoxLayout, SeparatorPressedTwiceLeavesNothingToPaintAfterTheLayout)
+{
+    CWindowUIManager manager;
+    auto* layout = new CVerticalLayoutUI();
+    layout->SetManager(&manager, nullptr, false);
+    layout->SetAttribute(L"sepheight", L"4");
+    layout->SetPos(RECT{0, 0, 100, 100});
+    Mouse(*layout, EVT_BUTTONDOWN, 50, 98);
+    Mouse(*layout, EVT_BUTTONDOWN, 50, 98);
+    const CControlUI* gone = layout;
+    delete layout;
+    EXPECT_FALSE(manager.RemovePostPaint(const_cast<CControlUI*>(gone)));
+}
+
 // A tab layout in a window that counts its "tabselect" notifications.
 class TabLayout : public ::testing::Test {
 protected:
