@@ -1,4 +1,5 @@
 #include "Core/WindowUIManager.h"
+#include "Core/WindowWnd.h"
 
 #include "Core/ControlUI.h"
 
@@ -336,6 +337,8 @@ void CWindowUIManager::SendNotifyRecord(NotifyMessage& msg, bool async)
     msg.dwTimestamp = ::GetTickCount();
     if (m_useVirtualWnd && msg.pSender) msg.sVirtualWnd = msg.pSender->GetVirtualWnd();
     if (!async) {
+        // A handler may destroy the window; its object and this manager stay whole until delivery ends.
+        const CWindowWnd::HandlerScope scope(m_hwnd);
         DeliverNotify(msg);
         return;
     }

@@ -253,6 +253,9 @@ private:
     static bool RunFilters(const CPtrArray& filters, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool HandleTimerMessage(WPARAM wParam, LPARAM lParam);
     bool HandleSysChar(WPARAM wParam);
+    // Consumed: an accelerator took the message; Handled: the pre-message handling did.
+    enum class PreTranslation { Passed, Handled, Consumed };
+    PreTranslation PreTranslateInOwnWindow(const MSG& msg);
     void SendEventTo(CControlUI* control, int type, WPARAM wParam = 0, LPARAM lParam = 0, wchar_t key = 0);
     // Button messages carry the key state of their moment in wParam.
     void SendButtonEvent(CControlUI* control, int type, WPARAM wParam, LPARAM lParam);
