@@ -174,6 +174,7 @@ CComboBoxUI::CComboBoxUI() : m_dropWnd(new CComboBoxWnd(this)) {}
 CComboBoxUI::~CComboBoxUI()
 {
     if (!m_dropWnd) return;
+    ReleaseManagerReferences();
     CComboBoxWnd* window = m_dropWnd;
     m_dropWnd = nullptr;
     if (window->GetHWND()) ::DestroyWindow(window->GetHWND());  // its final message deletes it

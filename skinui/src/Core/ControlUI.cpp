@@ -15,6 +15,11 @@ CControlUI::~CControlUI()
 {
     if (OnDestroy) OnDestroy(this);
     DeleteStrings(m_customAttributes);
+    ReleaseManagerReferences();
+}
+
+void CControlUI::ReleaseManagerReferences()
+{
     if (m_manager) m_manager->ReleaseControlReferences(this);
 }
 

@@ -176,6 +176,9 @@ public:
     CEventSource OnNotify;
 
 protected:
+    // A control that closes a native window of its own while it is deleted calls this first: the
+    // focus that moves back to the window must not reach (and reopen) a control that is going.
+    void ReleaseManagerReferences();
     // A control that takes no mouse input passes mouse events to its parent, or to fallback when it has
     // none. True when the event went on so.
     bool PassMouseToParent(ControlEvent& event, const std::function<void()>& fallback);
