@@ -160,10 +160,10 @@ void CComboBoxWnd::Notify(NotifyMessage& msg)
     CWindowUIManager* ownerManager = m_owner->GetManager();
     if (msg.sType == L"click") {
         if (CControlUI* entry = ListItemAncestor(msg.pSender)) m_owner->SetText(entry->GetText());
-        if (ownerManager) ownerManager->SendNotify(msg.pSender, L"click");
+        if (ownerManager) ownerManager->ForwardNotify(msg);
     } else if (msg.sType == L"itemselect") {
         if (CControlUI* entry = m_list->GetItemAt(static_cast<int>(msg.wParam))) m_owner->SetText(entry->GetText());
-        if (ownerManager) ownerManager->SendNotifyRecord(msg);
+        if (ownerManager) ownerManager->ForwardNotify(msg);
     }
 }
 

@@ -120,6 +120,11 @@ public:
     void SendNotify(CControlUI* sender, const wchar_t* type, WPARAM wParam = 0, LPARAM lParam = 0,
                     bool async = false);
     void SendNotifyRecord(NotifyMessage& msg, bool async = false);
+    // Passes on a notification of a control of another window (a menu, a drop list) to this window's
+    // notifiers; the control's own OnNotify saw it in its own window already.
+    void ForwardNotify(NotifyMessage& msg);
+    // True while the manager exists (it may have no window).
+    static bool Exists(const CWindowUIManager* manager);
     void SetUseVirtualWnd(bool use) { m_useVirtualWnd = use; }
     bool IsUsingVirtualWnd() const { return m_useVirtualWnd; }
 
@@ -243,7 +248,9 @@ private:
     struct TimerRecord;
 
     void KillFocus(CControlUI* newFocus);
-    void DeliverNotify(NotifyMessage& msg);
+    void StampNotify(NotifyMessage& msg) const;
+    void DeliverNotify(NotifyMessage& msg, bool toSender = true);
+    static CPtrArray& AllManagers();
     void ProcessDelayedWork();
     void PostDelayedWork();
     void RegisterNames(CControlUI* root);
