@@ -88,16 +88,6 @@ protected:
     }
 };
 
-// Counts the "click" notifications a control's own OnNotify event sees.
-struct ClickCounter {
-    int clicks = 0;
-    bool OnNotify(void* param)
-    {
-        if (static_cast<NotifyMessage*>(param)->sType == L"click") ++clicks;
-        return true;
-    }
-};
-
 // A real click (button down and up) at the middle of a control of a menu window.
 void ClickWithMouse(HWND window, CControlUI* control)
 {
