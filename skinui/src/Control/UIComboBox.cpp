@@ -264,6 +264,7 @@ CUIString CComboBoxUI::GetText() const
 bool CComboBoxUI::Activate()
 {
     if (!CControlUI::Activate()) return false;
+    const auto keepWindow = KeepWindowWhileActing();
     if (m_manager) m_manager->SendNotify(this, L"predropdown");
     if (m_dropWnd) m_dropWnd->Show(true);
     if (m_manager) m_manager->SendNotify(this, L"dropdown");

@@ -18,6 +18,11 @@ CControlUI::~CControlUI()
     ReleaseManagerReferences();
 }
 
+CWindowWnd::HandlerScope CControlUI::KeepWindowWhileActing() const
+{
+    return CWindowWnd::HandlerScope(m_manager ? m_manager->GetWindowHandle() : nullptr);
+}
+
 void CControlUI::ReleaseManagerReferences()
 {
     if (m_manager) m_manager->ReleaseControlReferences(this);
