@@ -23,6 +23,10 @@ function(tolvan_add_gtest name)
     TOLVAN_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TOLVAN_BINARY_DIR="${CMAKE_BINARY_DIR}"
     TOLVAN_PYTHON="${TOLVAN_PYTHON}")
   tolvan_add_gtest_run(${name} ${name} TIMEOUT "${T_TIMEOUT}" LABELS ${T_LABELS})
+  # Window test programs under Wine run with the poisoning allocator of tests/skinui/Harness.
+  if(WIN32 AND "window" IN_LIST T_LABELS)
+    target_link_libraries(${name} PRIVATE tolvan_window_harness)
+  endif()
 endfunction()
 
 # tolvan_add_gtest_run(<test name> <gtest executable> [ARGS ...] [ENVIRONMENT var=value ...] [LABELS ...]

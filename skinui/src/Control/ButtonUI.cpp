@@ -25,6 +25,7 @@ UINT CButtonUI::GetControlFlags() const
 bool CButtonUI::Activate()
 {
     if (!CControlUI::Activate()) return false;
+    const auto keepWindow = KeepWindowWhileActing();
     if (!m_manager) return true;
     m_manager->SendNotify(this, L"click");
     if (!m_bindTabLayoutName.IsEmpty() && m_bindTabIndex >= 0) {

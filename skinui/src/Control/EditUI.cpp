@@ -17,7 +17,7 @@ CEditUI::CEditUI()
     m_bkColor = 0xFFFFFFFF;
 }
 
-CEditUI::~CEditUI() = default;
+CEditUI::~CEditUI() { ReleaseManagerReferences(); }
 
 void* CEditUI::GetInterface(const wchar_t* name)
 {

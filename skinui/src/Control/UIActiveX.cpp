@@ -273,6 +273,9 @@ public:
     }
     // The site is going away: late messages must not reach it.
     void Detach() { m_owner = nullptr; }
+    // Detaches and destroys the window; the object goes with its final message, which waits until a
+    // message of this window still being handled (a control letting go of its site in DoVerb) ends.
+    void CloseAndDelete();
 
 protected:
     const wchar_t* GetWindowClassName() const override { return L"ActiveXWnd"; }
@@ -296,6 +299,9 @@ private:
     CActiveXCtrl* m_owner;
     int m_caretTicks = 0;
     bool m_caretVisible = false;
+    bool m_bound = false;
+    bool m_finalSeen = false;
+    bool m_deleteOnFinal = false;
 };
 
 // ---- CActiveXCtrl -------------------------------------------------------------------------------
@@ -603,16 +609,28 @@ void CActiveXCtrl::DestroyActiveXWnd()
     m_window = nullptr;
     const HWND hwnd = window->GetHWND();
     if (m_owner && m_owner->m_hostWindow == hwnd) m_owner->m_hostWindow = nullptr;
-    // Destroyed while still attached: its final message may still reach the manager through the site.
-    if (hwnd) ::DestroyWindow(hwnd);
-    window->Detach();
-    delete window;
+    window->CloseAndDelete();
 }
 
 // ---- CActiveXWnd --------------------------------------------------------------------------------
 
+void CActiveXWnd::CloseAndDelete()
+{
+    const HWND hwnd = m_hWnd;
+    if (hwnd && IsLayered()) Manager()->RemoveNativeWindow(hwnd);
+    Detach();
+    // Never created, or its final message has run: nothing will delete it later.
+    if (!m_bound || m_finalSeen) {
+        delete this;
+        return;
+    }
+    m_deleteOnFinal = true;
+    if (hwnd) ::DestroyWindow(hwnd);
+}
+
 LRESULT CActiveXWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    m_bound = true;
     switch (msg) {
     case WM_CREATE:
         return OnCreate();
@@ -646,7 +664,9 @@ LRESULT CActiveXWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void CActiveXWnd::OnFinalMessage(HWND hwnd)
 {
+    m_finalSeen = true;
     if (IsLayered()) Manager()->RemoveNativeWindow(hwnd);
+    if (m_deleteOnFinal) delete this;
 }
 
 void CActiveXWnd::DoVerb(LONG verb)
@@ -655,7 +675,11 @@ void CActiveXWnd::DoVerb(LONG verb)
     IOleClientSite* clientSite = nullptr;
     m_owner->QueryInterface(IID_IOleClientSite, reinterpret_cast<void**>(&clientSite));
     const RECT rc = m_owner->m_owner->GetPos();
-    m_owner->m_owner->m_control->DoVerb(verb, nullptr, clientSite, 0, m_hWnd, &rc);
+    // The control may make its owner let go of it (and of this window) while it carries out the verb.
+    IOleObject* control = m_owner->m_owner->m_control;
+    control->AddRef();
+    control->DoVerb(verb, nullptr, clientSite, 0, m_hWnd, &rc);
+    control->Release();
     if (clientSite) clientSite->Release();
 }
 

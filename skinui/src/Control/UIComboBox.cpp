@@ -160,10 +160,10 @@ void CComboBoxWnd::Notify(NotifyMessage& msg)
     CWindowUIManager* ownerManager = m_owner->GetManager();
     if (msg.sType == L"click") {
         if (CControlUI* entry = ListItemAncestor(msg.pSender)) m_owner->SetText(entry->GetText());
-        if (ownerManager) ownerManager->SendNotify(msg.pSender, L"click");
+        if (ownerManager) ownerManager->ForwardNotify(msg);
     } else if (msg.sType == L"itemselect") {
         if (CControlUI* entry = m_list->GetItemAt(static_cast<int>(msg.wParam))) m_owner->SetText(entry->GetText());
-        if (ownerManager) ownerManager->SendNotifyRecord(msg);
+        if (ownerManager) ownerManager->ForwardNotify(msg);
     }
 }
 
@@ -174,6 +174,7 @@ CComboBoxUI::CComboBoxUI() : m_dropWnd(new CComboBoxWnd(this)) {}
 CComboBoxUI::~CComboBoxUI()
 {
     if (!m_dropWnd) return;
+    ReleaseManagerReferences();
     CComboBoxWnd* window = m_dropWnd;
     m_dropWnd = nullptr;
     if (window->GetHWND()) ::DestroyWindow(window->GetHWND());  // its final message deletes it
@@ -263,6 +264,7 @@ CUIString CComboBoxUI::GetText() const
 bool CComboBoxUI::Activate()
 {
     if (!CControlUI::Activate()) return false;
+    const auto keepWindow = KeepWindowWhileActing();
     if (m_manager) m_manager->SendNotify(this, L"predropdown");
     if (m_dropWnd) m_dropWnd->Show(true);
     if (m_manager) m_manager->SendNotify(this, L"dropdown");

@@ -19,6 +19,7 @@ CDateTimeUI::~CDateTimeUI()
 {
     // A picker still open must not report to a field that is gone.
     if (m_window) {
+        ReleaseManagerReferences();
         m_window->Detach();
         if (::IsWindow(m_window->GetHWND())) ::DestroyWindow(m_window->GetHWND());
     }

@@ -57,7 +57,7 @@ CHotKeyUI::CHotKeyUI()
     m_bkColor = 0xFFFFFFFF;
 }
 
-CHotKeyUI::~CHotKeyUI() = default;
+CHotKeyUI::~CHotKeyUI() { ReleaseManagerReferences(); }
 
 void* CHotKeyUI::GetInterface(const wchar_t* name)
 {

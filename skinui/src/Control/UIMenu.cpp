@@ -63,10 +63,19 @@ void MenuObserverImpl::RemoveReceiver(MenuMenuReceiverImplBase* receiver)
 BOOL MenuObserverImpl::Broadcast(MenuCloseParam param)
 {
     // A copy: receivers may leave while they are told.
-    const std::vector<MenuMenuReceiverImplBase*> receivers = m_receivers;
+    BroadcastTo(std::vector<MenuMenuReceiverImplBase*>(m_receivers), param);
+    return FALSE;
+}
+
+void MenuObserverImpl::BroadcastTo(const std::vector<MenuMenuReceiverImplBase*>& receivers, MenuCloseParam param)
+{
     for (auto it = receivers.rbegin(); it != receivers.rend(); ++it)
         if (std::find(m_receivers.begin(), m_receivers.end(), *it) != m_receivers.end()) (*it)->Receive(param);
-    return FALSE;
+}
+
+CWindowUIManager* MenuObserverImpl::GetManager() const
+{
+    return CWindowUIManager::Exists(m_manager) ? m_manager : nullptr;
 }
 
 void MenuObserverImpl::SetManager(CWindowUIManager* manager)
@@ -162,6 +171,12 @@ CMenuElementUI::CMenuElementUI()
 {
     SetFixedHeight(kDefaultItemHeight);
     SetFixedWidth(150);
+}
+
+CMenuElementUI::~CMenuElementUI()
+{
+    // Its items go with it: the sub-menu showing them must not keep them.
+    if (m_subMenu) m_subMenu->ForgetOwner();
 }
 
 void* CMenuElementUI::GetInterface(const wchar_t* name)
@@ -272,10 +287,12 @@ void CMenuElementUI::HandleEvent(ControlEvent& event)
         }
         SetChecked(!GetChecked());
         CMenuWnd* window = GetMenuWindow();
+        // Only the menus open at the click close: the handler may open new ones.
+        const std::vector<MenuMenuReceiverImplBase*> openAtClick = GetMenuObserver().GetReceivers();
         CWindowUIManager* target = GetMenuObserver().GetManager();
         if (window && !window->IsClosing() && window->GetHWND() && target && target->GetWindowHandle())
             DeliverClick(target->GetWindowHandle());
-        if (window) GetMenuObserver().Broadcast(MenuCloseParam{1, window->GetHWND()});
+        if (window) GetMenuObserver().BroadcastTo(openAtClick, MenuCloseParam{1, window->GetHWND()});
         return;
     }
     case EVT_KEYDOWN:
@@ -462,10 +479,12 @@ void CMenuWnd::Init(CMenuElementUI* owner, const wchar_t* xml, int x, int y, CWi
     observer.AddReceiver(this);
     CWindowUIManager* parentManager = owner ? owner->GetManager() : manager;
     HWND parent = parentManager ? parentManager->GetWindowHandle() : nullptr;
+    if (owner) m_parentMenuHold = std::make_unique<CWindowWnd::HandlerScope>(parent);
     CreateWithRect(parent, nullptr, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, RECT{0, 0, 0, 0});
     if (!m_hWnd) {
         observer.RemoveReceiver(this);
         if (m_owner) m_owner->OnSubMenuClosed();
+        const auto hold = std::move(m_parentMenuHold);
         delete this;
         return;
     }
@@ -519,7 +538,14 @@ void CMenuWnd::Notify(NotifyMessage& msg)
 {
     CWindowUIManager* target = GetMenuObserver().GetManager();
     if (!target || (msg.sType != L"click" && msg.sType != L"valuechanged")) return;
-    target->SendNotifyRecord(msg);
+    target->ForwardNotify(msg);
+    CloseMenu();
+}
+
+void CMenuWnd::ForgetOwner()
+{
+    if (m_layout) m_layout->GetList()->RemoveAll();
+    m_owner = nullptr;
     CloseMenu();
 }
 
@@ -679,7 +705,9 @@ LRESULT CMenuWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (m_owner) {
             m_owner->SetManager(m_owner->GetManager(), m_owner->GetParent(), false);
             m_owner->SetPos(m_owner->GetPos(), false);
-            m_owner->SetFocus();
+            // A menu that closes too does not take the focus from a menu opened meanwhile.
+            CMenuWnd* ownerWindow = m_owner->GetMenuWindow();
+            if (!ownerWindow || !ownerWindow->IsClosing()) m_owner->SetFocus();
         }
         break;
     case WM_SIZE:
@@ -695,7 +723,10 @@ LRESULT CMenuWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         break;
     case WM_KILLFOCUS:
-        if (!IsMenuWindow(reinterpret_cast<HWND>(wParam))) GetMenuObserver().Broadcast(MenuCloseParam{1, m_hWnd});
+        // A menu that closes anyway takes no other menu with it (one the application opened from a
+        // click stays).
+        if (!m_closing && !IsMenuWindow(reinterpret_cast<HWND>(wParam)))
+            GetMenuObserver().Broadcast(MenuCloseParam{1, m_hWnd});
         break;
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE || wParam == VK_LEFT) {
@@ -733,6 +764,8 @@ void CMenuWnd::OnFinalMessage(HWND)
         }
         m_owner->OnSubMenuClosed();
     }
+    // The menu that opened this one may go with the hold, after this window is gone.
+    const auto hold = std::move(m_parentMenuHold);
     delete this;
 }
 

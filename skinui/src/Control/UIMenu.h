@@ -8,6 +8,7 @@
 #include "Utils/StringPtrMap.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace SkinUI {
@@ -69,10 +70,13 @@ public:
     // Newest receiver first.
     BOOL Broadcast(MenuCloseParam param) override;
     void SetManager(CWindowUIManager* manager) override;
-    CWindowUIManager* GetManager() const override { return m_manager; }
+    // None once that manager is gone (its window destroyed by a click handler, say).
+    CWindowUIManager* GetManager() const override;
     void SetItemStateTable(CUIStringPtrMap* table) override;
     CUIStringPtrMap* GetItemStateTable() const override { return m_itemStates; }
     const std::vector<MenuMenuReceiverImplBase*>& GetReceivers() const { return m_receivers; }
+    // Broadcast to those of the given receivers that are still registered.
+    void BroadcastTo(const std::vector<MenuMenuReceiverImplBase*>& receivers, MenuCloseParam param);
     // While the application handles a click, menus asked to close only hide: their items must outlive
     // the handling. Releasing the last hold closes them.
     void HoldClosing() { ++m_closingHeld; }
@@ -126,6 +130,7 @@ private:
 class CMenuElementUI : public CListContainerElementUI {
 public:
     CMenuElementUI();
+    ~CMenuElementUI() override;
     static CControlUI* CreateInstance() { return new CMenuElementUI(); }
 
     const wchar_t* GetClass() const override { return L"MenuElementUI"; }
@@ -185,6 +190,8 @@ public:
     void CloseMenu();
     // Closes the window when a close was held back while a click was handled.
     void CloseIfHeld();
+    // The element that opened this sub-menu is being deleted: its items leave this window's list.
+    void ForgetOwner();
 
 protected:
     const wchar_t* GetWindowClassName() const override { return L"SkinMenuWnd"; }
@@ -205,6 +212,9 @@ private:
     CMenuElementUI* m_owner = nullptr;
     CMenuUI* m_layout = nullptr;
     UINT m_alignment = 6;
+    // A sub-menu keeps the menu window that opened it whole until its own final message has given the
+    // items back: a click handler that destroys the application window destroys every menu at once.
+    std::unique_ptr<CWindowWnd::HandlerScope> m_parentMenuHold;
 };
 
 }  // namespace SkinUI

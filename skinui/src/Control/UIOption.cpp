@@ -65,6 +65,7 @@ void COptionUI::Selected(bool selected, bool notify)
 
 bool COptionUI::Activate()
 {
+    const auto keepWindow = KeepWindowWhileActing();
     if (!CButtonUI::Activate()) return false;
     if (m_group.IsEmpty()) Selected(!m_selected, true);
     else Selected(true, true);

@@ -17,6 +17,7 @@ CPlaceHolderUI::~CPlaceHolderUI()
 {
     // The window must not report to a control that is gone.
     if (!m_window) return;
+    ReleaseManagerReferences();
     m_window->Detach();
     HWND hwnd = m_window->GetHWND();
     m_window = nullptr;

@@ -15,6 +15,16 @@ CControlUI::~CControlUI()
 {
     if (OnDestroy) OnDestroy(this);
     DeleteStrings(m_customAttributes);
+    ReleaseManagerReferences();
+}
+
+CWindowWnd::HandlerScope CControlUI::KeepWindowWhileActing() const
+{
+    return CWindowWnd::HandlerScope(m_manager ? m_manager->GetWindowHandle() : nullptr);
+}
+
+void CControlUI::ReleaseManagerReferences()
+{
     if (m_manager) m_manager->ReleaseControlReferences(this);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/UIEvents.h"
+#include "Core/WindowWnd.h"
 #include "Utils/StringPtrMap.h"
 #include "Utils/Delegate.h"
 #include "Utils/UIString.h"
@@ -176,6 +177,12 @@ public:
     CEventSource OnNotify;
 
 protected:
+    // A control that closes a native window of its own while it is deleted calls this first: the
+    // focus that moves back to the window must not reach (and reopen) a control that is going.
+    void ReleaseManagerReferences();
+    // Held by an action that goes on after it has notified (a click whose handler may destroy the
+    // window): the window object, and this control with it, stay until the action ends.
+    CWindowWnd::HandlerScope KeepWindowWhileActing() const;
     // A control that takes no mouse input passes mouse events to its parent, or to fallback when it has
     // none. True when the event went on so.
     bool PassMouseToParent(ControlEvent& event, const std::function<void()>& fallback);

@@ -47,8 +47,6 @@ void CWindowUIManager::MessageLoop()
 
 bool CWindowUIManager::PreTranslateMessage(const MSG* msg)
 {
-    MSG copy = *msg;
-    LRESULT result = 0;
     CPtrArray& managers = LiveManagers();
     if (::GetWindowLongPtrW(msg->hwnd, GWL_STYLE) & WS_CHILD) {
         // Each manager whose window is the target or one of its ancestors looks at the message once.
@@ -57,18 +55,29 @@ bool CWindowUIManager::PreTranslateMessage(const MSG* msg)
             auto* manager = static_cast<CWindowUIManager*>(snapshot[i]);
             if (managers.Find(manager) < 0 || !manager->m_hwnd) continue;
             if (!IsSelfOrAncestor(manager->m_hwnd, msg->hwnd)) continue;
-            if (manager->TranslateAccelerator(&copy)) return true;
-            manager->PreMessageHandler(msg->message, msg->wParam, msg->lParam, result);
+            if (manager->PreTranslateInOwnWindow(*msg) == PreTranslation::Consumed) return true;
         }
         return false;
     }
     for (int i = 0; i < managers.GetSize(); ++i) {
         auto* manager = static_cast<CWindowUIManager*>(managers[i]);
-        if (manager->m_hwnd != msg->hwnd) continue;
-        if (manager->TranslateAccelerator(&copy)) return true;
-        return manager->PreMessageHandler(msg->message, msg->wParam, msg->lParam, result);
+        if (manager->m_hwnd == msg->hwnd) return manager->PreTranslateInOwnWindow(*msg) != PreTranslation::Passed;
     }
     return false;
+}
+
+CWindowUIManager::PreTranslation CWindowUIManager::PreTranslateInOwnWindow(const MSG& msg)
+{
+    // Accelerators, shortcuts, Tab and the filters run this window's handlers, which may destroy it:
+    // the window object and this manager stay whole until they have returned.
+    const CWindowWnd::HandlerScope scope(m_hwnd);
+    MSG copy = msg;
+    if (TranslateAccelerator(&copy)) return PreTranslation::Consumed;
+    // A window that went in an accelerator has no further use for its message.
+    if (!m_hwnd) return PreTranslation::Consumed;
+    LRESULT result = 0;
+    return PreMessageHandler(msg.message, msg.wParam, msg.lParam, result) ? PreTranslation::Handled
+                                                                          : PreTranslation::Passed;
 }
 
 UINT CWindowWnd::ShowModal()

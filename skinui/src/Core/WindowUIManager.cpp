@@ -1,4 +1,5 @@
 #include "Core/WindowUIManager.h"
+#include "Core/WindowWnd.h"
 
 #include "Core/ControlUI.h"
 #include "Core/SkinBuildLimits.h"
@@ -66,10 +67,15 @@ CControlUI* CALLBACK FindNextTabStop(CControlUI* control, void* data)
 
 }  // namespace
 
-CWindowUIManager::CWindowUIManager() { InitSharedState(); }
+CWindowUIManager::CWindowUIManager()
+{
+    InitSharedState();
+    AllManagers().Add(this);
+}
 
 CWindowUIManager::~CWindowUIManager()
 {
+    RemoveItem(AllManagers(), this);
     for (int i = 0; i < m_delayedCleanup.GetSize(); ++i) delete static_cast<CControlUI*>(m_delayedCleanup[i]);
     m_delayedCleanup.Empty();
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i)
@@ -96,6 +102,17 @@ void CWindowUIManager::DetachFromWindow()
     if (m_hdc) ::ReleaseDC(m_hwnd, m_hdc);
     m_hdc = nullptr;
     RemoveItem(LiveManagers(), this);
+}
+
+CPtrArray& CWindowUIManager::AllManagers()
+{
+    static CPtrArray managers;
+    return managers;
+}
+
+bool CWindowUIManager::Exists(const CWindowUIManager* manager)
+{
+    return manager && AllManagers().Find(const_cast<CWindowUIManager*>(manager)) >= 0;
 }
 
 CPtrArray& CWindowUIManager::LiveManagers()
@@ -346,12 +363,19 @@ void CWindowUIManager::SendNotify(CControlUI* sender, const wchar_t* type, WPARA
     SendNotifyRecord(msg, async);
 }
 
-void CWindowUIManager::SendNotifyRecord(NotifyMessage& msg, bool async)
+void CWindowUIManager::StampNotify(NotifyMessage& msg) const
 {
     msg.ptMouse = m_lastMousePos;
     msg.dwTimestamp = ::GetTickCount();
     if (m_useVirtualWnd && msg.pSender) msg.sVirtualWnd = msg.pSender->GetVirtualWnd();
+}
+
+void CWindowUIManager::SendNotifyRecord(NotifyMessage& msg, bool async)
+{
+    StampNotify(msg);
     if (!async) {
+        // A handler may destroy the window; its object and this manager stay whole until delivery ends.
+        const CWindowWnd::HandlerScope scope(m_hwnd);
         DeliverNotify(msg);
         return;
     }
@@ -359,9 +383,16 @@ void CWindowUIManager::SendNotifyRecord(NotifyMessage& msg, bool async)
     PostDelayedWork();
 }
 
-void CWindowUIManager::DeliverNotify(NotifyMessage& msg)
+void CWindowUIManager::ForwardNotify(NotifyMessage& msg)
 {
-    if (msg.pSender && msg.pSender->OnNotify) msg.pSender->OnNotify(&msg);
+    StampNotify(msg);
+    const CWindowWnd::HandlerScope scope(m_hwnd);
+    DeliverNotify(msg, false);
+}
+
+void CWindowUIManager::DeliverNotify(NotifyMessage& msg, bool toSender)
+{
+    if (toSender && msg.pSender && msg.pSender->OnNotify) msg.pSender->OnNotify(&msg);
     // A copy: a notifier may add or remove notifiers while it runs.
     const CPtrArray notifiers(m_notifiers);
     for (int i = 0; i < notifiers.GetSize(); ++i) {

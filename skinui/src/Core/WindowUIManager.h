@@ -120,6 +120,11 @@ public:
     void SendNotify(CControlUI* sender, const wchar_t* type, WPARAM wParam = 0, LPARAM lParam = 0,
                     bool async = false);
     void SendNotifyRecord(NotifyMessage& msg, bool async = false);
+    // Passes on a notification of a control of another window (a menu, a drop list) to this window's
+    // notifiers; the control's own OnNotify saw it in its own window already.
+    void ForwardNotify(NotifyMessage& msg);
+    // True while the manager exists (it may have no window).
+    static bool Exists(const CWindowUIManager* manager);
     void SetUseVirtualWnd(bool use) { m_useVirtualWnd = use; }
     bool IsUsingVirtualWnd() const { return m_useVirtualWnd; }
 
@@ -244,7 +249,9 @@ private:
     struct TimerRecord;
 
     void KillFocus(CControlUI* newFocus);
-    void DeliverNotify(NotifyMessage& msg);
+    void StampNotify(NotifyMessage& msg) const;
+    void DeliverNotify(NotifyMessage& msg, bool toSender = true);
+    static CPtrArray& AllManagers();
     void ProcessDelayedWork();
     void PostDelayedWork();
     void RegisterNames(CControlUI* root);
@@ -254,6 +261,9 @@ private:
     static bool RunFilters(const CPtrArray& filters, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool HandleTimerMessage(WPARAM wParam, LPARAM lParam);
     bool HandleSysChar(WPARAM wParam);
+    // Consumed: an accelerator took the message; Handled: the pre-message handling did.
+    enum class PreTranslation { Passed, Handled, Consumed };
+    PreTranslation PreTranslateInOwnWindow(const MSG& msg);
     void SendEventTo(CControlUI* control, int type, WPARAM wParam = 0, LPARAM lParam = 0, wchar_t key = 0);
     // Button messages carry the key state of their moment in wParam.
     void SendButtonEvent(CControlUI* control, int type, WPARAM wParam, LPARAM lParam);

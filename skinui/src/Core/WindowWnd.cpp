@@ -65,14 +65,38 @@ LRESULT CWindowWnd::Route(CWindowWnd* window, HWND hwnd, UINT msg, WPARAM wParam
     // The liveness guard: a window destroyed while one of its own messages is still being handled (a
     // click handler that destroys it) gets its final call, which may delete the object, only once the
     // outermost of those messages has returned; until then the object and its manager stay whole.
-    ++window->m_messagesInProgress;
+    window->EnterHandlers();
     const LRESULT result =
         msg == WM_NCDESTROY ? window->FinalMessage(msg, wParam, lParam) : window->HandleMessage(msg, wParam, lParam);
-    if (--window->m_messagesInProgress == 0 && window->m_finalMessagePending) {
-        window->m_finalMessagePending = false;
-        window->OnFinalMessage(hwnd);
-    }
+    window->LeaveHandlers(hwnd);
     return result;
+}
+
+void CWindowWnd::LeaveHandlers(HWND hwnd)
+{
+    if (--m_messagesInProgress == 0 && m_finalMessagePending) {
+        m_finalMessagePending = false;
+        OnFinalMessage(hwnd);
+    }
+}
+
+CWindowWnd* CWindowWnd::FromHandle(HWND hwnd)
+{
+    if (!hwnd || !::IsWindow(hwnd)) return nullptr;
+    if (auto* window = static_cast<CWindowWnd*>(::GetPropW(hwnd, kSuperclassProperty))) return window;
+    if (reinterpret_cast<WNDPROC>(::GetClassLongPtrW(hwnd, GCLP_WNDPROC)) != &CWindowWnd::StandardWndProc)
+        return nullptr;
+    return reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+CWindowWnd::HandlerScope::HandlerScope(HWND hwnd) : m_window(FromHandle(hwnd)), m_hwnd(hwnd)
+{
+    if (m_window) m_window->EnterHandlers();
+}
+
+CWindowWnd::HandlerScope::~HandlerScope()
+{
+    if (m_window) m_window->LeaveHandlers(m_hwnd);
 }
 
 LRESULT CWindowWnd::FinalMessage(UINT msg, WPARAM wParam, LPARAM lParam)

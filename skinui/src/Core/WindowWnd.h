@@ -31,6 +31,24 @@ public:
     LRESULT PostMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0);
     void Unsubclass();
 
+    // The object bound to a window of this framework (null for other windows).
+    static CWindowWnd* FromHandle(HWND hwnd);
+
+    // Runs a window's handlers outside its window procedure (pre-translation, notifications sent from
+    // elsewhere) under the same rule as its own messages: a window destroyed meanwhile gets its final
+    // call, which may delete the object, only when the outermost scope or message has ended.
+    class HandlerScope {
+    public:
+        explicit HandlerScope(HWND hwnd);
+        ~HandlerScope();
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+
+    private:
+        CWindowWnd* m_window;
+        HWND m_hwnd;
+    };
+
 protected:
     virtual const wchar_t* GetWindowClassName() const = 0;
     virtual const wchar_t* GetSuperClassName() const { return nullptr; }
@@ -46,6 +64,8 @@ private:
     int m_messagesInProgress = 0;
     bool m_finalMessagePending = false;
 
+    void EnterHandlers() { ++m_messagesInProgress; }
+    void LeaveHandlers(HWND hwnd);
     bool RegisterWindowClass();
     bool RegisterSuperclass();
     LRESULT FinalMessage(UINT msg, WPARAM wParam, LPARAM lParam);

@@ -405,6 +405,21 @@ TEST_F(WindowedActiveXTest, ReleasingTheControlDestroysItsWindow)
     EXPECT_EQ(0, TestOleControl::LiveCount());
 }
 
+TEST_F(WindowedActiveXTest, ControlThatLetsGoOfItsSiteDuringAVerbOfItsWindowsMessageIsSafe)
+{
+    TestOleControl* hosted = ShowWindowed();
+    ASSERT_NE(nullptr, hosted);
+    const HWND host = m_control->GetHostWindow();
+    // The site, and with it the control's window, goes while that window still handles WM_SETFOCUS.
+    hosted->onVerb = [this](LONG verb) {
+        if (verb == OLEIVERB_UIACTIVATE) m_control->ReleaseHostedControl();
+    };
+    ::SendMessageW(host, WM_SETFOCUS, 0, 0);
+    EXPECT_FALSE(::IsWindow(host));
+    EXPECT_EQ(nullptr, m_control->GetHostWindow());
+    EXPECT_EQ(0, TestOleControl::LiveCount());
+}
+
 // ---- the site as the control sees it ----
 
 class SiteTest : public ActiveXTest {

@@ -175,6 +175,7 @@ STDMETHODIMP TestOleControl::Close(DWORD)
 STDMETHODIMP TestOleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT rect)
 {
     verbs.push_back(verb);
+    if (onVerb) onVerb(verb);
     if (rect) objectRect = *rect;
     if (verb == OLEIVERB_UIACTIVATE) {
         if (m_inPlaceSite) m_inPlaceSite->OnUIActivate();

@@ -58,6 +58,8 @@ public:
     TestConnectionPoint* connectionPoint = nullptr;
     // Runs when a window message arrives, before the control handles it.
     std::function<void(UINT)> onMessage;
+    // Runs when the host asks for a verb, before the control carries it out.
+    std::function<void(LONG)> onVerb;
     ULONG RefCount() const { return static_cast<ULONG>(m_refs); }
 
     // IUnknown

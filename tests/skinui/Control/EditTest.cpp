@@ -140,6 +140,8 @@ TEST_F(EditWindowTest, DeletingTheBoxWithAnOpenWindowIsSafe)
     root->SetDelayedDestroy(false);
     root->Remove(edit);
     EXPECT_FALSE(::IsWindow(native));
+    // The focus that returns to the window as the field's window goes must not open another one.
+    EXPECT_EQ(nullptr, ::FindWindowExW(host, nullptr, nullptr, nullptr));
     PumpUntil([] { return true; });
 }
 

@@ -63,6 +63,16 @@ public:
     }
 };
 
+// Counts the "click" notifications a control's own OnNotify event sees.
+struct ClickCounter {
+    int clicks = 0;
+    bool OnNotify(void* param)
+    {
+        if (static_cast<NotifyMessage*>(param)->sType == L"click") ++clicks;
+        return true;
+    }
+};
+
 // A control that reports its own deletion.
 class TrackedControl : public CControlUI {
 public:

@@ -6,6 +6,8 @@
 #include "Core/WindowImplBase.h"
 #include "TestWindows.h"
 
+#include "Core/UIInterfaces.h"
+
 #include <cstring>
 #include <functional>
 #include <new>
@@ -52,8 +54,8 @@ protected:
     const wchar_t* GetWindowClassName() const override { return L"SkinUITestSelfDeleting"; }
     CUIString GetSkinFile() override
     {
-        return L"<Window size=\"200,100\"><VerticalLayout><Button name=\"go\" height=\"50\"/><Control/>"
-               L"</VerticalLayout></Window>";
+        return L"<Window size=\"200,100\"><VerticalLayout><Button name=\"go\" height=\"50\" shortcut=\"G\"/>"
+               L"<Button name=\"next\" height=\"20\"/><Control/></VerticalLayout></Window>";
     }
     void OnFinalMessage(HWND hwnd) override
     {
@@ -162,4 +164,100 @@ TEST_F(WindowLifetimeTest, WindowDestroyedOutsideItsMessagesIsFinishedAtOnce)
     ASSERT_NE(nullptr, hwnd);
     ::DestroyWindow(hwnd);
     EXPECT_EQ(1, SelfDeletingHost::s_deleted);
+}
+
+// Handlers run outside the window procedure too: in the pre-translation of the message loop and in
+// notifications the application sends. Each route keeps the window object whole while it runs.
+class DestroyingTranslator : public ITranslateAccelerator {
+public:
+    std::function<void()> destroy;
+    LRESULT TranslateAccelerator(MSG*) override
+    {
+        destroy();
+        return 1;  // not consumed: the manager goes on with the message
+    }
+};
+
+class DestroyingFilter : public IMessageFilterUI {
+public:
+    std::function<void()> destroy;
+    LRESULT MessageHandler(UINT, WPARAM, LPARAM, bool& handled) override
+    {
+        destroy();
+        handled = false;
+        return 0;
+    }
+};
+
+struct HandlerRoute {
+    const char* name;
+    // Makes the window's handlers destroy it on this route and sets the route off.
+    std::function<void(SelfDeletingSkinned&, std::function<void()> destroy)> arm;
+    std::function<void(SelfDeletingSkinned&)> run;
+};
+
+void PreTranslate(HWND hwnd, UINT msg, WPARAM wParam)
+{
+    const MSG message = {hwnd, msg, wParam, 0, 0, {}};
+    CWindowUIManager::PreTranslateMessage(&message);
+}
+
+TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
+{
+    DestroyingTranslator translator;
+    DestroyingFilter filter;
+    const HandlerRoute routes[] = {
+        {"Alt+letter shortcut clicks the button",
+         [](SelfDeletingSkinned& window, std::function<void()> destroy) {
+             window.onNotify = [destroy](SelfDeletingSkinned&, NotifyMessage& msg) {
+                 if (msg.sType == L"click") destroy();
+             };
+         },
+         [](SelfDeletingSkinned& window) { PreTranslate(window.GetHWND(), WM_SYSCHAR, 'g'); }},
+        {"Tab moves the focus",
+         [](SelfDeletingSkinned& window, std::function<void()> destroy) {
+             window.onNotify = [destroy](SelfDeletingSkinned&, NotifyMessage& msg) {
+                 if (msg.sType == L"setfocus") destroy();
+             };
+         },
+         [](SelfDeletingSkinned& window) { PreTranslate(window.GetHWND(), WM_KEYDOWN, VK_TAB); }},
+        {"an accelerator translator",
+         [&translator](SelfDeletingSkinned& window, std::function<void()> destroy) {
+             translator.destroy = destroy;
+             window.GetManager().AddTranslateAccelerator(&translator);
+         },
+         [](SelfDeletingSkinned& window) { PreTranslate(window.GetHWND(), WM_KEYDOWN, 'A'); }},
+        {"a pre-message filter",
+         [&filter](SelfDeletingSkinned& window, std::function<void()> destroy) {
+             filter.destroy = destroy;
+             window.GetManager().AddPreMessageFilter(&filter);
+         },
+         [](SelfDeletingSkinned& window) { PreTranslate(window.GetHWND(), WM_SYSCHAR, 'g'); }},
+        {"a notification sent outside any message",
+         [](SelfDeletingSkinned& window, std::function<void()> destroy) {
+             window.onNotify = [destroy](SelfDeletingSkinned&, NotifyMessage& msg) {
+                 if (msg.sType == L"custom") destroy();
+             };
+         },
+         [](SelfDeletingSkinned& window) {
+             window.GetManager().SendNotify(window.GetManager().FindControl(L"go"), L"custom");
+         }},
+    };
+    for (const HandlerRoute& route : routes) {
+        SCOPED_TRACE(route.name);
+        SelfDeletingSkinned::s_deleted = 0;
+        auto* window = new SelfDeletingSkinned;
+        HWND hwnd = window->Create(nullptr, L"skinned", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 100);
+        ASSERT_NE(nullptr, hwnd);
+        ::UpdateWindow(hwnd);
+        int deletedInHandler = -1;
+        route.arm(*window, [hwnd, &deletedInHandler] {
+            ::DestroyWindow(hwnd);
+            deletedInHandler = SelfDeletingSkinned::s_deleted;
+        });
+        route.run(*window);
+        EXPECT_EQ(0, deletedInHandler) << "the object went while its own handler was still running";
+        EXPECT_FALSE(::IsWindow(hwnd));
+        EXPECT_EQ(1, SelfDeletingSkinned::s_deleted);
+    }
 }

@@ -1,6 +1,7 @@
 #include "Control/UIFadeButton.h"
 #include "Control/UIGifAnim.h"
 #include "Control/UIHotKey.h"
+#include "Control/UIOption.h"
 #include "Control/UIPlaceHolder.h"
 #include "Control/UIRing.h"
 #include "Control/UIRollText.h"
@@ -218,6 +219,34 @@ TEST_F(ExtrasWindowTest, GifFramesRepaintThroughTheUIThreadAndOutliveNoControl)
     root->Remove(gif);
     int rounds = 0;
     RunUntil([&rounds] { return ++rounds > 20; });
+}
+
+// The application activates an option (a keyboard shortcut of its own, say) outside any message of the
+// window, and the option's click handler destroys the window: the option finishes its selection first.
+TEST(OptionLifetime, AnOptionActivatedOutsideAnyMessageOutlivesAClickHandlerThatDestroysItsWindow)
+{
+    CWindowUIManager::SetInstance(::GetModuleHandleW(nullptr));
+    auto* window = new HostWindow;
+    window->deleteOnFinal = true;
+    int finals = 0;
+    window->finalCounter = &finals;
+    HWND hwnd = window->CreateTopLevel();
+    ASSERT_NE(nullptr, hwnd);
+    auto* option = new COptionUI();
+    window->manager.AttachRootControl(option);
+    option->SetPos(RECT{0, 0, 100, 30});
+    NotifyRecorder destroyer;
+    int finalsInHandler = -1;
+    destroyer.onNotify = [&](NotifyMessage& msg) {
+        if (msg.sType != L"click") return;
+        ::DestroyWindow(hwnd);
+        finalsInHandler = finals;
+    };
+    window->manager.AddNotifier(&destroyer);
+    option->Activate();
+    EXPECT_EQ(0, finalsInHandler);
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(1, finals);
 }
 
 }  // namespace

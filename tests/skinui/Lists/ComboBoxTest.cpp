@@ -227,4 +227,28 @@ TEST_F(ComboBoxTest, AClickWithoutADropWindowLeavesNoPressedLook)
     EXPECT_EQ(2, Count(L"dropdown"));
 }
 
+TEST_F(ComboBoxTest, AButtonInsideTheDropListGetsItsClickOnce)
+{
+    CDialogBuilder builder;
+    CControlUI* root = builder.Create(
+        L"<Window><VerticalLayout><ComboBox name=\"combo\" width=\"120\" height=\"24\">"
+        L"<ListContainerElement height=\"24\"><Button name=\"inside\" text=\"B\"/></ListContainerElement>"
+        L"</ComboBox><Control/></VerticalLayout></Window>",
+        nullptr, nullptr, &host.manager);
+    ASSERT_NE(nullptr, root);
+    host.manager.AttachRootControl(root);
+    root->SetPos(RECT{0, 0, 400, 300});
+    auto* combo = static_cast<CComboBoxUI*>(host.manager.FindControl(L"combo"));
+    combo->Activate();
+    ASSERT_TRUE(DropShown(combo));
+    auto* row = static_cast<CContainerUI*>(combo->GetList()->GetItemAt(0)->GetInterface(L"Container"));
+    ASSERT_NE(nullptr, row);
+    CControlUI* button = row->GetItemAt(0);
+    ClickCounter counter;
+    button->OnNotify += MakeDelegate(&counter, &ClickCounter::OnNotify);
+    button->Activate();
+    EXPECT_EQ(1, counter.clicks);
+    EXPECT_EQ(1, Count(L"click"));
+}
+
 }  // namespace

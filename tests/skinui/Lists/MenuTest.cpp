@@ -71,6 +71,33 @@ protected:
     }
 };
 
+// An application window whose click handler runs the given code (destroys the window, opens a menu).
+class ClickActionHost : public HostWindow {
+public:
+    std::function<void(ClickActionHost&)> onClick;
+    int clicks = 0;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg != kMenuClickMessage) return HostWindow::HandleMessage(msg, wParam, lParam);
+        ++clicks;
+        delete reinterpret_cast<MenuClickRecord*>(wParam);
+        if (onClick) onClick(*this);
+        return 0;
+    }
+};
+
+// A real click (button down and up) at the middle of a control of a menu window.
+void ClickWithMouse(HWND window, CControlUI* control)
+{
+    const RECT rc = control->GetPos();
+    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    ::SendMessageW(window, WM_MOUSEMOVE, 0, at);
+    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
 class MenuTest : public WindowTest {
 protected:
     void SetUp() override
@@ -239,6 +266,83 @@ TEST_F(MenuTest, TheClickedItemOutlivesAnApplicationHandlerThatRunsAModalLoop)
     EXPECT_EQ(CUIString(L"open"), app.itemName);
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); }));
     ::DestroyWindow(app.GetHWND());
+}
+
+TEST_F(MenuTest, ASubMenuClickWhoseHandlerDestroysTheApplicationWindowTouchesNoFreedMenu)
+{
+    auto* app = new ClickActionHost;
+    app->deleteOnFinal = true;
+    int appFinals = 0;
+    app->finalCounter = &appFinals;
+    ASSERT_NE(nullptr, app->CreateTopLevel(nullptr, 200, 100));
+    app->onClick = [](ClickActionHost& self) { ::DestroyWindow(self.GetHWND()); };
+    auto* appMenu = new CMenuWnd();
+    appMenu->Init(nullptr, kMenuXml, 50, 60, &app->manager, &states, 6, true);
+    HWND appMenuHwnd = appMenu->GetHWND();
+    ASSERT_NE(nullptr, appMenuHwnd);
+    auto* more = static_cast<CMenuElementUI*>(appMenu->GetManager().FindControl(L"more"));
+    Send(more, EVT_MOUSEENTER);
+    CMenuWnd* sub = more->GetSubMenuWindow();
+    ASSERT_NE(nullptr, sub);
+    HWND subHwnd = sub->GetHWND();
+    ::UpdateWindow(subHwnd);
+    ClickWithMouse(subHwnd, sub->GetManager().FindControl(L"m1"));
+    EXPECT_EQ(1, appFinals);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(appMenuHwnd) && !::IsWindow(subHwnd) && !::IsWindow(hwnd); }));
+    // A menu opened later, with no application window to tell, takes its click without a target.
+    auto* later = new CMenuWnd();
+    later->Init(nullptr, kMenuXml, 50, 60, nullptr, &states, 6, true);
+    HWND laterHwnd = later->GetHWND();
+    Send(static_cast<CMenuElementUI*>(later->GetManager().FindControl(L"open")), EVT_BUTTONUP);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(laterHwnd); }));
+}
+
+TEST_F(MenuTest, MenusTheApplicationOpensFromItsClickHandlerStayOpen)
+{
+    ClickActionHost app;
+    ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 200, 100));
+    HWND opened = nullptr;
+    app.onClick = [&](ClickActionHost& self) {
+        auto* next = new CMenuWnd();
+        next->Init(nullptr, kMenuXml, 80, 90, &self.manager, &states, 6, true);
+        opened = next->GetHWND();
+    };
+    GetMenuObserver().SetManager(&app.manager);
+    Send(Item(L"more"), EVT_MOUSEENTER);
+    CMenuWnd* sub = Item(L"more")->GetSubMenuWindow();
+    ASSERT_NE(nullptr, sub);
+    HWND subHwnd = sub->GetHWND();
+    ::UpdateWindow(subHwnd);
+    ClickWithMouse(subHwnd, sub->GetManager().FindControl(L"m2"));
+    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd) && !::IsWindow(subHwnd); }));
+    const DWORD start = ::GetTickCount();
+    PumpUntil([start] { return ::GetTickCount() - start > 200; });
+    EXPECT_TRUE(::IsWindow(opened)) << "the menu opened by the click handler was closed with the clicked one";
+    EXPECT_EQ(1, app.clicks);
+    ::DestroyWindow(opened);
+    ::DestroyWindow(app.GetHWND());
+}
+
+TEST_F(MenuTest, AButtonInsideAMenuGetsItsClickOnce)
+{
+    NotifyRecorder app;
+    host.manager.AddNotifier(&app);
+    auto* withButton = new CMenuWnd();
+    withButton->Init(nullptr,
+                     L"<Window><Menu><MenuElement name=\"row\" text=\"\" height=\"40\">"
+                     L"<Button name=\"inside\" text=\"B\"/></MenuElement></Menu></Window>",
+                     50, 60, &host.manager, &states, 6, true);
+    HWND withButtonHwnd = withButton->GetHWND();
+    ::UpdateWindow(withButtonHwnd);
+    CControlUI* button = withButton->GetManager().FindControl(L"inside");
+    ASSERT_NE(nullptr, button);
+    ClickCounter counter;
+    button->OnNotify += MakeDelegate(&counter, &ClickCounter::OnNotify);
+    button->Activate();
+    EXPECT_EQ(1, counter.clicks);
+    EXPECT_EQ(1, app.Count(L"click", button));
+    host.manager.RemoveNotifier(&app);
+    ::DestroyWindow(withButtonHwnd);
 }
 
 }  // namespace
