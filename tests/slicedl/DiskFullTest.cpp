@@ -39,8 +39,7 @@ TEST_F(Download, AFullDiskEndsTheRunWithTheWriteFailureAndItsReason) {
   const std::string target = AppendFileName(drive, "full-" + std::to_string(TOLVAN_GETPID()) + ".exe");
   LogCapture capture;
   Downloader downloader;
-  downloader.setThreadNum(4);
-  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  useSlices(downloader, 4);
   downloader.setVerboseOutput(capture.sink());
   const DownloadOutcome outcome = run(downloader, serve("/download", 6 << 20, 41), target);
   EXPECT_EQ(outcome.future, Result::CacheFlushFailed);
@@ -77,8 +76,7 @@ TEST_F(Download, AnUnsyncedTemporaryFileKeepsTheLastSavedIndex) {
   LogCapture capture;
   const slicedl::VerboseFunctor keep = capture.sink();
   Downloader downloader;
-  downloader.setThreadNum(4);
-  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  useSlices(downloader, 4);
   downloader.setVerboseOutput([&](const std::string& line) {
     if (line == "start downloading...") DivertToTheNullDevice(target + ".slicedl");
     keep(line);

@@ -133,6 +133,12 @@ class Download : public ::testing::Test {
 
   static bool Exists(const std::string& path) { return slicedl::FileIsExist(path); }
 
+  // Fetches in slices of a fixed size (1 MiB unless given), `threads` of them at once.
+  static void useSlices(slicedl::Downloader& downloader, int32_t threads, int64_t sliceSize = 1 << 20) {
+    downloader.setThreadNum(threads);
+    downloader.setSlicePolicy(slicedl::SlicePolicy::FixedSize, sliceSize);
+  }
+
   // Bytes the index on disk counts as saved; 0 while there is none that parses.
   static int64_t savedBytes(const std::string& target) {
     slicedl::IndexContent content;

@@ -43,8 +43,7 @@ TEST_F(RangeFallback, AFileOfSeveralSlicesArrivesAsOneStream) {
   const int64_t size = (4 << 20) + 321;
   const std::string target = dir.file("several.exe");
   Downloader downloader;
-  downloader.setThreadNum(4);
-  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  useSlices(downloader, 4);
   downloader.setVerboseOutput(capture.sink());
   std::atomic<int64_t> lastReported{0};
   const DownloadOutcome outcome = run(downloader, serve("/download", size, 31, "&fault=ignore-range"), target,

@@ -47,8 +47,7 @@ TEST_F(Resume, StopThenNewRunContinuesEachSliceAtItsCapacity) {
   const std::string target = dir.file("resumed.exe");
   {
     Downloader downloader;
-    downloader.setThreadNum(4);
-    downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+    useSlices(downloader, 4);
     const std::string url = serve("/download", size, 11, "&rate=800000");
     // Stopped from the progress report itself, so a busy machine cannot let the run finish first.
     auto future = downloader.start(url, target, {}, [&](int64_t, int64_t downloaded) {
@@ -154,8 +153,7 @@ TEST_F(Resume, AFileThatChangedOnTheServerIsFetchedAfresh) {
   const std::string target = dir.file("changed.exe");
   leaveResumableIndex(target, 8 << 20, 1, 4 << 20, 4);
   Downloader downloader;
-  downloader.setThreadNum(4);
-  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  useSlices(downloader, 4);
   const int64_t newSize = (9 << 20) + 17;
   EXPECT_EQ(run(downloader, serve("/download", newSize, 2), target).future, Result::Success);
   expectCleanFinish(target, newSize, 2);
@@ -168,8 +166,7 @@ TEST_F(Resume, AFileReplacedByOneOfTheSameSizeIsFetchedAfresh) {
   leaveResumableIndex(target, size, 1, 3 << 20, 4);
   EXPECT_FALSE(readIndex(target).fileVersion.empty());
   Downloader downloader;
-  downloader.setThreadNum(4);
-  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  useSlices(downloader, 4);
   EXPECT_EQ(run(downloader, serve("/download", size, 2), target).future, Result::Success);
   expectCleanFinish(target, size, 2);
   EXPECT_EQ(requestedOffsets("/download").count(0), 1u);
@@ -181,8 +178,7 @@ TEST_F(Resume, AFileReplacedDuringTheDownloadIsNotJoinedToTheOldBytes) {
   const std::string target = dir.file("replaced-mid-run.exe");
   const int64_t size = 6 << 20;
   Downloader downloader;
-  downloader.setThreadNum(2);
-  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  useSlices(downloader, 2);
   auto future = downloader.start(serve("/download", size, 1, "&rate=1048576"), target, {}, {}, {});
   ASSERT_TRUE(WaitUntil([&] { return sentBytes("/download") > 0; }));
   serve("/download", size, 2);
@@ -200,8 +196,7 @@ TEST_F(Resume, FilesTakenRightAfterTheFallBackToOneStreamNeverJoinTwoVersions) {
   leaveResumableIndex(target, size, 1, 3 << 20, 4);
   ASSERT_EQ(savedBytes(target), 3 << 20);
   Downloader downloader;
-  downloader.setThreadNum(1);
-  downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+  useSlices(downloader, 1);
   downloader.setDiskCacheSize(0);  // every received byte goes to the file at once
   auto future = downloader.start(serve("/download", size, 1, "&rate=1048576"), target, {}, {}, {});
   // The next slice after this one gets the new version and the run falls back to one stream.
@@ -236,8 +231,7 @@ TEST_F(Resume, AnOldIndexThatCannotBeRewrittenIsRemovedBeforeTheFreshStart) {
   ASSERT_TRUE(std::filesystem::create_directory(Utf8Path(target + ".sdlindex.tmp")));
   {
     Downloader downloader;
-    downloader.setThreadNum(4);
-    downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+    useSlices(downloader, 4);
     EXPECT_EQ(run(downloader, serve("/download", size, 2, "&fault=range-500@4194304"), target).future,
               Result::SizeMismatch);
   }

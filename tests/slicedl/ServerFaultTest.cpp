@@ -16,8 +16,7 @@ void PrintTo(const BrokenServer& broken, std::ostream* out) { *out << broken.fau
 class ServerFault : public Download, public ::testing::WithParamInterface<BrokenServer> {
  protected:
   static void configure(Downloader& downloader) {
-    downloader.setThreadNum(4);
-    downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+    useSlices(downloader, 4);
     downloader.setLowSpeedLimit(10, 1);
   }
 };
@@ -115,8 +114,7 @@ TEST_F(Download, SizeProbeRefusedForItsMethodAsksForTheFirstByte) {
                               "head-status=501,no-length"}) {
     server.control("reset");
     Downloader downloader;
-    downloader.setThreadNum(4);
-    downloader.setSlicePolicy(SlicePolicy::FixedSize, 1 << 20);
+    useSlices(downloader, 4);
     const std::string target = dir.file("refused-" + std::to_string(round++) + ".exe");
     EXPECT_EQ(run(downloader, serve("/download", size, 12, std::string("&fault=") + refusal), target).future,
               Result::Success)
@@ -160,8 +158,7 @@ TEST_F(Download, AWholeBodyOfAnotherLengthThanTheProbedSizeIsNotTakenAsTheFile) 
     const std::string target = dir.file("resized-" + std::to_string(round++) + ".exe");
     {
       Downloader downloader;
-      downloader.setThreadNum(4);
-      downloader.setSlicePolicy(SlicePolicy::FixedSize, mib);
+      useSlices(downloader, 4);
       std::atomic<int64_t> lastReported{0};
       EXPECT_EQ(run(downloader, serve("/download", resized.actual, 3, std::string("&fault=") + resized.shape),
                     target, [&](int64_t, int64_t downloaded) { lastReported = downloaded; })

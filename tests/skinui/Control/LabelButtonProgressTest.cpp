@@ -90,6 +90,11 @@ protected:
         button.SetManager(&manager, nullptr, false);
         button.SetPos(RECT{0, 0, 50, 20});
     }
+    void Send(int type, int x, int y)
+    {
+        ControlEvent event = Mouse(type, x, y);
+        button.DispatchEvent(event);
+    }
     CWindowUIManager manager;
     Clicks notes;
     CButtonUI button;
@@ -97,35 +102,26 @@ protected:
 
 TEST_F(ButtonTest, ReleaseOutsideSendsNoClickAndComingBackDoes)
 {
-    ControlEvent press = Mouse(EVT_BUTTONDOWN, 10, 10);
-    button.DispatchEvent(press);
-    ControlEvent out = Mouse(EVT_MOUSEMOVE, 80, 10);
-    button.DispatchEvent(out);
+    Send(EVT_BUTTONDOWN, 10, 10);
+    Send(EVT_MOUSEMOVE, 80, 10);
     EXPECT_EQ(0u, button.GetButtonState() & CButtonUI::kPushed);
-    ControlEvent up = Mouse(EVT_BUTTONUP, 80, 10);
-    button.DispatchEvent(up);
+    Send(EVT_BUTTONUP, 80, 10);
     EXPECT_EQ(0, notes.Count(L"click"));
-    ControlEvent down = Mouse(EVT_BUTTONDOWN, 10, 10);
-    button.DispatchEvent(down);
-    button.DispatchEvent(out);
-    ControlEvent back = Mouse(EVT_MOUSEMOVE, 20, 10);
-    button.DispatchEvent(back);
-    ControlEvent release = Mouse(EVT_BUTTONUP, 20, 10);
-    button.DispatchEvent(release);
+    Send(EVT_BUTTONDOWN, 10, 10);
+    Send(EVT_MOUSEMOVE, 80, 10);
+    Send(EVT_MOUSEMOVE, 20, 10);
+    Send(EVT_BUTTONUP, 20, 10);
     EXPECT_EQ(1, notes.Count(L"click"));
 }
 
 TEST_F(ButtonTest, DisabledButtonIgnoresPressesAndLosesItsState)
 {
-    ControlEvent enter = Mouse(EVT_MOUSEENTER, 10, 10);
-    button.DispatchEvent(enter);
+    Send(EVT_MOUSEENTER, 10, 10);
     EXPECT_NE(0u, button.GetButtonState() & CButtonUI::kHot);
     button.SetEnabled(false);
     EXPECT_EQ(0u, button.GetButtonState());
-    ControlEvent down = Mouse(EVT_BUTTONDOWN, 10, 10);
-    button.DispatchEvent(down);
-    ControlEvent up = Mouse(EVT_BUTTONUP, 10, 10);
-    button.DispatchEvent(up);
+    Send(EVT_BUTTONDOWN, 10, 10);
+    Send(EVT_BUTTONUP, 10, 10);
     EXPECT_EQ(0, notes.Count(L"click"));
     EXPECT_FALSE(button.Activate());
 }
@@ -164,15 +160,11 @@ TEST_F(ButtonTest, PressesItDoesNotTakeGoOnToItsParent)
 
 TEST_F(ButtonTest, APressEndedByAFocusLossLeavesNoPressedLookAndNoClick)
 {
-    ControlEvent down = Mouse(EVT_BUTTONDOWN, 10, 10);
-    button.DispatchEvent(down);
-    ControlEvent lost = Mouse(EVT_KILLFOCUS, 0, 0);
-    button.DispatchEvent(lost);
+    Send(EVT_BUTTONDOWN, 10, 10);
+    Send(EVT_KILLFOCUS, 0, 0);
     EXPECT_EQ(0u, button.GetButtonState() & (CButtonUI::kPushed | CButtonUI::kCaptured));
-    ControlEvent move = Mouse(EVT_MOUSEMOVE, 20, 10);
-    button.DispatchEvent(move);
-    ControlEvent up = Mouse(EVT_BUTTONUP, 20, 10);
-    button.DispatchEvent(up);
+    Send(EVT_MOUSEMOVE, 20, 10);
+    Send(EVT_BUTTONUP, 20, 10);
     EXPECT_EQ(0u, button.GetButtonState() & CButtonUI::kPushed);
     EXPECT_EQ(0, notes.Count(L"click"));
 }
@@ -209,13 +201,11 @@ TEST_F(ButtonTest, PushedWithoutPushedImageDrawsTheNormalImage)
     SkinZipScope zip;
     button.SetAttribute(L"normalimage", L"file='image/quad.png' source='0,0,1,1'");
     button.SetAttribute(L"hotimage", L"file='image/quad.png' source='2,0,3,1'");
-    ControlEvent enter = Mouse(EVT_MOUSEENTER, 10, 10);
-    button.DispatchEvent(enter);
+    Send(EVT_MOUSEENTER, 10, 10);
     Canvas canvas(50, 20);
     button.Paint(canvas.dc(), canvas.Bounds(), nullptr);
     EXPECT_EQ(0x00FF00u, canvas.Rgb(25, 10));
-    ControlEvent down = Mouse(EVT_BUTTONDOWN, 10, 10);
-    button.DispatchEvent(down);
+    Send(EVT_BUTTONDOWN, 10, 10);
     button.Paint(canvas.dc(), canvas.Bounds(), nullptr);
     EXPECT_EQ(0xFF0000u, canvas.Rgb(25, 10));
 }

@@ -16,21 +16,27 @@ namespace {
 
 int Height(const RECT& rc) { return rc.bottom - rc.top; }
 
+void Send(CScrollBarUI& bar, int type, int x = 0, int y = 0, WPARAM wParam = 0)
+{
+    ControlEvent event;
+    event.Type = type;
+    event.ptMouse = POINT{x, y};
+    event.wParam = wParam;
+    bar.DispatchEvent(event);
+}
+
+// A press on a vertical bar at height y (its middle column).
+void PressAt(CScrollBarUI& bar, int y) { Send(bar, EVT_BUTTONDOWN, 8, y); }
+
+// One tick of the bar's repeat and drag timer.
+void Tick(CScrollBarUI& bar) { Send(bar, EVT_TIMER, 0, 0, CScrollBarUI::kTimerId); }
+
 // Presses a vertical bar at y = from, moves to y = to and lets one drag tick apply the move.
 void DragThumb(CScrollBarUI& bar, int from, int to)
 {
-    ControlEvent down;
-    down.Type = EVT_BUTTONDOWN;
-    down.ptMouse = POINT{8, from};
-    bar.DispatchEvent(down);
-    ControlEvent move;
-    move.Type = EVT_MOUSEMOVE;
-    move.ptMouse = POINT{8, to};
-    bar.DispatchEvent(move);
-    ControlEvent tick;
-    tick.Type = EVT_TIMER;
-    tick.wParam = CScrollBarUI::kTimerId;
-    bar.DispatchEvent(tick);
+    PressAt(bar, from);
+    Send(bar, EVT_MOUSEMOVE, 8, to);
+    Tick(bar);
 }
 
 TEST(ScrollBar, RangeZeroThumbFillsTheTrack)
@@ -95,24 +101,16 @@ TEST(ScrollBar, HoldingTheSecondButtonRepeatsAfterADelay)
     bar.SetManager(&manager, nullptr, false);
     bar.SetAttribute(L"linesize", L"5");
     bar.SetPos(RECT{0, 0, 16, 200});
-    ControlEvent event;
-    event.Type = EVT_BUTTONDOWN;
-    event.ptMouse = POINT{8, 190};
-    bar.DispatchEvent(event);
+    PressAt(bar, 190);
     EXPECT_EQ(5, bar.GetScrollPos());
-    ControlEvent tick;
-    tick.Type = EVT_TIMER;
-    tick.wParam = CScrollBarUI::kTimerId;
-    for (int i = 0; i < 5; ++i) bar.DispatchEvent(tick);
+    for (int i = 0; i < 5; ++i) Tick(bar);
     EXPECT_EQ(5, bar.GetScrollPos());
-    bar.DispatchEvent(tick);
+    Tick(bar);
     EXPECT_EQ(10, bar.GetScrollPos());
-    bar.DispatchEvent(tick);
+    Tick(bar);
     EXPECT_EQ(15, bar.GetScrollPos());
-    ControlEvent up;
-    up.Type = EVT_BUTTONUP;
-    bar.DispatchEvent(up);
-    bar.DispatchEvent(tick);
+    Send(bar, EVT_BUTTONUP);
+    Tick(bar);
     EXPECT_EQ(15, bar.GetScrollPos());
 }
 
@@ -153,24 +151,14 @@ TEST(ScrollBar, StepsNearTheEndOfTheIntRangeStopAtTheEnd)
     bar.SetScrollRange(INT_MAX);
     bar.SetPos(RECT{0, 0, 16, 200});
     bar.SetScrollPos(INT_MAX - 3);
-    ControlEvent down;
-    down.Type = EVT_BUTTONDOWN;
-    down.ptMouse = POINT{8, 190};
-    bar.DispatchEvent(down);
+    PressAt(bar, 190);
     EXPECT_EQ(INT_MAX, bar.GetScrollPos());
 }
 
 TEST(ScrollBar, APressEndedByAFocusLossOrDisablingStopsRepeatingAndDragging)
 {
-    const auto send = [](CScrollBarUI& bar, int type, int x, int y, WPARAM wParam = 0) {
-        ControlEvent event;
-        event.Type = type;
-        event.ptMouse = POINT{x, y};
-        event.wParam = wParam;
-        bar.DispatchEvent(event);
-    };
     const std::function<void(CScrollBarUI&)> endings[] = {
-        [&](CScrollBarUI& bar) { send(bar, EVT_KILLFOCUS, 0, 0); },
+        [](CScrollBarUI& bar) { Send(bar, EVT_KILLFOCUS); },
         [](CScrollBarUI& bar) { bar.SetEnabled(false); },
     };
     for (size_t i = 0; i < std::size(endings); ++i) {
@@ -178,16 +166,16 @@ TEST(ScrollBar, APressEndedByAFocusLossOrDisablingStopsRepeatingAndDragging)
         CScrollBarUI bar;
         bar.SetAttribute(L"linesize", L"5");
         bar.SetPos(RECT{0, 0, 16, 200});
-        send(bar, EVT_BUTTONDOWN, 8, 190);
+        PressAt(bar, 190);
         ASSERT_EQ(5, bar.GetScrollPos());
         endings[i](bar);
-        for (int tick = 0; tick < 7; ++tick) send(bar, EVT_TIMER, 0, 0, CScrollBarUI::kTimerId);
+        for (int tick = 0; tick < 7; ++tick) Tick(bar);
         EXPECT_EQ(5, bar.GetScrollPos()) << i << ": no repeat once the press is over";
         bar.SetEnabled(true);
-        send(bar, EVT_BUTTONDOWN, 8, 40);
+        PressAt(bar, 40);
         endings[i](bar);
-        send(bar, EVT_MOUSEMOVE, 8, 120);
-        send(bar, EVT_TIMER, 0, 0, CScrollBarUI::kTimerId);
+        Send(bar, EVT_MOUSEMOVE, 8, 120);
+        Tick(bar);
         EXPECT_EQ(5, bar.GetScrollPos()) << i << ": no drag once the press is over";
 
         // With one, its repeat timer is gone too.
@@ -195,7 +183,7 @@ TEST(ScrollBar, APressEndedByAFocusLossOrDisablingStopsRepeatingAndDragging)
         CScrollBarUI timed;
         timed.SetManager(&manager, nullptr, false);
         timed.SetPos(RECT{0, 0, 16, 200});
-        send(timed, EVT_BUTTONDOWN, 8, 190);
+        PressAt(timed, 190);
         endings[i](timed);
         EXPECT_FALSE(manager.KillTimer(&timed, CScrollBarUI::kTimerId)) << i;
     }
@@ -206,10 +194,7 @@ TEST(ScrollBar, ClickOnTheTrackPagesWithoutOwner)
     CScrollBarUI bar;
     bar.SetScrollRange(1000);
     bar.SetPos(RECT{0, 0, 16, 200});
-    ControlEvent down;
-    down.Type = EVT_BUTTONDOWN;
-    down.ptMouse = POINT{8, 150};
-    bar.DispatchEvent(down);
+    PressAt(bar, 150);
     EXPECT_EQ(200, bar.GetScrollPos());
 }
 

@@ -32,6 +32,25 @@ public:
         CControlUI::HandleEvent(event);
     }
     int Count(int type) const { return static_cast<int>(std::count(events.begin(), events.end(), type)); }
+    // Where the first event of the type stands in the record, or -1.
+    int IndexOf(int type) const
+    {
+        const auto at = std::find(events.begin(), events.end(), type);
+        return at == events.end() ? -1 : static_cast<int>(at - events.begin());
+    }
+    void Forget()
+    {
+        events.clear();
+        keyStates.clear();
+        wParams.clear();
+    }
+};
+
+// A window message and the control event it should become.
+struct MessageEvent {
+    UINT message;
+    WPARAM wParam;
+    int event;
 };
 
 // A root that owns children at fixed places, hit-tests them before itself and paints them after itself.
@@ -212,44 +231,34 @@ TEST_F(WindowInputTest, ButtonEventsCarryTheKeyStateOfTheirMessage)
 {
     // Neither key is down now: the state can only come from the messages.
     const WPARAM keys = MK_SHIFT | MK_CONTROL;
-    const struct {
-        UINT message;
-        WPARAM wParam;
-        int event;
-    } presses[] = {
+    const MessageEvent presses[] = {
         {WM_LBUTTONDOWN, keys | MK_LBUTTON, EVT_BUTTONDOWN}, {WM_LBUTTONUP, keys, EVT_BUTTONUP},
         {WM_LBUTTONDBLCLK, keys | MK_LBUTTON, EVT_DBLCLICK},  {WM_LBUTTONUP, keys | MK_RBUTTON, EVT_BUTTONUP},
         {WM_RBUTTONDOWN, keys | MK_RBUTTON, EVT_RBUTTONDOWN}, {WM_RBUTTONUP, MK_SHIFT, EVT_RBUTTONUP},
         {WM_MBUTTONDOWN, keys | MK_MBUTTON, EVT_MBUTTONDOWN}, {WM_MBUTTONUP, MK_CONTROL, EVT_MBUTTONUP},
     };
     for (const auto& press : presses) {
-        child->events.clear();
-        child->keyStates.clear();
+        child->Forget();
         ::SendMessageW(host, press.message, press.wParam, At(20, 20));
-        const auto at = std::find(child->events.begin(), child->events.end(), press.event);
-        ASSERT_NE(child->events.end(), at) << press.message;
-        EXPECT_EQ(press.wParam, child->keyStates[static_cast<size_t>(at - child->events.begin())]) << press.message;
+        const int at = child->IndexOf(press.event);
+        ASSERT_LE(0, at) << press.message;
+        EXPECT_EQ(press.wParam, child->keyStates[static_cast<size_t>(at)]) << press.message;
     }
 }
 
 TEST_F(WindowInputTest, MoveAndHoverEventsCarryTheWParamOfTheirMessage)
 {
-    const struct {
-        UINT message;
-        WPARAM wParam;
-        int event;
-    } messages[] = {
+    const MessageEvent messages[] = {
         {WM_MOUSEMOVE, MK_SHIFT | MK_LBUTTON, EVT_MOUSEMOVE},
         {WM_MOUSEHOVER, MK_CONTROL, EVT_MOUSEHOVER},
     };
     MoveTo(20, 20);
     for (const auto& message : messages) {
-        child->events.clear();
-        child->wParams.clear();
+        child->Forget();
         ::SendMessageW(host, message.message, message.wParam, At(20, 20));
-        const auto at = std::find(child->events.begin(), child->events.end(), message.event);
-        ASSERT_NE(child->events.end(), at) << message.message;
-        EXPECT_EQ(message.wParam, child->wParams[static_cast<size_t>(at - child->events.begin())]) << message.message;
+        const int at = child->IndexOf(message.event);
+        ASSERT_LE(0, at) << message.message;
+        EXPECT_EQ(message.wParam, child->wParams[static_cast<size_t>(at)]) << message.message;
     }
 }
 

@@ -196,6 +196,16 @@ struct HandlerRoute {
     std::function<void(SelfDeletingSkinned&)> run;
 };
 
+// Arms a route by destroying the window when a notification of the type reaches its handler.
+std::function<void(SelfDeletingSkinned&, std::function<void()>)> DestroyOnNotification(const wchar_t* type)
+{
+    return [type](SelfDeletingSkinned& window, std::function<void()> destroy) {
+        window.onNotify = [type, destroy](SelfDeletingSkinned&, NotifyMessage& msg) {
+            if (msg.sType == type) destroy();
+        };
+    };
+}
+
 void PreTranslate(HWND hwnd, UINT msg, WPARAM wParam)
 {
     const MSG message = {hwnd, msg, wParam, 0, 0, {}};
@@ -208,18 +218,10 @@ TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
     DestroyingFilter filter;
     const HandlerRoute routes[] = {
         {"Alt+letter shortcut clicks the button",
-         [](SelfDeletingSkinned& window, std::function<void()> destroy) {
-             window.onNotify = [destroy](SelfDeletingSkinned&, NotifyMessage& msg) {
-                 if (msg.sType == L"click") destroy();
-             };
-         },
+         DestroyOnNotification(L"click"),
          [](SelfDeletingSkinned& window) { PreTranslate(window.GetHWND(), WM_SYSCHAR, 'g'); }},
         {"Tab moves the focus",
-         [](SelfDeletingSkinned& window, std::function<void()> destroy) {
-             window.onNotify = [destroy](SelfDeletingSkinned&, NotifyMessage& msg) {
-                 if (msg.sType == L"setfocus") destroy();
-             };
-         },
+         DestroyOnNotification(L"setfocus"),
          [](SelfDeletingSkinned& window) { PreTranslate(window.GetHWND(), WM_KEYDOWN, VK_TAB); }},
         {"an accelerator translator",
          [&translator](SelfDeletingSkinned& window, std::function<void()> destroy) {
@@ -234,11 +236,7 @@ TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
          },
          [](SelfDeletingSkinned& window) { PreTranslate(window.GetHWND(), WM_SYSCHAR, 'g'); }},
         {"a notification sent outside any message",
-         [](SelfDeletingSkinned& window, std::function<void()> destroy) {
-             window.onNotify = [destroy](SelfDeletingSkinned&, NotifyMessage& msg) {
-                 if (msg.sType == L"custom") destroy();
-             };
-         },
+         DestroyOnNotification(L"custom"),
          [](SelfDeletingSkinned& window) {
              window.GetManager().SendNotify(window.GetManager().FindControl(L"go"), L"custom");
          }},

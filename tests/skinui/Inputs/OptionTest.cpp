@@ -17,6 +17,16 @@ using namespace SkinUI::Testing;
 
 namespace {
 
+// Whether any pixel of the canvas is of the colour (0xRRGGBB).
+bool Shows(const Canvas& canvas, DWORD rgb)
+{
+    const RECT bounds = canvas.Bounds();
+    for (int x = 0; x < bounds.right; ++x)
+        for (int y = 0; y < bounds.bottom; ++y)
+            if (canvas.Rgb(x, y) == rgb) return true;
+    return false;
+}
+
 class OptionGroupTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -200,10 +210,7 @@ TEST(Option, SelectedTextColourIsUsedOnlyWhileSelected)
     option.SetPos(RECT{0, 0, 60, 20});
     Canvas canvas(60, 20, 0xFFFFFFFF);
     option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
-    bool sawRed = false;
-    for (int x = 0; x < 60; ++x)
-        for (int y = 0; y < 20; ++y) sawRed |= canvas.Rgb(x, y) == 0xFF0000u;
-    EXPECT_TRUE(sawRed);
+    EXPECT_TRUE(Shows(canvas, 0xFF0000u)) << "drawn in the selected colour";
     EXPECT_EQ(0xFF0000FFu, option.GetTextColor());
 }
 
@@ -219,10 +226,7 @@ TEST(Option, PaintingWhileSelectedLeavesAnUnsetTextColourUnset)
     option.SetPos(RECT{0, 0, 60, 20});
     Canvas canvas(60, 20, 0xFFFFFFFF);
     option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
-    bool sawDefault = false;
-    for (int x = 0; x < 60; ++x)
-        for (int y = 0; y < 20; ++y) sawDefault |= canvas.Rgb(x, y) == 0x00FF00u;
-    EXPECT_TRUE(sawDefault) << "drawn in the window's default colour";
+    EXPECT_TRUE(Shows(canvas, 0x00FF00u)) << "drawn in the window's default colour";
     EXPECT_EQ(0u, option.GetTextColor());
     // Deselected, it follows the window's default as it is now.
     manager.SetDefaultFontColor(0xFF0000FF);

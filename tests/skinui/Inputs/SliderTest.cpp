@@ -14,6 +14,12 @@ using namespace SkinUI::Testing;
 
 namespace {
 
+void Send(CSliderUI& slider, int type, int x, int y, WPARAM wParam = 0)
+{
+    ControlEvent event = MakeEvent(type, x, y, wParam);
+    slider.DispatchEvent(event);
+}
+
 class SliderTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -22,11 +28,7 @@ protected:
         slider.SetManager(&manager, nullptr, false);
         slider.SetPos(RECT{0, 0, 210, 20});
     }
-    void Send(int type, int x, int y = 10, WPARAM wParam = 0)
-    {
-        ControlEvent event = MakeEvent(type, x, y, wParam);
-        slider.DispatchEvent(event);
-    }
+    void Send(int type, int x, int y = 10, WPARAM wParam = 0) { ::Send(slider, type, x, y, wParam); }
     CWindowUIManager manager;
     NoteLog notes;
     CSliderUI slider;
@@ -231,11 +233,9 @@ TEST(Slider, AValueOutsideItsRangeIsTakenIntoItLikeAProgressBars)
             EXPECT_EQ(c.min, slider.ValueAtPoint(pointAt(5)));
 
             // The wheel steps from the corrected value and the notification reports a value in the range.
-            ControlEvent up = MakeEvent(EVT_SCROLLWHEEL, 100, 10, wheelUp);
-            slider.DispatchEvent(up);
+            Send(slider, EVT_SCROLLWHEEL, 100, 10, wheelUp);
             EXPECT_EQ(c.afterWheelUp, slider.GetValue());
-            ControlEvent down = MakeEvent(EVT_SCROLLWHEEL, 100, 10, wheelDown);
-            slider.DispatchEvent(down);
+            Send(slider, EVT_SCROLLWHEEL, 100, 10, wheelDown);
             EXPECT_EQ(c.afterWheelDown, slider.GetValue());
             EXPECT_EQ(2, notes.Count(L"valuechanged"));
 
@@ -243,10 +243,8 @@ TEST(Slider, AValueOutsideItsRangeIsTakenIntoItLikeAProgressBars)
             CSliderUI clicked;
             makeSlider(clicked);
             const POINT end = pointAt(208);
-            ControlEvent press = MakeEvent(EVT_BUTTONDOWN, end.x, end.y);
-            clicked.DispatchEvent(press);
-            ControlEvent release = MakeEvent(EVT_BUTTONUP, end.x, end.y);
-            clicked.DispatchEvent(release);
+            Send(clicked, EVT_BUTTONDOWN, end.x, end.y);
+            Send(clicked, EVT_BUTTONUP, end.x, end.y);
             EXPECT_EQ(c.max, clicked.GetValue());
 
             // Painting stores the corrected range as the progress bar's painting does, and draws the thumb there.
@@ -293,8 +291,7 @@ TEST(Slider, PaintsTheBandAndTheThumbInItsStateColour)
     EXPECT_EQ(0x0000FFu, canvas.Rgb(10, 9));
     EXPECT_EQ(0u, canvas.Rgb(10, 2));
     EXPECT_EQ(0xFF0000u, canvas.Rgb(55, 2));
-    ControlEvent move = MakeEvent(EVT_MOUSEMOVE, 55, 10);
-    slider.DispatchEvent(move);
+    Send(slider, EVT_MOUSEMOVE, 55, 10);
     slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
     EXPECT_EQ(0x00FF00u, canvas.Rgb(55, 2));
 }

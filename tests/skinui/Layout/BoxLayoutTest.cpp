@@ -29,6 +29,16 @@ void Mouse(CControlUI& control, int type, int x, int y)
     control.DispatchEvent(event);
 }
 
+// A vertical layout in a window, with a 4 pixel separator at its bottom edge and the further attributes given,
+// placed at 0,0-100,100.
+void PlaceWithSeparator(CVerticalLayoutUI& layout, CWindowUIManager& manager, const wchar_t* attributes = L"")
+{
+    layout.SetManager(&manager, nullptr, false);
+    layout.SetAttribute(L"sepheight", L"4");
+    if (*attributes) layout.ApplyAttributeList(attributes);
+    layout.SetPos(RECT{0, 0, 100, 100});
+}
+
 class TabNotes : public INotifyUI {
 public:
     int selections = 0;
@@ -177,11 +187,7 @@ TEST(BoxLayout, SeparatorDragStopsAtTheMinimum)
 {
     CWindowUIManager manager;
     CVerticalLayoutUI layout;
-    layout.SetManager(&manager, nullptr, false);
-    layout.SetAttribute(L"sepheight", L"4");
-    layout.SetAttribute(L"sepimm", L"true");
-    layout.SetAttribute(L"minheight", L"30");
-    layout.SetPos(RECT{0, 0, 100, 100});
+    PlaceWithSeparator(layout, manager, L"sepimm=\"true\" minheight=\"30\"");
     EXPECT_EQ(unsigned(CONTROL_FLAG_SETCURSOR), layout.GetControlFlags());
     Mouse(layout, EVT_BUTTONDOWN, 50, 98);
     Mouse(layout, EVT_MOUSEMOVE, 50, 10);
@@ -194,9 +200,7 @@ TEST(BoxLayout, ASeparatorDragEndedByAFocusLossStopsWhereThePressEnded)
 {
     CWindowUIManager manager;
     CVerticalLayoutUI layout;
-    layout.SetManager(&manager, nullptr, false);
-    layout.SetAttribute(L"sepheight", L"4");
-    layout.SetPos(RECT{0, 0, 100, 100});
+    PlaceWithSeparator(layout, manager);
     Mouse(layout, EVT_BUTTONDOWN, 50, 98);
     Mouse(layout, EVT_MOUSEMOVE, 50, 70);
     Mouse(layout, EVT_KILLFOCUS, 0, 0);
@@ -229,9 +233,7 @@ TEST(BoxLayout, SeparatorPressedTwiceLeavesNothingToPaintAfterTheLayout)
 {
     CWindowUIManager manager;
     auto* layout = new CVerticalLayoutUI();
-    layout->SetManager(&manager, nullptr, false);
-    layout->SetAttribute(L"sepheight", L"4");
-    layout->SetPos(RECT{0, 0, 100, 100});
+    PlaceWithSeparator(*layout, manager);
     Mouse(*layout, EVT_BUTTONDOWN, 50, 98);
     Mouse(*layout, EVT_BUTTONDOWN, 50, 98);
     const CControlUI* gone = layout;
@@ -247,6 +249,12 @@ protected:
         manager.AddNotifier(&notes);
         tabs.SetManager(&manager, nullptr, false);
     }
+    CControlUI* AddPage()
+    {
+        auto* page = new CControlUI();
+        tabs.Add(page);
+        return page;
+    }
     CWindowUIManager manager;
     TabNotes notes;
     CTabLayoutUI tabs;
@@ -254,12 +262,9 @@ protected:
 
 TEST_F(TabLayout, InsertingBeforeTheSelectionKeepsTheSelectedPage)
 {
-    CControlUI* a = new CControlUI();
-    CControlUI* b = new CControlUI();
-    CControlUI* c = new CControlUI();
-    tabs.Add(a);
-    tabs.Add(b);
-    tabs.Add(c);
+    AddPage();
+    CControlUI* b = AddPage();
+    AddPage();
     EXPECT_EQ(0, tabs.GetCurSel());
     EXPECT_FALSE(b->IsVisible());
     tabs.SelectItem(1);
@@ -276,12 +281,9 @@ TEST_F(TabLayout, InsertingBeforeTheSelectionKeepsTheSelectedPage)
 
 TEST_F(TabLayout, MovingPagesKeepsTheSelectedPageSelectedAndPlaced)
 {
-    CControlUI* a = new CControlUI();
-    CControlUI* b = new CControlUI();
-    CControlUI* c = new CControlUI();
-    tabs.Add(a);
-    tabs.Add(b);
-    tabs.Add(c);
+    CControlUI* a = AddPage();
+    CControlUI* b = AddPage();
+    CControlUI* c = AddPage();
     ASSERT_TRUE(tabs.SelectItem(1));
     notes.selections = 0;
     struct Move {

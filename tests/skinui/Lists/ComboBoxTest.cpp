@@ -34,12 +34,16 @@ protected:
 
     CComboBoxUI* Build(int entries, const wchar_t* comboAttributes = L"")
     {
+        std::wstring items;
+        for (int i = 0; i < entries; ++i)
+            items += L"<ListLabelElement text=\"entry" + std::to_wstring(i) + L"\" height=\"24\"/>";
+        return BuildWithItems(items, comboAttributes);
+    }
+    CComboBoxUI* BuildWithItems(const std::wstring& items, const wchar_t* comboAttributes = L"")
+    {
         std::wstring xml = L"<Window><VerticalLayout><ComboBox name=\"combo\" width=\"120\" height=\"24\" ";
         xml += comboAttributes;
-        xml += L">";
-        for (int i = 0; i < entries; ++i)
-            xml += L"<ListLabelElement text=\"entry" + std::to_wstring(i) + L"\" height=\"24\"/>";
-        xml += L"</ComboBox><Control/></VerticalLayout></Window>";
+        xml += L">" + items + L"</ComboBox><Control/></VerticalLayout></Window>";
         CDialogBuilder builder;
         CControlUI* root = builder.Create(xml.c_str(), nullptr, nullptr, &host.manager);
         if (!root) return nullptr;
@@ -53,15 +57,17 @@ protected:
         ::GetWindowRect(combo->GetDropWindow()->GetHWND(), &rc);
         return rc;
     }
+    static void Send(CComboBoxUI* combo, int type)
+    {
+        ControlEvent event;
+        event.Type = type;
+        event.ptMouse = POINT{10, 10};
+        combo->HandleEvent(event);
+    }
     static void Click(CComboBoxUI* combo)
     {
-        ControlEvent press;
-        press.Type = EVT_BUTTONDOWN;
-        press.ptMouse = POINT{10, 10};
-        combo->HandleEvent(press);
-        ControlEvent release = press;
-        release.Type = EVT_BUTTONUP;
-        combo->HandleEvent(release);
+        Send(combo, EVT_BUTTONDOWN);
+        Send(combo, EVT_BUTTONUP);
     }
     static bool DropShown(CComboBoxUI* combo)
     {
@@ -155,13 +161,8 @@ TEST_F(ComboBoxTest, ThePressedLookEndsWhenTheListCloses)
 TEST_F(ComboBoxTest, APressEndedByAFocusLossKeepsOnlyThePressedLookOfTheOpenList)
 {
     CComboBoxUI* combo = Build(3);
-    ControlEvent press;
-    press.Type = EVT_BUTTONDOWN;
-    press.ptMouse = POINT{10, 10};
-    combo->HandleEvent(press);
-    ControlEvent lost;
-    lost.Type = EVT_KILLFOCUS;
-    combo->HandleEvent(lost);
+    Send(combo, EVT_BUTTONDOWN);
+    Send(combo, EVT_KILLFOCUS);
     EXPECT_EQ(0u, combo->GetButtonState() & 64u) << "no longer captured";
     EXPECT_EQ(DropShown(combo) ? 16u : 0u, combo->GetButtonState() & 16u);
 }
@@ -229,16 +230,9 @@ TEST_F(ComboBoxTest, AClickWithoutADropWindowLeavesNoPressedLook)
 
 TEST_F(ComboBoxTest, AButtonInsideTheDropListGetsItsClickOnce)
 {
-    CDialogBuilder builder;
-    CControlUI* root = builder.Create(
-        L"<Window><VerticalLayout><ComboBox name=\"combo\" width=\"120\" height=\"24\">"
-        L"<ListContainerElement height=\"24\"><Button name=\"inside\" text=\"B\"/></ListContainerElement>"
-        L"</ComboBox><Control/></VerticalLayout></Window>",
-        nullptr, nullptr, &host.manager);
-    ASSERT_NE(nullptr, root);
-    host.manager.AttachRootControl(root);
-    root->SetPos(RECT{0, 0, 400, 300});
-    auto* combo = static_cast<CComboBoxUI*>(host.manager.FindControl(L"combo"));
+    CComboBoxUI* combo = BuildWithItems(
+        L"<ListContainerElement height=\"24\"><Button name=\"inside\" text=\"B\"/></ListContainerElement>");
+    ASSERT_NE(nullptr, combo);
     combo->Activate();
     ASSERT_TRUE(DropShown(combo));
     auto* row = static_cast<CContainerUI*>(combo->GetList()->GetItemAt(0)->GetInterface(L"Container"));

@@ -25,6 +25,13 @@ ControlEvent Event(int type, int x = 0, int y = 0, WORD keyState = 0)
     return event;
 }
 
+// Hands a control one mouse event at x, y.
+void Send(CControlUI* control, int type, int x = 0, int y = 0)
+{
+    ControlEvent event = Event(type, x, y);
+    control->HandleEvent(event);
+}
+
 ControlEvent Key(wchar_t key, WORD keyState = 0)
 {
     ControlEvent event = Event(EVT_KEYDOWN, 0, 0, keyState);
@@ -457,18 +464,14 @@ TEST_F(ListTest, HeaderItemClickAndSeparatorDrag)
     EXPECT_EQ(4, thumb.right - thumb.left);
     EXPECT_EQ(first->GetPos().right, first->GetThumbRect().right);
 
-    ControlEvent click = Event(EVT_BUTTONDOWN, 10, 10);
-    first->HandleEvent(click);
+    Send(first, EVT_BUTTONDOWN, 10, 10);
     EXPECT_EQ(1, notes.Count(L"headerclick", first));
 
     // Grab the right separator of the first column (within 4 pixels inside) and drag 30 to the right.
-    ControlEvent grab = Event(EVT_BUTTONDOWN, 46, 10);
-    first->HandleEvent(grab);
+    Send(first, EVT_BUTTONDOWN, 46, 10);
     EXPECT_EQ(1, notes.Count(L"headerclick", first));
-    ControlEvent move = Event(EVT_MOUSEMOVE, 76, 10);
-    first->HandleEvent(move);
-    ControlEvent release = Event(EVT_BUTTONUP, 76, 10);
-    first->HandleEvent(release);
+    Send(first, EVT_MOUSEMOVE, 76, 10);
+    Send(first, EVT_BUTTONUP, 76, 10);
     list->SetPos(RECT{0, 0, 200, 300});
     EXPECT_EQ(80, first->GetWidth());
     EXPECT_EQ(80, list->GetListInfo()->columnRects[0].right);
@@ -480,20 +483,15 @@ TEST_F(ListTest, AHeaderPressEndedByAFocusLossLeavesNoPressedLookOrDrag)
         L"<Window><List><ListHeader height=\"24\"><ListHeaderItem width=\"50\" sepwidth=\"2\"/>"
         L"<ListHeaderItem width=\"60\"/></ListHeader><ListLabelElement/></List></Window>");
     auto* first = static_cast<CListHeaderItemUI*>(list->GetHeader()->GetItemAt(0));
-    ControlEvent lost = Event(EVT_KILLFOCUS);
-    ControlEvent click = Event(EVT_BUTTONDOWN, 10, 10);
-    first->HandleEvent(click);
+    Send(first, EVT_BUTTONDOWN, 10, 10);
     ASSERT_NE(0u, first->GetButtonState());
-    first->HandleEvent(lost);
+    Send(first, EVT_KILLFOCUS);
     EXPECT_EQ(0u, first->GetButtonState());
-    ControlEvent grab = Event(EVT_BUTTONDOWN, 46, 10);
-    first->HandleEvent(grab);
-    ControlEvent move = Event(EVT_MOUSEMOVE, 66, 10);
-    first->HandleEvent(move);
-    first->HandleEvent(lost);
+    Send(first, EVT_BUTTONDOWN, 46, 10);
+    Send(first, EVT_MOUSEMOVE, 66, 10);
+    Send(first, EVT_KILLFOCUS);
     EXPECT_EQ(0u, first->GetButtonState());
-    ControlEvent further = Event(EVT_MOUSEMOVE, 96, 10);
-    first->HandleEvent(further);
+    Send(first, EVT_MOUSEMOVE, 96, 10);
     list->SetPos(RECT{0, 0, 200, 300});
     EXPECT_EQ(70, first->GetWidth()) << "the drag stops where the press ended";
 }
