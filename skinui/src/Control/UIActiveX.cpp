@@ -893,7 +893,7 @@ bool CActiveXUI::CreateHostedControl()
 
 void CActiveXUI::ReleaseHostedControl()
 {
-    if (m_manager) m_manager->RemoveMessageFilter(this);
+    if (CWindowUIManager* manager = LiveManager()) manager->RemoveMessageFilter(this);
     // Members are cleared before the calls out: the control may call back into the site while closing.
     if (IOleObject* control = m_control) {
         m_control = nullptr;

@@ -32,7 +32,7 @@ bool CUIAnimation::StartAnimation(int elapseMs, int totalFrames, UINT id, bool l
 void CUIAnimation::StopAnimation(UINT id)
 {
     if (!m_owner) return;
-    CWindowUIManager* manager = m_owner->GetManager();
+    CWindowUIManager* manager = m_owner->LiveManager();  // also runs while the owner is deleted
     if (id == 0) {
         for (const auto& job : m_jobs)
             if (manager) manager->KillTimer(m_owner, job->id);

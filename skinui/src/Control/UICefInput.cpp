@@ -145,7 +145,8 @@ void CCefUI::CCefUIImpl::HandleMouseMessage(UINT message, WPARAM wParam, LPARAM 
 
 void CCefUI::CCefUIImpl::WatchDoubleClicks(bool watch)
 {
-    if (m_filterManager) m_filterManager->RemoveMessageFilter(this);
+    // The view may be deleted after the window it watched.
+    if (CWindowUIManager::Exists(m_filterManager)) m_filterManager->RemoveMessageFilter(this);
     m_filterManager = watch ? Manager() : nullptr;
     if (m_filterManager) m_filterManager->AddMessageFilter(this);
 }

@@ -21,8 +21,7 @@ CGifAnimUI::CGifAnimUI() : m_timer([this] { OnTick(); }) {}
 
 CGifAnimUI::~CGifAnimUI()
 {
-    StopGif();
-    m_timer.Stop(true);
+    m_timer.Stop(true);  // not StopGif: nothing to repaint, and the window may already be gone
     *m_alive = false;
     FreeGif();
 }

@@ -11,7 +11,8 @@ namespace SkinUI {
 
 COptionUI::~COptionUI()
 {
-    if (!m_group.IsEmpty() && m_manager) m_manager->RemoveFromOptionGroup(m_group, this);
+    CWindowUIManager* manager = LiveManager();
+    if (!m_group.IsEmpty() && manager) manager->RemoveFromOptionGroup(m_group, this);
 }
 
 void* COptionUI::GetInterface(const wchar_t* name)
@@ -23,8 +24,8 @@ void* COptionUI::GetInterface(const wchar_t* name)
 void COptionUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
 {
     // A group is one window's: moved on, the option leaves the group of the window it leaves.
-    if (m_manager && manager && m_manager != manager && !m_group.IsEmpty())
-        m_manager->RemoveFromOptionGroup(m_group, this);
+    CWindowUIManager* old = LiveManager();
+    if (old && manager && old != manager && !m_group.IsEmpty()) old->RemoveFromOptionGroup(m_group, this);
     CControlUI::SetManager(manager, parent, runInit);
     if (runInit && !m_group.IsEmpty() && m_manager) m_manager->AddToOptionGroup(m_group, this);
 }

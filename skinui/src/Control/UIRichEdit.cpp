@@ -52,7 +52,7 @@ CRichEditUI::~CRichEditUI()
         m_host->Release();
         m_host = nullptr;
     }
-    if (m_manager) m_manager->RemoveMessageFilter(this);
+    if (CWindowUIManager* manager = LiveManager()) manager->RemoveMessageFilter(this);
 }
 
 void* CRichEditUI::GetInterface(const wchar_t* name)

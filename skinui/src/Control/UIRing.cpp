@@ -18,7 +18,7 @@ CRingUI::CRingUI() = default;
 
 CRingUI::~CRingUI()
 {
-    if (m_manager) m_manager->KillTimer(this, kTurnTimer);
+    if (CWindowUIManager* manager = LiveManager()) manager->KillTimer(this, kTurnTimer);
 }
 
 void* CRingUI::GetInterface(const wchar_t* name)

@@ -14,9 +14,10 @@ constexpr int kMeasureExtent = 10000;
 
 CRollTextUI::~CRollTextUI()
 {
-    if (!m_manager) return;
-    m_manager->KillTimer(this, kEndTimer);
-    m_manager->KillTimer(this, kTickTimer);
+    CWindowUIManager* manager = LiveManager();
+    if (!manager) return;
+    manager->KillTimer(this, kEndTimer);
+    manager->KillTimer(this, kTickTimer);
 }
 
 void* CRollTextUI::GetInterface(const wchar_t* name)

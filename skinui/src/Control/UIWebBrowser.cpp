@@ -61,7 +61,7 @@ bool CWebBrowserUI::CreateHostedControl()
 void CWebBrowserUI::ReleaseHostedControl()
 {
     m_created = false;
-    if (m_manager) m_manager->RemoveTranslateAccelerator(this);
+    if (CWindowUIManager* manager = LiveManager()) manager->RemoveTranslateAccelerator(this);
     ConnectEvents(false);
     if (IWebBrowser2* browser = m_browser) {
         m_browser = nullptr;

@@ -23,9 +23,14 @@ CWindowWnd::HandlerScope CControlUI::KeepWindowWhileActing() const
     return CWindowWnd::HandlerScope(m_manager ? m_manager->GetWindowHandle() : nullptr);
 }
 
+CWindowUIManager* CControlUI::LiveManager() const
+{
+    return CWindowUIManager::Exists(m_manager) ? m_manager : nullptr;
+}
+
 void CControlUI::ReleaseManagerReferences()
 {
-    if (m_manager) m_manager->ReleaseControlReferences(this);
+    if (CWindowUIManager* manager = LiveManager()) manager->ReleaseControlReferences(this);
 }
 
 void* CControlUI::GetInterface(const wchar_t* name)
@@ -40,7 +45,7 @@ void CControlUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool 
     // Only the window named here hears of the control's end: a window it is detached from (the builder's after
     // the attributes, or an application's) lets go of it now (groups, timers, focus, names). A control moved
     // straight into another window keeps its name in the first: a sub-menu borrows its parent's items so.
-    if (m_manager && !manager) m_manager->ReleaseControlReferences(this);
+    if (!manager) ReleaseManagerReferences();
     m_manager = manager;
     m_parent = parent;
     if (runInit && m_parent) Init();

@@ -52,6 +52,9 @@ public:
     virtual UINT GetControlFlags() const { return 0; }
     virtual bool Activate();
     virtual CWindowUIManager* GetManager() const { return m_manager; }
+    // The manager only while it still exists: a control the application kept after removing it may be
+    // deleted after its window and manager are gone. Whatever runs while a control is deleted asks this.
+    CWindowUIManager* LiveManager() const;
     virtual void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true);
     virtual CControlUI* GetParent() const { return m_parent; }
 

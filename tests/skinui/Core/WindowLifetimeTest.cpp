@@ -2,8 +2,11 @@
 // destroyed, a click or "windowinit" handler that destroys its window at once. The window objects
 // here are poisoned instead of freed, so that any later read of them shows (a freed block could
 // still hold the old values).
+#include "Control/UIOption.h"
+#include "Control/UIRollText.h"
 #include "Core/ControlUI.h"
 #include "Core/WindowImplBase.h"
+#include "Layout/BoxLayout.h"
 #include "TestWindows.h"
 
 #include "Core/UIInterfaces.h"
@@ -257,5 +260,70 @@ TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
         EXPECT_EQ(0, deletedInHandler) << "the object went while its own handler was still running";
         EXPECT_FALSE(::IsWindow(hwnd));
         EXPECT_EQ(1, SelfDeletingSkinned::s_deleted);
+    }
+}
+
+struct KeptControl {
+    const char* name;
+    // Adds the control to the root of a live window, with whatever it holds in that window's manager.
+    std::function<CControlUI*(CContainerUI& root)> build;
+};
+
+// An application may remove a control without deleting it and keep it past its window: deleting it
+// later, or moving it into another window first, must not reach the manager that went with the window.
+TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
+{
+    const KeptControl kinds[] = {
+        {"a plain control",
+         [](CContainerUI& root) {
+             auto* control = new CControlUI;
+             root.Add(control);
+             return control;
+         }},
+        {"a selected option in a group",
+         [](CContainerUI& root) {
+             auto* sibling = new COptionUI;
+             auto* option = new COptionUI;
+             root.Add(sibling);
+             root.Add(option);
+             sibling->SetGroup(L"kept");
+             option->SetGroup(L"kept");
+             option->Selected(true);
+             return option;
+         }},
+        {"a rolling text with its timers",
+         [](CContainerUI& root) {
+             auto* text = new CRollTextUI;
+             root.Add(text);
+             text->SetText(L"rolling");
+             EXPECT_TRUE(text->BeginRoll(CRollTextUI::kLeft, 50, 100000));
+             return text;
+         }},
+    };
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    for (const KeptControl& kind : kinds) {
+        for (const bool movedFirst : {false, true}) {
+            SCOPED_TRACE(std::string(kind.name) + (movedFirst ? ", moved into another window" : ", deleted"));
+            auto* window = new HostWindow;
+            window->deleteOnFinal = true;
+            ASSERT_NE(nullptr, window->CreateTopLevel());
+            const CWindowUIManager* manager = &window->manager;
+            auto* root = new CVerticalLayoutUI;
+            ASSERT_TRUE(window->manager.AttachRootControl(root));
+            CControlUI* kept = kind.build(*root);
+            root->SetAutoDestroy(false);
+            ASSERT_TRUE(root->Remove(kept));
+            ASSERT_EQ(manager, kept->GetManager()) << "a removed control stays bound to its window";
+
+            ::DestroyWindow(window->GetHWND());
+            ASSERT_FALSE(CWindowUIManager::Exists(manager)) << "the window and its manager are gone";
+            if (movedFirst) {
+                ASSERT_TRUE(otherRoot->Add(kept));
+                ASSERT_TRUE(otherRoot->Remove(kept));  // the other window deletes it
+            } else {
+                delete kept;
+            }
+        }
     }
 }
