@@ -42,9 +42,28 @@ bool CAnimationTabLayoutUI::SelectItem(int index)
         m_current.bottom += shift;
     }
     StopAnimation(kSlideAnimation);
-    StartAnimation(10, 15, kSlideAnimation, false);
+    // Without a window timer (no window yet, or it refused one) the page would never appear.
+    if (!StartAnimation(10, 15, kSlideAnimation, false)) EndSlideAtOnce();
     AnnounceSelection(old);
     return true;
+}
+
+void CAnimationTabLayoutUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    // The slide runs on the old window's timer, which leaving the window ends: the page is shown at once
+    // (the builder detaches a layout whose "selectedid" started a slide).
+    const bool cutShort = manager != m_manager && IsAnimationRunning(kSlideAnimation);
+    if (cutShort) StopAnimation(kSlideAnimation);
+    CTabLayoutUI::SetManager(manager, parent, runInit);
+    if (cutShort) EndSlideAtOnce();
+}
+
+void CAnimationTabLayoutUI::EndSlideAtOnce()
+{
+    if (CControlUI* page = GetItemAt(GetCurSel())) page->SetVisible(true);
+    m_shown = true;
+    m_current = m_final;
+    OnAnimationStop(kSlideAnimation);
 }
 
 void CAnimationTabLayoutUI::HandleEvent(ControlEvent& event)

@@ -17,6 +17,7 @@ public:
     bool SelectItem(int index) override;
     void HandleEvent(ControlEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
 
     void OnAnimationStep(int totalFrames, int currentFrame, UINT id) override;
     void OnAnimationStop(UINT id) override;
@@ -26,6 +27,9 @@ public:
     static constexpr UINT kSlideAnimation = 1;
 
 private:
+    // Shows the selected page in its final place when no slide can bring it there.
+    void EndSlideAtOnce();
+
     bool m_vertical = false;
     int m_direction = 1;
     RECT m_current = {0, 0, 0, 0};

@@ -15,13 +15,8 @@ void* CTabLayoutUI::GetInterface(const wchar_t* name)
     return CContainerUI::GetInterface(name);
 }
 
-bool CTabLayoutUI::Add(CControlUI* control)
-{
-    if (!CContainerUI::Add(control)) return false;
-    if (m_selected == -1 && control->IsVisible()) m_selected = GetItemIndex(control);
-    else control->SetVisible(false);
-    return true;
-}
+// The container's Add inserts through AddAt, which already picks or hides the page.
+bool CTabLayoutUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
 
 bool CTabLayoutUI::AddAt(CControlUI* control, int index)
 {

@@ -236,6 +236,41 @@ TEST_F(AnimationTabTest, VerticalSlideStartsAFullHeightAway)
     EXPECT_TRUE(tab->IsVerticalAnimation());
 }
 
+TEST_F(AnimationTabTest, ALayoutLeavingItsWindowMidSlideShowsThePageInItsFinalPlace)
+{
+    ASSERT_TRUE(tab->SelectItem(2));
+    tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    ASSERT_EQ(348 - 26, tab->GetPos().left);
+    tab->SetManager(nullptr, nullptr, false);
+    EXPECT_FALSE(tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation));
+    EXPECT_TRUE(pages[2]->IsVisible());
+    EXPECT_EQ(0, tab->GetPos().left);
+    EXPECT_EQ(400, tab->GetPos().right);
+    EXPECT_EQ(0, pages[2]->GetPos().left);
+    EXPECT_EQ(400, pages[2]->GetPos().right);
+    EXPECT_FALSE(host.manager.KillTimer(tab, CAnimationTabLayoutUI::kSlideAnimation));
+    tab->SetManager(&host.manager, nullptr, false);
+}
+
+// Without a window, or with one whose manager has no window to run timers on, nothing would slide the page in.
+TEST(AnimationTabWithoutTimer, ShowsTheNewPageAtOnce)
+{
+    CWindowUIManager windowless;
+    for (CWindowUIManager* manager : {static_cast<CWindowUIManager*>(nullptr), &windowless}) {
+        CAnimationTabLayoutUI tab;
+        tab.SetManager(manager, nullptr, false);
+        CControlUI* pages[2] = {new CControlUI(), new CControlUI()};
+        for (CControlUI* page : pages) tab.Add(page);
+        tab.SetPos(RECT{0, 0, 400, 200});
+        ASSERT_TRUE(tab.SelectItem(1));
+        EXPECT_FALSE(tab.IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation));
+        EXPECT_TRUE(pages[1]->IsVisible()) << (manager ? "windowless manager" : "no manager");
+        EXPECT_FALSE(pages[0]->IsVisible());
+        EXPECT_EQ(0, tab.GetPos().left);
+        EXPECT_EQ(400, pages[1]->GetPos().right);
+    }
+}
+
 TEST(AnimationTabAttributes, DirectionIsVerticalOnlyForTheExactWord)
 {
     CAnimationTabLayoutUI tab;
