@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <vector>
 
 namespace SkinUI {
 
@@ -42,21 +43,18 @@ void CTileLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* value)
     }
 }
 
-// The height of the row that starts at the firstIndex-th visible, non-floating child.
-int CTileLayoutUI::RowHeight(int firstIndex, int cellWidth) const
+// The height of the row whose cells are cells[first] onward, up to a full row.
+int CTileLayoutUI::RowHeight(const std::vector<CControlUI*>& cells, size_t first, int cellWidth) const
 {
     const int padding = GetChildPadding();
+    const size_t end = std::min(cells.size(), first + static_cast<size_t>(m_columns));
     int height = 0;
-    int seen = 0;
-    for (int i = 0; i < m_items.GetSize(); ++i) {
-        auto* child = static_cast<CControlUI*>(m_items[i]);
-        if (!child->IsVisible() || child->IsFloat()) continue;
-        if (seen++ < firstIndex) continue;
-        const int column = seen - 1 - firstIndex;
-        if (column >= m_columns) break;
+    for (size_t i = first; i < end; ++i) {
+        CControlUI* child = cells[i];
+        const size_t column = i - first;
         const RECT pad = child->GetPadding();
         int width = cellWidth - pad.left - pad.right;
-        width -= (column == 0 || column == m_columns - 1) ? padding / 2 : padding;
+        width -= (column == 0 || column == static_cast<size_t>(m_columns) - 1) ? padding / 2 : padding;
         width = ClampMinThenMax(width, child->GetMinWidth(), child->GetMaxWidth());
         SIZE size = child->CalcDesiredSize(SIZE{width, 9999});
         size.cy = ClampMinThenMax(size.cy, child->GetMinHeight(), child->GetMaxHeight());
@@ -68,9 +66,8 @@ int CTileLayoutUI::RowHeight(int firstIndex, int cellWidth) const
 void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
 {
     CControlUI::SetPos(rc, invalidate);
-    rc = DeflateRectBy(m_rcItem, m_inset);
-    if (IsVisibleBar(m_verticalScrollBar)) rc.right -= m_verticalScrollBar->GetFixedWidth();
-    if (IsVisibleBar(m_horizontalScrollBar)) rc.bottom -= m_horizontalScrollBar->GetFixedHeight();
+    // The inset scaled as the container clips its children to it.
+    rc = GetContentRect();
     if (m_items.IsEmpty()) {
         ProcessScrollBar(rc, 0, 0);
         return;
@@ -86,11 +83,18 @@ void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
     int cellLeft = rowLeft;
     int rowHeight = 0;
     int placed = 0;
+    // The cells in order, so that each row's height is measured over its own children only.
+    std::vector<CControlUI*> cells;
+    cells.reserve(static_cast<size_t>(m_items.GetSize()));
+    for (int i = 0; i < m_items.GetSize(); ++i) {
+        auto* child = static_cast<CControlUI*>(m_items[i]);
+        if (child->IsVisible() && !child->IsFloat()) cells.push_back(child);
+    }
     for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* child = ChildToLayOut(i);
         if (!child) continue;
         const int column = placed % m_columns;
-        if (column == 0) rowHeight = RowHeight(placed, cellWidth);
+        if (column == 0) rowHeight = RowHeight(cells, static_cast<size_t>(placed), cellWidth);
         const RECT pad = child->GetPadding();
         RECT inner = {cellLeft + pad.left, rowTop + pad.top, cellLeft + cellWidth - pad.right, rowTop + rowHeight};
         if (column != 0) inner.left += padding / 2;

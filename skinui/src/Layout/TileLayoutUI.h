@@ -2,6 +2,8 @@
 
 #include "Layout/ContainerUI.h"
 
+#include <vector>
+
 namespace SkinUI {
 
 // Arranges the children in a grid of equal columns, each row as high as its tallest child.
@@ -19,7 +21,7 @@ public:
     void SetColumns(int columns);
 
 private:
-    int RowHeight(int firstIndex, int cellWidth) const;
+    int RowHeight(const std::vector<CControlUI*>& cells, size_t first, int cellWidth) const;
 
     SIZE m_itemSize = {0, 0};
     int m_columns = 1;
