@@ -101,7 +101,9 @@ void CBoxLayoutUI::SetPos(RECT rc, bool invalidate)
     CScrollBarUI* crossBar = m_vertical ? m_horizontalScrollBar : m_verticalScrollBar;
     const bool mainBarShown = IsVisibleBar(mainBar);
     const bool crossBarShown = IsVisibleBar(crossBar);
-    const int availMain = axis.MainEnd(rc) - axis.MainStart(rc) + (mainBarShown ? mainBar->GetScrollRange() : 0);
+    // Along the stack the room is what shows: stretch children given the scroll range as well would keep
+    // that range alive however little the content needs.
+    const int availMain = axis.MainEnd(rc) - axis.MainStart(rc);
     const int availCross = axis.CrossEnd(rc) - axis.CrossStart(rc) + (crossBarShown ? crossBar->GetScrollRange() : 0);
     const int childPadding = GetChildPadding();
 

@@ -289,6 +289,10 @@ void CContainerUI::EnableScrollBar(bool vertical, bool horizontal)
         if (bar) return;
         bar = new CScrollBarUI();
         if (isHorizontal) bar->SetHorizontal(true);
+        // Shown by the layout once the content overflows, not before: a bar of the default range would
+        // make room for content that is not there.
+        bar->SetVisible(false);
+        bar->SetScrollRange(0);
         bar->SetOwner(this);
         bar->SetManager(m_manager, nullptr, false);
         if (m_manager) {

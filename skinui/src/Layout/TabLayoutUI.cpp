@@ -114,12 +114,14 @@ void CTabLayoutUI::SetPos(RECT rc, bool invalidate)
             continue;
         }
         if (i != m_selected) continue;
+        // The inset scaled as the container clips its children to it.
+        const RECT inset = GetInset();
         const RECT pad = page->GetPadding();
         RECT area = m_rcItem;
-        area.left += m_inset.left + pad.left;
-        area.top += m_inset.top + pad.top;
-        area.right -= m_inset.right + pad.right;
-        area.bottom -= m_inset.bottom + pad.bottom;
+        area.left += inset.left + pad.left;
+        area.top += inset.top + pad.top;
+        area.right -= inset.right + pad.right;
+        area.bottom -= inset.bottom + pad.bottom;
         const SIZE available = {area.right - area.left, area.bottom - area.top};
         SIZE size = page->CalcDesiredSize(available);
         if (size.cx == 0) size.cx = std::max<LONG>(0, available.cx);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 using namespace SkinUI;
 
@@ -20,6 +21,46 @@ CControlUI* Child(const wchar_t* attributes)
 }
 
 int Height(const CControlUI* control) { return control->GetHeight(); }
+
+constexpr RECT kNotPlaced = {-1, -1, -1, -1};
+
+// One layout of a table: the layout's attributes, the window's DPI, its rectangle (0,0 to width,height), its
+// children's attributes and where each must end up (kNotPlaced: not checked), and the vertical bar's range
+// (0: no bar shown).
+struct LayoutCase {
+    const wchar_t* layout;
+    int dpi;
+    SIZE size;
+    std::vector<const wchar_t*> children;
+    std::vector<RECT> placed;
+    int range = 0;
+};
+
+// Lays the case out in a layout bound to a window manager of the case's DPI and checks every rectangle.
+void ExpectLayout(CContainerUI& layout, const LayoutCase& c, int row)
+{
+    CWindowUIManager manager;
+    manager.GetDpiScaler()->SetDPI(c.dpi);
+    layout.SetManager(&manager, nullptr, false);
+    layout.ApplyAttributeList(c.layout);
+    std::vector<CControlUI*> children;
+    for (const wchar_t* attributes : c.children) {
+        children.push_back(Child(attributes));
+        layout.Add(children.back());
+    }
+    layout.SetPos(RECT{0, 0, c.size.cx, c.size.cy});
+    for (size_t i = 0; i < children.size(); ++i) {
+        const RECT want = c.placed[i];
+        if (want.left == kNotPlaced.left && want.right == kNotPlaced.right) continue;
+        const RECT got = children[i]->GetPos();
+        EXPECT_TRUE(got.left == want.left && got.top == want.top && got.right == want.right && got.bottom == want.bottom)
+            << "row " << row << " child " << i << ": got " << got.left << "," << got.top << "," << got.right << ","
+            << got.bottom << " want " << want.left << "," << want.top << "," << want.right << "," << want.bottom;
+    }
+    const CScrollBarUI* bar = layout.GetVerticalScrollBar();
+    EXPECT_EQ(c.range, bar && bar->IsVisible() ? bar->GetScrollRange() : 0) << "row " << row;
+    layout.SetManager(nullptr, nullptr, false);
+}
 
 void Mouse(CControlUI& control, int type, int x, int y)
 {
@@ -116,6 +157,99 @@ TEST(VerticalLayout, OverflowGivesTheScrollBarARange)
     ASSERT_TRUE(layout.GetVerticalScrollBar()->IsVisible());
     EXPECT_EQ(150, layout.GetVerticalScrollBar()->GetScrollRange());
     EXPECT_EQ(84, tall->GetWidth());
+}
+
+TEST(Scrolling, TheBarShowsOnlyForContentThatOverflows)
+{
+    enum Kind { Vertical, Horizontal, Plain };
+    struct Case {
+        Kind kind;
+        const wchar_t* first;   // a child hidden after the first layout when hideFirst is set
+        const wchar_t* second;
+        bool hideFirst;
+        int size;   // of the second child along the scrolling axis
+        int range;  // 0: the bar is hidden
+    };
+    // Each layout is 100x100 with a vertical bar ("hscrollbar" for the horizontal layout) 16 wide.
+    const Case cases[] = {
+        {Vertical, nullptr, L"", false, 100, 0},
+        {Horizontal, nullptr, L"", false, 100, 0},
+        {Plain, nullptr, L"", false, 100, 0},
+        {Vertical, L"", L"", false, 50, 0},
+        {Vertical, L"height=\"250\"", L"", false, 0, 150},
+        {Vertical, L"height=\"250\"", L"", true, 100, 0},
+        {Horizontal, L"width=\"250\"", L"", true, 100, 0},
+        {Vertical, nullptr, L"minheight=\"150\"", false, 150, 50},
+        {Vertical, L"height=\"60\"", L"minheight=\"80\"", false, 80, 40},
+        {Horizontal, L"width=\"60\"", L"minwidth=\"80\"", false, 80, 40},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<CContainerUI> layout;
+        if (c.kind == Vertical) layout = std::make_unique<CVerticalLayoutUI>();
+        else if (c.kind == Horizontal) layout = std::make_unique<CHorizontalLayoutUI>();
+        else layout = std::make_unique<CContainerUI>();
+        const bool horizontal = c.kind == Horizontal;
+        layout->SetAttribute(horizontal ? L"hscrollbar" : L"vscrollbar", L"true");
+        CControlUI* first = c.first ? Child(c.first) : nullptr;
+        if (first) layout->Add(first);
+        CControlUI* second = Child(c.second);
+        layout->Add(second);
+        layout->SetPos(RECT{0, 0, 100, 100});
+        if (c.hideFirst) {
+            first->SetVisible(false);
+            layout->SetPos(RECT{0, 0, 100, 100});
+        }
+        CScrollBarUI* bar = horizontal ? layout->GetHorizontalScrollBar() : layout->GetVerticalScrollBar();
+        const int range = bar->IsVisible() ? bar->GetScrollRange() : 0;
+        EXPECT_EQ(c.range, range) << "case " << (&c - cases);
+        EXPECT_EQ(c.size, horizontal ? second->GetWidth() : second->GetHeight()) << "case " << (&c - cases);
+        EXPECT_EQ(c.range > 0 ? 84 : 100, horizontal ? second->GetHeight() : second->GetWidth()) << "case " << (&c - cases);
+    }
+}
+
+TEST(BoxLayout, PlacesChildrenAlongAndAcrossTheStack)
+{
+    // A fixed child with padding, two stretch children (the second capped), a fixed child raised to its minimum;
+    // the same skin at 100, 150 and 200 %, and across for the horizontal layout.
+    const std::vector<const wchar_t*> column = {L"height=\"20\" padding=\"2,2,4,4\"", L"", L"maxheight=\"10\"",
+                                                L"height=\"10\" minheight=\"16\""};
+    const std::vector<const wchar_t*> row = {L"width=\"20\" padding=\"2,2,4,4\"", L"", L"maxwidth=\"10\"",
+                                             L"width=\"10\" minwidth=\"16\""};
+    const wchar_t* columnLayout = L"inset=\"4,6,8,10\" childpadding=\"4\"";
+    const wchar_t* rowLayout = L"inset=\"6,4,10,8\" childpadding=\"4\"";
+    struct BoxCase {
+        bool vertical;
+        LayoutCase layout;
+    };
+    const BoxCase cases[] = {
+        {true, {columnLayout, 96, {100, 100}, column, {{6, 8, 88, 28}, {4, 36, 92, 51}, {4, 55, 92, 65}, {4, 69, 92, 85}}}},
+        {true,
+         {columnLayout, 144, {150, 150}, column, {{9, 12, 132, 42}, {6, 54, 138, 76}, {6, 82, 138, 97}, {6, 103, 138, 127}}}},
+        {true,
+         {columnLayout, 192, {200, 200}, column,
+          {{12, 16, 176, 56}, {8, 72, 184, 102}, {8, 110, 184, 130}, {8, 138, 184, 170}}}},
+        {false, {rowLayout, 96, {100, 100}, row, {{8, 6, 28, 88}, {36, 4, 51, 92}, {55, 4, 65, 92}, {69, 4, 85, 92}}}},
+        {false,
+         {rowLayout, 192, {200, 200}, row, {{16, 12, 56, 176}, {72, 8, 102, 184}, {110, 8, 130, 184}, {138, 8, 170, 184}}}},
+        // Across the stack: right and centred, halves truncated.
+        {true, {L"childalign=\"right\"", 96, {100, 100}, {L"width=\"30\" height=\"10\" padding=\"0,0,5,0\""}, {{65, 0, 95, 10}}}},
+        {true, {L"childalign=\"right\"", 192, {100, 100}, {L"width=\"30\" height=\"10\" padding=\"0,0,5,0\""}, {{30, 0, 90, 20}}}},
+        {false, {L"childvalign=\"vcenter\"", 96, {100, 100}, {L"width=\"10\" height=\"31\""}, {{0, 35, 10, 66}}}},
+        {false, {L"childvalign=\"bottom\"", 96, {100, 100}, {L"width=\"10\" height=\"30\" padding=\"0,0,0,7\""}, {{0, 63, 10, 93}}}},
+        // Overflow: the bar takes its width from the children and scrolls the rest.
+        {true,
+         {L"vscrollbar=\"true\"", 96, {100, 100}, {L"height=\"60\"", L"height=\"60\""}, {{0, 0, 84, 60}, {0, 60, 84, 120}}, 20}},
+        {true,
+         {L"vscrollbar=\"true\" childpadding=\"5\" inset=\"0,10,0,10\"", 96, {100, 100}, {L"height=\"60\"", L"height=\"60\""},
+          {{0, 10, 84, 70}, {0, 75, 84, 135}}, 45}},
+    };
+    int index = 0;
+    for (const BoxCase& c : cases) {
+        std::unique_ptr<CBoxLayoutUI> layout;
+        if (c.vertical) layout = std::make_unique<CVerticalLayoutUI>();
+        else layout = std::make_unique<CHorizontalLayoutUI>();
+        ExpectLayout(*layout, c.layout, index++);
+    }
 }
 
 TEST(BoxLayout, ChildrenAcrossTheStackAreCappedByTheRoomAndTheirLimits)
@@ -345,6 +479,52 @@ TEST(TileLayout, ItemSizeSetsTheColumnsAndRowsTakeTheTallestChild)
     EXPECT_EQ(5, a->GetPos().top);
     EXPECT_EQ(0, c->GetPos().left);
     EXPECT_EQ(30, c->GetPos().top);
+}
+
+TEST(TileLayout, CellsFillRowsEachAsHighAsItsTallestCell)
+{
+    const LayoutCase cases[] = {
+        // Hidden and floating children take no cell; each child is centred in its padded cell.
+        {L"columns=\"2\" childpadding=\"10\"", 96, {100, 200},
+         {L"height=\"20\"", L"visible=\"false\" height=\"90\"", L"height=\"30\" padding=\"2,3,4,5\"",
+          L"float=\"true\" pos=\"0,0,10,10\"", L"height=\"40\"", L"minheight=\"50\""},
+         {{0, 9, 45, 29}, kNotPlaced, {57, 5, 96, 35}, {0, 0, 10, 10}, {0, 53, 45, 93}, {55, 48, 100, 98}}},
+        // The item width sets the columns; a minimum wider than the cell spills over both sides.
+        {L"itemsize=\"30,0\" inset=\"5,0,5,0\"", 96, {100, 200},
+         {L"width=\"20\" height=\"10\"", L"height=\"16\"", L"minwidth=\"40\" height=\"10\"", L"height=\"12\""},
+         {{10, 3, 30, 13}, {35, 0, 65, 16}, {60, 3, 100, 13}, {5, 16, 35, 28}}},
+        {L"columns=\"2\" childpadding=\"4\" inset=\"2,2,2,2\"", 144, {100, 200},
+         {L"height=\"10\"", L"height=\"20\" padding=\"2,0,0,0\"", L"height=\"10\""},
+         {{3, 10, 47, 25}, {56, 3, 97, 33}, {3, 39, 47, 54}}},
+        // A middle column gives half the child padding to each side.
+        {L"columns=\"3\" childpadding=\"6\"", 192, {300, 100}, {L"height=\"10\"", L"height=\"10\"", L"height=\"10\""},
+         {{0, 0, 94, 20}, {106, 0, 194, 20}, {206, 0, 300, 20}}},
+        {L"columns=\"1\" vscrollbar=\"true\"", 96, {100, 100}, {L"height=\"50\"", L"height=\"50\"", L"height=\"50\""},
+         {{0, 0, 84, 50}, {0, 50, 84, 100}, {0, 100, 84, 150}}, 50},
+    };
+    int index = 0;
+    for (const LayoutCase& c : cases) {
+        CTileLayoutUI tiles;
+        ExpectLayout(tiles, c, index++);
+    }
+}
+
+TEST(TabPage, TakesTheRoomLessInsetAndPadding)
+{
+    const wchar_t* inset = L"inset=\"5,5,5,5\"";
+    const LayoutCase cases[] = {
+        {inset, 96, {300, 200}, {L""}, {{5, 5, 295, 195}}},
+        {inset, 96, {300, 200}, {L"width=\"100\" height=\"50\" padding=\"1,2,3,4\""}, {{6, 7, 106, 57}}},
+        {inset, 96, {300, 200}, {L"maxwidth=\"50\" minheight=\"300\""}, {{5, 5, 55, 305}}},
+        {inset, 96, {300, 200}, {L"minwidth=\"400\" maxwidth=\"350\""}, {{5, 5, 355, 195}}},
+        {inset, 192, {300, 200}, {L"width=\"100\" height=\"50\" padding=\"1,2,3,4\""}, {{12, 14, 212, 114}}},
+        {inset, 144, {300, 200}, {L"padding=\"2,2,2,2\""}, {{11, 11, 289, 189}}},
+    };
+    int index = 0;
+    for (const LayoutCase& c : cases) {
+        CTabLayoutUI tabs;
+        ExpectLayout(tabs, c, index++);
+    }
 }
 
 TEST(TileLayout, ZeroColumnsInTheSkinKeepsOne)
