@@ -1,15 +1,20 @@
 #include "Control/ScrollBarUI.h"
+#include "Core/ControlFactory.h"
 #include "Core/WindowUIManager.h"
 #include "Layout/BoxLayout.h"
 #include "Layout/TabLayoutUI.h"
 #include "Layout/TileLayoutUI.h"
 
+#include "LayoutTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 using namespace SkinUI;
+using namespace SkinUI::Testing;
 
 namespace {
 
@@ -36,6 +41,14 @@ struct LayoutCase {
     int range = 0;
 };
 
+void ExpectPlacedAt(const CControlUI* control, RECT want, const std::string& what)
+{
+    const RECT got = control->GetPos();
+    EXPECT_TRUE(got.left == want.left && got.top == want.top && got.right == want.right && got.bottom == want.bottom)
+        << what << ": got " << got.left << "," << got.top << "," << got.right << "," << got.bottom << " want "
+        << want.left << "," << want.top << "," << want.right << "," << want.bottom;
+}
+
 // Lays the case out in a layout bound to a window manager of the case's DPI and checks every rectangle.
 void ExpectLayout(CContainerUI& layout, const LayoutCase& c, int row)
 {
@@ -52,10 +65,7 @@ void ExpectLayout(CContainerUI& layout, const LayoutCase& c, int row)
     for (size_t i = 0; i < children.size(); ++i) {
         const RECT want = c.placed[i];
         if (want.left == kNotPlaced.left && want.right == kNotPlaced.right) continue;
-        const RECT got = children[i]->GetPos();
-        EXPECT_TRUE(got.left == want.left && got.top == want.top && got.right == want.right && got.bottom == want.bottom)
-            << "row " << row << " child " << i << ": got " << got.left << "," << got.top << "," << got.right << ","
-            << got.bottom << " want " << want.left << "," << want.top << "," << want.right << "," << want.bottom;
+        ExpectPlacedAt(children[i], want, "row " + std::to_string(row) + " child " + std::to_string(i));
     }
     const CScrollBarUI* bar = layout.GetVerticalScrollBar();
     EXPECT_EQ(c.range, bar && bar->IsVisible() ? bar->GetScrollRange() : 0) << "row " << row;
@@ -185,9 +195,8 @@ TEST(Scrolling, TheBarShowsOnlyForContentThatOverflows)
     };
     for (const Case& c : cases) {
         std::unique_ptr<CContainerUI> layout;
-        if (c.kind == Vertical) layout = std::make_unique<CVerticalLayoutUI>();
-        else if (c.kind == Horizontal) layout = std::make_unique<CHorizontalLayoutUI>();
-        else layout = std::make_unique<CContainerUI>();
+        if (c.kind == Plain) layout = std::make_unique<CContainerUI>();
+        else layout = MakeBoxLayout(c.kind == Vertical);
         const bool horizontal = c.kind == Horizontal;
         layout->SetAttribute(horizontal ? L"hscrollbar" : L"vscrollbar", L"true");
         CControlUI* first = c.first ? Child(c.first) : nullptr;
@@ -209,11 +218,11 @@ TEST(Scrolling, TheBarShowsOnlyForContentThatOverflows)
 
 TEST(BoxLayout, PlacesChildrenAlongAndAcrossTheStack)
 {
-    // A fixed child with padding, two stretch children (the second capped), a fixed child raised to its minimum;
-    // the same skin at 100, 150 and 200 %, and across for the horizontal layout.
-    const std::vector<const wchar_t*> column = {L"height=\"20\" padding=\"2,2,4,4\"", L"", L"maxheight=\"10\"",
+    // A fixed child with padding, two stretch children (the first capped, so the last takes what it leaves), a
+    // fixed child raised to its minimum; the same skin at 100, 150 and 200 %, and across for the horizontal layout.
+    const std::vector<const wchar_t*> column = {L"height=\"20\" padding=\"2,2,4,4\"", L"maxheight=\"10\"", L"",
                                                 L"height=\"10\" minheight=\"16\""};
-    const std::vector<const wchar_t*> row = {L"width=\"20\" padding=\"2,2,4,4\"", L"", L"maxwidth=\"10\"",
+    const std::vector<const wchar_t*> row = {L"width=\"20\" padding=\"2,2,4,4\"", L"maxwidth=\"10\"", L"",
                                              L"width=\"10\" minwidth=\"16\""};
     const wchar_t* columnLayout = L"inset=\"4,6,8,10\" childpadding=\"4\"";
     const wchar_t* rowLayout = L"inset=\"6,4,10,8\" childpadding=\"4\"";
@@ -222,15 +231,15 @@ TEST(BoxLayout, PlacesChildrenAlongAndAcrossTheStack)
         LayoutCase layout;
     };
     const BoxCase cases[] = {
-        {true, {columnLayout, 96, {100, 100}, column, {{6, 8, 88, 28}, {4, 36, 92, 51}, {4, 55, 92, 65}, {4, 69, 92, 85}}}},
+        {true, {columnLayout, 96, {100, 100}, column, {{6, 8, 88, 28}, {4, 36, 92, 46}, {4, 50, 92, 70}, {4, 74, 92, 90}}}},
         {true,
-         {columnLayout, 144, {150, 150}, column, {{9, 12, 132, 42}, {6, 54, 138, 76}, {6, 82, 138, 97}, {6, 103, 138, 127}}}},
+         {columnLayout, 144, {150, 150}, column, {{9, 12, 132, 42}, {6, 54, 138, 69}, {6, 75, 138, 105}, {6, 111, 138, 135}}}},
         {true,
          {columnLayout, 192, {200, 200}, column,
-          {{12, 16, 176, 56}, {8, 72, 184, 102}, {8, 110, 184, 130}, {8, 138, 184, 170}}}},
-        {false, {rowLayout, 96, {100, 100}, row, {{8, 6, 28, 88}, {36, 4, 51, 92}, {55, 4, 65, 92}, {69, 4, 85, 92}}}},
+          {{12, 16, 176, 56}, {8, 72, 184, 92}, {8, 100, 184, 140}, {8, 148, 184, 180}}}},
+        {false, {rowLayout, 96, {100, 100}, row, {{8, 6, 28, 88}, {36, 4, 46, 92}, {50, 4, 70, 92}, {74, 4, 90, 92}}}},
         {false,
-         {rowLayout, 192, {200, 200}, row, {{16, 12, 56, 176}, {72, 8, 102, 184}, {110, 8, 130, 184}, {138, 8, 170, 184}}}},
+         {rowLayout, 192, {200, 200}, row, {{16, 12, 56, 176}, {72, 8, 92, 184}, {100, 8, 140, 184}, {148, 8, 180, 184}}}},
         // Across the stack: right and centred, halves truncated.
         {true, {L"childalign=\"right\"", 96, {100, 100}, {L"width=\"30\" height=\"10\" padding=\"0,0,5,0\""}, {{65, 0, 95, 10}}}},
         {true, {L"childalign=\"right\"", 192, {100, 100}, {L"width=\"30\" height=\"10\" padding=\"0,0,5,0\""}, {{30, 0, 90, 20}}}},
@@ -245,9 +254,7 @@ TEST(BoxLayout, PlacesChildrenAlongAndAcrossTheStack)
     };
     int index = 0;
     for (const BoxCase& c : cases) {
-        std::unique_ptr<CBoxLayoutUI> layout;
-        if (c.vertical) layout = std::make_unique<CVerticalLayoutUI>();
-        else layout = std::make_unique<CHorizontalLayoutUI>();
+        std::unique_ptr<CBoxLayoutUI> layout = MakeBoxLayout(c.vertical);
         ExpectLayout(*layout, c.layout, index++);
     }
 }
@@ -273,9 +280,7 @@ TEST(BoxLayout, ChildrenAcrossTheStackAreCappedByTheRoomAndTheirLimits)
         {false, L"height=\"300\" padding=\"0,4,0,6\"", 40},
     };
     for (const Case& c : cases) {
-        std::unique_ptr<CBoxLayoutUI> layout;
-        if (c.vertical) layout = std::make_unique<CVerticalLayoutUI>();
-        else layout = std::make_unique<CHorizontalLayoutUI>();
+        std::unique_ptr<CBoxLayoutUI> layout = MakeBoxLayout(c.vertical);
         CControlUI* child = Child(c.child);
         layout->Add(child);
         layout->SetPos(c.vertical ? RECT{0, 0, 100, 200} : RECT{0, 0, 200, 50});
@@ -330,6 +335,99 @@ TEST(BoxLayout, SeparatorDragStopsAtTheMinimum)
     EXPECT_EQ(30, layout.GetHeight());
 }
 
+TEST(BoxLayout, SeparatorDragsFollowThePointerWithinTheBandsRulesAndLimits)
+{
+    struct Drag {
+        bool vertical;
+        const wchar_t* attributes;
+        RECT place;
+        std::vector<POINT> path;  // pressed at the first point, moved through the others, released at the last
+        LONG start, end;          // the layout's edges along the drag afterwards
+        bool inWindow = true;
+    };
+    const wchar_t* bottom = L"sepheight=\"4\" sepimm=\"true\"";
+    const Drag drags[] = {
+        {true, bottom, {0, 0, 100, 100}, {{50, 98}, {50, 70}}, 0, 72},
+        {true, bottom, {0, 0, 100, 100}, {{50, 98}, {50, 70}}, 0, 72, false},
+        // Down only once the pointer is a band below the edge; then by the whole move.
+        {true, bottom, {0, 0, 100, 100}, {{50, 98}, {50, 99}}, 0, 100},
+        {true, bottom, {0, 0, 100, 100}, {{50, 98}, {50, 102}, {50, 110}}, 0, 108},
+        // Up as soon as the pointer is not below the edge.
+        {true, bottom, {0, 0, 100, 100}, {{50, 99}, {50, 101}, {50, 100}}, 0, 99},
+        {true, L"sepheight=\"4\" sepimm=\"true\" maxheight=\"120\"", {0, 0, 100, 100}, {{50, 98}, {50, 130}, {50, 140}}, 0, 120},
+        {true, L"sepheight=\"-4\" sepimm=\"true\"", {0, 100, 100, 200}, {{50, 101}, {50, 96}}, 95, 200},
+        {true, L"sepheight=\"-4\" sepimm=\"true\" minheight=\"30\"", {0, 100, 100, 200}, {{50, 101}, {50, 175}, {50, 190}},
+         170, 200},
+        {true, L"sepheight=\"4\" sepimm=\"true\" minheight=\"30\"", {0, 0, 100, 20}, {{50, 18}, {50, 13}}, 0, 20},
+        // Down only once the pointer is back below the edge, after a clamp left it above.
+        {true, L"sepheight=\"-4\" sepimm=\"true\" maxheight=\"110\"", {0, 100, 100, 200}, {{50, 101}, {50, 50}, {50, 51}},
+         90, 200},
+        // A layout already below its minimum is not pulled up to it by a drag that shrinks it.
+        {true, L"sepheight=\"-4\" sepimm=\"true\" minheight=\"30\"", {0, 100, 100, 120}, {{50, 101}, {50, 106}}, 100, 120},
+        {false, L"sepwidth=\"4\" sepimm=\"true\"", {0, 0, 100, 100}, {{98, 50}, {70, 50}}, 0, 72},
+        {false, L"sepwidth=\"-4\" sepimm=\"true\" maxwidth=\"110\"", {100, 0, 200, 100}, {{101, 50}, {60, 50}}, 90, 200},
+    };
+    int index = 0;
+    for (const Drag& d : drags) {
+        CWindowUIManager manager;
+        std::unique_ptr<CBoxLayoutUI> layout = MakeBoxLayout(d.vertical);
+        if (d.inWindow) layout->SetManager(&manager, nullptr, false);
+        layout->ApplyAttributeList(d.attributes);
+        layout->SetPos(d.place);
+        Mouse(*layout, EVT_BUTTONDOWN, d.path.front().x, d.path.front().y);
+        for (size_t i = 1; i < d.path.size(); ++i) Mouse(*layout, EVT_MOUSEMOVE, d.path[i].x, d.path[i].y);
+        Mouse(*layout, EVT_BUTTONUP, d.path.back().x, d.path.back().y);
+        const RECT pos = layout->GetPos();
+        EXPECT_EQ(d.start, d.vertical ? pos.top : pos.left) << "drag " << index;
+        EXPECT_EQ(d.end, d.vertical ? pos.bottom : pos.right) << "drag " << index;
+        // The size is kept as the fixed size once the drag moved the edge.
+        const bool moved = d.vertical ? (d.start != d.place.top || d.end != d.place.bottom)
+                                      : (d.start != d.place.left || d.end != d.place.right);
+        EXPECT_EQ(moved ? d.end - d.start : 0, d.vertical ? layout->GetFixedHeight() : layout->GetFixedWidth())
+            << "drag " << index;
+        layout->SetManager(nullptr, nullptr, false);
+        ++index;
+    }
+}
+
+TEST(BoxLayout, ThePointerOverTheSeparatorBandShowsTheSizingCursor)
+{
+    CWindowUIManager manager;
+    CVerticalLayoutUI column;
+    PlaceWithSeparator(column, manager);
+    CHorizontalLayoutUI row;
+    row.SetManager(&manager, nullptr, false);
+    row.SetAttribute(L"sepwidth", L"4");
+    row.SetPos(RECT{0, 0, 100, 100});
+    const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+    Mouse(column, EVT_SETCURSOR, 50, 50);
+    EXPECT_EQ(arrow, ::GetCursor());
+    Mouse(column, EVT_SETCURSOR, 50, 98);
+    EXPECT_EQ(::LoadCursorW(nullptr, IDC_SIZENS), ::GetCursor());
+    Mouse(row, EVT_SETCURSOR, 50, 50);
+    EXPECT_EQ(arrow, ::GetCursor());
+    Mouse(row, EVT_SETCURSOR, 98, 50);
+    EXPECT_EQ(::LoadCursorW(nullptr, IDC_SIZEWE), ::GetCursor());
+    column.SetEnabled(false);
+    Mouse(column, EVT_SETCURSOR, 50, 98);
+    EXPECT_EQ(arrow, ::GetCursor());
+    EXPECT_EQ(0u, column.GetControlFlags());
+    column.SetManager(nullptr, nullptr, false);
+    row.SetManager(nullptr, nullptr, false);
+}
+
+TEST(Layouts, AnswerTheirOwnInterfaceAndTheContainers)
+{
+    for (const wchar_t* name : {L"VerticalLayout", L"HorizontalLayout", L"TileLayout", L"TabLayout", L"ChildLayout"}) {
+        std::unique_ptr<CControlUI> layout(CControlFactory::GetInstance()->CreateControl((CUIString(L"C") + name + L"UI").GetData()));
+        ASSERT_NE(nullptr, layout) << name;
+        EXPECT_EQ(static_cast<void*>(layout.get()), layout->GetInterface(name)) << name;
+        EXPECT_STREQ(name, layout->GetClass());
+        EXPECT_NE(nullptr, layout->GetInterface(L"IContainer")) << name;
+        EXPECT_EQ(nullptr, layout->GetInterface(L"Button")) << name;
+    }
+}
+
 TEST(BoxLayout, ASeparatorDragEndedByAFocusLossStopsWhereThePressEnded)
 {
     CWindowUIManager manager;
@@ -339,6 +437,7 @@ TEST(BoxLayout, ASeparatorDragEndedByAFocusLossStopsWhereThePressEnded)
     Mouse(layout, EVT_MOUSEMOVE, 50, 70);
     Mouse(layout, EVT_KILLFOCUS, 0, 0);
     EXPECT_EQ(72, layout.GetHeight()) << "placed as a release would";
+    EXPECT_FALSE(manager.RemovePostPaint(&layout)) << "the band is no longer painted over the window";
     Mouse(layout, EVT_MOUSEMOVE, 50, 40);
     Mouse(layout, EVT_BUTTONUP, 50, 40);
     EXPECT_EQ(72, layout.GetFixedHeight()) << "no drag without the button";
@@ -408,7 +507,11 @@ TEST_F(TabLayout, InsertingBeforeTheSelectionKeepsTheSelectedPage)
     EXPECT_FALSE(d->IsVisible());
     EXPECT_TRUE(b->IsVisible());
     tabs.SetDelayedDestroy(false);
-    tabs.Remove(b);
+    CControlUI stranger;
+    EXPECT_FALSE(tabs.Remove(&stranger));
+    EXPECT_EQ(2, tabs.GetCurSel());
+    EXPECT_TRUE(tabs.Remove(b));
+    EXPECT_EQ(3, tabs.GetCount());
     EXPECT_EQ(0, tabs.GetCurSel());
     EXPECT_TRUE(d->IsVisible());
 }
@@ -425,6 +528,9 @@ TEST_F(TabLayout, MovingPagesKeepsTheSelectedPageSelectedAndPlaced)
         int to;
         int selected;  // where b stands afterwards
     };
+    CControlUI stranger;
+    EXPECT_FALSE(tabs.SetItemIndex(&stranger, 0));
+    EXPECT_EQ(1, tabs.GetCurSel());
     const Move moves[] = {{b, 0, 0}, {c, 0, 1}, {b, 9, 2}, {a, 2, 1}, {c, 5, 0}};
     for (const Move& move : moves) {
         ASSERT_TRUE(tabs.SetItemIndex(move.page, move.to));
@@ -451,10 +557,21 @@ TEST_F(TabLayout, NotifiesOnlyRealChangesAndPlacesTheSelectedPage)
     EXPECT_TRUE(tabs.SelectItem(1));
     EXPECT_EQ(1, notes.selections);
     EXPECT_FALSE(tabs.SelectItem(5));
+    EXPECT_FALSE(tabs.SelectItem(2));
+    EXPECT_FALSE(tabs.SelectItem(-1));
+    EXPECT_EQ(1, tabs.GetCurSel());
+    EXPECT_TRUE(second->IsVisible());
+    EXPECT_EQ(1, notes.selections);
     EXPECT_EQ(3, second->GetPos().left);
     EXPECT_EQ(4, second->GetPos().top);
     EXPECT_EQ(20, second->GetHeight());
     EXPECT_FALSE(first->IsVisible());
+    CControlUI stranger;
+    EXPECT_FALSE(tabs.SelectItemByControl(&stranger));
+    EXPECT_TRUE(tabs.SelectItemByControl(first));
+    EXPECT_TRUE(first->IsVisible());
+    EXPECT_FALSE(second->IsVisible());
+    EXPECT_EQ(2, notes.selections);
 }
 
 }  // namespace
@@ -473,6 +590,8 @@ TEST(TileLayout, ItemSizeSetsTheColumnsAndRowsTakeTheTallestChild)
     tiles.Add(c);
     tiles.SetPos(RECT{0, 0, 100, 200});
     EXPECT_EQ(2, tiles.GetColumns());
+    EXPECT_EQ(50, tiles.GetItemSize().cx);
+    EXPECT_EQ(20, tiles.GetItemSize().cy);
     EXPECT_EQ(0, a->GetPos().left);
     EXPECT_EQ(50, b->GetPos().left);
     // a is centred in its 30-pixel row; c starts the second row.
@@ -501,6 +620,13 @@ TEST(TileLayout, CellsFillRowsEachAsHighAsItsTallestCell)
          {{0, 0, 94, 20}, {106, 0, 194, 20}, {206, 0, 300, 20}}},
         {L"columns=\"1\" vscrollbar=\"true\"", 96, {100, 100}, {L"height=\"50\"", L"height=\"50\"", L"height=\"50\""},
          {{0, 0, 84, 50}, {0, 50, 84, 100}, {0, 100, 84, 150}}, 50},
+        // The content ends at the last row, not at the child padding after it.
+        {L"columns=\"1\" childpadding=\"10\" vscrollbar=\"true\"", 96, {100, 100},
+         {L"height=\"50\"", L"height=\"50\"", L"height=\"50\""}, {{0, 0, 84, 50}, {0, 60, 84, 110}, {0, 120, 84, 170}}, 70},
+        {L"columns=\"2\" vscrollbar=\"true\"", 96, {100, 100}, {L"height=\"80\"", L"height=\"80\"", L"height=\"80\""},
+         {{0, 0, 42, 80}, {42, 0, 84, 80}, {0, 80, 42, 160}}, 60},
+        // An item wider than the layout still gives one column.
+        {L"itemsize=\"150,0\"", 96, {100, 100}, {L"height=\"10\"", L"height=\"10\""}, {{0, 0, 100, 10}, {0, 10, 100, 20}}},
     };
     int index = 0;
     for (const LayoutCase& c : cases) {
@@ -525,6 +651,30 @@ TEST(TabPage, TakesTheRoomLessInsetAndPadding)
         CTabLayoutUI tabs;
         ExpectLayout(tabs, c, index++);
     }
+}
+
+// A control that grows taller as it gets narrower, as wrapped text does.
+class WrapsToWidth : public CControlUI {
+public:
+    SIZE CalcDesiredSize(SIZE available) override { return SIZE{0, 200 - available.cx}; }
+};
+
+TEST(TileLayout, ARowIsAsHighAsItsCellsNeedForTheWidthTheyGet)
+{
+    CTileLayoutUI tiles;
+    tiles.ApplyAttributeList(L"columns=\"3\" childpadding=\"6\"");
+    auto* wrapped = new WrapsToWidth();
+    wrapped->SetAttribute(L"padding", L"2,0,4,0");
+    tiles.Add(wrapped);
+    CControlUI* middle = Child(L"height=\"10\"");
+    CControlUI* last = Child(L"height=\"10\"");
+    tiles.Add(middle);
+    tiles.Add(last);
+    tiles.SetPos(RECT{0, 0, 300, 300});
+    // The first cell offers 100 - 2 - 4 - 6 / 2 = 91 pixels: the row is 200 - 91 high.
+    ExpectPlacedAt(wrapped, RECT{2, 0, 93, 109}, "wrapped");
+    ExpectPlacedAt(middle, RECT{103, 49, 197, 59}, "middle");
+    ExpectPlacedAt(last, RECT{203, 49, 300, 59}, "last");
 }
 
 TEST(TileLayout, ZeroColumnsInTheSkinKeepsOne)

@@ -1,9 +1,15 @@
 #include "Control/ScrollBarUI.h"
 #include "Core/ControlFactory.h"
+#include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
 #include "../Core/SkinTestData.h"
 
+#include "LayoutTestSupport.h"
+
 #include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -169,6 +175,9 @@ TEST_F(ContainerTest, OverflowShowsTheBarAndScrollingMovesChildren)
     container.SetScrollStepSize(10);
     container.LineDown();
     EXPECT_EQ(60, container.GetScrollPos().cy);
+    container.SetScrollStepSize(0);  // ignored: the step stays 10
+    container.LineDown();
+    EXPECT_EQ(70, container.GetScrollPos().cy);
     container.EndDown();
     EXPECT_EQ(200, container.GetScrollPos().cy);
     container.HomeUp();
@@ -189,6 +198,83 @@ TEST_F(ContainerTest, HitTestFindsChildrenUnlessMouseChildIsOff)
     EXPECT_EQ(&container, container.FindControl(&Hit, &edge, FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST));
     container.SetMouseChildEnabled(false);
     EXPECT_EQ(&container, container.FindControl(&Hit, &inside, FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST));
+    container.SetEnabled(false);
+    EXPECT_EQ(nullptr, container.FindControl(&Hit, &inside, FIND_VISIBLE | FIND_ENABLED | FIND_HITTEST | FIND_TOP_FIRST));
+    EXPECT_EQ(&container, container.FindControl(&Hit, &inside, FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST));
+}
+
+// Keys and the wheel scroll the nearest container with a bar: sent to it, or to a child container that passes them
+// on (it has no bar, or takes no mouse input).
+TEST(ContainerScrolling, KeysAndTheWheelMoveTheBarByLinePageAndEnd)
+{
+    struct Input {
+        int type;
+        WPARAM key;  // the key, or the wheel delta
+    };
+    const Input end = {EVT_KEYDOWN, VK_END}, home = {EVT_KEYDOWN, VK_HOME}, up = {EVT_KEYDOWN, VK_UP},
+                down = {EVT_KEYDOWN, VK_DOWN}, pageUp = {EVT_KEYDOWN, VK_PRIOR}, pageDown = {EVT_KEYDOWN, VK_NEXT},
+                wheelDown = {EVT_SCROLLWHEEL, static_cast<WPARAM>(-120)}, wheelUp = {EVT_SCROLLWHEEL, 120};
+    struct Case {
+        bool vertical;
+        const wchar_t* inner;  // attributes of a child container the input goes to; null: to the layout itself
+        std::vector<Input> inputs;
+        int pos;
+    };
+    const Case cases[] = {
+        {true, nullptr, {end}, 150},
+        {true, nullptr, {end, up}, 140},
+        {true, nullptr, {end, pageUp}, 50},
+        {true, nullptr, {pageDown}, 100},
+        {true, nullptr, {pageDown, pageDown}, 150},
+        {true, nullptr, {end, home}, 0},
+        {true, nullptr, {down, down}, 20},
+        {true, nullptr, {wheelDown}, 10},
+        {true, nullptr, {end, wheelUp}, 140},
+        {true, L"", {wheelDown, end}, 150},
+        {true, L"mouse=\"false\"", {wheelDown}, 10},
+        {false, nullptr, {end}, 150},
+        {false, nullptr, {end, up}, 140},
+        {false, nullptr, {end, pageUp}, 50},
+        {false, nullptr, {pageDown}, 100},
+        {false, nullptr, {end, home}, 0},
+        {false, nullptr, {down}, 10},
+        {false, nullptr, {wheelDown}, 10},
+        {false, nullptr, {end, wheelUp}, 140},
+        {false, L"", {wheelDown, down}, 20},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        CWindowUIManager manager;
+        std::unique_ptr<CContainerUI> layout = MakeBoxLayout(c.vertical);
+        layout->SetManager(&manager, nullptr, false);
+        layout->ApplyAttributeList(c.vertical ? L"vscrollbar=\"true\" scrollstepsize=\"10\""
+                                              : L"hscrollbar=\"true\" scrollstepsize=\"10\"");
+        CControlUI* content = c.inner ? new CContainerUI() : new CControlUI();
+        content->ApplyAttributeList(c.vertical ? L"height=\"250\"" : L"width=\"250\"");
+        if (c.inner) content->ApplyAttributeList(c.inner);
+        layout->Add(content);
+        layout->SetPos(RECT{0, 0, 100, 100});
+        const SIZE range = layout->GetScrollRange();
+        EXPECT_EQ(150, c.vertical ? range.cy : range.cx) << "case " << index;
+        CControlUI* target = c.inner ? content : layout.get();
+        for (const Input& input : c.inputs) {
+            ControlEvent event;
+            event.Type = input.type;
+            event.chKey = static_cast<wchar_t>(input.key);
+            event.wParam = input.type == EVT_SCROLLWHEEL ? MAKEWPARAM(0, static_cast<WORD>(input.key)) : input.key;
+            event.ptMouse = POINT{50, 50};
+            target->DispatchEvent(event);
+        }
+        const SIZE pos = layout->GetScrollPos();
+        EXPECT_EQ(c.pos, c.vertical ? pos.cy : pos.cx) << "case " << index;
+        EXPECT_EQ(-c.pos, c.vertical ? content->GetPos().top : content->GetPos().left) << "case " << index;
+        // The bar itself is under the pointer at the layout's far edge.
+        CScrollBarUI* bar = c.vertical ? layout->GetVerticalScrollBar() : layout->GetHorizontalScrollBar();
+        POINT onBar = c.vertical ? POINT{92, 50} : POINT{50, 92};
+        EXPECT_EQ(bar, layout->FindControl(&Hit, &onBar, FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST)) << "case " << index;
+        layout->SetManager(nullptr, nullptr, false);
+        ++index;
+    }
 }
 
 TEST_F(ContainerTest, HidingTheContainerHidesChildrenInternally)
