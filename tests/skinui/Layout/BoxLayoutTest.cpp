@@ -620,6 +620,8 @@ TEST(TileLayout, CellsFillRowsEachAsHighAsItsTallestCell)
          {{0, 0, 94, 20}, {106, 0, 194, 20}, {206, 0, 300, 20}}},
         {L"columns=\"1\" vscrollbar=\"true\"", 96, {100, 100}, {L"height=\"50\"", L"height=\"50\"", L"height=\"50\""},
          {{0, 0, 84, 50}, {0, 50, 84, 100}, {0, 100, 84, 150}}, 50},
+        {L"columns=\"1\" vscrollbar=\"true\"", 96, {100, 100}, {L"height=\"50\"", L"height=\"50\""},
+         {{0, 0, 100, 50}, {0, 50, 100, 100}}},
         // The content ends at the last row, not at the child padding after it.
         {L"columns=\"1\" childpadding=\"10\" vscrollbar=\"true\"", 96, {100, 100},
          {L"height=\"50\"", L"height=\"50\"", L"height=\"50\""}, {{0, 0, 84, 50}, {0, 60, 84, 110}, {0, 120, 84, 170}}, 70},

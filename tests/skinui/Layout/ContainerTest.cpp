@@ -1,4 +1,5 @@
 #include "Control/ScrollBarUI.h"
+#include "Control/UIListElement.h"
 #include "Core/ControlFactory.h"
 #include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
@@ -55,6 +56,12 @@ TEST_F(ContainerTest, RemovingAStrangerFailsAndDeletesNothing)
     EXPECT_FALSE(container.Remove(&stranger));
     EXPECT_FALSE(deleted);
     EXPECT_FALSE(container.Add(nullptr));
+    // A place outside the children is refused before the control is bound to the window.
+    CControlUI outside;
+    EXPECT_FALSE(container.AddAt(&outside, 1));
+    EXPECT_FALSE(container.AddAt(&outside, -1));
+    EXPECT_EQ(nullptr, outside.GetManager());
+    EXPECT_EQ(0, container.GetCount());
 }
 
 TEST_F(ContainerTest, ChildrenAreBoundAndDeletedWithTheContainer)
@@ -178,6 +185,9 @@ TEST_F(ContainerTest, OverflowShowsTheBarAndScrollingMovesChildren)
     container.SetScrollStepSize(0);  // ignored: the step stays 10
     container.LineDown();
     EXPECT_EQ(70, container.GetScrollPos().cy);
+    container.SetScrollStepSize(1);
+    container.LineDown();
+    EXPECT_EQ(71, container.GetScrollPos().cy);
     container.EndDown();
     EXPECT_EQ(200, container.GetScrollPos().cy);
     container.HomeUp();
@@ -198,9 +208,16 @@ TEST_F(ContainerTest, HitTestFindsChildrenUnlessMouseChildIsOff)
     EXPECT_EQ(&container, container.FindControl(&Hit, &edge, FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST));
     container.SetMouseChildEnabled(false);
     EXPECT_EQ(&container, container.FindControl(&Hit, &inside, FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST));
+    // Of two children over each other, the later one is on top.
+    container.SetMouseChildEnabled(true);
+    auto* over = new CControlUI();
+    container.Add(over);
+    container.SetPos(RECT{0, 0, 100, 100});
+    EXPECT_EQ(over, container.FindControl(&Hit, &inside, FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST));
+    EXPECT_EQ(child, container.FindControl(&Hit, &inside, FIND_VISIBLE | FIND_HITTEST));
     container.SetEnabled(false);
     EXPECT_EQ(nullptr, container.FindControl(&Hit, &inside, FIND_VISIBLE | FIND_ENABLED | FIND_HITTEST | FIND_TOP_FIRST));
-    EXPECT_EQ(&container, container.FindControl(&Hit, &inside, FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST));
+    EXPECT_EQ(over, container.FindControl(&Hit, &inside, FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST));
 }
 
 // Keys and the wheel scroll the nearest container with a bar: sent to it, or to a child container that passes them
@@ -219,6 +236,7 @@ TEST(ContainerScrolling, KeysAndTheWheelMoveTheBarByLinePageAndEnd)
         const wchar_t* inner;  // attributes of a child container the input goes to; null: to the layout itself
         std::vector<Input> inputs;
         int pos;
+        const wchar_t* step = L"10";  // null: no step size set
     };
     const Case cases[] = {
         {true, nullptr, {end}, 150},
@@ -241,18 +259,24 @@ TEST(ContainerScrolling, KeysAndTheWheelMoveTheBarByLinePageAndEnd)
         {false, nullptr, {wheelDown}, 10},
         {false, nullptr, {end, wheelUp}, 140},
         {false, L"", {wheelDown, down}, 20},
+        {false, nullptr, {end, up}, 142, nullptr},
+        {false, nullptr, {down, down}, 16, nullptr},
     };
     int index = 0;
     for (const Case& c : cases) {
         CWindowUIManager manager;
         std::unique_ptr<CContainerUI> layout = MakeBoxLayout(c.vertical);
         layout->SetManager(&manager, nullptr, false);
-        layout->ApplyAttributeList(c.vertical ? L"vscrollbar=\"true\" scrollstepsize=\"10\""
-                                              : L"hscrollbar=\"true\" scrollstepsize=\"10\"");
+        layout->SetAttribute(c.vertical ? L"vscrollbar" : L"hscrollbar", L"true");
+        if (c.step) layout->SetAttribute(L"scrollstepsize", c.step);
         CControlUI* content = c.inner ? new CContainerUI() : new CControlUI();
         content->ApplyAttributeList(c.vertical ? L"height=\"250\"" : L"width=\"250\"");
         if (c.inner) content->ApplyAttributeList(c.inner);
         layout->Add(content);
+        // A floating child stays where it floats.
+        CControlUI* badge = new CControlUI();
+        badge->ApplyAttributeList(L"float=\"true\" pos=\"5,5,15,15\"");
+        layout->Add(badge);
         layout->SetPos(RECT{0, 0, 100, 100});
         const SIZE range = layout->GetScrollRange();
         EXPECT_EQ(150, c.vertical ? range.cy : range.cx) << "case " << index;
@@ -272,6 +296,9 @@ TEST(ContainerScrolling, KeysAndTheWheelMoveTheBarByLinePageAndEnd)
         CScrollBarUI* bar = c.vertical ? layout->GetVerticalScrollBar() : layout->GetHorizontalScrollBar();
         POINT onBar = c.vertical ? POINT{92, 50} : POINT{50, 92};
         EXPECT_EQ(bar, layout->FindControl(&Hit, &onBar, FIND_VISIBLE | FIND_HITTEST | FIND_TOP_FIRST)) << "case " << index;
+        EXPECT_EQ(5, badge->GetPos().left) << "case " << index;
+        EXPECT_EQ(5, badge->GetPos().top) << "case " << index;
+
         layout->SetManager(nullptr, nullptr, false);
         ++index;
     }
@@ -318,6 +345,35 @@ TEST_F(ContainerTest, PaintingStopsAtTheStopControl)
     container.SetPos(RECT{0, 0, 20, 20});
     EXPECT_FALSE(container.Paint(canvas.dc(), canvas.Bounds(), second));
     EXPECT_EQ(0u, canvas.Rgb(5, 5));
+    // Also when only the inset is repainted.
+    container.SetAttribute(L"inset", L"4,4,4,4");
+    container.SetPos(RECT{0, 0, 20, 20});
+    EXPECT_FALSE(container.Paint(canvas.dc(), RECT{0, 0, 3, 3}, first));
+    EXPECT_TRUE(container.Paint(canvas.dc(), RECT{0, 0, 3, 3}, nullptr));
+}
+
+TEST(ContainerItems, TheSelectableItemIsTheNextVisibleEnabledListItem)
+{
+    struct Case {
+        int index;
+        bool forward;
+        int found;
+    };
+    // Items 0 to 4: 1 is disabled, 3 hidden, 4 is no list item.
+    const Case cases[] = {{0, true, 0}, {-5, true, 0}, {1, true, 2}, {3, true, -1}, {9, true, -1},
+                          {3, false, 2}, {1, false, 0}, {9, false, 2}, {0, false, 0}};
+    CContainerUI items;
+    for (int i = 0; i < 4; ++i) items.Add(new CListLabelElementUI());
+    items.Add(new CControlUI());
+    items.GetItemAt(1)->SetEnabled(false);
+    items.GetItemAt(3)->SetVisible(false);
+    for (const Case& c : cases)
+        EXPECT_EQ(c.found, items.FindSelectable(c.index, c.forward)) << c.index << (c.forward ? " forward" : " backward");
+    CContainerUI empty;
+    EXPECT_EQ(-1, empty.FindSelectable(0, true));
+    // Backward from an index with nothing selectable before it: the first one after.
+    items.GetItemAt(0)->SetVisible(false);
+    EXPECT_EQ(2, items.FindSelectable(1, false));
 }
 
 TEST(ContainerFactory, CreatesContainersByName)
