@@ -309,12 +309,22 @@ TEST_F(ListTest, WheelMovesTheSelectionWithScrollSelectElseScrolls)
 
 TEST_F(ListTest, SelectingARowBelowTheViewScrollsItIntoView)
 {
-    CListUI* list = PlainList(30, L"vscrollbar=\"true\"");
-    ASSERT_TRUE(list->SelectItem(20));
+    CListUI* list = PlainList(30, L"vscrollbar=\"true\" header=\"hidden\"");
     const RECT body = list->GetList()->GetPos();
-    const RECT row = list->GetItemAt(20)->GetPos();
-    EXPECT_LE(row.bottom, body.bottom);
-    EXPECT_GE(row.top, body.top);
+    ASSERT_EQ(0, body.top);
+    ASSERT_EQ(300, body.bottom);
+    ASSERT_EQ(300, list->GetScrollRange().cy);
+    // Rows are 20 high: a row below the view scrolls up to end at its bottom, one above scrolls down to start at
+    // its top, one inside it (even ending on its last line) scrolls nothing.
+    const struct {
+        int row;
+        int pos;
+    } selections[] = {{20, 120}, {3, 60}, {5, 60}, {17, 60}, {18, 80}, {29, 300}, {0, 0}};
+    for (const auto& selection : selections) {
+        ASSERT_TRUE(list->SelectItem(selection.row));
+        EXPECT_EQ(selection.pos, list->GetScrollPos().cy) << "row " << selection.row;
+        EXPECT_EQ(selection.row * 20 - selection.pos, list->GetItemAt(selection.row)->GetPos().top) << "row " << selection.row;
+    }
 }
 
 TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
