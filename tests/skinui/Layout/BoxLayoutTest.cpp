@@ -358,7 +358,7 @@ TEST(BoxLayout, SeparatorDragsFollowThePointerWithinTheBandsRulesAndLimits)
         {true, L"sepheight=\"-4\" sepimm=\"true\"", {0, 100, 100, 200}, {{50, 101}, {50, 96}}, 95, 200},
         {true, L"sepheight=\"-4\" sepimm=\"true\" minheight=\"30\"", {0, 100, 100, 200}, {{50, 101}, {50, 175}, {50, 190}},
          170, 200},
-        {true, L"sepheight=\"4\" sepimm=\"true\" minheight=\"30\"", {0, 0, 100, 20}, {{50, 18}, {50, 13}}, 0, 20},
+        {true, L"sepheight=\"4\" sepimm=\"true\" minheight=\"30\"", {0, 50, 100, 70}, {{50, 68}, {50, 63}}, 50, 70},
         // Down only once the pointer is back below the edge, after a clamp left it above.
         {true, L"sepheight=\"-4\" sepimm=\"true\" maxheight=\"110\"", {0, 100, 100, 200}, {{50, 101}, {50, 50}, {50, 51}},
          90, 200},
