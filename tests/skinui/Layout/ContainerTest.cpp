@@ -345,6 +345,11 @@ TEST_F(ContainerTest, PaintingStopsAtTheStopControl)
     container.SetPos(RECT{0, 0, 20, 20});
     EXPECT_FALSE(container.Paint(canvas.dc(), canvas.Bounds(), second));
     EXPECT_EQ(0u, canvas.Rgb(5, 5));
+    // A hidden stop control stops the painting too: nothing after it is drawn.
+    first->SetVisible(false);
+    EXPECT_FALSE(container.Paint(canvas.dc(), canvas.Bounds(), first));
+    EXPECT_EQ(0u, canvas.Rgb(5, 5));
+    first->SetVisible(true);
     // Also when only the inset is repainted.
     container.SetAttribute(L"inset", L"4,4,4,4");
     container.SetPos(RECT{0, 0, 20, 20});
