@@ -214,6 +214,12 @@ TEST(Scrolling, TheBarShowsOnlyForContentThatOverflows)
         EXPECT_EQ(c.size, horizontal ? second->GetWidth() : second->GetHeight()) << "case " << (&c - cases);
         EXPECT_EQ(c.range > 0 ? 84 : 100, horizontal ? second->GetHeight() : second->GetWidth()) << "case " << (&c - cases);
     }
+    // A child whose paddings alone fill the width leaves nothing to scroll across.
+    CVerticalLayoutUI column;
+    column.SetAttribute(L"hscrollbar", L"true");
+    column.Add(Child(L"padding=\"50,0,50,0\""));
+    column.SetPos(RECT{0, 0, 100, 100});
+    EXPECT_FALSE(column.GetHorizontalScrollBar()->IsVisible());
 }
 
 TEST(BoxLayout, PlacesChildrenAlongAndAcrossTheStack)
