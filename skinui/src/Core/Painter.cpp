@@ -490,18 +490,22 @@ HBITMAP CPainter::GenerateBitmap(CWindowUIManager* manager, const RECT& rc, CCon
 
 CClipRegion::~CClipRegion()
 {
-    if (m_hdc && m_saved) ::SelectClipRgn(m_hdc, m_saved);
+    if (m_hdc) ::SelectClipRgn(m_hdc, m_saved);
     if (m_saved) ::DeleteObject(m_saved);
     if (m_clip) ::DeleteObject(m_clip);
 }
 
+// The DC's own clip region, not its bounding box: a round or nested clip that is put back as its box would
+// let the drawing after it spill over the cut corners. No region (null) means the DC was not clipped.
 void CClipRegion::SaveCurrent(HDC hdc)
 {
-    RECT box = {};
-    ::GetClipBox(hdc, &box);
     if (m_saved) ::DeleteObject(m_saved);
     if (m_clip) ::DeleteObject(m_clip);
-    m_saved = ::CreateRectRgnIndirect(&box);
+    m_saved = ::CreateRectRgn(0, 0, 0, 0);
+    if (m_saved && ::GetClipRgn(hdc, m_saved) != 1) {
+        ::DeleteObject(m_saved);
+        m_saved = nullptr;
+    }
     m_clip = nullptr;
     m_hdc = hdc;
 }

@@ -1,3 +1,4 @@
+#include "Control/LabelUI.h"
 #include "Core/ControlUI.h"
 #include "SkinTestData.h"
 
@@ -82,6 +83,24 @@ TEST_F(ControlPaintTest, RoundBorderClipsTheCorners)
     // The clip is gone afterwards.
     CPainter::FillColor(canvas.dc(), canvas.Bounds(), 0xFF0000FF);
     EXPECT_EQ(0x0000FFu, canvas.Rgb(0, 0));
+}
+
+TEST_F(ControlPaintTest, RoundLabelKeepsItsBorderOffTheCutCornersWhateverItsText)
+{
+    for (const wchar_t* html : {L"false", L"true"}) {
+        Canvas canvas(24, 24);
+        CLabelUI label;
+        label.SetManager(&manager, nullptr, false);
+        label.SetPos(RECT{0, 0, 20, 20}, false);
+        for (const auto& [name, value] : {std::pair{L"borderround", L"10,10"}, {L"bordersize", L"1"},
+                                          {L"bordercolor", L"#FFFFFFFF"}, {L"showhtml", html}, {L"text", L"W"}})
+            label.SetAttribute(name, value);
+        label.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+        EXPECT_EQ(0xFFFFFFu, canvas.Rgb(10, 0)) << html;
+        EXPECT_EQ(0xFFFFFFu, canvas.Rgb(0, 10)) << html;
+        for (const POINT corner : {POINT{0, 0}, POINT{1, 0}, POINT{0, 1}, POINT{19, 0}, POINT{0, 19}})
+            EXPECT_EQ(0u, canvas.Rgb(corner.x, corner.y)) << html << " " << corner.x << "," << corner.y;
+    }
 }
 
 TEST_F(ControlPaintTest, GradientBackground)

@@ -354,6 +354,19 @@ TEST_F(MarkupTextTest, LinksOfCentredOrRightAlignedLinesCoverTheirDrawnText)
     }
 }
 
+TEST_F(MarkupTextTest, TheClipItWasDrawnInComesBackWithItsRoundCorners)
+{
+    CClipRegion round;
+    CClipRegion::ClipToRoundRect(canvas.dc(), canvas.Bounds(), RECT{0, 0, 40, 40}, 20, 20, round);
+    Draw(L"W<b>W</b>");
+    EXPECT_GT(InkIn(0, 40), 0);
+    CPainter::FillColor(canvas.dc(), canvas.Bounds(), 0xFF0000FF);
+    EXPECT_EQ(0xFFFFFFu, canvas.Rgb(0, 0));
+    EXPECT_EQ(0xFFFFFFu, canvas.Rgb(40, 39));
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(20, 20));
+    EXPECT_EQ(0xFFFFFFu, canvas.Rgb(60, 20));
+}
+
 TEST_F(MarkupTextTest, NothingWithoutTextOrRoom)
 {
     RECT empty = {0, 0, 0, 0};
