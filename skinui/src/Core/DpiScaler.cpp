@@ -1,5 +1,6 @@
 #include "Core/DpiScaler.h"
 
+#include "Utils/ProcessUtils.h"
 #include "Utils/UIGeometry.h"
 
 namespace SkinUI {
@@ -12,6 +13,15 @@ using SetProcessDpiAwarenessFn = HRESULT(WINAPI*)(int);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 
 constexpr int kEffectiveDpi = 0;
+
+// Scales beyond what any display asks for only come from a broken DPI value; taking one would turn every
+// size of the window into nonsense (and MulDiv answers -1 when the product overflows).
+constexpr int kMinScale = 25;
+constexpr int kMaxScale = 500;
+
+bool IsSaneScale(long long scale) { return scale >= kMinScale && scale <= kMaxScale; }
+
+long long ScaleOfDpi(long long dpi) { return MulDivRounded64(dpi, 100, 96); }
 
 int ScreenDpi()
 {
@@ -49,7 +59,8 @@ CDpiScaler::CDpiScaler()
                 reinterpret_cast<void*>(::GetProcAddress(shcore, "SetProcessDpiAwareness")));
             if (setAwareness) setAwareness(PerMonitorAware);
         } else if (awareness == SystemAware) {
-            m_scale = ::MulDiv(MonitorDpi(shcore), 100, 96);
+            const long long scale = ScaleOfDpi(MonitorDpi(shcore));
+            if (IsSaneScale(scale)) m_scale = static_cast<int>(scale);
         }
     }
     ::FreeLibrary(shcore);
@@ -57,8 +68,12 @@ CDpiScaler::CDpiScaler()
 
 void CDpiScaler::SetDPI(int dpi)
 {
-    if (dpi <= 0) return;
-    m_scale = ::MulDiv(dpi, 100, 96);
+    const long long scale = ScaleOfDpi(dpi);
+    if (!IsSaneScale(scale)) {
+        DebugOutputFormat(L"SkinUI: Warning: DPI %d is refused; the scale stays %d%%.\n", dpi, m_scale);
+        return;
+    }
+    m_scale = static_cast<int>(scale);
 }
 
 int CDpiScaler::GetDPI() const { return ::MulDiv(m_scale, 96, 100); }
@@ -77,30 +92,24 @@ RECT CDpiScaler::ScaleRectCopy(const RECT& rc) const
 }
 
 namespace {
-// Left and top move as values; width and height are converted on their own and added back.
-template <class Convert>
-void ConvertRect(RECT& rc, Convert convert)
+// Left and top move as values; width and height are converted on their own and added back. In 64 bits:
+// a rectangle spanning most of the int range has a width beyond it.
+void ConvertRect(RECT& rc, long long numerator, long long denominator)
 {
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    rc.left = convert(rc.left);
-    rc.top = convert(rc.top);
-    rc.right = rc.left + convert(width);
-    rc.bottom = rc.top + convert(height);
+    const auto convert = [&](long long value) { return MulDivRounded64(value, numerator, denominator); };
+    const long long left = convert(rc.left);
+    const long long top = convert(rc.top);
+    const long long right = left + convert(static_cast<long long>(rc.right) - rc.left);
+    const long long bottom = top + convert(static_cast<long long>(rc.bottom) - rc.top);
+    rc = RECT{ClampToInt(left), ClampToInt(top), ClampToInt(right), ClampToInt(bottom)};
 }
 }  // namespace
 
-void CDpiScaler::ScaleRect(RECT& rc) const
-{
-    ConvertRect(rc, [this](int value) { return Scale(value); });
-}
+void CDpiScaler::ScaleRect(RECT& rc) const { ConvertRect(rc, m_scale, 100); }
 
 int CDpiScaler::Unscale(int value) const { return MulDivRounded(value, 100, m_scale); }
 
-void CDpiScaler::UnscaleRect(RECT& rc) const
-{
-    ConvertRect(rc, [this](int value) { return Unscale(value); });
-}
+void CDpiScaler::UnscaleRect(RECT& rc) const { ConvertRect(rc, 100, m_scale); }
 
 int CDpiScaler::GetMainMonitorDPI()
 {

@@ -12,7 +12,7 @@ public:
     CDpiScaler();
 
     int GetScale() const { return m_scale; }
-    // Values of 0 or less are ignored.
+    // A DPI whose scale would leave 25 % to 500 % is refused with a debugger warning; the scale stays.
     void SetDPI(int dpi);
     int GetDPI() const;
 

@@ -1,5 +1,6 @@
 #include "TestWindows.h"
 
+#include <climits>
 #include <memory>
 
 using namespace SkinUI;
@@ -211,14 +212,20 @@ TEST_F(ManagerTest, KeepsOptionGroupsUntilTheirLastMemberLeaves)
 
 TEST_F(ManagerTest, SetDpiResizesAroundTheTopLeftCorner)
 {
-    manager().SetDPI(144);
-    RECT rc = {};
-    ::GetWindowRect(host, &rc);
-    EXPECT_EQ(20, rc.left);
-    EXPECT_EQ(30, rc.top);
-    EXPECT_EQ(600, rc.right - rc.left);
-    EXPECT_EQ(450, rc.bottom - rc.top);
-    EXPECT_EQ(150, manager().GetDpiScaler()->GetScale());
+    // An absurd DPI is refused: the window keeps its size and scale.
+    const struct {
+        int dpi, scale, width, height;
+    } steps[] = {{144, 150, 600, 450}, {INT_MAX, 150, 600, 450}, {0, 150, 600, 450}, {192, 200, 800, 600}};
+    for (const auto& step : steps) {
+        manager().SetDPI(step.dpi);
+        RECT rc = {};
+        ::GetWindowRect(host, &rc);
+        EXPECT_EQ(20, rc.left) << step.dpi;
+        EXPECT_EQ(30, rc.top) << step.dpi;
+        EXPECT_EQ(step.width, rc.right - rc.left) << step.dpi;
+        EXPECT_EQ(step.height, rc.bottom - rc.top) << step.dpi;
+        EXPECT_EQ(step.scale, manager().GetDpiScaler()->GetScale()) << step.dpi;
+    }
     EXPECT_TRUE(PumpUntil([&] {
         for (const MSG& msg : host.received)
             if (msg.message == WM_USER + 200) return true;
