@@ -510,12 +510,20 @@ void CClipRegion::SaveCurrent(HDC hdc)
     m_hdc = hdc;
 }
 
+// Keeps what the DC clips to after the narrowing (the region within the earlier clip), so that selecting
+// it again does not widen the clip past an outer one.
+void CClipRegion::Narrow(HDC hdc, const RECT& rc)
+{
+    ::ExtSelectClipRgn(hdc, m_clip, RGN_AND);
+    ::GetClipRgn(hdc, m_clip);
+    m_rect = rc;
+}
+
 void CClipRegion::ClipToRect(HDC hdc, RECT rc, CClipRegion& clip)
 {
     clip.SaveCurrent(hdc);
     clip.m_clip = ::CreateRectRgnIndirect(&rc);
-    ::ExtSelectClipRgn(hdc, clip.m_clip, RGN_AND);
-    clip.m_rect = rc;
+    clip.Narrow(hdc, rc);
 }
 
 void CClipRegion::ClipToRoundRect(HDC hdc, RECT rc, RECT roundRect, int cx, int cy, CClipRegion& clip)
@@ -524,9 +532,8 @@ void CClipRegion::ClipToRoundRect(HDC hdc, RECT rc, RECT roundRect, int cx, int 
     clip.m_clip = ::CreateRectRgnIndirect(&rc);
     HRGN round = ::CreateRoundRectRgn(roundRect.left, roundRect.top, roundRect.right + 1, roundRect.bottom + 1, cx, cy);
     ::CombineRgn(clip.m_clip, clip.m_clip, round, RGN_AND);
-    ::ExtSelectClipRgn(hdc, clip.m_clip, RGN_AND);
     ::DeleteObject(round);
-    clip.m_rect = rc;
+    clip.Narrow(hdc, rc);
 }
 
 void CClipRegion::SelectSavedRegion(HDC hdc, CClipRegion& clip) { ::SelectClipRgn(hdc, clip.m_saved); }

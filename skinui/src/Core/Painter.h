@@ -89,6 +89,7 @@ public:
 
 private:
     void SaveCurrent(HDC hdc);
+    void Narrow(HDC hdc, const RECT& rc);
 
     RECT m_rect = {0, 0, 0, 0};
     HDC m_hdc = nullptr;
