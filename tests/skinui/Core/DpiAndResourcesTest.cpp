@@ -37,6 +37,27 @@ void ExpectRect(const RECT& expected, const RECT& actual, const std::string& lab
 }
 }  // namespace
 
+// The program draws its own windows at the window's scale, so the system must not stretch them: the first
+// scaler makes the process per-monitor aware and starts at 100 %.
+TEST(DpiScaler, MakesTheProcessPerMonitorAware)
+{
+    const CDpiScaler scaler;
+    EXPECT_EQ(100, scaler.GetScale());
+    HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
+    ASSERT_NE(nullptr, shcore);
+    using QueryFn = HRESULT(WINAPI*)(HANDLE, int*);
+    const auto query =
+        reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(shcore, "GetProcessDpiAwareness")));
+    ASSERT_NE(nullptr, query);
+    int awareness = -1;
+    ASSERT_EQ(S_OK, query(::GetCurrentProcess(), &awareness));
+    EXPECT_EQ(2, awareness);
+    ::FreeLibrary(shcore);
+    HDC screen = ::GetDC(nullptr);
+    EXPECT_EQ(::GetDeviceCaps(screen, LOGPIXELSX), CDpiScaler::GetMainMonitorDPI());
+    ::ReleaseDC(nullptr, screen);
+}
+
 TEST(DpiScaler, DpiBecomesAScaleInPercentAndBack)
 {
     for (const DpiCase& c : kDpis) {

@@ -19,6 +19,66 @@ TEST(AdjustColor, IdentityAndKnownBandEdges)
     EXPECT_EQ(0x80123456u, CPainter::AdjustColor(0x80123456, 180, 100, 100));
     EXPECT_EQ(0xFF00FFFEu, CPainter::AdjustColor(0xFFFF0000, 0, 100, 100));
     EXPECT_EQ(0xFF7F7F7Fu, CPainter::AdjustColor(0xFFFF0000, 180, 0, 100));
+    struct Case {
+        DWORD color;
+        short hue, saturation, lightness;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {0xFF00FF00, 300, 100, 100, 0xFF0000FF},  // green (120 degrees) turned by 120: blue
+        {0xFF0000FF, 60, 100, 100, 0xFF00FF00},   // blue (240) turned back by 120: green
+        {0xFFFF00FF, 240, 100, 100, 0xFFFF0000},  // magenta (300) turned by 60: red at 360
+        // Green turned back by 180 passes 0: magenta at 300; red's 6t = 6 x (0.8333333 + 0.33333334 - 1) falls
+        // just below 1 in single precision, so red is 254.
+        {0xFF00FF00, 0, 100, 100, 0xFFFE00FF},
+        {0xFFFFFFFF, 180, 100, 50, 0xFF7F7F7F},   // white at half lightness
+        {0x40FF0000, 180, 0, 100, 0x407F7F7F},    // alpha is kept
+        // Dark red (lightness below one half) at 60 % saturation: q = l * 1.6 (76.8), p = l * 0.4 (19.2).
+        {0xFF600000, 180, 60, 100, 0xFF4C1313},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.expected, CPainter::AdjustColor(c.color, c.hue, c.saturation, c.lightness))
+            << std::hex << c.color << std::dec << " " << c.hue << " " << c.saturation << " " << c.lightness;
+}
+
+// The fallback without GradientFill: 2 to 64 bands by steps; band i counted from the far end spans
+// far - (extent * (i + 1) >> shift) .. far - (extent * i >> shift) and has ((bands - i) * second + i * first)
+// >> shift in each channel.
+TEST(GradientBands, BandCountEdgesAndColoursFollowTheSteps)
+{
+    struct Probe {
+        int at;
+        DWORD rgb;
+    };
+    struct Case {
+        int steps, extent;
+        bool vertical;
+        DWORD first, second;
+        std::vector<Probe> probes;
+    };
+    const Case cases[] = {
+        {3, 8, false, 0xFF000000, 0xFFFF0000, {{0, 0x7F0000}, {3, 0x7F0000}, {4, 0xFF0000}, {7, 0xFF0000}}},
+        {1, 8, false, 0xFF000000, 0xFFFF0000, {{3, 0x7F0000}, {4, 0xFF0000}}},
+        {4, 8, false, 0xFF000000, 0xFFFF0000,
+         {{0, 0x3F0000}, {1, 0x3F0000}, {2, 0x7F0000}, {4, 0xBF0000}, {5, 0xBF0000}, {6, 0xFF0000}}},
+        {4, 5, true, 0xFF0000FF, 0xFF000000, {{0, 0xBF}, {1, 0xBF}, {2, 0x7F}, {3, 0x3F}, {4, 0}}},
+        {8, 8, false, 0xFF000000, 0xFF00FF00, {{0, 0x1F00}, {7, 0xFF00}}},
+        {16, 16, false, 0xFF000000, 0xFF00FF00, {{0, 0x0F00}, {15, 0xFF00}}},
+        {63, 32, true, 0xFF000000, 0xFF00FF00, {{0, 0x0700}, {31, 0xFF00}}},
+        {100, 64, false, 0xFF000000, 0xFFFF0000, {{0, 0x030000}, {32, 0x830000}, {63, 0xFF0000}}},
+        // One pixel for 64 bands: only the last band has room.
+        {100, 1, false, 0xFF000000, 0xFFFF0000, {{0, 0x030000}}},
+    };
+    for (const Case& c : cases) {
+        Canvas canvas(64, 64, 0xFF123456);
+        const RECT rc = c.vertical ? RECT{0, 0, 1, c.extent} : RECT{0, 0, c.extent, 1};
+        CPainter::FillGradientBands(canvas.dc(), rc, c.first, c.second, c.vertical, c.steps);
+        for (const Probe& probe : c.probes)
+            EXPECT_EQ(probe.rgb, c.vertical ? canvas.Rgb(0, probe.at) : canvas.Rgb(probe.at, 0))
+                << c.steps << " " << c.extent << " at " << probe.at;
+        EXPECT_EQ(0x123456u, c.vertical ? canvas.Rgb(0, c.extent) : canvas.Rgb(c.extent, 0)) << c.steps;
+        EXPECT_EQ(0x123456u, canvas.Rgb(1, 1)) << c.steps;
+    }
 }
 
 TEST(AdjustColor, MakeColorNonBlack)
@@ -277,6 +337,7 @@ public:
     GridImage(const GridImage&) = delete;
     GridImage& operator=(const GridImage&) = delete;
 
+    DWORD Pixel(int x, int y) const { return m_pixels[static_cast<size_t>(y) * m_width + x]; }
     HBITMAP Bitmap()
     {
         if (m_bitmap) return m_bitmap;
@@ -407,6 +468,14 @@ TEST(NineGrid, TiledCentreRepeatsAndCutsTheLastCopy)
             if (v >= start && v < end && v < start + 4) return v - start;
         return -1;
     };
+    // Corners that leave no centre in the source: the border alone, nothing repeated.
+    {
+        Canvas canvas(48, 32);
+        CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{2, 3, 22, 17}, RECT{0, 0, 48, 32}, RECT{3, 2, 13, 10},
+                            RECT{2, 3, 8, 5}, false, 255, false, true, true);
+        EXPECT_EQ(BandColor(0, 0) & 0xFFFFFF, canvas.Rgb(2, 3));
+        EXPECT_EQ(0u, canvas.Rgb(10, 10));
+    }
     for (const Case c : {Case{true, true, false}, Case{true, false, false}, Case{false, true, false},
                          Case{true, true, true}, Case{true, false, true}}) {
         Canvas canvas(48, 32);
@@ -495,6 +564,32 @@ TEST_F(ScaledImageTest, SourceDestAndCornersAt100150And200Percent)
                                   "," + std::to_string(c.item.right);
         ASSERT_TRUE(CPainter::DrawImageString(canvas.dc(), &manager, c.item, all, description.c_str())) << label;
         ExpectBands(canvas, 48, 32, c.bands, label, c.skipped);
+    }
+}
+
+// A source reaching past the image is cut at its edges; with a destination of the cut size it is copied.
+TEST_F(ScaledImageTest, SourcePastTheImageIsCutAtItsEdges)
+{
+    GridImage image(16, 12, RECT{3, 2, 13, 10}, RECT{2, 3, 4, 1});
+    struct Case {
+        const wchar_t* rest;
+        int left, top;  // the image pixel drawn at canvas (0, 0)
+        int width, height;
+    };
+    const Case cases[] = {{L"source='0,0,40,30' dest='0,0,16,12'", 0, 0, 16, 12},
+                          {L"source='3,2,40,30' dest='0,0,13,10'", 3, 2, 13, 10}};
+    for (const Case& c : cases) {
+        CWindowUIManager manager;
+        Canvas canvas(48, 32);
+        const std::wstring description = Describe("plain.bmp", c.rest);
+        ASSERT_TRUE(CPainter::DrawImageString(canvas.dc(), &manager, RECT{0, 0, 48, 32}, RECT{0, 0, 48, 32},
+                                              description.c_str()));
+        for (int y = 0; y < 32; ++y)
+            for (int x = 0; x < 48; ++x) {
+                const bool inside = x < c.width && y < c.height;
+                const DWORD expected = inside ? image.Pixel(c.left + x, c.top + y) & 0xFFFFFF : 0;
+                ASSERT_EQ(expected, canvas.Rgb(x, y)) << x << "," << y << " " << c.left;
+            }
     }
 }
 
