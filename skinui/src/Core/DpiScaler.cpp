@@ -8,10 +8,6 @@ namespace {
 
 enum ProcessAwareness { Unaware = 0, SystemAware = 1, PerMonitorAware = 2 };
 
-using GetProcessDpiAwarenessFn = HRESULT(WINAPI*)(HANDLE, int*);
-using SetProcessDpiAwarenessFn = HRESULT(WINAPI*)(int);
-using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-
 constexpr int kEffectiveDpi = 0;
 
 // Scales beyond what any display asks for only come from a broken DPI value; taking one would turn every
@@ -31,39 +27,56 @@ int ScreenDpi()
     return dpi;
 }
 
-int MonitorDpi(HMODULE shcore)
+template <class Function>
+Function Lookup(HMODULE module, const char* name)
 {
-    if (!shcore) return ScreenDpi();
-    auto getDpiForMonitor =
-        reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")));
-    if (!getDpiForMonitor) return 96;
-    HMONITOR monitor = ::MonitorFromPoint(POINT{1, 1}, MONITOR_DEFAULTTONEAREST);
-    UINT dpiX = 96, dpiY = 96;
-    if (FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY))) return 96;
-    // Some systems (Wine among them) report success with a DPI of 0, which is no answer: the screen knows.
-    return dpiX > 0 ? static_cast<int>(dpiX) : ScreenDpi();
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+DpiSystemFunctions ShcoreFunctions(HMODULE shcore)
+{
+    DpiSystemFunctions system;
+    system.getProcessDpiAwareness =
+        Lookup<decltype(system.getProcessDpiAwareness)>(shcore, "GetProcessDpiAwareness");
+    system.setProcessDpiAwareness =
+        Lookup<decltype(system.setProcessDpiAwareness)>(shcore, "SetProcessDpiAwareness");
+    system.getDpiForMonitor = Lookup<decltype(system.getDpiForMonitor)>(shcore, "GetDpiForMonitor");
+    return system;
 }
 
 }  // namespace
+
+int CDpiScaler::GetMonitorDPI(const DpiSystemFunctions& system)
+{
+    if (!system.getDpiForMonitor) return 96;
+    HMONITOR monitor = ::MonitorFromPoint(POINT{1, 1}, MONITOR_DEFAULTTONEAREST);
+    UINT dpiX = 96, dpiY = 96;
+    if (FAILED(system.getDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY))) return 96;
+    // Some systems (Wine among them) report success with a DPI of 0, which is no answer: the screen knows.
+    return dpiX > 0 ? static_cast<int>(dpiX) : ScreenDpi();
+}
 
 CDpiScaler::CDpiScaler()
 {
     HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
     if (!shcore) return;
-    auto getAwareness = reinterpret_cast<GetProcessDpiAwarenessFn>(
-        reinterpret_cast<void*>(::GetProcAddress(shcore, "GetProcessDpiAwareness")));
-    int awareness = Unaware;
-    if (getAwareness && SUCCEEDED(getAwareness(::GetCurrentProcess(), &awareness))) {
-        if (awareness == Unaware) {
-            auto setAwareness = reinterpret_cast<SetProcessDpiAwarenessFn>(
-                reinterpret_cast<void*>(::GetProcAddress(shcore, "SetProcessDpiAwareness")));
-            if (setAwareness) setAwareness(PerMonitorAware);
-        } else if (awareness == SystemAware) {
-            const long long scale = ScaleOfDpi(MonitorDpi(shcore));
-            if (IsSaneScale(scale)) m_scale = static_cast<int>(scale);
-        }
-    }
+    SettleAwareness(ShcoreFunctions(shcore));
     ::FreeLibrary(shcore);
+}
+
+CDpiScaler::CDpiScaler(const DpiSystemFunctions& system) { SettleAwareness(system); }
+
+void CDpiScaler::SettleAwareness(const DpiSystemFunctions& system)
+{
+    int awareness = Unaware;
+    if (!system.getProcessDpiAwareness || FAILED(system.getProcessDpiAwareness(::GetCurrentProcess(), &awareness)))
+        return;
+    if (awareness == Unaware) {
+        if (system.setProcessDpiAwareness) system.setProcessDpiAwareness(PerMonitorAware);
+    } else if (awareness == SystemAware) {
+        const long long scale = ScaleOfDpi(GetMonitorDPI(system));
+        if (IsSaneScale(scale)) m_scale = static_cast<int>(scale);
+    }
 }
 
 void CDpiScaler::SetDPI(int dpi)
@@ -114,8 +127,9 @@ void CDpiScaler::UnscaleRect(RECT& rc) const { ConvertRect(rc, 100, m_scale); }
 int CDpiScaler::GetMainMonitorDPI()
 {
     HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
-    const int dpi = MonitorDpi(shcore);
-    if (shcore) ::FreeLibrary(shcore);
+    if (!shcore) return ScreenDpi();
+    const int dpi = GetMonitorDPI(ShcoreFunctions(shcore));
+    ::FreeLibrary(shcore);
     return dpi;
 }
 

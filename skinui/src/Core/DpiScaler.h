@@ -6,10 +6,20 @@
 
 namespace SkinUI {
 
-// One window's display scale in percent (100 = 96 DPI). Construction settles the process's DPI awareness.
+// The system's DPI functions (Shcore, loaded at run time, is not on every system); null where missing.
+struct DpiSystemFunctions {
+    HRESULT(WINAPI* getProcessDpiAwareness)(HANDLE process, int* awareness) = nullptr;
+    HRESULT(WINAPI* setProcessDpiAwareness)(int awareness) = nullptr;
+    HRESULT(WINAPI* getDpiForMonitor)(HMONITOR monitor, int type, UINT* dpiX, UINT* dpiY) = nullptr;
+};
+
+// One window's display scale in percent (100 = 96 DPI). Construction settles the process's DPI awareness:
+// an unaware process becomes per-monitor aware (scale 100, set later per window); a system-aware one takes
+// the main monitor's scale.
 class CDpiScaler {
 public:
     CDpiScaler();
+    explicit CDpiScaler(const DpiSystemFunctions& system);
 
     int GetScale() const { return m_scale; }
     // A DPI whose scale would leave 25 % to 500 % is refused with a debugger warning; the scale stays.
@@ -25,10 +35,14 @@ public:
     void UnscaleRect(RECT& rc) const;
 
     static int GetMainMonitorDPI();
+    // The effective DPI of the monitor nearest (1, 1); 96 when it cannot be asked or the question fails.
+    static int GetMonitorDPI(const DpiSystemFunctions& system);
     // name with "@<scale>" before its last '.'; false when the name has no '.'.
     static bool GetDpiVariantName(const wchar_t* name, int scale, CUIString& variant);
 
 private:
+    void SettleAwareness(const DpiSystemFunctions& system);
+
     int m_scale = 100;
 };
 

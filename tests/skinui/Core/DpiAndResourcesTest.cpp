@@ -58,6 +58,85 @@ TEST(DpiScaler, MakesTheProcessPerMonitorAware)
     ::ReleaseDC(nullptr, screen);
 }
 
+namespace {
+// Shcore's answers, as a table row sets them.
+struct FakeShcore {
+    static inline HRESULT queryResult = S_OK;
+    static inline int awareness = 0;
+    static inline HRESULT monitorResult = S_OK;
+    static inline UINT monitorDpi = 96;
+    static inline int setCalls = 0, setValue = -1, monitorCalls = 0;
+
+    static HRESULT WINAPI Query(HANDLE process, int* value)
+    {
+        if (process != ::GetCurrentProcess() || FAILED(queryResult)) return E_FAIL;
+        *value = awareness;
+        return queryResult;
+    }
+    static HRESULT WINAPI Set(int value)
+    {
+        ++setCalls;
+        setValue = value;
+        return S_OK;
+    }
+    // Only the effective DPI (type 0) is known.
+    static HRESULT WINAPI Monitor(HMONITOR monitor, int type, UINT* x, UINT* y)
+    {
+        ++monitorCalls;
+        if (!monitor || type != 0) return E_INVALIDARG;
+        *x = *y = monitorDpi;
+        return monitorResult;
+    }
+};
+}  // namespace
+
+TEST(DpiScaler, AwarenessDecidesTheStartingScale)
+{
+    HDC screen = ::GetDC(nullptr);
+    const int screenScale = ::MulDiv(::GetDeviceCaps(screen, LOGPIXELSX), 100, 96);
+    ::ReleaseDC(nullptr, screen);
+    struct Case {
+        const char* name;
+        bool hasQuery;
+        HRESULT query;
+        int awareness;
+        bool hasSet, hasMonitor;
+        HRESULT monitor;
+        UINT dpi;
+        int scale, setValue, monitorCalls;
+    };
+    const Case cases[] = {
+        {"unaware becomes per-monitor aware", true, S_OK, 0, true, true, S_OK, 144, 100, 2, 0},
+        {"unaware without the setter", true, S_OK, 0, false, true, S_OK, 144, 100, -1, 0},
+        {"system aware at 144", true, S_OK, 1, true, true, S_OK, 144, 150, -1, 1},
+        {"system aware at 120", true, S_OK, 1, true, true, S_OK, 120, 125, -1, 1},
+        {"monitor question fails", true, S_OK, 1, true, true, E_FAIL, 144, 100, -1, 1},
+        {"monitor cannot be asked", true, S_OK, 1, true, false, S_OK, 144, 100, -1, 0},
+        {"monitor answers 0: the screen", true, S_OK, 1, true, true, S_OK, 0, screenScale, -1, 1},
+        {"absurd monitor DPI", true, S_OK, 1, true, true, S_OK, 4800, 100, -1, 1},
+        {"per-monitor aware already", true, S_OK, 2, true, true, S_OK, 144, 100, -1, 0},
+        {"awareness question fails", true, E_FAIL, 1, true, true, S_OK, 144, 100, -1, 0},
+        {"awareness cannot be asked", false, S_OK, 1, true, true, S_OK, 144, 100, -1, 0},
+    };
+    for (const Case& c : cases) {
+        FakeShcore::queryResult = c.query;
+        FakeShcore::awareness = c.awareness;
+        FakeShcore::monitorResult = c.monitor;
+        FakeShcore::monitorDpi = c.dpi;
+        FakeShcore::setCalls = FakeShcore::monitorCalls = 0;
+        FakeShcore::setValue = -1;
+        DpiSystemFunctions system;
+        if (c.hasQuery) system.getProcessDpiAwareness = &FakeShcore::Query;
+        if (c.hasSet) system.setProcessDpiAwareness = &FakeShcore::Set;
+        if (c.hasMonitor) system.getDpiForMonitor = &FakeShcore::Monitor;
+        const CDpiScaler scaler(system);
+        EXPECT_EQ(c.scale, scaler.GetScale()) << c.name;
+        EXPECT_EQ(c.setValue, FakeShcore::setValue) << c.name;
+        EXPECT_EQ(c.setValue < 0 ? 0 : 1, FakeShcore::setCalls) << c.name;
+        EXPECT_EQ(c.monitorCalls, FakeShcore::monitorCalls) << c.name;
+    }
+}
+
 TEST(DpiScaler, DpiBecomesAScaleInPercentAndBack)
 {
     for (const DpiCase& c : kDpis) {
