@@ -143,6 +143,15 @@ TEST_F(ManagerTest, TheOldRootIsDeletedOnlyWhenTheDelayedWorkRuns)
     EXPECT_EQ(replacement, manager().GetRoot());
     EXPECT_FALSE(oldDeleted);
     EXPECT_TRUE(PumpUntil([&] { return oldDeleted; }));
+
+    // A manager that goes before its delayed work ran deletes what was waiting.
+    bool pendingDeleted = false;
+    {
+        CWindowUIManager windowless;
+        windowless.AddDelayedCleanup(new TrackedControl(&pendingDeleted));
+        EXPECT_FALSE(pendingDeleted);
+    }
+    EXPECT_TRUE(pendingDeleted);
 }
 
 TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
@@ -160,7 +169,13 @@ TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
     EXPECT_EQ(second, manager().FindControl(L"ok"));
     EXPECT_EQ(last, manager().FindControl(L"last"));
 
+    // The window takes the keyboard focus from another one, so that keys reach the control.
+    HostWindow other;
+    ASSERT_NE(nullptr, other.Create(nullptr, L"other", WS_POPUP, 0, 0, 0, 10, 10));
+    ::SetFocus(other);
+    ASSERT_EQ(static_cast<HWND>(other), ::GetFocus());
     manager().SetFocus(first);
+    EXPECT_EQ(static_cast<HWND>(host), ::GetFocus());
     EXPECT_EQ(first, manager().GetFocus());
     EXPECT_EQ(1, notes.Count(L"setfocus", first));
     manager().SetFocus(hidden);
@@ -176,6 +191,7 @@ TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
     manager().ReleaseControlReferences(second);
     EXPECT_EQ(nullptr, manager().GetFocus());
     EXPECT_EQ(nullptr, manager().FindControl(L"ok"));
+    ::DestroyWindow(other);
 }
 
 TEST_F(ManagerTest, DeferredFocusStartsFromTheTabStopBefore)
@@ -185,7 +201,12 @@ TEST_F(ManagerTest, DeferredFocusStartsFromTheTabStopBefore)
     auto* second = root->Add(new TabStopControl());
     ASSERT_TRUE(manager().AttachRootControl(root));
     manager().SetFocus(first);
+    HostWindow other;
+    ASSERT_NE(nullptr, other.Create(nullptr, L"other", WS_POPUP, 0, 0, 0, 10, 10));
+    ::SetFocus(other);
     manager().SetFocusDeferred(second);
+    EXPECT_EQ(static_cast<HWND>(host), ::GetFocus());
+    ::DestroyWindow(other);
     EXPECT_EQ(first, manager().GetFocus());
     EXPECT_EQ(1, notes.Count(L"killfocus", first));
     EXPECT_EQ(1, notes.Count(L"setfocus", first));

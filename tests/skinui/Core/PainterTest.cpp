@@ -104,6 +104,12 @@ TEST_F(PainterTest, FillColorBlendsByAlphaAndSkipsTransparent)
     CPainter::FillColor(canvas.dc(), RECT{4, 0, 8, 8}, 0x00FFFFFF);
     EXPECT_EQ(0xFF0000u, canvas.Rgb(1, 1));
     EXPECT_EQ(0u, canvas.Rgb(6, 6));
+    // A fill away from the origin covers exactly its rectangle.
+    CPainter::FillColor(canvas.dc(), RECT{5, 2, 7, 5}, 0xFF0000FF);
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(5, 2));
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(6, 4));
+    EXPECT_EQ(0u, canvas.Rgb(7, 3));
+    EXPECT_EQ(0u, canvas.Rgb(6, 5));
 }
 
 TEST_F(PainterTest, GradientOfTransparentColoursDrawsNothing)
@@ -475,6 +481,15 @@ TEST(NineGrid, TiledCentreRepeatsAndCutsTheLastCopy)
                             RECT{2, 3, 8, 5}, false, 255, false, true, true);
         EXPECT_EQ(BandColor(0, 0) & 0xFFFFFF, canvas.Rgb(2, 3));
         EXPECT_EQ(0u, canvas.Rgb(10, 10));
+    }
+    // A centre one pixel high (source row 5) repeated down the whole destination centre (rows 6 to 12).
+    {
+        Canvas canvas(48, 32);
+        CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{2, 3, 22, 17}, RECT{0, 0, 48, 32}, RECT{3, 2, 13, 10},
+                            RECT{2, 3, 4, 4}, false, 255, false, true, true);
+        for (int y = 6; y < 13; ++y)
+            for (int x = 4; x < 18; ++x)
+                ASSERT_EQ(CentreColor((x - 4) % 4, 0) & 0xFFFFFF, canvas.Rgb(x, y)) << x << "," << y;
     }
     for (const Case c : {Case{true, true, false}, Case{true, false, false}, Case{false, true, false},
                          Case{true, true, true}, Case{true, false, true}}) {
