@@ -36,6 +36,7 @@ Function Lookup(HMODULE module, const char* name)
 DpiSystemFunctions ShcoreFunctions(HMODULE shcore)
 {
     DpiSystemFunctions system;
+    system.available = true;
     system.getProcessDpiAwareness =
         Lookup<decltype(system.getProcessDpiAwareness)>(shcore, "GetProcessDpiAwareness");
     system.setProcessDpiAwareness =
@@ -46,8 +47,19 @@ DpiSystemFunctions ShcoreFunctions(HMODULE shcore)
 
 }  // namespace
 
+const DpiSystemFunctions& CDpiScaler::SystemFunctions()
+{
+    // Shcore stays loaded once found: its functions serve every window for the process's life.
+    static const DpiSystemFunctions functions = [] {
+        HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
+        return shcore ? ShcoreFunctions(shcore) : DpiSystemFunctions();
+    }();
+    return functions;
+}
+
 int CDpiScaler::GetMonitorDPI(const DpiSystemFunctions& system)
 {
+    if (!system.available) return ScreenDpi();
     if (!system.getDpiForMonitor) return 96;
     HMONITOR monitor = ::MonitorFromPoint(POINT{1, 1}, MONITOR_DEFAULTTONEAREST);
     UINT dpiX = 96, dpiY = 96;
@@ -56,13 +68,7 @@ int CDpiScaler::GetMonitorDPI(const DpiSystemFunctions& system)
     return dpiX > 0 ? static_cast<int>(dpiX) : ScreenDpi();
 }
 
-CDpiScaler::CDpiScaler()
-{
-    HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
-    if (!shcore) return;
-    SettleAwareness(ShcoreFunctions(shcore));
-    ::FreeLibrary(shcore);
-}
+CDpiScaler::CDpiScaler() : CDpiScaler(SystemFunctions()) {}
 
 CDpiScaler::CDpiScaler(const DpiSystemFunctions& system) { SettleAwareness(system); }
 
@@ -124,14 +130,7 @@ int CDpiScaler::Unscale(int value) const { return MulDivRounded(value, 100, m_sc
 
 void CDpiScaler::UnscaleRect(RECT& rc) const { ConvertRect(rc, 100, m_scale); }
 
-int CDpiScaler::GetMainMonitorDPI()
-{
-    HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
-    if (!shcore) return ScreenDpi();
-    const int dpi = GetMonitorDPI(ShcoreFunctions(shcore));
-    ::FreeLibrary(shcore);
-    return dpi;
-}
+int CDpiScaler::GetMainMonitorDPI() { return GetMonitorDPI(SystemFunctions()); }
 
 bool CDpiScaler::GetDpiVariantName(const wchar_t* name, int scale, CUIString& variant)
 {

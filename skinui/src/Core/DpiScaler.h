@@ -8,6 +8,7 @@ namespace SkinUI {
 
 // The system's DPI functions (Shcore, loaded at run time, is not on every system); null where missing.
 struct DpiSystemFunctions {
+    bool available = false;  // Shcore was found
     HRESULT(WINAPI* getProcessDpiAwareness)(HANDLE process, int* awareness) = nullptr;
     HRESULT(WINAPI* setProcessDpiAwareness)(int awareness) = nullptr;
     HRESULT(WINAPI* getDpiForMonitor)(HMONITOR monitor, int type, UINT* dpiX, UINT* dpiY) = nullptr;
@@ -35,8 +36,11 @@ public:
     void UnscaleRect(RECT& rc) const;
 
     static int GetMainMonitorDPI();
-    // The effective DPI of the monitor nearest (1, 1); 96 when it cannot be asked or the question fails.
+    // The effective DPI of the monitor nearest (1, 1); 96 when it cannot be asked or the question fails, the
+    // screen's DPI without Shcore.
     static int GetMonitorDPI(const DpiSystemFunctions& system);
+    // Shcore's functions, looked up once per process.
+    static const DpiSystemFunctions& SystemFunctions();
     // name with "@<scale>" before its last '.'; false when the name has no '.'.
     static bool GetDpiVariantName(const wchar_t* name, int scale, CUIString& variant);
 

@@ -41,20 +41,20 @@ void ExpectRect(const RECT& expected, const RECT& actual, const std::string& lab
 // scaler makes the process per-monitor aware and starts at 100 %.
 TEST(DpiScaler, MakesTheProcessPerMonitorAware)
 {
+    const DpiSystemFunctions& system = CDpiScaler::SystemFunctions();
+    ASSERT_TRUE(system.available);
+    ASSERT_NE(nullptr, system.getProcessDpiAwareness);
+    EXPECT_NE(nullptr, system.setProcessDpiAwareness);
+    EXPECT_NE(nullptr, system.getDpiForMonitor);
     const CDpiScaler scaler;
     EXPECT_EQ(100, scaler.GetScale());
-    HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
-    ASSERT_NE(nullptr, shcore);
-    using QueryFn = HRESULT(WINAPI*)(HANDLE, int*);
-    const auto query =
-        reinterpret_cast<QueryFn>(reinterpret_cast<void*>(::GetProcAddress(shcore, "GetProcessDpiAwareness")));
-    ASSERT_NE(nullptr, query);
     int awareness = -1;
-    ASSERT_EQ(S_OK, query(::GetCurrentProcess(), &awareness));
+    ASSERT_EQ(S_OK, system.getProcessDpiAwareness(::GetCurrentProcess(), &awareness));
     EXPECT_EQ(2, awareness);
-    ::FreeLibrary(shcore);
     HDC screen = ::GetDC(nullptr);
     EXPECT_EQ(::GetDeviceCaps(screen, LOGPIXELSX), CDpiScaler::GetMainMonitorDPI());
+    // Without Shcore the screen answers.
+    EXPECT_EQ(::GetDeviceCaps(screen, LOGPIXELSX), CDpiScaler::GetMonitorDPI(DpiSystemFunctions()));
     ::ReleaseDC(nullptr, screen);
 }
 
@@ -126,6 +126,7 @@ TEST(DpiScaler, AwarenessDecidesTheStartingScale)
         FakeShcore::setCalls = FakeShcore::monitorCalls = 0;
         FakeShcore::setValue = -1;
         DpiSystemFunctions system;
+        system.available = true;
         if (c.hasQuery) system.getProcessDpiAwareness = &FakeShcore::Query;
         if (c.hasSet) system.setProcessDpiAwareness = &FakeShcore::Set;
         if (c.hasMonitor) system.getDpiForMonitor = &FakeShcore::Monitor;
