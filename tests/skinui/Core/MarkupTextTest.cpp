@@ -382,6 +382,13 @@ TEST_F(MarkupTextTest, NothingWithoutTextOrRoom)
     int links = 3;
     CPainter::DrawHtmlText(canvas.dc(), &manager, empty, L"x", 0, nullptr, nullptr, links, 0, 0);
     EXPECT_EQ(0, links);
+    RECT box = canvas.Bounds();
+    links = 3;
+    CPainter::DrawHtmlText(canvas.dc(), nullptr, box, L"x", 0, nullptr, nullptr, links, 0, 0);
+    EXPECT_EQ(0, links);
+    links = 3;
+    CPainter::DrawHtmlText(canvas.dc(), &manager, box, nullptr, 0, nullptr, nullptr, links, 0, 0);
+    EXPECT_EQ(0, links);
     EXPECT_EQ(-1, InkSpan().first);
 }
 
