@@ -263,6 +263,7 @@ TEST_F(ManagerTest, ToleratesAMissingRoot)
     EXPECT_FALSE(manager().PreMessageHandler(WM_SYSCHAR, L'a', 0, result));
     EXPECT_FALSE(manager().PreMessageHandler(WM_SYSKEYDOWN, VK_MENU, 0, result));
     EXPECT_EQ(nullptr, manager().FindControlAtPoint(POINT{10, 10}));
+    EXPECT_FALSE(manager().RemoveNativeWindow(host));  // never listed
     EXPECT_TRUE(manager().MoveFocusToNextTabStop(false));
     manager().SetFocusDeferred(nullptr);
     manager().SetDPI(120);
