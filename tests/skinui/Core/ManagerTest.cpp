@@ -254,6 +254,31 @@ TEST_F(ManagerTest, SetDpiResizesAroundTheTopLeftCorner)
     }));
 }
 
+// What is invalidated is brought into the client area (no negative origin, no negative size); that rectangle
+// is what the window repaints.
+TEST_F(ManagerTest, InvalidatedRectanglesStartInsideTheClientArea)
+{
+    const struct {
+        RECT asked, invalidated;
+    } cases[] = {
+        {{5, 6, 10, 12}, {5, 6, 10, 12}},
+        {{-3, -4, 10, 12}, {0, 0, 10, 12}},
+        {{-5, -6, -2, -3}, {0, 0, 0, 0}},
+        {{5, 6, 2, 3}, {5, 6, 5, 6}},
+    };
+    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    for (const auto& c : cases) {
+        ::ValidateRect(host, nullptr);
+        RECT rc = c.asked;
+        manager().Invalidate(rc);
+        EXPECT_TRUE(::EqualRect(&rc, &c.invalidated)) << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+        RECT update = {};
+        ::GetUpdateRect(host, &update, FALSE);
+        EXPECT_TRUE(::EqualRect(&update, &c.invalidated) || (::IsRectEmpty(&c.invalidated) && ::IsRectEmpty(&update)))
+            << update.left << "," << update.top << "," << update.right << "," << update.bottom;
+    }
+}
+
 TEST_F(ManagerTest, ToleratesAMissingRoot)
 {
     EXPECT_FALSE(manager().AttachRootControl(nullptr));
