@@ -1,5 +1,6 @@
 #include "Core/DpiScaler.h"
 
+#include "Utils/ProcessUtils.h"
 #include "Utils/UIGeometry.h"
 
 namespace SkinUI {
@@ -7,11 +8,16 @@ namespace {
 
 enum ProcessAwareness { Unaware = 0, SystemAware = 1, PerMonitorAware = 2 };
 
-using GetProcessDpiAwarenessFn = HRESULT(WINAPI*)(HANDLE, int*);
-using SetProcessDpiAwarenessFn = HRESULT(WINAPI*)(int);
-using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-
 constexpr int kEffectiveDpi = 0;
+
+// Scales beyond what any display asks for only come from a broken DPI value; taking one would turn every
+// size of the window into nonsense (and MulDiv answers -1 when the product overflows).
+constexpr int kMinScale = 25;
+constexpr int kMaxScale = 500;
+
+bool IsSaneScale(long long scale) { return scale >= kMinScale && scale <= kMaxScale; }
+
+long long ScaleOfDpi(long long dpi) { return MulDivRounded64(dpi, 100, 96); }
 
 int ScreenDpi()
 {
@@ -21,44 +27,72 @@ int ScreenDpi()
     return dpi;
 }
 
-int MonitorDpi(HMODULE shcore)
+template <class Function>
+Function Lookup(HMODULE module, const char* name)
 {
-    if (!shcore) return ScreenDpi();
-    auto getDpiForMonitor =
-        reinterpret_cast<GetDpiForMonitorFn>(reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")));
-    if (!getDpiForMonitor) return 96;
-    HMONITOR monitor = ::MonitorFromPoint(POINT{1, 1}, MONITOR_DEFAULTTONEAREST);
-    UINT dpiX = 96, dpiY = 96;
-    if (FAILED(getDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY))) return 96;
-    // Some systems (Wine among them) report success with a DPI of 0, which is no answer: the screen knows.
-    return dpiX > 0 ? static_cast<int>(dpiX) : ScreenDpi();
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+DpiSystemFunctions ShcoreFunctions(HMODULE shcore)
+{
+    DpiSystemFunctions system;
+    system.available = true;
+    system.getProcessDpiAwareness =
+        Lookup<decltype(system.getProcessDpiAwareness)>(shcore, "GetProcessDpiAwareness");
+    system.setProcessDpiAwareness =
+        Lookup<decltype(system.setProcessDpiAwareness)>(shcore, "SetProcessDpiAwareness");
+    system.getDpiForMonitor = Lookup<decltype(system.getDpiForMonitor)>(shcore, "GetDpiForMonitor");
+    return system;
 }
 
 }  // namespace
 
-CDpiScaler::CDpiScaler()
+const DpiSystemFunctions& CDpiScaler::SystemFunctions()
 {
-    HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
-    if (!shcore) return;
-    auto getAwareness = reinterpret_cast<GetProcessDpiAwarenessFn>(
-        reinterpret_cast<void*>(::GetProcAddress(shcore, "GetProcessDpiAwareness")));
+    // Shcore stays loaded once found: its functions serve every window for the process's life.
+    static const DpiSystemFunctions functions = [] {
+        HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
+        return shcore ? ShcoreFunctions(shcore) : DpiSystemFunctions();
+    }();
+    return functions;
+}
+
+int CDpiScaler::GetMonitorDPI(const DpiSystemFunctions& system)
+{
+    if (!system.available) return ScreenDpi();
+    if (!system.getDpiForMonitor) return 96;
+    HMONITOR monitor = ::MonitorFromPoint(POINT{1, 1}, MONITOR_DEFAULTTONEAREST);
+    UINT dpiX = 96, dpiY = 96;
+    if (FAILED(system.getDpiForMonitor(monitor, kEffectiveDpi, &dpiX, &dpiY))) return 96;
+    // Some systems (Wine among them) report success with a DPI of 0, which is no answer: the screen knows.
+    return dpiX > 0 ? static_cast<int>(dpiX) : ScreenDpi();
+}
+
+CDpiScaler::CDpiScaler() : CDpiScaler(SystemFunctions()) {}
+
+CDpiScaler::CDpiScaler(const DpiSystemFunctions& system) { SettleAwareness(system); }
+
+void CDpiScaler::SettleAwareness(const DpiSystemFunctions& system)
+{
     int awareness = Unaware;
-    if (getAwareness && SUCCEEDED(getAwareness(::GetCurrentProcess(), &awareness))) {
-        if (awareness == Unaware) {
-            auto setAwareness = reinterpret_cast<SetProcessDpiAwarenessFn>(
-                reinterpret_cast<void*>(::GetProcAddress(shcore, "SetProcessDpiAwareness")));
-            if (setAwareness) setAwareness(PerMonitorAware);
-        } else if (awareness == SystemAware) {
-            m_scale = ::MulDiv(MonitorDpi(shcore), 100, 96);
-        }
+    if (!system.getProcessDpiAwareness || FAILED(system.getProcessDpiAwareness(::GetCurrentProcess(), &awareness)))
+        return;
+    if (awareness == Unaware) {
+        if (system.setProcessDpiAwareness) system.setProcessDpiAwareness(PerMonitorAware);
+    } else if (awareness == SystemAware) {
+        const long long scale = ScaleOfDpi(GetMonitorDPI(system));
+        if (IsSaneScale(scale)) m_scale = static_cast<int>(scale);
     }
-    ::FreeLibrary(shcore);
 }
 
 void CDpiScaler::SetDPI(int dpi)
 {
-    if (dpi <= 0) return;
-    m_scale = ::MulDiv(dpi, 100, 96);
+    const long long scale = ScaleOfDpi(dpi);
+    if (!IsSaneScale(scale)) {
+        DebugOutputFormat(L"SkinUI: Warning: DPI %d is refused; the scale stays %d%%.\n", dpi, m_scale);
+        return;
+    }
+    m_scale = static_cast<int>(scale);
 }
 
 int CDpiScaler::GetDPI() const { return ::MulDiv(m_scale, 96, 100); }
@@ -77,38 +111,26 @@ RECT CDpiScaler::ScaleRectCopy(const RECT& rc) const
 }
 
 namespace {
-// Left and top move as values; width and height are converted on their own and added back.
-template <class Convert>
-void ConvertRect(RECT& rc, Convert convert)
+// Left and top move as values; width and height are converted on their own and added back. In 64 bits:
+// a rectangle spanning most of the int range has a width beyond it.
+void ConvertRect(RECT& rc, long long numerator, long long denominator)
 {
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    rc.left = convert(rc.left);
-    rc.top = convert(rc.top);
-    rc.right = rc.left + convert(width);
-    rc.bottom = rc.top + convert(height);
+    const auto convert = [&](long long value) { return MulDivRounded64(value, numerator, denominator); };
+    const long long left = convert(rc.left);
+    const long long top = convert(rc.top);
+    const long long right = left + convert(static_cast<long long>(rc.right) - rc.left);
+    const long long bottom = top + convert(static_cast<long long>(rc.bottom) - rc.top);
+    rc = RECT{ClampToInt(left), ClampToInt(top), ClampToInt(right), ClampToInt(bottom)};
 }
 }  // namespace
 
-void CDpiScaler::ScaleRect(RECT& rc) const
-{
-    ConvertRect(rc, [this](int value) { return Scale(value); });
-}
+void CDpiScaler::ScaleRect(RECT& rc) const { ConvertRect(rc, m_scale, 100); }
 
 int CDpiScaler::Unscale(int value) const { return MulDivRounded(value, 100, m_scale); }
 
-void CDpiScaler::UnscaleRect(RECT& rc) const
-{
-    ConvertRect(rc, [this](int value) { return Unscale(value); });
-}
+void CDpiScaler::UnscaleRect(RECT& rc) const { ConvertRect(rc, 100, m_scale); }
 
-int CDpiScaler::GetMainMonitorDPI()
-{
-    HMODULE shcore = ::LoadLibraryW(L"Shcore.dll");
-    const int dpi = MonitorDpi(shcore);
-    if (shcore) ::FreeLibrary(shcore);
-    return dpi;
-}
+int CDpiScaler::GetMainMonitorDPI() { return GetMonitorDPI(SystemFunctions()); }
 
 bool CDpiScaler::GetDpiVariantName(const wchar_t* name, int scale, CUIString& variant)
 {

@@ -4,6 +4,7 @@
 #include "Core/TextResources.h"
 #include "Core/UITaskQueue.h"
 #include "Core/WindowUIManager.h"
+#include "Utils/UIGeometry.h"
 
 #include <utility>
 
@@ -92,8 +93,8 @@ void CWindowUIManager::SetDPI(int dpi)
     RECT rc = {};
     ::GetWindowRect(m_hwnd, &rc);
     if (!::IsZoomed(m_hwnd)) {
-        rc.right = rc.left + (rc.right - rc.left) * newScale / oldScale;
-        rc.bottom = rc.top + (rc.bottom - rc.top) * newScale / oldScale;
+        rc.right = ClampToInt(rc.left + MulDiv64(rc.right - rc.left, newScale, oldScale));
+        rc.bottom = ClampToInt(rc.top + MulDiv64(rc.bottom - rc.top, newScale, oldScale));
     }
     ::SetWindowPos(m_hwnd, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);

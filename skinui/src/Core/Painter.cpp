@@ -97,40 +97,6 @@ private:
     HGDIOBJ m_old = nullptr;
 };
 
-void FillBands(HDC hdc, const RECT& target, DWORD first, DWORD second, bool vertical, int steps)
-{
-    int shift = 1;
-    if (steps >= 64) shift = 6;
-    else if (steps >= 32) shift = 5;
-    else if (steps >= 16) shift = 4;
-    else if (steps >= 8) shift = 3;
-    else if (steps >= 4) shift = 2;
-    const int bands = 1 << shift;
-    const int extent = vertical ? target.bottom - target.top : target.right - target.left;
-    const int farEdge = vertical ? target.bottom : target.right;
-    for (int i = 0; i < bands; ++i) {
-        const auto channel = [&](int bitShift) {
-            const int a = static_cast<int>((first >> bitShift) & 0xFF);
-            const int b = static_cast<int>((second >> bitShift) & 0xFF);
-            return static_cast<BYTE>(((bands - i) * b + i * a) >> shift);
-        };
-        RECT band = target;
-        const int start = farEdge - ((extent * (i + 1)) >> shift);
-        const int end = farEdge - ((extent * i) >> shift);
-        if (end <= start) continue;
-        if (vertical) {
-            band.top = start;
-            band.bottom = end;
-        } else {
-            band.left = start;
-            band.right = end;
-        }
-        HBRUSH brush = ::CreateSolidBrush(RGB(channel(16), channel(8), channel(0)));
-        ::FillRect(hdc, &band, brush);
-        ::DeleteObject(brush);
-    }
-}
-
 void Blit(HDC hdc, HDC source, const RECT& dest, int sx, int sy, int sw, int sh, bool alpha, BYTE fade)
 {
     const int w = dest.right - dest.left;
@@ -258,7 +224,7 @@ void CPainter::DrawGradient(HDC hdc, const RECT& rc, DWORD first, DWORD second, 
         GRADIENT_RECT gradient = {0, 1};
         fill(target, vertices, 2, &gradient, 1, vertical ? GRADIENT_FILL_RECT_V : GRADIENT_FILL_RECT_H);
     } else {
-        FillBands(target, targetRect, first, second, vertical, steps);
+        FillGradientBands(target, targetRect, first, second, vertical, steps);
     }
     if (memoryDc) {
         BLENDFUNCTION blend = {AC_SRC_OVER, 0, alpha, AC_SRC_ALPHA};
@@ -266,6 +232,40 @@ void CPainter::DrawGradient(HDC hdc, const RECT& rc, DWORD first, DWORD second, 
         ::SelectObject(memoryDc, oldBitmap);
         ::DeleteObject(memoryBitmap);
         ::DeleteDC(memoryDc);
+    }
+}
+
+void CPainter::FillGradientBands(HDC hdc, const RECT& target, DWORD first, DWORD second, bool vertical, int steps)
+{
+    int shift = 1;
+    if (steps >= 64) shift = 6;
+    else if (steps >= 32) shift = 5;
+    else if (steps >= 16) shift = 4;
+    else if (steps >= 8) shift = 3;
+    else if (steps >= 4) shift = 2;
+    const int bands = 1 << shift;
+    const int extent = vertical ? target.bottom - target.top : target.right - target.left;
+    const int farEdge = vertical ? target.bottom : target.right;
+    for (int i = 0; i < bands; ++i) {
+        const auto channel = [&](int bitShift) {
+            const int a = static_cast<int>((first >> bitShift) & 0xFF);
+            const int b = static_cast<int>((second >> bitShift) & 0xFF);
+            return static_cast<BYTE>(((bands - i) * b + i * a) >> shift);
+        };
+        RECT band = target;
+        const int start = farEdge - ((extent * (i + 1)) >> shift);
+        const int end = farEdge - ((extent * i) >> shift);
+        if (end <= start) continue;
+        if (vertical) {
+            band.top = start;
+            band.bottom = end;
+        } else {
+            band.left = start;
+            band.right = end;
+        }
+        HBRUSH brush = ::CreateSolidBrush(RGB(channel(16), channel(8), channel(0)));
+        ::FillRect(hdc, &band, brush);
+        ::DeleteObject(brush);
     }
 }
 
@@ -490,28 +490,40 @@ HBITMAP CPainter::GenerateBitmap(CWindowUIManager* manager, const RECT& rc, CCon
 
 CClipRegion::~CClipRegion()
 {
-    if (m_hdc && m_saved) ::SelectClipRgn(m_hdc, m_saved);
+    if (m_hdc) ::SelectClipRgn(m_hdc, m_saved);
     if (m_saved) ::DeleteObject(m_saved);
     if (m_clip) ::DeleteObject(m_clip);
 }
 
+// The DC's own clip region, not its bounding box: a round or nested clip that is put back as its box would
+// let the drawing after it spill over the cut corners. No region (null) means the DC was not clipped.
 void CClipRegion::SaveCurrent(HDC hdc)
 {
-    RECT box = {};
-    ::GetClipBox(hdc, &box);
     if (m_saved) ::DeleteObject(m_saved);
     if (m_clip) ::DeleteObject(m_clip);
-    m_saved = ::CreateRectRgnIndirect(&box);
+    m_saved = ::CreateRectRgn(0, 0, 0, 0);
+    if (m_saved && ::GetClipRgn(hdc, m_saved) != 1) {
+        ::DeleteObject(m_saved);
+        m_saved = nullptr;
+    }
     m_clip = nullptr;
     m_hdc = hdc;
+}
+
+// Keeps what the DC clips to after the narrowing (the region within the earlier clip), so that selecting
+// it again does not widen the clip past an outer one.
+void CClipRegion::Narrow(HDC hdc, const RECT& rc)
+{
+    ::ExtSelectClipRgn(hdc, m_clip, RGN_AND);
+    ::GetClipRgn(hdc, m_clip);
+    m_rect = rc;
 }
 
 void CClipRegion::ClipToRect(HDC hdc, RECT rc, CClipRegion& clip)
 {
     clip.SaveCurrent(hdc);
     clip.m_clip = ::CreateRectRgnIndirect(&rc);
-    ::ExtSelectClipRgn(hdc, clip.m_clip, RGN_AND);
-    clip.m_rect = rc;
+    clip.Narrow(hdc, rc);
 }
 
 void CClipRegion::ClipToRoundRect(HDC hdc, RECT rc, RECT roundRect, int cx, int cy, CClipRegion& clip)
@@ -520,9 +532,8 @@ void CClipRegion::ClipToRoundRect(HDC hdc, RECT rc, RECT roundRect, int cx, int 
     clip.m_clip = ::CreateRectRgnIndirect(&rc);
     HRGN round = ::CreateRoundRectRgn(roundRect.left, roundRect.top, roundRect.right + 1, roundRect.bottom + 1, cx, cy);
     ::CombineRgn(clip.m_clip, clip.m_clip, round, RGN_AND);
-    ::ExtSelectClipRgn(hdc, clip.m_clip, RGN_AND);
     ::DeleteObject(round);
-    clip.m_rect = rc;
+    clip.Narrow(hdc, rc);
 }
 
 void CClipRegion::SelectSavedRegion(HDC hdc, CClipRegion& clip) { ::SelectClipRgn(hdc, clip.m_saved); }

@@ -38,6 +38,9 @@ public:
     // Fills, lines, gradients.
     static void FillColor(HDC hdc, const RECT& rc, DWORD color);
     static void DrawGradient(HDC hdc, const RECT& rc, DWORD first, DWORD second, bool vertical, int steps);
+    // DrawGradient's opaque fill where msimg32 has no GradientFill: up to 64 solid bands, the second colour
+    // at the far end.
+    static void FillGradientBands(HDC hdc, const RECT& rc, DWORD first, DWORD second, bool vertical, int steps);
     static void DrawLine(HDC hdc, const RECT& rc, int size, DWORD color, int style = PS_SOLID);
     static void DrawRect(HDC hdc, const RECT& rc, int size, DWORD color, int style = PS_SOLID);
 
@@ -89,6 +92,7 @@ public:
 
 private:
     void SaveCurrent(HDC hdc);
+    void Narrow(HDC hdc, const RECT& rc);
 
     RECT m_rect = {0, 0, 0, 0};
     HDC m_hdc = nullptr;

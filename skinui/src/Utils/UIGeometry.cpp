@@ -32,15 +32,17 @@ int ClampMinThenMax(int value, int min, int max) { return std::min(std::max(valu
 
 long long MulDiv64(long long a, long long b, long long c) { return c == 0 ? 0 : a * b / c; }
 
-int MulDivRounded(long long a, long long b, long long c)
+long long MulDivRounded64(long long a, long long b, long long c)
 {
     if (c == 0) return 0;
     const long long product = a * b;
     const long long half = (c < 0 ? -c : c) / 2;
     const bool negative = (product < 0) != (c < 0);
     const long long magnitude = ((product < 0 ? -product : product) + half) / (c < 0 ? -c : c);
-    return ClampToInt(negative ? -magnitude : magnitude);
+    return negative ? -magnitude : magnitude;
 }
+
+int MulDivRounded(long long a, long long b, long long c) { return ClampToInt(MulDivRounded64(a, b, c)); }
 
 int ClampToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
 

@@ -33,6 +33,8 @@ long long MulDiv64(long long a, long long b, long long c);
 // a * b / c rounded half away from zero like MulDiv, but brought into the int range where MulDiv answers -1
 // on overflow; 0 when c is 0.
 int MulDivRounded(long long a, long long b, long long c);
+// The same without the int range: the caller keeps a * b within 64 bits.
+long long MulDivRounded64(long long a, long long b, long long c);
 
 // v brought into the int range (sums of a position and a step near INT_MAX).
 int ClampToInt(long long v);

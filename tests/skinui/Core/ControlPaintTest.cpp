@@ -1,4 +1,6 @@
+#include "Control/LabelUI.h"
 #include "Core/ControlUI.h"
+#include "Layout/ContainerUI.h"
 #include "SkinTestData.h"
 
 #include <gtest/gtest.h>
@@ -82,6 +84,49 @@ TEST_F(ControlPaintTest, RoundBorderClipsTheCorners)
     // The clip is gone afterwards.
     CPainter::FillColor(canvas.dc(), canvas.Bounds(), 0xFF0000FF);
     EXPECT_EQ(0x0000FFu, canvas.Rgb(0, 0));
+}
+
+TEST_F(ControlPaintTest, RoundLabelKeepsItsBorderOffTheCutCornersWhateverItsText)
+{
+    for (const wchar_t* html : {L"false", L"true"}) {
+        Canvas canvas(24, 24);
+        CLabelUI label;
+        label.SetManager(&manager, nullptr, false);
+        label.SetPos(RECT{0, 0, 20, 20}, false);
+        for (const auto& [name, value] : {std::pair{L"borderround", L"10,10"}, {L"bordersize", L"1"},
+                                          {L"bordercolor", L"#FFFFFFFF"}, {L"showhtml", html}, {L"text", L"W"}})
+            label.SetAttribute(name, value);
+        label.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+        EXPECT_EQ(0xFFFFFFu, canvas.Rgb(10, 0)) << html;
+        EXPECT_EQ(0xFFFFFFu, canvas.Rgb(0, 10)) << html;
+        for (const POINT corner : {POINT{0, 0}, POINT{1, 0}, POINT{0, 1}, POINT{19, 0}, POINT{0, 19}})
+            EXPECT_EQ(0u, canvas.Rgb(corner.x, corner.y)) << html << " " << corner.x << "," << corner.y;
+    }
+}
+
+// A container reaching past its parent's client area (here into the parent's inset): its children stay
+// inside the parent's client area, also those painted after a floating sibling.
+TEST_F(ControlPaintTest, ChildrenAfterAFloatingSiblingStayInsideTheOuterClientArea)
+{
+    auto* outer = new CContainerUI();
+    auto* inner = new CContainerUI();
+    auto* floating = new CControlUI();
+    auto* filler = new CControlUI();
+    outer->SetInset(RECT{0, 0, 0, 10});
+    floating->SetAttribute(L"float", L"true");
+    floating->SetAttribute(L"pos", L"0,0,5,5");
+    filler->SetBkColor(0xFFFF0000);
+    inner->Add(floating);
+    inner->Add(filler);
+    outer->Add(inner);
+    outer->SetManager(&manager, nullptr, false);
+    outer->SetPos(RECT{0, 0, 40, 20}, false);
+    inner->SetPos(RECT{0, 0, 40, 40}, false);
+    Canvas canvas(40, 40);
+    outer->Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(20, 5));
+    EXPECT_EQ(0u, canvas.Rgb(20, 15));
+    delete outer;
 }
 
 TEST_F(ControlPaintTest, GradientBackground)

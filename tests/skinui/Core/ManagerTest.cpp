@@ -1,5 +1,6 @@
 #include "TestWindows.h"
 
+#include <climits>
 #include <memory>
 
 using namespace SkinUI;
@@ -142,6 +143,15 @@ TEST_F(ManagerTest, TheOldRootIsDeletedOnlyWhenTheDelayedWorkRuns)
     EXPECT_EQ(replacement, manager().GetRoot());
     EXPECT_FALSE(oldDeleted);
     EXPECT_TRUE(PumpUntil([&] { return oldDeleted; }));
+
+    // A manager that goes before its delayed work ran deletes what was waiting.
+    bool pendingDeleted = false;
+    {
+        CWindowUIManager windowless;
+        windowless.AddDelayedCleanup(new TrackedControl(&pendingDeleted));
+        EXPECT_FALSE(pendingDeleted);
+    }
+    EXPECT_TRUE(pendingDeleted);
 }
 
 TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
@@ -159,7 +169,13 @@ TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
     EXPECT_EQ(second, manager().FindControl(L"ok"));
     EXPECT_EQ(last, manager().FindControl(L"last"));
 
+    // The window takes the keyboard focus from another one, so that keys reach the control.
+    HostWindow other;
+    ASSERT_NE(nullptr, other.Create(nullptr, L"other", WS_POPUP, 0, 0, 0, 10, 10));
+    ::SetFocus(other);
+    ASSERT_EQ(static_cast<HWND>(other), ::GetFocus());
     manager().SetFocus(first);
+    EXPECT_EQ(static_cast<HWND>(host), ::GetFocus());
     EXPECT_EQ(first, manager().GetFocus());
     EXPECT_EQ(1, notes.Count(L"setfocus", first));
     manager().SetFocus(hidden);
@@ -175,6 +191,7 @@ TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
     manager().ReleaseControlReferences(second);
     EXPECT_EQ(nullptr, manager().GetFocus());
     EXPECT_EQ(nullptr, manager().FindControl(L"ok"));
+    ::DestroyWindow(other);
 }
 
 TEST_F(ManagerTest, DeferredFocusStartsFromTheTabStopBefore)
@@ -184,7 +201,12 @@ TEST_F(ManagerTest, DeferredFocusStartsFromTheTabStopBefore)
     auto* second = root->Add(new TabStopControl());
     ASSERT_TRUE(manager().AttachRootControl(root));
     manager().SetFocus(first);
+    HostWindow other;
+    ASSERT_NE(nullptr, other.Create(nullptr, L"other", WS_POPUP, 0, 0, 0, 10, 10));
+    ::SetFocus(other);
     manager().SetFocusDeferred(second);
+    EXPECT_EQ(static_cast<HWND>(host), ::GetFocus());
+    ::DestroyWindow(other);
     EXPECT_EQ(first, manager().GetFocus());
     EXPECT_EQ(1, notes.Count(L"killfocus", first));
     EXPECT_EQ(1, notes.Count(L"setfocus", first));
@@ -211,19 +233,50 @@ TEST_F(ManagerTest, KeepsOptionGroupsUntilTheirLastMemberLeaves)
 
 TEST_F(ManagerTest, SetDpiResizesAroundTheTopLeftCorner)
 {
-    manager().SetDPI(144);
-    RECT rc = {};
-    ::GetWindowRect(host, &rc);
-    EXPECT_EQ(20, rc.left);
-    EXPECT_EQ(30, rc.top);
-    EXPECT_EQ(600, rc.right - rc.left);
-    EXPECT_EQ(450, rc.bottom - rc.top);
-    EXPECT_EQ(150, manager().GetDpiScaler()->GetScale());
+    // An absurd DPI is refused: the window keeps its size and scale.
+    const struct {
+        int dpi, scale, width, height;
+    } steps[] = {{144, 150, 600, 450}, {INT_MAX, 150, 600, 450}, {0, 150, 600, 450}, {192, 200, 800, 600}};
+    for (const auto& step : steps) {
+        manager().SetDPI(step.dpi);
+        RECT rc = {};
+        ::GetWindowRect(host, &rc);
+        EXPECT_EQ(20, rc.left) << step.dpi;
+        EXPECT_EQ(30, rc.top) << step.dpi;
+        EXPECT_EQ(step.width, rc.right - rc.left) << step.dpi;
+        EXPECT_EQ(step.height, rc.bottom - rc.top) << step.dpi;
+        EXPECT_EQ(step.scale, manager().GetDpiScaler()->GetScale()) << step.dpi;
+    }
     EXPECT_TRUE(PumpUntil([&] {
         for (const MSG& msg : host.received)
             if (msg.message == WM_USER + 200) return true;
         return false;
     }));
+}
+
+// What is invalidated is brought into the client area (no negative origin, no negative size); that rectangle
+// is what the window repaints.
+TEST_F(ManagerTest, InvalidatedRectanglesStartInsideTheClientArea)
+{
+    const struct {
+        RECT asked, invalidated;
+    } cases[] = {
+        {{5, 6, 10, 12}, {5, 6, 10, 12}},
+        {{-3, -4, 10, 12}, {0, 0, 10, 12}},
+        {{-5, -6, -2, -3}, {0, 0, 0, 0}},
+        {{5, 6, 2, 3}, {5, 6, 5, 6}},
+    };
+    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    for (const auto& c : cases) {
+        ::ValidateRect(host, nullptr);
+        RECT rc = c.asked;
+        manager().Invalidate(rc);
+        EXPECT_TRUE(::EqualRect(&rc, &c.invalidated)) << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom;
+        RECT update = {};
+        ::GetUpdateRect(host, &update, FALSE);
+        EXPECT_TRUE(::EqualRect(&update, &c.invalidated) || (::IsRectEmpty(&c.invalidated) && ::IsRectEmpty(&update)))
+            << update.left << "," << update.top << "," << update.right << "," << update.bottom;
+    }
 }
 
 TEST_F(ManagerTest, ToleratesAMissingRoot)
@@ -235,6 +288,7 @@ TEST_F(ManagerTest, ToleratesAMissingRoot)
     EXPECT_FALSE(manager().PreMessageHandler(WM_SYSCHAR, L'a', 0, result));
     EXPECT_FALSE(manager().PreMessageHandler(WM_SYSKEYDOWN, VK_MENU, 0, result));
     EXPECT_EQ(nullptr, manager().FindControlAtPoint(POINT{10, 10}));
+    EXPECT_FALSE(manager().RemoveNativeWindow(host));  // never listed
     EXPECT_TRUE(manager().MoveFocusToNextTabStop(false));
     manager().SetFocusDeferred(nullptr);
     manager().SetDPI(120);

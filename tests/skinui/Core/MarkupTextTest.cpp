@@ -77,6 +77,8 @@ TEST_F(MarkupTextTest, BoldRunIsWiderAndTheFontIsRestoredAfterIt)
 {
     EXPECT_GT(Width(L"<b>WWWW</b>"), Width(L"WWWW"));
     EXPECT_EQ(Width(L"<b>W</b>W"), Width(L"<b>W</b>") + Width(L"W"));
+    // A style added to a bold run keeps it bold.
+    EXPECT_EQ(Width(L"<b><u>WWWW</u></b>"), Width(L"<b>WWWW</b>"));
 }
 
 TEST_F(MarkupTextTest, EscapesDrawTheirMiddleCharacter)
@@ -198,6 +200,8 @@ TEST_F(MarkupTextTest, EndEllipsisEndsItsOwnLineOnly)
     EXPECT_EQ(2 * line, cut.bottom - cut.top);
     // Nothing of the cut line reappears on the next one.
     EXPECT_EQ(2 * line, Height(L"WWWWWWWWWWWWWWWWWWWW<b>WW</b>WW<n>short", DT_END_ELLIPSIS, 100));
+    // A run of which nothing fits after a full one goes to the next line instead of ending this one.
+    EXPECT_EQ(2 * line, Height(L"WWWW<b>WWWW</b>", DT_END_ELLIPSIS, Width(L"WWWW") + 1));
     Draw(L"WWWWWWWWWWWWWWWWWWWW<n>short", DT_END_ELLIPSIS);
     EXPECT_GT(InkIn(0, 200, line, 2 * line), 0);
     // Two more characters make room for the dots, which follow the cut text.
@@ -230,10 +234,11 @@ TEST_F(MarkupTextTest, LinksReportTheirRectanglesAndTargets)
     CUIString targets[4];
     int count = 4;
     RECT rc = {0, 0, 200, 40};
-    CPainter::DrawHtmlText(canvas.dc(), &manager, rc, L"go <a home>here</a> now", 0, rects, targets, count, 0,
+    // Blanks before the parameter are skipped; '!' (0x21) is the first character kept.
+    CPainter::DrawHtmlText(canvas.dc(), &manager, rc, L"go <a  !home>here</a> now", 0, rects, targets, count, 0,
                            DT_SINGLELINE);
     ASSERT_EQ(1, count);
-    EXPECT_EQ(CUIString(L"home"), targets[0]);
+    EXPECT_EQ(CUIString(L"!home"), targets[0]);
     EXPECT_EQ(Width(L"go "), rects[0].left);
     EXPECT_GT(rects[0].right, rects[0].left);
 }
@@ -246,6 +251,10 @@ TEST_F(MarkupTextTest, LineBreaksAndWordBreakMakeMoreLines)
     const RECT wrapped = Measure(L"many words in a narrow box", DT_WORDBREAK, 60);
     EXPECT_GT(wrapped.bottom - wrapped.top, one.bottom - one.top);
     EXPECT_LE(wrapped.right, 60);
+    // The line is cut after its last blank, not inside the word that did not fit.
+    const RECT words = Measure(L"WWW WWW", DT_WORDBREAK, Width(L"WWW W") + 1);
+    EXPECT_EQ(2 * (one.bottom - one.top), words.bottom - words.top);
+    EXPECT_EQ(Width(L"WWW "), words.right);
 }
 
 TEST_F(MarkupTextTest, SingleLineCentredTextIsCentredAsAWhole)
@@ -354,11 +363,31 @@ TEST_F(MarkupTextTest, LinksOfCentredOrRightAlignedLinesCoverTheirDrawnText)
     }
 }
 
+TEST_F(MarkupTextTest, TheClipItWasDrawnInComesBackWithItsRoundCorners)
+{
+    CClipRegion round;
+    CClipRegion::ClipToRoundRect(canvas.dc(), canvas.Bounds(), RECT{0, 0, 40, 40}, 20, 20, round);
+    Draw(L"W<b>W</b>");
+    EXPECT_GT(InkIn(0, 40), 0);
+    CPainter::FillColor(canvas.dc(), canvas.Bounds(), 0xFF0000FF);
+    EXPECT_EQ(0xFFFFFFu, canvas.Rgb(0, 0));
+    EXPECT_EQ(0xFFFFFFu, canvas.Rgb(40, 39));
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(20, 20));
+    EXPECT_EQ(0xFFFFFFu, canvas.Rgb(60, 20));
+}
+
 TEST_F(MarkupTextTest, NothingWithoutTextOrRoom)
 {
     RECT empty = {0, 0, 0, 0};
     int links = 3;
     CPainter::DrawHtmlText(canvas.dc(), &manager, empty, L"x", 0, nullptr, nullptr, links, 0, 0);
+    EXPECT_EQ(0, links);
+    RECT box = canvas.Bounds();
+    links = 3;
+    CPainter::DrawHtmlText(canvas.dc(), nullptr, box, L"x", 0, nullptr, nullptr, links, 0, 0);
+    EXPECT_EQ(0, links);
+    links = 3;
+    CPainter::DrawHtmlText(canvas.dc(), &manager, box, nullptr, 0, nullptr, nullptr, links, 0, 0);
     EXPECT_EQ(0, links);
     EXPECT_EQ(-1, InkSpan().first);
 }
