@@ -159,11 +159,11 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     return true;
 }
 
-bool CWindowUIManager::InitControls(CControlUI* control, CControlUI* parent)
+bool CWindowUIManager::InitControls(CControlUI* control, CControlUI* parent, bool runInit)
 {
     if (!control) return false;
     const CSkinBuildBudget budget;
-    control->SetManager(this, parent ? parent : control->GetParent(), true);
+    control->SetManager(this, parent ? parent : control->GetParent(), runInit);
     RegisterNames(control);
     return true;
 }
@@ -188,12 +188,28 @@ void CWindowUIManager::ReleaseControlReferences(CControlUI* control)
     FreeTimersOf(control);
     // A control detached while it was built (the dialog builder's) may still be listed in a group.
     RemoveFromEveryOptionGroup(control);
+    ReleaseListenerEntries(control);
+    const int native = m_nativeWindowControls.Find(control);
+    if (native >= 0) RemoveNativeWindow(static_cast<HWND>(m_nativeWindows[native]));
     const CUIString name = control->GetName();
     if (!name.IsEmpty() && m_names.Find(name) == control) m_names.Remove(name);
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i) {
         auto* queued = static_cast<NotifyMessage*>(m_asyncNotifications[i]);
         if (queued->pSender == control) queued->pSender = nullptr;
     }
+}
+
+// A control that listens to its window itself (a text host filtering messages, a browser translating
+// accelerators) is listed there under its interface. While the control is whole it is found so; a control
+// being deleted has taken its own entries out already.
+void CWindowUIManager::ReleaseListenerEntries(CControlUI* control)
+{
+    if (auto* filter = dynamic_cast<IMessageFilterUI*>(control)) {
+        RemoveEvery(m_messageFilters, filter);
+        RemoveEvery(m_preMessageFilters, filter);
+    }
+    if (auto* translator = dynamic_cast<ITranslateAccelerator*>(control)) RemoveEvery(m_translators, translator);
+    if (auto* notifier = dynamic_cast<INotifyUI*>(control)) RemoveEvery(m_notifiers, notifier);
 }
 
 CControlUI* CWindowUIManager::FindControl(const wchar_t* name) const

@@ -128,6 +128,16 @@ protected:
         event.Type = type;
         control->HandleEvent(event);
     }
+    // Hovers the named item of a menu: the sub-menu it opened, painted once (none when it opened none).
+    static CMenuWnd* HoverOpen(CMenuWnd& menuWindow, const wchar_t* item)
+    {
+        auto* element = static_cast<CMenuElementUI*>(menuWindow.GetManager().FindControl(item));
+        if (!element) return nullptr;
+        Send(element, EVT_MOUSEENTER);
+        CMenuWnd* sub = element->GetSubMenuWindow();
+        if (sub) ::UpdateWindow(sub->GetHWND());
+        return sub;
+    }
 
     HostWindow host;
     CUIStringPtrMap states;
@@ -280,12 +290,9 @@ TEST_F(MenuTest, ASubMenuClickWhoseHandlerDestroysTheApplicationWindowTouchesNoF
     appMenu->Init(nullptr, kMenuXml, 50, 60, &app->manager, &states, 6, true);
     HWND appMenuHwnd = appMenu->GetHWND();
     ASSERT_NE(nullptr, appMenuHwnd);
-    auto* more = static_cast<CMenuElementUI*>(appMenu->GetManager().FindControl(L"more"));
-    Send(more, EVT_MOUSEENTER);
-    CMenuWnd* sub = more->GetSubMenuWindow();
+    CMenuWnd* sub = HoverOpen(*appMenu, L"more");
     ASSERT_NE(nullptr, sub);
     HWND subHwnd = sub->GetHWND();
-    ::UpdateWindow(subHwnd);
     ClickWithMouse(subHwnd, sub->GetManager().FindControl(L"m1"));
     EXPECT_EQ(1, appFinals);
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(appMenuHwnd) && !::IsWindow(subHwnd) && !::IsWindow(hwnd); }));
@@ -321,6 +328,56 @@ TEST_F(MenuTest, MenusTheApplicationOpensFromItsClickHandlerStayOpen)
     EXPECT_EQ(1, app.clicks);
     ::DestroyWindow(opened);
     ::DestroyWindow(app.GetHWND());
+}
+
+// The application removes the item whose sub-menu is open, from the click handler of a leaf of that
+// sub-menu or while the sub-menu is merely open and its leaf hovered and pressed, and the item goes at
+// once or with the menu's next clean-up: the sub-menu closes and touches nothing freed meanwhile.
+TEST_F(MenuTest, RemovingTheItemOfAnOpenSubMenuClosesItWithNothingFreedInIt)
+{
+    for (const bool fromClickHandler : {false, true}) {
+        for (const bool deletedAtOnce : {false, true}) {
+            SCOPED_TRACE(std::string(fromClickHandler ? "from a leaf's click handler" : "while the sub-menu is open") +
+                         (deletedAtOnce ? ", deleted at once" : ", deleted later"));
+            ClickActionHost app;
+            ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 200, 100));
+            auto* top = new CMenuWnd();
+            top->Init(nullptr, kMenuXml, 50, 60, &app.manager, &states, 6, true);
+            HWND topHwnd = top->GetHWND();
+            ASSERT_NE(nullptr, topHwnd);
+            CMenuUI* list = top->GetLayout();
+            list->GetList()->SetDelayedDestroy(!deletedAtOnce);
+            CControlUI* more = top->GetManager().FindControl(L"more");
+            CMenuWnd* sub = HoverOpen(*top, L"more");
+            ASSERT_NE(nullptr, sub);
+            HWND subHwnd = sub->GetHWND();
+            CControlUI* leaf = sub->GetManager().FindControl(L"m1");
+            ASSERT_NE(nullptr, leaf);
+            if (fromClickHandler) {
+                app.onClick = [list, more](ClickActionHost&) { list->Remove(more); };
+                ClickWithMouse(subHwnd, leaf);
+                EXPECT_EQ(1, app.clicks);
+            } else {
+                const RECT rc = leaf->GetPos();
+                const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+                ::SendMessageW(subHwnd, WM_MOUSEMOVE, 0, at);
+                ::SendMessageW(subHwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+                leaf->SetFocus();
+                list->Remove(more);
+                ::SendMessageW(subHwnd, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+                ::SendMessageW(subHwnd, WM_KEYDOWN, VK_DOWN, 0);
+            }
+            EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); })) << "the sub-menu outlived its item";
+            if (!fromClickHandler) {
+                EXPECT_TRUE(::IsWindow(topHwnd)) << "the menu lost more than the removed item";
+                EXPECT_EQ(nullptr, top->GetManager().FindControl(L"more"));
+                EXPECT_EQ(4, list->GetCount());
+                ::DestroyWindow(topHwnd);
+            }
+            EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(topHwnd); }));
+            ::DestroyWindow(app.GetHWND());
+        }
+    }
 }
 
 TEST_F(MenuTest, AButtonInsideAMenuGetsItsClickOnce)
