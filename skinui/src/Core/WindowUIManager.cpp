@@ -337,7 +337,10 @@ bool CWindowUIManager::RemoveTranslateAccelerator(ITranslateAccelerator* transla
 {
     return RemoveItem(m_translators, translator);
 }
-bool CWindowUIManager::AddPostPaint(CControlUI* control) { return m_postPaintControls.Add(control); }
+bool CWindowUIManager::AddPostPaint(CControlUI* control) { return HoldsFor(control) && m_postPaintControls.Add(control); }
+
+// Only a control of this window is held here: its deletion or its move is what lets go of it again.
+bool CWindowUIManager::HoldsFor(const CControlUI* control) const { return control && control->GetManager() == this; }
 bool CWindowUIManager::RemovePostPaint(CControlUI* control) { return RemoveItem(m_postPaintControls, control); }
 
 bool CWindowUIManager::TranslateAccelerator(MSG* msg)
@@ -433,6 +436,7 @@ void CWindowUIManager::ProcessDelayedWork()
 
 bool CWindowUIManager::AddToOptionGroup(const wchar_t* group, CControlUI* control)
 {
+    if (!HoldsFor(control)) return false;
     auto* members = static_cast<CPtrArray*>(m_optionGroups.Find(group));
     if (!members) {
         members = new CPtrArray(6);

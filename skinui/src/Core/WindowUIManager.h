@@ -54,6 +54,7 @@ using ControlCreator = CControlUI* (*)(const wchar_t* className);
 // - Deleting it releases it from whichever manager holds it at that moment.
 // - A container's Remove without auto-destroy detaches it completely (no parent, no manager), so any later
 //   call on it is safe, even after the window it came from is gone.
+// - A manager sets timers, option groups and post-paint entries only for its own controls.
 // ReleaseControlReferences is the one path all three take. Code that lends controls to another window
 // (a menu showing its item's sub-items) moves them there and back under this rule.
 class CWindowUIManager {
@@ -269,6 +270,7 @@ private:
     void PostDelayedWork();
     void RegisterNames(CControlUI* root);
     void ReleaseListenerEntries(CControlUI* control);
+    bool HoldsFor(const CControlUI* control) const;
     void DetachFromWindow();
     void DestroyToolTip();
     void EnsureToolTip();

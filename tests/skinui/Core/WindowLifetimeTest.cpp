@@ -2,6 +2,8 @@
 // destroyed, a click or "windowinit" handler that destroys its window at once. The window objects
 // here are poisoned instead of freed, so that any later read of them shows (a freed block could
 // still hold the old values).
+#include "Control/UIList.h"
+#include "Control/UIListElement.h"
 #include "Control/UIOption.h"
 #include "Control/UIRollText.h"
 #include "Core/ControlUI.h"
@@ -265,8 +267,9 @@ TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
 
 struct KeptControl {
     const char* name;
-    // Adds the control to the root of a live window, with whatever it holds in that window's manager.
-    std::function<CControlUI*(CContainerUI& root)> build;
+    // Adds the control under the root of a live window, with whatever it holds in that window's manager;
+    // from: the container it is removed from, when not the root.
+    std::function<CControlUI*(CContainerUI& root, IContainerUI*& from)> build;
 };
 
 // An application may remove a control without deleting it and keep it past its window: deleting it
@@ -275,13 +278,13 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
 {
     const KeptControl kinds[] = {
         {"a plain control",
-         [](CContainerUI& root) {
+         [](CContainerUI& root, IContainerUI*&) {
              auto* control = new CControlUI;
              root.Add(control);
              return control;
          }},
         {"a selected option in a group",
-         [](CContainerUI& root) {
+         [](CContainerUI& root, IContainerUI*&) {
              auto* sibling = new COptionUI;
              auto* option = new COptionUI;
              root.Add(sibling);
@@ -292,7 +295,7 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
              return option;
          }},
         {"a rolling text with its timers",
-         [](CContainerUI& root) {
+         [](CContainerUI& root, IContainerUI*&) {
              auto* text = new CRollTextUI;
              root.Add(text);
              text->SetText(L"rolling");
@@ -300,7 +303,7 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
              return text;
          }},
         {"a layout whose child has the focus",
-         [](CContainerUI& root) {
+         [](CContainerUI& root, IContainerUI*&) {
              auto* layout = new CHorizontalLayoutUI;
              auto* child = new TabStopControl;
              root.Add(layout);
@@ -308,6 +311,17 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
              child->SetFocus();
              EXPECT_EQ(child, root.GetManager()->GetFocus());
              return layout;
+         }},
+        {"a selected row of a list",
+         [](CContainerUI& root, IContainerUI*& from) {
+             auto* list = new CListUI;
+             auto* row = new CListLabelElementUI;
+             root.Add(list);
+             list->Add(row);
+             EXPECT_TRUE(row->Select(true));
+             list->GetList()->SetAutoDestroy(false);
+             from = list;
+             return row;
          }},
     };
     auto* otherRoot = new CVerticalLayoutUI;
@@ -321,9 +335,10 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
             const CWindowUIManager* manager = &window->manager;
             auto* root = new CVerticalLayoutUI;
             ASSERT_TRUE(window->manager.AttachRootControl(root));
-            CControlUI* kept = kind.build(*root);
-            root->SetAutoDestroy(false);
-            ASSERT_TRUE(root->Remove(kept));
+            IContainerUI* from = root;
+            CControlUI* kept = kind.build(*root, from);
+            if (from == root) root->SetAutoDestroy(false);  // else the window deletes the container with it
+            ASSERT_TRUE(from->Remove(kept));
             EXPECT_EQ(nullptr, kept->GetManager()) << "a removed control kept no window";
             EXPECT_EQ(nullptr, kept->GetParent());
             EXPECT_EQ(nullptr, window->manager.GetFocus());
@@ -335,6 +350,10 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
             kept->SetBkColor(0xFF102030);
             kept->SetVisible(false);
             kept->SetVisible(true);
+            if (auto* row = static_cast<IListItemUI*>(kept->GetInterface(L"ListItem"))) {
+                row->Select(false);  // nor the list it was a row of
+                row->Select(true);
+            }
             if (movedFirst) {
                 ASSERT_TRUE(otherRoot->Add(kept));
                 ASSERT_TRUE(otherRoot->Remove(kept));  // the other window deletes it
@@ -413,6 +432,10 @@ TEST_F(WindowLifetimeTest, AControlMovedIntoAnotherLiveWindowLeavesNothingInTheF
     EXPECT_FALSE(first.manager.RemovePostPaint(moved));
     EXPECT_FALSE(first.manager.RemoveMessageFilter(moved));
     EXPECT_FALSE(first.manager.KillTimer(moved, 7));
+    // Nor does the first window take it up again: it holds nothing for another window's control.
+    EXPECT_FALSE(first.manager.SetTimer(moved, 8, 10));
+    EXPECT_FALSE(first.manager.AddToOptionGroup(L"held", moved));
+    EXPECT_FALSE(first.manager.AddPostPaint(moved));
 
     otherRoot->SetDelayedDestroy(false);
     ASSERT_TRUE(otherRoot->Remove(moved));  // the second window deletes it
