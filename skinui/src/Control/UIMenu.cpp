@@ -518,6 +518,7 @@ void CMenuWnd::Init(CMenuElementUI* owner, const wchar_t* xml, int x, int y, CWi
     CreateWithRect(parent, nullptr, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, RECT{0, 0, 0, 0});
     if (!m_hWnd) {
         observer.RemoveReceiver(this);
+        GiveBackItems();
         if (m_owner) m_owner->OnSubMenuClosed();
         const auto hold = std::move(m_parentMenuHold);
         delete this;

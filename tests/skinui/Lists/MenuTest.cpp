@@ -47,7 +47,7 @@ const wchar_t* kMenuXml =
     L"<Window><Menu><MenuElement name=\"open\" text=\"Open\" userdata=\"u\"/><MenuElement text=\"nameless\"/>"
     L"<MenuElement name=\"sep\" linetype=\"true\"/>"
     L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m1\" text=\"M1\"/>"
-    L"<MenuElement name=\"m2\" text=\"M2\"/></MenuElement><MenuElement name=\"last\" text=\"Last\"/></Menu></Window>";
+    L"<MenuElement name=\"m2\" text=\"M2\" shortcut=\"2\"/></MenuElement><MenuElement name=\"last\" text=\"Last\"/></Menu></Window>";
 
 // An application window that answers the click message with a modal loop, as one showing a dialog does,
 // and looks at the clicked item from inside it.
@@ -173,6 +173,13 @@ TEST_F(MenuTest, HoveringAParentOpensOneSubMenuAndASiblingLeafClosesIt)
     ::GetWindowRect(hwnd, &parentRect);
     ::GetWindowRect(subHwnd, &subRect);
     EXPECT_EQ(parentRect.right, subRect.left);
+    // The sub-items are the sub-menu's while it shows them: its Alt+letter finds them, the menu's does not.
+    EXPECT_EQ(nullptr, Item(L"m2"));
+    CControlUI* m2 = sub->GetManager().FindControl(L"m2");
+    ASSERT_NE(nullptr, m2);
+    const MSG altTwo = {subHwnd, WM_SYSCHAR, '2', 0, 0, {}};
+    CWindowUIManager::PreTranslateMessage(&altTwo);
+    EXPECT_EQ(m2, sub->GetManager().GetFocus());
     Send(Item(L"more"), EVT_MOUSEENTER);
     EXPECT_EQ(sub, Item(L"more")->GetSubMenuWindow());
 
@@ -181,6 +188,8 @@ TEST_F(MenuTest, HoveringAParentOpensOneSubMenuAndASiblingLeafClosesIt)
     EXPECT_EQ(nullptr, Item(L"more")->GetSubMenuWindow());
     EXPECT_TRUE(::IsWindow(hwnd));
     EXPECT_EQ(Item(L"more"), Item(L"m1")->GetParent());
+    EXPECT_EQ(&menu->GetManager(), Item(L"m2")->GetManager()) << "the sub-items came back to their menu";
+    EXPECT_FALSE(Item(L"m2")->IsVisible());
 }
 
 TEST_F(MenuTest, ASubMenuThatWouldCrossTheRightEdgeOpensToTheLeft)
