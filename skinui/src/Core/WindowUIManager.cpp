@@ -189,8 +189,6 @@ void CWindowUIManager::ReleaseControlReferences(CControlUI* control)
     // A control detached while it was built (the dialog builder's) may still be listed in a group.
     RemoveFromEveryOptionGroup(control);
     ReleaseListenerEntries(control);
-    const int native = m_nativeWindowControls.Find(control);
-    if (native >= 0) RemoveNativeWindow(static_cast<HWND>(m_nativeWindows[native]));
     const CUIString name = control->GetName();
     if (!name.IsEmpty() && m_names.Find(name) == control) m_names.Remove(name);
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i) {
@@ -338,10 +336,10 @@ bool CWindowUIManager::RemoveTranslateAccelerator(ITranslateAccelerator* transla
     return RemoveItem(m_translators, translator);
 }
 bool CWindowUIManager::AddPostPaint(CControlUI* control) { return HoldsFor(control) && m_postPaintControls.Add(control); }
+bool CWindowUIManager::RemovePostPaint(CControlUI* control) { return RemoveItem(m_postPaintControls, control); }
 
 // Only a control of this window is held here: its deletion or its move is what lets go of it again.
 bool CWindowUIManager::HoldsFor(const CControlUI* control) const { return control && control->GetManager() == this; }
-bool CWindowUIManager::RemovePostPaint(CControlUI* control) { return RemoveItem(m_postPaintControls, control); }
 
 bool CWindowUIManager::TranslateAccelerator(MSG* msg)
 {

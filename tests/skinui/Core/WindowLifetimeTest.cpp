@@ -5,6 +5,7 @@
 #include "Control/UIList.h"
 #include "Control/UIListElement.h"
 #include "Control/UIOption.h"
+#include "Control/UITreeView.h"
 #include "Control/UIRollText.h"
 #include "Core/ControlUI.h"
 #include "Core/WindowImplBase.h"
@@ -323,6 +324,18 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
              from = list;
              return row;
          }},
+        {"a node of a tree",
+         [](CContainerUI& root, IContainerUI*& from) {
+             auto* tree = new CTreeViewUI;
+             auto* top = new CTreeNodeUI;
+             auto* node = new CTreeNodeUI;
+             root.Add(tree);
+             tree->Add(top);
+             top->Add(node);
+             tree->GetList()->SetAutoDestroy(false);
+             from = tree;
+             return node;
+         }},
     };
     auto* otherRoot = new CVerticalLayoutUI;
     ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
@@ -354,6 +367,10 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
                 row->Select(false);  // nor the list it was a row of
                 row->Select(true);
             }
+            if (auto* node = static_cast<CTreeNodeUI*>(kept->GetInterface(L"TreeNode"))) {
+                EXPECT_EQ(nullptr, node->GetParentNode());
+                EXPECT_TRUE(node->Add(new CTreeNodeUI));  // nor the tree it was a node of
+            }
             if (movedFirst) {
                 ASSERT_TRUE(otherRoot->Add(kept));
                 ASSERT_TRUE(otherRoot->Remove(kept));  // the other window deletes it
@@ -368,8 +385,11 @@ namespace {
 
 // A control that holds a share of everything a window keeps for a control: a name, the focus and the key
 // that went down on it, the hover and the press, a timer, an option group, a post-paint entry, a queued
-// notification, and the window's messages as a filter.
-class HeldEverywhere : public TabStopControl, public IMessageFilterUI {
+// notification, and the window's messages as a filter, a translator and a listener.
+class HeldEverywhere : public TabStopControl,
+                       public IMessageFilterUI,
+                       public ITranslateAccelerator,
+                       public INotifyUI {
 public:
     explicit HeldEverywhere(int* paints) : m_paints(paints) { SetName(L"held"); }
     LRESULT MessageHandler(UINT, WPARAM, LPARAM, bool& handled) override
@@ -377,6 +397,8 @@ public:
         handled = false;
         return 0;
     }
+    LRESULT TranslateAccelerator(MSG*) override { return 1; }
+    void Notify(NotifyMessage&) override {}
     void PaintOverlay(HDC, const RECT&) override { ++*m_paints; }
 
 private:
@@ -417,6 +439,9 @@ TEST_F(WindowLifetimeTest, AControlMovedIntoAnotherLiveWindowLeavesNothingInTheF
     ASSERT_TRUE(first.manager.AddToOptionGroup(L"held", moved));
     ASSERT_TRUE(first.manager.AddPostPaint(moved));
     ASSERT_TRUE(first.manager.AddMessageFilter(moved));
+    ASSERT_TRUE(first.manager.AddPreMessageFilter(moved));
+    ASSERT_TRUE(first.manager.AddTranslateAccelerator(moved));
+    ASSERT_TRUE(first.manager.AddNotifier(moved));
     first.manager.SendNotify(moved, L"queued", 0, 0, true);
 
     firstRoot->SetAutoDestroy(false);
@@ -431,6 +456,9 @@ TEST_F(WindowLifetimeTest, AControlMovedIntoAnotherLiveWindowLeavesNothingInTheF
     EXPECT_EQ(nullptr, first.manager.GetOptionGroup(L"held"));
     EXPECT_FALSE(first.manager.RemovePostPaint(moved));
     EXPECT_FALSE(first.manager.RemoveMessageFilter(moved));
+    EXPECT_FALSE(first.manager.RemovePreMessageFilter(moved));
+    EXPECT_FALSE(first.manager.RemoveTranslateAccelerator(moved));
+    EXPECT_FALSE(first.manager.RemoveNotifier(moved));
     EXPECT_FALSE(first.manager.KillTimer(moved, 7));
     // Nor does the first window take it up again: it holds nothing for another window's control.
     EXPECT_FALSE(first.manager.SetTimer(moved, 8, 10));
