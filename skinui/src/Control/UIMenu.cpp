@@ -185,6 +185,12 @@ void* CMenuElementUI::GetInterface(const wchar_t* name)
     return CListContainerElementUI::GetInterface(name);
 }
 
+void CMenuElementUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    if (m_subMenu && (manager != m_manager || parent != m_parent)) m_subMenu->CloseMenu();
+    CListContainerElementUI::SetManager(manager, parent, runInit);
+}
+
 std::vector<CMenuElementUI*> CMenuElementUI::GetSubItems() const
 {
     std::vector<CMenuElementUI*> items;
@@ -207,7 +213,6 @@ std::vector<CMenuElementUI*> CMenuElementUI::LendSubItems()
         }
         m_lentAt.push_back(i + static_cast<int>(lent.size()));
         m_items.Remove(i);
-        element->SetManager(nullptr, nullptr, false);  // this element's window lets go of it
         lent.push_back(element);
     }
     return lent;

@@ -135,6 +135,8 @@ public:
 
     const wchar_t* GetClass() const override { return L"MenuElementUI"; }
     void* GetInterface(const wchar_t* name) override;
+    // Taken out of its menu or moved: the sub-menu opened from it closes.
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void HandleEvent(ControlEvent& event) override;
     SIZE CalcDesiredSize(SIZE available) override;
     bool PaintParts(HDC hdc, const RECT& paint, CControlUI* stop) override;
@@ -153,8 +155,9 @@ public:
     // Called by the sub-menu window when it goes.
     void OnSubMenuClosed();
     std::vector<CMenuElementUI*> GetSubItems() const;
-    // The sub-menu shows the sub-items in its own window: they leave this element (and its window) while
-    // it is open and come back, hidden, when it closes. So each is in one window at a time.
+    // The sub-menu shows the sub-items in its own window: they leave this element while it is open (the
+    // sub-menu's window takes them from this one) and come back, hidden, when it closes. So each is in one
+    // window at a time.
     std::vector<CMenuElementUI*> LendSubItems();
     void TakeBackSubItems(const std::vector<CMenuElementUI*>& items);
 

@@ -55,8 +55,9 @@ using ControlCreator = CControlUI* (*)(const wchar_t* className);
 // - A container's Remove without auto-destroy detaches it completely (no parent, no manager), so any later
 //   call on it is safe, even after the window it came from is gone.
 // - A manager sets timers, option groups and post-paint entries only for its own controls.
-// ReleaseControlReferences is the one path all three take. Code that lends controls to another window
-// (a menu showing its item's sub-items) moves them there and back under this rule.
+// Moving, deleting and removing take one path: CControlUI::SetManager (naming another manager or none)
+// and the control's destructor both end in ReleaseControlReferences. Code that lends controls to another
+// window (a sub-menu showing its item's sub-items) moves them there and back under this rule.
 class CWindowUIManager {
 public:
     CWindowUIManager();

@@ -189,6 +189,8 @@ TEST_F(MenuTest, HoveringAParentOpensOneSubMenuAndASiblingLeafClosesIt)
     EXPECT_TRUE(::IsWindow(hwnd));
     EXPECT_EQ(Item(L"more"), Item(L"m1")->GetParent());
     EXPECT_EQ(&menu->GetManager(), Item(L"m2")->GetManager()) << "the sub-items came back to their menu";
+    EXPECT_EQ((std::vector<CMenuElementUI*>{Item(L"m1"), Item(L"m2")}), Item(L"more")->GetSubItems());
+    EXPECT_EQ(menu->GetLayout(), Item(L"m2")->GetOwnerMenu());
     EXPECT_FALSE(Item(L"m2")->IsVisible());
 }
 
@@ -339,15 +341,28 @@ TEST_F(MenuTest, MenusTheApplicationOpensFromItsClickHandlerStayOpen)
     ::DestroyWindow(app.GetHWND());
 }
 
+struct DestroyCounter {
+    int count = 0;
+    bool OnDestroy(void*)
+    {
+        ++count;
+        return true;
+    }
+};
+
+// How the application lets go of the item it removes from its menu.
+enum class Removal { DeletedLater, DeletedAtOnce, Kept };
+
 // The application removes the item whose sub-menu is open, from the click handler of a leaf of that
-// sub-menu or while the sub-menu is merely open and its leaf hovered and pressed, and the item goes at
-// once or with the menu's next clean-up: the sub-menu closes and touches nothing freed meanwhile.
+// sub-menu or while the sub-menu is merely open and its leaf hovered and pressed: the sub-menu closes and
+// touches nothing freed meanwhile. The sub-items go with a deleted item, and come back to a kept one.
 TEST_F(MenuTest, RemovingTheItemOfAnOpenSubMenuClosesItWithNothingFreedInIt)
 {
     for (const bool fromClickHandler : {false, true}) {
-        for (const bool deletedAtOnce : {false, true}) {
+        for (const Removal removal : {Removal::DeletedLater, Removal::DeletedAtOnce, Removal::Kept}) {
+            const char* how[] = {", deleted later", ", deleted at once", ", kept"};
             SCOPED_TRACE(std::string(fromClickHandler ? "from a leaf's click handler" : "while the sub-menu is open") +
-                         (deletedAtOnce ? ", deleted at once" : ", deleted later"));
+                         how[static_cast<int>(removal)]);
             ClickActionHost app;
             ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 200, 100));
             auto* top = new CMenuWnd();
@@ -355,8 +370,11 @@ TEST_F(MenuTest, RemovingTheItemOfAnOpenSubMenuClosesItWithNothingFreedInIt)
             HWND topHwnd = top->GetHWND();
             ASSERT_NE(nullptr, topHwnd);
             CMenuUI* list = top->GetLayout();
-            list->GetList()->SetDelayedDestroy(!deletedAtOnce);
-            CControlUI* more = top->GetManager().FindControl(L"more");
+            list->GetList()->SetDelayedDestroy(removal == Removal::DeletedLater);
+            list->GetList()->SetAutoDestroy(removal != Removal::Kept);
+            auto* more = static_cast<CMenuElementUI*>(top->GetManager().FindControl(L"more"));
+            DestroyCounter subItemsGone;
+            for (CMenuElementUI* item : more->GetSubItems()) item->OnDestroy += MakeDelegate(&subItemsGone, &DestroyCounter::OnDestroy);
             CMenuWnd* sub = HoverOpen(*top, L"more");
             ASSERT_NE(nullptr, sub);
             HWND subHwnd = sub->GetHWND();
@@ -377,6 +395,15 @@ TEST_F(MenuTest, RemovingTheItemOfAnOpenSubMenuClosesItWithNothingFreedInIt)
                 ::SendMessageW(subHwnd, WM_KEYDOWN, VK_DOWN, 0);
             }
             EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); })) << "the sub-menu outlived its item";
+            if (removal == Removal::Kept) {
+                EXPECT_EQ(nullptr, more->GetSubMenuWindow());
+                EXPECT_EQ(0, subItemsGone.count);
+                ASSERT_EQ(2u, more->GetSubItems().size()) << "the sub-items did not come back to the kept item";
+                EXPECT_EQ(more, more->GetSubItems()[0]->GetParent());
+                EXPECT_EQ(nullptr, more->GetSubItems()[0]->GetManager());
+                delete more;
+            }
+            EXPECT_TRUE(PumpUntil([&] { return subItemsGone.count == 2; })) << "the sub-items outlived their item";
             if (!fromClickHandler) {
                 EXPECT_TRUE(::IsWindow(topHwnd)) << "the menu lost more than the removed item";
                 EXPECT_EQ(nullptr, top->GetManager().FindControl(L"more"));
