@@ -98,6 +98,16 @@ void ClickWithMouse(HWND window, CControlUI* control)
     ::SendMessageW(window, WM_LBUTTONUP, 0, at);
 }
 
+// Counts the controls deleted that it was hooked to.
+struct DestroyCounter {
+    int count = 0;
+    bool OnDestroy(void*)
+    {
+        ++count;
+        return true;
+    }
+};
+
 class MenuTest : public WindowTest {
 protected:
     void SetUp() override
@@ -192,6 +202,24 @@ TEST_F(MenuTest, HoveringAParentOpensOneSubMenuAndASiblingLeafClosesIt)
     EXPECT_EQ((std::vector<CMenuElementUI*>{Item(L"m1"), Item(L"m2")}), Item(L"more")->GetSubItems());
     EXPECT_EQ(menu->GetLayout(), Item(L"m2")->GetOwnerMenu());
     EXPECT_FALSE(Item(L"m2")->IsVisible());
+    Item(L"more")->SetVisible(false);
+    Item(L"more")->SetVisible(true);
+    EXPECT_FALSE(Item(L"m2")->IsVisible()) << "a sub-item given back showed inside its item";
+}
+
+// A menu destroyed at once, without being asked to close, takes the sub-items its open sub-menu shows along.
+TEST_F(MenuTest, AMenuDestroyedWithItsSubMenuOpenTakesTheSubItemsAlong)
+{
+    CMenuWnd* sub = HoverOpen(*menu, L"more");
+    ASSERT_NE(nullptr, sub);
+    DestroyCounter gone;
+    for (const wchar_t* name : {L"m1", L"m2"}) {
+        CControlUI* item = sub->GetManager().FindControl(name);
+        ASSERT_NE(nullptr, item);
+        item->OnDestroy += MakeDelegate(&gone, &DestroyCounter::OnDestroy);
+    }
+    ::DestroyWindow(hwnd);
+    EXPECT_TRUE(PumpUntil([&] { return gone.count == 2; })) << "the sub-items outlived their menu";
 }
 
 TEST_F(MenuTest, ASubMenuThatWouldCrossTheRightEdgeOpensToTheLeft)
@@ -340,15 +368,6 @@ TEST_F(MenuTest, MenusTheApplicationOpensFromItsClickHandlerStayOpen)
     ::DestroyWindow(opened);
     ::DestroyWindow(app.GetHWND());
 }
-
-struct DestroyCounter {
-    int count = 0;
-    bool OnDestroy(void*)
-    {
-        ++count;
-        return true;
-    }
-};
 
 // How the application lets go of the item it removes from its menu.
 enum class Removal { DeletedLater, DeletedAtOnce, Kept };
