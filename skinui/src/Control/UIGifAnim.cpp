@@ -32,6 +32,14 @@ void* CGifAnimUI::GetInterface(const wchar_t* name)
     return CControlUI::GetInterface(name);
 }
 
+void CGifAnimUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    const bool changesWindow = manager != m_manager;
+    if (changesWindow) HaltFrames();  // no repaint: the window it leaves may be closing
+    CButtonUI::SetManager(manager, parent, runInit);
+    if (changesWindow && m_manager && m_autoPlay && IsVisible()) PlayGif();
+}
+
 void CGifAnimUI::InitControl()
 {
     if (!m_image) LoadGif();
@@ -95,9 +103,15 @@ void CGifAnimUI::PlayGif()
 void CGifAnimUI::StopGif()
 {
     if (!m_playing) return;
+    HaltFrames();
+    Invalidate();
+}
+
+void CGifAnimUI::HaltFrames()
+{
+    if (!m_playing) return;
     m_timer.Stop(true);
     m_currentFrame = 0;
-    Invalidate();
     m_playing = false;
 }
 

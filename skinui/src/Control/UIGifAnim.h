@@ -22,6 +22,9 @@ public:
 
     const wchar_t* GetClass() const override { return L"GifAnim"; }
     void* GetInterface(const wchar_t* name) override;
+    // The frame timer reads the window on its own thread: it stops before the control changes window
+    // and plays again (autoplay) once the control is in its next one.
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void InitControl() override;
     bool PaintParts(HDC hdc, const RECT& paint, CControlUI* stop) override;
     void SetVisible(bool visible = true) override;
@@ -40,6 +43,7 @@ public:
 private:
     bool LoadGif();
     void FreeGif();
+    void HaltFrames();
     void OnTick();
 
     std::unique_ptr<Gdiplus::Image> m_image;

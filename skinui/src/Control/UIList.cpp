@@ -254,6 +254,7 @@ bool CListUI::Remove(CControlUI* control)
     }
     const int index = m_body->GetItemIndex(control);
     if (index < 0) return false;
+    Disown(control);
     if (!m_body->RemoveAt(index)) return false;
     RenumberFrom(index);
     ForgetRemovedRow(m_selected, index);
@@ -270,6 +271,8 @@ bool CListUI::Remove(CControlUI* control)
 
 bool CListUI::RemoveAt(int index, bool resetSelection)
 {
+    if (index < 0 || index >= m_body->GetCount()) return false;
+    Disown(m_body->GetItemAt(index));
     if (!m_body->RemoveAt(index)) return false;
     RenumberFrom(index);
     ForgetRemovedRow(m_selected, index);
@@ -285,7 +288,14 @@ void CListUI::RemoveAll()
     m_curSel = -1;
     m_expandedItem = -1;
     m_selected.clear();
+    for (int i = 0; i < m_body->GetCount(); ++i) Disown(m_body->GetItemAt(i));
     m_body->RemoveAll();
+}
+
+// A row taken out answers to this list no more: one the application keeps may outlive the list.
+void CListUI::Disown(CControlUI* control)
+{
+    if (IListItemUI* item = ListItemOf(control)) item->SetOwner(nullptr);
 }
 
 bool CListUI::SetItemIndex(CControlUI* control, int index)

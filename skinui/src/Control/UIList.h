@@ -178,6 +178,7 @@ public:
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
+    static void Disown(CControlUI* control);
     bool IsHeaderItem(CControlUI* control) const;
     bool AdoptHeader(CControlUI* control);
     void RenumberFrom(int index);

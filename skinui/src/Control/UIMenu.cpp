@@ -185,6 +185,12 @@ void* CMenuElementUI::GetInterface(const wchar_t* name)
     return CListContainerElementUI::GetInterface(name);
 }
 
+void CMenuElementUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    if (m_subMenu && (manager != m_manager || parent != m_parent)) m_subMenu->CloseMenu();
+    CListContainerElementUI::SetManager(manager, parent, runInit);
+}
+
 std::vector<CMenuElementUI*> CMenuElementUI::GetSubItems() const
 {
     std::vector<CMenuElementUI*> items;
@@ -193,7 +199,41 @@ std::vector<CMenuElementUI*> CMenuElementUI::GetSubItems() const
     return items;
 }
 
-bool CMenuElementUI::HasSubItems() const { return !GetSubItems().empty(); }
+bool CMenuElementUI::HasSubItems() const { return m_subMenu || !GetSubItems().empty(); }
+
+std::vector<CMenuElementUI*> CMenuElementUI::LendSubItems()
+{
+    std::vector<CMenuElementUI*> lent;
+    m_lentAt.clear();
+    for (int i = 0; i < m_items.GetSize();) {
+        CMenuElementUI* element = MenuElementOf(static_cast<CControlUI*>(m_items[i]));
+        if (!element) {
+            ++i;
+            continue;
+        }
+        m_lentAt.push_back(i + static_cast<int>(lent.size()));
+        m_items.Remove(i);
+        lent.push_back(element);
+    }
+    return lent;
+}
+
+void CMenuElementUI::TakeBackSubItems(const std::vector<CMenuElementUI*>& items)
+{
+    CControlUI* ownerList = GetOwnerMenu();
+    for (size_t i = 0; i < items.size(); ++i) {
+        CMenuElementUI* item = items[i];
+        const int at = i < m_lentAt.size() ? std::min(m_lentAt[i], m_items.GetSize()) : m_items.GetSize();
+        m_items.InsertAt(at, item);
+        item->SetOwner(ownerList);
+        item->SetVisible(false);
+        item->SetInternalVisible(false);
+        // Initialised in the sub-menu already: bound and named here again, not initialised once more.
+        if (m_manager) m_manager->InitControls(item, this, false);
+        else item->SetManager(nullptr, this, false);
+    }
+    m_lentAt.clear();
+}
 
 CMenuUI* CMenuElementUI::GetOwnerMenu() const
 {
@@ -483,6 +523,7 @@ void CMenuWnd::Init(CMenuElementUI* owner, const wchar_t* xml, int x, int y, CWi
     CreateWithRect(parent, nullptr, WS_POPUP, WS_EX_TOOLWINDOW | WS_EX_TOPMOST, RECT{0, 0, 0, 0});
     if (!m_hWnd) {
         observer.RemoveReceiver(this);
+        GiveBackItems();
         if (m_owner) m_owner->OnSubMenuClosed();
         const auto hold = std::move(m_parentMenuHold);
         delete this;
@@ -544,9 +585,19 @@ void CMenuWnd::Notify(NotifyMessage& msg)
 
 void CMenuWnd::ForgetOwner()
 {
-    if (m_layout) m_layout->GetList()->RemoveAll();
+    if (m_layout) m_layout->GetList()->SetAutoDestroy(true);
     m_owner = nullptr;
     CloseMenu();
+}
+
+void CMenuWnd::GiveBackItems()
+{
+    if (!m_owner || !m_layout) return;
+    std::vector<CMenuElementUI*> items;
+    for (int i = 0; i < m_layout->GetCount(); ++i)
+        if (CMenuElementUI* item = MenuElementOf(m_layout->GetItemAt(i))) items.push_back(item);
+    m_layout->RemoveAll();  // lent, not owned: each leaves this window
+    m_owner->TakeBackSubItems(items);
 }
 
 bool CMenuWnd::IsMenuWindow(HWND hwnd) const
@@ -580,11 +631,8 @@ void CMenuWnd::OnCreate()
             if (const wchar_t* defaults = ownerManager->GetDefaultAttributeList(L"Menu"))
                 m_layout->ApplyAttributeList(defaults);
         }
-        m_layout->GetList()->SetAutoDestroy(false);
-        for (CMenuElementUI* sub : m_owner->GetSubItems()) {
-            sub->SetOwner(m_layout);
-            m_layout->Add(sub);
-        }
+        m_layout->GetList()->SetAutoDestroy(false);  // lent by the owner element, given back at closing
+        for (CMenuElementUI* sub : m_owner->LendSubItems()) m_layout->Add(sub);
         if (ownerManager) {
             ownerManager->GetShadow()->CopyShadow(shadow);
             m_manager.SetLayered(ownerManager->IsLayered());
@@ -638,8 +686,8 @@ void CMenuWnd::PlaceSubMenu()
     const RECT work = WorkAreaOf(m_hWnd);
     const SIZE available = {work.right - work.left, work.bottom - work.top};
     int width = 0, height = 0;
-    for (CMenuElementUI* sub : m_owner->GetSubItems()) {
-        const SIZE desired = sub->CalcDesiredSize(available);
+    for (int i = 0; i < m_layout->GetCount(); ++i) {
+        const SIZE desired = m_layout->GetItemAt(i)->CalcDesiredSize(available);
         width = std::max<int>(width, desired.cx);
         height += desired.cy;
     }
@@ -703,7 +751,7 @@ LRESULT CMenuWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         if (m_owner) {
-            m_owner->SetManager(m_owner->GetManager(), m_owner->GetParent(), false);
+            GiveBackItems();
             m_owner->SetPos(m_owner->GetPos(), false);
             // A menu that closes too does not take the focus from a menu opened meanwhile.
             CMenuWnd* ownerWindow = m_owner->GetMenuWindow();
@@ -751,17 +799,7 @@ void CMenuWnd::OnFinalMessage(HWND)
 {
     RemoveObserver();
     if (m_owner) {
-        m_owner->SetManager(m_owner->GetManager(), m_owner->GetParent(), false);
-        CControlUI* ownerList = m_owner->GetOwnerMenu();
-        for (CMenuElementUI* sub : m_owner->GetSubItems()) {
-            sub->SetOwner(ownerList);
-            sub->SetVisible(false);
-            sub->SetInternalVisible(false);
-        }
-        if (m_layout) {
-            // The sub-items belong to the owner element; the borrowed list must not delete them.
-            m_layout->GetList()->RemoveAll();
-        }
+        GiveBackItems();  // a window destroyed without WM_CLOSE has not yet
         m_owner->OnSubMenuClosed();
     }
     // The menu that opened this one may go with the hold, after this window is gone.

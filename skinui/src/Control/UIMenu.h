@@ -135,6 +135,8 @@ public:
 
     const wchar_t* GetClass() const override { return L"MenuElementUI"; }
     void* GetInterface(const wchar_t* name) override;
+    // Taken out of its menu or moved: the sub-menu opened from it closes.
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void HandleEvent(ControlEvent& event) override;
     SIZE CalcDesiredSize(SIZE available) override;
     bool PaintParts(HDC hdc, const RECT& paint, CControlUI* stop) override;
@@ -143,6 +145,7 @@ public:
     bool GetChecked() const;
     void SetChecked(bool checked);
     bool IsSeparator() const { return m_separator; }
+    // True also while the sub-items are lent to the open sub-menu.
     bool HasSubItems() const;
     CMenuWnd* GetSubMenuWindow() const { return m_subMenu; }
     // The menu window showing this element (none outside a menu window).
@@ -152,6 +155,11 @@ public:
     // Called by the sub-menu window when it goes.
     void OnSubMenuClosed();
     std::vector<CMenuElementUI*> GetSubItems() const;
+    // The sub-menu shows the sub-items in its own window: they leave this element while it is open (the
+    // sub-menu's window takes them from this one) and come back, hidden, when it closes. So each is in one
+    // window at a time.
+    std::vector<CMenuElementUI*> LendSubItems();
+    void TakeBackSubItems(const std::vector<CMenuElementUI*>& items);
 
 private:
     void SelectSelf();
@@ -167,6 +175,8 @@ private:
     bool m_checkItem = false;
     bool m_showExpandArrow = false;
     CUIString m_modify;
+    // Where the lent sub-items stood among this element's children, in their order.
+    std::vector<int> m_lentAt;
 };
 
 // A top-most tool window showing one menu level.
@@ -190,7 +200,8 @@ public:
     void CloseMenu();
     // Closes the window when a close was held back while a click was handled.
     void CloseIfHeld();
-    // The element that opened this sub-menu is being deleted: its items leave this window's list.
+    // The element that opened this sub-menu is being deleted: the items it lent stay with this window
+    // (which may be handling one of them) and go with it.
     void ForgetOwner();
 
 protected:
@@ -202,6 +213,8 @@ private:
     void OnCreate();
     void PlaceTopLevel();
     void PlaceSubMenu();
+    // Hands the lent items back to the element that opened this sub-menu (once; nothing when none).
+    void GiveBackItems();
     bool IsMenuWindow(HWND hwnd) const;
 
     bool m_closing = false;

@@ -23,9 +23,7 @@ void* COptionUI::GetInterface(const wchar_t* name)
 
 void COptionUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
 {
-    // A group is one window's: moved on, the option leaves the group of the window it leaves.
-    CWindowUIManager* old = LiveManager();
-    if (old && manager && old != manager && !m_group.IsEmpty()) old->RemoveFromOptionGroup(m_group, this);
+    // The window it leaves takes it out of its group (the base's release); the window it joins lists it.
     CControlUI::SetManager(manager, parent, runInit);
     if (runInit && !m_group.IsEmpty() && m_manager) m_manager->AddToOptionGroup(m_group, this);
 }

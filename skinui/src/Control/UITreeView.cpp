@@ -82,6 +82,7 @@ CTreeNodeUI* CTreeNodeUI::GetLastDescendant()
 void CTreeNodeUI::ForgetChild(CTreeNodeUI* child)
 {
     m_childNodes.erase(std::remove(m_childNodes.begin(), m_childNodes.end(), child), m_childNodes.end());
+    if (child->m_parentNode == this) child->m_parentNode = nullptr;
 }
 
 void CTreeNodeUI::Prepare(CTreeNodeUI* child)
@@ -132,7 +133,6 @@ bool CTreeNodeUI::Remove(CControlUI* control)
     if (!child || std::find(m_childNodes.begin(), m_childNodes.end(), child) == m_childNodes.end()) return false;
     while (!child->m_childNodes.empty()) child->Remove(child->m_childNodes.back());
     ForgetChild(child);
-    child->m_parentNode = nullptr;
     if (m_treeView) m_treeView->Remove(child);
     else delete child;
     return true;
@@ -298,8 +298,10 @@ bool CTreeViewUI::Remove(CControlUI* control)
     CTreeNodeUI* node = NodeOf(control);
     if (!node) return CListUI::Remove(control);
     while (node->IsHasChild()) node->Remove(node->GetChildNode(node->GetCountChild() - 1));
-    // A node removed directly must not stay recorded with its parent.
+    // A node removed directly must not stay recorded with its parent; one the application keeps knows
+    // neither its parent nor the tree any more, which may go before it.
     if (CTreeNodeUI* parent = node->GetParentNode()) parent->ForgetChild(node);
+    node->SetTreeView(nullptr);
     return CListUI::Remove(node);
 }
 

@@ -42,10 +42,8 @@ bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
 
 void CControlUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
 {
-    // Only the window named here hears of the control's end: a window it is detached from (the builder's after
-    // the attributes, or an application's) lets go of it now (groups, timers, focus, names). A control moved
-    // straight into another window keeps its name in the first: a sub-menu borrows its parent's items so.
-    if (!manager) ReleaseManagerReferences();
+    // One window at a time: the window the control leaves, for another or for none, lets go of it now.
+    if (manager != m_manager) ReleaseManagerReferences();
     m_manager = manager;
     m_parent = parent;
     if (runInit && m_parent) Init();

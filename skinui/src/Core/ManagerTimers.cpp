@@ -28,6 +28,7 @@ bool CWindowUIManager::SetTimer(CControlUI* control, UINT id, UINT elapseMs)
 {
     // Without a window SetTimer would make a thread timer that no WM_TIMER of ours reaches and nothing kills.
     if (!m_hwnd || !::IsWindow(m_hwnd)) return false;
+    if (!HoldsFor(control)) return false;
     for (int i = 0; i < m_timers.GetSize(); ++i) {
         auto* record = static_cast<TimerRecord*>(m_timers[i]);
         if (record->control != control || record->hwnd != m_hwnd || record->id != id) continue;

@@ -159,11 +159,11 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     return true;
 }
 
-bool CWindowUIManager::InitControls(CControlUI* control, CControlUI* parent)
+bool CWindowUIManager::InitControls(CControlUI* control, CControlUI* parent, bool runInit)
 {
     if (!control) return false;
     const CSkinBuildBudget budget;
-    control->SetManager(this, parent ? parent : control->GetParent(), true);
+    control->SetManager(this, parent ? parent : control->GetParent(), runInit);
     RegisterNames(control);
     return true;
 }
@@ -188,12 +188,26 @@ void CWindowUIManager::ReleaseControlReferences(CControlUI* control)
     FreeTimersOf(control);
     // A control detached while it was built (the dialog builder's) may still be listed in a group.
     RemoveFromEveryOptionGroup(control);
+    ReleaseListenerEntries(control);
     const CUIString name = control->GetName();
     if (!name.IsEmpty() && m_names.Find(name) == control) m_names.Remove(name);
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i) {
         auto* queued = static_cast<NotifyMessage*>(m_asyncNotifications[i]);
         if (queued->pSender == control) queued->pSender = nullptr;
     }
+}
+
+// A control that listens to its window itself (a text host filtering messages, a browser translating
+// accelerators) is listed there under its interface. While the control is whole it is found so; a control
+// being deleted has taken its own entries out already.
+void CWindowUIManager::ReleaseListenerEntries(CControlUI* control)
+{
+    if (auto* filter = dynamic_cast<IMessageFilterUI*>(control)) {
+        RemoveEvery(m_messageFilters, filter);
+        RemoveEvery(m_preMessageFilters, filter);
+    }
+    if (auto* translator = dynamic_cast<ITranslateAccelerator*>(control)) RemoveEvery(m_translators, translator);
+    if (auto* notifier = dynamic_cast<INotifyUI*>(control)) RemoveEvery(m_notifiers, notifier);
 }
 
 CControlUI* CWindowUIManager::FindControl(const wchar_t* name) const
@@ -321,8 +335,11 @@ bool CWindowUIManager::RemoveTranslateAccelerator(ITranslateAccelerator* transla
 {
     return RemoveItem(m_translators, translator);
 }
-bool CWindowUIManager::AddPostPaint(CControlUI* control) { return m_postPaintControls.Add(control); }
+bool CWindowUIManager::AddPostPaint(CControlUI* control) { return HoldsFor(control) && m_postPaintControls.Add(control); }
 bool CWindowUIManager::RemovePostPaint(CControlUI* control) { return RemoveItem(m_postPaintControls, control); }
+
+// Only a control of this window is held here: its deletion or its move is what lets go of it again.
+bool CWindowUIManager::HoldsFor(const CControlUI* control) const { return control && control->GetManager() == this; }
 
 bool CWindowUIManager::TranslateAccelerator(MSG* msg)
 {
@@ -417,6 +434,7 @@ void CWindowUIManager::ProcessDelayedWork()
 
 bool CWindowUIManager::AddToOptionGroup(const wchar_t* group, CControlUI* control)
 {
+    if (!HoldsFor(control)) return false;
     auto* members = static_cast<CPtrArray*>(m_optionGroups.Find(group));
     if (!members) {
         members = new CPtrArray(6);

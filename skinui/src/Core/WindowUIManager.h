@@ -45,6 +45,19 @@ using ControlCreator = CControlUI* (*)(const wchar_t* className);
 // Per-window engine of the framework: control tree, focus, capture, notifications, timers, delayed
 // deletion; and the process-wide state and loops. Only the UI thread touches a manager or the statics;
 // other threads hand work over with PostTask.
+//
+// Ownership of controls, one rule with no exception:
+// - A control is registered with exactly one manager at a time: the one its GetManager() answers.
+// - Moving it to another live window (any SetManager naming another manager) makes the old manager let go
+//   of everything it holds for it: timers, focus, hover, click, key-down, name, option groups, post-paint
+//   entries, filter, translator and notifier entries, and the sender of its queued notifications.
+// - Deleting it releases it from whichever manager holds it at that moment.
+// - A container's Remove without auto-destroy detaches it completely (no parent, no manager), so any later
+//   call on it is safe, even after the window it came from is gone.
+// - A manager sets timers, option groups and post-paint entries only for its own controls.
+// Moving, deleting and removing take one path: CControlUI::SetManager (naming another manager or none)
+// and the control's destructor both end in ReleaseControlReferences. Code that lends controls to another
+// window (a sub-menu showing its item's sub-items) moves them there and back under this rule.
 class CWindowUIManager {
 public:
     CWindowUIManager();
@@ -82,7 +95,9 @@ public:
     // Tree and lookup.
     void Init(HWND hwnd, const wchar_t* name = nullptr);
     bool AttachRootControl(CControlUI* root);
-    bool InitControls(CControlUI* control, CControlUI* parent = nullptr);
+    // runInit false binds a subtree that was initialised before (one given back to its window).
+    bool InitControls(CControlUI* control, CControlUI* parent = nullptr, bool runInit = true);
+    // Lets go of everything this manager holds for the control (see the rule above).
     void ReleaseControlReferences(CControlUI* control);
     CControlUI* FindControl(const wchar_t* name) const;
     CControlUI* FindControlAtPoint(POINT pt) const;
@@ -255,6 +270,8 @@ private:
     void ProcessDelayedWork();
     void PostDelayedWork();
     void RegisterNames(CControlUI* root);
+    void ReleaseListenerEntries(CControlUI* control);
+    bool HoldsFor(const CControlUI* control) const;
     void DetachFromWindow();
     void DestroyToolTip();
     void EnsureToolTip();

@@ -68,7 +68,11 @@ bool CContainerUI::AddAt(CControlUI* control, int index)
 
 void CContainerUI::DestroyChild(CControlUI* control)
 {
-    if (!m_autoDestroy) return;
+    // Kept by the application: it leaves this window completely.
+    if (!m_autoDestroy) {
+        control->SetManager(nullptr, nullptr, false);
+        return;
+    }
     if (m_delayedDestroy && m_manager) m_manager->AddDelayedCleanup(control);
     else delete control;
 }

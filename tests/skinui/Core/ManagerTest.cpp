@@ -216,6 +216,9 @@ TEST_F(ManagerTest, DeferredFocusStartsFromTheTabStopBefore)
 TEST_F(ManagerTest, KeepsOptionGroupsUntilTheirLastMemberLeaves)
 {
     CControlUI a, b;
+    EXPECT_FALSE(manager().AddToOptionGroup(L"size", &a)) << "a control of no window joined a group";
+    Adopt(&a);
+    Adopt(&b);
     EXPECT_EQ(nullptr, manager().GetOptionGroup(L"size"));
     EXPECT_TRUE(manager().AddToOptionGroup(L"size", &a));
     EXPECT_FALSE(manager().AddToOptionGroup(L"size", &a));

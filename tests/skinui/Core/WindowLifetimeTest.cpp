@@ -2,7 +2,10 @@
 // destroyed, a click or "windowinit" handler that destroys its window at once. The window objects
 // here are poisoned instead of freed, so that any later read of them shows (a freed block could
 // still hold the old values).
+#include "Control/UIList.h"
+#include "Control/UIListElement.h"
 #include "Control/UIOption.h"
+#include "Control/UITreeView.h"
 #include "Control/UIRollText.h"
 #include "Core/ControlUI.h"
 #include "Core/WindowImplBase.h"
@@ -265,8 +268,9 @@ TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
 
 struct KeptControl {
     const char* name;
-    // Adds the control to the root of a live window, with whatever it holds in that window's manager.
-    std::function<CControlUI*(CContainerUI& root)> build;
+    // Adds the control under the root of a live window, with whatever it holds in that window's manager;
+    // from: the container it is removed from, when not the root.
+    std::function<CControlUI*(CContainerUI& root, IContainerUI*& from)> build;
 };
 
 // An application may remove a control without deleting it and keep it past its window: deleting it
@@ -275,13 +279,13 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
 {
     const KeptControl kinds[] = {
         {"a plain control",
-         [](CContainerUI& root) {
+         [](CContainerUI& root, IContainerUI*&) {
              auto* control = new CControlUI;
              root.Add(control);
              return control;
          }},
         {"a selected option in a group",
-         [](CContainerUI& root) {
+         [](CContainerUI& root, IContainerUI*&) {
              auto* sibling = new COptionUI;
              auto* option = new COptionUI;
              root.Add(sibling);
@@ -292,12 +296,45 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
              return option;
          }},
         {"a rolling text with its timers",
-         [](CContainerUI& root) {
+         [](CContainerUI& root, IContainerUI*&) {
              auto* text = new CRollTextUI;
              root.Add(text);
              text->SetText(L"rolling");
              EXPECT_TRUE(text->BeginRoll(CRollTextUI::kLeft, 50, 100000));
              return text;
+         }},
+        {"a layout whose child has the focus",
+         [](CContainerUI& root, IContainerUI*&) {
+             auto* layout = new CHorizontalLayoutUI;
+             auto* child = new TabStopControl;
+             root.Add(layout);
+             layout->Add(child);
+             child->SetFocus();
+             EXPECT_EQ(child, root.GetManager()->GetFocus());
+             return layout;
+         }},
+        {"a selected row of a list",
+         [](CContainerUI& root, IContainerUI*& from) {
+             auto* list = new CListUI;
+             auto* row = new CListLabelElementUI;
+             root.Add(list);
+             list->Add(row);
+             EXPECT_TRUE(row->Select(true));
+             list->GetList()->SetAutoDestroy(false);
+             from = list;
+             return row;
+         }},
+        {"a node of a tree",
+         [](CContainerUI& root, IContainerUI*& from) {
+             auto* tree = new CTreeViewUI;
+             auto* top = new CTreeNodeUI;
+             auto* node = new CTreeNodeUI;
+             root.Add(tree);
+             tree->Add(top);
+             top->Add(node);
+             tree->GetList()->SetAutoDestroy(false);
+             from = tree;
+             return node;
          }},
     };
     auto* otherRoot = new CVerticalLayoutUI;
@@ -311,13 +348,29 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
             const CWindowUIManager* manager = &window->manager;
             auto* root = new CVerticalLayoutUI;
             ASSERT_TRUE(window->manager.AttachRootControl(root));
-            CControlUI* kept = kind.build(*root);
-            root->SetAutoDestroy(false);
-            ASSERT_TRUE(root->Remove(kept));
-            ASSERT_EQ(manager, kept->GetManager()) << "a removed control stays bound to its window";
+            IContainerUI* from = root;
+            CControlUI* kept = kind.build(*root, from);
+            if (from == root) root->SetAutoDestroy(false);  // else the window deletes the container with it
+            ASSERT_TRUE(from->Remove(kept));
+            EXPECT_EQ(nullptr, kept->GetManager()) << "a removed control kept no window";
+            EXPECT_EQ(nullptr, kept->GetParent());
+            EXPECT_EQ(nullptr, window->manager.GetFocus());
 
             ::DestroyWindow(window->GetHWND());
             ASSERT_FALSE(CWindowUIManager::Exists(manager)) << "the window and its manager are gone";
+            // What repaints or lays out a control reaches neither the window nor the layout it left.
+            kept->SetText(L"later");
+            kept->SetBkColor(0xFF102030);
+            kept->SetVisible(false);
+            kept->SetVisible(true);
+            if (auto* row = static_cast<IListItemUI*>(kept->GetInterface(L"ListItem"))) {
+                row->Select(false);  // nor the list it was a row of
+                row->Select(true);
+            }
+            if (auto* node = static_cast<CTreeNodeUI*>(kept->GetInterface(L"TreeNode"))) {
+                EXPECT_EQ(nullptr, node->GetParentNode());
+                EXPECT_TRUE(node->Add(new CTreeNodeUI));  // nor the tree it was a node of
+            }
             if (movedFirst) {
                 ASSERT_TRUE(otherRoot->Add(kept));
                 ASSERT_TRUE(otherRoot->Remove(kept));  // the other window deletes it
@@ -326,4 +379,112 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
             }
         }
     }
+}
+
+namespace {
+
+// A control that holds a share of everything a window keeps for a control: a name, the focus and the key
+// that went down on it, the hover and the press, a timer, an option group, a post-paint entry, a queued
+// notification, and the window's messages as a filter, a translator and a listener.
+class HeldEverywhere : public TabStopControl,
+                       public IMessageFilterUI,
+                       public ITranslateAccelerator,
+                       public INotifyUI {
+public:
+    explicit HeldEverywhere(int* paints) : m_paints(paints) { SetName(L"held"); }
+    LRESULT MessageHandler(UINT, WPARAM, LPARAM, bool& handled) override
+    {
+        handled = false;
+        return 0;
+    }
+    LRESULT TranslateAccelerator(MSG*) override { return 1; }
+    void Notify(NotifyMessage&) override {}
+    void PaintOverlay(HDC, const RECT&) override { ++*m_paints; }
+
+private:
+    int* m_paints;
+};
+
+LPARAM PointOf(const RECT& rc) { return MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2); }
+
+}  // namespace
+
+// A control the application takes out of one live window and puts into another belongs to the second
+// only: the first neither sends it anything nor names it, and goes on safely once the second has deleted it.
+TEST_F(WindowLifetimeTest, AControlMovedIntoAnotherLiveWindowLeavesNothingInTheFirst)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    first.ShowWindow(true, false);
+    auto* firstRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+    firstRoot->SetPos(RECT{0, 0, 200, 100});
+    NotifyRecorder firstNotes;
+    first.manager.AddNotifier(&firstNotes);
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+
+    int overlays = 0;
+    auto* moved = new HeldEverywhere(&overlays);
+    ASSERT_TRUE(firstRoot->Add(moved));
+    moved->SetPos(RECT{0, 0, 200, 100});
+    HWND firstHwnd = first.GetHWND();
+    ::SendMessageW(firstHwnd, WM_MOUSEMOVE, 0, PointOf(moved->GetPos()));
+    ::SendMessageW(firstHwnd, WM_LBUTTONDOWN, MK_LBUTTON, PointOf(moved->GetPos()));
+    moved->SetFocus();
+    ::SendMessageW(firstHwnd, WM_KEYDOWN, 'A', 0);
+    ASSERT_EQ(moved, first.manager.GetFocus());
+    ASSERT_TRUE(first.manager.IsCaptured());
+    ASSERT_TRUE(first.manager.SetTimer(moved, 7, 10));
+    ASSERT_TRUE(first.manager.AddToOptionGroup(L"held", moved));
+    ASSERT_TRUE(first.manager.AddPostPaint(moved));
+    ASSERT_TRUE(first.manager.AddMessageFilter(moved));
+    ASSERT_TRUE(first.manager.AddPreMessageFilter(moved));
+    ASSERT_TRUE(first.manager.AddTranslateAccelerator(moved));
+    ASSERT_TRUE(first.manager.AddNotifier(moved));
+    first.manager.SendNotify(moved, L"queued", 0, 0, true);
+
+    firstRoot->SetAutoDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(moved));
+    ASSERT_TRUE(otherRoot->Add(moved));
+    EXPECT_EQ(&other.manager, moved->GetManager());
+    EXPECT_EQ(otherRoot, moved->GetParent());
+    EXPECT_EQ(nullptr, first.manager.GetFocus()) << "the first window still had the moved control focused";
+    EXPECT_FALSE(first.manager.IsCaptured()) << "the press on the moved control still held the mouse";
+    EXPECT_EQ(nullptr, first.manager.FindControl(L"held"));
+    EXPECT_EQ(moved, other.manager.FindControl(L"held"));
+    EXPECT_EQ(nullptr, first.manager.GetOptionGroup(L"held"));
+    EXPECT_FALSE(first.manager.RemovePostPaint(moved));
+    EXPECT_FALSE(first.manager.RemoveMessageFilter(moved));
+    EXPECT_FALSE(first.manager.RemovePreMessageFilter(moved));
+    EXPECT_FALSE(first.manager.RemoveTranslateAccelerator(moved));
+    EXPECT_FALSE(first.manager.RemoveNotifier(moved));
+    EXPECT_FALSE(first.manager.KillTimer(moved, 7));
+    // Nor does the first window take it up again: it holds nothing for another window's control.
+    EXPECT_FALSE(first.manager.SetTimer(moved, 8, 10));
+    EXPECT_FALSE(first.manager.AddToOptionGroup(L"held", moved));
+    EXPECT_FALSE(first.manager.AddPostPaint(moved));
+
+    otherRoot->SetDelayedDestroy(false);
+    ASSERT_TRUE(otherRoot->Remove(moved));  // the second window deletes it
+    // The first window's timer, paint, mouse and keys find nothing of it.
+    const DWORD start = ::GetTickCount();
+    PumpUntil([start] { return ::GetTickCount() - start > 100; });
+    ::InvalidateRect(firstHwnd, nullptr, FALSE);
+    ::UpdateWindow(firstHwnd);
+    ::SendMessageW(firstHwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ::SendMessageW(firstHwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    ::SendMessageW(firstHwnd, WM_KEYUP, 'A', 0);
+    ::SendMessageW(firstHwnd, WM_KEYDOWN, 'B', 0);
+    EXPECT_EQ(0, overlays) << "the first window painted the moved control last";
+    EXPECT_EQ(nullptr, first.manager.GetFocus());
+    bool queuedSeen = false;
+    for (const NotifyMessage& msg : firstNotes.seen) {
+        if (msg.sType != L"queued") continue;
+        queuedSeen = true;
+        EXPECT_EQ(nullptr, msg.pSender) << "a queued notification still named the moved control";
+    }
+    EXPECT_TRUE(queuedSeen);
+    first.manager.RemoveNotifier(&firstNotes);
+    ::DestroyWindow(firstHwnd);
 }

@@ -221,6 +221,37 @@ TEST_F(ExtrasWindowTest, GifFramesRepaintThroughTheUIThreadAndOutliveNoControl)
     RunUntil([&rounds] { return ++rounds > 20; });
 }
 
+// A playing GIF taken out of its window and kept stops with it: nothing of it runs against the window
+// once that is gone, and it plays again in the window it is put into next.
+TEST_F(ExtrasWindowTest, AGifRemovedAndKeptStopsPlayingUntilItIsShownInAWindowAgain)
+{
+    TempImageFile file("kept.gif", MakeGif(4, 4, {0xFF0000, 0x00FF00}, {{0, 1}, {1, 1}}));
+    auto* first = new HostWindow;
+    first->deleteOnFinal = true;
+    ASSERT_NE(nullptr, first->CreateTopLevel());
+    auto* firstRoot = new CVerticalLayoutUI;
+    first->manager.AttachRootControl(firstRoot);
+    auto* gif = new CGifAnimUI();
+    firstRoot->Add(gif);
+    gif->SetPos(RECT{0, 0, 20, 20});
+    gif->SetAttribute(L"image", file.Path().c_str());
+    gif->InitControl();
+    ASSERT_TRUE(gif->IsPlaying());
+    firstRoot->SetAutoDestroy(false);
+    firstRoot->Remove(gif);
+    EXPECT_FALSE(gif->IsPlaying()) << "a GIF in no window kept its frame timer";
+    ::DestroyWindow(first->GetHWND());
+    // Frames that would have come meanwhile, and the repaints they would queue, run at the next wake-up of
+    // a live window.
+    ::Sleep(50);
+    CWindowUIManager::PostTask(host.GetHWND(), [] {});
+    int rounds = 0;
+    RunUntil([&rounds] { return ++rounds > 20; });
+
+    Place(gif, RECT{0, 0, 20, 20});
+    EXPECT_TRUE(gif->IsPlaying()) << "the GIF did not play again in its new window";
+}
+
 // The application activates an option (a keyboard shortcut of its own, say) outside any message of the
 // window, and the option's click handler destroys the window: the option finishes its selection first.
 TEST(OptionLifetime, AnOptionActivatedOutsideAnyMessageOutlivesAClickHandlerThatDestroysItsWindow)

@@ -47,7 +47,7 @@ const wchar_t* kMenuXml =
     L"<Window><Menu><MenuElement name=\"open\" text=\"Open\" userdata=\"u\"/><MenuElement text=\"nameless\"/>"
     L"<MenuElement name=\"sep\" linetype=\"true\"/>"
     L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m1\" text=\"M1\"/>"
-    L"<MenuElement name=\"m2\" text=\"M2\"/></MenuElement><MenuElement name=\"last\" text=\"Last\"/></Menu></Window>";
+    L"<MenuElement name=\"m2\" text=\"M2\" shortcut=\"2\"/></MenuElement><MenuElement name=\"last\" text=\"Last\"/></Menu></Window>";
 
 // An application window that answers the click message with a modal loop, as one showing a dialog does,
 // and looks at the clicked item from inside it.
@@ -98,6 +98,16 @@ void ClickWithMouse(HWND window, CControlUI* control)
     ::SendMessageW(window, WM_LBUTTONUP, 0, at);
 }
 
+// Counts the controls deleted that it was hooked to.
+struct DestroyCounter {
+    int count = 0;
+    bool OnDestroy(void*)
+    {
+        ++count;
+        return true;
+    }
+};
+
 class MenuTest : public WindowTest {
 protected:
     void SetUp() override
@@ -127,6 +137,16 @@ protected:
         ControlEvent event;
         event.Type = type;
         control->HandleEvent(event);
+    }
+    // Hovers the named item of a menu: the sub-menu it opened, painted once (none when it opened none).
+    static CMenuWnd* HoverOpen(CMenuWnd& menuWindow, const wchar_t* item)
+    {
+        auto* element = static_cast<CMenuElementUI*>(menuWindow.GetManager().FindControl(item));
+        if (!element) return nullptr;
+        Send(element, EVT_MOUSEENTER);
+        CMenuWnd* sub = element->GetSubMenuWindow();
+        if (sub) ::UpdateWindow(sub->GetHWND());
+        return sub;
     }
 
     HostWindow host;
@@ -163,6 +183,13 @@ TEST_F(MenuTest, HoveringAParentOpensOneSubMenuAndASiblingLeafClosesIt)
     ::GetWindowRect(hwnd, &parentRect);
     ::GetWindowRect(subHwnd, &subRect);
     EXPECT_EQ(parentRect.right, subRect.left);
+    // The sub-items are the sub-menu's while it shows them: its Alt+letter finds them, the menu's does not.
+    EXPECT_EQ(nullptr, Item(L"m2"));
+    CControlUI* m2 = sub->GetManager().FindControl(L"m2");
+    ASSERT_NE(nullptr, m2);
+    const MSG altTwo = {subHwnd, WM_SYSCHAR, '2', 0, 0, {}};
+    CWindowUIManager::PreTranslateMessage(&altTwo);
+    EXPECT_EQ(m2, sub->GetManager().GetFocus());
     Send(Item(L"more"), EVT_MOUSEENTER);
     EXPECT_EQ(sub, Item(L"more")->GetSubMenuWindow());
 
@@ -171,6 +198,28 @@ TEST_F(MenuTest, HoveringAParentOpensOneSubMenuAndASiblingLeafClosesIt)
     EXPECT_EQ(nullptr, Item(L"more")->GetSubMenuWindow());
     EXPECT_TRUE(::IsWindow(hwnd));
     EXPECT_EQ(Item(L"more"), Item(L"m1")->GetParent());
+    EXPECT_EQ(&menu->GetManager(), Item(L"m2")->GetManager()) << "the sub-items came back to their menu";
+    EXPECT_EQ((std::vector<CMenuElementUI*>{Item(L"m1"), Item(L"m2")}), Item(L"more")->GetSubItems());
+    EXPECT_EQ(menu->GetLayout(), Item(L"m2")->GetOwnerMenu());
+    EXPECT_FALSE(Item(L"m2")->IsVisible());
+    Item(L"more")->SetVisible(false);
+    Item(L"more")->SetVisible(true);
+    EXPECT_FALSE(Item(L"m2")->IsVisible()) << "a sub-item given back showed inside its item";
+}
+
+// A menu destroyed at once, without being asked to close, takes the sub-items its open sub-menu shows along.
+TEST_F(MenuTest, AMenuDestroyedWithItsSubMenuOpenTakesTheSubItemsAlong)
+{
+    CMenuWnd* sub = HoverOpen(*menu, L"more");
+    ASSERT_NE(nullptr, sub);
+    DestroyCounter gone;
+    for (const wchar_t* name : {L"m1", L"m2"}) {
+        CControlUI* item = sub->GetManager().FindControl(name);
+        ASSERT_NE(nullptr, item);
+        item->OnDestroy += MakeDelegate(&gone, &DestroyCounter::OnDestroy);
+    }
+    ::DestroyWindow(hwnd);
+    EXPECT_TRUE(PumpUntil([&] { return gone.count == 2; })) << "the sub-items outlived their menu";
 }
 
 TEST_F(MenuTest, ASubMenuThatWouldCrossTheRightEdgeOpensToTheLeft)
@@ -280,12 +329,9 @@ TEST_F(MenuTest, ASubMenuClickWhoseHandlerDestroysTheApplicationWindowTouchesNoF
     appMenu->Init(nullptr, kMenuXml, 50, 60, &app->manager, &states, 6, true);
     HWND appMenuHwnd = appMenu->GetHWND();
     ASSERT_NE(nullptr, appMenuHwnd);
-    auto* more = static_cast<CMenuElementUI*>(appMenu->GetManager().FindControl(L"more"));
-    Send(more, EVT_MOUSEENTER);
-    CMenuWnd* sub = more->GetSubMenuWindow();
+    CMenuWnd* sub = HoverOpen(*appMenu, L"more");
     ASSERT_NE(nullptr, sub);
     HWND subHwnd = sub->GetHWND();
-    ::UpdateWindow(subHwnd);
     ClickWithMouse(subHwnd, sub->GetManager().FindControl(L"m1"));
     EXPECT_EQ(1, appFinals);
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(appMenuHwnd) && !::IsWindow(subHwnd) && !::IsWindow(hwnd); }));
@@ -321,6 +367,72 @@ TEST_F(MenuTest, MenusTheApplicationOpensFromItsClickHandlerStayOpen)
     EXPECT_EQ(1, app.clicks);
     ::DestroyWindow(opened);
     ::DestroyWindow(app.GetHWND());
+}
+
+// How the application lets go of the item it removes from its menu.
+enum class Removal { DeletedLater, DeletedAtOnce, Kept };
+
+// The application removes the item whose sub-menu is open, from the click handler of a leaf of that
+// sub-menu or while the sub-menu is merely open and its leaf hovered and pressed: the sub-menu closes and
+// touches nothing freed meanwhile. The sub-items go with a deleted item, and come back to a kept one.
+TEST_F(MenuTest, RemovingTheItemOfAnOpenSubMenuClosesItWithNothingFreedInIt)
+{
+    for (const bool fromClickHandler : {false, true}) {
+        for (const Removal removal : {Removal::DeletedLater, Removal::DeletedAtOnce, Removal::Kept}) {
+            const char* how[] = {", deleted later", ", deleted at once", ", kept"};
+            SCOPED_TRACE(std::string(fromClickHandler ? "from a leaf's click handler" : "while the sub-menu is open") +
+                         how[static_cast<int>(removal)]);
+            ClickActionHost app;
+            ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 200, 100));
+            auto* top = new CMenuWnd();
+            top->Init(nullptr, kMenuXml, 50, 60, &app.manager, &states, 6, true);
+            HWND topHwnd = top->GetHWND();
+            ASSERT_NE(nullptr, topHwnd);
+            CMenuUI* list = top->GetLayout();
+            list->GetList()->SetDelayedDestroy(removal == Removal::DeletedLater);
+            list->GetList()->SetAutoDestroy(removal != Removal::Kept);
+            auto* more = static_cast<CMenuElementUI*>(top->GetManager().FindControl(L"more"));
+            DestroyCounter subItemsGone;
+            for (CMenuElementUI* item : more->GetSubItems()) item->OnDestroy += MakeDelegate(&subItemsGone, &DestroyCounter::OnDestroy);
+            CMenuWnd* sub = HoverOpen(*top, L"more");
+            ASSERT_NE(nullptr, sub);
+            HWND subHwnd = sub->GetHWND();
+            CControlUI* leaf = sub->GetManager().FindControl(L"m1");
+            ASSERT_NE(nullptr, leaf);
+            if (fromClickHandler) {
+                app.onClick = [list, more](ClickActionHost&) { list->Remove(more); };
+                ClickWithMouse(subHwnd, leaf);
+                EXPECT_EQ(1, app.clicks);
+            } else {
+                const RECT rc = leaf->GetPos();
+                const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+                ::SendMessageW(subHwnd, WM_MOUSEMOVE, 0, at);
+                ::SendMessageW(subHwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+                leaf->SetFocus();
+                list->Remove(more);
+                ::SendMessageW(subHwnd, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
+                ::SendMessageW(subHwnd, WM_KEYDOWN, VK_DOWN, 0);
+            }
+            EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); })) << "the sub-menu outlived its item";
+            if (removal == Removal::Kept) {
+                EXPECT_EQ(nullptr, more->GetSubMenuWindow());
+                EXPECT_EQ(0, subItemsGone.count);
+                ASSERT_EQ(2u, more->GetSubItems().size()) << "the sub-items did not come back to the kept item";
+                EXPECT_EQ(more, more->GetSubItems()[0]->GetParent());
+                EXPECT_EQ(nullptr, more->GetSubItems()[0]->GetManager());
+                delete more;
+            }
+            EXPECT_TRUE(PumpUntil([&] { return subItemsGone.count == 2; })) << "the sub-items outlived their item";
+            if (!fromClickHandler) {
+                EXPECT_TRUE(::IsWindow(topHwnd)) << "the menu lost more than the removed item";
+                EXPECT_EQ(nullptr, top->GetManager().FindControl(L"more"));
+                EXPECT_EQ(4, list->GetCount());
+                ::DestroyWindow(topHwnd);
+            }
+            EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(topHwnd); }));
+            ::DestroyWindow(app.GetHWND());
+        }
+    }
 }
 
 TEST_F(MenuTest, AButtonInsideAMenuGetsItsClickOnce)
