@@ -144,6 +144,19 @@ TEST_F(ManagerTest, TheOldRootIsDeletedOnlyWhenTheDelayedWorkRuns)
     EXPECT_TRUE(PumpUntil([&] { return oldDeleted; }));
 }
 
+// The wake-up of the queued work was posted to the first window and went with it.
+TEST_F(ManagerTest, AManagerGivenANewWindowRunsItsQueuedWorkAgain)
+{
+    bool cleanedUp = false;
+    manager().AddDelayedCleanup(new TrackedControl(&cleanedUp));
+    manager().SendNotify(nullptr, L"queued", 0, 0, true);
+    ::DestroyWindow(host);
+    ASSERT_NE(nullptr, host.Create(nullptr, L"host", WS_POPUP, 0, 20, 30, 400, 300));
+    EXPECT_TRUE(PumpUntil([&] { return cleanedUp && notes.Count(L"queued", nullptr) == 1; }));
+    manager().SendNotify(nullptr, L"later", 0, 0, true);
+    EXPECT_TRUE(PumpUntil([&] { return notes.Count(L"later", nullptr) == 1; }));
+}
+
 TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
 {
     auto* root = new TestContainer();
