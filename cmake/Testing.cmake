@@ -43,7 +43,7 @@ function(tolvan_add_gtest_run test executable)
   # count as failures even when they come after it.
   set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
     PASS_REGULAR_EXPRESSION "\\[==========\\] [0-9]+ tests? from [0-9]+ test suites? ran\\."
-    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];ERROR: [A-Za-z]+Sanitizer;WARNING: ThreadSanitizer;runtime error:")
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];ERROR: [A-Za-z]+Sanitizer;WARNING: ThreadSanitizer;runtime error:;poisoning allocator:")
   if(T_ENVIRONMENT)
     set_tests_properties(${test} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
   endif()

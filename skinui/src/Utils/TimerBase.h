@@ -20,6 +20,9 @@ public:
     // Waiting is skipped when called from this timer's own callback (it would wait for itself).
     void Stop(bool waitForCallbacks);
     bool IsRunning() const;
+    // Deletions made from a timer's own callback whose completion events (and waits on them) the timer
+    // queue has yet to let go of; they go on their own soon after the deletion.
+    static int OrphanedDeletionsOpen();
 
 protected:
     virtual void OnTimer() {}

@@ -144,6 +144,24 @@ TEST_F(ManagerTest, TheOldRootIsDeletedOnlyWhenTheDelayedWorkRuns)
     EXPECT_TRUE(PumpUntil([&] { return oldDeleted; }));
 }
 
+// A notifier that a notifier before it removes (and deletes) hears nothing more, not even the
+// notification under way.
+TEST_F(ManagerTest, ANotifierRemovedDuringDeliveryIsNotCalled)
+{
+    NotifyRecorder removedOnly;
+    auto* deleted = new NotifyRecorder();
+    notes.onNotify = [&](NotifyMessage&) {
+        manager().RemoveNotifier(&removedOnly);
+        manager().RemoveNotifier(deleted);
+        delete deleted;
+    };
+    manager().AddNotifier(&removedOnly);
+    manager().AddNotifier(deleted);
+    manager().SendNotify(nullptr, L"custom");
+    EXPECT_EQ(1u, notes.seen.size());
+    EXPECT_TRUE(removedOnly.seen.empty());
+}
+
 // The wake-up of the queued work was posted to the first window and went with it.
 TEST_F(ManagerTest, AManagerGivenANewWindowRunsItsQueuedWorkAgain)
 {

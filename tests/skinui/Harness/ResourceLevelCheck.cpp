@@ -7,6 +7,7 @@
 #include "ProcessResourceCounts.h"
 
 #include "Core/WindowUIManager.h"
+#include "Utils/TimerBase.h"
 
 #include <windows.h>
 
@@ -26,6 +27,9 @@ namespace {
 // count, and handles that other threads close after a test ends get some time to go.
 ProcessResourceCounts SettledCountsNotAbove(const ProcessResourceCounts& level)
 {
+    // A timer deleted from its own callback (a GIF's frame timer) leaves its completion events to the
+    // timer queue's threads, which close them once signalled: those, and only those, are waited for.
+    for (int attempt = 0; attempt < 500 && TimerBase::OrphanedDeletionsOpen() > 0; ++attempt) ::Sleep(10);
     ProcessResourceCounts counts;
     for (int attempt = 0; attempt < 200; ++attempt) {
         MSG msg;
