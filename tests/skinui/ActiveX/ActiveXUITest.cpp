@@ -283,6 +283,28 @@ TEST_F(ActiveXTest, ControlReleasedFromTheCreationHookEndsCreation)
     EXPECT_EQ(0, TestOleControl::LiveCount());
 }
 
+// The hosted control makes its owner let go of it in the middle of a call of creation or resizing; the
+// control is still written to when the call returns, and the owner goes on without it.
+TEST_F(ActiveXTest, ControlThatMakesItsOwnerLetGoDuringCreationOrResizingIsSafe)
+{
+    for (const wchar_t* call : {L"InitNew", L"DoVerb", L"SetExtent"}) {
+        SCOPED_TRACE(CUIString(call).GetData());
+        TestControlOptions options;
+        int calls = 0;
+        options.onHostCall = [this, call, &calls](const std::wstring& made) {
+            if (made != call) return;
+            ++calls;
+            m_control->ReleaseHostedControl();
+        };
+        ShowHosted(options);
+        EXPECT_EQ(1, calls);
+        EXPECT_EQ(0, TestOleControl::LiveCount());
+        m_control->SetPos(RECT{5, 5, 60, 60});
+        EXPECT_EQ(1, calls) << "the control was let go of and is asked nothing more";
+        CloseWindow();
+    }
+}
+
 // ---- windowed hosting ----
 
 class WindowedActiveXTest : public ActiveXTest {
