@@ -2,7 +2,15 @@
 // without delayed destroy deletes at once). What the control would still do after the call into the
 // application must not touch it: under the poisoning allocator any such read faults.
 #include "Control/ButtonUI.h"
+#include "Control/ScrollBarUI.h"
+#include "Control/UIColorPalette.h"
+#include "Control/UIComboBox.h"
+#include "Control/UIList.h"
+#include "Control/UIListElement.h"
+#include "Control/UIListHeader.h"
 #include "Control/UIOption.h"
+#include "Control/UISlider.h"
+#include "Control/UITreeView.h"
 #include "Layout/BoxLayout.h"
 #include "Layout/TabLayoutUI.h"
 #include "TestWindows.h"
@@ -51,6 +59,14 @@ protected:
     NotifyRecorder notes;
     int removed = 0;
 };
+
+ControlEvent MouseEvent(int type, POINT at)
+{
+    ControlEvent event;
+    event.Type = type;
+    event.ptMouse = at;
+    return event;
+}
 
 // Removes its control from the root when the control's OnEvent or OnSize fires.
 struct RemovingDelegate {
@@ -139,4 +155,126 @@ TEST_F(HandlerDeletesSenderTest, AControlDeletedByItsOwnEventOrSizeHandlerStopsT
     sized->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
     sized->SetPos(RECT{0, 0, 50, 50});
     EXPECT_EQ(-1, root->GetItemIndex(sized));
+}
+
+// Each control sends its notification from its own handling of a mouse event, and the handler
+// removes the control; the handling must end there.
+TEST_F(HandlerDeletesSenderTest, ControlsDeletedByTheirMouseNotificationStopThere)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* notification;
+        std::function<CControlUI*()> make;
+        int eventType;
+    };
+    const Case cases[] = {
+        {"slider release", L"valuechanged", [] { return new CSliderUI(); }, EVT_BUTTONUP},
+        {"slider drag", L"movevaluechanged",
+         [] {
+             auto* slider = new CSliderUI();
+             slider->SetAttribute(L"sendmove", L"true");
+             return slider;
+         },
+         EVT_MOUSEMOVE},
+        {"colour palette", L"colorchanged", [] { return new CColorPaletteUI(); }, EVT_BUTTONUP},
+        {"list header item", L"headerclick", [] { return new CListHeaderItemUI(); },
+         EVT_BUTTONDOWN},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        removed = 0;
+        CControlUI* control = AddToRoot(item.make());
+        if (item.eventType == EVT_MOUSEMOVE) {  // a drag starts with a press
+            ControlEvent press = MouseEvent(EVT_BUTTONDOWN, POINT{20, 20});
+            control->DispatchEvent(press);
+        }
+        RemoveOn(item.notification, control);
+        ControlEvent event = MouseEvent(item.eventType, POINT{60, 20});
+        control->DispatchEvent(event);
+        EXPECT_EQ(1, removed);
+    }
+}
+
+TEST_F(HandlerDeletesSenderTest, AComboBoxDeletedBeforeItsListDropsStopsThere)
+{
+    auto* combo = AddToRoot(new CComboBoxUI());
+    RemoveOn(L"predropdown", combo);
+    EXPECT_TRUE(combo->Activate());
+    EXPECT_EQ(1, removed);
+    EXPECT_EQ(0, notes.Count(L"dropdown", combo));
+}
+
+// A row's own selection or activation notifies through its list; the handler deletes the list and the
+// row with it.
+TEST_F(HandlerDeletesSenderTest, AListDeletedByTheSelectionOrActivationOfItsRowStopsThere)
+{
+    for (const wchar_t* type : {L"itemselect", L"itemactivate"}) {
+        SCOPED_TRACE(CUIString(type).GetData());
+        removed = 0;
+        auto* list = AddToRoot(new CListUI());
+        list->SetPos(RECT{0, 0, 200, 200});
+        auto* row = new CListLabelElementUI();
+        ASSERT_TRUE(list->Add(row));
+        list->SetPos(RECT{0, 0, 200, 200});
+        RemoveOn(type, list);
+        if (CUIString(type) == L"itemselect") {
+            EXPECT_TRUE(row->Select(true));
+        } else {
+            ControlEvent twice = MouseEvent(EVT_DBLCLICK, POINT{5, 5});
+            row->DispatchEvent(twice);
+        }
+        EXPECT_EQ(1, removed);
+    }
+}
+
+// The bar's own step scrolls its container, whose "scroll" handler deletes the container and the bar.
+TEST_F(HandlerDeletesSenderTest, AScrollBarWhoseContainerIsDeletedByItsScrollStopsThere)
+{
+    auto* box = AddToRoot(new CVerticalLayoutUI());
+    box->EnableScrollBar(true, false);
+    auto* tall = new CControlUI();
+    tall->SetFixedHeight(1000);
+    box->Add(tall);
+    box->SetPos(RECT{0, 0, 100, 100});
+    CScrollBarUI* bar = box->GetVerticalScrollBar();
+    ASSERT_NE(nullptr, bar);
+    ASSERT_GT(box->GetScrollRange().cy, 0);
+    RemoveOn(L"scroll", box);
+    const RECT place = bar->GetPos();
+    ControlEvent press = MouseEvent(EVT_BUTTONDOWN, POINT{(place.left + place.right) / 2, place.bottom - 2});
+    bar->DispatchEvent(press);
+    EXPECT_EQ(1, removed);
+}
+
+TEST_F(HandlerDeletesSenderTest, AListDeletedWhileItScrollsTheSelectedRowIntoViewStopsThere)
+{
+    auto* list = AddToRoot(new CListUI());
+    list->EnableScrollBar(true, false);
+    CListLabelElementUI* last = nullptr;
+    for (int i = 0; i < 20; ++i) {
+        last = new CListLabelElementUI();
+        last->SetFixedHeight(30);
+        ASSERT_TRUE(list->Add(last));
+    }
+    list->SetPos(RECT{0, 0, 200, 100});
+    RemoveOn(L"scroll", list);
+    EXPECT_TRUE(last->Select(true));
+    EXPECT_EQ(1, removed);
+    EXPECT_EQ(0, notes.Count(L"itemselect", list));
+}
+
+TEST_F(HandlerDeletesSenderTest, ATreeDeletedByTheDoubleClickOfItsNodeStopsThere)
+{
+    for (const wchar_t* type : {L"itemactivate", L"treeitemdbclick"}) {
+        SCOPED_TRACE(CUIString(type).GetData());
+        removed = 0;
+        auto* tree = AddToRoot(new CTreeViewUI());
+        auto* node = new CTreeNodeUI();
+        ASSERT_TRUE(tree->Add(node));
+        tree->SetPos(RECT{0, 0, 200, 200});
+        RemoveOn(type, tree);
+        ControlEvent twice = MouseEvent(EVT_DBLCLICK, POINT{5, 5});
+        node->DispatchEvent(twice);
+        EXPECT_EQ(1, removed);
+    }
 }
