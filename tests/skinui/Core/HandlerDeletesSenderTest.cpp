@@ -204,21 +204,29 @@ TEST_F(HandlerDeletesSenderTest, AComboBoxDeletedBeforeItsListDropsStopsThere)
     EXPECT_EQ(0, notes.Count(L"dropdown", combo));
 }
 
-// A row's own selection or activation notifies through its list; the handler deletes the list and the
-// row with it.
-TEST_F(HandlerDeletesSenderTest, AListDeletedByTheSelectionOrActivationOfItsRowStopsThere)
+// A row's own selection, activation or double click notifies through its list or tree; the handler
+// deletes the list and the row with it.
+TEST_F(HandlerDeletesSenderTest, AListOrTreeDeletedByWhatItsRowNotifiesStopsThere)
 {
-    for (const wchar_t* type : {L"itemselect", L"itemactivate"}) {
-        SCOPED_TRACE(CUIString(type).GetData());
+    struct Case {
+        const char* name;
+        const wchar_t* notification;
+        bool tree;
+    };
+    const Case cases[] = {{"list row selected", L"itemselect", false},
+                          {"list row activated", L"itemactivate", false},
+                          {"tree node activated", L"itemactivate", true},
+                          {"tree node double-clicked", L"treeitemdbclick", true}};
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
         removed = 0;
-        auto* list = AddToRoot(new CListUI());
-        list->SetPos(RECT{0, 0, 200, 200});
-        auto* row = new CListLabelElementUI();
+        CListUI* list = AddToRoot(item.tree ? new CTreeViewUI() : new CListUI());
+        CControlUI* row = item.tree ? static_cast<CControlUI*>(new CTreeNodeUI()) : new CListLabelElementUI();
         ASSERT_TRUE(list->Add(row));
         list->SetPos(RECT{0, 0, 200, 200});
-        RemoveOn(type, list);
-        if (CUIString(type) == L"itemselect") {
-            EXPECT_TRUE(row->Select(true));
+        RemoveOn(item.notification, list);
+        if (CUIString(item.notification) == L"itemselect") {
+            EXPECT_TRUE(static_cast<IListItemUI*>(row->GetInterface(L"ListItem"))->Select(true));
         } else {
             ControlEvent twice = MouseEvent(EVT_DBLCLICK, POINT{5, 5});
             row->DispatchEvent(twice);
@@ -261,20 +269,4 @@ TEST_F(HandlerDeletesSenderTest, AListDeletedWhileItScrollsTheSelectedRowIntoVie
     EXPECT_TRUE(last->Select(true));
     EXPECT_EQ(1, removed);
     EXPECT_EQ(0, notes.Count(L"itemselect", list));
-}
-
-TEST_F(HandlerDeletesSenderTest, ATreeDeletedByTheDoubleClickOfItsNodeStopsThere)
-{
-    for (const wchar_t* type : {L"itemactivate", L"treeitemdbclick"}) {
-        SCOPED_TRACE(CUIString(type).GetData());
-        removed = 0;
-        auto* tree = AddToRoot(new CTreeViewUI());
-        auto* node = new CTreeNodeUI();
-        ASSERT_TRUE(tree->Add(node));
-        tree->SetPos(RECT{0, 0, 200, 200});
-        RemoveOn(type, tree);
-        ControlEvent twice = MouseEvent(EVT_DBLCLICK, POINT{5, 5});
-        node->DispatchEvent(twice);
-        EXPECT_EQ(1, removed);
-    }
 }
