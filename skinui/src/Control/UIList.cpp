@@ -357,7 +357,8 @@ void CListUI::CompleteSelection(int index, CControlUI* control, bool takeFocus, 
     EnsureVisible(index);
     if (alive.expired()) return;
     if (takeFocus) control->SetFocus();
-    if (!alive.expired() && m_manager && notify) m_manager->SendNotify(this, L"itemselect", static_cast<WPARAM>(index), 0);
+    if (alive.expired() || !m_manager || !notify) return;
+    m_manager->SendNotify(this, L"itemselect", static_cast<WPARAM>(index), 0);
 }
 
 bool CListUI::UnSelectItem(int index, bool others)

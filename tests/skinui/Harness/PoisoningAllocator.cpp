@@ -41,7 +41,8 @@ size_t FirstWrittenByte(const Block& block)
 std::string DescribeWriteAfterFree(const Block& block, size_t offset)
 {
     char text[160];
-    std::snprintf(text, sizeof text, "poisoning allocator: a block of %u bytes at %p was written at offset %u after its delete",
+    std::snprintf(text, sizeof text,
+                  "poisoning allocator: a block of %u bytes at %p was written at offset %u after its delete",
                   unsigned(block.size), static_cast<void*>(block.memory), unsigned(offset));
     return text;
 }
