@@ -6,6 +6,7 @@ namespace SkinUI {
 namespace {
 thread_local const TimerBase* t_runningTimer = nullptr;
 std::atomic<int> g_orphanedDeletionsOpen{0};
+std::atomic<unsigned> g_callbacksRun{0};
 
 // The completion event of a deletion that nobody is left to wait for: closed once the timer queue
 // signals it (closing it earlier could let the queue signal a handle that meanwhile names something else).
@@ -63,6 +64,8 @@ TimerBase::~TimerBase()
 }
 
 int TimerBase::OrphanedDeletionsOpen() { return g_orphanedDeletionsOpen.load(); }
+
+unsigned TimerBase::CallbacksRun() { return g_callbacksRun.load(); }
 
 bool TimerBase::IsOwnCallbackThread() const { return t_runningTimer == this; }
 
@@ -140,6 +143,7 @@ void CALLBACK TimerBase::Callback(PVOID parameter, BOOLEAN)
         std::lock_guard<std::mutex> lock(timer->m_mutex);
         if (timer->m_stopping) return;
     }
+    ++g_callbacksRun;
     const TimerBase* outer = t_runningTimer;
     t_runningTimer = timer;
     timer->OnTimer();

@@ -23,6 +23,8 @@ public:
     // Deletions made from a timer's own callback whose completion events (and waits on them) the timer
     // queue has yet to let go of; they go on their own soon after the deletion.
     static int OrphanedDeletionsOpen();
+    // How many callbacks of any timer have run so far.
+    static unsigned CallbacksRun();
 
 protected:
     virtual void OnTimer() {}
