@@ -39,11 +39,14 @@ function(tolvan_add_gtest_run test executable)
     set(T_TIMEOUT 600)
   endif()
   # Judge by what the test printed, not only by its exit code: a test process that vanishes mid-run
-  # (Wine has been seen to end one with code 0) never prints gtest's closing line. Sanitizer reports
-  # count as failures even when they come after it.
+  # (Wine has been seen to end one with code 0) never prints gtest's closing line. Sanitizer reports,
+  # and the window harness's reports (a write after free found at exit, a fault), count as failures
+  # even when they come after it.
+  set(failure_reports "\\[  FAILED  \\]" "ERROR: [A-Za-z]+Sanitizer" "WARNING: ThreadSanitizer" "runtime error:"
+      "poisoning allocator:" "window harness:")
   set_tests_properties(${test} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}"
     PASS_REGULAR_EXPRESSION "\\[==========\\] [0-9]+ tests? from [0-9]+ test suites? ran\\."
-    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];ERROR: [A-Za-z]+Sanitizer;WARNING: ThreadSanitizer;runtime error:")
+    FAIL_REGULAR_EXPRESSION "${failure_reports}")
   if(T_ENVIRONMENT)
     set_tests_properties(${test} PROPERTIES ENVIRONMENT "${T_ENVIRONMENT}")
   endif()

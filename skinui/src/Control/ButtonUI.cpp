@@ -27,7 +27,9 @@ bool CButtonUI::Activate()
     if (!CControlUI::Activate()) return false;
     const auto keepWindow = KeepWindowWhileActing();
     if (!m_manager) return true;
+    const auto alive = WatchLifetime();
     m_manager->SendNotify(this, L"click");
+    if (alive.expired()) return true;
     if (!m_bindTabLayoutName.IsEmpty() && m_bindTabIndex >= 0) {
         CControlUI* target = m_manager->FindControl(m_bindTabLayoutName);
         // Only a tab layout can show a page; any other control of that name is left alone.

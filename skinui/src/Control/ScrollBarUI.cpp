@@ -177,6 +177,8 @@ void CScrollBarUI::OnButtonDown(const ControlEvent& event)
     m_dragOffset = 0;
     m_repeat = 0;
     if (m_manager) m_manager->SetTimer(this, kTimerId, 50);
+    // The owner's move notifies the application, which may delete the owner and this bar with it.
+    const auto alive = WatchLifetime();
     const POINT pt = event.ptMouse;
     if (::PtInRect(&m_button1.rect, pt)) {
         m_button1.state |= kPushed;
@@ -193,7 +195,7 @@ void CScrollBarUI::OnButtonDown(const ControlEvent& event)
     } else if (m_horizontal ? pt.x > m_thumb.rect.right : pt.y > m_thumb.rect.bottom) {
         PageDown();
     }
-    if (m_manager) m_manager->SendNotify(this, L"scroll");
+    if (!alive.expired() && m_manager) m_manager->SendNotify(this, L"scroll");
 }
 
 void CScrollBarUI::OnButtonUp()
@@ -233,6 +235,7 @@ void CScrollBarUI::OnMouseMove(const ControlEvent& event)
 void CScrollBarUI::OnTimer()
 {
     ++m_repeat;
+    const auto alive = WatchLifetime();
     if (m_thumb.state & kCaptured) {
         const int target = ClampToInt(static_cast<long long>(m_dragStartPos) + m_dragOffset);
         if (!m_owner) {
@@ -240,6 +243,7 @@ void CScrollBarUI::OnTimer()
         } else {
             const SIZE current = m_owner->GetScrollPos();
             m_owner->SetScrollPos(m_horizontal ? SIZE{target, current.cy} : SIZE{current.cx, target});
+            if (alive.expired()) return;
         }
         Invalidate();
     } else if (m_button1.state & kPushed) {
@@ -256,7 +260,7 @@ void CScrollBarUI::OnTimer()
         if (m_horizontal ? pt.x < m_thumb.rect.left : pt.y < m_thumb.rect.top) PageUp();
         else if (m_horizontal ? pt.x > m_thumb.rect.right : pt.y > m_thumb.rect.bottom) PageDown();
     }
-    if (m_manager) m_manager->SendNotify(this, L"scroll");
+    if (!alive.expired() && m_manager) m_manager->SendNotify(this, L"scroll");
 }
 
 void CScrollBarUI::HandleEvent(ControlEvent& event)

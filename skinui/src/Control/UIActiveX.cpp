@@ -9,6 +9,7 @@
 #include <windowsx.h>
 
 #include <cwchar>
+#include <memory>
 #include <new>
 
 namespace SkinUI {
@@ -25,6 +26,19 @@ void ReleaseInto(T*& pointer)
         pointer = nullptr;
         held->Release();
     }
+}
+
+struct ComRelease {
+    void operator()(IUnknown* object) const { object->Release(); }
+};
+
+// A reference of our own to a COM object: a control may make its owner let go of it during any call
+// out, and the object must outlive the call.
+template <class T>
+std::unique_ptr<T, ComRelease> Hold(T* object)
+{
+    object->AddRef();
+    return std::unique_ptr<T, ComRelease>(object);
 }
 
 RECT MovedToOrigin(RECT rc)
@@ -676,10 +690,8 @@ void CActiveXWnd::DoVerb(LONG verb)
     m_owner->QueryInterface(IID_IOleClientSite, reinterpret_cast<void**>(&clientSite));
     const RECT rc = m_owner->m_owner->GetPos();
     // The control may make its owner let go of it (and of this window) while it carries out the verb.
-    IOleObject* control = m_owner->m_owner->m_control;
-    control->AddRef();
+    const auto control = Hold(m_owner->m_owner->m_control);
     control->DoVerb(verb, nullptr, clientSite, 0, m_hWnd, &rc);
-    control->Release();
     if (clientSite) clientSite->Release();
 }
 
@@ -843,52 +855,50 @@ bool CActiveXUI::CreateHostedControl()
 {
     ReleaseHostedControl();
     m_created = true;
-    IOleObject* control = nullptr;
-    if (!CreateFromModule(&control) && !CreateFromRegistry(&control)) return false;
-    m_control = control;
+    IOleObject* created = nullptr;
+    if (!CreateFromModule(&created) && !CreateFromRegistry(&created)) return false;
+    m_control = created;
 
     m_site = new (std::nothrow) CActiveXCtrl(this);
     if (!m_site) return false;
+    // Creation stops as soon as the control made this owner let go of it.
+    const auto control = Hold(created);
+    IOleClientSite* siteFace = nullptr;
+    m_site->QueryInterface(IID_IOleClientSite, reinterpret_cast<void**>(&siteFace));
+    const std::unique_ptr<IOleClientSite, ComRelease> clientSite(siteFace);
     DWORD miscStatus = 0;
-    m_control->GetMiscStatus(DVASPECT_CONTENT, &miscStatus);
-    IOleClientSite* clientSite = nullptr;
-    m_site->QueryInterface(IID_IOleClientSite, reinterpret_cast<void**>(&clientSite));
-    HRESULT hr = S_OK;
-    if (miscStatus & OLEMISC_SETCLIENTSITEFIRST) m_control->SetClientSite(clientSite);
+    control->GetMiscStatus(DVASPECT_CONTENT, &miscStatus);
+    if (miscStatus & OLEMISC_SETCLIENTSITEFIRST) control->SetClientSite(clientSite.get());
+    if (HasLetGoOf(created)) return false;
     IPersistStreamInit* persist = nullptr;
-    if (SUCCEEDED(m_control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist))) &&
+    if (SUCCEEDED(control->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist))) &&
         persist) {
-        hr = persist->InitNew();
+        const HRESULT initialised = persist->InitNew();
         persist->Release();
-        if (FAILED(hr)) {
-            clientSite->Release();
-            return false;
-        }
+        if (FAILED(initialised) || HasLetGoOf(created)) return false;
     }
-    if ((miscStatus & OLEMISC_SETCLIENTSITEFIRST) == 0) m_control->SetClientSite(clientSite);
+    if ((miscStatus & OLEMISC_SETCLIENTSITEFIRST) == 0) control->SetClientSite(clientSite.get());
+    if (HasLetGoOf(created)) return false;
 
-    hr = m_control->QueryInterface(IID_IViewObjectEx, reinterpret_cast<void**>(&m_site->m_viewObject));
-    if (FAILED(hr)) hr = m_control->QueryInterface(IID_IViewObject2, reinterpret_cast<void**>(&m_site->m_viewObject));
-    if (FAILED(hr)) hr = m_control->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&m_site->m_viewObject));
-    m_control->SetHostNames(L"UIActiveX", nullptr);
+    HRESULT hr = control->QueryInterface(IID_IViewObjectEx, reinterpret_cast<void**>(&m_site->m_viewObject));
+    if (FAILED(hr)) hr = control->QueryInterface(IID_IViewObject2, reinterpret_cast<void**>(&m_site->m_viewObject));
+    if (FAILED(hr)) hr = control->QueryInterface(IID_IViewObject, reinterpret_cast<void**>(&m_site->m_viewObject));
+    control->SetHostNames(L"UIActiveX", nullptr);
+    if (HasLetGoOf(created)) return false;
     OnControlCreated();
-    // The hook may have released the control (re-entrant release): nothing is left to activate then.
-    if (!m_control || !m_site) {
-        clientSite->Release();
-        return false;
-    }
+    if (HasLetGoOf(created)) return false;
+    hr = S_OK;
     if ((miscStatus & OLEMISC_INVISIBLEATRUNTIME) == 0 && m_manager) {
         const RECT rc = GetPos();
-        hr = m_control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0, m_manager->GetWindowHandle(), &rc);
+        hr = control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite.get(), 0, m_manager->GetWindowHandle(), &rc);
+        if (HasLetGoOf(created)) return false;
     }
     IObjectWithSite* withSite = nullptr;
-    if (m_control &&
-        SUCCEEDED(m_control->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite))) && withSite) {
+    if (SUCCEEDED(control->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite))) && withSite) {
         withSite->SetSite(static_cast<IOleClientSite*>(m_site));
         withSite->Release();
     }
-    clientSite->Release();
-    return SUCCEEDED(hr);
+    return SUCCEEDED(hr) && !HasLetGoOf(created);
 }
 
 void CActiveXUI::ReleaseHostedControl()
@@ -941,10 +951,14 @@ void CActiveXUI::SetPos(RECT rc, bool invalidate)
     SIZEL extent = {::MulDiv(m_rcItem.right - m_rcItem.left, 2540, ::GetDeviceCaps(screen, LOGPIXELSX)),
                     ::MulDiv(m_rcItem.bottom - m_rcItem.top, 2540, ::GetDeviceCaps(screen, LOGPIXELSY))};
     ::ReleaseDC(nullptr, screen);
-    m_control->SetExtent(DVASPECT_CONTENT, &extent);
+    IOleObject* resized = m_control;
+    const auto control = Hold(resized);
+    control->SetExtent(DVASPECT_CONTENT, &extent);
+    if (HasLetGoOf(resized)) return;
     if (m_site->m_inPlaceObject) {
         const RECT objectRect = SiteRect();
         m_site->m_inPlaceObject->SetObjectRects(&objectRect, &objectRect);
+        if (HasLetGoOf(resized)) return;
     }
     FollowWithWindow();
 }

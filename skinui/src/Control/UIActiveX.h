@@ -66,6 +66,8 @@ private:
     bool CreateFromModule(IOleObject** out) const;
     bool CreateFromRegistry(IOleObject** out) const;
     bool IsWindowedSite() const;
+    // True once this owner let go of the given control (or of its site) during a call out to it.
+    bool HasLetGoOf(const IOleObject* control) const { return m_control != control || !m_site; }
     RECT SiteRect() const;
     void FollowWithWindow();
     void ShowHostWindow();

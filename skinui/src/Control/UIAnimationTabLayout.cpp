@@ -24,7 +24,7 @@ bool CAnimationTabLayoutUI::SelectItem(int index)
     const int old = GetCurSel();
     if (index == old) return true;
     m_direction = index > old ? -1 : 1;
-    ShowPage(index);
+    if (!ShowPage(index)) return true;
     m_shown = false;
     RequestParentLayout();
     // The page appears with the first step of the slide.

@@ -176,7 +176,7 @@ void CCefUI::CCefUIImpl::LeaveHookRegistry(CefRefPtr<CefBrowser> browser)
     WPARAM wParam = 0;
     LPARAM lParam = 0;
     // The window's close waited for its browsers: the last one gone lets it through.
-    if (registry.BrowserCount(window) == 0 && registry.GetCloseRequest(window, wParam, lParam))
+    if (registry.BrowserCount(window) == 0 && registry.TakeCloseRequest(window, wParam, lParam))
         ::PostMessageW(window, WM_CLOSE, wParam, lParam);
 }
 

@@ -169,11 +169,14 @@ void CColorPaletteUI::HandleEvent(ControlEvent& event)
         }
         Invalidate();
         break;
-    case EVT_BUTTONUP:
+    case EVT_BUTTONUP: {
+        const auto alive = WatchLifetime();
         if (IsEnabled() && m_manager) m_manager->SendNotify(this, L"colorchanged", GetSelectColor(), 0);
+        if (alive.expired()) return;
         m_pushed = m_draggingBar = m_draggingField = false;
         Invalidate();
         break;
+    }
     case EVT_KILLFOCUS:
         // A press that ends without its release: the drag stops and nothing is reported.
         m_pushed = m_draggingBar = m_draggingField = false;

@@ -265,10 +265,12 @@ bool CComboBoxUI::Activate()
 {
     if (!CControlUI::Activate()) return false;
     const auto keepWindow = KeepWindowWhileActing();
+    const auto alive = WatchLifetime();
     if (m_manager) m_manager->SendNotify(this, L"predropdown");
+    if (alive.expired()) return true;
     if (m_dropWnd) m_dropWnd->Show(true);
     if (m_manager) m_manager->SendNotify(this, L"dropdown");
-    Invalidate();
+    if (!alive.expired()) Invalidate();
     return true;
 }
 

@@ -41,7 +41,9 @@ int CListBodyUI::GetScrollStepSize() const { return m_owner->GetScrollStepSize()
 void CListBodyUI::SetScrollPos(SIZE pos, bool notify)
 {
     const int oldX = IsShownBar(m_horizontalScrollBar) ? m_horizontalScrollBar->GetScrollPos() : 0;
+    const auto alive = WatchLifetime();
     CVerticalLayoutUI::SetScrollPos(pos, notify);
+    if (alive.expired()) return;
     const int dx = (IsShownBar(m_horizontalScrollBar) ? m_horizontalScrollBar->GetScrollPos() : 0) - oldX;
     CListHeaderUI* header = m_owner->GetHeader();
     if (dx == 0 || !header || header->GetCount() == 0) return;
@@ -360,9 +362,13 @@ void CListUI::CompleteSelection(int index, CControlUI* control, bool takeFocus, 
 {
     m_curSel = index;
     m_selected.push_back(index);
+    // Scrolling and focus notify too: a handler may delete the list on the way.
+    const auto alive = WatchLifetime();
     EnsureVisible(index);
+    if (alive.expired()) return;
     if (takeFocus) control->SetFocus();
-    if (m_manager && notify) m_manager->SendNotify(this, L"itemselect", static_cast<WPARAM>(index), 0);
+    if (alive.expired() || !m_manager || !notify) return;
+    m_manager->SendNotify(this, L"itemselect", static_cast<WPARAM>(index), 0);
 }
 
 bool CListUI::UnSelectItem(int index, bool others)

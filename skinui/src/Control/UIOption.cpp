@@ -57,7 +57,9 @@ void COptionUI::Selected(bool selected, bool notify)
                 if (option && option != this) option->Selected(false, notify);
             }
         }
+        const auto alive = WatchLifetime();
         if (notify) m_manager->SendNotify(this, L"selectchanged", SelectChangedParam(), 0);
+        if (alive.expired()) return;
     }
     Invalidate();
 }
@@ -65,7 +67,9 @@ void COptionUI::Selected(bool selected, bool notify)
 bool COptionUI::Activate()
 {
     const auto keepWindow = KeepWindowWhileActing();
+    const auto alive = WatchLifetime();
     if (!CButtonUI::Activate()) return false;
+    if (alive.expired()) return true;
     if (m_group.IsEmpty()) Selected(!m_selected, true);
     else Selected(true, true);
     return true;
@@ -197,9 +201,10 @@ void CCheckBoxUI::HandleEvent(ControlEvent& event)
     if (PassMouseToParent(event, [&] { COptionUI::HandleEvent(event); })) return;
     if (m_autoCheck && (event.Type == EVT_BUTTONDOWN || event.Type == EVT_DBLCLICK) &&
         ::PtInRect(&m_rcItem, event.ptMouse) && IsEnabled()) {
+        const auto alive = WatchLifetime();
         Selected(!IsSelected(), true);
-        if (m_manager) m_manager->SendNotify(this, L"checkclick", 0, 0);
-        Invalidate();
+        if (!alive.expired() && m_manager) m_manager->SendNotify(this, L"checkclick", 0, 0);
+        if (!alive.expired()) Invalidate();
         return;
     }
     COptionUI::HandleEvent(event);

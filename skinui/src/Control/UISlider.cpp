@@ -83,9 +83,11 @@ void CSliderUI::SetValueAtPoint(POINT pt)
     SetValue(ValueAtPoint(pt));
 }
 
-void CSliderUI::Notify(const wchar_t* type)
+bool CSliderUI::Notify(const wchar_t* type)
 {
+    const auto alive = WatchLifetime();
     if (m_manager) m_manager->SendNotify(this, type, 0, 0);
+    return !alive.expired();
 }
 
 void CSliderUI::HandleEvent(ControlEvent& event)
@@ -104,7 +106,7 @@ void CSliderUI::HandleEvent(ControlEvent& event)
         if (!IsEnabled()) break;
         m_buttonState &= ~kCaptured;
         SetValueAtPoint(event.ptMouse);
-        Notify(L"valuechanged");
+        if (!Notify(L"valuechanged")) return;
         Invalidate();
         UpdateText();
         return;
@@ -139,7 +141,7 @@ void CSliderUI::HandleEvent(ControlEvent& event)
             SetValueAtPoint(event.ptMouse);
             if (m_sendMove) {
                 UpdateText();
-                Notify(L"movevaluechanged");
+                if (!Notify(L"movevaluechanged")) return;
             }
             Invalidate();
         }

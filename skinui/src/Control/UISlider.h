@@ -37,7 +37,8 @@ private:
     SIZE ScaledThumbSize() const;
     void SetValueAtPoint(POINT pt);
     void RefreshState();
-    void Notify(const wchar_t* type);
+    // False when the application deleted the slider while it handled the notification.
+    bool Notify(const wchar_t* type);
 
     SIZE m_thumbSize = {10, 10};
     UINT m_buttonState = 0;

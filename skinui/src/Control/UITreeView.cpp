@@ -169,12 +169,15 @@ void CTreeNodeUI::HandleEvent(ControlEvent& event)
         else CListContainerElementUI::HandleEvent(event);
         return;
     }
+    // The row's own handling may notify (a selection, an activation), and the handler may delete the node.
+    const auto alive = WatchLifetime();
     CListContainerElementUI::HandleEvent(event);
+    if (alive.expired()) return;
     switch (event.Type) {
     case EVT_DBLCLICK:
         if (IsEnabled()) {
             if (m_manager) m_manager->SendNotify(this, L"treeitemdbclick");
-            InvalidateVisiblePart(*this);
+            if (!alive.expired()) InvalidateVisiblePart(*this);
         }
         break;
     case EVT_MOUSEENTER:

@@ -75,8 +75,10 @@ void CControlUI::SetPos(RECT rc, bool invalidate)
     m_rcItem = rc;
     if (!m_manager) return;
     if (!m_sizeEventGuard) {
+        const auto alive = WatchLifetime();
         m_sizeEventGuard = true;
         if (OnSize) OnSize(this);
+        if (alive.expired()) return;
         m_sizeEventGuard = false;
     }
     m_needsLayout = false;
@@ -160,8 +162,9 @@ CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, UINT flags
 
 void CControlUI::DispatchEvent(ControlEvent& event)
 {
+    const auto alive = WatchLifetime();
     if (OnEvent) OnEvent(&event);
-    HandleEvent(event);
+    if (!alive.expired()) HandleEvent(event);
 }
 
 bool CControlUI::PassMouseToParent(ControlEvent& event, const std::function<void()>& fallback)

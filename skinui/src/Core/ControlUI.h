@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 
 namespace SkinUI {
 
@@ -56,6 +57,9 @@ public:
     // deleted after its window and manager are gone. Whatever runs while a control is deleted asks this.
     CWindowUIManager* LiveManager() const;
     virtual void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true);
+    // Code that goes on with a control after calling into the application (a notification, an event
+    // source) takes this first and stops when it has expired: the handler may have deleted the control.
+    std::weak_ptr<void> WatchLifetime() const { return m_lifetime; }
     virtual CControlUI* GetParent() const { return m_parent; }
 
     virtual CUIString GetText() const;
@@ -244,6 +248,9 @@ protected:
     RECT m_borderSize = {0, 0, 0, 0};
     HINSTANCE m_imageInstance = nullptr;
     CUIStringPtrMap m_customAttributes;
+
+private:
+    std::shared_ptr<char> m_lifetime = std::make_shared<char>();
 };
 
 }  // namespace SkinUI

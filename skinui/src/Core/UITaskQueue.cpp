@@ -2,6 +2,7 @@
 
 #include "Core/UIEvents.h"
 
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <utility>
@@ -9,9 +10,16 @@
 namespace SkinUI {
 namespace {
 
+// Each callable carries the number of its push: a drain runs only what was queued before it began.
+struct QueuedTask {
+    std::uint64_t ticket;
+    std::function<void()> run;
+};
+
 struct TaskQueueState {
     std::mutex mutex;
-    std::deque<std::function<void()>> tasks;
+    std::deque<QueuedTask> tasks;
+    std::uint64_t lastTicket = 0;
 };
 
 TaskQueueState& State()
@@ -27,19 +35,30 @@ bool UITaskQueue::Push(std::function<void()> task)
     if (!task) return false;
     TaskQueueState& state = State();
     std::lock_guard<std::mutex> lock(state.mutex);
-    state.tasks.push_back(std::move(task));
+    state.tasks.push_back(QueuedTask{++state.lastTicket, std::move(task)});
     return true;
 }
 
 void UITaskQueue::Drain()
 {
-    std::deque<std::function<void()>> batch;
+    TaskQueueState& state = State();
+    std::uint64_t lastToRun = 0;
     {
-        TaskQueueState& state = State();
         std::lock_guard<std::mutex> lock(state.mutex);
-        batch.swap(state.tasks);
+        lastToRun = state.lastTicket;
     }
-    for (auto& task : batch) task();
+    // One callable at a time off the front: a callable that runs a modal loop lets that loop's drains go
+    // on with the callables behind it, in their order.
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::lock_guard<std::mutex> lock(state.mutex);
+            if (state.tasks.empty() || state.tasks.front().ticket > lastToRun) return;
+            task = std::move(state.tasks.front().run);
+            state.tasks.pop_front();
+        }
+        task();
+    }
 }
 
 bool UITaskQueue::IsWakeUp(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -12,8 +12,9 @@ class UITaskQueue {
 public:
     // Refuses an empty callable.
     static bool Push(std::function<void()> task);
-    // Moves the queued callables out under the lock and runs them unlocked, front first; a callable may
-    // push again or run a modal loop.
+    // Runs the callables queued before it began, front first, each taken out under the lock and run
+    // unlocked. A callable may push again (that one runs at the next drain) or run a modal loop, whose
+    // drains go on with the callables queued behind it.
     static void Drain();
     static bool IsWakeUp(UINT msg, WPARAM wParam, LPARAM lParam);
 };

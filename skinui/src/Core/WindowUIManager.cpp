@@ -101,6 +101,8 @@ void CWindowUIManager::DetachFromWindow()
     DestroyToolTip();
     if (m_hdc) ::ReleaseDC(m_hwnd, m_hdc);
     m_hdc = nullptr;
+    // A wake-up still queued for the old window goes with it.
+    m_delayedWorkPosted = false;
     RemoveItem(LiveManagers(), this);
 }
 
@@ -134,6 +136,8 @@ void CWindowUIManager::Init(HWND hwnd, const wchar_t* name)
     m_hwnd = hwnd;
     m_hdc = ::GetDC(hwnd);
     LiveManagers().Add(this);
+    // Work queued while no window could carry the wake-up runs through this one.
+    if (!m_delayedCleanup.IsEmpty() || !m_asyncNotifications.IsEmpty()) PostDelayedWork();
 }
 
 bool CWindowUIManager::AttachRootControl(CControlUI* root)

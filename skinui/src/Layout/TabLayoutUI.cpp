@@ -69,31 +69,37 @@ bool CTabLayoutUI::SelectItem(int index)
     if (index < 0 || index >= GetCount()) return false;
     if (index == m_selected) return true;
     const int old = m_selected;
-    ShowPage(index);
+    if (!ShowPage(index)) return true;
     SetPos(m_rcItem, true);
     RequestParentLayout();
     AnnounceSelection(old);
     return true;
 }
 
-void CTabLayoutUI::ShowPage(int index)
+bool CTabLayoutUI::ShowPage(int index)
 {
     m_selected = index;
+    // Focus that leaves or reaches a page is notified: a handler may delete the layout.
+    const auto alive = WatchLifetime();
     for (int i = 0; i < GetCount(); ++i) {
         CControlUI* page = GetItemAt(i);
         if (i != index) {
             page->SetVisible(false);
-            continue;
+        } else {
+            page->SetVisible(true);
+            page->SetFocus();
         }
-        page->SetVisible(true);
-        page->SetFocus();
+        if (alive.expired()) return false;
     }
+    return true;
 }
 
 void CTabLayoutUI::AnnounceSelection(int old)
 {
     if (!m_manager) return;
+    const auto alive = WatchLifetime();
     m_manager->MoveFocusToNextTabStop(true);
+    if (alive.expired()) return;
     m_manager->SendNotify(this, L"tabselect", static_cast<WPARAM>(m_selected), static_cast<LPARAM>(old));
 }
 

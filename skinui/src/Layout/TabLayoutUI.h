@@ -24,8 +24,9 @@ public:
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
 protected:
-    // Makes the page at index the selected one: shown and focused, every other page hidden.
-    void ShowPage(int index);
+    // Makes the page at index the selected one: shown and focused, every other page hidden. False when
+    // the layout was deleted while the focus moved between its pages.
+    bool ShowPage(int index);
     // Moves the focus on and sends "tabselect" (wParam the selected index, lParam the previous one).
     void AnnounceSelection(int old);
 

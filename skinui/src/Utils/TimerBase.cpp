@@ -5,6 +5,8 @@
 namespace SkinUI {
 namespace {
 thread_local const TimerBase* t_runningTimer = nullptr;
+std::atomic<int> g_orphanedDeletionsOpen{0};
+std::atomic<unsigned> g_callbacksRun{0};
 
 // The completion event of a deletion that nobody is left to wait for: closed once the timer queue
 // signals it (closing it earlier could let the queue signal a handle that meanwhile names something else).
@@ -19,6 +21,7 @@ void LetGo(OrphanedDeletion* deletion)
     if (--deletion->holders != 0) return;
     ::UnregisterWait(deletion->wait);
     delete deletion;
+    --g_orphanedDeletionsOpen;
 }
 
 void CALLBACK CloseOrphanedDeletion(PVOID parameter, BOOLEAN)
@@ -31,9 +34,11 @@ void CALLBACK CloseOrphanedDeletion(PVOID parameter, BOOLEAN)
 void CloseWhenSignalled(HANDLE event)
 {
     auto* deletion = new OrphanedDeletion{event};
+    ++g_orphanedDeletionsOpen;
     if (!::RegisterWaitForSingleObject(&deletion->wait, event, &CloseOrphanedDeletion, deletion, INFINITE,
                                        WT_EXECUTEONLYONCE)) {
         delete deletion;  // the event stays open: better one handle lost than a stranger's handle signalled
+        --g_orphanedDeletionsOpen;
         return;
     }
     LetGo(deletion);
@@ -57,6 +62,10 @@ TimerBase::~TimerBase()
     for (HANDLE done : m_pendingDeletions) CloseWhenSignalled(done);
     m_pendingDeletions.clear();
 }
+
+int TimerBase::OrphanedDeletionsOpen() { return g_orphanedDeletionsOpen.load(); }
+
+unsigned TimerBase::CallbacksRun() { return g_callbacksRun.load(); }
 
 bool TimerBase::IsOwnCallbackThread() const { return t_runningTimer == this; }
 
@@ -134,6 +143,7 @@ void CALLBACK TimerBase::Callback(PVOID parameter, BOOLEAN)
         std::lock_guard<std::mutex> lock(timer->m_mutex);
         if (timer->m_stopping) return;
     }
+    ++g_callbacksRun;
     const TimerBase* outer = t_runningTimer;
     t_runningTimer = timer;
     timer->OnTimer();

@@ -20,6 +20,11 @@ public:
     // Waiting is skipped when called from this timer's own callback (it would wait for itself).
     void Stop(bool waitForCallbacks);
     bool IsRunning() const;
+    // Deletions made from a timer's own callback whose completion events (and waits on them) the timer
+    // queue has yet to let go of; they go on their own soon after the deletion.
+    static int OrphanedDeletionsOpen();
+    // How many callbacks of any timer have run so far.
+    static unsigned CallbacksRun();
 
 protected:
     virtual void OnTimer() {}

@@ -75,6 +75,7 @@ protected:
     }
     void Register(const TestControlOptions& options = {}, REFCLSID clsid = kTestControlClsid)
     {
+        m_registration.reset();  // a class is registered once at a time
         m_registration = std::make_unique<TestClassRegistration>(clsid, options);
         ASSERT_TRUE(m_registration->IsRegistered());
     }

@@ -283,6 +283,45 @@ TEST_F(ActiveXTest, ControlReleasedFromTheCreationHookEndsCreation)
     EXPECT_EQ(0, TestOleControl::LiveCount());
 }
 
+// Counts the creations that reached the hook of a finished creation.
+class CreationCountingActiveX : public CActiveXUI {
+public:
+    int created = 0;
+    void OnControlCreated() override { ++created; }
+};
+
+// The hosted control makes its owner let go of it in the middle of a call of creation or resizing; the
+// control is still written to when the call returns, and the owner goes on without it.
+TEST_F(ActiveXTest, ControlThatMakesItsOwnerLetGoDuringCreationOrResizingIsSafe)
+{
+    for (const wchar_t* call : {L"InitNew", L"DoVerb", L"SetExtent"}) {
+        SCOPED_TRACE(CUIString(call).GetData());
+        TestControlOptions options;
+        int calls = 0;
+        options.onHostCall = [this, call, &calls](const std::wstring& made) {
+            if (made != call) return;
+            ++calls;
+            m_control->ReleaseHostedControl();
+        };
+        Register(options);
+        auto* control = new CreationCountingActiveX();
+        m_control = control;
+        m_control->SetClassId(kTestControlClsid);
+        // Created here rather than in the window's first layout, so that a fault is not lost in a
+        // window procedure.
+        if (CUIString(call) == L"InitNew") {
+            EXPECT_FALSE(m_control->CreateHostedControl());
+            EXPECT_EQ(0, control->created) << "a control let go of during InitNew was never created";
+        }
+        Show(m_control);
+        EXPECT_EQ(1, calls);
+        EXPECT_EQ(0, TestOleControl::LiveCount());
+        m_control->SetPos(RECT{5, 5, 60, 60});
+        EXPECT_EQ(1, calls) << "the control was let go of and is asked nothing more";
+        CloseWindow();
+    }
+}
+
 // ---- windowed hosting ----
 
 class WindowedActiveXTest : public ActiveXTest {

@@ -176,6 +176,7 @@ STDMETHODIMP TestOleControl::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG
 {
     verbs.push_back(verb);
     if (onVerb) onVerb(verb);
+    if (verb == OLEIVERB_INPLACEACTIVATE) TellOfHostCall(L"DoVerb");
     if (rect) objectRect = *rect;
     if (verb == OLEIVERB_UIACTIVATE) {
         if (m_inPlaceSite) m_inPlaceSite->OnUIActivate();
@@ -236,8 +237,22 @@ HRESULT TestOleControl::ActivateWindowed(IOleClientSite* site, HWND)
     return window ? S_OK : E_FAIL;
 }
 
+void TestOleControl::TellOfHostCall(const wchar_t* call) const
+{
+    // A copy: the hook may make the host let go of this control, and a control that is not held dies.
+    const auto hook = m_options.onHostCall;
+    if (hook) hook(call);
+}
+
+STDMETHODIMP TestOleControl::InitNew()
+{
+    TellOfHostCall(L"InitNew");
+    return m_options.failInitNew ? E_FAIL : S_OK;
+}
+
 STDMETHODIMP TestOleControl::SetExtent(DWORD, SIZEL* size)
 {
+    TellOfHostCall(L"SetExtent");
     extent = *size;
     return S_OK;
 }

@@ -21,6 +21,9 @@ struct TestControlOptions {
     bool withholdViewObjectEx = false;
     // Answers IID of a player interface with its IDispatch face (the hosted players are dual interfaces).
     IID dualInterface = GUID_NULL;
+    // Runs as the host calls "InitNew", the in-place "DoVerb" or "SetExtent", before the control carries
+    // the call out.
+    std::function<void(const std::wstring& call)> onHostCall;
 };
 
 class TestConnectionPoint;
@@ -130,7 +133,7 @@ public:
     STDMETHOD(Load)(LPSTREAM stream) override;
     STDMETHOD(Save)(LPSTREAM, BOOL) override { return E_NOTIMPL; }
     STDMETHOD(GetSizeMax)(ULARGE_INTEGER*) override { return E_NOTIMPL; }
-    STDMETHOD(InitNew)() override { return m_options.failInitNew ? E_FAIL : S_OK; }
+    STDMETHOD(InitNew)() override;
 
     // IDispatch: properties and methods by name
     STDMETHOD(GetTypeInfoCount)(UINT* count) override;
@@ -146,6 +149,7 @@ private:
     ~TestOleControl();
     HRESULT ActivateWindowless(IOleClientSite* site);
     HRESULT ActivateWindowed(IOleClientSite* site, HWND parent);
+    void TellOfHostCall(const wchar_t* call) const;
 
     LONG m_refs = 1;
     TestControlOptions m_options;

@@ -154,7 +154,7 @@ void RecordingDelegate::OnBeforeClose(CefRefPtr<CefBrowser> closing) {
     registry.Remove(closing, m_topLevel);
     WPARAM wParam = 0;
     LPARAM lParam = 0;
-    if (registry.BrowserCount(m_topLevel) == 0 && registry.GetCloseRequest(m_topLevel, wParam, lParam))
+    if (registry.BrowserCount(m_topLevel) == 0 && registry.TakeCloseRequest(m_topLevel, wParam, lParam))
         ::PostMessageW(m_topLevel, WM_CLOSE, wParam, lParam);
 }
 

@@ -153,6 +153,18 @@ TEST_F(HookRegistryTest, WindowHookedAgainAfterAnInterceptedClose) {
     EXPECT_TRUE(AllClosed());
 }
 
+// The user's first close must not be lost to a browser that arrives while the others still close.
+TEST_F(HookRegistryTest, BrowserArrivingWhileACloseWaitsKeepsTheCloseWaiting) {
+    OpenBrowsers(1);
+    // Started now, delivered after the close below.
+    browsers.push_back(std::make_unique<OffscreenBrowser>(window.Handle(), window.Handle()));
+    ::SendMessageW(window.Handle(), WM_CLOSE, 0, 0);
+    ASSERT_FALSE(window.IsDestroyed());
+    EXPECT_TRUE(PumpUntil([&] { return window.IsDestroyed(); })) << "the user's close was lost";
+    EXPECT_TRUE(AllClosed());
+    EXPECT_EQ(window.CloseRequests(), 1);
+}
+
 WNDPROC g_procedureBelowOuterHook = nullptr;
 int g_closesSeenByOuterHook = 0;
 

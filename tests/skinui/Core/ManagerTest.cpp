@@ -154,6 +154,37 @@ TEST_F(ManagerTest, TheOldRootIsDeletedOnlyWhenTheDelayedWorkRuns)
     EXPECT_TRUE(pendingDeleted);
 }
 
+// A notifier that a notifier before it removes (and deletes) hears nothing more, not even the
+// notification under way.
+TEST_F(ManagerTest, ANotifierRemovedDuringDeliveryIsNotCalled)
+{
+    NotifyRecorder removedOnly;
+    auto* deleted = new NotifyRecorder();
+    notes.onNotify = [&](NotifyMessage&) {
+        manager().RemoveNotifier(&removedOnly);
+        manager().RemoveNotifier(deleted);
+        delete deleted;
+    };
+    manager().AddNotifier(&removedOnly);
+    manager().AddNotifier(deleted);
+    manager().SendNotify(nullptr, L"custom");
+    EXPECT_EQ(1u, notes.seen.size());
+    EXPECT_TRUE(removedOnly.seen.empty());
+}
+
+// The wake-up of the queued work was posted to the first window and went with it.
+TEST_F(ManagerTest, AManagerGivenANewWindowRunsItsQueuedWorkAgain)
+{
+    bool cleanedUp = false;
+    manager().AddDelayedCleanup(new TrackedControl(&cleanedUp));
+    manager().SendNotify(nullptr, L"queued", 0, 0, true);
+    ::DestroyWindow(host);
+    ASSERT_NE(nullptr, host.Create(nullptr, L"host", WS_POPUP, 0, 20, 30, 400, 300));
+    EXPECT_TRUE(PumpUntil([&] { return cleanedUp && notes.Count(L"queued", nullptr) == 1; }));
+    manager().SendNotify(nullptr, L"later", 0, 0, true);
+    EXPECT_TRUE(PumpUntil([&] { return notes.Count(L"later", nullptr) == 1; }));
+}
+
 TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
 {
     auto* root = new TestContainer();

@@ -46,6 +46,21 @@ TEST(UITaskQueue, RunsFrontFirstAndLetsACallablePushAgain)
     EXPECT_EQ((std::vector<int>{1, 2, 3}), order);
 }
 
+// A modal loop run by a queued callable drains the queue from inside that callable.
+TEST(UITaskQueue, ACallableRunningAModalLoopKeepsTheOrderOfThoseBehindIt)
+{
+    std::vector<char> order;
+    UITaskQueue::Push([&] {
+        order.push_back('A');
+        UITaskQueue::Push([&] { order.push_back('C'); });
+        UITaskQueue::Drain();
+    });
+    UITaskQueue::Push([&] { order.push_back('B'); });
+    UITaskQueue::Drain();
+    UITaskQueue::Drain();
+    EXPECT_EQ((std::vector<char>{'A', 'B', 'C'}), order);
+}
+
 TEST(UITaskQueue, RefusesAnEmptyCallable)
 {
     EXPECT_FALSE(UITaskQueue::Push(std::function<void()>()));

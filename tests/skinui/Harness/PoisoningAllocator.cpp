@@ -1,7 +1,9 @@
 // Every `delete` in a window test program fills the freed block with a pattern and keeps it out of
 // reuse for a while: a later read of a deleted object finds the pattern (a pointer that faults, a
 // count that is absurd) instead of its old, still plausible values, and a later write is found when
-// the block leaves the quarantine.
+// the block leaves the quarantine, after each test, or at exit, whichever comes first.
+#include "PoisoningAllocator.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <cstring>
 #include <malloc.h>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -27,20 +30,44 @@ size_t g_oldest = 0;
 size_t g_count = 0;
 size_t g_bytes = 0;
 
-[[noreturn]] void ReportWriteAfterFree(const Block& block, size_t offset)
+// The offset of the first byte written after the delete, or the block's size when there is none.
+size_t FirstWrittenByte(const Block& block)
 {
-    std::fprintf(stderr, "poisoning allocator: a block of %u bytes at %p was written at offset %u after its delete\n",
-                 unsigned(block.size), static_cast<void*>(block.memory), unsigned(offset));
+    size_t offset = 0;
+    while (offset < block.size && block.memory[offset] == kFreedByte) ++offset;
+    return offset;
+}
+
+std::string DescribeWriteAfterFree(const Block& block, size_t offset)
+{
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "poisoning allocator: a block of %u bytes at %p was written at offset %u after its delete",
+                  unsigned(block.size), static_cast<void*>(block.memory), unsigned(offset));
+    return text;
+}
+
+[[noreturn]] void ReportWriteAfterFree(const std::string& description)
+{
+    std::fprintf(stderr, "%s\n", description.c_str());
     std::fflush(stderr);
     std::abort();
 }
 
 void Release(const Block& block)
 {
-    for (size_t i = 0; i < block.size; ++i)
-        if (block.memory[i] != kFreedByte) ReportWriteAfterFree(block, i);
+    const size_t offset = FirstWrittenByte(block);
+    if (offset < block.size) ReportWriteAfterFree(DescribeWriteAfterFree(block, offset));
     std::free(block.memory);
 }
+
+void CheckQuarantineAtExit()
+{
+    std::string description;
+    if (SkinUI::Testing::FindWriteAfterFree(description)) ReportWriteAfterFree(description);
+}
+
+const bool g_checkedAtExit = std::atexit(&CheckQuarantineAtExit) == 0;
 
 // Called with the lock held.
 void EvictUntilRoomFor(size_t size)
@@ -89,6 +116,24 @@ void* AllocateOrThrow(size_t size)
 }
 
 }  // namespace
+
+bool SkinUI::Testing::FindWriteAfterFree(std::string& description)
+{
+    Block written = {nullptr, 0};
+    size_t offset = 0;
+    ::AcquireSRWLockExclusive(&g_lock);
+    for (size_t i = 0; i < g_count && !written.memory; ++i) {
+        const Block& block = g_ring[(g_oldest + i) % kQuarantineBlocks];
+        offset = FirstWrittenByte(block);
+        if (offset == block.size) continue;
+        written = block;
+        std::memset(block.memory, kFreedByte, block.size);  // reported once
+    }
+    ::ReleaseSRWLockExclusive(&g_lock);
+    // Described without the lock: the text's own memory comes and goes through this allocator.
+    if (written.memory) description = DescribeWriteAfterFree(written, offset);
+    return written.memory != nullptr;
+}
 
 void* operator new(size_t size) { return AllocateOrThrow(size); }
 void* operator new[](size_t size) { return AllocateOrThrow(size); }

@@ -7,6 +7,7 @@
 #include "ProcessResourceCounts.h"
 
 #include "Core/WindowUIManager.h"
+#include "Utils/TimerBase.h"
 
 #include <windows.h>
 
@@ -23,11 +24,17 @@ namespace SkinUI::Testing {
 namespace {
 
 // Work a test left queued (posted deletions, the last paint of a window that has gone) runs before the
-// count, and handles that other threads close after a test ends get some time to go.
-ProcessResourceCounts SettledCountsNotAbove(const ProcessResourceCounts& level)
+// count, and handles that other threads close after a test ends get some time to go. Timer-queue
+// callbacks (a GIF's frame timer) leave more behind, and for longer: a timer deleted from its own
+// callback leaves its completion events to the queue's threads, which close them once signalled, and
+// the pool thread a callback ran on keeps what the thread library gave it (a duplicate of its handle,
+// an event) until the pool ends the idle thread, seconds later. Only a test whose timers ran waits so.
+ProcessResourceCounts SettledCountsNotAbove(const ProcessResourceCounts& level, bool timersRan)
 {
+    for (int attempt = 0; attempt < 500 && TimerBase::OrphanedDeletionsOpen() > 0; ++attempt) ::Sleep(10);
+    const int attempts = timersRan ? 1000 : 200;
     ProcessResourceCounts counts;
-    for (int attempt = 0; attempt < 200; ++attempt) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
         MSG msg;
         for (int i = 0; i < 1000 && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
             if (msg.message == WM_QUIT) continue;
@@ -69,14 +76,19 @@ public:
         if (!m_checking)
             std::printf("First run: a test that leaves resources behind here is checked again in the next run.\n");
     }
-    void OnTestStart(const testing::TestInfo&) override { m_level = ProcessResourceCounts::Now(); }
+    void OnTestStart(const testing::TestInfo&) override
+    {
+        m_level = ProcessResourceCounts::Now();
+        m_timerCallbacks = TimerBase::CallbacksRun();
+    }
     void OnTestEnd(const testing::TestInfo& test) override
     {
         // What the framework keeps for the whole process (the default font, shared images, styles) goes
         // as it goes when the application ends; what is left then is a leak.
         CWindowUIManager::Term();
         if (test.result()->Skipped()) return;
-        const ProcessResourceCounts after = SettledCountsNotAbove(m_level);
+        const ProcessResourceCounts after =
+            SettledCountsNotAbove(m_level, TimerBase::CallbacksRun() != m_timerCallbacks);
         if (after.NotAbove(m_level)) return;
         const std::string name = std::string(test.test_suite_name()) + "." + test.name();
         if (!m_checking) {
@@ -92,6 +104,7 @@ private:
     bool m_checking = false;
     std::set<std::string> m_roseInFirstRun;
     ProcessResourceCounts m_level;
+    unsigned m_timerCallbacks = 0;
 };
 
 // Runs before the default printer's end-of-test line (listeners end in reverse order), so a leak is

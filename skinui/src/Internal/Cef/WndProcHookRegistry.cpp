@@ -14,15 +14,24 @@ WndProcHookRegistry& WndProcHookRegistry::GetInstance() {
 
 void WndProcHookRegistry::Add(CefRefPtr<CefBrowser> browser, HWND window) {
     if (!browser || !::IsWindow(window)) return;
-    Lock guard(m_lock);
-    WindowRecord& record = m_records[window];
-    record.window = window;
-    record.browsers.push_back(browser);
-    if (record.previousProc) return;
-    record.closePending = false;
-    record.previousProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProcHookRegistry::HookProc)));
-    record.visible = ::IsWindowVisible(window) != FALSE;
+    bool closing = false;
+    {
+        Lock guard(m_lock);
+        WindowRecord& record = m_records[window];
+        record.window = window;
+        record.browsers.push_back(browser);
+        // A browser that arrives while the window's close waits for its browsers closes too; the close
+        // goes on waiting, now for it as well.
+        closing = record.closePending;
+        if (!record.previousProc) {
+            record.previousProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+                window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WndProcHookRegistry::HookProc)));
+            record.visible = ::IsWindowVisible(window) != FALSE;
+        }
+    }
+    if (closing) {
+        if (auto host = browser->GetHost()) host->CloseBrowser(false);
+    }
 }
 
 void WndProcHookRegistry::Remove(CefRefPtr<CefBrowser> browser, HWND window) {
@@ -53,6 +62,13 @@ bool WndProcHookRegistry::GetCloseRequest(HWND window, WPARAM& wParam, LPARAM& l
     if (found == m_records.end() || !found->second.closePending) return false;
     wParam = found->second.closeWParam;
     lParam = found->second.closeLParam;
+    return true;
+}
+
+bool WndProcHookRegistry::TakeCloseRequest(HWND window, WPARAM& wParam, LPARAM& lParam) {
+    Lock guard(m_lock);
+    if (!GetCloseRequest(window, wParam, lParam)) return false;
+    m_records[window].closePending = false;
     return true;
 }
 

@@ -25,6 +25,9 @@ public:
     // True while a close request of the window waits for its browsers to close, with the request to
     // post again once the last one is gone.
     bool GetCloseRequest(HWND window, WPARAM& wParam, LPARAM& lParam) const;
+    // The same, and the request is settled: the caller posts it again now. A browser that arrives while
+    // the request waits leaves it waiting.
+    bool TakeCloseRequest(HWND window, WPARAM& wParam, LPARAM& lParam);
     void CloseAll(HWND window);
     void SetVisibility(HWND window, bool shown);
 

@@ -1,0 +1,272 @@
+// An application's handler may delete the control whose notification or event it handles (a container
+// without delayed destroy deletes at once). What the control would still do after the call into the
+// application must not touch it: under the poisoning allocator any such read faults.
+#include "Control/ButtonUI.h"
+#include "Control/ScrollBarUI.h"
+#include "Control/UIColorPalette.h"
+#include "Control/UIComboBox.h"
+#include "Control/UIList.h"
+#include "Control/UIListElement.h"
+#include "Control/UIListHeader.h"
+#include "Control/UIOption.h"
+#include "Control/UISlider.h"
+#include "Control/UITreeView.h"
+#include "Layout/BoxLayout.h"
+#include "Layout/TabLayoutUI.h"
+#include "TestWindows.h"
+
+using namespace SkinUI;
+using namespace SkinUI::Testing;
+
+namespace {
+
+class HandlerDeletesSenderTest : public WindowTest {
+protected:
+    void SetUp() override
+    {
+        WindowTest::SetUp();
+        ASSERT_NE(nullptr, host.CreateTopLevel()) << "no window: is an X display available?";
+        root = new CVerticalLayoutUI();
+        root->SetDelayedDestroy(false);
+        ASSERT_TRUE(host.manager.AttachRootControl(root));
+        root->SetPos(RECT{0, 0, 400, 300});
+        host.manager.AddNotifier(&notes);
+    }
+    void TearDown() override
+    {
+        if (::IsWindow(host)) ::DestroyWindow(host);
+    }
+    template <class T>
+    T* AddToRoot(T* control, const wchar_t* name = nullptr)
+    {
+        if (name) control->SetName(name);
+        root->Add(control);
+        control->SetPos(RECT{10, 10, 110, 40});
+        return control;
+    }
+    // The first notification of this type removes `doomed` from the root, which deletes it.
+    void RemoveOn(const wchar_t* type, CControlUI* doomed)
+    {
+        notes.onNotify = [this, type, doomed](NotifyMessage& msg) {
+            if (msg.sType != type || root->GetItemIndex(doomed) < 0) return;
+            ASSERT_TRUE(root->Remove(doomed));
+            ++removed;
+        };
+    }
+
+    HostWindow host;
+    CVerticalLayoutUI* root = nullptr;
+    NotifyRecorder notes;
+    int removed = 0;
+};
+
+ControlEvent MouseEvent(int type, POINT at)
+{
+    ControlEvent event;
+    event.Type = type;
+    event.ptMouse = at;
+    return event;
+}
+
+// Removes its control from the root when the control's OnEvent or OnSize fires.
+struct RemovingDelegate {
+    CContainerUI* root;
+    CControlUI* control;
+    bool Remove(void*)
+    {
+        root->Remove(control);
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST_F(HandlerDeletesSenderTest, AButtonBoundToATabLeavesTheTabAloneWhenItsClickDeletesIt)
+{
+    auto* tabs = AddToRoot(new CTabLayoutUI(), L"pages");
+    tabs->Add(new CControlUI());
+    tabs->Add(new CControlUI());
+    auto* button = AddToRoot(new CButtonUI());
+    button->SetAttribute(L"bindtablayoutname", L"pages");
+    button->SetAttribute(L"bindtabindex", L"1");
+    RemoveOn(L"click", button);
+    EXPECT_TRUE(button->Activate());
+    EXPECT_EQ(1, removed);
+    EXPECT_EQ(0, tabs->GetCurSel());
+}
+
+TEST_F(HandlerDeletesSenderTest, ATabLayoutDeletedWhileAPageTakesTheFocusStopsSelecting)
+{
+    auto* tabs = AddToRoot(new CTabLayoutUI(), L"pages");
+    tabs->Add(new CControlUI());
+    CControlUI* second = new CControlUI();
+    tabs->Add(second);
+    notes.onNotify = [&](NotifyMessage& msg) {
+        if (msg.sType == L"setfocus" && msg.pSender == second && root->Remove(tabs)) ++removed;
+    };
+    auto* button = AddToRoot(new CButtonUI());
+    button->SetAttribute(L"bindtablayoutname", L"pages");
+    button->SetAttribute(L"bindtabindex", L"1");
+    EXPECT_TRUE(button->Activate());
+    EXPECT_EQ(1, removed);
+    EXPECT_EQ(0, notes.Count(L"tabselect", tabs));
+}
+
+TEST_F(HandlerDeletesSenderTest, AnOptionDeletedByItsClickOrSelectionHandlerStopsThere)
+{
+    for (const wchar_t* type : {L"click", L"selectchanged"}) {
+        removed = 0;
+        auto* option = AddToRoot(new COptionUI());
+        option->SetGroup(L"choices");
+        RemoveOn(type, option);
+        EXPECT_TRUE(option->Activate());
+        EXPECT_EQ(1, removed) << CUIString(type).GetData();
+    }
+}
+
+TEST_F(HandlerDeletesSenderTest, ACheckBoxDeletedByItsSelectionOrCheckHandlerStopsThere)
+{
+    for (const wchar_t* type : {L"selectchanged", L"checkclick"}) {
+        removed = 0;
+        auto* box = AddToRoot(new CCheckBoxUI());
+        box->SetAttribute(L"EnableAutoCheck", L"true");
+        RemoveOn(type, box);
+        ControlEvent press;
+        press.Type = EVT_BUTTONDOWN;
+        press.ptMouse = POINT{20, 20};
+        box->DispatchEvent(press);
+        EXPECT_EQ(1, removed) << CUIString(type).GetData();
+    }
+}
+
+TEST_F(HandlerDeletesSenderTest, AControlDeletedByItsOwnEventOrSizeHandlerStopsThere)
+{
+    auto* timed = AddToRoot(new CControlUI());
+    RemovingDelegate onEvent{root, timed};
+    timed->OnEvent += MakeDelegate(&onEvent, &RemovingDelegate::Remove);
+    ControlEvent tick;
+    tick.Type = EVT_TIMER;
+    timed->DispatchEvent(tick);
+    EXPECT_EQ(-1, root->GetItemIndex(timed));
+    EXPECT_EQ(0, notes.Count(L"timer", timed));
+
+    auto* sized = AddToRoot(new CControlUI());
+    RemovingDelegate onSize{root, sized};
+    sized->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
+    sized->SetPos(RECT{0, 0, 50, 50});
+    EXPECT_EQ(-1, root->GetItemIndex(sized));
+}
+
+// Each control sends its notification from its own handling of a mouse event, and the handler
+// removes the control; the handling must end there.
+TEST_F(HandlerDeletesSenderTest, ControlsDeletedByTheirMouseNotificationStopThere)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* notification;
+        std::function<CControlUI*()> make;
+        int eventType;
+    };
+    const Case cases[] = {
+        {"slider release", L"valuechanged", [] { return new CSliderUI(); }, EVT_BUTTONUP},
+        {"slider drag", L"movevaluechanged",
+         [] {
+             auto* slider = new CSliderUI();
+             slider->SetAttribute(L"sendmove", L"true");
+             return slider;
+         },
+         EVT_MOUSEMOVE},
+        {"colour palette", L"colorchanged", [] { return new CColorPaletteUI(); }, EVT_BUTTONUP},
+        {"list header item", L"headerclick", [] { return new CListHeaderItemUI(); },
+         EVT_BUTTONDOWN},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        removed = 0;
+        CControlUI* control = AddToRoot(item.make());
+        if (item.eventType == EVT_MOUSEMOVE) {  // a drag starts with a press
+            ControlEvent press = MouseEvent(EVT_BUTTONDOWN, POINT{20, 20});
+            control->DispatchEvent(press);
+        }
+        RemoveOn(item.notification, control);
+        ControlEvent event = MouseEvent(item.eventType, POINT{60, 20});
+        control->DispatchEvent(event);
+        EXPECT_EQ(1, removed);
+    }
+}
+
+TEST_F(HandlerDeletesSenderTest, AComboBoxDeletedBeforeItsListDropsStopsThere)
+{
+    auto* combo = AddToRoot(new CComboBoxUI());
+    RemoveOn(L"predropdown", combo);
+    EXPECT_TRUE(combo->Activate());
+    EXPECT_EQ(1, removed);
+    EXPECT_EQ(0, notes.Count(L"dropdown", combo));
+}
+
+// A row's own selection, activation or double click notifies through its list or tree; the handler
+// deletes the list and the row with it.
+TEST_F(HandlerDeletesSenderTest, AListOrTreeDeletedByWhatItsRowNotifiesStopsThere)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* notification;
+        bool tree;
+    };
+    const Case cases[] = {{"list row selected", L"itemselect", false},
+                          {"list row activated", L"itemactivate", false},
+                          {"tree node activated", L"itemactivate", true},
+                          {"tree node double-clicked", L"treeitemdbclick", true}};
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        removed = 0;
+        CListUI* list = AddToRoot(item.tree ? new CTreeViewUI() : new CListUI());
+        CControlUI* row = item.tree ? static_cast<CControlUI*>(new CTreeNodeUI()) : new CListLabelElementUI();
+        ASSERT_TRUE(list->Add(row));
+        list->SetPos(RECT{0, 0, 200, 200});
+        RemoveOn(item.notification, list);
+        if (CUIString(item.notification) == L"itemselect") {
+            EXPECT_TRUE(static_cast<IListItemUI*>(row->GetInterface(L"ListItem"))->Select(true));
+        } else {
+            ControlEvent twice = MouseEvent(EVT_DBLCLICK, POINT{5, 5});
+            row->DispatchEvent(twice);
+        }
+        EXPECT_EQ(1, removed);
+    }
+}
+
+// The bar's own step scrolls its container, whose "scroll" handler deletes the container and the bar.
+TEST_F(HandlerDeletesSenderTest, AScrollBarWhoseContainerIsDeletedByItsScrollStopsThere)
+{
+    auto* box = AddToRoot(new CVerticalLayoutUI());
+    box->EnableScrollBar(true, false);
+    auto* tall = new CControlUI();
+    tall->SetFixedHeight(1000);
+    box->Add(tall);
+    box->SetPos(RECT{0, 0, 100, 100});
+    CScrollBarUI* bar = box->GetVerticalScrollBar();
+    ASSERT_NE(nullptr, bar);
+    ASSERT_GT(box->GetScrollRange().cy, 0);
+    RemoveOn(L"scroll", box);
+    const RECT place = bar->GetPos();
+    ControlEvent press = MouseEvent(EVT_BUTTONDOWN, POINT{(place.left + place.right) / 2, place.bottom - 2});
+    bar->DispatchEvent(press);
+    EXPECT_EQ(1, removed);
+}
+
+TEST_F(HandlerDeletesSenderTest, AListDeletedWhileItScrollsTheSelectedRowIntoViewStopsThere)
+{
+    auto* list = AddToRoot(new CListUI());
+    list->EnableScrollBar(true, false);
+    CListLabelElementUI* last = nullptr;
+    for (int i = 0; i < 20; ++i) {
+        last = new CListLabelElementUI();
+        last->SetFixedHeight(30);
+        ASSERT_TRUE(list->Add(last));
+    }
+    list->SetPos(RECT{0, 0, 200, 100});
+    RemoveOn(L"scroll", list);
+    EXPECT_TRUE(last->Select(true));
+    EXPECT_EQ(1, removed);
+    EXPECT_EQ(0, notes.Count(L"itemselect", list));
+}
