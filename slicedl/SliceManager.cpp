@@ -243,14 +243,13 @@ Result SliceManager::finish(bool verify) {
   }
   // A write that fell short earlier ended its transfer; the run names the write, not the gap it left.
   if (m_writeFailed) code = Result::CacheFlushFailed;
-  // An index that stays behind for a later run must not count bytes that are not on disk: when
-  // they cannot be synced, the last index saved stays as it is.
-  bool synced = true;
-  if (!allSlicesComplete() && m_targetFile->isOpen() && !m_targetFile->sync()) {
+  // Neither the index nor the rename may claim bytes that are not on disk: when they cannot be
+  // synced, the last index saved stays as it is and no target appears.
+  const bool synced = m_targetFile->sync();
+  if (!synced) {
     m_options->log("temporary file not synced, the last saved index is kept: " +
                    ErrnoText(m_targetFile->lastError()));
     code = Result::CacheFlushFailed;
-    synced = false;
   }
   m_targetFile->close();
   if (synced && !flushIndex()) m_options->log("flush index file failed");
