@@ -260,6 +260,7 @@ Result SliceManager::finish(bool verify) {
       // Without a size or hash only a transfer that ended cleanly vouches for the file.
       if (!transfersEndedCleanly()) return Result::Unverifiable;
     } else if (check != Result::Success) {
+      if (check == Result::HashMismatch && allSlicesComplete()) forgetRefusedBytes();
       return check;
     }
   }
@@ -270,6 +271,22 @@ Result SliceManager::finish(bool verify) {
   if (!RemoveFile(m_indexFilePath)) m_options->log("remove index file failed");
   RemoveFile(m_indexFilePath + ".tmp");  // left by a run killed while saving
   return Result::Success;
+}
+
+// Every byte is there and the hash refuses them: the slices start over, so neither this run nor a
+// later one resumes from an index that claims the file whole.
+void SliceManager::forgetRefusedBytes() {
+  m_options->log("the hash refuses the saved bytes, every slice starts over");
+  std::vector<std::shared_ptr<Slice>> fresh;
+  const auto self = shared_from_this();
+  for (const auto& slice : m_slices) {
+    fresh.push_back(std::make_shared<Slice>(slice->ordinal(), slice->begin(), slice->end(), 0, self));
+  }
+  {
+    std::lock_guard<std::mutex> lock(m_slicesLock);
+    m_slices = std::move(fresh);
+  }
+  if (!replaceIndex()) m_options->log("flush index file failed");
 }
 
 std::shared_ptr<Slice> SliceManager::takeNextSlice(bool detachFinished, CURLM* multi) {

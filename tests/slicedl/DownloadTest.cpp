@@ -183,6 +183,42 @@ TEST_F(Download, HashMismatchKeepsTheWorkFilesAndNoTarget) {
   EXPECT_FALSE(Exists(target));
   EXPECT_TRUE(Exists(target + ".slicedl"));
   EXPECT_TRUE(Exists(target + ".sdlindex"));
+  EXPECT_EQ(savedBytes(target), 0);  // the refused bytes are no base for a resume
+}
+
+// A server that sent damaged bytes (the same size, no version to tell them apart) is mended later:
+// whether the run ended on the mismatch or was stopped while hashing, the next run fetches the file
+// again and completes against the sound server.
+TEST_F(Download, BytesTheHashRefusedAreFetchedAgainByTheNextRun) {
+  const int64_t size = 3 << 20;
+  std::string digest;
+  ASSERT_EQ(GetFileHash(HashType::SHA256, reference(serve("/download", size, 1)), nullptr, digest), Result::Success);
+  for (const bool stopWhileHashing : {false, true}) {
+    SCOPED_TRACE(stopWhileHashing ? "stopped while hashing" : "ended on the mismatch");
+    const std::string target = dir.file(stopWhileHashing ? "refused-stopped.exe" : "refused.exe");
+    Event userStop;
+    Downloader damaged;
+    useSlices(damaged, 2);
+    damaged.setHash(HashType::SHA256, digest);
+    if (stopWhileHashing) {
+      damaged.setUserStopEvent(&userStop);
+      damaged.setVerboseOutput([&](const std::string& line) {
+        if (line == "finish download progress") userStop.set();
+      });
+    }
+    server.control("reset");
+    EXPECT_EQ(run(damaged, serve("/download", size, 2, "&fault=no-version"), target).future,
+              stopWhileHashing ? Result::Stopped : Result::HashMismatch);
+    EXPECT_FALSE(Exists(target));
+
+    server.control("reset");
+    Downloader sound;
+    useSlices(sound, 2);
+    sound.setHash(HashType::SHA256, digest);
+    EXPECT_EQ(run(sound, serve("/download", size, 1, "&fault=no-version"), target).future, Result::Success);
+    expectCleanFinish(target, size, 1);
+    EXPECT_EQ(requestedOffsets("/download"), (std::multiset<int64_t>{0, 1 << 20, 2 << 20}));
+  }
 }
 
 TEST_F(Download, UnknownHashTypeFallsBackToTheSizeCheck) {
