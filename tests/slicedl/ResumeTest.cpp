@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <vector>
 
 using namespace slicedl;
@@ -117,6 +118,35 @@ TEST_F(Resume, AKilledProcessKeepsWhatItSavedAndTheNextRunFetchesTheRest) {
               static_cast<long long>(firstFetched), static_cast<long long>(saved),
               static_cast<long long>(secondFetched), keptShare * 100.0);
   EXPECT_GE(keptShare, 0.8);
+}
+
+// Speed is what this run fetches: the bytes a resumed run loaded from its index are not part of it.
+TEST_F(Resume, AResumedRunReportsOnlyWhatItFetchesAsSpeed) {
+  const int64_t size = 4 << 20;
+  const std::string target = dir.file("speed.exe");
+  leaveResumableIndex(target, size, 13, 3 << 20, 4);
+  const int64_t saved = savedBytes(target);
+  ASSERT_EQ(saved, 3 << 20);
+  std::mutex mutex;
+  std::vector<int64_t> reports;
+  Downloader downloader;
+  // The last mebibyte takes over two seconds, so the speed is reported at least twice.
+  EXPECT_EQ(run(downloader, serve("/download", size, 13, "&rate=400000"), target, {},
+                [&](int64_t bytes) {
+                  std::lock_guard<std::mutex> lock(mutex);
+                  reports.push_back(bytes);
+                }).future,
+            Result::Success);
+  expectCleanFinish(target, size, 13);
+  std::lock_guard<std::mutex> lock(mutex);
+  ASSERT_GE(reports.size(), 2u);
+  int64_t fetched = 0;
+  for (const int64_t bytes : reports) {
+    EXPECT_GE(bytes, 0);
+    fetched += bytes;
+  }
+  EXPECT_GT(fetched, 0);
+  EXPECT_LE(fetched, size - saved);
 }
 
 TEST_F(Resume, IndexFilesOfTheStoredFormatStillLoad) {
