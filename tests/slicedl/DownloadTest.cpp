@@ -221,6 +221,39 @@ TEST_F(Download, BytesTheHashRefusedAreFetchedAgainByTheNextRun) {
   }
 }
 
+// Checked only where the size cannot vouch for the file: a file of unknown length is held to the
+// hash, one of known length is not.
+TEST_F(Download, AHashCheckedOnlyWithoutSizeHoldsFilesOfUnknownLength) {
+  const int64_t size = 200000;
+  std::string digest;
+  ASSERT_EQ(GetFileHash(HashType::SHA256, reference(serve("/download", size, 6)), nullptr, digest), Result::Success);
+  struct Case {
+    const char* fault;
+    bool rightDigest;
+    Result expected;
+  };
+  const Case cases[] = {
+      {"no-length", true, Result::Success},
+      {"no-length", false, Result::HashMismatch},
+      {"none", false, Result::Success},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.fault) + (c.rightDigest ? ", right digest" : ", wrong digest"));
+    Downloader downloader;
+    downloader.setHash(HashType::SHA256, c.rightDigest ? digest : std::string(64, '0'),
+                       HashVerifyPolicy::OnlyNoFileSize);
+    const std::string target = dir.file("only-without-size-" + std::to_string(index++) + ".exe");
+    EXPECT_EQ(run(downloader, serve("/download", size, 6, std::string("&fault=") + c.fault), target).future,
+              c.expected);
+    if (c.expected == Result::Success) {
+      expectCleanFinish(target, size, 6);
+    } else {
+      EXPECT_FALSE(Exists(target));
+    }
+  }
+}
+
 TEST_F(Download, UnknownHashTypeFallsBackToTheSizeCheck) {
   Downloader downloader;
   downloader.setHash(static_cast<HashType>(7), "00");
