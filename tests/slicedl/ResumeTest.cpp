@@ -184,9 +184,13 @@ TEST_F(Resume, AFileThatChangedOnTheServerIsFetchedAfresh) {
   leaveResumableIndex(target, 8 << 20, 1, 4 << 20, 4);
   Downloader downloader;
   useSlices(downloader, 4);
+  LogCapture capture;
+  downloader.setVerboseOutput(capture.sink());
   const int64_t newSize = (9 << 20) + 17;
   EXPECT_EQ(run(downloader, serve("/download", newSize, 2), target).future, Result::Success);
   expectCleanFinish(target, newSize, 2);
+  EXPECT_NE(capture.text().find("file size changed from 8388608, starting afresh"), std::string::npos)
+      << capture.text();
 }
 
 // A new release of the same length must not be joined to the bytes of the old one.
