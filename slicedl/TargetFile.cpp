@@ -60,6 +60,7 @@ int64_t TargetFile::write(int64_t offset, const void* data, int64_t size) {
     m_position = -1;
     return static_cast<int64_t>(written);
   }
+  StartWriteBack(m_file, offset, size);
   m_position += size;
   return size;
 }
