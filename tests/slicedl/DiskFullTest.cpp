@@ -40,18 +40,22 @@ TEST_F(Download, AFullDiskEndsTheRunWithTheWriteFailureAndItsReason) {
   const std::string drive = SmallDrive(why);
   if (drive.empty()) GTEST_SKIP() << why;
   const std::string target = AppendFileName(drive, "full-" + std::to_string(TOLVAN_GETPID()) + ".exe");
-  LogCapture capture;
-  Downloader downloader;
-  useSlices(downloader, 4);
-  downloader.setVerboseOutput(capture.sink());
-  const DownloadOutcome outcome = run(downloader, serve("/download", 6 << 20, 41), target);
-  EXPECT_EQ(outcome.future, Result::CacheFlushFailed);
-  EXPECT_EQ(outcome.callback, Result::CacheFlushFailed);
-  EXPECT_NE(capture.text().find("No space left on device"), std::string::npos) << capture.text();
-  EXPECT_FALSE(Exists(target));
-  RemoveFile(target + ".slicedl");
-  RemoveFile(target + ".sdlindex");
-  RemoveFile(target + ".sdlindex.tmp");
+  for (const bool cached : {true, false}) {  // through the slices' caches, or every chunk written at once
+    SCOPED_TRACE(cached ? "cached" : "direct");
+    LogCapture capture;
+    Downloader downloader;
+    useSlices(downloader, 4);
+    if (!cached) downloader.setDiskCacheSize(0);
+    downloader.setVerboseOutput(capture.sink());
+    const DownloadOutcome outcome = run(downloader, serve("/download", 6 << 20, 41), target);
+    EXPECT_EQ(outcome.future, Result::CacheFlushFailed);
+    EXPECT_EQ(outcome.callback, Result::CacheFlushFailed);
+    EXPECT_NE(capture.text().find("No space left on device"), std::string::npos) << capture.text();
+    EXPECT_FALSE(Exists(target));
+    RemoveFile(target + ".slicedl");
+    RemoveFile(target + ".sdlindex");
+    RemoveFile(target + ".sdlindex.tmp");
+  }
 }
 
 #ifndef _WIN32

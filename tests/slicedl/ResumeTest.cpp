@@ -207,18 +207,23 @@ TEST_F(Resume, AFileReplacedByOneOfTheSameSizeIsFetchedAfresh) {
 }
 
 // Slices that start after the server's file changed get the new version's bytes: nothing of them
-// joins the old bytes; the whole new version is fetched again as one stream.
+// joins the old bytes; the whole new version is fetched again as one stream. Also when the size
+// probe named no version and only the transfers' replies carry one.
 TEST_F(Resume, AFileReplacedDuringTheDownloadIsNotJoinedToTheOldBytes) {
-  const std::string target = dir.file("replaced-mid-run.exe");
-  const int64_t size = 6 << 20;
-  Downloader downloader;
-  useSlices(downloader, 2);
-  auto future = downloader.start(serve("/download", size, 1, "&rate=1048576"), target, {}, {}, {});
-  ASSERT_TRUE(WaitUntil([&] { return sentBytes("/download") > 0; }));
-  serve("/download", size, 2);
-  EXPECT_EQ(future.get(), Result::Success);
-  expectCleanFinish(target, size, 2);
-  EXPECT_EQ(requestedOffsets("/download").count(0), 2u);  // the first slice, then the one stream
+  for (const std::string fault : {"", "&fault=no-version-head"}) {
+    SCOPED_TRACE(fault);
+    server.control("reset");
+    const std::string target = dir.file("replaced-mid-run" + std::to_string(fault.size()) + ".exe");
+    const int64_t size = 6 << 20;
+    Downloader downloader;
+    useSlices(downloader, 2);
+    auto future = downloader.start(serve("/download", size, 1, "&rate=1048576" + fault), target, {}, {}, {});
+    ASSERT_TRUE(WaitUntil([&] { return sentBytes("/download") > 0; }));
+    serve("/download", size, 2, fault);
+    EXPECT_EQ(future.get(), Result::Success);
+    expectCleanFinish(target, size, 2);
+    EXPECT_EQ(requestedOffsets("/download").count(0), 2u);  // the first slice, then the one stream
+  }
 }
 
 // The moment the one stream that replaces the slices has put its first bytes on disk, the index

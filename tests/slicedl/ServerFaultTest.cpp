@@ -1,5 +1,8 @@
 #include "DownloadFixture.h"
 
+#include <chrono>
+#include <future>
+
 using namespace slicedl;
 
 namespace {
@@ -211,10 +214,13 @@ TEST_F(Download, SlowSizeProbeIsAbandoned) {
 
 TEST_F(Download, StopEndsAHangingSizeProbe) {
   Downloader downloader;
+  downloader.setLowSpeedLimit(10, 600);  // the probe's own bound is far off
   const std::string url = serve("/download", 1000, 1, "&fault=slow-head=60000");
   auto future = downloader.start(url, dir.file("probe.exe"), {}, {}, {});
   ASSERT_TRUE(WaitUntil([&] { return server.control("stats")["requests"].get<int>() >= 1; }));
   downloader.stop();
+  // A guard against a hang, well below the server's minute: the stop itself ended the request.
+  ASSERT_EQ(future.wait_for(std::chrono::seconds(30)), std::future_status::ready);
   EXPECT_EQ(future.get(), Result::Stopped);
 }
 
