@@ -168,7 +168,7 @@ bool SyncFile(FILE* file) {
 
 void StartWriteBack(FILE* file, int64_t offset, int64_t size) {
 #ifdef __linux__
-  sync_file_range(fileno(file), static_cast<off64_t>(offset), static_cast<off64_t>(size), SYNC_FILE_RANGE_WRITE);
+  sync_file_range(fileno(file), offset, size, SYNC_FILE_RANGE_WRITE);
 #else
   (void)file;
   (void)offset;
