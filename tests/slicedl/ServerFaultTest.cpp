@@ -69,6 +69,26 @@ INSTANTIATE_TEST_SUITE_P(
       return name;
     });
 
+// A reply the run refuses takes nothing from what an earlier run saved: the next run fetches only
+// the slices that were never whole.
+TEST_F(Download, ARefusedReplyInAResumedRunKeepsWhatWasSavedBefore) {
+  const std::string target = dir.file("refused-after-resume.exe");
+  leaveResumableIndex(target, kSize, 6, 2 << 20, 4);
+  {
+    Downloader downloader;
+    useSlices(downloader, 4);
+    EXPECT_EQ(run(downloader, serve("/download", kSize, 6, "&fault=padded-range"), target).future,
+              Result::SizeMismatch);
+  }
+  EXPECT_EQ(savedBytes(target), 2 << 20);
+  server.control("reset");
+  Downloader downloader;
+  useSlices(downloader, 4);
+  EXPECT_EQ(run(downloader, serve("/download", kSize, 6), target).future, Result::Success);
+  expectCleanFinish(target, kSize, 6);
+  EXPECT_EQ(requestedOffsets("/download"), (std::multiset<int64_t>{2 << 20, 3 << 20}));
+}
+
 TEST_F(Download, ShortBodyResumesAtTheLastByteWritten) {
   const std::string target = dir.file("short.exe");
   {
