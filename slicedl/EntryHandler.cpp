@@ -170,6 +170,10 @@ Result EntryHandler::run() {
     return made;
   }
   const Result completed = m_sliceManager->checkCompleted();
+  // Saved bytes that are all there but fail the hash are no base to resume from.
+  if (completed == Result::HashMismatch && m_sliceManager->allSlicesComplete()) {
+    m_sliceManager->forgetRefusedBytes();
+  }
   if (completed == Result::Success) {
     log("all of slices download completed");
     const Result finished = m_sliceManager->finish(false);

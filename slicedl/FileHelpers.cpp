@@ -11,6 +11,7 @@
 
 #include "StringConvert.h"
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -162,6 +163,16 @@ bool SyncFile(FILE* file) {
   return _commit(_fileno(file)) == 0;
 #else
   return fsync(fileno(file)) == 0;
+#endif
+}
+
+void StartWriteBack(FILE* file, int64_t offset, int64_t size) {
+#ifdef __linux__
+  sync_file_range(fileno(file), offset, size, SYNC_FILE_RANGE_WRITE);
+#else
+  (void)file;
+  (void)offset;
+  (void)size;
 #endif
 }
 

@@ -28,6 +28,9 @@ bool CreateFixedSizeFile(const std::string& path, int64_t size);
 
 // Hands what the stream buffered to the system and asks it to put it on the disk.
 bool SyncFile(FILE* file);
+// Starts putting a written range of the file on the disk without waiting for it, so that the sync
+// that proves the file has little left to do. Where the system offers no such call, nothing.
+void StartWriteBack(FILE* file, int64_t offset, int64_t size);
 // The C runtime's text for an errno value, with the number: "No space left on device (28)".
 std::string ErrnoText(int error);
 

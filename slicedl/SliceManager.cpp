@@ -243,14 +243,13 @@ Result SliceManager::finish(bool verify) {
   }
   // A write that fell short earlier ended its transfer; the run names the write, not the gap it left.
   if (m_writeFailed) code = Result::CacheFlushFailed;
-  // An index that stays behind for a later run must not count bytes that are not on disk: when
-  // they cannot be synced, the last index saved stays as it is.
-  bool synced = true;
-  if (!allSlicesComplete() && m_targetFile->isOpen() && !m_targetFile->sync()) {
+  // Neither the index nor the rename may claim bytes that are not on disk: when they cannot be
+  // synced, the last index saved stays as it is and no target appears.
+  const bool synced = m_targetFile->sync();
+  if (!synced) {
     m_options->log("temporary file not synced, the last saved index is kept: " +
                    ErrnoText(m_targetFile->lastError()));
     code = Result::CacheFlushFailed;
-    synced = false;
   }
   m_targetFile->close();
   if (synced && !flushIndex()) m_options->log("flush index file failed");
@@ -261,6 +260,7 @@ Result SliceManager::finish(bool verify) {
       // Without a size or hash only a transfer that ended cleanly vouches for the file.
       if (!transfersEndedCleanly()) return Result::Unverifiable;
     } else if (check != Result::Success) {
+      if (check == Result::HashMismatch && allSlicesComplete()) forgetRefusedBytes();
       return check;
     }
   }
@@ -271,6 +271,22 @@ Result SliceManager::finish(bool verify) {
   if (!RemoveFile(m_indexFilePath)) m_options->log("remove index file failed");
   RemoveFile(m_indexFilePath + ".tmp");  // left by a run killed while saving
   return Result::Success;
+}
+
+// Every byte is there and the hash refuses them: the slices start over, so neither this run nor a
+// later one resumes from an index that claims the file whole.
+void SliceManager::forgetRefusedBytes() {
+  m_options->log("the hash refuses the saved bytes, every slice starts over");
+  std::vector<std::shared_ptr<Slice>> fresh;
+  const auto self = shared_from_this();
+  for (const auto& slice : m_slices) {
+    fresh.push_back(std::make_shared<Slice>(slice->ordinal(), slice->begin(), slice->end(), 0, self));
+  }
+  {
+    std::lock_guard<std::mutex> lock(m_slicesLock);
+    m_slices = std::move(fresh);
+  }
+  if (!replaceIndex()) m_options->log("flush index file failed");
 }
 
 std::shared_ptr<Slice> SliceManager::takeNextSlice(bool detachFinished, CURLM* multi) {

@@ -45,6 +45,9 @@ class SliceManager : public std::enable_shared_from_this<SliceManager> {
   const std::string& fileVersion() const { return m_fileVersion; }
   Result makeSlices();
   Result checkCompleted();
+  bool allSlicesComplete() const;
+  // The slices keep their bounds but count nothing saved, and the index says so.
+  void forgetRefusedBytes();
   Result finish(bool verify);
   std::shared_ptr<Slice> takeNextSlice(bool detachFinished, CURLM* multi);
   // Some slice's range was answered with the whole file.
@@ -67,7 +70,6 @@ class SliceManager : public std::enable_shared_from_this<SliceManager> {
 
  private:
   std::string expectedTmpFilePath() const;
-  bool allSlicesComplete() const;
   bool transfersEndedCleanly() const;
   Result compareHash(std::string& digest, bool& computed) const;
 

@@ -28,6 +28,7 @@ bool TargetFile::openForUpdate(const std::string& path) {
   m_path = path;
   m_opened = true;
   m_position = 0;
+  m_syncFailed = false;
   SeekFile(m_file, 0, SEEK_SET);
   return true;
 }
@@ -59,14 +60,16 @@ int64_t TargetFile::write(int64_t offset, const void* data, int64_t size) {
     m_position = -1;
     return static_cast<int64_t>(written);
   }
+  StartWriteBack(m_file, offset, size);
   m_position += size;
   return size;
 }
 
 bool TargetFile::sync() {
   std::lock_guard<std::recursive_mutex> lock(m_lock);
-  if (!m_opened) return false;
+  if (!m_opened || m_syncFailed) return false;
   if (SyncFile(m_file)) return true;
+  m_syncFailed = true;
   m_lastError = errno;
   clearerr(m_file);
   m_position = -1;

@@ -18,7 +18,8 @@ class TargetFile {
   // seeks again instead of trusting the stream position.
   int64_t write(int64_t offset, const void* data, int64_t size);
   // Puts what was written on the disk, so an index saved after it never counts bytes a power loss
-  // could take back.
+  // could take back. Once a sync failed, every later one of this handle fails too: the system may
+  // have dropped the pages it could not write and still report the next sync clean.
   bool sync();
   void close();
   bool isOpen() const;
@@ -34,6 +35,7 @@ class TargetFile {
   std::string m_path;
   FILE* m_file = nullptr;
   int m_lastError = 0;
+  bool m_syncFailed = false;
   mutable std::recursive_mutex m_lock;
 };
 

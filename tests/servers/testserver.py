@@ -18,7 +18,8 @@ Standard library only; binds 127.0.0.1. Run with --help for the options.
           linger (after the body the connection stays open, sending nothing, until the client leaves),
           padded-range (a 206 names only the first half of its range in Content-Range but sends the
                         whole length, zero bytes after that half),
-          no-version (no ETag/Last-Modified; files otherwise carry an ETag of size and seed/mtime)
+          no-version (no ETag/Last-Modified; files otherwise carry an ETag of size and seed/mtime),
+          no-version-head (only HEAD answers without them)
   GET  /api/getCommonConfig     configuration reply (see /_control/config)
   POST /api/clientInfo          recorded; reply {"code":1000} (see /_control/report)
   GET  /_control/{file,log,stats,reset,posts,config,report,shutdown}
@@ -387,7 +388,7 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Accept-Ranges", "bytes")
         probed_size = int(faults["resized"] or "0") if resized else None
-        if "no-version" not in faults:
+        if "no-version" not in faults and not (is_head and "no-version-head" in faults):
             self.send_header("ETag", source.etag_for(probed_size) if is_head and resized else source.etag)
             if source.last_modified:
                 self.send_header("Last-Modified", source.last_modified)

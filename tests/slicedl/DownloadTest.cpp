@@ -183,6 +183,75 @@ TEST_F(Download, HashMismatchKeepsTheWorkFilesAndNoTarget) {
   EXPECT_FALSE(Exists(target));
   EXPECT_TRUE(Exists(target + ".slicedl"));
   EXPECT_TRUE(Exists(target + ".sdlindex"));
+  EXPECT_EQ(savedBytes(target), 0);  // the refused bytes are no base for a resume
+}
+
+// A server that sent damaged bytes (the same size, no version to tell them apart) is mended later:
+// whether the run ended on the mismatch or was stopped while hashing, the next run fetches the file
+// again and completes against the sound server.
+TEST_F(Download, BytesTheHashRefusedAreFetchedAgainByTheNextRun) {
+  const int64_t size = 3 << 20;
+  std::string digest;
+  ASSERT_EQ(GetFileHash(HashType::SHA256, reference(serve("/download", size, 1)), nullptr, digest), Result::Success);
+  for (const bool stopWhileHashing : {false, true}) {
+    SCOPED_TRACE(stopWhileHashing ? "stopped while hashing" : "ended on the mismatch");
+    const std::string target = dir.file(stopWhileHashing ? "refused-stopped.exe" : "refused.exe");
+    Event userStop;
+    Downloader damaged;
+    useSlices(damaged, 2);
+    damaged.setHash(HashType::SHA256, digest);
+    if (stopWhileHashing) {
+      damaged.setUserStopEvent(&userStop);
+      damaged.setVerboseOutput([&](const std::string& line) {
+        if (line == "finish download progress") userStop.set();
+      });
+    }
+    server.control("reset");
+    EXPECT_EQ(run(damaged, serve("/download", size, 2, "&fault=no-version"), target).future,
+              stopWhileHashing ? Result::Stopped : Result::HashMismatch);
+    EXPECT_FALSE(Exists(target));
+
+    server.control("reset");
+    Downloader sound;
+    useSlices(sound, 2);
+    sound.setHash(HashType::SHA256, digest);
+    EXPECT_EQ(run(sound, serve("/download", size, 1, "&fault=no-version"), target).future, Result::Success);
+    expectCleanFinish(target, size, 1);
+    EXPECT_EQ(requestedOffsets("/download"), (std::multiset<int64_t>{0, 1 << 20, 2 << 20}));
+  }
+}
+
+// Checked only where the size cannot vouch for the file: a file of unknown length is held to the
+// hash, one of known length is not.
+TEST_F(Download, AHashCheckedOnlyWithoutSizeHoldsFilesOfUnknownLength) {
+  const int64_t size = 200000;
+  std::string digest;
+  ASSERT_EQ(GetFileHash(HashType::SHA256, reference(serve("/download", size, 6)), nullptr, digest), Result::Success);
+  struct Case {
+    const char* fault;
+    bool rightDigest;
+    Result expected;
+  };
+  const Case cases[] = {
+      {"no-length", true, Result::Success},
+      {"no-length", false, Result::HashMismatch},
+      {"none", false, Result::Success},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.fault) + (c.rightDigest ? ", right digest" : ", wrong digest"));
+    Downloader downloader;
+    downloader.setHash(HashType::SHA256, c.rightDigest ? digest : std::string(64, '0'),
+                       HashVerifyPolicy::OnlyNoFileSize);
+    const std::string target = dir.file("only-without-size-" + std::to_string(index++) + ".exe");
+    EXPECT_EQ(run(downloader, serve("/download", size, 6, std::string("&fault=") + c.fault), target).future,
+              c.expected);
+    if (c.expected == Result::Success) {
+      expectCleanFinish(target, size, 6);
+    } else {
+      EXPECT_FALSE(Exists(target));
+    }
+  }
 }
 
 TEST_F(Download, UnknownHashTypeFallsBackToTheSizeCheck) {

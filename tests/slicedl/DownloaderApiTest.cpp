@@ -153,6 +153,10 @@ TEST_F(Download, VerboseOutputNamesEachSlicesOutcome) {
   EXPECT_NE(log.find("slice 0 ended: curl code 0 (No error), http status 206"), std::string::npos) << log;
   EXPECT_NE(log.find("http status 500"), std::string::npos) << log;
   EXPECT_NE(log.find("CURLOPT_RANGE: 0-49999"), std::string::npos) << log;
+  // The slice table as cut, before any byte arrived.
+  EXPECT_NE(log.find("<0> [0~49999], Disk: 0, Buffer: 0\r\n<1> [50000~99999], Disk: 0, Buffer: 0\r\n"),
+            std::string::npos)
+      << log;
 }
 
 // Start, stop and destroy from several angles at once; the sanitizer builds check the races.

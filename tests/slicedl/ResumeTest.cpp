@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
 #include <vector>
 
 using namespace slicedl;
@@ -119,6 +120,35 @@ TEST_F(Resume, AKilledProcessKeepsWhatItSavedAndTheNextRunFetchesTheRest) {
   EXPECT_GE(keptShare, 0.8);
 }
 
+// Speed is what this run fetches: the bytes a resumed run loaded from its index are not part of it.
+TEST_F(Resume, AResumedRunReportsOnlyWhatItFetchesAsSpeed) {
+  const int64_t size = 4 << 20;
+  const std::string target = dir.file("speed.exe");
+  leaveResumableIndex(target, size, 13, 3 << 20, 4);
+  const int64_t saved = savedBytes(target);
+  ASSERT_EQ(saved, 3 << 20);
+  std::mutex mutex;
+  std::vector<int64_t> reports;
+  Downloader downloader;
+  // The last mebibyte takes over two seconds, so the speed is reported at least twice.
+  EXPECT_EQ(run(downloader, serve("/download", size, 13, "&rate=400000"), target, {},
+                [&](int64_t bytes) {
+                  std::lock_guard<std::mutex> lock(mutex);
+                  reports.push_back(bytes);
+                }).future,
+            Result::Success);
+  expectCleanFinish(target, size, 13);
+  std::lock_guard<std::mutex> lock(mutex);
+  ASSERT_GE(reports.size(), 2u);
+  int64_t fetched = 0;
+  for (const int64_t bytes : reports) {
+    EXPECT_GE(bytes, 0);
+    fetched += bytes;
+  }
+  EXPECT_GT(fetched, 0);
+  EXPECT_LE(fetched, size - saved);
+}
+
 TEST_F(Resume, IndexFilesOfTheStoredFormatStillLoad) {
   // Written as the format has always been: compact JSON, sorted keys, the last slice open-ended.
   const int64_t size = 3 << 20;
@@ -154,9 +184,13 @@ TEST_F(Resume, AFileThatChangedOnTheServerIsFetchedAfresh) {
   leaveResumableIndex(target, 8 << 20, 1, 4 << 20, 4);
   Downloader downloader;
   useSlices(downloader, 4);
+  LogCapture capture;
+  downloader.setVerboseOutput(capture.sink());
   const int64_t newSize = (9 << 20) + 17;
   EXPECT_EQ(run(downloader, serve("/download", newSize, 2), target).future, Result::Success);
   expectCleanFinish(target, newSize, 2);
+  EXPECT_NE(capture.text().find("file size changed from 8388608, starting afresh"), std::string::npos)
+      << capture.text();
 }
 
 // A new release of the same length must not be joined to the bytes of the old one.
@@ -173,18 +207,23 @@ TEST_F(Resume, AFileReplacedByOneOfTheSameSizeIsFetchedAfresh) {
 }
 
 // Slices that start after the server's file changed get the new version's bytes: nothing of them
-// joins the old bytes; the whole new version is fetched again as one stream.
+// joins the old bytes; the whole new version is fetched again as one stream. Also when the size
+// probe named no version and only the transfers' replies carry one.
 TEST_F(Resume, AFileReplacedDuringTheDownloadIsNotJoinedToTheOldBytes) {
-  const std::string target = dir.file("replaced-mid-run.exe");
-  const int64_t size = 6 << 20;
-  Downloader downloader;
-  useSlices(downloader, 2);
-  auto future = downloader.start(serve("/download", size, 1, "&rate=1048576"), target, {}, {}, {});
-  ASSERT_TRUE(WaitUntil([&] { return sentBytes("/download") > 0; }));
-  serve("/download", size, 2);
-  EXPECT_EQ(future.get(), Result::Success);
-  expectCleanFinish(target, size, 2);
-  EXPECT_EQ(requestedOffsets("/download").count(0), 2u);  // the first slice, then the one stream
+  for (const std::string fault : {"", "&fault=no-version-head"}) {
+    SCOPED_TRACE(fault);
+    server.control("reset");
+    const std::string target = dir.file("replaced-mid-run" + std::to_string(fault.size()) + ".exe");
+    const int64_t size = 6 << 20;
+    Downloader downloader;
+    useSlices(downloader, 2);
+    auto future = downloader.start(serve("/download", size, 1, "&rate=1048576" + fault), target, {}, {}, {});
+    ASSERT_TRUE(WaitUntil([&] { return sentBytes("/download") > 0; }));
+    serve("/download", size, 2, fault);
+    EXPECT_EQ(future.get(), Result::Success);
+    expectCleanFinish(target, size, 2);
+    EXPECT_EQ(requestedOffsets("/download").count(0), 2u);  // the first slice, then the one stream
+  }
 }
 
 // The moment the one stream that replaces the slices has put its first bytes on disk, the index

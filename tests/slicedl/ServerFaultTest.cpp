@@ -1,5 +1,8 @@
 #include "DownloadFixture.h"
 
+#include <chrono>
+#include <future>
+
 using namespace slicedl;
 
 namespace {
@@ -65,6 +68,26 @@ INSTANTIATE_TEST_SUITE_P(
       for (const char* c = info.param.fault; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
       return name;
     });
+
+// A reply the run refuses takes nothing from what an earlier run saved: the next run fetches only
+// the slices that were never whole.
+TEST_F(Download, ARefusedReplyInAResumedRunKeepsWhatWasSavedBefore) {
+  const std::string target = dir.file("refused-after-resume.exe");
+  leaveResumableIndex(target, kSize, 6, 2 << 20, 4);
+  {
+    Downloader downloader;
+    useSlices(downloader, 4);
+    EXPECT_EQ(run(downloader, serve("/download", kSize, 6, "&fault=padded-range"), target).future,
+              Result::SizeMismatch);
+  }
+  EXPECT_EQ(savedBytes(target), 2 << 20);
+  server.control("reset");
+  Downloader downloader;
+  useSlices(downloader, 4);
+  EXPECT_EQ(run(downloader, serve("/download", kSize, 6), target).future, Result::Success);
+  expectCleanFinish(target, kSize, 6);
+  EXPECT_EQ(requestedOffsets("/download"), (std::multiset<int64_t>{2 << 20, 3 << 20}));
+}
 
 TEST_F(Download, ShortBodyResumesAtTheLastByteWritten) {
   const std::string target = dir.file("short.exe");
@@ -211,10 +234,13 @@ TEST_F(Download, SlowSizeProbeIsAbandoned) {
 
 TEST_F(Download, StopEndsAHangingSizeProbe) {
   Downloader downloader;
+  downloader.setLowSpeedLimit(10, 600);  // the probe's own bound is far off
   const std::string url = serve("/download", 1000, 1, "&fault=slow-head=60000");
   auto future = downloader.start(url, dir.file("probe.exe"), {}, {}, {});
   ASSERT_TRUE(WaitUntil([&] { return server.control("stats")["requests"].get<int>() >= 1; }));
   downloader.stop();
+  // A guard against a hang, well below the server's minute: the stop itself ended the request.
+  ASSERT_EQ(future.wait_for(std::chrono::seconds(30)), std::future_status::ready);
   EXPECT_EQ(future.get(), Result::Stopped);
 }
 
