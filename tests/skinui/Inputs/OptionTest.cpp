@@ -5,12 +5,15 @@
 #include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
+#include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
 #include "../Core/SkinTestData.h"
 #include "InputsTestSupport.h"
 #include "TestImages.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -175,6 +178,67 @@ TEST_F(OptionGroupTest, AnOptionLeavesTheGroupOfEachWindowItLeaves)
     Click(Option(L"c"));
     EXPECT_TRUE(Option(L"c")->IsSelected());
     EXPECT_FALSE(Option(L"a")->IsSelected());
+}
+
+// However a group came together, one member is selected: the one selected last, as a click would.
+TEST(OptionGroup, TwoSelectedMembersLeaveTheLaterOneSelectedHoweverTheGroupWasBuilt)
+{
+    RegisterInputsControls(*CControlFactory::GetInstance());
+    const wchar_t* const groupFirst =
+        L"<Option name=\"a\" group=\"g\" selected=\"true\"/><Option name=\"b\" group=\"g\" selected=\"true\"/>";
+    const wchar_t* const selectedFirst =
+        L"<Option name=\"a\" selected=\"true\" group=\"g\"/><Option name=\"b\" selected=\"true\" group=\"g\"/>";
+    using Code = void (*)(CHorizontalLayoutUI& root, COptionUI& option);
+    const struct {
+        const char* how;
+        const wchar_t* skin;  // else two options made in code
+        bool builtForTheWindow;
+        Code code;
+    } ways[] = {
+        {"skin built, then attached", groupFirst, false, nullptr},
+        {"skin built for the window", groupFirst, true, nullptr},
+        {"selected before group, built for the window", selectedFirst, true, nullptr},
+        {"selected before group, then attached", selectedFirst, false, nullptr},
+        {"added to a window later", nullptr, false,
+         [](CHorizontalLayoutUI& root, COptionUI& option) {
+             option.SetGroup(L"g");
+             option.Selected(true, false);
+             root.Add(&option);
+         }},
+        {"grouped in code after selecting", nullptr, false,
+         [](CHorizontalLayoutUI& root, COptionUI& option) {
+             root.Add(&option);
+             option.Selected(true, false);
+             option.SetGroup(L"g");
+         }},
+    };
+    for (const auto& way : ways) {
+        CWindowUIManager manager;
+        if (way.skin) {
+            const std::wstring xml = std::wstring(L"<Window><HorizontalLayout>") + way.skin + L"</HorizontalLayout></Window>";
+            CDialogBuilder builder;
+            manager.AttachRootControl(builder.Create(xml.c_str(), nullptr, nullptr, way.builtForTheWindow ? &manager : nullptr));
+        } else {
+            auto* root = new CHorizontalLayoutUI();
+            manager.AttachRootControl(root);
+            for (const wchar_t* name : {L"a", L"b"}) {
+                auto* option = new COptionUI();
+                option->SetName(name);
+                way.code(*root, *option);
+            }
+        }
+        auto* a = static_cast<COptionUI*>(manager.FindControl(L"a"));
+        auto* b = static_cast<COptionUI*>(manager.FindControl(L"b"));
+        ASSERT_TRUE(a && b) << way.how;
+        EXPECT_FALSE(a->IsSelected()) << way.how;
+        EXPECT_EQ(0u, a->GetOptionState() & COptionUI::kSelected) << way.how;
+        EXPECT_TRUE(b->IsSelected()) << way.how;
+        // The group still works as one: a click on the other member moves the selection.
+        ASSERT_TRUE(a->Activate()) << way.how;
+        EXPECT_TRUE(a->IsSelected()) << way.how;
+        EXPECT_FALSE(b->IsSelected()) << way.how;
+    }
+    CWindowUIManager::Term();
 }
 
 TEST(Option, SelectedWithoutSelectedBackgroundPaintsNoBackground)
