@@ -172,6 +172,24 @@ TEST_F(ListTest, ClickSelectsTheRowAndReportsItemClick)
     ControlEvent dbl = Event(EVT_DBLCLICK);
     row->HandleEvent(dbl);
     EXPECT_EQ(1, notes.Count(L"itemactivate", row));
+
+    // Ctrl toggles rows of multi-selection lists only: here the row stays marked as the list's selection.
+    ControlEvent ctrlClick = Event(EVT_BUTTONDOWN, 5, row->GetPos().top + 2, MK_CONTROL);
+    row->HandleEvent(ctrlClick);
+    EXPECT_TRUE(static_cast<IListItemUI*>(row->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_EQ(2, list->GetCurSel());
+    ControlEvent enter = Key(VK_RETURN);
+    list->HandleEvent(enter);
+    EXPECT_EQ(2, notes.Count(L"itemactivate", row));
+    CControlUI* other = list->GetItemAt(0);
+    ControlEvent ctrlOther = Event(EVT_BUTTONDOWN, 5, other->GetPos().top + 2, MK_CONTROL);
+    other->HandleEvent(ctrlOther);
+    EXPECT_EQ(0, list->GetCurSel());
+    EXPECT_EQ(1, list->GetSelectItemCount());
+    EXPECT_FALSE(static_cast<IListItemUI*>(row->GetInterface(L"ListItem"))->IsSelected());
+    row->HandleEvent(down);
+    EXPECT_EQ(2, list->GetCurSel());
+    EXPECT_EQ(3, ItemSelects()) << "every move of the selection is told";
 }
 
 TEST_F(ListTest, MultiSelectionNotifiesEveryAdditionAndCtrlClickDropsOneRow)
