@@ -6,6 +6,7 @@
 #include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
+#include "../Core/RectText.h"
 #include "../Core/SkinTestData.h"
 #include "../Core/TestWindows.h"
 
@@ -333,6 +334,65 @@ TEST_F(ListTest, SelectingARowBelowTheViewScrollsItIntoView)
     const RECT row = list->GetItemAt(20)->GetPos();
     EXPECT_LE(row.bottom, body.bottom);
     EXPECT_GE(row.top, body.top);
+}
+
+// 30 rows of 20 pixels in a 300-pixel body: the view scrolls 0..300, a page is the body's 300 pixels, and a
+// row chosen by a key is brought just inside the nearer edge. Rows of a fixed width stack like any others
+// (only container rows tile), so they scroll the same.
+TEST_F(ListTest, KeysMoveTheSelectionAndScrollItIntoViewBothWays)
+{
+    const struct {
+        const char* what;
+        wchar_t key;
+        int selected, scroll;
+    } steps[] = {
+        {"PageDown leaves the selection", VK_NEXT, 0, 300},
+        {"PageUp", VK_PRIOR, 0, 0},
+        {"End shows the last row at the bottom", VK_END, 29, 300},
+        {"Up within the view", VK_UP, 28, 300},
+        {"PageUp scrolls the selection out", VK_PRIOR, 28, 0},
+        {"Up to a row below the view: its bottom at the bottom", VK_UP, 27, 260},
+        {"Home back to the top", VK_HOME, 0, 0},
+        {"Down within the view", VK_DOWN, 1, 0},
+        {"PageDown scrolls the selection out", VK_NEXT, 1, 300},
+        {"Down to a row above the view: its top at the top", VK_DOWN, 2, 40},
+        {"Up scrolls back by one row", VK_UP, 1, 20},
+        {"End", VK_END, 29, 300},
+        {"Home", VK_HOME, 0, 0},
+    };
+    for (const wchar_t* rowWidth : {L"", L"width=\"50\""}) {
+        std::wstring xml = L"<Window><List header=\"hidden\" vscrollbar=\"true\">";
+        for (int i = 0; i < 30; ++i) xml += L"<ListLabelElement text=\"row\" height=\"20\" " + std::wstring(rowWidth) + L"/>";
+        CListUI* list = Build((xml + L"</List></Window>").c_str());
+        ASSERT_NE(nullptr, list);
+        const std::string rows = rowWidth[0] ? "fixed-width rows: " : "rows: ";
+        ASSERT_EQ(300, list->GetList()->GetHeight()) << rows;
+        EXPECT_EQ(300, list->GetScrollRange().cy) << rows;
+        ASSERT_TRUE(list->SelectItem(0));
+        for (const auto& step : steps) {
+            ControlEvent key = Key(step.key);
+            list->HandleEvent(key);
+            EXPECT_EQ(step.selected, list->GetCurSel()) << rows << step.what;
+            EXPECT_EQ(step.scroll, list->GetScrollPos().cy) << rows << step.what;
+            EXPECT_EQ(step.scroll, list->GetVerticalScrollBar()->GetScrollPos()) << rows << step.what;
+            const int top = 20 * step.selected - step.scroll;
+            EXPECT_EQ(top, list->GetItemAt(step.selected)->GetPos().top) << rows << step.what;
+        }
+        list->SetScrollPos(SIZE{0, 1000});
+        EXPECT_EQ(280, list->GetItemAt(29)->GetPos().top) << rows << "scrolled to the end, the last row shows";
+        EXPECT_EQ(300, list->GetItemAt(29)->GetPos().bottom) << rows;
+    }
+}
+
+// Container rows of a fixed width do tile: three 50-pixel rows to a line of the 184 pixels beside the bar.
+TEST_F(ListTest, FixedWidthContainerRowsTileAndScrollByTileLines)
+{
+    std::wstring xml = L"<Window><List header=\"hidden\" vscrollbar=\"true\">";
+    for (int i = 0; i < 60; ++i) xml += L"<ListContainerElement width=\"50\" height=\"20\"/>";
+    CListUI* list = Build((xml + L"</List></Window>").c_str());
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(100, list->GetScrollRange().cy) << "20 lines of 20 pixels in 300";
+    EXPECT_EQ("100,380,150,400", RectText(list->GetItemAt(59)->GetPos())) << "line 20, third column";
 }
 
 TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
