@@ -38,6 +38,9 @@ TEST(EngineLibraryIdentity, LibrariesWithTheRightNamesButAnotherInterfaceAreRefu
     EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"foreign-engine\\libcef.dll"), CefLibraryVerdict::NoIdentity);
     EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"next-version-engine\\libcef.dll"),
               CefLibraryVerdict::OtherInterface);
+    EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"no-create-engine\\libcef.dll"),
+              CefLibraryVerdict::NoCreateBrowser)
+        << "built for this interface, but it could never show a page";
     EXPECT_EQ(::GetModuleHandleW(L"foreign-engine\\libcef.dll"), nullptr);
 }
 
