@@ -1,7 +1,9 @@
 #include "Control/UISlider.h"
 #include "Core/WindowUIManager.h"
 #include "../Core/SkinTestData.h"
+#include "../Core/PaintedRects.h"
 #include "InputsTestSupport.h"
+#include "TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -258,6 +260,44 @@ TEST(Slider, AValueOutsideItsRangeIsTakenIntoItLikeAProgressBars)
             const POINT middle = pointAt(c.thumbOffset + 5);
             EXPECT_EQ(0xFF0000u, canvas.Rgb(middle.x, middle.y));
         }
+    }
+}
+
+// The thumb (10 x 10 at 100 %) in its colour and as its image, where a user sees them. The colour fills
+// the thumb rectangle in window pixels; the image's place is that rectangle taken back to 100 % and
+// scaled again when drawn, so at 150 % it may sit one pixel further where a half pixel rounds up.
+TEST(Slider, TheThumbIsDrawnOnItsTrackAtEveryScale)
+{
+    SkinZipScope zip;
+    TempImageFile thumbImage("thumb.bmp", MakeBmp(10, 10, 0x0000FF));
+    const BarCase cases[] = {
+        // Horizontal: left = l + value * (width - thumb) / max, top = t + (height - thumb) / 2.
+        {96, true, {10, 5, 220, 25}, 0, 100, 50, "110,10,120,20", "110,10,120,20"},
+        {96, true, {10, 5, 220, 25}, 0, 100, 0, "10,10,20,20", "10,10,20,20"},
+        {96, true, {10, 5, 220, 25}, 0, 100, 100, "210,10,220,20", "210,10,220,20"},
+        // 150 %: a 15-pixel thumb; its top 7 below the item is 5 at 100 %, drawn at 7.5 -> 8.
+        {144, true, {10, 5, 325, 35}, 0, 100, 50, "160,12,175,27", "160,13,175,28"},
+        {144, true, {10, 5, 325, 35}, 0, 100, 100, "310,12,325,27", "310,13,325,28"},
+        {144, true, {10, 5, 325, 35}, 0, 100, 33, "109,12,124,27", "109,13,124,28"},
+        // One pixel along the track is 0.67 -> 1 at 100 %, drawn at 1.5 -> 2.
+        {144, true, {10, 5, 325, 35}, 0, 300, 1, "11,12,26,27", "12,13,27,28"},
+        {192, true, {10, 5, 430, 45}, 0, 100, 50, "210,15,230,35", "210,15,230,35"},
+        {192, true, {10, 5, 430, 45}, 0, 100, 25, "110,15,130,35", "110,15,130,35"},
+        // Vertical: bottom = b - (height - thumb) * value / max, left = l + (width - thumb) / 2.
+        {96, false, {10, 5, 30, 215}, 0, 100, 50, "15,105,25,115", "15,105,25,115"},
+        {96, false, {10, 5, 30, 215}, 0, 100, 0, "15,205,25,215", "15,205,25,215"},
+        {96, false, {10, 5, 30, 215}, 0, 100, 100, "15,5,25,15", "15,5,25,15"},
+        {144, false, {10, 5, 40, 320}, 0, 100, 50, "17,155,32,170", "18,155,33,170"},
+        {192, false, {10, 5, 50, 425}, 0, 100, 75, "20,105,40,125", "20,105,40,125"},
+    };
+    for (const BarCase& c : cases) {
+        CWindowUIManager manager;
+        CSliderUI slider;
+        SetUpBar(manager, slider, c);
+        EXPECT_EQ(c.colour, RectText(slider.GetThumbRect())) << c.Name();
+        const PaintedRects painted = PaintColourThenImage(slider, L"thumbcolor", L"thumbimage", thumbImage.Path(), 440);
+        EXPECT_EQ(c.colour, painted.colour) << c.Name();
+        EXPECT_EQ(c.image, painted.image) << c.Name();
     }
 }
 

@@ -6,7 +6,7 @@
 #include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
-#include "../Core/RectText.h"
+#include "../Core/PaintedRects.h"
 #include "../Core/SkinTestData.h"
 #include "../Core/TestWindows.h"
 
