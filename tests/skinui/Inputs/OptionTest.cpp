@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -116,6 +117,13 @@ TEST_F(OptionGroupTest, AnOptionWithoutGroupTogglesOnEachClick)
     EXPECT_FALSE(free->IsSelected());
     ASSERT_EQ(2, notes.Count(L"selectchanged", free));
     EXPECT_TRUE(Option(L"a")->IsSelected());
+    // A check box without auto-check toggles on the click, as any option does.
+    auto* check = new CCheckBoxUI();
+    static_cast<IContainerUI*>(manager.GetRoot()->GetInterface(L"IContainer"))->Add(check);
+    check->SetPos(RECT{200, 0, 230, 20});
+    Click(check);
+    EXPECT_TRUE(check->IsSelected());
+    EXPECT_EQ(1u, notes.seen.back().wParam) << "a check box tells its new state";
 }
 
 TEST_F(OptionGroupTest, AutoCheckTogglesOnPressWithStateThenCheckClick)
@@ -300,6 +308,67 @@ TEST(Option, PaintingWhileSelectedLeavesAnUnsetTextColourUnset)
     EXPECT_EQ(0xFF0000FFu, option.GetTextColor());
 }
 
+// While selected the option shows the selected image of its state: pushed, else hot, else plain. Pushed
+// without a pushed image it still looks hot; a pushed image that cannot be drawn gives the plain one.
+TEST(Option, SelectedImagesFollowTheButtonState)
+{
+    SkinZipScope zip;
+    TempImageFile plain("selected.bmp", MakeBmp(10, 10, 0x00FF00));
+    TempImageFile hot("selected-hot.bmp", MakeBmp(10, 10, 0x0000FF));
+    TempImageFile pushed("selected-pushed.bmp", MakeBmp(10, 10, 0xFF0000));
+    const auto file = [](const TempImageFile& image) { return L"file='" + image.Path() + L"'"; };
+    enum PushedImage { Drawable, None, Missing };
+    const struct {
+        const char* state;
+        std::vector<int> events;
+        PushedImage pushedImage;
+        DWORD shown;
+    } cases[] = {
+        {"resting", {}, Drawable, 0x00FF00},
+        {"hot", {EVT_MOUSEENTER}, Drawable, 0x0000FF},
+        {"pushed", {EVT_MOUSEENTER, EVT_BUTTONDOWN}, Drawable, 0xFF0000},
+        {"pushed, no pushed image", {EVT_MOUSEENTER, EVT_BUTTONDOWN}, None, 0x0000FF},
+        {"pushed, pushed image missing", {EVT_MOUSEENTER, EVT_BUTTONDOWN}, Missing, 0x00FF00},
+        {"left again", {EVT_MOUSEENTER, EVT_MOUSELEAVE}, Drawable, 0x00FF00},
+    };
+    for (const auto& c : cases) {
+        CWindowUIManager manager;
+        COptionUI option;
+        option.SetManager(&manager, nullptr, false);
+        option.SetPos(RECT{0, 0, 10, 10});
+        option.SetAttribute(L"selectedimage", file(plain).c_str());
+        option.SetAttribute(L"selectedhotimage", file(hot).c_str());
+        if (c.pushedImage == Drawable) option.SetAttribute(L"selectedpushedimage", file(pushed).c_str());
+        if (c.pushedImage == Missing) option.SetAttribute(L"selectedpushedimage", L"file='no-such-image.bmp'");
+        option.Selected(true, false);
+        for (int type : c.events) {
+            ControlEvent event = MakeEvent(type, 5, 5);
+            option.DispatchEvent(event);
+        }
+        Canvas canvas(10, 10, 0xFF000000);
+        option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+        EXPECT_EQ(c.shown, canvas.Rgb(5, 5)) << c.state;
+    }
+}
+
+TEST(Option, ADisabledSelectedOptionWritesInTheWindowsDisabledColour)
+{
+    SkinZipScope zip;
+    CWindowUIManager manager;
+    manager.SetDefaultDisabledColor(0xFF00FF00);
+    COptionUI option;
+    option.SetManager(&manager, nullptr, false);
+    option.SetAttribute(L"textcolor", L"#FF0000FF");
+    option.SetText(L"\x2588\x2588\x2588\x2588");
+    option.SetPos(RECT{0, 0, 60, 20});
+    option.Selected(true, false);
+    option.SetEnabled(false);
+    Canvas canvas(60, 20, 0xFFFFFFFF);
+    option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_TRUE(Shows(canvas, 0x00FF00u));
+    EXPECT_FALSE(Shows(canvas, 0x0000FFu));
+}
+
 TEST(Option, StateImageStripIsCutIntoFrames)
 {
     SkinZipScope zip;
@@ -329,6 +398,15 @@ TEST(Option, StateImageStripIsCutIntoFrames)
     EXPECT_NE(-1, single.GetSelectedImage().Find(L"source='0,0,90,10'"));
     EXPECT_TRUE(single.GetSelectedHotImage().IsEmpty());
     EXPECT_TRUE(single.GetSelectedPushedImage().IsEmpty());
+
+    // Without a frame count the strip is not cut at all.
+    COptionUI uncounted;
+    uncounted.SetManager(&manager, nullptr, false);
+    uncounted.SetPos(RECT{0, 0, 30, 10});
+    uncounted.SetAttribute(L"selectedstateimage", description);
+    uncounted.Selected(true, false);
+    uncounted.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_TRUE(uncounted.GetSelectedImage().IsEmpty());
 }
 
 }  // namespace
