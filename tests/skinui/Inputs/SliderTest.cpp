@@ -40,6 +40,7 @@ TEST_F(SliderTest, ClicksMapAlongTheTrackLessTheThumb)
 {
     EXPECT_EQ(0, slider.ValueAtPoint(POINT{5, 10}));
     EXPECT_EQ(100, slider.ValueAtPoint(POINT{205, 10}));
+    EXPECT_EQ(100, slider.ValueAtPoint(POINT{208, 10})) << "the last half thumb is the maximum";
     EXPECT_EQ(100, slider.ValueAtPoint(POINT{300, 10}));
     EXPECT_EQ(50, slider.ValueAtPoint(POINT{105, 10}));
     EXPECT_EQ(0, slider.ValueAtPoint(POINT{-20, 10}));
@@ -334,6 +335,38 @@ TEST(Slider, PaintsTheBandAndTheThumbInItsStateColour)
     Send(slider, EVT_MOUSEMOVE, 55, 10);
     slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
     EXPECT_EQ(0x00FF00u, canvas.Rgb(55, 2));
+    Send(slider, EVT_MOUSELEAVE, 200, 10);
+    slider.SetAttribute(L"focusedthumbcolor", L"#FFFFFF00");
+    Send(slider, EVT_SETFOCUS, 0, 0);
+    slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0xFFFF00u, canvas.Rgb(55, 2)) << "focused";
+
+    // Upright, the band is a column of its width in the middle: 4 of 20 pixels from 8 to 12.
+    slider.SetAttribute(L"hor", L"false");
+    slider.SetAttribute(L"bkcolorwidth", L"4");
+    slider.SetPos(RECT{0, 0, 20, 110});
+    Canvas upright(20, 110, 0xFF000000);
+    slider.Paint(upright.dc(), upright.Bounds(), nullptr);
+    EXPECT_EQ("8,0,12,110", RectText(upright.BoundsOf(0x0000FF)));
+}
+
+TEST(Slider, TheThumbImageFollowsItsState)
+{
+    SkinZipScope zip;
+    TempImageFile plain("thumb-plain.bmp", MakeBmp(10, 10, 0x00FF00));
+    TempImageFile hot("thumb-hot.bmp", MakeBmp(10, 10, 0x0000FF));
+    CWindowUIManager manager;
+    CSliderUI slider;
+    slider.SetManager(&manager, nullptr, false);
+    slider.SetAttribute(L"thumbimage", (L"file='" + plain.Path() + L"'").c_str());
+    slider.SetAttribute(L"thumbhotimage", (L"file='" + hot.Path() + L"'").c_str());
+    slider.SetPos(RECT{0, 0, 110, 10});
+    Canvas canvas(110, 10, 0xFF000000);
+    slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(5, 5)) << "resting";
+    Send(slider, EVT_MOUSEMOVE, 5, 5);
+    slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(5, 5)) << "hot";
 }
 
 }  // namespace
