@@ -83,6 +83,17 @@ protected:
         return Build(xml.c_str());
     }
 
+    // The row that Return activates: the one the list holds as its current row; null when none.
+    CControlUI* RowReturnActivates(CListUI* list)
+    {
+        const size_t before = notes.seen.size();
+        ControlEvent enter = Key(VK_RETURN);
+        list->HandleEvent(enter);
+        for (size_t i = before; i < notes.seen.size(); ++i)
+            if (notes.seen[i].sType == L"itemactivate") return notes.seen[i].pSender;
+        return nullptr;
+    }
+
     int ItemSelects() const { return static_cast<int>(std::count_if(notes.seen.begin(), notes.seen.end(),
         [](const NotifyMessage& m) { return m.sType == L"itemselect"; })); }
 
@@ -384,6 +395,29 @@ TEST_F(ListTest, KeysMoveTheSelectionAndScrollItIntoViewBothWays)
     }
 }
 
+// A row without a height stretches over what the others leave of the 300 pixels, their paddings and the
+// padding between rows included.
+TEST_F(ListTest, StretchRowsTakeWhatTheOtherRowsLeave)
+{
+    const struct {
+        const char* what;
+        const wchar_t* rows;
+        const wchar_t* attributes;
+        const char* stretchRow;
+    } cases[] = {
+        {"a padded row", L"<ListLabelElement height=\"20\" padding=\"0,5,0,5\"/>", L"", "0,30,200,300"},
+        {"two rows 4 apart", L"<ListLabelElement height=\"20\"/><ListLabelElement height=\"20\"/>",
+         L"childpadding=\"4\"", "0,48,200,300"},
+    };
+    for (const auto& c : cases) {
+        const std::wstring xml = std::wstring(L"<Window><List header=\"hidden\" ") + c.attributes + L">" + c.rows +
+                                 L"<ListContainerElement/></List></Window>";
+        CListUI* list = Build(xml.c_str());
+        ASSERT_NE(nullptr, list) << c.what;
+        EXPECT_EQ(c.stretchRow, RectText(list->GetItemAt(list->GetCount() - 1)->GetPos())) << c.what;
+    }
+}
+
 // Container rows of a fixed width do tile: three 50-pixel rows to a line of the 184 pixels beside the bar.
 TEST_F(ListTest, FixedWidthContainerRowsTileAndScrollByTileLines)
 {
@@ -401,24 +435,39 @@ TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
     list->SelectItem(2);
     list->GetItemAt(2)->SetVisible(false);
     EXPECT_EQ(-1, list->GetCurSel());
+    EXPECT_EQ(nullptr, RowReturnActivates(list));
 
     list->GetItemAt(2)->SetVisible(true);
     list->SelectItem(3);
+    CControlUI* selected = list->GetItemAt(3);
     ASSERT_TRUE(list->Remove(list->GetItemAt(1)));
     EXPECT_EQ(3, list->GetCount());
     EXPECT_EQ(2, list->GetCurSel());
+    EXPECT_EQ(selected, RowReturnActivates(list));
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(i, static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"))->GetIndex());
     ASSERT_TRUE(list->Remove(list->GetItemAt(2)));
     EXPECT_EQ(1, list->GetCurSel());
+    selected = list->GetItemAt(1);
+    EXPECT_EQ(selected, RowReturnActivates(list));
 
+    // Rows inserted before the selected row, or in its place, push it on.
     auto* inserted = new CListLabelElementUI();
     ASSERT_TRUE(list->AddAt(inserted, 0));
     EXPECT_EQ(2, list->GetCurSel());
     EXPECT_EQ(0, inserted->GetIndex());
+    ASSERT_TRUE(list->AddAt(new CListLabelElementUI(), 2));
+    EXPECT_EQ(3, list->GetCurSel());
+    EXPECT_EQ(selected, RowReturnActivates(list));
     list->RemoveAll();
     EXPECT_EQ(0, list->GetCount());
     EXPECT_EQ(-1, list->GetCurSel());
+    // Rows added later are not taken for the selection, nor are rows moved while none is selected.
+    ASSERT_TRUE(list->Add(new CListLabelElementUI()));
+    ASSERT_TRUE(list->Add(new CListLabelElementUI()));
+    EXPECT_EQ(nullptr, RowReturnActivates(list));
+    ASSERT_TRUE(list->SetItemIndex(list->GetItemAt(1), 0));
+    EXPECT_EQ(nullptr, RowReturnActivates(list));
 }
 
 // A row that expands, as an application's own list item may.
@@ -450,6 +499,12 @@ TEST_F(ListTest, TheExpandedIndexFollowsItsRowWhenRowsAreInsertedOrMoved)
     EXPECT_FALSE(first->expanded);
     EXPECT_TRUE(second->expanded);
     EXPECT_EQ(5, list->GetExpandedItem());
+    // Taken out by index (as a drop list does): rows before it move it up, its own removal clears it.
+    EXPECT_FALSE(list->RemoveAt(99, false));
+    ASSERT_TRUE(list->RemoveAt(0, false));
+    EXPECT_EQ(4, list->GetExpandedItem());
+    ASSERT_TRUE(list->RemoveAt(4, false));
+    EXPECT_EQ(-1, list->GetExpandedItem());
 }
 
 TEST_F(ListTest, SelectedAttributeSelectsWhateverItsValue)
