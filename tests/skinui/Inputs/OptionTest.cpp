@@ -399,6 +399,18 @@ TEST(Option, StateImageStripIsCutIntoFrames)
     EXPECT_TRUE(single.GetSelectedHotImage().IsEmpty());
     EXPECT_TRUE(single.GetSelectedPushedImage().IsEmpty());
 
+    // Two frames: the second is both the hot and the pushed look.
+    COptionUI two;
+    two.SetManager(&manager, nullptr, false);
+    two.SetPos(RECT{0, 0, 30, 10});
+    two.SetAttribute(L"selectedstateimage", description);
+    two.SetAttribute(L"selectedstatecount", L"2");
+    two.Selected(true, false);
+    two.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_NE(-1, two.GetSelectedImage().Find(L"source='0,0,45,10'"));
+    EXPECT_NE(-1, two.GetSelectedHotImage().Find(L"source='45,0,90,10'"));
+    EXPECT_NE(-1, two.GetSelectedPushedImage().Find(L"source='45,0,90,10'"));
+
     // Without a frame count the strip is not cut at all.
     COptionUI uncounted;
     uncounted.SetManager(&manager, nullptr, false);

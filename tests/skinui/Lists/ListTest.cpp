@@ -583,6 +583,22 @@ TEST_F(ListTest, HiddenHeaderStillGivesColumnPositions)
     EXPECT_EQ(100, info->columnRects[1].right);
     EXPECT_FALSE(list->GetHeader()->GetItemAt(0)->IsVisible());
     EXPECT_EQ(0, list->GetItemAt(0)->GetPos().top);
+    // Moved, the list takes its hidden header along, as it does its shown children.
+    list->Move(SIZE{10, 5}, false);
+    EXPECT_EQ(10, list->GetHeader()->GetFixedXY().cx);
+    EXPECT_EQ(5, list->GetHeader()->GetFixedXY().cy);
+    EXPECT_EQ(10, list->GetList()->GetFixedXY().cx);
+}
+
+TEST_F(ListTest, AFloatingHeaderItemGivesNoColumn)
+{
+    CListUI* list = Build(
+        L"<Window><List><ListHeader><ListHeaderItem width=\"40\"/>"
+        L"<ListHeaderItem float=\"true\" pos=\"100,0,130,20\"/></ListHeader></List></Window>");
+    const ListInfo* info = list->GetListInfo();
+    EXPECT_EQ(2, info->columns);
+    EXPECT_EQ(40, info->columnRects[0].right);
+    EXPECT_EQ("0,0,0,0", RectText(info->columnRects[1]));
 }
 
 TEST_F(ListTest, HeaderItemClickAndSeparatorDrag)
