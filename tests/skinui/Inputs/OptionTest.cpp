@@ -373,52 +373,39 @@ TEST(Option, StateImageStripIsCutIntoFrames)
 {
     SkinZipScope zip;
     TempImageFile strip("strip.bmp", MakeBmp(90, 10, 0x00FF00));
-    CWindowUIManager manager;
-    COptionUI option;
-    option.SetManager(&manager, nullptr, false);
-    option.SetPos(RECT{0, 0, 30, 10});
     const CUIString description = CUIString(L"file='") + strip.Path().c_str() + L"'";
-    option.SetAttribute(L"selectedstateimage", description);
-    option.SetAttribute(L"selectedstatecount", L"3");
-    option.Selected(true, false);
-    Canvas canvas(30, 10, 0xFF000000);
-    option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
-    EXPECT_NE(-1, option.GetSelectedImage().Find(L"source='0,0,30,10'"));
-    EXPECT_NE(-1, option.GetSelectedHotImage().Find(L"source='30,0,60,10'"));
-    EXPECT_NE(-1, option.GetSelectedPushedImage().Find(L"source='60,0,90,10'"));
-    EXPECT_EQ(0x00FF00u, canvas.Rgb(15, 5));
-
-    COptionUI single;
-    single.SetManager(&manager, nullptr, false);
-    single.SetPos(RECT{0, 0, 30, 10});
-    single.SetAttribute(L"selectedstateimage", description);
-    single.SetAttribute(L"selectedstatecount", L"1");
-    single.Selected(true, false);
-    single.Paint(canvas.dc(), canvas.Bounds(), nullptr);
-    EXPECT_NE(-1, single.GetSelectedImage().Find(L"source='0,0,90,10'"));
-    EXPECT_TRUE(single.GetSelectedHotImage().IsEmpty());
-    EXPECT_TRUE(single.GetSelectedPushedImage().IsEmpty());
-
-    // Two frames: the second is both the hot and the pushed look.
-    COptionUI two;
-    two.SetManager(&manager, nullptr, false);
-    two.SetPos(RECT{0, 0, 30, 10});
-    two.SetAttribute(L"selectedstateimage", description);
-    two.SetAttribute(L"selectedstatecount", L"2");
-    two.Selected(true, false);
-    two.Paint(canvas.dc(), canvas.Bounds(), nullptr);
-    EXPECT_NE(-1, two.GetSelectedImage().Find(L"source='0,0,45,10'"));
-    EXPECT_NE(-1, two.GetSelectedHotImage().Find(L"source='45,0,90,10'"));
-    EXPECT_NE(-1, two.GetSelectedPushedImage().Find(L"source='45,0,90,10'"));
-
-    // Without a frame count the strip is not cut at all.
-    COptionUI uncounted;
-    uncounted.SetManager(&manager, nullptr, false);
-    uncounted.SetPos(RECT{0, 0, 30, 10});
-    uncounted.SetAttribute(L"selectedstateimage", description);
-    uncounted.Selected(true, false);
-    uncounted.Paint(canvas.dc(), canvas.Bounds(), nullptr);
-    EXPECT_TRUE(uncounted.GetSelectedImage().IsEmpty());
+    // The 90-pixel strip cut into count frames: the first is the selected look, the second the hot and
+    // pushed look, the third the pushed one. Without a count nothing is cut (empty: no such look).
+    const struct {
+        const wchar_t* count;
+        const wchar_t* selected;
+        const wchar_t* hot;
+        const wchar_t* pushed;
+    } cases[] = {
+        {L"3", L"source='0,0,30,10'", L"source='30,0,60,10'", L"source='60,0,90,10'"},
+        {L"2", L"source='0,0,45,10'", L"source='45,0,90,10'", L"source='45,0,90,10'"},
+        {L"1", L"source='0,0,90,10'", nullptr, nullptr},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    const auto has = [](const CUIString& built, const wchar_t* source) {
+        return source ? built.Find(source) != -1 : built.IsEmpty();
+    };
+    for (const auto& c : cases) {
+        CWindowUIManager manager;
+        COptionUI option;
+        option.SetManager(&manager, nullptr, false);
+        option.SetPos(RECT{0, 0, 30, 10});
+        option.SetAttribute(L"selectedstateimage", description);
+        if (c.count) option.SetAttribute(L"selectedstatecount", c.count);
+        option.Selected(true, false);
+        Canvas canvas(30, 10, 0xFF000000);
+        option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+        const std::string count = c.count ? std::to_string(_wtoi(c.count)) : "no count";
+        EXPECT_TRUE(has(option.GetSelectedImage(), c.selected)) << count;
+        EXPECT_TRUE(has(option.GetSelectedHotImage(), c.hot)) << count;
+        EXPECT_TRUE(has(option.GetSelectedPushedImage(), c.pushed)) << count;
+        EXPECT_EQ(c.count ? 0x00FF00u : 0u, canvas.Rgb(15, 5)) << count;
+    }
 }
 
 }  // namespace
