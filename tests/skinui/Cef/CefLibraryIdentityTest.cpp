@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -87,6 +89,31 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     EXPECT_EQ(CheckEngineLibraryFile(self), CefLibraryVerdict::NotALibrary) << "a program is not a library";
+
+    // The stand-in with one mark of a library for this processor spoilt.
+    const std::string standInImage = ReadAll(ProgramFolder() + L"libcef.dll");
+    ASSERT_GT(standInImage.size(), 0x40u);
+    const size_t nt = static_cast<size_t>(*reinterpret_cast<const LONG*>(&standInImage[0x3C]));
+    const size_t optional = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader);
+    const struct {
+        const char* spoilt;
+        size_t offset;
+        WORD value;
+    } spoilings[] = {
+        {"no MZ mark", 0, 0x5858},
+        {"no PE signature", nt, 0x5858},
+        {"another processor", nt + offsetof(IMAGE_NT_HEADERS32, FileHeader.Machine), IMAGE_FILE_MACHINE_AMD64},
+        {"not a DLL", nt + offsetof(IMAGE_NT_HEADERS32, FileHeader.Characteristics), IMAGE_FILE_EXECUTABLE_IMAGE},
+        {"a 64-bit optional header", optional + offsetof(IMAGE_OPTIONAL_HEADER32, Magic), IMAGE_NT_OPTIONAL_HDR64_MAGIC},
+        {"no data directories", optional + offsetof(IMAGE_OPTIONAL_HEADER32, NumberOfRvaAndSizes), 0},
+    };
+    for (const auto& spoiling : spoilings) {
+        std::string image = standInImage;
+        ASSERT_LT(spoiling.offset + sizeof(WORD), image.size()) << spoiling.spoilt;
+        std::memcpy(&image[spoiling.offset], &spoiling.value, sizeof(WORD));
+        EXPECT_EQ(CheckEngineLibraryFile(WriteFile(L"spoilt-library.dll", image)), CefLibraryVerdict::NotALibrary)
+            << spoiling.spoilt;
+    }
 
     // Cut short at every length, the stand-in is never taken and never read past its end.
     const std::string standIn = ReadAll(ProgramFolder() + L"libcef.dll");
