@@ -1,10 +1,12 @@
 #include "Control/ButtonUI.h"
 #include "Control/ProgressUI.h"
+#include "Control/ScrollBarUI.h"
 #include "Core/WindowUIManager.h"
 #include "Layout/ContainerUI.h"
 #include "Layout/TabLayoutUI.h"
 #include "../Core/PaintedRects.h"
 #include "../Core/SkinTestData.h"
+#include "../Core/TestWindows.h"
 #include "../Inputs/TestImages.h"
 
 #include <gtest/gtest.h>
@@ -267,6 +269,40 @@ TEST(Progress, VerticalBarFillsFromTheBottom)
     progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
     EXPECT_EQ(0u, canvas.Rgb(5, 29));
     EXPECT_EQ(0x0000FFu, canvas.Rgb(5, 30));
+}
+
+// A change to what a control shows asks its window to repaint it; else the old look stays on screen.
+class RepaintTest : public WindowTest {};
+
+TEST_F(RepaintTest, ChangesToWhatABarShowsAskTheWindowToRepaint)
+{
+    const struct {
+        const char* control;
+        CControlUI* (*make)();
+        const wchar_t* name;
+        const wchar_t* value;
+    } cases[] = {
+        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"min", L"-50"},
+        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"max", L"50"},
+        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"value", L"30"},
+        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"hor", L"false"},
+        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"isstretchfore", L"false"},
+        {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); }, L"thumbnormalimage", L"a.png"},
+        {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); }, L"railhotimage", L"a.png"},
+        {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); }, L"value", L"30"},
+    };
+    for (const auto& c : cases) {
+        HostWindow host;
+        ASSERT_NE(nullptr, host.Create(nullptr, L"bar", WS_POPUP, 0, 0, 0, 100, 100));
+        host.manager.AttachRootControl(c.make());
+        ::ShowWindow(host, SW_SHOWNOACTIVATE);
+        ::UpdateWindow(host);
+        RECT update = {};
+        ASSERT_FALSE(::GetUpdateRect(host, &update, FALSE)) << c.control;
+        host.manager.GetRoot()->SetAttribute(c.name, c.value);
+        EXPECT_TRUE(::GetUpdateRect(host, &update, FALSE)) << c.control << " " << std::string(c.name, c.name + wcslen(c.name));
+        ::DestroyWindow(host);
+    }
 }
 
 TEST(Progress, EmptyRangeIsWidenedAtPaint)
