@@ -378,6 +378,21 @@ TEST(Progress, ForegroundImageIsCutOrSqueezed)
     progress.SetAttribute(L"isstretchfore", L"true");
     progress.Paint(squeezed.dc(), squeezed.Bounds(), nullptr);
     EXPECT_EQ(0x00FF00u, squeezed.Rgb(1, 0) & 0x00FF00u);
+
+    // Upright and cut, a half-full bar shows the image's rows 50 to 99 in its lower half, however tall
+    // the image is: green here, while the blue below row 100 stays out.
+    TempImageFile tall("tall.bmp", MakeBmp(10, 200, 0x00FF00, 0x0000FF));
+    CProgressUI upright;
+    upright.SetManager(&manager, nullptr, false);
+    upright.SetAttribute(L"hor", L"false");
+    upright.SetAttribute(L"foreimage", (L"file='" + tall.Path() + L"'").c_str());
+    upright.SetAttribute(L"isstretchfore", L"false");
+    upright.SetValue(50);
+    upright.SetPos(RECT{0, 0, 10, 100});
+    Canvas column(10, 100);
+    upright.Paint(column.dc(), column.Bounds(), nullptr);
+    EXPECT_EQ("0,50,10,100", RectText(column.BoundsOf(0x00FF00)));
+    EXPECT_EQ("0,0,0,0", RectText(column.BoundsOf(0x0000FF)));
 }
 
 }  // namespace
