@@ -455,9 +455,14 @@ TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
     auto* inserted = new CListLabelElementUI();
     ASSERT_TRUE(list->AddAt(inserted, 0));
     EXPECT_EQ(2, list->GetCurSel());
-    EXPECT_EQ(0, inserted->GetIndex());
+    for (int i = 0; i < list->GetCount(); ++i)
+        EXPECT_EQ(i, static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"))->GetIndex());
     ASSERT_TRUE(list->AddAt(new CListLabelElementUI(), 2));
     EXPECT_EQ(3, list->GetCurSel());
+    EXPECT_EQ(selected, RowReturnActivates(list));
+    // Moved, the selected row keeps the selection at its new place.
+    ASSERT_TRUE(list->SetItemIndex(selected, 0));
+    EXPECT_EQ(0, list->GetCurSel());
     EXPECT_EQ(selected, RowReturnActivates(list));
     list->RemoveAll();
     EXPECT_EQ(0, list->GetCount());
@@ -499,8 +504,11 @@ TEST_F(ListTest, TheExpandedIndexFollowsItsRowWhenRowsAreInsertedOrMoved)
     EXPECT_FALSE(first->expanded);
     EXPECT_TRUE(second->expanded);
     EXPECT_EQ(5, list->GetExpandedItem());
-    // Taken out by index (as a drop list does): rows before it move it up, its own removal clears it.
+    // Taken out, rows before it move it up, its own removal clears it; by index too, as a drop list does.
     EXPECT_FALSE(list->RemoveAt(99, false));
+    ASSERT_TRUE(list->Remove(list->GetItemAt(0)));
+    EXPECT_EQ(4, list->GetExpandedItem());
+    ASSERT_TRUE(list->AddAt(new CListLabelElementUI(), 0));
     ASSERT_TRUE(list->RemoveAt(0, false));
     EXPECT_EQ(4, list->GetExpandedItem());
     ASSERT_TRUE(list->RemoveAt(4, false));
