@@ -291,18 +291,9 @@ TEST_F(RepaintTest, ChangesToWhatABarShowsAskTheWindowToRepaint)
         {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); }, L"railhotimage", L"a.png"},
         {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); }, L"value", L"30"},
     };
-    for (const auto& c : cases) {
-        HostWindow host;
-        ASSERT_NE(nullptr, host.Create(nullptr, L"bar", WS_POPUP, 0, 0, 0, 100, 100));
-        host.manager.AttachRootControl(c.make());
-        ::ShowWindow(host, SW_SHOWNOACTIVATE);
-        ::UpdateWindow(host);
-        RECT update = {};
-        ASSERT_FALSE(::GetUpdateRect(host, &update, FALSE)) << c.control;
-        host.manager.GetRoot()->SetAttribute(c.name, c.value);
-        EXPECT_TRUE(::GetUpdateRect(host, &update, FALSE)) << c.control << " " << std::string(c.name, c.name + wcslen(c.name));
-        ::DestroyWindow(host);
-    }
+    for (const auto& c : cases)
+        EXPECT_TRUE(AttributeAsksForRepaint(c.make(), c.name, c.value))
+            << c.control << " " << std::string(c.name, c.name + wcslen(c.name));
 }
 
 TEST(Progress, EmptyRangeIsWidenedAtPaint)

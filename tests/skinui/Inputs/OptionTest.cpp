@@ -8,6 +8,7 @@
 #include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
 #include "../Core/SkinTestData.h"
+#include "../Core/TestWindows.h"
 #include "InputsTestSupport.h"
 #include "TestImages.h"
 
@@ -247,6 +248,31 @@ TEST(OptionGroup, TwoSelectedMembersLeaveTheLaterOneSelectedHoweverTheGroupWasBu
         EXPECT_FALSE(b->IsSelected()) << way.how;
     }
     CWindowUIManager::Term();
+}
+
+class InputRepaintTest : public WindowTest {};
+
+TEST_F(InputRepaintTest, ChangesToWhatAnInputShowsAskTheWindowToRepaint)
+{
+    const struct {
+        CControlUI* (*make)();
+        const wchar_t* name;
+        const wchar_t* value;
+    } cases[] = {
+        {[] { return static_cast<CControlUI*>(new COptionUI()); }, L"selectedimage", L"a.png"},
+        {[] { return static_cast<CControlUI*>(new COptionUI()); }, L"selectedforeimage", L"a.png"},
+        {[] { return static_cast<CControlUI*>(new COptionUI()); }, L"selectedstatecount", L"2"},
+        {[] { return static_cast<CControlUI*>(new COptionUI()); }, L"selectedfont", L"1"},
+        {[] { return static_cast<CControlUI*>(new CSliderUI()); }, L"thumbimage", L"a.png"},
+        {[] { return static_cast<CControlUI*>(new CSliderUI()); }, L"thumbcolor", L"#FF00FF00"},
+        {[] { return static_cast<CControlUI*>(new CSliderUI()); }, L"bkcolorheight", L"4"},
+        {[] { return static_cast<CControlUI*>(new CSliderUI()); }, L"bkcolorwidth", L"4"},
+    };
+    for (const auto& c : cases) {
+        CControlUI* control = c.make();
+        const std::wstring what = std::wstring(control->GetClass()) + L" " + c.name;
+        EXPECT_TRUE(AttributeAsksForRepaint(control, c.name, c.value)) << std::string(what.begin(), what.end());
+    }
 }
 
 TEST(Option, SelectedWithoutSelectedBackgroundPaintsNoBackground)

@@ -542,6 +542,20 @@ TEST_F(ListTest, AttributesFillTheSharedItemLook)
     EXPECT_FALSE(list->GetHeader()->IsVisible());
 }
 
+class ListRepaintTest : public WindowTest {};
+
+TEST_F(ListRepaintTest, ChangesToTheItemLookAskTheWindowToRepaint)
+{
+    RegisterListsControls(*CControlFactory::GetInstance());
+    const std::pair<const wchar_t*, const wchar_t*> changes[] = {
+        {L"itemtextcolor", L"#FF123456"},  {L"itembkimage", L"a.png"},     {L"itemaltbk", L"true"},
+        {L"itemrowlineheight", L"3"},      {L"itemcolumnlinewidth", L"2"}, {L"fixedscrollbar", L"true"},
+    };
+    for (const auto& change : changes)
+        EXPECT_TRUE(AttributeAsksForRepaint(new CListUI(), change.first, change.second))
+            << std::string(change.first, change.first + wcslen(change.first));
+}
+
 TEST_F(ListTest, PercentageHeaderSharesItsWidth)
 {
     CListUI* list = Build(
