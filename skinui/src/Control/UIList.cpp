@@ -124,8 +124,10 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
         y = place.bottom + pad.bottom + childPadding;
     }
     int neededHeight = y - top - (placedCount > 0 ? childPadding : 0);
-    if (m_owner->GetListType() == LIST_TYPE_LIST) {
-        auto* first = static_cast<CControlUI*>(m_items[0]);
+    // Only container rows of a fixed width tile (they move themselves into columns); rows of any other
+    // kind stack one to a line whatever their width, and the stacked height is theirs.
+    auto* first = static_cast<CControlUI*>(m_items[0]);
+    if (m_owner->GetListType() == LIST_TYPE_LIST && first->GetInterface(L"ListContainerElement")) {
         const int tileWidth = first->GetFixedWidth();
         if (tileWidth > 0 && innerWidth / tileWidth >= 1) {
             const int perRow = innerWidth / tileWidth;

@@ -75,6 +75,13 @@ bool CListItemState::SelectMulti(CControlUI& self, bool select, void (*repaint)(
     return true;
 }
 
+bool CListItemState::OwnerSelectsMany() const
+{
+    // Ctrl toggles a row only where the list keeps several: elsewhere it would unmark a row that stays selected.
+    auto* list = ownerControl ? static_cast<IListUI*>(ownerControl->GetInterface(L"IList")) : nullptr;
+    return list && list->IsMultiSelect();
+}
+
 bool CListItemState::Activate(CControlUI& self) const
 {
     if (!self.IsVisible() || !self.IsEnabled()) return false;
@@ -93,7 +100,7 @@ bool CListItemState::HandleRowInput(CControlUI& self, IListItemUI& item, const C
 {
     if (IsSelectingPress(event, Info())) {
         if (!self.IsEnabled()) return true;
-        if (event.wKeyState & MK_CONTROL) item.SelectMulti(!item.IsSelected());
+        if ((event.wKeyState & MK_CONTROL) && OwnerSelectsMany()) item.SelectMulti(!item.IsSelected());
         else item.Select(true);
         return true;
     }

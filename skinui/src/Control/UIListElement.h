@@ -41,6 +41,9 @@ public:
     // Pressing, releasing and hovering, the same for every kind of row; false when the event is not one of them.
     bool HandleRowInput(CControlUI& self, IListItemUI& item, const ControlEvent& event);
     ListInfo* Info() const { return owner ? owner->GetListInfo() : nullptr; }
+
+private:
+    bool OwnerSelectsMany() const;
 };
 
 // Repaints only the part of a row that its ancestors let show.

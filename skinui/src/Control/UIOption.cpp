@@ -25,7 +25,7 @@ void COptionUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool r
 {
     // The window it leaves takes it out of its group (the base's release); the window it joins lists it.
     CControlUI::SetManager(manager, parent, runInit);
-    if (runInit && !m_group.IsEmpty() && m_manager) m_manager->AddToOptionGroup(m_group, this);
+    if (runInit && !m_group.IsEmpty() && m_manager) JoinGroup();
 }
 
 void COptionUI::SetGroup(const wchar_t* name)
@@ -37,7 +37,25 @@ void COptionUI::SetGroup(const wchar_t* name)
     }
     if (!m_group.IsEmpty() && m_manager) m_manager->RemoveFromOptionGroup(m_group, this);
     m_group = name;
-    if (!m_group.IsEmpty() && m_manager) m_manager->AddToOptionGroup(m_group, this);
+    if (!m_group.IsEmpty() && m_manager) JoinGroup();
+}
+
+void COptionUI::JoinGroup()
+{
+    m_manager->AddToOptionGroup(m_group, this);
+    // Selected before it joined (a skin sets "selected" before the window is known): it stays the one
+    // selected member, as if it had been selected now.
+    if (m_selected) DeselectOtherMembers(false);
+}
+
+void COptionUI::DeselectOtherMembers(bool notify)
+{
+    CPtrArray* members = m_manager->GetOptionGroup(m_group);
+    for (int i = 0; members && i < members->GetSize(); ++i) {
+        auto* member = static_cast<CControlUI*>(members->GetAt(i));
+        auto* option = member ? static_cast<COptionUI*>(member->GetInterface(L"Option")) : nullptr;
+        if (option && option != this) option->Selected(false, notify);
+    }
 }
 
 void COptionUI::Selected(bool selected, bool notify)
@@ -49,16 +67,10 @@ void COptionUI::Selected(bool selected, bool notify)
             Invalidate();
             return;
         }
-        if (!m_group.IsEmpty()) {
-            CPtrArray* members = m_manager->GetOptionGroup(m_group);
-            for (int i = 0; members && i < members->GetSize(); ++i) {
-                auto* member = static_cast<CControlUI*>(members->GetAt(i));
-                auto* option = member ? static_cast<COptionUI*>(member->GetInterface(L"Option")) : nullptr;
-                if (option && option != this) option->Selected(false, notify);
-            }
-        }
         const auto alive = WatchLifetime();
-        if (notify) m_manager->SendNotify(this, L"selectchanged", SelectChangedParam(), 0);
+        if (!m_group.IsEmpty()) DeselectOtherMembers(notify);
+        if (alive.expired()) return;
+        if (notify && m_manager) m_manager->SendNotify(this, L"selectchanged", SelectChangedParam(), 0);
         if (alive.expired()) return;
     }
     Invalidate();

@@ -43,6 +43,8 @@ protected:
 
 private:
     void BuildFramesFromStateImage();
+    void JoinGroup();
+    void DeselectOtherMembers(bool notify);
 
     bool m_selected = false;
     CUIString m_group;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -38,6 +40,9 @@ TEST(EngineLibraryIdentity, LibrariesWithTheRightNamesButAnotherInterfaceAreRefu
     EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"foreign-engine\\libcef.dll"), CefLibraryVerdict::NoIdentity);
     EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"next-version-engine\\libcef.dll"),
               CefLibraryVerdict::OtherInterface);
+    EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"no-create-engine\\libcef.dll"),
+              CefLibraryVerdict::NoCreateBrowser)
+        << "built for this interface, but it could never show a page";
     EXPECT_EQ(::GetModuleHandleW(L"foreign-engine\\libcef.dll"), nullptr);
 }
 
@@ -84,6 +89,48 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     EXPECT_EQ(CheckEngineLibraryFile(self), CefLibraryVerdict::NotALibrary) << "a program is not a library";
+
+    // The stand-in with one mark of a library for this processor spoilt, or with an export table that
+    // claims more names than any engine has (it must be refused without trying to hold them all).
+    const std::string standInImage = ReadAll(ProgramFolder() + L"libcef.dll");
+    ASSERT_GT(standInImage.size(), 0x40u);
+    const size_t nt = static_cast<size_t>(*reinterpret_cast<const LONG*>(&standInImage[0x3C]));
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS32*>(&standInImage[nt]);
+    const size_t optional = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader);
+    const DWORD exportsRva = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
+    size_t exports = 0;
+    const auto* sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
+        &standInImage[optional + headers->FileHeader.SizeOfOptionalHeader]);
+    for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i)
+        if (exportsRva >= sections[i].VirtualAddress && exportsRva - sections[i].VirtualAddress < sections[i].SizeOfRawData)
+            exports = sections[i].PointerToRawData + (exportsRva - sections[i].VirtualAddress);
+    ASSERT_NE(exports, 0u);
+    const struct {
+        const char* spoilt;
+        size_t offset;
+        DWORD value;
+        size_t size;
+        CefLibraryVerdict verdict;
+    } spoilings[] = {
+        {"no MZ mark", 0, 0x5858, 2, CefLibraryVerdict::NotALibrary},
+        {"no PE signature", nt, 0x5858, 2, CefLibraryVerdict::NotALibrary},
+        {"another processor", nt + offsetof(IMAGE_NT_HEADERS32, FileHeader.Machine), IMAGE_FILE_MACHINE_AMD64, 2,
+         CefLibraryVerdict::NotALibrary},
+        {"not a DLL", nt + offsetof(IMAGE_NT_HEADERS32, FileHeader.Characteristics), IMAGE_FILE_EXECUTABLE_IMAGE, 2,
+         CefLibraryVerdict::NotALibrary},
+        {"a 64-bit optional header", optional + offsetof(IMAGE_OPTIONAL_HEADER32, Magic),
+         IMAGE_NT_OPTIONAL_HDR64_MAGIC, 2, CefLibraryVerdict::NotALibrary},
+        {"no data directories", optional + offsetof(IMAGE_OPTIONAL_HEADER32, NumberOfRvaAndSizes), 0, 4,
+         CefLibraryVerdict::NotALibrary},
+        {"two thousand million names", exports + offsetof(IMAGE_EXPORT_DIRECTORY, NumberOfNames), 0x7FFFFFFF, 4,
+         CefLibraryVerdict::NoIdentity},
+    };
+    for (const auto& spoiling : spoilings) {
+        std::string image = standInImage;
+        ASSERT_LT(spoiling.offset + spoiling.size, image.size()) << spoiling.spoilt;
+        std::memcpy(&image[spoiling.offset], &spoiling.value, spoiling.size);
+        EXPECT_EQ(CheckEngineLibraryFile(WriteFile(L"spoilt-library.dll", image)), spoiling.verdict) << spoiling.spoilt;
+    }
 
     // Cut short at every length, the stand-in is never taken and never read past its end.
     const std::string standIn = ReadAll(ProgramFolder() + L"libcef.dll");

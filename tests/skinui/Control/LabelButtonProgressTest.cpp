@@ -1,9 +1,13 @@
 #include "Control/ButtonUI.h"
 #include "Control/ProgressUI.h"
+#include "Control/ScrollBarUI.h"
 #include "Core/WindowUIManager.h"
 #include "Layout/ContainerUI.h"
 #include "Layout/TabLayoutUI.h"
+#include "../Core/PaintedRects.h"
 #include "../Core/SkinTestData.h"
+#include "../Core/TestWindows.h"
+#include "../Inputs/TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -221,16 +225,37 @@ TEST(Progress, ValuesOutsideTheRangeAreIgnored)
     EXPECT_EQ(100, progress.GetValue());
 }
 
+// The filled part in the foreground colour and as the stretched foreground image. The colour covers
+// width * done / span (or from the top, height * left to do / span) in window pixels; the image's part
+// is taken back to 100 % and scaled again when drawn, so at 150 % a half pixel may round it wider.
 TEST(Progress, FillsItsShareWithTheForegroundColour)
 {
-    CProgressUI progress;
-    progress.SetAttribute(L"forecolor", L"#FF00FF00");
-    progress.SetValue(50);
-    progress.SetPos(RECT{0, 0, 40, 10});
-    Canvas canvas(40, 10);
-    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
-    EXPECT_EQ(0x00FF00u, canvas.Rgb(19, 5));
-    EXPECT_EQ(0u, canvas.Rgb(21, 5));
+    SkinZipScope zip;
+    TempImageFile fill("fill.bmp", MakeBmp(8, 8, 0x0000FF));
+    const BarCase cases[] = {
+        {96, true, {10, 5, 110, 15}, 0, 100, 30, "10,5,40,15", "10,5,40,15"},
+        {96, true, {10, 5, 110, 15}, 50, 150, 75, "10,5,35,15", "10,5,35,15"},
+        {96, true, {10, 5, 110, 15}, 0, 3, 1, "10,5,43,15", "10,5,43,15"},
+        {96, true, {10, 5, 110, 15}, 0, 100, 100, "10,5,110,15", "10,5,110,15"},
+        {96, false, {10, 5, 20, 105}, 0, 100, 25, "10,80,20,105", "10,80,20,105"},
+        {96, false, {10, 5, 20, 105}, 0, 3, 1, "10,71,20,105", "10,71,20,105"},
+        {144, true, {10, 5, 160, 20}, 0, 100, 30, "10,5,55,20", "10,5,55,20"},
+        // 1.5 pixels: the colour is cut to 1; the image's 1 is 0.67 -> 1 at 100 %, drawn 1.5 -> 2 wide.
+        {144, true, {10, 5, 160, 20}, 0, 100, 1, "10,5,11,20", "10,5,12,20"},
+        // Top 112.5 below the item: the colour cuts to 112; the image's top 74.67 -> 75 is drawn at 113.
+        {144, false, {10, 5, 25, 155}, 0, 100, 25, "10,117,25,155", "10,118,25,155"},
+        {192, true, {10, 5, 210, 25}, 0, 100, 30, "10,5,70,25", "10,5,70,25"},
+        {192, false, {10, 5, 30, 205}, 0, 100, 25, "10,155,30,205", "10,155,30,205"},
+        {192, true, {10, 5, 210, 25}, 0, 100, 0, "0,0,0,0", "0,0,0,0"},
+    };
+    for (const BarCase& c : cases) {
+        CWindowUIManager manager;
+        CProgressUI progress;
+        SetUpBar(manager, progress, c);
+        const PaintedRects painted = PaintColourThenImage(progress, L"forecolor", L"foreimage", fill.Path(), 220);
+        EXPECT_EQ(c.colour, painted.colour) << c.Name();
+        EXPECT_EQ(c.image, painted.image) << c.Name();
+    }
 }
 
 TEST(Progress, VerticalBarFillsFromTheBottom)
@@ -244,6 +269,31 @@ TEST(Progress, VerticalBarFillsFromTheBottom)
     progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
     EXPECT_EQ(0u, canvas.Rgb(5, 29));
     EXPECT_EQ(0x0000FFu, canvas.Rgb(5, 30));
+}
+
+// A change to what a control shows asks its window to repaint it; else the old look stays on screen.
+class RepaintTest : public WindowTest {};
+
+TEST_F(RepaintTest, ChangesToWhatABarShowsAskTheWindowToRepaint)
+{
+    const struct {
+        const char* control;
+        CControlUI* (*make)();
+        const wchar_t* name;
+        const wchar_t* value;
+    } cases[] = {
+        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"min", L"-50"},
+        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"max", L"50"},
+        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"value", L"30"},
+        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"hor", L"false"},
+        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"isstretchfore", L"false"},
+        {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); }, L"thumbnormalimage", L"a.png"},
+        {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); }, L"railhotimage", L"a.png"},
+        {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); }, L"value", L"30"},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(AttributeAsksForRepaint(c.make(), c.name, c.value))
+            << c.control << " " << std::string(c.name, c.name + wcslen(c.name));
 }
 
 TEST(Progress, EmptyRangeIsWidenedAtPaint)
@@ -319,6 +369,21 @@ TEST(Progress, ForegroundImageIsCutOrSqueezed)
     progress.SetAttribute(L"isstretchfore", L"true");
     progress.Paint(squeezed.dc(), squeezed.Bounds(), nullptr);
     EXPECT_EQ(0x00FF00u, squeezed.Rgb(1, 0) & 0x00FF00u);
+
+    // Upright and cut, a half-full bar shows the image's rows 50 to 99 in its lower half, however tall
+    // the image is: green here, while the blue below row 100 stays out.
+    TempImageFile tall("tall.bmp", MakeBmp(10, 200, 0x00FF00, 0x0000FF));
+    CProgressUI upright;
+    upright.SetManager(&manager, nullptr, false);
+    upright.SetAttribute(L"hor", L"false");
+    upright.SetAttribute(L"foreimage", (L"file='" + tall.Path() + L"'").c_str());
+    upright.SetAttribute(L"isstretchfore", L"false");
+    upright.SetValue(50);
+    upright.SetPos(RECT{0, 0, 10, 100});
+    Canvas column(10, 100);
+    upright.Paint(column.dc(), column.Bounds(), nullptr);
+    EXPECT_EQ("0,50,10,100", RectText(column.BoundsOf(0x00FF00)));
+    EXPECT_EQ("0,0,0,0", RectText(column.BoundsOf(0x0000FF)));
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "Control/ScrollBarUI.h"
 #include "Core/ControlFactory.h"
 #include "Core/WindowUIManager.h"
+#include "Layout/ContainerUI.h"
 #include "../Core/SkinTestData.h"
+#include "../Core/TestWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -61,12 +63,18 @@ TEST(ScrollBar, ThumbLengthFollowsRangeAndEndsAtTheSecondButton)
 
 TEST(ScrollBar, TooShortForAThumbSharesItsLengthBetweenTheButtons)
 {
-    CScrollBarUI bar;
-    bar.SetPos(RECT{0, 0, 16, 20});
-    EXPECT_EQ(10, Height(bar.GetButton1Rect()));
-    EXPECT_EQ(10, Height(bar.GetButton2Rect()));
-    const RECT& thumb = bar.GetThumbRect();
-    EXPECT_TRUE(thumb.left == 0 && thumb.top == 0 && thumb.right == 0 && thumb.bottom == 0);
+    // 20 high: two 10-pixel buttons. 48 high: a 16-pixel track is no longer than the bar is thick.
+    const struct {
+        int height, button;
+    } cases[] = {{20, 10}, {48, 16}};
+    for (const auto& c : cases) {
+        CScrollBarUI bar;
+        bar.SetPos(RECT{0, 0, 16, c.height});
+        EXPECT_EQ(c.button, Height(bar.GetButton1Rect())) << c.height;
+        EXPECT_EQ(c.button, Height(bar.GetButton2Rect())) << c.height;
+        const RECT& thumb = bar.GetThumbRect();
+        EXPECT_TRUE(thumb.left == 0 && thumb.top == 0 && thumb.right == 0 && thumb.bottom == 0) << c.height;
+    }
 }
 
 TEST(ScrollBar, HorizontalBarWorksAlongX)
@@ -121,6 +129,13 @@ TEST(ScrollBar, DraggingTheThumbMovesByTheRangeShare)
     // span = 200 - 112 - 32 = 56: 28 pixels are half the range.
     DragThumb(bar, 30, 58);
     EXPECT_EQ(50, bar.GetScrollPos());
+    Send(bar, EVT_BUTTONUP, 8, 58);
+    // Enabling a bar that is enabled already leaves a drag going.
+    PressAt(bar, 60);
+    bar.SetEnabled(true);
+    Send(bar, EVT_MOUSEMOVE, 8, 74);
+    Tick(bar);
+    EXPECT_EQ(75, bar.GetScrollPos());
 }
 
 TEST(ScrollBar, DraggingAcrossAHugeRangeLandsInProportion)
@@ -196,6 +211,40 @@ TEST(ScrollBar, ClickOnTheTrackPagesWithoutOwner)
     bar.SetPos(RECT{0, 0, 16, 200});
     PressAt(bar, 150);
     EXPECT_EQ(200, bar.GetScrollPos());
+    // The thumb (28 of the 168-pixel track) now starts at 16 + 140 * 200 / 1000 = 44: above it pages back.
+    EXPECT_EQ(44, bar.GetThumbRect().top);
+    Send(bar, EVT_BUTTONUP, 8, 150);
+    PressAt(bar, 30);
+    EXPECT_EQ(0, bar.GetScrollPos());
+}
+
+TEST(ScrollBar, FocusGoesToTheOwnerElseToTheBar)
+{
+    CWindowUIManager manager;
+    CContainerUI owner;
+    owner.SetManager(&manager, nullptr, false);
+    CScrollBarUI owned;
+    owned.SetManager(&manager, &owner, false);
+    owned.SetOwner(&owner);
+    owned.SetFocus();
+    EXPECT_EQ(&owner, manager.GetFocus());
+    CScrollBarUI alone;
+    alone.SetManager(&manager, nullptr, false);
+    alone.SetFocus();
+    EXPECT_EQ(&alone, manager.GetFocus());
+    manager.SetFocus(nullptr);
+}
+
+TEST(ScrollBar, OtherTimersReachTheApplication)
+{
+    CWindowUIManager manager;
+    NotifyRecorder notes;
+    manager.AddNotifier(&notes);
+    CScrollBarUI bar;
+    bar.SetManager(&manager, nullptr, false);
+    Send(bar, EVT_TIMER, 0, 0, CScrollBarUI::kTimerId + 1);
+    EXPECT_EQ(1, notes.Count(L"timer", &bar));
+    manager.RemoveNotifier(&notes);
 }
 
 // quad.png is 4x4: red and green above, blue and magenta below.
@@ -278,6 +327,22 @@ TEST_F(ScrollBarPaint, RailIsCentredOnTheThumbAsLongAsTheBarIsThick)
     // Height 200, range 100: the thumb spans 16..128, its middle is 72.
     Paint(200);
     for (int y = 20; y < 125; ++y) EXPECT_EQ(y >= 64 && y < 80 ? 0xFF00FFu : 0xFF0000u, canvas.Rgb(8, y)) << y;
+}
+
+TEST_F(ScrollBarPaint, TheThumbIsHotOnlyUnderThePointer)
+{
+    bar.SetAttribute(L"thumbnormalimage", kRed);
+    bar.SetAttribute(L"thumbhotimage", kGreen);
+    Paint(200);
+    Send(EVT_MOUSEMOVE, POINT{8, 150});
+    Paint(200);
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(8, 60)) << "the pointer is on the track below the thumb";
+    Send(EVT_MOUSEMOVE, POINT{8, 60});
+    Paint(200);
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(8, 60));
+    Send(EVT_MOUSEMOVE, POINT{8, 150});
+    Paint(200);
+    EXPECT_EQ(0xFF0000u, canvas.Rgb(8, 60));
 }
 
 TEST_F(ScrollBarPaint, TrackImageFollowsTheThumbStateAndKeepsItsOwnPlace)

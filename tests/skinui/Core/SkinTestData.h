@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -61,6 +63,19 @@ public:
     }
     DWORD Rgb(int x, int y) const { return At(x, y) & 0x00FFFFFF; }
     RECT Bounds() const { return RECT{0, 0, m_width, m_height}; }
+    // The smallest rectangle holding every pixel of the colour (0xRRGGBB); all zero when there is none.
+    RECT BoundsOf(DWORD rgb) const
+    {
+        ::GdiFlush();
+        RECT found = {m_width, m_height, 0, 0};
+        for (int y = 0; y < m_height; ++y)
+            for (int x = 0; x < m_width; ++x) {
+                if ((m_bits[y * m_width + x] & 0x00FFFFFF) != rgb) continue;
+                found = RECT{std::min<LONG>(found.left, x), std::min<LONG>(found.top, y),
+                             std::max<LONG>(found.right, x + 1), std::max<LONG>(found.bottom, y + 1)};
+            }
+        return found.right == 0 ? RECT{0, 0, 0, 0} : found;
+    }
 
 private:
     int m_width;

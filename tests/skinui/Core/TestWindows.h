@@ -138,6 +138,23 @@ inline bool PumpUntil(const std::function<bool()>& done)
     return done();
 }
 
+// Whether setting the attribute on the control, shown alone in a painted window, asks the window to
+// repaint: else the old look would stay on screen.
+inline bool AttributeAsksForRepaint(CControlUI* control, const wchar_t* name, const wchar_t* value)
+{
+    HostWindow host;
+    if (!host.Create(nullptr, L"repaint", WS_POPUP, 0, 0, 0, 100, 100)) return false;
+    host.manager.AttachRootControl(control);
+    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    ::UpdateWindow(host);
+    RECT update = {};
+    const bool clean = !::GetUpdateRect(host, &update, FALSE);
+    control->SetAttribute(name, value);
+    const bool asked = clean && ::GetUpdateRect(host, &update, FALSE);
+    ::DestroyWindow(host);
+    return asked;
+}
+
 // Every window test needs a display: without one window creation fails, and the test must say so.
 class WindowTest : public ::testing::Test {
 protected:

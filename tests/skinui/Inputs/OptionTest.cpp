@@ -5,12 +5,17 @@
 #include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
+#include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
 #include "../Core/SkinTestData.h"
+#include "../Core/TestWindows.h"
 #include "InputsTestSupport.h"
 #include "TestImages.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -113,6 +118,13 @@ TEST_F(OptionGroupTest, AnOptionWithoutGroupTogglesOnEachClick)
     EXPECT_FALSE(free->IsSelected());
     ASSERT_EQ(2, notes.Count(L"selectchanged", free));
     EXPECT_TRUE(Option(L"a")->IsSelected());
+    // A check box without auto-check toggles on the click, as any option does.
+    auto* check = new CCheckBoxUI();
+    static_cast<IContainerUI*>(manager.GetRoot()->GetInterface(L"IContainer"))->Add(check);
+    check->SetPos(RECT{200, 0, 230, 20});
+    Click(check);
+    EXPECT_TRUE(check->IsSelected());
+    EXPECT_EQ(1u, notes.seen.back().wParam) << "a check box tells its new state";
 }
 
 TEST_F(OptionGroupTest, AutoCheckTogglesOnPressWithStateThenCheckClick)
@@ -177,6 +189,92 @@ TEST_F(OptionGroupTest, AnOptionLeavesTheGroupOfEachWindowItLeaves)
     EXPECT_FALSE(Option(L"a")->IsSelected());
 }
 
+// However a group came together, one member is selected: the one selected last, as a click would.
+TEST(OptionGroup, TwoSelectedMembersLeaveTheLaterOneSelectedHoweverTheGroupWasBuilt)
+{
+    RegisterInputsControls(*CControlFactory::GetInstance());
+    const wchar_t* const groupFirst =
+        L"<Option name=\"a\" group=\"g\" selected=\"true\"/><Option name=\"b\" group=\"g\" selected=\"true\"/>";
+    const wchar_t* const selectedFirst =
+        L"<Option name=\"a\" selected=\"true\" group=\"g\"/><Option name=\"b\" selected=\"true\" group=\"g\"/>";
+    using Code = void (*)(CHorizontalLayoutUI& root, COptionUI& option);
+    const struct {
+        const char* how;
+        const wchar_t* skin;  // else two options made in code
+        bool builtForTheWindow;
+        Code code;
+    } ways[] = {
+        {"skin built, then attached", groupFirst, false, nullptr},
+        {"skin built for the window", groupFirst, true, nullptr},
+        {"selected before group, built for the window", selectedFirst, true, nullptr},
+        {"selected before group, then attached", selectedFirst, false, nullptr},
+        {"added to a window later", nullptr, false,
+         [](CHorizontalLayoutUI& root, COptionUI& option) {
+             option.SetGroup(L"g");
+             option.Selected(true, false);
+             root.Add(&option);
+         }},
+        {"grouped in code after selecting", nullptr, false,
+         [](CHorizontalLayoutUI& root, COptionUI& option) {
+             root.Add(&option);
+             option.Selected(true, false);
+             option.SetGroup(L"g");
+         }},
+    };
+    for (const auto& way : ways) {
+        CWindowUIManager manager;
+        if (way.skin) {
+            const std::wstring xml = std::wstring(L"<Window><HorizontalLayout>") + way.skin + L"</HorizontalLayout></Window>";
+            CDialogBuilder builder;
+            manager.AttachRootControl(builder.Create(xml.c_str(), nullptr, nullptr, way.builtForTheWindow ? &manager : nullptr));
+        } else {
+            auto* root = new CHorizontalLayoutUI();
+            manager.AttachRootControl(root);
+            for (const wchar_t* name : {L"a", L"b"}) {
+                auto* option = new COptionUI();
+                option->SetName(name);
+                way.code(*root, *option);
+            }
+        }
+        auto* a = static_cast<COptionUI*>(manager.FindControl(L"a"));
+        auto* b = static_cast<COptionUI*>(manager.FindControl(L"b"));
+        ASSERT_TRUE(a && b) << way.how;
+        EXPECT_FALSE(a->IsSelected()) << way.how;
+        EXPECT_EQ(0u, a->GetOptionState() & COptionUI::kSelected) << way.how;
+        EXPECT_TRUE(b->IsSelected()) << way.how;
+        // The group still works as one: a click on the other member moves the selection.
+        ASSERT_TRUE(a->Activate()) << way.how;
+        EXPECT_TRUE(a->IsSelected()) << way.how;
+        EXPECT_FALSE(b->IsSelected()) << way.how;
+    }
+    CWindowUIManager::Term();
+}
+
+class InputRepaintTest : public WindowTest {};
+
+TEST_F(InputRepaintTest, ChangesToWhatAnInputShowsAskTheWindowToRepaint)
+{
+    const struct {
+        CControlUI* (*make)();
+        const wchar_t* name;
+        const wchar_t* value;
+    } cases[] = {
+        {[] { return static_cast<CControlUI*>(new COptionUI()); }, L"selectedimage", L"a.png"},
+        {[] { return static_cast<CControlUI*>(new COptionUI()); }, L"selectedforeimage", L"a.png"},
+        {[] { return static_cast<CControlUI*>(new COptionUI()); }, L"selectedstatecount", L"2"},
+        {[] { return static_cast<CControlUI*>(new COptionUI()); }, L"selectedfont", L"1"},
+        {[] { return static_cast<CControlUI*>(new CSliderUI()); }, L"thumbimage", L"a.png"},
+        {[] { return static_cast<CControlUI*>(new CSliderUI()); }, L"thumbcolor", L"#FF00FF00"},
+        {[] { return static_cast<CControlUI*>(new CSliderUI()); }, L"bkcolorheight", L"4"},
+        {[] { return static_cast<CControlUI*>(new CSliderUI()); }, L"bkcolorwidth", L"4"},
+    };
+    for (const auto& c : cases) {
+        CControlUI* control = c.make();
+        const std::wstring what = std::wstring(control->GetClass()) + L" " + c.name;
+        EXPECT_TRUE(AttributeAsksForRepaint(control, c.name, c.value)) << std::string(what.begin(), what.end());
+    }
+}
+
 TEST(Option, SelectedWithoutSelectedBackgroundPaintsNoBackground)
 {
     SkinZipScope zip;
@@ -236,35 +334,104 @@ TEST(Option, PaintingWhileSelectedLeavesAnUnsetTextColourUnset)
     EXPECT_EQ(0xFF0000FFu, option.GetTextColor());
 }
 
+// While selected the option shows the selected image of its state: pushed, else hot, else plain. Pushed
+// without a pushed image it still looks hot; a pushed image that cannot be drawn gives the plain one.
+TEST(Option, SelectedImagesFollowTheButtonState)
+{
+    SkinZipScope zip;
+    TempImageFile plain("selected.bmp", MakeBmp(10, 10, 0x00FF00));
+    TempImageFile hot("selected-hot.bmp", MakeBmp(10, 10, 0x0000FF));
+    TempImageFile pushed("selected-pushed.bmp", MakeBmp(10, 10, 0xFF0000));
+    const auto file = [](const TempImageFile& image) { return L"file='" + image.Path() + L"'"; };
+    enum PushedImage { Drawable, None, Missing };
+    const struct {
+        const char* state;
+        std::vector<int> events;
+        PushedImage pushedImage;
+        DWORD shown;
+    } cases[] = {
+        {"resting", {}, Drawable, 0x00FF00},
+        {"hot", {EVT_MOUSEENTER}, Drawable, 0x0000FF},
+        {"pushed", {EVT_MOUSEENTER, EVT_BUTTONDOWN}, Drawable, 0xFF0000},
+        {"pushed, no pushed image", {EVT_MOUSEENTER, EVT_BUTTONDOWN}, None, 0x0000FF},
+        {"pushed, pushed image missing", {EVT_MOUSEENTER, EVT_BUTTONDOWN}, Missing, 0x00FF00},
+        {"left again", {EVT_MOUSEENTER, EVT_MOUSELEAVE}, Drawable, 0x00FF00},
+    };
+    for (const auto& c : cases) {
+        CWindowUIManager manager;
+        COptionUI option;
+        option.SetManager(&manager, nullptr, false);
+        option.SetPos(RECT{0, 0, 10, 10});
+        option.SetAttribute(L"selectedimage", file(plain).c_str());
+        option.SetAttribute(L"selectedhotimage", file(hot).c_str());
+        if (c.pushedImage == Drawable) option.SetAttribute(L"selectedpushedimage", file(pushed).c_str());
+        if (c.pushedImage == Missing) option.SetAttribute(L"selectedpushedimage", L"file='no-such-image.bmp'");
+        option.Selected(true, false);
+        for (int type : c.events) {
+            ControlEvent event = MakeEvent(type, 5, 5);
+            option.DispatchEvent(event);
+        }
+        Canvas canvas(10, 10, 0xFF000000);
+        option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+        EXPECT_EQ(c.shown, canvas.Rgb(5, 5)) << c.state;
+    }
+}
+
+TEST(Option, ADisabledSelectedOptionWritesInTheWindowsDisabledColour)
+{
+    SkinZipScope zip;
+    CWindowUIManager manager;
+    manager.SetDefaultDisabledColor(0xFF00FF00);
+    COptionUI option;
+    option.SetManager(&manager, nullptr, false);
+    option.SetAttribute(L"textcolor", L"#FF0000FF");
+    option.SetText(L"\x2588\x2588\x2588\x2588");
+    option.SetPos(RECT{0, 0, 60, 20});
+    option.Selected(true, false);
+    option.SetEnabled(false);
+    Canvas canvas(60, 20, 0xFFFFFFFF);
+    option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_TRUE(Shows(canvas, 0x00FF00u));
+    EXPECT_FALSE(Shows(canvas, 0x0000FFu));
+}
+
 TEST(Option, StateImageStripIsCutIntoFrames)
 {
     SkinZipScope zip;
     TempImageFile strip("strip.bmp", MakeBmp(90, 10, 0x00FF00));
-    CWindowUIManager manager;
-    COptionUI option;
-    option.SetManager(&manager, nullptr, false);
-    option.SetPos(RECT{0, 0, 30, 10});
     const CUIString description = CUIString(L"file='") + strip.Path().c_str() + L"'";
-    option.SetAttribute(L"selectedstateimage", description);
-    option.SetAttribute(L"selectedstatecount", L"3");
-    option.Selected(true, false);
-    Canvas canvas(30, 10, 0xFF000000);
-    option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
-    EXPECT_NE(-1, option.GetSelectedImage().Find(L"source='0,0,30,10'"));
-    EXPECT_NE(-1, option.GetSelectedHotImage().Find(L"source='30,0,60,10'"));
-    EXPECT_NE(-1, option.GetSelectedPushedImage().Find(L"source='60,0,90,10'"));
-    EXPECT_EQ(0x00FF00u, canvas.Rgb(15, 5));
-
-    COptionUI single;
-    single.SetManager(&manager, nullptr, false);
-    single.SetPos(RECT{0, 0, 30, 10});
-    single.SetAttribute(L"selectedstateimage", description);
-    single.SetAttribute(L"selectedstatecount", L"1");
-    single.Selected(true, false);
-    single.Paint(canvas.dc(), canvas.Bounds(), nullptr);
-    EXPECT_NE(-1, single.GetSelectedImage().Find(L"source='0,0,90,10'"));
-    EXPECT_TRUE(single.GetSelectedHotImage().IsEmpty());
-    EXPECT_TRUE(single.GetSelectedPushedImage().IsEmpty());
+    // The 90-pixel strip cut into count frames: the first is the selected look, the second the hot and
+    // pushed look, the third the pushed one. Without a count nothing is cut (empty: no such look).
+    const struct {
+        const wchar_t* count;
+        const wchar_t* selected;
+        const wchar_t* hot;
+        const wchar_t* pushed;
+    } cases[] = {
+        {L"3", L"source='0,0,30,10'", L"source='30,0,60,10'", L"source='60,0,90,10'"},
+        {L"2", L"source='0,0,45,10'", L"source='45,0,90,10'", L"source='45,0,90,10'"},
+        {L"1", L"source='0,0,90,10'", nullptr, nullptr},
+        {nullptr, nullptr, nullptr, nullptr},
+    };
+    const auto has = [](const CUIString& built, const wchar_t* source) {
+        return source ? built.Find(source) != -1 : built.IsEmpty();
+    };
+    for (const auto& c : cases) {
+        CWindowUIManager manager;
+        COptionUI option;
+        option.SetManager(&manager, nullptr, false);
+        option.SetPos(RECT{0, 0, 30, 10});
+        option.SetAttribute(L"selectedstateimage", description);
+        if (c.count) option.SetAttribute(L"selectedstatecount", c.count);
+        option.Selected(true, false);
+        Canvas canvas(30, 10, 0xFF000000);
+        option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+        const std::string count = c.count ? std::to_string(_wtoi(c.count)) : "no count";
+        EXPECT_TRUE(has(option.GetSelectedImage(), c.selected)) << count;
+        EXPECT_TRUE(has(option.GetSelectedHotImage(), c.hot)) << count;
+        EXPECT_TRUE(has(option.GetSelectedPushedImage(), c.pushed)) << count;
+        EXPECT_EQ(c.count ? 0x00FF00u : 0u, canvas.Rgb(15, 5)) << count;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include "Control/UISlider.h"
 #include "Core/WindowUIManager.h"
 #include "../Core/SkinTestData.h"
+#include "../Core/PaintedRects.h"
 #include "InputsTestSupport.h"
+#include "TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +40,7 @@ TEST_F(SliderTest, ClicksMapAlongTheTrackLessTheThumb)
 {
     EXPECT_EQ(0, slider.ValueAtPoint(POINT{5, 10}));
     EXPECT_EQ(100, slider.ValueAtPoint(POINT{205, 10}));
+    EXPECT_EQ(100, slider.ValueAtPoint(POINT{208, 10})) << "the last half thumb is the maximum";
     EXPECT_EQ(100, slider.ValueAtPoint(POINT{300, 10}));
     EXPECT_EQ(50, slider.ValueAtPoint(POINT{105, 10}));
     EXPECT_EQ(0, slider.ValueAtPoint(POINT{-20, 10}));
@@ -261,6 +264,44 @@ TEST(Slider, AValueOutsideItsRangeIsTakenIntoItLikeAProgressBars)
     }
 }
 
+// The thumb (10 x 10 at 100 %) in its colour and as its image, where a user sees them. The colour fills
+// the thumb rectangle in window pixels; the image's place is that rectangle taken back to 100 % and
+// scaled again when drawn, so at 150 % it may sit one pixel further where a half pixel rounds up.
+TEST(Slider, TheThumbIsDrawnOnItsTrackAtEveryScale)
+{
+    SkinZipScope zip;
+    TempImageFile thumbImage("thumb.bmp", MakeBmp(10, 10, 0x0000FF));
+    const BarCase cases[] = {
+        // Horizontal: left = l + value * (width - thumb) / max, top = t + (height - thumb) / 2.
+        {96, true, {10, 5, 220, 25}, 0, 100, 50, "110,10,120,20", "110,10,120,20"},
+        {96, true, {10, 5, 220, 25}, 0, 100, 0, "10,10,20,20", "10,10,20,20"},
+        {96, true, {10, 5, 220, 25}, 0, 100, 100, "210,10,220,20", "210,10,220,20"},
+        // 150 %: a 15-pixel thumb; its top 7 below the item is 5 at 100 %, drawn at 7.5 -> 8.
+        {144, true, {10, 5, 325, 35}, 0, 100, 50, "160,12,175,27", "160,13,175,28"},
+        {144, true, {10, 5, 325, 35}, 0, 100, 100, "310,12,325,27", "310,13,325,28"},
+        {144, true, {10, 5, 325, 35}, 0, 100, 33, "109,12,124,27", "109,13,124,28"},
+        // One pixel along the track is 0.67 -> 1 at 100 %, drawn at 1.5 -> 2.
+        {144, true, {10, 5, 325, 35}, 0, 300, 1, "11,12,26,27", "12,13,27,28"},
+        {192, true, {10, 5, 430, 45}, 0, 100, 50, "210,15,230,35", "210,15,230,35"},
+        {192, true, {10, 5, 430, 45}, 0, 100, 25, "110,15,130,35", "110,15,130,35"},
+        // Vertical: bottom = b - (height - thumb) * value / max, left = l + (width - thumb) / 2.
+        {96, false, {10, 5, 30, 215}, 0, 100, 50, "15,105,25,115", "15,105,25,115"},
+        {96, false, {10, 5, 30, 215}, 0, 100, 0, "15,205,25,215", "15,205,25,215"},
+        {96, false, {10, 5, 30, 215}, 0, 100, 100, "15,5,25,15", "15,5,25,15"},
+        {144, false, {10, 5, 40, 320}, 0, 100, 50, "17,155,32,170", "18,155,33,170"},
+        {192, false, {10, 5, 50, 425}, 0, 100, 75, "20,105,40,125", "20,105,40,125"},
+    };
+    for (const BarCase& c : cases) {
+        CWindowUIManager manager;
+        CSliderUI slider;
+        SetUpBar(manager, slider, c);
+        EXPECT_EQ(c.colour, RectText(slider.GetThumbRect())) << c.Name();
+        const PaintedRects painted = PaintColourThenImage(slider, L"thumbcolor", L"thumbimage", thumbImage.Path(), 440);
+        EXPECT_EQ(c.colour, painted.colour) << c.Name();
+        EXPECT_EQ(c.image, painted.image) << c.Name();
+    }
+}
+
 TEST_F(SliderTest, WheelAtTheEndOfTheIntRangeStaysThere)
 {
     slider.SetAttribute(L"min", std::to_wstring(INT_MIN).c_str());
@@ -294,6 +335,38 @@ TEST(Slider, PaintsTheBandAndTheThumbInItsStateColour)
     Send(slider, EVT_MOUSEMOVE, 55, 10);
     slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
     EXPECT_EQ(0x00FF00u, canvas.Rgb(55, 2));
+    Send(slider, EVT_MOUSELEAVE, 200, 10);
+    slider.SetAttribute(L"focusedthumbcolor", L"#FFFFFF00");
+    Send(slider, EVT_SETFOCUS, 0, 0);
+    slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0xFFFF00u, canvas.Rgb(55, 2)) << "focused";
+
+    // Upright, the band is a column of its width in the middle: 4 of 20 pixels from 8 to 12.
+    slider.SetAttribute(L"hor", L"false");
+    slider.SetAttribute(L"bkcolorwidth", L"4");
+    slider.SetPos(RECT{0, 0, 20, 110});
+    Canvas upright(20, 110, 0xFF000000);
+    slider.Paint(upright.dc(), upright.Bounds(), nullptr);
+    EXPECT_EQ("8,0,12,110", RectText(upright.BoundsOf(0x0000FF)));
+}
+
+TEST(Slider, TheThumbImageFollowsItsState)
+{
+    SkinZipScope zip;
+    TempImageFile plain("thumb-plain.bmp", MakeBmp(10, 10, 0x00FF00));
+    TempImageFile hot("thumb-hot.bmp", MakeBmp(10, 10, 0x0000FF));
+    CWindowUIManager manager;
+    CSliderUI slider;
+    slider.SetManager(&manager, nullptr, false);
+    slider.SetAttribute(L"thumbimage", (L"file='" + plain.Path() + L"'").c_str());
+    slider.SetAttribute(L"thumbhotimage", (L"file='" + hot.Path() + L"'").c_str());
+    slider.SetPos(RECT{0, 0, 110, 10});
+    Canvas canvas(110, 10, 0xFF000000);
+    slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0x00FF00u, canvas.Rgb(5, 5)) << "resting";
+    Send(slider, EVT_MOUSEMOVE, 5, 5);
+    slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    EXPECT_EQ(0x0000FFu, canvas.Rgb(5, 5)) << "hot";
 }
 
 }  // namespace

@@ -41,8 +41,8 @@ inline void PutLe(std::vector<unsigned char>& out, uint32_t value, int bytes)
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
-// An uncompressed 24-bit BMP of one colour (0xRRGGBB).
-inline std::vector<unsigned char> MakeBmp(int width, int height, DWORD rgb)
+// An uncompressed 24-bit BMP of one colour (0xRRGGBB) above and another in its lower half.
+inline std::vector<unsigned char> MakeBmp(int width, int height, DWORD rgb, DWORD lowerHalfRgb)
 {
     const int stride = (width * 3 + 3) & ~3;
     std::vector<unsigned char> out = {'B', 'M'};
@@ -56,15 +56,20 @@ inline std::vector<unsigned char> MakeBmp(int width, int height, DWORD rgb)
     PutLe(out, 24, 2);
     for (int i = 0; i < 6; ++i) PutLe(out, 0, 4);
     for (int y = 0; y < height; ++y) {
+        // Stored bottom row first.
+        const DWORD row = height - 1 - y >= height / 2 ? lowerHalfRgb : rgb;
         for (int x = 0; x < width; ++x) {
-            out.push_back(static_cast<unsigned char>(rgb));
-            out.push_back(static_cast<unsigned char>(rgb >> 8));
-            out.push_back(static_cast<unsigned char>(rgb >> 16));
+            out.push_back(static_cast<unsigned char>(row));
+            out.push_back(static_cast<unsigned char>(row >> 8));
+            out.push_back(static_cast<unsigned char>(row >> 16));
         }
         for (int pad = width * 3; pad < stride; ++pad) out.push_back(0);
     }
     return out;
 }
+
+// An uncompressed 24-bit BMP of one colour (0xRRGGBB).
+inline std::vector<unsigned char> MakeBmp(int width, int height, DWORD rgb) { return MakeBmp(width, height, rgb, rgb); }
 
 // An animated GIF whose frames each fill the picture with one palette colour (0xRRGGBB, at most four
 // colours) and stay up for their delay in hundredths of a second. LZW data is written without

@@ -6,6 +6,7 @@
 #include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
+#include "../Core/PaintedRects.h"
 #include "../Core/SkinTestData.h"
 #include "../Core/TestWindows.h"
 
@@ -80,6 +81,17 @@ protected:
             xml += L"<ListLabelElement name=\"row" + std::to_wstring(i) + L"\" text=\"row\" height=\"20\"/>";
         xml += L"</List></Window>";
         return Build(xml.c_str());
+    }
+
+    // The row that Return activates: the one the list holds as its current row; null when none.
+    CControlUI* RowReturnActivates(CListUI* list)
+    {
+        const size_t before = notes.seen.size();
+        ControlEvent enter = Key(VK_RETURN);
+        list->HandleEvent(enter);
+        for (size_t i = before; i < notes.seen.size(); ++i)
+            if (notes.seen[i].sType == L"itemactivate") return notes.seen[i].pSender;
+        return nullptr;
     }
 
     int ItemSelects() const { return static_cast<int>(std::count_if(notes.seen.begin(), notes.seen.end(),
@@ -172,6 +184,24 @@ TEST_F(ListTest, ClickSelectsTheRowAndReportsItemClick)
     ControlEvent dbl = Event(EVT_DBLCLICK);
     row->HandleEvent(dbl);
     EXPECT_EQ(1, notes.Count(L"itemactivate", row));
+
+    // Ctrl toggles rows of multi-selection lists only: here the row stays marked as the list's selection.
+    ControlEvent ctrlClick = Event(EVT_BUTTONDOWN, 5, row->GetPos().top + 2, MK_CONTROL);
+    row->HandleEvent(ctrlClick);
+    EXPECT_TRUE(static_cast<IListItemUI*>(row->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_EQ(2, list->GetCurSel());
+    ControlEvent enter = Key(VK_RETURN);
+    list->HandleEvent(enter);
+    EXPECT_EQ(2, notes.Count(L"itemactivate", row));
+    CControlUI* other = list->GetItemAt(0);
+    ControlEvent ctrlOther = Event(EVT_BUTTONDOWN, 5, other->GetPos().top + 2, MK_CONTROL);
+    other->HandleEvent(ctrlOther);
+    EXPECT_EQ(0, list->GetCurSel());
+    EXPECT_EQ(1, list->GetSelectItemCount());
+    EXPECT_FALSE(static_cast<IListItemUI*>(row->GetInterface(L"ListItem"))->IsSelected());
+    row->HandleEvent(down);
+    EXPECT_EQ(2, list->GetCurSel());
+    EXPECT_EQ(3, ItemSelects()) << "every move of the selection is told";
 }
 
 TEST_F(ListTest, MultiSelectionNotifiesEveryAdditionAndCtrlClickDropsOneRow)
@@ -327,30 +357,132 @@ TEST_F(ListTest, SelectingARowBelowTheViewScrollsItIntoView)
     }
 }
 
+// 30 rows of 20 pixels in a 300-pixel body: the view scrolls 0..300, a page is the body's 300 pixels, and a
+// row chosen by a key is brought just inside the nearer edge. Rows of a fixed width stack like any others
+// (only container rows tile), so they scroll the same.
+TEST_F(ListTest, KeysMoveTheSelectionAndScrollItIntoViewBothWays)
+{
+    const struct {
+        const char* what;
+        wchar_t key;
+        int selected, scroll;
+    } steps[] = {
+        {"PageDown leaves the selection", VK_NEXT, 0, 300},
+        {"PageUp", VK_PRIOR, 0, 0},
+        {"End shows the last row at the bottom", VK_END, 29, 300},
+        {"Up within the view", VK_UP, 28, 300},
+        {"PageUp scrolls the selection out", VK_PRIOR, 28, 0},
+        {"Up to a row below the view: its bottom at the bottom", VK_UP, 27, 260},
+        {"Home back to the top", VK_HOME, 0, 0},
+        {"Down within the view", VK_DOWN, 1, 0},
+        {"PageDown scrolls the selection out", VK_NEXT, 1, 300},
+        {"Down to a row above the view: its top at the top", VK_DOWN, 2, 40},
+        {"Up scrolls back by one row", VK_UP, 1, 20},
+        {"End", VK_END, 29, 300},
+        {"Home", VK_HOME, 0, 0},
+    };
+    for (const wchar_t* rowWidth : {L"", L"width=\"50\""}) {
+        std::wstring xml = L"<Window><List header=\"hidden\" vscrollbar=\"true\">";
+        for (int i = 0; i < 30; ++i) xml += L"<ListLabelElement text=\"row\" height=\"20\" " + std::wstring(rowWidth) + L"/>";
+        CListUI* list = Build((xml + L"</List></Window>").c_str());
+        ASSERT_NE(nullptr, list);
+        const std::string rows = rowWidth[0] ? "fixed-width rows: " : "rows: ";
+        ASSERT_EQ(300, list->GetList()->GetHeight()) << rows;
+        EXPECT_EQ(300, list->GetScrollRange().cy) << rows;
+        ASSERT_TRUE(list->SelectItem(0));
+        for (const auto& step : steps) {
+            ControlEvent key = Key(step.key);
+            list->HandleEvent(key);
+            EXPECT_EQ(step.selected, list->GetCurSel()) << rows << step.what;
+            EXPECT_EQ(step.scroll, list->GetScrollPos().cy) << rows << step.what;
+            EXPECT_EQ(step.scroll, list->GetVerticalScrollBar()->GetScrollPos()) << rows << step.what;
+            const int top = 20 * step.selected - step.scroll;
+            EXPECT_EQ(top, list->GetItemAt(step.selected)->GetPos().top) << rows << step.what;
+        }
+        list->SetScrollPos(SIZE{0, 1000});
+        EXPECT_EQ(280, list->GetItemAt(29)->GetPos().top) << rows << "scrolled to the end, the last row shows";
+        EXPECT_EQ(300, list->GetItemAt(29)->GetPos().bottom) << rows;
+    }
+}
+
+// A row without a height stretches over what the others leave of the 300 pixels, their paddings and the
+// padding between rows included.
+TEST_F(ListTest, StretchRowsTakeWhatTheOtherRowsLeave)
+{
+    const struct {
+        const char* what;
+        const wchar_t* rows;
+        const wchar_t* attributes;
+        const char* stretchRow;
+    } cases[] = {
+        {"a padded row", L"<ListLabelElement height=\"20\" padding=\"0,5,0,5\"/>", L"", "0,30,200,300"},
+        {"two rows 4 apart", L"<ListLabelElement height=\"20\"/><ListLabelElement height=\"20\"/>",
+         L"childpadding=\"4\"", "0,48,200,300"},
+    };
+    for (const auto& c : cases) {
+        const std::wstring xml = std::wstring(L"<Window><List header=\"hidden\" ") + c.attributes + L">" + c.rows +
+                                 L"<ListContainerElement/></List></Window>";
+        CListUI* list = Build(xml.c_str());
+        ASSERT_NE(nullptr, list) << c.what;
+        EXPECT_EQ(c.stretchRow, RectText(list->GetItemAt(list->GetCount() - 1)->GetPos())) << c.what;
+    }
+}
+
+// Container rows of a fixed width do tile: three 50-pixel rows to a line of the 184 pixels beside the bar.
+TEST_F(ListTest, FixedWidthContainerRowsTileAndScrollByTileLines)
+{
+    std::wstring xml = L"<Window><List header=\"hidden\" vscrollbar=\"true\">";
+    for (int i = 0; i < 60; ++i) xml += L"<ListContainerElement width=\"50\" height=\"20\"/>";
+    CListUI* list = Build((xml + L"</List></Window>").c_str());
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(100, list->GetScrollRange().cy) << "20 lines of 20 pixels in 300";
+    EXPECT_EQ("100,380,150,400", RectText(list->GetItemAt(59)->GetPos())) << "line 20, third column";
+}
+
 TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
 {
     CListUI* list = PlainList(4);
     list->SelectItem(2);
     list->GetItemAt(2)->SetVisible(false);
     EXPECT_EQ(-1, list->GetCurSel());
+    EXPECT_EQ(nullptr, RowReturnActivates(list));
 
     list->GetItemAt(2)->SetVisible(true);
     list->SelectItem(3);
+    CControlUI* selected = list->GetItemAt(3);
     ASSERT_TRUE(list->Remove(list->GetItemAt(1)));
     EXPECT_EQ(3, list->GetCount());
     EXPECT_EQ(2, list->GetCurSel());
+    EXPECT_EQ(selected, RowReturnActivates(list));
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(i, static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"))->GetIndex());
     ASSERT_TRUE(list->Remove(list->GetItemAt(2)));
     EXPECT_EQ(1, list->GetCurSel());
+    selected = list->GetItemAt(1);
+    EXPECT_EQ(selected, RowReturnActivates(list));
 
+    // Rows inserted before the selected row, or in its place, push it on.
     auto* inserted = new CListLabelElementUI();
     ASSERT_TRUE(list->AddAt(inserted, 0));
     EXPECT_EQ(2, list->GetCurSel());
-    EXPECT_EQ(0, inserted->GetIndex());
+    for (int i = 0; i < list->GetCount(); ++i)
+        EXPECT_EQ(i, static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"))->GetIndex());
+    ASSERT_TRUE(list->AddAt(new CListLabelElementUI(), 2));
+    EXPECT_EQ(3, list->GetCurSel());
+    EXPECT_EQ(selected, RowReturnActivates(list));
+    // Moved, the selected row keeps the selection at its new place.
+    ASSERT_TRUE(list->SetItemIndex(selected, 0));
+    EXPECT_EQ(0, list->GetCurSel());
+    EXPECT_EQ(selected, RowReturnActivates(list));
     list->RemoveAll();
     EXPECT_EQ(0, list->GetCount());
     EXPECT_EQ(-1, list->GetCurSel());
+    // Rows added later are not taken for the selection, nor are rows moved while none is selected.
+    ASSERT_TRUE(list->Add(new CListLabelElementUI()));
+    ASSERT_TRUE(list->Add(new CListLabelElementUI()));
+    EXPECT_EQ(nullptr, RowReturnActivates(list));
+    ASSERT_TRUE(list->SetItemIndex(list->GetItemAt(1), 0));
+    EXPECT_EQ(nullptr, RowReturnActivates(list));
 }
 
 // A row that expands, as an application's own list item may.
@@ -382,6 +514,15 @@ TEST_F(ListTest, TheExpandedIndexFollowsItsRowWhenRowsAreInsertedOrMoved)
     EXPECT_FALSE(first->expanded);
     EXPECT_TRUE(second->expanded);
     EXPECT_EQ(5, list->GetExpandedItem());
+    // Taken out, rows before it move it up, its own removal clears it; by index too, as a drop list does.
+    EXPECT_FALSE(list->RemoveAt(99, false));
+    ASSERT_TRUE(list->Remove(list->GetItemAt(0)));
+    EXPECT_EQ(4, list->GetExpandedItem());
+    ASSERT_TRUE(list->AddAt(new CListLabelElementUI(), 0));
+    ASSERT_TRUE(list->RemoveAt(0, false));
+    EXPECT_EQ(4, list->GetExpandedItem());
+    ASSERT_TRUE(list->RemoveAt(4, false));
+    EXPECT_EQ(-1, list->GetExpandedItem());
 }
 
 TEST_F(ListTest, SelectedAttributeSelectsWhateverItsValue)
@@ -409,6 +550,20 @@ TEST_F(ListTest, AttributesFillTheSharedItemLook)
     // Compared exactly: a differently written name is not taken.
     EXPECT_FALSE(list->IsMultiSelect());
     EXPECT_FALSE(list->GetHeader()->IsVisible());
+}
+
+class ListRepaintTest : public WindowTest {};
+
+TEST_F(ListRepaintTest, ChangesToTheItemLookAskTheWindowToRepaint)
+{
+    RegisterListsControls(*CControlFactory::GetInstance());
+    const std::pair<const wchar_t*, const wchar_t*> changes[] = {
+        {L"itemtextcolor", L"#FF123456"},  {L"itembkimage", L"a.png"},     {L"itemaltbk", L"true"},
+        {L"itemrowlineheight", L"3"},      {L"itemcolumnlinewidth", L"2"}, {L"fixedscrollbar", L"true"},
+    };
+    for (const auto& change : changes)
+        EXPECT_TRUE(AttributeAsksForRepaint(new CListUI(), change.first, change.second))
+            << std::string(change.first, change.first + wcslen(change.first));
 }
 
 TEST_F(ListTest, PercentageHeaderSharesItsWidth)
@@ -460,6 +615,22 @@ TEST_F(ListTest, HiddenHeaderStillGivesColumnPositions)
     EXPECT_EQ(100, info->columnRects[1].right);
     EXPECT_FALSE(list->GetHeader()->GetItemAt(0)->IsVisible());
     EXPECT_EQ(0, list->GetItemAt(0)->GetPos().top);
+    // Moved, the list takes its hidden header along, as it does its shown children.
+    list->Move(SIZE{10, 5}, false);
+    EXPECT_EQ(10, list->GetHeader()->GetFixedXY().cx);
+    EXPECT_EQ(5, list->GetHeader()->GetFixedXY().cy);
+    EXPECT_EQ(10, list->GetList()->GetFixedXY().cx);
+}
+
+TEST_F(ListTest, AFloatingHeaderItemGivesNoColumn)
+{
+    CListUI* list = Build(
+        L"<Window><List><ListHeader><ListHeaderItem width=\"40\"/>"
+        L"<ListHeaderItem float=\"true\" pos=\"100,0,130,20\"/></ListHeader></List></Window>");
+    const ListInfo* info = list->GetListInfo();
+    EXPECT_EQ(2, info->columns);
+    EXPECT_EQ(40, info->columnRects[0].right);
+    EXPECT_EQ("0,0,0,0", RectText(info->columnRects[1]));
 }
 
 TEST_F(ListTest, HeaderItemClickAndSeparatorDrag)

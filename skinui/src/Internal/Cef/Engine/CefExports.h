@@ -33,5 +33,7 @@ struct CefInterfaceIdentity {
 };
 
 #define CEF_INTERFACE_IDENTITY_EXPORT "skinui_cef_interface"
+// Without this entry point a library can show no web page at all.
+#define CEF_CREATE_BROWSER_EXPORT "cef_browser_host_create_browser"
 
 inline constexpr CefInterfaceIdentity kCefInterfaceIdentity = {"SkinUI minimal CEF layer", 3};

@@ -84,7 +84,14 @@ CefLibrary::CefLibrary() {
         WarnRefused(path, CefLibraryVerdict::OtherInterface);
         return;
     }
-    Resolve(m_module, "cef_browser_host_create_browser", createBrowser);
+    Resolve(m_module, CEF_CREATE_BROWSER_EXPORT, createBrowser);
+    if (!createBrowser) {
+        // Listed in the file, yet not found in the module (forwarded to a library that is not there).
+        ::FreeLibrary(m_module);
+        m_module = nullptr;
+        WarnRefused(path, CefLibraryVerdict::NoCreateBrowser);
+        return;
+    }
     Resolve(m_module, "cef_request_context_get_global_context", getGlobalContext);
     Resolve(m_module, "create_context_shared", createContextShared);
     Resolve(m_module, "cef_log", log);

@@ -95,8 +95,11 @@ bool ReadExportName(const FileReader& file, const ImageLayout& image, DWORD rva,
     return file.ReadAt(offset, name, std::min<DWORD>(stored, sizeof(name) - 1));
 }
 
-// Finds the record's export and reads it. False when the library exports no such name.
-bool FindIdentityRecord(const FileReader& file, const ImageLayout& image, CefInterfaceIdentity& record) {
+// Finds the record's export and reads it, and tells whether the browser creation is exported too.
+// False when the library exports no record.
+bool FindIdentityRecord(const FileReader& file, const ImageLayout& image, CefInterfaceIdentity& record,
+                        bool& createsBrowsers) {
+    createsBrowsers = false;
     const IMAGE_DATA_DIRECTORY& directory = image.Exports();
     IMAGE_EXPORT_DIRECTORY exports = {};
     DWORD offset = 0;
@@ -114,24 +117,25 @@ bool FindIdentityRecord(const FileReader& file, const ImageLayout& image, CefInt
         !file.ReadAt(namesOffset, nameRvas.data(), names * sizeof(DWORD)) ||
         !file.ReadAt(ordinalsOffset, ordinals.data(), names * sizeof(WORD)))
         return false;
+    DWORD recordName = names;
     for (DWORD i = 0; i < names; ++i) {
         char name[64];
-        if (!ReadExportName(file, image, nameRvas[i], name) || std::strcmp(name, CEF_INTERFACE_IDENTITY_EXPORT) != 0)
-            continue;
-        DWORD recordRva = 0;
-        DWORD functionOffset = 0;
-        if (ordinals[i] >= exports.NumberOfFunctions ||
-            !image.FileOffset(exports.AddressOfFunctions + ordinals[i] * sizeof(DWORD), sizeof(DWORD),
-                              functionOffset) ||
-            !file.ReadAt(functionOffset, recordRva))
-            return false;
-        // An address inside the export table is a forward to another library, not a record.
-        if (recordRva >= directory.VirtualAddress && recordRva - directory.VirtualAddress < directory.Size)
-            return false;
-        DWORD recordOffset = 0;
-        return image.FileOffset(recordRva, sizeof(record), recordOffset) && file.ReadAt(recordOffset, record);
+        if (!ReadExportName(file, image, nameRvas[i], name)) continue;
+        if (std::strcmp(name, CEF_CREATE_BROWSER_EXPORT) == 0) createsBrowsers = true;
+        else if (std::strcmp(name, CEF_INTERFACE_IDENTITY_EXPORT) == 0) recordName = i;
     }
-    return false;
+    if (recordName == names) return false;
+    const WORD ordinal = ordinals[recordName];
+    DWORD recordRva = 0;
+    DWORD functionOffset = 0;
+    if (ordinal >= exports.NumberOfFunctions ||
+        !image.FileOffset(exports.AddressOfFunctions + ordinal * sizeof(DWORD), sizeof(DWORD), functionOffset) ||
+        !file.ReadAt(functionOffset, recordRva))
+        return false;
+    // An address inside the export table is a forward to another library, not a record.
+    if (recordRva >= directory.VirtualAddress && recordRva - directory.VirtualAddress < directory.Size) return false;
+    DWORD recordOffset = 0;
+    return image.FileOffset(recordRva, sizeof(record), recordOffset) && file.ReadAt(recordOffset, record);
 }
 
 bool IsOurIdentity(const CefInterfaceIdentity& record) {
@@ -154,9 +158,11 @@ CheckedEngineLibrary::CheckedEngineLibrary(const std::wstring& path)
     const FileReader file(m_file);
     ImageLayout image;
     CefInterfaceIdentity record = {};
+    bool createsBrowsers = false;
     if (!image.Load(file)) m_verdict = CefLibraryVerdict::NotALibrary;
-    else if (!FindIdentityRecord(file, image, record)) m_verdict = CefLibraryVerdict::NoIdentity;
-    else m_verdict = IsOurIdentity(record) ? CefLibraryVerdict::Accepted : CefLibraryVerdict::OtherInterface;
+    else if (!FindIdentityRecord(file, image, record, createsBrowsers)) m_verdict = CefLibraryVerdict::NoIdentity;
+    else if (!IsOurIdentity(record)) m_verdict = CefLibraryVerdict::OtherInterface;
+    else m_verdict = createsBrowsers ? CefLibraryVerdict::Accepted : CefLibraryVerdict::NoCreateBrowser;
 }
 
 CheckedEngineLibrary::~CheckedEngineLibrary() { Release(); }
@@ -191,6 +197,7 @@ const wchar_t* DescribeVerdict(CefLibraryVerdict verdict) {
     case CefLibraryVerdict::NotALibrary: return L"not a library for this processor";
     case CefLibraryVerdict::NoIdentity: return L"no interface record: another engine or a stranger";
     case CefLibraryVerdict::OtherInterface: return L"built for another interface or version";
+    case CefLibraryVerdict::NoCreateBrowser: return L"built for this interface but without its browser creation";
     }
     return L"unknown";
 }

@@ -14,6 +14,7 @@ enum class CefLibraryVerdict {
     NotALibrary,      // unreadable, not a library, or built for another processor
     NoIdentity,       // a library without the interface record: another engine or a stranger
     OtherInterface,   // the record names another interface or another version of ours
+    NoCreateBrowser,  // built for this interface, but cannot create a browser
 };
 
 CefLibraryVerdict CheckEngineLibraryFile(const std::wstring& path);
