@@ -432,11 +432,12 @@ TEST_F(ListTest, StretchRowsTakeWhatTheOtherRowsLeave)
 TEST_F(ListTest, FixedWidthContainerRowsTileAndScrollByTileLines)
 {
     std::wstring xml = L"<Window><List header=\"hidden\" vscrollbar=\"true\">";
-    for (int i = 0; i < 60; ++i) xml += L"<ListContainerElement width=\"50\" height=\"20\"/>";
+    for (int i = 0; i < 80; ++i) xml += L"<ListContainerElement width=\"50\" height=\"20\"/>";
     CListUI* list = Build((xml + L"</List></Window>").c_str());
     ASSERT_NE(nullptr, list);
-    EXPECT_EQ(100, list->GetScrollRange().cy) << "20 lines of 20 pixels in 300";
-    EXPECT_EQ("100,380,150,400", RectText(list->GetItemAt(59)->GetPos())) << "line 20, third column";
+    // Four to a line would need 20 lines (400 of 300): the bar shows, and beside it three fit.
+    EXPECT_EQ(240, list->GetScrollRange().cy) << "27 lines of 20 pixels in 300";
+    EXPECT_EQ("50,520,100,540", RectText(list->GetItemAt(79)->GetPos())) << "line 27, second column";
 }
 
 TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
