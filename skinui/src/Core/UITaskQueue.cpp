@@ -33,13 +33,25 @@ bool UITaskQueue::Push(std::function<void()> task)
 
 void UITaskQueue::Drain()
 {
-    std::deque<std::function<void()>> batch;
+    // One callable at a time, each out of the queue before it runs: one that runs a modal loop leaves
+    // those behind it to that loop's drains instead of holding them until it returns. Callables pushed
+    // meanwhile wait for the next message (they bring their own wake-up).
+    TaskQueueState& state = State();
+    size_t queued = 0;
     {
-        TaskQueueState& state = State();
         std::lock_guard<std::mutex> lock(state.mutex);
-        batch.swap(state.tasks);
+        queued = state.tasks.size();
     }
-    for (auto& task : batch) task();
+    for (; queued > 0; --queued) {
+        std::function<void()> task;
+        {
+            std::lock_guard<std::mutex> lock(state.mutex);
+            if (state.tasks.empty()) return;
+            task = std::move(state.tasks.front());
+            state.tasks.pop_front();
+        }
+        task();
+    }
 }
 
 bool UITaskQueue::IsWakeUp(UINT msg, WPARAM wParam, LPARAM lParam)

@@ -12,8 +12,8 @@ class UITaskQueue {
 public:
     // Refuses an empty callable.
     static bool Push(std::function<void()> task);
-    // Moves the queued callables out under the lock and runs them unlocked, front first; a callable may
-    // push again or run a modal loop.
+    // Runs the callables queued at the call, front first, each taken out under the lock and run
+    // unlocked; a callable may push again or run a modal loop, whose drains run those behind it.
     static void Drain();
     static bool IsWakeUp(UINT msg, WPARAM wParam, LPARAM lParam);
 };
