@@ -4,6 +4,7 @@
 #include "DlgProgress.h"
 #include "DlgWarning.h"
 #include "InstallerRun.h"
+#include "PoisoningAllocator.h"
 #include "StringConvert.h"
 #include "TestServer.h"
 #include "WindowMessages.h"
@@ -42,7 +43,11 @@ public:
         CWindowUIManager::SetResourceType(4);
         CWindowUIManager::SetResourceZip(102, L"ZIPRES");
     }
-    void TearDown() override { CWindowUIManager::Term(); }
+    void TearDown() override
+    {
+        CWindowUIManager::Term();
+        CheckFreedBlocksUntouched();
+    }
 };
 const auto* const kSkin = ::testing::AddGlobalTestEnvironment(new SkinFromResources);
 
@@ -83,6 +88,17 @@ HWND ThreadWindow(const wchar_t* className)
     return search.found;
 }
 
+// Runs `action` on the UI thread with this thread's warning once one is open (in whatever loop runs).
+void WhenAWarningOpens(HWND wake, std::function<void(HWND warning)> action)
+{
+    Later(wake, [wake, action = std::move(action)]() mutable {
+        if (HWND warning = ThreadWindow(kWarningClassName))
+            action(warning);
+        else
+            WhenAWarningOpens(wake, std::move(action));
+    });
+}
+
 // Shows a warning modal and answers it through `answer`; gives the modal result.
 UINT AnswerWarning(DlgWarning& warning, const std::function<void(DlgWarning&)>& answer)
 {
@@ -105,6 +121,18 @@ DlgMain* OpenMainWindow()
     main->ShowWindow(true, true);
     UpdateWindow(*main);
     return main;
+}
+
+// Presses "next" on the main window with `folder` typed in; gives the progress window that follows, its
+// download started (null when none came).
+HWND StartInstall(DlgMain& main, const std::wstring& folder)
+{
+    main.GetManager().FindControl(L"edtPath")->SetText(folder.c_str());
+    Click(main, L"btnNext");
+    const HWND progress = ThreadWindow(L"DlgProgressC3789B9BC0");
+    if (progress)
+        UpdateWindow(progress); // the first paint starts the download
+    return progress;
 }
 
 TEST(WarningDialog, EachButtonGivesItsCode)
@@ -214,11 +242,16 @@ struct DownloadSetting {
         const std::string payload = ReadWholeFile(TestExecutableFolder() + L"setup_standin.exe");
         WriteWholeFile(shared.path + L"payload.exe", payload);
         // Slow enough for the engine's half-second progress reports to show.
-        server.control("file?path=/&local=" + PercentEncode(shared.unixPath + "payload.exe") +
-                       "&rate=" + std::to_string(payload.size()));
+        Serve("&rate=" + std::to_string(payload.size()));
         SetVariable("TOLVAN_TEST_DOWNLOAD_URL", server.url("/"));
         SetVariable("TOLVAN_TEST_REPORT_URL", server.url(""));
         SetVariable("TOLVAN_SETUP_RECORD", WideToUtf8(record));
+    }
+
+    // The payload with the test server's file options (rate, faults).
+    void Serve(const std::string& options)
+    {
+        server.control("file?path=/&local=" + PercentEncode(shared.unixPath + "payload.exe") + options);
     }
 
     // The reported actions once `count` have arrived (they travel on their own).
@@ -321,8 +354,7 @@ TEST(ProgressWindow, DownloadEndingWhileTheQuitQuestionIsOpenClosesIt)
 // A progress window downloading slowly enough to outlast a few questions, reporting to `receiver`.
 HWND OpenSlowProgressWindow(DownloadSetting& setting, CloseReceiver& receiver)
 {
-    setting.server.control("file?path=/&local=" + PercentEncode(setting.shared.unixPath + "payload.exe") +
-                           "&rate=20000");
+    setting.Serve("&rate=20000");
     if (!receiver.Create(nullptr, L"", WS_POPUP, 0))
         return nullptr;
     auto* progress = new DlgProgress(receiver, setting.shared.path);
@@ -575,30 +607,19 @@ namespace {
 TEST(MainWindow, ClosedByTheSystemDuringTheDownloadAsksTheProgressWindowsQuestion)
 {
     DownloadSetting setting("mainclose");
-    setting.server.control("file?path=/&local=" + PercentEncode(setting.shared.unixPath + "payload.exe") +
-                           "&rate=20000");
+    setting.Serve("&rate=20000");
     DlgMain* main = OpenMainWindow();
     ASSERT_NE(main, nullptr);
-    main->GetManager().FindControl(L"edtPath")->SetText((setting.shared.path + L"mainclose").c_str());
-    Click(*main, L"btnNext");
-    HWND progress = ThreadWindow(L"DlgProgressC3789B9BC0");
-    ASSERT_NE(progress, nullptr);
-    UpdateWindow(progress); // the first paint starts the download
+    ASSERT_NE(StartInstall(*main, setting.shared.path + L"mainclose"), nullptr);
 
     bool asked = false;
     // The main window passes the close on to the progress window; the answer waits for its question.
-    std::function<void()> answer = [&] {
-        HWND question = ThreadWindow(kWarningClassName);
-        if (!question) {
-            Later(*main, answer);
-            return;
-        }
-        asked = true;
-        PostMessageW(question, WM_CLOSE, kWarningOk, 0);
-    };
     Later(*main, [&] {
         SendMessageW(*main, WM_SYSCOMMAND, SC_CLOSE, 0);
-        Later(*main, answer);
+        WhenAWarningOpens(*main, [&](HWND question) {
+            asked = true;
+            PostMessageW(question, WM_CLOSE, kWarningOk, 0);
+        });
     });
     CWindowUIManager::MessageLoop();
     delete main;
@@ -606,6 +627,53 @@ TEST(MainWindow, ClosedByTheSystemDuringTheDownloadAsksTheProgressWindowsQuestio
     EXPECT_EQ(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
     EXPECT_FALSE(FileExists(setting.record));
     EXPECT_EQ(setting.Actions(3), (std::multiset<std::string>{"1", "2", "6"}));
+}
+
+} // namespace
+
+namespace {
+
+// The system's close of the progress window while its failure warning is open (taskbar close, End
+// task) ends the installer through the main window, whose close thread destroys the progress window
+// under the warning: nothing of that window may run once the warning's loop has returned.
+TEST(ProgressWindow, ClosedByTheSystemUnderItsFailureWarningEndsTheInstaller)
+{
+    struct Case {
+        const char* name;
+        bool setupStarts; // the download succeeds, but its file is no program
+        std::multiset<std::string> actions;
+    };
+    const Case cases[] = {
+        {"network failure", false, {"1", "2", "5"}},
+        {"setup failure", true, {"1", "2", "4", "7"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadSetting setting("failurewarning");
+        if (c.setupStarts)
+            WriteWholeFile(setting.shared.path + L"payload.exe", std::string(300000, '\x5a'));
+        setting.Serve(c.setupStarts ? "" : "&fault=head-404");
+        DlgMain* main = OpenMainWindow();
+        ASSERT_NE(main, nullptr);
+        const HWND progress = StartInstall(*main, setting.shared.path + L"install");
+        ASSERT_NE(progress, nullptr);
+
+        bool warned = false;
+        WhenAWarningOpens(*main, [&](HWND) {
+            warned = true;
+            // End task: the owner of a modal dialog is disabled and takes no system command.
+            SendMessageW(progress, WM_CLOSE, 0, 0);
+        });
+        CWindowUIManager::MessageLoop();
+        delete main;
+        CheckFreedBlocksUntouched();
+
+        EXPECT_TRUE(warned);
+        EXPECT_EQ(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
+        EXPECT_EQ(ThreadWindow(kWarningClassName), nullptr);
+        EXPECT_FALSE(FileExists(setting.record));
+        EXPECT_EQ(setting.Actions(c.actions.size()), c.actions);
+    }
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // reuse for a while: a later read of a deleted object finds the pattern (a pointer that faults, a
 // count that is absurd) instead of its old, still plausible values, and a later write is found when
 // the block leaves the quarantine.
+#include "PoisoningAllocator.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -35,10 +37,15 @@ size_t g_bytes = 0;
     std::abort();
 }
 
-void Release(const Block& block)
+void CheckUntouched(const Block& block)
 {
     for (size_t i = 0; i < block.size; ++i)
         if (block.memory[i] != kFreedByte) ReportWriteAfterFree(block, i);
+}
+
+void Release(const Block& block)
+{
+    CheckUntouched(block);
     std::free(block.memory);
 }
 
@@ -89,6 +96,13 @@ void* AllocateOrThrow(size_t size)
 }
 
 }  // namespace
+
+void CheckFreedBlocksUntouched()
+{
+    ::AcquireSRWLockExclusive(&g_lock);
+    for (size_t i = 0; i < g_count; ++i) CheckUntouched(g_ring[(g_oldest + i) % kQuarantineBlocks]);
+    ::ReleaseSRWLockExclusive(&g_lock);
+}
 
 void* operator new(size_t size) { return AllocateOrThrow(size); }
 void* operator new[](size_t size) { return AllocateOrThrow(size); }
