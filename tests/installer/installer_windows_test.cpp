@@ -99,6 +99,15 @@ void WhenAWarningOpens(HWND wake, std::function<void(HWND warning)> action)
     });
 }
 
+// The message an open warning shows (set by its first paint).
+std::wstring WarningMessage(HWND warning)
+{
+    UpdateWindow(warning);
+    auto* window = dynamic_cast<DlgWarning*>(SkinUI::CWindowWnd::FromHandle(warning));
+    CControlUI* text = window ? window->GetManager().FindControl(L"lblMsg") : nullptr;
+    return text ? text->GetText().GetData() : L"";
+}
+
 // Shows a warning modal and answers it through `answer`; gives the modal result.
 UINT AnswerWarning(DlgWarning& warning, const std::function<void(DlgWarning&)>& answer)
 {
@@ -438,6 +447,65 @@ TEST(MainWindow, EmptyFolderIsRefusedAndTheWindowStays)
     Click(*main, L"btnClose");
     CWindowUIManager::MessageLoop();
     delete main;
+}
+
+// Windows refusing the folder calls for the elevated copy of this program, which starts afresh while
+// this one ends; any other failure to create the folder is the user's to mend.
+TEST(MainWindow, FolderRefusedByWindowsRelaunchesElevatedAndOtherFailuresWarn)
+{
+    const std::wstring readOnly = MountedTestFolder("TOLVAN_READ_ONLY_FOLDER", L"read-only.mounted");
+    if (readOnly.empty())
+        GTEST_SKIP() << "no read-only folder mounted";
+    DownloadSetting setting("relaunch");
+    const std::wstring record = setting.shared.path + L"relaunch.json";
+    SetVariable("TOLVAN_RELAUNCH_RECORD", WideToUtf8(record));
+    WriteWholeFile(setting.shared.path + L"file", "in the way");
+    // A main window that stays reports its close (3); one that ends for the elevated copy does not.
+    struct Case {
+        const char* name;
+        std::wstring folder;
+        bool relaunches;
+        std::multiset<std::string> actions;
+    };
+    const Case cases[] = {
+        {"access denied", readOnly + L"TolvanGame", true, {"1"}},
+        {"a file in the way", setting.shared.path + L"file\\TolvanGame", false, {"1", "3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileW(record.c_str());
+        setting.server.control("reset");
+        DlgMain* main = OpenMainWindow();
+        ASSERT_NE(main, nullptr);
+        main->GetManager().FindControl(L"edtPath")->SetText(c.folder.c_str());
+        std::wstring warning;
+        Later(*main, [&] {
+            if (HWND open = ThreadWindow(kWarningClassName)) {
+                warning = WarningMessage(open);
+                PostMessageW(open, WM_CLOSE, kWarningOk, 0);
+            }
+        });
+        Click(*main, L"btnNext");
+        main->PostMessage(WM_CLOSE); // the window that stays is closed as by the system
+        CWindowUIManager::MessageLoop();
+        delete main;
+
+        EXPECT_EQ(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
+        EXPECT_EQ(setting.Actions(c.actions.size()), c.actions);
+        if (c.relaunches) {
+            EXPECT_EQ(WideToUtf8(warning), "");
+            ASSERT_TRUE(WaitForFile(record)) << "no elevated copy was started";
+            const nlohmann::json started = nlohmann::json::parse(ReadWholeFile(record));
+            wchar_t self[MAX_PATH] = {};
+            GetModuleFileNameW(nullptr, self, MAX_PATH);
+            const std::wstring folder = TestExecutableFolder();
+            EXPECT_EQ(started["argv"], nlohmann::json::array({WideToUtf8(self), "-runasadmin"}));
+            EXPECT_EQ(started["cwd"], WideToUtf8(folder.substr(0, folder.size() - 1)));
+        } else {
+            EXPECT_EQ(WideToUtf8(warning), WideToUtf8(L"创建目录失败，请选择其他的安装目录！"));
+            EXPECT_FALSE(FileExists(record)) << "an elevated copy was started";
+        }
+    }
 }
 
 // A second copy's request while the installer is ending shows nothing: the windows are about to go.
