@@ -22,11 +22,13 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 using SkinUI::CControlUI;
@@ -88,24 +90,37 @@ HWND ThreadWindow(const wchar_t* className)
     return search.found;
 }
 
-// Runs `action` on the UI thread with this thread's warning once one is open (in whatever loop runs).
-void WhenAWarningOpens(HWND wake, std::function<void(HWND warning)> action)
+// Runs `action` on the UI thread with this thread's window of the class once one is open (in whatever
+// loop runs, a system dialog's included).
+void WhenAWindowOpens(HWND wake, const wchar_t* className, std::function<void(HWND window)> action)
 {
-    Later(wake, [wake, action = std::move(action)]() mutable {
-        if (HWND warning = ThreadWindow(kWarningClassName))
-            action(warning);
+    Later(wake, [wake, className, action = std::move(action)]() mutable {
+        if (HWND window = ThreadWindow(className))
+            action(window);
         else
-            WhenAWarningOpens(wake, std::move(action));
+            WhenAWindowOpens(wake, className, std::move(action));
     });
 }
 
-// The message an open warning shows (set by its first paint).
-std::wstring WarningMessage(HWND warning)
+// What an open warning shows once its first paint has set it up: its message, and whether it offers
+// cancel.
+struct WarningContent {
+    std::string message; // UTF-8, for readable failures
+    bool cancel = false;
+};
+
+WarningContent ReadWarning(HWND warning)
 {
     UpdateWindow(warning);
+    WarningContent content;
     auto* window = dynamic_cast<DlgWarning*>(SkinUI::CWindowWnd::FromHandle(warning));
-    CControlUI* text = window ? window->GetManager().FindControl(L"lblMsg") : nullptr;
-    return text ? text->GetText().GetData() : L"";
+    if (!window)
+        return content;
+    if (CControlUI* text = window->GetManager().FindControl(L"lblMsg"))
+        content.message = WideToUtf8(text->GetText().GetData());
+    CControlUI* cancel = window->GetManager().FindControl(L"btnCancel");
+    content.cancel = cancel && cancel->IsVisible();
+    return content;
 }
 
 // Shows a warning modal and answers it through `answer`; gives the modal result.
@@ -207,6 +222,9 @@ TEST(MainWindow, ProposesTheRoamingFolderAndShowsItsFreeSpace)
     EXPECT_EQ(info.rfind(L"所需空间：~50MB（可用空间：", 0), 0u) << WideToUtf8(info);
     EXPECT_NE(info, SpaceInfoText(0.0)) << "the drive's free space is not shown";
 
+    Click(*main, L"btnMin");
+    EXPECT_TRUE(IsIconic(*main));
+
     // The close box ends the loop through the main window's own end.
     Click(*main, L"btnClose");
     CWindowUIManager::MessageLoop();
@@ -303,6 +321,8 @@ TEST(ProgressWindow, ShowsTheDownloadAndStartsTheSetup)
         SendMessageW(*progress, WM_TIMER, kTimerSlide, 0);
         slides.push_back(progress->GetManager().FindControl(L"lblImage")->GetBkImage().GetData());
     }
+    Click(*progress, L"btnMin");
+    EXPECT_TRUE(IsIconic(*progress));
     CWindowUIManager::MessageLoop();
 
     EXPECT_TRUE(receiver.closeRequested);
@@ -388,7 +408,8 @@ TEST(ProgressWindow, ClosedByTheSystemAsksAndKeepsDownloadingUnlessTheUserQuits)
     auto answer = [&](UINT code) {
         Later(window, [&, code] {
             HWND question = ThreadWindow(kWarningClassName);
-            questions += question != nullptr;
+            const WarningContent shown = question ? ReadWarning(question) : WarningContent();
+            questions += shown.message == WideToUtf8(L"软件即将安装完成，您确定要退出吗？") && shown.cancel;
             PostMessageW(question, WM_CLOSE, code, 0);
         });
     };
@@ -478,22 +499,35 @@ TEST(MainWindow, FolderRefusedByWindowsRelaunchesElevatedAndOtherFailuresWarn)
         DlgMain* main = OpenMainWindow();
         ASSERT_NE(main, nullptr);
         main->GetManager().FindControl(L"edtPath")->SetText(c.folder.c_str());
-        std::wstring warning;
+        WarningContent warning;
         Later(*main, [&] {
             if (HWND open = ThreadWindow(kWarningClassName)) {
-                warning = WarningMessage(open);
+                warning = ReadWarning(open);
                 PostMessageW(open, WM_CLOSE, kWarningOk, 0);
             }
         });
         Click(*main, L"btnNext");
-        main->PostMessage(WM_CLOSE); // the window that stays is closed as by the system
+        // The window that stays for another choice is closed as by the system, after a while.
+        const HWND window = *main;
+        std::atomic<bool> ended{false};
+        bool stayed = false;
+        std::thread closer([&] {
+            for (int i = 0; i < 30 && !ended; ++i)
+                Sleep(100);
+            stayed = !ended;
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        });
         CWindowUIManager::MessageLoop();
+        ended = true;
+        closer.join();
         delete main;
+
+        EXPECT_EQ(stayed, !c.relaunches);
 
         EXPECT_EQ(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
         EXPECT_EQ(setting.Actions(c.actions.size()), c.actions);
         if (c.relaunches) {
-            EXPECT_EQ(WideToUtf8(warning), "");
+            EXPECT_EQ(warning.message, "");
             ASSERT_TRUE(WaitForFile(record)) << "no elevated copy was started";
             const nlohmann::json started = nlohmann::json::parse(ReadWholeFile(record));
             wchar_t self[MAX_PATH] = {};
@@ -502,10 +536,65 @@ TEST(MainWindow, FolderRefusedByWindowsRelaunchesElevatedAndOtherFailuresWarn)
             EXPECT_EQ(started["argv"], nlohmann::json::array({WideToUtf8(self), "-runasadmin"}));
             EXPECT_EQ(started["cwd"], WideToUtf8(folder.substr(0, folder.size() - 1)));
         } else {
-            EXPECT_EQ(WideToUtf8(warning), WideToUtf8(L"创建目录失败，请选择其他的安装目录！"));
+            EXPECT_EQ(warning.message, WideToUtf8(L"创建目录失败，请选择其他的安装目录！"));
+            EXPECT_FALSE(warning.cancel);
             EXPECT_FALSE(FileExists(record)) << "an elevated copy was started";
         }
     }
+}
+
+// The folder browser: a chosen folder gets the installer's sub-folder and its drive's space shown; one
+// with Chinese characters is refused with a warning and the folder shown stays.
+TEST(MainWindow, BrowsedFolderIsTakenUnlessItHasChineseCharacters)
+{
+    TestServer server;
+    SetVariable("TOLVAN_TEST_REPORT_URL", server.url(""));
+    DlgMain* main = OpenMainWindow();
+    ASSERT_NE(main, nullptr);
+    CControlUI* edit = main->GetManager().FindControl(L"edtPath");
+    CControlUI* info = main->GetManager().FindControl(L"lblInfo");
+    edit->SetText(L"");
+    main->UpdateSpaceInfo();
+    ASSERT_EQ(std::wstring(info->GetText().GetData()), SpaceInfoText(0.0));
+
+    struct Case {
+        std::wstring chosen;
+        std::wstring folder; // the edit's text afterwards
+        const wchar_t* warning;
+    };
+    // The browser starts at the desktop; its folders are the ones it can be pointed at.
+    wchar_t desktopPath[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktopPath);
+    const std::wstring desktop = std::wstring(desktopPath) + L"\\";
+    const std::wstring games = desktop + L"games";
+    const Case cases[] = {
+        {games, games + L"\\TolvanGame\\", L""},
+        {desktop + L"游戏", games + L"\\TolvanGame\\", L"不支持安装在中文目录，请重新选择安装路径！"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.chosen));
+        CreateDirectoryW(c.chosen.c_str(), nullptr);
+        WarningContent warning;
+        WhenAWindowOpens(*main, L"#32770", [&](HWND browser) {
+            SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(c.chosen.c_str()));
+            PostMessageW(browser, WM_COMMAND, IDOK, 0);
+            if (*c.warning) {
+                WhenAWindowOpens(*main, kWarningClassName, [&](HWND open) {
+                    warning = ReadWarning(open);
+                    PostMessageW(open, WM_CLOSE, kWarningOk, 0);
+                });
+            }
+        });
+        Click(*main, L"btnBrowser");
+        EXPECT_EQ(WideToUtf8(edit->GetText().GetData()), WideToUtf8(c.folder));
+        EXPECT_EQ(warning.message, WideToUtf8(c.warning));
+        EXPECT_NE(std::wstring(info->GetText().GetData()), SpaceInfoText(0.0)) << "the drive's free space is not shown";
+    }
+    Click(*main, L"btnClose");
+    CWindowUIManager::MessageLoop();
+    delete main;
+    for (const Case& c : cases)
+        RemoveDirectoryW(c.chosen.c_str());
 }
 
 // A second copy's request while the installer is ending shows nothing: the windows are about to go.
@@ -535,7 +624,8 @@ TEST(MainWindow, TypedFolderGetsItsSeparatorAndTheInstallationRuns)
 
     Click(*main, L"btnNext");
     EXPECT_FALSE(IsWindowVisible(*main));
-    EXPECT_NE(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
+    const HWND progress = ThreadWindow(L"DlgProgressC3789B9BC0");
+    EXPECT_TRUE(progress && IsWindowVisible(progress)) << "no progress window shown";
     // Ends when the main window goes, after the download and the closing delay.
     CWindowUIManager::MessageLoop();
     delete main;
@@ -684,7 +774,7 @@ TEST(MainWindow, ClosedByTheSystemDuringTheDownloadAsksTheProgressWindowsQuestio
     // The main window passes the close on to the progress window; the answer waits for its question.
     Later(*main, [&] {
         SendMessageW(*main, WM_SYSCOMMAND, SC_CLOSE, 0);
-        WhenAWarningOpens(*main, [&](HWND question) {
+        WhenAWindowOpens(*main, kWarningClassName, [&](HWND question) {
             asked = true;
             PostMessageW(question, WM_CLOSE, kWarningOk, 0);
         });
@@ -709,11 +799,12 @@ TEST(ProgressWindow, ClosedByTheSystemUnderItsFailureWarningEndsTheInstaller)
     struct Case {
         const char* name;
         bool setupStarts; // the download succeeds, but its file is no program
+        const wchar_t* warning;
         std::multiset<std::string> actions;
     };
     const Case cases[] = {
-        {"network failure", false, {"1", "2", "5"}},
-        {"setup failure", true, {"1", "2", "4", "7"}},
+        {"network failure", false, L"您的网络不稳定，点击“确定”可使用浏览器下载离线安装包！", {"1", "2", "5"}},
+        {"setup failure", true, L"在线安装失败，点击“确定”可使用浏览器下载离线安装包！", {"1", "2", "4", "7"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -726,9 +817,9 @@ TEST(ProgressWindow, ClosedByTheSystemUnderItsFailureWarningEndsTheInstaller)
         const HWND progress = StartInstall(*main, setting.shared.path + L"install");
         ASSERT_NE(progress, nullptr);
 
-        bool warned = false;
-        WhenAWarningOpens(*main, [&](HWND) {
-            warned = true;
+        WarningContent warning;
+        WhenAWindowOpens(*main, kWarningClassName, [&](HWND open) {
+            warning = ReadWarning(open);
             // End task: the owner of a modal dialog is disabled and takes no system command.
             SendMessageW(progress, WM_CLOSE, 0, 0);
         });
@@ -736,7 +827,8 @@ TEST(ProgressWindow, ClosedByTheSystemUnderItsFailureWarningEndsTheInstaller)
         delete main;
         CheckFreedBlocksUntouched();
 
-        EXPECT_TRUE(warned);
+        EXPECT_EQ(warning.message, WideToUtf8(c.warning));
+        EXPECT_TRUE(warning.cancel);
         EXPECT_EQ(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
         EXPECT_EQ(ThreadWindow(kWarningClassName), nullptr);
         EXPECT_FALSE(FileExists(setting.record));
