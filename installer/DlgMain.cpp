@@ -123,13 +123,14 @@ void DlgMain::BrowseForFolder()
     browse.hwndOwner = m_hWnd;
     browse.lpszTitle = kBrowseTitle;
     browse.ulFlags = BIF_NEWDIALOGSTYLE;
+    const LifeWatch life = WatchLife();
     PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&browse);
     if (!chosen)
         return;
     wchar_t path[MAX_PATH] = {};
     const bool gotPath = ::SHGetPathFromIDListW(chosen, path) != FALSE;
     ::CoTaskMemFree(chosen);
-    if (!gotPath)
+    if (life.Ended() || !gotPath)
         return;
     ::PathAddBackslashW(path);
     const std::wstring folder = std::wstring(path) + kSubFolder;
@@ -184,7 +185,11 @@ void DlgMain::RelaunchElevated()
     wchar_t folder[MAX_PATH] = {};
     std::wcsncpy(folder, program.c_str(), MAX_PATH - 1);
     ::PathRemoveFileSpecW(folder);
-    if (!ShellExecuteRunAs(program, L"-runasadmin", folder)) {
+    const LifeWatch life = WatchLife();
+    const bool launched = ShellExecuteRunAs(program, L"-runasadmin", folder);
+    if (life.Ended())
+        return;
+    if (!launched) {
         Warn(kRunAsAdmin);
         return;
     }

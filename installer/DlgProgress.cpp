@@ -50,11 +50,8 @@ DlgProgress::DlgProgress(HWND mainWindow, std::wstring installFolder)
 {
 }
 
-DlgProgress::~DlgProgress()
-{
-    *m_alive = false;
-    // The downloader member stops and waits for its run when it goes, after this body.
-}
+// The downloader member stops and waits for its run when it goes, after this body.
+DlgProgress::~DlgProgress() = default;
 
 void DlgProgress::Notify(NotifyMessage& msg)
 {
@@ -110,8 +107,9 @@ void DlgProgress::OnVerboseOutput(const std::string& text) { LogInfo("[VexaInsta
 // Windows and dialogs belong to the UI thread: the engine's thread only hands the result over.
 void DlgProgress::OnDownloadResult(slicedl::Result result)
 {
-    SkinUI::CWindowUIManager::PostTask(m_window, [this, alive = m_alive, result] {
-        if (*alive)
+    // Work handed over late, once the window has gone, does nothing.
+    SkinUI::CWindowUIManager::PostTask(m_window, [this, life = WatchLife(), result] {
+        if (!life.Ended())
             FinishDownload(result);
     });
 }
@@ -121,6 +119,8 @@ void DlgProgress::FinishDownload(slicedl::Result result)
     m_downloading = false;
     // The quit question is moot once the download has ended.
     CloseOpenWarning();
+    const HWND mainWindow = m_mainWindow;
+    const LifeWatch life = WatchLife();
     if (result == slicedl::Result::Success) {
         Report(RestfulClient::kActionDownloadSucceeded);
         StartSetup();
@@ -131,19 +131,29 @@ void DlgProgress::FinishDownload(slicedl::Result result)
         Report(RestfulClient::kActionDownloadFailed);
         OfferBrowserDownload(kNetworkFailed);
     }
+    // A dialog's loop may have taken the window (and the object) meanwhile; the installer must end all
+    // the same.
+    if (!life.Ended()) {
+        StopSlides();
+        ShowWindow(false, true);
+    }
+    if (mainWindow)
+        ::PostMessageW(mainWindow, kMsgCloseInstaller, 0, 0);
+}
+
+void DlgProgress::StopSlides()
+{
     if (m_timerId) {
         ::KillTimer(m_hWnd, m_timerId);
         m_timerId = 0;
     }
-    ShowWindow(false, true);
-    if (m_mainWindow)
-        ::PostMessageW(m_mainWindow, kMsgCloseInstaller, 0, 0);
 }
 
 void DlgProgress::StartSetup()
 {
     const std::wstring file = QuoteArgument(Utf8ToWide(m_downloader.targetFilePath()));
     const std::wstring parameters = L"/installdir " + QuoteArgument(m_installFolder);
+    const LifeWatch life = WatchLife();
     if (ShellExecuteRunAs(file, parameters, m_installFolder)) {
         Report(RestfulClient::kActionSetupStarted);
         return;
@@ -151,12 +161,17 @@ void DlgProgress::StartSetup()
     const DWORD error = ::GetLastError();
     Report(RestfulClient::kActionSetupNotStarted);
     LogError("Start Setup failed, GLE: {}", static_cast<long long>(error));
-    OfferBrowserDownload(kSetupFailed);
+    if (!life.Ended())
+        OfferBrowserDownload(kSetupFailed);
 }
 
 void DlgProgress::OfferBrowserDownload(const wchar_t* message)
 {
-    if (ShowWarning(m_hWnd, message, true) == kWarningOk && !OpenInBrowser(m_downloadUrl))
+    const LifeWatch life = WatchLife();
+    const UINT answer = ShowWarning(m_hWnd, message, true);
+    if (life.Ended() || answer != kWarningOk)
+        return;
+    if (!OpenInBrowser(m_downloadUrl))
         LogError("Open browser failed, GLE: {}", static_cast<long long>(::GetLastError()));
 }
 
@@ -168,9 +183,9 @@ void DlgProgress::AskToQuit()
     if (m_asking)
         return;
     m_asking = true;
-    const auto alive = m_alive;
+    const LifeWatch life = WatchLife();
     const UINT answer = ShowWarning(m_hWnd, kQuitQuestion, true);
-    if (!*alive)
+    if (life.Ended())
         return;
     m_asking = false;
     if (answer == kWarningOk)

@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace SkinUI {
@@ -46,6 +45,7 @@ private:
     void StartSetup();
     void OfferBrowserDownload(const wchar_t* message);
     void CloseOpenWarning();
+    void StopSlides();
 
     HWND m_mainWindow = nullptr;
     SkinUI::CProgressUI* m_progress = nullptr;
@@ -58,8 +58,6 @@ private:
     std::atomic<int> m_lastPercent{0};
     // This window as the engine's threads see it: set before the download starts, never changed.
     HWND m_window = nullptr;
-    // Cleared when the object goes, so that work handed to the UI thread late does nothing.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     // UI thread: a download is running and its result has not been handled yet.
     bool m_downloading = false;
     bool m_asking = false;

@@ -4,6 +4,7 @@
 #include "DlgProgress.h"
 #include "DlgWarning.h"
 #include "InstallerRun.h"
+#include "PoisoningAllocator.h"
 #include "StringConvert.h"
 #include "TestServer.h"
 #include "WindowMessages.h"
@@ -21,17 +22,26 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 using SkinUI::CControlUI;
 using SkinUI::CWindowUIManager;
 
 namespace {
+
+// A write into a freed block fails the test now, not when the block would leave the quarantine.
+void ExpectNoWriteAfterFree()
+{
+    std::string written;
+    if (SkinUI::Testing::FindWriteAfterFree(written)) ADD_FAILURE() << written;
+}
 
 class SkinFromResources : public ::testing::Environment {
 public:
@@ -42,7 +52,11 @@ public:
         CWindowUIManager::SetResourceType(4);
         CWindowUIManager::SetResourceZip(102, L"ZIPRES");
     }
-    void TearDown() override { CWindowUIManager::Term(); }
+    void TearDown() override
+    {
+        CWindowUIManager::Term();
+        ExpectNoWriteAfterFree();
+    }
 };
 const auto* const kSkin = ::testing::AddGlobalTestEnvironment(new SkinFromResources);
 
@@ -83,6 +97,39 @@ HWND ThreadWindow(const wchar_t* className)
     return search.found;
 }
 
+// Runs `action` on the UI thread with this thread's window of the class once one is open (in whatever
+// loop runs, a system dialog's included).
+void WhenAWindowOpens(HWND wake, const wchar_t* className, std::function<void(HWND window)> action)
+{
+    Later(wake, [wake, className, action = std::move(action)]() mutable {
+        if (HWND window = ThreadWindow(className))
+            action(window);
+        else
+            WhenAWindowOpens(wake, className, std::move(action));
+    });
+}
+
+// What an open warning shows once its first paint has set it up: its message, and whether it offers
+// cancel.
+struct WarningContent {
+    std::string message; // UTF-8, for readable failures
+    bool cancel = false;
+};
+
+WarningContent ReadWarning(HWND warning)
+{
+    UpdateWindow(warning);
+    WarningContent content;
+    auto* window = dynamic_cast<DlgWarning*>(SkinUI::CWindowWnd::FromHandle(warning));
+    if (!window)
+        return content;
+    if (CControlUI* text = window->GetManager().FindControl(L"lblMsg"))
+        content.message = WideToUtf8(text->GetText().GetData());
+    CControlUI* cancel = window->GetManager().FindControl(L"btnCancel");
+    content.cancel = cancel && cancel->IsVisible();
+    return content;
+}
+
 // Shows a warning modal and answers it through `answer`; gives the modal result.
 UINT AnswerWarning(DlgWarning& warning, const std::function<void(DlgWarning&)>& answer)
 {
@@ -105,6 +152,18 @@ DlgMain* OpenMainWindow()
     main->ShowWindow(true, true);
     UpdateWindow(*main);
     return main;
+}
+
+// Presses "next" on the main window with `folder` typed in; gives the progress window that follows, its
+// download started (null when none came).
+HWND StartInstall(DlgMain& main, const std::wstring& folder)
+{
+    main.GetManager().FindControl(L"edtPath")->SetText(folder.c_str());
+    Click(main, L"btnNext");
+    const HWND progress = ThreadWindow(L"DlgProgressC3789B9BC0");
+    if (progress)
+        UpdateWindow(progress); // the first paint starts the download
+    return progress;
 }
 
 TEST(WarningDialog, EachButtonGivesItsCode)
@@ -170,6 +229,9 @@ TEST(MainWindow, ProposesTheRoamingFolderAndShowsItsFreeSpace)
     EXPECT_EQ(info.rfind(L"所需空间：~50MB（可用空间：", 0), 0u) << WideToUtf8(info);
     EXPECT_NE(info, SpaceInfoText(0.0)) << "the drive's free space is not shown";
 
+    Click(*main, L"btnMin");
+    EXPECT_TRUE(IsIconic(*main));
+
     // The close box ends the loop through the main window's own end.
     Click(*main, L"btnClose");
     CWindowUIManager::MessageLoop();
@@ -214,11 +276,16 @@ struct DownloadSetting {
         const std::string payload = ReadWholeFile(TestExecutableFolder() + L"setup_standin.exe");
         WriteWholeFile(shared.path + L"payload.exe", payload);
         // Slow enough for the engine's half-second progress reports to show.
-        server.control("file?path=/&local=" + PercentEncode(shared.unixPath + "payload.exe") +
-                       "&rate=" + std::to_string(payload.size()));
+        Serve("&rate=" + std::to_string(payload.size()));
         SetVariable("TOLVAN_TEST_DOWNLOAD_URL", server.url("/"));
         SetVariable("TOLVAN_TEST_REPORT_URL", server.url(""));
         SetVariable("TOLVAN_SETUP_RECORD", WideToUtf8(record));
+    }
+
+    // The payload with the test server's file options (rate, faults).
+    void Serve(const std::string& options)
+    {
+        server.control("file?path=/&local=" + PercentEncode(shared.unixPath + "payload.exe") + options);
     }
 
     // The reported actions once `count` have arrived (they travel on their own).
@@ -261,6 +328,8 @@ TEST(ProgressWindow, ShowsTheDownloadAndStartsTheSetup)
         SendMessageW(*progress, WM_TIMER, kTimerSlide, 0);
         slides.push_back(progress->GetManager().FindControl(L"lblImage")->GetBkImage().GetData());
     }
+    Click(*progress, L"btnMin");
+    EXPECT_TRUE(IsIconic(*progress));
     CWindowUIManager::MessageLoop();
 
     EXPECT_TRUE(receiver.closeRequested);
@@ -321,8 +390,7 @@ TEST(ProgressWindow, DownloadEndingWhileTheQuitQuestionIsOpenClosesIt)
 // A progress window downloading slowly enough to outlast a few questions, reporting to `receiver`.
 HWND OpenSlowProgressWindow(DownloadSetting& setting, CloseReceiver& receiver)
 {
-    setting.server.control("file?path=/&local=" + PercentEncode(setting.shared.unixPath + "payload.exe") +
-                           "&rate=20000");
+    setting.Serve("&rate=20000");
     if (!receiver.Create(nullptr, L"", WS_POPUP, 0))
         return nullptr;
     auto* progress = new DlgProgress(receiver, setting.shared.path);
@@ -347,7 +415,8 @@ TEST(ProgressWindow, ClosedByTheSystemAsksAndKeepsDownloadingUnlessTheUserQuits)
     auto answer = [&](UINT code) {
         Later(window, [&, code] {
             HWND question = ThreadWindow(kWarningClassName);
-            questions += question != nullptr;
+            const WarningContent shown = question ? ReadWarning(question) : WarningContent();
+            questions += shown.message == WideToUtf8(L"软件即将安装完成，您确定要退出吗？") && shown.cancel;
             PostMessageW(question, WM_CLOSE, code, 0);
         });
     };
@@ -408,6 +477,133 @@ TEST(MainWindow, EmptyFolderIsRefusedAndTheWindowStays)
     delete main;
 }
 
+// Windows refusing the folder calls for the elevated copy of this program, which starts afresh while
+// this one ends; any other failure to create the folder is the user's to mend.
+TEST(MainWindow, FolderRefusedByWindowsRelaunchesElevatedAndOtherFailuresWarn)
+{
+    const std::wstring readOnly = MountedTestFolder("TOLVAN_READ_ONLY_FOLDER", L"read-only.mounted");
+    if (readOnly.empty())
+        GTEST_SKIP() << "no read-only folder mounted";
+    DownloadSetting setting("relaunch");
+    const std::wstring record = setting.shared.path + L"relaunch.json";
+    SetVariable("TOLVAN_RELAUNCH_RECORD", WideToUtf8(record));
+    WriteWholeFile(setting.shared.path + L"file", "in the way");
+    // A main window that stays reports its close (3); one that ends for the elevated copy does not.
+    struct Case {
+        const char* name;
+        std::wstring folder;
+        bool relaunches;
+        std::multiset<std::string> actions;
+    };
+    const Case cases[] = {
+        {"access denied", readOnly + L"TolvanGame", true, {"1"}},
+        {"a file in the way", setting.shared.path + L"file\\TolvanGame", false, {"1", "3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileW(record.c_str());
+        setting.server.control("reset");
+        DlgMain* main = OpenMainWindow();
+        ASSERT_NE(main, nullptr);
+        main->GetManager().FindControl(L"edtPath")->SetText(c.folder.c_str());
+        WarningContent warning;
+        Later(*main, [&] {
+            if (HWND open = ThreadWindow(kWarningClassName)) {
+                warning = ReadWarning(open);
+                PostMessageW(open, WM_CLOSE, kWarningOk, 0);
+            }
+        });
+        Click(*main, L"btnNext");
+        // The window that stays for another choice is closed as by the system, after a while.
+        const HWND window = *main;
+        std::atomic<bool> ended{false};
+        bool stayed = false;
+        std::thread closer([&] {
+            for (int i = 0; i < 30 && !ended; ++i)
+                Sleep(100);
+            stayed = !ended;
+            PostMessageW(window, WM_CLOSE, 0, 0);
+        });
+        CWindowUIManager::MessageLoop();
+        ended = true;
+        closer.join();
+        delete main;
+
+        EXPECT_EQ(stayed, !c.relaunches);
+
+        EXPECT_EQ(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
+        EXPECT_EQ(setting.Actions(c.actions.size()), c.actions);
+        if (c.relaunches) {
+            EXPECT_EQ(warning.message, "");
+            ASSERT_TRUE(WaitForFile(record)) << "no elevated copy was started";
+            const nlohmann::json started = nlohmann::json::parse(ReadWholeFile(record));
+            wchar_t self[MAX_PATH] = {};
+            GetModuleFileNameW(nullptr, self, MAX_PATH);
+            const std::wstring folder = TestExecutableFolder();
+            EXPECT_EQ(started["argv"], nlohmann::json::array({WideToUtf8(self), "-runasadmin"}));
+            EXPECT_EQ(started["cwd"], WideToUtf8(folder.substr(0, folder.size() - 1)));
+        } else {
+            EXPECT_EQ(warning.message, WideToUtf8(L"创建目录失败，请选择其他的安装目录！"));
+            EXPECT_FALSE(warning.cancel);
+            EXPECT_FALSE(FileExists(record)) << "an elevated copy was started";
+        }
+    }
+}
+
+// The folder browser: a chosen folder gets the installer's sub-folder and its drive's space shown; one
+// with Chinese characters is refused with a warning and the folder shown stays.
+TEST(MainWindow, BrowsedFolderIsTakenUnlessItHasChineseCharacters)
+{
+    TestServer server;
+    SetVariable("TOLVAN_TEST_REPORT_URL", server.url(""));
+    DlgMain* main = OpenMainWindow();
+    ASSERT_NE(main, nullptr);
+    CControlUI* edit = main->GetManager().FindControl(L"edtPath");
+    CControlUI* info = main->GetManager().FindControl(L"lblInfo");
+    edit->SetText(L"");
+    main->UpdateSpaceInfo();
+    ASSERT_EQ(std::wstring(info->GetText().GetData()), SpaceInfoText(0.0));
+
+    struct Case {
+        std::wstring chosen;
+        std::wstring folder; // the edit's text afterwards
+        const wchar_t* warning;
+    };
+    // The browser starts at the desktop; its folders are the ones it can be pointed at.
+    wchar_t desktopPath[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktopPath);
+    const std::wstring desktop = std::wstring(desktopPath) + L"\\";
+    const std::wstring games = desktop + L"games";
+    const Case cases[] = {
+        {games, games + L"\\TolvanGame\\", L""},
+        {desktop + L"游戏", games + L"\\TolvanGame\\", L"不支持安装在中文目录，请重新选择安装路径！"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.chosen));
+        CreateDirectoryW(c.chosen.c_str(), nullptr);
+        WarningContent warning;
+        WhenAWindowOpens(*main, L"#32770", [&](HWND browser) {
+            SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(c.chosen.c_str()));
+            PostMessageW(browser, WM_COMMAND, IDOK, 0);
+            if (*c.warning) {
+                WhenAWindowOpens(*main, kWarningClassName, [&](HWND open) {
+                    warning = ReadWarning(open);
+                    PostMessageW(open, WM_CLOSE, kWarningOk, 0);
+                });
+            }
+        });
+        Click(*main, L"btnBrowser");
+        EXPECT_EQ(WideToUtf8(edit->GetText().GetData()), WideToUtf8(c.folder));
+        EXPECT_EQ(warning.message, WideToUtf8(c.warning));
+        EXPECT_NE(std::wstring(info->GetText().GetData()), SpaceInfoText(0.0)) << "the drive's free space is not shown";
+    }
+    Click(*main, L"btnClose");
+    CWindowUIManager::MessageLoop();
+    delete main;
+    for (const Case& c : cases)
+        RemoveDirectoryW(c.chosen.c_str());
+}
+
 // A second copy's request while the installer is ending shows nothing: the windows are about to go.
 TEST(MainWindow, AnEndingInstallerShowsNothingToASecondCopy)
 {
@@ -435,7 +631,8 @@ TEST(MainWindow, TypedFolderGetsItsSeparatorAndTheInstallationRuns)
 
     Click(*main, L"btnNext");
     EXPECT_FALSE(IsWindowVisible(*main));
-    EXPECT_NE(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
+    const HWND progress = ThreadWindow(L"DlgProgressC3789B9BC0");
+    EXPECT_TRUE(progress && IsWindowVisible(progress)) << "no progress window shown";
     // Ends when the main window goes, after the download and the closing delay.
     CWindowUIManager::MessageLoop();
     delete main;
@@ -575,30 +772,19 @@ namespace {
 TEST(MainWindow, ClosedByTheSystemDuringTheDownloadAsksTheProgressWindowsQuestion)
 {
     DownloadSetting setting("mainclose");
-    setting.server.control("file?path=/&local=" + PercentEncode(setting.shared.unixPath + "payload.exe") +
-                           "&rate=20000");
+    setting.Serve("&rate=20000");
     DlgMain* main = OpenMainWindow();
     ASSERT_NE(main, nullptr);
-    main->GetManager().FindControl(L"edtPath")->SetText((setting.shared.path + L"mainclose").c_str());
-    Click(*main, L"btnNext");
-    HWND progress = ThreadWindow(L"DlgProgressC3789B9BC0");
-    ASSERT_NE(progress, nullptr);
-    UpdateWindow(progress); // the first paint starts the download
+    ASSERT_NE(StartInstall(*main, setting.shared.path + L"mainclose"), nullptr);
 
     bool asked = false;
     // The main window passes the close on to the progress window; the answer waits for its question.
-    std::function<void()> answer = [&] {
-        HWND question = ThreadWindow(kWarningClassName);
-        if (!question) {
-            Later(*main, answer);
-            return;
-        }
-        asked = true;
-        PostMessageW(question, WM_CLOSE, kWarningOk, 0);
-    };
     Later(*main, [&] {
         SendMessageW(*main, WM_SYSCOMMAND, SC_CLOSE, 0);
-        Later(*main, answer);
+        WhenAWindowOpens(*main, kWarningClassName, [&](HWND question) {
+            asked = true;
+            PostMessageW(question, WM_CLOSE, kWarningOk, 0);
+        });
     });
     CWindowUIManager::MessageLoop();
     delete main;
@@ -606,6 +792,55 @@ TEST(MainWindow, ClosedByTheSystemDuringTheDownloadAsksTheProgressWindowsQuestio
     EXPECT_EQ(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
     EXPECT_FALSE(FileExists(setting.record));
     EXPECT_EQ(setting.Actions(3), (std::multiset<std::string>{"1", "2", "6"}));
+}
+
+} // namespace
+
+namespace {
+
+// The system's close of the progress window while its failure warning is open (taskbar close, End
+// task) ends the installer through the main window, whose close thread destroys the progress window
+// under the warning: nothing of that window may run once the warning's loop has returned.
+TEST(ProgressWindow, ClosedByTheSystemUnderItsFailureWarningEndsTheInstaller)
+{
+    struct Case {
+        const char* name;
+        bool setupStarts; // the download succeeds, but its file is no program
+        const wchar_t* warning;
+        std::multiset<std::string> actions;
+    };
+    const Case cases[] = {
+        {"network failure", false, L"您的网络不稳定，点击“确定”可使用浏览器下载离线安装包！", {"1", "2", "5"}},
+        {"setup failure", true, L"在线安装失败，点击“确定”可使用浏览器下载离线安装包！", {"1", "2", "4", "7"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DownloadSetting setting("failurewarning");
+        if (c.setupStarts)
+            WriteWholeFile(setting.shared.path + L"payload.exe", std::string(300000, '\x5a'));
+        setting.Serve(c.setupStarts ? "" : "&fault=head-404");
+        DlgMain* main = OpenMainWindow();
+        ASSERT_NE(main, nullptr);
+        const HWND progress = StartInstall(*main, setting.shared.path + L"install");
+        ASSERT_NE(progress, nullptr);
+
+        WarningContent warning;
+        WhenAWindowOpens(*main, kWarningClassName, [&](HWND open) {
+            warning = ReadWarning(open);
+            // End task: the owner of a modal dialog is disabled and takes no system command.
+            SendMessageW(progress, WM_CLOSE, 0, 0);
+        });
+        CWindowUIManager::MessageLoop();
+        delete main;
+        ExpectNoWriteAfterFree();
+
+        EXPECT_EQ(warning.message, WideToUtf8(c.warning));
+        EXPECT_TRUE(warning.cancel);
+        EXPECT_EQ(ThreadWindow(L"DlgProgressC3789B9BC0"), nullptr);
+        EXPECT_EQ(ThreadWindow(kWarningClassName), nullptr);
+        EXPECT_FALSE(FileExists(setting.record));
+        EXPECT_EQ(setting.Actions(c.actions.size()), c.actions);
+    }
 }
 
 } // namespace

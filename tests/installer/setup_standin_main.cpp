@@ -1,38 +1,7 @@
 // Stands in for the client's setup program: records how it was started, then exits.
-// The record goes to the file named by TOLVAN_SETUP_RECORD as JSON {"argv": [...], "cwd": "..."}.
-#include "StringConvert.h"
+// The record goes to the file named by TOLVAN_SETUP_RECORD.
+#include "LaunchRecord.h"
 
-#include <nlohmann/json.hpp>
 #include <windows.h>
-#include <shellapi.h>
 
-#include <fstream>
-#include <string>
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
-{
-    wchar_t recordPath[MAX_PATH];
-    if (GetEnvironmentVariableW(L"TOLVAN_SETUP_RECORD", recordPath, MAX_PATH) == 0)
-        return 2;
-
-    nlohmann::json record;
-    record["argv"] = nlohmann::json::array();
-    int count = 0;
-    if (wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &count)) {
-        for (int i = 0; i < count; ++i)
-            record["argv"].push_back(WideToUtf8(argv[i]));
-        LocalFree(argv);
-    }
-    wchar_t cwd[MAX_PATH];
-    record["cwd"] = WideToUtf8(std::wstring(cwd, GetCurrentDirectoryW(MAX_PATH, cwd)));
-
-    // Written under a temporary name and renamed, so a watcher never reads half a record.
-    const std::wstring temporary = std::wstring(recordPath) + L".part";
-    {
-        std::ofstream out(temporary.c_str(), std::ios::binary);
-        out << record.dump();
-        if (!out)
-            return 3;
-    }
-    return MoveFileExW(temporary.c_str(), recordPath, MOVEFILE_REPLACE_EXISTING) ? 0 : 4;
-}
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return RecordLaunch(L"TOLVAN_SETUP_RECORD"); }

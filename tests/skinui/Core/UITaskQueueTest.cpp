@@ -61,6 +61,21 @@ TEST(UITaskQueue, ACallableRunningAModalLoopKeepsTheOrderOfThoseBehindIt)
     EXPECT_EQ((std::vector<char>{'A', 'B', 'C'}), order);
 }
 
+// A callable's modal loop drains the queue again: what was queued behind that callable runs there,
+// not only once the loop has ended.
+TEST(UITaskQueue, CallablesBehindOneInANestedLoopRunInThatLoop)
+{
+    std::vector<int> order;
+    UITaskQueue::Push([&] {
+        order.push_back(1);
+        UITaskQueue::Drain();
+        order.push_back(3);
+    });
+    UITaskQueue::Push([&] { order.push_back(2); });
+    UITaskQueue::Drain();
+    EXPECT_EQ((std::vector<int>{1, 2, 3}), order);
+}
+
 TEST(UITaskQueue, RefusesAnEmptyCallable)
 {
     EXPECT_FALSE(UITaskQueue::Push(std::function<void()>()));
