@@ -621,4 +621,73 @@ TEST_F(LayoutProbeTest, ScrolledTilesAndRowsKeepTheirEndInView)
     }
 }
 
+// A column centring its children, with a horizontal bar, 200 x 100 at 100 %: the 300-wide row shows the bar
+// (range 100, 16 high, 84 left). Centred in the 300-wide content: (0 + 200) / 2 + 100 / 2 - 300 / 2 = 0 for the
+// wide row, 100 + 50 - 51 / 2 = 125 for the 51-wide one. At the right end (position 100) it sits at 25.
+// The wheel over a scrolling column at 100 % (four 50-high rows, step 20, range 100) scrolls it by one step per
+// notch, down for a notch towards the user; the column says "scroll" each time.
+TEST_F(LayoutProbeTest, CentredRowsScrollAcrossAndTheWheelScrollsAColumn)
+{
+    {
+        ShownSkin skin(L"<Window><VerticalLayout name=\"v\" hscrollbar=\"true\" childalign=\"center\" "
+                       L"bkcolor=\"#FFFFFFFF\"><Control name=\"w\" width=\"300\" height=\"30\" bkcolor=\"#FFFF0000\"/>"
+                       L"<Control name=\"n\" width=\"51\" height=\"30\" bkcolor=\"#FF00FF00\"/></VerticalLayout></Window>",
+                       200, 100);
+        ASSERT_TRUE(skin.Ok()) << "no window: is an X display available?";
+        auto* v = static_cast<CContainerUI*>(skin.Find(L"v")->GetInterface(L"Container"));
+        ASSERT_TRUE(v->GetHorizontalScrollBar()->IsVisible());
+        EXPECT_EQ(100, v->GetScrollRange().cx);
+        EXPECT_EQ(Text({0, 84, 200, 100}), Text(v->GetHorizontalScrollBar()->GetPos()));
+        ExpectPlaces(skin, {{L"w", {0, 0, 300, 30}}, {L"n", {125, 30, 176, 60}}});
+        v->EndRight();
+        skin.Refresh();
+        ExpectPlaces(skin, {{L"w", {-100, 0, 200, 30}}, {L"n", {25, 30, 76, 60}}});
+        ExpectPixels(skin, {{50, 45, 0x00FF00}, {10, 45, 0xFFFFFF}, {100, 45, 0xFFFFFF}});
+    }
+    {
+        ShownSkin skin(L"<Window><VerticalLayout name=\"v\" vscrollbar=\"true\" scrollstepsize=\"20\">"
+                       L"<Control name=\"r0\" height=\"50\"/><Control name=\"r1\" height=\"50\" bkcolor=\"#FF00FF00\"/>"
+                       L"<Control name=\"r2\" height=\"50\"/><Control name=\"r3\" height=\"50\"/>"
+                       L"</VerticalLayout></Window>",
+                       200, 100);
+        ASSERT_TRUE(skin.Ok()) << "no window: is an X display available?";
+        auto* v = static_cast<CContainerUI*>(skin.Find(L"v")->GetInterface(L"Container"));
+        NotifyRecorder notes;
+        skin.Manager().AddNotifier(&notes);
+        POINT over = {100, 50};
+        ::ClientToScreen(skin.Window(), &over);
+        const auto wheel = [&](short delta) {
+            ::SendMessageW(skin.Window(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)),
+                           MAKELPARAM(over.x, over.y));
+            skin.Refresh();
+        };
+        wheel(-120);
+        EXPECT_EQ(20, v->GetScrollPos().cy);
+        ExpectPlaces(skin, {{L"r1", {0, 30, 184, 80}}});
+        wheel(-120);
+        wheel(-120);
+        EXPECT_EQ(60, v->GetScrollPos().cy);
+        wheel(120);
+        EXPECT_EQ(40, v->GetScrollPos().cy);
+        ExpectPlaces(skin, {{L"r1", {0, 10, 184, 60}}});
+        ExpectPixels(skin, {{100, 50, 0x00FF00}});
+        EXPECT_EQ(4, notes.Count(L"scroll", skin.Find(L"v")));
+        skin.Manager().RemoveNotifier(&notes);
+    }
+}
+
+// A tab layout at 150 % with inset 10 and a page with padding 4: the page sits inside Scale(10) = 15 and
+// Scale(4) = 6: (21, 21, 279, 179) in a 300 x 200 window, and is painted there.
+TEST_F(LayoutProbeTest, ATabPageAt150PercentSitsInsideTheScaledInsetAndPadding)
+{
+    ShownSkin skin(L"<Window dpi=\"144\"><TabLayout name=\"tabs\" inset=\"10,10,10,10\" selectedid=\"1\" "
+                   L"bkcolor=\"#FFFFFFFF\"><Control name=\"p0\" bkcolor=\"#FFFF0000\"/>"
+                   L"<Control name=\"p1\" padding=\"4,4,4,4\" bkcolor=\"#FF0000FF\"/></TabLayout></Window>",
+                   300, 200);
+    ASSERT_TRUE(skin.Ok()) << "no window: is an X display available?";
+    ExpectPlaces(skin, {{L"p1", {21, 21, 279, 179}}});
+    ExpectPixels(skin, {{21, 21, 0x0000FF}, {20, 100, 0xFFFFFF}, {278, 178, 0x0000FF}, {279, 100, 0xFFFFFF}});
+    EXPECT_FALSE(skin.Find(L"p0")->IsVisible());
+}
+
 }  // namespace
