@@ -110,15 +110,16 @@ void ExpectPixels(ShownSkin& skin, const std::vector<Pixel>& pixels)
 //   a: height 30, padding (3, 5, 6, 8)         fixed     30 + 13 = 43
 //   b: padding (0, 3, 0, 3), max height 90     stretch    0 +  6 =  6
 //   c: width 150, height 45                    fixed     45
-//   d: min height 15                           stretch
+//   (a hidden 75-high row, which takes no room)
+//   d: min height 15, padding bottom 3         stretch    0 +  3 =  3
 //   e: height 15, min 45, max 30 (max wins)    fixed     30
-// Fixed total 43 + 6 + 45 + 30 + 6 x 4 = 148; stretch share (379 - 148) / 2 = 115.
+// Fixed total 43 + 6 + 45 + 3 + 30 + 6 x 4 = 151; stretch share (379 - 151) / 2 = 114.
 // a at y 8 + 5 = 13, x 8 + 3 .. 287 - 6;   next y 8 + 43 + 6 = 57
-// b share 115 clamped to 90, at 60;         next y 57 + 96 + 6 = 159
+// b share 114 clamped to 90, at 60;         next y 57 + 96 + 6 = 159
 // c at 159, 150 wide;                       next y 159 + 45 + 6 = 210
 // d is the last stretch child: the room left after c is 379 - 49 - 102 - 51 = 177 (a 5 + 30 + 8 + 6,
-//   b 3 + 90 + 3 + 6, c 45 + 6), less what e still needs (6 + 30): 141, at 210
-// e at 210 + 141 + 6 = 357 .. 387, flush with the area's bottom.
+//   b 3 + 90 + 3 + 6, c 45 + 6), less its own bottom padding 3 and what e still needs (6 + 30): 138, at 210
+// e at 210 + 138 + 3 + 6 = 357 .. 387, flush with the area's bottom.
 TEST_F(LayoutProbeTest, AColumnAt150PercentPlacesPaddedClampedAndStretchedRows)
 {
     ShownSkin skin(L"<Window dpi=\"144\"><VerticalLayout name=\"col\" inset=\"5,5,8,8\" childpadding=\"4\" "
@@ -126,7 +127,8 @@ TEST_F(LayoutProbeTest, AColumnAt150PercentPlacesPaddedClampedAndStretchedRows)
                    L"<Control name=\"a\" height=\"20\" padding=\"2,3,4,5\" bkcolor=\"#FFFF0000\"/>"
                    L"<Control name=\"b\" padding=\"0,2,0,2\" maxheight=\"60\" bkcolor=\"#FF00FF00\"/>"
                    L"<Control name=\"c\" width=\"100\" height=\"30\" bkcolor=\"#FF0000FF\"/>"
-                   L"<Control name=\"d\" minheight=\"10\" bkcolor=\"#FFFFFF00\"/>"
+                   L"<Control name=\"hidden\" height=\"50\" visible=\"false\" bkcolor=\"#FF000000\"/>"
+                   L"<Control name=\"d\" minheight=\"10\" padding=\"0,0,0,2\" bkcolor=\"#FFFFFF00\"/>"
                    L"<Control name=\"e\" height=\"10\" minheight=\"30\" maxheight=\"20\" bkcolor=\"#FF00FFFF\"/>"
                    L"</VerticalLayout></Window>",
                    300, 400);
@@ -135,7 +137,7 @@ TEST_F(LayoutProbeTest, AColumnAt150PercentPlacesPaddedClampedAndStretchedRows)
     ExpectPlaces(skin, {{L"a", {11, 13, 281, 43}},
                         {L"b", {8, 60, 287, 150}},
                         {L"c", {8, 159, 158, 204}},
-                        {L"d", {8, 210, 287, 351}},
+                        {L"d", {8, 210, 287, 348}},
                         {L"e", {8, 357, 287, 387}}});
     ExpectPixels(skin, {{150, 20, 0xFF0000},
                         {9, 20, 0xFFFFFF},    // a's left padding
@@ -145,6 +147,7 @@ TEST_F(LayoutProbeTest, AColumnAt150PercentPlacesPaddedClampedAndStretchedRows)
                         {100, 180, 0x0000FF},
                         {200, 180, 0xFFFFFF},  // right of the 150-wide row
                         {150, 300, 0xFFFF00},
+                        {150, 350, 0xFFFFFF},  // d's bottom padding
                         {150, 370, 0x00FFFF},
                         {290, 370, 0xFFFFFF}});  // the right inset
 }
