@@ -693,4 +693,62 @@ TEST_F(LayoutProbeTest, ATabPageAt150PercentSitsInsideTheScaledInsetAndPadding)
     EXPECT_FALSE(skin.Find(L"p0")->IsVisible());
 }
 
+// Three 60-wide buttons above a tab layout, each bound to a page, clicked with the mouse, 300 x 200 at 100 %.
+// The tab layout is (0, 30, 300, 200), 170 high. Page 0 is a scrolling column of four 50-high rows: 200 in 170,
+// range 30, bar (284, 30, 300, 200); at its end row 3 is (0, 150, 284, 200). Page 2 is a row of two halves.
+// Leaving page 0 and coming back keeps where it was scrolled to.
+TEST_F(LayoutProbeTest, ButtonsBoundToTabPagesShowEachPageInPlace)
+{
+    ShownSkin skin(L"<Window><VerticalLayout><HorizontalLayout height=\"30\">"
+                   L"<Button name=\"b0\" width=\"60\" bindtabindex=\"0\" bindtablayoutname=\"tabs\"/>"
+                   L"<Button name=\"b1\" width=\"60\" bindtabindex=\"1\" bindtablayoutname=\"tabs\"/>"
+                   L"<Button name=\"b2\" width=\"60\" bindtabindex=\"2\" bindtablayoutname=\"tabs\"/>"
+                   L"</HorizontalLayout><TabLayout name=\"tabs\" bkcolor=\"#FFFFFFFF\">"
+                   L"<VerticalLayout name=\"page0\" vscrollbar=\"true\">"
+                   L"<Control name=\"r0\" height=\"50\" bkcolor=\"#FFFF0000\"/><Control name=\"r1\" height=\"50\"/>"
+                   L"<Control name=\"r2\" height=\"50\"/><Control name=\"r3\" height=\"50\" bkcolor=\"#FF00FFFF\"/>"
+                   L"</VerticalLayout><Control name=\"page1\" bkcolor=\"#FF00FF00\"/>"
+                   L"<HorizontalLayout name=\"page2\"><Control name=\"left\" bkcolor=\"#FF0000FF\"/>"
+                   L"<Control name=\"right\" bkcolor=\"#FFFFFF00\"/></HorizontalLayout></TabLayout>"
+                   L"</VerticalLayout></Window>",
+                   300, 200);
+    ASSERT_TRUE(skin.Ok()) << "no window: is an X display available?";
+    auto* tabs = static_cast<CTabLayoutUI*>(skin.Find(L"tabs")->GetInterface(L"TabLayout"));
+    auto* page0 = static_cast<CContainerUI*>(skin.Find(L"page0")->GetInterface(L"Container"));
+    ASSERT_NE(nullptr, tabs);
+    ASSERT_NE(nullptr, page0);
+    const auto click = [&](int x, int y) {
+        ::SendMessageW(skin.Window(), WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+        ::SendMessageW(skin.Window(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+        ::SendMessageW(skin.Window(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+        skin.Refresh();
+    };
+
+    ExpectPlaces(skin, {{L"tabs", {0, 30, 300, 200}}, {L"page0", {0, 30, 300, 200}}, {L"r3", {0, 180, 284, 230}}});
+    EXPECT_TRUE(page0->GetVerticalScrollBar()->IsVisible());
+    EXPECT_EQ(30, page0->GetScrollRange().cy);
+    EXPECT_EQ(Text({284, 30, 300, 200}), Text(page0->GetVerticalScrollBar()->GetPos()));
+    page0->EndDown();
+    skin.Refresh();
+    ExpectPlaces(skin, {{L"r3", {0, 150, 284, 200}}, {L"r0", {0, 0, 284, 50}}});
+    // The first row scrolled under the buttons is clipped to the page.
+    ExpectPixels(skin, {{100, 175, 0x00FFFF}, {100, 35, 0xFF0000}});
+    EXPECT_NE(0xFF0000u, skin.Shown(100, 20));
+
+    click(150, 15);
+    EXPECT_EQ(2, tabs->GetCurSel());
+    ExpectPlaces(skin, {{L"page2", {0, 30, 300, 200}}, {L"left", {0, 30, 150, 200}}, {L"right", {150, 30, 300, 200}}});
+    ExpectPixels(skin, {{75, 100, 0x0000FF}, {225, 100, 0xFFFF00}, {292, 100, 0xFFFF00}});
+
+    click(90, 15);
+    EXPECT_EQ(1, tabs->GetCurSel());
+    ExpectPixels(skin, {{150, 100, 0x00FF00}, {292, 100, 0x00FF00}});
+
+    click(30, 15);
+    EXPECT_EQ(0, tabs->GetCurSel());
+    EXPECT_EQ(30, page0->GetScrollPos().cy);
+    ExpectPlaces(skin, {{L"r3", {0, 150, 284, 200}}});
+    ExpectPixels(skin, {{100, 175, 0x00FFFF}});
+}
+
 }  // namespace
