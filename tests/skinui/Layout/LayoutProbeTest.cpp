@@ -751,4 +751,50 @@ TEST_F(LayoutProbeTest, ButtonsBoundToTabPagesShowEachPageInPlace)
     ExpectPixels(skin, {{100, 175, 0x00FFFF}});
 }
 
+// Two stretch cells in a 200 x 100 row with a horizontal bar share the width, no bar. One of them fixed at 300
+// wide overflows by 100: the bar shows (0, 84, 200, 100), the other cell gets 0 and the wide one (0, 0, 300, 84).
+TEST_F(LayoutProbeTest, ARowOfStretchCellsShowsItsBarOnlyWhenACellOverflows)
+{
+    ShownSkin skin(L"<Window><HorizontalLayout name=\"row\" hscrollbar=\"true\">"
+                   L"<Control name=\"a\" bkcolor=\"#FFFF0000\"/><Control name=\"b\" bkcolor=\"#FF00FF00\"/>"
+                   L"</HorizontalLayout></Window>",
+                   200, 100);
+    ASSERT_TRUE(skin.Ok()) << "no window: is an X display available?";
+    auto* row = static_cast<CContainerUI*>(skin.Find(L"row")->GetInterface(L"Container"));
+    EXPECT_FALSE(row->GetHorizontalScrollBar()->IsVisible());
+    ExpectPlaces(skin, {{L"a", {0, 0, 100, 100}}, {L"b", {100, 0, 200, 100}}});
+    ExpectPixels(skin, {{50, 95, 0xFF0000}, {150, 95, 0x00FF00}});
+
+    skin.Find(L"b")->SetAttribute(L"width", L"300");
+    skin.Refresh();
+    EXPECT_TRUE(row->GetHorizontalScrollBar()->IsVisible());
+    EXPECT_EQ(100, row->GetScrollRange().cx);
+    EXPECT_EQ(Text({0, 84, 200, 100}), Text(row->GetHorizontalScrollBar()->GetPos()));
+    ExpectPlaces(skin, {{L"a", {0, 0, 0, 84}}, {L"b", {0, 0, 300, 84}}});
+}
+
+// A window closed while its tab layout slides a page in: the slide's timer goes with the window and nothing
+// ticks a freed layout afterwards.
+TEST_F(LayoutProbeTest, ClosingTheWindowMidSlideLeavesNoTimerBehind)
+{
+    {
+        ShownSkin skin(L"<Window><AnimationTabLayout name=\"tabs\" animation_direction=\"vertical\">"
+                       L"<Control/><Control/></AnimationTabLayout></Window>",
+                       200, 100);
+        ASSERT_TRUE(skin.Ok()) << "no window: is an X display available?";
+        auto* slide = static_cast<CAnimationTabLayoutUI*>(skin.Find(L"tabs")->GetInterface(L"AnimationTabLayout"));
+        ASSERT_TRUE(slide->SelectItem(1));
+        // Vertical: one full height below, 100 x -1 / 15 = -6 per frame; the first step shows it at 100 - 6.
+        std::vector<LONG> tops;
+        ASSERT_TRUE(PumpUntil([&] {
+            if (tops.empty() || tops.back() != slide->GetPos().top) tops.push_back(slide->GetPos().top);
+            return tops.size() >= 3;
+        }));
+        EXPECT_NE(tops.end(), std::find(tops.begin(), tops.end(), 94));
+        ASSERT_TRUE(slide->IsAnimationRunning(1));
+    }
+    const DWORD until = ::GetTickCount() + 300;
+    EXPECT_TRUE(PumpUntil([&] { return ::GetTickCount() > until; }));
+}
+
 }  // namespace
