@@ -797,4 +797,45 @@ TEST_F(LayoutProbeTest, ClosingTheWindowMidSlideLeavesNoTimerBehind)
     EXPECT_TRUE(PumpUntil([&] { return ::GetTickCount() > until; }));
 }
 
+// A scrolling column inside a scrolling column, 200 x 150 at 100 %. Outer: a 100-high row and the inner column
+// (100 high) make 200 in 150: range 50, 184 wide. Inner: four 50-high rows in 100: range 100, bar (168, 100, 184, 200).
+// The outer scrolled to its end moves the inner column to (0, 50, 184, 150) with its bar and rows; the inner
+// scrolled to its end then shows its last row at (0, 100, 168, 150).
+// Hiding the outer's first row makes 100 in 150: the outer bar goes and the inner column moves to the top.
+TEST_F(LayoutProbeTest, AScrollingColumnInsideAScrollingColumnMovesWithIt)
+{
+    ShownSkin skin(L"<Window><VerticalLayout name=\"outer\" vscrollbar=\"true\" bkcolor=\"#FFFFFFFF\">"
+                   L"<Control name=\"t\" height=\"100\" bkcolor=\"#FF808080\"/>"
+                   L"<VerticalLayout name=\"inner\" height=\"100\" vscrollbar=\"true\">"
+                   L"<Control name=\"i0\" height=\"50\" bkcolor=\"#FFFF0000\"/><Control name=\"i1\" height=\"50\"/>"
+                   L"<Control name=\"i2\" height=\"50\"/><Control name=\"i3\" height=\"50\" bkcolor=\"#FF0000FF\"/>"
+                   L"</VerticalLayout></VerticalLayout></Window>",
+                   200, 150);
+    ASSERT_TRUE(skin.Ok()) << "no window: is an X display available?";
+    auto* outer = static_cast<CContainerUI*>(skin.Find(L"outer")->GetInterface(L"Container"));
+    auto* inner = static_cast<CContainerUI*>(skin.Find(L"inner")->GetInterface(L"Container"));
+    EXPECT_EQ(50, outer->GetScrollRange().cy);
+    EXPECT_EQ(100, inner->GetScrollRange().cy);
+    ExpectPlaces(skin, {{L"inner", {0, 100, 184, 200}}, {L"i0", {0, 100, 168, 150}}});
+    EXPECT_EQ(Text({168, 100, 184, 200}), Text(inner->GetVerticalScrollBar()->GetPos()));
+
+    outer->EndDown();
+    skin.Refresh();
+    ExpectPlaces(skin, {{L"t", {0, -50, 184, 50}}, {L"inner", {0, 50, 184, 150}}, {L"i0", {0, 50, 168, 100}}});
+    EXPECT_EQ(Text({168, 50, 184, 150}), Text(inner->GetVerticalScrollBar()->GetPos()));
+    ExpectPixels(skin, {{100, 75, 0xFF0000}, {100, 25, 0x808080}});
+
+    inner->EndDown();
+    skin.Refresh();
+    ExpectPlaces(skin, {{L"i3", {0, 100, 168, 150}}, {L"i0", {0, -50, 168, 0}}});
+    // The inner rows scrolled out of it do not paint over the row above.
+    ExpectPixels(skin, {{100, 125, 0x0000FF}, {100, 25, 0x808080}});
+
+    skin.Find(L"t")->SetVisible(false);
+    skin.Refresh();
+    EXPECT_FALSE(outer->GetVerticalScrollBar()->IsVisible());
+    ExpectPlaces(skin, {{L"inner", {0, 0, 200, 100}}, {L"i3", {0, 50, 184, 100}}});
+    ExpectPixels(skin, {{100, 75, 0x0000FF}, {100, 125, 0xFFFFFF}});
+}
+
 }  // namespace
