@@ -526,36 +526,62 @@ TEST_F(LayoutProbeTest, AScrollingColumnFollowsTheWindowsSizeAndScale)
     ExpectPlaces(skin, {{L"s", {0, 0, 300, 135}}, {L"f", {0, 135, 300, 225}}});
 }
 
-// Three 300 x 50 rows in a 200 x 100 column with both bars. Both bars show: the horizontal one takes 16 at the
-// bottom (84 high left), the vertical one 16 at the right (184 wide left). Ranges: 300 - 184 = 116 across,
-// 150 - 84 = 66 down. Bars: vertical (184, 0, 200, 84), horizontal (0, 84, 184, 100). Each row is its full
-// 300 wide, so scrolled to the right end its right edge meets the bar at 184.
-// Disabled while it fails: the rows are placed with the horizontal range the bar had before the vertical bar
-// took its 16 (100, not 116), so they are 284 wide and a 16-pixel strip stays empty at the right end.
-TEST_F(LayoutProbeTest, DISABLED_AColumnWiderAndTallerThanItsPlaceScrollsBothWays)
+// Content wider and taller than a 200 x 100 layout with both bars. Both bars show: the horizontal one takes 16
+// at the bottom (84 high left), the vertical one 16 at the right (184 wide left): vertical bar (184, 0, 200, 84),
+// horizontal bar (0, 84, 184, 100). Whichever bar shows second narrows the room across the first one, so the
+// children must be placed again for the first bar's new range.
+// Column: three 300 x 50 rows; the horizontal bar shows first (range 100), then the vertical one: ranges
+// 300 - 184 = 116 across, 150 - 84 = 66 down. Rows placed with the old range would be 284 wide and leave a
+// 16-pixel strip empty at the right end.
+// Row: three 62 x 300 columns; the vertical bar shows first (range 200) and leaves 184, too narrow for 186:
+// ranges 186 - 184 = 2 across, 300 - 84 = 216 down. Columns placed with the old range would be 284 high and,
+// scrolled to the end, stop 16 above the bar.
+TEST_F(LayoutProbeTest, ContentWiderAndTallerThanItsPlaceScrollsBothWays)
 {
-    ShownSkin skin(L"<Window><VerticalLayout name=\"v\" vscrollbar=\"true\" hscrollbar=\"true\" bkcolor=\"#FFFFFFFF\">"
-                   L"<Control name=\"r0\" width=\"300\" height=\"50\" bkcolor=\"#FFFF0000\"/>"
-                   L"<Control name=\"r1\" width=\"300\" height=\"50\" bkcolor=\"#FF00FF00\"/>"
-                   L"<Control name=\"r2\" width=\"300\" height=\"50\" bkcolor=\"#FF0000FF\"/>"
-                   L"</VerticalLayout></Window>",
-                   200, 100);
-    ASSERT_TRUE(skin.Ok()) << "no window: is an X display available?";
-    auto* v = static_cast<CContainerUI*>(skin.Find(L"v")->GetInterface(L"Container"));
-    ASSERT_TRUE(v->GetVerticalScrollBar()->IsVisible());
-    ASSERT_TRUE(v->GetHorizontalScrollBar()->IsVisible());
-    EXPECT_EQ(116, v->GetScrollRange().cx);
-    EXPECT_EQ(66, v->GetScrollRange().cy);
-    EXPECT_EQ(Text({184, 0, 200, 84}), Text(v->GetVerticalScrollBar()->GetPos()));
-    EXPECT_EQ(Text({0, 84, 184, 100}), Text(v->GetHorizontalScrollBar()->GetPos()));
-    ExpectPlaces(skin, {{L"r0", {0, 0, 300, 50}}, {L"r2", {0, 100, 300, 150}}});
-    v->EndRight();
-    v->EndDown();
-    skin.Refresh();
-    EXPECT_EQ(116, v->GetScrollPos().cx);
-    EXPECT_EQ(66, v->GetScrollPos().cy);
-    ExpectPlaces(skin, {{L"r2", {-116, 34, 184, 84}}});
-    ExpectPixels(skin, {{180, 70, 0x0000FF}, {180, 20, 0x00FF00}});
+    struct Case {
+        const wchar_t* layout;
+        const wchar_t* childSize;
+        SIZE range;
+        std::vector<Place> placed;
+        std::vector<Place> scrolledToTheEnd;
+        std::vector<Pixel> shownAtTheEnd;
+    };
+    const Case cases[] = {
+        {L"VerticalLayout", L"width=\"300\" height=\"50\"", {116, 66},
+         {{L"c0", {0, 0, 300, 50}}, {L"c2", {0, 100, 300, 150}}},
+         {{L"c2", {-116, 34, 184, 84}}},
+         {{180, 70, 0x0000FF}, {180, 20, 0x00FF00}}},
+        {L"HorizontalLayout", L"width=\"62\" height=\"300\"", {2, 216},
+         {{L"c0", {0, 0, 62, 300}}, {L"c2", {124, 0, 186, 300}}},
+         {{L"c0", {-2, -216, 60, 84}}},
+         {{30, 80, 0xFF0000}, {90, 80, 0x00FF00}}},
+    };
+    const wchar_t* colours[] = {L"#FFFF0000", L"#FF00FF00", L"#FF0000FF"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.layout);
+        std::wstring xml = std::wstring(L"<Window><") + c.layout +
+                           L" name=\"box\" vscrollbar=\"true\" hscrollbar=\"true\" bkcolor=\"#FFFFFFFF\">";
+        for (int i = 0; i < 3; ++i)
+            xml += L"<Control name=\"c" + std::to_wstring(i) + L"\" " + c.childSize + L" bkcolor=\"" + colours[i] + L"\"/>";
+        xml += std::wstring(L"</") + c.layout + L"></Window>";
+        ShownSkin skin(xml, 200, 100);
+        ASSERT_TRUE(skin.Ok()) << "no window: is an X display available?";
+        auto* box = static_cast<CContainerUI*>(skin.Find(L"box")->GetInterface(L"Container"));
+        ASSERT_TRUE(box->GetVerticalScrollBar()->IsVisible());
+        ASSERT_TRUE(box->GetHorizontalScrollBar()->IsVisible());
+        EXPECT_EQ(c.range.cx, box->GetScrollRange().cx);
+        EXPECT_EQ(c.range.cy, box->GetScrollRange().cy);
+        EXPECT_EQ(Text({184, 0, 200, 84}), Text(box->GetVerticalScrollBar()->GetPos()));
+        EXPECT_EQ(Text({0, 84, 184, 100}), Text(box->GetHorizontalScrollBar()->GetPos()));
+        ExpectPlaces(skin, c.placed);
+        box->EndRight();
+        box->EndDown();
+        skin.Refresh();
+        EXPECT_EQ(c.range.cx, box->GetScrollPos().cx);
+        EXPECT_EQ(c.range.cy, box->GetScrollPos().cy);
+        ExpectPlaces(skin, c.scrolledToTheEnd);
+        ExpectPixels(skin, c.shownAtTheEnd);
+    }
 }
 
 // Six cells with item width 100 in a window three item widths wide (Scale(100) x 3) make three columns at every
