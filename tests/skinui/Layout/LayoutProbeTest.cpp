@@ -5,6 +5,7 @@
 #include "Core/DialogBuilder.h"
 #include "Layout/BoxLayout.h"
 #include "Layout/TabLayoutUI.h"
+#include "Layout/TileLayoutUI.h"
 #include "../Core/SkinTestData.h"
 #include "../Core/TestWindows.h"
 
@@ -586,9 +587,9 @@ TEST_F(LayoutProbeTest, ContentWiderAndTallerThanItsPlaceScrollsBothWays)
 
 // Six cells with item width 100 in a window three item widths wide (Scale(100) x 3) make three columns at every
 // scale: cell 3 starts the second row at the left edge, cell 2 ends the first row at the right edge.
-// Disabled while it fails: the item width is taken unscaled against the scaled room, so 150 % gives four
-// columns and 200 % six.
-TEST_F(LayoutProbeTest, DISABLED_ATileGridWithAnItemWidthKeepsItsColumnsAtEveryScale)
+// The item size reads scaled too (150 at 150 %, 200 at 200 %). An item width taken unscaled against the scaled
+// room would give four columns at 150 % and six at 200 %.
+TEST_F(LayoutProbeTest, ATileGridWithAnItemWidthKeepsItsColumnsAtEveryScale)
 {
     struct Case {
         int dpi;
@@ -604,6 +605,8 @@ TEST_F(LayoutProbeTest, DISABLED_ATileGridWithAnItemWidthKeepsItsColumnsAtEveryS
         const int cell = c.width / 3;
         const int row = skin.Find(L"c0")->GetHeight();
         ExpectPlaces(skin, {{L"c2", {2 * cell, 0, c.width, row}}, {L"c3", {0, row, cell, 2 * row}}});
+        auto* tiles = static_cast<CTileLayoutUI*>(skin.Find(L"tiles")->GetInterface(L"TileLayout"));
+        EXPECT_EQ(cell, tiles->GetItemSize().cx);
     }
 }
 
