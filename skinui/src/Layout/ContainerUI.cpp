@@ -368,15 +368,20 @@ bool CContainerUI::UpdateBar(CScrollBarUI* bar, bool horizontal, const RECT& rc,
     const RECT place = horizontal ? RECT{rc.left, rc.bottom, rc.right, rc.bottom + bar->GetFixedHeight()}
                                   : RECT{rc.right, rc.top, rc.right + bar->GetFixedWidth(), rc.bottom};
     bar->SetPos(place, true);
-    if (bar->GetScrollRange() != range) {
-        const int oldPos = bar->GetScrollPos();
-        bar->SetScrollRange(range);
-        if (bar->GetScrollPos() < oldPos) {
-            SetPos(m_rcItem, true);
-            return true;
-        }
+    if (bar->GetScrollRange() == range) return false;
+    const int oldPos = bar->GetScrollPos();
+    bar->SetScrollRange(range);
+    if (bar->GetScrollPos() < oldPos) {
+        SetPos(m_rcItem, true);
+        return true;
     }
-    return false;
+    // Children across the bar were sized to the old range: place them once more. Only once, because a
+    // child that asks for more than it is offered would move the range again on every pass.
+    if (m_placingForNewRange) return false;
+    m_placingForNewRange = true;
+    SetPos(m_rcItem, true);
+    m_placingForNewRange = false;
+    return true;
 }
 
 void CContainerUI::ProcessScrollBar(RECT rc, int requiredWidth, int requiredHeight)

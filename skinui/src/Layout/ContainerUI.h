@@ -120,6 +120,8 @@ protected:
     int m_scrollStepSize = 0;
     CScrollBarUI* m_verticalScrollBar = nullptr;
     CScrollBarUI* m_horizontalScrollBar = nullptr;
+    // Set while the layout runs again for a scroll range that moved, so that it runs again only once.
+    bool m_placingForNewRange = false;
     CUIString m_verticalScrollBarStyle;
     CUIString m_horizontalScrollBarStyle;
 };

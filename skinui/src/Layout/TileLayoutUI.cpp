@@ -15,6 +15,8 @@ void* CTileLayoutUI::GetInterface(const wchar_t* name)
     return CContainerUI::GetInterface(name);
 }
 
+SIZE CTileLayoutUI::GetItemSize() const { return SIZE{Scaled(m_itemSize.cx), Scaled(m_itemSize.cy)}; }
+
 void CTileLayoutUI::SetItemSize(SIZE size)
 {
     if (m_itemSize.cx == size.cx && m_itemSize.cy == size.cy) return;
@@ -73,7 +75,9 @@ void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
         return;
     }
     const int width = rc.right - rc.left;
-    if (m_itemSize.cx >= 1) m_columns = width / m_itemSize.cx;
+    // The item width is in skin pixels like the room is not: scaled, the same columns show at every scale.
+    const int itemWidth = GetItemSize().cx;
+    if (itemWidth >= 1) m_columns = width / itemWidth;
     if (m_columns == 0) m_columns = 1;
     const bool horizontalBar = IsVisibleBar(m_horizontalScrollBar);
     const int cellWidth = (width + (horizontalBar ? m_horizontalScrollBar->GetScrollRange() : 0)) / m_columns;

@@ -15,7 +15,7 @@ public:
     void SetPos(RECT rc, bool invalidate = true) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
-    SIZE GetItemSize() const { return m_itemSize; }
+    SIZE GetItemSize() const;
     void SetItemSize(SIZE size);
     int GetColumns() const { return m_columns; }
     void SetColumns(int columns);

@@ -667,6 +667,25 @@ public:
     SIZE CalcDesiredSize(SIZE available) override { return SIZE{0, 200 - available.cx}; }
 };
 
+// A control that always asks for more width than it is offered: every pass moves the scroll range on, so
+// the layout must stop placing it again for the new range (here after the bar showed and one pass more).
+class WiderThanOffered : public CControlUI {
+public:
+    SIZE CalcDesiredSize(SIZE available) override { return SIZE{available.cx + 10, 20}; }
+};
+
+TEST(VerticalLayout, AChildWiderThanEveryOfferIsPlacedAgainOnlyOnce)
+{
+    CVerticalLayoutUI column;
+    column.EnableScrollBar(false, true);
+    column.Add(new WiderThanOffered());
+    column.SetPos(RECT{0, 0, 200, 100});
+    const CScrollBarUI* bar = column.GetHorizontalScrollBar();
+    ASSERT_TRUE(bar->IsVisible());
+    EXPECT_GT(bar->GetScrollRange(), 0);
+    EXPECT_LE(bar->GetScrollRange(), 30);
+}
+
 TEST(TileLayout, ARowIsAsHighAsItsCellsNeedForTheWidthTheyGet)
 {
     CTileLayoutUI tiles;
