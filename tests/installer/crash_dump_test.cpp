@@ -76,19 +76,7 @@ private:
     std::vector<std::pair<std::wstring, std::wstring>> m_saved;
 };
 
-std::vector<std::wstring> DumpFiles(const std::wstring& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((folder + L"*.dmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-}
+std::vector<std::wstring> DumpFiles(const std::wstring& folder) { return FilesMatching(folder + L"*.dmp"); }
 
 // The exception code the dump records, or 0 when it holds no exception stream.
 DWORD RecordedExceptionCode(const std::string& dump)

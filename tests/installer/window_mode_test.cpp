@@ -374,6 +374,41 @@ TEST_F(WindowMode, AltF4OnTheMainWindowClosesAsItsButtonDoes)
     EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "3"}));
 }
 
+// The crash dumps a run of the installer left beside the program (removed as they are counted).
+size_t DumpsOf(const InstallerProcess& installer)
+{
+    const std::vector<std::wstring> dumps = FilesMatching(
+        TestExecutableFolder() + L"VexaOnlineInstaller_" + std::to_wstring(installer.Id()) + L"_*.dmp");
+    for (const std::wstring& dump : dumps)
+        DeleteFileW((TestExecutableFolder() + dump).c_str());
+    return dumps.size();
+}
+
+// Servers that take the configuration request and the reports but never answer: the requests are
+// still open when the window closes, and the installer ends cleanly all the same, every time.
+TEST_F(WindowMode, ClosingWhileTheServersNeverAnswerEndsCleanly)
+{
+    server.control("config?fault=stall");
+    server.control("report?fault=stall");
+    for (size_t closing = 1; closing <= 12; ++closing) {
+        SCOPED_TRACE("closing " + std::to_string(closing));
+        server.control("reset");
+        InstallerProcess installer(L"", Environment());
+        HWND main = WaitForMainWindow(installer);
+        ASSERT_NE(main, nullptr);
+        Click(main, Button::MainClose);
+        EXPECT_EQ(installer.Wait(), 0u);
+        EXPECT_EQ(DumpsOf(installer), 0u) << "the crash handler wrote a dump";
+        EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "3"}));
+        // The cancelled reports still logged their failure before the process ended.
+        const std::string log = ReadWholeFile(work.path + L"VexaOnlineInstaller.log");
+        for (const char* action : {"1", "3"}) {
+            const std::string line = std::string("Upload behavior failed: {\"action\":\"") + action + "\"";
+            EXPECT_EQ(Occurrences(log, line), closing) << line;
+        }
+    }
+}
+
 TEST_F(WindowMode, SecondCopyBringsTheFirstToTheFrontAndEnds)
 {
     InstallerProcess first(L"", Environment());
