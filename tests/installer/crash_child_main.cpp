@@ -1,11 +1,14 @@
 // Program that crashes on purpose, guarded like the installer. Modes:
 //   thread-fault      access violation in a second thread
 //   two-threads       two threads fault at about the same time
+//   <how>-in-<n>      n threads crash at the same moment, each by <how>: fault, terminate, abort, or
+//                     raise (SIGABRT raised as the C runtime's own functions abort)
 //   main-fault        access violation in the main thread
 //   thread-throw      C++ exception escapes a thread (std::terminate)
 //   terminate         std::terminate called in the main thread
 //   caught-then-fault a catch-all writes the dump, then a thread faults: still one dump
 //   abort             abort() in the main thread
+//   unguarded-abort   abort() before the handlers are installed: the C runtime's own end (code 3)
 // Every crash ends the process with kCrashExitCode.
 #include "CrashDump.h"
 #include "CrashGuard.h"
@@ -13,11 +16,13 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <exception>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -29,32 +34,59 @@ void Fault()
     *nowhere = 1;
 }
 
-void FaultInTwoThreads()
+[[noreturn]] void Terminate() { std::terminate(); }
+[[noreturn]] void Abort() { std::abort(); }
+// As the C runtime's own functions abort: through the signal.
+void RaiseAbortSignal() { std::raise(SIGABRT); }
+
+// All threads wait for one signal, then crash together.
+void CrashInThreads(int count, void (*crash)())
 {
     HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    auto crash = [go] {
-        WaitForSingleObject(go, INFINITE);
-        Fault();
-    };
-    std::thread first(crash);
-    std::thread second(crash);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < count; ++i) {
+        threads.emplace_back([go, crash] {
+            WaitForSingleObject(go, INFINITE);
+            crash();
+        });
+    }
     SetEvent(go);
-    first.join();
-    second.join();
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+// "<how>-in-<n>": false when the mode is not of that form.
+bool CrashInThreads(const std::wstring& mode)
+{
+    const struct {
+        const wchar_t* name;
+        void (*crash)();
+    } kinds[] = {{L"fault", Fault}, {L"terminate", Terminate}, {L"abort", Abort}, {L"raise", RaiseAbortSignal}};
+    for (const auto& kind : kinds) {
+        const std::wstring prefix = std::wstring(kind.name) + L"-in-";
+        if (mode.compare(0, prefix.size(), prefix) == 0) {
+            CrashInThreads(std::stoi(mode.substr(prefix.size())), kind.crash);
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
 
 int main()
 {
-    InstallCrashDumpHandlers(L"VexaOnlineInstaller", kCrashExitCode);
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const std::wstring mode = argv && argc > 1 ? argv[1] : L"";
+    if (mode == L"unguarded-abort")
+        std::abort();
+    InstallCrashDumpHandlers(L"VexaOnlineInstaller", kCrashExitCode);
     if (mode == L"thread-fault") {
         std::thread(Fault).join();
     } else if (mode == L"two-threads") {
-        FaultInTwoThreads();
+        CrashInThreads(2, Fault);
+    } else if (CrashInThreads(mode)) {
     } else if (mode == L"main-fault") {
         Fault();
     } else if (mode == L"thread-throw") {
