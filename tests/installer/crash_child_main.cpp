@@ -1,15 +1,17 @@
 // Program that crashes on purpose, guarded like the installer. Modes:
 //   thread-fault      access violation in a second thread
 //   two-threads       two threads fault at about the same time
-//   <how>-in-<n>      n threads crash at the same moment, each by <how>: fault, terminate, abort, or
-//                     raise (SIGABRT raised as the C runtime's own functions abort)
+//   <how>-in-<n>      n threads crash at the same moment, each by <how>: fault, terminate or abort
+//   raise-while-dumping  SIGABRT raised (as the C runtime's own functions abort) in a thread, and again
+//                     in the main thread while the first one's dump is being written
 //   main-fault        access violation in the main thread
 //   thread-throw      C++ exception escapes a thread (std::terminate)
 //   terminate         std::terminate called in the main thread
 //   caught-then-fault a catch-all writes the dump, then a thread faults: still one dump
 //   abort             abort() in the main thread
 //   unguarded-abort   abort() before the handlers are installed: the C runtime's own end (code 3)
-// Every crash ends the process with kCrashExitCode.
+// Every crash ends the process with kCrashExitCode. What the program writes to the debugger is copied
+// into debug-output.txt beside it.
 #include "CrashDump.h"
 #include "CrashGuard.h"
 
@@ -18,6 +20,8 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -28,6 +32,27 @@ namespace {
 
 constexpr unsigned kCrashExitCode = 4;
 
+// The debugger output travels as a first-chance exception that a vectored handler sees first.
+LONG WINAPI CopyDebugOutput(EXCEPTION_POINTERS* pointers)
+{
+    const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
+    if (record.ExceptionCode != DBG_PRINTEXCEPTION_C || record.NumberParameters < 2)
+        return EXCEPTION_CONTINUE_SEARCH;
+    const auto* text = reinterpret_cast<const char*>(record.ExceptionInformation[1]);
+    const DWORD length = static_cast<DWORD>(strlen(text));
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    wcscpy(wcsrchr(path, L'\\') + 1, L"debug-output.txt");
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(file, text, length, &written, nullptr);
+        CloseHandle(file);
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
 void Fault()
 {
     volatile int* nowhere = nullptr;
@@ -36,8 +61,6 @@ void Fault()
 
 [[noreturn]] void Terminate() { std::terminate(); }
 [[noreturn]] void Abort() { std::abort(); }
-// As the C runtime's own functions abort: through the signal.
-void RaiseAbortSignal() { std::raise(SIGABRT); }
 
 // All threads wait for one signal, then crash together.
 void CrashInThreads(int count, void (*crash)())
@@ -61,7 +84,7 @@ bool CrashInThreads(const std::wstring& mode)
     const struct {
         const wchar_t* name;
         void (*crash)();
-    } kinds[] = {{L"fault", Fault}, {L"terminate", Terminate}, {L"abort", Abort}, {L"raise", RaiseAbortSignal}};
+    } kinds[] = {{L"fault", Fault}, {L"terminate", Terminate}, {L"abort", Abort}};
     for (const auto& kind : kinds) {
         const std::wstring prefix = std::wstring(kind.name) + L"-in-";
         if (mode.compare(0, prefix.size(), prefix) == 0) {
@@ -79,6 +102,7 @@ int main()
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const std::wstring mode = argv && argc > 1 ? argv[1] : L"";
+    AddVectoredExceptionHandler(1, CopyDebugOutput);
     if (mode == L"unguarded-abort")
         std::abort();
     InstallCrashDumpHandlers(L"VexaOnlineInstaller", kCrashExitCode);
@@ -102,6 +126,11 @@ int main()
         std::thread(Fault).join();
     } else if (mode == L"abort") {
         std::abort();
+    } else if (mode == L"raise-while-dumping") {
+        std::thread first([] { std::raise(SIGABRT); });
+        Sleep(20);
+        std::raise(SIGABRT);
+        first.join();
     }
     return 0;
 }
