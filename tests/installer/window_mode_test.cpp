@@ -181,11 +181,11 @@ protected:
     // Requests for the setup the server saw: all of them, and the size probes among them.
     size_t DownloadRequests() { return RequestsFor(""); }
     size_t SizeProbes() { return RequestsFor("HEAD"); }
-    size_t RequestsFor(const std::string& method)
+    size_t RequestsFor(const std::string& method, const std::string& path = "/")
     {
         size_t count = 0;
         for (const auto& request : server.control("log"))
-            count += request["path"] == "/" && (method.empty() || request["method"] == method);
+            count += request["path"] == path && (method.empty() || request["method"] == method);
         return count;
     }
 
@@ -235,6 +235,8 @@ TEST_F(WindowMode, InstallsIntoTheProposedFolderAndStartsTheSetup)
     GetWindowRect(main, &window);
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     EXPECT_NEAR((window.left + window.right) / 2, screenWidth / 2, 2) << "not centred";
+    // The window has the keyboard.
+    EXPECT_EQ(GetForegroundWindow(), main);
 
     Click(main, Button::MainNext);
     EXPECT_EQ(installer.Wait(), 0u);
@@ -260,6 +262,8 @@ TEST_F(WindowMode, InstallsIntoTheProposedFolderAndStartsTheSetup)
     EXPECT_EQ(actions[0], "1");
     EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "4", "8"}));
     EXPECT_FALSE(FileExists(browserRecord));
+    // Answering servers leave nothing for the shutdown to give up on.
+    EXPECT_EQ(ReadWholeFile(work.path + L"VexaOnlineInstaller.log").find("REST work still running"), std::string::npos);
 }
 
 TEST_F(WindowMode, FailedDownloadOffersTheBrowserDownload)
@@ -407,6 +411,30 @@ TEST_F(WindowMode, ClosingWhileTheServersNeverAnswerEndsCleanly)
             EXPECT_EQ(Occurrences(log, line), closing) << line;
         }
     }
+}
+
+// The configuration fetched at start names where the reports go from then on.
+TEST_F(WindowMode, ReportsGoWhereTheConfigurationSays)
+{
+    const std::string named = server.url("/api/clientInfo") + "?via=config";
+    server.control("config?json=" +
+                   PercentEncode(R"({"code":1000,"data":{"box_set_url":{"BEHAVIOR_UPLOAD_URL":")" + named + R"("}}})"));
+    InstallerProcess installer(L"", Environment());
+    HWND main = WaitForMainWindow(installer);
+    ASSERT_NE(main, nullptr);
+    for (int i = 0; i < 100 && RequestsFor("GET", "/api/getCommonConfig") == 0; ++i)
+        Sleep(100);
+    ASSERT_EQ(RequestsFor("GET", "/api/getCommonConfig"), 1u) << "no configuration asked for";
+    Sleep(1000); // the reply is taken in on the task pool
+    PressAltF4(main);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "3"}));
+    std::string lastReportQuery;
+    for (const auto& request : server.control("log")) {
+        if (request["method"] == "POST")
+            lastReportQuery = request["query"].get<std::string>();
+    }
+    EXPECT_EQ(lastReportQuery, "via=config") << "the closing's report went to the default address";
 }
 
 TEST_F(WindowMode, SecondCopyBringsTheFirstToTheFrontAndEnds)
