@@ -6,6 +6,7 @@
 #include "ExitCode.h"
 #include "FaultInjection.h"
 #include "Logger.h"
+#include "RestWork.h"
 #include "SilentInstall.h"
 #include "SingleInstance.h"
 #include "StringConvert.h"
@@ -96,5 +97,10 @@ int AppMain(HINSTANCE instance)
 
     slicedl::GlobalUnInit();
     ShutdownLogger();
+    // A transfer the shutdown gave up waiting for still runs on its own threads. The runtime's exit
+    // handlers must not run beside it (an exception it throws then would find the unwinder's tables
+    // gone and end in std::terminate): end the process here, which stops those threads first.
+    if (!RestfulClient::WaitForWorkToEnd(std::chrono::milliseconds(0)))
+        ::ExitProcess(static_cast<UINT>(code));
     return static_cast<int>(code);
 }

@@ -3,6 +3,7 @@
 #include "AppSettings.h"
 #include "Logger.h"
 #include "MacAddress.h"
+#include "RestWork.h"
 #include "RestfulClient.h"
 #include "ServerAddresses.h"
 #include "StringConvert.h"
@@ -48,9 +49,11 @@ web::json::value BehaviorBody(const std::wstring& channel, uint64_t clientId, in
 pplx::task<void> UploadBehavior(int action, const web::json::value& data)
 {
     try {
+        WorkToken work = BeginWork();
         const web::json::value body = BehaviorBody(AppSettings::Instance()->GetChannel(), ClientId(), action, data);
         const std::string bodyText = WideToUtf8(body.serialize());
-        return Request(web::http::methods::POST, ReportUrl(), {}, {{L"Content-Type", L"application/json"}}, body)
+        auto logged =
+            Request(web::http::methods::POST, ReportUrl(), {}, {{L"Content-Type", L"application/json"}}, body)
             .then([bodyText](pplx::task<ResultPtr> outcome) {
                 bool succeeded = false;
                 try {
@@ -64,6 +67,7 @@ pplx::task<void> UploadBehavior(int action, const web::json::value& data)
                 else
                     LogError("Upload behavior failed: {}", bodyText);
             });
+        return CountUntilDone(logged, std::move(work));
     } catch (const std::exception& e) {
         LogError("Upload behavior failed: {}", e.what());
     }

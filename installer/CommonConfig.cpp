@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "Logger.h"
+#include "RestWork.h"
 #include "ServerAddresses.h"
 #include "StringConvert.h"
 
@@ -36,16 +37,18 @@ StringMap CommonConfigFromResult(const RestfulClientResult& result)
 
 pplx::task<StringMap> GetCommonConfig()
 {
+    WorkToken work = BeginWork();
     const std::wstring url = Utf8ToWide(ConfigServerUrl()) + kConfigPath;
-    return Request(web::http::methods::GET, url, {{L"key", L"box_set_url"}}, {}, web::json::value::null())
-        .then([](const ResultPtr& result) {
-            try {
-                return CommonConfigFromResult(*result);
-            } catch (...) {
-                // Nothing waits for this task: an exception left in it would end the process.
-                return StringMap{};
-            }
-        });
+    auto config = Request(web::http::methods::GET, url, {{L"key", L"box_set_url"}}, {}, web::json::value::null())
+                      .then([](const ResultPtr& result) {
+                          try {
+                              return CommonConfigFromResult(*result);
+                          } catch (...) {
+                              // Nothing waits for this task: an exception left in it would end the process.
+                              return StringMap{};
+                          }
+                      });
+    return CountUntilDone(config, std::move(work));
 }
 
 } // namespace RestfulClient

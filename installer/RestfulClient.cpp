@@ -2,6 +2,7 @@
 
 #include "AppSettings.h"
 #include "Logger.h"
+#include "RestWork.h"
 #include "ServerAddresses.h"
 #include "StringConvert.h"
 
@@ -82,7 +83,8 @@ pplx::task<web::json::value> ExtractJsonUntilCancelled(web::http::http_response 
         *registration = token.register_callback(
             [extracted] { extracted.set_exception(std::make_exception_ptr(pplx::task_canceled())); });
     }
-    reply.extract_json().then([extracted, token, registration](pplx::task<web::json::value> extraction) {
+    // The transfer itself may outlive the wait for it: counted until it has ended.
+    reply.extract_json().then([extracted, token, registration, work = BeginWork()](pplx::task<web::json::value> extraction) {
         if (token.is_cancelable())
             token.deregister_callback(*registration);
         try {
@@ -122,6 +124,7 @@ pplx::task<ResultPtr> Request(const web::http::method& method, const std::wstrin
         result->state = kStateInvalidUrl;
         return pplx::task_from_result(result);
     }
+    WorkToken work = BeginWork();
     try {
         web::http::client::http_client_config config;
         config.set_timeout(RestRequestTimeout());
@@ -136,9 +139,10 @@ pplx::task<ResultPtr> Request(const web::http::method& method, const std::wstrin
             request.set_body(WideToUtf8(body.serialize()), "application/json");
 
         const pplx::cancellation_token token = AppSettings::Instance()->CancellationSource().get_token();
-        return client->request(request, token).then([client, result, url](pplx::task<web::http::http_response> response) {
+        auto parsed = client->request(request, token).then([client, result, url](pplx::task<web::http::http_response> response) {
             return ParseResponse(response, result, url);
         });
+        return CountUntilDone(parsed, std::move(work));
     } catch (const std::exception& e) {
         LogError("Restful request exception: {}, URL: {}, body: {}", e.what(), WideToUtf8(url),
                  WideToUtf8(body.serialize()));

@@ -4,6 +4,7 @@
 #include "CommonConfig.h"
 #include "DlgMain.h"
 #include "Logger.h"
+#include "RestWork.h"
 #include "WindowMessages.h"
 
 #include "Core/WindowUIManager.h"
@@ -16,6 +17,8 @@ constexpr int kResourceZip = 4;
 constexpr UINT kSkinResourceId = 102;
 constexpr const wchar_t* kSkinResourceType = L"ZIPRES";
 constexpr const wchar_t* kMainWindowTitle = L"Tolvan游戏-在线安装";
+// Cancelled requests end within moments; a server that never answers must not hold the exit longer.
+constexpr std::chrono::milliseconds kRestWorkEndLimit{2000};
 
 } // namespace
 
@@ -28,7 +31,8 @@ void RunWindowMode(HINSTANCE instance)
     const HRESULT com = ::CoInitialize(nullptr);
 
     // Nobody waits for the configuration: the reports use the default address until it arrives.
-    RestfulClient::GetCommonConfig().then(OnCommonConfig);
+    RestfulClient::WorkToken configWork = RestfulClient::BeginWork();
+    RestfulClient::CountUntilDone(RestfulClient::GetCommonConfig().then(OnCommonConfig), std::move(configWork));
 
     auto* mainWindow = new DlgMain();
     if (mainWindow->Create(nullptr, kMainWindowTitle, kInstallerWindowStyle, 0, 0, 0, kInstallerWindowWidth,
@@ -45,6 +49,8 @@ void RunWindowMode(HINSTANCE instance)
     AppSettings::Instance()->CancellationSource().cancel();
     delete mainWindow;
     CWindowUIManager::Term();
+    if (!RestfulClient::WaitForWorkToEnd(kRestWorkEndLimit))
+        LogError("REST work still running at exit after {} ms", static_cast<long long>(kRestWorkEndLimit.count()));
     if (SUCCEEDED(com))
         ::CoUninitialize();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Folder of the running test executable, ending with a backslash (helper programs live beside it).
 std::wstring TestExecutableFolder();
@@ -24,3 +25,9 @@ void WriteWholeFile(const std::wstring& path, const std::string& bytes);
 
 // Waits (without a tight deadline: a minute) until another process has created and closed `path`.
 bool WaitForFile(const std::wstring& path);
+
+// The names (without folder) of the files that match a wildcard pattern such as L"C:\\dir\\*.dmp".
+std::vector<std::wstring> FilesMatching(const std::wstring& pattern);
+
+// How often `part` occurs in `text`, counting occurrences that do not overlap.
+size_t Occurrences(const std::string& text, const std::string& part);

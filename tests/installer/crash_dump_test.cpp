@@ -9,6 +9,7 @@
 #include <dbghelp.h>
 
 #include <cstring>
+#include <memory>
 #include <regex>
 #include <string>
 #include <utility>
@@ -21,32 +22,58 @@ struct CrashRun {
     DWORD exitCode = 0;
 };
 
-// Runs the crashing program of `folder` (the dump lands beside the executable).
-CrashRun RunCrashChildIn(const std::wstring& folder, const std::wstring& mode)
-{
-    const std::wstring program = folder + L"installer_crash_child.exe";
-    std::wstring command = L"\"" + program + L"\" " + mode;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    CrashRun run;
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &info)) {
-        ADD_FAILURE() << "cannot start the crashing program: " << GetLastError();
-        return run;
+// The crashing program of a folder, started there (the dump lands beside the executable).
+class CrashChild {
+public:
+    CrashChild(const std::wstring& folder, const std::wstring& mode)
+    {
+        std::wstring command = L"\"" + folder + L"installer_crash_child.exe\" " + mode;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info{};
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                            &info)) {
+            ADD_FAILURE() << "cannot start the crashing program: " << GetLastError();
+            return;
+        }
+        CloseHandle(info.hThread);
+        m_process = info.hProcess;
+        m_run.processId = info.dwProcessId;
     }
-    run.processId = info.dwProcessId;
-    EXPECT_EQ(WaitForSingleObject(info.hProcess, 120000), static_cast<DWORD>(WAIT_OBJECT_0));
-    GetExitCodeProcess(info.hProcess, &run.exitCode);
-    CloseHandle(info.hThread);
-    CloseHandle(info.hProcess);
-    return run;
-}
+    ~CrashChild()
+    {
+        if (m_process)
+            CloseHandle(m_process);
+    }
+    CrashChild(const CrashChild&) = delete;
+    CrashChild& operator=(const CrashChild&) = delete;
 
-// Copies the crashing program into `folder` and runs it there.
-CrashRun RunCrashChild(const std::wstring& folder, const std::wstring& mode)
+    CrashRun Wait()
+    {
+        if (m_process) {
+            EXPECT_EQ(WaitForSingleObject(m_process, 120000), static_cast<DWORD>(WAIT_OBJECT_0));
+            GetExitCodeProcess(m_process, &m_run.exitCode);
+        }
+        return m_run;
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    CrashRun m_run;
+};
+
+CrashRun RunCrashChildIn(const std::wstring& folder, const std::wstring& mode) { return CrashChild(folder, mode).Wait(); }
+
+// Copies the crashing program into `folder`, to run it there.
+void CopyCrashChildTo(const std::wstring& folder)
 {
     const std::wstring program = folder + L"installer_crash_child.exe";
     EXPECT_TRUE(CopyFileW((TestExecutableFolder() + L"installer_crash_child.exe").c_str(), program.c_str(), FALSE));
+}
+
+CrashRun RunCrashChild(const std::wstring& folder, const std::wstring& mode)
+{
+    CopyCrashChildTo(folder);
     return RunCrashChildIn(folder, mode);
 }
 
@@ -76,19 +103,7 @@ private:
     std::vector<std::pair<std::wstring, std::wstring>> m_saved;
 };
 
-std::vector<std::wstring> DumpFiles(const std::wstring& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((folder + L"*.dmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        names.push_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-}
+std::vector<std::wstring> DumpFiles(const std::wstring& folder) { return FilesMatching(folder + L"*.dmp"); }
 
 // The exception code the dump records, or 0 when it holds no exception stream.
 DWORD RecordedExceptionCode(const std::string& dump)
@@ -128,10 +143,14 @@ void ExpectOneDumpIn(const std::wstring& folder, const CrashRun& run, DWORD expe
     EXPECT_EQ(RecordedExceptionCode(dump), expectedCode);
 }
 
-void ExpectOneDump(const std::wstring& mode, DWORD expectedCode)
+// Also what the crash told the debugger, when `debugText` is given.
+void ExpectOneDump(const std::wstring& mode, DWORD expectedCode, const char* debugText = nullptr)
 {
     ScratchFolder scratch(L"crash");
     ExpectOneDumpIn(scratch.Path(), RunCrashChild(scratch.Path(), mode), expectedCode);
+    if (debugText) {
+        EXPECT_NE(ReadWholeFile(scratch.Path() + L"debug-output.txt").find(debugText), std::string::npos) << debugText;
+    }
 }
 
 TEST(CrashDumpTest, FormatsTheFileNameFromFolderProcessAndLocalTime)
@@ -154,12 +173,39 @@ TEST(CrashDumpTest, FormatsTheFileNameFromFolderProcessAndLocalTime)
 
 TEST(CrashDumpTest, AFaultInAThreadLeavesOneDumpBesideTheExecutable)
 {
-    ExpectOneDump(L"thread-fault", EXCEPTION_ACCESS_VIOLATION);
+    ExpectOneDump(L"thread-fault", EXCEPTION_ACCESS_VIOLATION,
+                  "Create a dump file sine an exception occurred in sub-thread.\n");
 }
 
 TEST(CrashDumpTest, TwoThreadsFaultingTogetherLeaveOneDump)
 {
     ExpectOneDump(L"two-threads", EXCEPTION_ACCESS_VIOLATION);
+}
+
+// Threads that crash at the same moment race for the one dump and for the process's end, each time
+// with another winner: every run must end the same way.
+TEST(CrashDumpTest, ThreadsCrashingAtOnceLeaveOneDumpAndTheCrashCodeEveryTime)
+{
+    constexpr int kRuns = 16;
+    for (const auto& [how, code] : {std::pair<const wchar_t*, DWORD>{L"abort", kCppExceptionDumpCode},
+                                    {L"terminate", kCppExceptionDumpCode},
+                                    {L"fault", EXCEPTION_ACCESS_VIOLATION}}) {
+        for (const wchar_t* threads : {L"2", L"3"}) {
+            const std::wstring mode = std::wstring(how) + L"-in-" + threads;
+            // The runs go side by side, each program in a folder of its own.
+            std::vector<std::unique_ptr<ScratchFolder>> folders;
+            std::vector<std::unique_ptr<CrashChild>> children;
+            for (int run = 0; run < kRuns; ++run) {
+                folders.push_back(std::make_unique<ScratchFolder>(L"crash"));
+                CopyCrashChildTo(folders.back()->Path());
+                children.push_back(std::make_unique<CrashChild>(folders.back()->Path(), mode));
+            }
+            for (int run = 0; run < kRuns; ++run) {
+                SCOPED_TRACE(WideToUtf8(mode) + " run " + std::to_string(run + 1));
+                ExpectOneDumpIn(folders[run]->Path(), children[run]->Wait(), code);
+            }
+        }
+    }
 }
 
 TEST(CrashDumpTest, AFaultInTheMainThreadLeavesOneDump)
@@ -174,12 +220,27 @@ TEST(CrashDumpTest, AnExceptionEscapingAThreadLeavesOneDumpThroughTerminate)
 
 TEST(CrashDumpTest, CallingTerminateLeavesOneDump)
 {
-    ExpectOneDump(L"terminate", kCppExceptionDumpCode);
+    ExpectOneDump(L"terminate", kCppExceptionDumpCode, "Create a dump file since the program was terminated.\n");
 }
 
 TEST(CrashDumpTest, AbortLeavesOneDump)
 {
-    ExpectOneDump(L"abort", kCppExceptionDumpCode);
+    ExpectOneDump(L"abort", kCppExceptionDumpCode, "Create a dump file since the program was aborted.\n");
+}
+
+// The C runtime resets its signal handler on each raise: a second abort signal must still find it.
+TEST(CrashDumpTest, AnAbortSignalWhileTheDumpIsWrittenLeavesOneDump)
+{
+    ExpectOneDump(L"raise-while-dumping", kCppExceptionDumpCode);
+}
+
+// Linking the guard changes nothing for a program that does not install it.
+TEST(CrashDumpTest, AnUnguardedAbortEndsAsTheRuntimeDoesWithoutADump)
+{
+    constexpr DWORD kRuntimeAbortCode = 3;
+    ScratchFolder scratch(L"crash");
+    EXPECT_EQ(RunCrashChild(scratch.Path(), L"unguarded-abort").exitCode, kRuntimeAbortCode);
+    EXPECT_TRUE(DumpFiles(scratch.Path()).empty());
 }
 
 TEST(CrashDumpTest, ADumpWrittenAtACatchIsTheOnlyOne)

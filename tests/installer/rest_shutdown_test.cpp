@@ -5,6 +5,7 @@
 #include "BehaviorReport.h"
 #include "CommonConfig.h"
 #include "RestTestSupport.h"
+#include "RestWork.h"
 #include "RestfulClient.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,20 @@ protected:
 
     RestServerFixture m_fixture;
 };
+
+// Before any cancelling: the shutdown's wait covers a report until its outcome is logged, and a
+// report the server holds keeps it waiting.
+TEST_F(RestShutdownTest, TheShutdownWaitLastsUntilEveryReportIsLogged)
+{
+    UploadBehavior(kActionInstallStarted, web::json::value::null());
+    ASSERT_TRUE(WaitForWorkToEnd(std::chrono::seconds(60)));
+    EXPECT_NE(m_fixture.LogText().find("Upload behavior success: {\"action\":\"2\""), std::string::npos);
+
+    m_fixture.StallReports();
+    UploadBehavior(kActionInstallStarted, web::json::value::null());
+    ASSERT_TRUE(m_fixture.WaitForRequests(2));
+    EXPECT_FALSE(WaitForWorkToEnd(std::chrono::milliseconds(300)));
+}
 
 TEST_F(RestShutdownTest, CancellingEndsRequestsWaitingForTheServer)
 {

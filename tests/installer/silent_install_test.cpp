@@ -27,19 +27,7 @@ constexpr int kSetupStartFailed = 3;
 constexpr int kInternalError = 4;
 constexpr int kAlreadyRunning = 5;
 
-size_t DumpCount(const std::wstring& folder)
-{
-    size_t count = 0;
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((folder + L"VexaOnlineInstaller_*.dmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return 0;
-    do {
-        ++count;
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return count;
-}
+size_t DumpCount(const std::wstring& folder) { return FilesMatching(folder + L"VexaOnlineInstaller_*.dmp").size(); }
 
 class SilentInstall : public ::testing::Test {
 protected:
@@ -250,14 +238,6 @@ TEST_F(SilentInstall, AFullDriveIsNamedInTheLog)
     for (const wchar_t* leftover : {L"VexaGameFull.exe.slicedl", L"VexaGameFull.exe.sdlindex", L"VexaGameFull.exe.sdlindex.tmp"})
         DeleteFileW((folder + leftover).c_str());
     RemoveDirectoryW(folder.c_str());
-}
-
-size_t Occurrences(const std::string& text, const std::string& part)
-{
-    size_t count = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
-        ++count;
-    return count;
 }
 
 // Every crash path, in the main thread or another, at start-up or while the download's result is

@@ -181,11 +181,11 @@ protected:
     // Requests for the setup the server saw: all of them, and the size probes among them.
     size_t DownloadRequests() { return RequestsFor(""); }
     size_t SizeProbes() { return RequestsFor("HEAD"); }
-    size_t RequestsFor(const std::string& method)
+    size_t RequestsFor(const std::string& method, const std::string& path = "/")
     {
         size_t count = 0;
         for (const auto& request : server.control("log"))
-            count += request["path"] == "/" && (method.empty() || request["method"] == method);
+            count += request["path"] == path && (method.empty() || request["method"] == method);
         return count;
     }
 
@@ -235,6 +235,8 @@ TEST_F(WindowMode, InstallsIntoTheProposedFolderAndStartsTheSetup)
     GetWindowRect(main, &window);
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     EXPECT_NEAR((window.left + window.right) / 2, screenWidth / 2, 2) << "not centred";
+    // The window has the keyboard.
+    EXPECT_EQ(GetForegroundWindow(), main);
 
     Click(main, Button::MainNext);
     EXPECT_EQ(installer.Wait(), 0u);
@@ -260,6 +262,8 @@ TEST_F(WindowMode, InstallsIntoTheProposedFolderAndStartsTheSetup)
     EXPECT_EQ(actions[0], "1");
     EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "4", "8"}));
     EXPECT_FALSE(FileExists(browserRecord));
+    // Answering servers leave nothing for the shutdown to give up on.
+    EXPECT_EQ(ReadWholeFile(work.path + L"VexaOnlineInstaller.log").find("REST work still running"), std::string::npos);
 }
 
 TEST_F(WindowMode, FailedDownloadOffersTheBrowserDownload)
@@ -372,6 +376,65 @@ TEST_F(WindowMode, AltF4OnTheMainWindowClosesAsItsButtonDoes)
     PressAltF4(main);
     EXPECT_EQ(installer.Wait(), 0u);
     EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "3"}));
+}
+
+// The crash dumps a run of the installer left beside the program (removed as they are counted).
+size_t DumpsOf(const InstallerProcess& installer)
+{
+    const std::vector<std::wstring> dumps = FilesMatching(
+        TestExecutableFolder() + L"VexaOnlineInstaller_" + std::to_wstring(installer.Id()) + L"_*.dmp");
+    for (const std::wstring& dump : dumps)
+        DeleteFileW((TestExecutableFolder() + dump).c_str());
+    return dumps.size();
+}
+
+// Servers that take the configuration request and the reports but never answer: the requests are
+// still open when the window closes, and the installer ends cleanly all the same, every time.
+TEST_F(WindowMode, ClosingWhileTheServersNeverAnswerEndsCleanly)
+{
+    server.control("config?fault=stall");
+    server.control("report?fault=stall");
+    for (size_t closing = 1; closing <= 12; ++closing) {
+        SCOPED_TRACE("closing " + std::to_string(closing));
+        server.control("reset");
+        InstallerProcess installer(L"", Environment());
+        HWND main = WaitForMainWindow(installer);
+        ASSERT_NE(main, nullptr);
+        Click(main, Button::MainClose);
+        EXPECT_EQ(installer.Wait(), 0u);
+        EXPECT_EQ(DumpsOf(installer), 0u) << "the crash handler wrote a dump";
+        EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "3"}));
+        // The cancelled reports still logged their failure before the process ended.
+        const std::string log = ReadWholeFile(work.path + L"VexaOnlineInstaller.log");
+        for (const char* action : {"1", "3"}) {
+            const std::string line = std::string("Upload behavior failed: {\"action\":\"") + action + "\"";
+            EXPECT_EQ(Occurrences(log, line), closing) << line;
+        }
+    }
+}
+
+// The configuration fetched at start names where the reports go from then on.
+TEST_F(WindowMode, ReportsGoWhereTheConfigurationSays)
+{
+    const std::string named = server.url("/api/clientInfo") + "?via=config";
+    server.control("config?json=" +
+                   PercentEncode(R"({"code":1000,"data":{"box_set_url":{"BEHAVIOR_UPLOAD_URL":")" + named + R"("}}})"));
+    InstallerProcess installer(L"", Environment());
+    HWND main = WaitForMainWindow(installer);
+    ASSERT_NE(main, nullptr);
+    for (int i = 0; i < 100 && RequestsFor("GET", "/api/getCommonConfig") == 0; ++i)
+        Sleep(100);
+    ASSERT_EQ(RequestsFor("GET", "/api/getCommonConfig"), 1u) << "no configuration asked for";
+    Sleep(1000); // the reply is taken in on the task pool
+    PressAltF4(main);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "3"}));
+    std::string lastReportQuery;
+    for (const auto& request : server.control("log")) {
+        if (request["method"] == "POST")
+            lastReportQuery = request["query"].get<std::string>();
+    }
+    EXPECT_EQ(lastReportQuery, "via=config") << "the closing's report went to the default address";
 }
 
 TEST_F(WindowMode, SecondCopyBringsTheFirstToTheFrontAndEnds)
