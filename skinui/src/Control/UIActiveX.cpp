@@ -944,7 +944,10 @@ void CActiveXUI::FollowWithWindow()
 
 void CActiveXUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     if (!m_created) CreateHostedControl();
     if (!m_control || !m_site) return;
     HDC screen = ::GetDC(nullptr);

@@ -490,7 +490,10 @@ void CListContainerElementUI::SetPos(RECT rc, bool invalidate)
             rc.bottom = rc.top + height;
         }
     }
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CHorizontalLayoutUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     if (!owner || (owner->GetListType() != LIST_TYPE_LIST && owner->GetListType() != LIST_TYPE_TREE)) return;
     CControlUI* ownerControl = m_state.ownerControl;
     auto* list = ownerControl ? static_cast<IListUI*>(ownerControl->GetInterface(L"IList")) : nullptr;

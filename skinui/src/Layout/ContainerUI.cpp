@@ -415,7 +415,10 @@ RECT CContainerUI::GetClientPos() const
 
 void CContainerUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     if (m_items.IsEmpty()) return;
     const RECT client = GetClientPos();
     for (int i = 0; i < m_items.GetSize(); ++i) {
