@@ -68,6 +68,7 @@ protected:
     {
         for (const wchar_t* p = text; *p; ++p) Post(WM_CHAR, *p, 1);
         Settle();
+        Settle();  // the box reports its changes queued, behind the characters
     }
     void PressKey(UINT key)
     {
@@ -185,6 +186,59 @@ TEST_F(RichEditWindowTest, TypedCharactersReachTheFocusedBoxAndReportTheChange)
     EXPECT_GE(notes.Count(L"textchanged", edit), 1);
     PressKey(VK_BACK);
     EXPECT_EQ(CUIString(L"abc中"), edit->GetText());
+}
+
+// The change is made inside the engine's own call for a typed or an input method character.
+TEST_F(RichEditWindowTest, ABoxDeletedByItsTextChangeHandlerLeavesTheEngineWhole)
+{
+    Show();
+    root->SetDelayedDestroy(false);
+    for (const UINT message : {WM_CHAR, WM_IME_CHAR}) {
+        SCOPED_TRACE(message);
+        if (!edit) edit = AddEdit();
+        Repaint();
+        edit->SetFocus();
+        bool removed = false;
+        notes.onNotify = [&](NotifyMessage& msg) {
+            if (msg.sType != L"textchanged" || removed) return;
+            removed = true;
+            EXPECT_EQ(edit, msg.pSender);
+            EXPECT_TRUE(root->Remove(edit));
+        };
+        Post(message, L'a', 1);
+        Post(message, L'b', 1);
+        Settle();
+        Settle();
+        EXPECT_TRUE(removed);
+        EXPECT_EQ(0, root->GetCount());
+        EXPECT_EQ(nullptr, host.manager.GetFocus());
+        notes.onNotify = nullptr;
+        edit = nullptr;
+    }
+}
+
+TEST_F(RichEditWindowTest, ABoxMovedToAnotherWindowTakesTheKeysOfThatWindow)
+{
+    Show();
+    edit->SetFocus();
+    Type(L"a");
+    HostWindow second;
+    ASSERT_NE(nullptr, second.Create(nullptr, L"second", WS_POPUP, 0, 0, 220, 300, 200));
+    auto* secondRoot = new CVerticalLayoutUI();
+    second.manager.AttachRootControl(secondRoot);
+    root->SetAutoDestroy(false);
+    ASSERT_TRUE(root->Remove(edit));
+    ASSERT_TRUE(secondRoot->Add(edit));
+    ::ShowWindow(second, SW_SHOWNOACTIVATE);
+    ::RedrawWindow(second, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    edit->SetFocus();
+    ASSERT_EQ(edit, second.manager.GetFocus());
+    for (const wchar_t* p = L"bc"; *p; ++p) ::PostMessageW(second, WM_CHAR, *p, 1);
+    Settle();
+    EXPECT_EQ(CUIString(L"abc"), edit->GetText());
+    Type(L"x");  // the first window no longer feeds it
+    EXPECT_EQ(CUIString(L"abc"), edit->GetText());
+    ::DestroyWindow(second);
 }
 
 TEST_F(RichEditWindowTest, InputMethodCharactersAndCompositionReachTheEngine)
