@@ -13,6 +13,7 @@
 #include "Control/UITreeView.h"
 #include "Layout/BoxLayout.h"
 #include "Layout/TabLayoutUI.h"
+#include "Layout/TileLayoutUI.h"
 #include "TestWindows.h"
 
 using namespace SkinUI;
@@ -154,11 +155,35 @@ TEST_F(HandlerDeletesSenderTest, AControlDeletedByItsOwnEventOrSizeHandlerStopsT
     EXPECT_EQ(-1, root->GetItemIndex(timed));
     EXPECT_EQ(0, notes.Count(L"timer", timed));
 
-    auto* sized = AddToRoot(new CControlUI());
-    RemovingDelegate onSize{root, sized};
-    sized->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
-    sized->SetPos(RECT{0, 0, 50, 50});
-    EXPECT_EQ(-1, root->GetItemIndex(sized));
+    // Controls that lay out their parts after their size event.
+    struct Sized {
+        const char* name;
+        std::function<CControlUI*()> make;
+    };
+    const auto withChild = [](CContainerUI* container) {
+        container->Add(new CControlUI());
+        return container;
+    };
+    const Sized kinds[] = {
+        {"control", [] { return new CControlUI(); }},
+        {"container", [&] { return withChild(new CContainerUI()); }},
+        {"vertical layout", [&] { return withChild(new CVerticalLayoutUI()); }},
+        {"tab layout", [&] { return withChild(new CTabLayoutUI()); }},
+        {"tile layout", [&] { return withChild(new CTileLayoutUI()); }},
+        {"list", [] { return new CListUI(); }},
+        {"list row", [&] { return withChild(new CListContainerElementUI()); }},
+        {"list header", [] { return new CListHeaderUI(); }},
+        {"scroll bar", [] { return new CScrollBarUI(); }},
+        {"colour palette", [] { return new CColorPaletteUI(); }},
+    };
+    for (const Sized& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        CControlUI* sized = AddToRoot(kind.make());
+        RemovingDelegate onSize{root, sized};
+        sized->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
+        sized->SetPos(RECT{0, 0, 50, 50});
+        EXPECT_EQ(-1, root->GetItemIndex(sized));
+    }
 }
 
 // Each control sends its notification from its own handling of a mouse event, and the handler
