@@ -66,7 +66,10 @@ void CEditUI::Move(SIZE offset, bool invalidate)
 
 void CEditUI::SetVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (alive.expired()) return;
     m_window.ReleaseFocusWhenHidden(*this, IsVisible());
 }
 

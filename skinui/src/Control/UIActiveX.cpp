@@ -979,14 +979,18 @@ void CActiveXUI::ShowHostWindow()
 
 void CActiveXUI::SetVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetVisible(visible);
-    ShowHostWindow();
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (!alive.expired()) ShowHostWindow();
 }
 
 void CActiveXUI::SetInternalVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetInternalVisible(visible);
-    ShowHostWindow();
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (!alive.expired()) ShowHostWindow();
 }
 
 bool CActiveXUI::PaintParts(HDC hdc, const RECT&, CControlUI*)

@@ -194,7 +194,10 @@ bool CListElementUI::Activate() { return m_state.Activate(*this); }
 
 void CListElementUI::SetVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (alive.expired()) return;
     m_state.LeaveSelectionWhenHidden(*this);
 }
 
@@ -426,7 +429,10 @@ bool CListContainerElementUI::Activate() { return m_state.Activate(*this); }
 
 void CListContainerElementUI::SetVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CHorizontalLayoutUI::SetVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (alive.expired()) return;
     m_state.LeaveSelectionWhenHidden(*this);
 }
 

@@ -446,14 +446,23 @@ void CContainerUI::Move(SIZE offset, bool invalidate)
 void CContainerUI::SetVisible(bool visible)
 {
     if (m_visible == visible) return;
+    const auto alive = WatchLifetime();
     CControlUI::SetVisible(visible);
-    for (int i = 0; i < m_items.GetSize(); ++i) static_cast<CControlUI*>(m_items[i])->SetInternalVisible(IsVisible());
+    if (!alive.expired()) ShowChildren(alive);
 }
 
 void CContainerUI::SetInternalVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetInternalVisible(visible);
-    for (int i = 0; i < m_items.GetSize(); ++i) static_cast<CControlUI*>(m_items[i])->SetInternalVisible(IsVisible());
+    if (!alive.expired()) ShowChildren(alive);
+}
+
+void CContainerUI::ShowChildren(const std::weak_ptr<void>& alive)
+{
+    // A child hidden with the focus notifies its loss, and the handler may delete this container.
+    for (int i = 0; i < m_items.GetSize() && !alive.expired(); ++i)
+        static_cast<CControlUI*>(m_items[i])->SetInternalVisible(IsVisible());
 }
 
 void CContainerUI::SetEnabled(bool enabled)

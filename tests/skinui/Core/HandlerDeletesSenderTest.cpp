@@ -396,3 +396,45 @@ TEST_F(HandlerDeletesSenderTest, AnAltShortcutWhoseTargetIsDeletedAsItTakesTheFo
     EXPECT_EQ(-1, root->GetItemIndex(button));
     EXPECT_EQ(0, notes.Count(L"click", button));
 }
+
+// Hiding a control, or a container holding it, takes the focus from it; the handler of the focus loss
+// deletes what was hidden.
+TEST_F(HandlerDeletesSenderTest, HidingWhatHoldsTheFocusStopsWhenTheFocusLossDeletesIt)
+{
+    struct Case {
+        const char* name;
+        std::function<CControlUI*()> make;
+        bool focusInside;  // a child takes the focus, not the hidden control itself
+    };
+    const auto holding = [](CContainerUI* container) {
+        container->Add(new CControlUI());
+        return container;
+    };
+    const Case cases[] = {
+        {"control", [] { return new CControlUI(); }, false},
+        {"list row", [] { return new CListLabelElementUI(); }, false},
+        {"container", [&] { return holding(new CVerticalLayoutUI()); }, true},
+        {"list row with children", [&] { return holding(new CListContainerElementUI()); }, true},
+        {"nested container",
+         [&] {
+             auto* outer = new CVerticalLayoutUI();
+             outer->Add(holding(new CVerticalLayoutUI()));
+             return outer;
+         },
+         true},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        removed = 0;
+        CControlUI* hidden = AddToRoot(item.make());
+        CControlUI* focused = hidden;
+        while (item.focusInside && focused->GetInterface(L"Container"))
+            focused = static_cast<CContainerUI*>(focused->GetInterface(L"Container"))->GetItemAt(0);
+        focused->SetFocus();
+        ASSERT_EQ(focused, host.manager.GetFocus());
+        RemoveOn(L"killfocus", hidden);
+        hidden->SetVisible(false);
+        EXPECT_EQ(1, removed);
+        EXPECT_EQ(nullptr, host.manager.GetFocus());
+    }
+}
