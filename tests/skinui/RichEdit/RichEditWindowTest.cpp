@@ -217,28 +217,31 @@ TEST_F(RichEditWindowTest, ABoxDeletedByItsTextChangeHandlerLeavesTheEngineWhole
     }
 }
 
-TEST_F(RichEditWindowTest, ABoxMovedToAnotherWindowTakesTheKeysOfThatWindow)
+// A box set up in another window and moved here takes this window's keys, and the other window's no more.
+TEST_F(RichEditWindowTest, ABoxMovedFromAnotherWindowTakesTheKeysOfThisOne)
 {
+    HostWindow first;
+    ASSERT_NE(nullptr, first.Create(nullptr, L"first", WS_POPUP, 0, 0, 220, 300, 200));
+    auto* firstRoot = new CVerticalLayoutUI();
+    first.manager.AttachRootControl(firstRoot);
+    auto* moved = new CRichEditUI();
+    ASSERT_TRUE(firstRoot->Add(moved));
+    ASSERT_TRUE(moved->HasTextServices());
+    moved->SetText(L"a");
+    firstRoot->SetAutoDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(moved));
+    ASSERT_TRUE(root->Add(moved));
     Show();
-    edit->SetFocus();
-    Type(L"a");
-    HostWindow second;
-    ASSERT_NE(nullptr, second.Create(nullptr, L"second", WS_POPUP, 0, 0, 220, 300, 200));
-    auto* secondRoot = new CVerticalLayoutUI();
-    second.manager.AttachRootControl(secondRoot);
-    root->SetAutoDestroy(false);
-    ASSERT_TRUE(root->Remove(edit));
-    ASSERT_TRUE(secondRoot->Add(edit));
-    ::ShowWindow(second, SW_SHOWNOACTIVATE);
-    ::RedrawWindow(second, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    edit->SetFocus();
-    ASSERT_EQ(edit, second.manager.GetFocus());
-    for (const wchar_t* p = L"bc"; *p; ++p) ::PostMessageW(second, WM_CHAR, *p, 1);
+    moved->SetFocus();
+    ASSERT_EQ(moved, host.manager.GetFocus());
+    CHARRANGE end = {-1, -1};
+    moved->TxSendMessage(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end), nullptr);
+    Type(L"bc");
+    EXPECT_EQ(CUIString(L"abc"), moved->GetText());
+    ::PostMessageW(first, WM_CHAR, L'x', 1);
     Settle();
-    EXPECT_EQ(CUIString(L"abc"), edit->GetText());
-    Type(L"x");  // the first window no longer feeds it
-    EXPECT_EQ(CUIString(L"abc"), edit->GetText());
-    ::DestroyWindow(second);
+    EXPECT_EQ(CUIString(L"abc"), moved->GetText());
+    ::DestroyWindow(first);
 }
 
 TEST_F(RichEditWindowTest, InputMethodCharactersAndCompositionReachTheEngine)
