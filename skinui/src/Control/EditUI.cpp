@@ -46,7 +46,10 @@ void CEditUI::SetReadOnly(bool readOnly)
 
 void CEditUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     if (!m_window.Get()) return;
     const RECT pos = m_window.Get()->CalcPos();
     ::SetWindowPos(m_window.GetHWND(), nullptr, pos.left, pos.top, pos.right - pos.left, pos.bottom - pos.top,
@@ -63,7 +66,10 @@ void CEditUI::Move(SIZE offset, bool invalidate)
 
 void CEditUI::SetVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (alive.expired()) return;
     m_window.ReleaseFocusWhenHidden(*this, IsVisible());
 }
 

@@ -97,7 +97,10 @@ int CScrollBarUI::PageSize() const { return m_horizontal ? GetWidth() : GetHeigh
 
 void CScrollBarUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     rc = m_rcItem;
     const int t = Thickness();
     // Worked out along a vertical axis; a horizontal bar maps its x axis onto it.

@@ -944,7 +944,10 @@ void CActiveXUI::FollowWithWindow()
 
 void CActiveXUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     if (!m_created) CreateHostedControl();
     if (!m_control || !m_site) return;
     HDC screen = ::GetDC(nullptr);
@@ -976,14 +979,18 @@ void CActiveXUI::ShowHostWindow()
 
 void CActiveXUI::SetVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetVisible(visible);
-    ShowHostWindow();
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (!alive.expired()) ShowHostWindow();
 }
 
 void CActiveXUI::SetInternalVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetInternalVisible(visible);
-    ShowHostWindow();
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (!alive.expired()) ShowHostWindow();
 }
 
 bool CActiveXUI::PaintParts(HDC hdc, const RECT&, CControlUI*)

@@ -55,7 +55,10 @@ void CCefUI::InitControl()
 
 void CCefUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CContainerUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     if (!m_created) {
         m_created = m_impl->CreateBrowser();
         return;

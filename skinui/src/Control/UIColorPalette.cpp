@@ -106,7 +106,10 @@ void CColorPaletteUI::BuildBar()
 
 void CColorPaletteUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     const int width = m_rcItem.right - m_rcItem.left;
     m_fieldThumb.x = m_rcItem.left + width * m_hue / 360;
     m_fieldThumb.y = m_rcItem.top + (200 - m_lightness) * m_fieldHeight / 200;

@@ -159,7 +159,10 @@ bool CGifAnimUI::PaintParts(HDC hdc, const RECT& paint, CControlUI*)
 
 void CGifAnimUI::SetVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (alive.expired()) return;
     if (visible) PlayGif();
     else StopGif();
 }

@@ -88,7 +88,10 @@ void CHotKeyUI::SetText(const wchar_t* text)
 
 void CHotKeyUI::SetVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (alive.expired()) return;
     m_window.ReleaseFocusWhenHidden(*this, IsVisible());
 }
 

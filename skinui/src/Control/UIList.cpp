@@ -65,7 +65,10 @@ void CListBodyUI::SetScrollPos(SIZE pos, bool notify)
 
 void CListBodyUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     rc = DeflateRectBy(m_rcItem, GetInset());
     const bool horizontalShown = IsShownBar(m_horizontalScrollBar);
     if ((m_owner->IsFixedScrollBar() && m_verticalScrollBar) || IsShownBar(m_verticalScrollBar))
@@ -510,7 +513,10 @@ void CListUI::SetDelayedDestroy(bool delayed) { m_body->SetDelayedDestroy(delaye
 void CListUI::SetPos(RECT rc, bool invalidate)
 {
     m_placingOwnChildren = true;
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CVerticalLayoutUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     m_placingOwnChildren = false;
     if (!m_header) return;
     UpdateColumns();

@@ -201,7 +201,10 @@ bool CListElementUI::Activate() { return m_state.Activate(*this); }
 
 void CListElementUI::SetVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (alive.expired()) return;
     m_state.LeaveSelectionWhenHidden(*this);
 }
 
@@ -433,7 +436,10 @@ bool CListContainerElementUI::Activate() { return m_state.Activate(*this); }
 
 void CListContainerElementUI::SetVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CHorizontalLayoutUI::SetVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (alive.expired()) return;
     m_state.LeaveSelectionWhenHidden(*this);
 }
 
@@ -497,7 +503,10 @@ void CListContainerElementUI::SetPos(RECT rc, bool invalidate)
             rc.bottom = rc.top + height;
         }
     }
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CHorizontalLayoutUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     if (!owner || (owner->GetListType() != LIST_TYPE_LIST && owner->GetListType() != LIST_TYPE_TREE)) return;
     CControlUI* ownerControl = m_state.ownerControl;
     auto* list = ownerControl ? static_cast<IListUI*>(ownerControl->GetInterface(L"IList")) : nullptr;

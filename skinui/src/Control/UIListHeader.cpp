@@ -64,7 +64,10 @@ int CListHeaderUI::ItemWidth(CControlUI* child, int total, SIZE available)
 
 void CListHeaderUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     const RECT inner = DeflateRectBy(m_rcItem, GetInset());
     int total = m_rcItem.right - m_rcItem.left;
     auto* parent = m_parent ? static_cast<CContainerUI*>(m_parent->GetInterface(L"Container")) : nullptr;

@@ -306,8 +306,10 @@ void CMenuElementUI::HandleEvent(ControlEvent& event)
                 sub->SetVisible(true);
                 sub->SetInternalVisible(true);
             }
+            // Selecting notifies the application, which may delete the item.
+            const auto alive = WatchLifetime();
             SelectSelf();
-            OpenSubMenu();
+            if (!alive.expired()) OpenSubMenu();
         } else {
             CloseSiblingSubMenus();
             SelectSelf();
@@ -319,8 +321,10 @@ void CMenuElementUI::HandleEvent(ControlEvent& event)
         return;
     case EVT_BUTTONUP: {
         if (!IsEnabled()) return;
+        // The row's own handling notifies "itemclick", whose handler may delete the item.
+        const auto alive = WatchLifetime();
         CListContainerElementUI::HandleEvent(event);
-        if (m_subMenu) return;
+        if (alive.expired() || m_subMenu) return;
         if (HasSubItems()) {
             OpenSubMenu();
             return;
@@ -752,7 +756,10 @@ LRESULT CMenuWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         if (m_owner) {
             GiveBackItems();
+            // The item's size event runs application code, which may delete the item.
+            const auto ownerAlive = m_owner->WatchLifetime();
             m_owner->SetPos(m_owner->GetPos(), false);
+            if (ownerAlive.expired()) break;
             // A menu that closes too does not take the focus from a menu opened meanwhile.
             CMenuWnd* ownerWindow = m_owner->GetMenuWindow();
             if (!ownerWindow || !ownerWindow->IsClosing()) m_owner->SetFocus();

@@ -51,7 +51,10 @@ void CPlaceHolderUI::InitControl()
 
 void CPlaceHolderUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     if (!m_window) return;
     ::SetWindowPos(m_window->GetHWND(), nullptr, m_rcItem.left, m_rcItem.top, m_rcItem.right - m_rcItem.left,
                    m_rcItem.bottom - m_rcItem.top, SWP_NOZORDER | SWP_NOACTIVATE);

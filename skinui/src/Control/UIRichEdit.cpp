@@ -146,13 +146,25 @@ void CRichEditUI::InitControl()
         // Not every engine reads the host's maximum length: say it once more as a message.
         SendToEngine(EM_EXLIMITTEXT, 0, m_limitText);
         m_host->ActivateInPlace();
-        if (m_manager) {
-            m_manager->AddMessageFilter(this);
-            if (m_manager->IsLayered()) m_manager->SetTimer(this, kCaretTimerId, ::GetCaretBlinkTime());
-            if (!IsEnabled()) m_host->SetColor(m_manager->GetDefaultDisabledColor());
-        }
+        ListenToWindow();
+        if (m_manager && !IsEnabled()) m_host->SetColor(m_manager->GetDefaultDisabledColor());
     }
     m_initialised = true;
+}
+
+void CRichEditUI::ListenToWindow()
+{
+    if (!m_host || !m_manager) return;
+    m_manager->AddMessageFilter(this);
+    if (m_manager->IsLayered()) m_manager->SetTimer(this, kCaretTimerId, ::GetCaretBlinkTime());
+}
+
+void CRichEditUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    // The window left lets go of the box in the base; the first window is listened to by InitControl.
+    const bool moved = m_initialised && manager != m_manager;
+    CContainerUI::SetManager(manager, parent, runInit);
+    if (moved) ListenToWindow();
 }
 
 void CRichEditUI::ActivateInPlace()
@@ -176,7 +188,10 @@ bool CRichEditUI::NeedsVerticalBar(const RECT& text, LONG& naturalHeight) const
 
 void CRichEditUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     const RECT content = GetContentRect();
     if (m_host) {
         const bool wasVisible = IsVisibleBar(m_verticalScrollBar);
@@ -474,7 +489,9 @@ void CRichEditUI::OnTxNotify(DWORD code, void* data)
 {
     if (code == EN_LINK && m_endingHeldSelection) return;
     if (code == EN_CHANGE) {
-        if (m_manager) m_manager->SendNotify(this, L"textchanged");
+        // Queued: the change is reported from inside the engine's own call, and a handler deleting the box
+        // would free the engine under it. A queued notification loses its sender when the box goes.
+        if (m_manager) m_manager->SendNotify(this, L"textchanged", 0, 0, true);
         return;
     }
     if (!IsForwardedNotification(code) || !data || !m_manager) return;

@@ -49,6 +49,8 @@ public:
     void SetPos(RECT rc, bool invalidate = true) override;
     void Move(SIZE offset, bool invalidate = true) override;
     void InitControl() override;
+    // The text host is set up once; a box moved to another window listens to that window from then on.
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void HandleEvent(ControlEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     bool PaintParts(HDC hdc, const RECT& paint, CControlUI* stop) override;
@@ -81,6 +83,8 @@ private:
     LRESULT SendToEngine(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
     void ChangeStyle(DWORD bits, bool on);
     void ActivateInPlace();
+    // Registers with the window that holds the box: its messages reach the text, its timer blinks the caret.
+    void ListenToWindow();
     // A selection drag the window will not see released ends where it is.
     void EndHeldSelection();
     void OnSetCursor(const ControlEvent& event);

@@ -35,7 +35,10 @@ void CRollTextUI::SetText(const wchar_t* text)
 
 void CRollTextUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CLabelUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     m_textLength = 0;
 }
 

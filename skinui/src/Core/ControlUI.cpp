@@ -128,7 +128,10 @@ void CControlUI::SetVisible(bool visible)
     const bool wasVisible = IsVisible();
     m_visible = visible;
     m_focused = false;
+    const auto alive = WatchLifetime();
     if (!visible && m_manager && m_manager->GetFocus() == this) m_manager->SetFocus(nullptr);
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (alive.expired()) return;
     if (IsVisible() != wasVisible) RequestParentLayout();
 }
 

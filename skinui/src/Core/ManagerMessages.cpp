@@ -210,8 +210,9 @@ bool CWindowUIManager::HandleSysChar(WPARAM wParam)
     ShortcutSearch search{UpperCase(static_cast<wchar_t>(wParam)), false};
     CControlUI* found = m_root->FindControl(&FindShortcut, &search, FIND_ENABLED | FIND_TOP_FIRST | FIND_ME_FIRST);
     if (!found) return false;
+    const auto alive = found->WatchLifetime();
     found->SetFocus();
-    found->Activate();
+    if (!alive.expired()) found->Activate();
     return true;
 }
 

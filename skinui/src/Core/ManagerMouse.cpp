@@ -31,6 +31,9 @@ void CWindowUIManager::OnMouseMove(WPARAM wParam, LPARAM lParam)
     StoreMouse(lParam);
     CControlUI* control = FindControlAtPoint(m_lastMousePos);
     if (control && control->GetManager() != this) return;
+    // Leaving and entering run application handlers, which may delete the control under the mouse.
+    const auto alive = WatchedLifetime(control);
+    const auto gone = [&] { return control && alive.expired(); };
     if (!m_captured) {
         if (m_hover && m_hover != control) {
             CControlUI* old = m_hover;
@@ -38,9 +41,11 @@ void CWindowUIManager::OnMouseMove(WPARAM wParam, LPARAM lParam)
             SendEventTo(old, EVT_MOUSELEAVE);
             HideToolTip();
         }
+        if (gone()) return;
         if (control && control != m_hover) {
             m_hover = control;
             SendEventTo(control, EVT_MOUSEENTER);
+            if (gone()) return;
         }
     }
     if (CControlUI* target = m_click ? m_click : control) SendEventTo(target, EVT_MOUSEMOVE, wParam, lParam);
@@ -86,7 +91,10 @@ void CWindowUIManager::OnButtonOther(UINT msg, WPARAM wParam, LPARAM lParam)
         StoreMouse(lParam);
         CControlUI* control = OwnControlAt(m_lastMousePos);
         if (!control) return;
+        const auto alive = control->WatchLifetime();
         if (msg != WM_LBUTTONDBLCLK) control->SetFocus();
+        // Taking the focus notifies: the handler may have deleted the control or moved it away.
+        if (alive.expired() || control->GetManager() != this) return;
         SetCapture();
         m_click = control;
         const int type = msg == WM_LBUTTONDBLCLK ? EVT_DBLCLICK : msg == WM_RBUTTONDOWN ? EVT_RBUTTONDOWN : EVT_MBUTTONDOWN;
@@ -135,7 +143,9 @@ bool CWindowUIManager::OnMouseHover(WPARAM wParam, LPARAM lParam)
     POINT pt = PointFrom(lParam);
     CControlUI* control = OwnControlAt(pt);
     if (!control) return false;
+    const auto alive = control->WatchLifetime();
     if (m_hover) SendEventTo(m_hover, EVT_MOUSEHOVER, wParam, lParam);
+    if (alive.expired()) return true;
     m_toolTipText = control->GetToolTip();
     if (m_toolTipText.IsEmpty()) return true;
     ShowToolTipAt(m_toolTipText, pt.x, pt.y);

@@ -250,6 +250,11 @@ void CWindowUIManager::DispatchTo(CControlUI* control, int type, WPARAM wParam, 
     control->DispatchEvent(event);
 }
 
+std::weak_ptr<void> CWindowUIManager::WatchedLifetime(const CControlUI* control)
+{
+    return control ? control->WatchLifetime() : std::weak_ptr<void>();
+}
+
 void CWindowUIManager::KillFocus(CControlUI* newFocus)
 {
     CControlUI* old = m_focus;
@@ -258,8 +263,9 @@ void CWindowUIManager::KillFocus(CControlUI* newFocus)
     event.Type = EVT_KILLFOCUS;
     event.pSender = newFocus;
     event.dwTimestamp = ::GetTickCount();
+    const auto alive = old->WatchLifetime();
     old->DispatchEvent(event);
-    SendNotify(old, L"killfocus");
+    if (!alive.expired()) SendNotify(old, L"killfocus");
     m_focus = nullptr;
 }
 
@@ -267,11 +273,14 @@ void CWindowUIManager::SetFocus(CControlUI* control)
 {
     if (::GetFocus() != m_hwnd && control != m_focus && ::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
     if (control == m_focus) return;
+    // The old focus hears of its loss first: its handlers may delete the control that was to take over.
+    const auto alive = WatchedLifetime(control);
     KillFocus(control);
-    if (control && control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
+    if (alive.expired()) return;
+    if (control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_focus = control;
         SendEventTo(control, EVT_SETFOCUS);
-        SendNotify(control, L"setfocus");
+        if (!alive.expired()) SendNotify(control, L"setfocus");
     }
 }
 
@@ -279,8 +288,9 @@ void CWindowUIManager::SetFocusDeferred(CControlUI* control)
 {
     if (::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
     if (!control) return;
+    const auto alive = control->WatchLifetime();
     KillFocus(control);
-    if (!m_root) return;
+    if (alive.expired() || !m_root) return;
     TabStopSearch search{control, nullptr, false, false};
     m_focus = m_root->FindControl(&FindNextTabStop, &search, FIND_VISIBLE | FIND_ENABLED | FIND_ME_FIRST);
     m_focusNeeded = true;
@@ -413,11 +423,14 @@ void CWindowUIManager::ForwardNotify(NotifyMessage& msg)
 
 void CWindowUIManager::DeliverNotify(NotifyMessage& msg, bool toSender)
 {
+    // A handler may delete the sender: those after it see no sender, as with a queued notification.
+    const auto senderAlive = WatchedLifetime(msg.pSender);
     if (toSender && msg.pSender && msg.pSender->OnNotify) msg.pSender->OnNotify(&msg);
     // A copy: a notifier may add or remove notifiers while it runs.
     const CPtrArray notifiers(m_notifiers);
     for (int i = 0; i < notifiers.GetSize(); ++i) {
         if (m_notifiers.Find(notifiers[i]) < 0) continue;
+        if (senderAlive.expired()) msg.pSender = nullptr;
         static_cast<INotifyUI*>(notifiers[i])->Notify(msg);
     }
 }

@@ -264,6 +264,8 @@ private:
     struct TimerRecord;
 
     void KillFocus(CControlUI* newFocus);
+    // The control's lifetime watch across a call into the application; none (always expired) for no control.
+    static std::weak_ptr<void> WatchedLifetime(const CControlUI* control);
     void StampNotify(NotifyMessage& msg) const;
     void DeliverNotify(NotifyMessage& msg, bool toSender = true);
     static CPtrArray& AllManagers();

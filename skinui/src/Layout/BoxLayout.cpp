@@ -90,7 +90,10 @@ void CBoxLayoutUI::SetSepImmMode(bool immediate)
 
 void CBoxLayoutUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     const Axis axis{m_vertical};
     rc = GetContentRect();
     if (m_items.IsEmpty()) {

@@ -420,7 +420,10 @@ RECT CContainerUI::GetClientPos() const
 
 void CContainerUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     if (m_items.IsEmpty()) return;
     const RECT client = GetClientPos();
     for (int i = 0; i < m_items.GetSize(); ++i) {
@@ -448,14 +451,23 @@ void CContainerUI::Move(SIZE offset, bool invalidate)
 void CContainerUI::SetVisible(bool visible)
 {
     if (m_visible == visible) return;
+    const auto alive = WatchLifetime();
     CControlUI::SetVisible(visible);
-    for (int i = 0; i < m_items.GetSize(); ++i) static_cast<CControlUI*>(m_items[i])->SetInternalVisible(IsVisible());
+    if (!alive.expired()) ShowChildren(alive);
 }
 
 void CContainerUI::SetInternalVisible(bool visible)
 {
+    const auto alive = WatchLifetime();
     CControlUI::SetInternalVisible(visible);
-    for (int i = 0; i < m_items.GetSize(); ++i) static_cast<CControlUI*>(m_items[i])->SetInternalVisible(IsVisible());
+    if (!alive.expired()) ShowChildren(alive);
+}
+
+void CContainerUI::ShowChildren(const std::weak_ptr<void>& alive)
+{
+    // A child hidden with the focus notifies its loss, and the handler may delete this container.
+    for (int i = 0; i < m_items.GetSize() && !alive.expired(); ++i)
+        static_cast<CControlUI*>(m_items[i])->SetInternalVisible(IsVisible());
 }
 
 void CContainerUI::SetEnabled(bool enabled)

@@ -96,6 +96,8 @@ public:
 
 protected:
     void DestroyChild(CControlUI* control);
+    // Gives the children this container's visibility; stops once `alive` (this container's) has expired.
+    void ShowChildren(const std::weak_ptr<void>& alive);
     // The child at index when the layout is to place it (visible, not floating); a floating one is placed by
     // its float settings here and null is answered, as for a hidden one.
     CControlUI* ChildToLayOut(int index);

@@ -111,7 +111,10 @@ bool CTabLayoutUI::SelectItemByControl(CControlUI* control)
 
 void CTabLayoutUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     for (int i = 0; i < GetCount(); ++i) {
         CControlUI* page = GetItemAt(i);
         if (!page->IsVisible()) continue;

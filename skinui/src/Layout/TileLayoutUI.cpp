@@ -67,7 +67,10 @@ int CTileLayoutUI::RowHeight(const std::vector<CControlUI*>& cells, size_t first
 
 void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
 {
+    // The size event runs application code, which may delete the control.
+    const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
+    if (alive.expired()) return;
     // The inset scaled as the container clips its children to it.
     rc = GetContentRect();
     if (m_items.IsEmpty()) {

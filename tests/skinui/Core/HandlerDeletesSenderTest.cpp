@@ -13,6 +13,7 @@
 #include "Control/UITreeView.h"
 #include "Layout/BoxLayout.h"
 #include "Layout/TabLayoutUI.h"
+#include "Layout/TileLayoutUI.h"
 #include "TestWindows.h"
 
 using namespace SkinUI;
@@ -68,16 +69,20 @@ ControlEvent MouseEvent(int type, POINT at)
     return event;
 }
 
-// Removes its control from the root when the control's OnEvent or OnSize fires.
+// Removes its control from the root when the control's OnEvent (of the given type, or any) or OnSize fires.
 struct RemovingDelegate {
     CContainerUI* root;
     CControlUI* control;
-    bool Remove(void*)
+    int onEventType = 0;
+    bool Remove(void* param)
     {
+        if (onEventType && static_cast<ControlEvent*>(param)->Type != onEventType) return true;
         root->Remove(control);
         return true;
     }
 };
+
+LPARAM ClientPoint(int x, int y) { return MAKELPARAM(x, y); }
 
 }  // namespace
 
@@ -150,11 +155,35 @@ TEST_F(HandlerDeletesSenderTest, AControlDeletedByItsOwnEventOrSizeHandlerStopsT
     EXPECT_EQ(-1, root->GetItemIndex(timed));
     EXPECT_EQ(0, notes.Count(L"timer", timed));
 
-    auto* sized = AddToRoot(new CControlUI());
-    RemovingDelegate onSize{root, sized};
-    sized->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
-    sized->SetPos(RECT{0, 0, 50, 50});
-    EXPECT_EQ(-1, root->GetItemIndex(sized));
+    // Controls that lay out their parts after their size event.
+    struct Sized {
+        const char* name;
+        std::function<CControlUI*()> make;
+    };
+    const auto withChild = [](CContainerUI* container) {
+        container->Add(new CControlUI());
+        return container;
+    };
+    const Sized kinds[] = {
+        {"control", [] { return new CControlUI(); }},
+        {"container", [&] { return withChild(new CContainerUI()); }},
+        {"vertical layout", [&] { return withChild(new CVerticalLayoutUI()); }},
+        {"tab layout", [&] { return withChild(new CTabLayoutUI()); }},
+        {"tile layout", [&] { return withChild(new CTileLayoutUI()); }},
+        {"list", [] { return new CListUI(); }},
+        {"list row", [&] { return withChild(new CListContainerElementUI()); }},
+        {"list header", [] { return new CListHeaderUI(); }},
+        {"scroll bar", [] { return new CScrollBarUI(); }},
+        {"colour palette", [] { return new CColorPaletteUI(); }},
+    };
+    for (const Sized& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        CControlUI* sized = AddToRoot(kind.make());
+        RemovingDelegate onSize{root, sized};
+        sized->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
+        sized->SetPos(RECT{0, 0, 50, 50});
+        EXPECT_EQ(-1, root->GetItemIndex(sized));
+    }
 }
 
 // Each control sends its notification from its own handling of a mouse event, and the handler
@@ -269,4 +298,143 @@ TEST_F(HandlerDeletesSenderTest, AListDeletedWhileItScrollsTheSelectedRowIntoVie
     EXPECT_TRUE(last->Select(true));
     EXPECT_EQ(1, removed);
     EXPECT_EQ(0, notes.Count(L"itemselect", list));
+}
+
+// The window's own routines go on after an event or notification they sent: focus, mouse and keys.
+TEST_F(HandlerDeletesSenderTest, FocusMovesSurviveHandlersThatDeleteEitherControl)
+{
+    struct Case {
+        const char* name;
+        int deletingEvent;          // the event of the doomed control whose OnEvent deletes it, or 0
+        const wchar_t* deletingNote;  // the notification whose handler deletes the doomed control, or null
+        bool doomedIsOldFocus;
+    };
+    const Case cases[] = {
+        {"new focus deleted by its own focus event", EVT_SETFOCUS, nullptr, false},
+        {"old focus deleted by its own focus loss event", EVT_KILLFOCUS, nullptr, true},
+        {"new focus deleted by the old focus's loss notification", 0, L"killfocus", false},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        removed = 0;
+        notes.onNotify = nullptr;
+        auto* before = AddToRoot(new CControlUI());
+        auto* after = AddToRoot(new CControlUI());
+        before->SetFocus();
+        ASSERT_EQ(before, host.manager.GetFocus());
+        CControlUI* doomed = item.doomedIsOldFocus ? before : after;
+        RemovingDelegate onEvent{root, doomed, item.deletingEvent};
+        if (item.deletingEvent) doomed->OnEvent += MakeDelegate(&onEvent, &RemovingDelegate::Remove);
+        if (item.deletingNote) RemoveOn(item.deletingNote, doomed);
+        after->SetFocus();
+        EXPECT_EQ(-1, root->GetItemIndex(doomed));
+        EXPECT_EQ(item.doomedIsOldFocus ? after : nullptr, host.manager.GetFocus());
+        EXPECT_EQ(0, notes.Count(item.doomedIsOldFocus ? L"killfocus" : L"setfocus", doomed));
+        root->RemoveAll();
+    }
+}
+
+TEST_F(HandlerDeletesSenderTest, NotifiersAfterTheOneThatDeletedTheSenderSeeNoSender)
+{
+    NotifyRecorder later;
+    host.manager.AddNotifier(&later);
+    auto* button = AddToRoot(new CButtonUI());
+    RemoveOn(L"click", button);
+    EXPECT_TRUE(button->Activate());
+    EXPECT_EQ(1, removed);
+    ASSERT_EQ(1u, later.seen.size());
+    EXPECT_EQ(CUIString(L"click"), later.seen[0].sType);
+    EXPECT_EQ(nullptr, later.seen[0].pSender);
+}
+
+// Each case deletes a control from a handler of an event the window sends on a mouse message;
+// the window must neither send it more events nor keep it as hovered or pressed.
+TEST_F(HandlerDeletesSenderTest, MouseMessagesSurviveHandlersThatDeleteTheControlUnderTheMouse)
+{
+    struct Case {
+        const char* name;
+        bool deletedByOtherLeaving;  // the control left before deletes the one entered
+        int deletingEvent;
+        UINT message;
+    };
+    const Case cases[] = {
+        {"entered control deleted as the other is left", true, EVT_MOUSELEAVE, WM_MOUSEMOVE},
+        {"entered control deleted by its own enter", false, EVT_MOUSEENTER, WM_MOUSEMOVE},
+        {"hovered control deleted by its own hover", false, EVT_MOUSEHOVER, WM_MOUSEHOVER},
+        {"right-pressed control deleted as it takes the focus", false, EVT_SETFOCUS, WM_RBUTTONDOWN},
+        {"middle-pressed control deleted as it takes the focus", false, EVT_SETFOCUS, WM_MBUTTONDOWN},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        auto* left = AddToRoot(new CControlUI());
+        auto* entered = AddToRoot(new CControlUI());
+        entered->SetToolTip(L"tip");
+        left->SetPos(RECT{0, 0, 100, 100});
+        entered->SetPos(RECT{100, 0, 200, 100});
+        ::SendMessageW(host, WM_MOUSEMOVE, 0, ClientPoint(50, 50));
+        if (item.message == WM_MOUSEHOVER) ::SendMessageW(host, WM_MOUSEMOVE, 0, ClientPoint(150, 50));
+        RemovingDelegate onEvent{root, entered, item.deletingEvent};
+        (item.deletedByOtherLeaving ? left : entered)->OnEvent += MakeDelegate(&onEvent, &RemovingDelegate::Remove);
+        ::SendMessageW(host, item.message, 0, ClientPoint(150, 50));
+        EXPECT_EQ(-1, root->GetItemIndex(entered));
+        EXPECT_NE(entered, host.manager.GetFocus());
+        // The window keeps no pointer to it: a release and a move elsewhere reach live controls only.
+        ::SendMessageW(host, item.message == WM_MBUTTONDOWN ? WM_MBUTTONUP : WM_RBUTTONUP, 0, ClientPoint(50, 50));
+        ::SendMessageW(host, WM_MOUSEMOVE, 0, ClientPoint(50, 50));
+        root->RemoveAll();
+    }
+}
+
+TEST_F(HandlerDeletesSenderTest, AnAltShortcutWhoseTargetIsDeletedAsItTakesTheFocusActivatesNothing)
+{
+    auto* button = AddToRoot(new CButtonUI());
+    button->SetShortcut(L'K');
+    RemovingDelegate onEvent{root, button, EVT_SETFOCUS};
+    button->OnEvent += MakeDelegate(&onEvent, &RemovingDelegate::Remove);
+    LRESULT result = 0;
+    EXPECT_TRUE(host.manager.PreMessageHandler(WM_SYSCHAR, L'k', 0, result));
+    EXPECT_EQ(-1, root->GetItemIndex(button));
+    EXPECT_EQ(0, notes.Count(L"click", button));
+}
+
+// Hiding a control, or a container holding it, takes the focus from it; the handler of the focus loss
+// deletes what was hidden.
+TEST_F(HandlerDeletesSenderTest, HidingWhatHoldsTheFocusStopsWhenTheFocusLossDeletesIt)
+{
+    struct Case {
+        const char* name;
+        std::function<CControlUI*()> make;
+        bool focusInside;  // a child takes the focus, not the hidden control itself
+    };
+    const auto holding = [](CContainerUI* container) {
+        container->Add(new CControlUI());
+        return container;
+    };
+    const Case cases[] = {
+        {"control", [] { return new CControlUI(); }, false},
+        {"list row", [] { return new CListLabelElementUI(); }, false},
+        {"container", [&] { return holding(new CVerticalLayoutUI()); }, true},
+        {"list row with children", [&] { return holding(new CListContainerElementUI()); }, true},
+        {"nested container",
+         [&] {
+             auto* outer = new CVerticalLayoutUI();
+             outer->Add(holding(new CVerticalLayoutUI()));
+             return outer;
+         },
+         true},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        removed = 0;
+        CControlUI* hidden = AddToRoot(item.make());
+        CControlUI* focused = hidden;
+        while (item.focusInside && focused->GetInterface(L"Container"))
+            focused = static_cast<CContainerUI*>(focused->GetInterface(L"Container"))->GetItemAt(0);
+        focused->SetFocus();
+        ASSERT_EQ(focused, host.manager.GetFocus());
+        RemoveOn(L"killfocus", hidden);
+        hidden->SetVisible(false);
+        EXPECT_EQ(1, removed);
+        EXPECT_EQ(nullptr, host.manager.GetFocus());
+    }
 }

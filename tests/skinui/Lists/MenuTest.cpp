@@ -435,6 +435,76 @@ TEST_F(MenuTest, RemovingTheItemOfAnOpenSubMenuClosesItWithNothingFreedInIt)
     }
 }
 
+// The application deletes a menu item from a handler of what the item or its menu reports; the item
+// stops there and neither opens a sub-menu nor reports a click.
+TEST_F(MenuTest, AnItemDeletedByAHandlerOfItsOwnReportStopsThere)
+{
+    struct Case {
+        const char* name;
+        const wchar_t* item;
+        const wchar_t* notification;
+        int eventType;
+    };
+    const Case cases[] = {
+        {"selection of an item with sub-items", L"more", L"itemselect", EVT_MOUSEENTER},
+        {"focus of an item with sub-items", L"more", L"setfocus", EVT_MOUSEENTER},
+        {"row click of a leaf", L"open", L"itemclick", EVT_BUTTONUP},
+    };
+    ::DestroyWindow(hwnd);
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        auto* own = new CMenuWnd();
+        own->Init(nullptr, kMenuXml, 50, 60, &host.manager, &states, 6, true);
+        HWND ownHwnd = own->GetHWND();
+        ASSERT_NE(nullptr, ownHwnd);
+        CMenuUI* list = own->GetLayout();
+        list->GetList()->SetDelayedDestroy(false);
+        NotifyRecorder app;
+        own->GetManager().AddNotifier(&app);
+        auto* item = static_cast<CMenuElementUI*>(own->GetManager().FindControl(test.item));
+        ASSERT_NE(nullptr, item);
+        bool removed = false;  // the item is not looked at once deleted
+        app.onNotify = [&](NotifyMessage& msg) {
+            if (msg.sType != test.notification || removed) return;
+            removed = true;
+            EXPECT_TRUE(list->Remove(item));
+        };
+        Send(item, test.eventType);
+        EXPECT_TRUE(removed);
+        EXPECT_EQ(nullptr, own->GetManager().FindControl(test.item));
+        EXPECT_EQ(1u, GetMenuObserver().GetReceivers().size()) << "a sub-menu opened";
+        own->GetManager().RemoveNotifier(&app);
+        ::DestroyWindow(ownHwnd);
+        EXPECT_TRUE(PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); }));
+    }
+    for (const MSG& msg : host.received) EXPECT_NE(kMenuClickMessage, msg.message);
+}
+
+// Closing a sub-menu sizes its item once more; that item's size handler deletes it.
+TEST_F(MenuTest, ASubMenuWhoseItemIsDeletedAsItClosesTouchesNoItem)
+{
+    CMenuUI* list = menu->GetLayout();
+    list->GetList()->SetDelayedDestroy(false);
+    CMenuElementUI* more = Item(L"more");
+    CMenuWnd* sub = HoverOpen(*menu, L"more");
+    ASSERT_NE(nullptr, sub);
+    HWND subHwnd = sub->GetHWND();
+    struct Deleter {
+        CMenuUI* list;
+        CControlUI* item;
+        bool OnSize(void*)
+        {
+            if (list->GetItemIndex(item) >= 0) list->Remove(item);
+            return true;
+        }
+    } deleter{list, more};
+    more->OnSize += MakeDelegate(&deleter, &Deleter::OnSize);
+    ::SendMessageW(subHwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); }));
+    EXPECT_EQ(nullptr, Item(L"more"));
+    EXPECT_TRUE(::IsWindow(hwnd)) << "the menu closed with the sub-menu of a deleted item";
+}
+
 TEST_F(MenuTest, AButtonInsideAMenuGetsItsClickOnce)
 {
     NotifyRecorder app;

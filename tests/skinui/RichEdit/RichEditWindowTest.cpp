@@ -68,6 +68,7 @@ protected:
     {
         for (const wchar_t* p = text; *p; ++p) Post(WM_CHAR, *p, 1);
         Settle();
+        Settle();  // the box reports its changes queued, behind the characters
     }
     void PressKey(UINT key)
     {
@@ -185,6 +186,62 @@ TEST_F(RichEditWindowTest, TypedCharactersReachTheFocusedBoxAndReportTheChange)
     EXPECT_GE(notes.Count(L"textchanged", edit), 1);
     PressKey(VK_BACK);
     EXPECT_EQ(CUIString(L"abc中"), edit->GetText());
+}
+
+// The change is made inside the engine's own call for a typed or an input method character.
+TEST_F(RichEditWindowTest, ABoxDeletedByItsTextChangeHandlerLeavesTheEngineWhole)
+{
+    Show();
+    root->SetDelayedDestroy(false);
+    for (const UINT message : {WM_CHAR, WM_IME_CHAR}) {
+        SCOPED_TRACE(message);
+        if (!edit) edit = AddEdit();
+        Repaint();
+        edit->SetFocus();
+        bool removed = false;
+        notes.onNotify = [&](NotifyMessage& msg) {
+            if (msg.sType != L"textchanged" || removed) return;
+            removed = true;
+            EXPECT_EQ(edit, msg.pSender);
+            EXPECT_TRUE(root->Remove(edit));
+        };
+        Post(message, L'a', 1);
+        Post(message, L'b', 1);
+        Settle();
+        Settle();
+        EXPECT_TRUE(removed);
+        EXPECT_EQ(0, root->GetCount());
+        EXPECT_EQ(nullptr, host.manager.GetFocus());
+        notes.onNotify = nullptr;
+        edit = nullptr;
+    }
+}
+
+// A box set up in another window and moved here takes this window's keys, and the other window's no more.
+TEST_F(RichEditWindowTest, ABoxMovedFromAnotherWindowTakesTheKeysOfThisOne)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.Create(nullptr, L"first", WS_POPUP, 0, 0, 220, 300, 200));
+    auto* firstRoot = new CVerticalLayoutUI();
+    first.manager.AttachRootControl(firstRoot);
+    auto* moved = new CRichEditUI();
+    ASSERT_TRUE(firstRoot->Add(moved));
+    ASSERT_TRUE(moved->HasTextServices());
+    moved->SetText(L"a");
+    firstRoot->SetAutoDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(moved));
+    ASSERT_TRUE(root->Add(moved));
+    Show();
+    moved->SetFocus();
+    ASSERT_EQ(moved, host.manager.GetFocus());
+    CHARRANGE end = {-1, -1};
+    moved->TxSendMessage(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end), nullptr);
+    Type(L"bc");
+    EXPECT_EQ(CUIString(L"abc"), moved->GetText());
+    ::PostMessageW(first, WM_CHAR, L'x', 1);
+    Settle();
+    EXPECT_EQ(CUIString(L"abc"), moved->GetText());
+    ::DestroyWindow(first);
 }
 
 TEST_F(RichEditWindowTest, InputMethodCharactersAndCompositionReachTheEngine)
