@@ -2,6 +2,7 @@
 // destroyed, a click or "windowinit" handler that destroys its window at once. The window objects
 // here are poisoned instead of freed, so that any later read of them shows (a freed block could
 // still hold the old values).
+#include "Control/EditUI.h"
 #include "Control/UIList.h"
 #include "Control/UIListElement.h"
 #include "Control/UIOption.h"
@@ -487,4 +488,157 @@ TEST_F(WindowLifetimeTest, AControlMovedIntoAnotherLiveWindowLeavesNothingInTheF
     EXPECT_TRUE(queuedSeen);
     first.manager.RemoveNotifier(&firstNotes);
     ::DestroyWindow(firstHwnd);
+}
+
+// ---- Controls an application renames, parks in a layout that does not own them, or re-roots.
+
+namespace {
+
+struct DeletionCount {
+    int count = 0;
+    bool OnDestroy(void*)
+    {
+        ++count;
+        return true;
+    }
+};
+
+}  // namespace
+
+// A control renamed by the application is found by its new name, and once deleted by neither name.
+TEST_F(WindowLifetimeTest, DISABLED_ARenamedControlIsFoundByItsNewNameAndByNoNameOnceDeleted)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    auto* root = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(root));
+    auto* control = new CControlUI;
+    control->SetName(L"old");
+    ASSERT_TRUE(root->Add(control));
+    ASSERT_EQ(control, first.manager.FindControl(L"old"));
+    control->SetName(L"new");
+    EXPECT_EQ(control, first.manager.FindControl(L"new")) << "the window did not learn the new name";
+    root->SetDelayedDestroy(false);
+    ASSERT_TRUE(root->Remove(control));
+    EXPECT_EQ(nullptr, first.manager.FindControl(L"old")) << "the old name still answers the deleted control";
+    EXPECT_EQ(nullptr, first.manager.FindControl(L"new"));
+    ::DestroyWindow(first.GetHWND());
+}
+
+// A layout told not to delete its children leaves them to the application when the layout itself is
+// deleted: they belong to no layout and no window, and the window they showed in goes on safely.
+TEST_F(WindowLifetimeTest, DISABLED_ChildrenOfANonOwningLayoutOutliveItsDeletion)
+{
+    for (const bool windowCloses : {false, true}) {
+        SCOPED_TRACE(windowCloses ? "the window closes and deletes the layout" : "the layout is removed and deleted");
+        auto* window = new HostWindow;
+        window->deleteOnFinal = true;
+        ASSERT_NE(nullptr, window->CreateTopLevel());
+        HWND hwnd = window->GetHWND();
+        auto* root = new CVerticalLayoutUI;
+        ASSERT_TRUE(window->manager.AttachRootControl(root));
+        auto* layout = new CHorizontalLayoutUI;
+        ASSERT_TRUE(root->Add(layout));
+        layout->SetAutoDestroy(false);
+        auto* child = new TabStopControl;
+        child->SetName(L"parked");
+        ASSERT_TRUE(layout->Add(child));
+        child->SetFocus();
+        ASSERT_EQ(child, window->manager.GetFocus());
+        ASSERT_TRUE(window->manager.SetTimer(child, 3, 10));
+        if (windowCloses) {
+            ::DestroyWindow(hwnd);
+        } else {
+            root->SetDelayedDestroy(false);
+            ASSERT_TRUE(root->Remove(layout));
+            EXPECT_EQ(nullptr, window->manager.GetFocus()) << "the window kept the focus on a child of a deleted layout";
+            EXPECT_EQ(nullptr, window->manager.FindControl(L"parked"));
+            ::SendMessageW(hwnd, WM_KEYDOWN, 'A', 0);
+            ::SendMessageW(hwnd, WM_KEYUP, 'A', 0);
+            const DWORD start = ::GetTickCount();
+            PumpUntil([start] { return ::GetTickCount() - start > 60; });
+        }
+        EXPECT_EQ(nullptr, child->GetParent()) << "the child still names the deleted layout";
+        EXPECT_EQ(nullptr, child->GetManager());
+        child->SetText(L"later");
+        child->SetVisible(false);
+        child->SetVisible(true);
+        delete child;
+        if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+    }
+}
+
+// A row the application takes out through the list's own container and keeps forgets the list, which may
+// go before it.
+TEST_F(WindowLifetimeTest, DISABLED_ARowTakenOutThroughTheListBodyForgetsTheList)
+{
+    auto* window = new HostWindow;
+    window->deleteOnFinal = true;
+    ASSERT_NE(nullptr, window->CreateTopLevel());
+    auto* root = new CVerticalLayoutUI;
+    ASSERT_TRUE(window->manager.AttachRootControl(root));
+    auto* list = new CListUI;
+    ASSERT_TRUE(root->Add(list));
+    auto* row = new CListLabelElementUI;
+    ASSERT_TRUE(list->Add(row));
+    ASSERT_TRUE(row->Select(true));
+    list->GetList()->SetAutoDestroy(false);
+    ASSERT_TRUE(list->GetList()->Remove(row));
+    EXPECT_EQ(nullptr, row->GetManager());
+    EXPECT_EQ(-1, list->GetCurSel()) << "the list still selects a row it no longer holds";
+    ::DestroyWindow(window->GetHWND());
+    row->Select(false);
+    row->Select(true);
+    delete row;
+}
+
+// Attaching the root a window already has keeps it: the window neither deletes it nor paints a freed one.
+TEST_F(WindowLifetimeTest, DISABLED_AttachingTheCurrentRootAgainKeepsIt)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    first.ShowWindow(true, false);
+    auto* root = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(root));
+    DeletionCount gone;
+    root->OnDestroy += MakeDelegate(&gone, &DeletionCount::OnDestroy);
+    ASSERT_TRUE(first.manager.AttachRootControl(first.manager.GetRoot()));
+    const DWORD start = ::GetTickCount();
+    PumpUntil([start] { return ::GetTickCount() - start > 60; });
+    EXPECT_EQ(0, gone.count) << "the window deleted the root it still shows";
+    if (gone.count == 0) {
+        ::InvalidateRect(first.GetHWND(), nullptr, FALSE);
+        ::UpdateWindow(first.GetHWND());
+    }
+    ::DestroyWindow(first.GetHWND());
+}
+
+// An edit box moved while it is being edited takes no native box along that stays over the window it left.
+TEST_F(WindowLifetimeTest, DISABLED_AnEditMovedWhileEditedLeavesNoNativeBoxInTheFirstWindow)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    first.ShowWindow(true, true);
+    auto* firstRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+    firstRoot->SetPos(RECT{0, 0, 200, 100});
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* edit = new CEditUI;
+    ASSERT_TRUE(firstRoot->Add(edit));
+    edit->SetPos(RECT{0, 0, 200, 30});
+    edit->SetFocus();
+    HWND native = edit->GetNativeWindow();
+    ASSERT_NE(nullptr, native) << "the edit opened no native box";
+    ASSERT_EQ(first.GetHWND(), ::GetParent(native));
+    firstRoot->SetAutoDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(edit));
+    ASSERT_TRUE(otherRoot->Add(edit));
+    const DWORD start = ::GetTickCount();
+    PumpUntil([native, start] { return !::IsWindow(native) || ::GetTickCount() - start > 200; });
+    EXPECT_FALSE(::IsWindow(native) && ::GetParent(native) == first.GetHWND())
+        << "the moved edit's native box stays over the first window";
+    otherRoot->SetDelayedDestroy(false);
+    ASSERT_TRUE(otherRoot->Remove(edit));
+    ::DestroyWindow(first.GetHWND());
 }
