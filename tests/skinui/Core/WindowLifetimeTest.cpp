@@ -3,6 +3,8 @@
 // here are poisoned instead of freed, so that any later read of them shows (a freed block could
 // still hold the old values).
 #include "Control/EditUI.h"
+#include "Control/ScrollBarUI.h"
+#include "Control/UIFadeButton.h"
 #include "Control/UIList.h"
 #include "Control/UIListElement.h"
 #include "Control/UIOption.h"
@@ -640,5 +642,140 @@ TEST_F(WindowLifetimeTest, DISABLED_AnEditMovedWhileEditedLeavesNoNativeBoxInThe
         << "the moved edit's native box stays over the first window";
     otherRoot->SetDelayedDestroy(false);
     ASSERT_TRUE(otherRoot->Remove(edit));
+    ::DestroyWindow(first.GetHWND());
+}
+
+// A layout moved back and forth between two live windows, with a focused named child, a selected option in
+// a group, timers on a child and on its scroll bar, a pressed scroll bar and a queued notification, belongs
+// to the last window only; deleted there, it leaves the other window safe for keys, mouse, paint and timers.
+TEST_F(WindowLifetimeTest, ALayoutMovedBackAndForthBelongsToTheLastWindowOnly)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    first.ShowWindow(true, false);
+    auto* firstRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+    other.ShowWindow(true, false);
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    firstRoot->SetAutoDestroy(false);
+    otherRoot->SetAutoDestroy(false);
+
+    auto* layout = new CVerticalLayoutUI;
+    ASSERT_TRUE(firstRoot->Add(layout));
+    layout->EnableScrollBar(true);
+    auto* child = new TabStopControl;
+    child->SetName(L"deep");
+    child->SetFixedHeight(400);
+    auto* option = new COptionUI;
+    option->SetName(L"choice");
+    ASSERT_TRUE(layout->Add(option));
+    ASSERT_TRUE(layout->Add(child));
+    option->SetGroup(L"pick");
+    option->Selected(true);
+    ::UpdateWindow(first.GetHWND());
+    CWindowUIManager* managers[] = {&first.manager, &other.manager};
+    CVerticalLayoutUI* roots[] = {firstRoot, otherRoot};
+    for (int hop = 0; hop < 4; ++hop) {
+        CWindowUIManager& from = *managers[hop % 2];
+        CWindowUIManager& to = *managers[(hop + 1) % 2];
+        HWND fromHwnd = from.GetWindowHandle();
+        ::InvalidateRect(fromHwnd, nullptr, FALSE);
+        ::UpdateWindow(fromHwnd);
+        child->SetFocus();
+        ASSERT_EQ(child, from.GetFocus());
+        ASSERT_TRUE(from.SetTimer(child, 5, 10));
+        CScrollBarUI* bar = layout->GetVerticalScrollBar();
+        ASSERT_NE(nullptr, bar);
+        ASSERT_TRUE(from.SetTimer(bar, 6, 10));
+        const RECT barRect = bar->GetPos();
+        if (!::IsRectEmpty(&barRect)) {
+            ::SendMessageW(fromHwnd, WM_MOUSEMOVE, 0, PointOf(barRect));
+            ::SendMessageW(fromHwnd, WM_LBUTTONDOWN, MK_LBUTTON, PointOf(barRect));
+        }
+        from.SendNotify(child, L"queued", 0, 0, true);
+        ASSERT_TRUE(roots[hop % 2]->Remove(layout));
+        ASSERT_TRUE(roots[(hop + 1) % 2]->Add(layout));
+        EXPECT_EQ(nullptr, from.GetFocus());
+        EXPECT_FALSE(from.IsCaptured());
+        EXPECT_EQ(nullptr, from.FindControl(L"deep"));
+        EXPECT_EQ(nullptr, from.FindControl(L"choice"));
+        EXPECT_EQ(nullptr, from.GetOptionGroup(L"pick"));
+        EXPECT_FALSE(from.KillTimer(child, 5));
+        EXPECT_FALSE(from.KillTimer(bar, 6));
+        EXPECT_EQ(child, to.FindControl(L"deep"));
+        ASSERT_NE(nullptr, to.GetOptionGroup(L"pick"));
+        EXPECT_EQ(1, to.GetOptionGroup(L"pick")->GetSize());
+        EXPECT_TRUE(option->IsSelected());
+        ::SendMessageW(fromHwnd, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+    }
+    // Now in the first window again; it deletes the layout.
+    ASSERT_EQ(&first.manager, layout->GetManager());
+    firstRoot->SetAutoDestroy(true);
+    firstRoot->SetDelayedDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(layout));
+    for (CWindowUIManager* manager : managers) {
+        HWND hwnd = manager->GetWindowHandle();
+        const DWORD start = ::GetTickCount();
+        PumpUntil([start] { return ::GetTickCount() - start > 60; });
+        ::InvalidateRect(hwnd, nullptr, FALSE);
+        ::UpdateWindow(hwnd);
+        ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        ::SendMessageW(hwnd, WM_KEYDOWN, VK_TAB, 0);
+        ::SendMessageW(hwnd, WM_KEYDOWN, 'A', 0);
+        EXPECT_EQ(nullptr, manager->FindControl(L"deep"));
+        EXPECT_EQ(nullptr, manager->GetOptionGroup(L"pick"));
+    }
+    ::DestroyWindow(first.GetHWND());
+}
+
+// A selected option moved into a window whose group of that name has a selected option already leaves one
+// selected there, as clicking would.
+TEST_F(WindowLifetimeTest, DISABLED_ASelectedOptionMovedIntoAGroupLeavesOneSelected)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    auto* firstRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* moved = new COptionUI;
+    auto* resident = new COptionUI;
+    ASSERT_TRUE(firstRoot->Add(moved));
+    ASSERT_TRUE(otherRoot->Add(resident));
+    moved->SetGroup(L"pick");
+    resident->SetGroup(L"pick");
+    moved->Selected(true);
+    resident->Selected(true);
+    firstRoot->SetAutoDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(moved));
+    ASSERT_TRUE(otherRoot->Add(moved));
+    EXPECT_FALSE(moved->IsSelected() && resident->IsSelected()) << "two options of one group are selected";
+    ::DestroyWindow(first.GetHWND());
+}
+
+// A button fading in when it is moved finishes or drops its fade: it does not stay half faded for good.
+TEST_F(WindowLifetimeTest, DISABLED_AFadeButtonMovedWhileFadingDoesNotStayHalfFaded)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    first.ShowWindow(true, false);
+    auto* firstRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* button = new CFadeButtonUI;
+    ASSERT_TRUE(firstRoot->Add(button));
+    ::UpdateWindow(first.GetHWND());
+    ::SendMessageW(first.GetHWND(), WM_MOUSEMOVE, 0, PointOf(button->GetPos()));
+    ASSERT_TRUE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn));
+    firstRoot->SetAutoDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(button));
+    ASSERT_TRUE(otherRoot->Add(button));
+    const DWORD start = ::GetTickCount();
+    PumpUntil([&] { return !button->IsAnimationRunning(CFadeButtonUI::kFadeIn) || ::GetTickCount() - start > 1000; });
+    EXPECT_FALSE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn)) << "the fade never ends in the new window";
     ::DestroyWindow(first.GetHWND());
 }
