@@ -366,6 +366,20 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
             kept->SetBkColor(0xFF102030);
             kept->SetVisible(false);
             kept->SetVisible(true);
+            kept->SetEnabled(false);
+            kept->SetEnabled(true);
+            kept->SetFocus();
+            kept->SetPos(RECT{0, 0, 40, 20});
+            kept->SetFixedWidth(50);
+            kept->SetFloat(true);
+            kept->SetFloat(false);
+            kept->SetName(L"renamed");
+            kept->SetToolTip(L"tip");
+            kept->SetAttribute(L"bkimage", L"none.png");
+            kept->SetAttribute(L"padding", L"1,2,3,4");
+            kept->Activate();
+            kept->Invalidate();
+            kept->RequestLayout();
             if (auto* row = static_cast<IListItemUI*>(kept->GetInterface(L"ListItem"))) {
                 row->Select(false);  // nor the list it was a row of
                 row->Select(true);
@@ -778,4 +792,33 @@ TEST_F(WindowLifetimeTest, DISABLED_AFadeButtonMovedWhileFadingDoesNotStayHalfFa
     PumpUntil([&] { return !button->IsAnimationRunning(CFadeButtonUI::kFadeIn) || ::GetTickCount() - start > 1000; });
     EXPECT_FALSE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn)) << "the fade never ends in the new window";
     ::DestroyWindow(first.GetHWND());
+}
+
+// A tree node kept past its tree and put into a tree of another window answers to the second tree only:
+// its folder and check boxes reach nothing of the first, which is gone.
+TEST_F(WindowLifetimeTest, ATreeNodeMovedIntoAnotherTreeAnswersToThatTreeOnly)
+{
+    auto* window = new HostWindow;
+    window->deleteOnFinal = true;
+    ASSERT_NE(nullptr, window->CreateTopLevel());
+    auto* root = new CVerticalLayoutUI;
+    ASSERT_TRUE(window->manager.AttachRootControl(root));
+    auto* firstTree = new CTreeViewUI;
+    ASSERT_TRUE(root->Add(firstTree));
+    auto* node = new CTreeNodeUI;
+    ASSERT_TRUE(firstTree->Add(node));
+    firstTree->GetList()->SetAutoDestroy(false);
+    ASSERT_TRUE(firstTree->Remove(node));
+    ::DestroyWindow(window->GetHWND());
+
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* secondTree = new CTreeViewUI;
+    ASSERT_TRUE(otherRoot->Add(secondTree));
+    ASSERT_TRUE(secondTree->Add(node));
+    ASSERT_TRUE(node->Add(new CTreeNodeUI));
+    EXPECT_EQ(secondTree, node->GetTreeView());
+    node->GetFolderButton()->Activate();  // folds the node, through the tree's handler
+    node->GetCheckBox()->Activate();
+    EXPECT_FALSE(node->IsNodeExpanded());
 }
