@@ -822,3 +822,59 @@ TEST_F(WindowLifetimeTest, ATreeNodeMovedIntoAnotherTreeAnswersToThatTreeOnly)
     node->GetCheckBox()->Activate();
     EXPECT_FALSE(node->IsNodeExpanded());
 }
+
+// A window's root moved into another window leaves the first with no root; the first goes on and closes
+// safely, and the second deletes the moved tree.
+TEST_F(WindowLifetimeTest, ARootMovedIntoAnotherWindowLeavesTheFirstWithoutOne)
+{
+    auto* window = new HostWindow;
+    window->deleteOnFinal = true;
+    ASSERT_NE(nullptr, window->CreateTopLevel());
+    window->ShowWindow(true, false);
+    HWND hwnd = window->GetHWND();
+    auto* root = new CVerticalLayoutUI;
+    ASSERT_TRUE(window->manager.AttachRootControl(root));
+    auto* child = new TabStopControl;
+    child->SetName(L"child");
+    ASSERT_TRUE(root->Add(child));
+    ::UpdateWindow(hwnd);
+    child->SetFocus();
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    ASSERT_TRUE(otherRoot->Add(root));
+    EXPECT_EQ(nullptr, window->manager.GetRoot());
+    EXPECT_EQ(nullptr, window->manager.GetFocus());
+    EXPECT_EQ(nullptr, window->manager.FindControl(L"child"));
+    EXPECT_EQ(child, other.manager.FindControl(L"child"));
+    ::InvalidateRect(hwnd, nullptr, FALSE);
+    ::UpdateWindow(hwnd);
+    ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ::SendMessageW(hwnd, WM_KEYDOWN, VK_TAB, 0);
+    DeletionCount gone;
+    child->OnDestroy += MakeDelegate(&gone, &DeletionCount::OnDestroy);
+    ::DestroyWindow(hwnd);
+    EXPECT_EQ(0, gone.count) << "the first window deleted the tree it gave away";
+    otherRoot->SetDelayedDestroy(false);
+    ASSERT_TRUE(otherRoot->Remove(root));
+    EXPECT_EQ(1, gone.count);
+}
+
+// Two controls of one window share a name: moving or deleting the one the window finds by it leaves the
+// other found.
+TEST_F(WindowLifetimeTest, DISABLED_ASharedNameStillFindsTheControlThatStays)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    auto* root = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(root));
+    auto* stays = new CControlUI;
+    auto* goes = new CControlUI;
+    stays->SetName(L"twin");
+    goes->SetName(L"twin");
+    ASSERT_TRUE(root->Add(stays));
+    ASSERT_TRUE(root->Add(goes));
+    root->SetDelayedDestroy(false);
+    ASSERT_TRUE(root->Remove(goes));
+    EXPECT_EQ(stays, first.manager.FindControl(L"twin")) << "the name went with the deleted twin";
+    ::DestroyWindow(first.GetHWND());
+}

@@ -439,7 +439,7 @@ const wchar_t* kDeepMenuXml =
     L"<Window><Menu><MenuElement name=\"open\" text=\"Open\"/>"
     L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m1\" text=\"M1\"/>"
     L"<MenuElement name=\"deep\" text=\"Deep\"><MenuElement name=\"d1\" text=\"D1\"/>"
-    L"<MenuElement name=\"d2\" text=\"D2\"/></MenuElement></MenuElement></Menu></Window>";
+    L"<MenuElement name=\"d2\" text=\"D2\" shortcut=\"2\"/></MenuElement></MenuElement></Menu></Window>";
 
 // The application takes a sub-item out of its item while the sub-menu shows it (from that sub-item's own
 // click handler, or merely while the sub-menu is open): the sub-item is gone for good and comes back with
@@ -488,8 +488,9 @@ TEST_F(MenuTest, DISABLED_ASubItemRemovedWhileItsSubMenuIsOpenStaysRemoved)
 // its own window, or the leaf's click handler removes the top item; every menu goes and nothing freed is read.
 TEST_F(MenuTest, AChainOfThreeMenusGoesWithItsTopItemOrItsApplicationWindow)
 {
-    enum class Act { RemoveTopItem, CloseApplication, RemoveFromClick, EscapeThenRemove };
-    for (const Act act : {Act::RemoveTopItem, Act::CloseApplication, Act::RemoveFromClick, Act::EscapeThenRemove}) {
+    enum class Act { RemoveTopItem, CloseApplication, RemoveFromClick, EscapeThenRemove, RemoveFromAltLetter };
+    for (const Act act : {Act::RemoveTopItem, Act::CloseApplication, Act::RemoveFromClick, Act::EscapeThenRemove,
+                          Act::RemoveFromAltLetter}) {
         SCOPED_TRACE(static_cast<int>(act));
         auto* app = new ClickActionHost;
         app->deleteOnFinal = true;
@@ -540,6 +541,15 @@ TEST_F(MenuTest, AChainOfThreeMenusGoesWithItsTopItemOrItsApplicationWindow)
             list->Remove(more);
             ::PostMessageW(secondHwnd, WM_KEYDOWN, VK_ESCAPE, 0);
             break;
+        case Act::RemoveFromAltLetter: {
+            const MSG altTwo = {thirdHwnd, WM_SYSCHAR, '2', 0, 0, {}};
+            CWindowUIManager::PreTranslateMessage(&altTwo);
+            EXPECT_EQ(third->GetManager().FindControl(L"d2"), third->GetManager().GetFocus());
+            list->Remove(more);
+            ::PostMessageW(thirdHwnd, WM_KEYDOWN, VK_DOWN, 0);
+            ::PostMessageW(thirdHwnd, WM_KEYDOWN, VK_RETURN, 0);
+            break;
+        }
         }
         EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(secondHwnd) && !::IsWindow(thirdHwnd); }));
         if (::IsWindow(topHwnd)) ::DestroyWindow(topHwnd);
