@@ -543,7 +543,7 @@ TEST_F(WindowLifetimeTest, DISABLED_ARenamedControlIsFoundByItsNewNameAndByNoNam
 
 // A layout told not to delete its children leaves them to the application when the layout itself is
 // deleted: they belong to no layout and no window, and the window they showed in goes on safely.
-TEST_F(WindowLifetimeTest, DISABLED_ChildrenOfANonOwningLayoutOutliveItsDeletion)
+TEST_F(WindowLifetimeTest, ChildrenOfANonOwningLayoutOutliveItsDeletion)
 {
     for (const bool windowCloses : {false, true}) {
         SCOPED_TRACE(windowCloses ? "the window closes and deletes the layout" : "the layout is removed and deleted");
