@@ -584,28 +584,35 @@ TEST_F(WindowLifetimeTest, ChildrenOfANonOwningLayoutOutliveItsDeletion)
     }
 }
 
-// A row the application takes out through the list's own container and keeps forgets the list, which may
-// go before it.
-TEST_F(WindowLifetimeTest, DISABLED_ARowTakenOutThroughTheListBodyForgetsTheList)
+// A row the application takes out through the list's own container and keeps, or leaves in a container that
+// keeps its rows when the list goes, forgets the list, which may go before it.
+TEST_F(WindowLifetimeTest, ARowTakenOutThroughTheListBodyForgetsTheList)
 {
-    auto* window = new HostWindow;
-    window->deleteOnFinal = true;
-    ASSERT_NE(nullptr, window->CreateTopLevel());
-    auto* root = new CVerticalLayoutUI;
-    ASSERT_TRUE(window->manager.AttachRootControl(root));
-    auto* list = new CListUI;
-    ASSERT_TRUE(root->Add(list));
-    auto* row = new CListLabelElementUI;
-    ASSERT_TRUE(list->Add(row));
-    ASSERT_TRUE(row->Select(true));
-    list->GetList()->SetAutoDestroy(false);
-    ASSERT_TRUE(list->GetList()->Remove(row));
-    EXPECT_EQ(nullptr, row->GetManager());
-    EXPECT_EQ(-1, list->GetCurSel()) << "the list still selects a row it no longer holds";
-    ::DestroyWindow(window->GetHWND());
-    row->Select(false);
-    row->Select(true);
-    delete row;
+    for (const bool takenOut : {true, false}) {
+        SCOPED_TRACE(takenOut ? "taken out through the list body" : "left in the body when the window closes");
+        auto* window = new HostWindow;
+        window->deleteOnFinal = true;
+        ASSERT_NE(nullptr, window->CreateTopLevel());
+        auto* root = new CVerticalLayoutUI;
+        ASSERT_TRUE(window->manager.AttachRootControl(root));
+        auto* list = new CListUI;
+        ASSERT_TRUE(root->Add(list));
+        auto* row = new CListLabelElementUI;
+        ASSERT_TRUE(list->Add(row));
+        ASSERT_TRUE(row->Select(true));
+        list->GetList()->SetAutoDestroy(false);
+        if (takenOut) {
+            ASSERT_TRUE(list->GetList()->Remove(row));
+            EXPECT_EQ(nullptr, row->GetManager());
+            EXPECT_EQ(-1, list->GetCurSel()) << "the list still selects a row it no longer holds";
+            EXPECT_EQ(0, list->GetCount());
+        }
+        ::DestroyWindow(window->GetHWND());
+        EXPECT_EQ(nullptr, row->GetOwner());
+        row->Select(false);
+        row->Select(true);
+        delete row;
+    }
 }
 
 // Attaching the root a window already has keeps it: the window neither deletes it nor paints a freed one.
