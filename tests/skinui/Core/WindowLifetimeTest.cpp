@@ -522,7 +522,7 @@ struct DeletionCount {
 }  // namespace
 
 // A control renamed by the application is found by its new name, and once deleted by neither name.
-TEST_F(WindowLifetimeTest, DISABLED_ARenamedControlIsFoundByItsNewNameAndByNoNameOnceDeleted)
+TEST_F(WindowLifetimeTest, ARenamedControlIsFoundByItsNewNameAndByNoNameOnceDeleted)
 {
     HostWindow first;
     ASSERT_NE(nullptr, first.CreateTopLevel());
@@ -866,22 +866,38 @@ TEST_F(WindowLifetimeTest, ARootMovedIntoAnotherWindowLeavesTheFirstWithoutOne)
     EXPECT_EQ(1, gone.count);
 }
 
-// Two controls of one window share a name: moving or deleting the one the window finds by it leaves the
-// other found.
-TEST_F(WindowLifetimeTest, DISABLED_ASharedNameStillFindsTheControlThatStays)
+// Two controls of one window share a name: moving, deleting or renaming the one the window finds by it leaves
+// the other found.
+TEST_F(WindowLifetimeTest, ASharedNameStillFindsTheControlThatStays)
 {
-    HostWindow first;
-    ASSERT_NE(nullptr, first.CreateTopLevel());
-    auto* root = new CVerticalLayoutUI;
-    ASSERT_TRUE(first.manager.AttachRootControl(root));
-    auto* stays = new CControlUI;
-    auto* goes = new CControlUI;
-    stays->SetName(L"twin");
-    goes->SetName(L"twin");
-    ASSERT_TRUE(root->Add(stays));
-    ASSERT_TRUE(root->Add(goes));
-    root->SetDelayedDestroy(false);
-    ASSERT_TRUE(root->Remove(goes));
-    EXPECT_EQ(stays, first.manager.FindControl(L"twin")) << "the name went with the deleted twin";
-    ::DestroyWindow(first.GetHWND());
+    enum class Way { Deleted, Moved, Renamed };
+    for (const Way way : {Way::Deleted, Way::Moved, Way::Renamed}) {
+        SCOPED_TRACE(way == Way::Deleted ? "deleted" : way == Way::Moved ? "moved" : "renamed");
+        HostWindow first;
+        ASSERT_NE(nullptr, first.CreateTopLevel());
+        auto* root = new CVerticalLayoutUI;
+        ASSERT_TRUE(first.manager.AttachRootControl(root));
+        auto* otherRoot = new CVerticalLayoutUI;
+        ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+        auto* stays = new CControlUI;
+        auto* goes = new CControlUI;
+        stays->SetName(L"twin");
+        goes->SetName(L"twin");
+        ASSERT_TRUE(root->Add(stays));
+        ASSERT_TRUE(root->Add(goes));
+        root->SetDelayedDestroy(false);
+        if (way == Way::Deleted) {
+            ASSERT_TRUE(root->Remove(goes));
+        } else if (way == Way::Moved) {
+            root->SetAutoDestroy(false);
+            ASSERT_TRUE(root->Remove(goes));
+            ASSERT_TRUE(otherRoot->Add(goes));
+            EXPECT_EQ(goes, other.manager.FindControl(L"twin"));
+        } else {
+            goes->SetName(L"single");
+            EXPECT_EQ(goes, first.manager.FindControl(L"single"));
+        }
+        EXPECT_EQ(stays, first.manager.FindControl(L"twin")) << "the name went with the twin that left";
+        ::DestroyWindow(first.GetHWND());
+    }
 }
