@@ -158,7 +158,9 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     m_shadow.Create(this);
     SetFocus(nullptr);
     m_hover = m_click = m_keyDown = nullptr;
-    if (m_root) {
+    // The root it shows already stays, bound and initialised: it only lays out anew.
+    const bool attachedAlready = root && root == m_root;
+    if (m_root && !attachedAlready) {
         m_postPaintControls.Empty();
         CControlUI* old = m_root;
         m_root = nullptr;
@@ -169,6 +171,7 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     m_updateNeeded = true;
     m_focusNeeded = true;
     if (!m_root) return false;
+    if (attachedAlready) return true;
     // Child layouts load their files while the tree initialises: all of them within one build's budget.
     const CSkinBuildBudget budget;
     m_root->SetManager(this, m_root->GetParent(), true);

@@ -616,7 +616,7 @@ TEST_F(WindowLifetimeTest, ARowTakenOutThroughTheListBodyForgetsTheList)
 }
 
 // Attaching the root a window already has keeps it: the window neither deletes it nor paints a freed one.
-TEST_F(WindowLifetimeTest, DISABLED_AttachingTheCurrentRootAgainKeepsIt)
+TEST_F(WindowLifetimeTest, AttachingTheCurrentRootAgainKeepsIt)
 {
     HostWindow first;
     ASSERT_NE(nullptr, first.CreateTopLevel());
@@ -754,7 +754,7 @@ TEST_F(WindowLifetimeTest, ALayoutMovedBackAndForthBelongsToTheLastWindowOnly)
 
 // A selected option moved into a window whose group of that name has a selected option already leaves one
 // selected there, as clicking would.
-TEST_F(WindowLifetimeTest, DISABLED_ASelectedOptionMovedIntoAGroupLeavesOneSelected)
+TEST_F(WindowLifetimeTest, ASelectedOptionMovedIntoAGroupLeavesOneSelected)
 {
     HostWindow first;
     ASSERT_NE(nullptr, first.CreateTopLevel());
