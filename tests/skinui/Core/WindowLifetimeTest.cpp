@@ -753,28 +753,37 @@ TEST_F(WindowLifetimeTest, ALayoutMovedBackAndForthBelongsToTheLastWindowOnly)
 }
 
 // A selected option moved into a window whose group of that name has a selected option already leaves one
-// selected there, as clicking would.
+// selected there, as clicking would: added to a layout of that window, or given back to it already initialised.
 TEST_F(WindowLifetimeTest, ASelectedOptionMovedIntoAGroupLeavesOneSelected)
 {
-    HostWindow first;
-    ASSERT_NE(nullptr, first.CreateTopLevel());
-    auto* firstRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
-    auto* otherRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
-    auto* moved = new COptionUI;
-    auto* resident = new COptionUI;
-    ASSERT_TRUE(firstRoot->Add(moved));
-    ASSERT_TRUE(otherRoot->Add(resident));
-    moved->SetGroup(L"pick");
-    resident->SetGroup(L"pick");
-    moved->Selected(true);
-    resident->Selected(true);
-    firstRoot->SetAutoDestroy(false);
-    ASSERT_TRUE(firstRoot->Remove(moved));
-    ASSERT_TRUE(otherRoot->Add(moved));
-    EXPECT_FALSE(moved->IsSelected() && resident->IsSelected()) << "two options of one group are selected";
-    ::DestroyWindow(first.GetHWND());
+    for (const bool runInit : {true, false}) {
+        SCOPED_TRACE(runInit ? "added to a layout" : "given back initialised");
+        // A group of its own each time: the window keeps its earlier root until its delayed work runs.
+        const wchar_t* group = runInit ? L"pick" : L"choose";
+        HostWindow first;
+        ASSERT_NE(nullptr, first.CreateTopLevel());
+        auto* firstRoot = new CVerticalLayoutUI;
+        ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+        auto* otherRoot = new CVerticalLayoutUI;
+        ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+        auto* moved = new COptionUI;
+        auto* resident = new COptionUI;
+        ASSERT_TRUE(firstRoot->Add(moved));
+        ASSERT_TRUE(otherRoot->Add(resident));
+        moved->SetGroup(group);
+        resident->SetGroup(group);
+        moved->Selected(true);
+        resident->Selected(true);
+        firstRoot->SetAutoDestroy(false);
+        ASSERT_TRUE(firstRoot->Remove(moved));
+        if (runInit) ASSERT_TRUE(otherRoot->Add(moved));
+        else ASSERT_TRUE(other.manager.InitControls(moved, otherRoot, false));
+        EXPECT_FALSE(moved->IsSelected() && resident->IsSelected()) << "two options of one group are selected";
+        ASSERT_NE(nullptr, other.manager.GetOptionGroup(group));
+        EXPECT_EQ(2, other.manager.GetOptionGroup(group)->GetSize());
+        if (!runInit) delete moved;
+        ::DestroyWindow(first.GetHWND());
+    }
 }
 
 // A button fading in when it is moved finishes or drops its fade: it does not stay half faded for good.
