@@ -61,6 +61,13 @@ void CEditUI::Move(SIZE offset, bool invalidate)
     ::SetWindowPos(m_window.GetHWND(), nullptr, pos.left, pos.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
+void CEditUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    // The box it is typed in belongs to the window it leaves.
+    if (manager != m_manager) m_window.Close();
+    CLabelUI::SetManager(manager, parent, runInit);
+}
+
 void CEditUI::SetVisible(bool visible)
 {
     CControlUI::SetVisible(visible);

@@ -86,6 +86,13 @@ void CHotKeyUI::SetText(const wchar_t* text)
     Invalidate();
 }
 
+void CHotKeyUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    // The box it is typed in belongs to the window it leaves.
+    if (manager != m_manager) m_window.Close();
+    CLabelUI::SetManager(manager, parent, runInit);
+}
+
 void CHotKeyUI::SetVisible(bool visible)
 {
     CControlUI::SetVisible(visible);

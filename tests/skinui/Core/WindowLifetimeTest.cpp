@@ -637,7 +637,7 @@ TEST_F(WindowLifetimeTest, AttachingTheCurrentRootAgainKeepsIt)
 }
 
 // An edit box moved while it is being edited takes no native box along that stays over the window it left.
-TEST_F(WindowLifetimeTest, DISABLED_AnEditMovedWhileEditedLeavesNoNativeBoxInTheFirstWindow)
+TEST_F(WindowLifetimeTest, AnEditMovedWhileEditedLeavesNoNativeBoxInTheFirstWindow)
 {
     HostWindow first;
     ASSERT_NE(nullptr, first.CreateTopLevel());

@@ -147,6 +147,34 @@ TEST_F(ExtrasWindowTest, HotKeyEditsInTheSystemControlAndReportsChanges)
     EXPECT_TRUE(PumpUntil([hotKey] { return hotKey->GetNativeWindow() == nullptr; }));
 }
 
+// A hot key box moved into another window while it is edited closes its native box: none stays over the
+// window it left, still typing into the moved control.
+TEST_F(ExtrasWindowTest, AHotKeyMovedWhileEditedLeavesNoNativeBoxBehind)
+{
+    auto* first = new HostWindow;
+    first->deleteOnFinal = true;
+    ASSERT_NE(nullptr, first->CreateTopLevel());
+    first->ShowWindow(true, true);
+    HWND firstHwnd = first->GetHWND();
+    auto* firstRoot = new CVerticalLayoutUI;
+    first->manager.AttachRootControl(firstRoot);
+    auto* hotKey = new CHotKeyUI();
+    firstRoot->Add(hotKey);
+    hotKey->SetPos(RECT{10, 10, 150, 34});
+    hotKey->SetFocus();
+    HWND native = hotKey->GetNativeWindow();
+    ASSERT_NE(nullptr, native);
+    ASSERT_EQ(firstHwnd, ::GetParent(native));
+    firstRoot->SetAutoDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(hotKey));
+    Place(hotKey, RECT{10, 10, 150, 34});
+    EXPECT_FALSE(::IsWindow(native)) << "the moved hot key's native box stays over the first window";
+    EXPECT_EQ(nullptr, hotKey->GetNativeWindow());
+    ::DestroyWindow(firstHwnd);
+    hotKey->SetFocus();
+    EXPECT_NE(nullptr, hotKey->GetNativeWindow()) << "the moved hot key opens no box in its new window";
+}
+
 TEST_F(ExtrasWindowTest, PlaceHolderKeepsItsWindowOnItsRectangle)
 {
     auto* holder = new CPlaceHolderUI();
