@@ -63,8 +63,12 @@ void CEditUI::Move(SIZE offset, bool invalidate)
 
 void CEditUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
 {
-    // The box it is typed in belongs to the window it leaves.
-    if (manager != m_manager) m_window.Close();
+    // The box it is typed in belongs to the window it leaves, which lets go of the control first: closing
+    // the box hands that window its focus back.
+    if (manager != m_manager) {
+        ReleaseManagerReferences();
+        m_window.Close();
+    }
     CLabelUI::SetManager(manager, parent, runInit);
 }
 
