@@ -64,6 +64,17 @@ void CEditUI::Move(SIZE offset, bool invalidate)
     ::SetWindowPos(m_window.GetHWND(), nullptr, pos.left, pos.top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
+void CEditUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    // The box it is typed in belongs to the window it leaves, which lets go of the control first: closing
+    // the box hands that window its focus back.
+    if (manager != m_manager) {
+        ReleaseManagerReferences();
+        m_window.Close();
+    }
+    CLabelUI::SetManager(manager, parent, runInit);
+}
+
 void CEditUI::SetVisible(bool visible)
 {
     const auto alive = WatchLifetime();

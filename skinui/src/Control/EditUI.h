@@ -22,6 +22,7 @@ public:
     void SetText(const wchar_t* text) override;
     void SetPos(RECT rc, bool invalidate = true) override;
     void Move(SIZE offset, bool invalidate = true) override;
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void SetVisible(bool visible = true) override;
     void SetInternalVisible(bool visible = true) override;
     void SetEnabled(bool enabled = true) override;

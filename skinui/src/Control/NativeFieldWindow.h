@@ -14,7 +14,15 @@ public:
     CNativeFieldWindow(const CNativeFieldWindow&) = delete;
     CNativeFieldWindow& operator=(const CNativeFieldWindow&) = delete;
     // An open window must not report to a field that is gone.
-    ~CNativeFieldWindow()
+    ~CNativeFieldWindow() { Close(); }
+
+    Window* Get() const { return m_window; }
+    HWND GetHWND() const { return m_window ? m_window->GetHWND() : nullptr; }
+    void Forget() { m_window = nullptr; }
+
+    // Closes an open window at once, telling the field nothing: for a field that leaves its window (the
+    // box would stay over the window it left) or goes.
+    void Close()
     {
         if (!m_window) return;
         m_window->Detach();
@@ -22,10 +30,6 @@ public:
         m_window = nullptr;
         if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
     }
-
-    Window* Get() const { return m_window; }
-    HWND GetHWND() const { return m_window ? m_window->GetHWND() : nullptr; }
-    void Forget() { m_window = nullptr; }
 
     // Makes and starts the window over the field; nothing when one is open or the field has no window.
     template <class Field>

@@ -17,12 +17,28 @@ CDateTimeUI::CDateTimeUI()
 
 CDateTimeUI::~CDateTimeUI()
 {
-    // A picker still open must not report to a field that is gone.
-    if (m_window) {
+    ReleaseManagerReferences();
+    ClosePicker();
+}
+
+// A picker still open must not report to a field that is gone, nor stay over the window the field left.
+void CDateTimeUI::ClosePicker()
+{
+    if (!m_window) return;
+    CDateTimeWnd* window = m_window;
+    m_window = nullptr;
+    window->Detach();
+    if (::IsWindow(window->GetHWND())) ::DestroyWindow(window->GetHWND());
+}
+
+void CDateTimeUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    // The window it leaves lets go of it first: closing the picker hands that window its focus back.
+    if (manager != m_manager) {
         ReleaseManagerReferences();
-        m_window->Detach();
-        if (::IsWindow(m_window->GetHWND())) ::DestroyWindow(m_window->GetHWND());
+        ClosePicker();
     }
+    CLabelUI::SetManager(manager, parent, runInit);
 }
 
 void* CDateTimeUI::GetInterface(const wchar_t* name)

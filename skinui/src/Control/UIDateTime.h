@@ -17,6 +17,7 @@ public:
     void* GetInterface(const wchar_t* name) override;
     UINT GetControlFlags() const override;
     void HandleEvent(ControlEvent& event) override;
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
 
     const SYSTEMTIME& GetTime() const { return m_time; }
     void SetTime(const SYSTEMTIME& time);
@@ -31,6 +32,7 @@ public:
 
 private:
     void OpenPicker();
+    void ClosePicker();
 
     SYSTEMTIME m_time = {};
     int m_updateMode = 0;

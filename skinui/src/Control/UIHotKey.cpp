@@ -86,6 +86,17 @@ void CHotKeyUI::SetText(const wchar_t* text)
     Invalidate();
 }
 
+void CHotKeyUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    // The box it is typed in belongs to the window it leaves, which lets go of the control first: closing
+    // the box hands that window its focus back.
+    if (manager != m_manager) {
+        ReleaseManagerReferences();
+        m_window.Close();
+    }
+    CLabelUI::SetManager(manager, parent, runInit);
+}
+
 void CHotKeyUI::SetVisible(bool visible)
 {
     const auto alive = WatchLifetime();

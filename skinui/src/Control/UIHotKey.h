@@ -19,6 +19,7 @@ public:
     void* GetInterface(const wchar_t* name) override;
     UINT GetControlFlags() const override;
     void SetText(const wchar_t* text) override;
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void SetVisible(bool visible = true) override;
     void SetInternalVisible(bool visible = true) override;
     void SetEnabled(bool enabled = true) override;

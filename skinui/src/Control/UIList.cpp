@@ -146,6 +146,20 @@ void CListBodyUI::HandleEvent(ControlEvent& event)
     else CVerticalLayoutUI::HandleEvent(event);
 }
 
+bool CListBodyUI::Remove(CControlUI* control) { return m_owner->Remove(control); }
+
+bool CListBodyUI::RemoveAt(int index) { return m_owner->RemoveAt(index); }
+
+void CListBodyUI::RemoveAll() { m_owner->RemoveAll(); }
+
+bool CListBodyUI::TakeOutRowAt(int index)
+{
+    CControlUI* row = GetItemAt(index);
+    return row && CVerticalLayoutUI::Remove(row);
+}
+
+void CListBodyUI::TakeOutAllRows() { CVerticalLayoutUI::RemoveAll(); }
+
 // ---- CListUI
 
 CListUI::CListUI()
@@ -157,7 +171,11 @@ CListUI::CListUI()
     CVerticalLayoutUI::AddAt(m_body, 1);
 }
 
-CListUI::~CListUI() = default;
+CListUI::~CListUI()
+{
+    // Rows a body that does not delete them keeps past the list must not call back into it.
+    for (int i = 0; i < m_body->GetCount(); ++i) Disown(m_body->GetItemAt(i));
+}
 
 void* CListUI::GetInterface(const wchar_t* name)
 {
@@ -262,7 +280,7 @@ bool CListUI::Remove(CControlUI* control)
     const int index = m_body->GetItemIndex(control);
     if (index < 0) return false;
     Disown(control);
-    if (!m_body->RemoveAt(index)) return false;
+    if (!m_body->TakeOutRowAt(index)) return false;
     RenumberFrom(index);
     ForgetRemovedRow(m_selected, index);
     if (index == m_curSel && m_curSel >= 0) {
@@ -280,7 +298,7 @@ bool CListUI::RemoveAt(int index, bool resetSelection)
 {
     if (index < 0 || index >= m_body->GetCount()) return false;
     Disown(m_body->GetItemAt(index));
-    if (!m_body->RemoveAt(index)) return false;
+    if (!m_body->TakeOutRowAt(index)) return false;
     RenumberFrom(index);
     ForgetRemovedRow(m_selected, index);
     if (resetSelection || index == m_curSel) m_curSel = -1;
@@ -296,7 +314,7 @@ void CListUI::RemoveAll()
     m_expandedItem = -1;
     m_selected.clear();
     for (int i = 0; i < m_body->GetCount(); ++i) Disown(m_body->GetItemAt(i));
-    m_body->RemoveAll();
+    m_body->TakeOutAllRows();
 }
 
 // A row taken out answers to this list no more: one the application keeps may outlive the list.

@@ -91,6 +91,14 @@ public:
     int GetScrollStepSize() const override;
     void SetPos(RECT rc, bool invalidate = true) override;
     void HandleEvent(ControlEvent& event) override;
+    // Rows leave through the list whichever way they are taken out: it renumbers the rest, moves its
+    // selection and lets go of them.
+    bool Remove(CControlUI* control) override;
+    bool RemoveAt(int index) override;
+    void RemoveAll() override;
+    // The taking out itself, for the list once it has done its part.
+    bool TakeOutRowAt(int index);
+    void TakeOutAllRows();
 
 private:
     CListUI* m_owner;

@@ -23,9 +23,11 @@ void* COptionUI::GetInterface(const wchar_t* name)
 
 void COptionUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
 {
-    // The window it leaves takes it out of its group (the base's release); the window it joins lists it.
+    // The window it leaves takes it out of its group (the base's release); the window it joins lists it,
+    // however it comes: built, added, or given back without a second Init.
+    const bool joins = runInit || manager != m_manager;
     CControlUI::SetManager(manager, parent, runInit);
-    if (runInit && !m_group.IsEmpty() && m_manager) JoinGroup();
+    if (joins && !m_group.IsEmpty() && m_manager) JoinGroup();
 }
 
 void COptionUI::SetGroup(const wchar_t* name)

@@ -49,6 +49,13 @@ void CControlUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool 
     if (runInit && m_parent) Init();
 }
 
+void CControlUI::SetName(const wchar_t* name)
+{
+    const CUIString oldName = m_name;
+    m_name = name;
+    if (CWindowUIManager* manager = LiveManager()) manager->NameChanged(this, oldName);
+}
+
 void CControlUI::Init()
 {
     InitControl();

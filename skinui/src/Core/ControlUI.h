@@ -47,7 +47,7 @@ public:
     static CControlUI* CreateInstance() { return new CControlUI(); }
 
     virtual CUIString GetName() const { return m_name; }
-    virtual void SetName(const wchar_t* name) { m_name = name; }
+    virtual void SetName(const wchar_t* name);
     virtual const wchar_t* GetClass() const { return L"Control"; }
     virtual void* GetInterface(const wchar_t* name);
     virtual UINT GetControlFlags() const { return 0; }

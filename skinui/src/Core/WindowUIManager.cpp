@@ -29,6 +29,19 @@ CControlUI* CALLBACK CollectName(CControlUI* control, void* data)
     return nullptr;
 }
 
+struct NamesakeSearch {
+    const CWindowUIManager* manager;
+    const CControlUI* leaving;
+    CUIString name;
+};
+
+CControlUI* CALLBACK FindNamesake(CControlUI* control, void* data)
+{
+    const auto* search = static_cast<NamesakeSearch*>(data);
+    if (control == search->leaving || control->GetManager() != search->manager) return nullptr;
+    return control->GetName() == search->name ? control : nullptr;
+}
+
 constexpr WORD kKeyStateAlt = 0x20;
 
 WORD CurrentKeyState()
@@ -145,7 +158,9 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     m_shadow.Create(this);
     SetFocus(nullptr);
     m_hover = m_click = m_keyDown = nullptr;
-    if (m_root) {
+    // The root it shows already stays, bound and initialised: it only lays out anew.
+    const bool attachedAlready = root && root == m_root;
+    if (m_root && !attachedAlready) {
         m_postPaintControls.Empty();
         CControlUI* old = m_root;
         m_root = nullptr;
@@ -156,6 +171,7 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     m_updateNeeded = true;
     m_focusNeeded = true;
     if (!m_root) return false;
+    if (attachedAlready) return true;
     // Child layouts load their files while the tree initialises: all of them within one build's budget.
     const CSkinBuildBudget budget;
     m_root->SetManager(this, m_root->GetParent(), true);
@@ -193,12 +209,28 @@ void CWindowUIManager::ReleaseControlReferences(CControlUI* control)
     // A control detached while it was built (the dialog builder's) may still be listed in a group.
     RemoveFromEveryOptionGroup(control);
     ReleaseListenerEntries(control);
-    const CUIString name = control->GetName();
-    if (!name.IsEmpty() && m_names.Find(name) == control) m_names.Remove(name);
+    ReleaseName(control, control->GetName());
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i) {
         auto* queued = static_cast<NotifyMessage*>(m_asyncNotifications[i]);
         if (queued->pSender == control) queued->pSender = nullptr;
     }
+}
+
+void CWindowUIManager::ReleaseName(CControlUI* control, const CUIString& name)
+{
+    if (name.IsEmpty() || m_names.Find(name) != control) return;
+    m_names.Remove(name);
+    if (!m_root) return;
+    NamesakeSearch search{this, control, name};
+    if (CControlUI* namesake = m_root->FindControl(&FindNamesake, &search, FIND_ALL | FIND_ME_FIRST))
+        m_names.Set(name, namesake);
+}
+
+void CWindowUIManager::NameChanged(CControlUI* control, const CUIString& oldName)
+{
+    ReleaseName(control, oldName);
+    const CUIString name = control->GetName();
+    if (!name.IsEmpty()) m_names.Set(name, control);
 }
 
 // A control that listens to its window itself (a text host filtering messages, a browser translating

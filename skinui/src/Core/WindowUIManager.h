@@ -99,6 +99,8 @@ public:
     bool InitControls(CControlUI* control, CControlUI* parent = nullptr, bool runInit = true);
     // Lets go of everything this manager holds for the control (see the rule above).
     void ReleaseControlReferences(CControlUI* control);
+    // A control of this window renamed: found by its new name, no longer by the old one.
+    void NameChanged(CControlUI* control, const CUIString& oldName);
     CControlUI* FindControl(const wchar_t* name) const;
     CControlUI* FindControlAtPoint(POINT pt) const;
     CControlUI* GetRoot() const { return m_root; }
@@ -272,6 +274,8 @@ private:
     void ProcessDelayedWork();
     void PostDelayedWork();
     void RegisterNames(CControlUI* root);
+    // Forgets the control's name if it answers to it; another control of this window with that name takes it.
+    void ReleaseName(CControlUI* control, const CUIString& name);
     void ReleaseListenerEntries(CControlUI* control);
     bool HoldsFor(const CControlUI* control) const;
     void DetachFromWindow();

@@ -23,9 +23,9 @@ bool Meets(const RECT& a, const RECT& b)
 
 CContainerUI::~CContainerUI()
 {
+    // The children go as Remove would take them: deleted now, or let go of completely when kept.
     m_delayedDestroy = false;
-    if (m_autoDestroy)
-        for (int i = 0; i < m_items.GetSize(); ++i) delete static_cast<CControlUI*>(m_items[i]);
+    for (int i = 0; i < m_items.GetSize(); ++i) DestroyChild(static_cast<CControlUI*>(m_items[i]));
     m_items.Empty();
     delete m_verticalScrollBar;
     delete m_horizontalScrollBar;

@@ -2,6 +2,9 @@
 // destroyed, a click or "windowinit" handler that destroys its window at once. The window objects
 // here are poisoned instead of freed, so that any later read of them shows (a freed block could
 // still hold the old values).
+#include "Control/EditUI.h"
+#include "Control/ScrollBarUI.h"
+#include "Control/UIFadeButton.h"
 #include "Control/UIList.h"
 #include "Control/UIListElement.h"
 #include "Control/UIOption.h"
@@ -363,6 +366,20 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
             kept->SetBkColor(0xFF102030);
             kept->SetVisible(false);
             kept->SetVisible(true);
+            kept->SetEnabled(false);
+            kept->SetEnabled(true);
+            kept->SetFocus();
+            kept->SetPos(RECT{0, 0, 40, 20});
+            kept->SetFixedWidth(50);
+            kept->SetFloat(true);
+            kept->SetFloat(false);
+            kept->SetName(L"renamed");
+            kept->SetToolTip(L"tip");
+            kept->SetAttribute(L"bkimage", L"none.png");
+            kept->SetAttribute(L"padding", L"1,2,3,4");
+            kept->Activate();
+            kept->Invalidate();
+            kept->RequestLayout();
             if (auto* row = static_cast<IListItemUI*>(kept->GetInterface(L"ListItem"))) {
                 row->Select(false);  // nor the list it was a row of
                 row->Select(true);
@@ -487,4 +504,409 @@ TEST_F(WindowLifetimeTest, AControlMovedIntoAnotherLiveWindowLeavesNothingInTheF
     EXPECT_TRUE(queuedSeen);
     first.manager.RemoveNotifier(&firstNotes);
     ::DestroyWindow(firstHwnd);
+}
+
+// ---- Controls an application renames, parks in a layout that does not own them, or re-roots.
+
+namespace {
+
+struct DeletionCount {
+    int count = 0;
+    bool OnDestroy(void*)
+    {
+        ++count;
+        return true;
+    }
+};
+
+}  // namespace
+
+// A control renamed by the application is found by its new name, and once deleted by neither name.
+TEST_F(WindowLifetimeTest, ARenamedControlIsFoundByItsNewNameAndByNoNameOnceDeleted)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    auto* root = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(root));
+    auto* control = new CControlUI;
+    control->SetName(L"old");
+    ASSERT_TRUE(root->Add(control));
+    ASSERT_EQ(control, first.manager.FindControl(L"old"));
+    control->SetName(L"new");
+    EXPECT_EQ(control, first.manager.FindControl(L"new")) << "the window did not learn the new name";
+    root->SetDelayedDestroy(false);
+    ASSERT_TRUE(root->Remove(control));
+    EXPECT_EQ(nullptr, first.manager.FindControl(L"old")) << "the old name still answers the deleted control";
+    EXPECT_EQ(nullptr, first.manager.FindControl(L"new"));
+    ::DestroyWindow(first.GetHWND());
+}
+
+// A layout told not to delete its children leaves them to the application when the layout itself is
+// deleted: they belong to no layout and no window, and the window they showed in goes on safely.
+TEST_F(WindowLifetimeTest, ChildrenOfANonOwningLayoutOutliveItsDeletion)
+{
+    for (const bool windowCloses : {false, true}) {
+        SCOPED_TRACE(windowCloses ? "the window closes and deletes the layout" : "the layout is removed and deleted");
+        auto* window = new HostWindow;
+        window->deleteOnFinal = true;
+        ASSERT_NE(nullptr, window->CreateTopLevel());
+        HWND hwnd = window->GetHWND();
+        auto* root = new CVerticalLayoutUI;
+        ASSERT_TRUE(window->manager.AttachRootControl(root));
+        auto* layout = new CHorizontalLayoutUI;
+        ASSERT_TRUE(root->Add(layout));
+        layout->SetAutoDestroy(false);
+        auto* child = new TabStopControl;
+        child->SetName(L"parked");
+        ASSERT_TRUE(layout->Add(child));
+        child->SetFocus();
+        ASSERT_EQ(child, window->manager.GetFocus());
+        ASSERT_TRUE(window->manager.SetTimer(child, 3, 10));
+        if (windowCloses) {
+            ::DestroyWindow(hwnd);
+        } else {
+            root->SetDelayedDestroy(false);
+            ASSERT_TRUE(root->Remove(layout));
+            EXPECT_EQ(nullptr, window->manager.GetFocus()) << "the window kept the focus on a child of a deleted layout";
+            EXPECT_EQ(nullptr, window->manager.FindControl(L"parked"));
+            ::SendMessageW(hwnd, WM_KEYDOWN, 'A', 0);
+            ::SendMessageW(hwnd, WM_KEYUP, 'A', 0);
+            const DWORD start = ::GetTickCount();
+            PumpUntil([start] { return ::GetTickCount() - start > 60; });
+        }
+        EXPECT_EQ(nullptr, child->GetParent()) << "the child still names the deleted layout";
+        EXPECT_EQ(nullptr, child->GetManager());
+        child->SetText(L"later");
+        child->SetVisible(false);
+        child->SetVisible(true);
+        delete child;
+        if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
+    }
+}
+
+// A row the application takes out through the list's own container and keeps, or leaves in a container that
+// keeps its rows when the list goes, forgets the list, which may go before it.
+TEST_F(WindowLifetimeTest, ARowTakenOutThroughTheListBodyForgetsTheList)
+{
+    for (const bool takenOut : {true, false}) {
+        SCOPED_TRACE(takenOut ? "taken out through the list body" : "left in the body when the window closes");
+        auto* window = new HostWindow;
+        window->deleteOnFinal = true;
+        ASSERT_NE(nullptr, window->CreateTopLevel());
+        auto* root = new CVerticalLayoutUI;
+        ASSERT_TRUE(window->manager.AttachRootControl(root));
+        auto* list = new CListUI;
+        ASSERT_TRUE(root->Add(list));
+        auto* row = new CListLabelElementUI;
+        ASSERT_TRUE(list->Add(row));
+        ASSERT_TRUE(row->Select(true));
+        list->GetList()->SetAutoDestroy(false);
+        if (takenOut) {
+            ASSERT_TRUE(list->GetList()->Remove(row));
+            EXPECT_EQ(nullptr, row->GetManager());
+            EXPECT_EQ(-1, list->GetCurSel()) << "the list still selects a row it no longer holds";
+            EXPECT_EQ(0, list->GetCount());
+        }
+        ::DestroyWindow(window->GetHWND());
+        EXPECT_EQ(nullptr, row->GetOwner());
+        row->Select(false);
+        row->Select(true);
+        delete row;
+    }
+}
+
+// Attaching the root a window already has keeps it: the window neither deletes it nor paints a freed one.
+TEST_F(WindowLifetimeTest, AttachingTheCurrentRootAgainKeepsIt)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    first.ShowWindow(true, false);
+    auto* root = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(root));
+    DeletionCount gone;
+    root->OnDestroy += MakeDelegate(&gone, &DeletionCount::OnDestroy);
+    ASSERT_TRUE(first.manager.AttachRootControl(first.manager.GetRoot()));
+    const DWORD start = ::GetTickCount();
+    PumpUntil([start] { return ::GetTickCount() - start > 60; });
+    EXPECT_EQ(0, gone.count) << "the window deleted the root it still shows";
+    if (gone.count == 0) {
+        ::InvalidateRect(first.GetHWND(), nullptr, FALSE);
+        ::UpdateWindow(first.GetHWND());
+    }
+    ::DestroyWindow(first.GetHWND());
+}
+
+// An edit box moved while it is being edited takes no native box along that stays over the window it left.
+TEST_F(WindowLifetimeTest, AnEditMovedWhileEditedLeavesNoNativeBoxInTheFirstWindow)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    first.ShowWindow(true, true);
+    auto* firstRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+    firstRoot->SetPos(RECT{0, 0, 200, 100});
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* edit = new CEditUI;
+    ASSERT_TRUE(firstRoot->Add(edit));
+    edit->SetPos(RECT{0, 0, 200, 30});
+    edit->SetFocus();
+    HWND native = edit->GetNativeWindow();
+    ASSERT_NE(nullptr, native) << "the edit opened no native box";
+    ASSERT_EQ(first.GetHWND(), ::GetParent(native));
+    firstRoot->SetAutoDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(edit));
+    ASSERT_TRUE(otherRoot->Add(edit));
+    const DWORD start = ::GetTickCount();
+    PumpUntil([native, start] { return !::IsWindow(native) || ::GetTickCount() - start > 200; });
+    EXPECT_FALSE(::IsWindow(native) && ::GetParent(native) == first.GetHWND())
+        << "the moved edit's native box stays over the first window";
+    otherRoot->SetDelayedDestroy(false);
+    ASSERT_TRUE(otherRoot->Remove(edit));
+    ::DestroyWindow(first.GetHWND());
+}
+
+// A layout moved back and forth between two live windows, with a focused named child, a selected option in
+// a group, timers on a child and on its scroll bar, a pressed scroll bar and a queued notification, belongs
+// to the last window only; deleted there, it leaves the other window safe for keys, mouse, paint and timers.
+TEST_F(WindowLifetimeTest, ALayoutMovedBackAndForthBelongsToTheLastWindowOnly)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    first.ShowWindow(true, false);
+    auto* firstRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+    other.ShowWindow(true, false);
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    firstRoot->SetAutoDestroy(false);
+    otherRoot->SetAutoDestroy(false);
+
+    auto* layout = new CVerticalLayoutUI;
+    ASSERT_TRUE(firstRoot->Add(layout));
+    layout->EnableScrollBar(true);
+    auto* child = new TabStopControl;
+    child->SetName(L"deep");
+    child->SetFixedHeight(400);
+    auto* option = new COptionUI;
+    option->SetName(L"choice");
+    ASSERT_TRUE(layout->Add(option));
+    ASSERT_TRUE(layout->Add(child));
+    option->SetGroup(L"pick");
+    option->Selected(true);
+    ::UpdateWindow(first.GetHWND());
+    CWindowUIManager* managers[] = {&first.manager, &other.manager};
+    CVerticalLayoutUI* roots[] = {firstRoot, otherRoot};
+    for (int hop = 0; hop < 4; ++hop) {
+        CWindowUIManager& from = *managers[hop % 2];
+        CWindowUIManager& to = *managers[(hop + 1) % 2];
+        HWND fromHwnd = from.GetWindowHandle();
+        ::InvalidateRect(fromHwnd, nullptr, FALSE);
+        ::UpdateWindow(fromHwnd);
+        child->SetFocus();
+        ASSERT_EQ(child, from.GetFocus());
+        ASSERT_TRUE(from.SetTimer(child, 5, 10));
+        CScrollBarUI* bar = layout->GetVerticalScrollBar();
+        ASSERT_NE(nullptr, bar);
+        ASSERT_TRUE(from.SetTimer(bar, 6, 10));
+        const RECT barRect = bar->GetPos();
+        if (!::IsRectEmpty(&barRect)) {
+            ::SendMessageW(fromHwnd, WM_MOUSEMOVE, 0, PointOf(barRect));
+            ::SendMessageW(fromHwnd, WM_LBUTTONDOWN, MK_LBUTTON, PointOf(barRect));
+        }
+        from.SendNotify(child, L"queued", 0, 0, true);
+        ASSERT_TRUE(roots[hop % 2]->Remove(layout));
+        ASSERT_TRUE(roots[(hop + 1) % 2]->Add(layout));
+        EXPECT_EQ(nullptr, from.GetFocus());
+        EXPECT_FALSE(from.IsCaptured());
+        EXPECT_EQ(nullptr, from.FindControl(L"deep"));
+        EXPECT_EQ(nullptr, from.FindControl(L"choice"));
+        EXPECT_EQ(nullptr, from.GetOptionGroup(L"pick"));
+        EXPECT_FALSE(from.KillTimer(child, 5));
+        EXPECT_FALSE(from.KillTimer(bar, 6));
+        EXPECT_EQ(child, to.FindControl(L"deep"));
+        ASSERT_NE(nullptr, to.GetOptionGroup(L"pick"));
+        EXPECT_EQ(1, to.GetOptionGroup(L"pick")->GetSize());
+        EXPECT_TRUE(option->IsSelected());
+        ::SendMessageW(fromHwnd, WM_LBUTTONUP, 0, MAKELPARAM(1, 1));
+    }
+    // Now in the first window again; it deletes the layout.
+    ASSERT_EQ(&first.manager, layout->GetManager());
+    firstRoot->SetAutoDestroy(true);
+    firstRoot->SetDelayedDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(layout));
+    for (CWindowUIManager* manager : managers) {
+        HWND hwnd = manager->GetWindowHandle();
+        const DWORD start = ::GetTickCount();
+        PumpUntil([start] { return ::GetTickCount() - start > 60; });
+        ::InvalidateRect(hwnd, nullptr, FALSE);
+        ::UpdateWindow(hwnd);
+        ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        ::SendMessageW(hwnd, WM_KEYDOWN, VK_TAB, 0);
+        ::SendMessageW(hwnd, WM_KEYDOWN, 'A', 0);
+        EXPECT_EQ(nullptr, manager->FindControl(L"deep"));
+        EXPECT_EQ(nullptr, manager->GetOptionGroup(L"pick"));
+    }
+    ::DestroyWindow(first.GetHWND());
+}
+
+// A selected option moved into a window whose group of that name has a selected option already leaves one
+// selected there, as clicking would: added to a layout of that window, or given back to it already initialised.
+TEST_F(WindowLifetimeTest, ASelectedOptionMovedIntoAGroupLeavesOneSelected)
+{
+    for (const bool runInit : {true, false}) {
+        SCOPED_TRACE(runInit ? "added to a layout" : "given back initialised");
+        // A group of its own each time: the window keeps its earlier root until its delayed work runs.
+        const wchar_t* group = runInit ? L"pick" : L"choose";
+        HostWindow first;
+        ASSERT_NE(nullptr, first.CreateTopLevel());
+        auto* firstRoot = new CVerticalLayoutUI;
+        ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+        auto* otherRoot = new CVerticalLayoutUI;
+        ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+        auto* moved = new COptionUI;
+        auto* resident = new COptionUI;
+        ASSERT_TRUE(firstRoot->Add(moved));
+        ASSERT_TRUE(otherRoot->Add(resident));
+        moved->SetGroup(group);
+        resident->SetGroup(group);
+        moved->Selected(true);
+        resident->Selected(true);
+        firstRoot->SetAutoDestroy(false);
+        ASSERT_TRUE(firstRoot->Remove(moved));
+        if (runInit) ASSERT_TRUE(otherRoot->Add(moved));
+        else ASSERT_TRUE(other.manager.InitControls(moved, otherRoot, false));
+        EXPECT_FALSE(moved->IsSelected() && resident->IsSelected()) << "two options of one group are selected";
+        ASSERT_NE(nullptr, other.manager.GetOptionGroup(group));
+        EXPECT_EQ(2, other.manager.GetOptionGroup(group)->GetSize());
+        if (!runInit) delete moved;
+        ::DestroyWindow(first.GetHWND());
+    }
+}
+
+// A button fading in when it is moved finishes or drops its fade: it does not stay half faded for good.
+TEST_F(WindowLifetimeTest, DISABLED_AFadeButtonMovedWhileFadingDoesNotStayHalfFaded)
+{
+    HostWindow first;
+    ASSERT_NE(nullptr, first.CreateTopLevel());
+    first.ShowWindow(true, false);
+    auto* firstRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* button = new CFadeButtonUI;
+    ASSERT_TRUE(firstRoot->Add(button));
+    ::UpdateWindow(first.GetHWND());
+    ::SendMessageW(first.GetHWND(), WM_MOUSEMOVE, 0, PointOf(button->GetPos()));
+    ASSERT_TRUE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn));
+    firstRoot->SetAutoDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(button));
+    ASSERT_TRUE(otherRoot->Add(button));
+    const DWORD start = ::GetTickCount();
+    PumpUntil([&] { return !button->IsAnimationRunning(CFadeButtonUI::kFadeIn) || ::GetTickCount() - start > 1000; });
+    EXPECT_FALSE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn)) << "the fade never ends in the new window";
+    ::DestroyWindow(first.GetHWND());
+}
+
+// A tree node kept past its tree and put into a tree of another window answers to the second tree only:
+// its folder and check boxes reach nothing of the first, which is gone.
+TEST_F(WindowLifetimeTest, ATreeNodeMovedIntoAnotherTreeAnswersToThatTreeOnly)
+{
+    auto* window = new HostWindow;
+    window->deleteOnFinal = true;
+    ASSERT_NE(nullptr, window->CreateTopLevel());
+    auto* root = new CVerticalLayoutUI;
+    ASSERT_TRUE(window->manager.AttachRootControl(root));
+    auto* firstTree = new CTreeViewUI;
+    ASSERT_TRUE(root->Add(firstTree));
+    auto* node = new CTreeNodeUI;
+    ASSERT_TRUE(firstTree->Add(node));
+    firstTree->GetList()->SetAutoDestroy(false);
+    ASSERT_TRUE(firstTree->Remove(node));
+    ::DestroyWindow(window->GetHWND());
+
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* secondTree = new CTreeViewUI;
+    ASSERT_TRUE(otherRoot->Add(secondTree));
+    ASSERT_TRUE(secondTree->Add(node));
+    ASSERT_TRUE(node->Add(new CTreeNodeUI));
+    EXPECT_EQ(secondTree, node->GetTreeView());
+    node->GetFolderButton()->Activate();  // folds the node, through the tree's handler
+    node->GetCheckBox()->Activate();
+    EXPECT_FALSE(node->IsNodeExpanded());
+}
+
+// A window's root moved into another window leaves the first with no root; the first goes on and closes
+// safely, and the second deletes the moved tree.
+TEST_F(WindowLifetimeTest, ARootMovedIntoAnotherWindowLeavesTheFirstWithoutOne)
+{
+    auto* window = new HostWindow;
+    window->deleteOnFinal = true;
+    ASSERT_NE(nullptr, window->CreateTopLevel());
+    window->ShowWindow(true, false);
+    HWND hwnd = window->GetHWND();
+    auto* root = new CVerticalLayoutUI;
+    ASSERT_TRUE(window->manager.AttachRootControl(root));
+    auto* child = new TabStopControl;
+    child->SetName(L"child");
+    ASSERT_TRUE(root->Add(child));
+    ::UpdateWindow(hwnd);
+    child->SetFocus();
+    auto* otherRoot = new CVerticalLayoutUI;
+    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    ASSERT_TRUE(otherRoot->Add(root));
+    EXPECT_EQ(nullptr, window->manager.GetRoot());
+    EXPECT_EQ(nullptr, window->manager.GetFocus());
+    EXPECT_EQ(nullptr, window->manager.FindControl(L"child"));
+    EXPECT_EQ(child, other.manager.FindControl(L"child"));
+    ::InvalidateRect(hwnd, nullptr, FALSE);
+    ::UpdateWindow(hwnd);
+    ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    ::SendMessageW(hwnd, WM_KEYDOWN, VK_TAB, 0);
+    DeletionCount gone;
+    child->OnDestroy += MakeDelegate(&gone, &DeletionCount::OnDestroy);
+    ::DestroyWindow(hwnd);
+    EXPECT_EQ(0, gone.count) << "the first window deleted the tree it gave away";
+    otherRoot->SetDelayedDestroy(false);
+    ASSERT_TRUE(otherRoot->Remove(root));
+    EXPECT_EQ(1, gone.count);
+}
+
+// Two controls of one window share a name: moving, deleting or renaming the one the window finds by it leaves
+// the other found.
+TEST_F(WindowLifetimeTest, ASharedNameStillFindsTheControlThatStays)
+{
+    enum class Way { Deleted, Moved, Renamed };
+    for (const Way way : {Way::Deleted, Way::Moved, Way::Renamed}) {
+        SCOPED_TRACE(way == Way::Deleted ? "deleted" : way == Way::Moved ? "moved" : "renamed");
+        HostWindow first;
+        ASSERT_NE(nullptr, first.CreateTopLevel());
+        auto* root = new CVerticalLayoutUI;
+        ASSERT_TRUE(first.manager.AttachRootControl(root));
+        auto* otherRoot = new CVerticalLayoutUI;
+        ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+        auto* stays = new CControlUI;
+        auto* goes = new CControlUI;
+        stays->SetName(L"twin");
+        goes->SetName(L"twin");
+        ASSERT_TRUE(root->Add(stays));
+        ASSERT_TRUE(root->Add(goes));
+        root->SetDelayedDestroy(false);
+        if (way == Way::Deleted) {
+            ASSERT_TRUE(root->Remove(goes));
+        } else if (way == Way::Moved) {
+            root->SetAutoDestroy(false);
+            ASSERT_TRUE(root->Remove(goes));
+            ASSERT_TRUE(otherRoot->Add(goes));
+            EXPECT_EQ(goes, other.manager.FindControl(L"twin"));
+        } else {
+            goes->SetName(L"single");
+            EXPECT_EQ(goes, first.manager.FindControl(L"single"));
+        }
+        EXPECT_EQ(stays, first.manager.FindControl(L"twin")) << "the name went with the twin that left";
+        ::DestroyWindow(first.GetHWND());
+    }
 }

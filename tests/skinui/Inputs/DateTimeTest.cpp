@@ -1,5 +1,6 @@
 #include "Control/UIDateTime.h"
 #include "Core/WindowUIManager.h"
+#include "Layout/BoxLayout.h"
 #include "../Core/TestWindows.h"
 #include "InputsTestSupport.h"
 
@@ -121,6 +122,25 @@ TEST_F(DateTimeWindowTest, LosingTheFocusClosesThePicker)
     ::SetFocus(host.GetHWND());
     EXPECT_TRUE(PumpUntil([this] { return field->GetPickerWindow() == nullptr; }));
     EXPECT_EQ(CUIString(L"2026-12-06"), field->GetText());
+}
+
+TEST_F(DateTimeWindowTest, MovingTheFieldIntoAnotherWindowClosesItsPicker)
+{
+    field->SetFocus();
+    HWND picker = field->GetPickerWindow();
+    ASSERT_NE(nullptr, picker);
+    HostWindow second;
+    ASSERT_NE(nullptr, second.CreateTopLevel());
+    auto* secondRoot = new CVerticalLayoutUI();
+    second.manager.AttachRootControl(secondRoot);
+    ASSERT_TRUE(secondRoot->Add(field));
+    EXPECT_FALSE(::IsWindow(picker)) << "the picker stays over the window the field left";
+    EXPECT_EQ(nullptr, field->GetPickerWindow());
+    field->SetFocus();
+    HWND secondPicker = field->GetPickerWindow();
+    ASSERT_NE(nullptr, secondPicker) << "the moved field opens no picker in its new window";
+    EXPECT_EQ(second.GetHWND(), ::GetParent(secondPicker));
+    ::DestroyWindow(second.GetHWND());
 }
 
 TEST_F(DateTimeWindowTest, DeletingTheFieldWithItsPickerOpenIsSafe)

@@ -147,6 +147,34 @@ TEST_F(ExtrasWindowTest, HotKeyEditsInTheSystemControlAndReportsChanges)
     EXPECT_TRUE(PumpUntil([hotKey] { return hotKey->GetNativeWindow() == nullptr; }));
 }
 
+// A hot key box moved into another window while it is edited closes its native box: none stays over the
+// window it left, still typing into the moved control.
+TEST_F(ExtrasWindowTest, AHotKeyMovedWhileEditedLeavesNoNativeBoxBehind)
+{
+    auto* first = new HostWindow;
+    first->deleteOnFinal = true;
+    ASSERT_NE(nullptr, first->CreateTopLevel());
+    first->ShowWindow(true, true);
+    HWND firstHwnd = first->GetHWND();
+    auto* firstRoot = new CVerticalLayoutUI;
+    first->manager.AttachRootControl(firstRoot);
+    auto* hotKey = new CHotKeyUI();
+    firstRoot->Add(hotKey);
+    hotKey->SetPos(RECT{10, 10, 150, 34});
+    hotKey->SetFocus();
+    HWND native = hotKey->GetNativeWindow();
+    ASSERT_NE(nullptr, native);
+    ASSERT_EQ(firstHwnd, ::GetParent(native));
+    firstRoot->SetAutoDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(hotKey));
+    Place(hotKey, RECT{10, 10, 150, 34});
+    EXPECT_FALSE(::IsWindow(native)) << "the moved hot key's native box stays over the first window";
+    EXPECT_EQ(nullptr, hotKey->GetNativeWindow());
+    ::DestroyWindow(firstHwnd);
+    hotKey->SetFocus();
+    EXPECT_NE(nullptr, hotKey->GetNativeWindow()) << "the moved hot key opens no box in its new window";
+}
+
 TEST_F(ExtrasWindowTest, PlaceHolderKeepsItsWindowOnItsRectangle)
 {
     auto* holder = new CPlaceHolderUI();
@@ -250,6 +278,43 @@ TEST_F(ExtrasWindowTest, AGifRemovedAndKeptStopsPlayingUntilItIsShownInAWindowAg
 
     Place(gif, RECT{0, 0, 20, 20});
     EXPECT_TRUE(gif->IsPlaying()) << "the GIF did not play again in its new window";
+}
+
+// A playing GIF inside a layout moved from one live window into another plays on there; the window it left
+// may close, and the second window deleting it while frames are queued reads nothing freed.
+TEST_F(ExtrasWindowTest, AGifMovedWithItsLayoutPlaysInTheNewWindowAndGoesWithIt)
+{
+    TempImageFile file("moved.gif", MakeGif(4, 4, {0xFF0000, 0x00FF00}, {{0, 1}, {1, 1}}));
+    auto* first = new HostWindow;
+    first->deleteOnFinal = true;
+    ASSERT_NE(nullptr, first->CreateTopLevel());
+    first->ShowWindow(true, false);
+    auto* firstRoot = new CVerticalLayoutUI;
+    first->manager.AttachRootControl(firstRoot);
+    auto* layout = new CHorizontalLayoutUI;
+    firstRoot->Add(layout);
+    auto* gif = new CGifAnimUI();
+    layout->Add(gif);
+    gif->SetPos(RECT{0, 0, 20, 20});
+    gif->SetAttribute(L"image", file.Path().c_str());
+    gif->InitControl();
+    ASSERT_TRUE(gif->IsPlaying());
+    ::Sleep(30);
+    firstRoot->SetAutoDestroy(false);
+    ASSERT_TRUE(firstRoot->Remove(layout));
+    host.ShowWindow(true, false);
+    root->SetPos(RECT{0, 0, 300, 200});
+    Place(layout, RECT{0, 0, 100, 20});
+    EXPECT_TRUE(gif->IsPlaying()) << "the GIF stopped in its new window";
+    ::DestroyWindow(first->GetHWND());
+    int rounds = 0;
+    RunUntil([&rounds] { return ++rounds > 10; });
+    EXPECT_TRUE(gif->IsPlaying());
+    ::Sleep(30);
+    root->SetDelayedDestroy(false);
+    ASSERT_TRUE(root->Remove(layout));
+    rounds = 0;
+    RunUntil([&rounds] { return ++rounds > 20; });
 }
 
 // The application activates an option (a keyboard shortcut of its own, say) outside any message of the

@@ -216,6 +216,72 @@ TEST_F(ComboBoxTest, DestroyingTheHostWindowLeavesTheComboWithoutItsList)
     EXPECT_EQ(1, Count(L"dropdown"));
 }
 
+// While the drop list is open the application deletes the combo, moves it into another window, removes the
+// hovered entry or closes the combo's window; the user goes on with the list: nothing freed is read, the
+// list goes, and a moved combo opens its list again from its new window.
+TEST_F(ComboBoxTest, AnOpenListSurvivesWhatTheApplicationDoesToItsCombo)
+{
+    enum class Act { DeleteCombo, MoveCombo, RemoveEntry, CloseWindow };
+    for (const Act act : {Act::DeleteCombo, Act::MoveCombo, Act::RemoveEntry, Act::CloseWindow}) {
+        SCOPED_TRACE(static_cast<int>(act));
+        if (!host.GetHWND()) {
+            ASSERT_NE(nullptr, host.CreateTopLevel(nullptr, 400, 300));
+        }
+        CComboBoxUI* combo = Build(3);
+        ASSERT_NE(nullptr, combo);
+        combo->Activate();
+        ASSERT_TRUE(DropShown(combo));
+        HWND drop = combo->GetDropWindow()->GetHWND();
+        const RECT entry = combo->GetList()->GetItemAt(1)->GetPos();
+        const LPARAM at = MAKELPARAM((entry.left + entry.right) / 2, (entry.top + entry.bottom) / 2);
+        ::SendMessageW(drop, WM_MOUSEMOVE, 0, at);
+        ::SendMessageW(drop, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        auto* parent = static_cast<CContainerUI*>(combo->GetParent());
+        HostWindow second;
+        switch (act) {
+        case Act::DeleteCombo:
+            parent->SetDelayedDestroy(false);
+            ASSERT_TRUE(parent->Remove(combo));
+            combo = nullptr;
+            break;
+        case Act::MoveCombo: {
+            ASSERT_NE(nullptr, second.CreateTopLevel(nullptr, 300, 200));
+            auto* secondRoot = new CVerticalLayoutUI;
+            ASSERT_TRUE(second.manager.AttachRootControl(secondRoot));
+            parent->SetAutoDestroy(false);
+            ASSERT_TRUE(parent->Remove(combo));
+            ASSERT_TRUE(secondRoot->Add(combo));
+            break;
+        }
+        case Act::RemoveEntry:
+            ASSERT_TRUE(combo->RemoveAt(1));
+            break;
+        case Act::CloseWindow:
+            ::DestroyWindow(host.GetHWND());
+            combo = nullptr;
+            break;
+        }
+        if (::IsWindow(drop)) {
+            ::SendMessageW(drop, WM_LBUTTONUP, 0, at);
+            ::SendMessageW(drop, WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+            ::PostMessageW(drop, WM_KEYDOWN, VK_DOWN, 0);
+            ::PostMessageW(drop, WM_KEYDOWN, VK_RETURN, 0);
+        }
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(drop) || !::IsWindowVisible(drop); }))
+            << "the list stayed open";
+        if (act == Act::MoveCombo) {
+            EXPECT_EQ(&second.manager, combo->GetManager());
+            EXPECT_TRUE(combo->Activate());
+            EXPECT_TRUE(DropShown(combo)) << "the moved combo opened no list";
+            if (combo->GetDropWindow()) ::DestroyWindow(combo->GetDropWindow()->GetHWND());
+            PumpUntil([&] { return combo->GetDropWindow() == nullptr; });
+            ::DestroyWindow(second.GetHWND());
+        }
+        if (host.GetHWND()) ::DestroyWindow(host.GetHWND());
+        PumpUntil([&] { return !::IsWindow(drop); });
+    }
+}
+
 TEST_F(ComboBoxTest, AClickWithoutADropWindowLeavesNoPressedLook)
 {
     CComboBoxUI* combo = Build(2);
