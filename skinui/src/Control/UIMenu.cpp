@@ -58,6 +58,8 @@ void MenuObserverImpl::RemoveReceiver(MenuMenuReceiverImplBase* receiver)
 {
     const auto it = std::find(m_receivers.begin(), m_receivers.end(), receiver);
     if (it != m_receivers.end()) m_receivers.erase(it);
+    // The table is the application's, lent for the menus it opened: once none is open it may be gone.
+    if (m_receivers.empty()) m_itemStates = nullptr;
 }
 
 BOOL MenuObserverImpl::Broadcast(MenuCloseParam param)

@@ -40,7 +40,12 @@ TEST(MenuObserver, BroadcastsNewestFirstAndIgnoresNullSettings)
     observer.SetManager(&manager);
     observer.SetManager(nullptr);
     EXPECT_EQ(&manager, observer.GetManager());
+    CUIStringPtrMap table;
+    observer.SetItemStateTable(&table);
+    observer.SetItemStateTable(nullptr);
+    EXPECT_EQ(&table, observer.GetItemStateTable());
     first.RemoveObserver();
+    EXPECT_EQ(nullptr, observer.GetItemStateTable()) << "the observer keeps a table no open menu uses";
 }
 
 const wchar_t* kMenuXml =
@@ -560,7 +565,7 @@ TEST_F(MenuTest, AChainOfThreeMenusGoesWithItsTopItemOrItsApplicationWindow)
 }
 
 // A menu opened without an item state table after the table of an earlier menu was freed reads nothing of it.
-TEST_F(MenuTest, DISABLED_AMenuOpenedWithoutAStateTableReadsNoFreedOne)
+TEST_F(MenuTest, AMenuOpenedWithoutAStateTableReadsNoFreedOne)
 {
     auto* table = new CUIStringPtrMap;
     auto* first = new CMenuWnd();
