@@ -447,12 +447,14 @@ const wchar_t* kDeepMenuXml =
     L"<MenuElement name=\"d2\" text=\"D2\" shortcut=\"2\"/></MenuElement></MenuElement></Menu></Window>";
 
 // The application takes a sub-item out of its item while the sub-menu shows it (from that sub-item's own
-// click handler, or merely while the sub-menu is open): the sub-item is gone for good and comes back with
-// the others neither when the sub-menu closes nor when it opens again.
-TEST_F(MenuTest, DISABLED_ASubItemRemovedWhileItsSubMenuIsOpenStaysRemoved)
+// click handler, merely while the sub-menu is open, or through the sub-menu's own list): the sub-item is
+// deleted and comes back with the others neither when the sub-menu closes nor when it opens again.
+TEST_F(MenuTest, ASubItemRemovedWhileItsSubMenuIsOpenStaysRemoved)
 {
-    for (const bool fromClickHandler : {false, true}) {
-        SCOPED_TRACE(fromClickHandler ? "from its click handler" : "while the sub-menu is open");
+    enum class From { Item, ClickHandler, SubMenuList };
+    for (const From from : {From::Item, From::ClickHandler, From::SubMenuList}) {
+        SCOPED_TRACE(static_cast<int>(from));
+        const bool fromClickHandler = from == From::ClickHandler;
         ClickActionHost app;
         ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 200, 100));
         auto* top = new CMenuWnd();
@@ -474,7 +476,7 @@ TEST_F(MenuTest, DISABLED_ASubItemRemovedWhileItsSubMenuIsOpenStaysRemoved)
             ClickWithMouse(subHwnd, m1);
             EXPECT_EQ(1, app.clicks);
         } else {
-            removed = more->Remove(m1);
+            removed = from == From::Item ? more->Remove(m1) : sub->GetLayout()->Remove(m1);
             ::PostMessageW(subHwnd, WM_KEYDOWN, VK_ESCAPE, 0);
         }
         EXPECT_TRUE(removed) << "the item did not give up its sub-item while it was lent";
