@@ -447,12 +447,12 @@ const wchar_t* kDeepMenuXml =
     L"<MenuElement name=\"d2\" text=\"D2\" shortcut=\"2\"/></MenuElement></MenuElement></Menu></Window>";
 
 // The application takes a sub-item out of its item while the sub-menu shows it (from that sub-item's own
-// click handler, merely while the sub-menu is open, or through the sub-menu's own list): the sub-item is
-// deleted and comes back with the others neither when the sub-menu closes nor when it opens again.
+// click handler, merely while the sub-menu is open, through the sub-menu's own list, or with all the item
+// holds): the sub-item is deleted and does not come back to its item when the sub-menu closes.
 TEST_F(MenuTest, ASubItemRemovedWhileItsSubMenuIsOpenStaysRemoved)
 {
-    enum class From { Item, ClickHandler, SubMenuList };
-    for (const From from : {From::Item, From::ClickHandler, From::SubMenuList}) {
+    enum class From { Item, ClickHandler, SubMenuList, AllOfTheItem };
+    for (const From from : {From::Item, From::ClickHandler, From::SubMenuList, From::AllOfTheItem}) {
         SCOPED_TRACE(static_cast<int>(from));
         const bool fromClickHandler = from == From::ClickHandler;
         ClickActionHost app;
@@ -476,13 +476,15 @@ TEST_F(MenuTest, ASubItemRemovedWhileItsSubMenuIsOpenStaysRemoved)
             ClickWithMouse(subHwnd, m1);
             EXPECT_EQ(1, app.clicks);
         } else {
-            removed = from == From::Item ? more->Remove(m1) : sub->GetLayout()->Remove(m1);
+            if (from == From::AllOfTheItem) more->RemoveAll();
+            removed = from == From::AllOfTheItem || (from == From::Item ? more->Remove(m1) : sub->GetLayout()->Remove(m1));
             ::PostMessageW(subHwnd, WM_KEYDOWN, VK_ESCAPE, 0);
         }
         EXPECT_TRUE(removed) << "the item did not give up its sub-item while it was lent";
         EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); }));
         if (::IsWindow(topHwnd)) {
-            EXPECT_EQ(1u, more->GetSubItems().size()) << "the removed sub-item came back to its item";
+            EXPECT_EQ(from == From::AllOfTheItem ? 0u : 1u, more->GetSubItems().size())
+                << "the removed sub-item came back to its item";
             ::DestroyWindow(topHwnd);
         }
         EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(topHwnd); }));
