@@ -201,6 +201,18 @@ void CScrollBarUI::OnButtonDown(const ControlEvent& event)
     if (!alive.expired() && m_manager) m_manager->SendNotify(this, L"scroll");
 }
 
+void CScrollBarUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    const bool changesWindow = manager != m_manager;
+    CControlUI::SetManager(manager, parent, runInit);
+    if (!changesWindow) return;
+    m_dragOffset = 0;
+    m_repeat = 0;
+    m_thumb.state &= ~(kCaptured | kPushed);
+    m_button1.state &= ~kPushed;
+    m_button2.state &= ~kPushed;
+}
+
 void CScrollBarUI::OnButtonUp()
 {
     m_dragOffset = 0;

@@ -30,6 +30,9 @@ public:
     const RECT& GetButton2Rect() const { return m_button2.rect; }
 
     void SetPos(RECT rc, bool invalidate = true) override;
+    // Moved while held: the press stays with the window left, which let go of the repeat timer; the bar
+    // is let go as on button up.
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void SetVisible(bool visible = true) override;
     void SetEnabled(bool enabled = true) override;
     void SetFocus() override;

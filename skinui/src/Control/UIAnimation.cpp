@@ -44,6 +44,18 @@ void CUIAnimation::StopAnimation(UINT id)
     RemoveJob(id);
 }
 
+void CUIAnimation::ResumeAnimationsInNewWindow()
+{
+    if (!m_owner) return;
+    CWindowUIManager* manager = m_owner->GetManager();
+    m_jobs.erase(std::remove_if(m_jobs.begin(), m_jobs.end(),
+                                [this, manager](const auto& job) {
+                                    return !manager ||
+                                           !manager->SetTimer(m_owner, job->id, static_cast<UINT>(job->elapseMs));
+                                }),
+                 m_jobs.end());
+}
+
 bool CUIAnimation::IsAnimationRunning(UINT id) const { return FindJob(id) != nullptr; }
 
 int CUIAnimation::GetCurrentFrame(UINT id) const

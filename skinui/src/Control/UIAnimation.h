@@ -42,6 +42,9 @@ public:
     void OnAnimationStart(UINT, bool) override {}
     void OnAnimationStop(UINT) override {}
     void OnAnimationElapse(UINT id) override;
+    // The window the owner left let go of its timers: each job goes on with a timer of the owner's
+    // window now, or ends when it has none.
+    void ResumeAnimationsInNewWindow();
 
 private:
     struct Job {

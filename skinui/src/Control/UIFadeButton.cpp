@@ -26,6 +26,14 @@ void CFadeButtonUI::SetNormalImage(const wchar_t* image)
     m_lastImage = image;
 }
 
+void CFadeButtonUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    const bool changesWindow = manager != m_manager;
+    CButtonUI::SetManager(manager, parent, runInit);
+    // Moved while fading: the fade goes on in the new window (taken out of every window, it ends).
+    if (changesWindow) ResumeAnimationsInNewWindow();
+}
+
 void CFadeButtonUI::HandleEvent(ControlEvent& event)
 {
     if (event.Type == EVT_MOUSEENTER && !IsAnimationRunning(kFadeIn)) {

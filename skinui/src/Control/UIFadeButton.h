@@ -15,6 +15,7 @@ public:
     const wchar_t* GetClass() const override { return L"FadeButton"; }
     void* GetInterface(const wchar_t* name) override;
     void SetNormalImage(const wchar_t* image) override;
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void HandleEvent(ControlEvent& event) override;
     void PaintStateImage(HDC hdc) override;
     void OnAnimationStep(int totalFrames, int currentFrame, UINT id) override;

@@ -58,6 +58,8 @@ void MenuObserverImpl::RemoveReceiver(MenuMenuReceiverImplBase* receiver)
 {
     const auto it = std::find(m_receivers.begin(), m_receivers.end(), receiver);
     if (it != m_receivers.end()) m_receivers.erase(it);
+    // The table is the application's, lent for the menus it opened: once none is open it may be gone.
+    if (m_receivers.empty()) m_itemStates = nullptr;
 }
 
 BOOL MenuObserverImpl::Broadcast(MenuCloseParam param)
@@ -204,14 +206,14 @@ bool CMenuElementUI::HasSubItems() const { return m_subMenu || !GetSubItems().em
 std::vector<CMenuElementUI*> CMenuElementUI::LendSubItems()
 {
     std::vector<CMenuElementUI*> lent;
-    m_lentAt.clear();
+    m_lent.clear();
     for (int i = 0; i < m_items.GetSize();) {
         CMenuElementUI* element = MenuElementOf(static_cast<CControlUI*>(m_items[i]));
         if (!element) {
             ++i;
             continue;
         }
-        m_lentAt.push_back(i + static_cast<int>(lent.size()));
+        m_lent.push_back(LentSubItem{element, i + static_cast<int>(lent.size())});
         m_items.Remove(i);
         lent.push_back(element);
     }
@@ -220,19 +222,61 @@ std::vector<CMenuElementUI*> CMenuElementUI::LendSubItems()
 
 void CMenuElementUI::TakeBackSubItems(const std::vector<CMenuElementUI*>& items)
 {
-    CControlUI* ownerList = GetOwnerMenu();
-    for (size_t i = 0; i < items.size(); ++i) {
-        CMenuElementUI* item = items[i];
-        const int at = i < m_lentAt.size() ? std::min(m_lentAt[i], m_items.GetSize()) : m_items.GetSize();
-        m_items.InsertAt(at, item);
-        item->SetOwner(ownerList);
-        item->SetVisible(false);
-        item->SetInternalVisible(false);
-        // Initialised in the sub-menu already: bound and named here again, not initialised once more.
-        if (m_manager) m_manager->InitControls(item, this, false);
-        else item->SetManager(nullptr, this, false);
+    // Items the sub-menu let go of meanwhile (removed there) leave a gap the later ones close.
+    int gone = 0;
+    for (const LentSubItem& lent : m_lent) {
+        if (std::find(items.begin(), items.end(), lent.item) == items.end()) {
+            ++gone;
+            continue;
+        }
+        TakeBackSubItem(lent.item, lent.at - gone);
     }
-    m_lentAt.clear();
+    // Added to the sub-menu by the application: they stay sub-items, at the end.
+    for (CMenuElementUI* item : items) {
+        const auto lent = std::find_if(m_lent.begin(), m_lent.end(), [item](const LentSubItem& l) { return l.item == item; });
+        if (lent == m_lent.end()) TakeBackSubItem(item, m_items.GetSize());
+    }
+    m_lent.clear();
+}
+
+void CMenuElementUI::TakeBackSubItem(CMenuElementUI* item, int at)
+{
+    m_items.InsertAt(std::max(0, std::min(at, m_items.GetSize())), item);
+    item->SetOwner(GetOwnerMenu());
+    item->SetVisible(false);
+    item->SetInternalVisible(false);
+    // Initialised in the sub-menu already: bound and named here again, not initialised once more.
+    if (m_manager) m_manager->InitControls(item, this, false);
+    else item->SetManager(nullptr, this, false);
+}
+
+bool CMenuElementUI::Remove(CControlUI* control)
+{
+    CMenuElementUI* item = MenuElementOf(control);
+    const auto lent = std::find_if(m_lent.begin(), m_lent.end(), [item](const LentSubItem& l) { return l.item == item; });
+    if (!item || lent == m_lent.end() || !m_subMenu || !m_subMenu->ReturnLentItem(item))
+        return CListContainerElementUI::Remove(control);
+    const int at = lent->at;
+    m_lent.erase(lent);
+    TakeBackSubItem(item, at);
+    const bool removed = CListContainerElementUI::Remove(control);
+    for (LentSubItem& later : m_lent)
+        if (later.at > at) --later.at;
+    return removed;
+}
+
+void CMenuElementUI::RemoveAll()
+{
+    // The lent sub-items go with the others, not back to this element later.
+    while (!m_lent.empty()) {
+        if (!m_subMenu || !m_subMenu->ReturnLentItem(m_lent.back().item)) {
+            m_lent.pop_back();
+            continue;
+        }
+        TakeBackSubItem(m_lent.back().item, m_lent.back().at);
+        m_lent.pop_back();
+    }
+    CListContainerElementUI::RemoveAll();
 }
 
 CMenuUI* CMenuElementUI::GetOwnerMenu() const
@@ -600,8 +644,20 @@ void CMenuWnd::GiveBackItems()
     std::vector<CMenuElementUI*> items;
     for (int i = 0; i < m_layout->GetCount(); ++i)
         if (CMenuElementUI* item = MenuElementOf(m_layout->GetItemAt(i))) items.push_back(item);
-    m_layout->RemoveAll();  // lent, not owned: each leaves this window
+    // Lent, not owned: each leaves this window.
+    m_layout->GetList()->SetAutoDestroy(false);
+    m_layout->RemoveAll();
+    m_layout->GetList()->SetAutoDestroy(true);
     m_owner->TakeBackSubItems(items);
+}
+
+bool CMenuWnd::ReturnLentItem(CMenuElementUI* item)
+{
+    if (!m_owner || !m_layout || m_layout->GetItemIndex(item) < 0) return false;
+    m_layout->GetList()->SetAutoDestroy(false);
+    m_layout->Remove(item);
+    m_layout->GetList()->SetAutoDestroy(true);
+    return true;
 }
 
 bool CMenuWnd::IsMenuWindow(HWND hwnd) const
@@ -635,7 +691,7 @@ void CMenuWnd::OnCreate()
             if (const wchar_t* defaults = ownerManager->GetDefaultAttributeList(L"Menu"))
                 m_layout->ApplyAttributeList(defaults);
         }
-        m_layout->GetList()->SetAutoDestroy(false);  // lent by the owner element, given back at closing
+        // Lent by the owner element and given back at closing; one the application removes here is deleted.
         for (CMenuElementUI* sub : m_owner->LendSubItems()) m_layout->Add(sub);
         if (ownerManager) {
             ownerManager->GetShadow()->CopyShadow(shadow);

@@ -141,6 +141,9 @@ public:
     SIZE CalcDesiredSize(SIZE available) override;
     bool PaintParts(HDC hdc, const RECT& paint, CControlUI* stop) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+    // A sub-item lent to the open sub-menu is taken from there and removed for good.
+    bool Remove(CControlUI* control) override;
+    void RemoveAll() override;
 
     bool GetChecked() const;
     void SetChecked(bool checked);
@@ -162,6 +165,12 @@ public:
     void TakeBackSubItems(const std::vector<CMenuElementUI*>& items);
 
 private:
+    struct LentSubItem {
+        CMenuElementUI* item;
+        int at;  // where it stood among this element's children
+    };
+    void TakeBackSubItem(CMenuElementUI* item, int at);
+
     void SelectSelf();
     void CloseSiblingSubMenus();
     void DeliverClick(HWND target);
@@ -175,8 +184,8 @@ private:
     bool m_checkItem = false;
     bool m_showExpandArrow = false;
     CUIString m_modify;
-    // Where the lent sub-items stood among this element's children, in their order.
-    std::vector<int> m_lentAt;
+    // The sub-items lent to the open sub-menu, in their order.
+    std::vector<LentSubItem> m_lent;
 };
 
 // A top-most tool window showing one menu level.
@@ -203,6 +212,8 @@ public:
     // The element that opened this sub-menu is being deleted: the items it lent stay with this window
     // (which may be handling one of them) and go with it.
     void ForgetOwner();
+    // Takes a lent sub-item out of this window's list; false when the list does not hold it.
+    bool ReturnLentItem(CMenuElementUI* item);
 
 protected:
     const wchar_t* GetWindowClassName() const override { return L"SkinMenuWnd"; }

@@ -27,6 +27,13 @@ void* CRingUI::GetInterface(const wchar_t* name)
     return CLabelUI::GetInterface(name);
 }
 
+void CRingUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    const bool changesWindow = manager != m_manager;
+    CLabelUI::SetManager(manager, parent, runInit);
+    if (changesWindow && m_manager && m_image) m_manager->SetTimer(this, kTurnTimer, kTurnMs);
+}
+
 void CRingUI::HandleEvent(ControlEvent& event)
 {
     if (event.Type == EVT_TIMER && event.wParam == kTurnTimer) {

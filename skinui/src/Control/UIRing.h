@@ -19,6 +19,8 @@ public:
 
     const wchar_t* GetClass() const override { return L"Ring"; }
     void* GetInterface(const wchar_t* name) override;
+    // Moved after it started turning: turns on in the new window.
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void HandleEvent(ControlEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     void PaintBackgroundImage(HDC hdc) override;

@@ -3,6 +3,7 @@
 #include "Core/Painter.h"
 #include "Core/WindowUIManager.h"
 
+#include <algorithm>
 #include <cwchar>
 
 namespace SkinUI {
@@ -54,14 +55,30 @@ bool CRollTextUI::BeginRoll(int direction, UINT tickMs, UINT timeLimitMs)
         m_manager->KillTimer(this, kTickTimer);
         return false;
     }
+    m_tickMs = tickMs;
+    m_endAt = timeLimitMs > 0 ? (::GetTickCount() + timeLimitMs) | 1 : 0;
     return true;
 }
 
 void CRollTextUI::EndRoll()
 {
+    m_tickMs = 0;
+    m_endAt = 0;
     if (!m_manager) return;
     m_manager->KillTimer(this, kTickTimer);
     m_manager->KillTimer(this, kEndTimer);
+}
+
+void CRollTextUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    const bool changesWindow = manager != m_manager;
+    CLabelUI::SetManager(manager, parent, runInit);
+    // The window left let go of the timers.
+    if (!changesWindow || !m_manager || m_tickMs == 0) return;
+    m_manager->SetTimer(this, kTickTimer, m_tickMs);
+    if (m_endAt == 0) return;
+    const int left = static_cast<int>(m_endAt - ::GetTickCount());
+    m_manager->SetTimer(this, kEndTimer, static_cast<UINT>(std::max(left, 1)));
 }
 
 void CRollTextUI::HandleEvent(ControlEvent& event)
@@ -73,6 +90,7 @@ void CRollTextUI::HandleEvent(ControlEvent& event)
     if (event.Type == EVT_TIMER && event.wParam == kEndTimer) {
         if (m_manager) {
             m_manager->KillTimer(this, kEndTimer);
+            m_endAt = 0;
             m_manager->SendNotify(this, L"textrollend");
         }
         return;

@@ -17,6 +17,8 @@ public:
     void* GetInterface(const wchar_t* name) override;
     void SetText(const wchar_t* text) override;
     void SetPos(RECT rc, bool invalidate = true) override;
+    // Moved while rolling: rolls on in the new window, with what is left of its time limit.
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void HandleEvent(ControlEvent& event) override;
     void PaintText(HDC hdc) override;
 
@@ -36,6 +38,8 @@ private:
     int m_offset = 0;
     int m_direction = kLeft;
     int m_textLength = 0;
+    UINT m_tickMs = 0;  // 0: not rolling
+    DWORD m_endAt = 0;  // tick count of the time limit; 0: none pending
 };
 
 }  // namespace SkinUI

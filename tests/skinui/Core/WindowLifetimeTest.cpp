@@ -786,27 +786,45 @@ TEST_F(WindowLifetimeTest, ASelectedOptionMovedIntoAGroupLeavesOneSelected)
     }
 }
 
-// A button fading in when it is moved finishes or drops its fade: it does not stay half faded for good.
-TEST_F(WindowLifetimeTest, DISABLED_AFadeButtonMovedWhileFadingDoesNotStayHalfFaded)
+// Controls driven by their window's timer go on in the window they are moved to: a button fading in when it
+// is moved finishes its fade (it does not stay half faded for good), a rolling text rolls on and its time
+// limit still ends it.
+TEST_F(WindowLifetimeTest, ControlsOnTheirWindowsTimerGoOnInTheWindowTheyAreMovedTo)
 {
     HostWindow first;
     ASSERT_NE(nullptr, first.CreateTopLevel());
     first.ShowWindow(true, false);
     auto* firstRoot = new CVerticalLayoutUI;
     ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+    other.ShowWindow(true, false);
     auto* otherRoot = new CVerticalLayoutUI;
     ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    NotifyRecorder notes;
+    other.manager.AddNotifier(&notes);
     auto* button = new CFadeButtonUI;
     ASSERT_TRUE(firstRoot->Add(button));
+    auto* roll = new CRollTextUI;
+    roll->SetText(L"rolling along");
+    ASSERT_TRUE(firstRoot->Add(roll));
     ::UpdateWindow(first.GetHWND());
     ::SendMessageW(first.GetHWND(), WM_MOUSEMOVE, 0, PointOf(button->GetPos()));
     ASSERT_TRUE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn));
+    ASSERT_TRUE(roll->BeginRoll(CRollTextUI::kLeft, 10, 400));
     firstRoot->SetAutoDestroy(false);
-    ASSERT_TRUE(firstRoot->Remove(button));
-    ASSERT_TRUE(otherRoot->Add(button));
+    for (CControlUI* moved : {static_cast<CControlUI*>(button), static_cast<CControlUI*>(roll)}) {
+        ASSERT_TRUE(firstRoot->Remove(moved));
+        ASSERT_TRUE(otherRoot->Add(moved));
+    }
+    ::UpdateWindow(other.GetHWND());
+    const int offset = roll->GetOffset();
     const DWORD start = ::GetTickCount();
     PumpUntil([&] { return !button->IsAnimationRunning(CFadeButtonUI::kFadeIn) || ::GetTickCount() - start > 1000; });
     EXPECT_FALSE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn)) << "the fade never ends in the new window";
+    PumpUntil([&] { return roll->GetOffset() > offset + 10 || ::GetTickCount() - start > 1000; });
+    EXPECT_GT(roll->GetOffset(), offset + 10) << "the text stopped rolling in its new window";
+    PumpUntil([&] { return notes.Count(L"textrollend", roll) > 0 || ::GetTickCount() - start > 2000; });
+    EXPECT_EQ(1, notes.Count(L"textrollend", roll)) << "the time limit was lost with the move";
+    other.manager.RemoveNotifier(&notes);
     ::DestroyWindow(first.GetHWND());
 }
 

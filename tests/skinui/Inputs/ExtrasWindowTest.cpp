@@ -101,10 +101,21 @@ TEST_F(ExtrasWindowTest, RingStartsTurningOnceItsImageIsLoaded)
     EXPECT_TRUE(ring->IsImageLoaded());
     EXPECT_EQ(0x00FF00u, canvas.Rgb(10, 10));
     EXPECT_TRUE(PumpUntil([ring] { return ring->GetAngle() >= 72; }));
+    // Moved into another window, it turns on there.
+    HostWindow second;
+    ASSERT_NE(nullptr, second.CreateTopLevel());
+    auto* secondRoot = new CVerticalLayoutUI();
+    ASSERT_TRUE(second.manager.AttachRootControl(secondRoot));
+    root->SetAutoDestroy(false);
+    ASSERT_TRUE(root->Remove(ring));
+    ASSERT_TRUE(secondRoot->Add(ring));
+    const float angle = ring->GetAngle();
+    EXPECT_TRUE(PumpUntil([ring, angle] { return ring->GetAngle() != angle; })) << "the ring stopped in its new window";
     ring->SetAttribute(L"bkimage", image.Path().c_str());
     EXPECT_TRUE(ring->IsImageLoaded());
     ring->SetAttribute(L"bkimage", L"");
     EXPECT_FALSE(ring->IsImageLoaded());
+    ::DestroyWindow(second.GetHWND());
 }
 
 TEST_F(ExtrasWindowTest, RollTextRollsOnItsTimerUntilTheTimeLimit)
