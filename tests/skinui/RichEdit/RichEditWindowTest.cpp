@@ -244,7 +244,8 @@ TEST_F(RichEditWindowTest, ABoxMovedFromAnotherWindowTakesTheKeysOfThisOne)
     ::DestroyWindow(first);
 }
 
-// A box the application takes out and puts back, into the same window or another one, still takes typing.
+// A box the application takes out and puts back still takes typing (moved into another window: above).
+// Off while each put-back leaves one GDI object behind; the typing itself holds.
 TEST_F(RichEditWindowTest, DISABLED_ABoxTakenOutAndPutBackStillTakesTyping)
 {
     Show();
@@ -256,21 +257,6 @@ TEST_F(RichEditWindowTest, DISABLED_ABoxTakenOutAndPutBackStillTakesTyping)
     ASSERT_EQ(edit, host.manager.GetFocus());
     Type(L"ab");
     EXPECT_EQ(CUIString(L"ab"), edit->GetText()) << "the box put back into its window takes no typing";
-
-    HostWindow second;
-    ASSERT_NE(nullptr, second.Create(nullptr, L"rich2", WS_POPUP, 0, 0, 0, 300, 200));
-    auto* secondRoot = new CVerticalLayoutUI();
-    ASSERT_TRUE(second.manager.AttachRootControl(secondRoot));
-    ::ShowWindow(second, SW_SHOWNOACTIVATE);
-    ASSERT_TRUE(root->Remove(edit));
-    ASSERT_TRUE(secondRoot->Add(edit));
-    ::RedrawWindow(second, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    edit->SetFocus();
-    ASSERT_EQ(edit, second.manager.GetFocus());
-    ::PostMessageW(second, WM_CHAR, L'c', 1);
-    Settle();
-    EXPECT_EQ(CUIString(L"abc"), edit->GetText()) << "the box moved into another window takes no typing";
-    ::DestroyWindow(second);
 }
 
 TEST_F(RichEditWindowTest, InputMethodCharactersAndCompositionReachTheEngine)
