@@ -92,6 +92,17 @@ struct Window {
     }
 };
 
+const wchar_t* const kTwoButtons = L"<Button name=\"one\" height=\"30\"/><Button name=\"two\" height=\"30\"/>";
+const wchar_t* const kBoxedButton =
+    L"<VerticalLayout name=\"box\" height=\"100\"><Button name=\"one\" height=\"30\"/></VerticalLayout>"
+    L"<Button name=\"two\" height=\"30\"/>";
+const wchar_t* const kTwoEntryCombo =
+    L"<ComboBox name=\"combo\" height=\"24\"><ListLabelElement text=\"e0\" height=\"24\"/>"
+    L"<ListLabelElement text=\"e1\" height=\"24\"/></ComboBox>";
+const wchar_t* const kThreeEntryCombo =
+    L"<ComboBox name=\"combo\" height=\"24\"><ListLabelElement text=\"e0\" height=\"24\"/>"
+    L"<ListLabelElement text=\"e1\" height=\"24\"/><ListLabelElement text=\"e2\" height=\"24\"/></ComboBox>";
+
 class ControlOwnershipProbe : public WindowTest {
 protected:
     void SetUp() override
@@ -175,6 +186,32 @@ TEST_F(ControlOwnershipProbe, BuiltForOneWindowAttachedToAnotherOutlivesTheFirst
     EXPECT_EQ(nullptr, b.Find(L"moved"));
 }
 
+// Rows built with one window's manager straight into a container another window shows.
+TEST_F(ControlOwnershipProbe, DISABLED_BuiltIntoAnotherWindowsContainerBelongsToThatWindow)
+{
+    auto a = std::make_unique<Window>();
+    Window b;
+    ASSERT_NE(nullptr, b.root);
+    CDialogBuilder builder;
+    CControlUI* row = builder.Create(L"<Holder><Button name=\"row\" text=\"x\" height=\"30\"/></Holder>", nullptr,
+                                     nullptr, &a->manager(), b.root);
+    ASSERT_NE(nullptr, row);
+    b.Layout();
+    EXPECT_EQ(&b.manager(), row->GetManager());
+    a.reset();  // its block stays quarantined: a write into it shows at the flush below
+    const LPARAM at = ClientPoint(row->GetPos());
+    MouseMove(b.hwnd(), at);
+    Press(b.hwnd(), at);
+    Release(b.hwnd(), at);
+    EXPECT_EQ(1, b.notes.Count(L"click", row)) << "the row does not answer clicks in the window showing it";
+    EXPECT_TRUE(CWindowUIManager::Exists(row->GetManager())) << "the row names a deleted manager";
+    row->SetText(L"later");
+    row->SetVisible(false);
+    b.root->Remove(row);
+    MouseMove(b.hwnd(), MAKELPARAM(5, 290));
+    FlushQuarantine();
+}
+
 // A tree built for a window and kept aside (never shown) while that window ends.
 TEST_F(ControlOwnershipProbe, BuiltTreeNeverAttachedSurvivesItsWindow)
 {
@@ -229,8 +266,7 @@ TEST_F(ControlOwnershipProbe, BuiltTreeAttachedToAnotherWindowOutlivesTheFirst)
 // A control waiting for its delayed deletion while the container it left is deleted at once.
 TEST_F(ControlOwnershipProbe, HoveredControlAwaitingDeletionOutlivesItsContainer)
 {
-    Window a(L"<VerticalLayout name=\"box\" height=\"100\"><Button name=\"one\" height=\"30\"/></VerticalLayout>"
-             L"<Button name=\"two\" height=\"30\"/>");
+    Window a(kBoxedButton);
     ASSERT_NE(nullptr, a.root);
     auto* box = a.Find<CContainerUI>(L"box");
     CControlUI* one = a.Find(L"one");
@@ -247,8 +283,7 @@ TEST_F(ControlOwnershipProbe, HoveredControlAwaitingDeletionOutlivesItsContainer
 
 TEST_F(ControlOwnershipProbe, FocusedControlAwaitingDeletionOutlivesItsContainer)
 {
-    Window a(L"<VerticalLayout name=\"box\" height=\"100\"><Button name=\"one\" height=\"30\"/></VerticalLayout>"
-             L"<Button name=\"two\" height=\"30\"/>");
+    Window a(kBoxedButton);
     ASSERT_NE(nullptr, a.root);
     auto* box = a.Find<CContainerUI>(L"box");
     CControlUI* one = a.Find(L"one");
@@ -288,7 +323,7 @@ TEST_F(ControlOwnershipProbe, DISABLED_KillFocusHandlerRemovesTheControlTakingTh
 {
     for (const bool byClick : {false, true}) {
         SCOPED_TRACE(byClick ? "clicked" : "SetFocus");
-        Window a(L"<Button name=\"one\" height=\"30\"/><Button name=\"two\" height=\"30\"/>");
+        Window a(kTwoButtons);
         ASSERT_NE(nullptr, a.root);
         CControlUI* one = a.Find(L"one");
         CControlUI* two = a.Find(L"two");
@@ -315,7 +350,7 @@ TEST_F(ControlOwnershipProbe, DISABLED_KillFocusHandlerRemovesTheControlTakingTh
 // keep hovering, pressing or focusing it once another window has it.
 TEST_F(ControlOwnershipProbe, SetManagerCalledDirectlyLeavesTheOldWindowNothing)
 {
-    Window a(L"<Button name=\"one\" height=\"30\"/><Button name=\"two\" height=\"30\"/>");
+    Window a(kTwoButtons);
     Window b;
     ASSERT_NE(nullptr, b.root);
     CControlUI* one = a.Find(L"one");
@@ -335,7 +370,7 @@ TEST_F(ControlOwnershipProbe, SetManagerCalledDirectlyLeavesTheOldWindowNothing)
 
 TEST_F(ControlOwnershipProbe, ControlRemovedDuringItsPressLetsTheCaptureGo)
 {
-    Window a(L"<Button name=\"one\" height=\"30\"/><Button name=\"two\" height=\"30\"/>");
+    Window a(kTwoButtons);
     ASSERT_NE(nullptr, a.root);
     CControlUI* one = a.Find(L"one");
     const LPARAM at = ClientPoint(one->GetPos());
@@ -371,7 +406,7 @@ TEST_F(ControlOwnershipProbe, KeptControlMovedWhileItsToolTipWaitsThenDeleted)
 
 TEST_F(ControlOwnershipProbe, ControlReAddedToItsWindowAfterRemoveWorksAgain)
 {
-    Window a(L"<Button name=\"one\" height=\"30\"/><Button name=\"two\" height=\"30\"/>");
+    Window a(kTwoButtons);
     ASSERT_NE(nullptr, a.root);
     CControlUI* one = a.Find(L"one");
     a.root->SetAutoDestroy(false);
@@ -395,8 +430,7 @@ TEST_F(ControlOwnershipProbe, ControlReAddedToItsWindowAfterRemoveWorksAgain)
 
 TEST_F(ControlOwnershipProbe, ComboEntriesRemovedWhileTheDropListIsOpen)
 {
-    Window a(L"<ComboBox name=\"combo\" height=\"24\"><ListLabelElement text=\"e0\" height=\"24\"/>"
-             L"<ListLabelElement text=\"e1\" height=\"24\"/><ListLabelElement text=\"e2\" height=\"24\"/></ComboBox>");
+    Window a(kThreeEntryCombo);
     ASSERT_NE(nullptr, a.root);
     auto* combo = a.Find<CComboBoxUI>(L"combo");
     ASSERT_NE(nullptr, combo);
@@ -419,8 +453,7 @@ TEST_F(ControlOwnershipProbe, ComboEntriesRemovedWhileTheDropListIsOpen)
 
 TEST_F(ControlOwnershipProbe, DISABLED_ComboItemSelectHandlerRemovesEveryEntry)
 {
-    Window a(L"<ComboBox name=\"combo\" height=\"24\"><ListLabelElement text=\"e0\" height=\"24\"/>"
-             L"<ListLabelElement text=\"e1\" height=\"24\"/><ListLabelElement text=\"e2\" height=\"24\"/></ComboBox>");
+    Window a(kThreeEntryCombo);
     ASSERT_NE(nullptr, a.root);
     auto* combo = a.Find<CComboBoxUI>(L"combo");
     a.notes.onNotify = [&](NotifyMessage& msg) {
@@ -442,8 +475,7 @@ TEST_F(ControlOwnershipProbe, DISABLED_ComboItemSelectHandlerRemovesEveryEntry)
 // The drop list's window belongs to the window the combo box was first shown in.
 TEST_F(ControlOwnershipProbe, DISABLED_ComboMovedOnOutlivesTheWindowItCameFrom)
 {
-    auto a = std::make_unique<Window>(L"<ComboBox name=\"combo\" height=\"24\"><ListLabelElement text=\"e0\" height=\"24\"/>"
-                                      L"<ListLabelElement text=\"e1\" height=\"24\"/></ComboBox>");
+    auto a = std::make_unique<Window>(kTwoEntryCombo);
     Window b;
     ASSERT_NE(nullptr, b.root);
     auto* combo = a->Find<CComboBoxUI>(L"combo");
@@ -471,8 +503,7 @@ TEST_F(ControlOwnershipProbe, DISABLED_ComboMovedOnOutlivesTheWindowItCameFrom)
 
 TEST_F(ControlOwnershipProbe, DISABLED_ComboKeptAsideOutlivesItsWindow)
 {
-    auto a = std::make_unique<Window>(L"<ComboBox name=\"combo\" height=\"24\"><ListLabelElement text=\"e0\" height=\"24\"/>"
-                                      L"<ListLabelElement text=\"e1\" height=\"24\"/></ComboBox>");
+    auto a = std::make_unique<Window>(kTwoEntryCombo);
     ASSERT_NE(nullptr, a->root);
     auto* combo = a->Find<CComboBoxUI>(L"combo");
     a->root->SetAutoDestroy(false);
@@ -580,7 +611,7 @@ TEST_F(ControlOwnershipProbe, ControlMovedOnOutlivesTheWindowItCameFrom)
 // A click handler runs a modal window; while it is up the clicked control goes away.
 TEST_F(ControlOwnershipProbe, DISABLED_ControlRemovedDuringAModalLoopOpenedFromItsClick)
 {
-    Window a(L"<Button name=\"one\" height=\"30\"/><Button name=\"two\" height=\"30\"/>");
+    Window a(kTwoButtons);
     ASSERT_NE(nullptr, a.root);
     CControlUI* one = a.Find(L"one");
     const LPARAM at = ClientPoint(one->GetPos());
@@ -648,8 +679,7 @@ TEST_F(ControlOwnershipProbe, DISABLED_EditMovedWhileBeingEditedThenDeleted)
 
 TEST_F(ControlOwnershipProbe, ComboKeptAsideWhileItsDropListIsOpen)
 {
-    auto a = std::make_unique<Window>(L"<ComboBox name=\"combo\" height=\"24\"><ListLabelElement text=\"e0\" height=\"24\"/>"
-                                      L"<ListLabelElement text=\"e1\" height=\"24\"/></ComboBox>");
+    auto a = std::make_unique<Window>(kTwoEntryCombo);
     ASSERT_NE(nullptr, a->root);
     auto* combo = a->Find<CComboBoxUI>(L"combo");
     ASSERT_TRUE(combo->Activate());
@@ -672,8 +702,7 @@ TEST_F(ControlOwnershipProbe, ComboKeptAsideWhileItsDropListIsOpen)
 
 TEST_F(ControlOwnershipProbe, ComboDeletedWhileItsDropListIsOpen)
 {
-    Window a(L"<ComboBox name=\"combo\" height=\"24\"><ListLabelElement text=\"e0\" height=\"24\"/>"
-             L"<ListLabelElement text=\"e1\" height=\"24\"/></ComboBox>");
+    Window a(kTwoEntryCombo);
     ASSERT_NE(nullptr, a.root);
     auto* combo = a.Find<CComboBoxUI>(L"combo");
     ASSERT_TRUE(combo->Activate());
@@ -689,6 +718,76 @@ TEST_F(ControlOwnershipProbe, ComboDeletedWhileItsDropListIsOpen)
     }
     PumpFor(200);
     EXPECT_FALSE(::IsWindow(drop));
+}
+
+TEST_F(ControlOwnershipProbe, ControlDeletedOrMovedWhileItsToolTipShows)
+{
+    for (const bool moved : {false, true}) {
+        SCOPED_TRACE(moved ? "moved" : "deleted");
+        Window a(L"<Button name=\"one\" tooltip=\"tip\" height=\"30\"/><Button name=\"two\" height=\"30\"/>");
+        Window b;
+        ASSERT_NE(nullptr, b.root);
+        CControlUI* one = a.Find(L"one");
+        const LPARAM at = ClientPoint(one->GetPos());
+        MouseMove(a.hwnd(), at);
+        ::SendMessageW(a.hwnd(), WM_MOUSEHOVER, 0, at);
+        if (moved) {
+            a.root->SetAutoDestroy(false);
+            a.root->Remove(one);
+            b.root->Add(one);
+            b.Layout();
+        } else {
+            a.root->Remove(one);
+        }
+        FlushQuarantine();
+        ::SendMessageW(a.hwnd(), WM_MOUSEHOVER, 0, at);
+        ::SendMessageW(a.hwnd(), WM_MOUSELEAVE, 0, 0);
+        MouseMove(a.hwnd(), at);
+        PumpFor(100);
+        if (moved) b.root->Remove(one);
+        ::SendMessageW(a.hwnd(), WM_MOUSEHOVER, 0, at);
+        EXPECT_EQ(1, a.root->GetCount());
+    }
+}
+
+TEST_F(ControlOwnershipProbe, AnimatedTabDeletedMidSlide)
+{
+    Window a(L"<AnimationTabLayout name=\"tabs\" height=\"200\"><Button name=\"p0\"/><Button name=\"p1\"/>"
+             L"</AnimationTabLayout>");
+    ASSERT_NE(nullptr, a.root);
+    auto* tabs = a.Find<CTabLayoutUI>(L"tabs");
+    PumpFor(50);
+    ASSERT_TRUE(tabs->SelectItem(1));
+    PumpFor(30);
+    a.root->Remove(tabs);
+    FlushQuarantine();
+    PumpFor(300);
+    EXPECT_EQ(0, a.root->GetCount());
+}
+
+TEST_F(ControlOwnershipProbe, ComboMovedWhileItsDropListIsOpen)
+{
+    Window a(kTwoEntryCombo);
+    Window b;
+    ASSERT_NE(nullptr, b.root);
+    auto* combo = a.Find<CComboBoxUI>(L"combo");
+    ASSERT_TRUE(combo->Activate());
+    HWND drop = combo->GetDropWindow()->GetHWND();
+    const LPARAM at = ClientPoint(combo->GetList()->GetItemAt(1)->GetPos());
+    a.root->SetAutoDestroy(false);
+    a.root->Remove(combo);
+    b.root->Add(combo);
+    b.Layout();
+    ::PostMessageW(drop, WM_MOUSEMOVE, 0, at);
+    ::PostMessageW(drop, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(drop, WM_LBUTTONUP, 0, at);
+    PumpFor(200);
+    EXPECT_EQ(1, combo->GetCurSel());
+    EXPECT_EQ(1, b.notes.Count(L"itemselect", combo->GetList()));
+    EXPECT_EQ(0, a.notes.Count(L"itemselect", combo->GetList()));
+    b.root->Remove(combo);
+    PumpFor(100);
+    FlushQuarantine();
 }
 
 // Takes the control it is hooked to out of its (deleting) container when it hears of the given event.
@@ -718,7 +817,7 @@ struct RemoveOnEvent {
 
 TEST_F(ControlOwnershipProbe, DISABLED_EventHandlerRemovesItsOwnControlOnAPress)
 {
-    Window a(L"<Button name=\"one\" height=\"30\"/><Button name=\"two\" height=\"30\"/>");
+    Window a(kTwoButtons);
     ASSERT_NE(nullptr, a.root);
     CControlUI* one = a.Find(L"one");
     RemoveOnEvent remover{a.root, one, EVT_BUTTONDOWN};
@@ -733,7 +832,7 @@ TEST_F(ControlOwnershipProbe, DISABLED_EventHandlerRemovesItsOwnControlOnAPress)
 
 TEST_F(ControlOwnershipProbe, DISABLED_SizeHandlerRemovesItsOwnControl)
 {
-    Window a(L"<Button name=\"one\" height=\"30\"/><Button name=\"two\" height=\"30\"/>");
+    Window a(kTwoButtons);
     ASSERT_NE(nullptr, a.root);
     CControlUI* one = a.Find(L"one");
     RemoveOnEvent remover{a.root, one, 0};
