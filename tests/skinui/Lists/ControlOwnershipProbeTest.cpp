@@ -187,7 +187,7 @@ TEST_F(ControlOwnershipProbe, BuiltForOneWindowAttachedToAnotherOutlivesTheFirst
 }
 
 // Rows built with one window's manager straight into a container another window shows.
-TEST_F(ControlOwnershipProbe, DISABLED_BuiltIntoAnotherWindowsContainerBelongsToThatWindow)
+TEST_F(ControlOwnershipProbe, BuiltIntoAnotherWindowsContainerBelongsToThatWindow)
 {
     auto a = std::make_unique<Window>();
     Window b;
