@@ -473,7 +473,7 @@ TEST_F(ControlOwnershipProbe, ComboItemSelectHandlerRemovesEveryEntry)
 }
 
 // The drop list's window belongs to the window the combo box was first shown in.
-TEST_F(ControlOwnershipProbe, DISABLED_ComboMovedOnOutlivesTheWindowItCameFrom)
+TEST_F(ControlOwnershipProbe, ComboMovedOnOutlivesTheWindowItCameFrom)
 {
     auto a = std::make_unique<Window>(kTwoEntryCombo);
     Window b;
@@ -501,7 +501,7 @@ TEST_F(ControlOwnershipProbe, DISABLED_ComboMovedOnOutlivesTheWindowItCameFrom)
     PumpFor(100);
 }
 
-TEST_F(ControlOwnershipProbe, DISABLED_ComboKeptAsideOutlivesItsWindow)
+TEST_F(ControlOwnershipProbe, ComboKeptAsideOutlivesItsWindow)
 {
     auto a = std::make_unique<Window>(kTwoEntryCombo);
     ASSERT_NE(nullptr, a->root);
