@@ -5,6 +5,7 @@
 #include "Control/UIComboBox.h"
 #include "Control/UIList.h"
 #include "Control/UIMenu.h"
+#include "Control/UIPlaceHolder.h"
 #include "Control/EditUI.h"
 #include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
@@ -606,6 +607,40 @@ TEST_F(ControlOwnershipProbe, ControlMovedOnOutlivesTheWindowItCameFrom)
     PumpFor(600);
     b.root->Remove(one);
     MouseMove(b.hwnd(), MAKELPARAM(5, 290));
+}
+
+// A place holder's native window goes with it: kept aside it survives its old window, moved on it shows
+// in the new one.
+TEST_F(ControlOwnershipProbe, PlaceHolderMovedOnKeepsItsNativeWindow)
+{
+    auto a = std::make_unique<Window>();
+    Window b;
+    ASSERT_NE(nullptr, b.root);
+    auto* holder = new CPlaceHolderUI();
+    holder->SetFixedHeight(40);
+    a->root->Add(holder);
+    a->Layout();
+    HWND native = holder->GetNativeWindow();
+    ASSERT_NE(nullptr, native);
+    ASSERT_EQ(a->hwnd(), ::GetParent(native));
+    a->root->SetAutoDestroy(false);
+    a->root->Remove(holder);
+    a.reset();
+    PumpFor(50);
+    ASSERT_TRUE(::IsWindow(native)) << "the native window ended with a window its control had left";
+    b.root->Add(holder);
+    b.Layout();
+    EXPECT_EQ(native, holder->GetNativeWindow());
+    EXPECT_EQ(b.hwnd(), ::GetParent(native));
+    EXPECT_TRUE(::GetWindowLongW(native, GWL_STYLE) & WS_VISIBLE);
+    RECT shown = {};
+    ::GetWindowRect(native, &shown);
+    ::MapWindowPoints(HWND_DESKTOP, b.hwnd(), reinterpret_cast<POINT*>(&shown), 2);
+    EXPECT_EQ(holder->GetPos().top, shown.top);
+    EXPECT_EQ(40, shown.bottom - shown.top);
+    b.root->Remove(holder);
+    PumpFor(50);
+    EXPECT_FALSE(::IsWindow(native));
 }
 
 // A click handler runs a modal window; while it is up the clicked control goes away.
