@@ -219,6 +219,17 @@ void CComboBoxUI::InitControl()
     ::SendMessageW(TopAncestor(owner), WM_NCACTIVATE, TRUE, 0);
 }
 
+void CComboBoxUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    // The drop window holds the entries, so it must not end with a window the combo has left: it follows
+    // the combo to its new window, or belongs to no window while the combo is kept aside.
+    if (manager != m_manager && m_dropWnd && m_dropWnd->GetHWND()) {
+        HWND owner = manager ? manager->GetWindowHandle() : nullptr;
+        ::SetWindowLongPtrW(m_dropWnd->GetHWND(), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    }
+    CContainerUI::SetManager(manager, parent, runInit);
+}
+
 int CComboBoxUI::GetCount() const { return GetList() ? GetList()->GetCount() : 0; }
 
 bool CComboBoxUI::Add(CControlUI* control)

@@ -53,6 +53,7 @@ public:
     void* GetInterface(const wchar_t* name) override;
     UINT GetControlFlags() const override { return CONTROL_FLAG_TABSTOP | CONTROL_FLAG_SETCURSOR; }
     void InitControl() override;
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     CUIString GetText() const override;
     bool Activate() override;
     void SetEnabled(bool enabled = true) override;

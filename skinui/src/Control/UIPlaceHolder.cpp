@@ -49,6 +49,18 @@ void CPlaceHolderUI::InitControl()
     window->ShowWindow(true, true);
 }
 
+void CPlaceHolderUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    // The native window (and whatever another component shows in it) goes where the control goes; kept
+    // aside, it waits hidden under no visible window instead of ending with the window the control left.
+    if (manager != m_manager && m_window && m_window->GetHWND()) {
+        HWND host = manager ? manager->GetWindowHandle() : nullptr;
+        ::SetParent(m_window->GetHWND(), host ? host : HWND_MESSAGE);
+        ::ShowWindow(m_window->GetHWND(), host ? SW_SHOWNA : SW_HIDE);
+    }
+    CControlUI::SetManager(manager, parent, runInit);
+}
+
 void CPlaceHolderUI::SetPos(RECT rc, bool invalidate)
 {
     // The size event runs application code, which may delete the control.

@@ -20,6 +20,7 @@ public:
     const wchar_t* GetClass() const override { return L"PlaceHolder"; }
     void* GetInterface(const wchar_t* name) override;
     void InitControl() override;
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void SetPos(RECT rc, bool invalidate = true) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 

@@ -187,6 +187,9 @@ CControlUI* CDialogBuilder::Create(IDialogBuilderCallback* callback, CWindowUIMa
     m_callback = callback;
     CXmlNode root = m_xml.GetRoot();
     if (!root.IsValid()) return nullptr;
+    // Controls built into a container a window already shows belong to that window, whichever manager
+    // the caller named: a control is registered with the manager of the tree it sits in.
+    if (manager && parent && parent->GetManager()) manager = parent->GetManager();
     if (manager) {
         const bool isWindow = _wcsicmp(root.GetName(), L"Window") == 0 && manager->GetWindowHandle();
         if (isWindow) ApplyWindowDpi(root, manager);
