@@ -105,6 +105,14 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
         if (exportsRva >= sections[i].VirtualAddress && exportsRva - sections[i].VirtualAddress < sections[i].SizeOfRawData)
             exports = sections[i].PointerToRawData + (exportsRva - sections[i].VirtualAddress);
     ASSERT_NE(exports, 0u);
+    // Where an exported name's last letter lies in the file.
+    const auto lastLetterOf = [&](const std::string& name) {
+        const size_t at = standInImage.find(name + '\0');
+        EXPECT_NE(at, std::string::npos) << name;
+        return at + name.size() - 1;
+    };
+    const size_t recordNameEnd = lastLetterOf(CEF_INTERFACE_IDENTITY_EXPORT);
+    const size_t createNameEnd = lastLetterOf(CEF_CREATE_BROWSER_EXPORT);
     const struct {
         const char* spoilt;
         size_t offset;
@@ -124,6 +132,11 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
          CefLibraryVerdict::NotALibrary},
         {"two thousand million names", exports + offsetof(IMAGE_EXPORT_DIRECTORY, NumberOfNames), 0x7FFFFFFF, 4,
          CefLibraryVerdict::NoIdentity},
+        {"the record's name one letter longer", recordNameEnd + 1, 'X', 1, CefLibraryVerdict::NoIdentity},
+        {"the record's name one letter shorter", recordNameEnd, 0, 1, CefLibraryVerdict::NoIdentity},
+        {"the browser creation's name one letter longer", createNameEnd + 1, 'X', 1,
+         CefLibraryVerdict::NoCreateBrowser},
+        {"the browser creation's name one letter shorter", createNameEnd, 0, 1, CefLibraryVerdict::NoCreateBrowser},
     };
     for (const auto& spoiling : spoilings) {
         std::string image = standInImage;
