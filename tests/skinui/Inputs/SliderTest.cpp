@@ -63,6 +63,14 @@ TEST_F(SliderTest, VerticalSliderHasItsMaximumAtTheTop)
     const RECT thumb = slider.GetThumbRect();
     EXPECT_EQ(0, thumb.top);
     EXPECT_EQ(5, thumb.left);
+
+    // An odd thumb: its centre at the top end is still the maximum, never a value past it.
+    slider.SetAttribute(L"thumbsize", L"10,11");
+    slider.SetAttribute(L"max", L"1000");
+    slider.SetPos(RECT{0, 0, 20, 211});
+    EXPECT_EQ(1000, slider.ValueAtPoint(POINT{10, 5}));
+    EXPECT_EQ(1000, slider.ValueAtPoint(POINT{10, 4}));
+    EXPECT_EQ(995, slider.ValueAtPoint(POINT{10, 7}));
 }
 
 TEST_F(SliderTest, ReleaseNotifiesEvenUnchangedAndPressDoesNot)
