@@ -50,6 +50,15 @@ TEST_F(SliderTest, ClicksMapAlongTheTrackLessTheThumb)
     EXPECT_EQ(100, thumb.left);
     EXPECT_EQ(110, thumb.right);
     EXPECT_EQ(5, thumb.top);
+
+    // Away from the window's corner the track moves with the slider, either way up.
+    slider.SetPos(RECT{300, 40, 510, 60});
+    EXPECT_EQ(50, slider.ValueAtPoint(POINT{405, 50}));
+    EXPECT_EQ(25, slider.ValueAtPoint(POINT{355, 50}));
+    slider.SetAttribute(L"hor", L"false");
+    slider.SetPos(RECT{40, 300, 60, 510});
+    EXPECT_EQ(50, slider.ValueAtPoint(POINT{50, 405}));
+    EXPECT_EQ(75, slider.ValueAtPoint(POINT{50, 355}));
 }
 
 TEST_F(SliderTest, VerticalSliderHasItsMaximumAtTheTop)
@@ -356,6 +365,18 @@ TEST(Slider, PaintsTheBandAndTheThumbInItsStateColour)
     Canvas upright(20, 110, 0xFF000000);
     slider.Paint(upright.dc(), upright.Bounds(), nullptr);
     EXPECT_EQ("8,0,12,110", RectText(upright.BoundsOf(0x0000FF)));
+
+    // A band set to nothing paints no background, either way up.
+    slider.SetAttribute(L"bkcolorwidth", L"0");
+    Canvas bareUpright(20, 110, 0xFF000000);
+    slider.Paint(bareUpright.dc(), bareUpright.Bounds(), nullptr);
+    EXPECT_EQ(0u, bareUpright.Rgb(10, 100));
+    slider.SetAttribute(L"hor", L"true");
+    slider.SetAttribute(L"bkcolorheight", L"0");
+    slider.SetPos(RECT{0, 0, 110, 20});
+    Canvas bare(110, 20, 0xFF000000);
+    slider.Paint(bare.dc(), bare.Bounds(), nullptr);
+    EXPECT_EQ(0u, bare.Rgb(10, 9));
 }
 
 TEST(Slider, TheThumbImageFollowsItsState)
