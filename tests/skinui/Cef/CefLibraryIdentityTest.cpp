@@ -152,6 +152,9 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
         const std::wstring path = WriteFile(L"truncated-library.dll", standIn.substr(0, length));
         EXPECT_NE(CheckEngineLibraryFile(path), CefLibraryVerdict::Accepted) << length;
     }
+    // Cut just before the record name's terminator: what the file lacks is not taken for zeros.
+    EXPECT_EQ(CheckEngineLibraryFile(WriteFile(L"truncated-library.dll", standIn.substr(0, recordNameEnd + 1))),
+              CefLibraryVerdict::NoIdentity);
 }
 
 }  // namespace
