@@ -87,7 +87,6 @@ void CProgressUI::NormaliseRange()
 void CProgressUI::PaintForegroundColor(HDC hdc)
 {
     NormaliseRange();
-    if (m_foreColor == 0) return;
     RECT rc = m_rcItem;
     const long long span = static_cast<long long>(m_max) - m_min;
     const long long done = static_cast<long long>(m_value) - m_min;
