@@ -87,7 +87,6 @@ void CProgressUI::NormaliseRange()
 void CProgressUI::PaintForegroundColor(HDC hdc)
 {
     NormaliseRange();
-    if (m_foreColor == 0) return;
     RECT rc = m_rcItem;
     const long long span = static_cast<long long>(m_max) - m_min;
     const long long done = static_cast<long long>(m_value) - m_min;
@@ -99,23 +98,22 @@ void CProgressUI::PaintForegroundColor(HDC hdc)
 void CProgressUI::PaintForegroundImage(HDC hdc)
 {
     NormaliseRange();
+    if (m_foreImage.IsEmpty()) return;
     const int width = m_rcItem.right - m_rcItem.left;
     const int height = m_rcItem.bottom - m_rcItem.top;
     const long long span = static_cast<long long>(m_max) - m_min;
     const long long done = static_cast<long long>(m_value) - m_min;
-    const RECT filled = m_horizontal ? RECT{0, 0, static_cast<LONG>(MulDiv64(done, width, span)), height}
-                                     : RECT{0, static_cast<LONG>(MulDiv64(span - done, height, span)), width, height};
-    if (m_foreImage.IsEmpty()) return;
+    // The filled part starts at the image's left edge: only its right end (or top, upright) moves.
+    const int filledRight = m_horizontal ? static_cast<int>(MulDiv64(done, width, span)) : width;
+    const int filledTop = m_horizontal ? 0 : static_cast<int>(MulDiv64(span - done, height, span));
     const int scale = m_manager ? m_manager->GetDpiScaler()->GetScale() : 100;
-    const int left = ::MulDiv(filled.left, 100, scale);
-    const int top = ::MulDiv(filled.top, 100, scale);
-    const int right = left + ::MulDiv(filled.right - filled.left, 100, scale);
-    const int bottom = top + ::MulDiv(filled.bottom - filled.top, 100, scale);
+    const int right = ::MulDiv(filledRight, 100, scale);
+    const int top = ::MulDiv(filledTop, 100, scale);
+    const int bottom = top + ::MulDiv(height - filledTop, 100, scale);
     if (m_stretchForeImage)
-        m_foreModify.Format(L"dest='%d,%d,%d,%d'", left, top, right, bottom);
+        m_foreModify.Format(L"dest='0,%d,%d,%d'", top, right, bottom);
     else
-        m_foreModify.Format(L"dest='%d,%d,%d,%d' source='%d,%d,%d,%d'", left, top, right, bottom, left, top, right,
-                            bottom);
+        m_foreModify.Format(L"dest='0,%d,%d,%d' source='0,%d,%d,%d'", top, right, bottom, top, right, bottom);
     DrawImage(hdc, m_foreImage, m_foreModify);
 }
 

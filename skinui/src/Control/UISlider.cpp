@@ -35,17 +35,17 @@ RECT CSliderUI::GetThumbRect() const
     const RECT& rc = m_rcItem;
     const ValueRange range = GetNormalisedRange();
     const long long min = range.min;
+    // The normalised range spans at least one step.
     const long long span = range.max - min;
     const long long offset = range.value - min;
     RECT result;
     if (IsHorizontal()) {
         const int track = rc.right - rc.left - thumb.cx;
-        result.left = rc.left + (span > 0 ? static_cast<LONG>(MulDiv64(offset, track, span)) : 0);
+        result.left = rc.left + static_cast<LONG>(MulDiv64(offset, track, span));
         result.top = rc.top + (rc.bottom - rc.top - thumb.cy) / 2;
     } else {
         result.left = rc.left + (rc.right - rc.left - thumb.cx) / 2;
-        const int bottom =
-            rc.bottom - (span > 0 ? static_cast<LONG>(MulDiv64(rc.bottom - rc.top - thumb.cy, offset, span)) : 0);
+        const int bottom = rc.bottom - static_cast<LONG>(MulDiv64(rc.bottom - rc.top - thumb.cy, offset, span));
         result.top = bottom - thumb.cy;
     }
     result.right = result.left + thumb.cx;
@@ -62,17 +62,18 @@ int CSliderUI::ValueAtPoint(POINT pt) const
     const int min = range.min;
     const int max = range.max;
     const long long span = static_cast<long long>(max) - min;
+    // A point strictly between the two ends leaves a track at least one pixel long.
     if (IsHorizontal()) {
         const int half = thumb.cx / 2;
         const int track = rc.right - rc.left - thumb.cx;
         if (pt.x >= rc.right - half) return max;
-        if (pt.x > rc.left + half && track > 0) return ClampToInt(min + MulDiv64(span, pt.x - half - rc.left, track));
+        if (pt.x > rc.left + half) return ClampToInt(min + MulDiv64(span, pt.x - half - rc.left, track));
         return min;
     }
     const int half = thumb.cy / 2;
     const int track = rc.bottom - rc.top - thumb.cy;
     if (pt.y >= rc.bottom - half) return min;
-    if (pt.y > rc.top + half && track > 0) return ClampToInt(min + MulDiv64(span, rc.bottom - half - pt.y, track));
+    if (pt.y > rc.top + half) return ClampToInt(min + MulDiv64(span, rc.bottom - half - pt.y, track));
     return max;
 }
 

@@ -98,13 +98,36 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
     const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS32*>(&standInImage[nt]);
     const size_t optional = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader);
     const DWORD exportsRva = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
-    size_t exports = 0;
     const auto* sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
         &standInImage[optional + headers->FileHeader.SizeOfOptionalHeader]);
-    for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i)
-        if (exportsRva >= sections[i].VirtualAddress && exportsRva - sections[i].VirtualAddress < sections[i].SizeOfRawData)
-            exports = sections[i].PointerToRawData + (exportsRva - sections[i].VirtualAddress);
+    const auto fileOffsetOf = [&](DWORD rva) {
+        for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i)
+            if (rva >= sections[i].VirtualAddress && rva - sections[i].VirtualAddress < sections[i].SizeOfRawData)
+                return static_cast<size_t>(sections[i].PointerToRawData + (rva - sections[i].VirtualAddress));
+        return size_t{0};
+    };
+    const size_t exports = fileOffsetOf(exportsRva);
     ASSERT_NE(exports, 0u);
+    // Where the record's entry in the export address table lies in the file.
+    const auto* directory = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(&standInImage[exports]);
+    size_t recordEntry = 0;
+    const size_t names = fileOffsetOf(directory->AddressOfNames);
+    const size_t ordinals = fileOffsetOf(directory->AddressOfNameOrdinals);
+    for (DWORD i = 0; i < directory->NumberOfNames; ++i) {
+        const DWORD nameRva = *reinterpret_cast<const DWORD*>(&standInImage[names + i * sizeof(DWORD)]);
+        if (std::strcmp(&standInImage[fileOffsetOf(nameRva)], CEF_INTERFACE_IDENTITY_EXPORT) != 0) continue;
+        const WORD ordinal = *reinterpret_cast<const WORD*>(&standInImage[ordinals + i * sizeof(WORD)]);
+        recordEntry = fileOffsetOf(directory->AddressOfFunctions) + ordinal * sizeof(DWORD);
+    }
+    ASSERT_NE(recordEntry, 0u);
+    // Where an exported name's last letter lies in the file.
+    const auto lastLetterOf = [&](const std::string& name) {
+        const size_t at = standInImage.find(name + '\0');
+        EXPECT_NE(at, std::string::npos) << name;
+        return at + name.size() - 1;
+    };
+    const size_t recordNameEnd = lastLetterOf(CEF_INTERFACE_IDENTITY_EXPORT);
+    const size_t createNameEnd = lastLetterOf(CEF_CREATE_BROWSER_EXPORT);
     const struct {
         const char* spoilt;
         size_t offset;
@@ -124,6 +147,12 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
          CefLibraryVerdict::NotALibrary},
         {"two thousand million names", exports + offsetof(IMAGE_EXPORT_DIRECTORY, NumberOfNames), 0x7FFFFFFF, 4,
          CefLibraryVerdict::NoIdentity},
+        {"the record forwarded to the export table's start", recordEntry, exportsRva, 4, CefLibraryVerdict::NoIdentity},
+        {"the record's name one letter longer", recordNameEnd + 1, 'X', 1, CefLibraryVerdict::NoIdentity},
+        {"the record's name one letter shorter", recordNameEnd, 0, 1, CefLibraryVerdict::NoIdentity},
+        {"the browser creation's name one letter longer", createNameEnd + 1, 'X', 1,
+         CefLibraryVerdict::NoCreateBrowser},
+        {"the browser creation's name one letter shorter", createNameEnd, 0, 1, CefLibraryVerdict::NoCreateBrowser},
     };
     for (const auto& spoiling : spoilings) {
         std::string image = standInImage;
@@ -139,6 +168,9 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
         const std::wstring path = WriteFile(L"truncated-library.dll", standIn.substr(0, length));
         EXPECT_NE(CheckEngineLibraryFile(path), CefLibraryVerdict::Accepted) << length;
     }
+    // Cut just before the record name's terminator: what the file lacks is not taken for zeros.
+    EXPECT_EQ(CheckEngineLibraryFile(WriteFile(L"truncated-library.dll", standIn.substr(0, recordNameEnd + 1))),
+              CefLibraryVerdict::NoIdentity);
 }
 
 }  // namespace

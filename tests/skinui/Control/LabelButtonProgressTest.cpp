@@ -308,6 +308,22 @@ TEST(Progress, EmptyRangeIsWidenedAtPaint)
     EXPECT_EQ(50, progress.GetValue());
 }
 
+TEST(Progress, ItsImagePaintedOnItsOwnTakesTheRangeInToo)
+{
+    SkinZipScope zip;
+    TempImageFile fill("fill.bmp", MakeBmp(8, 8, 0x0000FF));
+    CProgressUI progress;
+    progress.SetAttribute(L"foreimage", (L"file='" + fill.Path() + L"'").c_str());
+    progress.SetPos(RECT{0, 0, 100, 10});
+    Canvas canvas(100, 10);
+    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    // A minimum moved above the maximum leaves the bar at its new, empty start.
+    progress.SetAttribute(L"min", L"200");
+    progress.PaintForegroundImage(canvas.dc());
+    EXPECT_EQ("0,0,0,0", RectText(canvas.BoundsOf(0x0000FF)));
+    EXPECT_EQ(200, progress.GetValue());
+}
+
 TEST(Progress, FillsItsShareOfRangesUpToTheWholeIntRange)
 {
     struct Case {

@@ -50,6 +50,15 @@ TEST_F(SliderTest, ClicksMapAlongTheTrackLessTheThumb)
     EXPECT_EQ(100, thumb.left);
     EXPECT_EQ(110, thumb.right);
     EXPECT_EQ(5, thumb.top);
+
+    // Away from the window's corner the track moves with the slider, either way up.
+    slider.SetPos(RECT{300, 40, 510, 60});
+    EXPECT_EQ(50, slider.ValueAtPoint(POINT{405, 50}));
+    EXPECT_EQ(25, slider.ValueAtPoint(POINT{355, 50}));
+    slider.SetAttribute(L"hor", L"false");
+    slider.SetPos(RECT{40, 300, 60, 510});
+    EXPECT_EQ(50, slider.ValueAtPoint(POINT{50, 405}));
+    EXPECT_EQ(75, slider.ValueAtPoint(POINT{50, 355}));
 }
 
 TEST_F(SliderTest, VerticalSliderHasItsMaximumAtTheTop)
@@ -63,6 +72,14 @@ TEST_F(SliderTest, VerticalSliderHasItsMaximumAtTheTop)
     const RECT thumb = slider.GetThumbRect();
     EXPECT_EQ(0, thumb.top);
     EXPECT_EQ(5, thumb.left);
+
+    // An odd thumb: its centre at the top end is still the maximum, never a value past it.
+    slider.SetAttribute(L"thumbsize", L"10,11");
+    slider.SetAttribute(L"max", L"1000");
+    slider.SetPos(RECT{0, 0, 20, 211});
+    EXPECT_EQ(1000, slider.ValueAtPoint(POINT{10, 5}));
+    EXPECT_EQ(1000, slider.ValueAtPoint(POINT{10, 4}));
+    EXPECT_EQ(995, slider.ValueAtPoint(POINT{10, 7}));
 }
 
 TEST_F(SliderTest, ReleaseNotifiesEvenUnchangedAndPressDoesNot)
@@ -348,6 +365,18 @@ TEST(Slider, PaintsTheBandAndTheThumbInItsStateColour)
     Canvas upright(20, 110, 0xFF000000);
     slider.Paint(upright.dc(), upright.Bounds(), nullptr);
     EXPECT_EQ("8,0,12,110", RectText(upright.BoundsOf(0x0000FF)));
+
+    // A band set to nothing paints no background, either way up.
+    slider.SetAttribute(L"bkcolorwidth", L"0");
+    Canvas bareUpright(20, 110, 0xFF000000);
+    slider.Paint(bareUpright.dc(), bareUpright.Bounds(), nullptr);
+    EXPECT_EQ(0u, bareUpright.Rgb(10, 100));
+    slider.SetAttribute(L"hor", L"true");
+    slider.SetAttribute(L"bkcolorheight", L"0");
+    slider.SetPos(RECT{0, 0, 110, 20});
+    Canvas bare(110, 20, 0xFF000000);
+    slider.Paint(bare.dc(), bare.Bounds(), nullptr);
+    EXPECT_EQ(0u, bare.Rgb(10, 9));
 }
 
 TEST(Slider, TheThumbImageFollowsItsState)

@@ -87,12 +87,13 @@ private:
     std::vector<IMAGE_SECTION_HEADER> m_sections;
 };
 
-bool ReadExportName(const FileReader& file, const ImageLayout& image, DWORD rva, char (&name)[64]) {
-    std::memset(name, 0, sizeof(name));
+// Whether the name at |rva| is |expected|: its bytes and the terminator are all stored in the file.
+bool ExportNameIs(const FileReader& file, const ImageLayout& image, DWORD rva, const char* expected) {
+    const DWORD size = static_cast<DWORD>(std::strlen(expected) + 1);
+    std::vector<char> name(size);
     DWORD offset = 0;
-    DWORD stored = 0;
-    if (!image.StoredFrom(rva, offset, stored)) return false;
-    return file.ReadAt(offset, name, std::min<DWORD>(stored, sizeof(name) - 1));
+    return image.FileOffset(rva, size, offset) && file.ReadAt(offset, name.data(), size) &&
+           std::memcmp(name.data(), expected, size) == 0;
 }
 
 // Finds the record's export and reads it, and tells whether the browser creation is exported too.
@@ -117,15 +118,14 @@ bool FindIdentityRecord(const FileReader& file, const ImageLayout& image, CefInt
         !file.ReadAt(namesOffset, nameRvas.data(), names * sizeof(DWORD)) ||
         !file.ReadAt(ordinalsOffset, ordinals.data(), names * sizeof(WORD)))
         return false;
-    DWORD recordName = names;
-    for (DWORD i = 0; i < names; ++i) {
-        char name[64];
-        if (!ReadExportName(file, image, nameRvas[i], name)) continue;
-        if (std::strcmp(name, CEF_CREATE_BROWSER_EXPORT) == 0) createsBrowsers = true;
-        else if (std::strcmp(name, CEF_INTERFACE_IDENTITY_EXPORT) == 0) recordName = i;
-    }
-    if (recordName == names) return false;
-    const WORD ordinal = ordinals[recordName];
+    const auto exported = [&](const char* name) {
+        return std::find_if(nameRvas.begin(), nameRvas.end(),
+                            [&](DWORD rva) { return ExportNameIs(file, image, rva, name); });
+    };
+    createsBrowsers = exported(CEF_CREATE_BROWSER_EXPORT) != nameRvas.end();
+    const auto recordName = exported(CEF_INTERFACE_IDENTITY_EXPORT);
+    if (recordName == nameRvas.end()) return false;
+    const WORD ordinal = ordinals[static_cast<size_t>(recordName - nameRvas.begin())];
     DWORD recordRva = 0;
     DWORD functionOffset = 0;
     if (ordinal >= exports.NumberOfFunctions ||
