@@ -46,7 +46,7 @@ BOOL CALLBACK CloseIfWarning(HWND window, LPARAM)
 } // namespace
 
 DlgProgress::DlgProgress(HWND mainWindow, std::wstring installFolder)
-    : m_mainWindow(mainWindow), m_installFolder(std::move(installFolder))
+    : m_mainWindow(mainWindow), m_installFolder(std::move(installFolder)), m_downloading(!m_installFolder.empty())
 {
 }
 
@@ -74,7 +74,8 @@ void DlgProgress::StartDownload()
     m_imageLabel = m_pm.FindControl(L"lblImage");
     if (m_imageLabel)
         m_imageLabel->SetBkImage(kSlides[0]);
-    if (m_installFolder.empty())
+    // No folder, or "quit" answered before the first paint: nothing to start.
+    if (!m_downloading)
         return;
 
     AppSettings* settings = AppSettings::Instance();
@@ -90,7 +91,7 @@ void DlgProgress::StartDownload()
     m_downloader.start(
         WideToUtf8(m_downloadUrl), WideToUtf8(target), [this](slicedl::Result result) { OnDownloadResult(result); },
         [this](int64_t total, int64_t downloaded) { OnDownloadProgress(total, downloaded); }, nullptr);
-    m_downloading = true;
+    m_started = true;
     m_timerId = ::SetTimer(m_hWnd, kTimerSlide, kSlideIntervalMs, nullptr);
 }
 
@@ -188,8 +189,12 @@ void DlgProgress::AskToQuit()
     if (life.Ended())
         return;
     m_asking = false;
-    if (answer == kWarningOk)
+    if (answer != kWarningOk || !m_downloading)
+        return;
+    if (m_started)
         m_downloader.stop();
+    else
+        FinishDownload(slicedl::Result::Stopped);
 }
 
 // Alt+F4, the system menu and the taskbar close with code 0; the installer itself closes with 1.

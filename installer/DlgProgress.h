@@ -58,8 +58,10 @@ private:
     std::atomic<int> m_lastPercent{0};
     // This window as the engine's threads see it: set before the download starts, never changed.
     HWND m_window = nullptr;
-    // UI thread: a download is running and its result has not been handled yet.
+    // UI thread: the download runs, or starts at the first paint, and its result has not been handled
+    // yet. Set from creation, so a close that comes before the first paint asks too.
     bool m_downloading = false;
+    bool m_started = false;
     bool m_asking = false;
     // Last, so that it goes first: its destructor waits for the engine's last callback, which uses the
     // members above.

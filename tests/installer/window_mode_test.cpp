@@ -319,35 +319,36 @@ TEST_F(WindowMode, ConfirmedQuitStopsTheDownloadWithoutFurtherQuestions)
 // Alt+F4 as the keyboard sends it: the system turns it into a close command for the window.
 void PressAltF4(HWND window) { PostMessageW(window, WM_SYSKEYDOWN, VK_F4, 0x20000001 | (0x3E << 16)); }
 
-// The installer either ends or shows a window of its own within seconds of `window` being closed.
-bool EndsOrShowsAWindow(InstallerProcess& installer, const wchar_t* className)
+// The installer's window of the class as soon as it exists, shown or not: a key sent to it then
+// comes before its first paint.
+HWND WaitForNewWindow(InstallerProcess& installer, const wchar_t* className)
 {
-    for (int i = 0; i < 50; ++i) {
-        if (!installer.Running())
-            return true;
+    for (int i = 0; i < 60000 && installer.Running(); ++i) {
         for (HWND w = FindWindowW(className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(w, &owner);
-            if (owner == installer.Id() && IsWindowVisible(w))
-                return true;
+            if (owner == installer.Id())
+                return w;
         }
-        Sleep(100);
+        Sleep(1);
     }
-    return false;
+    return nullptr;
 }
 
 TEST_F(WindowMode, AltF4DuringTheDownloadAsksAndQuitKeepsTheFilesForResuming)
 {
     ServeSlowly();
     InstallerProcess installer(L"", Environment());
-    HWND progress = StartDownloading(installer);
+    HWND main = WaitForMainWindow(installer);
+    ASSERT_NE(main, nullptr);
+    Click(main, Button::MainNext);
+    HWND progress = WaitForNewWindow(installer, kProgressClass);
     ASSERT_NE(progress, nullptr);
 
-    // The question first: closed by the system, it answers as its close button does and the
-    // download goes on.
+    // The question first, even for a window closed before it was first drawn: closed by the system,
+    // it answers as its close button does and the download goes on.
     PressAltF4(progress);
-    ASSERT_TRUE(EndsOrShowsAWindow(installer, kWarningClass)) << "neither a window nor the end";
-    HWND question = FindVisibleWindow(installer, kWarningClass);
+    HWND question = installer.WaitForWindow(kWarningClass);
     ASSERT_NE(question, nullptr) << "no quit question";
     PressAltF4(question);
     for (int i = 0; i < 50 && IsWindow(question); ++i)
