@@ -215,6 +215,8 @@ std::vector<CMenuElementUI*> CMenuElementUI::LendSubItems()
         }
         m_lent.push_back(LentSubItem{element, i + static_cast<int>(lent.size())});
         m_items.Remove(i);
+        // Free of this element and its window, so that the sub-menu can take it.
+        element->SetManager(nullptr, nullptr, false);
         lent.push_back(element);
     }
     return lent;

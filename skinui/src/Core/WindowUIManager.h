@@ -54,6 +54,9 @@ using ControlCreator = CControlUI* (*)(const wchar_t* className);
 // - Deleting it releases it from whichever manager holds it at that moment.
 // - A container's Remove without auto-destroy detaches it completely (no parent, no manager), so any later
 //   call on it is safe, even after the window it came from is gone.
+// - A control has one parent: a container's Add refuses a control that another container (or the same one)
+//   still holds (remove it first), and the container itself or one of its ancestors. A window's root may
+//   be added elsewhere: that window lets go of it.
 // - A manager sets timers, option groups and post-paint entries only for its own controls.
 // Moving, deleting and removing take one path: CControlUI::SetManager (naming another manager or none)
 // and the control's destructor both end in ReleaseControlReferences. Code that lends controls to another

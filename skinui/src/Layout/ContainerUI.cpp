@@ -57,9 +57,20 @@ bool CContainerUI::SetItemIndex(CControlUI* control, int index)
 
 bool CContainerUI::Add(CControlUI* control) { return AddAt(control, m_items.GetSize()); }
 
+// A control has one parent. One still held by a container (this one included) would be deleted twice;
+// this container or one of its ancestors would hang the tree in a loop. A window's root may move: its
+// window lets go of it.
+bool CContainerUI::CanAdopt(const CControlUI* control) const
+{
+    if (control->GetParent()) return false;
+    for (const CControlUI* up = this; up; up = up->GetParent())
+        if (up == control) return false;
+    return true;
+}
+
 bool CContainerUI::AddAt(CControlUI* control, int index)
 {
-    if (!control || index < 0 || index > m_items.GetSize()) return false;
+    if (!control || index < 0 || index > m_items.GetSize() || !CanAdopt(control)) return false;
     if (m_manager) m_manager->InitControls(control, this);
     if (!IsVisible()) control->SetInternalVisible(false);
     else RequestLayout();

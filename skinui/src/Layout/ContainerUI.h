@@ -95,6 +95,7 @@ public:
     bool PaintParts(HDC hdc, const RECT& paint, CControlUI* stop) override;
 
 protected:
+    bool CanAdopt(const CControlUI* control) const;
     void DestroyChild(CControlUI* control);
     // Gives the children this container's visibility; stops once `alive` (this container's) has expired.
     void ShowChildren(const std::weak_ptr<void>& alive);

@@ -79,6 +79,35 @@ TEST_F(ContainerTest, ChildrenAreBoundAndDeletedWithTheContainer)
     EXPECT_TRUE(deleted);
 }
 
+// A control has one parent: one held twice would be deleted twice, a loop would never end a walk.
+TEST_F(ContainerTest, AControlThatHasAParentIsRefusedUntilRemoved)
+{
+    bool deleted = false;
+    CContainerUI outer;
+    outer.SetManager(&manager, nullptr, false);
+    auto* inner = new CContainerUI();
+    auto* child = new DeletionProbe(&deleted);
+    ASSERT_TRUE(outer.Add(inner));
+    ASSERT_TRUE(inner->Add(child));
+
+    EXPECT_FALSE(container.Add(child)) << "held by another container";
+    EXPECT_FALSE(inner->Add(child)) << "held by this one already";
+    EXPECT_FALSE(inner->Add(inner)) << "itself";
+    EXPECT_FALSE(inner->Add(&outer)) << "its own ancestor";
+    EXPECT_EQ(0, container.GetCount());
+    EXPECT_EQ(1, inner->GetCount());
+    EXPECT_EQ(inner, child->GetParent());
+
+    // Removed and kept, it may go anywhere.
+    inner->SetAutoDestroy(false);
+    ASSERT_TRUE(inner->Remove(child));
+    EXPECT_TRUE(container.Add(child));
+    EXPECT_EQ(&container, child->GetParent());
+    container.SetDelayedDestroy(false);
+    container.Remove(child);
+    EXPECT_TRUE(deleted);
+}
+
 TEST_F(ContainerTest, RemoveWithoutWindowDeletesAtOnceWhenNotDelayed)
 {
     bool deleted = false;
