@@ -97,10 +97,21 @@ void CTreeNodeUI::Prepare(CTreeNodeUI* child)
     for (CTreeNodeUI* grandchild : child->m_childNodes) child->Prepare(grandchild);
 }
 
+// A node hangs under one parent: one already in a tree or under a node, this node itself or one above it
+// is refused before anything of it changes.
+bool CTreeNodeUI::CanTake(const CTreeNodeUI* child) const
+{
+    if (child->GetParent() || child->m_parentNode) return false;
+    for (const CTreeNodeUI* up = this; up; up = up->m_parentNode)
+        if (up == child) return false;
+    return true;
+}
+
 bool CTreeNodeUI::Add(CControlUI* control)
 {
     CTreeNodeUI* child = NodeOf(control);
     if (!child) return CListContainerElementUI::Add(control);
+    if (!CanTake(child)) return false;
     CTreeNodeUI* last = GetLastDescendant();
     Prepare(child);
     if (m_treeView && m_treeView->AddAt(child, m_treeView->GetItemIndex(last) + 1) < 0) return false;
@@ -111,7 +122,7 @@ bool CTreeNodeUI::Add(CControlUI* control)
 bool CTreeNodeUI::AddAt(CControlUI* control, int index)
 {
     CTreeNodeUI* child = NodeOf(control);
-    if (!child) return false;
+    if (!child || !CanTake(child)) return false;
     CTreeNodeUI* reference = nullptr;
     if (index >= 0 && index < GetCountChild()) {
         reference = m_childNodes[static_cast<size_t>(index)];
@@ -264,6 +275,8 @@ bool CTreeViewUI::Add(CControlUI* control)
 {
     CTreeNodeUI* node = NodeOf(control);
     if (!node) return CListUI::Add(control);
+    // Held elsewhere already: refused before this tree listens to it.
+    if (node->GetParent()) return false;
     PrepareNode(node);
     if (!CListUI::Add(node)) return false;
     node->SetTreeView(this);
@@ -280,7 +293,7 @@ bool CTreeViewUI::AddAt(CControlUI* control, int index)
 
 int CTreeViewUI::AddAt(CTreeNodeUI* node, int index)
 {
-    if (!node) return -1;
+    if (!node || node->GetParent()) return -1;
     PrepareNode(node);
     if (!CListUI::AddAt(node, index)) return -1;
     node->SetTreeView(this);

@@ -59,6 +59,7 @@ public:
     DWORD GetItemTextColor() const { return m_textColor; }
 
 private:
+    bool CanTake(const CTreeNodeUI* child) const;
     void Prepare(CTreeNodeUI* child);
     void ShowItemTextColor();
 

@@ -135,6 +135,22 @@ TEST_F(TreeViewTest, NodesAddedLaterFollowTheTreeFlagsAndLandBehindTheSubtree)
     EXPECT_EQ(7, tree->GetCount());
 }
 
+// A node hangs in one place: one that hangs elsewhere, or above, is refused and nothing moves.
+TEST_F(TreeViewTest, ANodeThatHangsElsewhereIsRefused)
+{
+    CTreeViewUI* tree = ThreeLevels();
+    EXPECT_FALSE(Node(L"b")->Add(Node(L"a1")));
+    EXPECT_FALSE(Node(L"b")->AddAt(Node(L"a1"), 0));
+    EXPECT_FALSE(Node(L"a1x")->Add(Node(L"a")));
+    EXPECT_FALSE(tree->Add(Node(L"b")));
+    EXPECT_EQ(-1, tree->AddAt(Node(L"b"), 0));
+    EXPECT_EQ(0, Node(L"b")->GetCountChild());
+    EXPECT_EQ(Node(L"a"), Node(L"a1")->GetParentNode());
+    ASSERT_EQ(5, tree->GetCount());
+    const wchar_t* order[] = {L"a", L"a1", L"a1x", L"a2", L"b"};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(CUIString(order[i]), tree->GetItemAt(i)->GetName()) << i;
+}
+
 TEST_F(TreeViewTest, RemovingANodeTakesItsSubtreeAndLeavesItsParentConsistent)
 {
     CTreeViewUI* tree = ThreeLevels();
@@ -244,6 +260,14 @@ TEST(TreeNode, NodesOutsideATreeAreOwnedByTheirParent)
     ASSERT_TRUE(root->Add(child));
     ASSERT_TRUE(child->Add(new CTreeNodeUI()));
     EXPECT_EQ(1, root->GetCountChild());
+    // Under one parent at a time, and never under itself.
+    CTreeNodeUI other;
+    EXPECT_FALSE(other.Add(child));
+    EXPECT_FALSE(other.AddAt(child, 0));
+    EXPECT_FALSE(child->Add(root));
+    EXPECT_FALSE(root->Add(root));
+    EXPECT_EQ(0, other.GetCountChild());
+    EXPECT_EQ(root, child->GetParentNode());
     EXPECT_EQ(-1, child->GetTreeIndex());
     delete root;
 }
