@@ -2,6 +2,7 @@
 #include "Core/WindowUIManager.h"
 #include "../Core/SkinTestData.h"
 #include "../Core/PaintedRects.h"
+#include "BarPaintTable.h"
 #include "InputsTestSupport.h"
 #include "TestImages.h"
 
@@ -214,14 +215,8 @@ TEST(Slider, AValueOutsideItsRangeIsTakenIntoItLikeAProgressBars)
         {"minimum raised above the value", {{L"min", L"60"}}, 60, 100, 60, 0, 61, 60},
         {"minimum above the maximum", {{L"min", L"70"}, {L"max", L"30"}}, 70, 71, 70, 0, 71, 70},
         {"empty range", {{L"min", L"50"}, {L"max", L"50"}}, 50, 51, 50, 0, 51, 50},
-        {"value before the range in a skin",
-         {{L"value", L"90"}, {L"min", L"-100"}, {L"max", L"50"}},
-         -100,
-         50,
-         50,
-         200,
-         50,
-         49},
+        {"value before the range in a skin", {{L"value", L"90"}, {L"min", L"-100"}, {L"max", L"50"}},
+         -100, 50, 50, 200, 50, 49},
     };
     const WPARAM wheelUp = MAKEWPARAM(0, WHEEL_DELTA);
     const WPARAM wheelDown = MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA));
@@ -286,8 +281,6 @@ TEST(Slider, AValueOutsideItsRangeIsTakenIntoItLikeAProgressBars)
 // scaled again when drawn, so at 150 % it may sit one pixel further where a half pixel rounds up.
 TEST(Slider, TheThumbIsDrawnOnItsTrackAtEveryScale)
 {
-    SkinZipScope zip;
-    TempImageFile thumbImage("thumb.bmp", MakeBmp(10, 10, 0x0000FF));
     const BarCase cases[] = {
         // Horizontal: left = l + value * (width - thumb) / max, top = t + (height - thumb) / 2.
         {96, true, {10, 5, 220, 25}, 0, 100, 50, "110,10,120,20", "110,10,120,20"},
@@ -308,15 +301,11 @@ TEST(Slider, TheThumbIsDrawnOnItsTrackAtEveryScale)
         {144, false, {10, 5, 40, 320}, 0, 100, 50, "17,155,32,170", "18,155,33,170"},
         {192, false, {10, 5, 50, 425}, 0, 100, 75, "20,105,40,125", "20,105,40,125"},
     };
-    for (const BarCase& c : cases) {
-        CWindowUIManager manager;
-        CSliderUI slider;
-        SetUpBar(manager, slider, c);
-        EXPECT_EQ(c.colour, RectText(slider.GetThumbRect())) << c.Name();
-        const PaintedRects painted = PaintColourThenImage(slider, L"thumbcolor", L"thumbimage", thumbImage.Path(), 440);
-        EXPECT_EQ(c.colour, painted.colour) << c.Name();
-        EXPECT_EQ(c.image, painted.image) << c.Name();
-    }
+    // Where the thumb stands before any paint is where its colour is drawn.
+    ExpectEachBarRowPainted<CSliderUI>(cases, L"thumbcolor", L"thumbimage", 10, 440,
+                                       [](CSliderUI& slider, const BarCase& row) {
+                                           EXPECT_EQ(row.colour, RectText(slider.GetThumbRect()));
+                                       });
 }
 
 TEST_F(SliderTest, WheelAtTheEndOfTheIntRangeStaysThere)
