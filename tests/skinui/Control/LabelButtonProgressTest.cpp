@@ -7,7 +7,7 @@
 #include "../Core/PaintedRects.h"
 #include "../Core/SkinTestData.h"
 #include "../Core/TestWindows.h"
-#include "../Inputs/BarPaintTable.h"
+#include "../Inputs/BarPainting.h"
 #include "../Inputs/InputsTestSupport.h"
 #include "../Inputs/TestImages.h"
 
@@ -61,9 +61,8 @@ TEST(Label, TakesTheWindowDefaultColoursOnceAndKeepsThem)
     CLabelUI label;
     label.SetManager(&manager, nullptr, false);
     label.SetText(L"x");
-    label.SetPos(RECT{0, 0, 20, 20});
     Canvas canvas(20, 20);
-    label.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(label, canvas);
     EXPECT_EQ(0xFF123456u, label.GetTextColor());
     manager.SetDefaultFontColor(0xFF654321);
     label.Paint(canvas.dc(), canvas.Bounds(), nullptr);
@@ -239,9 +238,8 @@ TEST(Progress, VerticalBarFillsFromTheBottom)
     progress.SetAttribute(L"hor", L"false");
     progress.SetAttribute(L"forecolor", L"#FF0000FF");
     progress.SetValue(25);
-    progress.SetPos(RECT{0, 0, 10, 40});
     Canvas canvas(10, 40);
-    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(progress, canvas);
     EXPECT_EQ(0u, canvas.Rgb(5, 29));
     EXPECT_EQ(0x0000FFu, canvas.Rgb(5, 30));
 }
@@ -273,9 +271,8 @@ TEST(Progress, EmptyRangeIsWidenedAtPaint)
     CProgressUI progress;
     progress.SetAttribute(L"min", L"50");
     progress.SetAttribute(L"max", L"50");
-    progress.SetPos(RECT{0, 0, 10, 10});
     Canvas canvas(10, 10);
-    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(progress, canvas);
     EXPECT_EQ(51, progress.GetMaxValue());
     EXPECT_EQ(50, progress.GetValue());
 }
@@ -286,9 +283,8 @@ TEST(Progress, ItsImagePaintedOnItsOwnTakesTheRangeInToo)
     TempImageFile fill("fill.bmp", MakeBmp(8, 8, 0x0000FF));
     CProgressUI progress;
     progress.SetAttribute(L"foreimage", (L"file='" + fill.Path() + L"'").c_str());
-    progress.SetPos(RECT{0, 0, 100, 10});
     Canvas canvas(100, 10);
-    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(progress, canvas);
     // A minimum moved above the maximum leaves the bar at its new, empty start.
     progress.SetAttribute(L"min", L"200");
     progress.PaintForegroundImage(canvas.dc());
@@ -314,9 +310,8 @@ TEST(Progress, FillsItsShareOfRangesUpToTheWholeIntRange)
         progress.SetAttribute(L"min", std::to_wstring(c.min).c_str());
         progress.SetAttribute(L"max", std::to_wstring(c.max).c_str());
         progress.SetAttribute(L"value", std::to_wstring(c.value).c_str());
-        progress.SetPos(RECT{0, 0, 100, 4});
         Canvas canvas(100, 4);
-        progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+        PaintOnto(progress, canvas);
         int filled = 0;
         for (int x = 0; x < 100; ++x) filled += canvas.Rgb(x, 2) == 0x00FF00u;
         EXPECT_EQ(c.filledColumns, filled) << c.min << ".." << c.max << " at " << c.value;
@@ -329,9 +324,8 @@ TEST(Progress, EmptyRangeAtTheTopOfTheIntRangeStaysInIt)
     progress.SetAttribute(L"forecolor", L"#FF00FF00");
     progress.SetAttribute(L"min", std::to_wstring(INT_MAX).c_str());
     progress.SetAttribute(L"max", std::to_wstring(INT_MAX).c_str());
-    progress.SetPos(RECT{0, 0, 10, 4});
     Canvas canvas(10, 4);
-    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(progress, canvas);
     EXPECT_EQ(INT_MAX, progress.GetMaxValue());
     EXPECT_EQ(INT_MAX - 1, progress.GetMinValue());
     EXPECT_LT(progress.GetMinValue(), progress.GetMaxValue());
@@ -346,9 +340,8 @@ TEST(Progress, ForegroundImageIsCutOrSqueezed)
     progress.SetAttribute(L"foreimage", L"image/quad.png");
     progress.SetAttribute(L"isstretchfore", L"false");
     progress.SetValue(50);
-    progress.SetPos(RECT{0, 0, 4, 4});
     Canvas canvas(4, 4);
-    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(progress, canvas);
     // The left half of the image as it is: red over blue, nothing on the right.
     EXPECT_EQ(0xFF0000u, canvas.Rgb(1, 0));
     EXPECT_EQ(0x0000FFu, canvas.Rgb(1, 3));
@@ -367,9 +360,8 @@ TEST(Progress, ForegroundImageIsCutOrSqueezed)
     upright.SetAttribute(L"foreimage", (L"file='" + tall.Path() + L"'").c_str());
     upright.SetAttribute(L"isstretchfore", L"false");
     upright.SetValue(50);
-    upright.SetPos(RECT{0, 0, 10, 100});
     Canvas column(10, 100);
-    upright.Paint(column.dc(), column.Bounds(), nullptr);
+    PaintOnto(upright, column);
     EXPECT_EQ("0,50,10,100", RectText(column.BoundsOf(0x00FF00)));
     EXPECT_EQ("0,0,0,0", RectText(column.BoundsOf(0x0000FF)));
 }

@@ -2,7 +2,7 @@
 #include "Core/WindowUIManager.h"
 #include "../Core/SkinTestData.h"
 #include "../Core/PaintedRects.h"
-#include "BarPaintTable.h"
+#include "BarPainting.h"
 #include "InputsTestSupport.h"
 #include "TestImages.h"
 
@@ -350,9 +350,8 @@ TEST(Slider, PaintsTheBandAndTheThumbInItsStateColour)
     // Upright, the band is a column of its width in the middle: 4 of 20 pixels from 8 to 12.
     slider.SetAttribute(L"hor", L"false");
     slider.SetAttribute(L"bkcolorwidth", L"4");
-    slider.SetPos(RECT{0, 0, 20, 110});
     Canvas upright(20, 110, 0xFF000000);
-    slider.Paint(upright.dc(), upright.Bounds(), nullptr);
+    PaintOnto(slider, upright);
     EXPECT_EQ("8,0,12,110", RectText(upright.BoundsOf(0x0000FF)));
 
     // A band set to nothing paints no background, either way up.
@@ -362,9 +361,8 @@ TEST(Slider, PaintsTheBandAndTheThumbInItsStateColour)
     EXPECT_EQ(0u, bareUpright.Rgb(10, 100));
     slider.SetAttribute(L"hor", L"true");
     slider.SetAttribute(L"bkcolorheight", L"0");
-    slider.SetPos(RECT{0, 0, 110, 20});
     Canvas bare(110, 20, 0xFF000000);
-    slider.Paint(bare.dc(), bare.Bounds(), nullptr);
+    PaintOnto(slider, bare);
     EXPECT_EQ(0u, bare.Rgb(10, 9));
 }
 
@@ -378,9 +376,8 @@ TEST(Slider, TheThumbImageFollowsItsState)
     slider.SetManager(&manager, nullptr, false);
     slider.SetAttribute(L"thumbimage", (L"file='" + plain.Path() + L"'").c_str());
     slider.SetAttribute(L"thumbhotimage", (L"file='" + hot.Path() + L"'").c_str());
-    slider.SetPos(RECT{0, 0, 110, 10});
     Canvas canvas(110, 10, 0xFF000000);
-    slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(slider, canvas);
     EXPECT_EQ(0x00FF00u, canvas.Rgb(5, 5)) << "resting";
     Send(slider, EVT_MOUSEMOVE, 5, 5);
     slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);

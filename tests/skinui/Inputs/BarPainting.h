@@ -12,6 +12,13 @@
 
 namespace SkinUI::Testing {
 
+// Lays the control over the whole canvas, from its corner, and paints it there.
+inline void PaintOnto(CControlUI& control, const Canvas& canvas)
+{
+    control.SetPos(canvas.Bounds());
+    control.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+}
+
 // Runs a bar's table: each row gets a fresh Bar in a window of the row's scale, painted once in its colour and
 // once as a blue square image of imageSide pixels, and both places must be the row's. `beforePaint` may look at
 // the bar as the row left it, before anything is painted.
