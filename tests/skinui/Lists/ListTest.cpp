@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 using namespace SkinUI;
 using namespace SkinUI::Testing;
 
@@ -27,24 +30,49 @@ ControlEvent Event(int type, int x = 0, int y = 0, WORD keyState = 0)
 }
 
 // Hands a control one mouse event at x, y.
-void Send(CControlUI* control, int type, int x = 0, int y = 0)
+void Send(CControlUI* control, int type, int x = 0, int y = 0, WORD keyState = 0)
 {
-    ControlEvent event = Event(type, x, y);
+    ControlEvent event = Event(type, x, y, keyState);
     control->HandleEvent(event);
 }
 
-ControlEvent Key(wchar_t key, WORD keyState = 0)
+void Press(CControlUI* control, wchar_t key, WORD keyState = 0)
 {
     ControlEvent event = Event(EVT_KEYDOWN, 0, 0, keyState);
     event.chKey = key;
-    return event;
+    control->HandleEvent(event);
 }
 
-ControlEvent Wheel(short delta)
+// Turns the wheel over the list and tells which row is selected then.
+int SelectionAfterRoll(CListUI* list, short delta)
 {
     ControlEvent event = Event(EVT_SCROLLWHEEL);
     event.wParam = MAKEWPARAM(0, static_cast<WORD>(delta));
-    return event;
+    list->HandleEvent(event);
+    return list->GetCurSel();
+}
+
+// Presses the key on the list and tells which row is selected then.
+int SelectionAfter(CListUI* list, wchar_t key)
+{
+    Press(list, key);
+    return list->GetCurSel();
+}
+
+IListItemUI* ItemAt(CListUI* list, int index)
+{
+    return static_cast<IListItemUI*>(list->GetItemAt(index)->GetInterface(L"ListItem"));
+}
+
+// Each column's left and right edge, as the list shares them out to its rows: "0-50 50-120".
+std::string ColumnsText(CListUI* list)
+{
+    std::string text;
+    const ListInfo* info = list->GetListInfo();
+    for (int i = 0; i < info->columns; ++i)
+        text += (i ? " " : "") + std::to_string(info->columnRects[i].left) + "-" +
+                std::to_string(info->columnRects[i].right);
+    return text;
 }
 
 class ListTest : public ::testing::Test {
@@ -72,23 +100,26 @@ protected:
         return static_cast<T*>(root->GetInterface(L"List"));
     }
 
-    CListUI* PlainList(int rows, const wchar_t* listAttributes = L"")
+    // A list of `rows` copies of one row element, given without its closing "/>".
+    CListUI* ListOf(int rows, const std::wstring& row, const wchar_t* listAttributes)
     {
-        std::wstring xml = L"<Window><List name=\"list\" ";
-        xml += listAttributes;
-        xml += L">";
-        for (int i = 0; i < rows; ++i)
-            xml += L"<ListLabelElement name=\"row" + std::to_wstring(i) + L"\" text=\"row\" height=\"20\"/>";
-        xml += L"</List></Window>";
-        return Build(xml.c_str());
+        std::wstring xml = std::wstring(L"<Window><List name=\"list\" ") + listAttributes + L">";
+        for (int i = 0; i < rows; ++i) xml += row + L"/>";
+        return Build((xml + L"</List></Window>").c_str());
+    }
+
+    // Label rows 20 pixels high.
+    CListUI* PlainList(int rows, const wchar_t* listAttributes = L"", const wchar_t* rowAttributes = L"")
+    {
+        return ListOf(rows, std::wstring(L"<ListLabelElement text=\"row\" height=\"20\" ") + rowAttributes,
+                      listAttributes);
     }
 
     // The row that Return activates: the one the list holds as its current row; null when none.
     CControlUI* RowReturnActivates(CListUI* list)
     {
         const size_t before = notes.seen.size();
-        ControlEvent enter = Key(VK_RETURN);
-        list->HandleEvent(enter);
+        Press(list, VK_RETURN);
         for (size_t i = before; i < notes.seen.size(); ++i)
             if (notes.seen[i].sType == L"itemactivate") return notes.seen[i].pSender;
         return nullptr;
@@ -109,11 +140,9 @@ TEST_F(ListTest, SkinBuildsListWithHeaderColumnsAndOwnedRows)
     ASSERT_NE(nullptr, list);
     ASSERT_EQ(3, list->GetCount());
     EXPECT_EQ(2, list->GetHeader()->GetCount());
-    EXPECT_EQ(2, list->GetListInfo()->columns);
-    EXPECT_EQ(50, list->GetListInfo()->columnRects[0].right - list->GetListInfo()->columnRects[0].left);
-    EXPECT_EQ(70, list->GetListInfo()->columnRects[1].right - list->GetListInfo()->columnRects[1].left);
+    EXPECT_EQ("0-50 50-120", ColumnsText(list));
     for (int i = 0; i < 3; ++i) {
-        auto* item = static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"));
+        IListItemUI* item = ItemAt(list, i);
         ASSERT_NE(nullptr, item);
         EXPECT_EQ(i, item->GetIndex());
         EXPECT_EQ(static_cast<IListOwnerUI*>(list), item->GetOwner());
@@ -157,49 +186,44 @@ TEST_F(ListTest, SelectionNotifiesOnChangeOnlyAndRejectsMissingRows)
     ASSERT_TRUE(list->SelectItem(1));
     EXPECT_EQ(1, list->GetCurSel());
     EXPECT_EQ(1, ItemSelects());
-    EXPECT_TRUE(static_cast<IListItemUI*>(list->GetItemAt(1)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_TRUE(ItemAt(list, 1)->IsSelected());
     ASSERT_TRUE(list->SelectItem(1));
     EXPECT_EQ(1, ItemSelects());
     EXPECT_EQ(1, list->GetSelectItemCount());
     ASSERT_TRUE(list->SelectItem(2));
-    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(1)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_FALSE(ItemAt(list, 1)->IsSelected());
     EXPECT_EQ(2, ItemSelects());
     EXPECT_FALSE(list->SelectItem(7));
     EXPECT_EQ(-1, list->GetCurSel());
     EXPECT_EQ(0, list->GetSelectItemCount());
-    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(2)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_FALSE(ItemAt(list, 2)->IsSelected());
 }
 
 TEST_F(ListTest, ClickSelectsTheRowAndReportsItemClick)
 {
     CListUI* list = PlainList(3);
     CControlUI* row = list->GetItemAt(2);
-    ControlEvent down = Event(EVT_BUTTONDOWN, 5, row->GetPos().top + 2);
-    row->HandleEvent(down);
-    ControlEvent up = Event(EVT_BUTTONUP, 5, row->GetPos().top + 2);
-    row->HandleEvent(up);
+    const int rowY = row->GetPos().top + 2;
+    Send(row, EVT_BUTTONDOWN, 5, rowY);
+    Send(row, EVT_BUTTONUP, 5, rowY);
     EXPECT_EQ(2, list->GetCurSel());
     EXPECT_EQ(1, ItemSelects());
     EXPECT_EQ(1, notes.Count(L"itemclick", row));
-    ControlEvent dbl = Event(EVT_DBLCLICK);
-    row->HandleEvent(dbl);
+    Send(row, EVT_DBLCLICK);
     EXPECT_EQ(1, notes.Count(L"itemactivate", row));
 
     // Ctrl toggles rows of multi-selection lists only: here the row stays marked as the list's selection.
-    ControlEvent ctrlClick = Event(EVT_BUTTONDOWN, 5, row->GetPos().top + 2, MK_CONTROL);
-    row->HandleEvent(ctrlClick);
-    EXPECT_TRUE(static_cast<IListItemUI*>(row->GetInterface(L"ListItem"))->IsSelected());
+    Send(row, EVT_BUTTONDOWN, 5, rowY, MK_CONTROL);
+    EXPECT_TRUE(ItemAt(list, 2)->IsSelected());
     EXPECT_EQ(2, list->GetCurSel());
-    ControlEvent enter = Key(VK_RETURN);
-    list->HandleEvent(enter);
+    Press(list, VK_RETURN);
     EXPECT_EQ(2, notes.Count(L"itemactivate", row));
     CControlUI* other = list->GetItemAt(0);
-    ControlEvent ctrlOther = Event(EVT_BUTTONDOWN, 5, other->GetPos().top + 2, MK_CONTROL);
-    other->HandleEvent(ctrlOther);
+    Send(other, EVT_BUTTONDOWN, 5, other->GetPos().top + 2, MK_CONTROL);
     EXPECT_EQ(0, list->GetCurSel());
     EXPECT_EQ(1, list->GetSelectItemCount());
-    EXPECT_FALSE(static_cast<IListItemUI*>(row->GetInterface(L"ListItem"))->IsSelected());
-    row->HandleEvent(down);
+    EXPECT_FALSE(ItemAt(list, 2)->IsSelected());
+    Send(row, EVT_BUTTONDOWN, 5, rowY);
     EXPECT_EQ(2, list->GetCurSel());
     EXPECT_EQ(3, ItemSelects()) << "every move of the selection is told";
 }
@@ -217,40 +241,30 @@ TEST_F(ListTest, MultiSelectionNotifiesEveryAdditionAndCtrlClickDropsOneRow)
     EXPECT_EQ(2, list->GetNextSelItem(0));
     EXPECT_EQ(-1, list->GetNextSelItem(3));
 
-    ControlEvent ctrlClick = Event(EVT_BUTTONDOWN, 1, 1, MK_CONTROL);
-    list->GetItemAt(2)->HandleEvent(ctrlClick);
+    Send(list->GetItemAt(2), EVT_BUTTONDOWN, 1, 1, MK_CONTROL);
     EXPECT_EQ(2, list->GetSelectItemCount());
     EXPECT_EQ(3, list->GetNextSelItem(0));
-    EXPECT_TRUE(static_cast<IListItemUI*>(list->GetItemAt(0)->GetInterface(L"ListItem"))->IsSelected());
-    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(2)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_TRUE(ItemAt(list, 0)->IsSelected());
+    EXPECT_FALSE(ItemAt(list, 2)->IsSelected());
 
-    ControlEvent ctrlA = Key(L'A', MK_CONTROL);
-    list->HandleEvent(ctrlA);
+    Press(list, L'A', MK_CONTROL);
     EXPECT_EQ(4, list->GetSelectItemCount());
     list->SetMultiSelect(false);
     EXPECT_EQ(0, list->GetSelectItemCount());
-    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(3)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_FALSE(ItemAt(list, 3)->IsSelected());
 }
 
 TEST_F(ListTest, ArrowKeysStopAtTheEnds)
 {
     CListUI* list = PlainList(3);
-    ControlEvent up = Key(VK_UP), down = Key(VK_DOWN), home = Key(VK_HOME), end = Key(VK_END);
-    list->HandleEvent(down);
-    EXPECT_EQ(-1, list->GetCurSel());
-    list->HandleEvent(end);
-    EXPECT_EQ(2, list->GetCurSel());
-    list->HandleEvent(down);
-    EXPECT_EQ(2, list->GetCurSel());
+    EXPECT_EQ(-1, SelectionAfter(list, VK_DOWN));
+    EXPECT_EQ(2, SelectionAfter(list, VK_END));
+    EXPECT_EQ(2, SelectionAfter(list, VK_DOWN));
     list->SelectItem(1);
-    list->HandleEvent(up);
-    EXPECT_EQ(0, list->GetCurSel());
-    list->HandleEvent(up);
-    EXPECT_EQ(0, list->GetCurSel());
-    list->HandleEvent(down);
-    EXPECT_EQ(1, list->GetCurSel());
-    list->HandleEvent(home);
-    EXPECT_EQ(0, list->GetCurSel());
+    EXPECT_EQ(0, SelectionAfter(list, VK_UP));
+    EXPECT_EQ(0, SelectionAfter(list, VK_UP));
+    EXPECT_EQ(1, SelectionAfter(list, VK_DOWN));
+    EXPECT_EQ(0, SelectionAfter(list, VK_HOME));
 }
 
 TEST_F(ListTest, ArrowKeysGoToTheNearestRowThatCanTakeTheSelection)
@@ -266,30 +280,22 @@ TEST_F(ListTest, ArrowKeysGoToTheNearestRowThatCanTakeTheSelection)
         CListUI* list = PlainList(5);
         way.takeOut(list->GetItemAt(1));
         way.takeOut(list->GetItemAt(2));
-        ControlEvent up = Key(VK_UP), down = Key(VK_DOWN);
         ASSERT_TRUE(list->SelectItem(0)) << way.name;
-        list->HandleEvent(down);
-        EXPECT_EQ(3, list->GetCurSel()) << way.name;
-        list->HandleEvent(up);
-        EXPECT_EQ(0, list->GetCurSel()) << way.name;
+        EXPECT_EQ(3, SelectionAfter(list, VK_DOWN)) << way.name;
+        EXPECT_EQ(0, SelectionAfter(list, VK_UP)) << way.name;
         EXPECT_TRUE(static_cast<CListLabelElementUI*>(list->GetItemAt(0))->IsSelected()) << way.name;
         // Nothing that can take it in that direction: the selection stays.
         way.takeOut(list->GetItemAt(0));
         way.takeOut(list->GetItemAt(4));
         ASSERT_TRUE(list->SelectItem(3)) << way.name;
-        list->HandleEvent(up);
-        EXPECT_EQ(3, list->GetCurSel()) << way.name;
-        list->HandleEvent(down);
-        EXPECT_EQ(3, list->GetCurSel()) << way.name;
+        EXPECT_EQ(3, SelectionAfter(list, VK_UP)) << way.name;
+        EXPECT_EQ(3, SelectionAfter(list, VK_DOWN)) << way.name;
         EXPECT_EQ(1, list->GetSelectItemCount()) << way.name;
         // Home and End stop at the outermost rows that can take the selection.
-        ControlEvent home = Key(VK_HOME), end = Key(VK_END);
         list->GetItemAt(2)->SetEnabled(true);
         list->GetItemAt(2)->SetVisible(true);
-        list->HandleEvent(home);
-        EXPECT_EQ(2, list->GetCurSel()) << way.name;
-        list->HandleEvent(end);
-        EXPECT_EQ(3, list->GetCurSel()) << way.name;
+        EXPECT_EQ(2, SelectionAfter(list, VK_HOME)) << way.name;
+        EXPECT_EQ(3, SelectionAfter(list, VK_END)) << way.name;
         EXPECT_EQ(1, list->GetSelectItemCount()) << way.name;
     }
 }
@@ -301,40 +307,31 @@ TEST_F(ListTest, ReturnOnADisabledContainerRowGoesToTheList)
         L"<ListContainerElement name=\"off\" height=\"20\"/></List></Window>");
     ASSERT_TRUE(list->SelectItem(0));
     list->GetItemAt(1)->SetEnabled(false);
-    ControlEvent enter = Key(VK_RETURN);
-    list->GetItemAt(1)->HandleEvent(enter);
+    Press(list->GetItemAt(1), VK_RETURN);
     // The list activates its current row, as it does for Return on a disabled label row.
     EXPECT_EQ(1, notes.Count(L"itemactivate", list->GetItemAt(0)));
     EXPECT_EQ(0, notes.Count(L"itemactivate", list->GetItemAt(1)));
-    ControlEvent twice = Event(EVT_DBLCLICK, 5, 25);
-    list->GetItemAt(1)->HandleEvent(twice);
+    Send(list->GetItemAt(1), EVT_DBLCLICK, 5, 25);
     EXPECT_EQ(0, notes.Count(L"itemactivate", list->GetItemAt(1)));
 }
 
 TEST_F(ListTest, WheelMovesTheSelectionWithScrollSelectElseScrolls)
 {
     CListUI* list = PlainList(30, L"vscrollbar=\"true\"");
-    ControlEvent towardsUser = Wheel(-120);
-    list->HandleEvent(towardsUser);
-    EXPECT_EQ(-1, list->GetCurSel());
+    EXPECT_EQ(-1, SelectionAfterRoll(list, -120));
     EXPECT_GT(list->GetScrollPos().cy, 0);
 
     CListUI* selecting = PlainList(30, L"vscrollbar=\"true\" itemscrollselect=\"true\"");
     selecting->SelectItem(4);
-    selecting->HandleEvent(towardsUser);
-    EXPECT_EQ(5, selecting->GetCurSel());
-    ControlEvent away = Wheel(120);
-    selecting->HandleEvent(away);
-    selecting->HandleEvent(away);
-    EXPECT_EQ(3, selecting->GetCurSel());
+    EXPECT_EQ(5, SelectionAfterRoll(selecting, -120));
+    SelectionAfterRoll(selecting, 120);
+    EXPECT_EQ(3, SelectionAfterRoll(selecting, 120));
     // Rows that cannot take the selection are passed over; past the last one that can, it stays.
     selecting->GetItemAt(2)->SetEnabled(false);
-    selecting->HandleEvent(away);
-    EXPECT_EQ(1, selecting->GetCurSel());
+    EXPECT_EQ(1, SelectionAfterRoll(selecting, 120));
     selecting->GetItemAt(29)->SetEnabled(false);
     ASSERT_TRUE(selecting->SelectItem(28));
-    selecting->HandleEvent(towardsUser);
-    EXPECT_EQ(28, selecting->GetCurSel());
+    EXPECT_EQ(28, SelectionAfterRoll(selecting, -120));
 }
 
 TEST_F(ListTest, SelectingARowBelowTheViewScrollsItIntoView)
@@ -382,17 +379,14 @@ TEST_F(ListTest, KeysMoveTheSelectionAndScrollItIntoViewBothWays)
         {"Home", VK_HOME, 0, 0},
     };
     for (const wchar_t* rowWidth : {L"", L"width=\"50\""}) {
-        std::wstring xml = L"<Window><List header=\"hidden\" vscrollbar=\"true\">";
-        for (int i = 0; i < 30; ++i) xml += L"<ListLabelElement text=\"row\" height=\"20\" " + std::wstring(rowWidth) + L"/>";
-        CListUI* list = Build((xml + L"</List></Window>").c_str());
+        CListUI* list = PlainList(30, L"header=\"hidden\" vscrollbar=\"true\"", rowWidth);
         ASSERT_NE(nullptr, list);
         const std::string rows = rowWidth[0] ? "fixed-width rows: " : "rows: ";
         ASSERT_EQ(300, list->GetList()->GetHeight()) << rows;
         EXPECT_EQ(300, list->GetScrollRange().cy) << rows;
         ASSERT_TRUE(list->SelectItem(0));
         for (const auto& step : steps) {
-            ControlEvent key = Key(step.key);
-            list->HandleEvent(key);
+            Press(list, step.key);
             EXPECT_EQ(step.selected, list->GetCurSel()) << rows << step.what;
             EXPECT_EQ(step.scroll, list->GetScrollPos().cy) << rows << step.what;
             EXPECT_EQ(step.scroll, list->GetVerticalScrollBar()->GetScrollPos()) << rows << step.what;
@@ -431,9 +425,7 @@ TEST_F(ListTest, StretchRowsTakeWhatTheOtherRowsLeave)
 // Container rows of a fixed width do tile: three 50-pixel rows to a line of the 184 pixels beside the bar.
 TEST_F(ListTest, FixedWidthContainerRowsTileAndScrollByTileLines)
 {
-    std::wstring xml = L"<Window><List header=\"hidden\" vscrollbar=\"true\">";
-    for (int i = 0; i < 80; ++i) xml += L"<ListContainerElement width=\"50\" height=\"20\"/>";
-    CListUI* list = Build((xml + L"</List></Window>").c_str());
+    CListUI* list = ListOf(80, L"<ListContainerElement width=\"50\" height=\"20\"", L"header=\"hidden\" vscrollbar=\"true\"");
     ASSERT_NE(nullptr, list);
     // Four to a line would need 20 lines (400 of 300): the bar shows, and beside it three fit.
     EXPECT_EQ(240, list->GetScrollRange().cy) << "27 lines of 20 pixels in 300";
@@ -455,8 +447,7 @@ TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
     EXPECT_EQ(3, list->GetCount());
     EXPECT_EQ(2, list->GetCurSel());
     EXPECT_EQ(selected, RowReturnActivates(list));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(i, static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"))->GetIndex());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(i, ItemAt(list, i)->GetIndex());
     ASSERT_TRUE(list->Remove(list->GetItemAt(2)));
     EXPECT_EQ(1, list->GetCurSel());
     selected = list->GetItemAt(1);
@@ -466,8 +457,7 @@ TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
     auto* inserted = new CListLabelElementUI();
     ASSERT_TRUE(list->AddAt(inserted, 0));
     EXPECT_EQ(2, list->GetCurSel());
-    for (int i = 0; i < list->GetCount(); ++i)
-        EXPECT_EQ(i, static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"))->GetIndex());
+    for (int i = 0; i < list->GetCount(); ++i) EXPECT_EQ(i, ItemAt(list, i)->GetIndex());
     ASSERT_TRUE(list->AddAt(new CListLabelElementUI(), 2));
     EXPECT_EQ(3, list->GetCurSel());
     EXPECT_EQ(selected, RowReturnActivates(list));
@@ -528,8 +518,7 @@ TEST_F(ListTest, TheExpandedIndexFollowsItsRowWhenRowsAreInsertedOrMoved)
 
 TEST_F(ListTest, SelectedAttributeSelectsWhateverItsValue)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListLabelElement/><ListLabelElement/></List></Window>");
+    CListUI* list = Build(L"<Window><List><ListLabelElement/><ListLabelElement/></List></Window>");
     auto* row = static_cast<CListLabelElementUI*>(list->GetItemAt(1));
     row->SetAttribute(L"selected", L"false");
     EXPECT_EQ(1, list->GetCurSel());
@@ -573,10 +562,7 @@ TEST_F(ListTest, PercentageHeaderSharesItsWidth)
         L"<Window><List><ListHeader percentageheader=\"true\"><ListHeaderItem percent=\"30\"/>"
         L"<ListHeaderItem percent=\"70\"/></ListHeader></List></Window>");
     ASSERT_NE(nullptr, list);
-    const ListInfo* info = list->GetListInfo();
-    EXPECT_EQ(60, info->columnRects[0].right - info->columnRects[0].left);
-    EXPECT_EQ(140, info->columnRects[1].right - info->columnRects[1].left);
-    EXPECT_EQ(info->columnRects[0].right, info->columnRects[1].left);
+    EXPECT_EQ("0-60 60-200", ColumnsText(list));
 }
 
 TEST_F(ListTest, PlainHeaderItemsTakeTheHeaderHeightAndRowsStartBelowIt)
@@ -610,10 +596,7 @@ TEST_F(ListTest, HiddenHeaderStillGivesColumnPositions)
     CListUI* list = Build(
         L"<Window><List header=\"hidden\"><ListHeaderItem width=\"40\"/><ListHeaderItem width=\"60\"/>"
         L"<ListLabelElement height=\"20\"/></List></Window>");
-    const ListInfo* info = list->GetListInfo();
-    EXPECT_EQ(2, info->columns);
-    EXPECT_EQ(40, info->columnRects[0].right - info->columnRects[0].left);
-    EXPECT_EQ(100, info->columnRects[1].right);
+    EXPECT_EQ("0-40 40-100", ColumnsText(list));
     EXPECT_FALSE(list->GetHeader()->GetItemAt(0)->IsVisible());
     EXPECT_EQ(0, list->GetItemAt(0)->GetPos().top);
     // Moved, the list takes its hidden header along, as it does its shown children.
@@ -628,10 +611,8 @@ TEST_F(ListTest, AFloatingHeaderItemGivesNoColumn)
     CListUI* list = Build(
         L"<Window><List><ListHeader><ListHeaderItem width=\"40\"/>"
         L"<ListHeaderItem float=\"true\" pos=\"100,0,130,20\"/></ListHeader></List></Window>");
-    const ListInfo* info = list->GetListInfo();
-    EXPECT_EQ(2, info->columns);
-    EXPECT_EQ(40, info->columnRects[0].right);
-    EXPECT_EQ("0,0,0,0", RectText(info->columnRects[1]));
+    EXPECT_EQ("0-40 0-0", ColumnsText(list));
+    EXPECT_EQ("0,0,0,0", RectText(list->GetListInfo()->columnRects[1]));
 }
 
 TEST_F(ListTest, HeaderItemClickAndSeparatorDrag)
@@ -742,8 +723,7 @@ TEST_F(ListTest, TextRowKeepsTheFirstEightLinksAndReportsClicksOnThem)
     EXPECT_EQ(CUIString(L"8"), row->GetLinkText(7));
     EXPECT_EQ(6u, row->GetControlFlags());
     const RECT link = row->GetLinkRect(6);
-    ControlEvent up = Event(EVT_BUTTONUP, (link.left + link.right) / 2, (link.top + link.bottom) / 2);
-    row->HandleEvent(up);
+    Send(row, EVT_BUTTONUP, (link.left + link.right) / 2, (link.top + link.bottom) / 2);
     ASSERT_EQ(1, notes.Count(L"link", row));
     EXPECT_EQ(6u, notes.seen.back().wParam);
 }
@@ -755,8 +735,7 @@ TEST_F(ListTest, EachStateImageIsTriedUntilOneDraws)
     CListUI* list = PlainList(2, L"itemselectedimage=\"image/missing.png\" itemhotimage=\"image/quad.png\"");
     auto* row = static_cast<CListLabelElementUI*>(list->GetItemAt(0));
     ASSERT_TRUE(list->SelectItem(0));
-    ControlEvent enter = Event(EVT_MOUSEENTER, 5, 5);
-    row->HandleEvent(enter);
+    Send(row, EVT_MOUSEENTER, 5, 5);
     ASSERT_EQ(8u, row->GetButtonState() & 8u);
     Canvas canvas(200, 300, 0xFF000000);
     list->Paint(canvas.dc(), canvas.Bounds(), nullptr);
