@@ -35,7 +35,8 @@ void ExpectEachBarRowPainted(const BarCase (&rows)[N], const wchar_t* colourAttr
         Bar bar;
         SetUpBar(manager, bar, row);
         if (beforePaint) beforePaint(bar, row);
-        const PaintedRects painted = PaintColourThenImage(bar, colourAttribute, imageAttribute, blue.Path(), canvasSize);
+        const PaintedRects painted =
+            PaintColourThenImage(bar, colourAttribute, imageAttribute, blue.Path(), canvasSize);
         EXPECT_EQ(row.colour, painted.colour);
         EXPECT_EQ(row.image, painted.image);
     }

@@ -88,24 +88,25 @@ protected:
         CWindowUIManager::Term();
     }
 
-    // Builds the skin text, attaches it and lays it out in a 200 x 300 area.
-    template <class T = CListUI>
-    T* Build(const wchar_t* xml)
+    // Builds a list of these attributes around the skin text inside it, attaches it and lays it out in a
+    // 200 x 300 area.
+    CListUI* Build(const std::wstring& listAttributes, const std::wstring& inside)
     {
+        const std::wstring xml = L"<Window><List " + listAttributes + L">" + inside + L"</List></Window>";
         CDialogBuilder builder;
-        CControlUI* root = builder.Create(xml, nullptr, nullptr, &manager);
+        CControlUI* root = builder.Create(xml.c_str(), nullptr, nullptr, &manager);
         if (!root) return nullptr;
         manager.AttachRootControl(root);
         root->SetPos(RECT{0, 0, 200, 300});
-        return static_cast<T*>(root->GetInterface(L"List"));
+        return static_cast<CListUI*>(root->GetInterface(L"List"));
     }
 
     // A list of `rows` copies of one row element, given without its closing "/>".
     CListUI* ListOf(int rows, const std::wstring& row, const wchar_t* listAttributes)
     {
-        std::wstring xml = std::wstring(L"<Window><List name=\"list\" ") + listAttributes + L">";
-        for (int i = 0; i < rows; ++i) xml += row + L"/>";
-        return Build((xml + L"</List></Window>").c_str());
+        std::wstring inside;
+        for (int i = 0; i < rows; ++i) inside += row + L"/>";
+        return Build(listAttributes, inside);
     }
 
     // Label rows 20 pixels high.
@@ -134,9 +135,9 @@ protected:
 
 TEST_F(ListTest, SkinBuildsListWithHeaderColumnsAndOwnedRows)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader><ListHeaderItem text=\"A\" width=\"50\"/><ListHeaderItem text=\"B\" width=\"70\"/>"
-        L"</ListHeader><ListLabelElement text=\"one\"/><ListTextElement/><ListContainerElement/></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader><ListHeaderItem text=\"A\" width=\"50\"/>"
+        L"<ListHeaderItem text=\"B\" width=\"70\"/></ListHeader><ListLabelElement text=\"one\"/><ListTextElement/>"
+        L"<ListContainerElement/>");
     ASSERT_NE(nullptr, list);
     ASSERT_EQ(3, list->GetCount());
     EXPECT_EQ(2, list->GetHeader()->GetCount());
@@ -169,9 +170,8 @@ TEST_F(ListTest, HeaderItemsAddedToTheListGoToTheHeaderAndColumnsStopAt32)
 
 TEST_F(ListTest, FloatingExtrasOfTheListArePlacedByTheirOwnPosition)
 {
-    CListUI* list = Build(
-        L"<Window><List><Label name=\"extra\" float=\"true\" pos=\"5,6,25,26\"/>"
-        L"<ListLabelElement height=\"20\"/></List></Window>");
+    CListUI* list = Build(L"", L"<Label name=\"extra\" float=\"true\" pos=\"5,6,25,26\"/>"
+        L"<ListLabelElement height=\"20\"/>");
     CControlUI* extra = manager.FindControl(L"extra");
     ASSERT_NE(nullptr, extra);
     EXPECT_EQ(1, list->GetCount());
@@ -302,9 +302,8 @@ TEST_F(ListTest, ArrowKeysGoToTheNearestRowThatCanTakeTheSelection)
 
 TEST_F(ListTest, ReturnOnADisabledContainerRowGoesToTheList)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListContainerElement name=\"first\" height=\"20\"/>"
-        L"<ListContainerElement name=\"off\" height=\"20\"/></List></Window>");
+    CListUI* list = Build(L"", L"<ListContainerElement name=\"first\" height=\"20\"/>"
+        L"<ListContainerElement name=\"off\" height=\"20\"/>");
     ASSERT_TRUE(list->SelectItem(0));
     list->GetItemAt(1)->SetEnabled(false);
     Press(list->GetItemAt(1), VK_RETURN);
@@ -414,9 +413,8 @@ TEST_F(ListTest, StretchRowsTakeWhatTheOtherRowsLeave)
          L"childpadding=\"4\"", "0,48,200,300"},
     };
     for (const auto& c : cases) {
-        const std::wstring xml = std::wstring(L"<Window><List header=\"hidden\" ") + c.attributes + L">" + c.rows +
-                                 L"<ListContainerElement/></List></Window>";
-        CListUI* list = Build(xml.c_str());
+        CListUI* list = Build(L"header=\"hidden\" " + std::wstring(c.attributes),
+                              c.rows + std::wstring(L"<ListContainerElement/>"));
         ASSERT_NE(nullptr, list) << c.what;
         EXPECT_EQ(c.stretchRow, RectText(list->GetItemAt(list->GetCount() - 1)->GetPos())) << c.what;
     }
@@ -425,7 +423,8 @@ TEST_F(ListTest, StretchRowsTakeWhatTheOtherRowsLeave)
 // Container rows of a fixed width do tile: three 50-pixel rows to a line of the 184 pixels beside the bar.
 TEST_F(ListTest, FixedWidthContainerRowsTileAndScrollByTileLines)
 {
-    CListUI* list = ListOf(80, L"<ListContainerElement width=\"50\" height=\"20\"", L"header=\"hidden\" vscrollbar=\"true\"");
+    CListUI* list =
+        ListOf(80, L"<ListContainerElement width=\"50\" height=\"20\"", L"header=\"hidden\" vscrollbar=\"true\"");
     ASSERT_NE(nullptr, list);
     // Four to a line would need 20 lines (400 of 300): the bar shows, and beside it three fit.
     EXPECT_EQ(240, list->GetScrollRange().cy) << "27 lines of 20 pixels in 300";
@@ -518,7 +517,7 @@ TEST_F(ListTest, TheExpandedIndexFollowsItsRowWhenRowsAreInsertedOrMoved)
 
 TEST_F(ListTest, SelectedAttributeSelectsWhateverItsValue)
 {
-    CListUI* list = Build(L"<Window><List><ListLabelElement/><ListLabelElement/></List></Window>");
+    CListUI* list = Build(L"", L"<ListLabelElement/><ListLabelElement/>");
     auto* row = static_cast<CListLabelElementUI*>(list->GetItemAt(1));
     row->SetAttribute(L"selected", L"false");
     EXPECT_EQ(1, list->GetCurSel());
@@ -558,19 +557,17 @@ TEST_F(ListRepaintTest, ChangesToTheItemLookAskTheWindowToRepaint)
 
 TEST_F(ListTest, PercentageHeaderSharesItsWidth)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader percentageheader=\"true\"><ListHeaderItem percent=\"30\"/>"
-        L"<ListHeaderItem percent=\"70\"/></ListHeader></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader percentageheader=\"true\"><ListHeaderItem percent=\"30\"/>"
+        L"<ListHeaderItem percent=\"70\"/></ListHeader>");
     ASSERT_NE(nullptr, list);
     EXPECT_EQ("0-60 60-200", ColumnsText(list));
 }
 
 TEST_F(ListTest, PlainHeaderItemsTakeTheHeaderHeightAndRowsStartBelowIt)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader height=\"24\" inset=\"0,2,0,2\"><ListHeaderItem text=\"A\" width=\"50\"/>"
-        L"<ListHeaderItem text=\"B\" width=\"60\" padding=\"0,1,0,1\"/></ListHeader>"
-        L"<ListLabelElement height=\"20\"/></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader height=\"24\" inset=\"0,2,0,2\">"
+        L"<ListHeaderItem text=\"A\" width=\"50\"/><ListHeaderItem text=\"B\" width=\"60\" padding=\"0,1,0,1\"/>"
+        L"</ListHeader><ListLabelElement height=\"20\"/>");
     ASSERT_NE(nullptr, list);
     const RECT header = list->GetHeader()->GetPos();
     EXPECT_EQ(24, header.bottom - header.top);
@@ -583,9 +580,8 @@ TEST_F(ListTest, PlainHeaderItemsTakeTheHeaderHeightAndRowsStartBelowIt)
 
 TEST_F(ListTest, RowLimitsLetTheMaximumWinAndHugePercentagesStayInRange)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader percentageheader=\"true\"><ListHeaderItem percent=\"15000000\"/></ListHeader>"
-        L"<ListLabelElement height=\"20\" minheight=\"50\" maxheight=\"40\"/></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader percentageheader=\"true\"><ListHeaderItem percent=\"15000000\"/>"
+        L"</ListHeader><ListLabelElement height=\"20\" minheight=\"50\" maxheight=\"40\"/>");
     ASSERT_NE(nullptr, list);
     EXPECT_EQ(40, list->GetItemAt(0)->GetHeight());
     EXPECT_EQ(9999, list->GetHeader()->GetItemAt(0)->GetWidth());
@@ -593,9 +589,8 @@ TEST_F(ListTest, RowLimitsLetTheMaximumWinAndHugePercentagesStayInRange)
 
 TEST_F(ListTest, HiddenHeaderStillGivesColumnPositions)
 {
-    CListUI* list = Build(
-        L"<Window><List header=\"hidden\"><ListHeaderItem width=\"40\"/><ListHeaderItem width=\"60\"/>"
-        L"<ListLabelElement height=\"20\"/></List></Window>");
+    CListUI* list = Build(L"header=\"hidden\"", L"<ListHeaderItem width=\"40\"/><ListHeaderItem width=\"60\"/>"
+        L"<ListLabelElement height=\"20\"/>");
     EXPECT_EQ("0-40 40-100", ColumnsText(list));
     EXPECT_FALSE(list->GetHeader()->GetItemAt(0)->IsVisible());
     EXPECT_EQ(0, list->GetItemAt(0)->GetPos().top);
@@ -608,18 +603,16 @@ TEST_F(ListTest, HiddenHeaderStillGivesColumnPositions)
 
 TEST_F(ListTest, AFloatingHeaderItemGivesNoColumn)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader><ListHeaderItem width=\"40\"/>"
-        L"<ListHeaderItem float=\"true\" pos=\"100,0,130,20\"/></ListHeader></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader><ListHeaderItem width=\"40\"/>"
+        L"<ListHeaderItem float=\"true\" pos=\"100,0,130,20\"/></ListHeader>");
     EXPECT_EQ("0-40 0-0", ColumnsText(list));
     EXPECT_EQ("0,0,0,0", RectText(list->GetListInfo()->columnRects[1]));
 }
 
 TEST_F(ListTest, HeaderItemClickAndSeparatorDrag)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader height=\"24\"><ListHeaderItem width=\"50\" sepwidth=\"2\"/>"
-        L"<ListHeaderItem width=\"60\" sepwidth=\"-4\"/></ListHeader><ListLabelElement/></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader height=\"24\"><ListHeaderItem width=\"50\" sepwidth=\"2\"/>"
+        L"<ListHeaderItem width=\"60\" sepwidth=\"-4\"/></ListHeader><ListLabelElement/>");
     auto* first = static_cast<CListHeaderItemUI*>(list->GetHeader()->GetItemAt(0));
     auto* second = static_cast<CListHeaderItemUI*>(list->GetHeader()->GetItemAt(1));
     const RECT thumb = second->GetThumbRect();
@@ -642,9 +635,8 @@ TEST_F(ListTest, HeaderItemClickAndSeparatorDrag)
 
 TEST_F(ListTest, AHeaderPressEndedByAFocusLossLeavesNoPressedLookOrDrag)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader height=\"24\"><ListHeaderItem width=\"50\" sepwidth=\"2\"/>"
-        L"<ListHeaderItem width=\"60\"/></ListHeader><ListLabelElement/></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader height=\"24\"><ListHeaderItem width=\"50\" sepwidth=\"2\"/>"
+        L"<ListHeaderItem width=\"60\"/></ListHeader><ListLabelElement/>");
     auto* first = static_cast<CListHeaderItemUI*>(list->GetHeader()->GetItemAt(0));
     Send(first, EVT_BUTTONDOWN, 10, 10);
     ASSERT_NE(0u, first->GetButtonState());
@@ -661,9 +653,8 @@ TEST_F(ListTest, AHeaderPressEndedByAFocusLossLeavesNoPressedLookOrDrag)
 
 TEST_F(ListTest, WideHeaderGivesRowsTheHeaderWidthAndAHorizontalBar)
 {
-    CListUI* list = Build(
-        L"<Window><List hscrollbar=\"true\"><ListHeader><ListHeaderItem width=\"150\"/><ListHeaderItem width=\"150\"/>"
-        L"</ListHeader><ListLabelElement height=\"20\"/></List></Window>");
+    CListUI* list = Build(L"hscrollbar=\"true\"", L"<ListHeader><ListHeaderItem width=\"150\"/>"
+        L"<ListHeaderItem width=\"150\"/></ListHeader><ListLabelElement height=\"20\"/>");
     const RECT row = list->GetItemAt(0)->GetPos();
     EXPECT_EQ(300, row.right - row.left);
     ASSERT_NE(nullptr, list->GetHorizontalScrollBar());
@@ -676,9 +667,8 @@ TEST_F(ListTest, WideHeaderGivesRowsTheHeaderWidthAndAHorizontalBar)
 
 TEST_F(ListTest, ContainerRowsLineTheirChildrenUpWithTheColumns)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader><ListHeaderItem width=\"40\"/><ListHeaderItem width=\"90\"/></ListHeader>"
-        L"<ListContainerElement height=\"20\"><Label/><Label/></ListContainerElement></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader><ListHeaderItem width=\"40\"/><ListHeaderItem width=\"90\"/>"
+        L"</ListHeader><ListContainerElement height=\"20\"><Label/><Label/></ListContainerElement>");
     auto* row = static_cast<CListContainerElementUI*>(list->GetItemAt(0));
     EXPECT_EQ(40, row->GetItemAt(1)->GetPos().left);
     EXPECT_EQ(130, row->GetItemAt(1)->GetPos().right);
@@ -711,9 +701,8 @@ public:
 TEST_F(ListTest, TextRowKeepsTheFirstEightLinksAndReportsClicksOnThem)
 {
     SkinZipScope zip;
-    CListUI* list = Build(
-        L"<Window><List itemshowhtml=\"true\"><ListHeader><ListHeaderItem width=\"100\"/>"
-        L"<ListHeaderItem width=\"100\"/></ListHeader><ListTextElement height=\"20\"/></List></Window>");
+    CListUI* list = Build(L"itemshowhtml=\"true\"", L"<ListHeader><ListHeaderItem width=\"100\"/>"
+        L"<ListHeaderItem width=\"100\"/></ListHeader><ListTextElement height=\"20\"/>");
     Cells cells;
     list->SetTextCallback(&cells);
     Canvas canvas(200, 300, 0xFFFFFFFF);
