@@ -29,7 +29,7 @@ ControlEvent Event(int type, int x = 0, int y = 0, WORD keyState = 0)
     return event;
 }
 
-// Hands a control one mouse event at x, y.
+// Hands a control one mouse event at x, y, with the keys held (MK_CONTROL ...).
 void Send(CControlUI* control, int type, int x = 0, int y = 0, WORD keyState = 0)
 {
     ControlEvent event = Event(type, x, y, keyState);
@@ -43,19 +43,19 @@ void Press(CControlUI* control, wchar_t key, WORD keyState = 0)
     control->HandleEvent(event);
 }
 
+// Presses the key on the list and tells which row is selected then.
+int SelectionAfter(CListUI* list, wchar_t key)
+{
+    Press(list, key);
+    return list->GetCurSel();
+}
+
 // Turns the wheel over the list and tells which row is selected then.
 int SelectionAfterRoll(CListUI* list, short delta)
 {
     ControlEvent event = Event(EVT_SCROLLWHEEL);
     event.wParam = MAKEWPARAM(0, static_cast<WORD>(delta));
     list->HandleEvent(event);
-    return list->GetCurSel();
-}
-
-// Presses the key on the list and tells which row is selected then.
-int SelectionAfter(CListUI* list, wchar_t key)
-{
-    Press(list, key);
     return list->GetCurSel();
 }
 
