@@ -7,37 +7,21 @@
 #include "../Core/PaintedRects.h"
 #include "../Core/SkinTestData.h"
 #include "../Core/TestWindows.h"
+#include "../Inputs/BarPainting.h"
+#include "../Inputs/InputsTestSupport.h"
 #include "../Inputs/TestImages.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
 
 namespace {
-
-class Clicks : public INotifyUI {
-public:
-    std::vector<CUIString> seen;
-    void Notify(NotifyMessage& msg) override { seen.push_back(msg.sType); }
-    int Count(const wchar_t* type) const
-    {
-        int count = 0;
-        for (const CUIString& s : seen) count += s == type;
-        return count;
-    }
-};
-
-ControlEvent Mouse(int type, int x, int y)
-{
-    ControlEvent event;
-    event.Type = type;
-    event.ptMouse = POINT{x, y};
-    return event;
-}
 
 TEST(Label, AlignAndValignApplyEveryWordInTurn)
 {
@@ -77,9 +61,8 @@ TEST(Label, TakesTheWindowDefaultColoursOnceAndKeepsThem)
     CLabelUI label;
     label.SetManager(&manager, nullptr, false);
     label.SetText(L"x");
-    label.SetPos(RECT{0, 0, 20, 20});
     Canvas canvas(20, 20);
-    label.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(label, canvas);
     EXPECT_EQ(0xFF123456u, label.GetTextColor());
     manager.SetDefaultFontColor(0xFF654321);
     label.Paint(canvas.dc(), canvas.Bounds(), nullptr);
@@ -96,11 +79,11 @@ protected:
     }
     void Send(int type, int x, int y)
     {
-        ControlEvent event = Mouse(type, x, y);
+        ControlEvent event = MakeEvent(type, x, y);
         button.DispatchEvent(event);
     }
     CWindowUIManager manager;
-    Clicks notes;
+    NoteLog notes;
     CButtonUI button;
 };
 
@@ -154,7 +137,7 @@ TEST_F(ButtonTest, PressesItDoesNotTakeGoOnToItsParent)
         child->SetManager(nullptr, &parent, false);
         child->SetPos(RECT{0, 0, 50, 20});
         child->SetEnabled(c.enabled);
-        ControlEvent event = Mouse(c.type, c.pt.x, c.pt.y);
+        ControlEvent event = MakeEvent(c.type, c.pt.x, c.pt.y);
         child->DispatchEvent(event);
         EXPECT_EQ(c.reachesParent ? 1u : 0u, parent.seen.size())
             << "event " << c.type << " at " << c.pt.x << " enabled " << c.enabled;
@@ -196,8 +179,8 @@ TEST_F(ButtonTest, BoundTabLayoutShowsItsPageAfterTheClick)
     EXPECT_TRUE(button.Activate());
     EXPECT_EQ(2, tabs->GetCurSel());
     ASSERT_GE(notes.seen.size(), 2u);
-    EXPECT_EQ(CUIString(L"click"), notes.seen.front());
-    EXPECT_EQ(CUIString(L"tabselect"), notes.seen.back());
+    EXPECT_EQ(CUIString(L"click"), notes.seen.front().sType);
+    EXPECT_EQ(CUIString(L"tabselect"), notes.seen.back().sType);
 }
 
 TEST_F(ButtonTest, PushedWithoutPushedImageDrawsTheNormalImage)
@@ -230,8 +213,6 @@ TEST(Progress, ValuesOutsideTheRangeAreIgnored)
 // is taken back to 100 % and scaled again when drawn, so at 150 % a half pixel may round it wider.
 TEST(Progress, FillsItsShareWithTheForegroundColour)
 {
-    SkinZipScope zip;
-    TempImageFile fill("fill.bmp", MakeBmp(8, 8, 0x0000FF));
     const BarCase cases[] = {
         {96, true, {10, 5, 110, 15}, 0, 100, 30, "10,5,40,15", "10,5,40,15"},
         {96, true, {10, 5, 110, 15}, 50, 150, 75, "10,5,35,15", "10,5,35,15"},
@@ -248,14 +229,7 @@ TEST(Progress, FillsItsShareWithTheForegroundColour)
         {192, false, {10, 5, 30, 205}, 0, 100, 25, "10,155,30,205", "10,155,30,205"},
         {192, true, {10, 5, 210, 25}, 0, 100, 0, "0,0,0,0", "0,0,0,0"},
     };
-    for (const BarCase& c : cases) {
-        CWindowUIManager manager;
-        CProgressUI progress;
-        SetUpBar(manager, progress, c);
-        const PaintedRects painted = PaintColourThenImage(progress, L"forecolor", L"foreimage", fill.Path(), 220);
-        EXPECT_EQ(c.colour, painted.colour) << c.Name();
-        EXPECT_EQ(c.image, painted.image) << c.Name();
-    }
+    ExpectEachBarRowPainted<CProgressUI>(cases, L"forecolor", L"foreimage", 8, 220);
 }
 
 TEST(Progress, VerticalBarFillsFromTheBottom)
@@ -264,9 +238,8 @@ TEST(Progress, VerticalBarFillsFromTheBottom)
     progress.SetAttribute(L"hor", L"false");
     progress.SetAttribute(L"forecolor", L"#FF0000FF");
     progress.SetValue(25);
-    progress.SetPos(RECT{0, 0, 10, 40});
     Canvas canvas(10, 40);
-    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(progress, canvas);
     EXPECT_EQ(0u, canvas.Rgb(5, 29));
     EXPECT_EQ(0x0000FFu, canvas.Rgb(5, 30));
 }
@@ -276,24 +249,21 @@ class RepaintTest : public WindowTest {};
 
 TEST_F(RepaintTest, ChangesToWhatABarShowsAskTheWindowToRepaint)
 {
+    using Change = std::pair<const wchar_t*, const wchar_t*>;
     const struct {
         const char* control;
         CControlUI* (*make)();
-        const wchar_t* name;
-        const wchar_t* value;
+        std::vector<Change> changes;
     } cases[] = {
-        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"min", L"-50"},
-        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"max", L"50"},
-        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"value", L"30"},
-        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"hor", L"false"},
-        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); }, L"isstretchfore", L"false"},
-        {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); }, L"thumbnormalimage", L"a.png"},
-        {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); }, L"railhotimage", L"a.png"},
-        {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); }, L"value", L"30"},
+        {"progress", [] { return static_cast<CControlUI*>(new CProgressUI()); },
+         {{L"min", L"-50"}, {L"max", L"50"}, {L"value", L"30"}, {L"hor", L"false"}, {L"isstretchfore", L"false"}}},
+        {"scroll bar", [] { return static_cast<CControlUI*>(new CScrollBarUI()); },
+         {{L"thumbnormalimage", L"a.png"}, {L"railhotimage", L"a.png"}, {L"value", L"30"}}},
     };
     for (const auto& c : cases)
-        EXPECT_TRUE(AttributeAsksForRepaint(c.make(), c.name, c.value))
-            << c.control << " " << std::string(c.name, c.name + wcslen(c.name));
+        for (const Change& change : c.changes)
+            EXPECT_TRUE(AttributeAsksForRepaint(c.make(), change.first, change.second))
+                << c.control << " " << std::string(change.first, change.first + wcslen(change.first));
 }
 
 TEST(Progress, EmptyRangeIsWidenedAtPaint)
@@ -301,9 +271,8 @@ TEST(Progress, EmptyRangeIsWidenedAtPaint)
     CProgressUI progress;
     progress.SetAttribute(L"min", L"50");
     progress.SetAttribute(L"max", L"50");
-    progress.SetPos(RECT{0, 0, 10, 10});
     Canvas canvas(10, 10);
-    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(progress, canvas);
     EXPECT_EQ(51, progress.GetMaxValue());
     EXPECT_EQ(50, progress.GetValue());
 }
@@ -314,9 +283,8 @@ TEST(Progress, ItsImagePaintedOnItsOwnTakesTheRangeInToo)
     TempImageFile fill("fill.bmp", MakeBmp(8, 8, 0x0000FF));
     CProgressUI progress;
     progress.SetAttribute(L"foreimage", (L"file='" + fill.Path() + L"'").c_str());
-    progress.SetPos(RECT{0, 0, 100, 10});
     Canvas canvas(100, 10);
-    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(progress, canvas);
     // A minimum moved above the maximum leaves the bar at its new, empty start.
     progress.SetAttribute(L"min", L"200");
     progress.PaintForegroundImage(canvas.dc());
@@ -342,9 +310,8 @@ TEST(Progress, FillsItsShareOfRangesUpToTheWholeIntRange)
         progress.SetAttribute(L"min", std::to_wstring(c.min).c_str());
         progress.SetAttribute(L"max", std::to_wstring(c.max).c_str());
         progress.SetAttribute(L"value", std::to_wstring(c.value).c_str());
-        progress.SetPos(RECT{0, 0, 100, 4});
         Canvas canvas(100, 4);
-        progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+        PaintOnto(progress, canvas);
         int filled = 0;
         for (int x = 0; x < 100; ++x) filled += canvas.Rgb(x, 2) == 0x00FF00u;
         EXPECT_EQ(c.filledColumns, filled) << c.min << ".." << c.max << " at " << c.value;
@@ -357,9 +324,8 @@ TEST(Progress, EmptyRangeAtTheTopOfTheIntRangeStaysInIt)
     progress.SetAttribute(L"forecolor", L"#FF00FF00");
     progress.SetAttribute(L"min", std::to_wstring(INT_MAX).c_str());
     progress.SetAttribute(L"max", std::to_wstring(INT_MAX).c_str());
-    progress.SetPos(RECT{0, 0, 10, 4});
     Canvas canvas(10, 4);
-    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(progress, canvas);
     EXPECT_EQ(INT_MAX, progress.GetMaxValue());
     EXPECT_EQ(INT_MAX - 1, progress.GetMinValue());
     EXPECT_LT(progress.GetMinValue(), progress.GetMaxValue());
@@ -374,9 +340,8 @@ TEST(Progress, ForegroundImageIsCutOrSqueezed)
     progress.SetAttribute(L"foreimage", L"image/quad.png");
     progress.SetAttribute(L"isstretchfore", L"false");
     progress.SetValue(50);
-    progress.SetPos(RECT{0, 0, 4, 4});
     Canvas canvas(4, 4);
-    progress.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(progress, canvas);
     // The left half of the image as it is: red over blue, nothing on the right.
     EXPECT_EQ(0xFF0000u, canvas.Rgb(1, 0));
     EXPECT_EQ(0x0000FFu, canvas.Rgb(1, 3));
@@ -395,9 +360,8 @@ TEST(Progress, ForegroundImageIsCutOrSqueezed)
     upright.SetAttribute(L"foreimage", (L"file='" + tall.Path() + L"'").c_str());
     upright.SetAttribute(L"isstretchfore", L"false");
     upright.SetValue(50);
-    upright.SetPos(RECT{0, 0, 10, 100});
     Canvas column(10, 100);
-    upright.Paint(column.dc(), column.Bounds(), nullptr);
+    PaintOnto(upright, column);
     EXPECT_EQ("0,50,10,100", RectText(column.BoundsOf(0x00FF00)));
     EXPECT_EQ("0,0,0,0", RectText(column.BoundsOf(0x0000FF)));
 }

@@ -2,6 +2,7 @@
 #include "Core/WindowUIManager.h"
 #include "../Core/SkinTestData.h"
 #include "../Core/PaintedRects.h"
+#include "BarPainting.h"
 #include "InputsTestSupport.h"
 #include "TestImages.h"
 
@@ -214,14 +215,8 @@ TEST(Slider, AValueOutsideItsRangeIsTakenIntoItLikeAProgressBars)
         {"minimum raised above the value", {{L"min", L"60"}}, 60, 100, 60, 0, 61, 60},
         {"minimum above the maximum", {{L"min", L"70"}, {L"max", L"30"}}, 70, 71, 70, 0, 71, 70},
         {"empty range", {{L"min", L"50"}, {L"max", L"50"}}, 50, 51, 50, 0, 51, 50},
-        {"value before the range in a skin",
-         {{L"value", L"90"}, {L"min", L"-100"}, {L"max", L"50"}},
-         -100,
-         50,
-         50,
-         200,
-         50,
-         49},
+        {"value before the range in a skin", {{L"value", L"90"}, {L"min", L"-100"}, {L"max", L"50"}},
+         -100, 50, 50, 200, 50, 49},
     };
     const WPARAM wheelUp = MAKEWPARAM(0, WHEEL_DELTA);
     const WPARAM wheelDown = MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA));
@@ -286,8 +281,6 @@ TEST(Slider, AValueOutsideItsRangeIsTakenIntoItLikeAProgressBars)
 // scaled again when drawn, so at 150 % it may sit one pixel further where a half pixel rounds up.
 TEST(Slider, TheThumbIsDrawnOnItsTrackAtEveryScale)
 {
-    SkinZipScope zip;
-    TempImageFile thumbImage("thumb.bmp", MakeBmp(10, 10, 0x0000FF));
     const BarCase cases[] = {
         // Horizontal: left = l + value * (width - thumb) / max, top = t + (height - thumb) / 2.
         {96, true, {10, 5, 220, 25}, 0, 100, 50, "110,10,120,20", "110,10,120,20"},
@@ -308,15 +301,11 @@ TEST(Slider, TheThumbIsDrawnOnItsTrackAtEveryScale)
         {144, false, {10, 5, 40, 320}, 0, 100, 50, "17,155,32,170", "18,155,33,170"},
         {192, false, {10, 5, 50, 425}, 0, 100, 75, "20,105,40,125", "20,105,40,125"},
     };
-    for (const BarCase& c : cases) {
-        CWindowUIManager manager;
-        CSliderUI slider;
-        SetUpBar(manager, slider, c);
-        EXPECT_EQ(c.colour, RectText(slider.GetThumbRect())) << c.Name();
-        const PaintedRects painted = PaintColourThenImage(slider, L"thumbcolor", L"thumbimage", thumbImage.Path(), 440);
-        EXPECT_EQ(c.colour, painted.colour) << c.Name();
-        EXPECT_EQ(c.image, painted.image) << c.Name();
-    }
+    // Where the thumb stands before any paint is where its colour is drawn.
+    ExpectEachBarRowPainted<CSliderUI>(cases, L"thumbcolor", L"thumbimage", 10, 440,
+                                       [](CSliderUI& slider, const BarCase& row) {
+                                           EXPECT_EQ(row.colour, RectText(slider.GetThumbRect()));
+                                       });
 }
 
 TEST_F(SliderTest, WheelAtTheEndOfTheIntRangeStaysThere)
@@ -361,9 +350,8 @@ TEST(Slider, PaintsTheBandAndTheThumbInItsStateColour)
     // Upright, the band is a column of its width in the middle: 4 of 20 pixels from 8 to 12.
     slider.SetAttribute(L"hor", L"false");
     slider.SetAttribute(L"bkcolorwidth", L"4");
-    slider.SetPos(RECT{0, 0, 20, 110});
     Canvas upright(20, 110, 0xFF000000);
-    slider.Paint(upright.dc(), upright.Bounds(), nullptr);
+    PaintOnto(slider, upright);
     EXPECT_EQ("8,0,12,110", RectText(upright.BoundsOf(0x0000FF)));
 
     // A band set to nothing paints no background, either way up.
@@ -373,9 +361,8 @@ TEST(Slider, PaintsTheBandAndTheThumbInItsStateColour)
     EXPECT_EQ(0u, bareUpright.Rgb(10, 100));
     slider.SetAttribute(L"hor", L"true");
     slider.SetAttribute(L"bkcolorheight", L"0");
-    slider.SetPos(RECT{0, 0, 110, 20});
     Canvas bare(110, 20, 0xFF000000);
-    slider.Paint(bare.dc(), bare.Bounds(), nullptr);
+    PaintOnto(slider, bare);
     EXPECT_EQ(0u, bare.Rgb(10, 9));
 }
 
@@ -389,9 +376,8 @@ TEST(Slider, TheThumbImageFollowsItsState)
     slider.SetManager(&manager, nullptr, false);
     slider.SetAttribute(L"thumbimage", (L"file='" + plain.Path() + L"'").c_str());
     slider.SetAttribute(L"thumbhotimage", (L"file='" + hot.Path() + L"'").c_str());
-    slider.SetPos(RECT{0, 0, 110, 10});
     Canvas canvas(110, 10, 0xFF000000);
-    slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+    PaintOnto(slider, canvas);
     EXPECT_EQ(0x00FF00u, canvas.Rgb(5, 5)) << "resting";
     Send(slider, EVT_MOUSEMOVE, 5, 5);
     slider.Paint(canvas.dc(), canvas.Bounds(), nullptr);

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 using namespace SkinUI;
 using namespace SkinUI::Testing;
 
@@ -26,25 +29,50 @@ ControlEvent Event(int type, int x = 0, int y = 0, WORD keyState = 0)
     return event;
 }
 
-// Hands a control one mouse event at x, y.
-void Send(CControlUI* control, int type, int x = 0, int y = 0)
+// Hands a control one mouse event at x, y, with the keys held (MK_CONTROL ...).
+void Send(CControlUI* control, int type, int x = 0, int y = 0, WORD keyState = 0)
 {
-    ControlEvent event = Event(type, x, y);
+    ControlEvent event = Event(type, x, y, keyState);
     control->HandleEvent(event);
 }
 
-ControlEvent Key(wchar_t key, WORD keyState = 0)
+void Press(CControlUI* control, wchar_t key, WORD keyState = 0)
 {
     ControlEvent event = Event(EVT_KEYDOWN, 0, 0, keyState);
     event.chKey = key;
-    return event;
+    control->HandleEvent(event);
 }
 
-ControlEvent Wheel(short delta)
+// Presses the key on the list and tells which row is selected then.
+int SelectionAfter(CListUI* list, wchar_t key)
+{
+    Press(list, key);
+    return list->GetCurSel();
+}
+
+// Turns the wheel over the list and tells which row is selected then.
+int SelectionAfterRoll(CListUI* list, short delta)
 {
     ControlEvent event = Event(EVT_SCROLLWHEEL);
     event.wParam = MAKEWPARAM(0, static_cast<WORD>(delta));
-    return event;
+    list->HandleEvent(event);
+    return list->GetCurSel();
+}
+
+IListItemUI* ItemAt(CListUI* list, int index)
+{
+    return static_cast<IListItemUI*>(list->GetItemAt(index)->GetInterface(L"ListItem"));
+}
+
+// Each column's left and right edge, as the list shares them out to its rows: "0-50 50-120".
+std::string ColumnsText(CListUI* list)
+{
+    std::string text;
+    const ListInfo* info = list->GetListInfo();
+    for (int i = 0; i < info->columns; ++i)
+        text += (i ? " " : "") + std::to_string(info->columnRects[i].left) + "-" +
+                std::to_string(info->columnRects[i].right);
+    return text;
 }
 
 class ListTest : public ::testing::Test {
@@ -60,35 +88,39 @@ protected:
         CWindowUIManager::Term();
     }
 
-    // Builds the skin text, attaches it and lays it out in a 200 x 300 area.
-    template <class T = CListUI>
-    T* Build(const wchar_t* xml)
+    // Builds a list of these attributes around the skin text inside it, attaches it and lays it out in a
+    // 200 x 300 area.
+    CListUI* Build(const std::wstring& listAttributes, const std::wstring& inside)
     {
+        const std::wstring xml = L"<Window><List " + listAttributes + L">" + inside + L"</List></Window>";
         CDialogBuilder builder;
-        CControlUI* root = builder.Create(xml, nullptr, nullptr, &manager);
+        CControlUI* root = builder.Create(xml.c_str(), nullptr, nullptr, &manager);
         if (!root) return nullptr;
         manager.AttachRootControl(root);
         root->SetPos(RECT{0, 0, 200, 300});
-        return static_cast<T*>(root->GetInterface(L"List"));
+        return static_cast<CListUI*>(root->GetInterface(L"List"));
     }
 
-    CListUI* PlainList(int rows, const wchar_t* listAttributes = L"")
+    // A list of `rows` copies of one row element, given without its closing "/>".
+    CListUI* ListOf(int rows, const std::wstring& row, const wchar_t* listAttributes)
     {
-        std::wstring xml = L"<Window><List name=\"list\" ";
-        xml += listAttributes;
-        xml += L">";
-        for (int i = 0; i < rows; ++i)
-            xml += L"<ListLabelElement name=\"row" + std::to_wstring(i) + L"\" text=\"row\" height=\"20\"/>";
-        xml += L"</List></Window>";
-        return Build(xml.c_str());
+        std::wstring inside;
+        for (int i = 0; i < rows; ++i) inside += row + L"/>";
+        return Build(listAttributes, inside);
+    }
+
+    // Label rows 20 pixels high.
+    CListUI* PlainList(int rows, const wchar_t* listAttributes = L"", const wchar_t* rowAttributes = L"")
+    {
+        return ListOf(rows, std::wstring(L"<ListLabelElement text=\"row\" height=\"20\" ") + rowAttributes,
+                      listAttributes);
     }
 
     // The row that Return activates: the one the list holds as its current row; null when none.
     CControlUI* RowReturnActivates(CListUI* list)
     {
         const size_t before = notes.seen.size();
-        ControlEvent enter = Key(VK_RETURN);
-        list->HandleEvent(enter);
+        Press(list, VK_RETURN);
         for (size_t i = before; i < notes.seen.size(); ++i)
             if (notes.seen[i].sType == L"itemactivate") return notes.seen[i].pSender;
         return nullptr;
@@ -103,17 +135,15 @@ protected:
 
 TEST_F(ListTest, SkinBuildsListWithHeaderColumnsAndOwnedRows)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader><ListHeaderItem text=\"A\" width=\"50\"/><ListHeaderItem text=\"B\" width=\"70\"/>"
-        L"</ListHeader><ListLabelElement text=\"one\"/><ListTextElement/><ListContainerElement/></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader><ListHeaderItem text=\"A\" width=\"50\"/>"
+        L"<ListHeaderItem text=\"B\" width=\"70\"/></ListHeader><ListLabelElement text=\"one\"/><ListTextElement/>"
+        L"<ListContainerElement/>");
     ASSERT_NE(nullptr, list);
     ASSERT_EQ(3, list->GetCount());
     EXPECT_EQ(2, list->GetHeader()->GetCount());
-    EXPECT_EQ(2, list->GetListInfo()->columns);
-    EXPECT_EQ(50, list->GetListInfo()->columnRects[0].right - list->GetListInfo()->columnRects[0].left);
-    EXPECT_EQ(70, list->GetListInfo()->columnRects[1].right - list->GetListInfo()->columnRects[1].left);
+    EXPECT_EQ("0-50 50-120", ColumnsText(list));
     for (int i = 0; i < 3; ++i) {
-        auto* item = static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"));
+        IListItemUI* item = ItemAt(list, i);
         ASSERT_NE(nullptr, item);
         EXPECT_EQ(i, item->GetIndex());
         EXPECT_EQ(static_cast<IListOwnerUI*>(list), item->GetOwner());
@@ -140,9 +170,8 @@ TEST_F(ListTest, HeaderItemsAddedToTheListGoToTheHeaderAndColumnsStopAt32)
 
 TEST_F(ListTest, FloatingExtrasOfTheListArePlacedByTheirOwnPosition)
 {
-    CListUI* list = Build(
-        L"<Window><List><Label name=\"extra\" float=\"true\" pos=\"5,6,25,26\"/>"
-        L"<ListLabelElement height=\"20\"/></List></Window>");
+    CListUI* list = Build(L"", L"<Label name=\"extra\" float=\"true\" pos=\"5,6,25,26\"/>"
+        L"<ListLabelElement height=\"20\"/>");
     CControlUI* extra = manager.FindControl(L"extra");
     ASSERT_NE(nullptr, extra);
     EXPECT_EQ(1, list->GetCount());
@@ -157,49 +186,44 @@ TEST_F(ListTest, SelectionNotifiesOnChangeOnlyAndRejectsMissingRows)
     ASSERT_TRUE(list->SelectItem(1));
     EXPECT_EQ(1, list->GetCurSel());
     EXPECT_EQ(1, ItemSelects());
-    EXPECT_TRUE(static_cast<IListItemUI*>(list->GetItemAt(1)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_TRUE(ItemAt(list, 1)->IsSelected());
     ASSERT_TRUE(list->SelectItem(1));
     EXPECT_EQ(1, ItemSelects());
     EXPECT_EQ(1, list->GetSelectItemCount());
     ASSERT_TRUE(list->SelectItem(2));
-    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(1)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_FALSE(ItemAt(list, 1)->IsSelected());
     EXPECT_EQ(2, ItemSelects());
     EXPECT_FALSE(list->SelectItem(7));
     EXPECT_EQ(-1, list->GetCurSel());
     EXPECT_EQ(0, list->GetSelectItemCount());
-    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(2)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_FALSE(ItemAt(list, 2)->IsSelected());
 }
 
 TEST_F(ListTest, ClickSelectsTheRowAndReportsItemClick)
 {
     CListUI* list = PlainList(3);
     CControlUI* row = list->GetItemAt(2);
-    ControlEvent down = Event(EVT_BUTTONDOWN, 5, row->GetPos().top + 2);
-    row->HandleEvent(down);
-    ControlEvent up = Event(EVT_BUTTONUP, 5, row->GetPos().top + 2);
-    row->HandleEvent(up);
+    const int rowY = row->GetPos().top + 2;
+    Send(row, EVT_BUTTONDOWN, 5, rowY);
+    Send(row, EVT_BUTTONUP, 5, rowY);
     EXPECT_EQ(2, list->GetCurSel());
     EXPECT_EQ(1, ItemSelects());
     EXPECT_EQ(1, notes.Count(L"itemclick", row));
-    ControlEvent dbl = Event(EVT_DBLCLICK);
-    row->HandleEvent(dbl);
+    Send(row, EVT_DBLCLICK);
     EXPECT_EQ(1, notes.Count(L"itemactivate", row));
 
     // Ctrl toggles rows of multi-selection lists only: here the row stays marked as the list's selection.
-    ControlEvent ctrlClick = Event(EVT_BUTTONDOWN, 5, row->GetPos().top + 2, MK_CONTROL);
-    row->HandleEvent(ctrlClick);
-    EXPECT_TRUE(static_cast<IListItemUI*>(row->GetInterface(L"ListItem"))->IsSelected());
+    Send(row, EVT_BUTTONDOWN, 5, rowY, MK_CONTROL);
+    EXPECT_TRUE(ItemAt(list, 2)->IsSelected());
     EXPECT_EQ(2, list->GetCurSel());
-    ControlEvent enter = Key(VK_RETURN);
-    list->HandleEvent(enter);
+    Press(list, VK_RETURN);
     EXPECT_EQ(2, notes.Count(L"itemactivate", row));
     CControlUI* other = list->GetItemAt(0);
-    ControlEvent ctrlOther = Event(EVT_BUTTONDOWN, 5, other->GetPos().top + 2, MK_CONTROL);
-    other->HandleEvent(ctrlOther);
+    Send(other, EVT_BUTTONDOWN, 5, other->GetPos().top + 2, MK_CONTROL);
     EXPECT_EQ(0, list->GetCurSel());
     EXPECT_EQ(1, list->GetSelectItemCount());
-    EXPECT_FALSE(static_cast<IListItemUI*>(row->GetInterface(L"ListItem"))->IsSelected());
-    row->HandleEvent(down);
+    EXPECT_FALSE(ItemAt(list, 2)->IsSelected());
+    Send(row, EVT_BUTTONDOWN, 5, rowY);
     EXPECT_EQ(2, list->GetCurSel());
     EXPECT_EQ(3, ItemSelects()) << "every move of the selection is told";
 }
@@ -217,40 +241,30 @@ TEST_F(ListTest, MultiSelectionNotifiesEveryAdditionAndCtrlClickDropsOneRow)
     EXPECT_EQ(2, list->GetNextSelItem(0));
     EXPECT_EQ(-1, list->GetNextSelItem(3));
 
-    ControlEvent ctrlClick = Event(EVT_BUTTONDOWN, 1, 1, MK_CONTROL);
-    list->GetItemAt(2)->HandleEvent(ctrlClick);
+    Send(list->GetItemAt(2), EVT_BUTTONDOWN, 1, 1, MK_CONTROL);
     EXPECT_EQ(2, list->GetSelectItemCount());
     EXPECT_EQ(3, list->GetNextSelItem(0));
-    EXPECT_TRUE(static_cast<IListItemUI*>(list->GetItemAt(0)->GetInterface(L"ListItem"))->IsSelected());
-    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(2)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_TRUE(ItemAt(list, 0)->IsSelected());
+    EXPECT_FALSE(ItemAt(list, 2)->IsSelected());
 
-    ControlEvent ctrlA = Key(L'A', MK_CONTROL);
-    list->HandleEvent(ctrlA);
+    Press(list, L'A', MK_CONTROL);
     EXPECT_EQ(4, list->GetSelectItemCount());
     list->SetMultiSelect(false);
     EXPECT_EQ(0, list->GetSelectItemCount());
-    EXPECT_FALSE(static_cast<IListItemUI*>(list->GetItemAt(3)->GetInterface(L"ListItem"))->IsSelected());
+    EXPECT_FALSE(ItemAt(list, 3)->IsSelected());
 }
 
 TEST_F(ListTest, ArrowKeysStopAtTheEnds)
 {
     CListUI* list = PlainList(3);
-    ControlEvent up = Key(VK_UP), down = Key(VK_DOWN), home = Key(VK_HOME), end = Key(VK_END);
-    list->HandleEvent(down);
-    EXPECT_EQ(-1, list->GetCurSel());
-    list->HandleEvent(end);
-    EXPECT_EQ(2, list->GetCurSel());
-    list->HandleEvent(down);
-    EXPECT_EQ(2, list->GetCurSel());
+    EXPECT_EQ(-1, SelectionAfter(list, VK_DOWN));
+    EXPECT_EQ(2, SelectionAfter(list, VK_END));
+    EXPECT_EQ(2, SelectionAfter(list, VK_DOWN));
     list->SelectItem(1);
-    list->HandleEvent(up);
-    EXPECT_EQ(0, list->GetCurSel());
-    list->HandleEvent(up);
-    EXPECT_EQ(0, list->GetCurSel());
-    list->HandleEvent(down);
-    EXPECT_EQ(1, list->GetCurSel());
-    list->HandleEvent(home);
-    EXPECT_EQ(0, list->GetCurSel());
+    EXPECT_EQ(0, SelectionAfter(list, VK_UP));
+    EXPECT_EQ(0, SelectionAfter(list, VK_UP));
+    EXPECT_EQ(1, SelectionAfter(list, VK_DOWN));
+    EXPECT_EQ(0, SelectionAfter(list, VK_HOME));
 }
 
 TEST_F(ListTest, ArrowKeysGoToTheNearestRowThatCanTakeTheSelection)
@@ -266,75 +280,57 @@ TEST_F(ListTest, ArrowKeysGoToTheNearestRowThatCanTakeTheSelection)
         CListUI* list = PlainList(5);
         way.takeOut(list->GetItemAt(1));
         way.takeOut(list->GetItemAt(2));
-        ControlEvent up = Key(VK_UP), down = Key(VK_DOWN);
         ASSERT_TRUE(list->SelectItem(0)) << way.name;
-        list->HandleEvent(down);
-        EXPECT_EQ(3, list->GetCurSel()) << way.name;
-        list->HandleEvent(up);
-        EXPECT_EQ(0, list->GetCurSel()) << way.name;
+        EXPECT_EQ(3, SelectionAfter(list, VK_DOWN)) << way.name;
+        EXPECT_EQ(0, SelectionAfter(list, VK_UP)) << way.name;
         EXPECT_TRUE(static_cast<CListLabelElementUI*>(list->GetItemAt(0))->IsSelected()) << way.name;
         // Nothing that can take it in that direction: the selection stays.
         way.takeOut(list->GetItemAt(0));
         way.takeOut(list->GetItemAt(4));
         ASSERT_TRUE(list->SelectItem(3)) << way.name;
-        list->HandleEvent(up);
-        EXPECT_EQ(3, list->GetCurSel()) << way.name;
-        list->HandleEvent(down);
-        EXPECT_EQ(3, list->GetCurSel()) << way.name;
+        EXPECT_EQ(3, SelectionAfter(list, VK_UP)) << way.name;
+        EXPECT_EQ(3, SelectionAfter(list, VK_DOWN)) << way.name;
         EXPECT_EQ(1, list->GetSelectItemCount()) << way.name;
         // Home and End stop at the outermost rows that can take the selection.
-        ControlEvent home = Key(VK_HOME), end = Key(VK_END);
         list->GetItemAt(2)->SetEnabled(true);
         list->GetItemAt(2)->SetVisible(true);
-        list->HandleEvent(home);
-        EXPECT_EQ(2, list->GetCurSel()) << way.name;
-        list->HandleEvent(end);
-        EXPECT_EQ(3, list->GetCurSel()) << way.name;
+        EXPECT_EQ(2, SelectionAfter(list, VK_HOME)) << way.name;
+        EXPECT_EQ(3, SelectionAfter(list, VK_END)) << way.name;
         EXPECT_EQ(1, list->GetSelectItemCount()) << way.name;
     }
 }
 
 TEST_F(ListTest, ReturnOnADisabledContainerRowGoesToTheList)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListContainerElement name=\"first\" height=\"20\"/>"
-        L"<ListContainerElement name=\"off\" height=\"20\"/></List></Window>");
+    CListUI* list = Build(L"", L"<ListContainerElement name=\"first\" height=\"20\"/>"
+        L"<ListContainerElement name=\"off\" height=\"20\"/>");
     ASSERT_TRUE(list->SelectItem(0));
     list->GetItemAt(1)->SetEnabled(false);
-    ControlEvent enter = Key(VK_RETURN);
-    list->GetItemAt(1)->HandleEvent(enter);
+    Press(list->GetItemAt(1), VK_RETURN);
     // The list activates its current row, as it does for Return on a disabled label row.
     EXPECT_EQ(1, notes.Count(L"itemactivate", list->GetItemAt(0)));
     EXPECT_EQ(0, notes.Count(L"itemactivate", list->GetItemAt(1)));
-    ControlEvent twice = Event(EVT_DBLCLICK, 5, 25);
-    list->GetItemAt(1)->HandleEvent(twice);
+    Send(list->GetItemAt(1), EVT_DBLCLICK, 5, 25);
     EXPECT_EQ(0, notes.Count(L"itemactivate", list->GetItemAt(1)));
 }
 
 TEST_F(ListTest, WheelMovesTheSelectionWithScrollSelectElseScrolls)
 {
     CListUI* list = PlainList(30, L"vscrollbar=\"true\"");
-    ControlEvent towardsUser = Wheel(-120);
-    list->HandleEvent(towardsUser);
-    EXPECT_EQ(-1, list->GetCurSel());
+    EXPECT_EQ(-1, SelectionAfterRoll(list, -120));
     EXPECT_GT(list->GetScrollPos().cy, 0);
 
     CListUI* selecting = PlainList(30, L"vscrollbar=\"true\" itemscrollselect=\"true\"");
     selecting->SelectItem(4);
-    selecting->HandleEvent(towardsUser);
-    EXPECT_EQ(5, selecting->GetCurSel());
-    ControlEvent away = Wheel(120);
-    selecting->HandleEvent(away);
-    selecting->HandleEvent(away);
-    EXPECT_EQ(3, selecting->GetCurSel());
+    EXPECT_EQ(5, SelectionAfterRoll(selecting, -120));
+    SelectionAfterRoll(selecting, 120);
+    EXPECT_EQ(3, SelectionAfterRoll(selecting, 120));
     // Rows that cannot take the selection are passed over; past the last one that can, it stays.
     selecting->GetItemAt(2)->SetEnabled(false);
-    selecting->HandleEvent(away);
-    EXPECT_EQ(1, selecting->GetCurSel());
+    EXPECT_EQ(1, SelectionAfterRoll(selecting, 120));
     selecting->GetItemAt(29)->SetEnabled(false);
     ASSERT_TRUE(selecting->SelectItem(28));
-    selecting->HandleEvent(towardsUser);
-    EXPECT_EQ(28, selecting->GetCurSel());
+    EXPECT_EQ(28, SelectionAfterRoll(selecting, -120));
 }
 
 TEST_F(ListTest, SelectingARowBelowTheViewScrollsItIntoView)
@@ -382,17 +378,14 @@ TEST_F(ListTest, KeysMoveTheSelectionAndScrollItIntoViewBothWays)
         {"Home", VK_HOME, 0, 0},
     };
     for (const wchar_t* rowWidth : {L"", L"width=\"50\""}) {
-        std::wstring xml = L"<Window><List header=\"hidden\" vscrollbar=\"true\">";
-        for (int i = 0; i < 30; ++i) xml += L"<ListLabelElement text=\"row\" height=\"20\" " + std::wstring(rowWidth) + L"/>";
-        CListUI* list = Build((xml + L"</List></Window>").c_str());
+        CListUI* list = PlainList(30, L"header=\"hidden\" vscrollbar=\"true\"", rowWidth);
         ASSERT_NE(nullptr, list);
         const std::string rows = rowWidth[0] ? "fixed-width rows: " : "rows: ";
         ASSERT_EQ(300, list->GetList()->GetHeight()) << rows;
         EXPECT_EQ(300, list->GetScrollRange().cy) << rows;
         ASSERT_TRUE(list->SelectItem(0));
         for (const auto& step : steps) {
-            ControlEvent key = Key(step.key);
-            list->HandleEvent(key);
+            Press(list, step.key);
             EXPECT_EQ(step.selected, list->GetCurSel()) << rows << step.what;
             EXPECT_EQ(step.scroll, list->GetScrollPos().cy) << rows << step.what;
             EXPECT_EQ(step.scroll, list->GetVerticalScrollBar()->GetScrollPos()) << rows << step.what;
@@ -420,9 +413,8 @@ TEST_F(ListTest, StretchRowsTakeWhatTheOtherRowsLeave)
          L"childpadding=\"4\"", "0,48,200,300"},
     };
     for (const auto& c : cases) {
-        const std::wstring xml = std::wstring(L"<Window><List header=\"hidden\" ") + c.attributes + L">" + c.rows +
-                                 L"<ListContainerElement/></List></Window>";
-        CListUI* list = Build(xml.c_str());
+        CListUI* list = Build(L"header=\"hidden\" " + std::wstring(c.attributes),
+                              c.rows + std::wstring(L"<ListContainerElement/>"));
         ASSERT_NE(nullptr, list) << c.what;
         EXPECT_EQ(c.stretchRow, RectText(list->GetItemAt(list->GetCount() - 1)->GetPos())) << c.what;
     }
@@ -431,9 +423,8 @@ TEST_F(ListTest, StretchRowsTakeWhatTheOtherRowsLeave)
 // Container rows of a fixed width do tile: three 50-pixel rows to a line of the 184 pixels beside the bar.
 TEST_F(ListTest, FixedWidthContainerRowsTileAndScrollByTileLines)
 {
-    std::wstring xml = L"<Window><List header=\"hidden\" vscrollbar=\"true\">";
-    for (int i = 0; i < 80; ++i) xml += L"<ListContainerElement width=\"50\" height=\"20\"/>";
-    CListUI* list = Build((xml + L"</List></Window>").c_str());
+    CListUI* list =
+        ListOf(80, L"<ListContainerElement width=\"50\" height=\"20\"", L"header=\"hidden\" vscrollbar=\"true\"");
     ASSERT_NE(nullptr, list);
     // Four to a line would need 20 lines (400 of 300): the bar shows, and beside it three fit.
     EXPECT_EQ(240, list->GetScrollRange().cy) << "27 lines of 20 pixels in 300";
@@ -455,8 +446,7 @@ TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
     EXPECT_EQ(3, list->GetCount());
     EXPECT_EQ(2, list->GetCurSel());
     EXPECT_EQ(selected, RowReturnActivates(list));
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(i, static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"))->GetIndex());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(i, ItemAt(list, i)->GetIndex());
     ASSERT_TRUE(list->Remove(list->GetItemAt(2)));
     EXPECT_EQ(1, list->GetCurSel());
     selected = list->GetItemAt(1);
@@ -466,8 +456,7 @@ TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
     auto* inserted = new CListLabelElementUI();
     ASSERT_TRUE(list->AddAt(inserted, 0));
     EXPECT_EQ(2, list->GetCurSel());
-    for (int i = 0; i < list->GetCount(); ++i)
-        EXPECT_EQ(i, static_cast<IListItemUI*>(list->GetItemAt(i)->GetInterface(L"ListItem"))->GetIndex());
+    for (int i = 0; i < list->GetCount(); ++i) EXPECT_EQ(i, ItemAt(list, i)->GetIndex());
     ASSERT_TRUE(list->AddAt(new CListLabelElementUI(), 2));
     EXPECT_EQ(3, list->GetCurSel());
     EXPECT_EQ(selected, RowReturnActivates(list));
@@ -528,8 +517,7 @@ TEST_F(ListTest, TheExpandedIndexFollowsItsRowWhenRowsAreInsertedOrMoved)
 
 TEST_F(ListTest, SelectedAttributeSelectsWhateverItsValue)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListLabelElement/><ListLabelElement/></List></Window>");
+    CListUI* list = Build(L"", L"<ListLabelElement/><ListLabelElement/>");
     auto* row = static_cast<CListLabelElementUI*>(list->GetItemAt(1));
     row->SetAttribute(L"selected", L"false");
     EXPECT_EQ(1, list->GetCurSel());
@@ -569,22 +557,17 @@ TEST_F(ListRepaintTest, ChangesToTheItemLookAskTheWindowToRepaint)
 
 TEST_F(ListTest, PercentageHeaderSharesItsWidth)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader percentageheader=\"true\"><ListHeaderItem percent=\"30\"/>"
-        L"<ListHeaderItem percent=\"70\"/></ListHeader></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader percentageheader=\"true\"><ListHeaderItem percent=\"30\"/>"
+        L"<ListHeaderItem percent=\"70\"/></ListHeader>");
     ASSERT_NE(nullptr, list);
-    const ListInfo* info = list->GetListInfo();
-    EXPECT_EQ(60, info->columnRects[0].right - info->columnRects[0].left);
-    EXPECT_EQ(140, info->columnRects[1].right - info->columnRects[1].left);
-    EXPECT_EQ(info->columnRects[0].right, info->columnRects[1].left);
+    EXPECT_EQ("0-60 60-200", ColumnsText(list));
 }
 
 TEST_F(ListTest, PlainHeaderItemsTakeTheHeaderHeightAndRowsStartBelowIt)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader height=\"24\" inset=\"0,2,0,2\"><ListHeaderItem text=\"A\" width=\"50\"/>"
-        L"<ListHeaderItem text=\"B\" width=\"60\" padding=\"0,1,0,1\"/></ListHeader>"
-        L"<ListLabelElement height=\"20\"/></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader height=\"24\" inset=\"0,2,0,2\">"
+        L"<ListHeaderItem text=\"A\" width=\"50\"/><ListHeaderItem text=\"B\" width=\"60\" padding=\"0,1,0,1\"/>"
+        L"</ListHeader><ListLabelElement height=\"20\"/>");
     ASSERT_NE(nullptr, list);
     const RECT header = list->GetHeader()->GetPos();
     EXPECT_EQ(24, header.bottom - header.top);
@@ -597,9 +580,8 @@ TEST_F(ListTest, PlainHeaderItemsTakeTheHeaderHeightAndRowsStartBelowIt)
 
 TEST_F(ListTest, RowLimitsLetTheMaximumWinAndHugePercentagesStayInRange)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader percentageheader=\"true\"><ListHeaderItem percent=\"15000000\"/></ListHeader>"
-        L"<ListLabelElement height=\"20\" minheight=\"50\" maxheight=\"40\"/></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader percentageheader=\"true\"><ListHeaderItem percent=\"15000000\"/>"
+        L"</ListHeader><ListLabelElement height=\"20\" minheight=\"50\" maxheight=\"40\"/>");
     ASSERT_NE(nullptr, list);
     EXPECT_EQ(40, list->GetItemAt(0)->GetHeight());
     EXPECT_EQ(9999, list->GetHeader()->GetItemAt(0)->GetWidth());
@@ -607,13 +589,9 @@ TEST_F(ListTest, RowLimitsLetTheMaximumWinAndHugePercentagesStayInRange)
 
 TEST_F(ListTest, HiddenHeaderStillGivesColumnPositions)
 {
-    CListUI* list = Build(
-        L"<Window><List header=\"hidden\"><ListHeaderItem width=\"40\"/><ListHeaderItem width=\"60\"/>"
-        L"<ListLabelElement height=\"20\"/></List></Window>");
-    const ListInfo* info = list->GetListInfo();
-    EXPECT_EQ(2, info->columns);
-    EXPECT_EQ(40, info->columnRects[0].right - info->columnRects[0].left);
-    EXPECT_EQ(100, info->columnRects[1].right);
+    CListUI* list = Build(L"header=\"hidden\"", L"<ListHeaderItem width=\"40\"/><ListHeaderItem width=\"60\"/>"
+        L"<ListLabelElement height=\"20\"/>");
+    EXPECT_EQ("0-40 40-100", ColumnsText(list));
     EXPECT_FALSE(list->GetHeader()->GetItemAt(0)->IsVisible());
     EXPECT_EQ(0, list->GetItemAt(0)->GetPos().top);
     // Moved, the list takes its hidden header along, as it does its shown children.
@@ -625,20 +603,16 @@ TEST_F(ListTest, HiddenHeaderStillGivesColumnPositions)
 
 TEST_F(ListTest, AFloatingHeaderItemGivesNoColumn)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader><ListHeaderItem width=\"40\"/>"
-        L"<ListHeaderItem float=\"true\" pos=\"100,0,130,20\"/></ListHeader></List></Window>");
-    const ListInfo* info = list->GetListInfo();
-    EXPECT_EQ(2, info->columns);
-    EXPECT_EQ(40, info->columnRects[0].right);
-    EXPECT_EQ("0,0,0,0", RectText(info->columnRects[1]));
+    CListUI* list = Build(L"", L"<ListHeader><ListHeaderItem width=\"40\"/>"
+        L"<ListHeaderItem float=\"true\" pos=\"100,0,130,20\"/></ListHeader>");
+    EXPECT_EQ("0-40 0-0", ColumnsText(list));
+    EXPECT_EQ("0,0,0,0", RectText(list->GetListInfo()->columnRects[1]));
 }
 
 TEST_F(ListTest, HeaderItemClickAndSeparatorDrag)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader height=\"24\"><ListHeaderItem width=\"50\" sepwidth=\"2\"/>"
-        L"<ListHeaderItem width=\"60\" sepwidth=\"-4\"/></ListHeader><ListLabelElement/></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader height=\"24\"><ListHeaderItem width=\"50\" sepwidth=\"2\"/>"
+        L"<ListHeaderItem width=\"60\" sepwidth=\"-4\"/></ListHeader><ListLabelElement/>");
     auto* first = static_cast<CListHeaderItemUI*>(list->GetHeader()->GetItemAt(0));
     auto* second = static_cast<CListHeaderItemUI*>(list->GetHeader()->GetItemAt(1));
     const RECT thumb = second->GetThumbRect();
@@ -661,9 +635,8 @@ TEST_F(ListTest, HeaderItemClickAndSeparatorDrag)
 
 TEST_F(ListTest, AHeaderPressEndedByAFocusLossLeavesNoPressedLookOrDrag)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader height=\"24\"><ListHeaderItem width=\"50\" sepwidth=\"2\"/>"
-        L"<ListHeaderItem width=\"60\"/></ListHeader><ListLabelElement/></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader height=\"24\"><ListHeaderItem width=\"50\" sepwidth=\"2\"/>"
+        L"<ListHeaderItem width=\"60\"/></ListHeader><ListLabelElement/>");
     auto* first = static_cast<CListHeaderItemUI*>(list->GetHeader()->GetItemAt(0));
     Send(first, EVT_BUTTONDOWN, 10, 10);
     ASSERT_NE(0u, first->GetButtonState());
@@ -680,9 +653,8 @@ TEST_F(ListTest, AHeaderPressEndedByAFocusLossLeavesNoPressedLookOrDrag)
 
 TEST_F(ListTest, WideHeaderGivesRowsTheHeaderWidthAndAHorizontalBar)
 {
-    CListUI* list = Build(
-        L"<Window><List hscrollbar=\"true\"><ListHeader><ListHeaderItem width=\"150\"/><ListHeaderItem width=\"150\"/>"
-        L"</ListHeader><ListLabelElement height=\"20\"/></List></Window>");
+    CListUI* list = Build(L"hscrollbar=\"true\"", L"<ListHeader><ListHeaderItem width=\"150\"/>"
+        L"<ListHeaderItem width=\"150\"/></ListHeader><ListLabelElement height=\"20\"/>");
     const RECT row = list->GetItemAt(0)->GetPos();
     EXPECT_EQ(300, row.right - row.left);
     ASSERT_NE(nullptr, list->GetHorizontalScrollBar());
@@ -695,9 +667,8 @@ TEST_F(ListTest, WideHeaderGivesRowsTheHeaderWidthAndAHorizontalBar)
 
 TEST_F(ListTest, ContainerRowsLineTheirChildrenUpWithTheColumns)
 {
-    CListUI* list = Build(
-        L"<Window><List><ListHeader><ListHeaderItem width=\"40\"/><ListHeaderItem width=\"90\"/></ListHeader>"
-        L"<ListContainerElement height=\"20\"><Label/><Label/></ListContainerElement></List></Window>");
+    CListUI* list = Build(L"", L"<ListHeader><ListHeaderItem width=\"40\"/><ListHeaderItem width=\"90\"/>"
+        L"</ListHeader><ListContainerElement height=\"20\"><Label/><Label/></ListContainerElement>");
     auto* row = static_cast<CListContainerElementUI*>(list->GetItemAt(0));
     EXPECT_EQ(40, row->GetItemAt(1)->GetPos().left);
     EXPECT_EQ(130, row->GetItemAt(1)->GetPos().right);
@@ -730,9 +701,8 @@ public:
 TEST_F(ListTest, TextRowKeepsTheFirstEightLinksAndReportsClicksOnThem)
 {
     SkinZipScope zip;
-    CListUI* list = Build(
-        L"<Window><List itemshowhtml=\"true\"><ListHeader><ListHeaderItem width=\"100\"/>"
-        L"<ListHeaderItem width=\"100\"/></ListHeader><ListTextElement height=\"20\"/></List></Window>");
+    CListUI* list = Build(L"itemshowhtml=\"true\"", L"<ListHeader><ListHeaderItem width=\"100\"/>"
+        L"<ListHeaderItem width=\"100\"/></ListHeader><ListTextElement height=\"20\"/>");
     Cells cells;
     list->SetTextCallback(&cells);
     Canvas canvas(200, 300, 0xFFFFFFFF);
@@ -742,8 +712,7 @@ TEST_F(ListTest, TextRowKeepsTheFirstEightLinksAndReportsClicksOnThem)
     EXPECT_EQ(CUIString(L"8"), row->GetLinkText(7));
     EXPECT_EQ(6u, row->GetControlFlags());
     const RECT link = row->GetLinkRect(6);
-    ControlEvent up = Event(EVT_BUTTONUP, (link.left + link.right) / 2, (link.top + link.bottom) / 2);
-    row->HandleEvent(up);
+    Send(row, EVT_BUTTONUP, (link.left + link.right) / 2, (link.top + link.bottom) / 2);
     ASSERT_EQ(1, notes.Count(L"link", row));
     EXPECT_EQ(6u, notes.seen.back().wParam);
 }
@@ -755,8 +724,7 @@ TEST_F(ListTest, EachStateImageIsTriedUntilOneDraws)
     CListUI* list = PlainList(2, L"itemselectedimage=\"image/missing.png\" itemhotimage=\"image/quad.png\"");
     auto* row = static_cast<CListLabelElementUI*>(list->GetItemAt(0));
     ASSERT_TRUE(list->SelectItem(0));
-    ControlEvent enter = Event(EVT_MOUSEENTER, 5, 5);
-    row->HandleEvent(enter);
+    Send(row, EVT_MOUSEENTER, 5, 5);
     ASSERT_EQ(8u, row->GetButtonState() & 8u);
     Canvas canvas(200, 300, 0xFF000000);
     list->Paint(canvas.dc(), canvas.Bounds(), nullptr);
