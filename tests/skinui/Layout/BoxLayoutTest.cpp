@@ -116,45 +116,6 @@ TEST(VerticalLayout, StretchChildrenShareTheRestAndTheLastTakesTheRemainder)
     EXPECT_EQ(50, first->GetWidth());
 }
 
-TEST(VerticalLayout, LimitsWinOverTheShareAndMaximumOverMinimum)
-{
-    CVerticalLayoutUI layout;
-    CControlUI* capped = Child(L"maxheight=\"20\"");
-    CControlUI* odd = Child(L"minheight=\"50\" maxheight=\"40\"");
-    layout.Add(capped);
-    layout.Add(odd);
-    layout.SetPos(RECT{0, 0, 50, 200});
-    EXPECT_EQ(20, Height(capped));
-    EXPECT_EQ(40, Height(odd));
-}
-
-TEST(VerticalLayout, PaddingAndChildPaddingSeparateChildren)
-{
-    CVerticalLayoutUI layout;
-    layout.SetAttribute(L"childpadding", L"4");
-    layout.SetAttribute(L"inset", L"1,2,3,4");
-    CControlUI* first = Child(L"height=\"10\" padding=\"5,6,7,8\"");
-    CControlUI* second = Child(L"height=\"10\"");
-    layout.Add(first);
-    layout.Add(second);
-    layout.SetPos(RECT{0, 0, 100, 100});
-    EXPECT_EQ(2 + 6, first->GetPos().top);
-    EXPECT_EQ(1 + 5, first->GetPos().left);
-    EXPECT_EQ(97 - 7, first->GetPos().right);
-    EXPECT_EQ(first->GetPos().bottom + 8 + 4, second->GetPos().top);
-}
-
-TEST(VerticalLayout, CentredChildAlignTruncatesHalves)
-{
-    CVerticalLayoutUI layout;
-    layout.SetAttribute(L"childalign", L"center");
-    CControlUI* child = Child(L"width=\"51\" height=\"10\"");
-    layout.Add(child);
-    layout.SetPos(RECT{0, 0, 100, 100});
-    EXPECT_EQ(25, child->GetPos().left);
-    EXPECT_EQ(76, child->GetPos().right);
-}
-
 TEST(VerticalLayout, OverflowGivesTheScrollBarARange)
 {
     CVerticalLayoutUI layout;
@@ -246,9 +207,17 @@ TEST(BoxLayout, PlacesChildrenAlongAndAcrossTheStack)
         {false, {rowLayout, 96, {100, 100}, row, {{8, 6, 28, 88}, {36, 4, 46, 92}, {50, 4, 70, 92}, {74, 4, 90, 92}}}},
         {false,
          {rowLayout, 192, {200, 200}, row, {{16, 12, 56, 176}, {72, 8, 92, 184}, {100, 8, 140, 184}, {148, 8, 180, 184}}}},
+        // Limits win over the share, and a maximum over a minimum.
+        {true,
+         {L"", 96, {50, 200}, {L"maxheight=\"20\"", L"minheight=\"50\" maxheight=\"40\""}, {{0, 0, 50, 20}, {0, 20, 50, 60}}}},
+        // A child's padding and the child padding both separate children, inside the inset.
+        {true,
+         {L"childpadding=\"4\" inset=\"1,2,3,4\"", 96, {100, 100},
+          {L"height=\"10\" padding=\"5,6,7,8\"", L"height=\"10\""}, {{6, 8, 90, 18}, {1, 30, 97, 40}}}},
         // Across the stack: right and centred, halves truncated.
         {true, {L"childalign=\"right\"", 96, {100, 100}, {L"width=\"30\" height=\"10\" padding=\"0,0,5,0\""}, {{65, 0, 95, 10}}}},
         {true, {L"childalign=\"right\"", 192, {100, 100}, {L"width=\"30\" height=\"10\" padding=\"0,0,5,0\""}, {{30, 0, 90, 20}}}},
+        {true, {L"childalign=\"center\"", 96, {100, 100}, {L"width=\"51\" height=\"10\""}, {{25, 0, 76, 10}}}},
         {false, {L"childvalign=\"vcenter\"", 96, {100, 100}, {L"width=\"10\" height=\"31\""}, {{0, 35, 10, 66}}}},
         {false, {L"childvalign=\"bottom\"", 96, {100, 100}, {L"width=\"10\" height=\"30\" padding=\"0,0,0,7\""}, {{0, 63, 10, 93}}}},
         // Overflow: the bar takes its width from the children and scrolls the rest.
@@ -319,26 +288,8 @@ TEST(HorizontalLayout, SharesWidthAndAlignsVertically)
     layout.Add(fixed);
     layout.Add(stretch);
     layout.SetPos(RECT{10, 10, 110, 60});
-    EXPECT_EQ(10, fixed->GetPos().left);
-    EXPECT_EQ(50, fixed->GetPos().right);
-    EXPECT_EQ(50, fixed->GetPos().top);
-    EXPECT_EQ(60, fixed->GetPos().bottom);
-    EXPECT_EQ(50, stretch->GetPos().left);
-    EXPECT_EQ(110, stretch->GetPos().right);
-    EXPECT_EQ(50, stretch->GetHeight());
-}
-
-TEST(BoxLayout, SeparatorDragStopsAtTheMinimum)
-{
-    CWindowUIManager manager;
-    CVerticalLayoutUI layout;
-    PlaceWithSeparator(layout, manager, L"sepimm=\"true\" minheight=\"30\"");
-    EXPECT_EQ(unsigned(CONTROL_FLAG_SETCURSOR), layout.GetControlFlags());
-    Mouse(layout, EVT_BUTTONDOWN, 50, 98);
-    Mouse(layout, EVT_MOUSEMOVE, 50, 10);
-    Mouse(layout, EVT_BUTTONUP, 50, 10);
-    EXPECT_EQ(30, layout.GetFixedHeight());
-    EXPECT_EQ(30, layout.GetHeight());
+    ExpectPlacedAt(fixed, RECT{10, 50, 50, 60}, "fixed");
+    ExpectPlacedAt(stretch, RECT{50, 10, 110, 60}, "stretch");
 }
 
 TEST(BoxLayout, SeparatorDragsFollowThePointerWithinTheBandsRulesAndLimits)
@@ -365,6 +316,7 @@ TEST(BoxLayout, SeparatorDragsFollowThePointerWithinTheBandsRulesAndLimits)
         {true, L"sepheight=\"-4\" sepimm=\"true\" minheight=\"30\"", {0, 100, 100, 200}, {{50, 101}, {50, 175}, {50, 190}},
          170, 200},
         {true, L"sepheight=\"4\" sepimm=\"true\" minheight=\"30\"", {0, 50, 100, 70}, {{50, 68}, {50, 63}}, 50, 70},
+        {true, L"sepheight=\"4\" sepimm=\"true\" minheight=\"30\"", {0, 0, 100, 100}, {{50, 98}, {50, 10}}, 0, 30},
         // Down only once the pointer is back below the edge, after a clamp left it above.
         {true, L"sepheight=\"-4\" sepimm=\"true\" maxheight=\"110\"", {0, 100, 100, 200}, {{50, 101}, {50, 50}, {50, 51}},
          90, 200},
@@ -380,6 +332,7 @@ TEST(BoxLayout, SeparatorDragsFollowThePointerWithinTheBandsRulesAndLimits)
         if (d.inWindow) layout->SetManager(&manager, nullptr, false);
         layout->ApplyAttributeList(d.attributes);
         layout->SetPos(d.place);
+        EXPECT_EQ(unsigned(CONTROL_FLAG_SETCURSOR), layout->GetControlFlags()) << "drag " << index;
         Mouse(*layout, EVT_BUTTONDOWN, d.path.front().x, d.path.front().y);
         for (size_t i = 1; i < d.path.size(); ++i) Mouse(*layout, EVT_MOUSEMOVE, d.path[i].x, d.path[i].y);
         Mouse(*layout, EVT_BUTTONUP, d.path.back().x, d.path.back().y);
