@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -290,6 +291,8 @@ const ShownLayout kShownLayouts[] = {
      {{L"p1", {21, 21, 279, 179}}},
      {{21, 21, 0x0000FF}, {20, 100, 0xFFFFFF}, {278, 178, 0x0000FF}, {279, 100, 0xFFFFFF}}, {L"p0"}},
 };
+
+void PrintTo(const ShownLayout& c, std::ostream* os) { *os << c.name; }
 
 class ShownLayoutTest : public LayoutProbeTest, public testing::WithParamInterface<ShownLayout> {};
 
@@ -593,6 +596,8 @@ const Overflow kOverflows[] = {
      {{L"w", {-100, 0, 200, 30}}, {L"n", {25, 30, 76, 60}}},
      {{50, 45, 0x00FF00}, {10, 45, 0xFFFFFF}, {100, 45, 0xFFFFFF}}},
 };
+
+void PrintTo(const Overflow& c, std::ostream* os) { *os << c.name; }
 
 class OverflowTest : public LayoutProbeTest, public testing::WithParamInterface<Overflow> {};
 
