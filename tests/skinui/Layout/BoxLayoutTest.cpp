@@ -551,12 +551,10 @@ TEST(TileLayout, ItemSizeSetsTheColumnsAndRowsTakeTheTallestChild)
     EXPECT_EQ(2, tiles.GetColumns());
     EXPECT_EQ(50, tiles.GetItemSize().cx);
     EXPECT_EQ(20, tiles.GetItemSize().cy);
-    EXPECT_EQ(0, a->GetPos().left);
-    EXPECT_EQ(50, b->GetPos().left);
     // a is centred in its 30-pixel row; c starts the second row.
-    EXPECT_EQ(5, a->GetPos().top);
-    EXPECT_EQ(0, c->GetPos().left);
-    EXPECT_EQ(30, c->GetPos().top);
+    ExpectPlacedAt(a, RECT{0, 5, 50, 25}, "a");
+    ExpectPlacedAt(b, RECT{50, 0, 100, 30}, "b");
+    ExpectPlacedAt(c, RECT{0, 30, 50, 40}, "c");
 }
 
 TEST(TileLayout, CellsFillRowsEachAsHighAsItsTallestCell)
