@@ -18,14 +18,14 @@ using namespace SkinUI::Testing;
 
 namespace {
 
-CControlUI* Child(const wchar_t* attributes)
+// A control with the attributes given, added to the layout when there is one.
+CControlUI* Child(const wchar_t* attributes, CContainerUI* layout = nullptr)
 {
     auto* child = new CControlUI();
     child->ApplyAttributeList(attributes);
+    if (layout) layout->Add(child);
     return child;
 }
-
-int Height(const CControlUI* control) { return control->GetHeight(); }
 
 constexpr RECT kNotPlaced = {-1, -1, -1, -1};
 
@@ -57,10 +57,7 @@ void ExpectLayout(CContainerUI& layout, const LayoutCase& c, int row)
     layout.SetManager(&manager, nullptr, false);
     layout.ApplyAttributeList(c.layout);
     std::vector<CControlUI*> children;
-    for (const wchar_t* attributes : c.children) {
-        children.push_back(Child(attributes));
-        layout.Add(children.back());
-    }
+    for (const wchar_t* attributes : c.children) children.push_back(Child(attributes, &layout));
     layout.SetPos(RECT{0, 0, c.size.cx, c.size.cy});
     for (size_t i = 0; i < children.size(); ++i) {
         const RECT want = c.placed[i];
@@ -99,21 +96,16 @@ public:
 TEST(VerticalLayout, StretchChildrenShareTheRestAndTheLastTakesTheRemainder)
 {
     CVerticalLayoutUI layout;
-    CControlUI* fixed = Child(L"height=\"30\"");
-    CControlUI* first = Child(L"");
-    CControlUI* last = Child(L"");
-    layout.Add(fixed);
-    layout.Add(first);
-    layout.Add(last);
+    CControlUI* fixed = Child(L"height=\"30\"", &layout);
+    CControlUI* first = Child(L"", &layout);
+    CControlUI* last = Child(L"", &layout);
     layout.SetPos(RECT{0, 0, 50, 100});
-    EXPECT_EQ(30, Height(fixed));
-    EXPECT_EQ(35, Height(first));
-    EXPECT_EQ(35, Height(last));
-    EXPECT_EQ(65, last->GetPos().top);
+    ExpectPlacedAt(fixed, RECT{0, 0, 50, 30}, "fixed");
+    ExpectPlacedAt(first, RECT{0, 30, 50, 65}, "first");
+    ExpectPlacedAt(last, RECT{0, 65, 50, 100}, "last");
     layout.SetPos(RECT{0, 0, 50, 101});
-    EXPECT_EQ(35, Height(first));
-    EXPECT_EQ(36, Height(last));
-    EXPECT_EQ(50, first->GetWidth());
+    ExpectPlacedAt(first, RECT{0, 30, 50, 65}, "first, one pixel more");
+    ExpectPlacedAt(last, RECT{0, 65, 50, 101}, "last, one pixel more");
 }
 
 TEST(VerticalLayout, OverflowGivesTheScrollBarARange)
@@ -121,10 +113,9 @@ TEST(VerticalLayout, OverflowGivesTheScrollBarARange)
     CVerticalLayoutUI layout;
     layout.SetAttribute(L"vscrollbar", L"true");
     layout.GetVerticalScrollBar()->SetVisible(false);
-    CControlUI* tall = Child(L"height=\"250\"");
-    layout.Add(tall);
+    CControlUI* tall = Child(L"height=\"250\"", &layout);
     layout.SetPos(RECT{0, 0, 100, 100});
-    EXPECT_EQ(250, Height(tall));
+    EXPECT_EQ(250, tall->GetHeight());
     ASSERT_TRUE(layout.GetVerticalScrollBar()->IsVisible());
     EXPECT_EQ(150, layout.GetVerticalScrollBar()->GetScrollRange());
     EXPECT_EQ(84, tall->GetWidth());
@@ -160,10 +151,8 @@ TEST(Scrolling, TheBarShowsOnlyForContentThatOverflows)
         else layout = MakeBoxLayout(c.kind == Vertical);
         const bool horizontal = c.kind == Horizontal;
         layout->SetAttribute(horizontal ? L"hscrollbar" : L"vscrollbar", L"true");
-        CControlUI* first = c.first ? Child(c.first) : nullptr;
-        if (first) layout->Add(first);
-        CControlUI* second = Child(c.second);
-        layout->Add(second);
+        CControlUI* first = c.first ? Child(c.first, layout.get()) : nullptr;
+        CControlUI* second = Child(c.second, layout.get());
         layout->SetPos(RECT{0, 0, 100, 100});
         if (c.hideFirst) {
             first->SetVisible(false);
@@ -256,8 +245,7 @@ TEST(BoxLayout, ChildrenAcrossTheStackAreCappedByTheRoomAndTheirLimits)
     };
     for (const Case& c : cases) {
         std::unique_ptr<CBoxLayoutUI> layout = MakeBoxLayout(c.vertical);
-        CControlUI* child = Child(c.child);
-        layout->Add(child);
+        CControlUI* child = Child(c.child, layout.get());
         layout->SetPos(c.vertical ? RECT{0, 0, 100, 200} : RECT{0, 0, 200, 50});
         EXPECT_EQ(c.cross, c.vertical ? child->GetWidth() : child->GetHeight())
             << (c.vertical ? "vertical " : "horizontal ") << c.child;
@@ -283,10 +271,8 @@ TEST(HorizontalLayout, SharesWidthAndAlignsVertically)
 {
     CHorizontalLayoutUI layout;
     layout.SetAttribute(L"childvalign", L"bottom");
-    CControlUI* fixed = Child(L"width=\"40\" height=\"10\"");
-    CControlUI* stretch = Child(L"");
-    layout.Add(fixed);
-    layout.Add(stretch);
+    CControlUI* fixed = Child(L"width=\"40\" height=\"10\"", &layout);
+    CControlUI* stretch = Child(L"", &layout);
     layout.SetPos(RECT{10, 10, 110, 60});
     ExpectPlacedAt(fixed, RECT{10, 50, 50, 60}, "fixed");
     ExpectPlacedAt(stretch, RECT{50, 10, 110, 60}, "stretch");
@@ -506,10 +492,8 @@ TEST_F(TabLayout, MovingPagesKeepsTheSelectedPageSelectedAndPlaced)
 
 TEST_F(TabLayout, NotifiesOnlyRealChangesAndPlacesTheSelectedPage)
 {
-    CControlUI* first = new CControlUI();
-    CControlUI* second = Child(L"height=\"20\" padding=\"3,4,0,0\"");
-    tabs.Add(first);
-    tabs.Add(second);
+    CControlUI* first = AddPage();
+    CControlUI* second = Child(L"height=\"20\" padding=\"3,4,0,0\"", &tabs);
     tabs.SetPos(RECT{0, 0, 100, 100});
     EXPECT_TRUE(tabs.SelectItem(0));
     EXPECT_EQ(0, notes.selections);
@@ -541,12 +525,9 @@ TEST(TileLayout, ItemSizeSetsTheColumnsAndRowsTakeTheTallestChild)
 {
     CTileLayoutUI tiles;
     tiles.SetAttribute(L"itemsize", L"50,20");
-    CControlUI* a = Child(L"height=\"20\"");
-    CControlUI* b = Child(L"height=\"30\"");
-    CControlUI* c = Child(L"height=\"10\"");
-    tiles.Add(a);
-    tiles.Add(b);
-    tiles.Add(c);
+    CControlUI* a = Child(L"height=\"20\"", &tiles);
+    CControlUI* b = Child(L"height=\"30\"", &tiles);
+    CControlUI* c = Child(L"height=\"10\"", &tiles);
     tiles.SetPos(RECT{0, 0, 100, 200});
     EXPECT_EQ(2, tiles.GetColumns());
     EXPECT_EQ(50, tiles.GetItemSize().cx);
@@ -644,10 +625,8 @@ TEST(TileLayout, ARowIsAsHighAsItsCellsNeedForTheWidthTheyGet)
     auto* wrapped = new WrapsToWidth();
     wrapped->SetAttribute(L"padding", L"2,0,4,0");
     tiles.Add(wrapped);
-    CControlUI* middle = Child(L"height=\"10\"");
-    CControlUI* last = Child(L"height=\"10\"");
-    tiles.Add(middle);
-    tiles.Add(last);
+    CControlUI* middle = Child(L"height=\"10\"", &tiles);
+    CControlUI* last = Child(L"height=\"10\"", &tiles);
     tiles.SetPos(RECT{0, 0, 300, 300});
     // The first cell offers 100 - 2 - 4 - 6 / 2 = 91 pixels: the row is 200 - 91 high.
     ExpectPlacedAt(wrapped, RECT{2, 0, 93, 109}, "wrapped");
@@ -660,10 +639,8 @@ TEST(TileLayout, ZeroColumnsInTheSkinKeepsOne)
     CTileLayoutUI tiles;
     tiles.SetAttribute(L"columns", L"0");
     EXPECT_EQ(1, tiles.GetColumns());
-    CControlUI* a = Child(L"height=\"10\"");
-    CControlUI* b = Child(L"height=\"10\"");
-    tiles.Add(a);
-    tiles.Add(b);
+    CControlUI* a = Child(L"height=\"10\"", &tiles);
+    CControlUI* b = Child(L"height=\"10\"", &tiles);
     tiles.SetPos(RECT{0, 0, 100, 100});
     EXPECT_EQ(100, a->GetWidth());
     EXPECT_EQ(10, b->GetPos().top);
