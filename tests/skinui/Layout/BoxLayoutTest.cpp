@@ -18,14 +18,14 @@ using namespace SkinUI::Testing;
 
 namespace {
 
-CControlUI* Child(const wchar_t* attributes)
+// A control with the attributes given, added to the layout when there is one.
+CControlUI* Child(const wchar_t* attributes, CContainerUI* layout = nullptr)
 {
     auto* child = new CControlUI();
     child->ApplyAttributeList(attributes);
+    if (layout) layout->Add(child);
     return child;
 }
-
-int Height(const CControlUI* control) { return control->GetHeight(); }
 
 constexpr RECT kNotPlaced = {-1, -1, -1, -1};
 
@@ -57,10 +57,7 @@ void ExpectLayout(CContainerUI& layout, const LayoutCase& c, int row)
     layout.SetManager(&manager, nullptr, false);
     layout.ApplyAttributeList(c.layout);
     std::vector<CControlUI*> children;
-    for (const wchar_t* attributes : c.children) {
-        children.push_back(Child(attributes));
-        layout.Add(children.back());
-    }
+    for (const wchar_t* attributes : c.children) children.push_back(Child(attributes, &layout));
     layout.SetPos(RECT{0, 0, c.size.cx, c.size.cy});
     for (size_t i = 0; i < children.size(); ++i) {
         const RECT want = c.placed[i];
@@ -99,60 +96,16 @@ public:
 TEST(VerticalLayout, StretchChildrenShareTheRestAndTheLastTakesTheRemainder)
 {
     CVerticalLayoutUI layout;
-    CControlUI* fixed = Child(L"height=\"30\"");
-    CControlUI* first = Child(L"");
-    CControlUI* last = Child(L"");
-    layout.Add(fixed);
-    layout.Add(first);
-    layout.Add(last);
+    CControlUI* fixed = Child(L"height=\"30\"", &layout);
+    CControlUI* first = Child(L"", &layout);
+    CControlUI* last = Child(L"", &layout);
     layout.SetPos(RECT{0, 0, 50, 100});
-    EXPECT_EQ(30, Height(fixed));
-    EXPECT_EQ(35, Height(first));
-    EXPECT_EQ(35, Height(last));
-    EXPECT_EQ(65, last->GetPos().top);
+    ExpectPlacedAt(fixed, RECT{0, 0, 50, 30}, "fixed");
+    ExpectPlacedAt(first, RECT{0, 30, 50, 65}, "first");
+    ExpectPlacedAt(last, RECT{0, 65, 50, 100}, "last");
     layout.SetPos(RECT{0, 0, 50, 101});
-    EXPECT_EQ(35, Height(first));
-    EXPECT_EQ(36, Height(last));
-    EXPECT_EQ(50, first->GetWidth());
-}
-
-TEST(VerticalLayout, LimitsWinOverTheShareAndMaximumOverMinimum)
-{
-    CVerticalLayoutUI layout;
-    CControlUI* capped = Child(L"maxheight=\"20\"");
-    CControlUI* odd = Child(L"minheight=\"50\" maxheight=\"40\"");
-    layout.Add(capped);
-    layout.Add(odd);
-    layout.SetPos(RECT{0, 0, 50, 200});
-    EXPECT_EQ(20, Height(capped));
-    EXPECT_EQ(40, Height(odd));
-}
-
-TEST(VerticalLayout, PaddingAndChildPaddingSeparateChildren)
-{
-    CVerticalLayoutUI layout;
-    layout.SetAttribute(L"childpadding", L"4");
-    layout.SetAttribute(L"inset", L"1,2,3,4");
-    CControlUI* first = Child(L"height=\"10\" padding=\"5,6,7,8\"");
-    CControlUI* second = Child(L"height=\"10\"");
-    layout.Add(first);
-    layout.Add(second);
-    layout.SetPos(RECT{0, 0, 100, 100});
-    EXPECT_EQ(2 + 6, first->GetPos().top);
-    EXPECT_EQ(1 + 5, first->GetPos().left);
-    EXPECT_EQ(97 - 7, first->GetPos().right);
-    EXPECT_EQ(first->GetPos().bottom + 8 + 4, second->GetPos().top);
-}
-
-TEST(VerticalLayout, CentredChildAlignTruncatesHalves)
-{
-    CVerticalLayoutUI layout;
-    layout.SetAttribute(L"childalign", L"center");
-    CControlUI* child = Child(L"width=\"51\" height=\"10\"");
-    layout.Add(child);
-    layout.SetPos(RECT{0, 0, 100, 100});
-    EXPECT_EQ(25, child->GetPos().left);
-    EXPECT_EQ(76, child->GetPos().right);
+    ExpectPlacedAt(first, RECT{0, 30, 50, 65}, "first, one pixel more");
+    ExpectPlacedAt(last, RECT{0, 65, 50, 101}, "last, one pixel more");
 }
 
 TEST(VerticalLayout, OverflowGivesTheScrollBarARange)
@@ -160,10 +113,9 @@ TEST(VerticalLayout, OverflowGivesTheScrollBarARange)
     CVerticalLayoutUI layout;
     layout.SetAttribute(L"vscrollbar", L"true");
     layout.GetVerticalScrollBar()->SetVisible(false);
-    CControlUI* tall = Child(L"height=\"250\"");
-    layout.Add(tall);
+    CControlUI* tall = Child(L"height=\"250\"", &layout);
     layout.SetPos(RECT{0, 0, 100, 100});
-    EXPECT_EQ(250, Height(tall));
+    EXPECT_EQ(250, tall->GetHeight());
     ASSERT_TRUE(layout.GetVerticalScrollBar()->IsVisible());
     EXPECT_EQ(150, layout.GetVerticalScrollBar()->GetScrollRange());
     EXPECT_EQ(84, tall->GetWidth());
@@ -199,10 +151,8 @@ TEST(Scrolling, TheBarShowsOnlyForContentThatOverflows)
         else layout = MakeBoxLayout(c.kind == Vertical);
         const bool horizontal = c.kind == Horizontal;
         layout->SetAttribute(horizontal ? L"hscrollbar" : L"vscrollbar", L"true");
-        CControlUI* first = c.first ? Child(c.first) : nullptr;
-        if (first) layout->Add(first);
-        CControlUI* second = Child(c.second);
-        layout->Add(second);
+        CControlUI* first = c.first ? Child(c.first, layout.get()) : nullptr;
+        CControlUI* second = Child(c.second, layout.get());
         layout->SetPos(RECT{0, 0, 100, 100});
         if (c.hideFirst) {
             first->SetVisible(false);
@@ -246,9 +196,17 @@ TEST(BoxLayout, PlacesChildrenAlongAndAcrossTheStack)
         {false, {rowLayout, 96, {100, 100}, row, {{8, 6, 28, 88}, {36, 4, 46, 92}, {50, 4, 70, 92}, {74, 4, 90, 92}}}},
         {false,
          {rowLayout, 192, {200, 200}, row, {{16, 12, 56, 176}, {72, 8, 92, 184}, {100, 8, 140, 184}, {148, 8, 180, 184}}}},
+        // Limits win over the share, and a maximum over a minimum.
+        {true,
+         {L"", 96, {50, 200}, {L"maxheight=\"20\"", L"minheight=\"50\" maxheight=\"40\""}, {{0, 0, 50, 20}, {0, 20, 50, 60}}}},
+        // A child's padding and the child padding both separate children, inside the inset.
+        {true,
+         {L"childpadding=\"4\" inset=\"1,2,3,4\"", 96, {100, 100},
+          {L"height=\"10\" padding=\"5,6,7,8\"", L"height=\"10\""}, {{6, 8, 90, 18}, {1, 30, 97, 40}}}},
         // Across the stack: right and centred, halves truncated.
         {true, {L"childalign=\"right\"", 96, {100, 100}, {L"width=\"30\" height=\"10\" padding=\"0,0,5,0\""}, {{65, 0, 95, 10}}}},
         {true, {L"childalign=\"right\"", 192, {100, 100}, {L"width=\"30\" height=\"10\" padding=\"0,0,5,0\""}, {{30, 0, 90, 20}}}},
+        {true, {L"childalign=\"center\"", 96, {100, 100}, {L"width=\"51\" height=\"10\""}, {{25, 0, 76, 10}}}},
         {false, {L"childvalign=\"vcenter\"", 96, {100, 100}, {L"width=\"10\" height=\"31\""}, {{0, 35, 10, 66}}}},
         {false, {L"childvalign=\"bottom\"", 96, {100, 100}, {L"width=\"10\" height=\"30\" padding=\"0,0,0,7\""}, {{0, 63, 10, 93}}}},
         // Overflow: the bar takes its width from the children and scrolls the rest.
@@ -287,8 +245,7 @@ TEST(BoxLayout, ChildrenAcrossTheStackAreCappedByTheRoomAndTheirLimits)
     };
     for (const Case& c : cases) {
         std::unique_ptr<CBoxLayoutUI> layout = MakeBoxLayout(c.vertical);
-        CControlUI* child = Child(c.child);
-        layout->Add(child);
+        CControlUI* child = Child(c.child, layout.get());
         layout->SetPos(c.vertical ? RECT{0, 0, 100, 200} : RECT{0, 0, 200, 50});
         EXPECT_EQ(c.cross, c.vertical ? child->GetWidth() : child->GetHeight())
             << (c.vertical ? "vertical " : "horizontal ") << c.child;
@@ -314,31 +271,11 @@ TEST(HorizontalLayout, SharesWidthAndAlignsVertically)
 {
     CHorizontalLayoutUI layout;
     layout.SetAttribute(L"childvalign", L"bottom");
-    CControlUI* fixed = Child(L"width=\"40\" height=\"10\"");
-    CControlUI* stretch = Child(L"");
-    layout.Add(fixed);
-    layout.Add(stretch);
+    CControlUI* fixed = Child(L"width=\"40\" height=\"10\"", &layout);
+    CControlUI* stretch = Child(L"", &layout);
     layout.SetPos(RECT{10, 10, 110, 60});
-    EXPECT_EQ(10, fixed->GetPos().left);
-    EXPECT_EQ(50, fixed->GetPos().right);
-    EXPECT_EQ(50, fixed->GetPos().top);
-    EXPECT_EQ(60, fixed->GetPos().bottom);
-    EXPECT_EQ(50, stretch->GetPos().left);
-    EXPECT_EQ(110, stretch->GetPos().right);
-    EXPECT_EQ(50, stretch->GetHeight());
-}
-
-TEST(BoxLayout, SeparatorDragStopsAtTheMinimum)
-{
-    CWindowUIManager manager;
-    CVerticalLayoutUI layout;
-    PlaceWithSeparator(layout, manager, L"sepimm=\"true\" minheight=\"30\"");
-    EXPECT_EQ(unsigned(CONTROL_FLAG_SETCURSOR), layout.GetControlFlags());
-    Mouse(layout, EVT_BUTTONDOWN, 50, 98);
-    Mouse(layout, EVT_MOUSEMOVE, 50, 10);
-    Mouse(layout, EVT_BUTTONUP, 50, 10);
-    EXPECT_EQ(30, layout.GetFixedHeight());
-    EXPECT_EQ(30, layout.GetHeight());
+    ExpectPlacedAt(fixed, RECT{10, 50, 50, 60}, "fixed");
+    ExpectPlacedAt(stretch, RECT{50, 10, 110, 60}, "stretch");
 }
 
 TEST(BoxLayout, SeparatorDragsFollowThePointerWithinTheBandsRulesAndLimits)
@@ -365,6 +302,7 @@ TEST(BoxLayout, SeparatorDragsFollowThePointerWithinTheBandsRulesAndLimits)
         {true, L"sepheight=\"-4\" sepimm=\"true\" minheight=\"30\"", {0, 100, 100, 200}, {{50, 101}, {50, 175}, {50, 190}},
          170, 200},
         {true, L"sepheight=\"4\" sepimm=\"true\" minheight=\"30\"", {0, 50, 100, 70}, {{50, 68}, {50, 63}}, 50, 70},
+        {true, L"sepheight=\"4\" sepimm=\"true\" minheight=\"30\"", {0, 0, 100, 100}, {{50, 98}, {50, 10}}, 0, 30},
         // Down only once the pointer is back below the edge, after a clamp left it above.
         {true, L"sepheight=\"-4\" sepimm=\"true\" maxheight=\"110\"", {0, 100, 100, 200}, {{50, 101}, {50, 50}, {50, 51}},
          90, 200},
@@ -380,6 +318,7 @@ TEST(BoxLayout, SeparatorDragsFollowThePointerWithinTheBandsRulesAndLimits)
         if (d.inWindow) layout->SetManager(&manager, nullptr, false);
         layout->ApplyAttributeList(d.attributes);
         layout->SetPos(d.place);
+        EXPECT_EQ(unsigned(CONTROL_FLAG_SETCURSOR), layout->GetControlFlags()) << "drag " << index;
         Mouse(*layout, EVT_BUTTONDOWN, d.path.front().x, d.path.front().y);
         for (size_t i = 1; i < d.path.size(); ++i) Mouse(*layout, EVT_MOUSEMOVE, d.path[i].x, d.path[i].y);
         Mouse(*layout, EVT_BUTTONUP, d.path.back().x, d.path.back().y);
@@ -553,10 +492,8 @@ TEST_F(TabLayout, MovingPagesKeepsTheSelectedPageSelectedAndPlaced)
 
 TEST_F(TabLayout, NotifiesOnlyRealChangesAndPlacesTheSelectedPage)
 {
-    CControlUI* first = new CControlUI();
-    CControlUI* second = Child(L"height=\"20\" padding=\"3,4,0,0\"");
-    tabs.Add(first);
-    tabs.Add(second);
+    CControlUI* first = AddPage();
+    CControlUI* second = Child(L"height=\"20\" padding=\"3,4,0,0\"", &tabs);
     tabs.SetPos(RECT{0, 0, 100, 100});
     EXPECT_TRUE(tabs.SelectItem(0));
     EXPECT_EQ(0, notes.selections);
@@ -588,22 +525,17 @@ TEST(TileLayout, ItemSizeSetsTheColumnsAndRowsTakeTheTallestChild)
 {
     CTileLayoutUI tiles;
     tiles.SetAttribute(L"itemsize", L"50,20");
-    CControlUI* a = Child(L"height=\"20\"");
-    CControlUI* b = Child(L"height=\"30\"");
-    CControlUI* c = Child(L"height=\"10\"");
-    tiles.Add(a);
-    tiles.Add(b);
-    tiles.Add(c);
+    CControlUI* a = Child(L"height=\"20\"", &tiles);
+    CControlUI* b = Child(L"height=\"30\"", &tiles);
+    CControlUI* c = Child(L"height=\"10\"", &tiles);
     tiles.SetPos(RECT{0, 0, 100, 200});
     EXPECT_EQ(2, tiles.GetColumns());
     EXPECT_EQ(50, tiles.GetItemSize().cx);
     EXPECT_EQ(20, tiles.GetItemSize().cy);
-    EXPECT_EQ(0, a->GetPos().left);
-    EXPECT_EQ(50, b->GetPos().left);
     // a is centred in its 30-pixel row; c starts the second row.
-    EXPECT_EQ(5, a->GetPos().top);
-    EXPECT_EQ(0, c->GetPos().left);
-    EXPECT_EQ(30, c->GetPos().top);
+    ExpectPlacedAt(a, RECT{0, 5, 50, 25}, "a");
+    ExpectPlacedAt(b, RECT{50, 0, 100, 30}, "b");
+    ExpectPlacedAt(c, RECT{0, 30, 50, 40}, "c");
 }
 
 TEST(TileLayout, CellsFillRowsEachAsHighAsItsTallestCell)
@@ -693,10 +625,8 @@ TEST(TileLayout, ARowIsAsHighAsItsCellsNeedForTheWidthTheyGet)
     auto* wrapped = new WrapsToWidth();
     wrapped->SetAttribute(L"padding", L"2,0,4,0");
     tiles.Add(wrapped);
-    CControlUI* middle = Child(L"height=\"10\"");
-    CControlUI* last = Child(L"height=\"10\"");
-    tiles.Add(middle);
-    tiles.Add(last);
+    CControlUI* middle = Child(L"height=\"10\"", &tiles);
+    CControlUI* last = Child(L"height=\"10\"", &tiles);
     tiles.SetPos(RECT{0, 0, 300, 300});
     // The first cell offers 100 - 2 - 4 - 6 / 2 = 91 pixels: the row is 200 - 91 high.
     ExpectPlacedAt(wrapped, RECT{2, 0, 93, 109}, "wrapped");
@@ -709,10 +639,8 @@ TEST(TileLayout, ZeroColumnsInTheSkinKeepsOne)
     CTileLayoutUI tiles;
     tiles.SetAttribute(L"columns", L"0");
     EXPECT_EQ(1, tiles.GetColumns());
-    CControlUI* a = Child(L"height=\"10\"");
-    CControlUI* b = Child(L"height=\"10\"");
-    tiles.Add(a);
-    tiles.Add(b);
+    CControlUI* a = Child(L"height=\"10\"", &tiles);
+    CControlUI* b = Child(L"height=\"10\"", &tiles);
     tiles.SetPos(RECT{0, 0, 100, 100});
     EXPECT_EQ(100, a->GetWidth());
     EXPECT_EQ(10, b->GetPos().top);
