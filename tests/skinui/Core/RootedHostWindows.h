@@ -29,4 +29,12 @@ inline HostWindow* NewSelfDeletingWindow()
     return window;
 }
 
+// Takes the control out of one container, which keeps it alive, and puts it into another (of another window,
+// say); false when either step fails.
+inline bool MoveInto(CContainerUI& to, CContainerUI& from, CControlUI* control)
+{
+    from.SetAutoDestroy(false);
+    return from.Remove(control) && to.Add(control);
+}
+
 }  // namespace SkinUI::Testing

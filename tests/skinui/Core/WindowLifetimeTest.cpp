@@ -140,7 +140,7 @@ TEST_F(WindowLifetimeTest, WindowDestroyedOutsideItsMessagesIsFinishedAtOnce)
 
 // Handlers run outside the window procedure too: in the pre-translation of the message loop and in
 // notifications the application sends. Each route keeps the window object whole while it runs.
-class DestroyingTranslator : public ITranslateAccelerator {
+class DestroyingHook : public ITranslateAccelerator, public IMessageFilterUI {
 public:
     std::function<void()> destroy;
     LRESULT TranslateAccelerator(MSG*) override
@@ -148,11 +148,6 @@ public:
         destroy();
         return 1;  // not consumed: the manager goes on with the message
     }
-};
-
-class DestroyingFilter : public IMessageFilterUI {
-public:
-    std::function<void()> destroy;
     LRESULT MessageHandler(UINT, WPARAM, LPARAM, bool& handled) override
     {
         destroy();
@@ -213,8 +208,8 @@ void PreTranslate(HWND hwnd, UINT msg, WPARAM wParam)
 
 TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
 {
-    DestroyingTranslator translator;
-    DestroyingFilter filter;
+    DestroyingHook translator;
+    DestroyingHook filter;
     const HandlerRoute routes[] = {
         {"a click with the mouse",
          DestroyOnNotification(L"click"),
@@ -452,9 +447,7 @@ TEST_F(WindowLifetimeTest, AControlMovedIntoAnotherLiveWindowLeavesNothingInTheF
     ASSERT_TRUE(first.manager.AddNotifier(moved));
     first.manager.SendNotify(moved, L"queued", 0, 0, true);
 
-    firstRoot->SetAutoDestroy(false);
-    ASSERT_TRUE(firstRoot->Remove(moved));
-    ASSERT_TRUE(otherRoot->Add(moved));
+    ASSERT_TRUE(MoveInto(*otherRoot, *firstRoot, moved));
     EXPECT_EQ(&other.manager, moved->GetManager());
     EXPECT_EQ(otherRoot, moved->GetParent());
     EXPECT_EQ(nullptr, first.manager.GetFocus()) << "the first window still had the moved control focused";
@@ -628,9 +621,7 @@ TEST_F(WindowLifetimeTest, AnEditMovedWhileEditedLeavesNoNativeBoxInTheFirstWind
     HWND native = edit->GetNativeWindow();
     ASSERT_NE(nullptr, native) << "the edit opened no native box";
     ASSERT_EQ(first.GetHWND(), ::GetParent(native));
-    firstRoot->SetAutoDestroy(false);
-    ASSERT_TRUE(firstRoot->Remove(edit));
-    ASSERT_TRUE(otherRoot->Add(edit));
+    ASSERT_TRUE(MoveInto(*otherRoot, *firstRoot, edit));
     const DWORD start = ::GetTickCount();
     PumpUntil([native, start] { return !::IsWindow(native) || ::GetTickCount() - start > 200; });
     EXPECT_FALSE(::IsWindow(native) && ::GetParent(native) == first.GetHWND())
@@ -766,11 +757,8 @@ TEST_F(WindowLifetimeTest, ControlsOnTheirWindowsTimerGoOnInTheWindowTheyAreMove
     ::SendMessageW(first.GetHWND(), WM_MOUSEMOVE, 0, PointOf(button->GetPos()));
     ASSERT_TRUE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn));
     ASSERT_TRUE(roll->BeginRoll(CRollTextUI::kLeft, 10, 400));
-    firstRoot->SetAutoDestroy(false);
-    for (CControlUI* moved : {static_cast<CControlUI*>(button), static_cast<CControlUI*>(roll)}) {
-        ASSERT_TRUE(firstRoot->Remove(moved));
-        ASSERT_TRUE(otherRoot->Add(moved));
-    }
+    ASSERT_TRUE(MoveInto(*otherRoot, *firstRoot, button));
+    ASSERT_TRUE(MoveInto(*otherRoot, *firstRoot, roll));
     ::UpdateWindow(other.GetHWND());
     const int offset = roll->GetOffset();
     const DWORD start = ::GetTickCount();
