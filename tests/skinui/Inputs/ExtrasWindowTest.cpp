@@ -50,11 +50,6 @@ protected:
         host.Close();
         PumpUntil([this] { return host.GetHWND() == nullptr; });
     }
-    template <class T>
-    T* Place(T* control, RECT rc)
-    {
-        return PlaceIn(*root, control, rc);
-    }
     HostWindow host;
     NoteLog notes;
     CVerticalLayoutUI* root = nullptr;
@@ -62,7 +57,7 @@ protected:
 
 TEST_F(ExtrasWindowTest, FadeButtonSwitchesFadesWhenTheMouseComesAndGoes)
 {
-    auto* button = Place(new CFadeButtonUI(), RECT{0, 0, 40, 20});
+    auto* button = PlaceIn(*root, new CFadeButtonUI(), RECT{0, 0, 40, 20});
     ControlEvent enter = MakeEvent(EVT_MOUSEENTER, 5, 5);
     button->DispatchEvent(enter);
     EXPECT_TRUE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn));
@@ -88,7 +83,7 @@ TEST_F(ExtrasWindowTest, FadeButtonPaintsTheHotImageOnceFadedIn)
     SkinZipScope zip;
     TempImageFile normal("fade-normal.bmp", MakeBmp(4, 4, 0x0000FF));
     TempImageFile hot("fade-hot.bmp", MakeBmp(4, 4, 0xFF0000));
-    auto* button = Place(new CFadeButtonUI(), RECT{0, 0, 20, 20});
+    auto* button = PlaceIn(*root, new CFadeButtonUI(), RECT{0, 0, 20, 20});
     button->SetAttribute(L"normalimage", normal.Path().c_str());
     button->SetAttribute(L"hotimage", hot.Path().c_str());
     Canvas canvas(20, 20);
@@ -105,7 +100,7 @@ TEST_F(ExtrasWindowTest, RingStartsTurningOnceItsImageIsLoaded)
 {
     SkinZipScope zip;
     TempImageFile image("ring.bmp", MakeBmp(8, 8, 0x00FF00));
-    auto* ring = Place(new CRingUI(), RECT{0, 0, 20, 20});
+    auto* ring = PlaceIn(*root, new CRingUI(), RECT{0, 0, 20, 20});
     ring->SetAttribute(L"bkimage", image.Path().c_str());
     EXPECT_FALSE(host.manager.KillTimer(ring, CRingUI::kTurnTimer));
     Canvas canvas(20, 20);
@@ -129,7 +124,7 @@ TEST_F(ExtrasWindowTest, RingStartsTurningOnceItsImageIsLoaded)
 
 TEST_F(ExtrasWindowTest, RollTextRollsOnItsTimerUntilTheTimeLimit)
 {
-    auto* roll = Place(new CRollTextUI(), RECT{0, 0, 100, 20});
+    auto* roll = PlaceIn(*root, new CRollTextUI(), RECT{0, 0, 100, 20});
     roll->SetText(L"news");
     ASSERT_TRUE(roll->BeginRoll(CRollTextUI::kUp, 10, 50));
     EXPECT_TRUE(PumpUntil([this, roll] { return notes.Count(L"textrollend", roll) == 1; }));
@@ -139,7 +134,7 @@ TEST_F(ExtrasWindowTest, RollTextRollsOnItsTimerUntilTheTimeLimit)
 
 TEST_F(ExtrasWindowTest, HotKeyEditsInTheSystemControlAndReportsChanges)
 {
-    auto* hotKey = Place(new CHotKeyUI(), RECT{10, 10, 150, 34});
+    auto* hotKey = PlaceIn(*root, new CHotKeyUI(), RECT{10, 10, 150, 34});
     hotKey->SetHotKey('B', HOTKEYF_CONTROL);
     hotKey->SetFocus();
     HWND native = hotKey->GetNativeWindow();
@@ -180,7 +175,7 @@ TEST_F(ExtrasWindowTest, AHotKeyMovedWhileEditedLeavesNoNativeBoxBehind)
     ASSERT_EQ(firstHwnd, ::GetParent(native));
     firstRoot->SetAutoDestroy(false);
     ASSERT_TRUE(firstRoot->Remove(hotKey));
-    Place(hotKey, RECT{10, 10, 150, 34});
+    PlaceIn(*root, hotKey, RECT{10, 10, 150, 34});
     EXPECT_FALSE(::IsWindow(native)) << "the moved hot key's native box stays over the first window";
     EXPECT_EQ(nullptr, hotKey->GetNativeWindow());
     ::DestroyWindow(firstHwnd);
@@ -288,7 +283,7 @@ TEST_F(ExtrasWindowTest, AGifRemovedAndKeptStopsPlayingUntilItIsShownInAWindowAg
     int rounds = 0;
     RunUntil([&rounds] { return ++rounds > 20; });
 
-    Place(gif, RECT{0, 0, 20, 20});
+    PlaceIn(*root, gif, RECT{0, 0, 20, 20});
     EXPECT_TRUE(gif->IsPlaying()) << "the GIF did not play again in its new window";
 }
 
@@ -309,7 +304,7 @@ TEST_F(ExtrasWindowTest, AGifMovedWithItsLayoutPlaysInTheNewWindowAndGoesWithIt)
     ASSERT_TRUE(firstRoot->Remove(layout));
     host.ShowWindow(true, false);
     root->SetPos(RECT{0, 0, 300, 200});
-    Place(layout, RECT{0, 0, 100, 20});
+    PlaceIn(*root, layout, RECT{0, 0, 100, 20});
     EXPECT_TRUE(gif->IsPlaying()) << "the GIF stopped in its new window";
     ::DestroyWindow(first->GetHWND());
     int rounds = 0;
