@@ -13,7 +13,7 @@
 #include "Core/ControlUI.h"
 #include "Core/WindowImplBase.h"
 #include "Layout/BoxLayout.h"
-#include "TestWindows.h"
+#include "RootedHostWindows.h"
 
 #include "Core/UIInterfaces.h"
 
@@ -129,43 +129,6 @@ TEST_F(WindowLifetimeTest, ModalLoopOfASelfDeletingWindowEndsWithItsWindow)
     EXPECT_FALSE(::IsWindow(hwnd));
 }
 
-TEST_F(WindowLifetimeTest, ClickHandlerMayDestroyItsWindowAtOnce)
-{
-    auto* window = new SelfDeletingSkinned;
-    int deletedInHandler = -1;
-    window->onNotify = [&](SelfDeletingSkinned& self, NotifyMessage& msg) {
-        if (msg.sType != L"click") return;
-        ::DestroyWindow(self.GetHWND());
-        deletedInHandler = SelfDeletingSkinned::s_deleted;
-    };
-    HWND hwnd = window->Create(nullptr, L"skinned", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 100);
-    ASSERT_NE(nullptr, hwnd);
-    ::UpdateWindow(hwnd);
-    ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(20, 20));
-    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
-    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
-    EXPECT_EQ(0, deletedInHandler) << "the object went while its own click was still being handled";
-    EXPECT_FALSE(::IsWindow(hwnd));
-    EXPECT_EQ(1, SelfDeletingSkinned::s_deleted);
-}
-
-TEST_F(WindowLifetimeTest, WindowInitHandlerMayDestroyItsWindowAtOnce)
-{
-    auto* window = new SelfDeletingSkinned;
-    int deletedInHandler = -1;
-    window->onNotify = [&](SelfDeletingSkinned& self, NotifyMessage& msg) {
-        if (msg.sType != L"windowinit") return;
-        ::DestroyWindow(self.GetHWND());
-        deletedInHandler = SelfDeletingSkinned::s_deleted;
-    };
-    HWND hwnd = window->Create(nullptr, L"skinned", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 100);
-    ASSERT_NE(nullptr, hwnd);
-    ::UpdateWindow(hwnd);
-    EXPECT_EQ(0, deletedInHandler) << "the object went while its own paint was still running";
-    EXPECT_FALSE(::IsWindow(hwnd));
-    EXPECT_EQ(1, SelfDeletingSkinned::s_deleted);
-}
-
 TEST_F(WindowLifetimeTest, WindowDestroyedOutsideItsMessagesIsFinishedAtOnce)
 {
     auto* window = new SelfDeletingHost;
@@ -177,7 +140,7 @@ TEST_F(WindowLifetimeTest, WindowDestroyedOutsideItsMessagesIsFinishedAtOnce)
 
 // Handlers run outside the window procedure too: in the pre-translation of the message loop and in
 // notifications the application sends. Each route keeps the window object whole while it runs.
-class DestroyingTranslator : public ITranslateAccelerator {
+class DestroyingHook : public ITranslateAccelerator, public IMessageFilterUI {
 public:
     std::function<void()> destroy;
     LRESULT TranslateAccelerator(MSG*) override
@@ -185,11 +148,6 @@ public:
         destroy();
         return 1;  // not consumed: the manager goes on with the message
     }
-};
-
-class DestroyingFilter : public IMessageFilterUI {
-public:
-    std::function<void()> destroy;
     LRESULT MessageHandler(UINT, WPARAM, LPARAM, bool& handled) override
     {
         destroy();
@@ -202,7 +160,8 @@ struct HandlerRoute {
     const char* name;
     // Makes the window's handlers destroy it on this route and sets the route off.
     std::function<void(SelfDeletingSkinned&, std::function<void()> destroy)> arm;
-    std::function<void(SelfDeletingSkinned&)> run;
+    std::function<void(SelfDeletingSkinned&)> run;  // none where the window's first paint sets it off
+    bool armedBeforeCreate = false;                   // for a route the window's first paint takes
 };
 
 // Arms a route by destroying the window when a notification of the type reaches its handler.
@@ -215,6 +174,32 @@ std::function<void(SelfDeletingSkinned&, std::function<void()>)> DestroyOnNotifi
     };
 }
 
+// Moves the mouse onto the point and presses the left button there.
+void PressAt(HWND hwnd, LPARAM point)
+{
+    ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, point);
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, point);
+}
+
+void ClickAt(HWND hwnd, LPARAM point)
+{
+    PressAt(hwnd, point);
+    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, point);
+}
+
+void Repaint(HWND hwnd)
+{
+    ::InvalidateRect(hwnd, nullptr, FALSE);
+    ::UpdateWindow(hwnd);
+}
+
+// Runs the thread's messages, timers included, for the time given.
+void PumpFor(DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    PumpUntil([start, milliseconds] { return ::GetTickCount() - start > milliseconds; });
+}
+
 void PreTranslate(HWND hwnd, UINT msg, WPARAM wParam)
 {
     const MSG message = {hwnd, msg, wParam, 0, 0, {}};
@@ -223,9 +208,13 @@ void PreTranslate(HWND hwnd, UINT msg, WPARAM wParam)
 
 TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
 {
-    DestroyingTranslator translator;
-    DestroyingFilter filter;
+    DestroyingHook translator;
+    DestroyingHook filter;
     const HandlerRoute routes[] = {
+        {"a click with the mouse",
+         DestroyOnNotification(L"click"),
+         [](SelfDeletingSkinned& window) { ClickAt(window.GetHWND(), MAKELPARAM(20, 20)); }},
+        {"the first paint initialises the window", DestroyOnNotification(L"windowinit"), nullptr, true},
         {"Alt+letter shortcut clicks the button",
          DestroyOnNotification(L"click"),
          [](SelfDeletingSkinned& window) { PreTranslate(window.GetHWND(), WM_SYSCHAR, 'g'); }},
@@ -254,15 +243,18 @@ TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
         SCOPED_TRACE(route.name);
         SelfDeletingSkinned::s_deleted = 0;
         auto* window = new SelfDeletingSkinned;
-        HWND hwnd = window->Create(nullptr, L"skinned", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 100);
-        ASSERT_NE(nullptr, hwnd);
-        ::UpdateWindow(hwnd);
+        HWND hwnd = nullptr;
         int deletedInHandler = -1;
-        route.arm(*window, [hwnd, &deletedInHandler] {
+        const auto destroy = [&hwnd, &deletedInHandler] {
             ::DestroyWindow(hwnd);
             deletedInHandler = SelfDeletingSkinned::s_deleted;
-        });
-        route.run(*window);
+        };
+        if (route.armedBeforeCreate) route.arm(*window, destroy);
+        hwnd = window->Create(nullptr, L"skinned", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 100);
+        ASSERT_NE(nullptr, hwnd);
+        ::UpdateWindow(hwnd);
+        if (!route.armedBeforeCreate) route.arm(*window, destroy);
+        if (route.run) route.run(*window);
         EXPECT_EQ(0, deletedInHandler) << "the object went while its own handler was still running";
         EXPECT_FALSE(::IsWindow(hwnd));
         EXPECT_EQ(1, SelfDeletingSkinned::s_deleted);
@@ -340,17 +332,15 @@ TEST_F(WindowLifetimeTest, AControlKeptAfterRemoveMayOutliveItsWindow)
              return node;
          }},
     };
-    auto* otherRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* otherRoot = ShowWithRoot(other);
+    ASSERT_NE(nullptr, otherRoot);
     for (const KeptControl& kind : kinds) {
         for (const bool movedFirst : {false, true}) {
             SCOPED_TRACE(std::string(kind.name) + (movedFirst ? ", moved into another window" : ", deleted"));
-            auto* window = new HostWindow;
-            window->deleteOnFinal = true;
-            ASSERT_NE(nullptr, window->CreateTopLevel());
+            auto* window = NewSelfDeletingWindow();
+            auto* root = OpenWithRoot(*window);
+            ASSERT_NE(nullptr, root);
             const CWindowUIManager* manager = &window->manager;
-            auto* root = new CVerticalLayoutUI;
-            ASSERT_TRUE(window->manager.AttachRootControl(root));
             IContainerUI* from = root;
             CControlUI* kept = kind.build(*root, from);
             if (from == root) root->SetAutoDestroy(false);  // else the window deletes the container with it
@@ -431,23 +421,19 @@ LPARAM PointOf(const RECT& rc) { return MAKELPARAM((rc.left + rc.right) / 2, (rc
 TEST_F(WindowLifetimeTest, AControlMovedIntoAnotherLiveWindowLeavesNothingInTheFirst)
 {
     HostWindow first;
-    ASSERT_NE(nullptr, first.CreateTopLevel());
-    first.ShowWindow(true, false);
-    auto* firstRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+    auto* firstRoot = OpenWithRoot(first, Shown::WithoutFocus);
+    auto* otherRoot = ShowWithRoot(other);
+    ASSERT_TRUE(firstRoot && otherRoot);
     firstRoot->SetPos(RECT{0, 0, 200, 100});
     NotifyRecorder firstNotes;
     first.manager.AddNotifier(&firstNotes);
-    auto* otherRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
 
     int overlays = 0;
     auto* moved = new HeldEverywhere(&overlays);
     ASSERT_TRUE(firstRoot->Add(moved));
     moved->SetPos(RECT{0, 0, 200, 100});
     HWND firstHwnd = first.GetHWND();
-    ::SendMessageW(firstHwnd, WM_MOUSEMOVE, 0, PointOf(moved->GetPos()));
-    ::SendMessageW(firstHwnd, WM_LBUTTONDOWN, MK_LBUTTON, PointOf(moved->GetPos()));
+    PressAt(firstHwnd, PointOf(moved->GetPos()));
     moved->SetFocus();
     ::SendMessageW(firstHwnd, WM_KEYDOWN, 'A', 0);
     ASSERT_EQ(moved, first.manager.GetFocus());
@@ -461,9 +447,7 @@ TEST_F(WindowLifetimeTest, AControlMovedIntoAnotherLiveWindowLeavesNothingInTheF
     ASSERT_TRUE(first.manager.AddNotifier(moved));
     first.manager.SendNotify(moved, L"queued", 0, 0, true);
 
-    firstRoot->SetAutoDestroy(false);
-    ASSERT_TRUE(firstRoot->Remove(moved));
-    ASSERT_TRUE(otherRoot->Add(moved));
+    ASSERT_TRUE(MoveInto(*otherRoot, *firstRoot, moved));
     EXPECT_EQ(&other.manager, moved->GetManager());
     EXPECT_EQ(otherRoot, moved->GetParent());
     EXPECT_EQ(nullptr, first.manager.GetFocus()) << "the first window still had the moved control focused";
@@ -485,10 +469,8 @@ TEST_F(WindowLifetimeTest, AControlMovedIntoAnotherLiveWindowLeavesNothingInTheF
     otherRoot->SetDelayedDestroy(false);
     ASSERT_TRUE(otherRoot->Remove(moved));  // the second window deletes it
     // The first window's timer, paint, mouse and keys find nothing of it.
-    const DWORD start = ::GetTickCount();
-    PumpUntil([start] { return ::GetTickCount() - start > 100; });
-    ::InvalidateRect(firstHwnd, nullptr, FALSE);
-    ::UpdateWindow(firstHwnd);
+    PumpFor(100);
+    Repaint(firstHwnd);
     ::SendMessageW(firstHwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     ::SendMessageW(firstHwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     ::SendMessageW(firstHwnd, WM_KEYUP, 'A', 0);
@@ -525,9 +507,8 @@ struct DeletionCount {
 TEST_F(WindowLifetimeTest, ARenamedControlIsFoundByItsNewNameAndByNoNameOnceDeleted)
 {
     HostWindow first;
-    ASSERT_NE(nullptr, first.CreateTopLevel());
-    auto* root = new CVerticalLayoutUI;
-    ASSERT_TRUE(first.manager.AttachRootControl(root));
+    auto* root = OpenWithRoot(first);
+    ASSERT_NE(nullptr, root);
     auto* control = new CControlUI;
     control->SetName(L"old");
     ASSERT_TRUE(root->Add(control));
@@ -547,12 +528,10 @@ TEST_F(WindowLifetimeTest, ChildrenOfANonOwningLayoutOutliveItsDeletion)
 {
     for (const bool windowCloses : {false, true}) {
         SCOPED_TRACE(windowCloses ? "the window closes and deletes the layout" : "the layout is removed and deleted");
-        auto* window = new HostWindow;
-        window->deleteOnFinal = true;
-        ASSERT_NE(nullptr, window->CreateTopLevel());
+        auto* window = NewSelfDeletingWindow();
+        auto* root = OpenWithRoot(*window);
+        ASSERT_NE(nullptr, root);
         HWND hwnd = window->GetHWND();
-        auto* root = new CVerticalLayoutUI;
-        ASSERT_TRUE(window->manager.AttachRootControl(root));
         auto* layout = new CHorizontalLayoutUI;
         ASSERT_TRUE(root->Add(layout));
         layout->SetAutoDestroy(false);
@@ -571,8 +550,7 @@ TEST_F(WindowLifetimeTest, ChildrenOfANonOwningLayoutOutliveItsDeletion)
             EXPECT_EQ(nullptr, window->manager.FindControl(L"parked"));
             ::SendMessageW(hwnd, WM_KEYDOWN, 'A', 0);
             ::SendMessageW(hwnd, WM_KEYUP, 'A', 0);
-            const DWORD start = ::GetTickCount();
-            PumpUntil([start] { return ::GetTickCount() - start > 60; });
+            PumpFor(60);
         }
         EXPECT_EQ(nullptr, child->GetParent()) << "the child still names the deleted layout";
         EXPECT_EQ(nullptr, child->GetManager());
@@ -590,11 +568,9 @@ TEST_F(WindowLifetimeTest, ARowTakenOutThroughTheListBodyForgetsTheList)
 {
     for (const bool takenOut : {true, false}) {
         SCOPED_TRACE(takenOut ? "taken out through the list body" : "left in the body when the window closes");
-        auto* window = new HostWindow;
-        window->deleteOnFinal = true;
-        ASSERT_NE(nullptr, window->CreateTopLevel());
-        auto* root = new CVerticalLayoutUI;
-        ASSERT_TRUE(window->manager.AttachRootControl(root));
+        auto* window = NewSelfDeletingWindow();
+        auto* root = OpenWithRoot(*window);
+        ASSERT_NE(nullptr, root);
         auto* list = new CListUI;
         ASSERT_TRUE(root->Add(list));
         auto* row = new CListLabelElementUI;
@@ -619,20 +595,14 @@ TEST_F(WindowLifetimeTest, ARowTakenOutThroughTheListBodyForgetsTheList)
 TEST_F(WindowLifetimeTest, AttachingTheCurrentRootAgainKeepsIt)
 {
     HostWindow first;
-    ASSERT_NE(nullptr, first.CreateTopLevel());
-    first.ShowWindow(true, false);
-    auto* root = new CVerticalLayoutUI;
-    ASSERT_TRUE(first.manager.AttachRootControl(root));
+    auto* root = OpenWithRoot(first, Shown::WithoutFocus);
+    ASSERT_NE(nullptr, root);
     DeletionCount gone;
     root->OnDestroy += MakeDelegate(&gone, &DeletionCount::OnDestroy);
     ASSERT_TRUE(first.manager.AttachRootControl(first.manager.GetRoot()));
-    const DWORD start = ::GetTickCount();
-    PumpUntil([start] { return ::GetTickCount() - start > 60; });
+    PumpFor(60);
     EXPECT_EQ(0, gone.count) << "the window deleted the root it still shows";
-    if (gone.count == 0) {
-        ::InvalidateRect(first.GetHWND(), nullptr, FALSE);
-        ::UpdateWindow(first.GetHWND());
-    }
+    if (gone.count == 0) Repaint(first.GetHWND());
     ::DestroyWindow(first.GetHWND());
 }
 
@@ -640,13 +610,10 @@ TEST_F(WindowLifetimeTest, AttachingTheCurrentRootAgainKeepsIt)
 TEST_F(WindowLifetimeTest, AnEditMovedWhileEditedLeavesNoNativeBoxInTheFirstWindow)
 {
     HostWindow first;
-    ASSERT_NE(nullptr, first.CreateTopLevel());
-    first.ShowWindow(true, true);
-    auto* firstRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
+    auto* firstRoot = OpenWithRoot(first, Shown::WithFocus);
+    auto* otherRoot = ShowWithRoot(other);
+    ASSERT_TRUE(firstRoot && otherRoot);
     firstRoot->SetPos(RECT{0, 0, 200, 100});
-    auto* otherRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
     auto* edit = new CEditUI;
     ASSERT_TRUE(firstRoot->Add(edit));
     edit->SetPos(RECT{0, 0, 200, 30});
@@ -654,9 +621,7 @@ TEST_F(WindowLifetimeTest, AnEditMovedWhileEditedLeavesNoNativeBoxInTheFirstWind
     HWND native = edit->GetNativeWindow();
     ASSERT_NE(nullptr, native) << "the edit opened no native box";
     ASSERT_EQ(first.GetHWND(), ::GetParent(native));
-    firstRoot->SetAutoDestroy(false);
-    ASSERT_TRUE(firstRoot->Remove(edit));
-    ASSERT_TRUE(otherRoot->Add(edit));
+    ASSERT_TRUE(MoveInto(*otherRoot, *firstRoot, edit));
     const DWORD start = ::GetTickCount();
     PumpUntil([native, start] { return !::IsWindow(native) || ::GetTickCount() - start > 200; });
     EXPECT_FALSE(::IsWindow(native) && ::GetParent(native) == first.GetHWND())
@@ -672,13 +637,9 @@ TEST_F(WindowLifetimeTest, AnEditMovedWhileEditedLeavesNoNativeBoxInTheFirstWind
 TEST_F(WindowLifetimeTest, ALayoutMovedBackAndForthBelongsToTheLastWindowOnly)
 {
     HostWindow first;
-    ASSERT_NE(nullptr, first.CreateTopLevel());
-    first.ShowWindow(true, false);
-    auto* firstRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
-    other.ShowWindow(true, false);
-    auto* otherRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* firstRoot = OpenWithRoot(first, Shown::WithoutFocus);
+    auto* otherRoot = ShowWithRoot(other, Shown::WithoutFocus);
+    ASSERT_TRUE(firstRoot && otherRoot);
     firstRoot->SetAutoDestroy(false);
     otherRoot->SetAutoDestroy(false);
 
@@ -701,8 +662,7 @@ TEST_F(WindowLifetimeTest, ALayoutMovedBackAndForthBelongsToTheLastWindowOnly)
         CWindowUIManager& from = *managers[hop % 2];
         CWindowUIManager& to = *managers[(hop + 1) % 2];
         HWND fromHwnd = from.GetWindowHandle();
-        ::InvalidateRect(fromHwnd, nullptr, FALSE);
-        ::UpdateWindow(fromHwnd);
+        Repaint(fromHwnd);
         child->SetFocus();
         ASSERT_EQ(child, from.GetFocus());
         ASSERT_TRUE(from.SetTimer(child, 5, 10));
@@ -710,10 +670,7 @@ TEST_F(WindowLifetimeTest, ALayoutMovedBackAndForthBelongsToTheLastWindowOnly)
         ASSERT_NE(nullptr, bar);
         ASSERT_TRUE(from.SetTimer(bar, 6, 10));
         const RECT barRect = bar->GetPos();
-        if (!::IsRectEmpty(&barRect)) {
-            ::SendMessageW(fromHwnd, WM_MOUSEMOVE, 0, PointOf(barRect));
-            ::SendMessageW(fromHwnd, WM_LBUTTONDOWN, MK_LBUTTON, PointOf(barRect));
-        }
+        if (!::IsRectEmpty(&barRect)) PressAt(fromHwnd, PointOf(barRect));
         from.SendNotify(child, L"queued", 0, 0, true);
         ASSERT_TRUE(roots[hop % 2]->Remove(layout));
         ASSERT_TRUE(roots[(hop + 1) % 2]->Add(layout));
@@ -737,13 +694,9 @@ TEST_F(WindowLifetimeTest, ALayoutMovedBackAndForthBelongsToTheLastWindowOnly)
     ASSERT_TRUE(firstRoot->Remove(layout));
     for (CWindowUIManager* manager : managers) {
         HWND hwnd = manager->GetWindowHandle();
-        const DWORD start = ::GetTickCount();
-        PumpUntil([start] { return ::GetTickCount() - start > 60; });
-        ::InvalidateRect(hwnd, nullptr, FALSE);
-        ::UpdateWindow(hwnd);
-        ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-        ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-        ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        PumpFor(60);
+        Repaint(hwnd);
+        ClickAt(hwnd, MAKELPARAM(5, 5));
         ::SendMessageW(hwnd, WM_KEYDOWN, VK_TAB, 0);
         ::SendMessageW(hwnd, WM_KEYDOWN, 'A', 0);
         EXPECT_EQ(nullptr, manager->FindControl(L"deep"));
@@ -761,11 +714,9 @@ TEST_F(WindowLifetimeTest, ASelectedOptionMovedIntoAGroupLeavesOneSelected)
         // A group of its own each time: the window keeps its earlier root until its delayed work runs.
         const wchar_t* group = runInit ? L"pick" : L"choose";
         HostWindow first;
-        ASSERT_NE(nullptr, first.CreateTopLevel());
-        auto* firstRoot = new CVerticalLayoutUI;
-        ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
-        auto* otherRoot = new CVerticalLayoutUI;
-        ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+        auto* firstRoot = OpenWithRoot(first);
+        auto* otherRoot = ShowWithRoot(other);
+        ASSERT_TRUE(firstRoot && otherRoot);
         auto* moved = new COptionUI;
         auto* resident = new COptionUI;
         ASSERT_TRUE(firstRoot->Add(moved));
@@ -792,13 +743,9 @@ TEST_F(WindowLifetimeTest, ASelectedOptionMovedIntoAGroupLeavesOneSelected)
 TEST_F(WindowLifetimeTest, ControlsOnTheirWindowsTimerGoOnInTheWindowTheyAreMovedTo)
 {
     HostWindow first;
-    ASSERT_NE(nullptr, first.CreateTopLevel());
-    first.ShowWindow(true, false);
-    auto* firstRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(first.manager.AttachRootControl(firstRoot));
-    other.ShowWindow(true, false);
-    auto* otherRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* firstRoot = OpenWithRoot(first, Shown::WithoutFocus);
+    auto* otherRoot = ShowWithRoot(other, Shown::WithoutFocus);
+    ASSERT_TRUE(firstRoot && otherRoot);
     NotifyRecorder notes;
     other.manager.AddNotifier(&notes);
     auto* button = new CFadeButtonUI;
@@ -810,11 +757,8 @@ TEST_F(WindowLifetimeTest, ControlsOnTheirWindowsTimerGoOnInTheWindowTheyAreMove
     ::SendMessageW(first.GetHWND(), WM_MOUSEMOVE, 0, PointOf(button->GetPos()));
     ASSERT_TRUE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn));
     ASSERT_TRUE(roll->BeginRoll(CRollTextUI::kLeft, 10, 400));
-    firstRoot->SetAutoDestroy(false);
-    for (CControlUI* moved : {static_cast<CControlUI*>(button), static_cast<CControlUI*>(roll)}) {
-        ASSERT_TRUE(firstRoot->Remove(moved));
-        ASSERT_TRUE(otherRoot->Add(moved));
-    }
+    ASSERT_TRUE(MoveInto(*otherRoot, *firstRoot, button));
+    ASSERT_TRUE(MoveInto(*otherRoot, *firstRoot, roll));
     ::UpdateWindow(other.GetHWND());
     const int offset = roll->GetOffset();
     const DWORD start = ::GetTickCount();
@@ -832,11 +776,9 @@ TEST_F(WindowLifetimeTest, ControlsOnTheirWindowsTimerGoOnInTheWindowTheyAreMove
 // its folder and check boxes reach nothing of the first, which is gone.
 TEST_F(WindowLifetimeTest, ATreeNodeMovedIntoAnotherTreeAnswersToThatTreeOnly)
 {
-    auto* window = new HostWindow;
-    window->deleteOnFinal = true;
-    ASSERT_NE(nullptr, window->CreateTopLevel());
-    auto* root = new CVerticalLayoutUI;
-    ASSERT_TRUE(window->manager.AttachRootControl(root));
+    auto* window = NewSelfDeletingWindow();
+    auto* root = OpenWithRoot(*window);
+    ASSERT_NE(nullptr, root);
     auto* firstTree = new CTreeViewUI;
     ASSERT_TRUE(root->Add(firstTree));
     auto* node = new CTreeNodeUI;
@@ -845,8 +787,8 @@ TEST_F(WindowLifetimeTest, ATreeNodeMovedIntoAnotherTreeAnswersToThatTreeOnly)
     ASSERT_TRUE(firstTree->Remove(node));
     ::DestroyWindow(window->GetHWND());
 
-    auto* otherRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* otherRoot = ShowWithRoot(other);
+    ASSERT_NE(nullptr, otherRoot);
     auto* secondTree = new CTreeViewUI;
     ASSERT_TRUE(otherRoot->Add(secondTree));
     ASSERT_TRUE(secondTree->Add(node));
@@ -861,27 +803,23 @@ TEST_F(WindowLifetimeTest, ATreeNodeMovedIntoAnotherTreeAnswersToThatTreeOnly)
 // safely, and the second deletes the moved tree.
 TEST_F(WindowLifetimeTest, ARootMovedIntoAnotherWindowLeavesTheFirstWithoutOne)
 {
-    auto* window = new HostWindow;
-    window->deleteOnFinal = true;
-    ASSERT_NE(nullptr, window->CreateTopLevel());
-    window->ShowWindow(true, false);
+    auto* window = NewSelfDeletingWindow();
+    auto* root = OpenWithRoot(*window, Shown::WithoutFocus);
+    ASSERT_NE(nullptr, root);
     HWND hwnd = window->GetHWND();
-    auto* root = new CVerticalLayoutUI;
-    ASSERT_TRUE(window->manager.AttachRootControl(root));
     auto* child = new TabStopControl;
     child->SetName(L"child");
     ASSERT_TRUE(root->Add(child));
     ::UpdateWindow(hwnd);
     child->SetFocus();
-    auto* otherRoot = new CVerticalLayoutUI;
-    ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+    auto* otherRoot = ShowWithRoot(other);
+    ASSERT_NE(nullptr, otherRoot);
     ASSERT_TRUE(otherRoot->Add(root));
     EXPECT_EQ(nullptr, window->manager.GetRoot());
     EXPECT_EQ(nullptr, window->manager.GetFocus());
     EXPECT_EQ(nullptr, window->manager.FindControl(L"child"));
     EXPECT_EQ(child, other.manager.FindControl(L"child"));
-    ::InvalidateRect(hwnd, nullptr, FALSE);
-    ::UpdateWindow(hwnd);
+    Repaint(hwnd);
     ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
     ::SendMessageW(hwnd, WM_KEYDOWN, VK_TAB, 0);
     DeletionCount gone;
@@ -901,11 +839,9 @@ TEST_F(WindowLifetimeTest, ASharedNameStillFindsTheControlThatStays)
     for (const Way way : {Way::Deleted, Way::Moved, Way::Renamed}) {
         SCOPED_TRACE(way == Way::Deleted ? "deleted" : way == Way::Moved ? "moved" : "renamed");
         HostWindow first;
-        ASSERT_NE(nullptr, first.CreateTopLevel());
-        auto* root = new CVerticalLayoutUI;
-        ASSERT_TRUE(first.manager.AttachRootControl(root));
-        auto* otherRoot = new CVerticalLayoutUI;
-        ASSERT_TRUE(other.manager.AttachRootControl(otherRoot));
+        auto* root = OpenWithRoot(first);
+        auto* otherRoot = ShowWithRoot(other);
+        ASSERT_TRUE(root && otherRoot);
         auto* stays = new CControlUI;
         auto* goes = new CControlUI;
         stays->SetName(L"twin");

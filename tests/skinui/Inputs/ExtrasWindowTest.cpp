@@ -8,8 +8,8 @@
 #include "Core/UITaskQueue.h"
 #include "Core/WindowUIManager.h"
 #include "Layout/BoxLayout.h"
+#include "../Core/RootedHostWindows.h"
 #include "../Core/SkinTestData.h"
-#include "../Core/TestWindows.h"
 #include "InputsTestSupport.h"
 #include "TestImages.h"
 
@@ -21,6 +21,21 @@ using namespace SkinUI::Testing;
 
 namespace {
 
+template <class T>
+T* PlaceIn(CContainerUI& parent, T* control, RECT rc)
+{
+    parent.Add(control);
+    control->SetPos(rc);
+    return control;
+}
+
+std::wstring ClassNameOf(HWND hwnd)
+{
+    wchar_t name[64] = {};
+    ::GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
 class ExtrasWindowTest : public WindowTest {
 protected:
     void SetUp() override
@@ -28,20 +43,12 @@ protected:
         WindowTest::SetUp();
         ASSERT_NE(nullptr, host.CreateTopLevel());
         host.manager.AddNotifier(&notes);
-        root = new CVerticalLayoutUI();
-        host.manager.AttachRootControl(root);
+        root = ShowWithRoot(host);
     }
     void TearDown() override
     {
         host.Close();
         PumpUntil([this] { return host.GetHWND() == nullptr; });
-    }
-    template <class T>
-    T* Place(T* control, RECT rc)
-    {
-        root->Add(control);
-        control->SetPos(rc);
-        return control;
     }
     HostWindow host;
     NoteLog notes;
@@ -50,7 +57,7 @@ protected:
 
 TEST_F(ExtrasWindowTest, FadeButtonSwitchesFadesWhenTheMouseComesAndGoes)
 {
-    auto* button = Place(new CFadeButtonUI(), RECT{0, 0, 40, 20});
+    auto* button = PlaceIn(*root, new CFadeButtonUI(), RECT{0, 0, 40, 20});
     ControlEvent enter = MakeEvent(EVT_MOUSEENTER, 5, 5);
     button->DispatchEvent(enter);
     EXPECT_TRUE(button->IsAnimationRunning(CFadeButtonUI::kFadeIn));
@@ -76,7 +83,7 @@ TEST_F(ExtrasWindowTest, FadeButtonPaintsTheHotImageOnceFadedIn)
     SkinZipScope zip;
     TempImageFile normal("fade-normal.bmp", MakeBmp(4, 4, 0x0000FF));
     TempImageFile hot("fade-hot.bmp", MakeBmp(4, 4, 0xFF0000));
-    auto* button = Place(new CFadeButtonUI(), RECT{0, 0, 20, 20});
+    auto* button = PlaceIn(*root, new CFadeButtonUI(), RECT{0, 0, 20, 20});
     button->SetAttribute(L"normalimage", normal.Path().c_str());
     button->SetAttribute(L"hotimage", hot.Path().c_str());
     Canvas canvas(20, 20);
@@ -93,7 +100,7 @@ TEST_F(ExtrasWindowTest, RingStartsTurningOnceItsImageIsLoaded)
 {
     SkinZipScope zip;
     TempImageFile image("ring.bmp", MakeBmp(8, 8, 0x00FF00));
-    auto* ring = Place(new CRingUI(), RECT{0, 0, 20, 20});
+    auto* ring = PlaceIn(*root, new CRingUI(), RECT{0, 0, 20, 20});
     ring->SetAttribute(L"bkimage", image.Path().c_str());
     EXPECT_FALSE(host.manager.KillTimer(ring, CRingUI::kTurnTimer));
     Canvas canvas(20, 20);
@@ -103,12 +110,9 @@ TEST_F(ExtrasWindowTest, RingStartsTurningOnceItsImageIsLoaded)
     EXPECT_TRUE(PumpUntil([ring] { return ring->GetAngle() >= 72; }));
     // Moved into another window, it turns on there.
     HostWindow second;
-    ASSERT_NE(nullptr, second.CreateTopLevel());
-    auto* secondRoot = new CVerticalLayoutUI();
-    ASSERT_TRUE(second.manager.AttachRootControl(secondRoot));
-    root->SetAutoDestroy(false);
-    ASSERT_TRUE(root->Remove(ring));
-    ASSERT_TRUE(secondRoot->Add(ring));
+    auto* secondRoot = OpenWithRoot(second);
+    ASSERT_NE(nullptr, secondRoot);
+    ASSERT_TRUE(MoveInto(*secondRoot, *root, ring));
     const float angle = ring->GetAngle();
     EXPECT_TRUE(PumpUntil([ring, angle] { return ring->GetAngle() != angle; })) << "the ring stopped in its new window";
     ring->SetAttribute(L"bkimage", image.Path().c_str());
@@ -120,7 +124,7 @@ TEST_F(ExtrasWindowTest, RingStartsTurningOnceItsImageIsLoaded)
 
 TEST_F(ExtrasWindowTest, RollTextRollsOnItsTimerUntilTheTimeLimit)
 {
-    auto* roll = Place(new CRollTextUI(), RECT{0, 0, 100, 20});
+    auto* roll = PlaceIn(*root, new CRollTextUI(), RECT{0, 0, 100, 20});
     roll->SetText(L"news");
     ASSERT_TRUE(roll->BeginRoll(CRollTextUI::kUp, 10, 50));
     EXPECT_TRUE(PumpUntil([this, roll] { return notes.Count(L"textrollend", roll) == 1; }));
@@ -130,14 +134,12 @@ TEST_F(ExtrasWindowTest, RollTextRollsOnItsTimerUntilTheTimeLimit)
 
 TEST_F(ExtrasWindowTest, HotKeyEditsInTheSystemControlAndReportsChanges)
 {
-    auto* hotKey = Place(new CHotKeyUI(), RECT{10, 10, 150, 34});
+    auto* hotKey = PlaceIn(*root, new CHotKeyUI(), RECT{10, 10, 150, 34});
     hotKey->SetHotKey('B', HOTKEYF_CONTROL);
     hotKey->SetFocus();
     HWND native = hotKey->GetNativeWindow();
     ASSERT_NE(nullptr, native);
-    wchar_t className[64] = {};
-    ::GetClassNameW(native, className, 64);
-    EXPECT_STREQ(L"HotKeyClass", className);
+    EXPECT_EQ(L"HotKeyClass", ClassNameOf(native));
     EXPECT_EQ(MAKEWORD('B', HOTKEYF_CONTROL), LOWORD(::SendMessageW(native, HKM_GETHOTKEY, 0, 0)));
     EXPECT_EQ(CHotKeyUI::CombinationText('B', HOTKEYF_CONTROL), hotKey->GetText());
 
@@ -162,23 +164,18 @@ TEST_F(ExtrasWindowTest, HotKeyEditsInTheSystemControlAndReportsChanges)
 // window it left, still typing into the moved control.
 TEST_F(ExtrasWindowTest, AHotKeyMovedWhileEditedLeavesNoNativeBoxBehind)
 {
-    auto* first = new HostWindow;
-    first->deleteOnFinal = true;
-    ASSERT_NE(nullptr, first->CreateTopLevel());
-    first->ShowWindow(true, true);
+    auto* first = NewSelfDeletingWindow();
+    auto* firstRoot = OpenWithRoot(*first, Shown::WithFocus);
+    ASSERT_NE(nullptr, firstRoot);
     HWND firstHwnd = first->GetHWND();
-    auto* firstRoot = new CVerticalLayoutUI;
-    first->manager.AttachRootControl(firstRoot);
-    auto* hotKey = new CHotKeyUI();
-    firstRoot->Add(hotKey);
-    hotKey->SetPos(RECT{10, 10, 150, 34});
+    auto* hotKey = PlaceIn(*firstRoot, new CHotKeyUI(), RECT{10, 10, 150, 34});
     hotKey->SetFocus();
     HWND native = hotKey->GetNativeWindow();
     ASSERT_NE(nullptr, native);
     ASSERT_EQ(firstHwnd, ::GetParent(native));
     firstRoot->SetAutoDestroy(false);
     ASSERT_TRUE(firstRoot->Remove(hotKey));
-    Place(hotKey, RECT{10, 10, 150, 34});
+    PlaceIn(*root, hotKey, RECT{10, 10, 150, 34});
     EXPECT_FALSE(::IsWindow(native)) << "the moved hot key's native box stays over the first window";
     EXPECT_EQ(nullptr, hotKey->GetNativeWindow());
     ::DestroyWindow(firstHwnd);
@@ -196,9 +193,7 @@ TEST_F(ExtrasWindowTest, PlaceHolderKeepsItsWindowOnItsRectangle)
     root->Add(holder);
     HWND window = holder->GetNativeWindow();
     ASSERT_NE(nullptr, window);
-    wchar_t className[64] = {};
-    ::GetClassNameW(window, className, 64);
-    EXPECT_STREQ(L"PlaceHolderWindowClass", className);
+    EXPECT_EQ(L"PlaceHolderWindowClass", ClassNameOf(window));
     EXPECT_EQ(DWORD(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN),
               static_cast<DWORD>(::GetWindowLongW(window, GWL_STYLE)) & 0x56000000u);
     holder->SetPos(RECT{20, 30, 120, 90});
@@ -238,15 +233,22 @@ bool RunUntil(const std::function<bool()>& done)
     return done();
 }
 
+// A GIF control placed in the container, set to play the file's frames.
+CGifAnimUI* PlayingGif(CContainerUI& parent, const TempImageFile& file, RECT rc)
+{
+    auto* gif = PlaceIn(parent, new CGifAnimUI(), rc);
+    gif->SetAttribute(L"image", file.Path().c_str());
+    gif->InitControl();
+    return gif;
+}
+
 TEST_F(ExtrasWindowTest, GifFramesRepaintThroughTheUIThreadAndOutliveNoControl)
 {
     TempImageFile file("window.gif", MakeGif(4, 4, {0xFF0000, 0x00FF00}, {{0, 1}, {1, 1}}));
     // Hidden windows keep no update region to look at.
     host.ShowWindow(true, false);
     root->SetPos(RECT{0, 0, 300, 200});
-    auto* gif = Place(new CGifAnimUI(), RECT{30, 40, 50, 60});
-    gif->SetAttribute(L"image", file.Path().c_str());
-    gif->InitControl();
+    auto* gif = PlayingGif(*root, file, RECT{30, 40, 50, 60});
     ASSERT_TRUE(gif->IsPlaying());
     ::ValidateRect(host.GetHWND(), nullptr);
     RECT dirty = {};
@@ -265,16 +267,10 @@ TEST_F(ExtrasWindowTest, GifFramesRepaintThroughTheUIThreadAndOutliveNoControl)
 TEST_F(ExtrasWindowTest, AGifRemovedAndKeptStopsPlayingUntilItIsShownInAWindowAgain)
 {
     TempImageFile file("kept.gif", MakeGif(4, 4, {0xFF0000, 0x00FF00}, {{0, 1}, {1, 1}}));
-    auto* first = new HostWindow;
-    first->deleteOnFinal = true;
-    ASSERT_NE(nullptr, first->CreateTopLevel());
-    auto* firstRoot = new CVerticalLayoutUI;
-    first->manager.AttachRootControl(firstRoot);
-    auto* gif = new CGifAnimUI();
-    firstRoot->Add(gif);
-    gif->SetPos(RECT{0, 0, 20, 20});
-    gif->SetAttribute(L"image", file.Path().c_str());
-    gif->InitControl();
+    auto* first = NewSelfDeletingWindow();
+    auto* firstRoot = OpenWithRoot(*first);
+    ASSERT_NE(nullptr, firstRoot);
+    auto* gif = PlayingGif(*firstRoot, file, RECT{0, 0, 20, 20});
     ASSERT_TRUE(gif->IsPlaying());
     firstRoot->SetAutoDestroy(false);
     firstRoot->Remove(gif);
@@ -287,7 +283,7 @@ TEST_F(ExtrasWindowTest, AGifRemovedAndKeptStopsPlayingUntilItIsShownInAWindowAg
     int rounds = 0;
     RunUntil([&rounds] { return ++rounds > 20; });
 
-    Place(gif, RECT{0, 0, 20, 20});
+    PlaceIn(*root, gif, RECT{0, 0, 20, 20});
     EXPECT_TRUE(gif->IsPlaying()) << "the GIF did not play again in its new window";
 }
 
@@ -296,26 +292,19 @@ TEST_F(ExtrasWindowTest, AGifRemovedAndKeptStopsPlayingUntilItIsShownInAWindowAg
 TEST_F(ExtrasWindowTest, AGifMovedWithItsLayoutPlaysInTheNewWindowAndGoesWithIt)
 {
     TempImageFile file("moved.gif", MakeGif(4, 4, {0xFF0000, 0x00FF00}, {{0, 1}, {1, 1}}));
-    auto* first = new HostWindow;
-    first->deleteOnFinal = true;
-    ASSERT_NE(nullptr, first->CreateTopLevel());
-    first->ShowWindow(true, false);
-    auto* firstRoot = new CVerticalLayoutUI;
-    first->manager.AttachRootControl(firstRoot);
+    auto* first = NewSelfDeletingWindow();
+    auto* firstRoot = OpenWithRoot(*first, Shown::WithoutFocus);
+    ASSERT_NE(nullptr, firstRoot);
     auto* layout = new CHorizontalLayoutUI;
     firstRoot->Add(layout);
-    auto* gif = new CGifAnimUI();
-    layout->Add(gif);
-    gif->SetPos(RECT{0, 0, 20, 20});
-    gif->SetAttribute(L"image", file.Path().c_str());
-    gif->InitControl();
+    auto* gif = PlayingGif(*layout, file, RECT{0, 0, 20, 20});
     ASSERT_TRUE(gif->IsPlaying());
     ::Sleep(30);
     firstRoot->SetAutoDestroy(false);
     ASSERT_TRUE(firstRoot->Remove(layout));
     host.ShowWindow(true, false);
     root->SetPos(RECT{0, 0, 300, 200});
-    Place(layout, RECT{0, 0, 100, 20});
+    PlaceIn(*root, layout, RECT{0, 0, 100, 20});
     EXPECT_TRUE(gif->IsPlaying()) << "the GIF stopped in its new window";
     ::DestroyWindow(first->GetHWND());
     int rounds = 0;
@@ -333,8 +322,7 @@ TEST_F(ExtrasWindowTest, AGifMovedWithItsLayoutPlaysInTheNewWindowAndGoesWithIt)
 TEST(OptionLifetime, AnOptionActivatedOutsideAnyMessageOutlivesAClickHandlerThatDestroysItsWindow)
 {
     CWindowUIManager::SetInstance(::GetModuleHandleW(nullptr));
-    auto* window = new HostWindow;
-    window->deleteOnFinal = true;
+    auto* window = NewSelfDeletingWindow();
     int finals = 0;
     window->finalCounter = &finals;
     HWND hwnd = window->CreateTopLevel();
