@@ -303,10 +303,12 @@ void CWindowUIManager::KillFocus(CControlUI* newFocus)
 
 void CWindowUIManager::SetFocus(CControlUI* control)
 {
-    if (::GetFocus() != m_hwnd && control != m_focus && ::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
-    if (control == m_focus) return;
-    // The old focus hears of its loss first: its handlers may delete the control that was to take over.
+    // Watched first: the window taking the keyboard focus runs the losing window's handlers, and then the
+    // old focus hears of its loss; either may delete the control that was to take over.
     const auto alive = WatchedLifetime(control);
+    if (::GetFocus() != m_hwnd && control != m_focus && ::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
+    if (control && alive.expired()) return;
+    if (control == m_focus) return;
     KillFocus(control);
     if (alive.expired()) return;
     if (control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
@@ -318,9 +320,9 @@ void CWindowUIManager::SetFocus(CControlUI* control)
 
 void CWindowUIManager::SetFocusDeferred(CControlUI* control)
 {
+    const auto alive = WatchedLifetime(control);
     if (::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
-    if (!control) return;
-    const auto alive = control->WatchLifetime();
+    if (alive.expired()) return;
     KillFocus(control);
     if (alive.expired() || !m_root) return;
     TabStopSearch search{control, nullptr, false, false};

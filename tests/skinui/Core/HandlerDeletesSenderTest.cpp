@@ -16,6 +16,8 @@
 #include "Layout/TileLayoutUI.h"
 #include "TestWindows.h"
 
+#include <functional>
+
 using namespace SkinUI;
 using namespace SkinUI::Testing;
 
@@ -301,6 +303,15 @@ TEST_F(HandlerDeletesSenderTest, AListDeletedWhileItScrollsTheSelectedRowIntoVie
 }
 
 // The window's own routines go on after an event or notification they sent: focus, mouse and keys.
+// A native child window whose loss of the keyboard focus runs `onFocusLoss` (an application's own window).
+std::function<void()> onFocusLoss;
+WNDPROC staticProc = nullptr;
+LRESULT CALLBACK FocusLossProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_KILLFOCUS && onFocusLoss) onFocusLoss();
+    return ::CallWindowProcW(staticProc, window, msg, wParam, lParam);
+}
+
 TEST_F(HandlerDeletesSenderTest, FocusMovesSurviveHandlersThatDeleteEitherControl)
 {
     struct Case {
@@ -308,11 +319,14 @@ TEST_F(HandlerDeletesSenderTest, FocusMovesSurviveHandlersThatDeleteEitherContro
         int deletingEvent;          // the event of the doomed control whose OnEvent deletes it, or 0
         const wchar_t* deletingNote;  // the notification whose handler deletes the doomed control, or null
         bool doomedIsOldFocus;
+        bool byNativeFocusLoss = false;  // deleted as a native child loses the keyboard focus to the window
     };
     const Case cases[] = {
         {"new focus deleted by its own focus event", EVT_SETFOCUS, nullptr, false},
         {"old focus deleted by its own focus loss event", EVT_KILLFOCUS, nullptr, true},
         {"new focus deleted by the old focus's loss notification", 0, L"killfocus", false},
+        {"new focus deleted as a native child loses the keyboard focus", 0, nullptr, false, true},
+        {"old focus deleted as a native child loses the keyboard focus", 0, nullptr, true, true},
     };
     for (const Case& item : cases) {
         SCOPED_TRACE(item.name);
@@ -326,9 +340,27 @@ TEST_F(HandlerDeletesSenderTest, FocusMovesSurviveHandlersThatDeleteEitherContro
         RemovingDelegate onEvent{root, doomed, item.deletingEvent};
         if (item.deletingEvent) doomed->OnEvent += MakeDelegate(&onEvent, &RemovingDelegate::Remove);
         if (item.deletingNote) RemoveOn(item.deletingNote, doomed);
+        HWND child = nullptr;
+        if (item.byNativeFocusLoss) {
+            child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 200, 200, 20, 20, host, nullptr,
+                                      nullptr, nullptr);
+            ASSERT_NE(nullptr, child);
+            staticProc = reinterpret_cast<WNDPROC>(
+                ::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FocusLossProc)));
+            ::SetFocus(child);
+            ASSERT_EQ(child, ::GetFocus());
+            onFocusLoss = [this, doomed] {
+                onFocusLoss = nullptr;
+                root->Remove(doomed);
+            };
+        }
         after->SetFocus();
+        onFocusLoss = nullptr;
+        if (child) ::DestroyWindow(child);
         EXPECT_EQ(-1, root->GetItemIndex(doomed));
-        EXPECT_EQ(item.doomedIsOldFocus ? after : nullptr, host.manager.GetFocus());
+        // A new focus gone before the old one heard of its loss leaves the old one focused.
+        CControlUI* const focus = item.doomedIsOldFocus ? after : item.byNativeFocusLoss ? before : nullptr;
+        EXPECT_EQ(focus, host.manager.GetFocus());
         EXPECT_EQ(0, notes.Count(item.doomedIsOldFocus ? L"killfocus" : L"setfocus", doomed));
         root->RemoveAll();
     }
