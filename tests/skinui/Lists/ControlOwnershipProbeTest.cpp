@@ -13,6 +13,7 @@
 #include "Layout/ContainerUI.h"
 #include "Layout/TabLayoutUI.h"
 #include "../Core/TestWindows.h"
+#include "MenuWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -313,7 +314,8 @@ const AwaitingDeletionRow kAwaitingDeletionRows[] = {
      L"tree", L"n", false, 0},
 };
 using AwaitingDeletion = ProbeRows<AwaitingDeletionRow>;
-INSTANTIATE_TEST_SUITE_P(ControlOwnershipProbe, AwaitingDeletion, ::testing::ValuesIn(kAwaitingDeletionRows), RowName());
+INSTANTIATE_TEST_SUITE_P(ControlOwnershipProbe, AwaitingDeletion, ::testing::ValuesIn(kAwaitingDeletionRows),
+                         RowName());
 
 TEST_P(AwaitingDeletion, OutlivesItsContainer)
 {
@@ -859,8 +861,7 @@ protected:
     {
         ControlOwnershipProbe::SetUp();
         ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 300, 200));
-        top = new CMenuWnd();
-        top->Init(nullptr, kDeepMenuXml, 50, 60, &app.manager, &states, 6, true);
+        top = OpenMenu(kDeepMenuXml, &app.manager, &states);
         ASSERT_NE(nullptr, top->GetHWND());
         topHwnd = top->GetHWND();
     }
@@ -869,19 +870,8 @@ protected:
         if (::IsWindow(topHwnd)) ::DestroyWindow(topHwnd);
         PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); });
         ::DestroyWindow(app.GetHWND());
-        for (auto it = states.Begin(); it != states.End(); ++it) delete static_cast<MenuItemState*>(it->second);
+        DeleteItemStates(states);
         ControlOwnershipProbe::TearDown();
-    }
-    static CMenuWnd* HoverOpen(CMenuWnd& window, const wchar_t* name)
-    {
-        auto* element = static_cast<CMenuElementUI*>(window.GetManager().FindControl(name));
-        if (!element) return nullptr;
-        ControlEvent event;
-        event.Type = EVT_MOUSEENTER;
-        element->HandleEvent(event);
-        CMenuWnd* sub = element->GetSubMenuWindow();
-        if (sub) ::UpdateWindow(sub->GetHWND());
-        return sub;
     }
     // The sub-menu of "more" and that of its item "deep".
     void OpenMoreAndDeep()
