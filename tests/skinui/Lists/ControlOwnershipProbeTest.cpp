@@ -855,28 +855,22 @@ const wchar_t* kDeepMenuXml =
     L"<MenuElement name=\"d1\" text=\"D1\"/><MenuElement name=\"d2\" text=\"D2\"/></MenuElement>"
     L"<MenuElement name=\"m2\" text=\"M2\"/></MenuElement><MenuElement name=\"last\" text=\"Last\"/></Menu></Window>";
 
-class MenuOwnershipProbe : public ControlOwnershipProbe {
+class MenuOwnershipProbe : public ControlOwnershipProbe, protected MenuOverWindow {
 protected:
     void SetUp() override
     {
         ControlOwnershipProbe::SetUp();
-        ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 300, 200));
-        top = OpenMenu(kDeepMenuXml, &app.manager, &states);
-        ASSERT_NE(nullptr, top->GetHWND());
-        topHwnd = top->GetHWND();
+        OpenMenuOverWindow(kDeepMenuXml);
     }
     void TearDown() override
     {
-        if (::IsWindow(topHwnd)) ::DestroyWindow(topHwnd);
-        PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); });
-        ::DestroyWindow(app.GetHWND());
-        DeleteItemStates(states);
+        CloseMenuAndWindow();
         ControlOwnershipProbe::TearDown();
     }
     // The sub-menu of "more" and that of its item "deep".
     void OpenMoreAndDeep()
     {
-        sub = HoverOpen(*top, L"more");
+        sub = HoverOpen(*menu, L"more");
         ASSERT_NE(nullptr, sub);
         subHwnd = sub->GetHWND();
         deep = HoverOpen(*sub, L"deep");
@@ -887,21 +881,17 @@ protected:
     {
         return PumpUntil([&] { return !::IsWindow(subHwnd) && !::IsWindow(deepHwnd); });
     }
-    void CloseTop()
+    void CloseMenu()
     {
-        ::DestroyWindow(topHwnd);
-        PumpUntil([&] { return !::IsWindow(topHwnd); });
+        ::DestroyWindow(hwnd);
+        PumpUntil([&] { return !::IsWindow(hwnd); });
         FlushQuarantine();
     }
     CMenuElementUI* TopItem(const wchar_t* name)
     {
-        return static_cast<CMenuElementUI*>(top->GetManager().FindControl(name));
+        return static_cast<CMenuElementUI*>(menu->GetManager().FindControl(name));
     }
 
-    HostWindow app;
-    CUIStringPtrMap states;
-    CMenuWnd* top = nullptr;
-    HWND topHwnd = nullptr;
     CMenuWnd* sub = nullptr;
     HWND subHwnd = nullptr;
     CMenuWnd* deep = nullptr;
@@ -911,15 +901,15 @@ protected:
 TEST_F(MenuOwnershipProbe, ClosingTheMiddleOfThreeMenusGivesEveryItemBack)
 {
     ASSERT_NO_FATAL_FAILURE(OpenMoreAndDeep());
-    HoverOpen(*top, L"last");
+    HoverOpen(*menu, L"last");
     ASSERT_TRUE(SubMenusClose());
     FlushQuarantine();
     auto* deepItem = TopItem(L"deep");
     ASSERT_NE(nullptr, deepItem);
     EXPECT_EQ(TopItem(L"more"), deepItem->GetParent());
     EXPECT_EQ(2u, deepItem->GetSubItems().size());
-    EXPECT_EQ(&top->GetManager(), deepItem->GetManager());
-    for (CMenuElementUI* item : deepItem->GetSubItems()) EXPECT_EQ(&top->GetManager(), item->GetManager());
+    EXPECT_EQ(&menu->GetManager(), deepItem->GetManager());
+    for (CMenuElementUI* item : deepItem->GetSubItems()) EXPECT_EQ(&menu->GetManager(), item->GetManager());
     // Open both again: the items given back work a second time.
     ASSERT_NO_FATAL_FAILURE(OpenMoreAndDeep());
     EXPECT_EQ(2, deep->GetLayout()->GetCount());
@@ -934,7 +924,7 @@ TEST_F(MenuOwnershipProbe, TopItemDeletedWhileTwoSubMenusShowItsItems)
     MouseMove(deepHwnd, at);
     Press(deepHwnd, at);
     d1->SetFocus();
-    CMenuUI* list = top->GetLayout();
+    CMenuUI* list = menu->GetLayout();
     list->GetList()->SetDelayedDestroy(false);
     list->Remove(TopItem(L"more"));
     FlushQuarantine();
@@ -944,7 +934,7 @@ TEST_F(MenuOwnershipProbe, TopItemDeletedWhileTwoSubMenusShowItsItems)
     ASSERT_TRUE(SubMenusClose());
     FlushQuarantine();
     EXPECT_EQ(nullptr, TopItem(L"d1"));
-    EXPECT_TRUE(::IsWindow(topHwnd));
+    EXPECT_TRUE(::IsWindow(hwnd));
 }
 
 TEST_F(MenuOwnershipProbe, MiddleItemTakenOutOfItsSubMenuByTheApplication)
@@ -959,20 +949,20 @@ TEST_F(MenuOwnershipProbe, MiddleItemTakenOutOfItsSubMenuByTheApplication)
     EXPECT_EQ(nullptr, sub->GetManager().FindControl(L"deep"));
     EXPECT_EQ(nullptr, sub->GetManager().FindControl(L"d1"));
     FlushQuarantine();
-    HoverOpen(*top, L"last");
+    HoverOpen(*menu, L"last");
     ASSERT_TRUE(SubMenusClose());
     EXPECT_EQ(1u, TopItem(L"more")->GetSubItems().size());
-    CloseTop();
+    CloseMenu();
 }
 
 TEST_F(MenuOwnershipProbe, TopItemMovedIntoAnApplicationWindowWhileItsSubMenuIsOpen)
 {
     Window b;
     ASSERT_NE(nullptr, b.root);
-    sub = HoverOpen(*top, L"more");
+    sub = HoverOpen(*menu, L"more");
     ASSERT_NE(nullptr, sub);
     subHwnd = sub->GetHWND();
-    CMenuUI* list = top->GetLayout();
+    CMenuUI* list = menu->GetLayout();
     CMenuElementUI* more = TopItem(L"more");
     list->GetList()->SetAutoDestroy(false);
     list->Remove(more);
@@ -981,7 +971,7 @@ TEST_F(MenuOwnershipProbe, TopItemMovedIntoAnApplicationWindowWhileItsSubMenuIsO
     ASSERT_TRUE(SubMenusClose());
     EXPECT_EQ(&b.manager(), more->GetManager());
     for (CMenuElementUI* item : more->GetSubItems()) EXPECT_EQ(&b.manager(), item->GetManager());
-    CloseTop();
+    CloseMenu();
     MouseMove(b.hwnd(), ClientPoint(more->GetPos()));
     b.root->Remove(more);
     MoveAway(b.hwnd());

@@ -124,23 +124,17 @@ struct DestroyCounter {
     }
 };
 
-class MenuTest : public WindowTest {
+class MenuTest : public WindowTest, protected MenuOverWindow {
 protected:
     void SetUp() override
     {
         WindowTest::SetUp();
         RegisterListsControls(*CControlFactory::GetInstance());
-        ASSERT_NE(nullptr, host.CreateTopLevel(nullptr, 300, 200)) << "no display";
-        menu = OpenMenu(kMenuXml, &host.manager, &states);
-        ASSERT_NE(nullptr, menu->GetHWND());
-        hwnd = menu->GetHWND();
+        OpenMenuOverWindow(kMenuXml);
     }
     void TearDown() override
     {
-        if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-        PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); });
-        if (host.GetHWND()) ::DestroyWindow(host.GetHWND());
-        DeleteItemStates(states);
+        CloseMenuAndWindow();
         CWindowUIManager::Term();
     }
     CMenuElementUI* Item(const wchar_t* name)
@@ -153,11 +147,6 @@ protected:
         event.Type = type;
         control->HandleEvent(event);
     }
-
-    HostWindow host;
-    CUIStringPtrMap states;
-    CMenuWnd* menu = nullptr;
-    HWND hwnd = nullptr;
 };
 
 TEST_F(MenuTest, OpensAtThePointWithNamelessItemsDisabledAndThinSeparators)
