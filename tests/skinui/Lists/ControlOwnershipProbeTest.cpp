@@ -13,6 +13,7 @@
 #include "Layout/ContainerUI.h"
 #include "Layout/TabLayoutUI.h"
 #include "../Core/TestWindows.h"
+#include "MenuWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,21 @@ LPARAM ClientPoint(const RECT& rc) { return MAKELPARAM((rc.left + rc.right) / 2,
 void MouseMove(HWND hwnd, LPARAM at) { ::SendMessageW(hwnd, WM_MOUSEMOVE, 0, at); }
 void Press(HWND hwnd, LPARAM at) { ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at); }
 void Release(HWND hwnd, LPARAM at) { ::SendMessageW(hwnd, WM_LBUTTONUP, 0, at); }
+void Click(HWND hwnd, LPARAM at)
+{
+    MouseMove(hwnd, at);
+    Press(hwnd, at);
+    Release(hwnd, at);
+}
+// Into the empty bottom corner of a probe window, off every control.
+void MoveAway(HWND hwnd) { MouseMove(hwnd, MAKELPARAM(5, 290)); }
+// Posted rather than sent: a drop list answers them inside its own message loop.
+void PostClick(HWND hwnd, LPARAM at)
+{
+    ::PostMessageW(hwnd, WM_MOUSEMOVE, 0, at);
+    ::PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
+}
 
 std::function<void()> g_inModal;
 
@@ -84,6 +100,18 @@ struct Window {
         ::DestroyWindow(host->GetHWND());  // the final message deletes the window and its manager
         host = nullptr;
     }
+    // Takes the control out of this window without deleting it.
+    void KeepAside(CControlUI* control)
+    {
+        root->SetAutoDestroy(false);
+        root->Remove(control);
+    }
+    void MoveTo(Window& other, CControlUI* control)
+    {
+        KeepAside(control);
+        other.root->Add(control);
+        other.Layout();
+    }
     CWindowUIManager& manager() { return host->manager; }
     HWND hwnd() const { return host->GetHWND(); }
     template <class T = CControlUI>
@@ -93,7 +121,31 @@ struct Window {
     }
 };
 
+// Builds the body with the window's manager, as a window's own layout files are built, outside any
+// tree or straight into the given container.
+CControlUI* Build(const wchar_t* body, CWindowUIManager& manager, CContainerUI* parent = nullptr)
+{
+    std::wstring xml = L"<Holder>";
+    xml += body;
+    xml += L"</Holder>";
+    CDialogBuilder builder;
+    return builder.Create(xml.c_str(), nullptr, nullptr, &manager, parent);
+}
+
+// A combo box's open drop list and the middle of its second entry; no window when it did not open.
+struct DropList {
+    HWND hwnd = nullptr;
+    LPARAM second = 0;
+};
+DropList OpenDropList(CComboBoxUI* combo)
+{
+    if (!combo->Activate()) return {};
+    return {combo->GetDropWindow()->GetHWND(), ClientPoint(combo->GetList()->GetItemAt(1)->GetPos())};
+}
+
 const wchar_t* const kTwoButtons = L"<Button name=\"one\" height=\"30\"/><Button name=\"two\" height=\"30\"/>";
+const wchar_t* const kTipButtonAndAnother =
+    L"<Button name=\"one\" tooltip=\"tip\" height=\"30\"/><Button name=\"two\" height=\"30\"/>";
 const wchar_t* const kBoxedButton =
     L"<VerticalLayout name=\"box\" height=\"100\"><Button name=\"one\" height=\"30\"/></VerticalLayout>"
     L"<Button name=\"two\" height=\"30\"/>";
@@ -119,6 +171,17 @@ protected:
     }
 };
 
+// A table of probes, each row in a fixture of its own and named after its row.
+template <class Row>
+class ProbeRows : public ControlOwnershipProbe, public ::testing::WithParamInterface<Row> {};
+struct RowName {
+    template <class Row>
+    std::string operator()(const ::testing::TestParamInfo<Row>& info) const
+    {
+        return info.param.name;
+    }
+};
+
 TEST_F(ControlOwnershipProbe, RenamedControlDeletedLeavesNoNameBehind)
 {
     Window a(L"<Button name=\"first\" height=\"30\"/><Button name=\"other\" height=\"30\"/>");
@@ -138,53 +201,77 @@ TEST_F(ControlOwnershipProbe, RenamedControlMovedLeavesNoNameInItsOldWindow)
     ASSERT_NE(nullptr, b.root);
     CControlUI* button = a.Find(L"first");
     button->SetName(L"renamed");
-    a.root->SetAutoDestroy(false);
-    a.root->Remove(button);
+    a.KeepAside(button);
     b.root->Add(button);
     b.root->Remove(button);  // deleted by b
     EXPECT_EQ(nullptr, a.Find(L"first"));
 }
 
-TEST_F(ControlOwnershipProbe, BuiltButNeverAttachedControlSurvivesItsWindow)
+// What one window's manager built, then that window ended: kept aside (never shown), or shown by another
+// window. The probe pokes the built control itself, or the first item of the built container.
+struct BuiltRow {
+    const char* name;
+    const wchar_t* body;
+    const wchar_t* touchedName;
+    bool touchesFirstItem;
+
+    CControlUI* Touched(CControlUI* built) const  // none when the built container is empty
+    {
+        if (!touchesFirstItem) return built;
+        auto* container = static_cast<CContainerUI*>(built->GetInterface(L"Container"));
+        return container && container->GetCount() > 0 ? container->GetItemAt(0) : nullptr;
+    }
+};
+const BuiltRow kBuiltRows[] = {
+    {"Control", L"<Option name=\"built\" group=\"g\" text=\"x\" height=\"30\"/>", L"built", false},
+    {"TreeNode",
+     L"<TreeView name=\"tree\" height=\"200\"><TreeNode name=\"n\" text=\"a\"><TreeNode name=\"m\" text=\"b\"/>"
+     L"</TreeNode></TreeView>",
+     L"n", true},
+};
+using BuiltForAWindowThatEnds = ProbeRows<BuiltRow>;
+INSTANTIATE_TEST_SUITE_P(ControlOwnershipProbe, BuiltForAWindowThatEnds, ::testing::ValuesIn(kBuiltRows), RowName());
+
+TEST_P(BuiltForAWindowThatEnds, NeverAttachedSurvivesItsWindow)
 {
     auto a = std::make_unique<Window>();
     ASSERT_NE(nullptr, a->root);
-    CDialogBuilder builder;
-    CControlUI* kept = builder.Create(L"<Holder><Option name=\"kept\" group=\"g\" text=\"x\"/></Holder>", nullptr, nullptr,
-                                      &a->manager());
-    ASSERT_NE(nullptr, kept);
+    CControlUI* built = Build(GetParam().body, a->manager());
+    ASSERT_NE(nullptr, built);
+    CControlUI* touched = GetParam().Touched(built);
+    ASSERT_NE(nullptr, touched);
     a.reset();
     FlushQuarantine();
-    EXPECT_TRUE(kept->GetManager() == nullptr || CWindowUIManager::Exists(kept->GetManager()));
-    kept->SetText(L"later");
-    kept->SetVisible(false);
-    kept->SetVisible(true);
-    delete kept;
+    EXPECT_TRUE(touched->GetManager() == nullptr || CWindowUIManager::Exists(touched->GetManager()));
+    touched->SetText(L"later");
+    touched->SetVisible(false);
+    touched->SetVisible(true);
+    FlushQuarantine();
+    delete built;
     FlushQuarantine();
 }
 
-TEST_F(ControlOwnershipProbe, BuiltForOneWindowAttachedToAnotherOutlivesTheFirst)
+TEST_P(BuiltForAWindowThatEnds, AttachedToAnotherWindowOutlivesTheFirst)
 {
     auto a = std::make_unique<Window>();
     Window b;
     ASSERT_NE(nullptr, b.root);
-    CDialogBuilder builder;
-    CControlUI* moved = builder.Create(L"<Holder><Option name=\"moved\" group=\"g\" text=\"x\" height=\"30\"/></Holder>", nullptr,
-                                       nullptr, &a->manager());
-    ASSERT_NE(nullptr, moved);
-    b.root->Add(moved);
+    CControlUI* built = Build(GetParam().body, a->manager());
+    ASSERT_NE(nullptr, built);
+    CControlUI* touched = GetParam().Touched(built);
+    ASSERT_NE(nullptr, touched);
+    b.root->Add(built);
     b.Layout();
     a.reset();
     FlushQuarantine();
-    EXPECT_EQ(&b.manager(), moved->GetManager());
-    EXPECT_EQ(moved, b.Find(L"moved"));
-    MouseMove(b.hwnd(), ClientPoint(moved->GetPos()));
-    Press(b.hwnd(), ClientPoint(moved->GetPos()));
-    Release(b.hwnd(), ClientPoint(moved->GetPos()));
-    moved->SetText(L"later");
-    b.root->Remove(moved);
-    MouseMove(b.hwnd(), MAKELPARAM(5, 290));
-    EXPECT_EQ(nullptr, b.Find(L"moved"));
+    EXPECT_EQ(touched, b.Find(GetParam().touchedName));
+    EXPECT_EQ(&b.manager(), touched->GetManager());
+    Click(b.hwnd(), ClientPoint(touched->GetPos()));
+    touched->SetText(L"later");
+    b.root->Remove(built);
+    MoveAway(b.hwnd());
+    EXPECT_EQ(nullptr, b.Find(GetParam().touchedName));
+    FlushQuarantine();
 }
 
 // Rows built with one window's manager straight into a container another window shows.
@@ -193,129 +280,70 @@ TEST_F(ControlOwnershipProbe, BuiltIntoAnotherWindowsContainerBelongsToThatWindo
     auto a = std::make_unique<Window>();
     Window b;
     ASSERT_NE(nullptr, b.root);
-    CDialogBuilder builder;
-    CControlUI* row = builder.Create(L"<Holder><Button name=\"row\" text=\"x\" height=\"30\"/></Holder>", nullptr,
-                                     nullptr, &a->manager(), b.root);
+    CControlUI* row = Build(L"<Button name=\"row\" text=\"x\" height=\"30\"/>", a->manager(), b.root);
     ASSERT_NE(nullptr, row);
     b.Layout();
     EXPECT_EQ(&b.manager(), row->GetManager());
     a.reset();  // its block stays quarantined: a write into it shows at the flush below
-    const LPARAM at = ClientPoint(row->GetPos());
-    MouseMove(b.hwnd(), at);
-    Press(b.hwnd(), at);
-    Release(b.hwnd(), at);
+    Click(b.hwnd(), ClientPoint(row->GetPos()));
     EXPECT_EQ(1, b.notes.Count(L"click", row)) << "the row does not answer clicks in the window showing it";
     EXPECT_TRUE(CWindowUIManager::Exists(row->GetManager())) << "the row names a deleted manager";
     row->SetText(L"later");
     row->SetVisible(false);
     b.root->Remove(row);
-    MouseMove(b.hwnd(), MAKELPARAM(5, 290));
+    MoveAway(b.hwnd());
     FlushQuarantine();
 }
 
-// A tree built for a window and kept aside (never shown) while that window ends.
-TEST_F(ControlOwnershipProbe, BuiltTreeNeverAttachedSurvivesItsWindow)
-{
-    auto a = std::make_unique<Window>();
-    ASSERT_NE(nullptr, a->root);
-    CDialogBuilder builder;
-    CControlUI* tree = builder.Create(L"<Holder><TreeView name=\"tree\"><TreeNode name=\"n\" text=\"a\">"
-                                      L"<TreeNode name=\"m\" text=\"b\"/></TreeNode></TreeView></Holder>",
-                                      nullptr, nullptr, &a->manager());
-    ASSERT_NE(nullptr, tree);
-    auto* list = static_cast<CContainerUI*>(tree->GetInterface(L"Container"));
-    ASSERT_NE(nullptr, list);
-    ASSERT_GT(list->GetCount(), 0);
-    CControlUI* node = list->GetItemAt(0);
-    a.reset();
-    FlushQuarantine();
-    EXPECT_TRUE(node->GetManager() == nullptr || CWindowUIManager::Exists(node->GetManager()));
-    node->SetText(L"later");
-    node->SetVisible(false);
-    FlushQuarantine();
-    delete tree;
-    FlushQuarantine();
-}
+// A control waiting for its delayed deletion, hovered or focused, while the container it left is deleted
+// at once.
+struct AwaitingDeletionRow {
+    const char* name;
+    const wchar_t* body;
+    const wchar_t* container;
+    const wchar_t* child;
+    bool focused;  // else hovered
+    int left;      // controls the window keeps
+};
+const AwaitingDeletionRow kAwaitingDeletionRows[] = {
+    {"HoveredControl", kBoxedButton, L"box", L"one", false, 1},
+    {"FocusedControl", kBoxedButton, L"box", L"one", true, 1},
+    {"HoveredTreeNode",
+     L"<TreeView name=\"tree\" height=\"200\"><TreeNode name=\"n\" text=\"a\"><TreeNode name=\"m\" text=\"b\"/>"
+     L"</TreeNode><TreeNode name=\"o\" text=\"c\"/></TreeView>",
+     L"tree", L"n", false, 0},
+};
+using AwaitingDeletion = ProbeRows<AwaitingDeletionRow>;
+INSTANTIATE_TEST_SUITE_P(ControlOwnershipProbe, AwaitingDeletion, ::testing::ValuesIn(kAwaitingDeletionRows),
+                         RowName());
 
-TEST_F(ControlOwnershipProbe, BuiltTreeAttachedToAnotherWindowOutlivesTheFirst)
+TEST_P(AwaitingDeletion, OutlivesItsContainer)
 {
-    auto a = std::make_unique<Window>();
-    Window b;
-    ASSERT_NE(nullptr, b.root);
-    CDialogBuilder builder;
-    CControlUI* tree = builder.Create(L"<Holder><TreeView name=\"tree\" height=\"200\"><TreeNode name=\"n\" text=\"a\">"
-                                      L"<TreeNode name=\"m\" text=\"b\"/></TreeNode></TreeView></Holder>",
-                                      nullptr, nullptr, &a->manager());
-    ASSERT_NE(nullptr, tree);
-    b.root->Add(tree);
-    b.Layout();
-    a.reset();
-    FlushQuarantine();
-    CControlUI* node = b.Find(L"n");
-    ASSERT_NE(nullptr, node);
-    EXPECT_EQ(&b.manager(), node->GetManager());
-    const LPARAM at = ClientPoint(node->GetPos());
-    MouseMove(b.hwnd(), at);
-    Press(b.hwnd(), at);
-    Release(b.hwnd(), at);
-    node->SetText(L"later");
-    b.root->Remove(tree);
-    MouseMove(b.hwnd(), MAKELPARAM(5, 290));
-    FlushQuarantine();
-}
-
-// A control waiting for its delayed deletion while the container it left is deleted at once.
-TEST_F(ControlOwnershipProbe, HoveredControlAwaitingDeletionOutlivesItsContainer)
-{
-    Window a(kBoxedButton);
+    const AwaitingDeletionRow& row = GetParam();
+    Window a(row.body);
     ASSERT_NE(nullptr, a.root);
-    auto* box = a.Find<CContainerUI>(L"box");
-    CControlUI* one = a.Find(L"one");
-    ASSERT_TRUE(box->IsDelayedDestroy());
-    const LPARAM at = ClientPoint(one->GetPos());
-    MouseMove(a.hwnd(), at);
-    box->Remove(one);     // deleted later
-    a.root->Remove(box);  // deleted now
+    auto* container = a.Find<CContainerUI>(row.container);
+    ASSERT_NE(nullptr, container);
+    CControlUI* child = a.Find(row.child);
+    ASSERT_TRUE(container->IsDelayedDestroy());
+    if (row.focused) {
+        a.manager().SetFocus(child);
+        ASSERT_EQ(child, a.manager().GetFocus());
+    } else {
+        MouseMove(a.hwnd(), ClientPoint(child->GetPos()));
+    }
+    container->Remove(child);   // deleted later
+    a.root->Remove(container);  // deleted now
     FlushQuarantine();
-    MouseMove(a.hwnd(), MAKELPARAM(5, 290));
-    PumpFor(100);
-    EXPECT_EQ(1, a.root->GetCount());
-}
-
-TEST_F(ControlOwnershipProbe, FocusedControlAwaitingDeletionOutlivesItsContainer)
-{
-    Window a(kBoxedButton);
-    ASSERT_NE(nullptr, a.root);
-    auto* box = a.Find<CContainerUI>(L"box");
-    CControlUI* one = a.Find(L"one");
-    a.manager().SetFocus(one);
-    ASSERT_EQ(one, a.manager().GetFocus());
-    box->Remove(one);
-    a.root->Remove(box);
-    FlushQuarantine();
-    ::SendMessageW(a.hwnd(), WM_KEYDOWN, VK_SPACE, 0);
-    a.manager().SetFocus(a.Find(L"two"));
-    PumpFor(100);
-    EXPECT_EQ(1, a.root->GetCount());
-}
-
-TEST_F(ControlOwnershipProbe, TreeNodeAwaitingDeletionOutlivesItsTree)
-{
-    Window a(L"<TreeView name=\"tree\" height=\"200\"><TreeNode name=\"n\" text=\"a\"><TreeNode name=\"m\" text=\"b\"/>"
-             L"</TreeNode><TreeNode name=\"o\" text=\"c\"/></TreeView>");
-    ASSERT_NE(nullptr, a.root);
-    auto* tree = a.Find<CContainerUI>(L"tree");
-    ASSERT_NE(nullptr, tree);
-    CControlUI* node = a.Find(L"n");
-    ASSERT_TRUE(tree->IsDelayedDestroy());
-    MouseMove(a.hwnd(), ClientPoint(node->GetPos()));
-    tree->Remove(node);
-    a.root->Remove(tree);
-    FlushQuarantine();
-    MouseMove(a.hwnd(), MAKELPARAM(5, 290));
+    if (row.focused) {
+        ::SendMessageW(a.hwnd(), WM_KEYDOWN, VK_SPACE, 0);
+        a.manager().SetFocus(a.Find(L"two"));
+    } else {
+        MoveAway(a.hwnd());
+    }
     PumpFor(100);
     FlushQuarantine();
-    EXPECT_EQ(0, a.root->GetCount());
+    EXPECT_EQ(row.left, a.root->GetCount());
 }
 
 // A field that checks its input on leaving removes the control the focus goes to (asked for by the
@@ -335,10 +363,8 @@ TEST_F(ControlOwnershipProbe, KillFocusHandlerRemovesTheControlTakingTheFocus)
             if (msg.sType == L"killfocus" && msg.pSender == one) a.root->Remove(two);
         };
         if (byClick) {
-            MouseMove(a.hwnd(), at);
-            Press(a.hwnd(), at);
-            Release(a.hwnd(), at);
-            MouseMove(a.hwnd(), MAKELPARAM(5, 290));
+            Click(a.hwnd(), at);
+            MoveAway(a.hwnd());
         } else {
             a.manager().SetFocus(two);
         }
@@ -364,7 +390,7 @@ TEST_F(ControlOwnershipProbe, SetManagerCalledDirectlyLeavesTheOldWindowNothing)
     a.root->Remove(one);  // deleted: released from b, the manager it names
     FlushQuarantine();
     Release(a.hwnd(), at);
-    MouseMove(a.hwnd(), MAKELPARAM(5, 290));
+    MoveAway(a.hwnd());
     ::SendMessageW(a.hwnd(), WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_EQ(1, a.root->GetCount());
 }
@@ -379,28 +405,24 @@ TEST_F(ControlOwnershipProbe, ControlRemovedDuringItsPressLetsTheCaptureGo)
     Press(a.hwnd(), at);
     a.root->Remove(one);
     EXPECT_NE(a.hwnd(), ::GetCapture());
-    MouseMove(a.hwnd(), MAKELPARAM(5, 290));
+    MoveAway(a.hwnd());
     Release(a.hwnd(), at);
     EXPECT_EQ(0, a.notes.Count(L"click", one));
 }
 
 TEST_F(ControlOwnershipProbe, KeptControlMovedWhileItsToolTipWaitsThenDeleted)
 {
-    Window a(L"<Button name=\"one\" tooltip=\"tip\" height=\"30\"/><Button name=\"two\" height=\"30\"/>");
+    Window a(kTipButtonAndAnother);
     Window b;
     ASSERT_NE(nullptr, b.root);
     CControlUI* one = a.Find(L"one");
-    const LPARAM at = ClientPoint(one->GetPos());
-    MouseMove(a.hwnd(), at);
-    a.root->SetAutoDestroy(false);
-    a.root->Remove(one);
-    b.root->Add(one);
-    b.Layout();
+    MouseMove(a.hwnd(), ClientPoint(one->GetPos()));
+    a.MoveTo(b, one);
     a.manager().SetFocus(one);
     EXPECT_EQ(nullptr, a.manager().GetFocus());
     b.root->Remove(one);
     PumpFor(700);  // the hover timer's time
-    MouseMove(a.hwnd(), MAKELPARAM(5, 290));
+    MoveAway(a.hwnd());
     ::SendMessageW(a.hwnd(), WM_KEYDOWN, VK_TAB, 0);
     EXPECT_EQ(1, a.root->GetCount());
 }
@@ -410,8 +432,7 @@ TEST_F(ControlOwnershipProbe, ControlReAddedToItsWindowAfterRemoveWorksAgain)
     Window a(kTwoButtons);
     ASSERT_NE(nullptr, a.root);
     CControlUI* one = a.Find(L"one");
-    a.root->SetAutoDestroy(false);
-    a.root->Remove(one);
+    a.KeepAside(one);
     EXPECT_EQ(nullptr, one->GetManager());
     EXPECT_EQ(nullptr, one->GetParent());
     EXPECT_EQ(nullptr, a.Find(L"one"));
@@ -419,14 +440,11 @@ TEST_F(ControlOwnershipProbe, ControlReAddedToItsWindowAfterRemoveWorksAgain)
     a.Layout();
     EXPECT_EQ(one, a.Find(L"one"));
     EXPECT_EQ(&a.manager(), one->GetManager());
-    const LPARAM at = ClientPoint(one->GetPos());
-    MouseMove(a.hwnd(), at);
-    Press(a.hwnd(), at);
-    Release(a.hwnd(), at);
+    Click(a.hwnd(), ClientPoint(one->GetPos()));
     EXPECT_EQ(1, a.notes.Count(L"click", one));
     a.root->SetAutoDestroy(true);
     a.root->Remove(one);
-    MouseMove(a.hwnd(), MAKELPARAM(5, 290));
+    MoveAway(a.hwnd());
 }
 
 TEST_F(ControlOwnershipProbe, ComboEntriesRemovedWhileTheDropListIsOpen)
@@ -461,12 +479,9 @@ TEST_F(ControlOwnershipProbe, ComboItemSelectHandlerRemovesEveryEntry)
         if (msg.sType == L"itemselect") combo->RemoveAll();
     };
     combo->GetList()->SetDelayedDestroy(false);
-    ASSERT_TRUE(combo->Activate());
-    HWND dropHwnd = combo->GetDropWindow()->GetHWND();
-    const LPARAM at = ClientPoint(combo->GetList()->GetItemAt(1)->GetPos());
-    ::PostMessageW(dropHwnd, WM_MOUSEMOVE, 0, at);
-    ::PostMessageW(dropHwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageW(dropHwnd, WM_LBUTTONUP, 0, at);
+    const DropList drop = OpenDropList(combo);
+    ASSERT_NE(nullptr, drop.hwnd);
+    PostClick(drop.hwnd, drop.second);
     PumpFor(300);
     ::SendMessageW(a.hwnd(), WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(1, a.notes.Count(L"itemselect", combo->GetList()));
@@ -481,8 +496,7 @@ TEST_F(ControlOwnershipProbe, ComboMovedOnOutlivesTheWindowItCameFrom)
     ASSERT_NE(nullptr, b.root);
     auto* combo = a->Find<CComboBoxUI>(L"combo");
     ASSERT_NE(nullptr, combo);
-    a->root->SetAutoDestroy(false);
-    a->root->Remove(combo);
+    a->KeepAside(combo);
     EXPECT_EQ(2, combo->GetCount());
     b.root->Add(combo);
     b.Layout();
@@ -507,8 +521,7 @@ TEST_F(ControlOwnershipProbe, ComboKeptAsideOutlivesItsWindow)
     auto a = std::make_unique<Window>(kTwoEntryCombo);
     ASSERT_NE(nullptr, a->root);
     auto* combo = a->Find<CComboBoxUI>(L"combo");
-    a->root->SetAutoDestroy(false);
-    a->root->Remove(combo);
+    a->KeepAside(combo);
     a.reset();
     PumpFor(100);
     FlushQuarantine();
@@ -532,12 +545,8 @@ TEST_F(ControlOwnershipProbe, ListItemSelectHandlerRemovesEveryItem)
         if (msg.sType == L"itemselect") list->RemoveAll();
     };
     a.Layout();
-    CControlUI* second = list->GetItemAt(1);
-    const LPARAM at = ClientPoint(second->GetPos());
-    MouseMove(a.hwnd(), at);
-    Press(a.hwnd(), at);
-    Release(a.hwnd(), at);
-    MouseMove(a.hwnd(), MAKELPARAM(5, 290));
+    Click(a.hwnd(), ClientPoint(list->GetItemAt(1)->GetPos()));
+    MoveAway(a.hwnd());
     ::SendMessageW(a.hwnd(), WM_KEYDOWN, VK_DOWN, 0);
     EXPECT_EQ(0, list->GetCount());
 }
@@ -564,7 +573,17 @@ TEST_F(ControlOwnershipProbe, AnimatedTabPagesRemovedMidSlide)
     PumpFor(100);
 }
 
-TEST_F(ControlOwnershipProbe, AnimatedTabMovedToAnotherWindowMidSlideThenDeleted)
+// A sliding tab layout deleted mid-slide, at once or after a move to another window.
+struct MidSlideRow {
+    const char* name;
+    bool moved;
+    DWORD slidFor;  // how long it slid before it was taken out
+};
+const MidSlideRow kMidSlideRows[] = {{"Deleted", false, 30}, {"MovedToAnotherWindowThenDeleted", true, 40}};
+using AnimatedTabMidSlide = ProbeRows<MidSlideRow>;
+INSTANTIATE_TEST_SUITE_P(ControlOwnershipProbe, AnimatedTabMidSlide, ::testing::ValuesIn(kMidSlideRows), RowName());
+
+TEST_P(AnimatedTabMidSlide, LeavesItsWindowNothing)
 {
     Window a(L"<AnimationTabLayout name=\"tabs\" height=\"200\"><Button name=\"p0\"/><Button name=\"p1\"/>"
              L"</AnimationTabLayout>");
@@ -573,13 +592,15 @@ TEST_F(ControlOwnershipProbe, AnimatedTabMovedToAnotherWindowMidSlideThenDeleted
     auto* tabs = a.Find<CTabLayoutUI>(L"tabs");
     PumpFor(50);
     ASSERT_TRUE(tabs->SelectItem(1));
-    PumpFor(40);
-    a.root->SetAutoDestroy(false);
-    a.root->Remove(tabs);
-    b.root->Add(tabs);
-    b.Layout();
-    PumpFor(100);
-    b.root->Remove(tabs);
+    PumpFor(GetParam().slidFor);
+    if (GetParam().moved) {
+        a.MoveTo(b, tabs);
+        PumpFor(100);
+        b.root->Remove(tabs);
+    } else {
+        a.root->Remove(tabs);
+        FlushQuarantine();
+    }
     PumpFor(300);
     EXPECT_EQ(0, a.root->GetCount());
 }
@@ -593,20 +614,14 @@ TEST_F(ControlOwnershipProbe, ControlMovedOnOutlivesTheWindowItCameFrom)
     CControlUI* one = a->Find(L"one");
     MouseMove(a->hwnd(), ClientPoint(one->GetPos()));
     a->manager().SetFocus(one);
-    a->root->SetAutoDestroy(false);
-    a->root->Remove(one);
-    b.root->Add(one);
-    b.Layout();
+    a->MoveTo(b, one);
     a.reset();
     FlushQuarantine();
-    const LPARAM at = ClientPoint(one->GetPos());
-    MouseMove(b.hwnd(), at);
-    Press(b.hwnd(), at);
-    Release(b.hwnd(), at);
+    Click(b.hwnd(), ClientPoint(one->GetPos()));
     EXPECT_EQ(1, b.notes.Count(L"click", one));
     PumpFor(600);
     b.root->Remove(one);
-    MouseMove(b.hwnd(), MAKELPARAM(5, 290));
+    MoveAway(b.hwnd());
 }
 
 // A place holder's native window goes with it: kept aside it survives its old window, moved on it shows
@@ -623,8 +638,7 @@ TEST_F(ControlOwnershipProbe, PlaceHolderMovedOnKeepsItsNativeWindow)
     HWND native = holder->GetNativeWindow();
     ASSERT_NE(nullptr, native);
     ASSERT_EQ(a->hwnd(), ::GetParent(native));
-    a->root->SetAutoDestroy(false);
-    a->root->Remove(holder);
+    a->KeepAside(holder);
     a.reset();
     PumpFor(50);
     ASSERT_TRUE(::IsWindow(native)) << "the native window ended with a window its control had left";
@@ -649,7 +663,6 @@ TEST_F(ControlOwnershipProbe, ControlRemovedDuringAModalLoopOpenedFromItsClick)
     Window a(kTwoButtons);
     ASSERT_NE(nullptr, a.root);
     CControlUI* one = a.Find(L"one");
-    const LPARAM at = ClientPoint(one->GetPos());
     bool modalRan = false;
     a.notes.onNotify = [&](NotifyMessage& msg) {
         if (msg.sType != L"click" || msg.pSender != one) return;
@@ -665,11 +678,9 @@ TEST_F(ControlOwnershipProbe, ControlRemovedDuringAModalLoopOpenedFromItsClick)
         dialog->ShowModal();
         modalRan = true;
     };
-    MouseMove(a.hwnd(), at);
-    Press(a.hwnd(), at);
-    Release(a.hwnd(), at);
+    Click(a.hwnd(), ClientPoint(one->GetPos()));
     EXPECT_TRUE(modalRan);
-    MouseMove(a.hwnd(), MAKELPARAM(5, 290));
+    MoveAway(a.hwnd());
     EXPECT_EQ(1, a.root->GetCount());
 }
 
@@ -681,17 +692,11 @@ TEST_F(ControlOwnershipProbe, EditMovedWhileBeingEditedThenDeleted)
     ASSERT_NE(nullptr, b.root);
     auto* edit = a->Find<CEditUI>(L"edit");
     ASSERT_NE(nullptr, edit);
-    const LPARAM at = ClientPoint(edit->GetPos());
-    MouseMove(a->hwnd(), at);
-    Press(a->hwnd(), at);
-    Release(a->hwnd(), at);
+    Click(a->hwnd(), ClientPoint(edit->GetPos()));
     PumpFor(100);
     HWND native = edit->GetNativeWindow();
     ASSERT_NE(nullptr, native) << "the edit did not open for typing";
-    a->root->SetAutoDestroy(false);
-    a->root->Remove(edit);
-    b.root->Add(edit);
-    b.Layout();
+    a->MoveTo(b, edit);
     PumpFor(50);
     EXPECT_FALSE(::IsWindowVisible(native) && ::GetParent(native) == a->hwnd()) << "the old window still edits it";
     EXPECT_NE(native, ::GetFocus()) << "typing still goes to the field's editor in the old window";
@@ -717,14 +722,10 @@ TEST_F(ControlOwnershipProbe, ComboKeptAsideWhileItsDropListIsOpen)
     auto a = std::make_unique<Window>(kTwoEntryCombo);
     ASSERT_NE(nullptr, a->root);
     auto* combo = a->Find<CComboBoxUI>(L"combo");
-    ASSERT_TRUE(combo->Activate());
-    HWND drop = combo->GetDropWindow()->GetHWND();
-    const LPARAM at = ClientPoint(combo->GetList()->GetItemAt(1)->GetPos());
-    a->root->SetAutoDestroy(false);
-    a->root->Remove(combo);
-    ::PostMessageW(drop, WM_MOUSEMOVE, 0, at);
-    ::PostMessageW(drop, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageW(drop, WM_LBUTTONUP, 0, at);
+    const DropList drop = OpenDropList(combo);
+    ASSERT_NE(nullptr, drop.hwnd);
+    a->KeepAside(combo);
+    PostClick(drop.hwnd, drop.second);
     PumpFor(200);
     EXPECT_EQ(nullptr, combo->GetManager());
     a.reset();
@@ -740,40 +741,35 @@ TEST_F(ControlOwnershipProbe, ComboDeletedWhileItsDropListIsOpen)
     Window a(kTwoEntryCombo);
     ASSERT_NE(nullptr, a.root);
     auto* combo = a.Find<CComboBoxUI>(L"combo");
-    ASSERT_TRUE(combo->Activate());
-    HWND drop = combo->GetDropWindow()->GetHWND();
-    const LPARAM at = ClientPoint(combo->GetList()->GetItemAt(1)->GetPos());
-    MouseMove(drop, at);
-    Press(drop, at);
+    const DropList drop = OpenDropList(combo);
+    ASSERT_NE(nullptr, drop.hwnd);
+    MouseMove(drop.hwnd, drop.second);
+    Press(drop.hwnd, drop.second);
     a.root->Remove(combo);
     FlushQuarantine();
-    if (::IsWindow(drop)) {
-        MouseMove(drop, MAKELPARAM(2, 2));
-        Release(drop, at);
+    if (::IsWindow(drop.hwnd)) {
+        MouseMove(drop.hwnd, MAKELPARAM(2, 2));
+        Release(drop.hwnd, drop.second);
     }
     PumpFor(200);
-    EXPECT_FALSE(::IsWindow(drop));
+    EXPECT_FALSE(::IsWindow(drop.hwnd));
 }
 
 TEST_F(ControlOwnershipProbe, ControlDeletedOrMovedWhileItsToolTipShows)
 {
     for (const bool moved : {false, true}) {
         SCOPED_TRACE(moved ? "moved" : "deleted");
-        Window a(L"<Button name=\"one\" tooltip=\"tip\" height=\"30\"/><Button name=\"two\" height=\"30\"/>");
+        Window a(kTipButtonAndAnother);
         Window b;
         ASSERT_NE(nullptr, b.root);
         CControlUI* one = a.Find(L"one");
         const LPARAM at = ClientPoint(one->GetPos());
         MouseMove(a.hwnd(), at);
         ::SendMessageW(a.hwnd(), WM_MOUSEHOVER, 0, at);
-        if (moved) {
-            a.root->SetAutoDestroy(false);
+        if (moved)
+            a.MoveTo(b, one);
+        else
             a.root->Remove(one);
-            b.root->Add(one);
-            b.Layout();
-        } else {
-            a.root->Remove(one);
-        }
         FlushQuarantine();
         ::SendMessageW(a.hwnd(), WM_MOUSEHOVER, 0, at);
         ::SendMessageW(a.hwnd(), WM_MOUSELEAVE, 0, 0);
@@ -785,37 +781,16 @@ TEST_F(ControlOwnershipProbe, ControlDeletedOrMovedWhileItsToolTipShows)
     }
 }
 
-TEST_F(ControlOwnershipProbe, AnimatedTabDeletedMidSlide)
-{
-    Window a(L"<AnimationTabLayout name=\"tabs\" height=\"200\"><Button name=\"p0\"/><Button name=\"p1\"/>"
-             L"</AnimationTabLayout>");
-    ASSERT_NE(nullptr, a.root);
-    auto* tabs = a.Find<CTabLayoutUI>(L"tabs");
-    PumpFor(50);
-    ASSERT_TRUE(tabs->SelectItem(1));
-    PumpFor(30);
-    a.root->Remove(tabs);
-    FlushQuarantine();
-    PumpFor(300);
-    EXPECT_EQ(0, a.root->GetCount());
-}
-
 TEST_F(ControlOwnershipProbe, ComboMovedWhileItsDropListIsOpen)
 {
     Window a(kTwoEntryCombo);
     Window b;
     ASSERT_NE(nullptr, b.root);
     auto* combo = a.Find<CComboBoxUI>(L"combo");
-    ASSERT_TRUE(combo->Activate());
-    HWND drop = combo->GetDropWindow()->GetHWND();
-    const LPARAM at = ClientPoint(combo->GetList()->GetItemAt(1)->GetPos());
-    a.root->SetAutoDestroy(false);
-    a.root->Remove(combo);
-    b.root->Add(combo);
-    b.Layout();
-    ::PostMessageW(drop, WM_MOUSEMOVE, 0, at);
-    ::PostMessageW(drop, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageW(drop, WM_LBUTTONUP, 0, at);
+    const DropList drop = OpenDropList(combo);
+    ASSERT_NE(nullptr, drop.hwnd);
+    a.MoveTo(b, combo);
+    PostClick(drop.hwnd, drop.second);
     PumpFor(200);
     EXPECT_EQ(1, combo->GetCurSel());
     EXPECT_EQ(1, b.notes.Count(L"itemselect", combo->GetList()));
@@ -825,28 +800,28 @@ TEST_F(ControlOwnershipProbe, ComboMovedWhileItsDropListIsOpen)
     FlushQuarantine();
 }
 
-// Takes the control it is hooked to out of its (deleting) container when it hears of the given event.
+// Takes the control it is hooked to out of its (deleting) container once it hears of the given event
+// (of any size change).
 struct RemoveOnEvent {
     CContainerUI* container = nullptr;
     CControlUI* control = nullptr;
     int type = 0;
     bool OnEvent(void* param)
     {
-        if (control && static_cast<ControlEvent*>(param)->Type == type) {
-            CControlUI* gone = control;
-            control = nullptr;
-            container->Remove(gone);
-        }
+        if (static_cast<ControlEvent*>(param)->Type == type) RemoveOnce();
         return true;
     }
     bool OnSize(void*)
     {
-        if (control) {
-            CControlUI* gone = control;
-            control = nullptr;
-            container->Remove(gone);
-        }
+        RemoveOnce();
         return true;
+    }
+    void RemoveOnce()
+    {
+        if (!control) return;
+        CControlUI* gone = control;
+        control = nullptr;
+        container->Remove(gone);
     }
 };
 
@@ -857,10 +832,7 @@ TEST_F(ControlOwnershipProbe, EventHandlerRemovesItsOwnControlOnAPress)
     CControlUI* one = a.Find(L"one");
     RemoveOnEvent remover{a.root, one, EVT_BUTTONDOWN};
     one->OnEvent += MakeDelegate(&remover, &RemoveOnEvent::OnEvent);
-    const LPARAM at = ClientPoint(one->GetPos());
-    MouseMove(a.hwnd(), at);
-    Press(a.hwnd(), at);
-    Release(a.hwnd(), at);
+    Click(a.hwnd(), ClientPoint(one->GetPos()));
     FlushQuarantine();
     EXPECT_EQ(1, a.root->GetCount());
 }
@@ -883,108 +855,91 @@ const wchar_t* kDeepMenuXml =
     L"<MenuElement name=\"d1\" text=\"D1\"/><MenuElement name=\"d2\" text=\"D2\"/></MenuElement>"
     L"<MenuElement name=\"m2\" text=\"M2\"/></MenuElement><MenuElement name=\"last\" text=\"Last\"/></Menu></Window>";
 
-class MenuOwnershipProbe : public ControlOwnershipProbe {
+class MenuOwnershipProbe : public ControlOwnershipProbe, protected MenuOverWindow {
 protected:
     void SetUp() override
     {
         ControlOwnershipProbe::SetUp();
-        ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 300, 200));
-        top = new CMenuWnd();
-        top->Init(nullptr, kDeepMenuXml, 50, 60, &app.manager, &states, 6, true);
-        ASSERT_NE(nullptr, top->GetHWND());
-        topHwnd = top->GetHWND();
+        OpenMenuOverWindow(kDeepMenuXml);
     }
     void TearDown() override
     {
-        if (::IsWindow(topHwnd)) ::DestroyWindow(topHwnd);
-        PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); });
-        ::DestroyWindow(app.GetHWND());
-        for (auto it = states.Begin(); it != states.End(); ++it) delete static_cast<MenuItemState*>(it->second);
+        CloseMenuAndWindow();
         ControlOwnershipProbe::TearDown();
     }
-    static CMenuWnd* HoverOpen(CMenuWnd& window, const wchar_t* name)
+    // The sub-menu of "more" and that of its item "deep".
+    void OpenMoreAndDeep()
     {
-        auto* element = static_cast<CMenuElementUI*>(window.GetManager().FindControl(name));
-        if (!element) return nullptr;
-        ControlEvent event;
-        event.Type = EVT_MOUSEENTER;
-        element->HandleEvent(event);
-        CMenuWnd* sub = element->GetSubMenuWindow();
-        if (sub) ::UpdateWindow(sub->GetHWND());
-        return sub;
+        sub = HoverOpen(*menu, L"more");
+        ASSERT_NE(nullptr, sub);
+        subHwnd = sub->GetHWND();
+        deep = HoverOpen(*sub, L"deep");
+        ASSERT_NE(nullptr, deep);
+        deepHwnd = deep->GetHWND();
+    }
+    bool SubMenusClose()
+    {
+        return PumpUntil([&] { return !::IsWindow(subHwnd) && !::IsWindow(deepHwnd); });
+    }
+    void CloseMenu()
+    {
+        ::DestroyWindow(hwnd);
+        PumpUntil([&] { return !::IsWindow(hwnd); });
+        FlushQuarantine();
     }
     CMenuElementUI* TopItem(const wchar_t* name)
     {
-        return static_cast<CMenuElementUI*>(top->GetManager().FindControl(name));
+        return static_cast<CMenuElementUI*>(menu->GetManager().FindControl(name));
     }
 
-    HostWindow app;
-    CUIStringPtrMap states;
-    CMenuWnd* top = nullptr;
-    HWND topHwnd = nullptr;
+    CMenuWnd* sub = nullptr;
+    HWND subHwnd = nullptr;
+    CMenuWnd* deep = nullptr;
+    HWND deepHwnd = nullptr;
 };
 
 TEST_F(MenuOwnershipProbe, ClosingTheMiddleOfThreeMenusGivesEveryItemBack)
 {
-    CMenuWnd* sub = HoverOpen(*top, L"more");
-    ASSERT_NE(nullptr, sub);
-    HWND subHwnd = sub->GetHWND();
-    CMenuWnd* deep = HoverOpen(*sub, L"deep");
-    ASSERT_NE(nullptr, deep);
-    HWND deepHwnd = deep->GetHWND();
-    HoverOpen(*top, L"last");
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd) && !::IsWindow(deepHwnd); }));
+    ASSERT_NO_FATAL_FAILURE(OpenMoreAndDeep());
+    HoverOpen(*menu, L"last");
+    ASSERT_TRUE(SubMenusClose());
     FlushQuarantine();
     auto* deepItem = TopItem(L"deep");
     ASSERT_NE(nullptr, deepItem);
     EXPECT_EQ(TopItem(L"more"), deepItem->GetParent());
     EXPECT_EQ(2u, deepItem->GetSubItems().size());
-    EXPECT_EQ(&top->GetManager(), deepItem->GetManager());
-    for (CMenuElementUI* item : deepItem->GetSubItems()) EXPECT_EQ(&top->GetManager(), item->GetManager());
+    EXPECT_EQ(&menu->GetManager(), deepItem->GetManager());
+    for (CMenuElementUI* item : deepItem->GetSubItems()) EXPECT_EQ(&menu->GetManager(), item->GetManager());
     // Open both again: the items given back work a second time.
-    sub = HoverOpen(*top, L"more");
-    ASSERT_NE(nullptr, sub);
-    deep = HoverOpen(*sub, L"deep");
-    ASSERT_NE(nullptr, deep);
+    ASSERT_NO_FATAL_FAILURE(OpenMoreAndDeep());
     EXPECT_EQ(2, deep->GetLayout()->GetCount());
 }
 
 TEST_F(MenuOwnershipProbe, TopItemDeletedWhileTwoSubMenusShowItsItems)
 {
-    CMenuWnd* sub = HoverOpen(*top, L"more");
-    ASSERT_NE(nullptr, sub);
-    HWND subHwnd = sub->GetHWND();
-    CMenuWnd* deep = HoverOpen(*sub, L"deep");
-    ASSERT_NE(nullptr, deep);
-    HWND deepHwnd = deep->GetHWND();
+    ASSERT_NO_FATAL_FAILURE(OpenMoreAndDeep());
     CControlUI* d1 = deep->GetManager().FindControl(L"d1");
     ASSERT_NE(nullptr, d1);
-    const RECT rc = d1->GetPos();
-    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+    const LPARAM at = ClientPoint(d1->GetPos());
     MouseMove(deepHwnd, at);
     Press(deepHwnd, at);
     d1->SetFocus();
-    CMenuUI* list = top->GetLayout();
+    CMenuUI* list = menu->GetLayout();
     list->GetList()->SetDelayedDestroy(false);
     list->Remove(TopItem(L"more"));
     FlushQuarantine();
     MouseMove(deepHwnd, MAKELPARAM(1, 1));
     Release(deepHwnd, at);
     ::SendMessageW(deepHwnd, WM_KEYDOWN, VK_DOWN, 0);
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd) && !::IsWindow(deepHwnd); }));
+    ASSERT_TRUE(SubMenusClose());
     FlushQuarantine();
     EXPECT_EQ(nullptr, TopItem(L"d1"));
-    EXPECT_TRUE(::IsWindow(topHwnd));
+    EXPECT_TRUE(::IsWindow(hwnd));
 }
 
 TEST_F(MenuOwnershipProbe, MiddleItemTakenOutOfItsSubMenuByTheApplication)
 {
-    CMenuWnd* sub = HoverOpen(*top, L"more");
-    ASSERT_NE(nullptr, sub);
-    HWND subHwnd = sub->GetHWND();
-    CMenuWnd* deep = HoverOpen(*sub, L"deep");
-    ASSERT_NE(nullptr, deep);
-    HWND deepHwnd = deep->GetHWND();
+    ASSERT_NO_FATAL_FAILURE(OpenMoreAndDeep());
     auto* deepItem = static_cast<CMenuElementUI*>(sub->GetManager().FindControl(L"deep"));
     auto* holder = static_cast<CContainerUI*>(deepItem->GetParent()->GetInterface(L"Container"));
     ASSERT_NE(nullptr, holder);
@@ -994,36 +949,32 @@ TEST_F(MenuOwnershipProbe, MiddleItemTakenOutOfItsSubMenuByTheApplication)
     EXPECT_EQ(nullptr, sub->GetManager().FindControl(L"deep"));
     EXPECT_EQ(nullptr, sub->GetManager().FindControl(L"d1"));
     FlushQuarantine();
-    HoverOpen(*top, L"last");
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); }));
+    HoverOpen(*menu, L"last");
+    ASSERT_TRUE(SubMenusClose());
     EXPECT_EQ(1u, TopItem(L"more")->GetSubItems().size());
-    ::DestroyWindow(topHwnd);
-    PumpUntil([&] { return !::IsWindow(topHwnd); });
-    FlushQuarantine();
+    CloseMenu();
 }
 
 TEST_F(MenuOwnershipProbe, TopItemMovedIntoAnApplicationWindowWhileItsSubMenuIsOpen)
 {
     Window b;
     ASSERT_NE(nullptr, b.root);
-    CMenuWnd* sub = HoverOpen(*top, L"more");
+    sub = HoverOpen(*menu, L"more");
     ASSERT_NE(nullptr, sub);
-    HWND subHwnd = sub->GetHWND();
-    CMenuUI* list = top->GetLayout();
+    subHwnd = sub->GetHWND();
+    CMenuUI* list = menu->GetLayout();
     CMenuElementUI* more = TopItem(L"more");
     list->GetList()->SetAutoDestroy(false);
     list->Remove(more);
     b.root->Add(more);
     b.Layout();
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); }));
+    ASSERT_TRUE(SubMenusClose());
     EXPECT_EQ(&b.manager(), more->GetManager());
     for (CMenuElementUI* item : more->GetSubItems()) EXPECT_EQ(&b.manager(), item->GetManager());
-    ::DestroyWindow(topHwnd);
-    PumpUntil([&] { return !::IsWindow(topHwnd); });
-    FlushQuarantine();
+    CloseMenu();
     MouseMove(b.hwnd(), ClientPoint(more->GetPos()));
     b.root->Remove(more);
-    MouseMove(b.hwnd(), MAKELPARAM(5, 290));
+    MoveAway(b.hwnd());
     FlushQuarantine();
 }
 

@@ -3,6 +3,7 @@
 #include "Core/ControlFactory.h"
 #include "Core/WindowUIManager.h"
 #include "../Core/TestWindows.h"
+#include "MenuWindows.h"
 
 #include <gtest/gtest.h>
 
@@ -93,13 +94,23 @@ protected:
     }
 };
 
+LPARAM CentreOf(CControlUI* control)
+{
+    const RECT rc = control->GetPos();
+    return MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+}
+
+void HoverAndPress(HWND window, LPARAM at)
+{
+    ::SendMessageW(window, WM_MOUSEMOVE, 0, at);
+    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+}
+
 // A real click (button down and up) at the middle of a control of a menu window.
 void ClickWithMouse(HWND window, CControlUI* control)
 {
-    const RECT rc = control->GetPos();
-    const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-    ::SendMessageW(window, WM_MOUSEMOVE, 0, at);
-    ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    const LPARAM at = CentreOf(control);
+    HoverAndPress(window, at);
     ::SendMessageW(window, WM_LBUTTONUP, 0, at);
 }
 
@@ -113,24 +124,17 @@ struct DestroyCounter {
     }
 };
 
-class MenuTest : public WindowTest {
+class MenuTest : public WindowTest, protected MenuOverWindow {
 protected:
     void SetUp() override
     {
         WindowTest::SetUp();
         RegisterListsControls(*CControlFactory::GetInstance());
-        ASSERT_NE(nullptr, host.CreateTopLevel(nullptr, 300, 200)) << "no display";
-        menu = new CMenuWnd();
-        menu->Init(nullptr, kMenuXml, 50, 60, &host.manager, &states, 6, true);
-        ASSERT_NE(nullptr, menu->GetHWND());
-        hwnd = menu->GetHWND();
+        OpenMenuOverWindow(kMenuXml);
     }
     void TearDown() override
     {
-        if (::IsWindow(hwnd)) ::DestroyWindow(hwnd);
-        PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); });
-        if (host.GetHWND()) ::DestroyWindow(host.GetHWND());
-        for (auto it = states.Begin(); it != states.End(); ++it) delete static_cast<MenuItemState*>(it->second);
+        CloseMenuAndWindow();
         CWindowUIManager::Term();
     }
     CMenuElementUI* Item(const wchar_t* name)
@@ -143,21 +147,6 @@ protected:
         event.Type = type;
         control->HandleEvent(event);
     }
-    // Hovers the named item of a menu: the sub-menu it opened, painted once (none when it opened none).
-    static CMenuWnd* HoverOpen(CMenuWnd& menuWindow, const wchar_t* item)
-    {
-        auto* element = static_cast<CMenuElementUI*>(menuWindow.GetManager().FindControl(item));
-        if (!element) return nullptr;
-        Send(element, EVT_MOUSEENTER);
-        CMenuWnd* sub = element->GetSubMenuWindow();
-        if (sub) ::UpdateWindow(sub->GetHWND());
-        return sub;
-    }
-
-    HostWindow host;
-    CUIStringPtrMap states;
-    CMenuWnd* menu = nullptr;
-    HWND hwnd = nullptr;
 };
 
 TEST_F(MenuTest, OpensAtThePointWithNamelessItemsDisabledAndThinSeparators)
@@ -279,8 +268,7 @@ TEST_F(MenuTest, ClickingALeafPostsItsRecordAndClosesEveryMenu)
 TEST_F(MenuTest, ClosingTheMenuUnderAHeldItemClicksNothing)
 {
     ::UpdateWindow(hwnd);
-    const RECT item = Item(L"open")->GetPos();
-    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2));
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, CentreOf(Item(L"open")));
     ASSERT_TRUE(menu->GetManager().IsCaptured());
     ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd); }));
@@ -330,8 +318,7 @@ TEST_F(MenuTest, ASubMenuClickWhoseHandlerDestroysTheApplicationWindowTouchesNoF
     app->finalCounter = &appFinals;
     ASSERT_NE(nullptr, app->CreateTopLevel(nullptr, 200, 100));
     app->onClick = [](ClickActionHost& self) { ::DestroyWindow(self.GetHWND()); };
-    auto* appMenu = new CMenuWnd();
-    appMenu->Init(nullptr, kMenuXml, 50, 60, &app->manager, &states, 6, true);
+    CMenuWnd* appMenu = OpenMenu(kMenuXml, &app->manager, &states);
     HWND appMenuHwnd = appMenu->GetHWND();
     ASSERT_NE(nullptr, appMenuHwnd);
     CMenuWnd* sub = HoverOpen(*appMenu, L"more");
@@ -341,8 +328,7 @@ TEST_F(MenuTest, ASubMenuClickWhoseHandlerDestroysTheApplicationWindowTouchesNoF
     EXPECT_EQ(1, appFinals);
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(appMenuHwnd) && !::IsWindow(subHwnd) && !::IsWindow(hwnd); }));
     // A menu opened later, with no application window to tell, takes its click without a target.
-    auto* later = new CMenuWnd();
-    later->Init(nullptr, kMenuXml, 50, 60, nullptr, &states, 6, true);
+    CMenuWnd* later = OpenMenu(kMenuXml, nullptr, &states);
     HWND laterHwnd = later->GetHWND();
     Send(static_cast<CMenuElementUI*>(later->GetManager().FindControl(L"open")), EVT_BUTTONUP);
     EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(laterHwnd); }));
@@ -354,16 +340,12 @@ TEST_F(MenuTest, MenusTheApplicationOpensFromItsClickHandlerStayOpen)
     ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 200, 100));
     HWND opened = nullptr;
     app.onClick = [&](ClickActionHost& self) {
-        auto* next = new CMenuWnd();
-        next->Init(nullptr, kMenuXml, 80, 90, &self.manager, &states, 6, true);
-        opened = next->GetHWND();
+        opened = OpenMenu(kMenuXml, &self.manager, &states, 80, 90)->GetHWND();
     };
     GetMenuObserver().SetManager(&app.manager);
-    Send(Item(L"more"), EVT_MOUSEENTER);
-    CMenuWnd* sub = Item(L"more")->GetSubMenuWindow();
+    CMenuWnd* sub = HoverOpen(*menu, L"more");
     ASSERT_NE(nullptr, sub);
     HWND subHwnd = sub->GetHWND();
-    ::UpdateWindow(subHwnd);
     ClickWithMouse(subHwnd, sub->GetManager().FindControl(L"m2"));
     ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd) && !::IsWindow(subHwnd); }));
     const DWORD start = ::GetTickCount();
@@ -389,8 +371,7 @@ TEST_F(MenuTest, RemovingTheItemOfAnOpenSubMenuClosesItWithNothingFreedInIt)
                          how[static_cast<int>(removal)]);
             ClickActionHost app;
             ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 200, 100));
-            auto* top = new CMenuWnd();
-            top->Init(nullptr, kMenuXml, 50, 60, &app.manager, &states, 6, true);
+            CMenuWnd* top = OpenMenu(kMenuXml, &app.manager, &states);
             HWND topHwnd = top->GetHWND();
             ASSERT_NE(nullptr, topHwnd);
             CMenuUI* list = top->GetLayout();
@@ -409,10 +390,7 @@ TEST_F(MenuTest, RemovingTheItemOfAnOpenSubMenuClosesItWithNothingFreedInIt)
                 ClickWithMouse(subHwnd, leaf);
                 EXPECT_EQ(1, app.clicks);
             } else {
-                const RECT rc = leaf->GetPos();
-                const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-                ::SendMessageW(subHwnd, WM_MOUSEMOVE, 0, at);
-                ::SendMessageW(subHwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+                HoverAndPress(subHwnd, CentreOf(leaf));
                 leaf->SetFocus();
                 list->Remove(more);
                 ::SendMessageW(subHwnd, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
@@ -458,8 +436,7 @@ TEST_F(MenuTest, AnItemDeletedByAHandlerOfItsOwnReportStopsThere)
     ::DestroyWindow(hwnd);
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
-        auto* own = new CMenuWnd();
-        own->Init(nullptr, kMenuXml, 50, 60, &host.manager, &states, 6, true);
+        CMenuWnd* own = OpenMenu(kMenuXml, &host.manager, &states);
         HWND ownHwnd = own->GetHWND();
         ASSERT_NE(nullptr, ownHwnd);
         CMenuUI* list = own->GetLayout();
@@ -527,8 +504,7 @@ TEST_F(MenuTest, ASubItemRemovedWhileItsSubMenuIsOpenStaysRemoved)
         const bool fromClickHandler = from == From::ClickHandler;
         ClickActionHost app;
         ASSERT_NE(nullptr, app.CreateTopLevel(nullptr, 200, 100));
-        auto* top = new CMenuWnd();
-        top->Init(nullptr, kMenuXml, 50, 60, &app.manager, &states, 6, true);
+        CMenuWnd* top = OpenMenu(kMenuXml, &app.manager, &states);
         HWND topHwnd = top->GetHWND();
         ASSERT_NE(nullptr, topHwnd);
         auto* more = static_cast<CMenuElementUI*>(top->GetManager().FindControl(L"more"));
@@ -575,8 +551,7 @@ TEST_F(MenuTest, AChainOfThreeMenusGoesWithItsTopItemOrItsApplicationWindow)
         app->deleteOnFinal = true;
         ASSERT_NE(nullptr, app->CreateTopLevel(nullptr, 200, 100));
         HWND appHwnd = app->GetHWND();
-        auto* top = new CMenuWnd();
-        top->Init(nullptr, kDeepMenuXml, 50, 60, &app->manager, &states, 6, true);
+        CMenuWnd* top = OpenMenu(kDeepMenuXml, &app->manager, &states);
         HWND topHwnd = top->GetHWND();
         ASSERT_NE(nullptr, topHwnd);
         CMenuUI* list = top->GetLayout();
@@ -593,12 +568,10 @@ TEST_F(MenuTest, AChainOfThreeMenusGoesWithItsTopItemOrItsApplicationWindow)
         for (const wchar_t* name : {L"d1", L"d2"})
             third->GetManager().FindControl(name)->OnDestroy += MakeDelegate(&gone, &DestroyCounter::OnDestroy);
         second->GetManager().FindControl(L"m1")->OnDestroy += MakeDelegate(&gone, &DestroyCounter::OnDestroy);
-        const RECT rc = leaf->GetPos();
-        const LPARAM at = MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+        const LPARAM at = CentreOf(leaf);
         switch (act) {
         case Act::RemoveTopItem:
-            ::SendMessageW(thirdHwnd, WM_MOUSEMOVE, 0, at);
-            ::SendMessageW(thirdHwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            HoverAndPress(thirdHwnd, at);
             leaf->SetFocus();
             list->Remove(more);
             ::SendMessageW(thirdHwnd, WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
@@ -606,8 +579,7 @@ TEST_F(MenuTest, AChainOfThreeMenusGoesWithItsTopItemOrItsApplicationWindow)
             ::SendMessageW(thirdHwnd, WM_KEYDOWN, VK_DOWN, 0);
             break;
         case Act::CloseApplication:
-            ::SendMessageW(thirdHwnd, WM_MOUSEMOVE, 0, at);
-            ::SendMessageW(thirdHwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            HoverAndPress(thirdHwnd, at);
             ::DestroyWindow(appHwnd);
             ::SendMessageW(thirdHwnd, WM_LBUTTONUP, 0, at);
             break;
@@ -642,18 +614,15 @@ TEST_F(MenuTest, AChainOfThreeMenusGoesWithItsTopItemOrItsApplicationWindow)
 TEST_F(MenuTest, AMenuOpenedWithoutAStateTableReadsNoFreedOne)
 {
     auto* table = new CUIStringPtrMap;
-    auto* first = new CMenuWnd();
-    first->Init(nullptr, L"<Window><Menu><MenuElement name=\"c\" text=\"C\" ischeck=\"true\"/></Menu></Window>", 50, 60,
-                &host.manager, table, 6, true);
-    HWND firstHwnd = first->GetHWND();
+    const wchar_t* checked = L"<Window><Menu><MenuElement name=\"c\" text=\"C\" ischeck=\"true\"/></Menu></Window>";
+    HWND firstHwnd = OpenMenu(checked, &host.manager, table)->GetHWND();
     ::DestroyWindow(firstHwnd);
     ::DestroyWindow(hwnd);
     PumpUntil([&] { return !::IsWindow(firstHwnd) && !::IsWindow(hwnd); });
-    for (auto it = table->Begin(); it != table->End(); ++it) delete static_cast<MenuItemState*>(it->second);
+    DeleteItemStates(*table);
     delete table;
-    auto* later = new CMenuWnd();
-    later->Init(nullptr, L"<Window><Menu><MenuElement name=\"c\" text=\"C\" checkitem=\"true\"/></Menu></Window>", 50,
-                60, &host.manager, nullptr, 6, true);
+    const wchar_t* checkable = L"<Window><Menu><MenuElement name=\"c\" text=\"C\" checkitem=\"true\"/></Menu></Window>";
+    CMenuWnd* later = OpenMenu(checkable, &host.manager, nullptr);
     HWND laterHwnd = later->GetHWND();
     auto* item = static_cast<CMenuElementUI*>(later->GetManager().FindControl(L"c"));
     ASSERT_NE(nullptr, item);
@@ -665,11 +634,9 @@ TEST_F(MenuTest, AButtonInsideAMenuGetsItsClickOnce)
 {
     NotifyRecorder app;
     host.manager.AddNotifier(&app);
-    auto* withButton = new CMenuWnd();
-    withButton->Init(nullptr,
-                     L"<Window><Menu><MenuElement name=\"row\" text=\"\" height=\"40\">"
-                     L"<Button name=\"inside\" text=\"B\"/></MenuElement></Menu></Window>",
-                     50, 60, &host.manager, &states, 6, true);
+    CMenuWnd* withButton = OpenMenu(L"<Window><Menu><MenuElement name=\"row\" text=\"\" height=\"40\">"
+                                    L"<Button name=\"inside\" text=\"B\"/></MenuElement></Menu></Window>",
+                                    &host.manager, &states);
     HWND withButtonHwnd = withButton->GetHWND();
     ::UpdateWindow(withButtonHwnd);
     CControlUI* button = withButton->GetManager().FindControl(L"inside");
