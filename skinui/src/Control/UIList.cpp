@@ -57,6 +57,7 @@ void CListBodyUI::SetScrollPos(SIZE pos, bool notify)
             RECT rc = item->GetPos();
             ::OffsetRect(&rc, -dx, 0);
             item->SetPos(rc, false);
+            if (alive.expired()) return;
             if (i < info->columns) info->columnRects[i] = item->GetPos();
         }
         if (hidden) item->SetInternalVisible(false);
@@ -104,6 +105,7 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
             RECT headerRect = header->GetPos();
             headerRect.left = rc.left - m_horizontalScrollBar->GetScrollPos();
             header->SetPos(headerRect, false);
+            if (alive.expired()) return;
         }
     }
 
@@ -112,8 +114,11 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
     const int left = rc.left - (horizontalShown ? m_horizontalScrollBar->GetScrollPos() : 0);
     const int top = rc.top - (IsShownBar(m_verticalScrollBar) ? m_verticalScrollBar->GetScrollPos() : 0);
     int y = top, stretchSeen = 0;
+    // A row's handlers may delete the list or change its rows: the pass stops (a change asks for a new one).
+    const unsigned version = m_itemsVersion;
     for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* child = ChildToLayOut(i);
+        if (alive.expired() || version != m_itemsVersion) return;
         if (!child) continue;
         const RECT pad = child->GetPadding();
         const SIZE desired = child->CalcDesiredSize(available);
@@ -124,6 +129,7 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
         width = ClampMinThenMax(width, child->GetMinWidth(), child->GetMaxWidth());
         const RECT place = {left + pad.left, y + pad.top, left + pad.left + width, y + pad.top + height};
         child->SetPos(place, false);
+        if (alive.expired() || version != m_itemsVersion) return;
         y = place.bottom + pad.bottom + childPadding;
     }
     int neededHeight = y - top - (placedCount > 0 ? childPadding : 0);
@@ -542,6 +548,8 @@ void CListUI::SetPos(RECT rc, bool invalidate)
     if (hidden) {
         for (int i = 0; i < m_header->GetCount(); ++i) m_header->GetItemAt(i)->SetInternalVisible(true);
         m_header->SetPos(RECT{m_rcItem.left, m_rcItem.top, m_rcItem.right, m_rcItem.top}, false);
+        // A column's size event may delete the list or take its header away.
+        if (alive.expired() || !m_header) return;
     }
     for (int i = 0; i < m_info.columns; ++i) {
         CControlUI* item = m_header->GetItemAt(i);

@@ -512,7 +512,8 @@ void CListContainerElementUI::SetPos(RECT rc, bool invalidate)
     auto* list = ownerControl ? static_cast<IListUI*>(ownerControl->GetInterface(L"IList")) : nullptr;
     CListHeaderUI* header = list ? list->GetHeader() : nullptr;
     if (!header || !header->IsVisible()) return;
-    for (int i = 0; i < m_items.GetSize(); ++i) {
+    // A part's size event may delete this row: it stops there.
+    for (int i = 0; !alive.expired() && i < m_items.GetSize(); ++i) {
         auto* headerItem = header->GetItemAt(i);
         if (!headerItem) break;
         const RECT column = headerItem->GetPos();

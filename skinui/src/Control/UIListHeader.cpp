@@ -93,8 +93,10 @@ void CListHeaderUI::SetPos(RECT rc, bool invalidate)
 
     int x = inner.left, stretchSeen = 0;
     long long remaining = free;
+    // A column's size event may delete this header: it stops there.
     for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* child = ChildToLayOut(i);
+        if (alive.expired()) return;
         if (!child) continue;
         int width = ItemWidth(child, total, space);
         if (width == 0) {
@@ -110,6 +112,7 @@ void CListHeaderUI::SetPos(RECT rc, bool invalidate)
         height = ClampMinThenMax(height, child->GetMinHeight(), child->GetMaxHeight());
         const int left = x + pad.left;
         child->SetPos(RECT{left, inner.top + pad.top, left + width, inner.top + pad.top + height}, false);
+        if (alive.expired()) return;
         x = left + width + pad.right + GetChildPadding();
     }
 }

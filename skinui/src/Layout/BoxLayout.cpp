@@ -136,9 +136,10 @@ void CBoxLayoutUI::SetPos(RECT rc, bool invalidate)
     const UINT crossAlign = m_vertical ? m_childAlign : (m_childVAlign == 4 ? 1u : m_childVAlign == 8 ? 2u : 0u);
     const int crossScroll = crossBarShown ? crossBar->GetScrollPos() : 0;
     const int crossRange = crossBarShown ? crossBar->GetScrollRange() : 0;
-    for (int i = 0; i < m_items.GetSize(); ++i) {
+    // A child's size event may delete this layout: it stops there.
+    for (int i = 0; !alive.expired() && i < m_items.GetSize(); ++i) {
         CControlUI* child = ChildToLayOut(i);
-        if (!child) continue;
+        if (!child || alive.expired()) continue;
         RECT pad = child->GetPadding();
         const Limits limits = LimitsOf(child, m_vertical);
         const int crossPads = axis.CrossStart(pad) + axis.CrossEnd(pad);
@@ -178,6 +179,7 @@ void CBoxLayoutUI::SetPos(RECT rc, bool invalidate)
         remaining -= main + axis.MainEnd(pad) + childPadding;
         ++placed;
     }
+    if (alive.expired()) return;
     if (estimated > 0) needed += childPadding * (estimated - 1);
     if (m_vertical) ProcessScrollBar(rc, neededCross, needed);
     else ProcessScrollBar(rc, needed, neededCross);

@@ -51,6 +51,7 @@ bool CContainerUI::SetItemIndex(CControlUI* control, int index)
     const int current = m_items.Find(control);
     if (current < 0) return false;
     RequestLayout();
+    ++m_itemsVersion;
     m_items.Remove(current);
     return m_items.InsertAt(std::clamp(index, 0, m_items.GetSize()), control);
 }
@@ -74,6 +75,7 @@ bool CContainerUI::AddAt(CControlUI* control, int index)
     if (m_manager) m_manager->InitControls(control, this);
     if (!IsVisible()) control->SetInternalVisible(false);
     else RequestLayout();
+    ++m_itemsVersion;
     return m_items.InsertAt(index, control);
 }
 
@@ -93,6 +95,7 @@ bool CContainerUI::Remove(CControlUI* control)
     const int index = m_items.Find(control);
     if (index < 0) return false;
     RequestLayout();
+    ++m_itemsVersion;
     m_items.Remove(index);
     DestroyChild(control);
     return true;
@@ -103,6 +106,7 @@ bool CContainerUI::RemoveAt(int index) { return Remove(GetItemAt(index)); }
 void CContainerUI::RemoveAll()
 {
     CPtrArray items(m_items);
+    ++m_itemsVersion;
     m_items.Empty();
     for (int i = 0; i < items.GetSize(); ++i) DestroyChild(static_cast<CControlUI*>(items[i]));
     RequestLayout();
@@ -205,12 +209,15 @@ void CContainerUI::SetScrollPos(SIZE pos, bool notify)
     const SIZE moved = MoveScrollBars(pos);
     const int dx = moved.cx, dy = moved.cy;
     if (dx == 0 && dy == 0) return;
+    // A child's handlers may delete this container as it moves.
+    const auto alive = WatchLifetime();
     for (int i = 0; i < m_items.GetSize(); ++i) {
         auto* child = static_cast<CControlUI*>(m_items[i]);
         if (!child->IsVisible() || child->IsFloat()) continue;
         RECT rc = child->GetPos();
         ::OffsetRect(&rc, -dx, -dy);
         child->SetPos(rc, true);
+        if (alive.expired()) return;
     }
     Invalidate();
     if (m_verticalScrollBar && m_manager && notify) {
@@ -437,9 +444,10 @@ void CContainerUI::SetPos(RECT rc, bool invalidate)
     if (alive.expired()) return;
     if (m_items.IsEmpty()) return;
     const RECT client = GetClientPos();
-    for (int i = 0; i < m_items.GetSize(); ++i) {
+    // A child's size event may delete this container: it stops there.
+    for (int i = 0; !alive.expired() && i < m_items.GetSize(); ++i) {
         CControlUI* child = ChildToLayOut(i);
-        if (!child) continue;
+        if (!child || alive.expired()) continue;
         int width = std::max<int>(client.right - client.left, child->GetMinWidth());
         width = std::min(width, child->GetMaxWidth());
         int height = std::max<int>(client.bottom - client.top, child->GetMinHeight());
@@ -477,7 +485,7 @@ void CContainerUI::SetInternalVisible(bool visible)
 void CContainerUI::ShowChildren(const std::weak_ptr<void>& alive)
 {
     // A child hidden with the focus notifies its loss, and the handler may delete this container.
-    for (int i = 0; i < m_items.GetSize() && !alive.expired(); ++i)
+    for (int i = 0; !alive.expired() && i < m_items.GetSize(); ++i)
         static_cast<CControlUI*>(m_items[i])->SetInternalVisible(IsVisible());
 }
 

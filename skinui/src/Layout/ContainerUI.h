@@ -113,6 +113,8 @@ protected:
     bool UpdateBar(CScrollBarUI* bar, bool horizontal, const RECT& rc, int required);
 
     CPtrArray m_items;
+    // Grows with every change to m_items: a layout pass whose children's handlers changed them stops.
+    unsigned m_itemsVersion = 0;
     RECT m_inset = {0, 0, 0, 0};
     int m_childPadding = 0;
     UINT m_childAlign = 0;

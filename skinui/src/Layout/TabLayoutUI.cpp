@@ -114,8 +114,8 @@ void CTabLayoutUI::SetPos(RECT rc, bool invalidate)
     // The size event runs application code, which may delete the control.
     const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);
-    if (alive.expired()) return;
-    for (int i = 0; i < GetCount(); ++i) {
+    // A page's size event may delete this layout: it stops there.
+    for (int i = 0; !alive.expired() && i < GetCount(); ++i) {
         CControlUI* page = GetItemAt(i);
         if (!page->IsVisible()) continue;
         if (page->IsFloat()) {

@@ -97,8 +97,12 @@ void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
         auto* child = static_cast<CControlUI*>(m_items[i]);
         if (child->IsVisible() && !child->IsFloat()) cells.push_back(child);
     }
+    // A child's handlers may delete this layout or change its children: the cells listed above are then
+    // stale, and the pass stops (a change asks for a new layout).
+    const unsigned version = m_itemsVersion;
     for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* child = ChildToLayOut(i);
+        if (alive.expired() || version != m_itemsVersion) return;
         if (!child) continue;
         const int column = placed % m_columns;
         if (column == 0) rowHeight = RowHeight(cells, static_cast<size_t>(placed), cellWidth);
@@ -114,6 +118,7 @@ void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
         const LONG left = (inner.left + inner.right - size.cx) / 2;
         const LONG top = (inner.top + inner.bottom - size.cy) / 2;
         child->SetPos(RECT{left, top, left + size.cx, top + size.cy}, true);
+        if (alive.expired() || version != m_itemsVersion) return;
         ++placed;
         if (column == m_columns - 1) {
             cellLeft = rowLeft;

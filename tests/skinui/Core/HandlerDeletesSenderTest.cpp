@@ -188,6 +188,57 @@ TEST_F(HandlerDeletesSenderTest, AControlDeletedByItsOwnEventOrSizeHandlerStopsT
     }
 }
 
+// A child's size event may delete the parent that is laying it out: the parent stops there.
+TEST_F(HandlerDeletesSenderTest, AParentDeletedByItsChildsSizeHandlerStopsLayingOut)
+{
+    struct Parent {
+        const char* name;
+        std::function<CContainerUI*()> make;
+    };
+    const Parent kinds[] = {
+        {"container", [] { return new CContainerUI(); }},
+        {"vertical layout", [] { return new CVerticalLayoutUI(); }},
+        {"horizontal layout", [] { return new CHorizontalLayoutUI(); }},
+        {"tab layout", [] { return new CTabLayoutUI(); }},
+        {"tile layout", [] { return new CTileLayoutUI(); }},
+        {"list", [] { return new CListUI(); }},
+        {"list row", [] { return new CListContainerElementUI(); }},
+        {"list header", [] { return new CListHeaderUI(); }},
+    };
+    for (const Parent& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        CContainerUI* parent = AddToRoot(kind.make());
+        const bool header = parent->GetInterface(L"ListHeader") != nullptr;
+        const auto child = [header]() -> CControlUI* {
+            if (header) return new CListHeaderItemUI();
+            return new CListContainerElementUI();
+        };
+        CControlUI* first = child();
+        parent->Add(first);
+        parent->Add(child());
+        parent->SetPos(RECT{0, 0, 100, 100});
+        RemovingDelegate onSize{root, parent};
+        first->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
+        parent->SetPos(RECT{0, 0, 300, 200});
+        EXPECT_EQ(-1, root->GetItemIndex(parent)) << "the child's size event never came";
+    }
+
+    // A tile measures each row over its cells: a cell deleted by its neighbour's size event is not measured.
+    auto* tiles = AddToRoot(new CTileLayoutUI());
+    tiles->SetColumns(1);
+    CControlUI* first = new CListContainerElementUI();
+    CControlUI* second = new CListContainerElementUI();
+    tiles->Add(first);
+    tiles->Add(second);
+    tiles->Add(new CListContainerElementUI());
+    tiles->SetPos(RECT{0, 0, 100, 100});
+    RemovingDelegate onSize{tiles, second};
+    first->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
+    tiles->SetDelayedDestroy(false);
+    tiles->SetPos(RECT{0, 0, 300, 200});
+    EXPECT_EQ(2, tiles->GetCount());
+}
+
 // Each control sends its notification from its own handling of a mouse event, and the handler
 // removes the control; the handling must end there.
 TEST_F(HandlerDeletesSenderTest, ControlsDeletedByTheirMouseNotificationStopThere)
