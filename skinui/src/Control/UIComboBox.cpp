@@ -196,9 +196,12 @@ void CComboBoxUI::OnDropListClosed()
 void CComboBoxUI::RebindAfterDropClose()
 {
     SetManager(m_manager, m_parent, false);
-    // Only the combo's own children; the entries stay with the drop list.
-    for (int i = 0; i < m_items.GetSize(); ++i) static_cast<CControlUI*>(m_items[i])->SetPos(RECT{0, 0, 0, 0}, false);
-    SetFocus();
+    // Only the combo's own children; the entries stay with the drop list. A child's size event may delete
+    // the combo.
+    const auto alive = WatchLifetime();
+    for (int i = 0; !alive.expired() && i < m_items.GetSize(); ++i)
+        static_cast<CControlUI*>(m_items[i])->SetPos(RECT{0, 0, 0, 0}, false);
+    if (!alive.expired()) SetFocus();
 }
 
 void* CComboBoxUI::GetInterface(const wchar_t* name)
