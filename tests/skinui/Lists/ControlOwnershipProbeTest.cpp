@@ -5,11 +5,14 @@
 #include "Control/UIComboBox.h"
 #include "Control/UIList.h"
 #include "Control/UIMenu.h"
+#include "Control/UIListHeader.h"
 #include "Control/UIPlaceHolder.h"
+#include "Control/UITreeView.h"
 #include "Control/EditUI.h"
 #include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
+#include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
 #include "Layout/TabLayoutUI.h"
 #include "../Core/TestWindows.h"
@@ -976,6 +979,98 @@ TEST_F(MenuOwnershipProbe, TopItemMovedIntoAnApplicationWindowWhileItsSubMenuIsO
     b.root->Remove(more);
     MoveAway(b.hwnd());
     FlushQuarantine();
+}
+
+// ---- One parent at a time: what one container holds no other takes, and a refusal changes nothing.
+
+// An application builds a panel away from any window and moves a window's whole tree into it.
+TEST_F(ControlOwnershipProbe, WindowRootMovedIntoAPanelOutsideAnyWindowLeavesThatWindow)
+{
+    Window a(kTwoButtons);
+    ASSERT_NE(nullptr, a.root);
+    CContainerUI* root = a.root;
+    auto* panel = new CVerticalLayoutUI();
+    ASSERT_TRUE(panel->Add(root));
+    EXPECT_EQ(panel, root->GetParent());
+    const bool windowLetGo = a.manager().GetRoot() != root;
+    EXPECT_TRUE(windowLetGo) << "the window still shows, and at its end deletes, what the panel holds";
+    if (!windowLetGo) {  // taken back, so that only one of them deletes it
+        panel->SetAutoDestroy(false);
+        panel->Remove(root);
+    }
+    a.Close();
+    FlushQuarantine();
+    delete panel;
+    FlushQuarantine();
+}
+
+// Adding another list's header must neither take it nor drop this list's own header.
+TEST_F(ControlOwnershipProbe, AnotherListsHeaderIsRefusedAndTheListKeepsItsOwn)
+{
+    Window a(L"<List name=\"l1\" height=\"100\"/><List name=\"l2\" height=\"100\"/>");
+    auto* l1 = a.Find<CListUI>(L"l1");
+    auto* l2 = a.Find<CListUI>(L"l2");
+    ASSERT_TRUE(l1 && l2);
+    CListHeaderUI* own = l1->GetHeader();
+    CListHeaderUI* theirs = l2->GetHeader();
+    EXPECT_FALSE(l1->Add(theirs));
+    EXPECT_EQ(own, l1->GetHeader()) << "the list dropped its own header";
+    EXPECT_EQ(l2, theirs->GetParent());
+    ASSERT_EQ(own, l1->GetHeader());
+    // A column added afterwards lands in this list, not in the other one.
+    ASSERT_TRUE(l1->Add(new CListHeaderItemUI()));
+    EXPECT_EQ(1, own->GetCount());
+    EXPECT_EQ(0, theirs->GetCount());
+    a.Close();
+    FlushQuarantine();
+}
+
+// A row another list holds is refused, and a click on it still selects it in its own list.
+TEST_F(ControlOwnershipProbe, ARowAnotherListHoldsIsRefusedAndStillSelectsInItsOwn)
+{
+    Window a(L"<List name=\"l1\" height=\"100\"><ListLabelElement name=\"r\" text=\"r\" height=\"24\"/></List>"
+             L"<List name=\"l2\" height=\"100\"><ListLabelElement text=\"x\" height=\"24\"/>"
+             L"<ListLabelElement text=\"y\" height=\"24\"/></List>"
+             L"<ComboBox name=\"combo\" height=\"24\"><ListLabelElement text=\"e0\" height=\"24\"/></ComboBox>");
+    auto* l1 = a.Find<CListUI>(L"l1");
+    auto* l2 = a.Find<CListUI>(L"l2");
+    auto* combo = a.Find<CComboBoxUI>(L"combo");
+    CControlUI* row = a.Find(L"r");
+    ASSERT_TRUE(l1 && l2 && combo && row);
+    EXPECT_FALSE(l2->Add(row));
+    EXPECT_FALSE(l2->AddAt(row, 0));
+    EXPECT_FALSE(combo->Add(row));
+    EXPECT_EQ(2, l2->GetCount());
+    EXPECT_EQ(1, combo->GetCount());
+    a.Layout();
+    ::UpdateWindow(a.hwnd());
+    Click(a.hwnd(), ClientPoint(row->GetPos()));
+    EXPECT_EQ(0, l1->GetCurSel());
+    EXPECT_EQ(-1, l2->GetCurSel());
+    EXPECT_EQ(-1, combo->GetCurSel());
+    MoveAway(a.hwnd());
+}
+
+// A node recorded under a node outside any tree hangs there: a tree may not list it too.
+TEST_F(ControlOwnershipProbe, ANodeUnderALooseNodeIsRefusedByATree)
+{
+    Window a(L"<TreeView name=\"tree\" height=\"200\"/>");
+    auto* tree = a.Find<CTreeViewUI>(L"tree");
+    ASSERT_NE(nullptr, tree);
+    auto* loose = new CTreeNodeUI();
+    auto* child = new CTreeNodeUI();
+    ASSERT_TRUE(loose->Add(child));
+    const bool added = tree->Add(child);
+    const bool addedAt = !added && tree->AddAt(static_cast<CControlUI*>(child), 0);
+    EXPECT_FALSE(added);
+    EXPECT_FALSE(addedAt);
+    if (added || addedAt) tree->Remove(child);  // taken back, so that only the loose node deletes it
+    EXPECT_EQ(0, tree->GetCount());
+    EXPECT_EQ(loose, child->GetParentNode());
+    delete loose;
+    FlushQuarantine();
+    a.Layout();
+    ::UpdateWindow(a.hwnd());
 }
 
 }  // namespace
