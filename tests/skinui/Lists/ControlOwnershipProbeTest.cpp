@@ -981,6 +981,79 @@ TEST_F(MenuOwnershipProbe, TopItemMovedIntoAnApplicationWindowWhileItsSubMenuIsO
     FlushQuarantine();
 }
 
+// The application empties an item whose sub-menu, and that sub-menu's own sub-menu, are open.
+TEST_F(MenuOwnershipProbe, ItemEmptiedWhileTwoSubMenusShowItsItems)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenMoreAndDeep());
+    CMenuElementUI* more = TopItem(L"more");
+    more->RemoveAll();
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(deepHwnd); }));
+    EXPECT_EQ(0, sub->GetLayout()->GetCount());
+    HoverOpen(*menu, L"last");
+    ASSERT_TRUE(SubMenusClose());
+    FlushQuarantine();
+    EXPECT_TRUE(more->GetSubItems().empty());
+    EXPECT_EQ(nullptr, TopItem(L"deep"));
+    EXPECT_EQ(nullptr, TopItem(L"m2"));
+    // Hovered again it opens nothing, and the menu still works.
+    EXPECT_EQ(nullptr, HoverOpen(*menu, L"more"));
+    EXPECT_TRUE(::IsWindow(hwnd));
+}
+
+// While its sub-menu is open the application takes one lent sub-item out and adds a new one: at the
+// close the item holds what is left and the new one, and opens with them again.
+TEST_F(MenuOwnershipProbe, ItemChangedWhileItsSubMenuIsOpen)
+{
+    sub = HoverOpen(*menu, L"more");
+    ASSERT_NE(nullptr, sub);
+    subHwnd = sub->GetHWND();
+    CMenuElementUI* more = TopItem(L"more");
+    auto* late = new CMenuElementUI();
+    late->SetName(L"late");
+    ASSERT_TRUE(more->Add(late));
+    auto* m2 = static_cast<CMenuElementUI*>(sub->GetManager().FindControl(L"m2"));
+    ASSERT_NE(nullptr, m2);
+    EXPECT_TRUE(more->Remove(m2));
+    EXPECT_EQ(nullptr, sub->GetManager().FindControl(L"m2"));
+    HoverOpen(*menu, L"last");
+    ASSERT_TRUE(SubMenusClose());
+    FlushQuarantine();
+    std::vector<std::wstring> names;
+    for (CMenuElementUI* item : more->GetSubItems()) {
+        names.push_back(item->GetName().GetData());
+        EXPECT_EQ(&menu->GetManager(), item->GetManager());
+        EXPECT_EQ(more, item->GetParent());
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"deep", L"late"}), names);
+    sub = HoverOpen(*menu, L"more");
+    ASSERT_NE(nullptr, sub);
+    subHwnd = sub->GetHWND();
+    EXPECT_EQ(2, sub->GetLayout()->GetCount());
+    EXPECT_NE(nullptr, sub->GetManager().FindControl(L"late"));
+}
+
+// The drop list takes the keyboard focus as it shows: an application's native window losing it may
+// take the combo box away meanwhile.
+TEST_F(ControlOwnershipProbe, ComboTakenAwayWhileItsDropListTakesTheFocus)
+{
+    Window a(kTwoEntryCombo);
+    ASSERT_NE(nullptr, a.root);
+    auto* combo = a.Find<CComboBoxUI>(L"combo");
+    ASSERT_NE(nullptr, combo);
+    bool taken = false;
+    FocusLossChild child(a.hwnd(), [&] {
+        a.root->Remove(combo);
+        taken = true;
+    });
+    ASSERT_TRUE(child.HasFocus());
+    combo->Activate();
+    PumpFor(200);
+    FlushQuarantine();
+    EXPECT_TRUE(taken);
+    EXPECT_EQ(nullptr, a.Find(L"combo"));
+    EXPECT_EQ(0, a.notes.Count(L"dropdown", combo));
+}
+
 // ---- One parent at a time: what one container holds no other takes, and a refusal changes nothing.
 
 // An application builds a panel away from any window and moves a window's whole tree into it.
