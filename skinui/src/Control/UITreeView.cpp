@@ -300,7 +300,8 @@ bool CTreeViewUI::AddAt(CControlUI* control, int index)
 
 int CTreeViewUI::AddAt(CTreeNodeUI* node, int index)
 {
-    if (!node || HangsElsewhere(node)) return -1;
+    // Refused before this tree listens to it.
+    if (!node || HangsElsewhere(node) || index < 0 || index > GetCount()) return -1;
     PrepareNode(node);
     if (!CListUI::AddAt(node, index)) return -1;
     node->SetTreeView(this);

@@ -1054,6 +1054,49 @@ TEST_F(ControlOwnershipProbe, ComboTakenAwayWhileItsDropListTakesTheFocus)
     EXPECT_EQ(0, a.notes.Count(L"dropdown", combo));
 }
 
+// A clicked field (edit box, hot key, date) opens its native window, which takes the keyboard focus while
+// the press is still held; the field's handler for its focus loss may take it away meanwhile.
+struct FieldTaker {
+    Window* window;
+    CControlUI* field;
+    int losses = 0;
+    bool OnEvent(void* param)
+    {
+        if (static_cast<ControlEvent*>(param)->Type != EVT_KILLFOCUS || losses++ > 0) return true;
+        window->root->Remove(field);
+        return true;
+    }
+};
+
+struct FieldRow {
+    const char* name;
+    const wchar_t* xml;
+};
+const FieldRow kFieldRows[] = {
+    {"Edit", L"<Edit name=\"field\" height=\"24\" text=\"abc\"/>"},
+    {"HotKey", L"<HotKey name=\"field\" height=\"24\"/>"},
+    {"DateTime", L"<DateTime name=\"field\" height=\"24\"/>"},
+};
+using FieldTakenAway = ProbeRows<FieldRow>;
+INSTANTIATE_TEST_SUITE_P(ControlOwnershipProbe, FieldTakenAway, ::testing::ValuesIn(kFieldRows), RowName());
+
+TEST_P(FieldTakenAway, AsItsNativeWindowTakesTheFocusFromItsClick)
+{
+    Window a((std::wstring(GetParam().xml) + L"<Button name=\"two\" height=\"30\"/>").c_str());
+    CControlUI* field = a.Find(L"field");
+    ASSERT_NE(nullptr, field);
+    FieldTaker taker{&a, field};
+    field->OnEvent += MakeDelegate(&taker, &FieldTaker::OnEvent);
+    Click(a.hwnd(), ClientPoint(field->GetPos()));
+    PumpFor(100);
+    FlushQuarantine();
+    EXPECT_GE(taker.losses, 1) << "the field never heard of a focus loss";
+    EXPECT_EQ(nullptr, a.Find(L"field"));
+    // The window goes on: the other button still takes a click.
+    Click(a.hwnd(), ClientPoint(a.Find(L"two")->GetPos()));
+    EXPECT_EQ(1, a.notes.Count(L"click", a.Find(L"two")));
+}
+
 // ---- One parent at a time: what one container holds no other takes, and a refusal changes nothing.
 
 // An application builds a panel away from any window and moves a window's whole tree into it.
@@ -1122,6 +1165,33 @@ TEST_F(ControlOwnershipProbe, ARowAnotherListHoldsIsRefusedAndStillSelectsInItsO
     EXPECT_EQ(-1, l2->GetCurSel());
     EXPECT_EQ(-1, combo->GetCurSel());
     MoveAway(a.hwnd());
+}
+
+// A node refused for a place past a tree's end keeps nothing of that tree: its handlers would answer the
+// node's double click in another tree too, and undo the collapse there.
+TEST_F(ControlOwnershipProbe, ANodeRefusedForAPlacePastTheEndKeepsNothingOfThatTree)
+{
+    Window a(L"<TreeView name=\"t1\" height=\"100\"/><TreeView name=\"t2\" height=\"100\"/>");
+    auto* t1 = a.Find<CTreeViewUI>(L"t1");
+    auto* t2 = a.Find<CTreeViewUI>(L"t2");
+    ASSERT_TRUE(t1 && t2);
+    auto* node = new CTreeNodeUI();
+    auto* child = new CTreeNodeUI();
+    ASSERT_TRUE(node->Add(child));
+    EXPECT_EQ(-1, t1->AddAt(node, 5));
+    EXPECT_EQ(0, t1->GetCount());
+    ASSERT_TRUE(t2->Add(node));
+    ASSERT_EQ(2, t2->GetCount());
+    a.Layout();
+    ::UpdateWindow(a.hwnd());
+    ASSERT_TRUE(child->IsVisible());
+    const LPARAM at = ClientPoint(node->GetPos());
+    MouseMove(a.hwnd(), at);
+    ::SendMessageW(a.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    Release(a.hwnd(), at);
+    MoveAway(a.hwnd());
+    EXPECT_EQ(1, a.notes.Count(L"treeitemdbclick", node));
+    EXPECT_FALSE(child->IsVisible()) << "the double click did not collapse the node";
 }
 
 // A node recorded under a node outside any tree hangs there: a tree may not list it too.
