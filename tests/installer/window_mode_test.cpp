@@ -423,6 +423,18 @@ TEST_F(WindowMode, DownloadFailingWhileAnEarlyQuitQuestionIsOpenOffersTheBrowser
     EXPECT_FALSE(FileExists(setupRecord));
 }
 
+// A download that ends well while the quit question of an early close is open: the question goes and
+// the setup starts.
+TEST_F(WindowMode, DownloadFinishingWhileAnEarlyQuitQuestionIsOpenStartsTheSetup)
+{
+    InstallerProcess installer(L"", Environment());
+    ASSERT_NE(AltF4OnTheNewProgressWindow(installer), nullptr);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "4", "8"}));
+    EXPECT_TRUE(WaitForFile(setupRecord)) << "the setup was not started";
+    EXPECT_FALSE(FileExists(browserRecord));
+}
+
 TEST_F(WindowMode, AltF4OnTheMainWindowClosesAsItsButtonDoes)
 {
     InstallerProcess installer(L"", Environment());
