@@ -325,6 +325,23 @@ TEST_F(WindowMode, FailedDownloadOffersTheBrowserDownload)
     }
 }
 
+// The main window closed by the system while the browser download is offered: the installer ends without
+// opening the browser.
+TEST_F(WindowMode, MainWindowClosedWhileTheBrowserDownloadIsOfferedEnds)
+{
+    Serve("payload.exe", "&fault=head-404");
+    InstallerProcess installer(L"", Environment());
+    HWND offer = InstallUntilWarning(installer);
+    ASSERT_NE(offer, nullptr) << "no warning";
+    HWND main = WaitForNewWindow(installer, kMainClass);  // hidden by now
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "5"}));
+    EXPECT_FALSE(FileExists(browserRecord));
+    EXPECT_FALSE(FileExists(setupRecord));
+}
+
 TEST_F(WindowMode, SetupThatCannotStartOffersTheBrowserDownload)
 {
     WriteWholeFile(work.path + L"garbage.exe", std::string(300000, '\x5a'));
