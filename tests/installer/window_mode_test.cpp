@@ -62,6 +62,25 @@ std::wstring RoamingAppData()
     return std::wstring(path) + L"\\";
 }
 
+// Alt+F4 as the keyboard sends it: the system turns it into a close command for the window.
+void PressAltF4(HWND window) { PostMessageW(window, WM_SYSKEYDOWN, VK_F4, 0x20000001 | (0x3E << 16)); }
+
+// The installer's window of the class as soon as it exists, shown or not: a key sent to it then
+// comes before its first paint.
+HWND WaitForNewWindow(InstallerProcess& installer, const wchar_t* className)
+{
+    for (int i = 0; i < 60000 && installer.Running(); ++i) {
+        for (HWND w = FindWindowW(className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == installer.Id())
+                return w;
+        }
+        Sleep(1);
+    }
+    return nullptr;
+}
+
 class WindowMode : public ::testing::Test {
 protected:
     void SetUp() override
@@ -213,6 +232,24 @@ protected:
     // Presses "next" in the main window; gives the progress window.
     HWND StartDownloading(InstallerProcess& installer) { return PressNextAndWaitFor(installer, kProgressClass); }
 
+    // Presses "next" in the main window and Alt+F4 on the progress window as soon as it exists, before its
+    // first paint. Gives the main window and the progress window; null when either did not come.
+    HWND AltF4OnTheNewProgressWindow(InstallerProcess& installer, HWND* progress = nullptr)
+    {
+        HWND main = WaitForMainWindow(installer);
+        if (!main)
+            return nullptr;
+        Click(main, Button::MainNext);
+        HWND window = WaitForNewWindow(installer, kProgressClass);
+        EXPECT_NE(window, nullptr) << "no progress window";
+        if (!window)
+            return nullptr;
+        PressAltF4(window);
+        if (progress)
+            *progress = window;
+        return main;
+    }
+
     SharedFolder work{"window"};
     TestServer server;
     std::string setup;
@@ -288,6 +325,23 @@ TEST_F(WindowMode, FailedDownloadOffersTheBrowserDownload)
     }
 }
 
+// The main window closed by the system while the browser download is offered: the installer ends without
+// opening the browser.
+TEST_F(WindowMode, MainWindowClosedWhileTheBrowserDownloadIsOfferedEnds)
+{
+    Serve("payload.exe", "&fault=head-404");
+    InstallerProcess installer(L"", Environment());
+    HWND offer = InstallUntilWarning(installer);
+    ASSERT_NE(offer, nullptr) << "no warning";
+    HWND main = WaitForNewWindow(installer, kMainClass);  // hidden by now
+    ASSERT_NE(main, nullptr);
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "5"}));
+    EXPECT_FALSE(FileExists(browserRecord));
+    EXPECT_FALSE(FileExists(setupRecord));
+}
+
 TEST_F(WindowMode, SetupThatCannotStartOffersTheBrowserDownload)
 {
     WriteWholeFile(work.path + L"garbage.exe", std::string(300000, '\x5a'));
@@ -316,38 +370,14 @@ TEST_F(WindowMode, ConfirmedQuitStopsTheDownloadWithoutFurtherQuestions)
     EXPECT_FALSE(FileExists(browserRecord));
 }
 
-// Alt+F4 as the keyboard sends it: the system turns it into a close command for the window.
-void PressAltF4(HWND window) { PostMessageW(window, WM_SYSKEYDOWN, VK_F4, 0x20000001 | (0x3E << 16)); }
-
-// The installer's window of the class as soon as it exists, shown or not: a key sent to it then
-// comes before its first paint.
-HWND WaitForNewWindow(InstallerProcess& installer, const wchar_t* className)
-{
-    for (int i = 0; i < 60000 && installer.Running(); ++i) {
-        for (HWND w = FindWindowW(className, nullptr); w; w = FindWindowExW(nullptr, w, className, nullptr)) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == installer.Id())
-                return w;
-        }
-        Sleep(1);
-    }
-    return nullptr;
-}
-
 TEST_F(WindowMode, AltF4DuringTheDownloadAsksAndQuitKeepsTheFilesForResuming)
 {
     ServeSlowly();
     InstallerProcess installer(L"", Environment());
-    HWND main = WaitForMainWindow(installer);
-    ASSERT_NE(main, nullptr);
-    Click(main, Button::MainNext);
-    HWND progress = WaitForNewWindow(installer, kProgressClass);
-    ASSERT_NE(progress, nullptr);
-
     // The question first, even for a window closed before it was first drawn: closed by the system,
     // it answers as its close button does and the download goes on.
-    PressAltF4(progress);
+    HWND progress = nullptr;
+    ASSERT_NE(AltF4OnTheNewProgressWindow(installer, &progress), nullptr);
     HWND question = installer.WaitForWindow(kWarningClass);
     ASSERT_NE(question, nullptr) << "no quit question";
     PressAltF4(question);
@@ -367,6 +397,59 @@ TEST_F(WindowMode, AltF4DuringTheDownloadAsksAndQuitKeepsTheFilesForResuming)
     EXPECT_FALSE(FileExists(setupRecord));
     const std::wstring target = installFolder + L"VexaGameFull_front_newest.exe";
     EXPECT_TRUE(FileExists(target + L".slicedl")) << "nothing kept for resuming";
+}
+
+// Closed before its first paint, with the main window's system close coming on top while the question
+// is open: "quit" ends the installer as a stopped download, with no further question, setup or offer.
+TEST_F(WindowMode, AltF4BeforeTheFirstPaintThenQuitEndsAsAStoppedDownload)
+{
+    ServeSlowly();
+    InstallerProcess installer(L"", Environment());
+    HWND main = AltF4OnTheNewProgressWindow(installer);
+    ASSERT_NE(main, nullptr);
+    HWND question = installer.WaitForWindow(kWarningClass);
+    ASSERT_NE(question, nullptr) << "no quit question";
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ClickAway(question, Button::WarningOk);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "6"}));
+    EXPECT_FALSE(FileExists(setupRecord));
+    EXPECT_FALSE(FileExists(browserRecord));
+}
+
+// A download that fails while the quit question of an early close is open: the question goes, the
+// browser download is offered, and the installer ends.
+TEST_F(WindowMode, DownloadFailingWhileAnEarlyQuitQuestionIsOpenOffersTheBrowserDownload)
+{
+    Serve("payload.exe", "&fault=head-404");
+    InstallerProcess installer(L"", Environment());
+    ASSERT_NE(AltF4OnTheNewProgressWindow(installer), nullptr);
+    // The question, then the offer that replaces it once the download has failed.
+    HWND offer = nullptr;
+    for (int i = 0; i < 300 && installer.Running() && !offer; ++i) {
+        Sleep(100);
+        if (ActionSet().count("5") == 0)
+            continue;
+        offer = FindVisibleWindow(installer, kWarningClass);
+    }
+    ASSERT_NE(offer, nullptr) << "no browser download offered";
+    ClickAway(offer, Button::WarningOk);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "5"}));
+    EXPECT_EQ(ReadWholeFile(browserRecord), ExpectedUrl() + "\n");
+    EXPECT_FALSE(FileExists(setupRecord));
+}
+
+// A download that ends well while the quit question of an early close is open: the question goes and
+// the setup starts.
+TEST_F(WindowMode, DownloadFinishingWhileAnEarlyQuitQuestionIsOpenStartsTheSetup)
+{
+    InstallerProcess installer(L"", Environment());
+    ASSERT_NE(AltF4OnTheNewProgressWindow(installer), nullptr);
+    EXPECT_EQ(installer.Wait(), 0u);
+    EXPECT_EQ(ActionSet(), (std::multiset<std::string>{"1", "2", "4", "8"}));
+    EXPECT_TRUE(WaitForFile(setupRecord)) << "the setup was not started";
+    EXPECT_FALSE(FileExists(browserRecord));
 }
 
 TEST_F(WindowMode, AltF4OnTheMainWindowClosesAsItsButtonDoes)

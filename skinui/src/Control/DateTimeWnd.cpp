@@ -42,7 +42,11 @@ bool CDateTimeWnd::Init()
     SYSTEMTIME time = m_oldTime;
     ::SendMessageW(m_hWnd, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
     ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+    // The window losing the keyboard focus runs handlers that may delete the field or close this window: the
+    // object stays until this call ends, and a window let go of meanwhile is left alone.
+    const HandlerScope keep(m_hWnd);
     ::SetFocus(m_hWnd);
+    if (!m_owner || !m_hWnd) return true;
     m_initialised = true;
     return true;
 }

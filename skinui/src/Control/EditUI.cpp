@@ -114,7 +114,12 @@ void CEditUI::HandleEvent(ControlEvent& event)
     case EVT_SETFOCUS:
         if (!IsEnabled()) break;
         if (m_window.Get()) return;
-        OpenWindow();
+        {
+            // Opening hands the keyboard focus to the field's window, whose loser's handlers may delete the box.
+            const auto alive = WatchLifetime();
+            OpenWindow();
+            if (alive.expired()) return;
+        }
         Invalidate();
         break;
     case EVT_KILLFOCUS:
@@ -126,7 +131,9 @@ void CEditUI::HandleEvent(ControlEvent& event)
         if (!IsEnabled()) break;
         if (m_manager) m_manager->ReleaseCapture();
         if (IsFocused() && !m_window.Get()) {
+            const auto alive = WatchLifetime();
             OpenWindow();
+            if (alive.expired()) return;
             if (m_window.Get() && ::PtInRect(&m_rcItem, event.ptMouse)) {
                 const int length = m_text.GetLength();
                 ::SendMessageW(m_window.GetHWND(), EM_SETSEL, 0, length > 0 ? length : 1);

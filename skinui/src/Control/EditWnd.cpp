@@ -59,7 +59,11 @@ bool CEditWnd::Init()
     ::SendMessageW(m_hWnd, EM_SETREADONLY, m_owner->IsReadOnly(), 0);
     ::SetWindowLongW(m_hWnd, GWL_STYLE, ::GetWindowLongW(m_hWnd, GWL_STYLE) | static_cast<LONG>(m_owner->GetWindowStyles()));
     ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+    // The window losing the keyboard focus runs handlers that may delete the box or close this window: the
+    // object stays until this call ends, and a window let go of meanwhile is left alone.
+    const HandlerScope keep(m_hWnd);
     ::SetFocus(m_hWnd);
+    if (!m_owner || !m_hWnd) return true;
     const int length = text.GetLength();
     if (m_owner->IsAutoSelAll()) ::SendMessageW(m_hWnd, EM_SETSEL, 0, length > 0 ? length : 1);
     else ::SendMessageW(m_hWnd, EM_SETSEL, length, length);

@@ -32,7 +32,11 @@ bool CHotKeyWnd::Init()
     m_owner->SetText(CHotKeyUI::CombinationText(m_owner->GetVirtualKey(), m_owner->GetModifiers()));
     ::EnableWindow(m_hWnd, m_owner->IsEnabled());
     ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+    // The window losing the keyboard focus runs handlers that may delete the field or close this window: the
+    // object stays until this call ends, and a window let go of meanwhile is left alone.
+    const HandlerScope keep(m_hWnd);
     ::SetFocus(m_hWnd);
+    if (!m_owner || !m_hWnd) return true;
     m_initialised = true;
     return true;
 }

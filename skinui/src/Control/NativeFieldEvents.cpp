@@ -26,7 +26,11 @@ bool HandleNativeFieldEvent(CControlUI& field, ControlEvent& event, bool windowO
         return windowOpen;
     case EVT_SETFOCUS:
         if (field.IsEnabled() && !windowOpen) {
+            // Opening hands the keyboard focus to the field's window, whose loser's handlers may delete the
+            // field: then nothing more is done with it.
+            const auto alive = field.WatchLifetime();
             open();
+            if (alive.expired()) return true;
             field.Invalidate();
         }
         return false;
@@ -38,7 +42,7 @@ bool HandleNativeFieldEvent(CControlUI& field, ControlEvent& event, bool windowO
     case EVT_RBUTTONDOWN:
         if (!field.IsEnabled()) return false;
         if (manager) manager->ReleaseCapture();
-        if (field.IsFocused() || windowOpen) open();
+        if (field.IsFocused() || windowOpen) open();  // the field may be gone now: handled, nothing more
         return true;
     case EVT_MOUSEMOVE:
     case EVT_BUTTONUP:

@@ -79,7 +79,11 @@ void CComboBoxWnd::Show(bool show)
     ::MapWindowPoints(ownerWindow, HWND_DESKTOP, reinterpret_cast<POINT*>(&rc), 2);
     int width = ownerManager->GetDpiScaler()->Scale(m_owner->GetDropBoxSize().cx);
     if (width < 1) width = rc.right - rc.left;
+    // Shown, the list takes the keyboard focus: the losing window's handlers may delete the combo box,
+    // and this window with it.
+    const auto ownerAlive = m_owner->WatchLifetime();
     ::SetWindowPos(m_hWnd, nullptr, rc.left, rc.bottom, width, DropHeight(width), SWP_SHOWWINDOW);
+    if (ownerAlive.expired()) return;
     // Entries get their places now, so that a click arriving before the first paint finds them.
     RECT client = {};
     ::GetClientRect(m_hWnd, &client);
@@ -283,6 +287,7 @@ bool CComboBoxUI::Activate()
     if (m_manager) m_manager->SendNotify(this, L"predropdown");
     if (alive.expired()) return true;
     if (m_dropWnd) m_dropWnd->Show(true);
+    if (alive.expired()) return true;
     if (m_manager) m_manager->SendNotify(this, L"dropdown");
     if (!alive.expired()) Invalidate();
     return true;

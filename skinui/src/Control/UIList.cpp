@@ -203,6 +203,8 @@ void CListUI::UpdateColumns()
 
 bool CListUI::AdoptHeader(CControlUI* control)
 {
+    // One held elsewhere is refused before this list lets go of its own.
+    if (!CanAdopt(control)) return false;
     auto* header = static_cast<CListHeaderUI*>(control->GetInterface(L"ListHeader"));
     if (header != m_header && (!m_header || m_header->GetCount() == 0)) {
         if (m_header) CVerticalLayoutUI::Remove(m_header);
@@ -242,9 +244,11 @@ bool CListUI::Add(CControlUI* control)
         return added;
     }
     if (IListItemUI* item = ListItemOf(control)) {
+        // A row held elsewhere is refused before it answers to this list.
+        if (!m_body->Add(control)) return false;
         item->SetOwner(this);
-        item->SetIndex(m_body->GetCount());
-        return m_body->Add(control);
+        item->SetIndex(m_body->GetCount() - 1);
+        return true;
     }
     return CVerticalLayoutUI::AddAt(control, m_items.GetSize());
 }

@@ -580,8 +580,12 @@ LRESULT CRichEditUI::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, bool
         if (msg == WM_SETCURSOR) {
             mayHandle = false;
         } else if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
+            // The window losing the keyboard focus and the old focus run handlers: either may delete the box.
+            const auto alive = WatchLifetime();
             if (!m_manager->IsNoActivate()) ::SetFocus(m_manager->GetWindowHandle());
+            if (alive.expired()) return 0;
             SetFocus();
+            if (alive.expired()) return 0;
         }
     } else if (IsKeyMessage(msg)) {
         if (!IsFocused()) return 0;

@@ -271,12 +271,19 @@ void CTreeViewUI::PrepareNode(CTreeNodeUI* node)
     if (m_itemMinWidth > 0) node->SetMinWidth(m_itemMinWidth);
 }
 
+// In a container already, or recorded under a node of no tree or of another one.
+bool CTreeViewUI::HangsElsewhere(const CTreeNodeUI* node) const
+{
+    const CTreeNodeUI* parent = node->GetParentNode();
+    return node->GetParent() || (parent && parent->GetTreeView() != this);
+}
+
 bool CTreeViewUI::Add(CControlUI* control)
 {
     CTreeNodeUI* node = NodeOf(control);
     if (!node) return CListUI::Add(control);
     // Held elsewhere already: refused before this tree listens to it.
-    if (node->GetParent()) return false;
+    if (HangsElsewhere(node)) return false;
     PrepareNode(node);
     if (!CListUI::Add(node)) return false;
     node->SetTreeView(this);
@@ -293,7 +300,8 @@ bool CTreeViewUI::AddAt(CControlUI* control, int index)
 
 int CTreeViewUI::AddAt(CTreeNodeUI* node, int index)
 {
-    if (!node || node->GetParent()) return -1;
+    // Refused before this tree listens to it.
+    if (!node || HangsElsewhere(node) || index < 0 || index > GetCount()) return -1;
     PrepareNode(node);
     if (!CListUI::AddAt(node, index)) return -1;
     node->SetTreeView(this);

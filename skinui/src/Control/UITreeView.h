@@ -120,6 +120,7 @@ public:
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
 private:
+    bool HangsElsewhere(const CTreeNodeUI* node) const;
     void PrepareNode(CTreeNodeUI* node);
     CTreeNodeUI* NodeAt(int index) const;
     template <class Visit>

@@ -17,6 +17,7 @@
 #include "TestWindows.h"
 
 #include <functional>
+#include <memory>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -354,15 +355,6 @@ TEST_F(HandlerDeletesSenderTest, AListDeletedWhileItScrollsTheSelectedRowIntoVie
 }
 
 // The window's own routines go on after an event or notification they sent: focus, mouse and keys.
-// A native child window whose loss of the keyboard focus runs `onFocusLoss` (an application's own window).
-std::function<void()> onFocusLoss;
-WNDPROC staticProc = nullptr;
-LRESULT CALLBACK FocusLossProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg == WM_KILLFOCUS && onFocusLoss) onFocusLoss();
-    return ::CallWindowProcW(staticProc, window, msg, wParam, lParam);
-}
-
 TEST_F(HandlerDeletesSenderTest, FocusMovesSurviveHandlersThatDeleteEitherControl)
 {
     struct Case {
@@ -391,23 +383,13 @@ TEST_F(HandlerDeletesSenderTest, FocusMovesSurviveHandlersThatDeleteEitherContro
         RemovingDelegate onEvent{root, doomed, item.deletingEvent};
         if (item.deletingEvent) doomed->OnEvent += MakeDelegate(&onEvent, &RemovingDelegate::Remove);
         if (item.deletingNote) RemoveOn(item.deletingNote, doomed);
-        HWND child = nullptr;
+        std::unique_ptr<FocusLossChild> child;
         if (item.byNativeFocusLoss) {
-            child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 200, 200, 20, 20, host, nullptr,
-                                      nullptr, nullptr);
-            ASSERT_NE(nullptr, child);
-            staticProc = reinterpret_cast<WNDPROC>(
-                ::SetWindowLongPtrW(child, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FocusLossProc)));
-            ::SetFocus(child);
-            ASSERT_EQ(child, ::GetFocus());
-            onFocusLoss = [this, doomed] {
-                onFocusLoss = nullptr;
-                root->Remove(doomed);
-            };
+            child = std::make_unique<FocusLossChild>(host, [this, doomed] { root->Remove(doomed); });
+            ASSERT_TRUE(child->HasFocus());
         }
         after->SetFocus();
-        onFocusLoss = nullptr;
-        if (child) ::DestroyWindow(child);
+        child.reset();
         EXPECT_EQ(-1, root->GetItemIndex(doomed));
         // A new focus gone before the old one heard of its loss leaves the old one focused.
         CControlUI* const focus = item.doomedIsOldFocus ? after : item.byNativeFocusLoss ? before : nullptr;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace SkinUI::Testing {
@@ -120,6 +121,48 @@ private:
 class TabStopControl : public CControlUI {
 public:
     UINT GetControlFlags() const override { return CONTROL_FLAG_TABSTOP; }
+};
+
+// An application's own native child window in the corner of its parent: it takes the keyboard focus
+// and, losing it, runs `onLoss` once.
+class FocusLossChild {
+public:
+    FocusLossChild(HWND parent, std::function<void()> onLoss) : m_onLoss(std::move(onLoss))
+    {
+        RECT client = {};
+        ::GetClientRect(parent, &client);
+        m_hwnd = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, client.right - 20, client.bottom - 20,
+                                   20, 20, parent, nullptr, nullptr, nullptr);
+        if (!m_hwnd) return;
+        ::SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        m_oldProc = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FocusLossChild::Proc)));
+        ::SetFocus(m_hwnd);
+    }
+    ~FocusLossChild()
+    {
+        m_onLoss = nullptr;
+        if (m_hwnd) ::DestroyWindow(m_hwnd);
+    }
+    FocusLossChild(const FocusLossChild&) = delete;
+    FocusLossChild& operator=(const FocusLossChild&) = delete;
+    bool HasFocus() const { return m_hwnd && ::GetFocus() == m_hwnd; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<FocusLossChild*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (msg == WM_KILLFOCUS && self->m_onLoss) {
+            const std::function<void()> run = std::move(self->m_onLoss);
+            self->m_onLoss = nullptr;
+            run();
+        }
+        return ::CallWindowProcW(self->m_oldProc, window, msg, wParam, lParam);
+    }
+
+    std::function<void()> m_onLoss;
+    HWND m_hwnd = nullptr;
+    WNDPROC m_oldProc = nullptr;
 };
 
 // Pumps the thread's messages through the framework's pre-translation until the condition holds;

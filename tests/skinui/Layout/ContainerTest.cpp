@@ -1,5 +1,7 @@
 #include "Control/ScrollBarUI.h"
+#include "Control/UIList.h"
 #include "Control/UIListElement.h"
+#include "Control/UIListHeader.h"
 #include "Core/ControlFactory.h"
 #include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
@@ -106,6 +108,32 @@ TEST_F(ContainerTest, AControlThatHasAParentIsRefusedUntilRemoved)
     container.SetDelayedDestroy(false);
     container.Remove(child);
     EXPECT_TRUE(deleted);
+}
+
+// A panel built away from any window holds its children as one in a window does: no second container
+// takes them, and a list's own header stays the list's.
+TEST_F(ContainerTest, ControlsHeldOutsideAnyWindowAreRefusedElsewhere)
+{
+    bool deleted = false;
+    CVerticalLayoutUI panel;
+    auto* child = new DeletionProbe(&deleted);
+    ASSERT_TRUE(panel.Add(child));
+    EXPECT_EQ(&panel, child->GetParent());
+    const bool taken = container.Add(child);
+    EXPECT_FALSE(taken) << "held by the panel already";
+    if (taken) {  // given back, so that only the panel deletes it
+        container.SetAutoDestroy(false);
+        container.Remove(child);
+    }
+    CListUI list;
+    const bool headerTaken = container.Add(list.GetHeader());
+    EXPECT_FALSE(headerTaken) << "the list's own header";
+    if (headerTaken) {
+        container.SetAutoDestroy(false);
+        container.Remove(list.GetHeader());
+    }
+    EXPECT_EQ(0, container.GetCount());
+    EXPECT_FALSE(deleted);
 }
 
 TEST_F(ContainerTest, RemoveWithoutWindowDeletesAtOnceWhenNotDelayed)

@@ -5,11 +5,14 @@
 #include "Control/UIComboBox.h"
 #include "Control/UIList.h"
 #include "Control/UIMenu.h"
+#include "Control/UIListHeader.h"
 #include "Control/UIPlaceHolder.h"
+#include "Control/UITreeView.h"
 #include "Control/EditUI.h"
 #include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
+#include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
 #include "Layout/TabLayoutUI.h"
 #include "../Core/TestWindows.h"
@@ -976,6 +979,241 @@ TEST_F(MenuOwnershipProbe, TopItemMovedIntoAnApplicationWindowWhileItsSubMenuIsO
     b.root->Remove(more);
     MoveAway(b.hwnd());
     FlushQuarantine();
+}
+
+// The application empties an item whose sub-menu, and that sub-menu's own sub-menu, are open.
+TEST_F(MenuOwnershipProbe, ItemEmptiedWhileTwoSubMenusShowItsItems)
+{
+    ASSERT_NO_FATAL_FAILURE(OpenMoreAndDeep());
+    CMenuElementUI* more = TopItem(L"more");
+    more->RemoveAll();
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(deepHwnd); }));
+    EXPECT_EQ(0, sub->GetLayout()->GetCount());
+    HoverOpen(*menu, L"last");
+    ASSERT_TRUE(SubMenusClose());
+    FlushQuarantine();
+    EXPECT_TRUE(more->GetSubItems().empty());
+    EXPECT_EQ(nullptr, TopItem(L"deep"));
+    EXPECT_EQ(nullptr, TopItem(L"m2"));
+    // Hovered again it opens nothing, and the menu still works.
+    EXPECT_EQ(nullptr, HoverOpen(*menu, L"more"));
+    EXPECT_TRUE(::IsWindow(hwnd));
+}
+
+// While its sub-menu is open the application takes one lent sub-item out and adds a new one: at the
+// close the item holds what is left and the new one, and opens with them again.
+TEST_F(MenuOwnershipProbe, ItemChangedWhileItsSubMenuIsOpen)
+{
+    sub = HoverOpen(*menu, L"more");
+    ASSERT_NE(nullptr, sub);
+    subHwnd = sub->GetHWND();
+    CMenuElementUI* more = TopItem(L"more");
+    auto* late = new CMenuElementUI();
+    late->SetName(L"late");
+    ASSERT_TRUE(more->Add(late));
+    auto* m2 = static_cast<CMenuElementUI*>(sub->GetManager().FindControl(L"m2"));
+    ASSERT_NE(nullptr, m2);
+    EXPECT_TRUE(more->Remove(m2));
+    EXPECT_EQ(nullptr, sub->GetManager().FindControl(L"m2"));
+    HoverOpen(*menu, L"last");
+    ASSERT_TRUE(SubMenusClose());
+    FlushQuarantine();
+    std::vector<std::wstring> names;
+    for (CMenuElementUI* item : more->GetSubItems()) {
+        names.push_back(item->GetName().GetData());
+        EXPECT_EQ(&menu->GetManager(), item->GetManager());
+        EXPECT_EQ(more, item->GetParent());
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"deep", L"late"}), names);
+    sub = HoverOpen(*menu, L"more");
+    ASSERT_NE(nullptr, sub);
+    subHwnd = sub->GetHWND();
+    EXPECT_EQ(2, sub->GetLayout()->GetCount());
+    EXPECT_NE(nullptr, sub->GetManager().FindControl(L"late"));
+}
+
+// The drop list takes the keyboard focus as it shows: an application's native window losing it may
+// take the combo box away meanwhile.
+TEST_F(ControlOwnershipProbe, ComboTakenAwayWhileItsDropListTakesTheFocus)
+{
+    Window a(kTwoEntryCombo);
+    ASSERT_NE(nullptr, a.root);
+    auto* combo = a.Find<CComboBoxUI>(L"combo");
+    ASSERT_NE(nullptr, combo);
+    bool taken = false;
+    FocusLossChild child(a.hwnd(), [&] {
+        a.root->Remove(combo);
+        taken = true;
+    });
+    ASSERT_TRUE(child.HasFocus());
+    combo->Activate();
+    PumpFor(200);
+    FlushQuarantine();
+    EXPECT_TRUE(taken);
+    EXPECT_EQ(nullptr, a.Find(L"combo"));
+    EXPECT_EQ(0, a.notes.Count(L"dropdown", combo));
+}
+
+// A clicked field (edit box, hot key, date) opens its native window, which takes the keyboard focus while
+// the press is still held; the field's handler for its focus loss may take it away meanwhile.
+struct FieldTaker {
+    Window* window;
+    CControlUI* field;
+    int losses = 0;
+    bool OnEvent(void* param)
+    {
+        if (static_cast<ControlEvent*>(param)->Type != EVT_KILLFOCUS || losses++ > 0) return true;
+        window->root->Remove(field);
+        return true;
+    }
+};
+
+struct FieldRow {
+    const char* name;
+    const wchar_t* xml;
+};
+const FieldRow kFieldRows[] = {
+    {"Edit", L"<Edit name=\"field\" height=\"24\" text=\"abc\"/>"},
+    {"HotKey", L"<HotKey name=\"field\" height=\"24\"/>"},
+    {"DateTime", L"<DateTime name=\"field\" height=\"24\"/>"},
+};
+using FieldTakenAway = ProbeRows<FieldRow>;
+INSTANTIATE_TEST_SUITE_P(ControlOwnershipProbe, FieldTakenAway, ::testing::ValuesIn(kFieldRows), RowName());
+
+TEST_P(FieldTakenAway, AsItsNativeWindowTakesTheFocusFromItsClick)
+{
+    Window a((std::wstring(GetParam().xml) + L"<Button name=\"two\" height=\"30\"/>").c_str());
+    CControlUI* field = a.Find(L"field");
+    ASSERT_NE(nullptr, field);
+    FieldTaker taker{&a, field};
+    field->OnEvent += MakeDelegate(&taker, &FieldTaker::OnEvent);
+    Click(a.hwnd(), ClientPoint(field->GetPos()));
+    PumpFor(100);
+    FlushQuarantine();
+    EXPECT_GE(taker.losses, 1) << "the field never heard of a focus loss";
+    EXPECT_EQ(nullptr, a.Find(L"field"));
+    // The window goes on: the other button still takes a click.
+    Click(a.hwnd(), ClientPoint(a.Find(L"two")->GetPos()));
+    EXPECT_EQ(1, a.notes.Count(L"click", a.Find(L"two")));
+}
+
+// ---- One parent at a time: what one container holds no other takes, and a refusal changes nothing.
+
+// An application builds a panel away from any window and moves a window's whole tree into it.
+TEST_F(ControlOwnershipProbe, WindowRootMovedIntoAPanelOutsideAnyWindowLeavesThatWindow)
+{
+    Window a(kTwoButtons);
+    ASSERT_NE(nullptr, a.root);
+    CContainerUI* root = a.root;
+    auto* panel = new CVerticalLayoutUI();
+    ASSERT_TRUE(panel->Add(root));
+    EXPECT_EQ(panel, root->GetParent());
+    const bool windowLetGo = a.manager().GetRoot() != root;
+    EXPECT_TRUE(windowLetGo) << "the window still shows, and at its end deletes, what the panel holds";
+    if (!windowLetGo) {  // taken back, so that only one of them deletes it
+        panel->SetAutoDestroy(false);
+        panel->Remove(root);
+    }
+    a.Close();
+    FlushQuarantine();
+    delete panel;
+    FlushQuarantine();
+}
+
+// Adding another list's header must neither take it nor drop this list's own header.
+TEST_F(ControlOwnershipProbe, AnotherListsHeaderIsRefusedAndTheListKeepsItsOwn)
+{
+    Window a(L"<List name=\"l1\" height=\"100\"/><List name=\"l2\" height=\"100\"/>");
+    auto* l1 = a.Find<CListUI>(L"l1");
+    auto* l2 = a.Find<CListUI>(L"l2");
+    ASSERT_TRUE(l1 && l2);
+    CListHeaderUI* own = l1->GetHeader();
+    CListHeaderUI* theirs = l2->GetHeader();
+    EXPECT_FALSE(l1->Add(theirs));
+    EXPECT_EQ(own, l1->GetHeader()) << "the list dropped its own header";
+    EXPECT_EQ(l2, theirs->GetParent());
+    ASSERT_EQ(own, l1->GetHeader());
+    // A column added afterwards lands in this list, not in the other one.
+    ASSERT_TRUE(l1->Add(new CListHeaderItemUI()));
+    EXPECT_EQ(1, own->GetCount());
+    EXPECT_EQ(0, theirs->GetCount());
+    a.Close();
+    FlushQuarantine();
+}
+
+// A row another list holds is refused, and a click on it still selects it in its own list.
+TEST_F(ControlOwnershipProbe, ARowAnotherListHoldsIsRefusedAndStillSelectsInItsOwn)
+{
+    Window a(L"<List name=\"l1\" height=\"100\"><ListLabelElement name=\"r\" text=\"r\" height=\"24\"/></List>"
+             L"<List name=\"l2\" height=\"100\"><ListLabelElement text=\"x\" height=\"24\"/>"
+             L"<ListLabelElement text=\"y\" height=\"24\"/></List>"
+             L"<ComboBox name=\"combo\" height=\"24\"><ListLabelElement text=\"e0\" height=\"24\"/></ComboBox>");
+    auto* l1 = a.Find<CListUI>(L"l1");
+    auto* l2 = a.Find<CListUI>(L"l2");
+    auto* combo = a.Find<CComboBoxUI>(L"combo");
+    CControlUI* row = a.Find(L"r");
+    ASSERT_TRUE(l1 && l2 && combo && row);
+    EXPECT_FALSE(l2->Add(row));
+    EXPECT_FALSE(l2->AddAt(row, 0));
+    EXPECT_FALSE(combo->Add(row));
+    EXPECT_EQ(2, l2->GetCount());
+    EXPECT_EQ(1, combo->GetCount());
+    a.Layout();
+    ::UpdateWindow(a.hwnd());
+    Click(a.hwnd(), ClientPoint(row->GetPos()));
+    EXPECT_EQ(0, l1->GetCurSel());
+    EXPECT_EQ(-1, l2->GetCurSel());
+    EXPECT_EQ(-1, combo->GetCurSel());
+    MoveAway(a.hwnd());
+}
+
+// A node refused for a place past a tree's end keeps nothing of that tree: its handlers would answer the
+// node's double click in another tree too, and undo the collapse there.
+TEST_F(ControlOwnershipProbe, ANodeRefusedForAPlacePastTheEndKeepsNothingOfThatTree)
+{
+    Window a(L"<TreeView name=\"t1\" height=\"100\"/><TreeView name=\"t2\" height=\"100\"/>");
+    auto* t1 = a.Find<CTreeViewUI>(L"t1");
+    auto* t2 = a.Find<CTreeViewUI>(L"t2");
+    ASSERT_TRUE(t1 && t2);
+    auto* node = new CTreeNodeUI();
+    auto* child = new CTreeNodeUI();
+    ASSERT_TRUE(node->Add(child));
+    EXPECT_EQ(-1, t1->AddAt(node, 5));
+    EXPECT_EQ(0, t1->GetCount());
+    ASSERT_TRUE(t2->Add(node));
+    ASSERT_EQ(2, t2->GetCount());
+    a.Layout();
+    ::UpdateWindow(a.hwnd());
+    ASSERT_TRUE(child->IsVisible());
+    const LPARAM at = ClientPoint(node->GetPos());
+    MouseMove(a.hwnd(), at);
+    ::SendMessageW(a.hwnd(), WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+    Release(a.hwnd(), at);
+    MoveAway(a.hwnd());
+    EXPECT_EQ(1, a.notes.Count(L"treeitemdbclick", node));
+    EXPECT_FALSE(child->IsVisible()) << "the double click did not collapse the node";
+}
+
+// A node recorded under a node outside any tree hangs there: a tree may not list it too.
+TEST_F(ControlOwnershipProbe, ANodeUnderALooseNodeIsRefusedByATree)
+{
+    Window a(L"<TreeView name=\"tree\" height=\"200\"/>");
+    auto* tree = a.Find<CTreeViewUI>(L"tree");
+    ASSERT_NE(nullptr, tree);
+    auto* loose = new CTreeNodeUI();
+    auto* child = new CTreeNodeUI();
+    ASSERT_TRUE(loose->Add(child));
+    const bool added = tree->Add(child);
+    const bool addedAt = !added && tree->AddAt(static_cast<CControlUI*>(child), 0);
+    EXPECT_FALSE(added);
+    EXPECT_FALSE(addedAt);
+    if (added || addedAt) tree->Remove(child);  // taken back, so that only the loose node deletes it
+    EXPECT_EQ(0, tree->GetCount());
+    EXPECT_EQ(loose, child->GetParentNode());
+    delete loose;
+    FlushQuarantine();
+    a.Layout();
+    ::UpdateWindow(a.hwnd());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <imm.h>
 
 #include <algorithm>
+#include <memory>
 
 #include <string>
 
@@ -541,6 +542,53 @@ TEST_F(RichEditWindowTest, ClickInTheTextFocusesTheBoxAndPlacesTheCaret)
     EXPECT_EQ(0, Selection().cpMax);
     Type(L"_");
     EXPECT_STREQ(L"_abcdefghij", edit->GetText().GetData());
+}
+
+// Takes the box away from the handler that runs it.
+struct BoxTaker {
+    CContainerUI* root;
+    CRichEditUI** box;
+    void Take()
+    {
+        root->Remove(*box);
+        *box = nullptr;
+    }
+    bool OnOldFocusEvent(void* param)
+    {
+        if (static_cast<ControlEvent*>(param)->Type == EVT_KILLFOCUS && *box) Take();
+        return true;
+    }
+};
+
+// A click on the box first takes the keyboard focus back to the window, then the focus from another
+// box: the box gone meanwhile, by a native window's or the old focus's handler, takes neither.
+TEST_F(RichEditWindowTest, ABoxTakenAwayWhileItsClickTakesTheFocus)
+{
+    for (const bool byNativeWindow : {true, false}) {
+        SCOPED_TRACE(byNativeWindow ? "taken by a native window losing the keyboard focus"
+                                    : "taken by the old focus losing the focus");
+        if (!edit) edit = AddEdit();
+        edit->SetFixedHeight(40);
+        CRichEditUI* other = AddEdit();
+        Show();
+        other->SetFocus();
+        BoxTaker taker{root, &edit};
+        auto child = std::make_unique<FocusLossChild>(host, [&taker, byNativeWindow] {
+            if (byNativeWindow) taker.Take();
+        });
+        ASSERT_TRUE(child->HasFocus());
+        if (!byNativeWindow) other->OnEvent += MakeDelegate(&taker, &BoxTaker::OnOldFocusEvent);
+        const RECT area = edit->GetPos();
+        const LPARAM at = MAKELPARAM(area.left + 1, area.top + 5);
+        root->SetDelayedDestroy(false);
+        Press(at);
+        ::SendMessageW(host, WM_LBUTTONUP, 0, at);
+        child.reset();
+        EXPECT_EQ(nullptr, edit);
+        EXPECT_EQ(1, root->GetCount());
+        EXPECT_EQ(host.GetHWND(), ::GetFocus());
+        root->RemoveAll();
+    }
 }
 
 TEST_F(RichEditWindowTest, ASelectionDragTheWindowWillNotSeeReleasedEndsWhereItWas)
