@@ -34,6 +34,7 @@ std::wstring WriteFile(const std::wstring& name, const std::string& content) {
 
 TEST(EngineLibraryIdentity, TheStandInBuiltForThisInterfaceIsAccepted) {
     EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"libcef.dll"), CefLibraryVerdict::Accepted);
+    EXPECT_FALSE(ModuleCarriesInterfaceIdentity(::GetModuleHandleW(nullptr))) << "a loaded module without the record";
 }
 
 TEST(EngineLibraryIdentity, LibrariesWithTheRightNamesButAnotherInterfaceAreRefused) {
@@ -90,8 +91,9 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     EXPECT_EQ(CheckEngineLibraryFile(self), CefLibraryVerdict::NotALibrary) << "a program is not a library";
 
-    // The stand-in with one mark of a library for this processor spoilt, or with an export table that
-    // claims more names than any engine has (it must be refused without trying to hold them all).
+    // The stand-in with one mark of a library for this processor spoilt, with an export table that claims
+    // more names than any engine has (it must be refused without trying to hold them all), or with a table
+    // or the record starting in a section's stored bytes but running past them.
     const std::string standInImage = ReadAll(ProgramFolder() + L"libcef.dll");
     ASSERT_GT(standInImage.size(), 0x40u);
     const size_t nt = static_cast<size_t>(*reinterpret_cast<const LONG*>(&standInImage[0x3C]));
@@ -100,11 +102,19 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
     const DWORD exportsRva = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
     const auto* sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
         &standInImage[optional + headers->FileHeader.SizeOfOptionalHeader]);
-    const auto fileOffsetOf = [&](DWORD rva) {
+    // The section whose stored bytes hold an address, and where the address lies in the file.
+    const auto sectionOf = [&](DWORD rva) -> const IMAGE_SECTION_HEADER* {
         for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i)
             if (rva >= sections[i].VirtualAddress && rva - sections[i].VirtualAddress < sections[i].SizeOfRawData)
-                return static_cast<size_t>(sections[i].PointerToRawData + (rva - sections[i].VirtualAddress));
-        return size_t{0};
+                return &sections[i];
+        return nullptr;
+    };
+    const auto fileOffsetOf = [&](DWORD rva) {
+        const IMAGE_SECTION_HEADER* section = sectionOf(rva);
+        return section ? static_cast<size_t>(section->PointerToRawData + (rva - section->VirtualAddress)) : size_t{0};
+    };
+    const auto storedSizeFieldOf = [&](const IMAGE_SECTION_HEADER* section) {
+        return static_cast<size_t>(reinterpret_cast<const char*>(&section->SizeOfRawData) - standInImage.data());
     };
     const size_t exports = fileOffsetOf(exportsRva);
     ASSERT_NE(exports, 0u);
@@ -120,6 +130,19 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
         recordEntry = fileOffsetOf(directory->AddressOfFunctions) + ordinal * sizeof(DWORD);
     }
     ASSERT_NE(recordEntry, 0u);
+    // The record's section cut to end one byte before the record does: the rest of the record still lies in
+    // the file, but the system would not map it.
+    const DWORD recordRva = *reinterpret_cast<const DWORD*>(&standInImage[recordEntry]);
+    const IMAGE_SECTION_HEADER* recordSection = sectionOf(recordRva);
+    ASSERT_NE(recordSection, nullptr);
+    const DWORD storedShortOfRecordEnd =
+        recordRva - recordSection->VirtualAddress + static_cast<DWORD>(sizeof(CefInterfaceIdentity)) - 1;
+    // One name more than the export section stores from the name table on, while the ordinals still fit.
+    const IMAGE_SECTION_HEADER* exportSection = sectionOf(directory->AddressOfNames);
+    ASSERT_NE(exportSection, nullptr);
+    const DWORD sectionEnd = exportSection->VirtualAddress + exportSection->SizeOfRawData;
+    const DWORD namesPastSectionEnd = (sectionEnd - directory->AddressOfNames) / sizeof(DWORD) + 1;
+    ASSERT_LE(directory->AddressOfNameOrdinals + namesPastSectionEnd * sizeof(WORD), sectionEnd);
     // Where an exported name's last letter lies in the file.
     const auto lastLetterOf = [&](const std::string& name) {
         const size_t at = standInImage.find(name + '\0');
@@ -148,6 +171,11 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
         {"two thousand million names", exports + offsetof(IMAGE_EXPORT_DIRECTORY, NumberOfNames), 0x7FFFFFFF, 4,
          CefLibraryVerdict::NoIdentity},
         {"the record forwarded to the export table's start", recordEntry, exportsRva, 4, CefLibraryVerdict::NoIdentity},
+        {"the record running past its section's stored bytes", storedSizeFieldOf(recordSection),
+         storedShortOfRecordEnd, 4, CefLibraryVerdict::NoIdentity},
+        {"the name table running past its section's stored bytes",
+         exports + offsetof(IMAGE_EXPORT_DIRECTORY, NumberOfNames), namesPastSectionEnd, 4,
+         CefLibraryVerdict::NoIdentity},
         {"the record's name one letter longer", recordNameEnd + 1, 'X', 1, CefLibraryVerdict::NoIdentity},
         {"the record's name one letter shorter", recordNameEnd, 0, 1, CefLibraryVerdict::NoIdentity},
         {"the browser creation's name one letter longer", createNameEnd + 1, 'X', 1,
