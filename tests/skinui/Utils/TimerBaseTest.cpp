@@ -231,10 +231,12 @@ TEST(TimerBase, EveryWayOfEndingATimerClosesItsEvent)
             return settled;
         });
         for (int round = 0; round < 100; ++round) ASSERT_TRUE(ending.run()) << ending.name << " " << round;
+        // A handle left per timer shows as 100 more; the timer queue may add a few threads of its own
+        // under load.
         DWORD after = 0;
         EXPECT_TRUE(WaitUntil([&] {
             after = OpenHandleLevel();
-            return after <= before + 10;
+            return after <= before + 40;
         })) << ending.name << ": " << before << " handles before 100 timers, " << after << " after";
     }
 }
