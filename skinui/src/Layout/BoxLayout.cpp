@@ -137,9 +137,10 @@ void CBoxLayoutUI::SetPos(RECT rc, bool invalidate)
     const int crossScroll = crossBarShown ? crossBar->GetScrollPos() : 0;
     const int crossRange = crossBarShown ? crossBar->GetScrollRange() : 0;
     // A child's size event may delete this layout: it stops there.
-    for (int i = 0; !alive.expired() && i < m_items.GetSize(); ++i) {
+    for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* child = ChildToLayOut(i);
-        if (!child || alive.expired()) continue;
+        if (alive.expired()) return;
+        if (!child) continue;
         RECT pad = child->GetPadding();
         const Limits limits = LimitsOf(child, m_vertical);
         const int crossPads = axis.CrossStart(pad) + axis.CrossEnd(pad);
@@ -174,12 +175,12 @@ void CBoxLayoutUI::SetPos(RECT rc, bool invalidate)
         }
         const int mainStart = cursor + axis.MainStart(pad);
         child->SetPos(axis.Rect(mainStart, mainStart + main, crossStart, crossStart + cross), false);
+        if (alive.expired()) return;
         cursor += main + axis.MainStart(pad) + axis.MainEnd(pad) + childPadding;
         needed += main + axis.MainStart(pad) + axis.MainEnd(pad);
         remaining -= main + axis.MainEnd(pad) + childPadding;
         ++placed;
     }
-    if (alive.expired()) return;
     if (estimated > 0) needed += childPadding * (estimated - 1);
     if (m_vertical) ProcessScrollBar(rc, neededCross, needed);
     else ProcessScrollBar(rc, needed, neededCross);

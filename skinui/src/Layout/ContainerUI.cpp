@@ -447,14 +447,16 @@ void CContainerUI::SetPos(RECT rc, bool invalidate)
     if (m_items.IsEmpty()) return;
     const RECT client = GetClientPos();
     // A child's size event may delete this container: it stops there.
-    for (int i = 0; !alive.expired() && i < m_items.GetSize(); ++i) {
+    for (int i = 0; i < m_items.GetSize(); ++i) {
         CControlUI* child = ChildToLayOut(i);
-        if (!child || alive.expired()) continue;
+        if (alive.expired()) return;
+        if (!child) continue;
         int width = std::max<int>(client.right - client.left, child->GetMinWidth());
         width = std::min(width, child->GetMaxWidth());
         int height = std::max<int>(client.bottom - client.top, child->GetMinHeight());
         height = std::min(height, child->GetMaxHeight());
         child->SetPos(RECT{client.left, client.top, client.left + width, client.top + height}, false);
+        if (alive.expired()) return;
     }
 }
 
