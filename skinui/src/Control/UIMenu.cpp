@@ -234,11 +234,14 @@ void CMenuElementUI::TakeBackSubItems(const std::vector<CMenuElementUI*>& items)
         TakeBackSubItem(lent.item, lent.at - gone);
     }
     // Added to the sub-menu by the application: they stay sub-items, at the end.
-    for (CMenuElementUI* item : items) {
-        const auto lent = std::find_if(m_lent.begin(), m_lent.end(), [item](const LentSubItem& l) { return l.item == item; });
-        if (lent == m_lent.end()) TakeBackSubItem(item, m_items.GetSize());
-    }
+    for (CMenuElementUI* item : items)
+        if (FindLent(item) == m_lent.end()) TakeBackSubItem(item, m_items.GetSize());
     m_lent.clear();
+}
+
+std::vector<CMenuElementUI::LentSubItem>::iterator CMenuElementUI::FindLent(const CMenuElementUI* item)
+{
+    return std::find_if(m_lent.begin(), m_lent.end(), [item](const LentSubItem& lent) { return lent.item == item; });
 }
 
 void CMenuElementUI::TakeBackSubItem(CMenuElementUI* item, int at)
@@ -255,7 +258,7 @@ void CMenuElementUI::TakeBackSubItem(CMenuElementUI* item, int at)
 bool CMenuElementUI::Remove(CControlUI* control)
 {
     CMenuElementUI* item = MenuElementOf(control);
-    const auto lent = std::find_if(m_lent.begin(), m_lent.end(), [item](const LentSubItem& l) { return l.item == item; });
+    const auto lent = FindLent(item);
     if (!item || lent == m_lent.end() || !m_subMenu || !m_subMenu->ReturnLentItem(item))
         return CListContainerElementUI::Remove(control);
     const int at = lent->at;
@@ -646,20 +649,23 @@ void CMenuWnd::GiveBackItems()
     std::vector<CMenuElementUI*> items;
     for (int i = 0; i < m_layout->GetCount(); ++i)
         if (CMenuElementUI* item = MenuElementOf(m_layout->GetItemAt(i))) items.push_back(item);
-    // Lent, not owned: each leaves this window.
-    m_layout->GetList()->SetAutoDestroy(false);
-    m_layout->RemoveAll();
-    m_layout->GetList()->SetAutoDestroy(true);
+    RemoveLent([this] { m_layout->RemoveAll(); });
     m_owner->TakeBackSubItems(items);
 }
 
 bool CMenuWnd::ReturnLentItem(CMenuElementUI* item)
 {
     if (!m_owner || !m_layout || m_layout->GetItemIndex(item) < 0) return false;
-    m_layout->GetList()->SetAutoDestroy(false);
-    m_layout->Remove(item);
-    m_layout->GetList()->SetAutoDestroy(true);
+    RemoveLent([this, item] { m_layout->Remove(item); });
     return true;
+}
+
+template <class Removal>
+void CMenuWnd::RemoveLent(Removal removal)
+{
+    m_layout->GetList()->SetAutoDestroy(false);
+    removal();
+    m_layout->GetList()->SetAutoDestroy(true);
 }
 
 bool CMenuWnd::IsMenuWindow(HWND hwnd) const

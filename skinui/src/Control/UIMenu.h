@@ -170,6 +170,7 @@ private:
         int at;  // where it stood among this element's children
     };
     void TakeBackSubItem(CMenuElementUI* item, int at);
+    std::vector<LentSubItem>::iterator FindLent(const CMenuElementUI* item);
 
     void SelectSelf();
     void CloseSiblingSubMenus();
@@ -226,6 +227,9 @@ private:
     void PlaceSubMenu();
     // Hands the lent items back to the element that opened this sub-menu (once; nothing when none).
     void GiveBackItems();
+    // Removes from this window's list without deleting: lent items go back to their element.
+    template <class Removal>
+    void RemoveLent(Removal removal);
     bool IsMenuWindow(HWND hwnd) const;
 
     bool m_closing = false;
