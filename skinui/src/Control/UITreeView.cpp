@@ -4,6 +4,7 @@
 #include "Control/UIListHeader.h"
 #include "Control/UIOption.h"
 #include "Core/AttributeValues.h"
+#include "Core/ControlDeletion.h"
 #include "Core/WindowUIManager.h"
 
 #include <algorithm>
@@ -53,7 +54,7 @@ CTreeNodeUI::~CTreeNodeUI()
 {
     // Inside a tree the tree's list owns every node; outside one the nodes are only recorded here.
     if (!m_treeView)
-        for (CTreeNodeUI* child : m_childNodes) delete child;
+        for (CTreeNodeUI* child : m_childNodes) ControlDeletion::Delete(child);
 }
 
 void* CTreeNodeUI::GetInterface(const wchar_t* name)
@@ -101,7 +102,7 @@ void CTreeNodeUI::Prepare(CTreeNodeUI* child)
 // is refused before anything of it changes.
 bool CTreeNodeUI::CanTake(const CTreeNodeUI* child) const
 {
-    if (child->GetParent() || child->m_parentNode) return false;
+    if (child->GetParent() || child->m_parentNode || ControlDeletion::IsQueued(child)) return false;
     for (const CTreeNodeUI* up = this; up; up = up->m_parentNode)
         if (up == child) return false;
     return true;
@@ -145,7 +146,7 @@ bool CTreeNodeUI::Remove(CControlUI* control)
     while (!child->m_childNodes.empty()) child->Remove(child->m_childNodes.back());
     ForgetChild(child);
     if (m_treeView) m_treeView->Remove(child);
-    else delete child;
+    else ControlDeletion::Delete(child);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "Core/ControlUI.h"
 
+#include "Core/ControlDeletion.h"
 #include "Core/Painter.h"
 #include "Core/SharedResources.h"
 #include "Core/TextResources.h"
@@ -14,6 +15,7 @@ CControlUI::CControlUI() = default;
 CControlUI::~CControlUI()
 {
     if (OnDestroy) OnDestroy(this);
+    ControlDeletion::Forget(this);
     DeleteStrings(m_customAttributes);
     ReleaseManagerReferences();
 }

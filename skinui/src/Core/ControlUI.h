@@ -184,6 +184,9 @@ public:
     CEventSource OnNotify;
 
 protected:
+    // The last step of every deletion the framework makes (ControlDeletion): a control that other objects
+    // still hold by reference counts overrides it to wait for their release.
+    virtual void DeleteSelf() { delete this; }
     // A control that closes a native window of its own while it is deleted calls this first: the
     // focus that moves back to the window must not reach (and reopen) a control that is going.
     void ReleaseManagerReferences();
@@ -250,6 +253,7 @@ protected:
     CUIStringPtrMap m_customAttributes;
 
 private:
+    friend class ControlDeletion;
     std::shared_ptr<char> m_lifetime = std::make_shared<char>();
 };
 

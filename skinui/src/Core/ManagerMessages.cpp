@@ -1,5 +1,6 @@
 #include "Core/ControlUI.h"
 #include "Core/WindowUIManager.h"
+#include "Utils/DispatchScope.h"
 
 namespace SkinUI {
 namespace {
@@ -32,6 +33,8 @@ CControlUI* CALLBACK FindShortcut(CControlUI* control, void* data)
 bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     if (!m_hwnd) return false;
+    // Also for a window that is no CWindowWnd: the handlers below run inside a dispatch.
+    const CDispatchScope dispatch;
     if (RunFilters(m_messageFilters, msg, wParam, lParam, result)) {
         UpdateMouseFromFilter(msg, lParam);
         return true;

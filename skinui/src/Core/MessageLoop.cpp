@@ -1,3 +1,4 @@
+#include "Core/ControlDeletion.h"
 #include "Core/UITaskQueue.h"
 #include "Core/WindowUIManager.h"
 #include "Core/WindowWnd.h"
@@ -43,6 +44,8 @@ void CWindowUIManager::MessageLoop()
         if (UITaskQueue::IsWakeUp(msg.message, msg.wParam, msg.lParam)) continue;
         Dispatch(msg);
     }
+    // Controls still waiting for deletion (their window closed last) go with the loop.
+    ControlDeletion::Flush();
 }
 
 bool CWindowUIManager::PreTranslateMessage(const MSG* msg)

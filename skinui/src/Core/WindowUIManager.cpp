@@ -1,7 +1,8 @@
 #include "Core/WindowUIManager.h"
-#include "Core/WindowWnd.h"
 
+#include "Core/ControlDeletion.h"
 #include "Core/ControlUI.h"
+#include "Core/WindowWnd.h"
 #include "Core/SkinBuildLimits.h"
 
 #include <vector>
@@ -89,15 +90,15 @@ CWindowUIManager::CWindowUIManager()
 CWindowUIManager::~CWindowUIManager()
 {
     RemoveItem(AllManagers(), this);
-    for (int i = 0; i < m_delayedCleanup.GetSize(); ++i) delete static_cast<CControlUI*>(m_delayedCleanup[i]);
-    m_delayedCleanup.Empty();
+    // Closed from one of its handlers, the window's tree waits for that dispatch to end.
+    CControlUI* root = m_root;
+    m_root = nullptr;
+    ControlDeletion::Delete(root);
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i)
         delete static_cast<NotifyMessage*>(m_asyncNotifications[i]);
     m_asyncNotifications.Empty();
     m_names.RemoveAll();
-    CControlUI* root = m_root;
-    m_root = nullptr;
-    delete root;
+    ControlDeletion::Flush();
     RemoveAllOptionGroups();
     RemoveAllTimers();
     DeleteOffscreen();
@@ -136,6 +137,14 @@ CPtrArray& CWindowUIManager::LiveManagers()
     return managers;
 }
 
+HWND CWindowUIManager::AnyLiveWindow()
+{
+    const CPtrArray& managers = LiveManagers();
+    for (int i = 0; i < managers.GetSize(); ++i)
+        if (HWND hwnd = static_cast<CWindowUIManager*>(managers[i])->m_hwnd; ::IsWindow(hwnd)) return hwnd;
+    return nullptr;
+}
+
 void CWindowUIManager::Init(HWND hwnd, const wchar_t* name)
 {
     RemoveAllOptionGroups();
@@ -150,7 +159,8 @@ void CWindowUIManager::Init(HWND hwnd, const wchar_t* name)
     m_hdc = ::GetDC(hwnd);
     LiveManagers().Add(this);
     // Work queued while no window could carry the wake-up runs through this one.
-    if (!m_delayedCleanup.IsEmpty() || !m_asyncNotifications.IsEmpty()) PostDelayedWork();
+    if (!m_asyncNotifications.IsEmpty()) PostDelayedWork();
+    ControlDeletion::WakeThrough(hwnd);
 }
 
 bool CWindowUIManager::AttachRootControl(CControlUI* root)
@@ -158,8 +168,10 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     m_shadow.Create(this);
     SetFocus(nullptr);
     m_hover = m_click = m_keyDown = nullptr;
-    // The root it shows already stays, bound and initialised: it only lays out anew.
+    // The root it shows already stays, bound and initialised: it only lays out anew. An old root of
+    // this window still waiting for deletion comes back from the queue.
     const bool attachedAlready = root && root == m_root;
+    if (root && !attachedAlready) ControlDeletion::TakeBack(root);
     if (m_root && !attachedAlready) {
         m_postPaintControls.Empty();
         CControlUI* old = m_root;
@@ -405,12 +417,7 @@ bool CWindowUIManager::RemoveNativeWindow(HWND hwnd)
     return true;
 }
 
-void CWindowUIManager::AddDelayedCleanup(CControlUI* control)
-{
-    control->SetManager(this, nullptr, false);
-    m_delayedCleanup.Add(control);
-    PostDelayedWork();
-}
+void CWindowUIManager::AddDelayedCleanup(CControlUI* control) { ControlDeletion::Delete(control, true); }
 
 void CWindowUIManager::PostDelayedWork()
 {
@@ -471,10 +478,7 @@ void CWindowUIManager::DeliverNotify(NotifyMessage& msg, bool toSender)
 
 void CWindowUIManager::ProcessDelayedWork()
 {
-    CPtrArray doomed(m_delayedCleanup);
-    m_delayedCleanup.Empty();
     m_delayedWorkPosted = false;
-    for (int i = 0; i < doomed.GetSize(); ++i) delete static_cast<CControlUI*>(doomed[i]);
     while (!m_asyncNotifications.IsEmpty()) {
         auto* msg = static_cast<NotifyMessage*>(m_asyncNotifications[0]);
         m_asyncNotifications.Remove(0);

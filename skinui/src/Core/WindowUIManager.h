@@ -94,6 +94,8 @@ public:
     static DWORD GetUIThreadId() { return s_uiThreadId; }
     // Any thread: queues a callable for the UI thread and wakes it through a message to the window.
     static bool PostTask(HWND wakeWindow, std::function<void()> task);
+    // The window of some live manager (null when none has one): a wake-up for process-wide work.
+    static HWND AnyLiveWindow();
 
     // Tree and lookup.
     void Init(HWND hwnd, const wchar_t* name = nullptr);
@@ -363,7 +365,6 @@ private:
     CPtrArray m_postPaintControls;
     CPtrArray m_nativeWindows;
     CPtrArray m_nativeWindowControls;
-    CPtrArray m_delayedCleanup;
     CPtrArray m_asyncNotifications;
 
     CUIStringPtrMap m_names;

@@ -2,6 +2,7 @@
 
 #include "Core/UITaskQueue.h"
 #include "Core/WindowUIManager.h"
+#include "Utils/DispatchScope.h"
 
 namespace SkinUI {
 namespace {
@@ -65,9 +66,13 @@ LRESULT CWindowWnd::Route(CWindowWnd* window, HWND hwnd, UINT msg, WPARAM wParam
     // The liveness guard: a window destroyed while one of its own messages is still being handled (a
     // click handler that destroys it) gets its final call, which may delete the object, only once the
     // outermost of those messages has returned; until then the object and its manager stay whole.
+    // The final call comes after this dispatch: a window closed while no other dispatch runs takes its
+    // controls with it at once.
+    CDispatchScope::Enter();
     window->EnterHandlers();
     const LRESULT result =
         msg == WM_NCDESTROY ? window->FinalMessage(msg, wParam, lParam) : window->HandleMessage(msg, wParam, lParam);
+    CDispatchScope::Leave();
     window->LeaveHandlers(hwnd);
     return result;
 }
@@ -91,11 +96,13 @@ CWindowWnd* CWindowWnd::FromHandle(HWND hwnd)
 
 CWindowWnd::HandlerScope::HandlerScope(HWND hwnd) : m_window(FromHandle(hwnd)), m_hwnd(hwnd)
 {
+    CDispatchScope::Enter();
     if (m_window) m_window->EnterHandlers();
 }
 
 CWindowWnd::HandlerScope::~HandlerScope()
 {
+    CDispatchScope::Leave();
     if (m_window) m_window->LeaveHandlers(m_hwnd);
 }
 

@@ -2,6 +2,7 @@
 
 #include "Control/ScrollBarUI.h"
 #include "Core/AttributeValues.h"
+#include "Core/ControlDeletion.h"
 #include "Core/ImageDrawInfo.h"
 #include "Core/Painter.h"
 #include "Core/WindowUIManager.h"
@@ -58,12 +59,12 @@ bool CContainerUI::SetItemIndex(CControlUI* control, int index)
 
 bool CContainerUI::Add(CControlUI* control) { return AddAt(control, m_items.GetSize()); }
 
-// A control has one parent. One still held by a container (this one included) would be deleted twice;
-// this container or one of its ancestors would hang the tree in a loop. A window's root may move: its
-// window lets go of it.
+// A control has one parent. One still held by a container (this one included), or waiting for its
+// deletion, would be deleted twice; this container or one of its ancestors would hang the tree in a loop.
+// A window's root may move: its window lets go of it.
 bool CContainerUI::CanAdopt(const CControlUI* control) const
 {
-    if (control->GetParent()) return false;
+    if (control->GetParent() || ControlDeletion::IsQueued(control)) return false;
     for (const CControlUI* up = this; up; up = up->GetParent())
         if (up == control) return false;
     return true;
@@ -88,8 +89,7 @@ void CContainerUI::DestroyChild(CControlUI* control)
         control->SetManager(nullptr, nullptr, false);
         return;
     }
-    if (m_delayedDestroy && m_manager) m_manager->AddDelayedCleanup(control);
-    else delete control;
+    ControlDeletion::Delete(control, m_delayedDestroy && m_manager);
 }
 
 bool CContainerUI::Remove(CControlUI* control)

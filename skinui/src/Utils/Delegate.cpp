@@ -1,5 +1,7 @@
 #include "Utils/Delegate.h"
 
+#include "Utils/DispatchScope.h"
+
 #include <algorithm>
 
 namespace SkinUI {
@@ -28,6 +30,7 @@ bool CEventSource::Contains(const CDelegateBase* delegate) const
 
 bool CEventSource::operator()(void* param)
 {
+    const CDispatchScope dispatch;
     const std::shared_ptr<bool> alive = m_alive;
     const auto snapshot = m_delegates;
     bool allTrue = true;

@@ -1,0 +1,112 @@
+#include "Core/ControlDeletion.h"
+
+#include "Core/ControlUI.h"
+#include "Core/WindowUIManager.h"
+#include "Utils/DispatchScope.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace SkinUI {
+namespace {
+
+struct DeletionQueue {
+    std::vector<CControlUI*> controls;
+    HWND wakeWindow = nullptr;
+    bool armed = false;  // a wake-up is on its way to wakeWindow
+};
+
+DeletionQueue& Queue()
+{
+    static DeletionQueue queue;
+    return queue;
+}
+
+}  // namespace
+
+void ControlDeletion::Delete(CControlUI* control, bool delayed)
+{
+    if (!control) return;
+    if (!delayed && !CDispatchScope::IsActive()) {
+        control->DeleteSelf();
+        return;
+    }
+    CWindowUIManager* manager = control->LiveManager();
+    const HWND wakeWindow = manager ? manager->GetWindowHandle() : nullptr;
+    // Everything under it goes with it: whoever watches a part of it sees it gone, as after a deletion.
+    control->FindControl(&ControlDeletion::EndLifetime, nullptr, FIND_ALL);
+    control->SetManager(nullptr, nullptr, false);
+    Queue().controls.push_back(control);
+    Arm(wakeWindow);
+}
+
+bool ControlDeletion::IsQueued(const CControlUI* control)
+{
+    const auto& controls = Queue().controls;
+    return std::find(controls.begin(), controls.end(), control) != controls.end();
+}
+
+bool ControlDeletion::TakeBack(CControlUI* control)
+{
+    auto& controls = Queue().controls;
+    const auto found = std::find(controls.begin(), controls.end(), control);
+    if (found == controls.end()) return false;
+    controls.erase(found);
+    control->FindControl(&ControlDeletion::StartLifetime, nullptr, FIND_ALL);
+    return true;
+}
+
+void ControlDeletion::Forget(const CControlUI* control)
+{
+    auto& controls = Queue().controls;
+    controls.erase(std::remove(controls.begin(), controls.end(), control), controls.end());
+}
+
+void ControlDeletion::Flush()
+{
+    DeletionQueue& queue = Queue();
+    queue.armed = false;
+    if (CDispatchScope::IsActive()) return;
+    // A destructor may queue more (its handlers run in a dispatch of their own): those go too.
+    while (!queue.controls.empty()) {
+        CControlUI* control = queue.controls.front();
+        queue.controls.erase(queue.controls.begin());
+        control->DeleteSelf();
+    }
+}
+
+CControlUI* CALLBACK ControlDeletion::EndLifetime(CControlUI* control, void*)
+{
+    control->m_lifetime.reset();
+    return nullptr;
+}
+
+CControlUI* CALLBACK ControlDeletion::StartLifetime(CControlUI* control, void*)
+{
+    control->m_lifetime = std::make_shared<char>();
+    return nullptr;
+}
+
+void ControlDeletion::Arm(HWND wakeWindow)
+{
+    DeletionQueue& queue = Queue();
+    CDispatchScope::SetUnwoundHook(&ControlDeletion::Rearm);
+    // A wake-up posted to a window that has gone since is lost with it: another window carries the next.
+    if (queue.armed && ::IsWindow(queue.wakeWindow)) return;
+    if (wakeWindow) queue.wakeWindow = wakeWindow;
+    if (!::IsWindow(queue.wakeWindow)) queue.wakeWindow = CWindowUIManager::AnyLiveWindow();
+    // Without any window, the framework's own loop flushes at its next turn.
+    queue.armed = CWindowUIManager::PostTask(queue.wakeWindow, &ControlDeletion::Flush);
+}
+
+void ControlDeletion::Rearm()
+{
+    if (!Queue().controls.empty()) Arm(nullptr);
+}
+
+void ControlDeletion::WakeThrough(HWND window)
+{
+    if (!Queue().controls.empty()) Arm(window);
+}
+
+}  // namespace SkinUI
