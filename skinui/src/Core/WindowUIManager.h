@@ -283,6 +283,8 @@ private:
     void ReleaseName(CControlUI* control, const CUIString& name);
     void ReleaseListenerEntries(CControlUI* control);
     bool HoldsFor(const CControlUI* control) const;
+    // After a handler ran: the control is alive and still this window's (a handler may have moved it).
+    bool StillHolds(const CControlUI* control, const std::weak_ptr<void>& alive) const;
     void DetachFromWindow();
     void DestroyToolTip();
     void EnsureToolTip();
