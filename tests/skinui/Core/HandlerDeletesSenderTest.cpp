@@ -382,20 +382,39 @@ TEST_F(HandlerDeletesSenderTest, AListOrTreeDeletedByWhatItsRowNotifiesStopsTher
 // The bar's own step scrolls its container, whose "scroll" handler deletes the container and the bar.
 TEST_F(HandlerDeletesSenderTest, AScrollBarWhoseContainerIsDeletedByItsScrollStopsThere)
 {
-    auto* box = AddToRoot(new CVerticalLayoutUI());
-    box->EnableScrollBar(true, false);
-    auto* tall = new CControlUI();
-    tall->SetFixedHeight(1000);
-    box->Add(tall);
-    box->SetPos(RECT{0, 0, 100, 100});
-    CScrollBarUI* bar = box->GetVerticalScrollBar();
-    ASSERT_NE(nullptr, bar);
-    ASSERT_GT(box->GetScrollRange().cy, 0);
-    RemoveOn(L"scroll", box);
-    const RECT place = bar->GetPos();
-    ControlEvent press = MouseEvent(EVT_BUTTONDOWN, POINT{(place.left + place.right) / 2, place.bottom - 2});
-    bar->DispatchEvent(press);
-    EXPECT_EQ(1, removed);
+    // Or the container drops the bar itself, from a child's size event as the bar scrolls it.
+    struct BarDropper {
+        CContainerUI* box;
+        bool Drop(void*)
+        {
+            box->EnableScrollBar(false, false);
+            return true;
+        }
+    };
+    for (const bool barDropped : {false, true}) {
+        SCOPED_TRACE(barDropped ? "the bar dropped" : "the container deleted");
+        removed = 0;
+        auto* box = AddToRoot(new CVerticalLayoutUI());
+        box->EnableScrollBar(true, false);
+        auto* tall = new CControlUI();
+        tall->SetFixedHeight(1000);
+        box->Add(tall);
+        box->SetPos(RECT{0, 0, 100, 100});
+        CScrollBarUI* bar = box->GetVerticalScrollBar();
+        ASSERT_NE(nullptr, bar);
+        ASSERT_GT(box->GetScrollRange().cy, 0);
+        BarDropper dropper{box};
+        if (barDropped) tall->OnSize += MakeDelegate(&dropper, &BarDropper::Drop);
+        else RemoveOn(L"scroll", box);
+        const RECT place = bar->GetPos();
+        ControlEvent press = MouseEvent(EVT_BUTTONDOWN, POINT{(place.left + place.right) / 2, place.bottom - 2});
+        bar->DispatchEvent(press);
+        EXPECT_EQ(barDropped ? 0 : 1, removed);
+        EXPECT_EQ(barDropped, box->GetVerticalScrollBar() == nullptr);
+        EXPECT_EQ(0, notes.Count(L"scroll", bar)) << "the bar went on after it was taken away";
+        notes.onNotify = nullptr;
+        root->RemoveAll();
+    }
 }
 
 TEST_F(HandlerDeletesSenderTest, AListDeletedWhileItScrollsTheSelectedRowIntoViewStopsThere)
