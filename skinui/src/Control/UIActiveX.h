@@ -42,6 +42,7 @@ public:
     // Runs once per successful creation, before in-place activation.
     virtual void OnControlCreated() {}
 
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void SetPos(RECT rc, bool invalidate = true) override;
     void Move(SIZE offset, bool invalidate = true) override;
     void SetVisible(bool visible = true) override;
@@ -70,6 +71,9 @@ private:
     bool HasLetGoOf(const IOleObject* control) const { return m_control != control || !m_site; }
     RECT SiteRect() const;
     void FollowWithWindow();
+    void FollowToWindow();
+    // A windowless control: its window's messages come through the filter, and it draws on that window.
+    void ListenToWindow();
     void ShowHostWindow();
     bool AcceptsWindowlessMessage(UINT msg, LPARAM lParam) const;
 
