@@ -116,6 +116,14 @@ void CCefUI::CCefUIImpl::ApplyDragRegion(HWND window)
         m_dragWindows.push_back(window);
 }
 
+void CCefUI::CCefUIImpl::RetargetDragSubclasses(HWND topLevel)
+{
+    for (HWND window : m_dragWindows) {
+        if (::IsWindow(window) && ::GetPropW(window, kRegionProperty) == m_dragRegion)
+            ::SetPropW(window, kTopLevelProperty, topLevel);
+    }
+}
+
 void CCefUI::CCefUIImpl::RemoveDragSubclasses()
 {
     for (HWND window : m_dragWindows) {

@@ -278,6 +278,45 @@ TEST_F(CefViewTest, ClosingTheWindowClosesTheBrowserFirst) {
     EXPECT_EQ(host.finalMessages, 1);
 }
 
+// Moved to another window, off-screen or in a window of its own, the view's browser closes with that one.
+TEST_F(CefViewTest, AViewMovedToAnotherWindowKeepsItsBrowserWhenTheFirstCloses) {
+    for (const wchar_t* attributes : {L"", L"osr=\"false\""}) {
+        SCOPED_TRACE(attributes);
+        const bool windowed = *attributes != L'\0';
+        if (!::IsWindow(host)) {
+            ASSERT_NE(nullptr, host.Create(nullptr, L"web view", WS_POPUP, 0, 40, 40, 300, 200));
+            ::ShowWindow(host, SW_SHOWNOACTIVATE);
+        }
+        ShowView(attributes);
+        ASSERT_TRUE(arrived);
+        DoubleClickHostWindow other;
+        ASSERT_NE(nullptr, other.Create(nullptr, L"other", WS_POPUP, 0, 60, 60, 300, 200));
+        auto* otherRoot = new SkinUI::CContainerUI();
+        other.manager.AttachRootControl(otherRoot);
+        root->SetAutoDestroy(false);
+        root->Remove(view);
+        otherRoot->Add(view);
+        ::ShowWindow(other, SW_SHOWNOACTIVATE);
+        ::UpdateWindow(other);
+        ::SendMessageW(host, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(host); })) << ViewJournal();
+        EXPECT_FALSE(JournalHas(L"CloseBrowser")) << "the first window closed the moved view's browser";
+        EXPECT_EQ(1u, Registry().BrowserCount(other));
+        if (windowed) {
+            HWND child = FirstChildOfClass(other, L"CefStandInBrowserWindow");
+            EXPECT_NE(nullptr, child) << "the browser's window went with the first window";
+        } else {
+            ::SendMessageW(other, WM_RBUTTONDBLCLK, 0, MAKELPARAM(70, 30));
+            EXPECT_TRUE(JournalHas(L"Click(70,30,2,0,")) << "a double click in its new window missed it";
+        }
+        browser = nullptr;
+        ::SendMessageW(other, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(other); }));
+        EXPECT_TRUE(JournalHas(L"CloseBrowser(0);")) << "the window showing it did not close it first";
+        EXPECT_TRUE(PumpUntil([] { return LiveBrowsers() == 0; }));
+    }
+}
+
 TEST_F(CefViewTest, AViewDeletedBeforeItsWindowDoesNotKeepTheWindowOpen) {
     ShowView(L"");
     ASSERT_TRUE(arrived);
