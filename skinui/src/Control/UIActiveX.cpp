@@ -943,7 +943,9 @@ void CActiveXUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool 
     const auto alive = WatchLifetime();
     // The window left lets go of the filter in the base.
     CControlUI::SetManager(manager, parent, runInit);
-    if (moved && !alive.expired()) FollowToWindow();
+    if (!moved || alive.expired()) return;
+    FollowToWindow();
+    OnWindowChanged();
 }
 
 void CActiveXUI::ListenToWindow()

@@ -41,6 +41,8 @@ public:
     virtual bool CreateHostedControl();
     // Runs once per successful creation, before in-place activation.
     virtual void OnControlCreated() {}
+    // Runs once the control joined another window, or left its window for none.
+    virtual void OnWindowChanged() {}
 
     void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void SetPos(RECT rc, bool invalidate = true) override;
