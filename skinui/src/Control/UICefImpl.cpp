@@ -147,11 +147,12 @@ void CCefUI::CCefUIImpl::FollowWindow()
 {
     const HWND window = ManagerWindow();
     if (!m_browser || !window || window == m_registeredWindow) return;
+    const HWND left = m_registeredWindow;
     LeaveHookRegistry(m_browser);
     m_registeredWindow = window;
     WndProcHookRegistry::GetInstance().Add(m_browser, window);
     WatchDoubleClicks(true);
-    RetargetDragSubclasses(window);
+    RetargetDragSubclasses(left, window);
     if (HWND placed = PlacedWindow()) ::SetParent(placed, window);
 }
 

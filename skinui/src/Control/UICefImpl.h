@@ -153,8 +153,9 @@ private:
     void ApplyDragRegion(HWND window);
     static BOOL CALLBACK ApplyDragRegionToChild(HWND child, LPARAM self);
     void RemoveDragSubclasses();
-    // Presses in the page's draggable regions move the given window from now on.
-    void RetargetDragSubclasses(HWND topLevel);
+    // The view left one top-level window for another: presses in the page's draggable regions move
+    // the new one from now on.
+    void RetargetDragSubclasses(HWND left, HWND topLevel);
 
     CCefUI* m_owner;
     CefFrameBuffer m_view;

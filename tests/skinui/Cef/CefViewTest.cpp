@@ -280,15 +280,17 @@ TEST_F(CefViewTest, ClosingTheWindowClosesTheBrowserFirst) {
 
 // Moved to another window, off-screen or in a window of its own, the view's browser closes with that one.
 TEST_F(CefViewTest, AViewMovedToAnotherWindowKeepsItsBrowserWhenTheFirstCloses) {
-    for (const wchar_t* attributes : {L"", L"osr=\"false\""}) {
+    for (const wchar_t* attributes : {L"drag=\"true\"", L"osr=\"false\""}) {
         SCOPED_TRACE(attributes);
-        const bool windowed = *attributes != L'\0';
+        const bool windowed = std::wstring(attributes).find(L"osr") != std::wstring::npos;
         if (!::IsWindow(host)) {
             ASSERT_NE(nullptr, host.Create(nullptr, L"web view", WS_POPUP, 0, 40, 40, 300, 200));
             ::ShowWindow(host, SW_SHOWNOACTIVATE);
         }
         ShowView(attributes);
         ASSERT_TRUE(arrived);
+        const CefDraggableRegion titleBar{CefRect{0, 0, 250, 30}, true};
+        if (!windowed) Client()->GetDragHandler()->OnDraggableRegionsChanged(browser, {titleBar});
         DoubleClickHostWindow other;
         ASSERT_NE(nullptr, other.Create(nullptr, L"other", WS_POPUP, 0, 60, 60, 300, 200));
         auto* otherRoot = new SkinUI::CContainerUI();
@@ -308,6 +310,8 @@ TEST_F(CefViewTest, AViewMovedToAnotherWindowKeepsItsBrowserWhenTheFirstCloses) 
         } else {
             ::SendMessageW(other, WM_RBUTTONDBLCLK, 0, MAKELPARAM(70, 30));
             EXPECT_TRUE(JournalHas(L"Click(70,30,2,0,")) << "a double click in its new window missed it";
+            EXPECT_EQ(static_cast<HANDLE>(other), ::GetPropW(other, L"CefTopLevelHwnd"))
+                << "its draggable regions stayed with the first window";
         }
         browser = nullptr;
         ::SendMessageW(other, WM_CLOSE, 0, 0);
