@@ -287,8 +287,8 @@ struct SkinWindow : HostWindow {
     }
 };
 
-// Built from a skin that creates it at once, then moved to another window and the first one closed: the
-// control is fed, named and parented by the window showing it.
+// Built from a skin that creates it at once, then taken out, its window closed and the control added to
+// another window: the control is fed, named and parented by the window showing it.
 TEST_F(ActiveXTest, ControlBuiltAtOnceOrMovedBelongsToTheWindowShowingIt)
 {
     for (const bool windowless : {true, false}) {
@@ -319,10 +319,11 @@ TEST_F(ActiveXTest, ControlBuiltAtOnceOrMovedBelongsToTheWindowShowingIt)
             EXPECT_TRUE(clickReaches(first->GetHWND())) << "built at once, it hears no mouse";
         }
 
+        // The first window ends while the control is out of every window.
         first->root->SetAutoDestroy(false);
         first->root->Remove(control);
-        second.root->Add(control);
         first.reset();
+        second.root->Add(control);
         ::RedrawWindow(second.GetHWND(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         HWND named = nullptr;
         EXPECT_EQ(S_OK, site->GetWindow(&named));
