@@ -968,8 +968,8 @@ void CActiveXUI::FollowToWindow()
     }
     const HWND window = m_manager ? m_manager->GetWindowHandle() : nullptr;
     // Out of every window meanwhile, the child window waits unseen so that no window's end takes it along.
+    // Its place there comes with the next layout.
     if (m_site->m_window) ::SetParent(m_site->m_window->GetHWND(), window ? window : HWND_MESSAGE);
-    FollowWithWindow();
 }
 
 void CActiveXUI::SetPos(RECT rc, bool invalidate)

@@ -300,6 +300,7 @@ TEST_F(CefViewTest, AViewMovedToAnotherWindowKeepsItsBrowserWhenTheFirstCloses) 
         otherRoot->Add(view);
         ::ShowWindow(other, SW_SHOWNOACTIVATE);
         ::UpdateWindow(other);
+        EXPECT_EQ(nullptr, ::GetPropW(host, L"CefPreWndProc")) << "the first window still drags for the page";
         ::SendMessageW(host, WM_CLOSE, 0, 0);
         ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(host); })) << ViewJournal();
         EXPECT_FALSE(JournalHas(L"CloseBrowser")) << "the first window closed the moved view's browser";
