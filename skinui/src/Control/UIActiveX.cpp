@@ -495,12 +495,7 @@ STDMETHODIMP CActiveXCtrl::OnInPlaceActivateEx(BOOL*, DWORD flags)
         ReleaseInto(m_inPlaceObject);
         hr = m_owner->m_control->QueryInterface(IID_IOleInPlaceObjectWindowless,
                                                 reinterpret_cast<void**>(&m_inPlaceObject));
-        if (SUCCEEDED(hr) && manager) {
-            m_owner->m_hostWindow = manager->GetWindowHandle();
-            // Activated again: still one filter entry, or release would leave one behind.
-            manager->RemoveMessageFilter(m_owner);
-            manager->AddMessageFilter(m_owner);
-        }
+        if (SUCCEEDED(hr) && manager) m_owner->ListenToWindow();
     }
     if (FAILED(hr)) {
         m_windowless = false;
@@ -940,6 +935,41 @@ void CActiveXUI::FollowWithWindow()
     if (!IsWindowedSite() || !m_site->m_window) return;
     ::MoveWindow(m_site->m_window->GetHWND(), m_rcItem.left, m_rcItem.top, m_rcItem.right - m_rcItem.left,
                  m_rcItem.bottom - m_rcItem.top, TRUE);
+}
+
+void CActiveXUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    const bool moved = manager != m_manager;
+    const auto alive = WatchLifetime();
+    // The window left lets go of the filter in the base.
+    CControlUI::SetManager(manager, parent, runInit);
+    if (!moved || alive.expired()) return;
+    FollowToWindow();
+    OnWindowChanged();
+}
+
+void CActiveXUI::ListenToWindow()
+{
+    m_hostWindow = m_manager ? m_manager->GetWindowHandle() : nullptr;
+    if (!m_manager) return;
+    // Activated again: still one filter entry, or release would leave one behind.
+    m_manager->RemoveMessageFilter(this);
+    m_manager->AddMessageFilter(this);
+}
+
+// Built while bound to a window and attached again, or moved to another window: the control is fed,
+// drawn and parented by the window that shows it now.
+void CActiveXUI::FollowToWindow()
+{
+    if (!m_site || !m_site->m_inPlaceActive) return;
+    if (m_site->m_windowless) {
+        ListenToWindow();
+        return;
+    }
+    const HWND window = m_manager ? m_manager->GetWindowHandle() : nullptr;
+    // Out of every window meanwhile, the child window waits unseen so that no window's end takes it along.
+    // Its place there comes with the next layout.
+    if (m_site->m_window) ::SetParent(m_site->m_window->GetHWND(), window ? window : HWND_MESSAGE);
 }
 
 void CActiveXUI::SetPos(RECT rc, bool invalidate)

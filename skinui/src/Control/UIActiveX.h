@@ -41,7 +41,10 @@ public:
     virtual bool CreateHostedControl();
     // Runs once per successful creation, before in-place activation.
     virtual void OnControlCreated() {}
+    // Runs once the control joined another window, or left its window for none.
+    virtual void OnWindowChanged() {}
 
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void SetPos(RECT rc, bool invalidate = true) override;
     void Move(SIZE offset, bool invalidate = true) override;
     void SetVisible(bool visible = true) override;
@@ -70,6 +73,9 @@ private:
     bool HasLetGoOf(const IOleObject* control) const { return m_control != control || !m_site; }
     RECT SiteRect() const;
     void FollowWithWindow();
+    void FollowToWindow();
+    // A windowless control: its window's messages come through the filter, and it draws on that window.
+    void ListenToWindow();
     void ShowHostWindow();
     bool AcceptsWindowlessMessage(UINT msg, LPARAM lParam) const;
 

@@ -53,6 +53,15 @@ void CCefUI::InitControl()
     if (!m_created) m_created = m_impl->CreateBrowser();
 }
 
+void CCefUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
+{
+    const bool moved = manager != m_manager;
+    // Initialisation may run application code, which may delete the control.
+    const auto alive = WatchLifetime();
+    CContainerUI::SetManager(manager, parent, runInit);
+    if (moved && !alive.expired()) m_impl->FollowWindow();
+}
+
 void CCefUI::SetPos(RECT rc, bool invalidate)
 {
     // The size event runs application code, which may delete the control.

@@ -28,6 +28,7 @@ public:
 
     const wchar_t* GetClass() const override { return L"Cef"; }
     void* GetInterface(const wchar_t* name) override;
+    void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void SetPos(RECT rc, bool invalidate = true) override;
     void SetVisible(bool visible = true) override;
     void SetInternalVisible(bool visible = true) override;

@@ -102,7 +102,7 @@ void CCefUI::CCefUIImpl::OnDraggableRegionsChanged(CefRefPtr<CefBrowser> browser
             const RECT rc = ControlRect();
             ::OffsetRgn(m_dragRegion, rc.left, rc.top);
         }
-        ApplyDragRegion(host->GetWindowHandle());
+        ApplyDragRegion(UsesOsrWindow() ? m_osrWindow : ManagerWindow());
         return;
     }
     ::EnumChildWindows(host->GetWindowHandle(), &CCefUIImpl::ApplyDragRegionToChild, reinterpret_cast<LPARAM>(this));
@@ -114,6 +114,22 @@ void CCefUI::CCefUIImpl::ApplyDragRegion(HWND window)
     if (SubclassForDragging(window, m_dragRegion, ManagerWindow()) != ERROR_SUCCESS) return;
     if (std::find(m_dragWindows.begin(), m_dragWindows.end(), window) == m_dragWindows.end())
         m_dragWindows.push_back(window);
+}
+
+void CCefUI::CCefUIImpl::RetargetDragSubclasses(HWND left, HWND topLevel)
+{
+    const std::vector<HWND> hooked = m_dragWindows;
+    for (HWND window : hooked) {
+        if (!::IsWindow(window) || ::GetPropW(window, kRegionProperty) != m_dragRegion) continue;
+        if (window != left) {
+            ::SetPropW(window, kTopLevelProperty, topLevel);
+            continue;
+        }
+        // An off-screen page takes its clicks in the window showing it: the hook moves there.
+        RestoreWindow(window);
+        m_dragWindows.erase(std::find(m_dragWindows.begin(), m_dragWindows.end(), window));
+        ApplyDragRegion(topLevel);
+    }
 }
 
 void CCefUI::CCefUIImpl::RemoveDragSubclasses()

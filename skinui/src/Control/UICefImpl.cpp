@@ -138,9 +138,29 @@ void CCefUI::CCefUIImpl::OnControlMoved()
     auto host = Host();
     if (!host) return;
     const RECT rc = ControlRect();
-    HWND moved = !m_offscreen ? host->GetWindowHandle() : UsesOsrWindow() ? m_osrWindow : nullptr;
-    if (moved) ::SetWindowPos(moved, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER);
+    if (HWND placed = PlacedWindow())
+        ::SetWindowPos(placed, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, SWP_NOZORDER);
     host->WasResized();
+}
+
+void CCefUI::CCefUIImpl::FollowWindow()
+{
+    const HWND window = ManagerWindow();
+    if (!m_browser || !window || window == m_registeredWindow) return;
+    const HWND left = m_registeredWindow;
+    LeaveHookRegistry(m_browser);
+    m_registeredWindow = window;
+    WndProcHookRegistry::GetInstance().Add(m_browser, window);
+    WatchDoubleClicks(true);
+    RetargetDragSubclasses(left, window);
+    if (HWND placed = PlacedWindow()) ::SetParent(placed, window);
+}
+
+HWND CCefUI::CCefUIImpl::PlacedWindow() const
+{
+    if (m_offscreen) return UsesOsrWindow() ? m_osrWindow : nullptr;
+    auto host = Host();
+    return host ? host->GetWindowHandle() : nullptr;
 }
 
 void CCefUI::CCefUIImpl::SetBrowserVisible(bool visible)

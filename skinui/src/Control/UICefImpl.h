@@ -71,6 +71,9 @@ public:
     bool CreateBrowser();
     void LoadUrl();
     void OnControlMoved();
+    // The view joined another window: its browser closes, shows and hides with that one, and the
+    // browser's own windows move into it. Out of every window, it stays with the last one.
+    void FollowWindow();
     void SetBrowserVisible(bool visible);
     void PaintFrames(HDC hdc);
     // Keyboard and mouse window messages, from the control or from the OSR window.
@@ -116,6 +119,8 @@ private:
     // Off-screen input arrives in the OSR window's coordinates with OpenGL, else in the manager's window.
     HWND InputWindow() const;
     bool UsesOsrWindow() const { return m_offscreen && m_openGL && m_osrWindow; }
+    // The child window at the control's place: the browser's own when windowed, the OSR window with OpenGL.
+    HWND PlacedWindow() const;
     void LeaveHookRegistry(CefRefPtr<CefBrowser> browser);
     void WatchDoubleClicks(bool watch);
     // Drops what a creation the engine refused had set up, so that the next attempt starts afresh.
@@ -148,6 +153,9 @@ private:
     void ApplyDragRegion(HWND window);
     static BOOL CALLBACK ApplyDragRegionToChild(HWND child, LPARAM self);
     void RemoveDragSubclasses();
+    // The view left one top-level window for another: presses in the page's draggable regions move
+    // the new one from now on.
+    void RetargetDragSubclasses(HWND left, HWND topLevel);
 
     CCefUI* m_owner;
     CefFrameBuffer m_view;

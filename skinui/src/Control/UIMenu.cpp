@@ -331,10 +331,23 @@ void CMenuElementUI::CloseSiblingSubMenus()
 void CMenuElementUI::OpenSubMenu()
 {
     if (m_subMenu) return;
+    // Hidden while they wait inside this item; the sub-menu lays out and walks only visible items.
+    for (CMenuElementUI* sub : GetSubItems()) {
+        sub->SetVisible(true);
+        sub->SetInternalVisible(true);
+    }
     m_subMenu = new CMenuWnd();
     CloseSiblingSubMenus();
     m_state.buttonState |= kPushed;
     m_subMenu->Init(this, L"", 0, 0, nullptr, nullptr, 6, true);
+}
+
+void CMenuElementUI::SelectAndOpenSubMenu()
+{
+    // Selecting notifies the application, which may delete the item.
+    const auto alive = WatchLifetime();
+    SelectSelf();
+    if (!alive.expired()) OpenSubMenu();
 }
 
 void CMenuElementUI::OnSubMenuClosed()
@@ -351,14 +364,7 @@ void CMenuElementUI::HandleEvent(ControlEvent& event)
         CListContainerElementUI::HandleEvent(event);
         if (m_subMenu) return;
         if (HasSubItems()) {
-            for (CMenuElementUI* sub : GetSubItems()) {
-                sub->SetVisible(true);
-                sub->SetInternalVisible(true);
-            }
-            // Selecting notifies the application, which may delete the item.
-            const auto alive = WatchLifetime();
-            SelectSelf();
-            if (!alive.expired()) OpenSubMenu();
+            SelectAndOpenSubMenu();
         } else {
             CloseSiblingSubMenus();
             SelectSelf();
@@ -375,7 +381,7 @@ void CMenuElementUI::HandleEvent(ControlEvent& event)
         CListContainerElementUI::HandleEvent(event);
         if (alive.expired() || m_subMenu) return;
         if (HasSubItems()) {
-            OpenSubMenu();
+            SelectAndOpenSubMenu();
             return;
         }
         SetChecked(!GetChecked());
@@ -392,7 +398,7 @@ void CMenuElementUI::HandleEvent(ControlEvent& event)
         if (event.chKey == VK_RIGHT) {
             if (m_subMenu) return;
             if (HasSubItems()) {
-                OpenSubMenu();
+                SelectAndOpenSubMenu();
             } else {
                 CloseSiblingSubMenus();
                 SelectSelf();

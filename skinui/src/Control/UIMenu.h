@@ -173,6 +173,8 @@ private:
     std::vector<LentSubItem>::iterator FindLent(const CMenuElementUI* item);
 
     void SelectSelf();
+    // Hovering, clicking and the Right key open the sub-menu alike.
+    void SelectAndOpenSubMenu();
     void CloseSiblingSubMenus();
     void DeliverClick(HWND target);
 

@@ -57,6 +57,12 @@ bool CWebBrowserUI::CreateHostedControl()
     return true;
 }
 
+// The window left let go of the translator: the keys come through the window showing the browser now.
+void CWebBrowserUI::OnWindowChanged()
+{
+    if (m_control && m_manager) m_manager->AddTranslateAccelerator(this);
+}
+
 // Also releases the browser itself: creating again must not leave the previous one behind.
 void CWebBrowserUI::ReleaseHostedControl()
 {

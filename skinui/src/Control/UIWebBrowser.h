@@ -71,6 +71,7 @@ public:
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     void ReleaseHostedControl() override;
     bool CreateHostedControl() override;
+    void OnWindowChanged() override;
 
     void SetHomePage(const wchar_t* url) { m_homePage = url; }
     const CUIString& GetHomePage() const { return m_homePage; }

@@ -1,5 +1,6 @@
 #include "ActiveXHostTest.h"
 #include "Control/ButtonUI.h"
+#include "Core/DialogBuilder.h"
 #include "DebugOutputCapture.h"
 #include "SkinTestData.h"
 
@@ -266,6 +267,76 @@ TEST_F(ActiveXTest, ActivatingAgainKeepsOneFilterThatReleaseRemoves)
     control->offered = 0;
     ::SendMessageW(Window().Handle(), WM_MOUSEMOVE, 0, Point(41, 41));
     EXPECT_EQ(0, control->offered);
+}
+
+// A shown top-level window whose tree a skin built with its own manager.
+struct SkinWindow : HostWindow {
+    CContainerUI* root = nullptr;
+    explicit SkinWindow(const wchar_t* xml)
+    {
+        if (!Create(nullptr, L"skin", WS_POPUP, 0, 10, 10, 200, 150)) return;
+        CDialogBuilder builder;
+        root = static_cast<CContainerUI*>(builder.Create(xml, nullptr, nullptr, &manager));
+        manager.AttachRootControl(root);
+        ::ShowWindow(m_hWnd, SW_SHOWNOACTIVATE);
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    }
+    ~SkinWindow()
+    {
+        if (::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+    }
+};
+
+// Built from a skin that creates it at once, then taken out, its window closed and the control added to
+// another window: the control is fed, named and parented by the window showing it.
+TEST_F(ActiveXTest, ControlBuiltAtOnceOrMovedBelongsToTheWindowShowingIt)
+{
+    for (const bool windowless : {true, false}) {
+        SCOPED_TRACE(windowless ? "windowless" : "windowed");
+        TestControlOptions options;
+        options.windowless = windowless;
+        Register(options);
+        auto first = std::make_unique<SkinWindow>(
+            L"<Window><VerticalLayout inset=\"10,10,10,10\"><ActiveX name=\"x\" delaycreate=\"false\" "
+            L"clsid=\"{6F1B3A52-3C0E-4B8E-9D55-2A7C1E0B9A11}\"/></VerticalLayout></Window>");
+        SkinWindow second(L"<Window><VerticalLayout inset=\"20,20,20,20\"/></Window>");
+        ASSERT_NE(nullptr, first->root);
+        ASSERT_NE(nullptr, second.root);
+        auto* control = static_cast<CActiveXUI*>(first->manager.FindControl(L"x"));
+        ASSERT_NE(nullptr, control);
+        TestOleControl* hosted = TestOleControl::Last();
+        ASSERT_NE(nullptr, hosted);
+        ASSERT_EQ(windowless, hosted->activeWindowless);
+        IOleInPlaceSite* site = nullptr;
+        ASSERT_EQ(S_OK, hosted->clientSite->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&site)));
+        const auto clickReaches = [&](HWND window) {
+            hosted->messages.clear();
+            ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, Point(40, 40));
+            ::SendMessageW(window, WM_LBUTTONUP, 0, Point(40, 40));
+            return Saw(hosted->messages, WM_LBUTTONDOWN);
+        };
+        if (windowless) {
+            EXPECT_TRUE(clickReaches(first->GetHWND())) << "built at once, it hears no mouse";
+        }
+
+        // The first window ends while the control is out of every window.
+        first->root->SetAutoDestroy(false);
+        first->root->Remove(control);
+        first.reset();
+        second.root->Add(control);
+        ::RedrawWindow(second.GetHWND(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        HWND named = nullptr;
+        EXPECT_EQ(S_OK, site->GetWindow(&named));
+        if (windowless) {
+            EXPECT_EQ(second.GetHWND(), named);
+            EXPECT_TRUE(clickReaches(second.GetHWND())) << "moved, it hears no mouse";
+        } else {
+            EXPECT_TRUE(::IsWindow(control->GetHostWindow())) << "its child window went with the first window";
+            EXPECT_EQ(second.GetHWND(), ::GetParent(control->GetHostWindow()));
+            EXPECT_EQ(control->GetHostWindow(), named);
+        }
+        site->Release();
+    }
 }
 
 // Lets go of its control from the creation hook.

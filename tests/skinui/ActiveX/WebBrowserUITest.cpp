@@ -295,6 +295,18 @@ TEST_F(WebBrowserTest, FacesAnswerEachOther)
     EXPECT_EQ(0u, browser.GetComReferenceCount());
 }
 
+// Counts the keys its window offers it.
+class KeyCountingBrowser : public CWebBrowserUI {
+public:
+    using CWebBrowserUI::TranslateAccelerator;
+    int offered = 0;
+    LRESULT TranslateAccelerator(MSG* msg) override
+    {
+        ++offered;
+        return CWebBrowserUI::TranslateAccelerator(msg);
+    }
+};
+
 TEST_F(WebBrowserTest, KeysGoToTheBrowserOnlyWhenTheyAreKeys)
 {
     CWebBrowserUI browser;
@@ -302,6 +314,24 @@ TEST_F(WebBrowserTest, KeysGoToTheBrowserOnlyWhenTheyAreKeys)
     EXPECT_EQ(S_FALSE, browser.TranslateAccelerator(&click));
     MSG key = {nullptr, WM_KEYDOWN, VK_TAB, 0, 0, {}};
     EXPECT_EQ(E_NOTIMPL, browser.TranslateAccelerator(&key));
+
+    // Moved to another window, the browser is offered that window's keys.
+    Register();
+    auto* moved = new KeyCountingBrowser();
+    moved->SetAttribute(L"clsid", kTestControlClsidText);
+    ASSERT_NE(nullptr, Show(moved));
+    HostWindow other;
+    ASSERT_NE(nullptr, other.CreateTopLevel(nullptr, 200, 150));
+    auto* otherRoot = new CContainerUI();
+    other.manager.AttachRootControl(otherRoot);
+    auto* root = static_cast<CContainerUI*>(moved->GetParent());
+    root->SetAutoDestroy(false);
+    root->Remove(moved);
+    otherRoot->Add(moved);
+    key.hwnd = other.GetHWND();
+    other.manager.TranslateAccelerator(&key);
+    EXPECT_EQ(1, moved->offered);
+    ::DestroyWindow(other.GetHWND());
 }
 
 }  // namespace

@@ -278,6 +278,50 @@ TEST_F(CefViewTest, ClosingTheWindowClosesTheBrowserFirst) {
     EXPECT_EQ(host.finalMessages, 1);
 }
 
+// Moved to another window, off-screen or in a window of its own, the view's browser closes with that one.
+TEST_F(CefViewTest, AViewMovedToAnotherWindowKeepsItsBrowserWhenTheFirstCloses) {
+    for (const wchar_t* attributes : {L"drag=\"true\"", L"osr=\"false\""}) {
+        SCOPED_TRACE(attributes);
+        const bool windowed = std::wstring(attributes).find(L"osr") != std::wstring::npos;
+        if (!::IsWindow(host)) {
+            ASSERT_NE(nullptr, host.Create(nullptr, L"web view", WS_POPUP, 0, 40, 40, 300, 200));
+            ::ShowWindow(host, SW_SHOWNOACTIVATE);
+        }
+        ShowView(attributes);
+        ASSERT_TRUE(arrived);
+        const CefDraggableRegion titleBar{CefRect{0, 0, 250, 30}, true};
+        if (!windowed) Client()->GetDragHandler()->OnDraggableRegionsChanged(browser, {titleBar});
+        DoubleClickHostWindow other;
+        ASSERT_NE(nullptr, other.Create(nullptr, L"other", WS_POPUP, 0, 60, 60, 300, 200));
+        auto* otherRoot = new SkinUI::CContainerUI();
+        other.manager.AttachRootControl(otherRoot);
+        root->SetAutoDestroy(false);
+        root->Remove(view);
+        otherRoot->Add(view);
+        ::ShowWindow(other, SW_SHOWNOACTIVATE);
+        ::UpdateWindow(other);
+        EXPECT_EQ(nullptr, ::GetPropW(host, L"CefPreWndProc")) << "the first window still drags for the page";
+        ::SendMessageW(host, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(host); })) << ViewJournal();
+        EXPECT_FALSE(JournalHas(L"CloseBrowser")) << "the first window closed the moved view's browser";
+        EXPECT_EQ(1u, Registry().BrowserCount(other));
+        if (windowed) {
+            HWND child = FirstChildOfClass(other, L"CefStandInBrowserWindow");
+            EXPECT_NE(nullptr, child) << "the browser's window went with the first window";
+        } else {
+            ::SendMessageW(other, WM_RBUTTONDBLCLK, 0, MAKELPARAM(70, 30));
+            EXPECT_TRUE(JournalHas(L"Click(70,30,2,0,")) << "a double click in its new window missed it";
+            EXPECT_EQ(static_cast<HANDLE>(other), ::GetPropW(other, L"CefTopLevelHwnd"))
+                << "its draggable regions stayed with the first window";
+        }
+        browser = nullptr;
+        ::SendMessageW(other, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(other); }));
+        EXPECT_TRUE(JournalHas(L"CloseBrowser(0);")) << "the window showing it did not close it first";
+        EXPECT_TRUE(PumpUntil([] { return LiveBrowsers() == 0; }));
+    }
+}
+
 TEST_F(CefViewTest, AViewDeletedBeforeItsWindowDoesNotKeepTheWindowOpen) {
     ShowView(L"");
     ASSERT_TRUE(arrived);

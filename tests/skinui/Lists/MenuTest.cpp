@@ -277,6 +277,7 @@ TEST_F(MenuTest, ClosingTheMenuUnderAHeldItemClicksNothing)
     EXPECT_TRUE(!state || state->checked == 0) << "nor was the item checked";
 }
 
+// In the menu, and in a sub-menu opened by the Right key, by a click, or by a click once Escape closed it.
 TEST_F(MenuTest, UpAndDownPassOverDisabledItemsAndSeparators)
 {
     CMenuUI* list = menu->GetLayout();
@@ -285,6 +286,45 @@ TEST_F(MenuTest, UpAndDownPassOverDisabledItemsAndSeparators)
     EXPECT_EQ(3, list->GetCurSel()) << "from open past the nameless item and the separator to more";
     ::SendMessageW(hwnd, WM_KEYDOWN, VK_UP, 0);
     EXPECT_EQ(0, list->GetCurSel());
+
+    enum class Open { RightKey, Click, HoverEscapeClick };
+    for (const Open how : {Open::RightKey, Open::Click, Open::HoverEscapeClick}) {
+        SCOPED_TRACE(static_cast<int>(how));
+        CMenuWnd* top = OpenMenu(kMenuXml, &host.manager, &states);
+        const HWND topHwnd = top->GetHWND();
+        ::UpdateWindow(topHwnd);
+        auto* more = static_cast<CMenuElementUI*>(top->GetManager().FindControl(L"more"));
+        ASSERT_NE(nullptr, more);
+        const LPARAM at = CentreOf(more);
+        if (how == Open::RightKey) {
+            ASSERT_TRUE(top->GetLayout()->SelectItem(top->GetLayout()->GetItemIndex(more), true));
+            ::SendMessageW(topHwnd, WM_KEYDOWN, VK_RIGHT, 0);
+        } else if (how == Open::HoverEscapeClick) {
+            ::SendMessageW(topHwnd, WM_MOUSEMOVE, 0, at);
+            ASSERT_NE(nullptr, more->GetSubMenuWindow());
+            const HWND hovered = more->GetSubMenuWindow()->GetHWND();
+            ::SendMessageW(hovered, WM_KEYDOWN, VK_ESCAPE, 0);
+            ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(hovered); }));
+        }
+        if (how != Open::RightKey) {
+            ::SendMessageW(topHwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            ::SendMessageW(topHwnd, WM_LBUTTONUP, 0, at);
+        }
+        CMenuWnd* sub = more->GetSubMenuWindow();
+        ASSERT_NE(nullptr, sub);
+        ::UpdateWindow(sub->GetHWND());
+        for (const wchar_t* name : {L"m1", L"m2"}) {
+            CControlUI* item = sub->GetManager().FindControl(name);
+            ASSERT_NE(nullptr, item);
+            EXPECT_TRUE(item->IsVisible());
+            EXPECT_FALSE(::IsRectEmpty(&item->GetPos())) << "a sub-menu item without room";
+        }
+        EXPECT_TRUE(sub->GetLayout()->SelectItem(0, true));
+        ::SendMessageW(sub->GetHWND(), WM_KEYDOWN, VK_DOWN, 0);
+        EXPECT_EQ(1, sub->GetLayout()->GetCurSel());
+        ::DestroyWindow(topHwnd);
+        ASSERT_TRUE(PumpUntil([] { return GetMenuObserver().GetReceivers().size() == 1; }));
+    }
 }
 
 TEST_F(MenuTest, SubMenusTakeTheLayeredModeOfTheirMenu)
