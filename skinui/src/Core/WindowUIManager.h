@@ -295,6 +295,7 @@ private:
     void SendButtonEvent(CControlUI* control, int type, WPARAM wParam, LPARAM lParam);
     void DispatchTo(CControlUI* control, int type, WPARAM wParam, LPARAM lParam, wchar_t key, WORD keyState);
     bool IsNativeTimerIdInUse(UINT nativeId) const;
+    int FindTimer(const CControlUI* control, UINT id) const;
     void FreeTimersOf(CControlUI* control);
 
     static CPtrArray& LiveManagers();

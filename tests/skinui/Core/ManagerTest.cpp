@@ -77,6 +77,14 @@ TEST_F(ManagerTest, TimersKeepFiringAfterHundredsOfCreateAndKillCycles)
 
     const int before = notes.Count(L"timer", &steady);
     EXPECT_TRUE(PumpUntil([&] { return notes.Count(L"timer", &steady) >= before + 3; }));
+    // A killed timer gives its native id back: controls that live on after setting and killing one
+    // timer each hold none.
+    std::vector<std::unique_ptr<CControlUI>> idle(300);
+    for (auto& control : idle) {
+        control.reset(Adopt(new CControlUI()));
+        ASSERT_TRUE(manager().SetTimer(control.get(), 5, 100000));
+        ASSERT_TRUE(manager().KillTimer(control.get(), 5));
+    }
     CControlUI fresh;
     Adopt(&fresh);
     ASSERT_TRUE(manager().SetTimer(&fresh, 4, 10));
