@@ -29,17 +29,20 @@ CControlUI* CALLBACK CollectName(CControlUI* control, void* data)
     return nullptr;
 }
 
+// Visits as registration does and keeps the last match: the control registration would leave the name to.
 struct NamesakeSearch {
     const CWindowUIManager* manager;
     const CControlUI* leaving;
     CUIString name;
+    CControlUI* found;
 };
 
 CControlUI* CALLBACK FindNamesake(CControlUI* control, void* data)
 {
-    const auto* search = static_cast<NamesakeSearch*>(data);
-    if (control == search->leaving || control->GetManager() != search->manager) return nullptr;
-    return control->GetName() == search->name ? control : nullptr;
+    auto* search = static_cast<NamesakeSearch*>(data);
+    if (control != search->leaving && control->GetManager() == search->manager && control->GetName() == search->name)
+        search->found = control;
+    return nullptr;
 }
 
 constexpr WORD kKeyStateAlt = 0x20;
@@ -221,9 +224,9 @@ void CWindowUIManager::ReleaseName(CControlUI* control, const CUIString& name)
     if (name.IsEmpty() || m_names.Find(name) != control) return;
     m_names.Remove(name);
     if (!m_root) return;
-    NamesakeSearch search{this, control, name};
-    if (CControlUI* namesake = m_root->FindControl(&FindNamesake, &search, FIND_ALL | FIND_ME_FIRST))
-        m_names.Set(name, namesake);
+    NamesakeSearch search{this, control, name, nullptr};
+    m_root->FindControl(&FindNamesake, &search, FIND_ALL);
+    if (search.found) m_names.Set(name, search.found);
 }
 
 void CWindowUIManager::NameChanged(CControlUI* control, const CUIString& oldName)

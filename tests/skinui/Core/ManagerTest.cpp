@@ -202,10 +202,11 @@ TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
     auto* last = root->Add(new TabStopControl());
     first->SetName(L"ok");
     second->SetName(L"ok");
+    hidden->SetName(L"ok");
     hidden->SetVisible(false);
     last->SetName(L"last");
     ASSERT_TRUE(manager().AttachRootControl(root));
-    EXPECT_EQ(second, manager().FindControl(L"ok"));
+    EXPECT_EQ(hidden, manager().FindControl(L"ok"));
     EXPECT_EQ(last, manager().FindControl(L"last"));
 
     // The window takes the keyboard focus from another one, so that keys reach the control.
@@ -227,6 +228,8 @@ TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
     manager().MoveFocusToNextTabStop(false);
     EXPECT_EQ(second, manager().GetFocus());
 
+    hidden->SetName(L"renamed");
+    EXPECT_EQ(second, manager().FindControl(L"ok")) << "the name passes as a fresh registration would pass it";
     manager().ReleaseControlReferences(second);
     EXPECT_EQ(nullptr, manager().GetFocus());
     EXPECT_EQ(first, manager().FindControl(L"ok")) << "the name went with the control let go of, not to its namesake";
