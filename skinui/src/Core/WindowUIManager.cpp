@@ -294,6 +294,8 @@ void CWindowUIManager::KillFocus(CControlUI* newFocus)
 {
     CControlUI* old = m_focus;
     if (!old) return;
+    // Cleared before the loss is told: a handler that moves the focus finds no focus to take away again.
+    m_focus = nullptr;
     ControlEvent event;
     event.Type = EVT_KILLFOCUS;
     event.pSender = newFocus;
@@ -301,9 +303,12 @@ void CWindowUIManager::KillFocus(CControlUI* newFocus)
     const auto alive = old->WatchLifetime();
     old->DispatchEvent(event);
     if (!alive.expired()) SendNotify(old, L"killfocus");
-    m_focus = nullptr;
 }
 
+// The latest call wins: when the old focus's loss handlers set the focus themselves (to a third control,
+// back to the old one, or to none), their choice stands and this call ends there; a set-focus handler
+// that moves the focus on leaves its control without a "setfocus" notification. So one control at most
+// is focused, and each that loses the focus hears it.
 void CWindowUIManager::SetFocus(CControlUI* control)
 {
     // Watched first: the window taking the keyboard focus runs the losing window's handlers, and then the
@@ -312,12 +317,13 @@ void CWindowUIManager::SetFocus(CControlUI* control)
     if (::GetFocus() != m_hwnd && control != m_focus && ::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
     if (control && alive.expired()) return;
     if (control == m_focus) return;
+    const unsigned move = ++m_focusMoves;
     KillFocus(control);
-    if (alive.expired()) return;
+    if (alive.expired() || move != m_focusMoves) return;
     if (control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_focus = control;
         SendEventTo(control, EVT_SETFOCUS);
-        if (!alive.expired()) SendNotify(control, L"setfocus");
+        if (!alive.expired() && m_focus == control) SendNotify(control, L"setfocus");
     }
 }
 
@@ -326,8 +332,10 @@ void CWindowUIManager::SetFocusDeferred(CControlUI* control)
     const auto alive = WatchedLifetime(control);
     if (::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
     if (alive.expired()) return;
+    // As in SetFocus: a loss handler's own choice of focus stands.
+    const unsigned move = ++m_focusMoves;
     KillFocus(control);
-    if (alive.expired() || !m_root) return;
+    if (alive.expired() || !m_root || move != m_focusMoves) return;
     TabStopSearch search{control, nullptr, false, false};
     m_focus = m_root->FindControl(&FindNextTabStop, &search, FIND_VISIBLE | FIND_ENABLED | FIND_ME_FIRST);
     m_focusNeeded = true;

@@ -336,6 +336,8 @@ private:
 
     CControlUI* m_root = nullptr;
     CControlUI* m_focus = nullptr;
+    // Counts focus changes begun, so that a change begun by a handler inside another is noticed.
+    unsigned m_focusMoves = 0;
     CControlUI* m_hover = nullptr;
     CControlUI* m_click = nullptr;
     CControlUI* m_keyDown = nullptr;

@@ -228,6 +228,24 @@ TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
     manager().MoveFocusToNextTabStop(false);
     EXPECT_EQ(second, manager().GetFocus());
 
+    // A loss handler that moves the focus to a third control has the last word, and that control hears
+    // its own loss later: one control is focused at a time.
+    const int secondLosses = notes.Count(L"killfocus", second);
+    int redirects = 0;
+    notes.onNotify = [&](NotifyMessage& msg) {
+        if (msg.sType == L"killfocus" && msg.pSender == second && redirects++ == 0) manager().SetFocus(last);
+    };
+    manager().SetFocus(first);
+    notes.onNotify = nullptr;
+    EXPECT_EQ(last, manager().GetFocus());
+    EXPECT_TRUE(last->IsFocused());
+    EXPECT_FALSE(first->IsFocused());
+    EXPECT_EQ(secondLosses + 1, notes.Count(L"killfocus", second));
+    const int lastLosses = notes.Count(L"killfocus", last);
+    manager().SetFocus(second);
+    EXPECT_EQ(lastLosses + 1, notes.Count(L"killfocus", last));
+    EXPECT_FALSE(last->IsFocused());
+
     hidden->SetName(L"renamed");
     EXPECT_EQ(second, manager().FindControl(L"ok")) << "the name passes as a fresh registration would pass it";
     manager().ReleaseControlReferences(second);
