@@ -60,6 +60,7 @@ void CWindowUIManager::Term()
     SharedResources& shared = SharedResources::Get();
     DeleteImages(shared.images);
     DeleteFonts(shared.fonts);
+    DeleteFonts(shared.styledFonts);
     if (shared.defaultFont.hFont) ::DeleteObject(shared.defaultFont.hFont);
     shared.defaultFont = FontInfo();
     DeleteStrings(shared.styles);

@@ -181,6 +181,9 @@ public:
     void SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic, bool shared = false);
     HFONT GetFont(int id);
     HFONT GetFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
+    // A font of that style among the window's or shared fonts, else one made for styled text and shared
+    // by every window until Term, apart from the fonts skins add by id.
+    HFONT GetStyledFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
     FontInfo* GetFontInfo(int id);
     FontInfo* GetFontInfo(HFONT font);
     FontInfo* GetDefaultFontInfo();
@@ -306,6 +309,7 @@ private:
     void ReleaseWindowResources();
     void FillMetrics(FontInfo& info);
     void RecreateFont(FontInfo& info);
+    FontInfo* NewFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
     CUIStringPtrMap& FontMap(bool shared);
     void SetDefaultColor(DWORD DefaultColors::*which, DWORD color, bool shared);
     // Paint and mouse helpers.
