@@ -40,6 +40,20 @@ protected:
     NotifyRecorder notes;
 };
 
+// Moves the focus on, once, when its control gains it.
+struct FocusPasser {
+    CWindowUIManager* manager;
+    CControlUI* onTo;
+    bool OnEvent(void* param)
+    {
+        if (static_cast<ControlEvent*>(param)->Type != EVT_SETFOCUS || !onTo) return true;
+        CControlUI* next = onTo;
+        onTo = nullptr;
+        manager->SetFocus(next);
+        return true;
+    }
+};
+
 class CountingFilter : public IMessageFilterUI {
 public:
     int calls = 0;
@@ -271,6 +285,26 @@ TEST_F(ManagerTest, DeferredFocusStartsFromTheTabStopBefore)
     EXPECT_EQ(1, notes.Count(L"killfocus", first));
     EXPECT_EQ(1, notes.Count(L"setfocus", first));
     EXPECT_TRUE(manager().IsUpdateNeeded());
+
+    // A loss handler that sets the focus itself has the last word here too.
+    int redirects = 0;
+    notes.onNotify = [&](NotifyMessage& msg) {
+        if (msg.sType == L"killfocus" && msg.pSender == first && redirects++ == 0) manager().SetFocus(second);
+    };
+    manager().SetFocusDeferred(second);
+    notes.onNotify = nullptr;
+    EXPECT_EQ(second, manager().GetFocus());
+    EXPECT_TRUE(second->IsFocused());
+
+    // A control that passes the focus on as it gains it is not announced as focused.
+    FocusPasser passer{&manager(), second};
+    first->OnEvent += MakeDelegate(&passer, &FocusPasser::OnEvent);
+    manager().SetFocus(nullptr);
+    const int firstAnnounced = notes.Count(L"setfocus", first);
+    manager().SetFocus(first);
+    first->OnEvent -= MakeDelegate(&passer, &FocusPasser::OnEvent);
+    EXPECT_EQ(second, manager().GetFocus());
+    EXPECT_EQ(firstAnnounced, notes.Count(L"setfocus", first));
 }
 
 TEST_F(ManagerTest, KeepsOptionGroupsUntilTheirLastMemberLeaves)
