@@ -28,6 +28,15 @@ protected:
         control->SetManager(&manager(), nullptr, false);
         return control;
     }
+    // The first "killfocus" of loser moves the focus to another control, as an application's handler may.
+    void RedirectOnLoss(CControlUI* loser, CControlUI* to)
+    {
+        notes.onNotify = [this, loser, to, done = false](NotifyMessage& msg) mutable {
+            if (done || msg.sType != L"killfocus" || msg.pSender != loser) return;
+            done = true;
+            manager().SetFocus(to);
+        };
+    }
     std::vector<WPARAM> NativeTimerIds() const
     {
         std::vector<WPARAM> ids;
@@ -245,10 +254,7 @@ TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
     // A loss handler that moves the focus to a third control has the last word, and that control hears
     // its own loss later: one control is focused at a time.
     const int secondLosses = notes.Count(L"killfocus", second);
-    int redirects = 0;
-    notes.onNotify = [&](NotifyMessage& msg) {
-        if (msg.sType == L"killfocus" && msg.pSender == second && redirects++ == 0) manager().SetFocus(last);
-    };
+    RedirectOnLoss(second, last);
     manager().SetFocus(first);
     notes.onNotify = nullptr;
     EXPECT_EQ(last, manager().GetFocus());
@@ -287,10 +293,7 @@ TEST_F(ManagerTest, DeferredFocusStartsFromTheTabStopBefore)
     EXPECT_TRUE(manager().IsUpdateNeeded());
 
     // A loss handler that sets the focus itself has the last word here too.
-    int redirects = 0;
-    notes.onNotify = [&](NotifyMessage& msg) {
-        if (msg.sType == L"killfocus" && msg.pSender == first && redirects++ == 0) manager().SetFocus(second);
-    };
+    RedirectOnLoss(first, second);
     manager().SetFocusDeferred(second);
     notes.onNotify = nullptr;
     EXPECT_EQ(second, manager().GetFocus());
