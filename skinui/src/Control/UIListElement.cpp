@@ -89,7 +89,8 @@ bool CListItemState::Activate(CControlUI& self) const
 
 void CListItemState::LeaveSelectionWhenHidden(CControlUI& self)
 {
-    if (self.IsVisible() || !selected) return;
+    // Its own setting: a row hidden only with its list stays selected.
+    if (self.IsOwnVisible() || !selected) return;
     selected = false;
     if (owner) owner->SelectItem(-1, false);
 }

@@ -118,6 +118,8 @@ public:
     virtual void SetTag(UINT_PTR tag) { m_tag = tag; }
 
     virtual bool IsVisible() const { return m_visible && m_internalVisible; }
+    // Visible by its own setting, whatever its hidden ancestors make of it.
+    bool IsOwnVisible() const { return m_visible; }
     virtual void SetVisible(bool visible = true);
     virtual void SetInternalVisible(bool visible = true);
     virtual bool IsEnabled() const { return m_enabled; }

@@ -163,7 +163,7 @@ private:
         return tm.tmHeight + tm.tmExternalLeading + spacing;
     }
 
-    // The current font with one more style; found among the window's fonts or added to the shared ones.
+    // The current font with one more style; found among the window's fonts or made once for every window.
     HFONT Variant(bool bold, bool underline, bool italic) const
     {
         const FontInfo* info = m_manager->GetFontInfo(CurrentFont());
@@ -179,11 +179,8 @@ private:
 
     HFONT FontByStyle(const wchar_t* face, int size, bool bold, bool underline, bool italic) const
     {
-        if (HFONT found = m_manager->GetFont(face, size, bold, underline, italic)) return found;
-        // Ids above the ones skins use: each variant once, shared by every window.
-        static int nextId = 100000;
-        HFONT added = m_manager->AddFont(nextId++, face, size, bold, underline, italic, true);
-        return added ? added : CurrentFont();
+        HFONT found = m_manager->GetStyledFont(face, size, bold, underline, italic);
+        return found ? found : CurrentFont();
     }
 
     HFONT FontFromTag(const CUIString& params) const

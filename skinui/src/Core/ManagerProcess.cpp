@@ -60,6 +60,7 @@ void CWindowUIManager::Term()
     SharedResources& shared = SharedResources::Get();
     DeleteImages(shared.images);
     DeleteFonts(shared.fonts);
+    DeleteFonts(shared.styledFonts);
     if (shared.defaultFont.hFont) ::DeleteObject(shared.defaultFont.hFont);
     shared.defaultFont = FontInfo();
     DeleteStrings(shared.styles);
@@ -71,9 +72,13 @@ void CWindowUIManager::Term()
 
 bool CWindowUIManager::PostTask(HWND wakeWindow, std::function<void()> task)
 {
-    if (!UITaskQueue::Push(std::move(task))) return false;
+    const std::uint64_t ticket = UITaskQueue::Push(std::move(task));
+    if (!ticket) return false;
     // Posted to a window, not to the thread: a thread message is lost while a system modal loop runs.
-    return ::PostMessageW(wakeWindow, kWakeUpValue, kWakeUpValue, kWakeUpValue) != FALSE;
+    if (::PostMessageW(wakeWindow, kWakeUpValue, kWakeUpValue, kWakeUpValue)) return true;
+    // Refused: the task goes too, so a "false" never runs it on some later wake-up. One that a drain
+    // took already runs, and so was posted after all.
+    return !UITaskQueue::Withdraw(ticket);
 }
 
 CDpiScaler* CWindowUIManager::GetDpiScaler()

@@ -33,6 +33,16 @@ void SetFace(LOGFONTW& lf, const wchar_t* face)
     if (face && *face) wcsncpy_s(lf.lfFaceName, LF_FACESIZE, face, _TRUNCATE);
 }
 
+// Records hold the face as the font was made from it (the default face for an empty one, cut to the
+// LOGFONT's length), so an asked face is brought into that form; else such a face never matches and every
+// caller adds the font again.
+CUIString StoredFace(const wchar_t* face)
+{
+    LOGFONTW lf = DefaultGuiLogFont();
+    SetFace(lf, face);
+    return lf.lfFaceName;
+}
+
 // The default GUI font's weight plus the bold step, kept inside the range GDI accepts.
 LONG BoldenedWeight(LONG weight) { return std::min<LONG>(weight + kBoldWeight, FW_HEAVY); }
 
@@ -118,6 +128,32 @@ CUIStringPtrMap& CWindowUIManager::FontMap(bool shared)
 HFONT CWindowUIManager::AddFont(int id, const wchar_t* face, int size, bool bold, bool underline, bool italic,
                                 bool shared)
 {
+    FontInfo* info = NewFont(face, size, bold, underline, italic);
+    if (!info) return nullptr;
+    auto* old = static_cast<FontInfo*>(FontMap(shared).Exchange(FontKey(id), info));
+    if (old) {
+        ::DeleteObject(old->hFont);
+        delete old;
+    }
+    return info->hFont;
+}
+
+// Markup's variants live in a table of their own, keyed by nothing a skin names: no skin font is ever
+// replaced or deleted by one, and none by a skin's.
+HFONT CWindowUIManager::GetStyledFont(const wchar_t* face, int size, bool bold, bool underline, bool italic)
+{
+    if (HFONT found = GetFont(face, size, bold, underline, italic)) return found;
+    CUIStringPtrMap& variants = SharedResources::Get().styledFonts;
+    if (FontInfo* info = FindFontByStyle(variants, StoredFace(face), size, bold, underline, italic))
+        return info->hFont;
+    FontInfo* info = NewFont(face, size, bold, underline, italic);
+    if (!info) return nullptr;
+    variants.Set(FontKey(variants.GetSize()), info);
+    return info->hFont;
+}
+
+FontInfo* CWindowUIManager::NewFont(const wchar_t* face, int size, bool bold, bool underline, bool italic)
+{
     LOGFONTW lf = DefaultGuiLogFont();
     SetFace(lf, face);
     lf.lfHeight = -GetDpiScaler()->Scale(size);
@@ -134,12 +170,7 @@ HFONT CWindowUIManager::AddFont(int id, const wchar_t* face, int size, bool bold
     info->bUnderline = underline;
     info->bItalic = italic;
     FillMetrics(*info);
-    auto* old = static_cast<FontInfo*>(FontMap(shared).Exchange(FontKey(id), info));
-    if (old) {
-        ::DeleteObject(old->hFont);
-        delete old;
-    }
-    return font;
+    return info;
 }
 
 void CWindowUIManager::SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic,
@@ -187,6 +218,7 @@ FontInfo* CWindowUIManager::GetFontInfo(HFONT font)
 {
     FontInfo* info = FindFontByHandle(m_fonts, font);
     if (!info) info = FindFontByHandle(SharedResources::Get().fonts, font);
+    if (!info) info = FindFontByHandle(SharedResources::Get().styledFonts, font);
     if (!info) return GetDefaultFontInfo();
     if (info->tm.tmHeight == 0) FillMetrics(*info);
     return info;
@@ -196,13 +228,9 @@ HFONT CWindowUIManager::GetFont(int id) { return GetFontInfo(id)->hFont; }
 
 HFONT CWindowUIManager::GetFont(const wchar_t* face, int size, bool bold, bool underline, bool italic)
 {
-    // Records hold the face as the font was made from it (the default face for an empty one, cut to the
-    // LOGFONT's length), so the asked face is brought into that form; else such a face never matches and
-    // every caller adds the font again.
-    LOGFONTW lf = DefaultGuiLogFont();
-    SetFace(lf, face);
-    FontInfo* info = FindFontByStyle(m_fonts, lf.lfFaceName, size, bold, underline, italic);
-    if (!info) info = FindFontByStyle(SharedResources::Get().fonts, lf.lfFaceName, size, bold, underline, italic);
+    const CUIString stored = StoredFace(face);
+    FontInfo* info = FindFontByStyle(m_fonts, stored, size, bold, underline, italic);
+    if (!info) info = FindFontByStyle(SharedResources::Get().fonts, stored, size, bold, underline, italic);
     return info ? info->hFont : nullptr;
 }
 
@@ -383,8 +411,8 @@ void CWindowUIManager::ResetDPIAssets()
     for (auto it = m_fonts.Begin(); it != m_fonts.End(); ++it) RecreateFont(*static_cast<FontInfo*>(it->second));
     if (m_defaultFont.hFont) RecreateFont(m_defaultFont);
     SharedResources& shared = SharedResources::Get();
-    for (auto it = shared.fonts.Begin(); it != shared.fonts.End(); ++it)
-        RecreateFont(*static_cast<FontInfo*>(it->second));
+    for (const CUIStringPtrMap* fonts : {&shared.fonts, &shared.styledFonts})
+        for (auto it = fonts->Begin(); it != fonts->End(); ++it) RecreateFont(*static_cast<FontInfo*>(it->second));
     if (shared.defaultFont.hFont) RecreateFont(shared.defaultFont);
     if (!m_root) return;
     CPtrArray richEdits;

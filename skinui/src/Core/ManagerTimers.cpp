@@ -3,16 +3,17 @@
 
 namespace SkinUI {
 namespace {
-// Native ids cycle through this many values, skipping those still held by a timer of the window.
+// Native ids cycle through this many values, skipping those still held by a running timer of the window.
 constexpr UINT kNativeTimerIds = 240;
 }
 
+// Only running timers have a record: a killed one gives its native id back at once, so windows whose
+// controls set and kill timers all their life never run out of ids.
 struct CWindowUIManager::TimerRecord {
     CControlUI* control;
     UINT id;
     HWND hwnd;
     UINT nativeId;
-    bool killed;
 };
 
 bool CWindowUIManager::IsNativeTimerIdInUse(UINT nativeId) const
@@ -29,14 +30,7 @@ bool CWindowUIManager::SetTimer(CControlUI* control, UINT id, UINT elapseMs)
     // Without a window SetTimer would make a thread timer that no WM_TIMER of ours reaches and nothing kills.
     if (!m_hwnd || !::IsWindow(m_hwnd)) return false;
     if (!HoldsFor(control)) return false;
-    for (int i = 0; i < m_timers.GetSize(); ++i) {
-        auto* record = static_cast<TimerRecord*>(m_timers[i]);
-        if (record->control != control || record->hwnd != m_hwnd || record->id != id) continue;
-        if (!record->killed) return false;
-        if (!::SetTimer(m_hwnd, record->nativeId, elapseMs, nullptr)) return false;
-        record->killed = false;
-        return true;
-    }
+    if (FindTimer(control, id) >= 0) return false;
     UINT nativeId = 0;
     UINT tries = 0;
     do {
@@ -46,23 +40,31 @@ bool CWindowUIManager::SetTimer(CControlUI* control, UINT id, UINT elapseMs)
         nativeId = m_timerCounter;
     } while (IsNativeTimerIdInUse(nativeId));
     if (!::SetTimer(m_hwnd, nativeId, elapseMs, nullptr)) return false;
-    auto* record = new TimerRecord{control, id, m_hwnd, nativeId, false};
+    auto* record = new TimerRecord{control, id, m_hwnd, nativeId};
     if (m_timers.Add(record)) return true;
     ::KillTimer(m_hwnd, nativeId);
     delete record;
     return false;
 }
 
-bool CWindowUIManager::KillTimer(CControlUI* control, UINT id)
+int CWindowUIManager::FindTimer(const CControlUI* control, UINT id) const
 {
     for (int i = 0; i < m_timers.GetSize(); ++i) {
-        auto* record = static_cast<TimerRecord*>(m_timers[i]);
-        if (record->control != control || record->hwnd != m_hwnd || record->id != id || record->killed) continue;
-        if (::IsWindow(m_hwnd)) ::KillTimer(m_hwnd, record->nativeId);
-        record->killed = true;
-        return true;
+        const auto* record = static_cast<const TimerRecord*>(m_timers[i]);
+        if (record->control == control && record->hwnd == m_hwnd && record->id == id) return i;
     }
-    return false;
+    return -1;
+}
+
+bool CWindowUIManager::KillTimer(CControlUI* control, UINT id)
+{
+    const int index = FindTimer(control, id);
+    if (index < 0) return false;
+    auto* record = static_cast<TimerRecord*>(m_timers[index]);
+    if (::IsWindow(m_hwnd)) ::KillTimer(m_hwnd, record->nativeId);
+    delete record;
+    m_timers.Remove(index);
+    return true;
 }
 
 void CWindowUIManager::FreeTimersOf(CControlUI* control)
@@ -70,7 +72,7 @@ void CWindowUIManager::FreeTimersOf(CControlUI* control)
     for (int i = m_timers.GetSize() - 1; i >= 0; --i) {
         auto* record = static_cast<TimerRecord*>(m_timers[i]);
         if (record->control != control || record->hwnd != m_hwnd) continue;
-        if (!record->killed && ::IsWindow(m_hwnd)) ::KillTimer(m_hwnd, record->nativeId);
+        if (::IsWindow(m_hwnd)) ::KillTimer(m_hwnd, record->nativeId);
         delete record;
         m_timers.Remove(i);
     }
@@ -80,7 +82,7 @@ void CWindowUIManager::RemoveAllTimers()
 {
     for (int i = 0; i < m_timers.GetSize(); ++i) {
         auto* record = static_cast<TimerRecord*>(m_timers[i]);
-        if (!record->killed && ::IsWindow(record->hwnd)) ::KillTimer(record->hwnd, record->nativeId);
+        if (::IsWindow(record->hwnd)) ::KillTimer(record->hwnd, record->nativeId);
         delete record;
     }
     m_timers.Empty();
@@ -91,7 +93,7 @@ bool CWindowUIManager::HandleTimerMessage(WPARAM wParam, LPARAM lParam)
     const UINT nativeId = LOWORD(wParam);
     for (int i = 0; i < m_timers.GetSize(); ++i) {
         const auto* record = static_cast<const TimerRecord*>(m_timers[i]);
-        if (record->hwnd != m_hwnd || record->nativeId != nativeId || record->killed) continue;
+        if (record->hwnd != m_hwnd || record->nativeId != nativeId) continue;
         SendEventTo(record->control, EVT_TIMER, record->id, lParam);
         return true;
     }

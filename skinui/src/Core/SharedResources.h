@@ -12,6 +12,8 @@ struct SharedResources {
     DefaultColors colors;
     FontInfo defaultFont;
     CUIStringPtrMap fonts;
+    // Bold, italic and underlined variants made for markup text; no skin id reaches them.
+    CUIStringPtrMap styledFonts;
     CUIStringPtrMap images;
     CUIStringPtrMap defaultAttributes;
     CUIStringPtrMap styles;

@@ -2,6 +2,7 @@
 
 #include "Core/UIEvents.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <mutex>
@@ -30,12 +31,26 @@ TaskQueueState& State()
 
 }  // namespace
 
-bool UITaskQueue::Push(std::function<void()> task)
+std::uint64_t UITaskQueue::Push(std::function<void()> task)
 {
-    if (!task) return false;
+    if (!task) return 0;
     TaskQueueState& state = State();
     std::lock_guard<std::mutex> lock(state.mutex);
     state.tasks.push_back(QueuedTask{++state.lastTicket, std::move(task)});
+    return state.lastTicket;
+}
+
+bool UITaskQueue::Withdraw(std::uint64_t ticket)
+{
+    TaskQueueState& state = State();
+    // Destroyed after the lock is let go: what the callable holds may push again as it goes.
+    std::function<void()> withdrawn;
+    std::lock_guard<std::mutex> lock(state.mutex);
+    const auto found = std::find_if(state.tasks.begin(), state.tasks.end(),
+                                    [ticket](const QueuedTask& queued) { return queued.ticket == ticket; });
+    if (found == state.tasks.end()) return false;
+    withdrawn = std::move(found->run);
+    state.tasks.erase(found);
     return true;
 }
 

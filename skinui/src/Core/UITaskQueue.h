@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 
 namespace SkinUI {
@@ -10,8 +11,10 @@ namespace SkinUI {
 // thread drains.
 class UITaskQueue {
 public:
-    // Refuses an empty callable.
-    static bool Push(std::function<void()> task);
+    // Refuses an empty callable (0); else the ticket that names the callable to Withdraw.
+    static std::uint64_t Push(std::function<void()> task);
+    // Takes out a callable no drain has taken yet; false when one has (it runs or ran).
+    static bool Withdraw(std::uint64_t ticket);
     // Runs the callables queued before it began, front first, each taken out under the lock and run
     // unlocked. A callable may push again (that one runs at the next drain) or run a modal loop, whose
     // drains go on with the callables queued behind it.

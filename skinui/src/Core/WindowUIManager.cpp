@@ -30,17 +30,20 @@ CControlUI* CALLBACK CollectName(CControlUI* control, void* data)
     return nullptr;
 }
 
+// Visits as registration does and keeps the last match: the control registration would leave the name to.
 struct NamesakeSearch {
     const CWindowUIManager* manager;
     const CControlUI* leaving;
     CUIString name;
+    CControlUI* found;
 };
 
 CControlUI* CALLBACK FindNamesake(CControlUI* control, void* data)
 {
-    const auto* search = static_cast<NamesakeSearch*>(data);
-    if (control == search->leaving || control->GetManager() != search->manager) return nullptr;
-    return control->GetName() == search->name ? control : nullptr;
+    auto* search = static_cast<NamesakeSearch*>(data);
+    if (control != search->leaving && control->GetManager() == search->manager && control->GetName() == search->name)
+        search->found = control;
+    return nullptr;
 }
 
 constexpr WORD kKeyStateAlt = 0x20;
@@ -233,9 +236,9 @@ void CWindowUIManager::ReleaseName(CControlUI* control, const CUIString& name)
     if (name.IsEmpty() || m_names.Find(name) != control) return;
     m_names.Remove(name);
     if (!m_root) return;
-    NamesakeSearch search{this, control, name};
-    if (CControlUI* namesake = m_root->FindControl(&FindNamesake, &search, FIND_ALL | FIND_ME_FIRST))
-        m_names.Set(name, namesake);
+    NamesakeSearch search{this, control, name, nullptr};
+    m_root->FindControl(&FindNamesake, &search, FIND_ALL);
+    if (search.found) m_names.Set(name, search.found);
 }
 
 void CWindowUIManager::NameChanged(CControlUI* control, const CUIString& oldName)
@@ -303,6 +306,8 @@ void CWindowUIManager::KillFocus(CControlUI* newFocus)
 {
     CControlUI* old = m_focus;
     if (!old) return;
+    // Cleared before the loss is told: a handler that moves the focus finds no focus to take away again.
+    m_focus = nullptr;
     ControlEvent event;
     event.Type = EVT_KILLFOCUS;
     event.pSender = newFocus;
@@ -310,9 +315,12 @@ void CWindowUIManager::KillFocus(CControlUI* newFocus)
     const auto alive = old->WatchLifetime();
     old->DispatchEvent(event);
     if (StillHolds(old, alive)) SendNotify(old, L"killfocus");
-    m_focus = nullptr;
 }
 
+// The latest call wins: when the old focus's loss handlers set the focus themselves (to a third control,
+// back to the old one, or to none), their choice stands and this call ends there; a set-focus handler
+// that moves the focus on leaves its control without a "setfocus" notification. So one control at most
+// is focused, and each that loses the focus hears it.
 void CWindowUIManager::SetFocus(CControlUI* control)
 {
     // Watched first: the window taking the keyboard focus runs the losing window's handlers, and then the
@@ -321,12 +329,14 @@ void CWindowUIManager::SetFocus(CControlUI* control)
     if (::GetFocus() != m_hwnd && control != m_focus && ::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
     if (control && alive.expired()) return;
     if (control == m_focus) return;
+    const unsigned move = ++m_focusMoves;
     KillFocus(control);
-    if (alive.expired()) return;
+    if (alive.expired() || move != m_focusMoves) return;
     if (control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_focus = control;
         SendEventTo(control, EVT_SETFOCUS);
-        if (StillHolds(control, alive)) SendNotify(control, L"setfocus");
+        // Deleted, moved or passed on by its handler, it is no longer the focus.
+        if (m_focus == control) SendNotify(control, L"setfocus");
     }
 }
 
@@ -335,8 +345,10 @@ void CWindowUIManager::SetFocusDeferred(CControlUI* control)
     const auto alive = WatchedLifetime(control);
     if (::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
     if (alive.expired()) return;
+    // As in SetFocus: a loss handler's own choice of focus stands.
+    const unsigned move = ++m_focusMoves;
     KillFocus(control);
-    if (!StillHolds(control, alive) || !m_root) return;
+    if (!StillHolds(control, alive) || !m_root || move != m_focusMoves) return;
     TabStopSearch search{control, nullptr, false, false};
     m_focus = m_root->FindControl(&FindNextTabStop, &search, FIND_VISIBLE | FIND_ENABLED | FIND_ME_FIRST);
     m_focusNeeded = true;

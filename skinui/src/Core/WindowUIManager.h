@@ -196,6 +196,9 @@ public:
     void SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic, bool shared = false);
     HFONT GetFont(int id);
     HFONT GetFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
+    // A font of that style among the window's or shared fonts, else one made for styled text and shared
+    // by every window until Term, apart from the fonts skins add by id.
+    HFONT GetStyledFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
     FontInfo* GetFontInfo(int id);
     FontInfo* GetFontInfo(HFONT font);
     FontInfo* GetDefaultFontInfo();
@@ -312,6 +315,7 @@ private:
     void SendButtonEvent(CControlUI* control, int type, WPARAM wParam, LPARAM lParam);
     void DispatchTo(CControlUI* control, int type, WPARAM wParam, LPARAM lParam, wchar_t key, WORD keyState);
     bool IsNativeTimerIdInUse(UINT nativeId) const;
+    int FindTimer(const CControlUI* control, UINT id) const;
     void FreeTimersOf(CControlUI* control);
 
     static CPtrArray& LiveManagers();
@@ -322,6 +326,7 @@ private:
     void ReleaseWindowResources();
     void FillMetrics(FontInfo& info);
     void RecreateFont(FontInfo& info);
+    FontInfo* NewFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
     CUIStringPtrMap& FontMap(bool shared);
     void SetDefaultColor(DWORD DefaultColors::*which, DWORD color, bool shared);
     // Paint and mouse helpers.
@@ -352,6 +357,8 @@ private:
 
     CControlUI* m_root = nullptr;
     CControlUI* m_focus = nullptr;
+    // Counts focus changes begun, so that a change begun by a handler inside another is noticed.
+    unsigned m_focusMoves = 0;
     CControlUI* m_hover = nullptr;
     CControlUI* m_click = nullptr;
     CControlUI* m_keyDown = nullptr;

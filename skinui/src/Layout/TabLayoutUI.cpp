@@ -21,7 +21,8 @@ bool CTabLayoutUI::Add(CControlUI* control) { return AddAt(control, GetCount());
 bool CTabLayoutUI::AddAt(CControlUI* control, int index)
 {
     if (!CContainerUI::AddAt(control, index)) return false;
-    if (m_selected == -1 && control->IsVisible()) {
+    // The page's own setting decides: added while the layout is hidden, it only inherits that.
+    if (m_selected == -1 && control->IsOwnVisible()) {
         m_selected = GetItemIndex(control);
     } else {
         control->SetVisible(false);

@@ -28,6 +28,15 @@ protected:
         control->SetManager(&manager(), nullptr, false);
         return control;
     }
+    // The first "killfocus" of loser moves the focus to another control, as an application's handler may.
+    void RedirectOnLoss(CControlUI* loser, CControlUI* to)
+    {
+        notes.onNotify = [this, loser, to, done = false](NotifyMessage& msg) mutable {
+            if (done || msg.sType != L"killfocus" || msg.pSender != loser) return;
+            done = true;
+            manager().SetFocus(to);
+        };
+    }
     std::vector<WPARAM> NativeTimerIds() const
     {
         std::vector<WPARAM> ids;
@@ -38,6 +47,20 @@ protected:
 
     HostWindow host;
     NotifyRecorder notes;
+};
+
+// Moves the focus on, once, when its control gains it.
+struct FocusPasser {
+    CWindowUIManager* manager;
+    CControlUI* onTo;
+    bool OnEvent(void* param)
+    {
+        if (static_cast<ControlEvent*>(param)->Type != EVT_SETFOCUS || !onTo) return true;
+        CControlUI* next = onTo;
+        onTo = nullptr;
+        manager->SetFocus(next);
+        return true;
+    }
 };
 
 class CountingFilter : public IMessageFilterUI {
@@ -77,6 +100,14 @@ TEST_F(ManagerTest, TimersKeepFiringAfterHundredsOfCreateAndKillCycles)
 
     const int before = notes.Count(L"timer", &steady);
     EXPECT_TRUE(PumpUntil([&] { return notes.Count(L"timer", &steady) >= before + 3; }));
+    // A killed timer gives its native id back: controls that live on after setting and killing one
+    // timer each hold none.
+    std::vector<std::unique_ptr<CControlUI>> idle(300);
+    for (auto& control : idle) {
+        control.reset(Adopt(new CControlUI()));
+        ASSERT_TRUE(manager().SetTimer(control.get(), 5, 100000));
+        ASSERT_TRUE(manager().KillTimer(control.get(), 5));
+    }
     CControlUI fresh;
     Adopt(&fresh);
     ASSERT_TRUE(manager().SetTimer(&fresh, 4, 10));
@@ -194,10 +225,11 @@ TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
     auto* last = root->Add(new TabStopControl());
     first->SetName(L"ok");
     second->SetName(L"ok");
+    hidden->SetName(L"ok");
     hidden->SetVisible(false);
     last->SetName(L"last");
     ASSERT_TRUE(manager().AttachRootControl(root));
-    EXPECT_EQ(second, manager().FindControl(L"ok"));
+    EXPECT_EQ(hidden, manager().FindControl(L"ok"));
     EXPECT_EQ(last, manager().FindControl(L"last"));
 
     // The window takes the keyboard focus from another one, so that keys reach the control.
@@ -219,6 +251,23 @@ TEST_F(ManagerTest, RegistersNamesAndMovesFocusAmongControls)
     manager().MoveFocusToNextTabStop(false);
     EXPECT_EQ(second, manager().GetFocus());
 
+    // A loss handler that moves the focus to a third control has the last word, and that control hears
+    // its own loss later: one control is focused at a time.
+    const int secondLosses = notes.Count(L"killfocus", second);
+    RedirectOnLoss(second, last);
+    manager().SetFocus(first);
+    notes.onNotify = nullptr;
+    EXPECT_EQ(last, manager().GetFocus());
+    EXPECT_TRUE(last->IsFocused());
+    EXPECT_FALSE(first->IsFocused());
+    EXPECT_EQ(secondLosses + 1, notes.Count(L"killfocus", second));
+    const int lastLosses = notes.Count(L"killfocus", last);
+    manager().SetFocus(second);
+    EXPECT_EQ(lastLosses + 1, notes.Count(L"killfocus", last));
+    EXPECT_FALSE(last->IsFocused());
+
+    hidden->SetName(L"renamed");
+    EXPECT_EQ(second, manager().FindControl(L"ok")) << "the name passes as a fresh registration would pass it";
     manager().ReleaseControlReferences(second);
     EXPECT_EQ(nullptr, manager().GetFocus());
     EXPECT_EQ(first, manager().FindControl(L"ok")) << "the name went with the control let go of, not to its namesake";
@@ -242,6 +291,23 @@ TEST_F(ManagerTest, DeferredFocusStartsFromTheTabStopBefore)
     EXPECT_EQ(1, notes.Count(L"killfocus", first));
     EXPECT_EQ(1, notes.Count(L"setfocus", first));
     EXPECT_TRUE(manager().IsUpdateNeeded());
+
+    // A loss handler that sets the focus itself has the last word here too.
+    RedirectOnLoss(first, second);
+    manager().SetFocusDeferred(second);
+    notes.onNotify = nullptr;
+    EXPECT_EQ(second, manager().GetFocus());
+    EXPECT_TRUE(second->IsFocused());
+
+    // A control that passes the focus on as it gains it is not announced as focused.
+    FocusPasser passer{&manager(), second};
+    first->OnEvent += MakeDelegate(&passer, &FocusPasser::OnEvent);
+    manager().SetFocus(nullptr);
+    const int firstAnnounced = notes.Count(L"setfocus", first);
+    manager().SetFocus(first);
+    first->OnEvent -= MakeDelegate(&passer, &FocusPasser::OnEvent);
+    EXPECT_EQ(second, manager().GetFocus());
+    EXPECT_EQ(firstAnnounced, notes.Count(L"setfocus", first));
 }
 
 TEST_F(ManagerTest, KeepsOptionGroupsUntilTheirLastMemberLeaves)

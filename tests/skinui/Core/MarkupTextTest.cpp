@@ -79,6 +79,11 @@ TEST_F(MarkupTextTest, BoldRunIsWiderAndTheFontIsRestoredAfterIt)
     EXPECT_EQ(Width(L"<b>W</b>W"), Width(L"<b>W</b>") + Width(L"W"));
     // A style added to a bold run keeps it bold.
     EXPECT_EQ(Width(L"<b><u>WWWW</u></b>"), Width(L"<b>WWWW</b>"));
+    // The variants take no font id a skin may use: the skin's shared fonts keep their faces.
+    for (int id = 100000; id < 101000; ++id) manager.AddFont(id, L"Tahoma", 11, false, false, false, true);
+    Draw(L"<f Tahoma 13><b>x</b><i>x</i><u>x</u><b><i><u>x</u></i></b></f>");
+    for (int id = 100000; id < 101000; ++id) ASSERT_EQ(11, manager.GetFontInfo(id)->iSize) << id;
+    manager.RemoveAllFonts(true);
 }
 
 TEST_F(MarkupTextTest, EscapesDrawTheirMiddleCharacter)
@@ -128,7 +133,10 @@ TEST_F(MarkupTextTest, MalformedFontTagsReuseTheirFontAtEveryPaint)
     };
     // Wine answers 0 GDI objects, so the fonts the markup added to the shared table are counted as well.
     const auto gdiObjects = [] { return ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS); };
-    const auto sharedFonts = [] { return SharedResources::Get().fonts.GetSize(); };
+    const auto sharedFonts = [] {
+        const SharedResources& shared = SharedResources::Get();
+        return shared.fonts.GetSize() + shared.styledFonts.GetSize();
+    };
     for (const std::wstring& text : texts) {
         Draw(text.c_str());
         const DWORD objects = gdiObjects();

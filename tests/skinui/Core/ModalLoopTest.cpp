@@ -57,6 +57,11 @@ TEST_F(ModalLoopTest, ReturnsZeroForAWindowDestroyedWithoutClose)
     CWindowUIManager::PostTask(hwnd, [&] { ::DestroyWindow(hwnd); });
     EXPECT_EQ(0u, dialog.ShowModal());
     EXPECT_TRUE(::IsWindowEnabled(owner));
+    // Refused with the window gone, the task must not run on another window's wake-up either.
+    bool ranLate = false;
+    EXPECT_FALSE(CWindowUIManager::PostTask(hwnd, [&] { ranLate = true; }));
+    owner.SendMessage(2258, 2258, 2258);
+    EXPECT_FALSE(ranLate);
 }
 
 TEST_F(ModalLoopTest, RunsNestedModalLoops)

@@ -19,13 +19,18 @@ protected:
     void TearDown() override { CWindowUIManager::Term(); }
 };
 
-// Red, green and blue pages in a 300x200 window.
-std::wstring ThreePageSkin(const wchar_t* element, const wchar_t* attributes)
+// Red, green and blue pages in a 300x200 window, the layout alone or inside a vertical layout.
+std::wstring ThreePageSkin(const wchar_t* element, const wchar_t* attributes, bool wrapped)
 {
-    return std::wstring(L"<Window size=\"300,200\"><") + element + L" name=\"tabs\" " + attributes +
-           L"><Control bkcolor=\"#FFFF0000\"/><Control bkcolor=\"#FF00FF00\"/><Control bkcolor=\"#FF0000FF\"/></" +
-           element + L"></Window>";
+    const std::wstring tabs = std::wstring(L"<") + element + L" name=\"tabs\" " + attributes +
+                              L"><Control bkcolor=\"#FFFF0000\"/><Control bkcolor=\"#FF00FF00\"/>"
+                              L"<Control bkcolor=\"#FF0000FF\"/></" + element + L">";
+    return L"<Window size=\"300,200\">" + (wrapped ? L"<VerticalLayout>" + tabs + L"</VerticalLayout>" : tabs) +
+           L"</Window>";
 }
+
+// Pages added again in code while the layout, or the container it is in, is hidden.
+enum class Refill { No, WhileHidden, InsideHiddenParent };
 
 TEST_F(LayoutWindowTest, TheSelectedPageIsShownInTheLayoutsPlace)
 {
@@ -34,6 +39,7 @@ TEST_F(LayoutWindowTest, TheSelectedPageIsShownInTheLayoutsPlace)
         const wchar_t* attributes;
         int page;
         RECT place;
+        Refill refill = Refill::No;
     };
     const DWORD colours[] = {0xFF0000, 0x00FF00, 0x0000FF};
     const Case cases[] = {
@@ -46,6 +52,9 @@ TEST_F(LayoutWindowTest, TheSelectedPageIsShownInTheLayoutsPlace)
         {L"AnimationTabLayout", L"selectedid=\"1\"", 1, {0, 0, 300, 200}},
         {L"AnimationTabLayout", L"selectedid=\"2\" animation_direction=\"vertical\" inset=\"5,5,5,5\"", 2,
          {5, 5, 295, 195}},
+        {L"TabLayout", L"selectedid=\"2\"", 0, {0, 0, 300, 200}, Refill::WhileHidden},
+        {L"TabLayout", L"", 0, {0, 0, 300, 200}, Refill::InsideHiddenParent},
+        {L"AnimationTabLayout", L"selectedid=\"1\"", 0, {0, 0, 300, 200}, Refill::WhileHidden},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.element << " " << c.attributes);
@@ -53,14 +62,26 @@ TEST_F(LayoutWindowTest, TheSelectedPageIsShownInTheLayoutsPlace)
         ASSERT_NE(nullptr, host.Create(nullptr, L"tabs", WS_POPUP, 0, 40, 40, 300, 200))
             << "no window: is an X display available?";
         CDialogBuilder builder;
-        CControlUI* root = builder.Create(ThreePageSkin(c.element, c.attributes).c_str(), nullptr, nullptr, &host.manager);
+        const std::wstring skin = ThreePageSkin(c.element, c.attributes, c.refill == Refill::InsideHiddenParent);
+        CControlUI* root = builder.Create(skin.c_str(), nullptr, nullptr, &host.manager);
         ASSERT_NE(nullptr, root);
         ASSERT_TRUE(host.manager.AttachRootControl(root));
+        auto* tabs = static_cast<CTabLayoutUI*>(host.manager.FindControl(L"tabs")->GetInterface(L"TabLayout"));
+        ASSERT_NE(nullptr, tabs);
+        if (c.refill != Refill::No) {
+            CControlUI* hidden = c.refill == Refill::WhileHidden ? tabs : tabs->GetParent();
+            hidden->SetVisible(false);
+            tabs->RemoveAll();
+            for (DWORD colour : {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu}) {
+                auto* page = new CControlUI();
+                page->SetBkColor(colour);
+                ASSERT_TRUE(tabs->Add(page));
+            }
+            hidden->SetVisible(true);
+        }
         ::ShowWindow(host, SW_SHOWNOACTIVATE);
         ::UpdateWindow(host);
 
-        auto* tabs = static_cast<CTabLayoutUI*>(root->GetInterface(L"TabLayout"));
-        ASSERT_NE(nullptr, tabs);
         EXPECT_EQ(c.page, tabs->GetCurSel());
         for (int i = 0; i < 3; ++i) EXPECT_EQ(i == c.page, tabs->GetItemAt(i)->IsVisible()) << "page " << i;
         const RECT place = tabs->GetItemAt(c.page)->GetPos();

@@ -435,6 +435,10 @@ TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
 {
     CListUI* list = PlainList(4);
     list->SelectItem(2);
+    list->SetVisible(false);
+    list->GetItemAt(2)->SetVisible(true);
+    EXPECT_EQ(2, list->GetCurSel()) << "a row hidden only with its list keeps the selection";
+    list->SetVisible(true);
     list->GetItemAt(2)->SetVisible(false);
     EXPECT_EQ(-1, list->GetCurSel());
     EXPECT_EQ(nullptr, RowReturnActivates(list));
