@@ -129,8 +129,9 @@ protected:
         parent->Remove(control);
     }
     // Calls an event into the control's sink as the browser does, holding the sink through the call; this
-    // stand-in lets go only after the message loop ran and the control let go of what it hosts. True when
-    // the control went with that last release, not before.
+    // stand-in lets go only after the message loop ran and the control let go of what it hosts, and fires
+    // the event once more before (one it had on its way). True when the control went with that last
+    // release, not before.
     static bool FireHoldingTheSinkLate(IDispatch* sink, CControlUI* control, DISPID id, DISPPARAMS* params)
     {
         DestroyCounter gone;
@@ -138,6 +139,7 @@ protected:
         sink->AddRef();
         sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
         const bool hostedReleased = PumpUntil([] { return TestOleControl::LiveCount() == 0; });
+        sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
         const int goneBefore = gone.count;
         sink->Release();
         return hostedReleased && goneBefore == 0 && gone.count == 1;

@@ -185,7 +185,9 @@ TEST_F(FlashTest, FlashCallDoingAwayWithTheControlLeavesItToThePlayersLastReleas
         ASSERT_NE(nullptr, sink);
         CFlashUI* flash = m_flash;
         bool playerKeptThroughTheCall = false;
-        m_flash->SetFlashCallCallback([this, flash, how, &playerKeptThroughTheCall](const wchar_t*) {
+        int calls = 0;
+        m_flash->SetFlashCallCallback([this, flash, how, &playerKeptThroughTheCall, &calls](const wchar_t*) {
+            ++calls;
             DoAwayWith(flash, how);
             playerKeptThroughTheCall = TestOleControl::LiveCount() == 1;
         });
@@ -193,6 +195,7 @@ TEST_F(FlashTest, FlashCallDoingAwayWithTheControlLeavesItToThePlayersLastReleas
         DISPPARAMS params = {&request, nullptr, 1, 0};
         EXPECT_TRUE(FireHoldingTheSinkLate(sink, m_flash, 197, &params));
         EXPECT_TRUE(playerKeptThroughTheCall) << "the player is let go of while it makes the call";
+        EXPECT_EQ(1, calls) << "a late call reaches the callback of a control the application let go of";
         ::VariantClear(&request);
     }
 }

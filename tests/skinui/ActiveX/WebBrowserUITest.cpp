@@ -188,7 +188,9 @@ TEST_F(WebBrowserTest, HandlerDoingAwayWithTheControlLeavesItToTheBrowsersLastRe
         ASSERT_NE(nullptr, sink);
         RecordingHandler handler;
         bool browserKeptThroughTheEvent = false;
+        int calls = 0;
         handler.onDocumentComplete = [&](CWebBrowserUI* browser) {
+            ++calls;
             DoAwayWith(browser, how);
             browserKeptThroughTheEvent = TestOleControl::LiveCount() == 1;
         };
@@ -197,7 +199,21 @@ TEST_F(WebBrowserTest, HandlerDoingAwayWithTheControlLeavesItToTheBrowsersLastRe
         complete.Dispatch().Text(L"http://127.0.0.1/page");
         EXPECT_TRUE(FireHoldingTheSinkLate(sink, m_browser, DISPID_DOCUMENTCOMPLETE, complete.Params()));
         EXPECT_TRUE(browserKeptThroughTheEvent) << "the browser is let go of while it fires the event";
+        EXPECT_EQ(1, calls) << "a late event reaches the handler of a control the application let go of";
     }
+
+    // Removed by the application outside any handler: the window lets go of it at once.
+    TestOleControl* hosted = ShowTestBrowser();
+    ASSERT_NE(nullptr, hosted);
+    m_browser->SetName(L"browser");
+    IDispatch* sink = hosted->connectionPoint->sink;
+    sink->AddRef();
+    auto* parent = static_cast<CContainerUI*>(m_browser->GetParent());
+    parent->SetDelayedDestroy(false);
+    parent->Remove(m_browser);
+    EXPECT_EQ(nullptr, Window().Manager().FindControl(L"browser"));
+    EXPECT_EQ(0, TestOleControl::LiveCount());
+    sink->Release();
 }
 
 TEST_F(WebBrowserTest, MalformedEventsAreRefused)
