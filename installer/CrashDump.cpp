@@ -10,7 +10,7 @@ namespace {
 constexpr size_t kPathCapacity = 1024;
 constexpr DWORD kDumpWrittenCallbackTimeoutMs = 5000;
 
-// Thread that owns the one dump (0: none yet), and whether it has finished writing.
+// Thread that owns the one dump (0: none yet), and whether it has finished writing and telling where.
 std::atomic<DWORD> g_dumpWriter{0};
 std::atomic<bool> g_dumpComplete{false};
 std::atomic<DumpWrittenCallback> g_dumpWritten{nullptr};
@@ -121,8 +121,9 @@ LONG CreateDumpFile(EXCEPTION_POINTERS* pointers, const wchar_t* dumpName)
     static wchar_t fileName[kPathCapacity];
     const bool written = (ExecutableFolder(folder) && WriteDumpInto(folder, dumpName, now, pointers, fileName)) ||
                          (TemporaryFolder(folder) && WriteDumpInto(folder, dumpName, now, pointers, fileName));
-    g_dumpComplete = true;
+    // Complete only once told: a thread that crashed meanwhile ends the process as soon as it is.
     TellDumpWritten(written ? fileName : nullptr);
+    g_dumpComplete = true;
     return 1;
 }
 

@@ -8,7 +8,7 @@
 // Where the executable's folder refuses it, the dump goes to the temporary folder (beside the log).
 
 // Returns 0 when this process already wrote (or is writing) its dump: that caller waits until the
-// dump is complete, so that the process cannot end in the middle of it. Otherwise writes the dump
+// dump is complete and its path told, so that the process cannot end in the middle of either. Otherwise writes the dump
 // and returns 1, also when the file could not be created. Safe to call from any thread.
 LONG CreateDumpFile(EXCEPTION_POINTERS* pointers, const wchar_t* dumpName);
 
@@ -21,7 +21,8 @@ LONG CreateDumpFileHere(const wchar_t* dumpName, DWORD exceptionCode);
 bool WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* pointers);
 
 // Told once the process's dump is written, with its path, or with nullptr when no folder took it.
-// Runs after the dump file is closed, on a thread of its own that the crash waits for a few seconds.
+// Runs after the dump file is closed, on a thread of its own that every crashing thread waits for a few
+// seconds at most.
 using DumpWrittenCallback = void (*)(const wchar_t* path);
 void SetDumpWrittenCallback(DumpWrittenCallback callback);
 

@@ -8,6 +8,7 @@
 #include "Logger.h"
 #include "SetupCommandLine.h"
 #include "ShellLaunch.h"
+#include "StringConvert.h"
 #include "WindowMessages.h"
 
 #include "Core/ControlUI.h"
@@ -157,6 +158,12 @@ void DlgMain::Install()
     const std::wstring folder = m_pathEdit ? WithTrailingSeparator(m_pathEdit->GetText().GetData()) : std::wstring();
     // An empty folder would start no download, and nothing would ever end the process.
     if (folder.empty()) {
+        Warn(kCreateFolderFailed);
+        return;
+    }
+    // A setup that could not be started would only show after the whole download.
+    if (const std::wstring setupPath = DlgProgress::SetupPathIn(folder); !SetupPathCanStart(setupPath)) {
+        LogError("Install folder too long for the setup: {}", WideToUtf8(setupPath));
         Warn(kCreateFolderFailed);
         return;
     }

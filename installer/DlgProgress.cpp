@@ -34,6 +34,12 @@ constexpr const wchar_t* kNetworkFailed = L"您的网络不稳定，点击“确
 
 void Report(int action) { RestfulClient::UploadBehavior(action, web::json::value()); }
 
+DownloadLocation ChannelDownloadLocation()
+{
+    AppSettings* settings = AppSettings::Instance();
+    return BuildDownloadLocation(Utf8ToWide(DownloadServerUrl()), settings->GetChannel(), settings->GetSubChannel());
+}
+
 BOOL CALLBACK CloseIfWarning(HWND window, LPARAM)
 {
     wchar_t className[64] = {};
@@ -52,6 +58,11 @@ DlgProgress::DlgProgress(HWND mainWindow, std::wstring installFolder)
 
 // The downloader member stops and waits for its run when it goes, after this body.
 DlgProgress::~DlgProgress() = default;
+
+std::wstring DlgProgress::SetupPathIn(const std::wstring& installFolder)
+{
+    return installFolder + ChannelDownloadLocation().fileName + L".exe";
+}
 
 void DlgProgress::Notify(NotifyMessage& msg)
 {
@@ -78,16 +89,14 @@ void DlgProgress::StartDownload()
     if (!m_downloading)
         return;
 
-    AppSettings* settings = AppSettings::Instance();
-    const DownloadLocation location =
-        BuildDownloadLocation(Utf8ToWide(DownloadServerUrl()), settings->GetChannel(), settings->GetSubChannel());
+    const DownloadLocation location = ChannelDownloadLocation();
     m_downloadUrl = location.url;
     LogInfo("URL: {}, FileName: {}", WideToUtf8(location.url), WideToUtf8(location.fileName));
 
     m_window = m_hWnd;
     m_downloader.setThreadNum(kThreadNum);
     m_downloader.setVerboseOutput([this](const std::string& text) { OnVerboseOutput(text); });
-    const std::wstring target = m_installFolder + location.fileName + L".exe";
+    const std::wstring target = SetupPathIn(m_installFolder);
     m_downloader.start(
         WideToUtf8(m_downloadUrl), WideToUtf8(target), [this](slicedl::Result result) { OnDownloadResult(result); },
         [this](int64_t total, int64_t downloaded) { OnDownloadProgress(total, downloaded); }, nullptr);

@@ -21,6 +21,9 @@ public:
     DlgProgress(HWND mainWindow, std::wstring installFolder);
     ~DlgProgress() override;
 
+    // Where the channel's setup is saved in `installFolder`.
+    static std::wstring SetupPathIn(const std::wstring& installFolder);
+
     void Notify(SkinUI::NotifyMessage& msg) override;
     void StartDownload();
 

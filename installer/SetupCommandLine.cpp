@@ -1,5 +1,7 @@
 #include "SetupCommandLine.h"
 
+#include <windows.h>
+
 std::wstring QuoteArgument(const std::wstring& argument)
 {
     std::wstring quoted = L"\"";
@@ -23,6 +25,13 @@ std::wstring QuoteArgument(const std::wstring& argument)
 std::wstring BuildSetupCommandLine(const std::wstring& setupPath, const std::wstring& installFolder)
 {
     return QuoteArgument(setupPath) + L" /installdir " + QuoteArgument(installFolder);
+}
+
+bool SetupPathCanStart(const std::wstring& setupPath)
+{
+    // Asked for its size, the call counts the terminating null too.
+    const DWORD needed = GetFullPathNameW(setupPath.c_str(), 0, nullptr, nullptr);
+    return needed > 0 && needed <= MAX_PATH;
 }
 
 std::wstring WithTrailingSeparator(const std::wstring& folder)

@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr const char* kSetupFileName = "VexaGameFull.exe";
+constexpr const wchar_t* kSetupFileName = L"VexaGameFull.exe";
 constexpr int32_t kThreadNum = 3;
 constexpr int32_t kTempFileExpirySeconds = 3600;
 
@@ -55,13 +55,19 @@ ExitCode HandleDownloadResult(slicedl::Result result, const std::string& setupPa
 ExitCode RunSilentInstall(const std::wstring& installFolder)
 {
     const std::wstring folder = WithTrailingSeparator(installFolder);
+    const std::wstring setupPath = folder + kSetupFileName;
+    // Refused before the download: it would end in a setup that cannot start.
+    if (!SetupPathCanStart(setupPath)) {
+        LogError("Install folder too long for the setup: {}", WideToUtf8(setupPath));
+        return ExitCode::InstallFolderFailed;
+    }
     if (!MakeDirectoryTree(folder)) {
         LogError("Create install folder failed, GLE: {}", static_cast<long long>(GetLastError()));
         return ExitCode::InstallFolderFailed;
     }
 
     const std::string url = DownloadServerUrl() + "?f=aide";
-    const std::string target = WideToUtf8(folder) + kSetupFileName;
+    const std::string target = WideToUtf8(setupPath);
     LogInfo("Silent install: {} -> {}", url, target);
 
     // The setup starts from the engine's result task; the main thread learns the outcome here.

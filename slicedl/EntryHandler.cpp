@@ -5,7 +5,6 @@
 
 #include "CurlSetup.h"
 #include "EngineThread.h"
-#include "FileHelpers.h"
 #include "FileVersion.h"
 #include "Options.h"
 #include "ProgressHandler.h"
@@ -139,6 +138,11 @@ Result EntryHandler::run() {
     m_sliceManager.reset();
     return Result::SizeProbeFailed;
   }
+  // Servers that cannot tell the length name 0 as well: only the body itself shows an empty file.
+  if (size == 0) {
+    log("file size is 0, the download confirms it");
+    size = -1;
+  }
   bool resumed = loaded == Result::Success;
   if (resumed && size != m_sliceManager->fileSize()) {
     log("file size changed from " + std::to_string(m_sliceManager->fileSize()) + ", starting afresh");
@@ -152,11 +156,6 @@ Result EntryHandler::run() {
     resumed = false;
   }
   if (!resumed) {
-    if (size == 0) {
-      log("file size is 0");
-      m_sliceManager.reset();
-      return CreateFixedSizeFile(m_options->targetFilePath, 0) ? Result::Success : Result::FileCreateFailed;
-    }
     m_sliceManager->setFileVersion(version);
     // An older index left in place would claim the fresh file's bytes for a later run.
     if (!m_sliceManager->setFileSize(size)) {

@@ -2,14 +2,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
-
-#include "StringConvert.h"
 #else
 #include <fcntl.h>
 #include <unistd.h>
@@ -26,18 +25,19 @@ constexpr char kSeparator = '/';
 constexpr const char* kSeparators = "/";
 #endif
 
+// In the system's own form (UTF-16 on Windows). Empty for text that is not UTF-8: no file is named by it.
 std::filesystem::path NativePath(const std::string& path) {
-#ifdef _WIN32
-  return std::filesystem::path(Utf8ToWide(path));
-#else
-  return std::filesystem::path(path);
-#endif
+  try {
+    return std::filesystem::u8path(path);
+  } catch (const std::exception&) {
+    return {};
+  }
 }
 
 bool AccessAllowed(const std::string& path, int mode) {
   if (path.empty()) return false;
 #ifdef _WIN32
-  return _waccess(Utf8ToWide(path).c_str(), mode) == 0;
+  return _waccess(NativePath(path).c_str(), mode) == 0;
 #else
   return access(path.c_str(), mode == 0 ? F_OK : (R_OK | W_OK)) == 0;
 #endif
@@ -70,7 +70,7 @@ bool FileIsReadWritable(const std::string& path) { return AccessAllowed(path, 6)
 FILE* OpenFile(const std::string& path, const std::string& mode) {
   if (path.empty() || mode.empty()) return nullptr;
 #ifdef _WIN32
-  return _wfopen(Utf8ToWide(path).c_str(), Utf8ToWide(mode).c_str());
+  return _wfopen(NativePath(path).c_str(), std::wstring(mode.begin(), mode.end()).c_str());
 #else
   return fopen(path.c_str(), mode.c_str());
 #endif
@@ -109,7 +109,7 @@ int64_t GetFileSize(FILE* file) {
 bool RemoveFile(const std::string& path) {
   if (path.empty()) return false;
 #ifdef _WIN32
-  return _wunlink(Utf8ToWide(path).c_str()) == 0;
+  return _wunlink(NativePath(path).c_str()) == 0;
 #else
   return unlink(path.c_str()) == 0;
 #endif
@@ -120,7 +120,7 @@ bool RenameFile(const std::string& source, const std::string& destination, bool 
   if (!replace && FileIsExist(destination)) return false;
 #ifdef _WIN32
   const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
-  return MoveFileExW(Utf8ToWide(source).c_str(), Utf8ToWide(destination).c_str(), flags) != 0;
+  return MoveFileExW(NativePath(source).c_str(), NativePath(destination).c_str(), flags) != 0;
 #else
   return rename(source.c_str(), destination.c_str()) == 0;
 #endif
@@ -138,8 +138,10 @@ bool CreateFixedSizeFile(const std::string& path, int64_t size) {
   if (size < 0) return false;
   const std::string directory = GetDirectory(path);
   if (!directory.empty()) {
+    const std::filesystem::path native = NativePath(directory);
+    if (native.empty()) return false;
     std::error_code error;
-    std::filesystem::create_directories(NativePath(directory), error);
+    std::filesystem::create_directories(native, error);
     if (error) return false;
   }
   FILE* file = OpenFile(path, "wb");

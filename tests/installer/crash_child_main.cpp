@@ -11,7 +11,7 @@
 //   abort             abort() in the main thread
 //   unguarded-abort   abort() before the handlers are installed: the C runtime's own end (code 3)
 // Every crash ends the process with kCrashExitCode. What the program writes to the debugger is copied
-// into debug-output.txt beside it.
+// into debug-output.txt beside it, the dump's path too (where the installer logs it).
 #include "CrashDump.h"
 #include "CrashGuard.h"
 
@@ -57,6 +57,11 @@ void Fault()
 {
     volatile int* nowhere = nullptr;
     *nowhere = 1;
+}
+
+void TellDumpPath(const wchar_t* path)
+{
+    OutputDebugStringW((L"Crash dump written: " + std::wstring(path ? path : L"nowhere") + L"\n").c_str());
 }
 
 [[noreturn]] void Terminate() { std::terminate(); }
@@ -106,6 +111,7 @@ int main()
     if (mode == L"unguarded-abort")
         std::abort();
     InstallCrashDumpHandlers(L"VexaOnlineInstaller", kCrashExitCode);
+    SetDumpWrittenCallback(TellDumpPath);
     if (mode == L"thread-fault") {
         std::thread(Fault).join();
     } else if (mode == L"two-threads") {

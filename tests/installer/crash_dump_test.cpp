@@ -183,7 +183,7 @@ TEST(CrashDumpTest, TwoThreadsFaultingTogetherLeaveOneDump)
 }
 
 // Threads that crash at the same moment race for the one dump and for the process's end, each time
-// with another winner: every run must end the same way.
+// with another winner: every run must end the same way, the dump's path told before the end.
 TEST(CrashDumpTest, ThreadsCrashingAtOnceLeaveOneDumpAndTheCrashCodeEveryTime)
 {
     constexpr int kRuns = 16;
@@ -203,6 +203,9 @@ TEST(CrashDumpTest, ThreadsCrashingAtOnceLeaveOneDumpAndTheCrashCodeEveryTime)
             for (int run = 0; run < kRuns; ++run) {
                 SCOPED_TRACE(WideToUtf8(mode) + " run " + std::to_string(run + 1));
                 ExpectOneDumpIn(folders[run]->Path(), children[run]->Wait(), code);
+                EXPECT_NE(ReadWholeFile(folders[run]->Path() + L"debug-output.txt")
+                              .find("Crash dump written: " + WideToUtf8(folders[run]->Path() + L"VexaOnlineInstaller_")),
+                          std::string::npos);
             }
         }
     }

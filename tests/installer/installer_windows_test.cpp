@@ -478,7 +478,8 @@ TEST(MainWindow, EmptyFolderIsRefusedAndTheWindowStays)
 }
 
 // Windows refusing the folder calls for the elevated copy of this program, which starts afresh while
-// this one ends; any other failure to create the folder is the user's to mend.
+// this one ends; any other failure to create the folder, or a folder too long to start the setup in,
+// is the user's to mend.
 TEST(MainWindow, FolderRefusedByWindowsRelaunchesElevatedAndOtherFailuresWarn)
 {
     const std::wstring readOnly = MountedTestFolder("TOLVAN_READ_ONLY_FOLDER", L"read-only.mounted");
@@ -498,6 +499,7 @@ TEST(MainWindow, FolderRefusedByWindowsRelaunchesElevatedAndOtherFailuresWarn)
     const Case cases[] = {
         {"access denied", readOnly + L"TolvanGame", true, {"1"}},
         {"a file in the way", setting.shared.path + L"file\\TolvanGame", false, {"1", "3"}},
+        {"too long for its setup", setting.shared.path + std::wstring(240, L'x') + L"\\TolvanGame", false, {"1", "3"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

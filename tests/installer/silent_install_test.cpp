@@ -199,15 +199,28 @@ TEST_F(SilentInstall, SecondCopyEndsAtOnceUnlessRelaunchedElevated)
     EXPECT_TRUE(FileExists(work.path + L"third\\")) << "the relaunch did not run";
 }
 
-TEST_F(SilentInstall, AFolderThatCannotBeCreatedEndsWithCode1)
+// Refused before anything is downloaded: a folder that cannot be made, or one so long that the setup in
+// it could not be started.
+TEST_F(SilentInstall, AFolderThatCannotTakeTheSetupEndsWithCode1)
 {
     WriteWholeFile(work.path + L"blocker", "a file where a folder level should be");
-    const std::wstring record = work.path + L"record.json";
-    InstallerProcess installer(L"-dir:" + work.path + L"blocker\\sub\\", Environment(record));
-    EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kFolderFailed));
-    EXPECT_FALSE(FileExists(record));
-    EXPECT_NE(LogText().find("Create install folder failed"), std::string::npos);
-    EXPECT_EQ(server.control("log").size(), 0u) << "nothing is downloaded";
+    const struct {
+        std::wstring folder;
+        const char* logged;
+    } cases[] = {
+        {work.path + L"blocker\\sub\\", "Create install folder failed"},
+        {work.path + L"long\\" + std::wstring(240, L'x') + L"\\", "Install folder too long for the setup"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.logged);
+        server.control("reset");
+        const std::wstring record = work.path + L"record.json";
+        InstallerProcess installer(L"-dir:" + c.folder, Environment(record));
+        EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kFolderFailed));
+        EXPECT_FALSE(FileExists(record));
+        EXPECT_NE(LogText().find(c.logged), std::string::npos);
+        EXPECT_EQ(server.control("log").size(), 0u) << "nothing is downloaded";
+    }
 }
 
 TEST_F(SilentInstall, ASetupThatCannotStartEndsWithCode3)

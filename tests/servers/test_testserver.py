@@ -323,6 +323,8 @@ class Faults(ServerTestCase):
         self.assertEqual(body, expected_bytes(1000, 100))
         _, headers, _ = self.get("/files/a?size=10000&fault=wrong-start", "bytes=500-599")
         self.assertEqual(headers["Content-Range"], "bytes 0-99/10000")
+        status, headers, _ = self.get("/files/a?size=10000&fault=wrong-start")
+        self.assertEqual((status, headers["Content-Range"]), (206, "bytes 1000-9999/10000"))
 
     def test_extra_bytes_follow_the_announced_body(self):
         sock, status, headers = self.server.raw("/files/a?size=10000&fault=extra-bytes", range_header="bytes=100-199")

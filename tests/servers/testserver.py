@@ -6,7 +6,8 @@ Standard library only; binds 127.0.0.1. Run with --help for the options.
 
   GET|HEAD /files/<name>?size=N[&seed=S][&fault=F,...][&rate=BPS]   synthetic file
   GET|HEAD <registered path>                     see /_control/file and --serve-file
-  Faults: no-length, head-404, head-500, get-404, get-500, range-500@K, ignore-range, wrong-start,
+  Faults: no-length, head-404, head-500, get-404, get-500, range-500@K, ignore-range,
+          wrong-start (a 206 from another offset than asked, also to a GET that asked for no range),
           extra-bytes, short-body, reset, stall, stall-mid (half the body, then nothing),
           redirect-N, redirect-loop, redirect-ftp,
           slow-head=MS, head-status=N (HEAD answers N with the usual headers),
@@ -373,6 +374,8 @@ class Handler(BaseHTTPRequestHandler):
             if start >= int(faults["range-500"] or "0"):
                 self.reply(500, b"fault\n")
                 return
+        if wanted is None and "wrong-start" in faults and not is_head:
+            wanted = (0, size - 1)
         if wanted is not None and "wrong-start" in faults:
             start, end = wanted
             shifted = start - WRONG_START_SHIFT if start > 0 else WRONG_START_SHIFT

@@ -222,7 +222,7 @@ TEST_F(Download, BytesTheHashRefusedAreFetchedAgainByTheNextRun) {
 }
 
 // Checked only where the size cannot vouch for the file: a file of unknown length is held to the
-// hash, one of known length is not.
+// hash, one of known length is not. A probe that says 0 bytes vouches for nothing either.
 TEST_F(Download, AHashCheckedOnlyWithoutSizeHoldsFilesOfUnknownLength) {
   const int64_t size = 200000;
   std::string digest;
@@ -236,6 +236,8 @@ TEST_F(Download, AHashCheckedOnlyWithoutSizeHoldsFilesOfUnknownLength) {
       {"no-length", true, Result::Success},
       {"no-length", false, Result::HashMismatch},
       {"none", false, Result::Success},
+      {"head-size=0", true, Result::Success},
+      {"head-size=0", false, Result::HashMismatch},
   };
   int index = 0;
   for (const Case& c : cases) {

@@ -180,8 +180,6 @@ void CScrollBarUI::OnButtonDown(const ControlEvent& event)
     m_dragOffset = 0;
     m_repeat = 0;
     if (m_manager) m_manager->SetTimer(this, kTimerId, 50);
-    // The owner's move notifies the application, which may delete the owner and this bar with it.
-    const auto alive = WatchLifetime();
     const POINT pt = event.ptMouse;
     if (::PtInRect(&m_button1.rect, pt)) {
         m_button1.state |= kPushed;
@@ -198,7 +196,9 @@ void CScrollBarUI::OnButtonDown(const ControlEvent& event)
     } else if (m_horizontal ? pt.x > m_thumb.rect.right : pt.y > m_thumb.rect.bottom) {
         PageDown();
     }
-    if (!alive.expired() && m_manager) m_manager->SendNotify(this, L"scroll");
+    // The owner's move notifies the application, which may have deleted the owner and this bar with it:
+    // then the bar has left its window.
+    if (m_manager) m_manager->SendNotify(this, L"scroll");
 }
 
 void CScrollBarUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
@@ -250,7 +250,6 @@ void CScrollBarUI::OnMouseMove(const ControlEvent& event)
 void CScrollBarUI::OnTimer()
 {
     ++m_repeat;
-    const auto alive = WatchLifetime();
     if (m_thumb.state & kCaptured) {
         const int target = ClampToInt(static_cast<long long>(m_dragStartPos) + m_dragOffset);
         if (!m_owner) {
@@ -258,7 +257,6 @@ void CScrollBarUI::OnTimer()
         } else {
             const SIZE current = m_owner->GetScrollPos();
             m_owner->SetScrollPos(m_horizontal ? SIZE{target, current.cy} : SIZE{current.cx, target});
-            if (alive.expired()) return;
         }
         Invalidate();
     } else if (m_button1.state & kPushed) {
@@ -275,7 +273,7 @@ void CScrollBarUI::OnTimer()
         if (m_horizontal ? pt.x < m_thumb.rect.left : pt.y < m_thumb.rect.top) PageUp();
         else if (m_horizontal ? pt.x > m_thumb.rect.right : pt.y > m_thumb.rect.bottom) PageDown();
     }
-    if (!alive.expired() && m_manager) m_manager->SendNotify(this, L"scroll");
+    if (m_manager) m_manager->SendNotify(this, L"scroll");
 }
 
 void CScrollBarUI::HandleEvent(ControlEvent& event)

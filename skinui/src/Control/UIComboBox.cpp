@@ -289,7 +289,7 @@ bool CComboBoxUI::Activate()
     if (m_dropWnd) m_dropWnd->Show(true);
     if (alive.expired()) return true;
     if (m_manager) m_manager->SendNotify(this, L"dropdown");
-    if (!alive.expired()) Invalidate();
+    Invalidate();
     return true;
 }
 

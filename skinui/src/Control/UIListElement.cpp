@@ -54,9 +54,8 @@ bool CListItemState::Select(CControlUI& self, bool select, void (*repaint)(CCont
     if (owner && selected) owner->UnSelectItem(index, true);
     if (select == selected) return true;
     selected = select;
-    const auto alive = self.WatchLifetime();
     if (select && owner) owner->SelectItem(index, false);
-    if (!alive.expired()) repaint(self);
+    repaint(self);
     return true;
 }
 
@@ -65,13 +64,12 @@ bool CListItemState::SelectMulti(CControlUI& self, bool select, void (*repaint)(
     if (!self.IsEnabled()) return false;
     if (select == selected) return true;
     selected = select;
-    const auto alive = self.WatchLifetime();
     // The owner keeps the list of selected rows: it hears of additions and removals alike.
     if (owner) {
         if (select) owner->SelectMultiItem(index, false);
         else owner->UnSelectItem(index, false);
     }
-    if (!alive.expired()) repaint(self);
+    repaint(self);
     return true;
 }
 
@@ -227,9 +225,8 @@ bool CListElementUI::SelectMulti(bool select) { return m_state.SelectMulti(*this
 void CListElementUI::HandleElementEvent(ControlEvent& event)
 {
     if (IsActivation(event) && IsEnabled()) {
-        const auto alive = WatchLifetime();
         Activate();
-        if (!alive.expired()) Invalidate();
+        Invalidate();
         return;
     }
     if (m_state.owner) m_state.owner->DoEvent(event);
@@ -469,9 +466,8 @@ void CListContainerElementUI::HandleEvent(ControlEvent& event)
     if (m_state.HandleRowInput(*this, *this, event)) return;
     // A disabled row passes double click and Return on to its owner, as every row does.
     if (IsActivation(event) && IsEnabled()) {
-        const auto alive = WatchLifetime();
         Activate();
-        if (!alive.expired()) Invalidate();
+        Invalidate();
         return;
     }
     switch (event.Type) {

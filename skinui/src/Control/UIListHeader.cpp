@@ -245,9 +245,8 @@ void CListHeaderItemUI::HandleEvent(ControlEvent& event)
         const RECT grip = GetGripRect();
         if (!::PtInRect(&grip, event.ptMouse)) {
             m_buttonState |= kPushed;
-            const auto alive = WatchLifetime();
             if (m_manager) m_manager->SendNotify(this, L"headerclick");
-            if (!alive.expired()) Invalidate();
+            Invalidate();
         } else if (m_dragable) {
             m_buttonState |= kCaptured;
             m_lastMouse = event.ptMouse;

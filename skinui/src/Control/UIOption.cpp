@@ -215,10 +215,9 @@ void CCheckBoxUI::HandleEvent(ControlEvent& event)
     if (PassMouseToParent(event, [&] { COptionUI::HandleEvent(event); })) return;
     if (m_autoCheck && (event.Type == EVT_BUTTONDOWN || event.Type == EVT_DBLCLICK) &&
         ::PtInRect(&m_rcItem, event.ptMouse) && IsEnabled()) {
-        const auto alive = WatchLifetime();
         Selected(!IsSelected(), true);
-        if (!alive.expired() && m_manager) m_manager->SendNotify(this, L"checkclick", 0, 0);
-        if (!alive.expired()) Invalidate();
+        if (m_manager) m_manager->SendNotify(this, L"checkclick", 0, 0);
+        Invalidate();
         return;
     }
     COptionUI::HandleEvent(event);

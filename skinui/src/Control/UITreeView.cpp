@@ -189,7 +189,7 @@ void CTreeNodeUI::HandleEvent(ControlEvent& event)
     case EVT_DBLCLICK:
         if (IsEnabled()) {
             if (m_manager) m_manager->SendNotify(this, L"treeitemdbclick");
-            if (!alive.expired()) InvalidateVisiblePart(*this);
+            InvalidateVisiblePart(*this);
         }
         break;
     case EVT_MOUSEENTER:

@@ -31,9 +31,10 @@ void CWindowUIManager::OnMouseMove(WPARAM wParam, LPARAM lParam)
     StoreMouse(lParam);
     CControlUI* control = FindControlAtPoint(m_lastMousePos);
     if (control && control->GetManager() != this) return;
-    // Leaving and entering run application handlers, which may delete the control under the mouse.
+    // Leaving and entering run application handlers, which may delete the control under the mouse or
+    // move it to another window: this window then leaves it alone.
     const auto alive = WatchedLifetime(control);
-    const auto gone = [&] { return control && alive.expired(); };
+    const auto gone = [&] { return control && !StillHolds(control, alive); };
     if (!m_captured) {
         if (m_hover && m_hover != control) {
             CControlUI* old = m_hover;
@@ -94,7 +95,7 @@ void CWindowUIManager::OnButtonOther(UINT msg, WPARAM wParam, LPARAM lParam)
         const auto alive = control->WatchLifetime();
         if (msg != WM_LBUTTONDBLCLK) control->SetFocus();
         // Taking the focus notifies: the handler may have deleted the control or moved it away.
-        if (alive.expired() || control->GetManager() != this) return;
+        if (!StillHolds(control, alive)) return;
         SetCapture();
         m_click = control;
         const int type = msg == WM_LBUTTONDBLCLK ? EVT_DBLCLICK : msg == WM_RBUTTONDOWN ? EVT_RBUTTONDOWN : EVT_MBUTTONDOWN;
@@ -145,7 +146,7 @@ bool CWindowUIManager::OnMouseHover(WPARAM wParam, LPARAM lParam)
     if (!control) return false;
     const auto alive = control->WatchLifetime();
     if (m_hover) SendEventTo(m_hover, EVT_MOUSEHOVER, wParam, lParam);
-    if (alive.expired()) return true;
+    if (!StillHolds(control, alive)) return true;
     m_toolTipText = control->GetToolTip();
     if (m_toolTipText.IsEmpty()) return true;
     ShowToolTipAt(m_toolTipText, pt.x, pt.y);

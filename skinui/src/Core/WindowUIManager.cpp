@@ -309,7 +309,7 @@ void CWindowUIManager::KillFocus(CControlUI* newFocus)
     event.dwTimestamp = ::GetTickCount();
     const auto alive = old->WatchLifetime();
     old->DispatchEvent(event);
-    if (!alive.expired()) SendNotify(old, L"killfocus");
+    if (StillHolds(old, alive)) SendNotify(old, L"killfocus");
     m_focus = nullptr;
 }
 
@@ -326,7 +326,7 @@ void CWindowUIManager::SetFocus(CControlUI* control)
     if (control->GetManager() == this && control->IsVisible() && control->IsEnabled()) {
         m_focus = control;
         SendEventTo(control, EVT_SETFOCUS);
-        if (!alive.expired()) SendNotify(control, L"setfocus");
+        if (StillHolds(control, alive)) SendNotify(control, L"setfocus");
     }
 }
 
@@ -336,7 +336,7 @@ void CWindowUIManager::SetFocusDeferred(CControlUI* control)
     if (::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
     if (alive.expired()) return;
     KillFocus(control);
-    if (alive.expired() || !m_root) return;
+    if (!StillHolds(control, alive) || !m_root) return;
     TabStopSearch search{control, nullptr, false, false};
     m_focus = m_root->FindControl(&FindNextTabStop, &search, FIND_VISIBLE | FIND_ENABLED | FIND_ME_FIRST);
     m_focusNeeded = true;
@@ -400,6 +400,11 @@ bool CWindowUIManager::RemovePostPaint(CControlUI* control) { return RemoveItem(
 
 // Only a control of this window is held here: its deletion or its move is what lets go of it again.
 bool CWindowUIManager::HoldsFor(const CControlUI* control) const { return control && control->GetManager() == this; }
+
+bool CWindowUIManager::StillHolds(const CControlUI* control, const std::weak_ptr<void>& alive) const
+{
+    return !alive.expired() && HoldsFor(control);
+}
 
 bool CWindowUIManager::TranslateAccelerator(MSG* msg)
 {

@@ -58,6 +58,19 @@ using ControlCreator = CControlUI* (*)(const wchar_t* className);
 //   still holds (remove it first), and the container itself or one of its ancestors. A window's root may
 //   be added elsewhere: that window lets go of it.
 // - A manager sets timers, option groups and post-paint entries only for its own controls.
+// - Deletion waits for the dispatch. Every deletion the framework makes (a container's auto-destroy, a
+//   replaced root, a closed window's tree, a removed tree node) goes through ControlDeletion. While any
+//   dispatch runs (a message of a framework window, a notification, an event handler: CDispatchScope),
+//   the control is not deleted: it leaves its window and parent at once, every lifetime watcher of it or
+//   of a control under it sees it gone, and it is deleted from a message loop once no dispatch runs. The
+//   delayed-destroy setting only decides whether a deletion outside any dispatch also waits for the loop.
+//   So code up the stack of a handler never touches freed memory, whatever the handler deleted; it stops
+//   where its watcher says the control is gone. A window closed while none of its dispatches runs deletes
+//   its tree at once. Controls held by reference counts (a hosted browser) wait for their last release.
+// - A control waiting for its deletion belongs to the queue: every Add refuses it; only the window whose
+//   root it was takes it back, by attaching it as its root again.
+// - After every handler the window checks where the control is, not only whether it lives: a control a
+//   handler moved to another window gets nothing more from this one (no enter, hover, focus or press).
 // Moving, deleting and removing take one path: CControlUI::SetManager (naming another manager or none)
 // and the control's destructor both end in ReleaseControlReferences. Code that lends controls to another
 // window (a sub-menu showing its item's sub-items) moves them there and back under this rule.
@@ -283,6 +296,8 @@ private:
     void ReleaseName(CControlUI* control, const CUIString& name);
     void ReleaseListenerEntries(CControlUI* control);
     bool HoldsFor(const CControlUI* control) const;
+    // After a handler ran: the control is alive and still this window's (a handler may have moved it).
+    bool StillHolds(const CControlUI* control, const std::weak_ptr<void>& alive) const;
     void DetachFromWindow();
     void DestroyToolTip();
     void EnsureToolTip();

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <utility>
 
 namespace SkinUI {
 namespace {
@@ -28,8 +29,8 @@ CContainerUI::~CContainerUI()
     m_delayedDestroy = false;
     for (int i = 0; i < m_items.GetSize(); ++i) DestroyChild(static_cast<CControlUI*>(m_items[i]));
     m_items.Empty();
-    delete m_verticalScrollBar;
-    delete m_horizontalScrollBar;
+    ControlDeletion::Delete(m_verticalScrollBar);
+    ControlDeletion::Delete(m_horizontalScrollBar);
 }
 
 void* CContainerUI::GetInterface(const wchar_t* name)
@@ -306,8 +307,8 @@ void CContainerUI::EnableScrollBar(bool vertical, bool horizontal)
 {
     const auto update = [this](CScrollBarUI*& bar, bool wanted, bool isHorizontal) {
         if (!wanted) {
-            delete bar;
-            bar = nullptr;
+            // Dropped from a handler, maybe one the bar's own scrolling ran: it waits for the dispatch.
+            ControlDeletion::Delete(std::exchange(bar, nullptr));
             return;
         }
         if (bar) return;

@@ -3,6 +3,7 @@
 // application must not touch it: under the poisoning allocator any such read faults.
 #include "Control/ButtonUI.h"
 #include "Control/ScrollBarUI.h"
+#include "Control/UIAnimationTabLayout.h"
 #include "Control/UIColorPalette.h"
 #include "Control/UIComboBox.h"
 #include "Control/UIList.h"
@@ -77,10 +78,11 @@ struct RemovingDelegate {
     CContainerUI* root;
     CControlUI* control;
     int onEventType = 0;
+    int onCall = 1;  // the matching call that removes
     bool Remove(void* param)
     {
         if (onEventType && static_cast<ControlEvent*>(param)->Type != onEventType) return true;
-        root->Remove(control);
+        if (--onCall == 0) root->Remove(control);
         return true;
     }
 };
@@ -105,19 +107,55 @@ TEST_F(HandlerDeletesSenderTest, AButtonBoundToATabLeavesTheTabAloneWhenItsClick
 
 TEST_F(HandlerDeletesSenderTest, ATabLayoutDeletedWhileAPageTakesTheFocusStopsSelecting)
 {
-    auto* tabs = AddToRoot(new CTabLayoutUI(), L"pages");
-    tabs->Add(new CControlUI());
-    CControlUI* second = new CControlUI();
-    tabs->Add(second);
-    notes.onNotify = [&](NotifyMessage& msg) {
-        if (msg.sType == L"setfocus" && msg.pSender == second && root->Remove(tabs)) ++removed;
-    };
-    auto* button = AddToRoot(new CButtonUI());
-    button->SetAttribute(L"bindtablayoutname", L"pages");
-    button->SetAttribute(L"bindtabindex", L"1");
-    EXPECT_TRUE(button->Activate());
-    EXPECT_EQ(1, removed);
-    EXPECT_EQ(0, notes.Count(L"tabselect", tabs));
+    for (const bool bySize : {false, true}) {
+        SCOPED_TRACE(bySize ? "the new page's size event" : "the new page's focus");
+        removed = 0;
+        auto* tabs = AddToRoot(new CTabLayoutUI(), L"pages");
+        tabs->Add(new CControlUI());
+        CControlUI* second = new CControlUI();
+        tabs->Add(second);
+        RemovingDelegate onSize{root, tabs};
+        if (bySize) second->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
+        notes.onNotify = [&](NotifyMessage& msg) {
+            if (!bySize && msg.sType == L"setfocus" && msg.pSender == second && root->Remove(tabs)) ++removed;
+        };
+        auto* button = AddToRoot(new CButtonUI());
+        button->SetAttribute(L"bindtablayoutname", L"pages");
+        button->SetAttribute(L"bindtabindex", L"1");
+        EXPECT_TRUE(button->Activate());
+        EXPECT_EQ(-1, root->GetItemIndex(tabs));
+        EXPECT_EQ(0, notes.Count(L"tabselect", tabs));
+        root->RemoveAll();
+    }
+}
+
+// An animated tab layout deleted by a page's focus loss as the slide begins, or by its own size event
+// mid-slide, neither slides nor announces on.
+TEST_F(HandlerDeletesSenderTest, ASlidingTabLayoutDeletedByAHandlerStopsSliding)
+{
+    for (const bool midSlide : {false, true}) {
+        SCOPED_TRACE(midSlide ? "its size event mid-slide" : "the new page's focus loss");
+        auto* tabs = AddToRoot(new CAnimationTabLayoutUI());
+        tabs->Add(new CControlUI());
+        CControlUI* second = new CControlUI();
+        tabs->Add(second);
+        tabs->SetPos(RECT{0, 0, 200, 100});
+        notes.seen.clear();
+        notes.onNotify = [&](NotifyMessage& msg) {
+            if (!midSlide && msg.sType == L"killfocus" && msg.pSender == second) root->Remove(tabs);
+        };
+        RemovingDelegate onSize{root, tabs};
+        if (midSlide) {
+            ASSERT_TRUE(tabs->SelectItem(1));
+            tabs->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
+            tabs->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+        } else {
+            tabs->SelectItem(1);
+            EXPECT_EQ(0, notes.Count(L"tabselect", tabs));
+        }
+        EXPECT_EQ(-1, root->GetItemIndex(tabs));
+        notes.onNotify = nullptr;
+    }
 }
 
 TEST_F(HandlerDeletesSenderTest, AnOptionDeletedByItsClickOrSelectionHandlerStopsThere)
@@ -224,6 +262,21 @@ TEST_F(HandlerDeletesSenderTest, AParentDeletedByItsChildsSizeHandlerStopsLaying
         EXPECT_EQ(-1, root->GetItemIndex(parent)) << "the child's size event never came";
     }
 
+    // A bar whose range changed places the children once more: the second size event deletes the parent.
+    for (const bool tiles : {false, true}) {
+        SCOPED_TRACE(tiles ? "tile layout placing again for a new range" : "container placing again for a new range");
+        CContainerUI* parent = tiles ? AddToRoot<CContainerUI>(new CTileLayoutUI()) : AddToRoot(new CVerticalLayoutUI());
+        parent->SetAttribute(L"vscrollbar", L"true");
+        CControlUI* first = new CControlUI();
+        first->SetFixedHeight(400);
+        parent->Add(first);
+        parent->SetPos(RECT{0, 0, 100, 100});
+        RemovingDelegate onSize{root, parent, 0, 2};
+        first->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
+        parent->SetPos(RECT{0, 0, 100, 200});
+        EXPECT_EQ(-1, root->GetItemIndex(parent)) << "the child was not placed again";
+    }
+
     // A tile measures each row over its cells: a cell deleted by its neighbour's size event is not measured.
     auto* tiles = AddToRoot(new CTileLayoutUI());
     tiles->SetColumns(1);
@@ -295,11 +348,13 @@ TEST_F(HandlerDeletesSenderTest, AListOrTreeDeletedByWhatItsRowNotifiesStopsTher
         const char* name;
         const wchar_t* notification;
         bool tree;
+        bool rowRemoved = false;  // else the list goes
     };
     const Case cases[] = {{"list row selected", L"itemselect", false},
                           {"list row activated", L"itemactivate", false},
                           {"tree node activated", L"itemactivate", true},
-                          {"tree node double-clicked", L"treeitemdbclick", true}};
+                          {"tree node double-clicked", L"treeitemdbclick", true},
+                          {"tree node selected, the node removed", L"itemselect", true, true}};
     for (const Case& item : cases) {
         SCOPED_TRACE(item.name);
         removed = 0;
@@ -308,6 +363,12 @@ TEST_F(HandlerDeletesSenderTest, AListOrTreeDeletedByWhatItsRowNotifiesStopsTher
         ASSERT_TRUE(list->Add(row));
         list->SetPos(RECT{0, 0, 200, 200});
         RemoveOn(item.notification, list);
+        if (item.rowRemoved) {
+            list->SetDelayedDestroy(false);
+            notes.onNotify = [&](NotifyMessage& msg) {
+                if (msg.sType == item.notification && list->Remove(row)) ++removed;
+            };
+        }
         if (CUIString(item.notification) == L"itemselect") {
             EXPECT_TRUE(static_cast<IListItemUI*>(row->GetInterface(L"ListItem"))->Select(true));
         } else {
@@ -321,20 +382,39 @@ TEST_F(HandlerDeletesSenderTest, AListOrTreeDeletedByWhatItsRowNotifiesStopsTher
 // The bar's own step scrolls its container, whose "scroll" handler deletes the container and the bar.
 TEST_F(HandlerDeletesSenderTest, AScrollBarWhoseContainerIsDeletedByItsScrollStopsThere)
 {
-    auto* box = AddToRoot(new CVerticalLayoutUI());
-    box->EnableScrollBar(true, false);
-    auto* tall = new CControlUI();
-    tall->SetFixedHeight(1000);
-    box->Add(tall);
-    box->SetPos(RECT{0, 0, 100, 100});
-    CScrollBarUI* bar = box->GetVerticalScrollBar();
-    ASSERT_NE(nullptr, bar);
-    ASSERT_GT(box->GetScrollRange().cy, 0);
-    RemoveOn(L"scroll", box);
-    const RECT place = bar->GetPos();
-    ControlEvent press = MouseEvent(EVT_BUTTONDOWN, POINT{(place.left + place.right) / 2, place.bottom - 2});
-    bar->DispatchEvent(press);
-    EXPECT_EQ(1, removed);
+    // Or the container drops the bar itself, from a child's size event as the bar scrolls it.
+    struct BarDropper {
+        CContainerUI* box;
+        bool Drop(void*)
+        {
+            box->EnableScrollBar(false, false);
+            return true;
+        }
+    };
+    for (const bool barDropped : {false, true}) {
+        SCOPED_TRACE(barDropped ? "the bar dropped" : "the container deleted");
+        removed = 0;
+        auto* box = AddToRoot(new CVerticalLayoutUI());
+        box->EnableScrollBar(true, false);
+        auto* tall = new CControlUI();
+        tall->SetFixedHeight(1000);
+        box->Add(tall);
+        box->SetPos(RECT{0, 0, 100, 100});
+        CScrollBarUI* bar = box->GetVerticalScrollBar();
+        ASSERT_NE(nullptr, bar);
+        ASSERT_GT(box->GetScrollRange().cy, 0);
+        BarDropper dropper{box};
+        if (barDropped) tall->OnSize += MakeDelegate(&dropper, &BarDropper::Drop);
+        else RemoveOn(L"scroll", box);
+        const RECT place = bar->GetPos();
+        ControlEvent press = MouseEvent(EVT_BUTTONDOWN, POINT{(place.left + place.right) / 2, place.bottom - 2});
+        bar->DispatchEvent(press);
+        EXPECT_EQ(barDropped ? 0 : 1, removed);
+        EXPECT_EQ(barDropped, box->GetVerticalScrollBar() == nullptr);
+        EXPECT_EQ(0, notes.Count(L"scroll", bar)) << "the bar went on after it was taken away";
+        notes.onNotify = nullptr;
+        root->RemoveAll();
+    }
 }
 
 TEST_F(HandlerDeletesSenderTest, AListDeletedWhileItScrollsTheSelectedRowIntoViewStopsThere)

@@ -398,6 +398,74 @@ TEST_F(ControlOwnershipProbe, SetManagerCalledDirectlyLeavesTheOldWindowNothing)
     EXPECT_EQ(1, a.root->GetCount());
 }
 
+// The mouse-leave handler of the control left moves the control the mouse enters to another window: the
+// old window neither enters nor keeps it, and the new window may delete it.
+TEST_F(ControlOwnershipProbe, ControlMovedAwayAsTheMouseLeavesAnotherIsNotEnteredThere)
+{
+    Window a(kTwoButtons);
+    Window b;
+    ASSERT_NE(nullptr, b.root);
+    CControlUI* one = a.Find(L"one");
+    CControlUI* two = a.Find(L"two");
+    const LPARAM at = ClientPoint(two->GetPos());
+    MouseMove(a.hwnd(), ClientPoint(one->GetPos()));
+    struct Mover {
+        Window& from;
+        Window& to;
+        CControlUI* moved;
+        int entered = 0;
+        bool OnLeave(void* param)
+        {
+            if (static_cast<ControlEvent*>(param)->Type == EVT_MOUSELEAVE && moved->GetManager() == &from.manager())
+                from.MoveTo(to, moved);
+            return true;
+        }
+        bool OnEnter(void* param)
+        {
+            if (static_cast<ControlEvent*>(param)->Type == EVT_MOUSEENTER) ++entered;
+            return true;
+        }
+    } mover{a, b, two};
+    one->OnEvent += MakeDelegate(&mover, &Mover::OnLeave);
+    two->OnEvent += MakeDelegate(&mover, &Mover::OnEnter);
+    MouseMove(a.hwnd(), at);
+    EXPECT_EQ(0, mover.entered);
+    b.root->Remove(two);
+    FlushQuarantine();
+    MouseMove(a.hwnd(), at);
+    MoveAway(a.hwnd());
+    EXPECT_EQ(1, a.root->GetCount());
+}
+
+// A control waiting for its deletion belongs to the queue: no container takes it, and only the window
+// whose old root it was takes it back, as its root again.
+TEST_F(ControlOwnershipProbe, AControlWaitingForItsDeletionIsRefusedElsewhere)
+{
+    Window a(kTwoButtons);
+    Window b;
+    ASSERT_NE(nullptr, b.root);
+    CControlUI* one = a.Find(L"one");
+    a.root->SetDelayedDestroy(true);
+    ASSERT_TRUE(a.root->Remove(one));
+    EXPECT_FALSE(b.root->Add(one)) << "a removed control was taken before its deletion";
+    EXPECT_EQ(0, b.root->GetCount());
+
+    // An old root re-attached before the cleanup is the window's root again; the newer one goes.
+    CControlUI* oldRoot = a.root;
+    auto* newer = new CVerticalLayoutUI();
+    ASSERT_TRUE(a.manager().AttachRootControl(newer));
+    EXPECT_FALSE(b.root->Add(oldRoot)) << "a replaced root was taken before its deletion";
+    ASSERT_TRUE(a.manager().AttachRootControl(oldRoot));
+    PumpFor(100);
+    FlushQuarantine();
+    a.Layout();
+    EXPECT_EQ(oldRoot, a.manager().GetRoot());
+    EXPECT_EQ(a.Find(L"two"), a.root->GetItemAt(0));
+    Click(a.hwnd(), ClientPoint(a.Find(L"two")->GetPos()));
+    EXPECT_EQ(1, a.notes.Count(L"click", a.Find(L"two")));
+    EXPECT_EQ(0, b.root->GetCount());
+}
+
 TEST_F(ControlOwnershipProbe, ControlRemovedDuringItsPressLetsTheCaptureGo)
 {
     Window a(kTwoButtons);
