@@ -762,6 +762,21 @@ LRESULT CActiveXWnd::OnMouseActivate(WPARAM wParam, LPARAM lParam)
 
 CActiveXUI::~CActiveXUI() { CActiveXUI::ReleaseHostedControl(); }
 
+void CActiveXUI::DeleteSelf()
+{
+    ReleaseHostedControl();
+    // Whatever still holds the COM faces keeps a control that belongs to no window.
+    SetManager(nullptr, nullptr, false);
+    ReleaseComReference();
+}
+
+ULONG CActiveXUI::ReleaseComReference()
+{
+    const LONG left = ::InterlockedDecrement(&m_comReferences);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+}
+
 void* CActiveXUI::GetInterface(const wchar_t* name)
 {
     if (name && std::wcscmp(name, L"ActiveX") == 0) return static_cast<CActiveXUI*>(this);

@@ -55,6 +55,14 @@ public:
     LRESULT MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 protected:
+    // The framework's deletion: the control lets go of what it hosts and leaves its window and parent at
+    // once; the object itself goes with the last reference to its COM faces.
+    void DeleteSelf() override;
+    // The references foreign components hold to the control's own COM faces (the browser's and the
+    // player's sinks), plus the control's own from creation that DeleteSelf gives up: deleted at zero.
+    ULONG AddComReference() { return static_cast<ULONG>(::InterlockedIncrement(&m_comReferences)); }
+    ULONG ReleaseComReference();
+    ULONG ComReferenceCount() const { return static_cast<ULONG>(m_comReferences); }
     // Offers a key message to an object's in-place active face while the focus is in the host window:
     // S_FALSE for other messages or focus elsewhere, E_NOTIMPL without an object.
     HRESULT TranslateKeyThrough(IUnknown* object, MSG* msg) const;
@@ -85,6 +93,7 @@ private:
     bool m_hostManaged = false;
     CActiveXCtrl* m_site = nullptr;
     HWND m_hostWindow = nullptr;
+    LONG m_comReferences = 1;
 };
 
 }  // namespace SkinUI

@@ -11,7 +11,8 @@ namespace SkinUI {
 
 // A web page inside a skinned window: the browser engine either owns a child window at the control's
 // place or renders off-screen, and the control paints the frames itself. The process must have set the
-// engine up before the first browser is created. Texts handed to the callbacks are UTF-8.
+// engine up before the first browser is created. Texts handed to the callbacks are UTF-8. The callbacks run
+// inside a dispatch of the control's window: one that deletes the control has that wait until it returned.
 class CCefUI : public CContainerUI {
 public:
     using ResourceResponseCallback = std::function<void(const std::string& requestUrl, int statusCode)>;

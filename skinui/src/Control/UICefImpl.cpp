@@ -216,6 +216,7 @@ void CCefUI::CCefUIImpl::OnJSCall(CefRefPtr<CefBrowser>, CefRefPtr<CefListValue>
     const std::string function = ToUtf8(arguments->GetString(1));
     std::vector<CUIVariant> values;
     for (size_t i = 2; i < arguments->GetSize(); ++i) values.push_back(ToVariant(*arguments, i));
+    const auto keepWindow = m_owner->KeepWindowWhileActing();
     if (m_owner->m_onScriptCall) m_owner->m_onScriptCall(function, values);
 }
 
@@ -223,17 +224,20 @@ void CCefUI::CCefUIImpl::OnLoadError(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> 
                                      const CefString& errorText, const CefString& failedUrl)
 {
     if (m_closing || !m_owner->m_onLoadError) return;
+    const auto keepWindow = m_owner->KeepWindowWhileActing();
     m_owner->m_onLoadError(frame && frame->IsMain(), ToUtf8(failedUrl), errorCode, ToUtf8(errorText));
 }
 
 void CCefUI::CCefUIImpl::OnResourceResponse(CefRefPtr<CefBrowser>, const std::string& requestUrl, int statusCode)
 {
+    const auto keepWindow = m_owner->KeepWindowWhileActing();
     if (m_owner->m_onResourceResponse) m_owner->m_onResourceResponse(requestUrl, statusCode);
 }
 
 void CCefUI::CCefUIImpl::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, cef_termination_status_t status)
 {
     if (!m_owner->m_onRenderProcessTerminated) return;
+    const auto keepWindow = m_owner->KeepWindowWhileActing();
     CefRefPtr<CefFrame> frame = browser ? browser->GetMainFrame() : CefRefPtr<CefFrame>();
     m_owner->m_onRenderProcessTerminated(frame ? ToUtf8(frame->GetURL()) : std::string(), status);
 }

@@ -130,6 +130,14 @@ void CFlashUI::ReleaseHostedControl()
     CActiveXUI::ReleaseHostedControl();
 }
 
+// The application let go of the control: what its callback holds may be gone before the player's last
+// Release.
+void CFlashUI::DeleteSelf()
+{
+    m_flashCall = nullptr;
+    CActiveXUI::DeleteSelf();
+}
+
 void CFlashUI::OnControlCreated()
 {
     IDispatch* player = nullptr;
@@ -191,9 +199,9 @@ STDMETHODIMP CFlashUI::QueryInterface(REFIID iid, void** out)
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CFlashUI::AddRef() { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
+STDMETHODIMP_(ULONG) CFlashUI::AddRef() { return AddComReference(); }
 
-STDMETHODIMP_(ULONG) CFlashUI::Release() { return static_cast<ULONG>(::InterlockedDecrement(&m_refs)); }
+STDMETHODIMP_(ULONG) CFlashUI::Release() { return ReleaseComReference(); }
 
 STDMETHODIMP CFlashUI::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*)
 {
@@ -205,6 +213,8 @@ STDMETHODIMP CFlashUI::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
     }
     if (id == kFlashCall) {
         if (count != 1 || params->rgvarg[0].vt != VT_BSTR) return E_INVALIDARG;
+        // A callback that deletes the control or closes its window has that wait until the call has returned.
+        const auto keepWindow = KeepWindowWhileActing();
         if (m_flashCall) m_flashCall(params->rgvarg[0].bstrVal ? params->rgvarg[0].bstrVal : L"");
     }
     return S_OK;

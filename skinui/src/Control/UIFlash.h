@@ -8,7 +8,8 @@
 namespace SkinUI {
 
 // The Flash player control: plays a movie from the skin, a module resource or a file, and hands the
-// movie's external calls to a callback. The events face's reference count never deletes the control.
+// movie's external calls to a callback, inside a dispatch of the control's window. Once the framework
+// deletes it, the control lives on only for the player's references to the events face.
 class CFlashUI : public CActiveXUI, public IDispatch, public ITranslateAccelerator {
 public:
     using FlashCallCallback = std::function<void(const wchar_t* request)>;
@@ -44,11 +45,13 @@ public:
 
     LRESULT TranslateAccelerator(MSG* msg) override;
 
+protected:
+    void DeleteSelf() override;
+
 private:
     HRESULT ConnectEvents(bool connect);
     void LoadMovie();
 
-    LONG m_refs = 0;
     DWORD m_eventCookie = 0;
     // The player's dual interface, driven through its dispatch names.
     IDispatch* m_player = nullptr;

@@ -76,6 +76,13 @@ void CWebBrowserUI::ReleaseHostedControl()
     CActiveXUI::ReleaseHostedControl();
 }
 
+// The application let go of the control: its handler may be gone before the browser's last Release.
+void CWebBrowserUI::DeleteSelf()
+{
+    m_handler = nullptr;
+    CActiveXUI::DeleteSelf();
+}
+
 void CWebBrowserUI::NavigateHome()
 {
     if (!m_autoNavigate || m_homePage.IsEmpty() || !m_browser) return;
@@ -126,19 +133,21 @@ STDMETHODIMP CWebBrowserUI::QueryInterface(REFIID iid, void** out)
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) CWebBrowserUI::AddRef() { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
+STDMETHODIMP_(ULONG) CWebBrowserUI::AddRef() { return AddComReference(); }
 
-STDMETHODIMP_(ULONG) CWebBrowserUI::Release() { return static_cast<ULONG>(::InterlockedDecrement(&m_refs)); }
+STDMETHODIMP_(ULONG) CWebBrowserUI::Release() { return ReleaseComReference(); }
 
 // ---- IDocHostUIHandler ----
 
 STDMETHODIMP CWebBrowserUI::ShowContextMenu(DWORD id, POINT* pt, IUnknown* target, IDispatch* object)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     return m_handler ? m_handler->ShowContextMenu(this, id, pt, target, object) : S_FALSE;
 }
 
 STDMETHODIMP CWebBrowserUI::GetHostInfo(DOCHOSTUIINFO* info)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     if (info) info->dwFlags |= kNoBorders;
     return m_handler ? m_handler->GetHostInfo(this, info) : S_OK;
 }
@@ -146,40 +155,55 @@ STDMETHODIMP CWebBrowserUI::GetHostInfo(DOCHOSTUIINFO* info)
 STDMETHODIMP CWebBrowserUI::ShowUI(DWORD id, IOleInPlaceActiveObject* active, IOleCommandTarget* target,
                                    IOleInPlaceFrame* frame, IOleInPlaceUIWindow* doc)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     return m_handler ? m_handler->ShowUI(this, id, active, target, frame, doc) : S_OK;
 }
 
-STDMETHODIMP CWebBrowserUI::HideUI() { return m_handler ? m_handler->HideUI(this) : S_OK; }
+STDMETHODIMP CWebBrowserUI::HideUI()
+{
+    const auto keepWindow = KeepWindowWhileActing();
+    return m_handler ? m_handler->HideUI(this) : S_OK;
+}
 
-STDMETHODIMP CWebBrowserUI::UpdateUI() { return m_handler ? m_handler->UpdateUI(this) : S_OK; }
+STDMETHODIMP CWebBrowserUI::UpdateUI()
+{
+    const auto keepWindow = KeepWindowWhileActing();
+    return m_handler ? m_handler->UpdateUI(this) : S_OK;
+}
 
 STDMETHODIMP CWebBrowserUI::EnableModeless(BOOL enable)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     return m_handler ? m_handler->EnableModeless(this, enable) : E_NOTIMPL;
 }
 
 STDMETHODIMP CWebBrowserUI::OnDocWindowActivate(BOOL activate)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     return m_handler ? m_handler->OnDocWindowActivate(this, activate) : E_NOTIMPL;
 }
 
 STDMETHODIMP CWebBrowserUI::OnFrameWindowActivate(BOOL activate)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     return m_handler ? m_handler->OnFrameWindowActivate(this, activate) : E_NOTIMPL;
 }
 
 STDMETHODIMP CWebBrowserUI::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frameWindow)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     return m_handler ? m_handler->ResizeBorder(this, border, window, frameWindow) : E_NOTIMPL;
 }
 
 STDMETHODIMP CWebBrowserUI::TranslateAccelerator(LPMSG msg, const GUID* group, DWORD command)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     return m_handler ? m_handler->TranslateAccelerator(this, msg, group, command) : S_FALSE;
 }
 
 STDMETHODIMP CWebBrowserUI::GetOptionKeyPath(LPOLESTR* key, DWORD reserved)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     if (m_handler) return m_handler->GetOptionKeyPath(this, key, reserved);
     if (key) *key = nullptr;
     return E_NOTIMPL;
@@ -187,6 +211,7 @@ STDMETHODIMP CWebBrowserUI::GetOptionKeyPath(LPOLESTR* key, DWORD reserved)
 
 STDMETHODIMP CWebBrowserUI::GetDropTarget(IDropTarget* target, IDropTarget** out)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     if (m_handler) return m_handler->GetDropTarget(this, target, out);
     if (out) *out = nullptr;
     return S_FALSE;
@@ -194,6 +219,7 @@ STDMETHODIMP CWebBrowserUI::GetDropTarget(IDropTarget* target, IDropTarget** out
 
 STDMETHODIMP CWebBrowserUI::GetExternal(IDispatch** out)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     if (m_handler) return m_handler->GetExternal(this, out);
     if (out) *out = nullptr;
     return S_FALSE;
@@ -201,6 +227,7 @@ STDMETHODIMP CWebBrowserUI::GetExternal(IDispatch** out)
 
 STDMETHODIMP CWebBrowserUI::TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* out)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     if (m_handler) return m_handler->TranslateUrl(this, translate, url, out);
     if (out) *out = nullptr;
     return E_NOTIMPL;
@@ -208,6 +235,7 @@ STDMETHODIMP CWebBrowserUI::TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* ou
 
 STDMETHODIMP CWebBrowserUI::FilterDataObject(IDataObject* data, IDataObject** out)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     if (m_handler) return m_handler->FilterDataObject(this, data, out);
     if (out) *out = nullptr;
     return E_NOTIMPL;
@@ -278,6 +306,8 @@ STDMETHODIMP CWebBrowserUI::Invoke(DISPID id, REFIID iid, LCID, WORD, DISPPARAMS
     if (!params || params->cArgs < needed || !params->rgvarg) return DISP_E_BADPARAMCOUNT;
     if (id == DISPID_NAVIGATECOMPLETE2) AttachUiHandlerToDocument();
     if (!m_handler) return S_OK;
+    // A handler that deletes the control or closes its window has that wait until the event has returned.
+    const auto keepWindow = KeepWindowWhileActing();
     switch (id) {
     case DISPID_COMMANDSTATECHANGE:
         m_handler->CommandStateChange(this, Argument(params, 0)->lVal, Argument(params, 1)->boolVal);
@@ -346,6 +376,7 @@ STDMETHODIMP CWebBrowserUI::GetZoneMappings(DWORD, IEnumString** out, DWORD)
 STDMETHODIMP CWebBrowserUI::Download(IMoniker* moniker, IBindCtx* context, DWORD verb, LONG flags, BINDINFO* info,
                                      LPCOLESTR headers, LPCOLESTR redirect, UINT codePage)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     if (!m_handler) return S_OK;
     return m_handler->Download(this, moniker, context, verb, flags, info, headers, redirect, codePage);
 }

@@ -50,8 +50,9 @@ public:
                              UINT) { return S_OK; }
 };
 
-// The system's HTML browser control, with this control as its document host. The COM faces are owned
-// by the control tree: their reference count never deletes the control.
+// The system's HTML browser control, with this control as its document host. Once the framework deletes
+// it, the control lives on only for the browser's references to its faces: the last Release deletes it.
+// The browser's events and questions reach the handler inside a dispatch of the control's window.
 class CWebBrowserUI : public CActiveXUI,
                       public IDocHostUIHandler,
                       public IServiceProvider,
@@ -79,7 +80,7 @@ public:
     bool IsAutoNavigation() const { return m_autoNavigate; }
     void SetWebBrowserEventHandler(IBrowserEventHandler* handler) { m_handler = handler; }
     IWebBrowser2* GetWebBrowser2() const { return m_browser; }
-    ULONG GetComReferenceCount() const { return static_cast<ULONG>(m_refs); }
+    ULONG GetComReferenceCount() const { return ComReferenceCount(); }
 
     // IUnknown (every face)
     STDMETHOD(QueryInterface)(REFIID iid, void** out) override;
@@ -137,13 +138,15 @@ public:
     STDMETHOD(Download)(IMoniker* moniker, IBindCtx* context, DWORD verb, LONG flags, BINDINFO* info,
                         LPCOLESTR headers, LPCOLESTR redirect, UINT codePage) override;
 
+protected:
+    void DeleteSelf() override;
+
 private:
     HRESULT ConnectEvents(bool connect);
     void NavigateHome();
     void AttachUiHandlerToDocument();
 
     IWebBrowser2* m_browser = nullptr;
-    LONG m_refs = 0;
     DWORD m_eventCookie = 0;
     CUIString m_homePage;
     bool m_autoNavigate = false;

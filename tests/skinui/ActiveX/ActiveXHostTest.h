@@ -19,8 +19,12 @@ inline constexpr const wchar_t* kTestControlClsidText = L"{6F1B3A52-3C0E-4B8E-9D
 // neighbour, the control is 80 pixels wide and the neighbour takes the rest of the row.
 class HostedControlWindow {
 public:
-    explicit HostedControlWindow(CActiveXUI* control, CControlUI* neighbour = nullptr) : m_control(control)
+    explicit HostedControlWindow(CActiveXUI* control, CControlUI* neighbour = nullptr)
+        : m_window(*new HostWindow()), m_control(control)
     {
+        // As a skinned window does, the object (and its manager with the tree) goes with the window.
+        m_window.deleteOnFinal = true;
+        m_window.finalCounter = &m_finalMessages;
         m_window.Create(nullptr, L"activex", WS_POPUP, 0, 10, 10, 200, 150);
         m_root = neighbour ? new CHorizontalLayoutUI() : new CContainerUI();
         m_root->SetInset(RECT{10, 10, 10, 10});
@@ -32,9 +36,13 @@ public:
     }
     ~HostedControlWindow()
     {
-        if (m_window.GetHWND()) ::DestroyWindow(m_window.GetHWND());
+        if (m_finalMessages > 0) return;
+        if (m_window.GetHWND())
+            ::DestroyWindow(m_window.GetHWND());
+        else
+            delete &m_window;
     }
-    bool IsOpen() const { return m_window.GetHWND() != nullptr; }
+    bool IsOpen() const { return m_finalMessages == 0 && m_window.GetHWND() != nullptr; }
     CWindowUIManager& Manager() { return m_window.manager; }
     HWND Handle() const { return m_window.GetHWND(); }
     // Attaches the tree and paints once, which lays it out.
@@ -58,9 +66,24 @@ public:
     }
 
 private:
-    HostWindow m_window;
+    HostWindow& m_window;
+    int m_finalMessages = 0;
     CContainerUI* m_root = nullptr;
     CActiveXUI* m_control;
+};
+
+// How a handler of a hosted control's event does away with the control.
+enum class DoneAway { RemovedAtOnce, RemovedDelayed, WindowDestroyed };
+inline constexpr DoneAway kEveryWayAway[] = {DoneAway::RemovedAtOnce, DoneAway::RemovedDelayed,
+                                             DoneAway::WindowDestroyed};
+
+struct DestroyCounter {
+    int count = 0;
+    bool OnDestroy(void*)
+    {
+        ++count;
+        return true;
+    }
 };
 
 // Tests of hosting: the test control registered for the test's lifetime, hosted in a window; every
@@ -93,6 +116,33 @@ protected:
         m_control = new CActiveXUI();
         m_control->SetClassId(kTestControlClsid);
         return Show(m_control, neighbour);
+    }
+    // What a handler of the control's event does to it.
+    void DoAwayWith(CActiveXUI* control, DoneAway how)
+    {
+        if (how == DoneAway::WindowDestroyed) {
+            ::DestroyWindow(Window().Handle());
+            return;
+        }
+        auto* parent = static_cast<CContainerUI*>(control->GetParent());
+        parent->SetDelayedDestroy(how == DoneAway::RemovedDelayed);
+        parent->Remove(control);
+    }
+    // Calls an event into the control's sink as the browser does, holding the sink through the call; this
+    // stand-in lets go only after the message loop ran and the control let go of what it hosts, and fires
+    // the event once more before (one it had on its way). True when the control went with that last
+    // release, not before.
+    static bool FireHoldingTheSinkLate(IDispatch* sink, CControlUI* control, DISPID id, DISPPARAMS* params)
+    {
+        DestroyCounter gone;
+        control->OnDestroy += MakeDelegate(&gone, &DestroyCounter::OnDestroy);
+        sink->AddRef();
+        sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
+        const bool hostedReleased = PumpUntil([] { return TestOleControl::LiveCount() == 0; });
+        sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, params, nullptr, nullptr, nullptr);
+        const int goneBefore = gone.count;
+        sink->Release();
+        return hostedReleased && goneBefore == 0 && gone.count == 1;
     }
     HostedControlWindow& Window() { return *m_window; }
     void CloseWindow() { m_window.reset(); }

@@ -173,6 +173,33 @@ TEST_F(FlashTest, PlayerEventsArriveThroughTheConnectedSink)
     kept->Release();
 }
 
+// The player still holds the events face when a FlashCall handler does away with the control.
+TEST_F(FlashTest, FlashCallDoingAwayWithTheControlLeavesItToThePlayersLastRelease)
+{
+    RegisterPlayer();
+    for (DoneAway how : kEveryWayAway) {
+        SCOPED_TRACE(static_cast<int>(how));
+        TestOleControl* player = ShowFlash();
+        ASSERT_NE(nullptr, player);
+        IDispatch* sink = player->connectionPoint->sink;
+        ASSERT_NE(nullptr, sink);
+        CFlashUI* flash = m_flash;
+        bool playerKeptThroughTheCall = false;
+        int calls = 0;
+        m_flash->SetFlashCallCallback([this, flash, how, &playerKeptThroughTheCall, &calls](const wchar_t*) {
+            ++calls;
+            DoAwayWith(flash, how);
+            playerKeptThroughTheCall = TestOleControl::LiveCount() == 1;
+        });
+        VARIANT request = Text(L"<invoke name=\"quit\"/>");
+        DISPPARAMS params = {&request, nullptr, 1, 0};
+        EXPECT_TRUE(FireHoldingTheSinkLate(sink, m_flash, 197, &params));
+        EXPECT_TRUE(playerKeptThroughTheCall) << "the player is let go of while it makes the call";
+        EXPECT_EQ(1, calls) << "a late call reaches the callback of a control the application let go of";
+        ::VariantClear(&request);
+    }
+}
+
 TEST_F(FlashTest, CreatingAgainKeepsOnePlayer)
 {
     RegisterPlayer();

@@ -6,6 +6,7 @@
 
 #include <exdispid.h>
 
+#include <functional>
 #include <string>
 
 using namespace SkinUI;
@@ -26,6 +27,7 @@ public:
     int completions = 0;
     int downloads = 0;
     bool cancelNavigation = false;
+    std::function<void(CWebBrowserUI*)> onDocumentComplete;
 
     void BeforeNavigate2(CWebBrowserUI*, IDispatch*, VARIANT* url, VARIANT*, VARIANT*, VARIANT*, VARIANT*,
                          VARIANT_BOOL* cancel) override
@@ -35,6 +37,10 @@ public:
     }
     void TitleChange(CWebBrowserUI*, BSTR text) override { title = text; }
     void NavigateComplete2(CWebBrowserUI*, IDispatch*, VARIANT*) override { ++completions; }
+    void DocumentComplete(CWebBrowserUI* browser, IDispatch*, VARIANT*) override
+    {
+        if (onDocumentComplete) onDocumentComplete(browser);
+    }
     HRESULT Download(CWebBrowserUI*, IMoniker*, IBindCtx*, DWORD, LONG, BINDINFO*, LPCOLESTR, LPCOLESTR,
                      UINT) override
     {
@@ -170,6 +176,46 @@ TEST_F(WebBrowserTest, EventsReachTheHandlerThroughTheConnectedSink)
     m_browser->SetWebBrowserEventHandler(nullptr);
 }
 
+// The browser still holds the control's faces when a handler does away with the control: the control
+// lets go of the browser and lives until the browser's last release.
+TEST_F(WebBrowserTest, HandlerDoingAwayWithTheControlLeavesItToTheBrowsersLastRelease)
+{
+    for (DoneAway how : kEveryWayAway) {
+        SCOPED_TRACE(static_cast<int>(how));
+        TestOleControl* hosted = ShowTestBrowser();
+        ASSERT_NE(nullptr, hosted);
+        IDispatch* sink = hosted->connectionPoint->sink;
+        ASSERT_NE(nullptr, sink);
+        RecordingHandler handler;
+        bool browserKeptThroughTheEvent = false;
+        int calls = 0;
+        handler.onDocumentComplete = [&](CWebBrowserUI* browser) {
+            ++calls;
+            DoAwayWith(browser, how);
+            browserKeptThroughTheEvent = TestOleControl::LiveCount() == 1;
+        };
+        m_browser->SetWebBrowserEventHandler(&handler);
+        EventArguments complete;
+        complete.Dispatch().Text(L"http://127.0.0.1/page");
+        EXPECT_TRUE(FireHoldingTheSinkLate(sink, m_browser, DISPID_DOCUMENTCOMPLETE, complete.Params()));
+        EXPECT_TRUE(browserKeptThroughTheEvent) << "the browser is let go of while it fires the event";
+        EXPECT_EQ(1, calls) << "a late event reaches the handler of a control the application let go of";
+    }
+
+    // Removed by the application outside any handler: the window lets go of it at once.
+    TestOleControl* hosted = ShowTestBrowser();
+    ASSERT_NE(nullptr, hosted);
+    m_browser->SetName(L"browser");
+    IDispatch* sink = hosted->connectionPoint->sink;
+    sink->AddRef();
+    auto* parent = static_cast<CContainerUI*>(m_browser->GetParent());
+    parent->SetDelayedDestroy(false);
+    parent->Remove(m_browser);
+    EXPECT_EQ(nullptr, Window().Manager().FindControl(L"browser"));
+    EXPECT_EQ(0, TestOleControl::LiveCount());
+    sink->Release();
+}
+
 TEST_F(WebBrowserTest, MalformedEventsAreRefused)
 {
     TestOleControl* hosted = ShowTestBrowser();
@@ -272,8 +318,8 @@ TEST_F(WebBrowserTest, ServicesGiveTheDownloadAndSecurityManagers)
     void* nothing = reinterpret_cast<void*>(1);
     EXPECT_EQ(E_NOINTERFACE, browser.QueryService(IID_IUnknown, IID_IUnknown, &nothing));
     EXPECT_EQ(nullptr, nothing);
-    // The faces' count never deletes the control.
-    EXPECT_EQ(0u, browser.GetComReferenceCount());
+    // Every face handed out was released: only the control's own reference is left.
+    EXPECT_EQ(1u, browser.GetComReferenceCount());
     browser.SetWebBrowserEventHandler(nullptr);
 }
 
@@ -292,7 +338,7 @@ TEST_F(WebBrowserTest, FacesAnswerEachOther)
     EXPECT_EQ(E_NOINTERFACE, events->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&other)));
     events->Release();
     target->Release();
-    EXPECT_EQ(0u, browser.GetComReferenceCount());
+    EXPECT_EQ(1u, browser.GetComReferenceCount());
 }
 
 // Counts the keys its window offers it.

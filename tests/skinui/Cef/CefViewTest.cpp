@@ -228,6 +228,21 @@ TEST_F(CefViewTest, ScriptCallsReachTheCallbackAsVariants) {
     ASSERT_EQ(calls, 2);
     EXPECT_EQ(function, "onClose");
     EXPECT_TRUE(arguments.empty());
+
+    // A callback that removes the view at once goes on whole: the view goes once the call has returned.
+    root->SetDelayedDestroy(false);
+    view->SetScriptCallCallback([&, container = root, removed = view](const std::string& name,
+                                                                      const std::vector<CUIVariant>&) {
+        container->Remove(removed);
+        function = name;
+        ++calls;
+    });
+    CefRefPtr<ProcessMessage> closing(new ProcessMessage(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG"));
+    closing->Arguments().Set(0, L"JSNotifyCppFunc").Set(1, L"onQuit");
+    EXPECT_TRUE(Client()->OnProcessMessageReceived(browser, PID_RENDERER, closing));
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(function, "onQuit");
+    EXPECT_TRUE(PumpUntil([&] { return JournalHas(L"CloseBrowser("); })) << "the removed view closes its browser";
 }
 
 TEST_F(CefViewTest, PageEventsReachTheirCallbacksInUtf8) {
