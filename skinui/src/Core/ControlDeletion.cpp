@@ -28,6 +28,8 @@ void ControlDeletion::Delete(CControlUI* control, bool delayed)
 {
     if (!control) return;
     if (!delayed && !CDispatchScope::IsActive()) {
+        // Gone for its watchers now, even when a reference count keeps the object a while longer.
+        control->m_lifetime.reset();
         control->DeleteSelf();
         return;
     }

@@ -66,7 +66,9 @@ using ControlCreator = CControlUI* (*)(const wchar_t* className);
 //   delayed-destroy setting only decides whether a deletion outside any dispatch also waits for the loop.
 //   So code up the stack of a handler never touches freed memory, whatever the handler deleted; it stops
 //   where its watcher says the control is gone. A window closed while none of its dispatches runs deletes
-//   its tree at once. Controls held by reference counts (a hosted browser) wait for their last release.
+//   its tree at once. The web browser and Flash controls are COM objects too: deleted, they let go of
+//   their hosted component and live on until its last Release; their events reach the application
+//   inside a dispatch.
 // - A control waiting for its deletion belongs to the queue: every Add refuses it; only the window whose
 //   root it was takes it back, by attaching it as its root again.
 // - After every handler the window checks where the control is, not only whether it lives: a control a

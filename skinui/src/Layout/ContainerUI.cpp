@@ -77,8 +77,9 @@ bool CContainerUI::AddAt(CControlUI* control, int index)
     // Away from any window it is still this container's child, and leaves the window it showed in.
     if (m_manager) m_manager->InitControls(control, this);
     else control->SetManager(nullptr, this, false);
-    if (!IsVisible()) control->SetInternalVisible(false);
-    else RequestLayout();
+    // It shows as this container does, whatever container it came from.
+    control->SetInternalVisible(IsVisible());
+    if (IsVisible()) RequestLayout();
     ++m_itemsVersion;
     return m_items.InsertAt(index, control);
 }

@@ -371,6 +371,14 @@ TEST_F(ContainerTest, HidingTheContainerHidesChildrenInternally)
     EXPECT_TRUE(child->IsVisible());
     container.SetEnabled(false);
     EXPECT_FALSE(child->IsEnabled());
+
+    // Taken out of a hidden container, it shows in a visible one.
+    container.SetVisible(false);
+    container.SetAutoDestroy(false);
+    ASSERT_TRUE(container.Remove(child));
+    CVerticalLayoutUI shown;
+    ASSERT_TRUE(shown.Add(child));
+    EXPECT_TRUE(child->IsVisible());
 }
 
 TEST_F(ContainerTest, PaintsChildrenInsideTheClientArea)
