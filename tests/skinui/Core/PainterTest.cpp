@@ -491,6 +491,13 @@ TEST(NineGrid, TiledCentreRepeatsAndCutsTheLastCopy)
             for (int x = 4; x < 18; ++x)
                 ASSERT_EQ(CentreColor((x - 4) % 4, 0) & 0xFFFFFF, canvas.Rgb(x, y)) << x << "," << y;
     }
+    // Without a right or bottom corner the last copies end at the destination's edges, not past them.
+    for (const bool alpha : {false, true}) {
+        Canvas canvas(48, 32);
+        CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{2, 3, 22, 17}, RECT{0, 0, 48, 32}, RECT{3, 2, 13, 10},
+                            RECT{2, 3, 0, 0}, alpha, 255, false, true, true);
+        ExpectBands(canvas, 48, 32, Bands{{2, 4, 22, 22}, {3, 6, 17, 17}}, "no right or bottom corner", 0, 0777);
+    }
     for (const Case c : {Case{true, true, false}, Case{true, false, false}, Case{false, true, false},
                          Case{true, true, true}, Case{true, false, true}}) {
         Canvas canvas(48, 32);
@@ -550,6 +557,7 @@ TEST_F(ScaledImageTest, SourceDestAndCornersAt100150And200Percent)
         RECT item;
         Bands bands;
         unsigned skipped;
+        unsigned ignored = 0;
     };
     const RECT all = {0, 0, 48, 32};
     const Case cases[] = {
@@ -569,6 +577,15 @@ TEST_F(ScaledImageTest, SourceDestAndCornersAt100150And200Percent)
         {192, "grid.bmp", grid, {0, 0, 30, 20}, {{2, 6, 22, 30}, {2, 8, 18, 20}}, 0},
         // No dest: the item itself.
         {96, "grid.bmp", L"source='3,2,13,10' corner='2,3,4,1'", {4, 4, 30, 20}, {{4, 6, 26, 30}, {4, 7, 19, 20}}, 0},
+        // A dest reaching left of and above the item is cut there too: nothing lands on the item's neighbours.
+        {96, "grid.bmp", L"source='3,2,13,10' corner='2,3,4,1' dest='-800,-3,16,12'", {4, 4, 30, 20},
+         {{4, 6, 16, 20}, {4, 7, 15, 16}}, 0},
+        // Negative corners count as none, and a corner wider than the destination stops at its edge (the
+        // pieces stretched from the cut source are left out of the comparison).
+        {96, "grid.bmp", L"source='3,2,13,10' corner='-2,3,4,-1' dest='4,1,24,15'", all,
+         {{4, 4, 20, 24}, {1, 4, 15, 15}}, 0, 0062},
+        {96, "grid.bmp", L"source='0,0,16,12' corner='2,3,12,1' dest='24,1,32,15'", all,
+         {{24, 26, 32, 32}, {1, 4, 14, 15}}, 0, 0777},
     };
     for (const Case& c : cases) {
         CWindowUIManager manager;
@@ -578,7 +595,7 @@ TEST_F(ScaledImageTest, SourceDestAndCornersAt100150And200Percent)
         const std::string label = std::to_string(c.dpi) + " " + c.file + " item " + std::to_string(c.item.left) +
                                   "," + std::to_string(c.item.right);
         ASSERT_TRUE(CPainter::DrawImageString(canvas.dc(), &manager, c.item, all, description.c_str())) << label;
-        ExpectBands(canvas, 48, 32, c.bands, label, c.skipped);
+        ExpectBands(canvas, 48, 32, c.bands, label, c.skipped, c.ignored);
     }
 }
 
