@@ -35,6 +35,8 @@ TEST(AdjustColor, IdentityAndKnownBandEdges)
         {0x40FF0000, 180, 0, 100, 0x407F7F7F},    // alpha is kept
         // Dark red (lightness below one half) at 60 % saturation: q = l * 1.6 (76.8), p = l * 0.4 (19.2).
         {0xFF600000, 180, 60, 100, 0xFF4C1313},
+        // Steel blue (220 degrees) at 90 % saturation: green lies on the falling slope (t = 0.61) above p.
+        {0xFF4060A0, 180, 90, 100, 0xFF44619B},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, CPainter::AdjustColor(c.color, c.hue, c.saturation, c.lightness))
@@ -474,15 +476,16 @@ TEST(NineGrid, TiledCentreRepeatsAndCutsTheLastCopy)
             if (v >= start && v < end && v < start + 4) return v - start;
         return -1;
     };
-    // Corners that leave no centre in the source: the border alone, nothing repeated.
-    {
+    // Corners that leave no centre in the source, across or down: the border alone, nothing repeated.
+    for (const RECT corner : {RECT{2, 3, 8, 5}, RECT{2, 3, 8, 1}, RECT{2, 3, 4, 5}}) {
         Canvas canvas(48, 32);
         CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{2, 3, 22, 17}, RECT{0, 0, 48, 32}, RECT{3, 2, 13, 10},
-                            RECT{2, 3, 8, 5}, false, 255, false, true, true);
-        EXPECT_EQ(BandColor(0, 0) & 0xFFFFFF, canvas.Rgb(2, 3));
-        EXPECT_EQ(0u, canvas.Rgb(10, 10));
+                            corner, false, 255, false, true, true);
+        EXPECT_EQ(BandColor(0, 0) & 0xFFFFFF, canvas.Rgb(2, 3)) << corner.right << corner.bottom;
+        EXPECT_EQ(0u, canvas.Rgb(10, 10)) << corner.right << corner.bottom;
     }
-    // A centre one pixel high (source row 5) repeated down the whole destination centre (rows 6 to 12).
+    // A centre one pixel high (source row 5) repeated down the whole destination centre (rows 6 to 12), and
+    // one pixel wide (source column 5) repeated across it (columns 4 to 14).
     {
         Canvas canvas(48, 32);
         CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{2, 3, 22, 17}, RECT{0, 0, 48, 32}, RECT{3, 2, 13, 10},
@@ -490,6 +493,11 @@ TEST(NineGrid, TiledCentreRepeatsAndCutsTheLastCopy)
         for (int y = 6; y < 13; ++y)
             for (int x = 4; x < 18; ++x)
                 ASSERT_EQ(CentreColor((x - 4) % 4, 0) & 0xFFFFFF, canvas.Rgb(x, y)) << x << "," << y;
+        CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{2, 3, 22, 17}, RECT{0, 0, 48, 32}, RECT{3, 2, 13, 10},
+                            RECT{2, 3, 7, 1}, false, 255, false, true, true);
+        for (int y = 6; y < 16; ++y)
+            for (int x = 4; x < 15; ++x)
+                ASSERT_EQ(CentreColor(0, (y - 6) % 4) & 0xFFFFFF, canvas.Rgb(x, y)) << x << "," << y;
     }
     // Without a right or bottom corner the last copies end at the destination's edges, not past them.
     for (const bool alpha : {false, true}) {
