@@ -163,6 +163,9 @@ TEST_F(PainterTest, NineGridWithHoleLeavesTheCentre)
     EXPECT_EQ(0xFF0000u, canvas.Rgb(0, 0));
     EXPECT_EQ(0xFF00FFu, canvas.Rgb(11, 11));
     EXPECT_EQ(0u, canvas.Rgb(6, 6));
+    // Edges one pixel thick are drawn too.
+    for (const POINT edge : {POINT{0, 6}, POINT{11, 6}, POINT{6, 0}, POINT{6, 11}})
+        EXPECT_NE(0u, canvas.Rgb(edge.x, edge.y)) << edge.x << "," << edge.y;
 }
 
 TEST_F(PainterTest, DestAndSourceCutTheImage)
@@ -183,6 +186,12 @@ TEST_F(PainterTest, TranslucentImageBlendsOverTheBackground)
     CPainter::DrawImageString(canvas.dc(), &manager, canvas.Bounds(), canvas.Bounds(), L"image/alpha.png");
     EXPECT_EQ(0x643219u, canvas.Rgb(0, 0));
     EXPECT_EQ(0xFF0000u, canvas.Rgb(1, 0));
+    // Over white the half-transparent pixel (100, 50, 25 premultiplied at 128) lets 127 of each channel through.
+    Canvas white(2, 1, 0xFFFFFFFF);
+    CPainter::DrawImageString(white.dc(), &manager, white.Bounds(), white.Bounds(), L"image/alpha.png");
+    EXPECT_NEAR(227, static_cast<int>(white.Rgb(0, 0) >> 16), 1);
+    EXPECT_NEAR(177, static_cast<int>(white.Rgb(0, 0) >> 8 & 0xFF), 1);
+    EXPECT_NEAR(152, static_cast<int>(white.Rgb(0, 0) & 0xFF), 1);
 }
 
 TEST_F(PainterTest, FadeHalvesTheImage)
@@ -458,6 +467,11 @@ TEST(NineGrid, WithoutCornersASameSizeImageIsCopiedOnlyInsideThePaintRect)
     CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{5, 6, 15, 14}, RECT{0, 0, 9, 12}, RECT{3, 2, 13, 10},
                         RECT{0, 0, 0, 0}, false);
     ExpectBands(canvas, 48, 32, Bands{{5, 7, 9, 9}, {6, 9, 12, 12}}, "copied");
+    // Cut at its left and top instead, the copy starts as far into the source.
+    Canvas cut(48, 32);
+    CPainter::DrawImage(cut.dc(), image.Bitmap(), RECT{5, 6, 15, 14}, RECT{9, 12, 48, 32}, RECT{3, 2, 13, 10},
+                        RECT{0, 0, 0, 0}, false);
+    ExpectBands(cut, 48, 32, Bands{{9, 9, 11, 15}, {12, 12, 13, 14}}, "copied from the middle");
 }
 
 // The centre's copies start one source centre apart; the last one in each direction is cut at the
@@ -579,6 +593,8 @@ TEST_F(ScaledImageTest, SourceDestAndCornersAt100150And200Percent)
         {144, "plain.bmp", grid, all, {{2, 4, 28, 32}, {2, 5, 22, 23}}, 0},
         // Dest (3, 3, 8, 8) keeps its width: left 4.5 -> 5, width 7.5 -> 8, so it ends at 13, not at 12.
         {144, "plain.bmp", L"source='5,5,9,9' dest='3,3,8,8'", all, {{5, 5, 13, 13}, {5, 5, 13, 13}}, 0},
+        // As wide as the source but twice as high: stretched, not copied.
+        {96, "plain.bmp", L"source='5,5,9,9' dest='3,3,7,11'", all, {{3, 3, 7, 7}, {3, 3, 11, 11}}, 0},
         // Dest is placed from the item's corner and cut at the item's right and bottom.
         {96, "grid.bmp", grid, {0, 0, 16, 12}, {{1, 3, 12, 16}, {1, 4, 11, 12}}, 0},
         {144, "grid.bmp", grid, {4, 2, 44, 30}, {{6, 9, 30, 36}, {4, 9, 23, 25}}, 0},
