@@ -350,6 +350,11 @@ TEST_F(ListTest, SelectingARowBelowTheViewScrollsItIntoView)
         EXPECT_EQ(selection.pos, list->GetScrollPos().cy) << "row " << selection.row;
         EXPECT_EQ(selection.row * 20 - selection.pos, list->GetItemAt(selection.row)->GetPos().top) << "row " << selection.row;
     }
+    // Below a 10-pixel inset and with 4 pixels between rows, the rows take 30 x 20 + 29 x 4 = 716 of 290.
+    CListUI* spaced = PlainList(30, L"vscrollbar=\"true\" header=\"hidden\" inset=\"0,10,0,0\" childpadding=\"4\"");
+    ASSERT_NE(nullptr, spaced);
+    EXPECT_EQ(10, spaced->GetList()->GetPos().top);
+    EXPECT_EQ(716 - 290, spaced->GetScrollRange().cy);
 }
 
 // 30 rows of 20 pixels in a 300-pixel body: the view scrolls 0..300, a page is the body's 300 pixels, and a
@@ -439,6 +444,10 @@ TEST_F(ListTest, FixedWidthContainerRowsTileAndScrollByTileLines)
     // Four to a line would need 20 lines (400 of 300): the bar shows, and beside it three fit.
     EXPECT_EQ(240, list->GetScrollRange().cy) << "27 lines of 20 pixels in 300";
     EXPECT_EQ("50,520,100,540", RectText(list->GetItemAt(79)->GetPos())) << "line 27, second column";
+    // Rows wider than the list stack: 20 rows of 20 pixels in 300.
+    list = ListOf(20, L"<ListContainerElement width=\"250\" height=\"20\"", L"header=\"hidden\" vscrollbar=\"true\"");
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(100, list->GetScrollRange().cy);
 }
 
 TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)
