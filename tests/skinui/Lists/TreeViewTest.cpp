@@ -91,9 +91,12 @@ TEST_F(TreeViewTest, DoubleClickCollapsesTheSubtreeAndExpandsOnlyExpandedChildre
     auto* plain = new CListLabelElementUI();
     ASSERT_TRUE(tree->Add(plain));
     ASSERT_EQ(plain, tree->GetItemAt(5));
+    auto* plainFirst = new CListLabelElementUI();
+    ASSERT_TRUE(tree->AddAt(plainFirst, 0));
     tree->SetItemExpand(false, nullptr);
     for (const wchar_t* name : {L"a", L"a1", L"a1x", L"a2", L"b"}) EXPECT_FALSE(Node(name)->IsVisible());
     EXPECT_TRUE(plain->IsVisible());
+    EXPECT_TRUE(plainFirst->IsVisible());
 }
 
 TEST_F(TreeViewTest, ArrowKeysPassOverTheRowsOfACollapsedNode)
@@ -125,13 +128,16 @@ TEST_F(TreeViewTest, ArrowKeysPassOverTheRowsOfACollapsedNode)
 
 TEST_F(TreeViewTest, CheckingANodeChecksItsWholeSubtree)
 {
-    ThreeLevels(L"visiblecheckbtn=\"TRUE\"");
+    CTreeViewUI* tree = ThreeLevels(L"visiblecheckbtn=\"TRUE\"");
     EXPECT_TRUE(Node(L"a1x")->GetCheckBox()->IsVisible());
     Node(L"a")->GetCheckBox()->Selected(true);
     EXPECT_TRUE(Node(L"a1")->GetCheckBox()->IsSelected());
     EXPECT_TRUE(Node(L"a1x")->GetCheckBox()->IsSelected());
     EXPECT_TRUE(Node(L"a2")->GetCheckBox()->IsSelected());
     EXPECT_FALSE(Node(L"b")->GetCheckBox()->IsSelected());
+    // Without a node, the whole tree.
+    tree->SetItemCheckBox(true, nullptr);
+    EXPECT_TRUE(Node(L"b")->GetCheckBox()->IsSelected());
 }
 
 TEST_F(TreeViewTest, NodesAddedLaterFollowTheTreeFlagsAndLandBehindTheSubtree)
@@ -155,6 +161,23 @@ TEST_F(TreeViewTest, NodesAddedLaterFollowTheTreeFlagsAndLandBehindTheSubtree)
     EXPECT_EQ(10, tree->AddAt(last, 8));
     EXPECT_EQ(10, tree->GetCount());
     EXPECT_EQ(last->GetChildNode(0), tree->GetItemAt(9));
+    // Through the container interface a node brings its subtree too.
+    auto* parent = new CTreeNodeUI();
+    ASSERT_TRUE(parent->Add(new CTreeNodeUI()));
+    ASSERT_TRUE(tree->AddAt(static_cast<CControlUI*>(parent), 0));
+    EXPECT_EQ(parent->GetChildNode(0), tree->GetItemAt(1));
+    auto* before = new CTreeNodeUI();
+    ASSERT_TRUE(tree->AddAt(before, parent));
+    EXPECT_EQ(before, tree->GetItemAt(0));
+    // A child inserted among a node's children lands before the one it pushes on; one past the end lands
+    // behind the node's whole subtree.
+    auto* middle = new CTreeNodeUI();
+    ASSERT_TRUE(Node(L"a")->AddAt(middle, 1));
+    EXPECT_EQ(middle, Node(L"a")->GetChildNode(1));
+    EXPECT_EQ(tree->GetItemIndex(Node(L"a1")) - 1, tree->GetItemIndex(middle));
+    auto* behind = new CTreeNodeUI();
+    ASSERT_TRUE(Node(L"a")->AddAt(behind, 99));
+    EXPECT_EQ(tree->GetItemIndex(Node(L"b")) - 1, tree->GetItemIndex(behind));
 }
 
 // A node hangs in one place: one that hangs elsewhere, or above, is refused and nothing moves.
@@ -175,6 +198,8 @@ TEST_F(TreeViewTest, ANodeThatHangsElsewhereIsRefused)
     EXPECT_FALSE(outsider.OnNotify.HasDelegates());
     EXPECT_EQ(nullptr, outsider.GetTreeView());
     EXPECT_EQ(-1, tree->AddAt(static_cast<CTreeNodeUI*>(nullptr), 0));
+    CTreeNodeUI stranger;
+    EXPECT_FALSE(tree->AddAt(&outsider, &stranger)) << "before a node outside the tree";
     // A node that holds the tree cannot hang in it.
     CTreeNodeUI holder;
     auto* inner = new CTreeViewUI();
