@@ -156,7 +156,8 @@ TEST_F(OptionGroupTest, ChangingOrLeavingAGroupUpdatesTheWindowsGroups)
     Option(L"c")->SetGroup(nullptr);
     EXPECT_TRUE(Option(L"c")->GetGroup().IsEmpty());
     auto* extra = new COptionUI();
-    extra->SetGroup(L"g");
+    extra->SetGroup(L"h");
+    extra->SetGroup(L"g");  // outside any window, a change of group touches no window's groups
     extra->SetManager(&manager, nullptr, true);
     EXPECT_EQ(3, manager.GetOptionGroup(L"g")->GetSize());
     delete extra;
