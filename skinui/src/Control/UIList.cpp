@@ -32,6 +32,17 @@ void ForgetRemovedRow(std::vector<int>& selected, int removed)
         if (index > removed) --index;
 }
 
+// Only container rows of a fixed width tile (they move themselves into columns by their index), so the
+// rows tile only when every one is a container row of the first one's width; other rows stack one to a line.
+bool RowsTile(const CPtrArray& rows, int tileWidth)
+{
+    for (int i = 0; i < rows.GetSize(); ++i) {
+        auto* row = static_cast<CControlUI*>(rows[i]);
+        if (!row->GetInterface(L"ListContainerElement") || row->GetFixedWidth() != tileWidth) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 // ---- CListBodyUI
@@ -133,12 +144,10 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
         y = place.bottom + pad.bottom + childPadding;
     }
     int neededHeight = y - top - (placedCount > 0 ? childPadding : 0);
-    // Only container rows of a fixed width tile (they move themselves into columns); rows of any other
-    // kind stack one to a line whatever their width, and the stacked height is theirs.
     auto* first = static_cast<CControlUI*>(m_items[0]);
-    if (m_owner->GetListType() == LIST_TYPE_LIST && first->GetInterface(L"ListContainerElement")) {
+    if (m_owner->GetListType() == LIST_TYPE_LIST) {
         const int tileWidth = first->GetFixedWidth();
-        if (tileWidth > 0 && innerWidth / tileWidth >= 1) {
+        if (tileWidth > 0 && innerWidth / tileWidth >= 1 && RowsTile(m_items, tileWidth)) {
             const int perRow = innerWidth / tileWidth;
             neededHeight = first->GetFixedHeight() * ((m_items.GetSize() - 1) / perRow + 1);
         }

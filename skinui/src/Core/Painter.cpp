@@ -166,6 +166,15 @@ TRIVERTEX Vertex(LONG x, LONG y, DWORD argb)
 
 bool IsZero(const RECT& rc) { return rc.left == 0 && rc.top == 0 && rc.right == 0 && rc.bottom == 0; }
 
+// A negative corner, or one wider than the destination, would put its pieces outside the destination.
+RECT CornersWithin(const RECT& corner, const RECT& dest)
+{
+    const LONG width = std::max<LONG>(0, dest.right - dest.left);
+    const LONG height = std::max<LONG>(0, dest.bottom - dest.top);
+    return RECT{std::clamp<LONG>(corner.left, 0, width), std::clamp<LONG>(corner.top, 0, height),
+                std::clamp<LONG>(corner.right, 0, width), std::clamp<LONG>(corner.bottom, 0, height)};
+}
+
 float HueToChannel(float p, float q, float t)
 {
     if (t < 0) t += 1;
@@ -302,10 +311,11 @@ void CPainter::DrawImage(HDC hdc, HBITMAP bitmap, const RECT& dest, const RECT& 
     const bool blend = alpha || fade < 255;
     const RECT& d = dest;
     const RECT& s = source;
-    const int cl = corner.left, ct = corner.top, cr = corner.right, cb = corner.bottom;
+    const RECT c = CornersWithin(corner, dest);
+    const int cl = c.left, ct = c.top, cr = c.right, cb = c.bottom;
     const bool sameSize = d.right - d.left == s.right - s.left && d.bottom - d.top == s.bottom - s.top;
     RECT piece;
-    if (!blend && sameSize && IsZero(corner)) {
+    if (!blend && sameSize && IsZero(c)) {
         if (::IntersectRect(&piece, &dest, &paint))
             ::BitBlt(hdc, piece.left, piece.top, piece.right - piece.left, piece.bottom - piece.top, memory.Get(),
                      s.left + (piece.left - d.left), s.top + (piece.top - d.top), SRCCOPY);
@@ -356,9 +366,11 @@ bool CPainter::DrawImageInfo(HDC hdc, CWindowUIManager* manager, const RECT& ite
         }
     }
     RECT target = item;
+    // A dest reaching past the item is cut at the item's edges: an image paints only over its own control.
     if (!IsZero(dest)) {
-        target = RECT{item.left + dest.left, item.top + dest.top, std::min(item.left + dest.right, item.right),
-                      std::min(item.top + dest.bottom, item.bottom)};
+        const RECT placed = {item.left + dest.left, item.top + dest.top, item.left + dest.right,
+                             item.top + dest.bottom};
+        ::IntersectRect(&target, &placed, &item);
     }
     if (drawInfo->sImageName.IsEmpty()) return false;
     const ImageRecord* image = manager->GetImageOrLoad(
@@ -369,7 +381,7 @@ bool CPainter::DrawImageInfo(HDC hdc, CWindowUIManager* manager, const RECT& ite
     source.right = std::min<LONG>(source.right, image->nX);
     source.bottom = std::min<LONG>(source.bottom, image->nY);
     RECT visible;
-    if (::IntersectRect(&visible, &target, &item) && ::IntersectRect(&visible, &target, &paint)) {
+    if (::IntersectRect(&visible, &target, &paint)) {
         const bool alpha = manager->IsLayered() || image->bAlpha;
         DrawImage(hdc, image->hBitmap, target, paint, source, corner, alpha, drawInfo->uFade, drawInfo->bHole,
                   drawInfo->bTiledX, drawInfo->bTiledY);

@@ -35,6 +35,8 @@ TEST(AdjustColor, IdentityAndKnownBandEdges)
         {0x40FF0000, 180, 0, 100, 0x407F7F7F},    // alpha is kept
         // Dark red (lightness below one half) at 60 % saturation: q = l * 1.6 (76.8), p = l * 0.4 (19.2).
         {0xFF600000, 180, 60, 100, 0xFF4C1313},
+        // Steel blue (220 degrees) at 90 % saturation: green lies on the falling slope (t = 0.61) above p.
+        {0xFF4060A0, 180, 90, 100, 0xFF44619B},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, CPainter::AdjustColor(c.color, c.hue, c.saturation, c.lightness))
@@ -161,6 +163,9 @@ TEST_F(PainterTest, NineGridWithHoleLeavesTheCentre)
     EXPECT_EQ(0xFF0000u, canvas.Rgb(0, 0));
     EXPECT_EQ(0xFF00FFu, canvas.Rgb(11, 11));
     EXPECT_EQ(0u, canvas.Rgb(6, 6));
+    // Edges one pixel thick are drawn too.
+    for (const POINT edge : {POINT{0, 6}, POINT{11, 6}, POINT{6, 0}, POINT{6, 11}})
+        EXPECT_NE(0u, canvas.Rgb(edge.x, edge.y)) << edge.x << "," << edge.y;
 }
 
 TEST_F(PainterTest, DestAndSourceCutTheImage)
@@ -181,6 +186,12 @@ TEST_F(PainterTest, TranslucentImageBlendsOverTheBackground)
     CPainter::DrawImageString(canvas.dc(), &manager, canvas.Bounds(), canvas.Bounds(), L"image/alpha.png");
     EXPECT_EQ(0x643219u, canvas.Rgb(0, 0));
     EXPECT_EQ(0xFF0000u, canvas.Rgb(1, 0));
+    // Over white the half-transparent pixel (100, 50, 25 premultiplied at 128) lets 127 of each channel through.
+    Canvas white(2, 1, 0xFFFFFFFF);
+    CPainter::DrawImageString(white.dc(), &manager, white.Bounds(), white.Bounds(), L"image/alpha.png");
+    EXPECT_NEAR(227, static_cast<int>(white.Rgb(0, 0) >> 16), 1);
+    EXPECT_NEAR(177, static_cast<int>(white.Rgb(0, 0) >> 8 & 0xFF), 1);
+    EXPECT_NEAR(152, static_cast<int>(white.Rgb(0, 0) & 0xFF), 1);
 }
 
 TEST_F(PainterTest, FadeHalvesTheImage)
@@ -456,6 +467,11 @@ TEST(NineGrid, WithoutCornersASameSizeImageIsCopiedOnlyInsideThePaintRect)
     CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{5, 6, 15, 14}, RECT{0, 0, 9, 12}, RECT{3, 2, 13, 10},
                         RECT{0, 0, 0, 0}, false);
     ExpectBands(canvas, 48, 32, Bands{{5, 7, 9, 9}, {6, 9, 12, 12}}, "copied");
+    // Cut at its left and top instead, the copy starts as far into the source.
+    Canvas cut(48, 32);
+    CPainter::DrawImage(cut.dc(), image.Bitmap(), RECT{5, 6, 15, 14}, RECT{9, 12, 48, 32}, RECT{3, 2, 13, 10},
+                        RECT{0, 0, 0, 0}, false);
+    ExpectBands(cut, 48, 32, Bands{{9, 9, 11, 15}, {12, 12, 13, 14}}, "copied from the middle");
 }
 
 // The centre's copies start one source centre apart; the last one in each direction is cut at the
@@ -474,15 +490,16 @@ TEST(NineGrid, TiledCentreRepeatsAndCutsTheLastCopy)
             if (v >= start && v < end && v < start + 4) return v - start;
         return -1;
     };
-    // Corners that leave no centre in the source: the border alone, nothing repeated.
-    {
+    // Corners that leave no centre in the source, across or down: the border alone, nothing repeated.
+    for (const RECT corner : {RECT{2, 3, 8, 5}, RECT{2, 3, 8, 1}, RECT{2, 3, 4, 5}}) {
         Canvas canvas(48, 32);
         CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{2, 3, 22, 17}, RECT{0, 0, 48, 32}, RECT{3, 2, 13, 10},
-                            RECT{2, 3, 8, 5}, false, 255, false, true, true);
-        EXPECT_EQ(BandColor(0, 0) & 0xFFFFFF, canvas.Rgb(2, 3));
-        EXPECT_EQ(0u, canvas.Rgb(10, 10));
+                            corner, false, 255, false, true, true);
+        EXPECT_EQ(BandColor(0, 0) & 0xFFFFFF, canvas.Rgb(2, 3)) << corner.right << corner.bottom;
+        EXPECT_EQ(0u, canvas.Rgb(10, 10)) << corner.right << corner.bottom;
     }
-    // A centre one pixel high (source row 5) repeated down the whole destination centre (rows 6 to 12).
+    // A centre one pixel high (source row 5) repeated down the whole destination centre (rows 6 to 12), and
+    // one pixel wide (source column 5) repeated across it (columns 4 to 14).
     {
         Canvas canvas(48, 32);
         CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{2, 3, 22, 17}, RECT{0, 0, 48, 32}, RECT{3, 2, 13, 10},
@@ -490,6 +507,18 @@ TEST(NineGrid, TiledCentreRepeatsAndCutsTheLastCopy)
         for (int y = 6; y < 13; ++y)
             for (int x = 4; x < 18; ++x)
                 ASSERT_EQ(CentreColor((x - 4) % 4, 0) & 0xFFFFFF, canvas.Rgb(x, y)) << x << "," << y;
+        CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{2, 3, 22, 17}, RECT{0, 0, 48, 32}, RECT{3, 2, 13, 10},
+                            RECT{2, 3, 7, 1}, false, 255, false, true, true);
+        for (int y = 6; y < 16; ++y)
+            for (int x = 4; x < 15; ++x)
+                ASSERT_EQ(CentreColor(0, (y - 6) % 4) & 0xFFFFFF, canvas.Rgb(x, y)) << x << "," << y;
+    }
+    // Without a right or bottom corner the last copies end at the destination's edges, not past them.
+    for (const bool alpha : {false, true}) {
+        Canvas canvas(48, 32);
+        CPainter::DrawImage(canvas.dc(), image.Bitmap(), RECT{2, 3, 22, 17}, RECT{0, 0, 48, 32}, RECT{3, 2, 13, 10},
+                            RECT{2, 3, 0, 0}, alpha, 255, false, true, true);
+        ExpectBands(canvas, 48, 32, Bands{{2, 4, 22, 22}, {3, 6, 17, 17}}, "no right or bottom corner", 0, 0777);
     }
     for (const Case c : {Case{true, true, false}, Case{true, false, false}, Case{false, true, false},
                          Case{true, true, true}, Case{true, false, true}}) {
@@ -550,6 +579,7 @@ TEST_F(ScaledImageTest, SourceDestAndCornersAt100150And200Percent)
         RECT item;
         Bands bands;
         unsigned skipped;
+        unsigned ignored = 0;
     };
     const RECT all = {0, 0, 48, 32};
     const Case cases[] = {
@@ -563,12 +593,23 @@ TEST_F(ScaledImageTest, SourceDestAndCornersAt100150And200Percent)
         {144, "plain.bmp", grid, all, {{2, 4, 28, 32}, {2, 5, 22, 23}}, 0},
         // Dest (3, 3, 8, 8) keeps its width: left 4.5 -> 5, width 7.5 -> 8, so it ends at 13, not at 12.
         {144, "plain.bmp", L"source='5,5,9,9' dest='3,3,8,8'", all, {{5, 5, 13, 13}, {5, 5, 13, 13}}, 0},
+        // As wide as the source but twice as high: stretched, not copied.
+        {96, "plain.bmp", L"source='5,5,9,9' dest='3,3,7,11'", all, {{3, 3, 7, 7}, {3, 3, 11, 11}}, 0},
         // Dest is placed from the item's corner and cut at the item's right and bottom.
         {96, "grid.bmp", grid, {0, 0, 16, 12}, {{1, 3, 12, 16}, {1, 4, 11, 12}}, 0},
         {144, "grid.bmp", grid, {4, 2, 44, 30}, {{6, 9, 30, 36}, {4, 9, 23, 25}}, 0},
         {192, "grid.bmp", grid, {0, 0, 30, 20}, {{2, 6, 22, 30}, {2, 8, 18, 20}}, 0},
         // No dest: the item itself.
         {96, "grid.bmp", L"source='3,2,13,10' corner='2,3,4,1'", {4, 4, 30, 20}, {{4, 6, 26, 30}, {4, 7, 19, 20}}, 0},
+        // A dest reaching left of and above the item is cut there too: nothing lands on the item's neighbours.
+        {96, "grid.bmp", L"source='3,2,13,10' corner='2,3,4,1' dest='-800,-3,16,12'", {4, 4, 30, 20},
+         {{4, 6, 16, 20}, {4, 7, 15, 16}}, 0},
+        // Negative corners count as none, and a corner wider than the destination stops at its edge (the
+        // pieces stretched from the cut source are left out of the comparison).
+        {96, "grid.bmp", L"source='3,2,13,10' corner='-2,3,4,-1' dest='4,1,24,15'", all,
+         {{4, 4, 20, 24}, {1, 4, 15, 15}}, 0, 0062},
+        {96, "grid.bmp", L"source='0,0,16,12' corner='2,3,12,1' dest='24,1,32,15'", all,
+         {{24, 26, 32, 32}, {1, 4, 14, 15}}, 0, 0777},
     };
     for (const Case& c : cases) {
         CWindowUIManager manager;
@@ -578,7 +619,7 @@ TEST_F(ScaledImageTest, SourceDestAndCornersAt100150And200Percent)
         const std::string label = std::to_string(c.dpi) + " " + c.file + " item " + std::to_string(c.item.left) +
                                   "," + std::to_string(c.item.right);
         ASSERT_TRUE(CPainter::DrawImageString(canvas.dc(), &manager, c.item, all, description.c_str())) << label;
-        ExpectBands(canvas, 48, 32, c.bands, label, c.skipped);
+        ExpectBands(canvas, 48, 32, c.bands, label, c.skipped, c.ignored);
     }
 }
 

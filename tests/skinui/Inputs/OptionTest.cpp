@@ -156,7 +156,8 @@ TEST_F(OptionGroupTest, ChangingOrLeavingAGroupUpdatesTheWindowsGroups)
     Option(L"c")->SetGroup(nullptr);
     EXPECT_TRUE(Option(L"c")->GetGroup().IsEmpty());
     auto* extra = new COptionUI();
-    extra->SetGroup(L"g");
+    extra->SetGroup(L"h");
+    extra->SetGroup(L"g");  // outside any window, a change of group touches no window's groups
     extra->SetManager(&manager, nullptr, true);
     EXPECT_EQ(3, manager.GetOptionGroup(L"g")->GetSize());
     delete extra;
@@ -374,6 +375,21 @@ TEST(Option, SelectedImagesFollowTheButtonState)
         Canvas canvas(10, 10, 0xFF000000);
         option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
         EXPECT_EQ(c.shown, canvas.Rgb(5, 5)) << c.state;
+    }
+    // Over the top half: the selected foreground while selected, else the plain one.
+    CWindowUIManager manager;
+    COptionUI option;
+    option.SetManager(&manager, nullptr, false);
+    option.SetPos(RECT{0, 0, 10, 10});
+    option.SetAttribute(L"selectedimage", file(plain).c_str());
+    option.SetAttribute(L"foreimage", (file(hot) + L" dest='0,0,10,5'").c_str());
+    option.SetAttribute(L"selectedforeimage", (file(pushed) + L" dest='0,0,10,5'").c_str());
+    for (const bool selected : {true, false}) {
+        option.Selected(selected, false);
+        Canvas canvas(10, 10, 0xFF000000);
+        option.Paint(canvas.dc(), canvas.Bounds(), nullptr);
+        EXPECT_EQ(selected ? 0xFF0000u : 0x0000FFu, canvas.Rgb(5, 2)) << "selected " << selected;
+        EXPECT_EQ(selected ? 0x00FF00u : 0u, canvas.Rgb(5, 7)) << "selected " << selected;
     }
 }
 

@@ -189,6 +189,18 @@ TEST_F(ContainerTest, FloatingChildrenFollowTheirAlignmentOrPercentages)
     EXPECT_EQ(10 + 50 + 2, placed->GetPos().left);
     EXPECT_EQ(20 + 3, placed->GetPos().top);
     EXPECT_EQ(10 + 50 + 10 + 2, placed->GetPos().right);
+    // Moving the container moves it and its shown children, not a hidden one.
+    auto* hidden = new CControlUI();
+    hidden->SetAttribute(L"float", L"true");
+    hidden->SetAttribute(L"pos", L"1,1,5,5");
+    hidden->SetVisible(false);
+    container.Add(hidden);
+    container.Move(SIZE{4, 6}, false);
+    EXPECT_EQ(4, container.GetFixedXY().cx);
+    EXPECT_EQ(6, container.GetFixedXY().cy);
+    EXPECT_EQ(2 + 4, placed->GetFixedXY().cx);
+    EXPECT_EQ(3 + 6, placed->GetFixedXY().cy);
+    EXPECT_EQ(1, hidden->GetFixedXY().cx);
 }
 
 TEST_F(ContainerTest, ChildAlignValuesAreCaseSensitive)

@@ -110,10 +110,9 @@ protected:
     }
 
     // Label rows 20 pixels high.
-    CListUI* PlainList(int rows, const wchar_t* listAttributes = L"", const wchar_t* rowAttributes = L"")
+    CListUI* PlainList(int rows, const wchar_t* listAttributes = L"")
     {
-        return ListOf(rows, std::wstring(L"<ListLabelElement text=\"row\" height=\"20\" ") + rowAttributes,
-                      listAttributes);
+        return ListOf(rows, L"<ListLabelElement text=\"row\" height=\"20\" ", listAttributes);
     }
 
     // The row that Return activates: the one the list holds as its current row; null when none.
@@ -351,11 +350,16 @@ TEST_F(ListTest, SelectingARowBelowTheViewScrollsItIntoView)
         EXPECT_EQ(selection.pos, list->GetScrollPos().cy) << "row " << selection.row;
         EXPECT_EQ(selection.row * 20 - selection.pos, list->GetItemAt(selection.row)->GetPos().top) << "row " << selection.row;
     }
+    // Below a 10-pixel inset and with 4 pixels between rows, the rows take 30 x 20 + 29 x 4 = 716 of 290.
+    CListUI* spaced = PlainList(30, L"vscrollbar=\"true\" header=\"hidden\" inset=\"0,10,0,0\" childpadding=\"4\"");
+    ASSERT_NE(nullptr, spaced);
+    EXPECT_EQ(10, spaced->GetList()->GetPos().top);
+    EXPECT_EQ(716 - 290, spaced->GetScrollRange().cy);
 }
 
 // 30 rows of 20 pixels in a 300-pixel body: the view scrolls 0..300, a page is the body's 300 pixels, and a
 // row chosen by a key is brought just inside the nearer edge. Rows of a fixed width stack like any others
-// (only container rows tile), so they scroll the same.
+// (only container rows tile), so they scroll the same, and so do label rows under a fixed-width container.
 TEST_F(ListTest, KeysMoveTheSelectionAndScrollItIntoViewBothWays)
 {
     const struct {
@@ -377,10 +381,21 @@ TEST_F(ListTest, KeysMoveTheSelectionAndScrollItIntoViewBothWays)
         {"End", VK_END, 29, 300},
         {"Home", VK_HOME, 0, 0},
     };
-    for (const wchar_t* rowWidth : {L"", L"width=\"50\""}) {
-        CListUI* list = PlainList(30, L"header=\"hidden\" vscrollbar=\"true\"", rowWidth);
+    const std::wstring label = L"<ListLabelElement text=\"row\" height=\"20\" ";
+    const struct {
+        const char* what;
+        std::wstring first, others;
+    } lists[] = {
+        {"rows: ", label, label},
+        {"fixed-width rows: ", label + L"width=\"50\"", label + L"width=\"50\""},
+        {"label rows under a container: ", L"<ListContainerElement width=\"50\" height=\"20\"", label},
+    };
+    for (const auto& rowKinds : lists) {
+        std::wstring inside = rowKinds.first + L"/>";
+        for (int i = 1; i < 30; ++i) inside += rowKinds.others + L"/>";
+        CListUI* list = Build(L"header=\"hidden\" vscrollbar=\"true\"", inside);
         ASSERT_NE(nullptr, list);
-        const std::string rows = rowWidth[0] ? "fixed-width rows: " : "rows: ";
+        const std::string rows = rowKinds.what;
         ASSERT_EQ(300, list->GetList()->GetHeight()) << rows;
         EXPECT_EQ(300, list->GetScrollRange().cy) << rows;
         ASSERT_TRUE(list->SelectItem(0));
@@ -429,6 +444,10 @@ TEST_F(ListTest, FixedWidthContainerRowsTileAndScrollByTileLines)
     // Four to a line would need 20 lines (400 of 300): the bar shows, and beside it three fit.
     EXPECT_EQ(240, list->GetScrollRange().cy) << "27 lines of 20 pixels in 300";
     EXPECT_EQ("50,520,100,540", RectText(list->GetItemAt(79)->GetPos())) << "line 27, second column";
+    // Rows wider than the list stack: 20 rows of 20 pixels in 300.
+    list = ListOf(20, L"<ListContainerElement width=\"250\" height=\"20\"", L"header=\"hidden\" vscrollbar=\"true\"");
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(100, list->GetScrollRange().cy);
 }
 
 TEST_F(ListTest, HidingOrRemovingTheSelectedRowMovesTheSelection)

@@ -1,5 +1,6 @@
 #include "Control/LabelUI.h"
 #include "Control/ListsRegistration.h"
+#include "Control/UIListElement.h"
 #include "Control/UIListHeader.h"
 #include "Control/UIOption.h"
 #include "Control/UITreeView.h"
@@ -59,6 +60,11 @@ TEST_F(TreeViewTest, NestedNodesAreRowsInDepthFirstOrderIndentedPerLevel)
     EXPECT_TRUE(Node(L"a1x")->GetDottedLine()->IsVisible());
     EXPECT_FALSE(Node(L"a")->GetDottedLine()->IsVisible());
     EXPECT_EQ(Node(L"a1"), Node(L"a1x")->GetParentNode());
+    EXPECT_EQ(Node(L"a1"), Node(L"a")->GetChildNode(0));
+    EXPECT_EQ(Node(L"a2"), Node(L"a")->GetChildNode(1));
+    EXPECT_EQ(nullptr, Node(L"a")->GetChildNode(2));
+    EXPECT_EQ(nullptr, Node(L"a")->GetChildNode(-1));
+    EXPECT_EQ(nullptr, Node(L"b")->GetChildNode(0)) << "a leaf has no child 0";
     EXPECT_EQ(CUIString(L"a2"), Node(L"a2")->GetItemButton()->GetText());
     EXPECT_EQ(2, tree->GetListType());
     EXPECT_FALSE(tree->GetHeader()->IsVisible());
@@ -81,6 +87,16 @@ TEST_F(TreeViewTest, DoubleClickCollapsesTheSubtreeAndExpandsOnlyExpandedChildre
     EXPECT_FALSE(Node(L"a1x")->IsVisible());
     tree->SetPos(RECT{0, 0, 300, 400});
     EXPECT_EQ(Node(L"a1")->GetPos().bottom, Node(L"a2")->GetPos().top);
+    // Without a node every node row is hidden; a plain row in the tree is passed over.
+    auto* plain = new CListLabelElementUI();
+    ASSERT_TRUE(tree->Add(plain));
+    ASSERT_EQ(plain, tree->GetItemAt(5));
+    auto* plainFirst = new CListLabelElementUI();
+    ASSERT_TRUE(tree->AddAt(plainFirst, 0));
+    tree->SetItemExpand(false, nullptr);
+    for (const wchar_t* name : {L"a", L"a1", L"a1x", L"a2", L"b"}) EXPECT_FALSE(Node(name)->IsVisible());
+    EXPECT_TRUE(plain->IsVisible());
+    EXPECT_TRUE(plainFirst->IsVisible());
 }
 
 TEST_F(TreeViewTest, ArrowKeysPassOverTheRowsOfACollapsedNode)
@@ -112,13 +128,16 @@ TEST_F(TreeViewTest, ArrowKeysPassOverTheRowsOfACollapsedNode)
 
 TEST_F(TreeViewTest, CheckingANodeChecksItsWholeSubtree)
 {
-    ThreeLevels(L"visiblecheckbtn=\"TRUE\"");
+    CTreeViewUI* tree = ThreeLevels(L"visiblecheckbtn=\"TRUE\"");
     EXPECT_TRUE(Node(L"a1x")->GetCheckBox()->IsVisible());
     Node(L"a")->GetCheckBox()->Selected(true);
     EXPECT_TRUE(Node(L"a1")->GetCheckBox()->IsSelected());
     EXPECT_TRUE(Node(L"a1x")->GetCheckBox()->IsSelected());
     EXPECT_TRUE(Node(L"a2")->GetCheckBox()->IsSelected());
     EXPECT_FALSE(Node(L"b")->GetCheckBox()->IsSelected());
+    // Without a node, the whole tree.
+    tree->SetItemCheckBox(true, nullptr);
+    EXPECT_TRUE(Node(L"b")->GetCheckBox()->IsSelected());
 }
 
 TEST_F(TreeViewTest, NodesAddedLaterFollowTheTreeFlagsAndLandBehindTheSubtree)
@@ -133,6 +152,32 @@ TEST_F(TreeViewTest, NodesAddedLaterFollowTheTreeFlagsAndLandBehindTheSubtree)
     ASSERT_TRUE(Node(L"a")->AddAt(first, 0));
     EXPECT_EQ(1, tree->GetItemIndex(first));
     EXPECT_EQ(7, tree->GetCount());
+    // Inserted at either end, a node answers the index behind it, or behind its subtree.
+    auto* top = new CTreeNodeUI();
+    EXPECT_EQ(1, tree->AddAt(top, 0));
+    EXPECT_EQ(top, tree->GetItemAt(0));
+    auto* last = new CTreeNodeUI();
+    ASSERT_TRUE(last->Add(new CTreeNodeUI()));
+    EXPECT_EQ(10, tree->AddAt(last, 8));
+    EXPECT_EQ(10, tree->GetCount());
+    EXPECT_EQ(last->GetChildNode(0), tree->GetItemAt(9));
+    // Through the container interface a node brings its subtree too.
+    auto* parent = new CTreeNodeUI();
+    ASSERT_TRUE(parent->Add(new CTreeNodeUI()));
+    ASSERT_TRUE(tree->AddAt(static_cast<CControlUI*>(parent), 0));
+    EXPECT_EQ(parent->GetChildNode(0), tree->GetItemAt(1));
+    auto* before = new CTreeNodeUI();
+    ASSERT_TRUE(tree->AddAt(before, parent));
+    EXPECT_EQ(before, tree->GetItemAt(0));
+    // A child inserted among a node's children lands before the one it pushes on; one past the end lands
+    // behind the node's whole subtree.
+    auto* middle = new CTreeNodeUI();
+    ASSERT_TRUE(Node(L"a")->AddAt(middle, 1));
+    EXPECT_EQ(middle, Node(L"a")->GetChildNode(1));
+    EXPECT_EQ(tree->GetItemIndex(Node(L"a1")) - 1, tree->GetItemIndex(middle));
+    auto* behind = new CTreeNodeUI();
+    ASSERT_TRUE(Node(L"a")->AddAt(behind, 99));
+    EXPECT_EQ(tree->GetItemIndex(Node(L"b")) - 1, tree->GetItemIndex(behind));
 }
 
 // A node hangs in one place: one that hangs elsewhere, or above, is refused and nothing moves.
@@ -144,6 +189,23 @@ TEST_F(TreeViewTest, ANodeThatHangsElsewhereIsRefused)
     EXPECT_FALSE(Node(L"a1x")->Add(Node(L"a")));
     EXPECT_FALSE(tree->Add(Node(L"b")));
     EXPECT_EQ(-1, tree->AddAt(Node(L"b"), 0));
+    // So is an index outside the rows, before the tree listens to the node.
+    CTreeNodeUI outsider;
+    for (int index : {-1, 6}) {
+        EXPECT_EQ(-1, tree->AddAt(&outsider, index)) << index;
+        EXPECT_FALSE(tree->AddAt(static_cast<CControlUI*>(&outsider), index)) << index;
+    }
+    EXPECT_FALSE(outsider.OnNotify.HasDelegates());
+    EXPECT_EQ(nullptr, outsider.GetTreeView());
+    EXPECT_EQ(-1, tree->AddAt(static_cast<CTreeNodeUI*>(nullptr), 0));
+    CTreeNodeUI stranger;
+    EXPECT_FALSE(tree->AddAt(&outsider, &stranger)) << "before a node outside the tree";
+    // A node that holds the tree cannot hang in it.
+    CTreeNodeUI holder;
+    auto* inner = new CTreeViewUI();
+    ASSERT_TRUE(holder.GetHorizontalLayout()->Add(inner));
+    EXPECT_EQ(-1, inner->AddAt(&holder, 0));
+    EXPECT_FALSE(inner->AddAt(static_cast<CControlUI*>(&holder), 0));
     EXPECT_EQ(0, Node(L"b")->GetCountChild());
     EXPECT_EQ(Node(L"a"), Node(L"a1")->GetParentNode());
     ASSERT_EQ(5, tree->GetCount());
