@@ -77,9 +77,8 @@ bool CContainerUI::AddAt(CControlUI* control, int index)
     // Away from any window it is still this container's child, and leaves the window it showed in.
     if (m_manager) m_manager->InitControls(control, this);
     else control->SetManager(nullptr, this, false);
-    // It shows as this container does, whatever container it came from.
-    control->SetInternalVisible(IsVisible());
-    if (IsVisible()) RequestLayout();
+    if (!IsVisible()) control->SetInternalVisible(false);
+    else RequestLayout();
     ++m_itemsVersion;
     return m_items.InsertAt(index, control);
 }
@@ -89,6 +88,8 @@ void CContainerUI::DestroyChild(CControlUI* control)
     // Kept by the application: it leaves this window completely.
     if (!m_autoDestroy) {
         control->SetManager(nullptr, nullptr, false);
+        // Hidden only as this container was: away from it, its own visibility decides.
+        control->SetInternalVisible(true);
         return;
     }
     ControlDeletion::Delete(control, m_delayedDestroy && m_manager);
