@@ -438,23 +438,40 @@ TEST_F(ControlOwnershipProbe, ControlMovedAwayAsTheMouseLeavesAnotherIsNotEntere
 }
 
 // A control waiting for its deletion belongs to the queue: no container takes it, and only the window
-// whose old root it was takes it back, as its root again.
+// whose old root it was takes it back, as its root again. No window takes a control a container holds.
 TEST_F(ControlOwnershipProbe, AControlWaitingForItsDeletionIsRefusedElsewhere)
 {
     Window a(kTwoButtons);
     Window b;
     ASSERT_NE(nullptr, b.root);
     CControlUI* one = a.Find(L"one");
+    if (b.manager().AttachRootControl(one)) {
+        ADD_FAILURE() << "another window took a control a's container holds as its root";
+        b.manager().AttachRootControl(b.root);
+        a.KeepAside(one);  // b's queue has it now: a's container may not delete it too
+        return;
+    }
     a.root->SetDelayedDestroy(true);
     ASSERT_TRUE(a.root->Remove(one));
     EXPECT_FALSE(b.root->Add(one)) << "a removed control was taken before its deletion";
     EXPECT_EQ(0, b.root->GetCount());
+    // Taken as a root, b's own would go instead: then b takes its own back.
+    if (b.manager().AttachRootControl(one)) {
+        ADD_FAILURE() << "another window took a removed control as its root";
+        b.manager().AttachRootControl(b.root);
+    }
 
-    // An old root re-attached before the cleanup is the window's root again; the newer one goes.
+    // An old root re-attached before the cleanup is the window's root again; the newer one goes. No
+    // other window takes it.
     CControlUI* oldRoot = a.root;
     auto* newer = new CVerticalLayoutUI();
     ASSERT_TRUE(a.manager().AttachRootControl(newer));
     EXPECT_FALSE(b.root->Add(oldRoot)) << "a replaced root was taken before its deletion";
+    if (b.manager().AttachRootControl(oldRoot)) {
+        ADD_FAILURE() << "another window took a replaced root as its root";
+        b.manager().AttachRootControl(b.root);
+    }
+    EXPECT_EQ(b.root, b.manager().GetRoot());
     ASSERT_TRUE(a.manager().AttachRootControl(oldRoot));
     PumpFor(100);
     FlushQuarantine();
