@@ -1289,8 +1289,8 @@ TEST_F(ControlOwnershipProbe, ANodeRefusedForAPlacePastTheEndKeepsNothingOfThatT
     EXPECT_FALSE(child->IsVisible()) << "the double click did not collapse the node";
 }
 
-// A node recorded under a node outside any tree hangs there: a tree may not list it too.
-TEST_F(ControlOwnershipProbe, ANodeUnderALooseNodeIsRefusedByATree)
+// A node recorded under a node outside any tree hangs there: neither a tree nor a container may hold it too.
+TEST_F(ControlOwnershipProbe, ANodeUnderALooseNodeIsRefusedByTreesAndContainers)
 {
     Window a(L"<TreeView name=\"tree\" height=\"200\"/>");
     auto* tree = a.Find<CTreeViewUI>(L"tree");
@@ -1305,6 +1305,11 @@ TEST_F(ControlOwnershipProbe, ANodeUnderALooseNodeIsRefusedByATree)
     if (added || addedAt) tree->Remove(child);  // taken back, so that only the loose node deletes it
     EXPECT_EQ(0, tree->GetCount());
     EXPECT_EQ(loose, child->GetParentNode());
+    // Nor may a container: the loose node deletes it with itself.
+    if (a.root->Add(child)) {
+        ADD_FAILURE() << "a container took a node that hangs under a loose node";
+        a.KeepAside(child);
+    }
     delete loose;
     FlushQuarantine();
     a.Layout();
