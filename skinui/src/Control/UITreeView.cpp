@@ -272,11 +272,11 @@ void CTreeViewUI::PrepareNode(CTreeNodeUI* node)
     if (m_itemMinWidth > 0) node->SetMinWidth(m_itemMinWidth);
 }
 
-// In a container already, or recorded under a node of no tree or of another one.
+// In a container already, recorded under a node of no tree or of another one, or waiting for its deletion.
 bool CTreeViewUI::HangsElsewhere(const CTreeNodeUI* node) const
 {
     const CTreeNodeUI* parent = node->GetParentNode();
-    return node->GetParent() || (parent && parent->GetTreeView() != this);
+    return node->GetParent() || (parent && parent->GetTreeView() != this) || ControlDeletion::IsQueued(node);
 }
 
 bool CTreeViewUI::Add(CControlUI* control)

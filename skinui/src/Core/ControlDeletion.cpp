@@ -10,8 +10,13 @@
 namespace SkinUI {
 namespace {
 
+struct Queued {
+    CControlUI* control;
+    const CWindowUIManager* rootOf;
+};
+
 struct DeletionQueue {
-    std::vector<CControlUI*> controls;
+    std::vector<Queued> controls;
     HWND wakeWindow = nullptr;
     bool armed = false;  // a wake-up is on its way to wakeWindow
 };
@@ -22,9 +27,20 @@ DeletionQueue& Queue()
     return queue;
 }
 
+auto Entry(const CControlUI* control)
+{
+    return [control](const Queued& queued) { return queued.control == control; };
+}
+
+std::vector<Queued>::iterator Find(const CControlUI* control)
+{
+    auto& controls = Queue().controls;
+    return std::find_if(controls.begin(), controls.end(), Entry(control));
+}
+
 }  // namespace
 
-void ControlDeletion::Delete(CControlUI* control, bool delayed)
+void ControlDeletion::Delete(CControlUI* control, bool delayed, const CWindowUIManager* rootOf)
 {
     if (!control) return;
     if (!delayed && !CDispatchScope::IsActive()) {
@@ -38,22 +54,17 @@ void ControlDeletion::Delete(CControlUI* control, bool delayed)
     // Everything under it goes with it: whoever watches a part of it sees it gone, as after a deletion.
     control->FindControl(&ControlDeletion::EndLifetime, nullptr, FIND_ALL);
     control->SetManager(nullptr, nullptr, false);
-    Queue().controls.push_back(control);
+    Queue().controls.push_back(Queued{control, rootOf});
     Arm(wakeWindow);
 }
 
-bool ControlDeletion::IsQueued(const CControlUI* control)
-{
-    const auto& controls = Queue().controls;
-    return std::find(controls.begin(), controls.end(), control) != controls.end();
-}
+bool ControlDeletion::IsQueued(const CControlUI* control) { return Find(control) != Queue().controls.end(); }
 
-bool ControlDeletion::TakeBack(CControlUI* control)
+bool ControlDeletion::TakeBack(CControlUI* control, const CWindowUIManager* rootOf)
 {
-    auto& controls = Queue().controls;
-    const auto found = std::find(controls.begin(), controls.end(), control);
-    if (found == controls.end()) return false;
-    controls.erase(found);
+    const auto found = Find(control);
+    if (found == Queue().controls.end() || !rootOf || found->rootOf != rootOf) return false;
+    Queue().controls.erase(found);
     control->FindControl(&ControlDeletion::StartLifetime, nullptr, FIND_ALL);
     return true;
 }
@@ -61,7 +72,13 @@ bool ControlDeletion::TakeBack(CControlUI* control)
 void ControlDeletion::Forget(const CControlUI* control)
 {
     auto& controls = Queue().controls;
-    controls.erase(std::remove(controls.begin(), controls.end(), control), controls.end());
+    controls.erase(std::remove_if(controls.begin(), controls.end(), Entry(control)), controls.end());
+}
+
+void ControlDeletion::ForgetRootsOf(const CWindowUIManager* window)
+{
+    for (Queued& queued : Queue().controls)
+        if (queued.rootOf == window) queued.rootOf = nullptr;
 }
 
 void ControlDeletion::Flush()
@@ -71,7 +88,7 @@ void ControlDeletion::Flush()
     if (CDispatchScope::IsActive()) return;
     // A destructor may queue more (its handlers run in a dispatch of their own): those go too.
     while (!queue.controls.empty()) {
-        CControlUI* control = queue.controls.front();
+        CControlUI* control = queue.controls.front().control;
         queue.controls.erase(queue.controls.begin());
         control->DeleteSelf();
     }

@@ -5,20 +5,25 @@
 namespace SkinUI {
 
 class CControlUI;
+class CWindowUIManager;
 
 // Every control the framework deletes (a container's auto-destroy, a window's replaced or last root, a
 // tree's removed node) goes through here. While a dispatch runs (CDispatchScope), code up the stack may
 // still be using the control, its parent or its window, so the control is not deleted then: it leaves its
 // window and parent at once, its lifetime watchers see it gone, and it waits in the queue. The queue is
 // emptied from a message loop once no dispatch is running. A delayed deletion always waits for the loop.
-// A queued control belongs to the queue: containers refuse it; only a window re-attaching it as its
-// root takes it back.
+// A queued control belongs to the queue: containers refuse it; only the window whose root it was takes it
+// back, by re-attaching it as its root.
 class ControlDeletion {
 public:
-    static void Delete(CControlUI* control, bool delayed = false);
+    // rootOf: the window whose replaced root this is (the one window that may take it back).
+    static void Delete(CControlUI* control, bool delayed = false, const CWindowUIManager* rootOf = nullptr);
     static bool IsQueued(const CControlUI* control);
-    // Takes a queued control back out of the queue with a new lifetime; false when it was not queued.
-    static bool TakeBack(CControlUI* control);
+    // Takes the window's own queued old root back out of the queue with a new lifetime; false for any
+    // other control.
+    static bool TakeBack(CControlUI* control, const CWindowUIManager* rootOf);
+    // A window that goes takes back nothing more (another may come at its address).
+    static void ForgetRootsOf(const CWindowUIManager* window);
     // Deletes what waits, unless a dispatch is running (the end of the outermost one asks again).
     static void Flush();
     // A control deleted by other means is no longer the queue's to delete.

@@ -97,6 +97,7 @@ CWindowUIManager::~CWindowUIManager()
     CControlUI* root = m_root;
     m_root = nullptr;
     ControlDeletion::Delete(root);
+    ControlDeletion::ForgetRootsOf(this);
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i)
         delete static_cast<NotifyMessage*>(m_asyncNotifications[i]);
     m_asyncNotifications.Empty();
@@ -168,18 +169,21 @@ void CWindowUIManager::Init(HWND hwnd, const wchar_t* name)
 
 bool CWindowUIManager::AttachRootControl(CControlUI* root)
 {
+    // A control a container holds stays there; one waiting for its deletion is refused unless it is this
+    // window's own old root.
+    if (root && root->GetParent()) return false;
+    const bool takenBack = root && root != m_root && ControlDeletion::TakeBack(root, this);
+    if (root && !takenBack && ControlDeletion::IsQueued(root)) return false;
     m_shadow.Create(this);
     SetFocus(nullptr);
     m_hover = m_click = m_keyDown = nullptr;
-    // The root it shows already stays, bound and initialised: it only lays out anew. An old root of
-    // this window still waiting for deletion comes back from the queue.
+    // The root it shows already stays, bound and initialised: it only lays out anew.
     const bool attachedAlready = root && root == m_root;
-    if (root && !attachedAlready) ControlDeletion::TakeBack(root);
     if (m_root && !attachedAlready) {
         m_postPaintControls.Empty();
         CControlUI* old = m_root;
         m_root = nullptr;
-        AddDelayedCleanup(old);
+        ControlDeletion::Delete(old, true, this);
     }
     m_root = root;
     m_firstLayout = true;

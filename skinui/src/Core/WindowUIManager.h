@@ -55,8 +55,9 @@ using ControlCreator = CControlUI* (*)(const wchar_t* className);
 // - A container's Remove without auto-destroy detaches it completely (no parent, no manager), so any later
 //   call on it is safe, even after the window it came from is gone.
 // - A control has one parent: a container's Add refuses a control that another container (or the same one)
-//   still holds (remove it first), and the container itself or one of its ancestors. A window's root may
-//   be added elsewhere: that window lets go of it.
+//   or a tree node outside any tree still holds (remove it first), and the container itself or one of its
+//   ancestors; AttachRootControl refuses a control a container holds. A window's root may be added
+//   elsewhere: that window lets go of it.
 // - A manager sets timers, option groups and post-paint entries only for its own controls.
 // - Deletion waits for the dispatch. Every deletion the framework makes (a container's auto-destroy, a
 //   replaced root, a closed window's tree, a removed tree node) goes through ControlDeletion. While any
@@ -69,8 +70,9 @@ using ControlCreator = CControlUI* (*)(const wchar_t* className);
 //   its tree at once. The web browser and Flash controls are COM objects too: deleted, they let go of
 //   their hosted component and live on until its last Release; their events reach the application
 //   inside a dispatch.
-// - A control waiting for its deletion belongs to the queue: every Add refuses it; only the window whose
-//   root it was takes it back, by attaching it as its root again.
+// - A control waiting for its deletion belongs to the queue: every Add (and any other window's
+//   AttachRootControl) refuses it; only the window whose root it was takes it back, by attaching it as
+//   its root again.
 // - After every handler the window checks where the control is, not only whether it lives: a control a
 //   handler moved to another window gets nothing more from this one (no enter, hover, focus or press).
 // Moving, deleting and removing take one path: CControlUI::SetManager (naming another manager or none)

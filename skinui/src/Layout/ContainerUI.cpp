@@ -1,6 +1,7 @@
 #include "Layout/ContainerUI.h"
 
 #include "Control/ScrollBarUI.h"
+#include "Control/UITreeView.h"
 #include "Core/AttributeValues.h"
 #include "Core/ControlDeletion.h"
 #include "Core/ImageDrawInfo.h"
@@ -19,6 +20,13 @@ bool Meets(const RECT& a, const RECT& b)
 {
     RECT overlap;
     return ::IntersectRect(&overlap, &a, &b) != FALSE;
+}
+
+// A tree node recorded under a node that is in no tree belongs to that node, which deletes it with itself.
+bool RecordedUnderAnUntreedNode(const CControlUI* control)
+{
+    const auto* node = static_cast<const CTreeNodeUI*>(const_cast<CControlUI*>(control)->GetInterface(L"TreeNode"));
+    return node && node->GetParentNode() && !node->GetParentNode()->GetTreeView();
 }
 
 }  // namespace
@@ -60,12 +68,13 @@ bool CContainerUI::SetItemIndex(CControlUI* control, int index)
 
 bool CContainerUI::Add(CControlUI* control) { return AddAt(control, m_items.GetSize()); }
 
-// A control has one parent. One still held by a container (this one included), or waiting for its
-// deletion, would be deleted twice; this container or one of its ancestors would hang the tree in a loop.
-// A window's root may move: its window lets go of it.
+// A control has one parent. One still held by a container (this one included) or by a tree node, or
+// waiting for its deletion, would be deleted twice; this container or one of its ancestors would hang the
+// tree in a loop. A window's root may move: its window lets go of it.
 bool CContainerUI::CanAdopt(const CControlUI* control) const
 {
-    if (control->GetParent() || ControlDeletion::IsQueued(control)) return false;
+    if (control->GetParent() || ControlDeletion::IsQueued(control) || RecordedUnderAnUntreedNode(control))
+        return false;
     for (const CControlUI* up = this; up; up = up->GetParent())
         if (up == control) return false;
     return true;

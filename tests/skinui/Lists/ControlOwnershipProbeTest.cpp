@@ -5,6 +5,7 @@
 #include "Control/UIComboBox.h"
 #include "Control/UIList.h"
 #include "Control/UIMenu.h"
+#include "Control/UIOption.h"
 #include "Control/UIListHeader.h"
 #include "Control/UIPlaceHolder.h"
 #include "Control/UITreeView.h"
@@ -438,23 +439,49 @@ TEST_F(ControlOwnershipProbe, ControlMovedAwayAsTheMouseLeavesAnotherIsNotEntere
 }
 
 // A control waiting for its deletion belongs to the queue: no container takes it, and only the window
-// whose old root it was takes it back, as its root again.
+// whose old root it was takes it back, as its root again. No window takes a control a container holds.
 TEST_F(ControlOwnershipProbe, AControlWaitingForItsDeletionIsRefusedElsewhere)
 {
     Window a(kTwoButtons);
     Window b;
     ASSERT_NE(nullptr, b.root);
     CControlUI* one = a.Find(L"one");
+    if (b.manager().AttachRootControl(one)) {
+        ADD_FAILURE() << "another window took a control a's container holds as its root";
+        b.manager().AttachRootControl(b.root);
+        a.KeepAside(one);  // b's queue has it now: a's container may not delete it too
+        return;
+    }
     a.root->SetDelayedDestroy(true);
     ASSERT_TRUE(a.root->Remove(one));
     EXPECT_FALSE(b.root->Add(one)) << "a removed control was taken before its deletion";
     EXPECT_EQ(0, b.root->GetCount());
+    // Taken as a root, b's own would go instead: then b takes its own back.
+    if (b.manager().AttachRootControl(one)) {
+        ADD_FAILURE() << "another window took a removed control as its root";
+        b.manager().AttachRootControl(b.root);
+    }
+    // A tree refuses a node waiting for its deletion before it listens to it or changes it.
+    auto* node = new CTreeNodeUI();
+    ASSERT_TRUE(a.root->Add(node));
+    ASSERT_TRUE(a.root->Remove(node));
+    auto* tree = new CTreeViewUI();
+    ASSERT_TRUE(b.root->Add(tree));
+    tree->SetVisibleFolderBtn(false);
+    EXPECT_FALSE(tree->Add(node));
+    EXPECT_TRUE(node->GetFolderButton()->IsVisible()) << "the tree changed a node it refused";
 
-    // An old root re-attached before the cleanup is the window's root again; the newer one goes.
+    // An old root re-attached before the cleanup is the window's root again; the newer one goes. No
+    // other window takes it.
     CControlUI* oldRoot = a.root;
     auto* newer = new CVerticalLayoutUI();
     ASSERT_TRUE(a.manager().AttachRootControl(newer));
     EXPECT_FALSE(b.root->Add(oldRoot)) << "a replaced root was taken before its deletion";
+    if (b.manager().AttachRootControl(oldRoot)) {
+        ADD_FAILURE() << "another window took a replaced root as its root";
+        b.manager().AttachRootControl(b.root);
+    }
+    EXPECT_EQ(b.root, b.manager().GetRoot());
     ASSERT_TRUE(a.manager().AttachRootControl(oldRoot));
     PumpFor(100);
     FlushQuarantine();
@@ -463,7 +490,7 @@ TEST_F(ControlOwnershipProbe, AControlWaitingForItsDeletionIsRefusedElsewhere)
     EXPECT_EQ(a.Find(L"two"), a.root->GetItemAt(0));
     Click(a.hwnd(), ClientPoint(a.Find(L"two")->GetPos()));
     EXPECT_EQ(1, a.notes.Count(L"click", a.Find(L"two")));
-    EXPECT_EQ(0, b.root->GetCount());
+    EXPECT_EQ(1, b.root->GetCount());
 }
 
 TEST_F(ControlOwnershipProbe, ControlRemovedDuringItsPressLetsTheCaptureGo)
@@ -1262,8 +1289,8 @@ TEST_F(ControlOwnershipProbe, ANodeRefusedForAPlacePastTheEndKeepsNothingOfThatT
     EXPECT_FALSE(child->IsVisible()) << "the double click did not collapse the node";
 }
 
-// A node recorded under a node outside any tree hangs there: a tree may not list it too.
-TEST_F(ControlOwnershipProbe, ANodeUnderALooseNodeIsRefusedByATree)
+// A node recorded under a node outside any tree hangs there: neither a tree nor a container may hold it too.
+TEST_F(ControlOwnershipProbe, ANodeUnderALooseNodeIsRefusedByTreesAndContainers)
 {
     Window a(L"<TreeView name=\"tree\" height=\"200\"/>");
     auto* tree = a.Find<CTreeViewUI>(L"tree");
@@ -1278,6 +1305,11 @@ TEST_F(ControlOwnershipProbe, ANodeUnderALooseNodeIsRefusedByATree)
     if (added || addedAt) tree->Remove(child);  // taken back, so that only the loose node deletes it
     EXPECT_EQ(0, tree->GetCount());
     EXPECT_EQ(loose, child->GetParentNode());
+    // Nor may a container: the loose node deletes it with itself.
+    if (a.root->Add(child)) {
+        ADD_FAILURE() << "a container took a node that hangs under a loose node";
+        a.KeepAside(child);
+    }
     delete loose;
     FlushQuarantine();
     a.Layout();
