@@ -13,6 +13,7 @@ namespace {
 struct Queued {
     CControlUI* control;
     const CWindowUIManager* rootOf;
+    const CWindowUIManager* from;  // the window it left; its end deletes it when no dispatch runs
 };
 
 struct DeletionQueue {
@@ -54,7 +55,7 @@ void ControlDeletion::Delete(CControlUI* control, bool delayed, const CWindowUIM
     // Everything under it goes with it: whoever watches a part of it sees it gone, as after a deletion.
     control->FindControl(&ControlDeletion::EndLifetime, nullptr, FIND_ALL);
     control->SetManager(nullptr, nullptr, false);
-    Queue().controls.push_back(Queued{control, rootOf});
+    Queue().controls.push_back(Queued{control, rootOf, manager});
     Arm(wakeWindow);
 }
 
@@ -75,21 +76,31 @@ void ControlDeletion::Forget(const CControlUI* control)
     controls.erase(std::remove_if(controls.begin(), controls.end(), Entry(control)), controls.end());
 }
 
-void ControlDeletion::ForgetRootsOf(const CWindowUIManager* window)
+void ControlDeletion::WindowEnds(const CWindowUIManager* window)
 {
-    for (Queued& queued : Queue().controls)
+    if (!CDispatchScope::IsActive()) DeleteWhere([window](const Queued& queued) { return queued.from == window; });
+    // Another window may come at its address: what still waits no longer names it.
+    for (Queued& queued : Queue().controls) {
         if (queued.rootOf == window) queued.rootOf = nullptr;
+        if (queued.from == window) queued.from = nullptr;
+    }
 }
 
 void ControlDeletion::Flush()
 {
-    DeletionQueue& queue = Queue();
-    queue.armed = false;
-    if (CDispatchScope::IsActive()) return;
-    // A destructor may queue more (its handlers run in a dispatch of their own): those go too.
-    while (!queue.controls.empty()) {
-        CControlUI* control = queue.controls.front().control;
-        queue.controls.erase(queue.controls.begin());
+    Queue().armed = false;
+    if (!CDispatchScope::IsActive()) DeleteWhere([](const Queued&) { return true; });
+}
+
+template <class Which>
+void ControlDeletion::DeleteWhere(Which which)
+{
+    // A destructor may queue more (its handlers run in a dispatch of their own): those are looked at too.
+    auto& controls = Queue().controls;
+    for (auto found = std::find_if(controls.begin(), controls.end(), which); found != controls.end();
+         found = std::find_if(controls.begin(), controls.end(), which)) {
+        CControlUI* control = found->control;
+        controls.erase(found);
         control->DeleteSelf();
     }
 }

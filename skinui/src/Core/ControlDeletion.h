@@ -22,8 +22,8 @@ public:
     // Takes the window's own queued old root back out of the queue with a new lifetime; false for any
     // other control.
     static bool TakeBack(CControlUI* control, const CWindowUIManager* rootOf);
-    // A window that goes takes back nothing more (another may come at its address).
-    static void ForgetRootsOf(const CWindowUIManager* window);
+    // A window that goes takes back nothing more; what left it is deleted now unless a dispatch runs.
+    static void WindowEnds(const CWindowUIManager* window);
     // Deletes what waits, unless a dispatch is running (the end of the outermost one asks again).
     static void Flush();
     // A control deleted by other means is no longer the queue's to delete.
@@ -34,6 +34,8 @@ public:
 private:
     static CControlUI* CALLBACK EndLifetime(CControlUI* control, void*);
     static CControlUI* CALLBACK StartLifetime(CControlUI* control, void*);
+    template <class Which>
+    static void DeleteWhere(Which which);
     static void Arm(HWND wakeWindow);
     static void Rearm();
 };

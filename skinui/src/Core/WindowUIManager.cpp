@@ -97,12 +97,11 @@ CWindowUIManager::~CWindowUIManager()
     CControlUI* root = m_root;
     m_root = nullptr;
     ControlDeletion::Delete(root);
-    ControlDeletion::ForgetRootsOf(this);
+    ControlDeletion::WindowEnds(this);
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i)
         delete static_cast<NotifyMessage*>(m_asyncNotifications[i]);
     m_asyncNotifications.Empty();
     m_names.RemoveAll();
-    ControlDeletion::Flush();
     RemoveAllOptionGroups();
     RemoveAllTimers();
     DeleteOffscreen();
@@ -438,7 +437,12 @@ bool CWindowUIManager::RemoveNativeWindow(HWND hwnd)
     return true;
 }
 
-void CWindowUIManager::AddDelayedCleanup(CControlUI* control) { ControlDeletion::Delete(control, true); }
+void CWindowUIManager::AddDelayedCleanup(CControlUI* control)
+{
+    // Handed to this window, it goes with the window at the latest.
+    control->SetManager(this, nullptr, false);
+    ControlDeletion::Delete(control, true);
+}
 
 void CWindowUIManager::PostDelayedWork()
 {
