@@ -298,7 +298,10 @@ void Slice::setOutcome(CURLcode code, long httpStatus) {
 }
 
 bool Slice::endedCleanly() const {
-  return m_hasOutcome && !m_replyVoided && m_curlCode == CURLE_OK && (m_httpStatus == 200 || m_httpStatus == 206);
+  const bool reachedItsEnd =
+      m_replyLimit == -1 || m_begin + m_capacity.load() + m_cacheUsed.load() == m_replyLimit + 1;
+  return m_hasOutcome && !m_replyVoided && m_curlCode == CURLE_OK && (m_httpStatus == 200 || m_httpStatus == 206) &&
+         reachedItsEnd;
 }
 
 }  // namespace slicedl
