@@ -286,6 +286,10 @@ void Slice::setOutcome(CURLcode code, long httpStatus) {
   m_hasOutcome = true;
   m_curlCode = code;
   m_httpStatus = httpStatus;
+  // An empty body never reached the check on the first bytes: the reply is held to the request all the same.
+  if (code == CURLE_OK && !m_replyChecked && !m_replyVoided && m_transfer != nullptr && !replyAccepted()) {
+    voidReply("it does not answer the request");
+  }
   // Without a length only a clean end right at the known size proves the file: an earlier end may
   // be a cut connection or a shorter file, a failed one may hide more bytes.
   if (m_replyUnlengthed && !m_replyVoided && (code != CURLE_OK || !isCompleted())) {
@@ -294,7 +298,10 @@ void Slice::setOutcome(CURLcode code, long httpStatus) {
 }
 
 bool Slice::endedCleanly() const {
-  return m_hasOutcome && !m_replyVoided && m_curlCode == CURLE_OK && (m_httpStatus == 200 || m_httpStatus == 206);
+  const bool reachedItsEnd =
+      m_replyLimit == -1 || m_begin + m_capacity.load() + m_cacheUsed.load() == m_replyLimit + 1;
+  return m_hasOutcome && !m_replyVoided && m_curlCode == CURLE_OK && (m_httpStatus == 200 || m_httpStatus == 206) &&
+         reachedItsEnd;
 }
 
 }  // namespace slicedl

@@ -45,7 +45,8 @@ class Slice {
 
   // Records how the transfer ended (libcurl's code and the last HTTP status).
   void setOutcome(CURLcode code, long httpStatus);
-  // The transfer ended without error on a 200 or 206 reply whose bytes were all taken.
+  // The transfer ended without error on a 200 or 206 reply whose bytes were all taken, up to the last
+  // one a 206 named.
   bool endedCleanly() const;
   bool hasOutcome() const { return m_hasOutcome; }
   // The server answered this slice's range with the whole file; nothing of that reply was kept.

@@ -326,6 +326,14 @@ class Faults(ServerTestCase):
         status, headers, _ = self.get("/files/a?size=10000&fault=wrong-start")
         self.assertEqual((status, headers["Content-Range"]), (206, "bytes 1000-9999/10000"))
 
+    def test_cut_range_names_the_whole_range_and_sends_half(self):
+        for range_header in ("bytes=100-299", None):
+            status, headers, body = self.get("/files/a?size=1000&fault=cut-range", range_header)
+            first = 100 if range_header else 0
+            last = 299 if range_header else 999
+            self.assertEqual((status, headers["Content-Range"]), (206, "bytes %d-%d/1000" % (first, last)))
+            self.assertEqual(body, expected_bytes(first, (last - first + 1) // 2))
+
     def test_extra_bytes_follow_the_announced_body(self):
         sock, status, headers = self.server.raw("/files/a?size=10000&fault=extra-bytes", range_header="bytes=100-199")
         self.assertEqual((status, headers["content-length"]), (206, "100"))

@@ -19,6 +19,8 @@ Standard library only; binds 127.0.0.1. Run with --help for the options.
           linger (after the body the connection stays open, sending nothing, until the client leaves),
           padded-range (a 206 names only the first half of its range in Content-Range but sends the
                         whole length, zero bytes after that half),
+          cut-range (a 206, also to a GET that asked for no range, names its whole range in
+                     Content-Range but its Content-Length and body cover only the first half),
           no-version (no ETag/Last-Modified; files otherwise carry an ETag of size and seed/mtime),
           no-version-head (only HEAD answers without them)
   GET  /api/getCommonConfig     configuration reply (see /_control/config)
@@ -374,7 +376,7 @@ class Handler(BaseHTTPRequestHandler):
             if start >= int(faults["range-500"] or "0"):
                 self.reply(500, b"fault\n")
                 return
-        if wanted is None and "wrong-start" in faults and not is_head:
+        if wanted is None and ("wrong-start" in faults or "cut-range" in faults) and not is_head:
             wanted = (0, size - 1)
         if wanted is not None and "wrong-start" in faults:
             start, end = wanted
@@ -386,6 +388,7 @@ class Handler(BaseHTTPRequestHandler):
             status = int(faults["head-status"] or "200")
         start, end = wanted if wanted is not None else (0, size - 1)
         length = end - start + 1
+        body_length = length // 2 if wanted is not None and "cut-range" in faults else length
         entry = self.record(status)
         self.send_response(status)
         self.send_header("Content-Type", "application/octet-stream")
@@ -407,7 +410,7 @@ class Handler(BaseHTTPRequestHandler):
         elif is_head and "head-size" in faults:
             self.send_header("Content-Length", faults["head-size"] or "0")
         else:
-            self.send_header("Content-Length", str(length))
+            self.send_header("Content-Length", str(body_length))
         padded = wanted is not None and "padded-range" in faults
         announced = max(1, length // 2) if padded else length
         if wanted is not None:
@@ -422,7 +425,7 @@ class Handler(BaseHTTPRequestHandler):
             self.send_payload(source, start, length // 2, rate, entry, chunked)
             self.stall()
             return
-        sent_length = length
+        sent_length = body_length
         if "extra-bytes" in faults:
             sent_length = length + EXTRA_BYTES
             self.close_connection = True

@@ -35,6 +35,11 @@ TEST_F(Download, EmptyRemoteFileBecomesAnEmptyTargetWithoutWorkFiles) {
   EXPECT_EQ(GetFileSize(target), 0);
   EXPECT_FALSE(Exists(target + ".slicedl"));
   EXPECT_FALSE(Exists(target + ".sdlindex"));
+  // No byte comes to check the reply by: its headers still must answer the request.
+  Downloader refusing;
+  const std::string refused = dir.file("empty-wrong-start.exe");
+  EXPECT_EQ(run(refusing, serve("/download", 0, 1, "&fault=wrong-start"), refused).future, Result::Unverifiable);
+  EXPECT_FALSE(Exists(refused));
 }
 
 TEST_F(Download, UnicodeFoldersAreCreatedForTheTarget) {

@@ -52,6 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BrokenServer{"ignore-range", Result::Success},
                       BrokenServer{"wrong-start", Result::SizeMismatch},
                       BrokenServer{"no-length,wrong-start", Result::Unverifiable},
+                      BrokenServer{"head-size=0,cut-range", Result::Unverifiable},
                       BrokenServer{"extra-bytes", Result::Success},
                       BrokenServer{"padded-range", Result::SizeMismatch},
                       BrokenServer{"short-body", Result::SizeMismatch},
