@@ -126,7 +126,8 @@ void* CMenuUI::GetInterface(const wchar_t* name)
 bool CMenuUI::Add(CControlUI* control)
 {
     CMenuElementUI* element = MenuElementOf(control);
-    if (!element) return false;
+    // Refused before its sub-items are hidden: a refused Add changes nothing.
+    if (!element || !CanAdopt(element)) return false;
     for (CMenuElementUI* sub : element->GetSubItems()) sub->SetInternalVisible(false);
     return CListUI::Add(control);
 }
@@ -134,7 +135,7 @@ bool CMenuUI::Add(CControlUI* control)
 bool CMenuUI::AddAt(CControlUI* control, int index)
 {
     CMenuElementUI* element = MenuElementOf(control);
-    if (!element) return false;
+    if (!element || !CanAdopt(element)) return false;
     for (CMenuElementUI* sub : element->GetSubItems()) sub->SetInternalVisible(false);
     return CListUI::AddAt(control, index);
 }

@@ -1253,6 +1253,16 @@ TEST_F(ControlOwnershipProbe, ARowAnotherListHoldsIsRefusedAndStillSelectsInItsO
     EXPECT_FALSE(combo->Add(row));
     EXPECT_EQ(2, l2->GetCount());
     EXPECT_EQ(1, combo->GetCount());
+    // A menu refuses an item another container holds before it hides the item's sub-items.
+    auto* item = new CMenuElementUI();
+    auto* subItem = new CMenuElementUI();
+    ASSERT_TRUE(item->Add(subItem));
+    ASSERT_TRUE(a.root->Add(item));
+    const bool subItemShown = subItem->IsVisible();
+    CMenuUI menu;
+    EXPECT_FALSE(menu.Add(item));
+    EXPECT_FALSE(menu.AddAt(item, 0));
+    EXPECT_EQ(subItemShown, subItem->IsVisible());
     a.Layout();
     ::UpdateWindow(a.hwnd());
     Click(a.hwnd(), ClientPoint(row->GetPos()));
