@@ -193,6 +193,10 @@ TEST_F(WebBrowserTest, HandlerDoingAwayWithTheControlLeavesItToTheBrowsersLastRe
             ++calls;
             DoAwayWith(browser, how);
             browserKeptThroughTheEvent = TestOleControl::LiveCount() == 1;
+            // An event the browser fires before it hears of the deletion.
+            EventArguments title;
+            title.Text(L"late");
+            Fire(sink, DISPID_TITLECHANGE, title.Params());
         };
         m_browser->SetWebBrowserEventHandler(&handler);
         EventArguments complete;
@@ -200,6 +204,10 @@ TEST_F(WebBrowserTest, HandlerDoingAwayWithTheControlLeavesItToTheBrowsersLastRe
         EXPECT_TRUE(FireHoldingTheSinkLate(sink, m_browser, DISPID_DOCUMENTCOMPLETE, complete.Params()));
         EXPECT_TRUE(browserKeptThroughTheEvent) << "the browser is let go of while it fires the event";
         EXPECT_EQ(1, calls) << "a late event reaches the handler of a control the application let go of";
+        // A closed window keeps its tree until the dispatch ends; a removed control is let go of at once.
+        if (how != DoneAway::WindowDestroyed) {
+            EXPECT_EQ(L"", handler.title) << "an event within the dispatch reaches the handler of a let-go control";
+        }
     }
 
     // Removed by the application outside any handler: the window lets go of it at once.
@@ -410,3 +418,4 @@ TEST_F(WebBrowserTest, SystemBrowserIsHostedOrFailsCleanly)
 }
 
 }  // namespace
+
