@@ -1,6 +1,7 @@
 #include "ActiveXHostTest.h"
 #include "DebugOutputCapture.h"
 #include "Control/UIWebBrowser.h"
+#include "Core/DialogBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -222,6 +223,22 @@ TEST_F(WebBrowserTest, HandlerDoingAwayWithTheControlLeavesItToTheBrowsersLastRe
     EXPECT_EQ(nullptr, Window().Manager().FindControl(L"browser"));
     EXPECT_EQ(0, TestOleControl::LiveCount());
     sink->Release();
+
+    // Built by a skin that has no place for it: the builder drops it the same way.
+    IDispatch* lateSink = nullptr;
+    TestControlOptions holdsTheSinkLate;
+    holdsTheSinkLate.onHostCall = [&](const std::wstring& call) {
+        if (call != L"Unadvise") return;
+        lateSink = TestOleControl::Last()->connectionPoint->sink;
+        lateSink->AddRef();
+    };
+    Register(holdsTheSinkLate);
+    CDialogBuilder builder;
+    const std::wstring skin = std::wstring(L"<Window><Control/><WebBrowser clsid=\"") + kTestControlClsidText +
+                              L"\" delaycreate=\"false\"/></Window>";
+    delete builder.Create(skin.c_str(), nullptr, nullptr, &Window().Manager());
+    ASSERT_NE(nullptr, lateSink) << "the dropped browser was never created";
+    lateSink->Release();
 }
 
 TEST_F(WebBrowserTest, MalformedEventsAreRefused)
