@@ -212,7 +212,7 @@ void CCefUI::CCefUIImpl::OnBeforeClose(CefRefPtr<CefBrowser> browser)
 
 void CCefUI::CCefUIImpl::OnJSCall(CefRefPtr<CefBrowser>, CefRefPtr<CefListValue> arguments)
 {
-    if (m_closing || !arguments || arguments->GetSize() <= 1) return;
+    if (m_closing || OwnerLetGo() || !arguments || arguments->GetSize() <= 1) return;
     const std::string function = ToUtf8(arguments->GetString(1));
     std::vector<CUIVariant> values;
     for (size_t i = 2; i < arguments->GetSize(); ++i) values.push_back(ToVariant(*arguments, i));
@@ -223,7 +223,7 @@ void CCefUI::CCefUIImpl::OnJSCall(CefRefPtr<CefBrowser>, CefRefPtr<CefListValue>
 void CCefUI::CCefUIImpl::OnLoadError(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> frame, cef_errorcode_t errorCode,
                                      const CefString& errorText, const CefString& failedUrl)
 {
-    if (m_closing || !m_owner->m_onLoadError) return;
+    if (m_closing || OwnerLetGo() || !m_owner->m_onLoadError) return;
     const auto keepWindow = m_owner->KeepWindowWhileActing();
     m_owner->m_onLoadError(frame && frame->IsMain(), ToUtf8(failedUrl), errorCode, ToUtf8(errorText));
 }
@@ -231,12 +231,12 @@ void CCefUI::CCefUIImpl::OnLoadError(CefRefPtr<CefBrowser>, CefRefPtr<CefFrame> 
 void CCefUI::CCefUIImpl::OnResourceResponse(CefRefPtr<CefBrowser>, const std::string& requestUrl, int statusCode)
 {
     const auto keepWindow = m_owner->KeepWindowWhileActing();
-    if (m_owner->m_onResourceResponse) m_owner->m_onResourceResponse(requestUrl, statusCode);
+    if (m_owner->m_onResourceResponse && !OwnerLetGo()) m_owner->m_onResourceResponse(requestUrl, statusCode);
 }
 
 void CCefUI::CCefUIImpl::OnRenderProcessTerminated(CefRefPtr<CefBrowser> browser, cef_termination_status_t status)
 {
-    if (!m_owner->m_onRenderProcessTerminated) return;
+    if (!m_owner->m_onRenderProcessTerminated || OwnerLetGo()) return;
     const auto keepWindow = m_owner->KeepWindowWhileActing();
     CefRefPtr<CefFrame> frame = browser ? browser->GetMainFrame() : CefRefPtr<CefFrame>();
     m_owner->m_onRenderProcessTerminated(frame ? ToUtf8(frame->GetURL()) : std::string(), status);

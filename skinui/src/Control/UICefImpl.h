@@ -119,6 +119,8 @@ private:
     // Off-screen input arrives in the OSR window's coordinates with OpenGL, else in the manager's window.
     HWND InputWindow() const;
     bool UsesOsrWindow() const { return m_offscreen && m_openGL && m_osrWindow; }
+    // No callback of a view the application let go of runs, even while its deletion waits for the dispatch.
+    bool OwnerLetGo() const { return m_owner->WatchLifetime().expired(); }
     // The child window at the control's place: the browser's own when windowed, the OSR window with OpenGL.
     HWND PlacedWindow() const;
     void LeaveHookRegistry(CefRefPtr<CefBrowser> browser);

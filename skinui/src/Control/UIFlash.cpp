@@ -215,7 +215,9 @@ STDMETHODIMP CFlashUI::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params,
         if (count != 1 || params->rgvarg[0].vt != VT_BSTR) return E_INVALIDARG;
         // A callback that deletes the control or closes its window has that wait until the call has returned.
         const auto keepWindow = KeepWindowWhileActing();
-        if (m_flashCall) m_flashCall(params->rgvarg[0].bstrVal ? params->rgvarg[0].bstrVal : L"");
+        // Nothing reaches the callback of a control the application let go of, even while its deletion waits.
+        if (m_flashCall && !WatchLifetime().expired())
+            m_flashCall(params->rgvarg[0].bstrVal ? params->rgvarg[0].bstrVal : L"");
     }
     return S_OK;
 }

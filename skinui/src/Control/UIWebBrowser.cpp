@@ -142,69 +142,69 @@ STDMETHODIMP_(ULONG) CWebBrowserUI::Release() { return ReleaseComReference(); }
 STDMETHODIMP CWebBrowserUI::ShowContextMenu(DWORD id, POINT* pt, IUnknown* target, IDispatch* object)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    return m_handler ? m_handler->ShowContextMenu(this, id, pt, target, object) : S_FALSE;
+    return Handler() ? Handler()->ShowContextMenu(this, id, pt, target, object) : S_FALSE;
 }
 
 STDMETHODIMP CWebBrowserUI::GetHostInfo(DOCHOSTUIINFO* info)
 {
     const auto keepWindow = KeepWindowWhileActing();
     if (info) info->dwFlags |= kNoBorders;
-    return m_handler ? m_handler->GetHostInfo(this, info) : S_OK;
+    return Handler() ? Handler()->GetHostInfo(this, info) : S_OK;
 }
 
 STDMETHODIMP CWebBrowserUI::ShowUI(DWORD id, IOleInPlaceActiveObject* active, IOleCommandTarget* target,
                                    IOleInPlaceFrame* frame, IOleInPlaceUIWindow* doc)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    return m_handler ? m_handler->ShowUI(this, id, active, target, frame, doc) : S_OK;
+    return Handler() ? Handler()->ShowUI(this, id, active, target, frame, doc) : S_OK;
 }
 
 STDMETHODIMP CWebBrowserUI::HideUI()
 {
     const auto keepWindow = KeepWindowWhileActing();
-    return m_handler ? m_handler->HideUI(this) : S_OK;
+    return Handler() ? Handler()->HideUI(this) : S_OK;
 }
 
 STDMETHODIMP CWebBrowserUI::UpdateUI()
 {
     const auto keepWindow = KeepWindowWhileActing();
-    return m_handler ? m_handler->UpdateUI(this) : S_OK;
+    return Handler() ? Handler()->UpdateUI(this) : S_OK;
 }
 
 STDMETHODIMP CWebBrowserUI::EnableModeless(BOOL enable)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    return m_handler ? m_handler->EnableModeless(this, enable) : E_NOTIMPL;
+    return Handler() ? Handler()->EnableModeless(this, enable) : E_NOTIMPL;
 }
 
 STDMETHODIMP CWebBrowserUI::OnDocWindowActivate(BOOL activate)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    return m_handler ? m_handler->OnDocWindowActivate(this, activate) : E_NOTIMPL;
+    return Handler() ? Handler()->OnDocWindowActivate(this, activate) : E_NOTIMPL;
 }
 
 STDMETHODIMP CWebBrowserUI::OnFrameWindowActivate(BOOL activate)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    return m_handler ? m_handler->OnFrameWindowActivate(this, activate) : E_NOTIMPL;
+    return Handler() ? Handler()->OnFrameWindowActivate(this, activate) : E_NOTIMPL;
 }
 
 STDMETHODIMP CWebBrowserUI::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frameWindow)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    return m_handler ? m_handler->ResizeBorder(this, border, window, frameWindow) : E_NOTIMPL;
+    return Handler() ? Handler()->ResizeBorder(this, border, window, frameWindow) : E_NOTIMPL;
 }
 
 STDMETHODIMP CWebBrowserUI::TranslateAccelerator(LPMSG msg, const GUID* group, DWORD command)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    return m_handler ? m_handler->TranslateAccelerator(this, msg, group, command) : S_FALSE;
+    return Handler() ? Handler()->TranslateAccelerator(this, msg, group, command) : S_FALSE;
 }
 
 STDMETHODIMP CWebBrowserUI::GetOptionKeyPath(LPOLESTR* key, DWORD reserved)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    if (m_handler) return m_handler->GetOptionKeyPath(this, key, reserved);
+    if (Handler()) return Handler()->GetOptionKeyPath(this, key, reserved);
     if (key) *key = nullptr;
     return E_NOTIMPL;
 }
@@ -212,7 +212,7 @@ STDMETHODIMP CWebBrowserUI::GetOptionKeyPath(LPOLESTR* key, DWORD reserved)
 STDMETHODIMP CWebBrowserUI::GetDropTarget(IDropTarget* target, IDropTarget** out)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    if (m_handler) return m_handler->GetDropTarget(this, target, out);
+    if (Handler()) return Handler()->GetDropTarget(this, target, out);
     if (out) *out = nullptr;
     return S_FALSE;
 }
@@ -220,7 +220,7 @@ STDMETHODIMP CWebBrowserUI::GetDropTarget(IDropTarget* target, IDropTarget** out
 STDMETHODIMP CWebBrowserUI::GetExternal(IDispatch** out)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    if (m_handler) return m_handler->GetExternal(this, out);
+    if (Handler()) return Handler()->GetExternal(this, out);
     if (out) *out = nullptr;
     return S_FALSE;
 }
@@ -228,7 +228,7 @@ STDMETHODIMP CWebBrowserUI::GetExternal(IDispatch** out)
 STDMETHODIMP CWebBrowserUI::TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* out)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    if (m_handler) return m_handler->TranslateUrl(this, translate, url, out);
+    if (Handler()) return Handler()->TranslateUrl(this, translate, url, out);
     if (out) *out = nullptr;
     return E_NOTIMPL;
 }
@@ -236,7 +236,7 @@ STDMETHODIMP CWebBrowserUI::TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* ou
 STDMETHODIMP CWebBrowserUI::FilterDataObject(IDataObject* data, IDataObject** out)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    if (m_handler) return m_handler->FilterDataObject(this, data, out);
+    if (Handler()) return Handler()->FilterDataObject(this, data, out);
     if (out) *out = nullptr;
     return E_NOTIMPL;
 }
@@ -305,35 +305,35 @@ STDMETHODIMP CWebBrowserUI::Invoke(DISPID id, REFIID iid, LCID, WORD, DISPPARAMS
     // A short argument list must not be read past its end.
     if (!params || params->cArgs < needed || !params->rgvarg) return DISP_E_BADPARAMCOUNT;
     if (id == DISPID_NAVIGATECOMPLETE2) AttachUiHandlerToDocument();
-    if (!m_handler) return S_OK;
+    if (!Handler()) return S_OK;
     // A handler that deletes the control or closes its window has that wait until the event has returned.
     const auto keepWindow = KeepWindowWhileActing();
     switch (id) {
     case DISPID_COMMANDSTATECHANGE:
-        m_handler->CommandStateChange(this, Argument(params, 0)->lVal, Argument(params, 1)->boolVal);
+        Handler()->CommandStateChange(this, Argument(params, 0)->lVal, Argument(params, 1)->boolVal);
         break;
     case DISPID_TITLECHANGE:
-        m_handler->TitleChange(this, Argument(params, 0)->bstrVal);
+        Handler()->TitleChange(this, Argument(params, 0)->bstrVal);
         break;
     case DISPID_BEFORENAVIGATE2:
-        m_handler->BeforeNavigate2(this, Argument(params, 0)->pdispVal, Argument(params, 1), Argument(params, 2),
+        Handler()->BeforeNavigate2(this, Argument(params, 0)->pdispVal, Argument(params, 1), Argument(params, 2),
                                    Argument(params, 3), Argument(params, 4), Argument(params, 5),
                                    BoolOut(Argument(params, 6)));
         break;
     case DISPID_NAVIGATECOMPLETE2:
-        m_handler->NavigateComplete2(this, Argument(params, 0)->pdispVal, Argument(params, 1));
+        Handler()->NavigateComplete2(this, Argument(params, 0)->pdispVal, Argument(params, 1));
         break;
     case DISPID_DOCUMENTCOMPLETE:
-        m_handler->DocumentComplete(this, Argument(params, 0)->pdispVal, Argument(params, 1));
+        Handler()->DocumentComplete(this, Argument(params, 0)->pdispVal, Argument(params, 1));
         break;
     case DISPID_NAVIGATEERROR:
-        m_handler->NavigateError(this, Argument(params, 0)->pdispVal, Argument(params, 1), Argument(params, 2),
+        Handler()->NavigateError(this, Argument(params, 0)->pdispVal, Argument(params, 1), Argument(params, 2),
                                  Argument(params, 3), BoolOut(Argument(params, 4)));
         break;
     case DISPID_NEWWINDOW3: {
         VARIANT* window = Argument(params, 0);
         IDispatch** newWindow = (window->vt & VT_BYREF) ? window->ppdispVal : &window->pdispVal;
-        m_handler->NewWindow3(this, newWindow, BoolOut(Argument(params, 1)), Argument(params, 2)->ulVal,
+        Handler()->NewWindow3(this, newWindow, BoolOut(Argument(params, 1)), Argument(params, 2)->ulVal,
                               Argument(params, 3)->bstrVal, Argument(params, 4)->bstrVal);
         break;
     }
@@ -377,8 +377,8 @@ STDMETHODIMP CWebBrowserUI::Download(IMoniker* moniker, IBindCtx* context, DWORD
                                      LPCOLESTR headers, LPCOLESTR redirect, UINT codePage)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    if (!m_handler) return S_OK;
-    return m_handler->Download(this, moniker, context, verb, flags, info, headers, redirect, codePage);
+    if (!Handler()) return S_OK;
+    return Handler()->Download(this, moniker, context, verb, flags, info, headers, redirect, codePage);
 }
 
 }  // namespace SkinUI

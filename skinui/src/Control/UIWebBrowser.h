@@ -145,6 +145,8 @@ private:
     HRESULT ConnectEvents(bool connect);
     void NavigateHome();
     void AttachUiHandlerToDocument();
+    // None once the application let go of the control, even while its deletion waits for the dispatch.
+    IBrowserEventHandler* Handler() const { return WatchLifetime().expired() ? nullptr : m_handler; }
 
     IWebBrowser2* m_browser = nullptr;
     DWORD m_eventCookie = 0;

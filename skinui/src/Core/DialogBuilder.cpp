@@ -2,6 +2,7 @@
 
 #include "Core/AttributeValues.h"
 #include "Core/BuilderAttach.h"
+#include "Core/ControlDeletion.h"
 #include "Core/ControlFactory.h"
 #include "Core/ControlUI.h"
 #include "Core/SkinBuildLimits.h"
@@ -286,7 +287,7 @@ CControlUI* CDialogBuilder::BuildLevel(const CXmlNode& node, CControlUI* parent,
             if (attached != CBuildParent::Result::Added) {
                 DebugOutputFormat(L"SkinUI: Warning: %ls could not be added to %ls and is dropped.\n", element,
                                   parent->GetClass());
-                delete control;
+                ControlDeletion::Delete(control);
                 if (attached == CBuildParent::Result::NoContainer) return nullptr;
                 continue;
             }
@@ -312,7 +313,8 @@ CControlUI* CDialogBuilder::BuildLevel(const CXmlNode& node, CControlUI* parent,
 void CDialogBuilder::DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element)
 {
     DebugOutputFormat(L"SkinUI: Warning: Extra top-level control %ls ignored: a skin has one root.\n", element);
-    delete control;
+    // As every deletion of the framework: a hosted browser lives on until its component's last Release.
+    ControlDeletion::Delete(control);
 }
 
 }  // namespace SkinUI

@@ -433,6 +433,7 @@ STDMETHODIMP TestConnectionPoint::Advise(IUnknown* sinkUnknown, DWORD* cookie)
 STDMETHODIMP TestConnectionPoint::Unadvise(DWORD cookie)
 {
     if (cookie != 7 || !sink) return CONNECT_E_NOCONNECTION;
+    static_cast<TestOleControl*>(m_container)->TellOfHostCall(L"Unadvise");
     sink->Release();
     sink = nullptr;
     ++unadvised;

@@ -21,8 +21,8 @@ struct TestControlOptions {
     bool withholdViewObjectEx = false;
     // Answers IID of a player interface with its IDispatch face (the hosted players are dual interfaces).
     IID dualInterface = GUID_NULL;
-    // Runs as the host calls "InitNew", the in-place "DoVerb" or "SetExtent", before the control carries
-    // the call out.
+    // Runs as the host calls "InitNew", the in-place "DoVerb", "SetExtent" or "Unadvise", before the control
+    // carries the call out.
     std::function<void(const std::wstring& call)> onHostCall;
 };
 
@@ -146,6 +146,7 @@ public:
     STDMETHOD(FindConnectionPoint)(REFIID iid, IConnectionPoint** out) override;
 
 private:
+    friend class TestConnectionPoint;
     ~TestOleControl();
     HRESULT ActivateWindowless(IOleClientSite* site);
     HRESULT ActivateWindowed(IOleClientSite* site, HWND parent);

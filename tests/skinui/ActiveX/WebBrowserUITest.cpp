@@ -1,6 +1,7 @@
 #include "ActiveXHostTest.h"
 #include "DebugOutputCapture.h"
 #include "Control/UIWebBrowser.h"
+#include "Core/DialogBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -193,6 +194,10 @@ TEST_F(WebBrowserTest, HandlerDoingAwayWithTheControlLeavesItToTheBrowsersLastRe
             ++calls;
             DoAwayWith(browser, how);
             browserKeptThroughTheEvent = TestOleControl::LiveCount() == 1;
+            // An event the browser fires before it hears of the deletion.
+            EventArguments title;
+            title.Text(L"late");
+            Fire(sink, DISPID_TITLECHANGE, title.Params());
         };
         m_browser->SetWebBrowserEventHandler(&handler);
         EventArguments complete;
@@ -200,6 +205,10 @@ TEST_F(WebBrowserTest, HandlerDoingAwayWithTheControlLeavesItToTheBrowsersLastRe
         EXPECT_TRUE(FireHoldingTheSinkLate(sink, m_browser, DISPID_DOCUMENTCOMPLETE, complete.Params()));
         EXPECT_TRUE(browserKeptThroughTheEvent) << "the browser is let go of while it fires the event";
         EXPECT_EQ(1, calls) << "a late event reaches the handler of a control the application let go of";
+        // A closed window keeps its tree until the dispatch ends; a removed control is let go of at once.
+        if (how != DoneAway::WindowDestroyed) {
+            EXPECT_EQ(L"", handler.title) << "an event within the dispatch reaches the handler of a let-go control";
+        }
     }
 
     // Removed by the application outside any handler: the window lets go of it at once.
@@ -214,6 +223,22 @@ TEST_F(WebBrowserTest, HandlerDoingAwayWithTheControlLeavesItToTheBrowsersLastRe
     EXPECT_EQ(nullptr, Window().Manager().FindControl(L"browser"));
     EXPECT_EQ(0, TestOleControl::LiveCount());
     sink->Release();
+
+    // Built by a skin that has no place for it: the builder drops it the same way.
+    IDispatch* lateSink = nullptr;
+    TestControlOptions holdsTheSinkLate;
+    holdsTheSinkLate.onHostCall = [&](const std::wstring& call) {
+        if (call != L"Unadvise") return;
+        lateSink = TestOleControl::Last()->connectionPoint->sink;
+        lateSink->AddRef();
+    };
+    Register(holdsTheSinkLate);
+    CDialogBuilder builder;
+    const std::wstring skin = std::wstring(L"<Window><Control/><WebBrowser clsid=\"") + kTestControlClsidText +
+                              L"\" delaycreate=\"false\"/></Window>";
+    delete builder.Create(skin.c_str(), nullptr, nullptr, &Window().Manager());
+    ASSERT_NE(nullptr, lateSink) << "the dropped browser was never created";
+    lateSink->Release();
 }
 
 TEST_F(WebBrowserTest, MalformedEventsAreRefused)
@@ -410,3 +435,4 @@ TEST_F(WebBrowserTest, SystemBrowserIsHostedOrFailsCleanly)
 }
 
 }  // namespace
+

@@ -231,14 +231,16 @@ TEST_F(CefViewTest, ScriptCallsReachTheCallbackAsVariants) {
 
     // A callback that removes the view at once goes on whole: the view goes once the call has returned.
     root->SetDelayedDestroy(false);
-    view->SetScriptCallCallback([&, container = root, removed = view](const std::string& name,
-                                                                      const std::vector<CUIVariant>&) {
-        container->Remove(removed);
-        function = name;
-        ++calls;
-    });
     CefRefPtr<ProcessMessage> closing(new ProcessMessage(L"RENDER_2_BROWSER_JS_CALL_CPP_MSG"));
     closing->Arguments().Set(0, L"JSNotifyCppFunc").Set(1, L"onQuit");
+    view->SetScriptCallCallback([&, container = root, removed = view](const std::string& name,
+                                                                      const std::vector<CUIVariant>&) {
+        function = name;
+        if (++calls > 3) return;
+        container->Remove(removed);
+        // A call the page made before the browser closes reaches no callback of the removed view.
+        Client()->OnProcessMessageReceived(browser, PID_RENDERER, closing);
+    });
     EXPECT_TRUE(Client()->OnProcessMessageReceived(browser, PID_RENDERER, closing));
     EXPECT_EQ(calls, 3);
     EXPECT_EQ(function, "onQuit");
