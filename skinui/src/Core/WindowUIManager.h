@@ -69,7 +69,8 @@ using ControlCreator = CControlUI* (*)(const wchar_t* className);
 //   where its watcher says the control is gone. A window closed while none of its dispatches runs deletes
 //   its tree at once. The web browser and Flash controls are COM objects too: deleted, they let go of
 //   their hosted component and live on until its last Release; their events reach the application
-//   inside a dispatch.
+//   inside a dispatch. An application that deletes a control it kept calls ControlDeletion::Delete
+//   rather than delete: only that waits for the dispatch and for such a component's last Release.
 // - A control waiting for its deletion belongs to the queue: every Add (and any other window's
 //   AttachRootControl) refuses it; only the window whose root it was takes it back, by attaching it as
 //   its root again.
