@@ -42,8 +42,9 @@ bool CAnimationTabLayoutUI::SelectItem(int index)
         m_current.bottom += shift;
     }
     StopAnimation(kSlideAnimation);
-    // Without a window timer (no window yet, or it refused one) the page would never appear.
-    if (!StartAnimation(10, 15, kSlideAnimation, false)) EndSlideAtOnce();
+    // Without a window timer (no window yet, or it refused one) the page would never appear; a layout
+    // never placed yet has no place to slide to and would end in an empty one.
+    if (::IsRectEmpty(&m_final) || !StartAnimation(10, 15, kSlideAnimation, false)) EndSlideAtOnce();
     AnnounceSelection(old);
     return true;
 }

@@ -146,13 +146,22 @@ void CCefUI::CCefUIImpl::OnControlMoved()
 void CCefUI::CCefUIImpl::FollowWindow()
 {
     const HWND window = ManagerWindow();
-    if (!m_browser || !window || window == m_registeredWindow) return;
+    if (!m_browser || window == m_registeredWindow) return;
     const HWND left = m_registeredWindow;
     LeaveHookRegistry(m_browser);
     m_registeredWindow = window;
+    // Out of every window meanwhile, the browser waits unseen so that no window's end closes it.
+    if (!window) {
+        WatchDoubleClicks(false);
+        RetargetDragSubclasses(left, nullptr);
+        if (HWND placed = PlacedWindow()) ::SetParent(placed, HWND_MESSAGE);
+        return;
+    }
     WndProcHookRegistry::GetInstance().Add(m_browser, window);
     WatchDoubleClicks(true);
     RetargetDragSubclasses(left, window);
+    // Back from waiting: an off-screen page's hook stayed with no window.
+    if (!left && m_offscreen && !UsesOsrWindow()) ApplyDragRegion(window);
     if (HWND placed = PlacedWindow()) ::SetParent(placed, window);
 }
 

@@ -72,7 +72,7 @@ public:
     void LoadUrl();
     void OnControlMoved();
     // The view joined another window: its browser closes, shows and hides with that one, and the
-    // browser's own windows move into it. Out of every window, it stays with the last one.
+    // browser's own windows move into it. Out of every window, it belongs to none until it joins one.
     void FollowWindow();
     void SetBrowserVisible(bool visible);
     void PaintFrames(HDC hdc);

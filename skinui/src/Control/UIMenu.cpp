@@ -351,6 +351,19 @@ void CMenuElementUI::SelectAndOpenSubMenu()
     if (!alive.expired()) OpenSubMenu();
 }
 
+void CMenuElementUI::SelectFirstSubItem()
+{
+    // Opened from the keyboard, the sub-menu takes the keys from its first item on, or none would move in it.
+    CMenuUI* layout = m_subMenu ? m_subMenu->GetLayout() : nullptr;
+    for (int i = 0; layout && i < layout->GetCount(); ++i) {
+        CControlUI* item = layout->GetItemAt(i);
+        if (item->IsVisible() && item->IsEnabled()) {
+            layout->SelectItem(i, true);
+            return;
+        }
+    }
+}
+
 void CMenuElementUI::OnSubMenuClosed()
 {
     m_subMenu = nullptr;
@@ -399,7 +412,9 @@ void CMenuElementUI::HandleEvent(ControlEvent& event)
         if (event.chKey == VK_RIGHT) {
             if (m_subMenu) return;
             if (HasSubItems()) {
+                const auto alive = WatchLifetime();
                 SelectAndOpenSubMenu();
+                if (!alive.expired()) SelectFirstSubItem();
             } else {
                 CloseSiblingSubMenus();
                 SelectSelf();

@@ -175,6 +175,7 @@ private:
     void SelectSelf();
     // Hovering, clicking and the Right key open the sub-menu alike.
     void SelectAndOpenSubMenu();
+    void SelectFirstSubItem();
     void CloseSiblingSubMenus();
     void DeliverClick(HWND target);
 

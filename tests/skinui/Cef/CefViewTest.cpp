@@ -295,10 +295,12 @@ TEST_F(CefViewTest, ClosingTheWindowClosesTheBrowserFirst) {
     EXPECT_EQ(host.finalMessages, 1);
 }
 
-// Moved to another window, off-screen or in a window of its own, the view's browser closes with that one.
+// Moved to another window, off-screen or in a window of its own, the view's browser closes with that one;
+// the first window may also end while the view is out of every window.
 TEST_F(CefViewTest, AViewMovedToAnotherWindowKeepsItsBrowserWhenTheFirstCloses) {
+    for (const bool closedBetween : {false, true})
     for (const wchar_t* attributes : {L"drag=\"true\"", L"osr=\"false\""}) {
-        SCOPED_TRACE(attributes);
+        SCOPED_TRACE(testing::Message() << attributes << (closedBetween ? " closed between" : ""));
         const bool windowed = std::wstring(attributes).find(L"osr") != std::wstring::npos;
         if (!::IsWindow(host)) {
             ASSERT_NE(nullptr, host.Create(nullptr, L"web view", WS_POPUP, 0, 40, 40, 300, 200));
@@ -314,12 +316,16 @@ TEST_F(CefViewTest, AViewMovedToAnotherWindowKeepsItsBrowserWhenTheFirstCloses) 
         other.manager.AttachRootControl(otherRoot);
         root->SetAutoDestroy(false);
         root->Remove(view);
+        const auto closeFirst = [&] {
+            EXPECT_EQ(nullptr, ::GetPropW(host, L"CefPreWndProc")) << "the first window still drags for the page";
+            ::SendMessageW(host, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(host); })) << ViewJournal();
+        };
+        if (closedBetween) closeFirst();
         otherRoot->Add(view);
         ::ShowWindow(other, SW_SHOWNOACTIVATE);
         ::UpdateWindow(other);
-        EXPECT_EQ(nullptr, ::GetPropW(host, L"CefPreWndProc")) << "the first window still drags for the page";
-        ::SendMessageW(host, WM_CLOSE, 0, 0);
-        ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(host); })) << ViewJournal();
+        if (!closedBetween) closeFirst();
         EXPECT_FALSE(JournalHas(L"CloseBrowser")) << "the first window closed the moved view's browser";
         EXPECT_EQ(1u, Registry().BrowserCount(other));
         if (windowed) {

@@ -1,4 +1,5 @@
 // Layouts built from a skin and shown in a window: what the user sees after building and after changes.
+#include "Control/UIAnimationTabLayout.h"
 #include "Core/DialogBuilder.h"
 #include "Layout/TabLayoutUI.h"
 #include "../Core/SkinTestData.h"
@@ -40,6 +41,7 @@ TEST_F(LayoutWindowTest, TheSelectedPageIsShownInTheLayoutsPlace)
         int page;
         RECT place;
         Refill refill = Refill::No;
+        bool selectBeforeShown = false;
     };
     const DWORD colours[] = {0xFF0000, 0x00FF00, 0x0000FF};
     const Case cases[] = {
@@ -55,6 +57,7 @@ TEST_F(LayoutWindowTest, TheSelectedPageIsShownInTheLayoutsPlace)
         {L"TabLayout", L"selectedid=\"2\"", 0, {0, 0, 300, 200}, Refill::WhileHidden},
         {L"TabLayout", L"", 0, {0, 0, 300, 200}, Refill::InsideHiddenParent},
         {L"AnimationTabLayout", L"selectedid=\"1\"", 0, {0, 0, 300, 200}, Refill::WhileHidden},
+        {L"AnimationTabLayout", L"", 2, {0, 0, 300, 200}, Refill::No, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.element << " " << c.attributes);
@@ -68,6 +71,8 @@ TEST_F(LayoutWindowTest, TheSelectedPageIsShownInTheLayoutsPlace)
         ASSERT_TRUE(host.manager.AttachRootControl(root));
         auto* tabs = static_cast<CTabLayoutUI*>(host.manager.FindControl(L"tabs")->GetInterface(L"TabLayout"));
         ASSERT_NE(nullptr, tabs);
+        // Selected in code before the window's first layout, as a window's set-up does.
+        if (c.selectBeforeShown) tabs->SelectItem(c.page);
         if (c.refill != Refill::No) {
             CControlUI* hidden = c.refill == Refill::WhileHidden ? tabs : tabs->GetParent();
             hidden->SetVisible(false);
@@ -81,6 +86,8 @@ TEST_F(LayoutWindowTest, TheSelectedPageIsShownInTheLayoutsPlace)
         }
         ::ShowWindow(host, SW_SHOWNOACTIVATE);
         ::UpdateWindow(host);
+        auto* sliding = static_cast<CAnimationTabLayoutUI*>(tabs->GetInterface(L"AnimationTabLayout"));
+        EXPECT_TRUE(PumpUntil([&] { return !sliding || !sliding->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation); }));
 
         EXPECT_EQ(c.page, tabs->GetCurSel());
         for (int i = 0; i < 3; ++i) EXPECT_EQ(i == c.page, tabs->GetItemAt(i)->IsVisible()) << "page " << i;

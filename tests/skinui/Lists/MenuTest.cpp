@@ -319,7 +319,9 @@ TEST_F(MenuTest, UpAndDownPassOverDisabledItemsAndSeparators)
             EXPECT_TRUE(item->IsVisible());
             EXPECT_FALSE(::IsRectEmpty(&item->GetPos())) << "a sub-menu item without room";
         }
-        EXPECT_TRUE(sub->GetLayout()->SelectItem(0, true));
+        // From the keyboard the keys go on in the sub-menu; the mouse leaves its selection to the pointer.
+        if (how == Open::RightKey) EXPECT_EQ(0, sub->GetLayout()->GetCurSel()) << "no item to move on from";
+        else EXPECT_TRUE(sub->GetLayout()->SelectItem(0, true));
         ::SendMessageW(sub->GetHWND(), WM_KEYDOWN, VK_DOWN, 0);
         EXPECT_EQ(1, sub->GetLayout()->GetCurSel());
         ::DestroyWindow(topHwnd);
