@@ -139,106 +139,96 @@ STDMETHODIMP_(ULONG) CWebBrowserUI::Release() { return ReleaseComReference(); }
 
 // ---- IDocHostUIHandler ----
 
-STDMETHODIMP CWebBrowserUI::ShowContextMenu(DWORD id, POINT* pt, IUnknown* target, IDispatch* object)
+// The application's handler answers inside a dispatch: what it deletes waits until the answer is given.
+template <class Call>
+HRESULT CWebBrowserUI::AskHandler(HRESULT fallback, Call call)
 {
     const auto keepWindow = KeepWindowWhileActing();
-    return Handler() ? Handler()->ShowContextMenu(this, id, pt, target, object) : S_FALSE;
+    IBrowserEventHandler* handler = Handler();
+    return handler ? call(handler) : fallback;
+}
+
+STDMETHODIMP CWebBrowserUI::ShowContextMenu(DWORD id, POINT* pt, IUnknown* target, IDispatch* object)
+{
+    return AskHandler(S_FALSE, [&](auto* handler) { return handler->ShowContextMenu(this, id, pt, target, object); });
 }
 
 STDMETHODIMP CWebBrowserUI::GetHostInfo(DOCHOSTUIINFO* info)
 {
-    const auto keepWindow = KeepWindowWhileActing();
     if (info) info->dwFlags |= kNoBorders;
-    return Handler() ? Handler()->GetHostInfo(this, info) : S_OK;
+    return AskHandler(S_OK, [&](auto* handler) { return handler->GetHostInfo(this, info); });
 }
 
 STDMETHODIMP CWebBrowserUI::ShowUI(DWORD id, IOleInPlaceActiveObject* active, IOleCommandTarget* target,
                                    IOleInPlaceFrame* frame, IOleInPlaceUIWindow* doc)
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    return Handler() ? Handler()->ShowUI(this, id, active, target, frame, doc) : S_OK;
+    return AskHandler(S_OK, [&](auto* handler) { return handler->ShowUI(this, id, active, target, frame, doc); });
 }
 
 STDMETHODIMP CWebBrowserUI::HideUI()
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    return Handler() ? Handler()->HideUI(this) : S_OK;
+    return AskHandler(S_OK, [&](auto* handler) { return handler->HideUI(this); });
 }
 
 STDMETHODIMP CWebBrowserUI::UpdateUI()
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    return Handler() ? Handler()->UpdateUI(this) : S_OK;
+    return AskHandler(S_OK, [&](auto* handler) { return handler->UpdateUI(this); });
 }
 
 STDMETHODIMP CWebBrowserUI::EnableModeless(BOOL enable)
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    return Handler() ? Handler()->EnableModeless(this, enable) : E_NOTIMPL;
+    return AskHandler(E_NOTIMPL, [&](auto* handler) { return handler->EnableModeless(this, enable); });
 }
 
 STDMETHODIMP CWebBrowserUI::OnDocWindowActivate(BOOL activate)
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    return Handler() ? Handler()->OnDocWindowActivate(this, activate) : E_NOTIMPL;
+    return AskHandler(E_NOTIMPL, [&](auto* handler) { return handler->OnDocWindowActivate(this, activate); });
 }
 
 STDMETHODIMP CWebBrowserUI::OnFrameWindowActivate(BOOL activate)
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    return Handler() ? Handler()->OnFrameWindowActivate(this, activate) : E_NOTIMPL;
+    return AskHandler(E_NOTIMPL, [&](auto* handler) { return handler->OnFrameWindowActivate(this, activate); });
 }
 
 STDMETHODIMP CWebBrowserUI::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window, BOOL frameWindow)
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    return Handler() ? Handler()->ResizeBorder(this, border, window, frameWindow) : E_NOTIMPL;
+    return AskHandler(E_NOTIMPL,
+                      [&](auto* handler) { return handler->ResizeBorder(this, border, window, frameWindow); });
 }
 
 STDMETHODIMP CWebBrowserUI::TranslateAccelerator(LPMSG msg, const GUID* group, DWORD command)
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    return Handler() ? Handler()->TranslateAccelerator(this, msg, group, command) : S_FALSE;
+    return AskHandler(S_FALSE, [&](auto* handler) { return handler->TranslateAccelerator(this, msg, group, command); });
 }
 
 STDMETHODIMP CWebBrowserUI::GetOptionKeyPath(LPOLESTR* key, DWORD reserved)
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    if (Handler()) return Handler()->GetOptionKeyPath(this, key, reserved);
     if (key) *key = nullptr;
-    return E_NOTIMPL;
+    return AskHandler(E_NOTIMPL, [&](auto* handler) { return handler->GetOptionKeyPath(this, key, reserved); });
 }
 
 STDMETHODIMP CWebBrowserUI::GetDropTarget(IDropTarget* target, IDropTarget** out)
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    if (Handler()) return Handler()->GetDropTarget(this, target, out);
     if (out) *out = nullptr;
-    return S_FALSE;
+    return AskHandler(S_FALSE, [&](auto* handler) { return handler->GetDropTarget(this, target, out); });
 }
 
 STDMETHODIMP CWebBrowserUI::GetExternal(IDispatch** out)
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    if (Handler()) return Handler()->GetExternal(this, out);
     if (out) *out = nullptr;
-    return S_FALSE;
+    return AskHandler(S_FALSE, [&](auto* handler) { return handler->GetExternal(this, out); });
 }
 
 STDMETHODIMP CWebBrowserUI::TranslateUrl(DWORD translate, LPWSTR url, LPWSTR* out)
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    if (Handler()) return Handler()->TranslateUrl(this, translate, url, out);
     if (out) *out = nullptr;
-    return E_NOTIMPL;
+    return AskHandler(E_NOTIMPL, [&](auto* handler) { return handler->TranslateUrl(this, translate, url, out); });
 }
 
 STDMETHODIMP CWebBrowserUI::FilterDataObject(IDataObject* data, IDataObject** out)
 {
-    const auto keepWindow = KeepWindowWhileActing();
-    if (Handler()) return Handler()->FilterDataObject(this, data, out);
     if (out) *out = nullptr;
-    return E_NOTIMPL;
+    return AskHandler(E_NOTIMPL, [&](auto* handler) { return handler->FilterDataObject(this, data, out); });
 }
 
 // ---- IServiceProvider ----

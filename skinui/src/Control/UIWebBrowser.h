@@ -147,6 +147,8 @@ private:
     void AttachUiHandlerToDocument();
     // None once the application let go of the control, even while its deletion waits for the dispatch.
     IBrowserEventHandler* Handler() const { return WatchLifetime().expired() ? nullptr : m_handler; }
+    template <class Call>
+    HRESULT AskHandler(HRESULT fallback, Call call);
 
     IWebBrowser2* m_browser = nullptr;
     DWORD m_eventCookie = 0;
