@@ -2,8 +2,8 @@
 
 #include "Core/ControlDeletion.h"
 #include "Core/ControlUI.h"
-#include "Core/WindowWnd.h"
 #include "Core/SkinBuildLimits.h"
+#include "Core/WindowWnd.h"
 
 #include <vector>
 
