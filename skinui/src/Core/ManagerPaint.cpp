@@ -46,23 +46,30 @@ void CWindowUIManager::LayoutIfNeeded(const RECT& client, bool& laidOut, bool& s
     if (m_updateNeeded) {
         m_updateNeeded = false;
         if (::IsRectEmpty(&client) || ::IsIconic(m_hwnd)) return;
-        if (m_root->IsUpdateNeeded()) {
+        // Size and init handlers may close the window or take its tree away: this paint ends there, and
+        // the next one starts over with whatever the window then shows.
+        CControlUI* const root = m_root;
+        const auto treeGone = [this, root] { return !m_hwnd || m_root != root; };
+        if (root->IsUpdateNeeded()) {
             DeleteOffscreen();
-            m_root->SetPos(layoutRect, true);
+            root->SetPos(layoutRect, true);
         } else {
             CPtrArray pending;
-            m_root->FindControl(&CollectPendingLayout, &pending, FIND_VISIBLE | FIND_UPDATETEST | FIND_ME_FIRST);
-            for (int i = 0; i < pending.GetSize(); ++i) {
+            root->FindControl(&CollectPendingLayout, &pending, FIND_VISIBLE | FIND_UPDATETEST | FIND_ME_FIRST);
+            for (int i = 0; i < pending.GetSize() && !treeGone(); ++i) {
                 auto* control = static_cast<CControlUI*>(pending[i]);
                 control->SetPos(control->GetPos(), true);
             }
         }
+        if (treeGone()) {
+            stop = true;
+            return;
+        }
         laidOut = true;
         if (!m_firstLayout) return;
         m_firstLayout = false;
-        SendNotify(m_root, L"windowinit", 0, 0, false);
-        // A handler may have destroyed the window: nothing is left to paint.
-        if (!m_hwnd) {
+        SendNotify(root, L"windowinit", 0, 0, false);
+        if (treeGone()) {
             stop = true;
             return;
         }
@@ -77,12 +84,21 @@ void CWindowUIManager::LayoutIfNeeded(const RECT& client, bool& laidOut, bool& s
     if (m_layered && m_layeredImageChanged) {
         if (m_offscreenBits)
             std::memset(m_offscreenBits, 0, static_cast<size_t>(m_offscreenSize.cx) * m_offscreenSize.cy * 4);
-        m_root->SetPos(layoutRect, true);
+        CControlUI* const root = m_root;
+        root->SetPos(layoutRect, true);
+        stop = !m_hwnd || m_root != root;
     }
 }
 
 bool CWindowUIManager::OnPaint()
 {
+    RECT paint = {};
+    if (m_root) {
+        if (!::GetUpdateRect(m_hwnd, &paint, FALSE)) return true;
+        // The first focus runs focus handlers, which may close the window or take its root away.
+        if (m_focusNeeded) MoveFocusToNextTabStop(true);
+        if (!m_hwnd) return true;
+    }
     if (!m_root) {
         PAINTSTRUCT ps = {};
         ::BeginPaint(m_hwnd, &ps);
@@ -92,9 +108,6 @@ bool CWindowUIManager::OnPaint()
     }
     RECT client = {};
     ::GetClientRect(m_hwnd, &client);
-    RECT paint = {};
-    if (!::GetUpdateRect(m_hwnd, &paint, FALSE)) return true;
-    if (m_focusNeeded) MoveFocusToNextTabStop(true);
     m_paintingNow = true;
     bool laidOut = false;
     bool stop = false;
@@ -111,14 +124,17 @@ bool CWindowUIManager::OnPaint()
         paint.right = std::min(paint.right, client.right);
         paint.bottom = std::min(paint.bottom, client.bottom);
     }
+    CControlUI* const painted = m_root;
     PAINTSTRUCT ps = {};
     ::BeginPaint(m_hwnd, &ps);
     PaintOffscreen(paint, client);
     ::EndPaint(m_hwnd, &ps);
     m_paintingNow = false;
     m_layeredImageChanged = false;
+    // Painting runs the controls' own code too: the window may be gone, or show another tree.
+    if (!m_hwnd) return true;
     if (m_updateNeeded) Invalidate();
-    if (laidOut) SendNotify(m_root, L"windowsize", 0, 0, true);
+    if (laidOut && m_root == painted) SendNotify(m_root, L"windowsize", 0, 0, true);
     return true;
 }
 

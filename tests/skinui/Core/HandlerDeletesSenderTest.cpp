@@ -583,3 +583,78 @@ TEST_F(HandlerDeletesSenderTest, HidingWhatHoldsTheFocusStopsWhenTheFocusLossDel
         EXPECT_EQ(nullptr, host.manager.GetFocus());
     }
 }
+
+// A paint hands out the first focus, lays the tree out and announces it: a handler on the way that
+// detaches or replaces the window's root, or closes the window, ends that paint. The window announces
+// only a root it still shows, laid out, while it lives.
+TEST_F(HandlerDeletesSenderTest, APaintEndsWhereAHandlerTookTheRootOrTheWindowAway)
+{
+    enum class Taking { Detach, Replace, Close };
+    struct Case {
+        const char* name;
+        bool byFocus;  // the first focus's handler, else the root's size event in the layout
+        Taking taking;
+    };
+    const Case cases[] = {
+        {"first focus, root detached", true, Taking::Detach},
+        {"layout, root detached", false, Taking::Detach},
+        {"layout, root replaced", false, Taking::Replace},
+        {"layout, window closed", false, Taking::Close},
+    };
+    // Takes once, the first time it is called.
+    struct Taker {
+        std::function<void()> take;
+        bool Take(void*)
+        {
+            if (auto once = std::move(take)) {
+                take = nullptr;
+                once();
+            }
+            return true;
+        }
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        HostWindow window;
+        ASSERT_NE(nullptr, window.CreateTopLevel());
+        auto* tree = new CVerticalLayoutUI();
+        tree->Add(new CButtonUI());
+        ASSERT_TRUE(window.manager.AttachRootControl(tree));
+        CControlUI* replacement = nullptr;
+        Taker taker;
+        taker.take = [&] {
+            if (item.taking == Taking::Close) ::DestroyWindow(window);
+            else if (item.taking == Taking::Detach) window.manager.AttachRootControl(nullptr);
+            else window.manager.AttachRootControl(replacement = new CVerticalLayoutUI());
+        };
+        NotifyRecorder seen;
+        int wrongInits = 0;
+        seen.onNotify = [&](NotifyMessage& msg) {
+            if (item.byFocus && msg.sType == L"setfocus") taker.Take(nullptr);
+            if (msg.sType != L"windowinit") return;
+            if (!::IsWindow(window) || !msg.pSender || msg.pSender != window.manager.GetRoot() ||
+                ::IsRectEmpty(&msg.pSender->GetPos()))
+                ++wrongInits;
+        };
+        if (!item.byFocus) tree->OnSize += MakeDelegate(&taker, &Taker::Take);
+        window.manager.AddNotifier(&seen);
+        ::ShowWindow(window, SW_SHOWNOACTIVATE);
+        ::UpdateWindow(window);  // lays the tree out; the focus waits for the next paint
+        for (int paint = 0; paint < 2 && ::IsWindow(window); ++paint) {
+            ::InvalidateRect(window, nullptr, FALSE);
+            ::UpdateWindow(window);
+        }
+        EXPECT_EQ(nullptr, taker.take) << "the handler never ran";
+        EXPECT_EQ(0, wrongInits);
+        if (item.taking == Taking::Close) {
+            EXPECT_FALSE(::IsWindow(window));
+            continue;
+        }
+        EXPECT_EQ(replacement, window.manager.GetRoot());
+        if (replacement) {
+            EXPECT_EQ(1, seen.Count(L"windowinit", replacement));
+        }
+        window.manager.RemoveNotifier(&seen);
+        ::DestroyWindow(window);
+    }
+}
