@@ -3,6 +3,7 @@
 #include "Control/UIListElement.h"
 #include "Control/UIListHeader.h"
 #include "Core/AttributeValues.h"
+#include "Core/ControlDeletion.h"
 #include "Core/Painter.h"
 #include "Core/ShadowUI.h"
 #include "Utils/UIGeometry.h"
@@ -40,12 +41,17 @@ HWND TopAncestor(HWND hwnd)
 
 // ---- CComboBoxWnd
 
-CComboBoxWnd::CComboBoxWnd(CComboBoxUI* owner) : m_owner(owner), m_list(new CListUI()) {}
+// The layout holds the list from the start, so that no container adopts it before the window opens.
+CComboBoxWnd::CComboBoxWnd(CComboBoxUI* owner)
+    : m_owner(owner), m_layout(new CVerticalLayoutUI()), m_list(new CListUI())
+{
+    m_layout->Add(m_list);
+}
 
 CComboBoxWnd::~CComboBoxWnd()
 {
-    // Once attached the list belongs to the window's control tree.
-    if (!m_listAttached) delete m_list;
+    // Once attached the layout and the list belong to the window's control tree.
+    if (!m_layoutAttached) ControlDeletion::Delete(m_layout);
 }
 
 UINT CComboBoxWnd::GetClassStyle() const { return m_owner && m_owner->IsShowShadow() ? 0u : kDropShadowClassStyle; }
@@ -94,7 +100,6 @@ void CComboBoxWnd::OnCreate()
 {
     m_manager.SetUseSharedResources(true);
     m_manager.Init(m_hWnd);
-    m_layout = new CVerticalLayoutUI();
     m_list->SetInset(RECT{1, 1, 1, 1});
     m_layout->SetBkColor(0xFFFFFFFF);
     m_layout->SetBorderColor(0xFFC6C7D2);
@@ -102,8 +107,7 @@ void CComboBoxWnd::OnCreate()
     m_list->EnableScrollBar(true, true);
     if (m_list->GetHeader()) m_list->GetHeader()->SetVisible(false);
     if (!m_owner->GetDropBoxAttributeList().IsEmpty()) m_list->ApplyAttributeList(m_owner->GetDropBoxAttributeList());
-    m_layout->Add(m_list);
-    m_listAttached = true;
+    m_layoutAttached = true;
     if (CWindowUIManager* ownerManager = m_owner->GetManager()) {
         if (ownerManager->GetShadow()->IsShowShadow() && ownerManager->GetShadow()->CopyShadow(m_manager.GetShadow()))
             m_manager.GetShadow()->ShowShadow(m_owner->IsShowShadow());

@@ -36,10 +36,10 @@ private:
 
     CWindowUIManager m_manager;
     CComboBoxUI* m_owner;
-    CVerticalLayoutUI* m_layout = nullptr;
+    CVerticalLayoutUI* m_layout;
     bool m_hitItem = false;
     CListUI* m_list;
-    bool m_listAttached = false;
+    bool m_layoutAttached = false;
 };
 
 // A box showing the selected entry's text that opens its entries in a drop window (click or F4).

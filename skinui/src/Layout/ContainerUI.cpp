@@ -330,7 +330,8 @@ void CContainerUI::EnableScrollBar(bool vertical, bool horizontal)
         bar->SetVisible(false);
         bar->SetScrollRange(0);
         bar->SetOwner(this);
-        bar->SetManager(m_manager, nullptr, false);
+        // Its parent is this container from the start: no container may adopt it.
+        bar->SetManager(m_manager, this, false);
         if (m_manager) {
             if (const wchar_t* list = m_manager->GetDefaultAttributeList(isHorizontal ? L"HScrollBar" : L"VScrollBar"))
                 bar->ApplyAttributeList(list);

@@ -2,6 +2,7 @@
 // no window may hold a control that has gone or belongs to another window.
 #include "Control/InputsRegistration.h"
 #include "Control/ListsRegistration.h"
+#include "Control/ScrollBarUI.h"
 #include "Control/UIComboBox.h"
 #include "Control/UIList.h"
 #include "Control/UIMenu.h"
@@ -1324,6 +1325,47 @@ TEST_F(ControlOwnershipProbe, ANodeUnderALooseNodeIsRefusedByTreesAndContainers)
     FlushQuarantine();
     a.Layout();
     ::UpdateWindow(a.hwnd());
+}
+
+// A part a control owns (a scroll bar switched on at run time, a combo box's list before it first drops)
+// is refused by every Add, its owner's own included: otherwise two would delete it.
+TEST_F(ControlOwnershipProbe, APartAControlOwnsIsRefusedByEveryAdd)
+{
+    Window a(L"<VerticalLayout name=\"box\" height=\"100\"/><List name=\"list\" height=\"100\"/>"
+             L"<VerticalLayout name=\"other\" height=\"50\"/>");
+    auto* box = a.Find<CContainerUI>(L"box");
+    auto* list = a.Find<CListUI>(L"list");
+    auto* other = a.Find<CContainerUI>(L"other");
+    ASSERT_TRUE(box && list && other);
+    box->EnableScrollBar(true, true);
+    list->EnableScrollBar(true, false);
+    auto combo = std::make_unique<CComboBoxUI>();  // in no window: its list has not dropped yet
+    struct Part {
+        const char* name;
+        CControlUI* part;
+        CContainerUI* owner;
+    };
+    const Part parts[] = {
+        {"vertical bar switched on at run time", box->GetVerticalScrollBar(), box},
+        {"horizontal bar switched on at run time", box->GetHorizontalScrollBar(), box},
+        {"list's bar switched on at run time", list->GetVerticalScrollBar(), list},
+        {"combo box's list before it first drops", combo->GetList(), nullptr},
+    };
+    for (const Part& item : parts) {
+        SCOPED_TRACE(item.name);
+        ASSERT_NE(nullptr, item.part);
+        for (CContainerUI* taker : {other, item.owner}) {
+            if (!taker || !taker->Add(item.part)) continue;
+            ADD_FAILURE() << "taken by " << (taker == other ? "another container" : "its owner");
+            // Given back undeleted, so that only its owner deletes it.
+            taker->SetAutoDestroy(false);
+            taker->CContainerUI::Remove(item.part);
+            taker->SetAutoDestroy(true);
+        }
+    }
+    combo.reset();
+    a.Close();
+    FlushQuarantine();
 }
 
 }  // namespace
