@@ -254,6 +254,12 @@ CTreeViewUI::CTreeViewUI()
     if (GetHeader()) GetHeader()->SetVisible(false);
 }
 
+CTreeViewUI::~CTreeViewUI()
+{
+    // Nodes the list keeps past this tree must not call back into it; deleted, each row goes once, by the list.
+    ForEachNode([this](CTreeNodeUI* node) { LetGo(node); });
+}
+
 void* CTreeViewUI::GetInterface(const wchar_t* name)
 {
     if (name && _wcsicmp(name, L"TreeView") == 0) return this;
@@ -261,6 +267,15 @@ void* CTreeViewUI::GetInterface(const wchar_t* name)
 }
 
 CTreeNodeUI* CTreeViewUI::NodeAt(int index) const { return NodeOf(GetItemAt(index)); }
+
+void CTreeViewUI::LetGo(CTreeNodeUI* node)
+{
+    if (CTreeNodeUI* parent = node->GetParentNode()) parent->ForgetChild(node);
+    node->OnNotify -= MakeDelegate(this, &CTreeViewUI::OnDBClickItem);
+    node->GetFolderButton()->OnNotify -= MakeDelegate(this, &CTreeViewUI::OnFolderChanged);
+    node->GetCheckBox()->OnNotify -= MakeDelegate(this, &CTreeViewUI::OnCheckBoxChanged);
+    node->SetTreeView(nullptr);
+}
 
 void CTreeViewUI::PrepareNode(CTreeNodeUI* node)
 {
@@ -322,12 +337,19 @@ bool CTreeViewUI::Remove(CControlUI* control)
 {
     CTreeNodeUI* node = NodeOf(control);
     if (!node) return CListUI::Remove(control);
+    // Another tree's node, or a loose one, stays as it is.
+    if (GetItemIndex(node) < 0) return false;
     while (node->IsHasChild()) node->Remove(node->GetChildNode(node->GetCountChild() - 1));
     // A node removed directly must not stay recorded with its parent; one the application keeps knows
     // neither its parent nor the tree any more, which may go before it.
-    if (CTreeNodeUI* parent = node->GetParentNode()) parent->ForgetChild(node);
-    node->SetTreeView(nullptr);
+    LetGo(node);
     return CListUI::Remove(node);
+}
+
+void CTreeViewUI::RemoveAll()
+{
+    ForEachNode([this](CTreeNodeUI* node) { LetGo(node); });
+    CListUI::RemoveAll();
 }
 
 bool CTreeViewUI::RemoveAt(int index)

@@ -85,6 +85,7 @@ private:
 class CTreeViewUI : public CListUI, public INotifyUI {
 public:
     CTreeViewUI();
+    ~CTreeViewUI() override;
     static CControlUI* CreateInstance() { return new CTreeViewUI(); }
 
     const wchar_t* GetClass() const override { return L"TreeViewUI"; }
@@ -100,6 +101,8 @@ public:
     bool AddAt(CTreeNodeUI* node, CTreeNodeUI* reference);
     bool Remove(CControlUI* control) override;
     bool RemoveAt(int index) override;
+    // Every node leaves as Remove lets one go: kept by the application, it knows neither parent nor tree.
+    void RemoveAll() override;
 
     bool OnCheckBoxChanged(void* param);
     bool OnFolderChanged(void* param);
@@ -122,6 +125,8 @@ public:
 private:
     bool HangsElsewhere(const CTreeNodeUI* node) const;
     void PrepareNode(CTreeNodeUI* node);
+    // The node leaves its parent node and this tree, and this tree's handlers leave its parts.
+    void LetGo(CTreeNodeUI* node);
     CTreeNodeUI* NodeAt(int index) const;
     template <class Visit>
     void ForEachNode(Visit visit) const

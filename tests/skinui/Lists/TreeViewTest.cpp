@@ -4,12 +4,16 @@
 #include "Control/UIListHeader.h"
 #include "Control/UIOption.h"
 #include "Control/UITreeView.h"
+#include "Core/ControlDeletion.h"
 #include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
 #include "DebugOutputCapture.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
 
 using namespace SkinUI;
 
@@ -224,6 +228,65 @@ TEST_F(TreeViewTest, RemovingANodeTakesItsSubtreeAndLeavesItsParentConsistent)
     ASSERT_TRUE(Node(L"a")->Remove(Node(L"a2")));
     EXPECT_EQ(1, tree->GetCount());
     EXPECT_FALSE(Node(L"a")->IsHasChild());
+}
+
+// Nodes the application keeps past their removal (the tree's list does not delete them) answer to the tree
+// no more, whichever way they left it: a child added to one stays out of the tree, none of the tree's
+// handlers listens to them, and the tree may go before them.
+TEST_F(TreeViewTest, NodesKeptPastTheirRemovalNoLongerAnswerToTheTree)
+{
+    struct Case {
+        const char* name;
+        std::function<void(CTreeViewUI*)> remove;
+        bool treeGoes = false;
+    };
+    const Case cases[] = {
+        {"tree emptied", [](CTreeViewUI* tree) { tree->RemoveAll(); }},
+        {"its list emptied", [](CTreeViewUI* tree) { tree->GetList()->RemoveAll(); }},
+        {"top node removed", [](CTreeViewUI* tree) { tree->Remove(tree->GetItemAt(0)); }},
+        {"top node removed by index", [](CTreeViewUI* tree) { tree->RemoveAt(0); }},
+        {"tree deleted", [](CTreeViewUI* tree) { ControlDeletion::Delete(tree); }, true},
+    };
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.name);
+        auto* tree = new CTreeViewUI();
+        auto* a = new CTreeNodeUI();
+        auto* a1 = new CTreeNodeUI();
+        auto* b = new CTreeNodeUI();
+        ASSERT_TRUE(a->Add(a1));
+        ASSERT_TRUE(tree->Add(a));
+        ASSERT_TRUE(tree->Add(b));
+        tree->GetList()->SetAutoDestroy(false);
+        item.remove(tree);
+        for (CTreeNodeUI* kept : {a, a1}) {
+            EXPECT_EQ(nullptr, kept->GetTreeView());
+            EXPECT_EQ(nullptr, kept->GetParentNode());
+            EXPECT_FALSE(kept->OnNotify.HasDelegates());
+            EXPECT_FALSE(kept->GetFolderButton()->OnNotify.HasDelegates());
+            EXPECT_FALSE(kept->GetCheckBox()->OnNotify.HasDelegates());
+        }
+        EXPECT_EQ(0, a->GetCountChild());
+        auto* extra = new CTreeNodeUI();
+        EXPECT_TRUE(a->Add(extra));
+        EXPECT_EQ(a, extra->GetParentNode());
+        EXPECT_EQ(nullptr, extra->GetTreeView());
+        std::vector<CTreeNodeUI*> loose;
+        for (CTreeNodeUI* node : {a, a1, b, extra})
+            if (!node->GetParent() && !node->GetParentNode()) loose.push_back(node);
+        if (!item.treeGoes) {
+            EXPECT_EQ(-1, tree->GetItemIndex(extra));
+            tree->GetList()->SetAutoDestroy(true);
+            ControlDeletion::Delete(tree);
+        }
+        for (CTreeNodeUI* node : loose) ControlDeletion::Delete(node);
+    }
+    // Nor does a tree take away another tree's node.
+    CTreeViewUI* tree = ThreeLevels();
+    CTreeViewUI other;
+    EXPECT_FALSE(other.Remove(Node(L"a1")));
+    EXPECT_EQ(Node(L"a"), Node(L"a1")->GetParentNode());
+    EXPECT_EQ(tree, Node(L"a1")->GetTreeView());
+    EXPECT_EQ(1, Node(L"a1")->GetCountChild());
 }
 
 // Whatever a node is asked to remove that is not one of its child nodes stays where it is.
