@@ -79,6 +79,55 @@ TEST_F(Download, SpeedLimitIsSharedAndTheFileStillArrives) {
   expectCleanFinish(target, 2 << 20);
 }
 
+// However small the share of each slice, the limit is kept and no slice ends by the low-speed abort:
+// a limit below the number of slices (3 B/s), shares below the abort's threshold (8 B/s, 16 KiB/s).
+// The runs go side by side and are stopped after ten speed reports (a count, not a time): each ends
+// by the stop alone, having taken no more than its limit allows in twice the longest wait plus one
+// buffer per transfer.
+TEST_F(Download, SmallSpeedLimitsAreKeptAndEndNoSliceByTimeout) {
+  constexpr int32_t kSlices = 4;
+  constexpr int64_t kSize = 16 << 20;
+  constexpr int64_t kLongestWaitSeconds = 120;
+  constexpr int64_t kReceiveBuffer = 128 * 1024;
+  struct Run {
+    int32_t limit;
+    Downloader downloader;
+    LogCapture log;
+    std::atomic<int> speedReports{0};
+    std::string target;
+    std::shared_future<Result> future;
+  };
+  std::vector<std::unique_ptr<Run>> runs;
+  for (const int32_t limit : {3, 32, 64 << 10}) {
+    auto run = std::make_unique<Run>();
+    run->limit = limit;
+    run->downloader.setThreadNum(kSlices);
+    run->downloader.setSlicePolicy(SlicePolicy::FixedNum, kSlices);
+    run->downloader.setMaxDownloadSpeed(limit);
+    run->downloader.setLowSpeedLimit(1 << 20, 1);
+    run->downloader.setVerboseOutput(run->log.sink());
+    run->target = dir.file("limit-" + std::to_string(limit) + ".exe");
+    Run* self = run.get();
+    run->future = run->downloader.start(serve("/limit-" + std::to_string(limit), kSize), run->target, {}, {},
+                                        [self](int64_t) { ++self->speedReports; });
+    runs.push_back(std::move(run));
+  }
+  EXPECT_TRUE(WaitUntil([&] {
+    for (const auto& run : runs) {
+      if (run->speedReports < 10 && run->future.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return false;
+    }
+    return true;
+  }));
+  for (const auto& run : runs) {
+    SCOPED_TRACE("limit " + std::to_string(run->limit));
+    run->downloader.stop();
+    EXPECT_EQ(run->future.get(), Result::Stopped) << run->log.text();
+    EXPECT_EQ(run->log.text().find("curl code 28"), std::string::npos) << "a slice ended by the low-speed abort";
+    EXPECT_LE(savedBytes(run->target), run->limit * kLongestWaitSeconds + kSlices * kReceiveBuffer);
+  }
+}
+
 TEST_F(Download, ProgressAndSpeedReportsAreConsistent) {
   Downloader downloader;
   downloader.setThreadNum(2);
