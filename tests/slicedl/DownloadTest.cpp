@@ -201,32 +201,46 @@ TEST_F(Download, ExpectedHashesInAnyCaseComplete) {
   }
 }
 
-// Bytes that reached the temporary file after the last index save (a killed run) are not counted,
-// but a matching hash proves the file whole: the run completes without fetching anything.
-TEST_F(Download, AMatchingHashCompletesEvenWhenTheCountedSizeFallsShort) {
+// A resumed run with a hash set. Bytes that reached the temporary file after the last index save (a
+// killed run) are not counted, but a matching hash proves the file whole: the run completes without
+// fetching anything. Saved bytes that do not pass the hash until the rest has come are kept: only what
+// the unfinished first slice misses is asked for.
+TEST_F(Download, AResumedRunWithAHashFetchesOnlyWhatTheSavedBytesLack) {
   const int64_t size = 300000;
+  const int64_t half = size / 2;
+  const struct {
+    int64_t firstCapacity;
+    int64_t secondCapacity;
+    int64_t bytesOnDisk;  // from the start; zero bytes after them up to the second slice
+    std::multiset<int64_t> asked;
+  } rows[] = {{1000, 0, size, {}}, {half / 2, half, half / 2, {half / 2}}};
   const std::string url = serve("/download", size, 7);
   const std::string whole = reference(url);
   std::string digest;
   ASSERT_EQ(GetFileHash(HashType::SHA256, whole, nullptr, digest), Result::Success);
-  const std::string target = dir.file("uncounted.exe");
-  WriteBytes(target + ".slicedl", ReadBytes(whole));
-  IndexContent index;
-  index.fileSize = size;
-  index.url = url;
-  index.tmpFilePath = target + ".slicedl";
-  index.updateTime = CurrentUnixTime();
-  index.slices = {{0, size / 2 - 1, 1000}, {size / 2, size - 1, 0}};
-  std::string bytes;
-  ASSERT_TRUE(SerializeIndex(index, bytes));
-  WriteBytes(target + ".sdlindex", bytes);
-  server.control("reset");
+  for (const auto& row : rows) {
+    SCOPED_TRACE("first slice holds " + std::to_string(row.firstCapacity));
+    const std::string target = dir.file("resumed-" + std::to_string(row.firstCapacity) + ".exe");
+    std::string bytes = ReadBytes(whole);
+    std::fill(bytes.begin() + std::min(row.bytesOnDisk, half), bytes.begin() + half, '\0');
+    WriteBytes(target + ".slicedl", bytes);
+    IndexContent index;
+    index.fileSize = size;
+    index.url = url;
+    index.tmpFilePath = target + ".slicedl";
+    index.updateTime = CurrentUnixTime();
+    index.slices = {{0, half - 1, row.firstCapacity}, {half, size - 1, row.secondCapacity}};
+    std::string text;
+    ASSERT_TRUE(SerializeIndex(index, text));
+    WriteBytes(target + ".sdlindex", text);
+    server.control("reset");
 
-  Downloader downloader;
-  downloader.setHash(HashType::SHA256, digest);
-  EXPECT_EQ(run(downloader, url, target).future, Result::Success);
-  expectCleanFinish(target, size, 7);
-  EXPECT_EQ(requestCount("GET", "/download"), 0);
+    Downloader downloader;
+    downloader.setHash(HashType::SHA256, digest);
+    EXPECT_EQ(run(downloader, url, target).future, Result::Success);
+    expectCleanFinish(target, size, 7);
+    EXPECT_EQ(requestedOffsets("/download"), row.asked);
+  }
 }
 
 TEST_F(Download, HashMismatchKeepsTheWorkFilesAndNoTarget) {

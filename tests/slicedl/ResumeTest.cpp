@@ -1,6 +1,5 @@
 #include "ChildProcess.h"
 #include "DownloadFixture.h"
-#include "FileHash.h"
 #include "IndexFile.h"
 
 #include <algorithm>
@@ -178,38 +177,6 @@ TEST_F(Resume, IndexFilesOfTheStoredFormatStillLoad) {
   EXPECT_EQ(run(downloader, url, target).future, Result::Success);
   expectCleanFinish(target, size, 22);
   EXPECT_EQ(requestedOffsets("/download"), std::multiset<int64_t>{1 << 20});
-}
-
-// With a hash set, the saved bytes do not pass it until the rest has come: they are kept all the
-// same, and only what the unfinished first slice misses is asked for.
-TEST_F(Resume, AResumedRunWithAHashAsksOnlyForTheMissingRange) {
-  const int64_t size = 2 << 20;
-  const int64_t half = size / 2;
-  const int64_t saved = half / 2;
-  const std::string target = dir.file("hashed-resume.exe");
-  const std::string url = serve("/download", size, 23);
-  const std::string whole = reference(url);
-  std::string digest;
-  ASSERT_EQ(GetFileHash(HashType::SHA256, whole, nullptr, digest), Result::Success);
-  std::string bytes = ReadBytes(whole);
-  std::fill(bytes.begin() + saved, bytes.begin() + half, '\0');
-  WriteBytes(target + ".slicedl", bytes);
-  IndexContent index;
-  index.fileSize = size;
-  index.url = url;
-  index.tmpFilePath = target + ".slicedl";
-  index.updateTime = CurrentUnixTime();
-  index.slices = {{0, half - 1, saved}, {half, size - 1, half}};
-  std::string text;
-  ASSERT_TRUE(SerializeIndex(index, text));
-  WriteBytes(target + ".sdlindex", text);
-  server.control("reset");
-
-  Downloader downloader;
-  downloader.setHash(HashType::SHA256, digest);
-  EXPECT_EQ(run(downloader, url, target).future, Result::Success);
-  expectCleanFinish(target, size, 23);
-  EXPECT_EQ(requestedOffsets("/download"), std::multiset<int64_t>{saved});
 }
 
 TEST_F(Resume, AFileThatChangedOnTheServerIsFetchedAfresh) {
