@@ -55,6 +55,23 @@ void LogDumpPath(const wchar_t* path)
         LogError("Crash dump could not be written: {}", "neither beside the program nor in the temporary folder");
 }
 
+// The folder exactly as given, never a guess: a missing one, or one that may not be what was meant,
+// ends the run before anything is made or downloaded.
+ExitCode RunSilentInstallAsGiven(const CommandLineParser& parser, const std::wstring& commandLine)
+{
+    const std::wstring& folder = parser.Find(L"dir")->second;
+    if (folder.empty()) {
+        LogError("No install folder given: {}", WideToUtf8(commandLine));
+        return ExitCode::InstallFolderFailed;
+    }
+    if (parser.ValueInDoubt(L"dir")) {
+        LogError("Install folder cannot be read without doubt (quote it, e.g. -dir:\"D:\\My Games\\\"): {}",
+                 WideToUtf8(commandLine));
+        return ExitCode::InstallFolderFailed;
+    }
+    return RunSilentInstall(folder);
+}
+
 } // namespace
 
 int AppMain(HINSTANCE instance)
@@ -64,10 +81,8 @@ int AppMain(HINSTANCE instance)
     if (!commandLine.empty())
         parser.Parse(commandLine);
 
-    std::wstring installFolder;
-    if (auto dir = parser.Find(L"dir"); dir != parser.End())
-        installFolder = dir->second;
-    const bool silent = !installFolder.empty();
+    // Given at all, the folder makes the run unattended: no window opens that nobody waits for.
+    const bool silent = parser.Has(L"dir");
 
     if (!parser.Has(L"runasadmin")) {
         if (!IsFirstInstance(kSingleInstanceEvent)) {
@@ -91,7 +106,7 @@ int AppMain(HINSTANCE instance)
 
     ExitCode code = ExitCode::Success;
     if (silent)
-        code = RunSilentInstall(installFolder);
+        code = RunSilentInstallAsGiven(parser, commandLine);
     else
         RunWindowMode(instance);
 

@@ -1,52 +1,154 @@
 #include "CommandLineParser.h"
 
+namespace {
+
+constexpr auto npos = std::wstring::npos;
+
+bool IsOptionMarker(wchar_t unit) { return unit == L'-' || unit == L'/'; }
+
+// A quote at the start of an argument, right before a marker: the whole option is one quoted argument.
+bool OpensQuotedOption(const std::wstring& text, size_t at)
+{
+    return at + 1 < text.size() && text[at] == L'"' && IsOptionMarker(text[at + 1]) &&
+           (at == 0 || text[at - 1] == L' ');
+}
+
+bool StartsOption(const std::wstring& text, size_t at)
+{
+    return at < text.size() && (IsOptionMarker(text[at]) || OpensQuotedOption(text, at));
+}
+
+// One argument from `start` by the usual Windows rules: 2n backslashes before a quote give n and the
+// quote opens or closes, 2n+1 give n and a literal quote, "" inside quotes gives a literal quote; a
+// blank outside quotes ends the argument. `end` is where it ended.
+std::wstring ReadArgument(const std::wstring& text, size_t start, size_t& end)
+{
+    std::wstring argument;
+    bool quoted = false;
+    size_t at = start;
+    while (at < text.size() && (quoted || text[at] != L' ')) {
+        size_t backslashes = 0;
+        while (at < text.size() && text[at] == L'\\') {
+            ++backslashes;
+            ++at;
+        }
+        if (at < text.size() && text[at] == L'"') {
+            argument.append(backslashes / 2, L'\\');
+            if (backslashes % 2 == 1) {
+                argument += L'"';
+            } else if (quoted && at + 1 < text.size() && text[at + 1] == L'"') {
+                argument += L'"';
+                ++at;
+            } else {
+                quoted = !quoted;
+            }
+            ++at;
+        } else {
+            argument.append(backslashes, L'\\');
+            if (at < text.size() && (quoted || text[at] != L' '))
+                argument += text[at++];
+        }
+    }
+    end = at;
+    return argument;
+}
+
+} // namespace
+
 // The whole command line is scanned, program path included: a '-' or '/' in the path yields a key
 // nobody asks for, which is harmless. Only U+0020 separates; tabs belong to keys and values.
 void CommandLineParser::Parse(const std::wstring& commandLine)
 {
     m_options.clear();
+    m_inDoubt.clear();
     m_rawText = commandLine;
     const std::wstring& text = m_rawText;
-    constexpr auto npos = std::wstring::npos;
 
     size_t position = 0;
     while (position < text.size()) {
         const size_t marker = text.find_first_of(L"-/", position);
         if (marker == npos || marker + 1 >= text.size())
             return;
+        if (marker > 0 && OpensQuotedOption(text, marker - 1)) {
+            position = ParseQuotedArgument(marker - 1);
+            continue;
+        }
         const size_t keyStart = marker + 1;
         const size_t keyEnd = text.find_first_of(L" :", keyStart);
         if (keyEnd == npos) {
-            Insert(text.substr(keyStart), {});
+            Insert(text.substr(keyStart), {}, false);
             return;
         }
         const std::wstring key = text.substr(keyStart, keyEnd - keyStart);
         if (text[keyEnd] == L' ' || keyEnd + 1 == text.size()) {
-            Insert(key, {});
+            Insert(key, {}, false);
             position = keyEnd + 1;
             continue;
         }
 
         size_t valueStart = keyEnd + 1;
         size_t valueEnd;
-        if (text[valueStart] == L'"') {
+        bool quotedValue = text[valueStart] == L'"';
+        if (quotedValue) {
             ++valueStart;
             valueEnd = text.find(L'"', valueStart);
         } else {
             valueEnd = text.find(L' ', valueStart);
         }
         if (valueEnd == npos) {
-            Insert(key, text.substr(valueStart));  // an unclosed quote takes the rest
+            Insert(key, text.substr(valueStart), false);  // an unclosed quote takes the rest
             return;
         }
-        Insert(key, text.substr(valueStart, valueEnd - valueStart));
+        const std::wstring value = text.substr(valueStart, valueEnd - valueStart);
+        bool inDoubt;
+        if (quotedValue) {
+            inDoubt = valueEnd + 1 < text.size() && text[valueEnd + 1] != L' ';
+        } else {
+            const size_t next = text.find_first_not_of(L' ', valueEnd);
+            inDoubt = next != npos && !StartsOption(text, next);
+        }
+        Insert(key, value, inDoubt);
         position = valueEnd + 1;
     }
+}
+
+size_t CommandLineParser::ParseQuotedArgument(size_t quote)
+{
+    size_t end = quote;
+    const std::wstring argument = ReadArgument(m_rawText, quote, end);
+    // argument[0] is the marker.
+    const size_t keyEnd = argument.find_first_of(L" :", 1);
+    if (keyEnd == npos) {
+        Insert(argument.substr(1), {}, false);
+        return end;
+    }
+    const std::wstring key = argument.substr(1, keyEnd - 1);
+    if (argument[keyEnd] == L' ') {
+        Insert(key, {}, true);  // more than a key inside the quotes
+        return end;
+    }
+    std::wstring value = argument.substr(keyEnd + 1);
+    bool inDoubt = false;
+    // The documented -key:"value" form, quoted once more as a whole by a script.
+    if (!value.empty() && value.front() == L'"') {
+        const size_t closing = value.find(L'"', 1);
+        inDoubt = closing != npos && closing + 1 < value.size();
+        value = value.substr(1, closing == npos ? npos : closing - 1);
+    }
+    // No folder or file name holds a quote: one here was escaped by a backslash meant for the path.
+    inDoubt = inDoubt || value.find(L'"') != npos;
+    Insert(key, value, inDoubt);
+    return end;
 }
 
 CommandLineParser::Options::const_iterator CommandLineParser::Find(const std::wstring& key) const
 {
     return m_options.find(ToLowerCopy(key));
+}
+
+bool CommandLineParser::ValueInDoubt(const std::wstring& key) const
+{
+    return m_inDoubt.count(ToLowerCopy(key)) != 0;
 }
 
 wchar_t CommandLineParser::ToLowerAscii(wchar_t unit)
@@ -62,8 +164,11 @@ std::wstring CommandLineParser::ToLowerCopy(const std::wstring& text)
     return lower;
 }
 
-void CommandLineParser::Insert(const std::wstring& key, const std::wstring& value)
+void CommandLineParser::Insert(const std::wstring& key, const std::wstring& value, bool inDoubt)
 {
-    if (!key.empty())
-        m_options.emplace(ToLowerCopy(key), value);  // emplace keeps an existing entry
+    if (key.empty())
+        return;
+    const auto [entry, inserted] = m_options.emplace(ToLowerCopy(key), value);  // emplace keeps an existing entry
+    if (inserted && inDoubt)
+        m_inDoubt.insert(entry->first);
 }

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 // Splits the process command line into options: "-key" or "/key", optionally followed by
-// ":value" (quoted, or up to the next blank). Keys are stored lower-cased (ASCII letters only);
-// values keep their case. The first occurrence of a key wins.
+// ":value" (quoted, or up to the next blank). An option given as one quoted argument
+// ("-key:value with blanks") is read by the usual argument rules, so a script that quotes each
+// argument gets the same value. Keys are stored lower-cased (ASCII letters only); values keep their
+// case. The first occurrence of a key wins.
 class CommandLineParser {
 public:
     using Options = std::map<std::wstring, std::wstring>;
@@ -17,14 +20,22 @@ public:
     Options::const_iterator End() const { return m_options.end(); }
     bool Has(const std::wstring& key) const { return Find(key) != End(); }
 
+    // The key's value may not be what was meant: an unquoted value followed by a word that starts no
+    // option (a folder with blanks left unquoted), text glued to a closing quote, or a value that
+    // holds a quote (a backslash before the closing quote escaped it).
+    bool ValueInDoubt(const std::wstring& key) const;
+
     const std::wstring& RawText() const { return m_rawText; }
 
     static wchar_t ToLowerAscii(wchar_t unit);
     static std::wstring ToLowerCopy(const std::wstring& text);
 
 private:
-    void Insert(const std::wstring& key, const std::wstring& value);
+    void Insert(const std::wstring& key, const std::wstring& value, bool inDoubt);
+    // The option that one quoted argument holds, opening at `quote`; returns where the argument ends.
+    size_t ParseQuotedArgument(size_t quote);
 
     std::wstring m_rawText;
     Options m_options;
+    std::set<std::wstring> m_inDoubt;
 };

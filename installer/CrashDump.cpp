@@ -9,6 +9,7 @@ namespace {
 
 constexpr size_t kPathCapacity = 1024;
 constexpr DWORD kDumpWrittenCallbackTimeoutMs = 5000;
+constexpr SIZE_T kDumpWriterStackSize = 1 << 20;
 
 // Thread that owns the one dump (0: none yet), and whether it has finished writing and telling where.
 std::atomic<DWORD> g_dumpWriter{0};
@@ -40,8 +41,15 @@ bool TemporaryFolder(wchar_t (&folder)[kPathCapacity])
     return true;
 }
 
+bool WriteMiniDumpOf(DWORD threadId, HANDLE file, EXCEPTION_POINTERS* pointers)
+{
+    MINIDUMP_EXCEPTION_INFORMATION exception{threadId, pointers, FALSE};
+    return MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal,
+                             pointers ? &exception : nullptr, nullptr, nullptr) != FALSE;
+}
+
 // A dump that could not be written whole is removed: it would help nobody.
-bool WriteDumpInto(const wchar_t* folder, const wchar_t* dumpName, const SYSTEMTIME& now,
+bool WriteDumpInto(DWORD threadId, const wchar_t* folder, const wchar_t* dumpName, const SYSTEMTIME& now,
                    EXCEPTION_POINTERS* pointers, wchar_t (&fileName)[kPathCapacity])
 {
     if (!FormatDumpFileName(fileName, kPathCapacity, folder, dumpName, GetCurrentProcessId(), now))
@@ -50,7 +58,7 @@ bool WriteDumpInto(const wchar_t* folder, const wchar_t* dumpName, const SYSTEMT
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
-    const bool written = WriteMiniDump(file, pointers);
+    const bool written = WriteMiniDumpOf(threadId, file, pointers);
     const bool closed = CloseHandle(file) != FALSE;
     if (written && closed)
         return true;
@@ -103,14 +111,47 @@ bool FormatDumpFileName(wchar_t* out, size_t capacity, const wchar_t* folder, co
 
 bool WriteMiniDump(HANDLE file, EXCEPTION_POINTERS* pointers)
 {
-    MINIDUMP_EXCEPTION_INFORMATION exception{GetCurrentThreadId(), pointers, FALSE};
-    return MiniDumpWriteDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpNormal,
-                             pointers ? &exception : nullptr, nullptr, nullptr) != FALSE;
+    return WriteMiniDumpOf(GetCurrentThreadId(), file, pointers);
 }
 
 void SetDumpWrittenCallback(DumpWrittenCallback callback) { g_dumpWritten = callback; }
 
 LONG CreateDumpFile(EXCEPTION_POINTERS* pointers, const wchar_t* dumpName)
+{
+    return CreateDumpFileOf(GetCurrentThreadId(), pointers, dumpName);
+}
+
+namespace {
+
+struct DumpRequest {
+    DWORD threadId;
+    EXCEPTION_POINTERS* pointers;
+    const wchar_t* dumpName;
+};
+
+DWORD WINAPI WriteRequestedDump(void* request)
+{
+    const auto* dump = static_cast<const DumpRequest*>(request);
+    CreateDumpFileOf(dump->threadId, dump->pointers, dump->dumpName);
+    return 0;
+}
+
+} // namespace
+
+LONG CreateDumpFileOnAnotherThread(EXCEPTION_POINTERS* pointers, const wchar_t* dumpName, DWORD timeoutMs)
+{
+    // Static: the caller's stack may have no room even for this.
+    static DumpRequest request;
+    request = {GetCurrentThreadId(), pointers, dumpName};
+    const HANDLE writer = CreateThread(nullptr, kDumpWriterStackSize, WriteRequestedDump, &request, 0, nullptr);
+    if (!writer)
+        return CreateDumpFile(pointers, dumpName);
+    WaitForSingleObject(writer, timeoutMs);
+    CloseHandle(writer);
+    return 1;
+}
+
+LONG CreateDumpFileOf(DWORD threadId, EXCEPTION_POINTERS* pointers, const wchar_t* dumpName)
 {
     if (!ClaimDump())
         return 0;
@@ -119,8 +160,9 @@ LONG CreateDumpFile(EXCEPTION_POINTERS* pointers, const wchar_t* dumpName)
     GetLocalTime(&now);
     static wchar_t folder[kPathCapacity];
     static wchar_t fileName[kPathCapacity];
-    const bool written = (ExecutableFolder(folder) && WriteDumpInto(folder, dumpName, now, pointers, fileName)) ||
-                         (TemporaryFolder(folder) && WriteDumpInto(folder, dumpName, now, pointers, fileName));
+    const bool written =
+        (ExecutableFolder(folder) && WriteDumpInto(threadId, folder, dumpName, now, pointers, fileName)) ||
+        (TemporaryFolder(folder) && WriteDumpInto(threadId, folder, dumpName, now, pointers, fileName));
     // Complete only once told: a thread that crashed meanwhile ends the process as soon as it is.
     TellDumpWritten(written ? fileName : nullptr);
     g_dumpComplete = true;

@@ -12,6 +12,13 @@
 // and returns 1, also when the file could not be created. Safe to call from any thread.
 LONG CreateDumpFile(EXCEPTION_POINTERS* pointers, const wchar_t* dumpName);
 
+// The same, recording the thread `threadId` as the one that failed.
+LONG CreateDumpFileOf(DWORD threadId, EXCEPTION_POINTERS* pointers, const wchar_t* dumpName);
+
+// For a thread whose own stack is spent (a stack overflow): a fresh thread writes the dump of this one
+// while it waits, `timeoutMs` at most.
+LONG CreateDumpFileOnAnotherThread(EXCEPTION_POINTERS* pointers, const wchar_t* dumpName, DWORD timeoutMs);
+
 // For places without exception pointers (a terminate handler, a catch-all): the same one dump, of the
 // calling thread as it stands, recorded under `exceptionCode`.
 LONG CreateDumpFileHere(const wchar_t* dumpName, DWORD exceptionCode);

@@ -47,9 +47,17 @@ int64_t CacheShare(const Options& options, int64_t running) {
   return std::min(share, kMaxSliceCacheSize);
 }
 
+// Never 0: a share that rounds down to nothing would be no limit at all.
 int32_t SpeedShare(const Options& options, int64_t running) {
-  if (options.maxDownloadSpeed == -1) return -1;
-  return running >= 1 ? static_cast<int32_t>(options.maxDownloadSpeed / running) : options.maxDownloadSpeed;
+  if (options.maxDownloadSpeed <= 0) return -1;
+  if (running < 1) return options.maxDownloadSpeed;
+  return static_cast<int32_t>(std::max<int64_t>(1, options.maxDownloadSpeed / running));
+}
+
+// A limit of fewer bytes per second than `threadNum` runs fewer transfers, each with a share of it.
+int32_t TransfersAtOnce(const Options& options) {
+  const int32_t threadNum = std::max(1, options.threadNum);
+  return options.maxDownloadSpeed > 0 ? std::min(threadNum, options.maxDownloadSpeed) : threadNum;
 }
 
 }  // namespace
@@ -341,7 +349,7 @@ void EntryHandler::detachTransfers(CURLM* multi) {
 // Starts idle slices until `threadNum` transfers run; each gets its share of cache and speed.
 // The first round shares by the number about to start, later ones by the number then running.
 int32_t EntryHandler::startSlices(CURLM* multi, int32_t running, bool firstRound) {
-  const int32_t threadNum = std::max(1, m_options->threadNum);
+  const int32_t threadNum = TransfersAtOnce(*m_options);
   const int32_t firstShare = std::min(threadNum, m_sliceManager->idleSliceCount());
   int32_t started = 0;
   while (running + started < threadNum) {

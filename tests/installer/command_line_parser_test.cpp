@@ -39,6 +39,64 @@ TEST(CommandLineParserTest, ReadsQuotedFolderAndFlagAfterQuotedProgramPath)
     ASSERT_NE(parser.Find(L"runasadmin"), parser.End());
     EXPECT_EQ(parser.Find(L"runasadmin")->second, L"");
     EXPECT_EQ(parser.RawText(), line);
+    EXPECT_FALSE(parser.ValueInDoubt(L"dir"));
+
+    // The same folder however a script or shell quotes it: the documented form, the whole option as
+    // one argument (Python's subprocess, PowerShell) with the usual backslash rules, and the
+    // documented form quoted once more as a whole.
+    for (const std::wstring arguments : {L"-dir:\"C:\\My Games\\Tolvan\\\"",
+                                         L"\"-dir:C:\\My Games\\Tolvan\\\\\"",
+                                         L"\"/DIR:C:\\My Games\\Tolvan\\\\\" /runasadmin",
+                                         L"\"-dir:\\\"C:\\My Games\\Tolvan\\\\\\\"\""}) {
+        SCOPED_TRACE(testing::PrintToString(arguments));
+        parser.Parse(L"\"C:\\Program Files\\Vexa\\VexaOnlineInstaller.exe\" " + arguments);
+        ASSERT_TRUE(parser.Has(L"dir"));
+        EXPECT_EQ(parser.Find(L"dir")->second, L"C:\\My Games\\Tolvan\\");
+        EXPECT_FALSE(parser.ValueInDoubt(L"dir"));
+    }
+    parser.Parse(L"app.exe \"/RunAsAdmin\" \"-dir:\"");
+    EXPECT_TRUE(parser.Has(L"runasadmin"));
+    EXPECT_EQ(ValueOf(L"app.exe \"-dir:\"", L"dir"), L"");
+    EXPECT_EQ(ValueOf(L"app.exe \"-dir\"", L"dir"), L"");
+}
+
+// A value that may not be what was meant is marked, so that the run can refuse it instead of guessing.
+TEST(CommandLineParserTest, MarksValuesThatCannotBeReadWithoutDoubt)
+{
+    const struct {
+        const wchar_t* arguments;
+        const wchar_t* value;
+    } doubtful[] = {
+        {L"-dir:C:\\My Games\\Tolvan\\", L"C:\\My"},                           // blanks left unquoted
+        {L"-dir:C:\\My Games -runasadmin", L"C:\\My"},
+        {L"\"-dir:C:\\My Games\\Tolvan\\\"", L"C:\\My Games\\Tolvan\""},      // the backslash escaped the quote
+        {L"\"-dir:C:\\My Games\\Tolvan\\\" -runasadmin", L"C:\\My Games\\Tolvan\" -runasadmin"},
+        {L"-dir:\"C:\\My\"Games", L"C:\\My"},                                       // text glued to the closing quote
+        {L"\"-dir:\\\"C:\\My\\\"Games\"", L"C:\\My"},
+        {L"\"-dir C:\\My Games\"", L""},                                            // more than the key in the quotes
+    };
+    for (const auto& row : doubtful) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.arguments)));
+        CommandLineParser parser;
+        parser.Parse(std::wstring(L"app.exe ") + row.arguments);
+        ASSERT_TRUE(parser.Has(L"dir"));
+        EXPECT_EQ(parser.Find(L"dir")->second, row.value);
+        EXPECT_TRUE(parser.ValueInDoubt(L"DIR"));
+    }
+    // Nothing in doubt: another option, trailing blanks, a quoted value before a word of its own.
+    for (const wchar_t* arguments : {L"-dir:D:\\Games\\ -runasadmin", L"-dir:D:\\Games\\   ", L"-dir:D:\\Games\\ \"/x\"",
+                                     L"-dir:\"D:\\My Games\\\" notes", L"-dir:\"D:\\Games"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
+        CommandLineParser parser;
+        parser.Parse(std::wstring(L"app.exe ") + arguments);
+        EXPECT_TRUE(parser.Has(L"dir"));
+        EXPECT_FALSE(parser.ValueInDoubt(L"dir"));
+    }
+    CommandLineParser parser;
+    parser.Parse(L"app.exe -dir:C:\\My Games -dir:D:\\");
+    EXPECT_TRUE(parser.ValueInDoubt(L"dir")) << "the first occurrence wins, its doubt with it";
+    parser.Parse(L"app.exe -dir:D:\\");
+    EXPECT_FALSE(parser.ValueInDoubt(L"dir")) << "parsing again forgets the doubt";
 }
 
 TEST(CommandLineParserTest, LooksKeysUpWithoutRegardToAsciiCase)

@@ -5,6 +5,8 @@
 //   raise-while-dumping  SIGABRT raised (as the C runtime's own functions abort) in a thread, and again
 //                     in the main thread while the first one's dump is being written
 //   main-fault        access violation in the main thread
+//   main-overflow     stack overflow in the main thread
+//   thread-overflow   stack overflow in a second thread
 //   thread-throw      C++ exception escapes a thread (std::terminate)
 //   terminate         std::terminate called in the main thread
 //   caught-then-fault a catch-all writes the dump, then a thread faults: still one dump
@@ -64,6 +66,20 @@ void TellDumpPath(const wchar_t* path)
     OutputDebugStringW((L"Crash dump written: " + std::wstring(path ? path : L"nowhere") + L"\n").c_str());
 }
 
+volatile bool g_deeper = true;
+
+// Recurses until the stack is spent; the frame's buffer keeps the compiler from folding it away.
+int Recurse(int depth)
+{
+    volatile char frame[1024];
+    frame[depth % sizeof(frame)] = static_cast<char>(depth);
+    if (!g_deeper)
+        return 0;
+    return Recurse(depth + 1) + frame[0];
+}
+
+void OverflowStack() { Recurse(0); }
+
 [[noreturn]] void Terminate() { std::terminate(); }
 [[noreturn]] void Abort() { std::abort(); }
 
@@ -119,6 +135,10 @@ int main()
     } else if (CrashInThreads(mode)) {
     } else if (mode == L"main-fault") {
         Fault();
+    } else if (mode == L"main-overflow") {
+        OverflowStack();
+    } else if (mode == L"thread-overflow") {
+        std::thread(OverflowStack).join();
     } else if (mode == L"thread-throw") {
         std::thread([] { throw std::runtime_error("escaped"); }).join();
     } else if (mode == L"terminate") {

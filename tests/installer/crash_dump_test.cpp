@@ -211,9 +211,16 @@ TEST(CrashDumpTest, ThreadsCrashingAtOnceLeaveOneDumpAndTheCrashCodeEveryTime)
     }
 }
 
-TEST(CrashDumpTest, AFaultInTheMainThreadLeavesOneDump)
+// A stack overflow leaves its thread no room for the dump: it still ends the process with the crash
+// code and one dump, whose path is told.
+TEST(CrashDumpTest, AFaultOrStackOverflowInEitherThreadLeavesOneDump)
 {
-    ExpectOneDump(L"main-fault", EXCEPTION_ACCESS_VIOLATION);
+    for (const auto& [mode, code] : {std::pair<const wchar_t*, DWORD>{L"main-fault", EXCEPTION_ACCESS_VIOLATION},
+                                     {L"main-overflow", EXCEPTION_STACK_OVERFLOW},
+                                     {L"thread-overflow", EXCEPTION_STACK_OVERFLOW}}) {
+        SCOPED_TRACE(WideToUtf8(mode));
+        ExpectOneDump(mode, code, "Crash dump written: ");
+    }
 }
 
 TEST(CrashDumpTest, AnExceptionEscapingAThreadLeavesOneDumpThroughTerminate)

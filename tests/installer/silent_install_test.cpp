@@ -72,14 +72,24 @@ protected:
 
 TEST_F(SilentInstall, DownloadsTheSetupAndStartsItWithTheFolder)
 {
-    for (const std::wstring leaf : {L"Games\\", L"My Games\\", L"游戏 目录\\"}) {
+    const std::wstring base = work.path + L"target\\";
+    const std::wstring setupName = L"VexaGameFull.exe";
+    // The longest folder whose setup still starts: its full path takes 259 units.
+    const std::wstring longest = std::wstring(259 - base.size() - setupName.size() - 1, L'x') + L"\\";
+    const struct {
+        std::wstring leaf;
+        bool quotedWhole;  // the option as one argument, as a script's argument list passes it
+    } rows[] = {{L"Games\\", false}, {L"My Games\\", false}, {L"游戏 目录\\", false}, {L"One Argument\\", true},
+                {longest, false}};
+    for (const auto& [leaf, quotedWhole] : rows) {
         SCOPED_TRACE(WideToUtf8(leaf));
-        const std::wstring folder = work.path + L"target\\" + leaf;
+        const std::wstring folder = base + leaf;
         const std::wstring record = work.path + L"record.json";
         DeleteFileW(record.c_str());
         server.control("reset");
 
-        InstallerProcess installer(L"-dir:\"" + folder + L"\"", Environment(record));
+        InstallerProcess installer(quotedWhole ? L"\"-dir:" + folder + L"\\\"" : L"-dir:\"" + folder + L"\"",
+                                   Environment(record));
         EXPECT_EQ(installer.Wait(), 0u);
         EXPECT_EQ(installer.WindowsSeen(), 0);
 
@@ -204,23 +214,34 @@ TEST_F(SilentInstall, SecondCopyEndsAtOnceUnlessRelaunchedElevated)
 TEST_F(SilentInstall, AFolderThatCannotTakeTheSetupEndsWithCode1)
 {
     WriteWholeFile(work.path + L"blocker", "a file where a folder level should be");
+    const std::wstring longFolder = work.path + L"long\\";
+    // The setup's full path would take 260 units: one too many.
+    const std::wstring tooLong = longFolder + std::wstring(260 - longFolder.size() - 16 - 1, L'y') + L"\\";
     const struct {
-        std::wstring folder;
+        std::wstring arguments;
         const char* logged;
     } cases[] = {
-        {work.path + L"blocker\\sub\\", "Create install folder failed"},
-        {work.path + L"long\\" + std::wstring(240, L'x') + L"\\", "Install folder too long for the setup"},
+        {L"-dir:" + work.path + L"blocker\\sub\\", "Create install folder failed"},
+        {L"-dir:" + longFolder + std::wstring(240, L'x') + L"\\", "Install folder too long for the setup"},
+        {L"-dir:" + tooLong, "Install folder too long for the setup"},
+        // A folder missing or in doubt is never guessed at, and no window waits for an answer.
+        {L"-dir", "No install folder given"},
+        {L"-dir:\"\"", "No install folder given"},
+        {L"-dir:" + work.path + L"My Games\\", "Install folder cannot be read without doubt"},
+        {L"\"-dir:" + work.path + L"My Games\\\"", "Install folder cannot be read without doubt"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.logged);
+        SCOPED_TRACE(WideToUtf8(c.arguments));
         server.control("reset");
         const std::wstring record = work.path + L"record.json";
-        InstallerProcess installer(L"-dir:" + c.folder, Environment(record));
+        InstallerProcess installer(c.arguments, Environment(record));
         EXPECT_EQ(installer.Wait(), static_cast<DWORD>(kFolderFailed));
+        EXPECT_EQ(installer.WindowsSeen(), 0);
         EXPECT_FALSE(FileExists(record));
         EXPECT_NE(LogText().find(c.logged), std::string::npos);
         EXPECT_EQ(server.control("log").size(), 0u) << "nothing is downloaded";
     }
+    EXPECT_FALSE(FileExists(work.path + L"My\\")) << "a folder other than the one meant was made";
 }
 
 TEST_F(SilentInstall, ASetupThatCannotStartEndsWithCode3)

@@ -79,6 +79,55 @@ TEST_F(Download, SpeedLimitIsSharedAndTheFileStillArrives) {
   expectCleanFinish(target, 2 << 20);
 }
 
+// However small the share of each slice, the limit is kept and no slice ends by the low-speed abort:
+// a limit below the number of slices (3 B/s), shares below the abort's threshold (8 B/s, 16 KiB/s).
+// The runs go side by side and are stopped after ten speed reports (a count, not a time): each ends
+// by the stop alone, having taken no more than its limit allows in twice the longest wait plus one
+// buffer per transfer.
+TEST_F(Download, SmallSpeedLimitsAreKeptAndEndNoSliceByTimeout) {
+  constexpr int32_t kSlices = 4;
+  constexpr int64_t kSize = 16 << 20;
+  constexpr int64_t kLongestWaitSeconds = 120;
+  constexpr int64_t kReceiveBuffer = 128 * 1024;
+  struct Run {
+    int32_t limit;
+    Downloader downloader;
+    LogCapture log;
+    std::atomic<int> speedReports{0};
+    std::string target;
+    std::shared_future<Result> future;
+  };
+  std::vector<std::unique_ptr<Run>> runs;
+  for (const int32_t limit : {3, 32, 64 << 10}) {
+    auto run = std::make_unique<Run>();
+    run->limit = limit;
+    run->downloader.setThreadNum(kSlices);
+    run->downloader.setSlicePolicy(SlicePolicy::FixedNum, kSlices);
+    run->downloader.setMaxDownloadSpeed(limit);
+    run->downloader.setLowSpeedLimit(1 << 20, 1);
+    run->downloader.setVerboseOutput(run->log.sink());
+    run->target = dir.file("limit-" + std::to_string(limit) + ".exe");
+    Run* self = run.get();
+    run->future = run->downloader.start(serve("/limit-" + std::to_string(limit), kSize), run->target, {}, {},
+                                        [self](int64_t) { ++self->speedReports; });
+    runs.push_back(std::move(run));
+  }
+  EXPECT_TRUE(WaitUntil([&] {
+    for (const auto& run : runs) {
+      if (run->speedReports < 10 && run->future.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+        return false;
+    }
+    return true;
+  }));
+  for (const auto& run : runs) {
+    SCOPED_TRACE("limit " + std::to_string(run->limit));
+    run->downloader.stop();
+    EXPECT_EQ(run->future.get(), Result::Stopped) << run->log.text();
+    EXPECT_EQ(run->log.text().find("curl code 28"), std::string::npos) << "a slice ended by the low-speed abort";
+    EXPECT_LE(savedBytes(run->target), run->limit * kLongestWaitSeconds + kSlices * kReceiveBuffer);
+  }
+}
+
 TEST_F(Download, ProgressAndSpeedReportsAreConsistent) {
   Downloader downloader;
   downloader.setThreadNum(2);
@@ -152,32 +201,46 @@ TEST_F(Download, ExpectedHashesInAnyCaseComplete) {
   }
 }
 
-// Bytes that reached the temporary file after the last index save (a killed run) are not counted,
-// but a matching hash proves the file whole: the run completes without fetching anything.
-TEST_F(Download, AMatchingHashCompletesEvenWhenTheCountedSizeFallsShort) {
+// A resumed run with a hash set. Bytes that reached the temporary file after the last index save (a
+// killed run) are not counted, but a matching hash proves the file whole: the run completes without
+// fetching anything. Saved bytes that do not pass the hash until the rest has come are kept: only what
+// the unfinished first slice misses is asked for.
+TEST_F(Download, AResumedRunWithAHashFetchesOnlyWhatTheSavedBytesLack) {
   const int64_t size = 300000;
+  const int64_t half = size / 2;
+  const struct {
+    int64_t firstCapacity;
+    int64_t secondCapacity;
+    int64_t bytesOnDisk;  // from the start; zero bytes after them up to the second slice
+    std::multiset<int64_t> asked;
+  } rows[] = {{1000, 0, size, {}}, {half / 2, half, half / 2, {half / 2}}};
   const std::string url = serve("/download", size, 7);
   const std::string whole = reference(url);
   std::string digest;
   ASSERT_EQ(GetFileHash(HashType::SHA256, whole, nullptr, digest), Result::Success);
-  const std::string target = dir.file("uncounted.exe");
-  WriteBytes(target + ".slicedl", ReadBytes(whole));
-  IndexContent index;
-  index.fileSize = size;
-  index.url = url;
-  index.tmpFilePath = target + ".slicedl";
-  index.updateTime = CurrentUnixTime();
-  index.slices = {{0, size / 2 - 1, 1000}, {size / 2, size - 1, 0}};
-  std::string bytes;
-  ASSERT_TRUE(SerializeIndex(index, bytes));
-  WriteBytes(target + ".sdlindex", bytes);
-  server.control("reset");
+  for (const auto& row : rows) {
+    SCOPED_TRACE("first slice holds " + std::to_string(row.firstCapacity));
+    const std::string target = dir.file("resumed-" + std::to_string(row.firstCapacity) + ".exe");
+    std::string bytes = ReadBytes(whole);
+    std::fill(bytes.begin() + std::min(row.bytesOnDisk, half), bytes.begin() + half, '\0');
+    WriteBytes(target + ".slicedl", bytes);
+    IndexContent index;
+    index.fileSize = size;
+    index.url = url;
+    index.tmpFilePath = target + ".slicedl";
+    index.updateTime = CurrentUnixTime();
+    index.slices = {{0, half - 1, row.firstCapacity}, {half, size - 1, row.secondCapacity}};
+    std::string text;
+    ASSERT_TRUE(SerializeIndex(index, text));
+    WriteBytes(target + ".sdlindex", text);
+    server.control("reset");
 
-  Downloader downloader;
-  downloader.setHash(HashType::SHA256, digest);
-  EXPECT_EQ(run(downloader, url, target).future, Result::Success);
-  expectCleanFinish(target, size, 7);
-  EXPECT_EQ(requestCount("GET", "/download"), 0);
+    Downloader downloader;
+    downloader.setHash(HashType::SHA256, digest);
+    EXPECT_EQ(run(downloader, url, target).future, Result::Success);
+    expectCleanFinish(target, size, 7);
+    EXPECT_EQ(requestedOffsets("/download"), row.asked);
+  }
 }
 
 TEST_F(Download, HashMismatchKeepsTheWorkFilesAndNoTarget) {
