@@ -199,9 +199,7 @@ void ControlDeletion::Settle()
 {
     DeletionQueue& queue = Queue();
     if (!queue.controls.empty() || !queue.wakeWindow) return;
-    const HWND wakeWindow = std::exchange(queue.wakeWindow, nullptr);
-    queue.armed = false;
-    ::DestroyWindow(wakeWindow);
+    ::DestroyWindow(std::exchange(queue.wakeWindow, nullptr));
 }
 
 }  // namespace SkinUI

@@ -725,7 +725,7 @@ TEST_F(HandlerDeletesSenderTest, TheDeletionQueueLetsGoOfWhatIsDeletedElsewhereA
     notes.onNotify = [&](NotifyMessage& msg) {
         if (msg.sType != L"click" || msg.pSender != button) return;
         auto* kept = new CControlUI();
-        ControlDeletion::Delete(kept);
+        EXPECT_TRUE(ControlDeletion::Delete(kept));
         delete kept;
     };
     EXPECT_TRUE(button->Activate());

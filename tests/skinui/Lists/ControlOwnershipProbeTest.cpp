@@ -501,7 +501,7 @@ TEST_F(ControlOwnershipProbe, DeletingAControlAContainerStillHoldsIsRefused)
     Window a(kTwoButtons);
     ASSERT_NE(nullptr, a.root);
     CControlUI* one = a.Find(L"one");
-    ControlDeletion::Delete(one);
+    EXPECT_FALSE(ControlDeletion::Delete(one));
     PumpFor(50);
     FlushQuarantine();
     a.Layout();
