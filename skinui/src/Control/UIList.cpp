@@ -77,6 +77,7 @@ void CListBodyUI::SetScrollPos(SIZE pos, bool notify)
 
 void CListBodyUI::SetPos(RECT rc, bool invalidate)
 {
+    const auto placing = PlacingChildren();
     // The size event runs application code, which may delete the control.
     const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);

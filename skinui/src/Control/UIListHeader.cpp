@@ -64,6 +64,7 @@ int CListHeaderUI::ItemWidth(CControlUI* child, int total, SIZE available)
 
 void CListHeaderUI::SetPos(RECT rc, bool invalidate)
 {
+    const auto placing = PlacingChildren();
     // The size event runs application code, which may delete the control.
     const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);

@@ -1,10 +1,13 @@
 #include "Core/ControlDeletion.h"
 
 #include "Core/ControlUI.h"
+#include "Core/UITaskQueue.h"
 #include "Core/WindowUIManager.h"
+#include "Layout/ContainerUI.h"
 #include "Utils/DispatchScope.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace SkinUI {
@@ -13,13 +16,16 @@ namespace {
 struct Queued {
     CControlUI* control;
     const CWindowUIManager* rootOf;
-    const CWindowUIManager* from;  // the window it left; its end deletes it when no dispatch runs
+    const CWindowUIManager* from;  // the window it left; its end deletes it when none of its dispatches runs
 };
 
 struct DeletionQueue {
     std::vector<Queued> controls;
-    HWND wakeWindow = nullptr;
-    bool armed = false;  // a wake-up is on its way to wakeWindow
+    HWND wakeWindow = nullptr;  // the queue's own, while something waits
+    bool armed = false;         // a wake-up is on its way
+    // Dispatches below this depth do not hold deletions back: those a window's end makes as it deletes
+    // its tree go at once, while the handlers that tree runs on its way still make theirs wait.
+    int ground = 0;
 };
 
 DeletionQueue& Queue()
@@ -39,24 +45,63 @@ std::vector<Queued>::iterator Find(const CControlUI* control)
     return std::find_if(controls.begin(), controls.end(), Entry(control));
 }
 
+// Any loop of the thread dispatches the wake-up here, the application's own and a system modal one too.
+LRESULT CALLBACK WakeWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!UITaskQueue::IsWakeUp(msg, wParam, lParam)) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    UITaskQueue::Drain();
+    return 0;
+}
+
+HWND CreateWakeWindow()
+{
+    static constexpr wchar_t kClassName[] = L"SkinUIDeletionWake";
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = &WakeWindowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kClassName;
+    if (!::RegisterClassW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+    return ::CreateWindowExW(0, kClassName, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+}
+
 }  // namespace
 
-void ControlDeletion::Delete(CControlUI* control, bool delayed, const CWindowUIManager* rootOf)
+bool ControlDeletion::Delete(CControlUI* control, bool delayed, const CWindowUIManager* rootOf)
 {
-    if (!control) return;
-    if (!delayed && !CDispatchScope::IsActive()) {
-        // Gone for its watchers now, even when a reference count keeps the object a while longer.
-        control->m_lifetime.reset();
-        control->DeleteSelf();
-        return;
+    if (!control || HeldByContainer(control)) return false;
+    if (!delayed && !MustWait()) {
+        DeleteNow(control);
+        return true;
     }
-    CWindowUIManager* manager = control->LiveManager();
-    const HWND wakeWindow = manager ? manager->GetWindowHandle() : nullptr;
+    Enqueue(control, rootOf, control->LiveManager());
+    return true;
+}
+
+// Deleted behind its container's back, the container would go on listing it.
+bool ControlDeletion::HeldByContainer(CControlUI* control)
+{
+    CControlUI* parent = control->GetParent();
+    const auto* container = parent ? static_cast<IContainerUI*>(parent->GetInterface(L"IContainer")) : nullptr;
+    return container && container->GetItemIndex(control) >= 0;
+}
+
+bool ControlDeletion::MustWait() { return CDispatchScope::Depth() > Queue().ground; }
+
+void ControlDeletion::DeleteNow(CControlUI* control)
+{
+    // Gone for its watchers now, even when a reference count keeps the object a while longer.
+    control->m_lifetime.reset();
+    control->DeleteSelf();
+}
+
+void ControlDeletion::Enqueue(CControlUI* control, const CWindowUIManager* rootOf, const CWindowUIManager* from)
+{
     // Everything under it goes with it: whoever watches a part of it sees it gone, as after a deletion.
     control->FindControl(&ControlDeletion::EndLifetime, nullptr, FIND_ALL);
     control->SetManager(nullptr, nullptr, false);
-    Queue().controls.push_back(Queued{control, rootOf, manager});
-    Arm(wakeWindow);
+    Queue().controls.push_back(Queued{control, rootOf, from});
+    Arm();
 }
 
 bool ControlDeletion::IsQueued(const CControlUI* control) { return Find(control) != Queue().controls.end(); }
@@ -67,29 +112,44 @@ bool ControlDeletion::TakeBack(CControlUI* control, const CWindowUIManager* root
     if (found == Queue().controls.end() || !rootOf || found->rootOf != rootOf) return false;
     Queue().controls.erase(found);
     control->FindControl(&ControlDeletion::StartLifetime, nullptr, FIND_ALL);
+    Settle();
     return true;
 }
 
 void ControlDeletion::Forget(const CControlUI* control)
 {
     auto& controls = Queue().controls;
-    controls.erase(std::remove_if(controls.begin(), controls.end(), Entry(control)), controls.end());
+    const auto forgotten = std::remove_if(controls.begin(), controls.end(), Entry(control));
+    if (forgotten == controls.end()) return;
+    controls.erase(forgotten, controls.end());
+    Settle();
 }
 
-void ControlDeletion::WindowEnds(const CWindowUIManager* window)
+void ControlDeletion::WindowEnds(const CWindowUIManager* window, CControlUI* root)
 {
-    if (!CDispatchScope::IsActive()) DeleteWhere([window](const Queued& queued) { return queued.from == window; });
+    DeletionQueue& queue = Queue();
+    if (CDispatchScope::IsActiveFor(window->GetWindowHandle())) {
+        // Its own handler is still on the stack: the tree waits for the loop.
+        if (root) Enqueue(root, nullptr, nullptr);
+    } else {
+        const int ground = std::exchange(queue.ground, CDispatchScope::Depth());
+        if (root) DeleteNow(root);
+        DeleteWhere([window](const Queued& queued) { return queued.from == window; });
+        queue.ground = ground;
+    }
     // Another window may come at its address: what still waits no longer names it.
-    for (Queued& queued : Queue().controls) {
+    for (Queued& queued : queue.controls) {
         if (queued.rootOf == window) queued.rootOf = nullptr;
         if (queued.from == window) queued.from = nullptr;
     }
+    Settle();
 }
 
 void ControlDeletion::Flush()
 {
     Queue().armed = false;
-    if (!CDispatchScope::IsActive()) DeleteWhere([](const Queued&) { return true; });
+    if (!MustWait()) DeleteWhere([](const Queued&) { return true; });
+    Settle();
 }
 
 template <class Which>
@@ -117,26 +177,29 @@ CControlUI* CALLBACK ControlDeletion::StartLifetime(CControlUI* control, void*)
     return nullptr;
 }
 
-void ControlDeletion::Arm(HWND wakeWindow)
+void ControlDeletion::Arm()
 {
     DeletionQueue& queue = Queue();
     CDispatchScope::SetUnwoundHook(&ControlDeletion::Rearm);
-    // A wake-up posted to a window that has gone since is lost with it: another window carries the next.
     if (queue.armed && ::IsWindow(queue.wakeWindow)) return;
-    if (wakeWindow) queue.wakeWindow = wakeWindow;
-    if (!::IsWindow(queue.wakeWindow)) queue.wakeWindow = CWindowUIManager::AnyLiveWindow();
-    // Without any window, the framework's own loop flushes at its next turn.
-    queue.armed = CWindowUIManager::PostTask(queue.wakeWindow, &ControlDeletion::Flush);
+    if (!::IsWindow(queue.wakeWindow)) queue.wakeWindow = CreateWakeWindow();
+    // Without a window of its own a framework window carries it; without any, the framework's loop
+    // flushes as it ends.
+    const HWND carrier = queue.wakeWindow ? queue.wakeWindow : CWindowUIManager::AnyLiveWindow();
+    queue.armed = CWindowUIManager::PostTask(carrier, &ControlDeletion::Flush);
 }
 
 void ControlDeletion::Rearm()
 {
-    if (!Queue().controls.empty()) Arm(nullptr);
+    if (!Queue().controls.empty()) Arm();
 }
 
-void ControlDeletion::WakeThrough(HWND window)
+// Nothing waits: the queue's window goes (a wake-up still on its way finds nothing to do).
+void ControlDeletion::Settle()
 {
-    if (!Queue().controls.empty()) Arm(window);
+    DeletionQueue& queue = Queue();
+    if (!queue.controls.empty() || !queue.wakeWindow) return;
+    ::DestroyWindow(std::exchange(queue.wakeWindow, nullptr));
 }
 
 }  // namespace SkinUI

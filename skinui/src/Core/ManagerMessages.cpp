@@ -34,7 +34,7 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
 {
     if (!m_hwnd) return false;
     // Also for a window that is no CWindowWnd: the handlers below run inside a dispatch.
-    const CDispatchScope dispatch;
+    const CDispatchScope dispatch(m_hwnd);
     if (RunFilters(m_messageFilters, msg, wParam, lParam, result)) {
         UpdateMouseFromFilter(msg, lParam);
         return true;

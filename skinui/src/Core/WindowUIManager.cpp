@@ -5,6 +5,7 @@
 #include "Core/SkinBuildLimits.h"
 #include "Core/WindowWnd.h"
 
+#include <utility>
 #include <vector>
 
 namespace SkinUI {
@@ -93,11 +94,9 @@ CWindowUIManager::CWindowUIManager()
 CWindowUIManager::~CWindowUIManager()
 {
     RemoveItem(AllManagers(), this);
-    // Closed from one of its handlers, the window's tree waits for that dispatch to end.
-    CControlUI* root = m_root;
-    m_root = nullptr;
-    ControlDeletion::Delete(root);
-    ControlDeletion::WindowEnds(this);
+    // The tree goes with the window (its handlers may be bound to the window object), unless one of the
+    // window's own dispatches is still on the stack.
+    ControlDeletion::WindowEnds(this, std::exchange(m_root, nullptr));
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i)
         delete static_cast<NotifyMessage*>(m_asyncNotifications[i]);
     m_asyncNotifications.Empty();
@@ -163,7 +162,6 @@ void CWindowUIManager::Init(HWND hwnd, const wchar_t* name)
     LiveManagers().Add(this);
     // Work queued while no window could carry the wake-up runs through this one.
     if (!m_asyncNotifications.IsEmpty()) PostDelayedWork();
-    ControlDeletion::WakeThrough(hwnd);
 }
 
 bool CWindowUIManager::AttachRootControl(CControlUI* root)

@@ -61,16 +61,21 @@ using ControlCreator = CControlUI* (*)(const wchar_t* className);
 // - A manager sets timers, option groups and post-paint entries only for its own controls.
 // - Deletion waits for the dispatch. Every deletion the framework makes (a container's auto-destroy, a
 //   replaced root, a closed window's tree, a removed tree node) goes through ControlDeletion. While any
-//   dispatch runs (a message of a framework window, a notification, an event handler: CDispatchScope),
-//   the control is not deleted: it leaves its window and parent at once, every lifetime watcher of it or
-//   of a control under it sees it gone, and it is deleted from a message loop once no dispatch runs. The
-//   delayed-destroy setting only decides whether a deletion outside any dispatch also waits for the loop.
-//   So code up the stack of a handler never touches freed memory, whatever the handler deleted; it stops
-//   where its watcher says the control is gone. A window closed while none of its dispatches runs deletes
-//   its tree at once. The web browser and Flash controls are COM objects too: deleted, they let go of
-//   their hosted component and live on until its last Release; their events reach the application
-//   inside a dispatch. An application that deletes a control it kept calls ControlDeletion::Delete
-//   rather than delete: only that waits for the dispatch and for such a component's last Release.
+//   dispatch runs (a message of a framework window, a notification, an event handler, a container placing
+//   its children or a tab layout selecting a page, whether a message or the application started it:
+//   CDispatchScope), the control is not deleted: it leaves its window and parent at once, every lifetime
+//   watcher of it or of a control under it sees it gone, and it is deleted from a message loop once no
+//   dispatch runs; any loop of the UI thread does it (the queue wakes it through a message-only window of
+//   its own). The delayed-destroy setting only decides whether a deletion outside any dispatch also waits
+//   for the loop. So code up the stack of a handler never touches freed memory, whatever the handler
+//   deleted; it stops where its watcher says the control is gone. A window's tree never outlives the
+//   window object: a window that ends while none of its own dispatches runs (also from another window's
+//   handler, or as a modal dialog shown from one) deletes its tree, and what left it for the queue, at
+//   once. The web browser and Flash controls are COM objects too: deleted, they let go of their hosted
+//   component and live on until its last Release; their events reach the application inside a dispatch.
+//   An application that deletes a control it kept calls ControlDeletion::Delete rather than delete: only
+//   that waits for the dispatch and for such a component's last Release. ControlDeletion::Delete refuses
+//   (answers false for) a control a container still holds: the container's Remove takes it out.
 // - A control waiting for its deletion belongs to the queue: every Add (and any other window's
 //   AttachRootControl) refuses it; only the window whose root it was takes it back, by attaching it as
 //   its root again.

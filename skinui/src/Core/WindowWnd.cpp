@@ -68,7 +68,7 @@ LRESULT CWindowWnd::Route(CWindowWnd* window, HWND hwnd, UINT msg, WPARAM wParam
     // outermost of those messages has returned; until then the object and its manager stay whole.
     // The final call comes after this dispatch: a window closed while no other dispatch runs takes its
     // controls with it at once.
-    CDispatchScope::Enter();
+    CDispatchScope::Enter(hwnd);
     window->EnterHandlers();
     const LRESULT result =
         msg == WM_NCDESTROY ? window->FinalMessage(msg, wParam, lParam) : window->HandleMessage(msg, wParam, lParam);
@@ -96,7 +96,7 @@ CWindowWnd* CWindowWnd::FromHandle(HWND hwnd)
 
 CWindowWnd::HandlerScope::HandlerScope(HWND hwnd) : m_window(FromHandle(hwnd)), m_hwnd(hwnd)
 {
-    CDispatchScope::Enter();
+    CDispatchScope::Enter(hwnd);
     if (m_window) m_window->EnterHandlers();
 }
 

@@ -90,6 +90,7 @@ void CBoxLayoutUI::SetSepImmMode(bool immediate)
 
 void CBoxLayoutUI::SetPos(RECT rc, bool invalidate)
 {
+    const auto placing = PlacingChildren();
     // The size event runs application code, which may delete the control.
     const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);

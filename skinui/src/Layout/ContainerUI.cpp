@@ -35,8 +35,9 @@ CContainerUI::~CContainerUI()
 {
     // The children go as Remove would take them: deleted now, or let go of completely when kept.
     m_delayedDestroy = false;
-    for (int i = 0; i < m_items.GetSize(); ++i) DestroyChild(static_cast<CControlUI*>(m_items[i]));
+    const CPtrArray items(m_items);
     m_items.Empty();
+    for (int i = 0; i < items.GetSize(); ++i) DestroyChild(static_cast<CControlUI*>(items[i]));
     ControlDeletion::Delete(m_verticalScrollBar);
     ControlDeletion::Delete(m_horizontalScrollBar);
 }
@@ -451,8 +452,15 @@ RECT CContainerUI::GetClientPos() const
     return rc;
 }
 
+CDispatchScope CContainerUI::PlacingChildren() const
+{
+    const CWindowUIManager* manager = LiveManager();
+    return CDispatchScope(manager ? manager->GetWindowHandle() : nullptr);
+}
+
 void CContainerUI::SetPos(RECT rc, bool invalidate)
 {
+    const auto placing = PlacingChildren();
     // The size event runs application code, which may delete the control.
     const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/ControlUI.h"
+#include "Utils/DispatchScope.h"
 #include "Utils/PtrArray.h"
 
 namespace SkinUI {
@@ -95,6 +96,9 @@ public:
     bool PaintParts(HDC hdc, const RECT& paint, CControlUI* stop) override;
 
 protected:
+    // Placing children calls their overrides and size events, application code that may delete them, this
+    // container or its window: what it deletes waits until the placing has ended, however it started.
+    CDispatchScope PlacingChildren() const;
     bool CanAdopt(const CControlUI* control) const;
     void DestroyChild(CControlUI* control);
     // Gives the children this container's visibility; stops once `alive` (this container's) has expired.

@@ -70,6 +70,7 @@ bool CTabLayoutUI::SelectItem(int index)
     if (index < 0 || index >= GetCount()) return false;
     if (index == m_selected) return true;
     const int old = m_selected;
+    const auto placing = PlacingChildren();
     if (!ShowPage(index)) return true;
     SetPos(m_rcItem, true);
     RequestParentLayout();
@@ -112,6 +113,7 @@ bool CTabLayoutUI::SelectItemByControl(CControlUI* control)
 
 void CTabLayoutUI::SetPos(RECT rc, bool invalidate)
 {
+    const auto placing = PlacingChildren();
     // The size event runs application code, which may delete the control.
     const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);

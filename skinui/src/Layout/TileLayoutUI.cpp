@@ -67,6 +67,7 @@ int CTileLayoutUI::RowHeight(const std::vector<CControlUI*>& cells, size_t first
 
 void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
 {
+    const auto placing = PlacingChildren();
     // The size event runs application code, which may delete the control.
     const auto alive = WatchLifetime();
     CControlUI::SetPos(rc, invalidate);

@@ -1,26 +1,35 @@
 #pragma once
 
+#include <vector>
+
 namespace SkinUI {
 
 // Marks the UI thread as running code on the framework's behalf that may call into the application: a
-// message of one of its windows, a notification, an event handler. Work that would pull a control from
-// under such code (deleting it) waits until the outermost scope has ended; the hook hears of that moment.
+// message of one of its windows, a notification, an event handler, a layout. Work that would pull a control
+// from under such code (deleting it) waits until the outermost scope has ended; the hook hears of that
+// moment. A scope may name the window it runs for (its handle): a window that ends while none of its own
+// scopes runs takes its tree with it at once, even inside another window's handler.
 class CDispatchScope {
 public:
-    CDispatchScope() { Enter(); }
+    explicit CDispatchScope(const void* window = nullptr) { Enter(window); }
     ~CDispatchScope() { Leave(); }
     CDispatchScope(const CDispatchScope&) = delete;
     CDispatchScope& operator=(const CDispatchScope&) = delete;
 
-    static void Enter() { ++s_depth; }
+    static void Enter(const void* window = nullptr);
     static void Leave();
-    static bool IsActive() { return s_depth > 0; }
+    static bool IsActive() { return Depth() > 0; }
+    static int Depth() { return static_cast<int>(Running().size()); }
+    // Whether a scope that names this window runs.
+    static bool IsActiveFor(const void* window);
 
     using UnwoundHook = void (*)();
     static void SetUnwoundHook(UnwoundHook hook) { s_unwound = hook; }
 
 private:
-    static int s_depth;
+    // The window of each running scope (null when it names none), outermost first.
+    static std::vector<const void*>& Running();
+
     static UnwoundHook s_unwound;
 };
 

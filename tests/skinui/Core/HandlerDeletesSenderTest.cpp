@@ -12,6 +12,7 @@
 #include "Control/UIOption.h"
 #include "Control/UISlider.h"
 #include "Control/UITreeView.h"
+#include "Core/ControlDeletion.h"
 #include "Layout/BoxLayout.h"
 #include "Layout/TabLayoutUI.h"
 #include "Layout/TileLayoutUI.h"
@@ -89,6 +90,54 @@ struct RemovingDelegate {
 
 LPARAM ClientPoint(int x, int y) { return MAKELPARAM(x, y); }
 
+// An application control whose own placement removes `doomed` from `from` on its n-th call (0: never).
+class RemovingOnPlacement : public CControlUI {
+public:
+    RemovingOnPlacement(CContainerUI* from, CControlUI* doomed) : m_from(from), m_doomed(doomed) {}
+    void SetPos(RECT rc, bool invalidate) override
+    {
+        CControlUI::SetPos(rc, invalidate);
+        if (onCall > 0 && --onCall == 0) m_from->Remove(m_doomed);
+    }
+    int onCall = 0;
+
+private:
+    CContainerUI* m_from;
+    CControlUI* m_doomed;
+};
+
+// A window whose controls' handlers are bound to the window object itself.
+class BoundHost : public HostWindow {
+public:
+    int controlsDestroyed = 0;
+    bool CountDestroyed(void*)
+    {
+        ++controlsDestroyed;
+        return true;
+    }
+};
+
+// Runs the thread's messages as an application's own loop would: no framework pre-translation, no drain.
+void PlainLoopUntil(const std::function<bool()>& done, DWORD limitMs = 3000)
+{
+    const DWORD start = ::GetTickCount();
+    MSG msg = {};
+    while (!done() && ::GetTickCount() - start < limitMs) {
+        if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::Sleep(5);
+            continue;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+void PumpBriefly()
+{
+    const DWORD start = ::GetTickCount();
+    PumpUntil([start] { return ::GetTickCount() - start >= 100; });
+}
+
 }  // namespace
 
 TEST_F(HandlerDeletesSenderTest, AButtonBoundToATabLeavesTheTabAloneWhenItsClickDeletesIt)
@@ -127,6 +176,16 @@ TEST_F(HandlerDeletesSenderTest, ATabLayoutDeletedWhileAPageTakesTheFocusStopsSe
         EXPECT_EQ(0, notes.Count(L"tabselect", tabs));
         root->RemoveAll();
     }
+
+    // Selected by the application, outside any message: the new page's own placement deletes the layout.
+    auto* tabs = AddToRoot(new CTabLayoutUI());
+    tabs->Add(new CControlUI());
+    auto* second = new RemovingOnPlacement(root, tabs);
+    tabs->Add(second);
+    second->onCall = 1;
+    EXPECT_TRUE(tabs->SelectItem(1));
+    EXPECT_EQ(-1, root->GetItemIndex(tabs));
+    EXPECT_EQ(0, notes.Count(L"tabselect", tabs));
 }
 
 // An animated tab layout deleted by a page's focus loss as the slide begins, or by its own size event
@@ -273,6 +332,21 @@ TEST_F(HandlerDeletesSenderTest, AParentDeletedByItsChildsSizeHandlerStopsLaying
         parent->SetPos(RECT{0, 0, 100, 100});
         RemovingDelegate onSize{root, parent, 0, 2};
         first->OnSize += MakeDelegate(&onSize, &RemovingDelegate::Remove);
+        parent->SetPos(RECT{0, 0, 100, 200});
+        EXPECT_EQ(-1, root->GetItemIndex(parent)) << "the child was not placed again";
+    }
+
+    // Started by the application, outside any message: the child's own placement deletes the parent as the
+    // new range places it once more.
+    for (const bool tiles : {false, true}) {
+        SCOPED_TRACE(tiles ? "tile layout placed by the application" : "container placed by the application");
+        CContainerUI* parent = tiles ? AddToRoot<CContainerUI>(new CTileLayoutUI()) : AddToRoot(new CVerticalLayoutUI());
+        parent->SetAttribute(L"vscrollbar", L"true");
+        auto* first = new RemovingOnPlacement(root, parent);
+        first->SetFixedHeight(400);
+        parent->Add(first);
+        parent->SetPos(RECT{0, 0, 100, 100});
+        first->onCall = 2;
         parent->SetPos(RECT{0, 0, 100, 200});
         EXPECT_EQ(-1, root->GetItemIndex(parent)) << "the child was not placed again";
     }
@@ -657,4 +731,90 @@ TEST_F(HandlerDeletesSenderTest, APaintEndsWhereAHandlerTookTheRootOrTheWindowAw
         window.manager.RemoveNotifier(&seen);
         ::DestroyWindow(window);
     }
+}
+
+// A window ended from another window's handler, or a dialog shown modally from one, takes its tree with it:
+// its controls' handlers, bound to the window object, never run after that object is gone.
+TEST_F(HandlerDeletesSenderTest, AWindowEndedInsideAnotherWindowsHandlerTakesItsTreeWithIt)
+{
+    for (const bool modal : {false, true}) {
+        SCOPED_TRACE(modal ? "a dialog shown modally from the handler" : "a window destroyed from the handler");
+        auto* other = new BoundHost;
+        other->deleteOnFinal = true;
+        ASSERT_NE(nullptr, other->CreateTopLevel(host));
+        auto* panel = new CVerticalLayoutUI();
+        panel->Add(new CControlUI());
+        panel->Add(new CButtonUI());
+        other->manager.AttachRootControl(panel);
+        for (int i = 0; i < panel->GetCount(); ++i)
+            panel->GetItemAt(i)->OnDestroy += MakeDelegate(other, &BoundHost::CountDestroyed);
+        panel->OnDestroy += MakeDelegate(other, &BoundHost::CountDestroyed);
+        const HWND otherWindow = other->GetHWND();
+        auto* button = AddToRoot(new CButtonUI());
+        notes.onNotify = [&](NotifyMessage& msg) {
+            if (msg.sType != L"click" || msg.pSender != button) return;
+            if (!modal) {
+                ::DestroyWindow(otherWindow);
+                return;
+            }
+            ::PostMessageW(otherWindow, WM_CLOSE, 0, 0);
+            other->ShowModal();
+        };
+        EXPECT_TRUE(button->Activate());
+        EXPECT_FALSE(::IsWindow(otherWindow));
+        PumpBriefly();
+        notes.onNotify = nullptr;
+        root->RemoveAll();
+    }
+}
+
+// The queue waits for the dispatch, however many loops run inside it, and then empties under any loop,
+// also once no framework window is left.
+TEST_F(HandlerDeletesSenderTest, TheDeletionQueueWaitsForTheDispatchAndEmptiesUnderAnyLoop)
+{
+    bool deleted = false;
+    auto* tracked = AddToRoot(new TrackedControl(&deleted));
+    auto* button = AddToRoot(new CButtonUI());
+    bool keptWhileTheHandlerRan = false;
+    notes.onNotify = [&](NotifyMessage& msg) {
+        if (msg.sType != L"click" || msg.pSender != button) return;
+        ASSERT_TRUE(root->Remove(tracked));
+        // A loop inside the handler (a modal one) sees the queue's wake-up: nothing goes yet.
+        PlainLoopUntil([] { return false; }, 100);
+        keptWhileTheHandlerRan = !deleted;
+        tracked->SetName(L"still here");
+        // The last framework window ends with the handler.
+        ::DestroyWindow(host);
+    };
+    EXPECT_TRUE(button->Activate());
+    EXPECT_TRUE(keptWhileTheHandlerRan) << "deleted while the handler that removed it still ran";
+    PlainLoopUntil([&] { return deleted; });
+    EXPECT_TRUE(deleted) << "an application's own loop never emptied the queue";
+}
+
+// A control the application deleted itself is no longer the queue's; a window's replaced root stays its
+// own to take back while other windows end.
+TEST_F(HandlerDeletesSenderTest, TheDeletionQueueLetsGoOfWhatIsDeletedElsewhereAndKeepsRootsToTheirWindows)
+{
+    auto* button = AddToRoot(new CButtonUI());
+    notes.onNotify = [&](NotifyMessage& msg) {
+        if (msg.sType != L"click" || msg.pSender != button) return;
+        auto* kept = new CControlUI();
+        EXPECT_TRUE(ControlDeletion::Delete(kept));
+        delete kept;
+    };
+    EXPECT_TRUE(button->Activate());
+    PumpBriefly();
+
+    auto* replacement = new CVerticalLayoutUI();
+    ASSERT_TRUE(host.manager.AttachRootControl(replacement));
+    {
+        HostWindow other;
+        ASSERT_NE(nullptr, other.CreateTopLevel());
+        other.manager.AttachRootControl(new CVerticalLayoutUI());
+        ::DestroyWindow(other);
+    }
+    EXPECT_TRUE(host.manager.AttachRootControl(root)) << "the window could not take its old root back";
+    EXPECT_EQ(root, host.manager.GetRoot());
+    PumpBriefly();
 }

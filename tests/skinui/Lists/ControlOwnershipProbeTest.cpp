@@ -11,6 +11,7 @@
 #include "Control/UIPlaceHolder.h"
 #include "Control/UITreeView.h"
 #include "Control/EditUI.h"
+#include "Core/ControlDeletion.h"
 #include "Core/ControlFactory.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
@@ -492,6 +493,23 @@ TEST_F(ControlOwnershipProbe, AControlWaitingForItsDeletionIsRefusedElsewhere)
     Click(a.hwnd(), ClientPoint(a.Find(L"two")->GetPos()));
     EXPECT_EQ(1, a.notes.Count(L"click", a.Find(L"two")));
     EXPECT_EQ(1, b.root->GetCount());
+}
+
+// Deleting a control a container still holds through the queue is refused: the container keeps it, lays it
+// out and it still answers; its container's Remove is what takes it out.
+TEST_F(ControlOwnershipProbe, DeletingAControlAContainerStillHoldsIsRefused)
+{
+    Window a(kTwoButtons);
+    ASSERT_NE(nullptr, a.root);
+    CControlUI* one = a.Find(L"one");
+    EXPECT_FALSE(ControlDeletion::Delete(one));
+    PumpFor(50);
+    FlushQuarantine();
+    a.Layout();
+    EXPECT_EQ(one, a.root->GetItemAt(0));
+    Click(a.hwnd(), ClientPoint(one->GetPos()));
+    EXPECT_EQ(1, a.notes.Count(L"click", one));
+    EXPECT_TRUE(a.root->Remove(one));
 }
 
 TEST_F(ControlOwnershipProbe, ControlRemovedDuringItsPressLetsTheCaptureGo)
