@@ -149,7 +149,8 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
         const int tileWidth = first->GetFixedWidth();
         if (tileWidth > 0 && innerWidth / tileWidth >= 1 && RowsTile(m_items, tileWidth)) {
             const int perRow = innerWidth / tileWidth;
-            neededHeight = first->GetFixedHeight() * ((m_items.GetSize() - 1) / perRow + 1);
+            // Hidden rows take no tile.
+            neededHeight = placedCount > 0 ? first->GetFixedHeight() * ((placedCount - 1) / perRow + 1) : 0;
         }
     }
     ProcessScrollBar(rc, neededWidth, neededHeight);
