@@ -575,12 +575,6 @@ void CListUI::SetPos(RECT rc, bool invalidate)
     }
 }
 
-void CListUI::Move(SIZE offset, bool invalidate)
-{
-    CVerticalLayoutUI::Move(offset, invalidate);
-    if (m_header && !m_header->IsVisible()) m_header->Move(offset, false);
-}
-
 int CListUI::LargestSelected() const
 {
     return m_selected.empty() ? -1 : *std::max_element(m_selected.begin(), m_selected.end());

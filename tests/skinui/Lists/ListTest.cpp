@@ -624,11 +624,12 @@ TEST_F(ListTest, HiddenHeaderStillGivesColumnPositions)
     EXPECT_EQ("0-40 40-100", ColumnsText(list));
     EXPECT_FALSE(list->GetHeader()->GetItemAt(0)->IsVisible());
     EXPECT_EQ(0, list->GetItemAt(0)->GetPos().top);
-    // Moved, the list takes its hidden header along, as it does its shown children.
+    // Moved, the list moves itself: its header, hidden or not, and its body sit in it and follow it.
     list->Move(SIZE{10, 5}, false);
-    EXPECT_EQ(10, list->GetHeader()->GetFixedXY().cx);
-    EXPECT_EQ(5, list->GetHeader()->GetFixedXY().cy);
-    EXPECT_EQ(10, list->GetList()->GetFixedXY().cx);
+    EXPECT_EQ(10, list->GetFixedXY().cx);
+    EXPECT_EQ(0, list->GetHeader()->GetFixedXY().cx);
+    EXPECT_EQ(0, list->GetHeader()->GetFixedXY().cy);
+    EXPECT_EQ(0, list->GetList()->GetFixedXY().cx);
 }
 
 TEST_F(ListTest, AFloatingHeaderItemGivesNoColumn)
