@@ -445,12 +445,12 @@ TEST_F(ListTest, FixedWidthContainerRowsTileAndScrollByTileLines)
     EXPECT_EQ(240, list->GetScrollRange().cy) << "27 lines of 20 pixels in 300";
     EXPECT_EQ("50,520,100,540", RectText(list->GetItemAt(79)->GetPos())) << "line 27, second column";
     // Hidden rows take no tile: the others close up from the top and the view ends at the last line.
-    for (int i = 0; i < 3; ++i) list->GetItemAt(i)->SetVisible(false);
+    for (int i = 0; i < 2; ++i) list->GetItemAt(i)->SetVisible(false);
     list->SetPos(RECT{0, 0, 200, 300});
-    EXPECT_EQ("0,0,50,20", RectText(list->GetItemAt(3)->GetPos())) << "the first shown row out of view";
-    EXPECT_EQ("50,500,100,520", RectText(list->GetItemAt(79)->GetPos()));
-    EXPECT_EQ(220, list->GetScrollRange().cy) << "26 lines of 20 pixels in 300";
-    for (int i = 0; i < 3; ++i) list->GetItemAt(i)->SetVisible(true);
+    EXPECT_EQ("0,0,50,20", RectText(list->GetItemAt(2)->GetPos())) << "the first shown row out of view";
+    EXPECT_EQ("100,500,150,520", RectText(list->GetItemAt(79)->GetPos()));
+    EXPECT_EQ(220, list->GetScrollRange().cy) << "78 rows fill 26 lines of 20 pixels in 300, no more";
+    for (int i = 0; i < 2; ++i) list->GetItemAt(i)->SetVisible(true);
     // Rows wider than the list stack: 20 rows of 20 pixels in 300.
     list = ListOf(20, L"<ListContainerElement width=\"250\" height=\"20\"", L"header=\"hidden\" vscrollbar=\"true\"");
     ASSERT_NE(nullptr, list);
