@@ -150,7 +150,8 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
         const int tileWidth = first->GetFixedWidth();
         if (tileWidth > 0 && innerWidth / tileWidth >= 1 && RowsTile(m_items, tileWidth)) {
             const int perRow = innerWidth / tileWidth;
-            neededHeight = first->GetFixedHeight() * ((m_items.GetSize() - 1) / perRow + 1);
+            // Hidden rows take no tile.
+            neededHeight = placedCount > 0 ? first->GetFixedHeight() * ((placedCount - 1) / perRow + 1) : 0;
         }
     }
     ProcessScrollBar(rc, neededWidth, neededHeight);
@@ -573,12 +574,6 @@ void CListUI::SetPos(RECT rc, bool invalidate)
         for (int i = 0; i < m_header->GetCount(); ++i) m_header->GetItemAt(i)->SetInternalVisible(false);
         m_body->SetPos(m_body->GetPos(), false);
     }
-}
-
-void CListUI::Move(SIZE offset, bool invalidate)
-{
-    CVerticalLayoutUI::Move(offset, invalidate);
-    if (m_header && !m_header->IsVisible()) m_header->Move(offset, false);
 }
 
 int CListUI::LargestSelected() const

@@ -181,7 +181,6 @@ public:
     void SetDelayedDestroy(bool delayed) override;
 
     void SetPos(RECT rc, bool invalidate = true) override;
-    void Move(SIZE offset, bool invalidate = true) override;
     void HandleEvent(ControlEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 

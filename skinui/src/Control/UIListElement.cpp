@@ -40,6 +40,21 @@ bool IsActivation(const ControlEvent& event)
     return event.Type == EVT_DBLCLICK || (event.Type == EVT_KEYDOWN && event.chKey == VK_RETURN);
 }
 
+// Its place among the rows its body stacks (the shown, not floating ones): hidden rows take no tile.
+int StackedPlace(CControlUI& row)
+{
+    CControlUI* parent = row.GetParent();
+    auto* body = parent ? static_cast<CContainerUI*>(parent->GetInterface(L"Container")) : nullptr;
+    if (!body) return 0;
+    int place = 0;
+    for (int i = 0; i < body->GetCount(); ++i) {
+        CControlUI* other = body->GetItemAt(i);
+        if (other == &row) break;
+        if (other->IsVisible() && !other->IsFloat()) ++place;
+    }
+    return place;
+}
+
 }  // namespace
 
 void CListItemState::SetOwner(CControlUI* control)
@@ -492,7 +507,7 @@ void CListContainerElementUI::SetPos(RECT rc, bool invalidate)
     if (owner && owner->GetListType() == LIST_TYPE_LIST && width > 0) {
         const int perRow = (rc.right - rc.left) / width;
         if (perRow >= 1) {
-            const int n = std::max(0, m_state.index);
+            const int n = StackedPlace(*this);
             const int height = rc.bottom - rc.top;
             rc.left += (n % perRow) * width;
             rc.right = rc.left + width;

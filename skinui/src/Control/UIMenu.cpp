@@ -225,18 +225,17 @@ std::vector<CMenuElementUI*> CMenuElementUI::LendSubItems()
 
 void CMenuElementUI::TakeBackSubItems(const std::vector<CMenuElementUI*>& items)
 {
-    // Items the sub-menu let go of meanwhile (removed there) leave a gap the later ones close.
-    int gone = 0;
-    for (const LentSubItem& lent : m_lent) {
-        if (std::find(items.begin(), items.end(), lent.item) == items.end()) {
-            ++gone;
-            continue;
-        }
-        TakeBackSubItem(lent.item, lent.at - gone);
+    // They come back in the sub-menu's order, into the places the lent ones left: items the sub-menu let go
+    // of meanwhile (removed there) leave no gap, and items the application added there keep their place
+    // among the others (those beyond the lent places follow the last of them).
+    std::vector<int> places;
+    for (const LentSubItem& lent : m_lent) places.push_back(lent.at);
+    std::sort(places.begin(), places.end());
+    int next = places.empty() ? m_items.GetSize() : 0;
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i < places.size()) next = places[i];
+        TakeBackSubItem(items[i], next++);
     }
-    // Added to the sub-menu by the application: they stay sub-items, at the end.
-    for (CMenuElementUI* item : items)
-        if (FindLent(item) == m_lent.end()) TakeBackSubItem(item, m_items.GetSize());
     m_lent.clear();
 }
 
@@ -248,9 +247,12 @@ std::vector<CMenuElementUI::LentSubItem>::iterator CMenuElementUI::FindLent(cons
 void CMenuElementUI::TakeBackSubItem(CMenuElementUI* item, int at)
 {
     m_items.InsertAt(std::max(0, std::min(at, m_items.GetSize())), item);
-    item->SetOwner(GetOwnerMenu());
+    // Hidden while it has no owner: a selected sub-item that left its selection now would take away the
+    // selection of this element's menu, which keeps this element selected.
+    item->SetOwner(nullptr);
     item->SetVisible(false);
     item->SetInternalVisible(false);
+    item->SetOwner(GetOwnerMenu());
     // Initialised in the sub-menu already: bound and named here again, not initialised once more.
     if (m_manager) m_manager->InitControls(item, this, false);
     else item->SetManager(nullptr, this, false);

@@ -175,8 +175,17 @@ CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, UINT flags
 void CControlUI::DispatchEvent(ControlEvent& event)
 {
     const auto alive = WatchLifetime();
+    CWindowUIManager* manager = m_manager;
+    CControlUI* focusBefore = manager ? manager->GetFocus() : nullptr;
     if (OnEvent) OnEvent(&event);
-    if (!alive.expired()) HandleEvent(event);
+    if (alive.expired()) return;
+    // A delegate that moved the focus has told each control of its own gain or loss already: this gain
+    // (or loss) is out of date and must not leave a second control focused (or the focused one unmarked).
+    if (manager && manager == m_manager && manager->GetFocus() != focusBefore) {
+        if (event.Type == EVT_SETFOCUS && manager->GetFocus() != this) return;
+        if (event.Type == EVT_KILLFOCUS && manager->GetFocus() == this) return;
+    }
+    HandleEvent(event);
 }
 
 bool CControlUI::PassMouseToParent(ControlEvent& event, const std::function<void()>& fallback)

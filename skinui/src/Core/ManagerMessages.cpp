@@ -135,8 +135,10 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
         return false;
     case WM_KEYDOWN:
         if (m_root && m_focus) {
-            SendEventTo(m_focus, EVT_KEYDOWN, wParam, lParam, static_cast<wchar_t>(wParam));
+            // Noted first: a handler that moves the focus must not send the key-up to a control that never
+            // saw the key go down.
             m_keyDown = m_focus;
+            SendEventTo(m_keyDown, EVT_KEYDOWN, wParam, lParam, static_cast<wchar_t>(wParam));
         }
         return false;
     case WM_KEYUP:

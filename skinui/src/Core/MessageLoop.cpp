@@ -3,6 +3,9 @@
 #include "Core/WindowUIManager.h"
 #include "Core/WindowWnd.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace SkinUI {
 namespace {
 
@@ -32,6 +35,33 @@ bool IsSelfOrAncestor(HWND window, HWND target)
         if (!(::GetWindowLongPtrW(walk, GWL_STYLE) & WS_CHILD)) break;
     }
     return false;
+}
+
+// A window in a modal loop, with the code it is being closed with. An inner modal's loop may take the
+// outer window's close: the outer loop reads its code here once it ends.
+struct ModalRun {
+    HWND window;
+    HWND owner;
+    UINT result;
+};
+
+std::vector<ModalRun*>& ModalRuns()
+{
+    static std::vector<ModalRun*> runs;
+    return runs;
+}
+
+// Whichever loop takes a modal window's close notes its code and gives its owner back the input, so that
+// activation returns to the owner when the window goes.
+void NoteModalClose(const MSG& msg)
+{
+    if (msg.message != WM_CLOSE) return;
+    for (ModalRun* run : ModalRuns()) {
+        if (run->window != msg.hwnd) continue;
+        run->result = static_cast<UINT>(msg.wParam);
+        ::EnableWindow(run->owner, TRUE);
+        if (run->owner) ::SetFocus(run->owner);
+    }
 }
 
 }  // namespace
@@ -90,7 +120,9 @@ UINT CWindowWnd::ShowModal()
     HWND owner = ::GetWindow(window, GW_OWNER);
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::EnableWindow(owner, FALSE);
-    UINT result = 0;
+    ModalRun run{window, owner, 0};
+    std::vector<ModalRun*>& runs = ModalRuns();
+    runs.push_back(&run);
     MSG msg = {};
     bool quit = false;
     while (::IsWindow(window)) {
@@ -100,18 +132,14 @@ UINT CWindowWnd::ShowModal()
             break;
         }
         if (UITaskQueue::IsWakeUp(msg.message, msg.wParam, msg.lParam)) continue;
-        if (msg.message == WM_CLOSE && msg.hwnd == window) {
-            result = static_cast<UINT>(msg.wParam);
-            // The owner is enabled before this window goes, so activation returns to it.
-            ::EnableWindow(owner, TRUE);
-            if (owner) ::SetFocus(owner);
-        }
+        NoteModalClose(msg);
         Dispatch(msg);
     }
+    runs.erase(std::find(runs.begin(), runs.end(), &run));
     ::EnableWindow(owner, TRUE);
     if (owner) ::SetFocus(owner);
     if (quit) ::PostQuitMessage(static_cast<int>(msg.wParam));
-    return result;
+    return run.result;
 }
 
 }  // namespace SkinUI

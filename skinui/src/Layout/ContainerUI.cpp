@@ -481,17 +481,6 @@ void CContainerUI::SetPos(RECT rc, bool invalidate)
     }
 }
 
-void CContainerUI::Move(SIZE offset, bool invalidate)
-{
-    CControlUI::Move(offset, invalidate);
-    const auto moveOne = [&](CControlUI* control) {
-        if (control && control->IsVisible()) control->Move(offset, false);
-    };
-    moveOne(m_verticalScrollBar);
-    moveOne(m_horizontalScrollBar);
-    for (int i = 0; i < m_items.GetSize(); ++i) moveOne(static_cast<CControlUI*>(m_items[i]));
-}
-
 void CContainerUI::SetVisible(bool visible)
 {
     if (m_visible == visible) return;

@@ -85,7 +85,8 @@ public:
     void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     RECT GetClientPos() const override;
     void SetPos(RECT rc, bool invalidate = true) override;
-    void Move(SIZE offset, bool invalidate = true) override;
+    // Move is the base control's: the children sit relative to the container (floating ones by their fixed
+    // position) and follow it when it is laid out again; moving them as well would move them twice.
     void SetVisible(bool visible = true) override;
     void SetInternalVisible(bool visible = true) override;
     void SetEnabled(bool enabled = true) override;

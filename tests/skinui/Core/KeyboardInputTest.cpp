@@ -16,10 +16,12 @@ class KeyControl : public CControlUI {
 public:
     std::vector<std::pair<int, wchar_t>> keys;
     int activations = 0;
+    CControlUI* focusOnKeyDown = nullptr;  // where a key going down moves the focus
     UINT GetControlFlags() const override { return CONTROL_FLAG_TABSTOP; }
     void HandleEvent(ControlEvent& event) override
     {
         if (event.Type >= EVT_KEYDOWN && event.Type <= EVT_SYSKEYUP) keys.emplace_back(event.Type, event.chKey);
+        if (event.Type == EVT_KEYDOWN && focusOnKeyDown) focusOnKeyDown->SetFocus();
         CControlUI::HandleEvent(event);
     }
     bool Activate() override
@@ -89,6 +91,15 @@ TEST_F(KeyboardInputTest, KeyUpGoesToTheControlThatSawTheKeyGoDown)
     Send(WM_KEYUP, 'C');  // no key down is pending: nobody gets it
     EXPECT_EQ(2u, first->keys.size());
     EXPECT_TRUE(last->keys.empty());
+
+    // Its own handler moved the focus away: the key-up still comes back to it.
+    host.manager.SetFocus(first);
+    first->focusOnKeyDown = last;
+    Send(WM_KEYDOWN, 'D');
+    Send(WM_KEYUP, 'D');
+    EXPECT_EQ(last, host.manager.GetFocus());
+    EXPECT_EQ((Keys{{EVT_KEYDOWN, L'B'}, {EVT_KEYUP, L'B'}, {EVT_KEYDOWN, L'D'}, {EVT_KEYUP, L'D'}}), first->keys);
+    EXPECT_TRUE(last->keys.empty()) << "the key-up went to a control that never saw the key go down";
 }
 
 TEST_F(KeyboardInputTest, AltLetterOfALabelFocusesAndActivatesTheControlAfterIt)

@@ -49,13 +49,14 @@ protected:
     NotifyRecorder notes;
 };
 
-// Moves the focus on, once, when its control gains it.
+// Moves the focus on, once, when its control gains it (or, given the loss, when it loses it).
 struct FocusPasser {
     CWindowUIManager* manager;
     CControlUI* onTo;
+    int on = EVT_SETFOCUS;
     bool OnEvent(void* param)
     {
-        if (static_cast<ControlEvent*>(param)->Type != EVT_SETFOCUS || !onTo) return true;
+        if (static_cast<ControlEvent*>(param)->Type != on || !onTo) return true;
         CControlUI* next = onTo;
         onTo = nullptr;
         manager->SetFocus(next);
@@ -308,6 +309,17 @@ TEST_F(ManagerTest, DeferredFocusStartsFromTheTabStopBefore)
     first->OnEvent -= MakeDelegate(&passer, &FocusPasser::OnEvent);
     EXPECT_EQ(second, manager().GetFocus());
     EXPECT_EQ(firstAnnounced, notes.Count(L"setfocus", first));
+    EXPECT_FALSE(first->IsFocused()) << "two controls focused";
+    EXPECT_TRUE(second->IsFocused());
+
+    // One that takes the focus back as it loses it stays the one focused.
+    FocusPasser keeper{&manager(), second, EVT_KILLFOCUS};
+    second->OnEvent += MakeDelegate(&keeper, &FocusPasser::OnEvent);
+    manager().SetFocus(first);
+    second->OnEvent -= MakeDelegate(&keeper, &FocusPasser::OnEvent);
+    EXPECT_EQ(second, manager().GetFocus());
+    EXPECT_TRUE(second->IsFocused()) << "the focused control is not marked focused";
+    EXPECT_FALSE(first->IsFocused());
 }
 
 TEST_F(ManagerTest, KeepsOptionGroupsUntilTheirLastMemberLeaves)

@@ -66,24 +66,30 @@ TEST_F(ModalLoopTest, ReturnsZeroForAWindowDestroyedWithoutClose)
 
 TEST_F(ModalLoopTest, RunsNestedModalLoops)
 {
-    HostWindow outer, inner;
-    HWND outerHwnd = CreateModalWindow(outer, owner);
-    ASSERT_NE(nullptr, outerHwnd);
-    UINT innerResult = 0;
-    bool outerDisabledDuringInner = false;
-    CWindowUIManager::PostTask(outerHwnd, [&] {
-        HWND innerHwnd = CreateModalWindow(inner, outerHwnd);
-        CWindowUIManager::PostTask(innerHwnd, [&] {
-            outerDisabledDuringInner = !::IsWindowEnabled(outerHwnd);
-            inner.Close(3333);
+    // The outer window closed after the inner one, or while the inner loop runs (which then takes its
+    // close): either way its own loop returns its code.
+    for (const bool outerClosedFirst : {false, true}) {
+        SCOPED_TRACE(outerClosedFirst);
+        HostWindow outer, inner;
+        HWND outerHwnd = CreateModalWindow(outer, owner);
+        ASSERT_NE(nullptr, outerHwnd);
+        UINT innerResult = 0;
+        bool outerDisabledDuringInner = false;
+        CWindowUIManager::PostTask(outerHwnd, [&] {
+            HWND innerHwnd = CreateModalWindow(inner, outerHwnd);
+            CWindowUIManager::PostTask(innerHwnd, [&] {
+                outerDisabledDuringInner = !::IsWindowEnabled(outerHwnd);
+                if (outerClosedFirst) outer.Close(3333);
+                else inner.Close(3333);
+            });
+            innerResult = inner.ShowModal();
+            if (!outerClosedFirst) outer.Close(2222);
         });
-        innerResult = inner.ShowModal();
-        outer.Close(2222);
-    });
-    EXPECT_EQ(2222u, outer.ShowModal());
-    EXPECT_EQ(3333u, innerResult);
-    EXPECT_TRUE(outerDisabledDuringInner);
-    EXPECT_TRUE(::IsWindowEnabled(owner));
+        EXPECT_EQ(outerClosedFirst ? 3333u : 2222u, outer.ShowModal());
+        EXPECT_EQ(outerClosedFirst ? 0u : 3333u, innerResult);
+        EXPECT_TRUE(outerDisabledDuringInner);
+        EXPECT_TRUE(::IsWindowEnabled(owner));
+    }
 }
 
 TEST_F(ModalLoopTest, QuitInsideAModalLoopEndsTheOuterLoopToo)

@@ -189,18 +189,29 @@ TEST_F(ContainerTest, FloatingChildrenFollowTheirAlignmentOrPercentages)
     EXPECT_EQ(10 + 50 + 2, placed->GetPos().left);
     EXPECT_EQ(20 + 3, placed->GetPos().top);
     EXPECT_EQ(10 + 50 + 10 + 2, placed->GetPos().right);
-    // Moving the container moves it and its shown children, not a hidden one.
-    auto* hidden = new CControlUI();
-    hidden->SetAttribute(L"float", L"true");
-    hidden->SetAttribute(L"pos", L"1,1,5,5");
-    hidden->SetVisible(false);
-    container.Add(hidden);
+    // Moving the container moves it; its children sit relative to it and keep their own places.
     container.Move(SIZE{4, 6}, false);
     EXPECT_EQ(4, container.GetFixedXY().cx);
     EXPECT_EQ(6, container.GetFixedXY().cy);
-    EXPECT_EQ(2 + 4, placed->GetFixedXY().cx);
-    EXPECT_EQ(3 + 6, placed->GetFixedXY().cy);
-    EXPECT_EQ(1, hidden->GetFixedXY().cx);
+    EXPECT_EQ(2, placed->GetFixedXY().cx);
+    EXPECT_EQ(3, placed->GetFixedXY().cy);
+    // A floating box at (10,10) holding a floating child at (5,5), moved by (5,7): the child follows once.
+    auto* box = new CContainerUI();
+    box->SetAttribute(L"float", L"true");
+    box->SetAttribute(L"pos", L"10,10,60,60");
+    auto* inner = new CControlUI();
+    inner->SetAttribute(L"float", L"true");
+    inner->SetAttribute(L"pos", L"5,5,15,15");
+    box->Add(inner);
+    container.Add(box);
+    container.SetPos(RECT{0, 0, 101, 100});
+    EXPECT_EQ(15, inner->GetPos().left);
+    box->Move(SIZE{5, 7}, false);
+    container.SetPos(RECT{0, 0, 101, 100});
+    EXPECT_EQ(15, box->GetPos().left);
+    EXPECT_EQ(17, box->GetPos().top);
+    EXPECT_EQ(20, inner->GetPos().left) << "the floating child moved twice";
+    EXPECT_EQ(22, inner->GetPos().top);
 }
 
 TEST_F(ContainerTest, ChildAlignValuesAreCaseSensitive)

@@ -1018,13 +1018,19 @@ protected:
 TEST_F(MenuOwnershipProbe, ClosingTheMiddleOfThreeMenusGivesEveryItemBack)
 {
     ASSERT_NO_FATAL_FAILURE(OpenMoreAndDeep());
+    // One added at the head of the open sub-menu stays at the head once it has closed.
+    auto* added = new CMenuElementUI();
+    added->SetName(L"d0");
+    ASSERT_TRUE(deep->GetLayout()->AddAt(added, 0));
     HoverOpen(*menu, L"last");
     ASSERT_TRUE(SubMenusClose());
     FlushQuarantine();
     auto* deepItem = TopItem(L"deep");
     ASSERT_NE(nullptr, deepItem);
     EXPECT_EQ(TopItem(L"more"), deepItem->GetParent());
-    EXPECT_EQ(2u, deepItem->GetSubItems().size());
+    ASSERT_EQ(3u, deepItem->GetSubItems().size());
+    EXPECT_EQ(added, deepItem->GetSubItems().front());
+    deepItem->Remove(added);
     EXPECT_EQ(&menu->GetManager(), deepItem->GetManager());
     for (CMenuElementUI* item : deepItem->GetSubItems()) EXPECT_EQ(&menu->GetManager(), item->GetManager());
     // Open both again: the items given back work a second time.

@@ -444,6 +444,13 @@ TEST_F(ListTest, FixedWidthContainerRowsTileAndScrollByTileLines)
     // Four to a line would need 20 lines (400 of 300): the bar shows, and beside it three fit.
     EXPECT_EQ(240, list->GetScrollRange().cy) << "27 lines of 20 pixels in 300";
     EXPECT_EQ("50,520,100,540", RectText(list->GetItemAt(79)->GetPos())) << "line 27, second column";
+    // Hidden rows take no tile: the others close up from the top and the view ends at the last line.
+    for (int i = 0; i < 2; ++i) list->GetItemAt(i)->SetVisible(false);
+    list->SetPos(RECT{0, 0, 200, 300});
+    EXPECT_EQ("0,0,50,20", RectText(list->GetItemAt(2)->GetPos())) << "the first shown row out of view";
+    EXPECT_EQ("100,500,150,520", RectText(list->GetItemAt(79)->GetPos()));
+    EXPECT_EQ(220, list->GetScrollRange().cy) << "78 rows fill 26 lines of 20 pixels in 300, no more";
+    for (int i = 0; i < 2; ++i) list->GetItemAt(i)->SetVisible(true);
     // Rows wider than the list stack: 20 rows of 20 pixels in 300.
     list = ListOf(20, L"<ListContainerElement width=\"250\" height=\"20\"", L"header=\"hidden\" vscrollbar=\"true\"");
     ASSERT_NE(nullptr, list);
@@ -617,11 +624,12 @@ TEST_F(ListTest, HiddenHeaderStillGivesColumnPositions)
     EXPECT_EQ("0-40 40-100", ColumnsText(list));
     EXPECT_FALSE(list->GetHeader()->GetItemAt(0)->IsVisible());
     EXPECT_EQ(0, list->GetItemAt(0)->GetPos().top);
-    // Moved, the list takes its hidden header along, as it does its shown children.
+    // Moved, the list moves itself: its header, hidden or not, and its body sit in it and follow it.
     list->Move(SIZE{10, 5}, false);
-    EXPECT_EQ(10, list->GetHeader()->GetFixedXY().cx);
-    EXPECT_EQ(5, list->GetHeader()->GetFixedXY().cy);
-    EXPECT_EQ(10, list->GetList()->GetFixedXY().cx);
+    EXPECT_EQ(10, list->GetFixedXY().cx);
+    EXPECT_EQ(0, list->GetHeader()->GetFixedXY().cx);
+    EXPECT_EQ(0, list->GetHeader()->GetFixedXY().cy);
+    EXPECT_EQ(0, list->GetList()->GetFixedXY().cx);
 }
 
 TEST_F(ListTest, AFloatingHeaderItemGivesNoColumn)

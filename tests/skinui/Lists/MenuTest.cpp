@@ -55,6 +55,12 @@ const wchar_t* kMenuXml =
     L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m1\" text=\"M1\"/>"
     L"<MenuElement name=\"m2\" text=\"M2\" shortcut=\"2\"/></MenuElement><MenuElement name=\"last\" text=\"Last\"/></Menu></Window>";
 
+const wchar_t* kDeepMenuXml =
+    L"<Window><Menu><MenuElement name=\"open\" text=\"Open\"/>"
+    L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m1\" text=\"M1\"/>"
+    L"<MenuElement name=\"deep\" text=\"Deep\"><MenuElement name=\"d1\" text=\"D1\"/>"
+    L"<MenuElement name=\"d2\" text=\"D2\" shortcut=\"2\"/></MenuElement></MenuElement></Menu></Window>";
+
 // An application window that answers the click message with a modal loop, as one showing a dialog does,
 // and looks at the clicked item from inside it.
 class ModalClickHost : public HostWindow {
@@ -327,6 +333,41 @@ TEST_F(MenuTest, UpAndDownPassOverDisabledItemsAndSeparators)
         ::DestroyWindow(topHwnd);
         ASSERT_TRUE(PumpUntil([] { return GetMenuObserver().GetReceivers().size() == 1; }));
     }
+
+    // Back from a sub-menu by Escape or Left, at either level, a menu keeps the item that opened it
+    // selected, and Up goes on from there.
+    const auto closeBy = [](CMenuWnd* menu, WPARAM key) {
+        const HWND window = menu->GetHWND();
+        ::SendMessageW(window, WM_KEYDOWN, key, 0);
+        return PumpUntil([window] { return !::IsWindow(window); });
+    };
+    for (const WPARAM key : {VK_ESCAPE, VK_LEFT}) {
+        SCOPED_TRACE(key);
+        CMenuWnd* top = OpenMenu(kDeepMenuXml, &host.manager, &states);
+        const HWND topHwnd = top->GetHWND();
+        ::UpdateWindow(topHwnd);
+        ASSERT_TRUE(top->GetLayout()->SelectItem(1, true));
+        ::SendMessageW(topHwnd, WM_KEYDOWN, VK_RIGHT, 0);
+        auto* more = static_cast<CMenuElementUI*>(top->GetManager().FindControl(L"more"));
+        CMenuWnd* second = more->GetSubMenuWindow();
+        ASSERT_NE(nullptr, second);
+        ::UpdateWindow(second->GetHWND());
+        ::SendMessageW(second->GetHWND(), WM_KEYDOWN, VK_DOWN, 0);
+        ::SendMessageW(second->GetHWND(), WM_KEYDOWN, VK_RIGHT, 0);
+        auto* deep = static_cast<CMenuElementUI*>(second->GetManager().FindControl(L"deep"));
+        ASSERT_NE(nullptr, deep->GetSubMenuWindow());
+        ASSERT_TRUE(closeBy(deep->GetSubMenuWindow(), key));
+        EXPECT_EQ(1, second->GetLayout()->GetCurSel()) << "the second menu lost its selection";
+        ::SendMessageW(second->GetHWND(), WM_KEYDOWN, VK_UP, 0);
+        EXPECT_EQ(0, second->GetLayout()->GetCurSel());
+        ASSERT_TRUE(second->GetLayout()->SelectItem(0, true));  // the same from a selected item
+        ASSERT_TRUE(closeBy(second, key));
+        EXPECT_EQ(1, top->GetLayout()->GetCurSel()) << "the top menu lost its selection";
+        ::SendMessageW(topHwnd, WM_KEYDOWN, VK_UP, 0);
+        EXPECT_EQ(0, top->GetLayout()->GetCurSel());
+        ::DestroyWindow(topHwnd);
+        ASSERT_TRUE(PumpUntil([] { return GetMenuObserver().GetReceivers().size() == 1; }));
+    }
 }
 
 TEST_F(MenuTest, SubMenusTakeTheLayeredModeOfTheirMenu)
@@ -528,12 +569,6 @@ TEST_F(MenuTest, ASubMenuWhoseItemIsDeletedAsItClosesTouchesNoItem)
     EXPECT_EQ(nullptr, Item(L"more"));
     EXPECT_TRUE(::IsWindow(hwnd)) << "the menu closed with the sub-menu of a deleted item";
 }
-
-const wchar_t* kDeepMenuXml =
-    L"<Window><Menu><MenuElement name=\"open\" text=\"Open\"/>"
-    L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m1\" text=\"M1\"/>"
-    L"<MenuElement name=\"deep\" text=\"Deep\"><MenuElement name=\"d1\" text=\"D1\"/>"
-    L"<MenuElement name=\"d2\" text=\"D2\" shortcut=\"2\"/></MenuElement></MenuElement></Menu></Window>";
 
 // The application takes a sub-item out of its item while the sub-menu shows it (from that sub-item's own
 // click handler, merely while the sub-menu is open, through the sub-menu's own list, or with all the item
