@@ -15,12 +15,12 @@ namespace {
 // less CPU on loopback) while eight of them still stay small.
 constexpr long kReceiveBufferSize = 128 * 1024;
 constexpr long kLeastReceiveBufferSize = 1024;  // libcurl takes no smaller one
-// libcurl keeps a transfer to its limit by reading all that has arrived, up to a hundred buffers at
-// once, and then waiting until the average is back under the limit. The low-speed abort would take
+// libcurl keeps a transfer to its limit by reading all that has arrived, up to 101 buffers at once,
+// and then waiting until the average is back under the limit. The low-speed abort would take
 // that wait for a stall: it is given the longest such wait on top. Reads of a quarter of the limit
 // keep the wait short (at most 25 s once the limit allows reads of the least size).
 constexpr int64_t kReadsPerSecondUnderLimit = 4;
-constexpr int64_t kMostReadsAtOnce = 100;
+constexpr int64_t kMostReadsAtOnce = 101;
 
 long ReceiveBufferSize(int32_t maxSpeed) {
   if (maxSpeed <= 0) return kReceiveBufferSize;
