@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <utility>
 
 namespace SkinUI {
 namespace {
@@ -219,7 +218,7 @@ bool CListUI::AdoptHeader(CControlUI* control)
     if (!CanAdopt(control)) return false;
     auto* header = static_cast<CListHeaderUI*>(control->GetInterface(L"ListHeader"));
     if (header != m_header && (!m_header || m_header->GetCount() == 0)) {
-        if (m_header) CVerticalLayoutUI::Remove(std::exchange(m_header, nullptr));
+        if (m_header) CVerticalLayoutUI::Remove(m_header);
         m_header = header;
     }
     UpdateColumns();

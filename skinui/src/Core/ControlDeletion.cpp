@@ -81,7 +81,7 @@ bool ControlDeletion::Delete(CControlUI* control, bool delayed, const CWindowUIM
 }
 
 // Deleted behind its holder's back, the holder would go on using it: a container's item or one of its own
-// parts (a scroll bar, a list's header or body), a node recorded under a node outside any tree.
+// parts (a scroll bar, a list's body), a node recorded under a node outside any tree.
 bool ControlDeletion::HeldByContainer(CControlUI* control)
 {
     const auto* node = static_cast<const CTreeNodeUI*>(control->GetInterface(L"TreeNode"));

@@ -1353,7 +1353,7 @@ TEST_F(ControlOwnershipProbe, ANodeUnderALooseNodeIsRefusedByTreesAndContainers)
     ::UpdateWindow(a.hwnd());
 }
 
-// A part a control owns (a scroll bar switched on at run time, a list's header and body, a combo box's list
+// A part a control owns (a scroll bar switched on at run time, a list's body, a combo box's list
 // before it first drops) is refused by every Add, its owner's own included, and by the deletion queue:
 // otherwise two would delete it.
 TEST_F(ControlOwnershipProbe, APartAControlOwnsIsRefusedByEveryAdd)
@@ -1376,7 +1376,6 @@ TEST_F(ControlOwnershipProbe, APartAControlOwnsIsRefusedByEveryAdd)
         {"vertical bar switched on at run time", box->GetVerticalScrollBar(), box},
         {"horizontal bar switched on at run time", box->GetHorizontalScrollBar(), box},
         {"list's bar switched on at run time", list->GetVerticalScrollBar(), list},
-        {"list's header", list->GetHeader(), list},
         {"list's body", list->GetList(), list},
         {"combo box's list before it first drops", combo->GetList(), nullptr},
     };
