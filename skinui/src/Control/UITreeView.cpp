@@ -53,8 +53,11 @@ CTreeNodeUI::CTreeNodeUI()
 CTreeNodeUI::~CTreeNodeUI()
 {
     // Inside a tree the tree's list owns every node; outside one the nodes are only recorded here.
-    if (!m_treeView)
-        for (CTreeNodeUI* child : m_childNodes) ControlDeletion::Delete(child);
+    if (m_treeView) return;
+    for (CTreeNodeUI* child : m_childNodes) {
+        child->m_parentNode = nullptr;
+        ControlDeletion::Delete(child);
+    }
 }
 
 void* CTreeNodeUI::GetInterface(const wchar_t* name)

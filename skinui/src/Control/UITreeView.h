@@ -40,6 +40,8 @@ public:
     CLabelUI* GetDottedLine() const { return m_dottedLine; }
     CTreeNodeUI* GetParentNode() const { return m_parentNode; }
     CTreeViewUI* GetTreeView() const { return m_treeView; }
+    // Recorded under a node outside any tree, it belongs to that node, which deletes it with itself.
+    bool IsHeldByLooseNode() const { return m_parentNode && !m_parentNode->GetTreeView(); }
     void SetTreeView(CTreeViewUI* tree) { m_treeView = tree; }
     int GetCountChild() const { return static_cast<int>(m_childNodes.size()); }
     CTreeNodeUI* GetChildNode(int index) const;

@@ -1,5 +1,7 @@
 #include "Core/ControlDeletion.h"
 
+#include "Control/ScrollBarUI.h"
+#include "Control/UITreeView.h"
 #include "Core/ControlUI.h"
 #include "Core/UITaskQueue.h"
 #include "Core/WindowUIManager.h"
@@ -78,12 +80,18 @@ bool ControlDeletion::Delete(CControlUI* control, bool delayed, const CWindowUIM
     return true;
 }
 
-// Deleted behind its container's back, the container would go on listing it.
+// Deleted behind its holder's back, the holder would go on using it: a container's item or one of its own
+// parts (a scroll bar, a list's body), a node recorded under a node outside any tree.
 bool ControlDeletion::HeldByContainer(CControlUI* control)
 {
+    const auto* node = static_cast<const CTreeNodeUI*>(control->GetInterface(L"TreeNode"));
+    if (node && node->IsHeldByLooseNode()) return true;
     CControlUI* parent = control->GetParent();
     const auto* container = parent ? static_cast<IContainerUI*>(parent->GetInterface(L"IContainer")) : nullptr;
-    return container && container->GetItemIndex(control) >= 0;
+    if (container && container->GetItemIndex(control) >= 0) return true;
+    const auto* box = parent ? static_cast<CContainerUI*>(parent->GetInterface(L"Container")) : nullptr;
+    return box && (box->CContainerUI::GetItemIndex(control) >= 0 || box->GetVerticalScrollBar() == control ||
+                   box->GetHorizontalScrollBar() == control);
 }
 
 bool ControlDeletion::MustWait() { return CDispatchScope::Depth() > Queue().ground; }

@@ -26,7 +26,7 @@ bool Meets(const RECT& a, const RECT& b)
 bool RecordedUnderAnUntreedNode(const CControlUI* control)
 {
     const auto* node = static_cast<const CTreeNodeUI*>(const_cast<CControlUI*>(control)->GetInterface(L"TreeNode"));
-    return node && node->GetParentNode() && !node->GetParentNode()->GetTreeView();
+    return node && node->IsHeldByLooseNode();
 }
 
 }  // namespace
@@ -38,8 +38,8 @@ CContainerUI::~CContainerUI()
     const CPtrArray items(m_items);
     m_items.Empty();
     for (int i = 0; i < items.GetSize(); ++i) DestroyChild(static_cast<CControlUI*>(items[i]));
-    ControlDeletion::Delete(m_verticalScrollBar);
-    ControlDeletion::Delete(m_horizontalScrollBar);
+    ControlDeletion::Delete(std::exchange(m_verticalScrollBar, nullptr));
+    ControlDeletion::Delete(std::exchange(m_horizontalScrollBar, nullptr));
 }
 
 void* CContainerUI::GetInterface(const wchar_t* name)

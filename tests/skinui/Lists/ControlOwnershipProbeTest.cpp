@@ -1345,14 +1345,17 @@ TEST_F(ControlOwnershipProbe, ANodeUnderALooseNodeIsRefusedByTreesAndContainers)
         ADD_FAILURE() << "a container took a node that hangs under a loose node";
         a.KeepAside(child);
     }
+    // Nor may the deletion queue take it from behind the loose node, which would delete it again.
+    EXPECT_FALSE(ControlDeletion::Delete(child));
     delete loose;
     FlushQuarantine();
     a.Layout();
     ::UpdateWindow(a.hwnd());
 }
 
-// A part a control owns (a scroll bar switched on at run time, a combo box's list before it first drops)
-// is refused by every Add, its owner's own included: otherwise two would delete it.
+// A part a control owns (a scroll bar switched on at run time, a list's body, a combo box's list
+// before it first drops) is refused by every Add, its owner's own included, and by the deletion queue:
+// otherwise two would delete it.
 TEST_F(ControlOwnershipProbe, APartAControlOwnsIsRefusedByEveryAdd)
 {
     Window a(L"<VerticalLayout name=\"box\" height=\"100\"/><List name=\"list\" height=\"100\"/>"
@@ -1373,11 +1376,14 @@ TEST_F(ControlOwnershipProbe, APartAControlOwnsIsRefusedByEveryAdd)
         {"vertical bar switched on at run time", box->GetVerticalScrollBar(), box},
         {"horizontal bar switched on at run time", box->GetHorizontalScrollBar(), box},
         {"list's bar switched on at run time", list->GetVerticalScrollBar(), list},
+        {"list's body", list->GetList(), list},
         {"combo box's list before it first drops", combo->GetList(), nullptr},
     };
     for (const Part& item : parts) {
         SCOPED_TRACE(item.name);
         ASSERT_NE(nullptr, item.part);
+        // Nor may the deletion queue delete it behind its owner's back.
+        EXPECT_FALSE(ControlDeletion::Delete(item.part));
         for (CContainerUI* taker : {other, item.owner}) {
             if (!taker || !taker->Add(item.part)) continue;
             ADD_FAILURE() << "taken by " << (taker == other ? "another container" : "its owner");
