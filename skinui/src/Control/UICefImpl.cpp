@@ -199,6 +199,8 @@ void CCefUI::CCefUIImpl::OnAfterCreated(CefRefPtr<CefBrowser> browser)
         if (::GetParent(placed) != m_registeredWindow) ::SetParent(placed, m_registeredWindow);
         OnControlMoved();
     }
+    // Hidden meanwhile, the view had no browser to hide.
+    if (!m_owner->IsVisible()) SetBrowserVisible(false);
     auto host = Host();
     if (host && host->GetWindowlessFrameRate() != m_frameRate) host->SetWindowlessFrameRate(m_frameRate);
     if (m_owner->GetUrl() != m_url) LoadUrl();

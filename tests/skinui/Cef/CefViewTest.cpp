@@ -190,6 +190,16 @@ TEST_F(CefViewTest, HidingAndShowingTheControlHidesAndShowsTheBrowser) {
     EXPECT_TRUE(JournalHas(L"Focus(0);WasHidden(1);")) << ViewJournal();
     view->SetVisible(true);
     EXPECT_TRUE(JournalHas(L"WasHidden(0);Focus(1);")) << ViewJournal();
+
+    // Hidden while its browser is being made, the view gets it hidden.
+    const int before = NewestBrowserId();
+    auto* late = new CCefUI();
+    root->Add(late);
+    const int lateId = NewestBrowserId();
+    ASSERT_GT(lateId, before) << "no browser is being made";
+    late->SetVisible(false);
+    ASSERT_TRUE(PumpUntil([&] { return Registry().BrowserCount(host) == 2; }));
+    EXPECT_NE(Journal(lateId).find(L"WasHidden(1);"), std::wstring::npos) << Journal(lateId);
 }
 
 TEST_F(CefViewTest, ScriptCallsReachTheCallbackAsVariants) {
