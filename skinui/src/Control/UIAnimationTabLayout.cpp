@@ -34,7 +34,6 @@ bool CAnimationTabLayoutUI::SelectItem(int index)
     if (!IsAnimationRunning(kSlideAnimation)) m_final = m_rcItem;
     m_startOffset = m_vertical ? -(m_final.bottom - m_final.top) * m_direction
                                : (m_final.left - m_final.right + 52) * m_direction;
-    m_current = PlacedAtOffset(m_startOffset);
     StopAnimation(kSlideAnimation);
     // Without a window timer (no window yet, or it refused one) the page would never appear; a layout
     // never placed yet has no place to slide to and would end in an empty one.

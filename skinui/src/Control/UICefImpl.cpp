@@ -115,11 +115,11 @@ bool CCefUI::CCefUIImpl::CreateBrowser()
     // The next showing or placing of the control tries again.
     DebugOutputFormat(L"SkinUI: Warning: the browser engine refused to create a browser for %ls.\n",
                       m_url.GetData());
-    ForgetRefusedCreation();
+    ForgetCreation();
     return false;
 }
 
-void CCefUI::CCefUIImpl::ForgetRefusedCreation()
+void CCefUI::CCefUIImpl::ForgetCreation()
 {
     m_clientHandler->DetachDelegate();
     m_clientHandler = nullptr;
@@ -188,7 +188,7 @@ void CCefUI::CCefUIImpl::OnAfterCreated(CefRefPtr<CefBrowser> browser)
         m_registeredWindow = nullptr;
         if (auto host = Host()) host->CloseBrowser(true);
         m_browser = nullptr;
-        ForgetRefusedCreation();
+        ForgetCreation();
         m_owner->m_created = false;
         return;
     }

@@ -363,6 +363,11 @@ TEST_F(ActiveXTest, ControlBuiltInCodeBeforeAnyWindowIsActivatedWhenShown)
         ::RedrawWindow(window.GetHWND(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         EXPECT_TRUE(hosted->inPlaceActive);
         EXPECT_EQ(windowless, hosted->activeWindowless);
+        control->SetVisible(false);
+        control->SetVisible(true);
+        ::RedrawWindow(window.GetHWND(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        EXPECT_EQ(1, std::count(hosted->verbs.begin(), hosted->verbs.end(), OLEIVERB_INPLACEACTIVATE))
+            << "activated again at every showing";
         if (windowless) {
             hosted->messages.clear();
             ::SendMessageW(window.GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, Point(40, 40));
