@@ -898,9 +898,10 @@ bool CActiveXUI::CreateHostedControl()
     OnControlCreated();
     if (HasLetGoOf(created)) return false;
     hr = S_OK;
+    // Made before it joined any window (built in code), it is put in place once a window shows it.
+    m_awaitingWindow = (miscStatus & OLEMISC_INVISIBLEATRUNTIME) == 0 && !m_manager;
     if ((miscStatus & OLEMISC_INVISIBLEATRUNTIME) == 0 && m_manager) {
-        const RECT rc = GetPos();
-        hr = control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite.get(), 0, m_manager->GetWindowHandle(), &rc);
+        hr = ActivateInPlace(*control, clientSite.get());
         if (HasLetGoOf(created)) return false;
     }
     IObjectWithSite* withSite = nullptr;
@@ -911,8 +912,30 @@ bool CActiveXUI::CreateHostedControl()
     return SUCCEEDED(hr) && !HasLetGoOf(created);
 }
 
+HRESULT CActiveXUI::ActivateInPlace(IOleObject& control, IOleClientSite* clientSite)
+{
+    const RECT rc = GetPos();
+    return control.DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, clientSite, 0, m_manager->GetWindowHandle(), &rc);
+}
+
+void CActiveXUI::ActivateOnceShown()
+{
+    if (!m_awaitingWindow || !m_control || !m_site || !m_manager || !m_manager->GetWindowHandle() || !IsVisible())
+        return;
+    m_awaitingWindow = false;
+    IOleClientSite* siteFace = nullptr;
+    m_site->QueryInterface(IID_IOleClientSite, reinterpret_cast<void**>(&siteFace));
+    const std::unique_ptr<IOleClientSite, ComRelease> clientSite(siteFace);
+    IOleObject* activated = m_control;
+    const auto control = Hold(activated);
+    const auto alive = WatchLifetime();
+    ActivateInPlace(*control, clientSite.get());
+    if (!alive.expired() && !HasLetGoOf(activated)) FollowWithWindow();
+}
+
 void CActiveXUI::ReleaseHostedControl()
 {
+    m_awaitingWindow = false;
     if (CWindowUIManager* manager = LiveManager()) manager->RemoveMessageFilter(this);
     // Members are cleared before the calls out: the control may call back into the site while closing.
     if (IOleObject* control = m_control) {
@@ -960,6 +983,8 @@ void CActiveXUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool 
     CControlUI::SetManager(manager, parent, runInit);
     if (!moved || alive.expired()) return;
     FollowToWindow();
+    ActivateOnceShown();
+    if (alive.expired()) return;
     OnWindowChanged();
 }
 
@@ -994,7 +1019,8 @@ void CActiveXUI::SetPos(RECT rc, bool invalidate)
     CControlUI::SetPos(rc, invalidate);
     if (alive.expired()) return;
     if (!m_created) CreateHostedControl();
-    if (!m_control || !m_site) return;
+    else ActivateOnceShown();
+    if (alive.expired() || !m_control || !m_site) return;
     HDC screen = ::GetDC(nullptr);
     SIZEL extent = {::MulDiv(m_rcItem.right - m_rcItem.left, 2540, ::GetDeviceCaps(screen, LOGPIXELSX)),
                     ::MulDiv(m_rcItem.bottom - m_rcItem.top, 2540, ::GetDeviceCaps(screen, LOGPIXELSY))};
@@ -1028,6 +1054,7 @@ void CActiveXUI::SetVisible(bool visible)
     CControlUI::SetVisible(visible);
     // Losing the focus notifies: the handler may have deleted the control.
     if (!alive.expired()) ShowHostWindow();
+    if (!alive.expired()) ActivateOnceShown();
 }
 
 void CActiveXUI::SetInternalVisible(bool visible)
@@ -1036,6 +1063,7 @@ void CActiveXUI::SetInternalVisible(bool visible)
     CControlUI::SetInternalVisible(visible);
     // Losing the focus notifies: the handler may have deleted the control.
     if (!alive.expired()) ShowHostWindow();
+    if (!alive.expired()) ActivateOnceShown();
 }
 
 bool CActiveXUI::PaintParts(HDC hdc, const RECT&, CControlUI*)

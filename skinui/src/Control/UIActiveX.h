@@ -84,6 +84,9 @@ private:
     void FollowToWindow();
     // A windowless control: its window's messages come through the filter, and it draws on that window.
     void ListenToWindow();
+    HRESULT ActivateInPlace(IOleObject& control, IOleClientSite* clientSite);
+    // Puts a control made before it joined any window in place, once it is in one and visible.
+    void ActivateOnceShown();
     void ShowHostWindow();
     bool AcceptsWindowlessMessage(UINT msg, LPARAM lParam) const;
 
@@ -91,6 +94,7 @@ private:
     CUIString m_moduleName;
     bool m_delayCreate = true;
     bool m_hostManaged = false;
+    bool m_awaitingWindow = false;
     CActiveXCtrl* m_site = nullptr;
     HWND m_hostWindow = nullptr;
     LONG m_comReferences = 1;

@@ -30,17 +30,10 @@ bool CAnimationTabLayoutUI::SelectItem(int index)
     // The page appears with the first step of the slide.
     GetItemAt(index)->SetVisible(false);
 
-    m_final = m_rcItem;
-    m_current = m_final;
-    if (!m_vertical) {
-        const LONG shift = (m_current.left - m_current.right + 52) * m_direction;
-        m_current.left += shift;
-        m_current.right += shift;
-    } else {
-        const LONG shift = -(m_current.bottom - m_current.top) * m_direction;
-        m_current.top += shift;
-        m_current.bottom += shift;
-    }
+    // Mid-slide the layout stands off its place; the slide under way still knows where that is.
+    if (!IsAnimationRunning(kSlideAnimation)) m_final = m_rcItem;
+    m_startOffset = m_vertical ? -(m_final.bottom - m_final.top) * m_direction
+                               : (m_final.left - m_final.right + 52) * m_direction;
     StopAnimation(kSlideAnimation);
     // Without a window timer (no window yet, or it refused one) the page would never appear; a layout
     // never placed yet has no place to slide to and would end in an empty one.
@@ -88,26 +81,27 @@ void CAnimationTabLayoutUI::OnAnimationStep(int totalFrames, int currentFrame, U
         m_shown = true;
     }
     if (totalFrames <= 0) return;
-    if (!m_vertical) {
-        const LONG step = (m_final.right - m_final.left) * m_direction / totalFrames;
-        if (currentFrame != totalFrames) {
-            m_current.left += step;
-            m_current.right += step;
-        } else {
-            m_current = m_final;
-            m_rcItem = m_final;
-        }
+    if (currentFrame < totalFrames) {
+        // Covers the start offset evenly, so the page never passes its place.
+        m_current = PlacedAtOffset(m_startOffset * (totalFrames - 1 - currentFrame) / totalFrames);
     } else {
-        const LONG step = (m_final.bottom - m_final.top) * m_direction / totalFrames;
-        if (currentFrame != totalFrames) {
-            m_current.top += step;
-            m_current.bottom += step;
-        } else {
-            m_current = m_final;
-            m_rcItem = m_final;
-        }
+        m_current = m_final;
+        m_rcItem = m_final;
     }
     SetPos(m_current, true);
+}
+
+RECT CAnimationTabLayoutUI::PlacedAtOffset(LONG offset) const
+{
+    RECT placed = m_final;
+    if (m_vertical) {
+        placed.top += offset;
+        placed.bottom += offset;
+    } else {
+        placed.left += offset;
+        placed.right += offset;
+    }
+    return placed;
 }
 
 void CAnimationTabLayoutUI::OnAnimationStop(UINT)

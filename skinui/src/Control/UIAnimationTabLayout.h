@@ -29,11 +29,14 @@ public:
 private:
     // Shows the selected page in its final place when no slide can bring it there.
     void EndSlideAtOnce();
+    // The final place moved by offset along the slide's axis.
+    RECT PlacedAtOffset(LONG offset) const;
 
     bool m_vertical = false;
     int m_direction = 1;
     RECT m_current = {0, 0, 0, 0};
     RECT m_final = {0, 0, 0, 0};
+    LONG m_startOffset = 0;
     bool m_shown = false;
 };
 

@@ -115,11 +115,11 @@ bool CCefUI::CCefUIImpl::CreateBrowser()
     // The next showing or placing of the control tries again.
     DebugOutputFormat(L"SkinUI: Warning: the browser engine refused to create a browser for %ls.\n",
                       m_url.GetData());
-    ForgetRefusedCreation();
+    ForgetCreation();
     return false;
 }
 
-void CCefUI::CCefUIImpl::ForgetRefusedCreation()
+void CCefUI::CCefUIImpl::ForgetCreation()
 {
     m_clientHandler->DetachDelegate();
     m_clientHandler = nullptr;
@@ -183,12 +183,24 @@ void CCefUI::CCefUIImpl::OnAfterCreated(CefRefPtr<CefBrowser> browser)
     m_browser = browser;
     m_registeredWindow = ManagerWindow();
     if (!m_registeredWindow || !::IsWindow(m_registeredWindow)) {
-        // Its window went while the browser was being made: nothing would ever close it.
+        // Its window went while the browser was being made: nothing would ever close it. The view
+        // makes a new one once it is in a window again.
+        m_registeredWindow = nullptr;
         if (auto host = Host()) host->CloseBrowser(true);
+        m_browser = nullptr;
+        ForgetCreation();
+        m_owner->m_created = false;
         return;
     }
     WndProcHookRegistry::GetInstance().Add(browser, m_registeredWindow);
     WatchDoubleClicks(true);
+    // The view may have moved to another window while the browser was being made there.
+    if (HWND placed = PlacedWindow()) {
+        if (::GetParent(placed) != m_registeredWindow) ::SetParent(placed, m_registeredWindow);
+        OnControlMoved();
+    }
+    // Hidden meanwhile, the view had no browser to hide.
+    if (!m_owner->IsVisible()) SetBrowserVisible(false);
     auto host = Host();
     if (host && host->GetWindowlessFrameRate() != m_frameRate) host->SetWindowlessFrameRate(m_frameRate);
     if (m_owner->GetUrl() != m_url) LoadUrl();

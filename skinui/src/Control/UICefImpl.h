@@ -125,8 +125,9 @@ private:
     HWND PlacedWindow() const;
     void LeaveHookRegistry(CefRefPtr<CefBrowser> browser);
     void WatchDoubleClicks(bool watch);
-    // Drops what a creation the engine refused had set up, so that the next attempt starts afresh.
-    void ForgetRefusedCreation();
+    // Drops what a creation set up (refused by the engine, or its browser arrived with no window to show
+    // it), so that the next attempt starts afresh.
+    void ForgetCreation();
 
     // Off-screen window and OpenGL painting.
     bool CreateOsrWindow(const RECT& rc);

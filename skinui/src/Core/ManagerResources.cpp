@@ -55,13 +55,21 @@ FontInfo* FindFontByHandle(const CUIStringPtrMap& map, HFONT font)
     return nullptr;
 }
 
+// Whether a font was made |height| pixels high (a negative LOGFONT height, as fonts here are made).
+bool HasHeight(HFONT font, LONG height)
+{
+    LOGFONTW lf = {};
+    return ::GetObjectW(font, sizeof(lf), &lf) == sizeof(lf) && lf.lfHeight == height;
+}
+
+// With a non-zero |height|, only a font made that high for its window's scale is taken.
 FontInfo* FindFontByStyle(const CUIStringPtrMap& map, const wchar_t* face, int size, bool bold, bool underline,
-                          bool italic)
+                          bool italic, LONG height = 0)
 {
     for (auto it = map.Begin(); it != map.End(); ++it) {
         auto* info = static_cast<FontInfo*>(it->second);
         if (info->sFontName == face && info->iSize == size && info->bBold == bold &&
-            info->bUnderline == underline && info->bItalic == italic)
+            info->bUnderline == underline && info->bItalic == italic && (height == 0 || HasHeight(info->hFont, height)))
             return info;
     }
     return nullptr;
@@ -139,12 +147,18 @@ HFONT CWindowUIManager::AddFont(int id, const wchar_t* face, int size, bool bold
 }
 
 // Markup's variants live in a table of their own, keyed by nothing a skin names: no skin font is ever
-// replaced or deleted by one, and none by a skin's.
+// replaced or deleted by one, and none by a skin's. Windows of different scales each get variants made at
+// their own size, which no DPI change of another window alters.
 HFONT CWindowUIManager::GetStyledFont(const wchar_t* face, int size, bool bold, bool underline, bool italic)
 {
-    if (HFONT found = GetFont(face, size, bold, underline, italic)) return found;
-    CUIStringPtrMap& variants = SharedResources::Get().styledFonts;
-    if (FontInfo* info = FindFontByStyle(variants, StoredFace(face), size, bold, underline, italic))
+    const LONG height = -GetDpiScaler()->Scale(size);
+    const CUIString stored = StoredFace(face);
+    if (FontInfo* own = FindFontByStyle(m_fonts, stored, size, bold, underline, italic, height)) return own->hFont;
+    SharedResources& shared = SharedResources::Get();
+    if (FontInfo* common = FindFontByStyle(shared.fonts, stored, size, bold, underline, italic, height))
+        return common->hFont;
+    CUIStringPtrMap& variants = shared.styledFonts;
+    if (FontInfo* info = FindFontByStyle(variants, stored, size, bold, underline, italic, height))
         return info->hFont;
     FontInfo* info = NewFont(face, size, bold, underline, italic);
     if (!info) return nullptr;
@@ -411,8 +425,9 @@ void CWindowUIManager::ResetDPIAssets()
     for (auto it = m_fonts.Begin(); it != m_fonts.End(); ++it) RecreateFont(*static_cast<FontInfo*>(it->second));
     if (m_defaultFont.hFont) RecreateFont(m_defaultFont);
     SharedResources& shared = SharedResources::Get();
-    for (const CUIStringPtrMap* fonts : {&shared.fonts, &shared.styledFonts})
-        for (auto it = fonts->Begin(); it != fonts->End(); ++it) RecreateFont(*static_cast<FontInfo*>(it->second));
+    // Markup's variants stay as they are: other windows draw with them at their own scale.
+    for (auto it = shared.fonts.Begin(); it != shared.fonts.End(); ++it)
+        RecreateFont(*static_cast<FontInfo*>(it->second));
     if (shared.defaultFont.hFont) RecreateFont(shared.defaultFont);
     if (!m_root) return;
     CPtrArray richEdits;

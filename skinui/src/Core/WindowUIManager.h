@@ -206,8 +206,9 @@ public:
     void SetDefaultFont(const wchar_t* face, int size, bool bold, bool underline, bool italic, bool shared = false);
     HFONT GetFont(int id);
     HFONT GetFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
-    // A font of that style among the window's or shared fonts, else one made for styled text and shared
-    // by every window until Term, apart from the fonts skins add by id.
+    // A font of that style, sized for this window's scale, among the window's or shared fonts, else one
+    // made for styled text and shared by every window of that scale until Term, apart from the fonts skins
+    // add by id.
     HFONT GetStyledFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
     FontInfo* GetFontInfo(int id);
     FontInfo* GetFontInfo(HFONT font);

@@ -339,6 +339,51 @@ TEST_F(ActiveXTest, ControlBuiltAtOnceOrMovedBelongsToTheWindowShowingIt)
     }
 }
 
+// Built in code to create at once, before it joins any window, it is put in place once a window shows it.
+TEST_F(ActiveXTest, ControlBuiltInCodeBeforeAnyWindowIsActivatedWhenShown)
+{
+    for (const bool windowless : {true, false}) {
+        SCOPED_TRACE(windowless ? "windowless" : "windowed");
+        TestControlOptions options;
+        options.windowless = windowless;
+        Register(options);
+        SkinWindow window(L"<Window><VerticalLayout inset=\"10,10,10,10\"/></Window>");
+        ASSERT_NE(nullptr, window.root);
+        auto* control = new CActiveXUI();
+        control->SetAttribute(L"delaycreate", L"false");
+        control->SetAttribute(L"clsid", kTestControlClsidText);
+        TestOleControl* hosted = TestOleControl::Last();
+        ASSERT_NE(nullptr, hosted);
+        EXPECT_FALSE(hosted->inPlaceActive) << "active without a window";
+        control->SetVisible(false);
+        window.root->Add(control);
+        ::RedrawWindow(window.GetHWND(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        EXPECT_FALSE(hosted->inPlaceActive) << "active while hidden";
+        control->SetVisible(true);
+        ::RedrawWindow(window.GetHWND(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        EXPECT_TRUE(hosted->inPlaceActive);
+        EXPECT_EQ(windowless, hosted->activeWindowless);
+        control->SetVisible(false);
+        control->SetVisible(true);
+        ::RedrawWindow(window.GetHWND(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        EXPECT_EQ(1, std::count(hosted->verbs.begin(), hosted->verbs.end(), OLEIVERB_INPLACEACTIVATE))
+            << "activated again at every showing";
+        if (windowless) {
+            hosted->messages.clear();
+            ::SendMessageW(window.GetHWND(), WM_LBUTTONDOWN, MK_LBUTTON, Point(40, 40));
+            ::SendMessageW(window.GetHWND(), WM_LBUTTONUP, 0, Point(40, 40));
+            EXPECT_TRUE(Saw(hosted->messages, WM_LBUTTONDOWN)) << "it hears no mouse";
+        } else {
+            EXPECT_TRUE(::IsWindow(control->GetHostWindow()));
+            EXPECT_EQ(window.GetHWND(), ::GetParent(control->GetHostWindow()));
+            RECT placed = {};
+            ::GetWindowRect(control->GetHostWindow(), &placed);
+            ::MapWindowPoints(nullptr, window.GetHWND(), reinterpret_cast<POINT*>(&placed), 2);
+            EXPECT_TRUE(::EqualRect(&placed, &control->GetPos())) << "not at the control's place";
+        }
+    }
+}
+
 // Lets go of its control from the creation hook.
 class ReleasingActiveX : public CActiveXUI {
 public:

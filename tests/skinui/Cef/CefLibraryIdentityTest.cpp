@@ -166,6 +166,8 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
          CefLibraryVerdict::NotALibrary},
         {"a 64-bit optional header", optional + offsetof(IMAGE_OPTIONAL_HEADER32, Magic),
          IMAGE_NT_OPTIONAL_HDR64_MAGIC, 2, CefLibraryVerdict::NotALibrary},
+        {"more sections than the system maps", nt + offsetof(IMAGE_NT_HEADERS32, FileHeader.NumberOfSections), 97, 2,
+         CefLibraryVerdict::NotALibrary},
         {"no data directories", optional + offsetof(IMAGE_OPTIONAL_HEADER32, NumberOfRvaAndSizes), 0, 4,
          CefLibraryVerdict::NotALibrary},
         {"two thousand million names", exports + offsetof(IMAGE_EXPORT_DIRECTORY, NumberOfNames), 0x7FFFFFFF, 4,

@@ -190,6 +190,16 @@ TEST_F(CefViewTest, HidingAndShowingTheControlHidesAndShowsTheBrowser) {
     EXPECT_TRUE(JournalHas(L"Focus(0);WasHidden(1);")) << ViewJournal();
     view->SetVisible(true);
     EXPECT_TRUE(JournalHas(L"WasHidden(0);Focus(1);")) << ViewJournal();
+
+    // Hidden while its browser is being made, the view gets it hidden.
+    const int before = NewestBrowserId();
+    auto* late = new CCefUI();
+    root->Add(late);
+    const int lateId = NewestBrowserId();
+    ASSERT_GT(lateId, before) << "no browser is being made";
+    late->SetVisible(false);
+    ASSERT_TRUE(PumpUntil([&] { return Registry().BrowserCount(host) == 2; }));
+    EXPECT_NE(Journal(lateId).find(L"WasHidden(1);"), std::wstring::npos) << Journal(lateId);
 }
 
 TEST_F(CefViewTest, ScriptCallsReachTheCallbackAsVariants) {
@@ -302,10 +312,7 @@ TEST_F(CefViewTest, AViewMovedToAnotherWindowKeepsItsBrowserWhenTheFirstCloses) 
     for (const wchar_t* attributes : {L"drag=\"true\"", L"osr=\"false\""}) {
         SCOPED_TRACE(testing::Message() << attributes << (closedBetween ? " closed between" : ""));
         const bool windowed = std::wstring(attributes).find(L"osr") != std::wstring::npos;
-        if (!::IsWindow(host)) {
-            ASSERT_NE(nullptr, host.Create(nullptr, L"web view", WS_POPUP, 0, 40, 40, 300, 200));
-            ::ShowWindow(host, SW_SHOWNOACTIVATE);
-        }
+        ASSERT_TRUE(OpenHost());
         ShowView(attributes);
         ASSERT_TRUE(arrived);
         const CefDraggableRegion titleBar{CefRect{0, 0, 250, 30}, true};
@@ -341,6 +348,52 @@ TEST_F(CefViewTest, AViewMovedToAnotherWindowKeepsItsBrowserWhenTheFirstCloses) 
         ::SendMessageW(other, WM_CLOSE, 0, 0);
         EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(other); }));
         EXPECT_TRUE(JournalHas(L"CloseBrowser(0);")) << "the window showing it did not close it first";
+        EXPECT_TRUE(PumpUntil([] { return LiveBrowsers() == 0; }));
+    }
+}
+
+// Moved to another window, or out of every window and back, while its browser is still being made.
+TEST_F(CefViewTest, AViewMovedWhileItsBrowserIsBeingMadeGetsItInTheWindowShowingIt) {
+    for (const bool outOfEveryWindowMeanwhile : {false, true})
+    for (const wchar_t* attributes : {L"osr=\"false\"", L"osr=\"true\""}) {
+        SCOPED_TRACE(testing::Message() << attributes << (outOfEveryWindowMeanwhile ? " out of every window" : ""));
+        const bool windowed = std::wstring(attributes).find(L"false") != std::wstring::npos;
+        ASSERT_TRUE(OpenHost());
+        view = new CCefUI();
+        view->ApplyAttributeList(attributes);
+        root = new SkinUI::CContainerUI();
+        root->Add(view);
+        const int before = NewestBrowserId();
+        host.manager.AttachRootControl(root);
+        root->SetPos(RECT{0, 0, 300, 200});
+        const int first = NewestBrowserId();
+        ASSERT_GT(first, before) << "no browser is being made";
+        ASSERT_EQ(0u, Registry().BrowserCount(host)) << "the browser came at once";
+        DoubleClickHostWindow other;
+        ASSERT_NE(nullptr, other.Create(nullptr, L"other", WS_POPUP, 0, 60, 60, 300, 200));
+        auto* otherRoot = new SkinUI::CContainerUI();
+        other.manager.AttachRootControl(otherRoot);
+        root->SetAutoDestroy(false);
+        root->Remove(view);
+        if (outOfEveryWindowMeanwhile) {
+            ASSERT_TRUE(PumpUntil([&] { return Journal(first).find(L"Closed;") != std::wstring::npos; }));
+        }
+        otherRoot->Add(view);
+        ::ShowWindow(other, SW_SHOWNOACTIVATE);
+        ::UpdateWindow(other);
+        ASSERT_TRUE(PumpUntil([&] { return Registry().BrowserCount(other) == 1; })) << Journal(first);
+        ::SendMessageW(host, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(host); }));
+        EXPECT_EQ(1u, Registry().BrowserCount(other)) << "the first window took the browser along";
+        if (windowed) {
+            HWND child = FirstChildOfClass(other, L"CefStandInBrowserWindow");
+            ASSERT_NE(nullptr, child) << "the browser's window stayed in the first window";
+            RECT rc = {};
+            ::GetWindowRect(child, &rc);
+            EXPECT_EQ(rc.right - rc.left, view->GetPos().right - view->GetPos().left);
+        }
+        ::SendMessageW(other, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(other); }));
         EXPECT_TRUE(PumpUntil([] { return LiveBrowsers() == 0; }));
     }
 }

@@ -120,6 +120,27 @@ TEST_F(MarkupTextTest, FontTagTakesAnIndexOrADescription)
     EXPECT_EQ(Height(L"W<n><f 1>W</f>"), Height(L"W") + Height(L"<f 1>W</f>"));
 }
 
+TEST_F(MarkupTextTest, StyledFontsAreSizedForTheWindowThatDrawsThem)
+{
+    CWindowUIManager large;
+    large.GetDpiScaler()->SetDPI(192);
+    large.AddFont(0, L"Arial", 16, false, false, false);
+    const auto heightIn = [this](CWindowUIManager& window, const wchar_t* text) {
+        RECT rc = {0, 0, 9999, 500};
+        int links = 0;
+        CPainter::DrawHtmlText(canvas.dc(), &window, rc, text, 0xFF000000, nullptr, nullptr, links, 0,
+                               DT_SINGLELINE | DT_CALCRECT);
+        return rc.bottom - rc.top;
+    };
+    const wchar_t* const styled[] = {L"<b>W</b>", L"<i>W</i>", L"<u>W</u>", L"<f Arial 16 bold>W</f>"};
+    for (const wchar_t* text : styled) EXPECT_EQ(Height(L"W"), Height(text)) << "at 100 %: " << text;
+    ASSERT_GT(heightIn(large, L"W"), Height(L"W"));
+    for (const wchar_t* text : styled) EXPECT_EQ(heightIn(large, L"W"), heightIn(large, text)) << "at 200 %: " << text;
+    // Another window's scale change leaves this window's styled text at its size.
+    large.ResetDPIAssets();
+    for (const wchar_t* text : styled) EXPECT_EQ(Height(L"W"), Height(text)) << "after 200 %: " << text;
+}
+
 TEST_F(MarkupTextTest, MalformedFontTagsReuseTheirFontAtEveryPaint)
 {
     const std::wstring longFace(60, L'x');

@@ -186,10 +186,16 @@ TEST_F(AnimationTabTest, ANewPageSlidesInFromTheRightAndBackFromTheLeft)
     ASSERT_TRUE(tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation));
     tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
     EXPECT_TRUE(pages[2]->IsVisible());
-    // It starts 348 pixels to the right; each tick, the first included, moves it 400 / 15 to the left.
-    EXPECT_EQ(348 - 26, tab->GetPos().left);
-    EXPECT_EQ(748 - 26, tab->GetPos().right);
-    for (int tick = 0; tick < 15; ++tick) tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    // It starts 348 pixels to the right; each tick, the first included, moves it a fifteenth of that to the left.
+    EXPECT_EQ(348 * 14 / 15, tab->GetPos().left);
+    EXPECT_EQ(400 + 348 * 14 / 15, tab->GetPos().right);
+    for (int tick = 0; tick < 15; ++tick) {
+        const LONG before = tab->GetPos().left;
+        tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+        // Towards its place and never past it.
+        EXPECT_LE(tab->GetPos().left, before) << "tick " << tick;
+        EXPECT_GE(tab->GetPos().left, 0) << "tick " << tick;
+    }
     EXPECT_FALSE(tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation));
     EXPECT_EQ(0, tab->GetPos().left);
     EXPECT_EQ(400, tab->GetPos().right);
@@ -197,11 +203,27 @@ TEST_F(AnimationTabTest, ANewPageSlidesInFromTheRightAndBackFromTheLeft)
 
     ASSERT_TRUE(tab->SelectItem(0));
     tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
-    EXPECT_EQ(-348 + 26, tab->GetPos().left);
+    EXPECT_EQ(-348 * 14 / 15, tab->GetPos().left);
+    for (int tick = 0; tick < 15; ++tick) {
+        tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+        EXPECT_LE(tab->GetPos().left, 0) << "tick " << tick;
+    }
     EXPECT_TRUE(PumpUntil([this] { return !tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation); }));
     EXPECT_EQ(0, tab->GetPos().left);
     EXPECT_TRUE(pages[0]->IsVisible());
     EXPECT_FALSE(pages[2]->IsVisible());
+}
+
+TEST_F(AnimationTabTest, ASelectionMidSlideAimsAtTheLayoutsPlace)
+{
+    ASSERT_TRUE(tab->SelectItem(2));
+    for (int tick = 0; tick < 6; ++tick) tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    ASSERT_GT(tab->GetPos().left, 0);
+    ASSERT_TRUE(tab->SelectItem(1));
+    EXPECT_TRUE(PumpUntil([this] { return !tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation); }));
+    EXPECT_EQ(0, tab->GetPos().left);
+    EXPECT_EQ(400, tab->GetPos().right);
+    EXPECT_EQ(0, pages[1]->GetPos().left);
 }
 
 TEST_F(AnimationTabTest, APageRemovedBeforeItsSlideShowsItIsLeftAlone)
@@ -229,7 +251,7 @@ TEST_F(AnimationTabTest, VerticalSlideStartsAFullHeightAway)
     tab->SetAttribute(L"animation_direction", L"vertical");
     ASSERT_TRUE(tab->SelectItem(1));
     tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
-    EXPECT_EQ(200 - 200 / 15, tab->GetPos().top);
+    EXPECT_EQ(200 * 14 / 15, tab->GetPos().top);
     EXPECT_EQ(0, tab->GetPos().left);
     // Only "vertical" is read: other values leave the direction alone.
     tab->SetAttribute(L"animation_direction", L"horizontal");
@@ -240,7 +262,7 @@ TEST_F(AnimationTabTest, ALayoutLeavingItsWindowMidSlideShowsThePageInItsFinalPl
 {
     ASSERT_TRUE(tab->SelectItem(2));
     tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
-    ASSERT_EQ(348 - 26, tab->GetPos().left);
+    ASSERT_EQ(348 * 14 / 15, tab->GetPos().left);
     tab->SetManager(nullptr, nullptr, false);
     EXPECT_FALSE(tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation));
     EXPECT_TRUE(pages[2]->IsVisible());

@@ -20,6 +20,9 @@ const WORD kOwnMachine =
 // A real engine exports a few thousand names; far more means a damaged or hostile table.
 const DWORD kMaxExportNames = 1 << 16;
 
+// The system's loader maps no library with more sections than this.
+const WORD kMaxSections = 96;
+
 // Reads at offsets through a handle someone else owns.
 class FileReader {
 public:
@@ -53,6 +56,7 @@ public:
         if (nt.FileHeader.Machine != kOwnMachine || nt.OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC) return false;
         if (!(nt.FileHeader.Characteristics & IMAGE_FILE_DLL)) return false;
         if (nt.OptionalHeader.NumberOfRvaAndSizes <= IMAGE_DIRECTORY_ENTRY_EXPORT) return false;
+        if (nt.FileHeader.NumberOfSections > kMaxSections) return false;
         m_exports = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
         m_sections.resize(nt.FileHeader.NumberOfSections);
         const DWORD sectionsOffset = ntOffset + offsetof(IMAGE_NT_HEADERS, OptionalHeader) +
@@ -87,13 +91,46 @@ private:
     std::vector<IMAGE_SECTION_HEADER> m_sections;
 };
 
-// Whether the name at |rva| is |expected|: its bytes and the terminator are all stored in the file.
-bool ExportNameIs(const FileReader& file, const ImageLayout& image, DWORD rva, const char* expected) {
+// Orders the name at |rva| against |expected| as strcmp would. False when the name is not stored in
+// the file as far as it has to be read.
+bool CompareExportName(const FileReader& file, const ImageLayout& image, DWORD rva, const char* expected,
+                       int& order) {
     const DWORD size = static_cast<DWORD>(std::strlen(expected) + 1);
-    std::vector<char> name(size);
     DWORD offset = 0;
-    return image.FileOffset(rva, size, offset) && file.ReadAt(offset, name.data(), size) &&
-           std::memcmp(name.data(), expected, size) == 0;
+    DWORD stored = 0;
+    if (!image.StoredFrom(rva, offset, stored)) return false;
+    std::vector<char> name(std::min(size, stored));
+    if (!file.ReadAt(offset, name.data(), static_cast<DWORD>(name.size()))) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto have = static_cast<unsigned char>(name[i]);
+        const auto want = static_cast<unsigned char>(expected[i]);
+        if (have != want) {
+            order = have < want ? -1 : 1;
+            return true;
+        }
+        if (have == 0) {
+            order = 0;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The index of |expected| in the export name table, or -1. The table is sorted, as the system's loader
+// relies on, so a name costs a few reads however many names or sections the library claims.
+long FindExportName(const FileReader& file, const ImageLayout& image, const std::vector<DWORD>& nameRvas,
+                    const char* expected) {
+    size_t low = 0;
+    size_t high = nameRvas.size();
+    while (low < high) {
+        const size_t middle = low + (high - low) / 2;
+        int order = 0;
+        if (!CompareExportName(file, image, nameRvas[middle], expected, order)) return -1;
+        if (order == 0) return static_cast<long>(middle);
+        if (order < 0) low = middle + 1;
+        else high = middle;
+    }
+    return -1;
 }
 
 // Finds the record's export and reads it, and tells whether the browser creation is exported too.
@@ -118,14 +155,10 @@ bool FindIdentityRecord(const FileReader& file, const ImageLayout& image, CefInt
         !file.ReadAt(namesOffset, nameRvas.data(), names * sizeof(DWORD)) ||
         !file.ReadAt(ordinalsOffset, ordinals.data(), names * sizeof(WORD)))
         return false;
-    const auto exported = [&](const char* name) {
-        return std::find_if(nameRvas.begin(), nameRvas.end(),
-                            [&](DWORD rva) { return ExportNameIs(file, image, rva, name); });
-    };
-    createsBrowsers = exported(CEF_CREATE_BROWSER_EXPORT) != nameRvas.end();
-    const auto recordName = exported(CEF_INTERFACE_IDENTITY_EXPORT);
-    if (recordName == nameRvas.end()) return false;
-    const WORD ordinal = ordinals[static_cast<size_t>(recordName - nameRvas.begin())];
+    createsBrowsers = FindExportName(file, image, nameRvas, CEF_CREATE_BROWSER_EXPORT) >= 0;
+    const long recordName = FindExportName(file, image, nameRvas, CEF_INTERFACE_IDENTITY_EXPORT);
+    if (recordName < 0) return false;
+    const WORD ordinal = ordinals[static_cast<size_t>(recordName)];
     DWORD recordRva = 0;
     DWORD functionOffset = 0;
     if (ordinal >= exports.NumberOfFunctions ||
