@@ -190,6 +190,8 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     if (attachedAlready) return true;
     // Child layouts load their files while the tree initialises: all of them within one build's budget.
     const CSkinBuildBudget budget;
+    // An init may delete a control of the tree or close the window: both wait until the walk ends.
+    const CWindowWnd::HandlerScope initialising(m_hwnd);
     m_root->SetManager(this, m_root->GetParent(), true);
     RegisterNames(m_root);
     return true;

@@ -84,6 +84,8 @@ bool CContainerUI::CanAdopt(const CControlUI* control) const
 bool CContainerUI::AddAt(CControlUI* control, int index)
 {
     if (!control || index < 0 || index > m_items.GetSize() || !CanAdopt(control)) return false;
+    // The child's init may delete this container or close its window: both wait until the adding ends.
+    const auto keepWindow = KeepWindowWhileActing();
     // Away from any window it is still this container's child, and leaves the window it showed in.
     if (m_manager) m_manager->InitControls(control, this);
     else control->SetManager(nullptr, this, false);

@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -104,6 +105,19 @@ public:
 private:
     CContainerUI* m_from;
     CControlUI* m_doomed;
+};
+
+// An application control whose own init runs `act` once.
+class ActingOnInit : public CControlUI {
+public:
+    explicit ActingOnInit(std::function<void()> act) : m_act(std::move(act)) {}
+    void InitControl() override
+    {
+        if (auto once = std::move(m_act)) once();
+    }
+
+private:
+    std::function<void()> m_act;
 };
 
 // A window whose controls' handlers are bound to the window object itself.
@@ -365,6 +379,49 @@ TEST_F(HandlerDeletesSenderTest, AParentDeletedByItsChildsSizeHandlerStopsLaying
     tiles->SetDelayedDestroy(false);
     tiles->SetPos(RECT{0, 0, 300, 200});
     EXPECT_EQ(2, tiles->GetCount());
+}
+
+// The application adds a control whose init deletes the container adding it, or closes that container's
+// window: the adding stops there.
+TEST_F(HandlerDeletesSenderTest, AContainerDeletedOrItsWindowClosedByTheInitOfAnAddedChildStopsAdding)
+{
+    struct Adder {
+        const char* name;
+        std::function<CContainerUI*()> make;
+    };
+    const Adder kinds[] = {
+        {"vertical layout", [] { return new CVerticalLayoutUI(); }},
+        {"tile layout", [] { return new CTileLayoutUI(); }},
+        {"tab layout", [] { return new CTabLayoutUI(); }},
+        {"list", [] { return new CListUI(); }},
+    };
+    for (const Adder& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        CContainerUI* adding = AddToRoot(kind.make());
+        adding->Add(new ActingOnInit([&] { root->Remove(adding); }));
+        EXPECT_EQ(-1, root->GetItemIndex(adding));
+    }
+
+    // A window that goes with its object: its tree goes with it, once the adding has ended.
+    for (const bool attaching : {false, true}) {
+        SCOPED_TRACE(attaching ? "the init of the attached root's child" : "the init of a child added to the shown tree");
+        auto* other = new HostWindow;
+        other->deleteOnFinal = true;
+        ASSERT_NE(nullptr, other->CreateTopLevel());
+        const HWND otherWindow = other->GetHWND();
+        auto* panel = new CVerticalLayoutUI();
+        auto* inner = new CVerticalLayoutUI();
+        panel->Add(inner);
+        auto* child = new ActingOnInit([otherWindow] { ::DestroyWindow(otherWindow); });
+        if (attaching) {
+            inner->Add(child);
+            other->manager.AttachRootControl(panel);
+        } else {
+            other->manager.AttachRootControl(panel);
+            inner->Add(child);
+        }
+        EXPECT_FALSE(::IsWindow(otherWindow));
+    }
 }
 
 // Each control sends its notification from its own handling of a mouse event, and the handler
