@@ -248,6 +248,8 @@ int CListUI::GetItemIndex(CControlUI* control) const
 bool CListUI::Add(CControlUI* control)
 {
     if (!control) return false;
+    // The row's init may close the window: the tree stays until this adding has ended too.
+    const auto keepWindow = KeepWindowWhileActing();
     if (control->GetInterface(L"ListHeader")) return AdoptHeader(control);
     if (IsHeaderItem(control)) {
         const bool added = m_header->Add(control);
@@ -267,6 +269,7 @@ bool CListUI::Add(CControlUI* control)
 bool CListUI::AddAt(CControlUI* control, int index)
 {
     if (!control) return false;
+    const auto keepWindow = KeepWindowWhileActing();
     if (control->GetInterface(L"ListHeader")) return AdoptHeader(control);
     if (IsHeaderItem(control)) {
         const bool added = m_header->AddAt(control, index);

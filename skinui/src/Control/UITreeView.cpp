@@ -113,6 +113,8 @@ bool CTreeNodeUI::CanTake(const CTreeNodeUI* child) const
 
 bool CTreeNodeUI::Add(CControlUI* control)
 {
+    // The child's init may close the window: the tree stays until this adding has ended too.
+    const auto keepWindow = KeepWindowWhileActing();
     CTreeNodeUI* child = NodeOf(control);
     if (!child) return CListContainerElementUI::Add(control);
     if (!CanTake(child)) return false;
@@ -125,6 +127,7 @@ bool CTreeNodeUI::Add(CControlUI* control)
 
 bool CTreeNodeUI::AddAt(CControlUI* control, int index)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     CTreeNodeUI* child = NodeOf(control);
     if (!child || !CanTake(child)) return false;
     CTreeNodeUI* reference = nullptr;
@@ -303,6 +306,8 @@ bool CTreeViewUI::Add(CControlUI* control)
     if (!node) return CListUI::Add(control);
     // Held elsewhere already: refused before this tree listens to it.
     if (HangsElsewhere(node)) return false;
+    // The node's init may close the window: the tree stays until this adding has ended too.
+    const auto keepWindow = KeepWindowWhileActing();
     PrepareNode(node);
     if (!CListUI::Add(node)) return false;
     node->SetTreeView(this);
@@ -321,6 +326,7 @@ int CTreeViewUI::AddAt(CTreeNodeUI* node, int index)
 {
     // Refused before this tree listens to it.
     if (!node || HangsElsewhere(node) || index < 0 || index > GetCount()) return -1;
+    const auto keepWindow = KeepWindowWhileActing();
     PrepareNode(node);
     if (!CListUI::AddAt(node, index)) return -1;
     node->SetTreeView(this);

@@ -20,6 +20,8 @@ bool CTabLayoutUI::Add(CControlUI* control) { return AddAt(control, GetCount());
 
 bool CTabLayoutUI::AddAt(CControlUI* control, int index)
 {
+    // The page's init may close the window: the tree stays until this adding has ended too.
+    const auto keepWindow = KeepWindowWhileActing();
     if (!CContainerUI::AddAt(control, index)) return false;
     // The page's own setting decides: added while the layout is hidden, it only inherits that.
     if (m_selected == -1 && control->IsOwnVisible()) {

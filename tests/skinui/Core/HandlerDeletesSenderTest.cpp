@@ -402,25 +402,30 @@ TEST_F(HandlerDeletesSenderTest, AContainerDeletedOrItsWindowClosedByTheInitOfAn
         EXPECT_EQ(-1, root->GetItemIndex(adding));
     }
 
-    // A window that goes with its object: its tree goes with it, once the adding has ended.
+    // A window that goes with its object: its tree goes with it, once the adding has ended, also where the
+    // container goes on after its base has added the child.
     for (const bool attaching : {false, true}) {
-        SCOPED_TRACE(attaching ? "the init of the attached root's child" : "the init of a child added to the shown tree");
-        auto* other = new HostWindow;
-        other->deleteOnFinal = true;
-        ASSERT_NE(nullptr, other->CreateTopLevel());
-        const HWND otherWindow = other->GetHWND();
-        auto* panel = new CVerticalLayoutUI();
-        auto* inner = new CVerticalLayoutUI();
-        panel->Add(inner);
-        auto* child = new ActingOnInit([otherWindow] { ::DestroyWindow(otherWindow); });
-        if (attaching) {
-            inner->Add(child);
-            other->manager.AttachRootControl(panel);
-        } else {
-            other->manager.AttachRootControl(panel);
-            inner->Add(child);
+        for (const Adder& kind : kinds) {
+            if (attaching && &kind != &kinds[0]) continue;
+            SCOPED_TRACE(attaching ? "the init of the attached root's child" : "the init of a child added to the shown tree");
+            SCOPED_TRACE(kind.name);
+            auto* other = new HostWindow;
+            other->deleteOnFinal = true;
+            ASSERT_NE(nullptr, other->CreateTopLevel());
+            const HWND otherWindow = other->GetHWND();
+            auto* panel = new CVerticalLayoutUI();
+            CContainerUI* inner = kind.make();
+            panel->Add(inner);
+            auto* child = new ActingOnInit([otherWindow] { ::DestroyWindow(otherWindow); });
+            if (attaching) {
+                inner->Add(child);
+                other->manager.AttachRootControl(panel);
+            } else {
+                other->manager.AttachRootControl(panel);
+                inner->AddAt(child, 0);
+            }
+            EXPECT_FALSE(::IsWindow(otherWindow));
         }
-        EXPECT_FALSE(::IsWindow(otherWindow));
     }
 }
 
