@@ -13,9 +13,16 @@ bool OpensQuotedOption(const std::wstring& text, size_t at)
            (at == 0 || text[at - 1] == L' ');
 }
 
+// A marker with a key right after it; a lone '-' or '/' is a word of a folder name ("Tolvan - Copy").
+bool MarksKey(const std::wstring& text, size_t at)
+{
+    return at + 1 < text.size() && IsOptionMarker(text[at]) && text[at + 1] != L' ' && text[at + 1] != L':' &&
+           text[at + 1] != L'"';
+}
+
 bool StartsOption(const std::wstring& text, size_t at)
 {
-    return at < text.size() && (IsOptionMarker(text[at]) || OpensQuotedOption(text, at));
+    return MarksKey(text, at) || (OpensQuotedOption(text, at) && MarksKey(text, at + 1));
 }
 
 // One argument from `start` by the usual Windows rules: 2n backslashes before a quote give n and the
