@@ -176,6 +176,7 @@ void CommandLineParser::Insert(const std::wstring& key, const std::wstring& valu
     if (key.empty())
         return;
     const auto [entry, inserted] = m_options.emplace(ToLowerCopy(key), value);  // emplace keeps an existing entry
-    if (inserted && inDoubt)
+    // A later, different value leaves it open which one was meant.
+    if (inserted ? inDoubt : entry->second != value)
         m_inDoubt.insert(entry->first);
 }

@@ -124,6 +124,13 @@ TEST(CommandLineParserTest, FirstOccurrenceOfAKeyWins)
 {
     EXPECT_EQ(ValueOf(L"app.exe -dir:D:\\Games\\ -dir:E:\\", L"dir"), L"D:\\Games\\");
     EXPECT_EQ(ValueOf(L"app.exe -DIR:first /Dir:second", L"dir"), L"first");
+    // Two different values leave it open which one was meant; the same one twice does not.
+    CommandLineParser parser;
+    parser.Parse(L"app.exe -dir:D:\\Games\\ -dir:E:\\");
+    EXPECT_TRUE(parser.ValueInDoubt(L"dir"));
+    parser.Parse(L"app.exe -dir:D:\\Games\\ \"-dir:D:\\Games\\\\\" -runasadmin -runasadmin");
+    EXPECT_FALSE(parser.ValueInDoubt(L"dir"));
+    EXPECT_FALSE(parser.ValueInDoubt(L"runasadmin"));
 }
 
 TEST(CommandLineParserTest, HandlesEmptyAndUnfinishedOptions)
