@@ -80,7 +80,8 @@ TEST_F(Download, SpeedLimitIsSharedAndTheFileStillArrives) {
 }
 
 // However small the share of each slice, the limit is kept and no slice ends by the low-speed abort:
-// a limit below the number of slices (3 B/s), shares below the abort's threshold (8 B/s, 16 KiB/s).
+// a limit below the number of slices (3 B/s), shares below the abort's threshold (8 B/s, 16 KiB/s,
+// 128 KiB/s), and none of them taken in bursts of many seconds' worth.
 // The runs go side by side and are stopped after ten speed reports (a count, not a time): each ends
 // by the stop alone, having taken no more than its limit allows in twice the longest wait plus one
 // buffer per transfer.
@@ -89,16 +90,19 @@ TEST_F(Download, SmallSpeedLimitsAreKeptAndEndNoSliceByTimeout) {
   constexpr int64_t kSize = 16 << 20;
   constexpr int64_t kLongestWaitSeconds = 120;
   constexpr int64_t kReceiveBuffer = 128 * 1024;
+  constexpr int64_t kLeastReceiveBuffer = 1024;
+  constexpr int64_t kMostReadsAtOnce = 101;
   struct Run {
     int32_t limit;
     Downloader downloader;
     LogCapture log;
     std::atomic<int> speedReports{0};
+    std::atomic<int64_t> mostInOneReport{0};
     std::string target;
     std::shared_future<Result> future;
   };
   std::vector<std::unique_ptr<Run>> runs;
-  for (const int32_t limit : {3, 32, 64 << 10}) {
+  for (const int32_t limit : {3, 32, 64 << 10, 512 << 10}) {
     auto run = std::make_unique<Run>();
     run->limit = limit;
     run->downloader.setThreadNum(kSlices);
@@ -109,7 +113,10 @@ TEST_F(Download, SmallSpeedLimitsAreKeptAndEndNoSliceByTimeout) {
     run->target = dir.file("limit-" + std::to_string(limit) + ".exe");
     Run* self = run.get();
     run->future = run->downloader.start(serve("/limit-" + std::to_string(limit), kSize), run->target, {}, {},
-                                        [self](int64_t) { ++self->speedReports; });
+                                        [self](int64_t bytes) {
+                                          ++self->speedReports;
+                                          if (bytes > self->mostInOneReport) self->mostInOneReport = bytes;
+                                        });
     runs.push_back(std::move(run));
   }
   EXPECT_TRUE(WaitUntil([&] {
@@ -125,6 +132,9 @@ TEST_F(Download, SmallSpeedLimitsAreKeptAndEndNoSliceByTimeout) {
     EXPECT_EQ(run->future.get(), Result::Stopped) << run->log.text();
     EXPECT_EQ(run->log.text().find("curl code 28"), std::string::npos) << "a slice ended by the low-speed abort";
     EXPECT_LE(savedBytes(run->target), run->limit * kLongestWaitSeconds + kSlices * kReceiveBuffer);
+    // libcurl reads up to 101 buffers at a time before it waits: reads of the least size (1 KiB) at most
+    // on top of a few seconds' worth, never a burst of many seconds' worth.
+    EXPECT_LE(run->mostInOneReport, 4 * run->limit + kSlices * kMostReadsAtOnce * kLeastReceiveBuffer);
   }
 }
 
