@@ -16,8 +16,7 @@ bool OpensQuotedOption(const std::wstring& text, size_t at)
 // A marker with a key right after it; a lone '-' or '/' is a word of a folder name ("Tolvan - Copy").
 bool MarksKey(const std::wstring& text, size_t at)
 {
-    return at + 1 < text.size() && IsOptionMarker(text[at]) && text[at + 1] != L' ' && text[at + 1] != L':' &&
-           text[at + 1] != L'"';
+    return at + 1 < text.size() && IsOptionMarker(text[at]) && text[at + 1] != L' ';
 }
 
 bool StartsOption(const std::wstring& text, size_t at)

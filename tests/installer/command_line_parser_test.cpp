@@ -71,6 +71,7 @@ TEST(CommandLineParserTest, MarksValuesThatCannotBeReadWithoutDoubt)
         {L"-dir:C:\\My Games -runasadmin", L"C:\\My"},
         {L"-dir:C:\\Games\\Tolvan - Copy\\", L"C:\\Games\\Tolvan"},                // a lone dash is a word, no option
         {L"-dir:C:\\Games\\A / B -runasadmin", L"C:\\Games\\A"},
+        {L"-dir:C:\\Games\\Tolvan -", L"C:\\Games\\Tolvan"},
         {L"\"-dir:C:\\My Games\\Tolvan\\\"", L"C:\\My Games\\Tolvan\""},      // the backslash escaped the quote
         {L"\"-dir:C:\\My Games\\Tolvan\\\" -runasadmin", L"C:\\My Games\\Tolvan\" -runasadmin"},
         {L"-dir:\"C:\\My\"Games", L"C:\\My"},                                       // text glued to the closing quote
