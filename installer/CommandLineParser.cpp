@@ -13,9 +13,15 @@ bool OpensQuotedOption(const std::wstring& text, size_t at)
            (at == 0 || text[at - 1] == L' ');
 }
 
+// A marker with a key right after it; a lone '-' or '/' is a word of a folder name ("Tolvan - Copy").
+bool MarksKey(const std::wstring& text, size_t at)
+{
+    return at + 1 < text.size() && IsOptionMarker(text[at]) && text[at + 1] != L' ';
+}
+
 bool StartsOption(const std::wstring& text, size_t at)
 {
-    return at < text.size() && (IsOptionMarker(text[at]) || OpensQuotedOption(text, at));
+    return MarksKey(text, at) || (OpensQuotedOption(text, at) && MarksKey(text, at + 1));
 }
 
 // One argument from `start` by the usual Windows rules: 2n backslashes before a quote give n and the
@@ -169,6 +175,7 @@ void CommandLineParser::Insert(const std::wstring& key, const std::wstring& valu
     if (key.empty())
         return;
     const auto [entry, inserted] = m_options.emplace(ToLowerCopy(key), value);  // emplace keeps an existing entry
-    if (inserted && inDoubt)
+    // A later, different value leaves it open which one was meant.
+    if (inserted ? inDoubt : entry->second != value)
         m_inDoubt.insert(entry->first);
 }

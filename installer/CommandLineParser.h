@@ -8,7 +8,7 @@
 // ":value" (quoted, or up to the next blank). An option given as one quoted argument
 // ("-key:value with blanks") is read by the usual argument rules, so a script that quotes each
 // argument gets the same value. Keys are stored lower-cased (ASCII letters only); values keep their
-// case. The first occurrence of a key wins.
+// case. The first occurrence of a key wins; a later one with another value puts it in doubt.
 class CommandLineParser {
 public:
     using Options = std::map<std::wstring, std::wstring>;
@@ -22,7 +22,8 @@ public:
 
     // The key's value may not be what was meant: an unquoted value followed by a word that starts no
     // option (a folder with blanks left unquoted), text glued to a closing quote, or a value that
-    // holds a quote (a backslash before the closing quote escaped it).
+    // holds a quote (a backslash before the closing quote escaped it), or the key given again with
+    // another value.
     bool ValueInDoubt(const std::wstring& key) const;
 
     const std::wstring& RawText() const { return m_rawText; }

@@ -15,11 +15,11 @@ namespace {
 // less CPU on loopback) while eight of them still stay small.
 constexpr long kReceiveBufferSize = 128 * 1024;
 constexpr long kLeastReceiveBufferSize = 1024;  // libcurl takes no smaller one
-// libcurl keeps a transfer to its limit by reading all that has arrived, up to 101 buffers at once,
-// and then waiting until the average is back under the limit. The low-speed abort would take
-// that wait for a stall: it is given the longest such wait on top. Reads of a quarter of the limit
-// keep the wait short (at most 25 s once the limit allows reads of the least size).
-constexpr int64_t kReadsPerSecondUnderLimit = 4;
+// libcurl keeps a transfer to its limit by reading all that has arrived, up to 101 buffers at
+// once, and then waiting until the average is back under the limit. Reads of a hundredth of the
+// limit keep such a burst to about a second's worth (once the limit allows reads of the least size),
+// instead of many seconds' worth taken at full speed.
+constexpr int64_t kReadsPerSecondUnderLimit = 100;
 constexpr int64_t kMostReadsAtOnce = 101;
 
 long ReceiveBufferSize(int32_t maxSpeed) {
@@ -28,10 +28,20 @@ long ReceiveBufferSize(int32_t maxSpeed) {
       std::clamp<int64_t>(maxSpeed / kReadsPerSecondUnderLimit, kLeastReceiveBufferSize, kReceiveBufferSize));
 }
 
+// The low-speed abort would take the wait after a burst for a stall: it is given the longest such
+// wait on top.
 long LowSpeedTime(const Options& options, int32_t maxSpeed) {
   if (maxSpeed <= 0) return options.lowSpeedTime;
-  const int64_t longestWait = kMostReadsAtOnce * ReceiveBufferSize(maxSpeed) / maxSpeed + 1;
+  const int64_t burst = kMostReadsAtOnce * ReceiveBufferSize(maxSpeed);
+  const int64_t longestWait = (burst + maxSpeed - 1) / maxSpeed + 1;
   return static_cast<long>(options.lowSpeedTime + longestWait);
+}
+
+// A transfer held to its limit runs at about that speed: an abort threshold above half of it would
+// end every such transfer. Never 0, which would switch the abort off and let a stall hang.
+long LowSpeedLimit(const Options& options, int32_t maxSpeed) {
+  if (maxSpeed <= 0) return options.lowSpeedLimit;
+  return std::max<long>(1, std::min<long>(options.lowSpeedLimit, maxSpeed / 2));
 }
 
 std::string WriteErrorText(const std::shared_ptr<TargetFile>& file) {
@@ -79,6 +89,7 @@ Result Slice::start(CURLM* multi, int64_t cacheSize, int32_t maxSpeed) {
   if (maxSpeed > 0) {
     ok = ok && curl_easy_setopt(m_transfer, CURLOPT_MAX_RECV_SPEED_LARGE,
                                 static_cast<curl_off_t>(maxSpeed)) == CURLE_OK;
+    ok = ok && curl_easy_setopt(m_transfer, CURLOPT_LOW_SPEED_LIMIT, LowSpeedLimit(options, maxSpeed)) == CURLE_OK;
     ok = ok && curl_easy_setopt(m_transfer, CURLOPT_LOW_SPEED_TIME, LowSpeedTime(options, maxSpeed)) == CURLE_OK;
   }
   ok = ok && curl_easy_setopt(m_transfer, CURLOPT_FORBID_REUSE, 0L) == CURLE_OK;

@@ -69,6 +69,9 @@ TEST(CommandLineParserTest, MarksValuesThatCannotBeReadWithoutDoubt)
     } doubtful[] = {
         {L"-dir:C:\\My Games\\Tolvan\\", L"C:\\My"},                           // blanks left unquoted
         {L"-dir:C:\\My Games -runasadmin", L"C:\\My"},
+        {L"-dir:C:\\Games\\Tolvan - Copy\\", L"C:\\Games\\Tolvan"},                // a lone dash is a word, no option
+        {L"-dir:C:\\Games\\A / B -runasadmin", L"C:\\Games\\A"},
+        {L"-dir:C:\\Games\\Tolvan -", L"C:\\Games\\Tolvan"},
         {L"\"-dir:C:\\My Games\\Tolvan\\\"", L"C:\\My Games\\Tolvan\""},      // the backslash escaped the quote
         {L"\"-dir:C:\\My Games\\Tolvan\\\" -runasadmin", L"C:\\My Games\\Tolvan\" -runasadmin"},
         {L"-dir:\"C:\\My\"Games", L"C:\\My"},                                       // text glued to the closing quote
@@ -122,6 +125,13 @@ TEST(CommandLineParserTest, FirstOccurrenceOfAKeyWins)
 {
     EXPECT_EQ(ValueOf(L"app.exe -dir:D:\\Games\\ -dir:E:\\", L"dir"), L"D:\\Games\\");
     EXPECT_EQ(ValueOf(L"app.exe -DIR:first /Dir:second", L"dir"), L"first");
+    // Two different values leave it open which one was meant; the same one twice does not.
+    CommandLineParser parser;
+    parser.Parse(L"app.exe -dir:D:\\Games\\ -dir:E:\\");
+    EXPECT_TRUE(parser.ValueInDoubt(L"dir"));
+    parser.Parse(L"app.exe -dir:D:\\Games\\ \"-dir:D:\\Games\\\\\" -runasadmin -runasadmin");
+    EXPECT_FALSE(parser.ValueInDoubt(L"dir"));
+    EXPECT_FALSE(parser.ValueInDoubt(L"runasadmin"));
 }
 
 TEST(CommandLineParserTest, HandlesEmptyAndUnfinishedOptions)

@@ -228,6 +228,8 @@ TEST_F(SilentInstall, AFolderThatCannotTakeTheSetupEndsWithCode1)
         {L"-dir", "No install folder given"},
         {L"-dir:\"\"", "No install folder given"},
         {L"-dir:" + work.path + L"My Games\\", "Install folder cannot be read without doubt"},
+        {L"-dir:" + work.path + L"My - Copy\\", "Install folder cannot be read without doubt"},
+        {L"-dir:" + work.path + L"My\\ -dir:" + work.path + L"Other\\", "Install folder cannot be read without doubt"},
         {L"\"-dir:" + work.path + L"My Games\\\"", "Install folder cannot be read without doubt"},
     };
     for (const auto& c : cases) {

@@ -82,7 +82,8 @@ TEST_F(Download, SpeedLimitIsSharedAndTheFileStillArrives) {
 }
 
 // However small the share of each slice, the limit is kept and no slice ends by the low-speed abort:
-// a limit below the number of slices (3 B/s), shares below the abort's threshold (8 B/s, 16 KiB/s).
+// a limit below the number of slices (3 B/s), shares below the abort's threshold (8 B/s, 16 KiB/s,
+// 128 KiB/s), and none of them taken in bursts of many seconds' worth.
 // The runs go side by side and are stopped after ten speed reports (a count, not a time): each ends
 // by the stop alone, having taken no more than its limit allows in twice the longest wait plus what
 // libcurl reads before it first looks at the limit: up to 101 reads at once, twice when its rate
@@ -92,17 +93,18 @@ TEST_F(Download, SmallSpeedLimitsAreKeptAndEndNoSliceByTimeout) {
   constexpr int64_t kSize = 16 << 20;
   constexpr int64_t kLongestWaitSeconds = 120;
   constexpr int64_t kReadsBeforeTheFirstWait = 2 * 101;
-  const auto readSize = [](int64_t share) { return std::clamp<int64_t>(share / 4, 1024, 128 * 1024); };
+  const auto readSize = [](int64_t share) { return std::clamp<int64_t>(share / 100, 1024, 128 * 1024); };
   struct Run {
     int32_t limit;
     Downloader downloader;
     LogCapture log;
     std::atomic<int> speedReports{0};
+    std::atomic<int64_t> mostInOneReport{0};
     std::string target;
     std::shared_future<Result> future;
   };
   std::vector<std::unique_ptr<Run>> runs;
-  for (const int32_t limit : {3, 32, 64 << 10}) {
+  for (const int32_t limit : {3, 32, 64 << 10, 512 << 10}) {
     auto run = std::make_unique<Run>();
     run->limit = limit;
     run->downloader.setThreadNum(kSlices);
@@ -113,7 +115,10 @@ TEST_F(Download, SmallSpeedLimitsAreKeptAndEndNoSliceByTimeout) {
     run->target = dir.file("limit-" + std::to_string(limit) + ".exe");
     Run* self = run.get();
     run->future = run->downloader.start(serve("/limit-" + std::to_string(limit), kSize), run->target, {}, {},
-                                        [self](int64_t) { ++self->speedReports; });
+                                        [self](int64_t bytes) {
+                                          ++self->speedReports;
+                                          if (bytes > self->mostInOneReport) self->mostInOneReport = bytes;
+                                        });
     runs.push_back(std::move(run));
   }
   EXPECT_TRUE(WaitUntil([&] {
@@ -129,8 +134,10 @@ TEST_F(Download, SmallSpeedLimitsAreKeptAndEndNoSliceByTimeout) {
     EXPECT_EQ(run->future.get(), Result::Stopped) << run->log.text();
     EXPECT_EQ(run->log.text().find("curl code 28"), std::string::npos) << "a slice ended by the low-speed abort";
     const int64_t transfers = std::min<int64_t>(kSlices, run->limit);
-    EXPECT_LE(savedBytes(run->target), run->limit * kLongestWaitSeconds +
-                                           transfers * kReadsBeforeTheFirstWait * readSize(run->limit / transfers));
+    const int64_t bursts = transfers * kReadsBeforeTheFirstWait * readSize(run->limit / transfers);
+    EXPECT_LE(savedBytes(run->target), run->limit * kLongestWaitSeconds + bursts);
+    // Reads of a hundredth of the share: never a burst of many seconds' worth.
+    EXPECT_LE(run->mostInOneReport, 4 * run->limit + bursts);
   }
 }
 
