@@ -370,8 +370,8 @@ TEST_F(LayoutProbeTest, TabPagesSwitchedAtRunTimeShowOnlyTheSelectedPageInItsPla
 }
 
 // An animated tab layout 400 wide going from page 0 to page 2 starts 400 - 52 = 348 pixels to the right and
-// moves by 400 x -1 / 15 = -26 (truncated) on each of frames 0 to 14; frame 15 puts it at its own place.
-// So the first step shows it at 348 - 26 = 322.
+// covers that evenly: frame f (0 to 14) shows it at 348 x (14 - f) / 15 (truncated), so it never passes its
+// place; frame 15 puts it there again. So the first step shows it at 348 x 14 / 15 = 324.
 TEST_F(LayoutProbeTest, AnAnimatedTabSlidesThePageInAndEndsInItsPlace)
 {
     ShownSkin skin(L"<Window>" + kSlidingTabsBelowABar + L"</Window>", 400, 220);
@@ -393,8 +393,13 @@ TEST_F(LayoutProbeTest, AnAnimatedTabSlidesThePageInAndEndsInItsPlace)
     }));
     ASSERT_GE(lefts.size(), 3u);
     // Before the first step the layout may still sit at its place; the first moved place is the first step.
-    EXPECT_NE(lefts.end(), std::find(lefts.begin(), lefts.end(), 322)) << "first step place";
-    for (LONG left : lefts) EXPECT_TRUE(left == 0 || (left <= 322 && (348 - left) % 26 == 0)) << left;
+    EXPECT_NE(lefts.end(), std::find(lefts.begin(), lefts.end(), 324)) << "first step place";
+    const auto stepPlace = [](LONG left) {
+        for (LONG frame = 0; frame < 15; ++frame)
+            if (left == 348 * (14 - frame) / 15) return true;
+        return false;
+    };
+    for (LONG left : lefts) EXPECT_TRUE(stepPlace(left)) << left;
     skin.Refresh();
     ExpectShown(skin, {{L"tabs", {0, 20, 400, 220}}, {L"p2", {0, 20, 400, 220}}},
                 {{200, 120, 0x0000FF}, {5, 120, 0x0000FF}, {395, 120, 0x0000FF}, {200, 10, 0x808080}});
@@ -778,13 +783,13 @@ TEST_F(LayoutProbeTest, ClosingTheWindowMidSlideLeavesNoTimerBehind)
         ASSERT_TRUE(skin.Ok()) << kNoDisplay;
         auto* slide = skin.As<CAnimationTabLayoutUI>(L"tabs", L"AnimationTabLayout");
         ASSERT_TRUE(slide->SelectItem(1));
-        // Vertical: one full height below, 100 x -1 / 15 = -6 per frame; the first step shows it at 100 - 6.
+        // Vertical: one full height below, covered evenly; the first step shows it at 100 x 14 / 15 = 93.
         std::vector<LONG> tops;
         ASSERT_TRUE(PumpUntil([&] {
             if (tops.empty() || tops.back() != slide->GetPos().top) tops.push_back(slide->GetPos().top);
             return tops.size() >= 3;
         }));
-        EXPECT_NE(tops.end(), std::find(tops.begin(), tops.end(), 94));
+        EXPECT_NE(tops.end(), std::find(tops.begin(), tops.end(), 93));
         ASSERT_TRUE(slide->IsAnimationRunning(1));
     }
     const DWORD until = ::GetTickCount() + 300;
