@@ -60,6 +60,25 @@ void CAnimationTabLayoutUI::EndSlideAtOnce()
     OnAnimationStop(kSlideAnimation);
 }
 
+void CAnimationTabLayoutUI::SetPos(RECT rc, bool invalidate)
+{
+    // Placed anew mid-slide (its window was resized), the layout slides on towards its new place. Its
+    // current rectangle handed back (a layout pass of its own) is no new place.
+    if (!m_placingForSlide && IsAnimationRunning(kSlideAnimation) && !::EqualRect(&rc, &m_rcItem)) {
+        m_final = rc;
+        rc = PlacedAtOffset(m_offset);
+    }
+    CTabLayoutUI::SetPos(rc, invalidate);
+}
+
+void CAnimationTabLayoutUI::PlaceForSlide(const RECT& rc)
+{
+    m_placingForSlide = true;
+    const auto alive = WatchLifetime();
+    SetPos(rc, true);
+    if (!alive.expired()) m_placingForSlide = false;
+}
+
 void CAnimationTabLayoutUI::HandleEvent(ControlEvent& event)
 {
     if (event.Type == EVT_TIMER) OnAnimationElapse(static_cast<UINT>(event.wParam));
@@ -81,14 +100,10 @@ void CAnimationTabLayoutUI::OnAnimationStep(int totalFrames, int currentFrame, U
         m_shown = true;
     }
     if (totalFrames <= 0) return;
-    if (currentFrame < totalFrames) {
-        // Covers the start offset evenly, so the page never passes its place.
-        m_current = PlacedAtOffset(m_startOffset * (totalFrames - 1 - currentFrame) / totalFrames);
-    } else {
-        m_current = m_final;
-        m_rcItem = m_final;
-    }
-    SetPos(m_current, true);
+    // Covers the start offset evenly, so the page never passes its place.
+    m_offset = currentFrame < totalFrames ? m_startOffset * (totalFrames - 1 - currentFrame) / totalFrames : 0;
+    m_current = PlacedAtOffset(m_offset);
+    PlaceForSlide(m_current);
 }
 
 RECT CAnimationTabLayoutUI::PlacedAtOffset(LONG offset) const
@@ -106,7 +121,8 @@ RECT CAnimationTabLayoutUI::PlacedAtOffset(LONG offset) const
 
 void CAnimationTabLayoutUI::OnAnimationStop(UINT)
 {
-    SetPos(m_final, true);
+    m_offset = 0;
+    PlaceForSlide(m_final);
     RequestParentLayout();
 }
 

@@ -18,6 +18,7 @@ public:
     void HandleEvent(ControlEvent& event) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
     void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
+    void SetPos(RECT rc, bool invalidate = true) override;
 
     void OnAnimationStep(int totalFrames, int currentFrame, UINT id) override;
     void OnAnimationStop(UINT id) override;
@@ -31,12 +32,16 @@ private:
     void EndSlideAtOnce();
     // The final place moved by offset along the slide's axis.
     RECT PlacedAtOffset(LONG offset) const;
+    // Places the layout where the slide has it now.
+    void PlaceForSlide(const RECT& rc);
 
     bool m_vertical = false;
     int m_direction = 1;
     RECT m_current = {0, 0, 0, 0};
     RECT m_final = {0, 0, 0, 0};
     LONG m_startOffset = 0;
+    LONG m_offset = 0;
+    bool m_placingForSlide = false;
     bool m_shown = false;
 };
 

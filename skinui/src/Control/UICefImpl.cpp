@@ -185,12 +185,19 @@ void CCefUI::CCefUIImpl::OnAfterCreated(CefRefPtr<CefBrowser> browser)
     if (!m_registeredWindow || !::IsWindow(m_registeredWindow)) {
         // Its window went while the browser was being made: nothing would ever close it. The view
         // makes a new one once it is in a window again.
-        m_registeredWindow = nullptr;
-        if (auto host = Host()) host->CloseBrowser(true);
-        m_browser = nullptr;
-        ForgetCreation();
+        DropArrivedBrowser();
         m_owner->m_created = false;
         return;
+    }
+    if (!m_offscreen) {
+        // Its own window was made in the window the view left, and went when that one closed: the
+        // page could never be seen, so the view makes a new browser where it is now.
+        const HWND placed = PlacedWindow();
+        if (!placed || !::IsWindow(placed)) {
+            DropArrivedBrowser();
+            m_owner->m_created = CreateBrowser();
+            return;
+        }
     }
     WndProcHookRegistry::GetInstance().Add(browser, m_registeredWindow);
     WatchDoubleClicks(true);
@@ -204,6 +211,14 @@ void CCefUI::CCefUIImpl::OnAfterCreated(CefRefPtr<CefBrowser> browser)
     auto host = Host();
     if (host && host->GetWindowlessFrameRate() != m_frameRate) host->SetWindowlessFrameRate(m_frameRate);
     if (m_owner->GetUrl() != m_url) LoadUrl();
+}
+
+void CCefUI::CCefUIImpl::DropArrivedBrowser()
+{
+    m_registeredWindow = nullptr;
+    if (auto host = Host()) host->CloseBrowser(true);
+    m_browser = nullptr;
+    ForgetCreation();
 }
 
 void CCefUI::CCefUIImpl::OnBrowserClosing(CefRefPtr<CefBrowser>) { m_closing = true; }

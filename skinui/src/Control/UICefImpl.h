@@ -128,6 +128,8 @@ private:
     // Drops what a creation set up (refused by the engine, or its browser arrived with no window to show
     // it), so that the next attempt starts afresh.
     void ForgetCreation();
+    // Closes a browser that arrived where it can never be shown, and drops its creation.
+    void DropArrivedBrowser();
 
     // Off-screen window and OpenGL painting.
     bool CreateOsrWindow(const RECT& rc);

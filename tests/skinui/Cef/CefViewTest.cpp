@@ -352,11 +352,14 @@ TEST_F(CefViewTest, AViewMovedToAnotherWindowKeepsItsBrowserWhenTheFirstCloses) 
     }
 }
 
-// Moved to another window, or out of every window and back, while its browser is still being made.
+// Moved to another window, or out of every window and back, while its browser is still being made; the
+// first window may close before the browser arrives.
 TEST_F(CefViewTest, AViewMovedWhileItsBrowserIsBeingMadeGetsItInTheWindowShowingIt) {
+    for (const bool firstClosedBeforeArrival : {false, true})
     for (const bool outOfEveryWindowMeanwhile : {false, true})
     for (const wchar_t* attributes : {L"osr=\"false\"", L"osr=\"true\""}) {
-        SCOPED_TRACE(testing::Message() << attributes << (outOfEveryWindowMeanwhile ? " out of every window" : ""));
+        SCOPED_TRACE(testing::Message() << attributes << (outOfEveryWindowMeanwhile ? " out of every window" : "")
+                                        << (firstClosedBeforeArrival ? " first closed before arrival" : ""));
         const bool windowed = std::wstring(attributes).find(L"false") != std::wstring::npos;
         ASSERT_TRUE(OpenHost());
         view = new CCefUI();
@@ -379,6 +382,10 @@ TEST_F(CefViewTest, AViewMovedWhileItsBrowserIsBeingMadeGetsItInTheWindowShowing
             ASSERT_TRUE(PumpUntil([&] { return Journal(first).find(L"Closed;") != std::wstring::npos; }));
         }
         otherRoot->Add(view);
+        if (firstClosedBeforeArrival) {
+            ::SendMessageW(host, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(host); }));
+        }
         ::ShowWindow(other, SW_SHOWNOACTIVATE);
         ::UpdateWindow(other);
         ASSERT_TRUE(PumpUntil([&] { return Registry().BrowserCount(other) == 1; })) << Journal(first);
@@ -510,3 +517,4 @@ TEST_F(CefViewTest, AWindowWithDraggableRegionsStillClosesAfterItsBrowser) {
 }
 
 }  // namespace
+

@@ -224,6 +224,23 @@ TEST_F(AnimationTabTest, ASelectionMidSlideAimsAtTheLayoutsPlace)
     EXPECT_EQ(0, tab->GetPos().left);
     EXPECT_EQ(400, tab->GetPos().right);
     EXPECT_EQ(0, pages[1]->GetPos().left);
+
+    // Placed anew mid-slide, as a resized window's layout does, it slides on at its new size, and a
+    // selection after that aims at the new place.
+    ASSERT_TRUE(tab->SelectItem(2));
+    for (int tick = 0; tick < 4; ++tick) tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    tab->SetPos(RECT{0, 0, 300, 150});
+    tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    ASSERT_TRUE(tab->SelectItem(0));
+    for (int tick = 0; tick < 16; ++tick) {
+        tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+        EXPECT_EQ(300, tab->GetPos().right - tab->GetPos().left) << "tick " << tick;
+        EXPECT_LE(tab->GetPos().left, 0) << "tick " << tick;
+    }
+    EXPECT_FALSE(tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation));
+    EXPECT_EQ(0, tab->GetPos().left);
+    EXPECT_EQ(150, tab->GetPos().bottom);
+    EXPECT_EQ(300, pages[0]->GetPos().right);
 }
 
 TEST_F(AnimationTabTest, APageRemovedBeforeItsSlideShowsItIsLeftAlone)
@@ -333,3 +350,4 @@ TEST_F(AnimationTabTest, TabSelectArrivesOnceThePageIsHiddenAndTheSlideRuns)
 }
 
 }  // namespace
+
