@@ -245,6 +245,8 @@ TEST_F(TreeViewTest, NodesKeptPastTheirRemovalNoLongerAnswerToTheTree)
         {"its list emptied", [](CTreeViewUI* tree) { tree->GetList()->RemoveAll(); }},
         {"top node removed", [](CTreeViewUI* tree) { tree->Remove(tree->GetItemAt(0)); }},
         {"top node removed by index", [](CTreeViewUI* tree) { tree->RemoveAt(0); }},
+        {"top node removed by the list's index call",
+         [](CTreeViewUI* tree) { static_cast<CListUI*>(tree->GetInterface(L"List"))->RemoveAt(0, true); }},
         {"tree deleted", [](CTreeViewUI* tree) { ControlDeletion::Delete(tree); }, true},
     };
     for (const Case& item : cases) {
