@@ -146,7 +146,7 @@ public:
     bool Remove(CControlUI* control) override;
     bool RemoveAt(int index) override { return RemoveAt(index, false); }
     // With resetSelection the selection is dropped (and re-chosen for a negative index); else it moves up.
-    bool RemoveAt(int index, bool resetSelection);
+    virtual bool RemoveAt(int index, bool resetSelection);
     void RemoveAll() override;
 
     void EnsureVisible(int index);

@@ -367,6 +367,12 @@ bool CTreeViewUI::RemoveAt(int index)
     return node ? Remove(node) : CListUI::RemoveAt(index);
 }
 
+bool CTreeViewUI::RemoveAt(int index, bool resetSelection)
+{
+    CTreeNodeUI* node = NodeAt(index);
+    return node ? Remove(node) : CListUI::RemoveAt(index, resetSelection);
+}
+
 bool CTreeViewUI::OnCheckBoxChanged(void* param)
 {
     auto* msg = static_cast<NotifyMessage*>(param);

@@ -103,6 +103,8 @@ public:
     bool AddAt(CTreeNodeUI* node, CTreeNodeUI* reference);
     bool Remove(CControlUI* control) override;
     bool RemoveAt(int index) override;
+    // A node leaves as Remove lets it go, whichever of the list's calls names it.
+    bool RemoveAt(int index, bool resetSelection) override;
     // Every node leaves as Remove lets one go: kept by the application, it knows neither parent nor tree.
     void RemoveAll() override;
 

@@ -5,6 +5,7 @@
 #include "Control/ScrollBarUI.h"
 #include "Control/UIComboBox.h"
 #include "Control/UIList.h"
+#include "Control/UIListElement.h"
 #include "Control/UIMenu.h"
 #include "Control/UIOption.h"
 #include "Control/UIListHeader.h"
@@ -1393,7 +1394,20 @@ TEST_F(ControlOwnershipProbe, APartAControlOwnsIsRefusedByEveryAdd)
             taker->SetAutoDestroy(true);
         }
     }
+    // The list that never dropped goes with its combo, entries and all.
+    struct Watch {
+        int gone = 0;
+        bool Gone(void*)
+        {
+            ++gone;
+            return true;
+        }
+    } entry;
+    auto* label = new CListLabelElementUI();
+    label->OnDestroy += MakeDelegate(&entry, &Watch::Gone);
+    ASSERT_TRUE(combo->Add(label));
     combo.reset();
+    EXPECT_EQ(1, entry.gone);
     a.Close();
     FlushQuarantine();
 }

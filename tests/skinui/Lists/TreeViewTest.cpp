@@ -245,6 +245,8 @@ TEST_F(TreeViewTest, NodesKeptPastTheirRemovalNoLongerAnswerToTheTree)
         {"its list emptied", [](CTreeViewUI* tree) { tree->GetList()->RemoveAll(); }},
         {"top node removed", [](CTreeViewUI* tree) { tree->Remove(tree->GetItemAt(0)); }},
         {"top node removed by index", [](CTreeViewUI* tree) { tree->RemoveAt(0); }},
+        {"top node removed by the list's index call",
+         [](CTreeViewUI* tree) { static_cast<CListUI*>(tree->GetInterface(L"List"))->RemoveAt(0, true); }},
         {"tree deleted", [](CTreeViewUI* tree) { ControlDeletion::Delete(tree); }, true},
     };
     for (const Case& item : cases) {
@@ -274,7 +276,7 @@ TEST_F(TreeViewTest, NodesKeptPastTheirRemovalNoLongerAnswerToTheTree)
         for (CTreeNodeUI* node : {a, a1, b, extra})
             if (!node->GetParent() && !node->GetParentNode()) loose.push_back(node);
         if (!item.treeGoes) {
-            EXPECT_EQ(-1, tree->GetItemIndex(extra));
+            for (CTreeNodeUI* gone : {a, a1, extra}) EXPECT_EQ(-1, tree->GetItemIndex(gone));
             tree->GetList()->SetAutoDestroy(true);
             ControlDeletion::Delete(tree);
         }
