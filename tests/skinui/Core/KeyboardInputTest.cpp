@@ -111,6 +111,8 @@ TEST_F(KeyboardInputTest, KeyUpGoesToTheControlThatSawTheKeyGoDown)
     Send(WM_KEYUP, VK_SHIFT);
     EXPECT_EQ((Keys{{EVT_KEYDOWN, VK_SHIFT}, {EVT_KEYDOWN, L'E'}, {EVT_KEYUP, L'E'}, {EVT_KEYUP, VK_SHIFT}}),
               first->keys);
+    Send(WM_KEYUP, 'E');  // its key-down has had its key-up already
+    EXPECT_EQ(4u, first->keys.size());
 }
 
 TEST_F(KeyboardInputTest, AltLetterOfALabelFocusesAndActivatesTheControlAfterIt)
