@@ -272,6 +272,10 @@ TEST_F(MenuTest, ClickingALeafPostsItsRecordAndClosesEveryMenu)
         if (byKeyboard) {
             ::SendMessageW(subHwnd, WM_KEYDOWN, VK_DOWN, 0);
             EXPECT_EQ(leaf, sub->GetManager().GetFocus());
+            leaf->SetEnabled(false);  // disabled by the application meanwhile: Enter picks nothing
+            ::SendMessageW(subHwnd, WM_KEYDOWN, VK_RETURN, 0);
+            EXPECT_EQ(1, static_cast<MenuItemState*>(states.Find(L"m2"))->checked) << "a disabled item was picked";
+            leaf->SetEnabled(true);
             ::SendMessageW(subHwnd, WM_KEYDOWN, VK_RETURN, 0);
         } else {
             Send(leaf, EVT_BUTTONUP);
