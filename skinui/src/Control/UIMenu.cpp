@@ -400,18 +400,19 @@ void CMenuElementUI::HandleEvent(ControlEvent& event)
             SelectAndOpenSubMenu();
             return;
         }
-        SetChecked(!GetChecked());
-        CMenuWnd* window = GetMenuWindow();
-        // Only the menus open at the click close: the handler may open new ones.
-        const std::vector<MenuMenuReceiverImplBase*> openAtClick = GetMenuObserver().GetReceivers();
-        CWindowUIManager* target = GetMenuObserver().GetManager();
-        if (window && !window->IsClosing() && window->GetHWND() && target && target->GetWindowHandle())
-            DeliverClick(target->GetWindowHandle());
-        if (window) GetMenuObserver().BroadcastTo(openAtClick, MenuCloseParam{1, window->GetHWND()});
+        Choose();
         return;
     }
     case EVT_KEYDOWN:
-        if (event.chKey == VK_RIGHT) {
+        // Enter picks the item as a click does; on an item with a sub-menu it opens it as Right does.
+        if (event.chKey == VK_RETURN && !HasSubItems()) {
+            if (!IsEnabled()) return;
+            const auto alive = WatchLifetime();
+            CListContainerElementUI::HandleEvent(event);
+            if (!alive.expired()) Choose();
+            return;
+        }
+        if (event.chKey == VK_RIGHT || event.chKey == VK_RETURN) {
             if (m_subMenu) return;
             if (HasSubItems()) {
                 const auto alive = WatchLifetime();
@@ -428,6 +429,18 @@ void CMenuElementUI::HandleEvent(ControlEvent& event)
         break;
     }
     CListContainerElementUI::HandleEvent(event);
+}
+
+void CMenuElementUI::Choose()
+{
+    SetChecked(!GetChecked());
+    CMenuWnd* window = GetMenuWindow();
+    // Only the menus open at the click close: the handler may open new ones.
+    const std::vector<MenuMenuReceiverImplBase*> openAtClick = GetMenuObserver().GetReceivers();
+    CWindowUIManager* target = GetMenuObserver().GetManager();
+    if (window && !window->IsClosing() && window->GetHWND() && target && target->GetWindowHandle())
+        DeliverClick(target->GetWindowHandle());
+    if (window) GetMenuObserver().BroadcastTo(openAtClick, MenuCloseParam{1, window->GetHWND()});
 }
 
 void CMenuElementUI::DeliverClick(HWND target)

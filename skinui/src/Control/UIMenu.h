@@ -177,6 +177,8 @@ private:
     void SelectAndOpenSubMenu();
     void SelectFirstSubItem();
     void CloseSiblingSubMenus();
+    // A leaf picked (clicked, or Enter): its check toggles, the application hears of it, the menus close.
+    void Choose();
     void DeliverClick(HWND target);
 
     CMenuWnd* m_subMenu = nullptr;

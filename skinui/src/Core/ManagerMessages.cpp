@@ -2,6 +2,8 @@
 #include "Core/WindowUIManager.h"
 #include "Utils/DispatchScope.h"
 
+#include <algorithm>
+
 namespace SkinUI {
 namespace {
 
@@ -137,16 +139,14 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
         if (m_root && m_focus) {
             // Noted first: a handler that moves the focus must not send the key-up to a control that never
             // saw the key go down.
-            m_keyDown = m_focus;
-            SendEventTo(m_keyDown, EVT_KEYDOWN, wParam, lParam, static_cast<wchar_t>(wParam));
+            CControlUI* control = m_focus;
+            NoteKeyDown(wParam, control);
+            SendEventTo(control, EVT_KEYDOWN, wParam, lParam, static_cast<wchar_t>(wParam));
         }
         return false;
     case WM_KEYUP:
-        if (m_root && m_keyDown) {
-            CControlUI* control = m_keyDown;
-            m_keyDown = nullptr;
+        if (CControlUI* control = TakeKeyDown(wParam); control && m_root)
             SendEventTo(control, EVT_KEYUP, wParam, lParam, static_cast<wchar_t>(wParam));
-        }
         return false;
     case WM_CHAR:
         if (m_root && m_focus) SendEventTo(m_focus, EVT_CHAR, wParam, lParam, static_cast<wchar_t>(wParam));
@@ -196,16 +196,40 @@ bool CWindowUIManager::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam,
         return true;
     }
     case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
-        if (m_focus)
-            SendEventTo(m_focus, msg == WM_SYSKEYDOWN ? EVT_SYSKEYDOWN : EVT_SYSKEYUP, wParam, lParam,
-                        static_cast<wchar_t>(wParam));
+        if (CControlUI* control = m_focus) {
+            NoteKeyDown(wParam, control);
+            SendEventTo(control, EVT_SYSKEYDOWN, wParam, lParam, static_cast<wchar_t>(wParam));
+        }
         return false;
+    case WM_SYSKEYUP: {
+        // As a key-up: to the control that saw the key go down (Alt+letter moves the focus in between);
+        // one whose key went down elsewhere goes to the focused control.
+        CControlUI* control = TakeKeyDown(wParam);
+        if (!control) control = m_focus;
+        if (control) SendEventTo(control, EVT_SYSKEYUP, wParam, lParam, static_cast<wchar_t>(wParam));
+        return false;
+    }
     case WM_SYSCHAR:
         return HandleSysChar(wParam);
     default:
         return false;
     }
+}
+
+void CWindowUIManager::NoteKeyDown(WPARAM key, CControlUI* control)
+{
+    TakeKeyDown(key);
+    m_keysDown.emplace_back(key, control);
+}
+
+CControlUI* CWindowUIManager::TakeKeyDown(WPARAM key)
+{
+    const auto held =
+        std::find_if(m_keysDown.begin(), m_keysDown.end(), [key](const auto& entry) { return entry.first == key; });
+    if (held == m_keysDown.end()) return nullptr;
+    CControlUI* control = held->second;
+    m_keysDown.erase(held);
+    return control;
 }
 
 bool CWindowUIManager::HandleSysChar(WPARAM wParam)

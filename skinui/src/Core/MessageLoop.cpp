@@ -51,20 +51,27 @@ std::vector<ModalRun*>& ModalRuns()
     return runs;
 }
 
-// Whichever loop takes a modal window's close notes its code and gives its owner back the input, so that
-// activation returns to the owner when the window goes.
-void NoteModalClose(const MSG& msg)
+}  // namespace
+
+// Whichever loop dispatches a modal window's close (an inner modal's, a system one such as a message box's)
+// notes its code here and gives the owner back the input, so that activation returns to the owner when the
+// window goes.
+void CWindowWnd::NoteModalClose(HWND window, WPARAM code)
 {
-    if (msg.message != WM_CLOSE) return;
     for (ModalRun* run : ModalRuns()) {
-        if (run->window != msg.hwnd) continue;
-        run->result = static_cast<UINT>(msg.wParam);
+        if (run->window != window) continue;
+        run->result = static_cast<UINT>(code);
         ::EnableWindow(run->owner, TRUE);
         if (run->owner) ::SetFocus(run->owner);
     }
 }
 
-}  // namespace
+// A close its window refused: the window stays modal, its owner without input.
+void CWindowWnd::NoteModalCloseRefused(HWND window)
+{
+    for (ModalRun* run : ModalRuns())
+        if (run->window == window && ::IsWindow(window)) ::EnableWindow(run->owner, FALSE);
+}
 
 void CWindowUIManager::MessageLoop()
 {
@@ -132,7 +139,6 @@ UINT CWindowWnd::ShowModal()
             break;
         }
         if (UITaskQueue::IsWakeUp(msg.message, msg.wParam, msg.lParam)) continue;
-        NoteModalClose(msg);
         Dispatch(msg);
     }
     runs.erase(std::find(runs.begin(), runs.end(), &run));

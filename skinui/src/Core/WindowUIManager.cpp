@@ -5,6 +5,7 @@
 #include "Core/SkinBuildLimits.h"
 #include "Core/WindowWnd.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -173,7 +174,8 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     if (root && !takenBack && ControlDeletion::IsQueued(root)) return false;
     m_shadow.Create(this);
     SetFocus(nullptr);
-    m_hover = m_click = m_keyDown = nullptr;
+    m_hover = m_click = nullptr;
+    m_keysDown.clear();
     // The root it shows already stays, bound and initialised: it only lays out anew.
     const bool attachedAlready = root && root == m_root;
     if (m_root && !attachedAlready) {
@@ -213,7 +215,9 @@ void CWindowUIManager::RegisterNames(CControlUI* root)
 
 void CWindowUIManager::ReleaseControlReferences(CControlUI* control)
 {
-    if (m_keyDown == control) m_keyDown = nullptr;
+    m_keysDown.erase(std::remove_if(m_keysDown.begin(), m_keysDown.end(),
+                                    [control](const auto& held) { return held.second == control; }),
+                     m_keysDown.end());
     if (m_hover == control) m_hover = nullptr;
     if (m_click == control) {
         m_click = nullptr;

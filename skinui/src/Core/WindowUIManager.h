@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace SkinUI {
@@ -361,6 +362,8 @@ private:
     void OnButtonOther(UINT msg, WPARAM wParam, LPARAM lParam);
     CControlUI* OwnControlAt(POINT pt) const;
     void StoreMouse(LPARAM lParam);
+    void NoteKeyDown(WPARAM key, CControlUI* control);
+    CControlUI* TakeKeyDown(WPARAM key);
 
     CUIString m_name;
     HWND m_hwnd = nullptr;
@@ -372,7 +375,8 @@ private:
     unsigned m_focusMoves = 0;
     CControlUI* m_hover = nullptr;
     CControlUI* m_click = nullptr;
-    CControlUI* m_keyDown = nullptr;
+    // Each key held down, with the control that saw it go down: its key-up goes there, wherever the focus went.
+    std::vector<std::pair<WPARAM, CControlUI*>> m_keysDown;
 
     POINT m_lastMousePos = {-1, -1};
     bool m_captured = false;

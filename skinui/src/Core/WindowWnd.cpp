@@ -63,6 +63,8 @@ LRESULT CWindowWnd::Route(CWindowWnd* window, HWND hwnd, UINT msg, WPARAM wParam
         return 0;
     }
     if (!window) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    // Whichever loop dispatches it, a modal window's close gives its code.
+    if (msg == WM_CLOSE) NoteModalClose(hwnd, wParam);
     // The liveness guard: a window destroyed while one of its own messages is still being handled (a
     // click handler that destroys it) gets its final call, which may delete the object, only once the
     // outermost of those messages has returned; until then the object and its manager stay whole.
@@ -74,6 +76,7 @@ LRESULT CWindowWnd::Route(CWindowWnd* window, HWND hwnd, UINT msg, WPARAM wParam
         msg == WM_NCDESTROY ? window->FinalMessage(msg, wParam, lParam) : window->HandleMessage(msg, wParam, lParam);
     CDispatchScope::Leave();
     window->LeaveHandlers(hwnd);
+    if (msg == WM_CLOSE) NoteModalCloseRefused(hwnd);
     return result;
 }
 

@@ -73,6 +73,9 @@ private:
     static LRESULT CALLBACK StandardWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SuperclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT Route(CWindowWnd* window, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // A modal window's close, whichever loop dispatched it: ShowModal answers its code.
+    static void NoteModalClose(HWND window, WPARAM code);
+    static void NoteModalCloseRefused(HWND window);
 };
 
 // Top-left corner that centres a window over a reference rectangle, kept inside the work area.

@@ -100,6 +100,19 @@ TEST_F(KeyboardInputTest, KeyUpGoesToTheControlThatSawTheKeyGoDown)
     EXPECT_EQ(last, host.manager.GetFocus());
     EXPECT_EQ((Keys{{EVT_KEYDOWN, L'B'}, {EVT_KEYUP, L'B'}, {EVT_KEYDOWN, L'D'}, {EVT_KEYUP, L'D'}}), first->keys);
     EXPECT_TRUE(last->keys.empty()) << "the key-up went to a control that never saw the key go down";
+
+    // Keys held together (Shift and a letter): each key-up comes, the last one too.
+    first->focusOnKeyDown = nullptr;
+    host.manager.SetFocus(first);
+    first->keys.clear();
+    Send(WM_KEYDOWN, VK_SHIFT);
+    Send(WM_KEYDOWN, 'E');
+    Send(WM_KEYUP, 'E');
+    Send(WM_KEYUP, VK_SHIFT);
+    EXPECT_EQ((Keys{{EVT_KEYDOWN, VK_SHIFT}, {EVT_KEYDOWN, L'E'}, {EVT_KEYUP, L'E'}, {EVT_KEYUP, VK_SHIFT}}),
+              first->keys);
+    Send(WM_KEYUP, 'E');  // its key-down has had its key-up already
+    EXPECT_EQ(4u, first->keys.size());
 }
 
 TEST_F(KeyboardInputTest, AltLetterOfALabelFocusesAndActivatesTheControlAfterIt)
@@ -107,8 +120,11 @@ TEST_F(KeyboardInputTest, AltLetterOfALabelFocusesAndActivatesTheControlAfterIt)
     host.manager.SetFocus(first);
     EXPECT_FALSE(PreTranslate(WM_SYSKEYDOWN, 'N'));
     EXPECT_TRUE(PreTranslate(WM_SYSCHAR, 'n'));
-    EXPECT_EQ((Keys{{EVT_SYSKEYDOWN, L'N'}, {EVT_SYSCHAR, L'n'}}), first->keys);
     EXPECT_EQ(labelled, host.manager.GetFocus());
+    // The letter's key-up goes back to the control that saw it go down, not to the one focused since.
+    EXPECT_FALSE(PreTranslate(WM_SYSKEYUP, 'N'));
+    EXPECT_EQ((Keys{{EVT_SYSKEYDOWN, L'N'}, {EVT_SYSCHAR, L'n'}, {EVT_SYSKEYUP, L'N'}}), first->keys);
+    EXPECT_TRUE(labelled->keys.empty());
     EXPECT_EQ(1, labelled->activations);
     EXPECT_EQ(0, first->activations);
 

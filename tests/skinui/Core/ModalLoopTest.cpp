@@ -2,7 +2,9 @@
 #include "TestWindows.h"
 
 #include <atomic>
+#include <functional>
 #include <thread>
+#include <utility>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -47,6 +49,32 @@ TEST_F(ModalLoopTest, ReturnsTheCodeGivenToCloseAndDisablesTheOwnerMeanwhile)
         EXPECT_TRUE(::IsWindowEnabled(owner));
         EXPECT_FALSE(::IsWindow(hwnd));
     }
+
+    // A close the window refuses (as one asking "are you sure?" does) leaves it modal; the later one counts.
+    struct CloseRefuser : IMessageFilterUI {
+        std::function<void()> refuse;
+        LRESULT MessageHandler(UINT msg, WPARAM, LPARAM, bool& handled) override
+        {
+            handled = msg == WM_CLOSE && refuse;
+            if (handled) std::exchange(refuse, nullptr)();
+            return 0;
+        }
+    } refuser;
+    HostWindow dialog;
+    HWND hwnd = CreateModalWindow(dialog, owner);
+    ASSERT_NE(nullptr, hwnd);
+    dialog.manager.AddMessageFilter(&refuser);
+    bool ownerDisabledAfterRefusal = false;
+    refuser.refuse = [&] {
+        CWindowUIManager::PostTask(hwnd, [&] {
+            ownerDisabledAfterRefusal = !::IsWindowEnabled(owner);
+            dialog.Close(2222);
+        });
+    };
+    CWindowUIManager::PostTask(hwnd, [&] { dialog.Close(1111); });
+    EXPECT_EQ(2222u, dialog.ShowModal());
+    EXPECT_TRUE(ownerDisabledAfterRefusal) << "the owner took input while its modal window stayed";
+    EXPECT_TRUE(::IsWindowEnabled(owner));
 }
 
 TEST_F(ModalLoopTest, ReturnsZeroForAWindowDestroyedWithoutClose)
@@ -67,27 +95,35 @@ TEST_F(ModalLoopTest, ReturnsZeroForAWindowDestroyedWithoutClose)
 TEST_F(ModalLoopTest, RunsNestedModalLoops)
 {
     // The outer window closed after the inner one, or while the inner loop runs (which then takes its
-    // close): either way its own loop returns its code.
-    for (const bool outerClosedFirst : {false, true}) {
-        SCOPED_TRACE(outerClosedFirst);
+    // close), or while a system modal loop (a message box's) runs: either way its own loop returns its code.
+    enum class Closing { InnerFirst, OuterInInnerLoop, OuterInMessageBox };
+    for (const Closing closing : {Closing::InnerFirst, Closing::OuterInInnerLoop, Closing::OuterInMessageBox}) {
+        SCOPED_TRACE(static_cast<int>(closing));
         HostWindow outer, inner;
         HWND outerHwnd = CreateModalWindow(outer, owner);
         ASSERT_NE(nullptr, outerHwnd);
         UINT innerResult = 0;
         bool outerDisabledDuringInner = false;
         CWindowUIManager::PostTask(outerHwnd, [&] {
+            if (closing == Closing::OuterInMessageBox) {
+                CWindowUIManager::PostTask(outerHwnd, [&] { outer.Close(3333); });
+                ::MessageBoxW(outerHwnd, L"inner", L"inner", MB_OK);
+                return;
+            }
             HWND innerHwnd = CreateModalWindow(inner, outerHwnd);
             CWindowUIManager::PostTask(innerHwnd, [&] {
                 outerDisabledDuringInner = !::IsWindowEnabled(outerHwnd);
-                if (outerClosedFirst) outer.Close(3333);
+                if (closing == Closing::OuterInInnerLoop) outer.Close(3333);
                 else inner.Close(3333);
             });
             innerResult = inner.ShowModal();
-            if (!outerClosedFirst) outer.Close(2222);
+            if (closing == Closing::InnerFirst) outer.Close(2222);
         });
-        EXPECT_EQ(outerClosedFirst ? 3333u : 2222u, outer.ShowModal());
-        EXPECT_EQ(outerClosedFirst ? 0u : 3333u, innerResult);
-        EXPECT_TRUE(outerDisabledDuringInner);
+        EXPECT_EQ(closing == Closing::InnerFirst ? 2222u : 3333u, outer.ShowModal());
+        if (closing != Closing::OuterInMessageBox) {
+            EXPECT_EQ(closing == Closing::InnerFirst ? 3333u : 0u, innerResult);
+            EXPECT_TRUE(outerDisabledDuringInner);
+        }
         EXPECT_TRUE(::IsWindowEnabled(owner));
     }
 }

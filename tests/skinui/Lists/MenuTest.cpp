@@ -249,26 +249,51 @@ TEST_F(MenuTest, EscapeInASubMenuClosesOnlyThatMenu)
     EXPECT_TRUE(::IsWindow(hwnd));
 }
 
+// Picked with the mouse, or from the keyboard: Enter opens a sub-menu as Right does and picks a leaf.
 TEST_F(MenuTest, ClickingALeafPostsItsRecordAndClosesEveryMenu)
 {
-    Send(Item(L"more"), EVT_MOUSEENTER);
-    HWND subHwnd = Item(L"more")->GetSubMenuWindow()->GetHWND();
-    CMenuElementUI* leaf = static_cast<CMenuElementUI*>(Item(L"more")->GetSubMenuWindow()->GetManager().FindControl(L"m2"));
-    ASSERT_NE(nullptr, leaf);
-    Send(leaf, EVT_BUTTONUP);
-    ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd) && !::IsWindow(subHwnd); }));
-    const MSG* click = nullptr;
-    for (const MSG& msg : host.received)
-        if (msg.message == kMenuClickMessage) click = &msg;
-    ASSERT_NE(nullptr, click);
-    auto* record = reinterpret_cast<MenuClickRecord*>(click->wParam);
-    EXPECT_STREQ(L"m2", record->name);
-    EXPECT_STREQ(L"M2", record->text);
-    EXPECT_EQ(1, record->checked);
-    delete record;
-    auto* state = static_cast<MenuItemState*>(states.Find(L"m2"));
-    ASSERT_NE(nullptr, state);
-    EXPECT_EQ(1, state->checked);
+    for (const bool byKeyboard : {false, true}) {
+        SCOPED_TRACE(byKeyboard ? "Enter" : "click");
+        if (byKeyboard) {
+            menu = OpenMenu(kMenuXml, &host.manager, &states);
+            hwnd = menu->GetHWND();
+            ::UpdateWindow(hwnd);
+            host.received.clear();
+            ASSERT_TRUE(menu->GetLayout()->SelectItem(menu->GetLayout()->GetItemIndex(Item(L"more")), true));
+            ::SendMessageW(hwnd, WM_KEYDOWN, VK_RETURN, 0);
+        } else {
+            Send(Item(L"more"), EVT_MOUSEENTER);
+        }
+        CMenuWnd* sub = Item(L"more")->GetSubMenuWindow();
+        ASSERT_NE(nullptr, sub);
+        HWND subHwnd = sub->GetHWND();
+        auto* leaf = static_cast<CMenuElementUI*>(sub->GetManager().FindControl(L"m2"));
+        ASSERT_NE(nullptr, leaf);
+        if (byKeyboard) {
+            ::SendMessageW(subHwnd, WM_KEYDOWN, VK_DOWN, 0);
+            EXPECT_EQ(leaf, sub->GetManager().GetFocus());
+            leaf->SetEnabled(false);  // disabled by the application meanwhile: Enter picks nothing
+            ::SendMessageW(subHwnd, WM_KEYDOWN, VK_RETURN, 0);
+            EXPECT_EQ(1, static_cast<MenuItemState*>(states.Find(L"m2"))->checked) << "a disabled item was picked";
+            leaf->SetEnabled(true);
+            ::SendMessageW(subHwnd, WM_KEYDOWN, VK_RETURN, 0);
+        } else {
+            Send(leaf, EVT_BUTTONUP);
+        }
+        ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(hwnd) && !::IsWindow(subHwnd); }));
+        const MSG* click = nullptr;
+        for (const MSG& msg : host.received)
+            if (msg.message == kMenuClickMessage) click = &msg;
+        ASSERT_NE(nullptr, click);
+        auto* record = reinterpret_cast<MenuClickRecord*>(click->wParam);
+        EXPECT_STREQ(L"m2", record->name);
+        EXPECT_STREQ(L"M2", record->text);
+        EXPECT_EQ(byKeyboard ? 0 : 1, record->checked);
+        delete record;
+        auto* state = static_cast<MenuItemState*>(states.Find(L"m2"));
+        ASSERT_NE(nullptr, state);
+        EXPECT_EQ(byKeyboard ? 0 : 1, state->checked);
+    }
 }
 
 TEST_F(MenuTest, ClosingTheMenuUnderAHeldItemClicksNothing)
