@@ -1,6 +1,8 @@
-// Benchmark: how long one SetPos of a tile layout takes for a growing number of children. Run under Wine;
-// time that grows with the square of the count (ten times the children, a hundred times the time) means a
-// row is measured by walking the children before it.
+// Benchmark: how long one SetPos of a tile layout, and of a list whose rows tile, takes for a growing number
+// of children. Run under Wine; time that grows with the square of the count (ten times the children, a
+// hundred times the time) means a row is placed by walking the children before it.
+#include "Control/UIList.h"
+#include "Control/UIListElement.h"
 #include "Layout/TileLayoutUI.h"
 
 #include <chrono>
@@ -20,6 +22,20 @@ int main()
         tiles.SetPos(RECT{0, 0, 400, 300});
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         std::printf("children %d SetPos %.4f s\n", count, seconds);
+    }
+    for (const int count : {2000, 20000}) {
+        SkinUI::CListUI list;
+        for (int i = 0; i < count; ++i) {
+            auto* tile = new SkinUI::CListContainerElementUI();
+            tile->SetFixedWidth(100);
+            tile->SetFixedHeight(50);
+            tile->SetVisible(i % 7 != 0);  // hidden tiles take no cell
+            list.Add(tile);
+        }
+        const auto begin = std::chrono::steady_clock::now();
+        list.SetPos(RECT{0, 0, 400, 300});
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        std::printf("tiled list rows %d SetPos %.4f s\n", count, seconds);
     }
     return 0;
 }

@@ -75,6 +75,24 @@ void CListBodyUI::SetScrollPos(SIZE pos, bool notify)
     }
 }
 
+void* CListBodyUI::GetInterface(const wchar_t* name)
+{
+    if (name && _wcsicmp(name, L"ListBody") == 0) return this;
+    return CVerticalLayoutUI::GetInterface(name);
+}
+
+int CListBodyUI::StackedPlaceOf(const CControlUI* row) const
+{
+    if (row && row == m_placingRow) return m_placingPlace;
+    int place = 0;
+    for (int i = 0; i < GetCount(); ++i) {
+        const CControlUI* other = static_cast<const CControlUI*>(m_items[i]);
+        if (other == row) break;
+        if (other->IsVisible() && !other->IsFloat()) ++place;
+    }
+    return place;
+}
+
 void CListBodyUI::SetPos(RECT rc, bool invalidate)
 {
     const auto placing = PlacingChildren();
@@ -125,7 +143,7 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
     const int remainder = stretchCount > 0 ? std::max<int>(0, available.cy - fixedTotal - share * (stretchCount - 1)) : 0;
     const int left = rc.left - (horizontalShown ? m_horizontalScrollBar->GetScrollPos() : 0);
     const int top = rc.top - (IsShownBar(m_verticalScrollBar) ? m_verticalScrollBar->GetScrollPos() : 0);
-    int y = top, stretchSeen = 0;
+    int y = top, stretchSeen = 0, stacked = 0;
     // A row's handlers may delete the list or change its rows: the pass stops (a change asks for a new one).
     const unsigned version = m_itemsVersion;
     for (int i = 0; i < m_items.GetSize(); ++i) {
@@ -140,8 +158,12 @@ void CListBodyUI::SetPos(RECT rc, bool invalidate)
         int width = std::max<int>(neededWidth, available.cx - pad.left - pad.right);
         width = ClampMinThenMax(width, child->GetMinWidth(), child->GetMaxWidth());
         const RECT place = {left + pad.left, y + pad.top, left + pad.left + width, y + pad.top + height};
+        m_placingRow = child;
+        m_placingPlace = stacked++;
         child->SetPos(place, false);
-        if (alive.expired() || version != m_itemsVersion) return;
+        if (alive.expired()) return;
+        m_placingRow = nullptr;
+        if (version != m_itemsVersion) return;
         y = place.bottom + pad.bottom + childPadding;
     }
     int neededHeight = y - top - (placedCount > 0 ? childPadding : 0);

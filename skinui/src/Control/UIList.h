@@ -89,7 +89,11 @@ public:
 
     void SetScrollPos(SIZE pos, bool notify = true) override;
     int GetScrollStepSize() const override;
+    void* GetInterface(const wchar_t* name) override;
     void SetPos(RECT rc, bool invalidate = true) override;
+    // The row's place among the stacked (shown, not floating) rows: known at once for the row being
+    // placed, so that tiles find their cell without counting the rows before them.
+    int StackedPlaceOf(const CControlUI* row) const;
     void HandleEvent(ControlEvent& event) override;
     // Rows leave through the list whichever way they are taken out: it renumbers the rest, moves its
     // selection and lets go of them.
@@ -102,6 +106,8 @@ public:
 
 private:
     CListUI* m_owner;
+    const CControlUI* m_placingRow = nullptr;
+    int m_placingPlace = 0;
 };
 
 // A list of items with an optional column header, single or multiple selection and keyboard navigation.

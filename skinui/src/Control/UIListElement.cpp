@@ -1,6 +1,7 @@
 #include "Control/UIListElement.h"
 
 #include "Control/ScrollBarUI.h"
+#include "Control/UIList.h"
 #include "Control/UIListHeader.h"
 #include "Core/Painter.h"
 #include "Core/TextResources.h"
@@ -44,15 +45,8 @@ bool IsActivation(const ControlEvent& event)
 int StackedPlace(CControlUI& row)
 {
     CControlUI* parent = row.GetParent();
-    auto* body = parent ? static_cast<CContainerUI*>(parent->GetInterface(L"Container")) : nullptr;
-    if (!body) return 0;
-    int place = 0;
-    for (int i = 0; i < body->GetCount(); ++i) {
-        CControlUI* other = body->GetItemAt(i);
-        if (other == &row) break;
-        if (other->IsVisible() && !other->IsFloat()) ++place;
-    }
-    return place;
+    auto* body = parent ? static_cast<CListBodyUI*>(parent->GetInterface(L"ListBody")) : nullptr;
+    return body ? body->StackedPlaceOf(&row) : 0;
 }
 
 }  // namespace
