@@ -101,6 +101,11 @@ TEST_F(ManagerResourcesTest, SharedFontsAreFoundFromEveryWindowAndOwnOnesWin)
     first.AddFont(3, L"Arial", 12, false, false, false, true);
     EXPECT_EQ(0u, ::GetObjectType(copy));
     EXPECT_EQ(-24, height(large.GetFont(3)));
+    copy = large.GetFont(3);
+    EXPECT_EQ(copy, large.GetFontInfo(copy)->hFont);
+    first.RemoveAllFonts(true);
+    EXPECT_EQ(0u, ::GetObjectType(copy));
+    EXPECT_EQ(large.GetFont(-1), large.GetFont(3));
 }
 
 TEST_F(ManagerResourcesTest, WindowColoursFollowSharedChangesUntilSetThemselves)
