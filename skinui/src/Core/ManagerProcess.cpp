@@ -59,6 +59,7 @@ void CWindowUIManager::Term()
     CControlFactory::Release();
     SharedResources& shared = SharedResources::Get();
     DeleteImages(shared.images);
+    DeleteScaledFonts();
     DeleteFonts(shared.fonts);
     DeleteFonts(shared.styledFonts);
     if (shared.defaultFont.hFont) ::DeleteObject(shared.defaultFont.hFont);

@@ -140,6 +140,7 @@ HFONT CWindowUIManager::AddFont(int id, const wchar_t* face, int size, bool bold
     if (!info) return nullptr;
     auto* old = static_cast<FontInfo*>(FontMap(shared).Exchange(FontKey(id), info));
     if (old) {
+        DeleteScaledFonts(old);
         ::DeleteObject(old->hFont);
         delete old;
     }
@@ -199,6 +200,7 @@ void CWindowUIManager::SetDefaultFont(const wchar_t* face, int size, bool bold, 
     HFONT font = ::CreateFontIndirectW(&lf);
     if (!font) return;
     FontInfo& target = shared ? SharedResources::Get().defaultFont : m_defaultFont;
+    DeleteScaledFonts(&target);
     if (target.hFont) ::DeleteObject(target.hFont);
     target = FontInfo();
     target.hFont = font;
@@ -210,9 +212,39 @@ void CWindowUIManager::SetDefaultFont(const wchar_t* face, int size, bool bold, 
     FillMetrics(target);
 }
 
+// A shared font as this window draws it: the record when it was made at this window's scale, else its copy
+// for this scale, made on first use. Shared records keep their size, so no window's DPI change resizes
+// another window's text.
+FontInfo& CWindowUIManager::AtOwnScale(FontInfo& shared)
+{
+    const LONG height = -GetDpiScaler()->Scale(shared.iSize);
+    LOGFONTW lf = {};
+    if (!shared.hFont || ::GetObjectW(shared.hFont, sizeof(lf), &lf) != sizeof(lf) || lf.lfHeight == height)
+        return shared;
+    auto [it, added] = SharedResources::Get().scaledFonts.try_emplace({&shared, height});
+    FontInfo& copy = it->second;
+    if (!added) return copy;
+    // As a DPI change re-creates a font: everything but the height as the record was made.
+    lf.lfHeight = height;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    copy.hFont = ::CreateFontIndirectW(&lf);
+    if (!copy.hFont) {
+        SharedResources::Get().scaledFonts.erase(it);
+        return shared;
+    }
+    copy.sFontName = shared.sFontName;
+    copy.iSize = shared.iSize;
+    copy.bBold = shared.bBold;
+    copy.bUnderline = shared.bUnderline;
+    copy.bItalic = shared.bItalic;
+    FillMetrics(copy);
+    return copy;
+}
+
 FontInfo* CWindowUIManager::GetDefaultFontInfo()
 {
-    FontInfo& info = m_defaultFont.sFontName.IsEmpty() ? SharedResources::Get().defaultFont : m_defaultFont;
+    FontInfo& info =
+        m_defaultFont.sFontName.IsEmpty() ? AtOwnScale(SharedResources::Get().defaultFont) : m_defaultFont;
     if (info.tm.tmHeight == 0) FillMetrics(info);
     return &info;
 }
@@ -222,7 +254,10 @@ FontInfo* CWindowUIManager::GetFontInfo(int id)
     if (id < 0) return GetDefaultFontInfo();
     const CUIString key = FontKey(id);
     auto* info = static_cast<FontInfo*>(m_fonts.Find(key));
-    if (!info) info = static_cast<FontInfo*>(SharedResources::Get().fonts.Find(key));
+    if (!info) {
+        info = static_cast<FontInfo*>(SharedResources::Get().fonts.Find(key));
+        if (info) info = &AtOwnScale(*info);
+    }
     if (!info) return GetDefaultFontInfo();
     if (info->tm.tmHeight == 0) FillMetrics(*info);
     return info;
@@ -233,6 +268,8 @@ FontInfo* CWindowUIManager::GetFontInfo(HFONT font)
     FontInfo* info = FindFontByHandle(m_fonts, font);
     if (!info) info = FindFontByHandle(SharedResources::Get().fonts, font);
     if (!info) info = FindFontByHandle(SharedResources::Get().styledFonts, font);
+    for (auto& [of, copy] : SharedResources::Get().scaledFonts)
+        if (!info && copy.hFont == font) info = &copy;
     if (!info) return GetDefaultFontInfo();
     if (info->tm.tmHeight == 0) FillMetrics(*info);
     return info;
@@ -261,7 +298,9 @@ bool CWindowUIManager::AddFontFile(const wchar_t* name)
 
 void CWindowUIManager::RemoveAllFonts(bool shared)
 {
-    DeleteFonts(shared ? SharedResources::Get().fonts : m_fonts);
+    CUIStringPtrMap& fonts = shared ? SharedResources::Get().fonts : m_fonts;
+    for (auto it = fonts.Begin(); it != fonts.End(); ++it) DeleteScaledFonts(static_cast<FontInfo*>(it->second));
+    DeleteFonts(fonts);
 }
 
 void CWindowUIManager::RecreateFont(FontInfo& info)
@@ -424,11 +463,8 @@ void CWindowUIManager::ResetDPIAssets()
     RemoveAllImages();
     for (auto it = m_fonts.Begin(); it != m_fonts.End(); ++it) RecreateFont(*static_cast<FontInfo*>(it->second));
     if (m_defaultFont.hFont) RecreateFont(m_defaultFont);
-    SharedResources& shared = SharedResources::Get();
-    // Markup's variants stay as they are: other windows draw with them at their own scale.
-    for (auto it = shared.fonts.Begin(); it != shared.fonts.End(); ++it)
-        RecreateFont(*static_cast<FontInfo*>(it->second));
-    if (shared.defaultFont.hFont) RecreateFont(shared.defaultFont);
+    // Shared fonts and markup's variants stay as they are: other windows draw with them at their own
+    // scale, and this one takes copies at its new scale (AtOwnScale).
     if (!m_root) return;
     CPtrArray richEdits;
     m_root->FindControl(&CollectRichEdits, &richEdits, FIND_ALL);

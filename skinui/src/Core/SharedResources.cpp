@@ -20,6 +20,19 @@ void DeleteFonts(CUIStringPtrMap& fonts)
     fonts.RemoveAll();
 }
 
+void DeleteScaledFonts(const FontInfo* of)
+{
+    auto& copies = SharedResources::Get().scaledFonts;
+    for (auto it = copies.begin(); it != copies.end();) {
+        if (of && it->first.first != of) {
+            ++it;
+            continue;
+        }
+        ::DeleteObject(it->second.hFont);
+        it = copies.erase(it);
+    }
+}
+
 void DeleteImages(CUIStringPtrMap& images)
 {
     for (auto it = images.Begin(); it != images.End(); ++it) CPainter::FreeImage(static_cast<ImageRecord*>(it->second));

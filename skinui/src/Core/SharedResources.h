@@ -3,7 +3,9 @@
 #include "Core/WindowUIManager.h"
 #include "Core/ZipArchive.h"
 
+#include <map>
 #include <memory>
+#include <utility>
 
 namespace SkinUI {
 
@@ -14,6 +16,9 @@ struct SharedResources {
     CUIStringPtrMap fonts;
     // Bold, italic and underlined variants made for markup text; no skin id reaches them.
     CUIStringPtrMap styledFonts;
+    // Copies of the shared fonts and of the shared default font for windows of another scale, by the
+    // record copied and the pixel height: one per font and scale, freed with the font.
+    std::map<std::pair<const FontInfo*, LONG>, FontInfo> scaledFonts;
     CUIStringPtrMap images;
     CUIStringPtrMap defaultAttributes;
     CUIStringPtrMap styles;
@@ -37,5 +42,7 @@ void DeleteFonts(CUIStringPtrMap& fonts);
 void DeleteImages(CUIStringPtrMap& images);
 void DeleteStrings(CUIStringPtrMap& strings);
 void DeleteDrawInfos(CUIStringPtrMap& drawInfos);
+// Deleting the scaled copies of one shared font record, or of all of them without one.
+void DeleteScaledFonts(const FontInfo* of = nullptr);
 
 }  // namespace SkinUI

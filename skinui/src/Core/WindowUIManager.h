@@ -338,6 +338,7 @@ private:
     void ReleaseWindowResources();
     void FillMetrics(FontInfo& info);
     void RecreateFont(FontInfo& info);
+    FontInfo& AtOwnScale(FontInfo& shared);
     FontInfo* NewFont(const wchar_t* face, int size, bool bold, bool underline, bool italic);
     CUIStringPtrMap& FontMap(bool shared);
     void SetDefaultColor(DWORD DefaultColors::*which, DWORD color, bool shared);

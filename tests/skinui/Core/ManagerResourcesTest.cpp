@@ -80,6 +80,32 @@ TEST_F(ManagerResourcesTest, SharedFontsAreFoundFromEveryWindowAndOwnOnesWin)
     HFONT own = second.AddFont(3, L"Arial", 11, false, false, false);
     EXPECT_EQ(own, second.GetFont(3));
     EXPECT_EQ(shared, first.GetFont(3));
+    // A window at 200 % draws the shared font and the shared default font at its size; its DPI change
+    // resizes neither for the others, and it makes one copy of each, freed with the shared font.
+    const auto height = [](HFONT font) {
+        LOGFONTW lf = {};
+        ::GetObjectW(font, sizeof(lf), &lf);
+        return lf.lfHeight;
+    };
+    const LONG plain = height(first.GetFont(-1));
+    CWindowUIManager large;
+    large.SetDPI(192);
+    const std::pair<int, LONG> sharedFonts[] = {{3, -10}, {-1, plain}};
+    for (const auto& [id, at100] : sharedFonts) {
+        EXPECT_EQ(at100, height(first.GetFont(id))) << id;
+        EXPECT_EQ(2 * at100, height(large.GetFont(id))) << id;
+        EXPECT_EQ(large.GetFont(id), large.GetFont(id)) << id;
+    }
+    EXPECT_EQ(-11, height(second.GetFont(3)));
+    HFONT copy = large.GetFont(3);
+    first.AddFont(3, L"Arial", 12, false, false, false, true);
+    EXPECT_EQ(0u, ::GetObjectType(copy));
+    EXPECT_EQ(-24, height(large.GetFont(3)));
+    copy = large.GetFont(3);
+    EXPECT_EQ(copy, large.GetFontInfo(copy)->hFont);
+    first.RemoveAllFonts(true);
+    EXPECT_EQ(0u, ::GetObjectType(copy));
+    EXPECT_EQ(large.GetFont(-1), large.GetFont(3));
 }
 
 TEST_F(ManagerResourcesTest, WindowColoursFollowSharedChangesUntilSetThemselves)
