@@ -76,7 +76,7 @@ void CWindowWnd::NoteModalCloseRefused(HWND window)
         if (run->window != window || !::IsWindow(window)) continue;
         ::EnableWindow(run->owner, FALSE);
         const HWND back = run->focusBeforeClose;
-        ::SetFocus(back && ::IsWindow(back) && (back == window || ::IsChild(window, back)) ? back : window);
+        ::SetFocus(back && ::IsWindow(back) ? back : window);
     }
 }
 
