@@ -1,6 +1,7 @@
-// Benchmark: how long one SetPos of a tile layout, and of a list whose rows tile, takes for a growing number
-// of children. Run under Wine; time that grows with the square of the count (ten times the children, a
-// hundred times the time) means a row is placed by walking the children before it.
+// Benchmark: how long one SetPos of a tile layout, and of a list whose rows tile (and one scroll step of
+// it), takes for a growing number of children. Run under Wine; time that grows with the square of the
+// count (ten times the children, a hundred times the time) means a row is placed by walking the children
+// before it.
 #include "Control/UIList.h"
 #include "Control/UIListElement.h"
 #include "Layout/TileLayoutUI.h"
@@ -25,6 +26,7 @@ int main()
     }
     for (const int count : {2000, 20000}) {
         SkinUI::CListUI list;
+        list.EnableScrollBar();
         for (int i = 0; i < count; ++i) {
             auto* tile = new SkinUI::CListContainerElementUI();
             tile->SetFixedWidth(100);
@@ -36,6 +38,12 @@ int main()
         list.SetPos(RECT{0, 0, 400, 300});
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         std::printf("tiled list rows %d SetPos %.4f s\n", count, seconds);
+        // A scroll step moves every row by its own place.
+        const auto scrollBegin = std::chrono::steady_clock::now();
+        list.GetList()->SetScrollPos(SIZE{0, 50});
+        const double scrollSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - scrollBegin).count();
+        std::printf("tiled list rows %d scroll step %.4f s\n", count, scrollSeconds);
     }
     return 0;
 }

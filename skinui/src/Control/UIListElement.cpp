@@ -501,7 +501,9 @@ void CListContainerElementUI::SetPos(RECT rc, bool invalidate)
     if (owner && owner->GetListType() == LIST_TYPE_LIST && width > 0) {
         const int perRow = (rc.right - rc.left) / width;
         if (perRow >= 1) {
-            const int n = StackedPlace(*this);
+            // One tile to a row (a scroll step moving a tile by its own rectangle): every place is the
+            // first of its row, so the rows before it need no counting.
+            const int n = perRow > 1 ? StackedPlace(*this) : 0;
             const int height = rc.bottom - rc.top;
             rc.left += (n % perRow) * width;
             rc.right = rc.left + width;

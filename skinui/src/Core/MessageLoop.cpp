@@ -43,6 +43,7 @@ struct ModalRun {
     HWND window;
     HWND owner;
     UINT result;
+    HWND focusBeforeClose;
 };
 
 std::vector<ModalRun*>& ModalRuns()
@@ -61,16 +62,22 @@ void CWindowWnd::NoteModalClose(HWND window, WPARAM code)
     for (ModalRun* run : ModalRuns()) {
         if (run->window != window) continue;
         run->result = static_cast<UINT>(code);
+        run->focusBeforeClose = ::GetFocus();
         ::EnableWindow(run->owner, TRUE);
         if (run->owner) ::SetFocus(run->owner);
     }
 }
 
-// A close its window refused: the window stays modal, its owner without input.
+// A close its window refused: the window stays modal, its owner without input, and the keyboard goes back
+// where it was before the owner took it for the close.
 void CWindowWnd::NoteModalCloseRefused(HWND window)
 {
-    for (ModalRun* run : ModalRuns())
-        if (run->window == window && ::IsWindow(window)) ::EnableWindow(run->owner, FALSE);
+    for (ModalRun* run : ModalRuns()) {
+        if (run->window != window || !::IsWindow(window)) continue;
+        ::EnableWindow(run->owner, FALSE);
+        const HWND back = run->focusBeforeClose;
+        ::SetFocus(back && ::IsWindow(back) ? back : window);
+    }
 }
 
 void CWindowUIManager::MessageLoop()
@@ -127,7 +134,7 @@ UINT CWindowWnd::ShowModal()
     HWND owner = ::GetWindow(window, GW_OWNER);
     ::ShowWindow(window, SW_SHOWNORMAL);
     ::EnableWindow(owner, FALSE);
-    ModalRun run{window, owner, 0};
+    ModalRun run{window, owner, 0, nullptr};
     std::vector<ModalRun*>& runs = ModalRuns();
     runs.push_back(&run);
     MSG msg = {};

@@ -65,15 +65,18 @@ TEST_F(ModalLoopTest, ReturnsTheCodeGivenToCloseAndDisablesTheOwnerMeanwhile)
     ASSERT_NE(nullptr, hwnd);
     dialog.manager.AddMessageFilter(&refuser);
     bool ownerDisabledAfterRefusal = false;
+    HWND activeAfterRefusal = nullptr;
     refuser.refuse = [&] {
         CWindowUIManager::PostTask(hwnd, [&] {
             ownerDisabledAfterRefusal = !::IsWindowEnabled(owner);
+            activeAfterRefusal = ::GetActiveWindow();
             dialog.Close(2222);
         });
     };
     CWindowUIManager::PostTask(hwnd, [&] { dialog.Close(1111); });
     EXPECT_EQ(2222u, dialog.ShowModal());
     EXPECT_TRUE(ownerDisabledAfterRefusal) << "the owner took input while its modal window stayed";
+    EXPECT_EQ(hwnd, activeAfterRefusal) << "the window that stayed lost the keyboard";
     EXPECT_TRUE(::IsWindowEnabled(owner));
 }
 
