@@ -318,11 +318,8 @@ TEST_F(CefViewTest, AViewMovedToAnotherWindowKeepsItsBrowserWhenTheFirstCloses) 
         const CefDraggableRegion titleBar{CefRect{0, 0, 250, 30}, true};
         if (!windowed) Client()->GetDragHandler()->OnDraggableRegionsChanged(browser, {titleBar});
         DoubleClickHostWindow other;
-        ASSERT_NE(nullptr, other.Create(nullptr, L"other", WS_POPUP, 0, 60, 60, 300, 200));
-        auto* otherRoot = new SkinUI::CContainerUI();
-        other.manager.AttachRootControl(otherRoot);
-        root->SetAutoDestroy(false);
-        root->Remove(view);
+        SkinUI::CContainerUI* const otherRoot = TakeViewOutBeside(other);
+        ASSERT_NE(nullptr, otherRoot);
         const auto closeFirst = [&] {
             EXPECT_EQ(nullptr, ::GetPropW(host, L"CefPreWndProc")) << "the first window still drags for the page";
             ::SendMessageW(host, WM_CLOSE, 0, 0);
@@ -373,11 +370,8 @@ TEST_F(CefViewTest, AViewMovedWhileItsBrowserIsBeingMadeGetsItInTheWindowShowing
         ASSERT_GT(first, before) << "no browser is being made";
         ASSERT_EQ(0u, Registry().BrowserCount(host)) << "the browser came at once";
         DoubleClickHostWindow other;
-        ASSERT_NE(nullptr, other.Create(nullptr, L"other", WS_POPUP, 0, 60, 60, 300, 200));
-        auto* otherRoot = new SkinUI::CContainerUI();
-        other.manager.AttachRootControl(otherRoot);
-        root->SetAutoDestroy(false);
-        root->Remove(view);
+        SkinUI::CContainerUI* const otherRoot = TakeViewOutBeside(other);
+        ASSERT_NE(nullptr, otherRoot);
         if (outOfEveryWindowMeanwhile) {
             ASSERT_TRUE(PumpUntil([&] { return Journal(first).find(L"Closed;") != std::wstring::npos; }));
         }

@@ -36,6 +36,16 @@ protected:
         ::ShowWindow(host, SW_SHOWNOACTIVATE);
         return true;
     }
+    // Opens `other` with an empty root of its own and takes the view out of the test's window; null
+    // when no window could be made.
+    SkinUI::CContainerUI* TakeViewOutBeside(DoubleClickHostWindow& other) {
+        if (!other.Create(nullptr, L"other", WS_POPUP, 0, 60, 60, 300, 200)) return nullptr;
+        auto* otherRoot = new SkinUI::CContainerUI();
+        other.manager.AttachRootControl(otherRoot);
+        root->SetAutoDestroy(false);
+        root->Remove(view);
+        return otherRoot;
+    }
     void TearDown() override {
         browser = nullptr;
         if (::IsWindow(host)) {

@@ -300,14 +300,16 @@ TEST_F(HandlerDeletesSenderTest, AControlDeletedByItsOwnEventOrSizeHandlerStopsT
     }
 }
 
+// A kind of container the rows below are tried with.
+struct ContainerKind {
+    const char* name;
+    std::function<CContainerUI*()> make;
+};
+
 // A child's size event may delete the parent that is laying it out: the parent stops there.
 TEST_F(HandlerDeletesSenderTest, AParentDeletedByItsChildsSizeHandlerStopsLayingOut)
 {
-    struct Parent {
-        const char* name;
-        std::function<CContainerUI*()> make;
-    };
-    const Parent kinds[] = {
+    const ContainerKind kinds[] = {
         {"container", [] { return new CContainerUI(); }},
         {"vertical layout", [] { return new CVerticalLayoutUI(); }},
         {"horizontal layout", [] { return new CHorizontalLayoutUI(); }},
@@ -317,7 +319,7 @@ TEST_F(HandlerDeletesSenderTest, AParentDeletedByItsChildsSizeHandlerStopsLaying
         {"list row", [] { return new CListContainerElementUI(); }},
         {"list header", [] { return new CListHeaderUI(); }},
     };
-    for (const Parent& kind : kinds) {
+    for (const ContainerKind& kind : kinds) {
         SCOPED_TRACE(kind.name);
         CContainerUI* parent = AddToRoot(kind.make());
         const bool header = parent->GetInterface(L"ListHeader") != nullptr;
@@ -385,17 +387,13 @@ TEST_F(HandlerDeletesSenderTest, AParentDeletedByItsChildsSizeHandlerStopsLaying
 // window: the adding stops there.
 TEST_F(HandlerDeletesSenderTest, AContainerDeletedOrItsWindowClosedByTheInitOfAnAddedChildStopsAdding)
 {
-    struct Adder {
-        const char* name;
-        std::function<CContainerUI*()> make;
-    };
-    const Adder kinds[] = {
+    const ContainerKind kinds[] = {
         {"vertical layout", [] { return new CVerticalLayoutUI(); }},
         {"tile layout", [] { return new CTileLayoutUI(); }},
         {"tab layout", [] { return new CTabLayoutUI(); }},
         {"list", [] { return new CListUI(); }},
     };
-    for (const Adder& kind : kinds) {
+    for (const ContainerKind& kind : kinds) {
         SCOPED_TRACE(kind.name);
         CContainerUI* adding = AddToRoot(kind.make());
         adding->Add(new ActingOnInit([&] { root->Remove(adding); }));
@@ -405,7 +403,7 @@ TEST_F(HandlerDeletesSenderTest, AContainerDeletedOrItsWindowClosedByTheInitOfAn
     // A window that goes with its object: its tree goes with it, once the adding has ended, also where the
     // container goes on after its base has added the child.
     for (const bool attaching : {false, true}) {
-        for (const Adder& kind : kinds) {
+        for (const ContainerKind& kind : kinds) {
             if (attaching && &kind != &kinds[0]) continue;
             SCOPED_TRACE(attaching ? "the init of the attached root's child" : "the init of a child added to the shown tree");
             SCOPED_TRACE(kind.name);
