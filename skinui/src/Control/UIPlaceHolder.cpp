@@ -40,13 +40,16 @@ void CPlaceHolderUI::InitControl()
     // A colour given before the window existed (as skins do) is the window's colour from the start.
     auto* window = new CPlaceHolderWnd(this, m_manager, m_color, m_colorSet);
     m_window = window;
-    if (!window->CreateWithRect(m_manager->GetWindowHandle(), nullptr, kPlaceHolderStyle, 0, m_rcItem)) {
+    // Made on a page not shown (or in a hidden parent), it waits hidden until the control shows.
+    const bool shown = IsVisible();
+    const DWORD style = shown ? kPlaceHolderStyle : kPlaceHolderStyle & ~WS_VISIBLE;
+    if (!window->CreateWithRect(m_manager->GetWindowHandle(), nullptr, style, 0, m_rcItem)) {
         // A window that failed after WM_NCCREATE deleted itself and cleared m_window.
         if (m_window == window) delete window;
         m_window = nullptr;
         return;
     }
-    window->ShowWindow(true, true);
+    if (shown) window->ShowWindow(true, true);
 }
 
 void CPlaceHolderUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
@@ -56,7 +59,7 @@ void CPlaceHolderUI::SetManager(CWindowUIManager* manager, CControlUI* parent, b
     if (manager != m_manager && m_window && m_window->GetHWND()) {
         HWND host = manager ? manager->GetWindowHandle() : nullptr;
         ::SetParent(m_window->GetHWND(), host ? host : HWND_MESSAGE);
-        ::ShowWindow(m_window->GetHWND(), host ? SW_SHOWNA : SW_HIDE);
+        ::ShowWindow(m_window->GetHWND(), host && IsVisible() ? SW_SHOWNA : SW_HIDE);
     }
     CControlUI::SetManager(manager, parent, runInit);
 }
@@ -70,6 +73,29 @@ void CPlaceHolderUI::SetPos(RECT rc, bool invalidate)
     if (!m_window) return;
     ::SetWindowPos(m_window->GetHWND(), nullptr, m_rcItem.left, m_rcItem.top, m_rcItem.right - m_rcItem.left,
                    m_rcItem.bottom - m_rcItem.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CPlaceHolderUI::SetVisible(bool visible)
+{
+    const auto alive = WatchLifetime();
+    CControlUI::SetVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (!alive.expired()) ShowNativeWindow();
+}
+
+void CPlaceHolderUI::SetInternalVisible(bool visible)
+{
+    const auto alive = WatchLifetime();
+    CControlUI::SetInternalVisible(visible);
+    if (!alive.expired()) ShowNativeWindow();
+}
+
+// The window is seen exactly while the control is: a hidden page's window would cover the page shown.
+void CPlaceHolderUI::ShowNativeWindow() const
+{
+    if (!m_window || !m_window->GetHWND()) return;
+    const bool shown = IsVisible() && m_manager && m_manager->GetWindowHandle();
+    ::ShowWindow(m_window->GetHWND(), shown ? SW_SHOWNA : SW_HIDE);
 }
 
 void CPlaceHolderUI::SetAttribute(const wchar_t* name, const wchar_t* value)

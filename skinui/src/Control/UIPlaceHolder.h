@@ -22,6 +22,8 @@ public:
     void InitControl() override;
     void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
     void SetPos(RECT rc, bool invalidate = true) override;
+    void SetVisible(bool visible = true) override;
+    void SetInternalVisible(bool visible = true) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
 
     HWND GetNativeWindow() const;
@@ -36,6 +38,8 @@ public:
     void OnNativeWindowClosed() { m_window = nullptr; }
 
 private:
+    void ShowNativeWindow() const;
+
     CPlaceHolderWnd* m_window = nullptr;
     DWORD m_color = 0xFFFFFFFF;
     bool m_colorSet = false;

@@ -8,6 +8,7 @@
 #include "Core/UITaskQueue.h"
 #include "Core/WindowUIManager.h"
 #include "Layout/BoxLayout.h"
+#include "Layout/TabLayoutUI.h"
 #include "../Core/RootedHostWindows.h"
 #include "../Core/SkinTestData.h"
 #include "InputsTestSupport.h"
@@ -209,6 +210,41 @@ TEST_F(ExtrasWindowTest, PlaceHolderKeepsItsWindowOnItsRectangle)
     EXPECT_EQ(0xFF00FF00u, holder->GetPlaceHolderColor());
     root->Remove(holder);
     EXPECT_TRUE(PumpUntil([window] { return !::IsWindow(window); }));
+}
+
+TEST_F(ExtrasWindowTest, PlaceHolderWindowShowsOnlyWhileTheControlDoes)
+{
+    ::ShowWindow(host.GetHWND(), SW_SHOWNOACTIVATE);
+    auto* tabs = PlaceIn(*root, new CTabLayoutUI(), RECT{0, 0, 200, 100});
+    auto* first = new CVerticalLayoutUI();
+    auto* second = new CVerticalLayoutUI();
+    tabs->Add(first);
+    tabs->Add(second);
+    auto* holder = PlaceIn(*first, new CPlaceHolderUI(), RECT{10, 10, 110, 60});
+    HWND window = holder->GetNativeWindow();
+    ASSERT_NE(nullptr, window);
+    const auto seen = [](HWND hwnd) { return ::IsWindowVisible(hwnd) != FALSE; };
+    EXPECT_TRUE(seen(window));
+    tabs->SelectItem(1);
+    EXPECT_FALSE(holder->IsVisible());
+    EXPECT_FALSE(seen(window)) << "the page not shown leaves its window over the page shown";
+    holder->SetVisible(false);
+    tabs->SelectItem(0);
+    EXPECT_FALSE(seen(window)) << "the page shows a holder hidden by itself";
+    holder->SetVisible(true);
+    EXPECT_TRUE(seen(window));
+    first->SetVisible(false);
+    EXPECT_FALSE(seen(window)) << "a hidden parent leaves the window shown";
+    first->SetVisible(true);
+    EXPECT_TRUE(seen(window));
+    // Made on the page not shown, the window waits hidden until its page is chosen.
+    auto* later = PlaceIn(*second, new CPlaceHolderUI(), RECT{10, 10, 110, 60});
+    HWND laterWindow = later->GetNativeWindow();
+    ASSERT_NE(nullptr, laterWindow);
+    EXPECT_FALSE(seen(laterWindow));
+    tabs->SelectItem(1);
+    EXPECT_TRUE(seen(laterWindow));
+    EXPECT_FALSE(seen(window));
 }
 
 }  // namespace
