@@ -228,6 +228,16 @@ void CListHeaderItemUI::EndPress()
     }
 }
 
+void CListHeaderItemUI::DragTo(POINT pointer)
+{
+    const long long moved = static_cast<long long>(pointer.x) - m_pressPoint.x;
+    const int width =
+        ClampToInt(static_cast<long long>(m_pressWidth) + (m_sepWidth >= 0 ? moved : -moved));
+    const int fitted = ClampMinThenMax(width, GetMinWidth(), GetMaxWidth());
+    m_fixedWidth = m_manager ? m_manager->GetDpiScaler()->Unscale(fitted) : fitted;
+    RequestParentLayout();
+}
+
 void CListHeaderItemUI::HandleEvent(ControlEvent& event)
 {
     if (PassMouseToParent(event, [&] { CContainerUI::HandleEvent(event); })) return;
@@ -250,7 +260,8 @@ void CListHeaderItemUI::HandleEvent(ControlEvent& event)
             Invalidate();
         } else if (m_dragable) {
             m_buttonState |= kCaptured;
-            m_lastMouse = event.ptMouse;
+            m_pressPoint = event.ptMouse;
+            m_pressWidth = GetWidth();
         }
         return;
     }
@@ -258,15 +269,7 @@ void CListHeaderItemUI::HandleEvent(ControlEvent& event)
         EndPress();
         return;
     case EVT_MOUSEMOVE:
-        if (m_buttonState & kCaptured) {
-            const int moved = event.ptMouse.x - m_lastMouse.x;
-            const int width = GetWidth() + (m_sepWidth >= 0 ? moved : -moved);
-            if (width > GetMinWidth()) {
-                m_fixedWidth = m_manager ? m_manager->GetDpiScaler()->Unscale(width) : width;
-                m_lastMouse = event.ptMouse;
-                RequestParentLayout();
-            }
-        }
+        if (m_buttonState & kCaptured) DragTo(event.ptMouse);
         return;
     case EVT_MOUSEENTER:
     case EVT_MOUSELEAVE:

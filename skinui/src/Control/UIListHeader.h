@@ -54,6 +54,7 @@ public:
 
 private:
     void EndPress();
+    void DragTo(POINT pointer);
     int ScaledSepWidth() const;
     RECT GetGripRect() const;
 
@@ -72,7 +73,10 @@ private:
     CUIString m_focusedImage;
     CUIString m_sepImage;
     CUIString m_sepImageModify;
-    POINT m_lastMouse = {0, 0};
+    // Where the separator was grabbed and how wide the column was then: a drag sizes from these, so the
+    // column follows the pointer however many moves come before the next layout.
+    POINT m_pressPoint = {0, 0};
+    int m_pressWidth = 0;
     int m_percent = 0;
 };
 
