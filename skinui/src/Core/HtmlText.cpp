@@ -1,6 +1,7 @@
 #include "Core/Painter.h"
 
 #include "Core/WindowUIManager.h"
+#include "Utils/UIGeometry.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -13,6 +14,9 @@ namespace {
 bool IsOpener(wchar_t ch) { return ch == L'<' || ch == L'{'; }
 bool IsCloser(wchar_t ch) { return ch == L'>' || ch == L'}'; }
 bool IsLetter(wchar_t ch) { return (ch >= L'a' && ch <= L'z') || (ch >= L'A' && ch <= L'Z'); }
+
+// Markup numbers (<x>, <y>, <p>) reach the int limits: positions and heights add up without wrapping.
+int Sum(long long a, long long b) { return ClampToInt(a + b); }
 
 // The escapes <{>, <}>, {<} and {>} stand for their middle character: a bracket of the other kind.
 bool IsEscape(const wchar_t* p)
@@ -103,12 +107,12 @@ public:
             m_lineHeight = layout.height;
             const LineResult drawn = Line(p, true);
             m_widest = std::max(m_widest, drawn.width);
-            m_y += m_lineHeight;
+            m_y = Sum(m_y, m_lineHeight);
             p = drawn.next;
             if (drawn.stop || ((m_style & DT_SINGLELINE) && *p)) break;
         }
         if (m_measuring) {
-            m_rc.right = std::min<LONG>(m_rc.right, m_rc.left + m_widest);
+            m_rc.right = std::min<LONG>(m_rc.right, Sum(m_rc.left, m_widest));
             m_rc.bottom = m_y;
         }
         return m_linkCount;
@@ -160,7 +164,7 @@ private:
     {
         const TEXTMETRICW tm = Metrics();
         const int spacing = m_state.paragraphSpacing.empty() ? 0 : m_state.paragraphSpacing.back();
-        return tm.tmHeight + tm.tmExternalLeading + spacing;
+        return Sum(tm.tmHeight + tm.tmExternalLeading, spacing);
     }
 
     // The current font with one more style; found among the window's fonts or made once for every window.
@@ -210,7 +214,7 @@ private:
         // Nothing of the link is on this line (it lies behind an end ellipsis).
         if (right <= m_state.linkStartX) return;
         m_linkRects[m_linkCount] =
-            RECT{m_state.linkStartX + m_state.linkStartShift, m_y, right + m_runShift, m_y + m_lineHeight};
+            RECT{Sum(m_state.linkStartX, m_state.linkStartShift), m_y, Sum(right, m_runShift), Sum(m_y, m_lineHeight)};
         if (m_linkTargets) m_linkTargets[m_linkCount] = m_state.linkTarget;
         ++m_linkCount;
     }
@@ -227,7 +231,7 @@ private:
     void Output(int x, const wchar_t* text, int count)
     {
         const TEXTMETRICW tm = Metrics();
-        const int baseline = m_y + m_lineHeight - (tm.tmHeight + tm.tmExternalLeading);
+        const int baseline = Sum(Sum(m_y, m_lineHeight), -(tm.tmHeight + tm.tmExternalLeading));
         HGDIOBJ old = ::SelectObject(m_hdc, CurrentFont());
         ::SetTextColor(m_hdc, CPainter::ToColorRef(m_state.colors.back()));
         if (m_state.selected) {
@@ -264,14 +268,15 @@ private:
             m_manager->GetImageOrLoad(name, type.IsEmpty() ? nullptr : type.GetData(), 0, false, nullptr);
         if (!image) return true;
         const int width = image->nX / frames;
-        if (x + width > m_rc.right && x > m_rc.left && !(m_style & DT_SINGLELINE)) return false;
+        if (Sum(x, width) > m_rc.right && x > m_rc.left && !(m_style & DT_SINGLELINE)) return false;
         height.Raise(image->nY);
         if (draw && !m_measuring) {
-            const RECT dest = {x, m_y + m_lineHeight - image->nY, x + width, m_y + m_lineHeight};
+            const int bottom = Sum(m_y, m_lineHeight);
+            const RECT dest = {x, Sum(bottom, -image->nY), Sum(x, width), bottom};
             const RECT source = {frame * width, 0, (frame + 1) * width, image->nY};
             CPainter::DrawImage(m_hdc, image->hBitmap, dest, m_rc, source, RECT{0, 0, 0, 0}, image->bAlpha);
         }
-        x += width;
+        x = Sum(x, width);
         m_runShift = 0;  // images keep their place
         return true;
     }
@@ -326,7 +331,7 @@ private:
             m_state.selected = !m_state.selected;
             break;
         case L'x':
-            x += _wtoi(tag.params);
+            x = Sum(x, _wtoi(tag.params));
             break;
         case L'y':
             height.Set(_wtoi(tag.params));
@@ -355,7 +360,7 @@ private:
                 PopFont();
                 ABC abc = {};
                 HGDIOBJ old = ::SelectObject(m_hdc, CurrentFont());
-                if (::GetCharABCWidthsW(m_hdc, L' ', L' ', &abc)) x += abc.abcC / 2;
+                if (::GetCharABCWidthsW(m_hdc, L' ', L' ', &abc)) x = Sum(x, abc.abcC / 2);
                 ::SelectObject(m_hdc, old);
             }
             break;
@@ -383,8 +388,8 @@ private:
         int count = 0;
         while (count < length) {
             const int next = count + 1;
-            const int estimate = next * tm.tmMaxCharWidth;
-            if (x + estimate >= m_rc.right && x + Extent(p, next).cx > m_rc.right) {
+            const long long estimate = static_cast<long long>(next) * tm.tmMaxCharWidth;
+            if (x + estimate >= m_rc.right && static_cast<long long>(x) + Extent(p, next).cx > m_rc.right) {
                 overflow = true;
                 break;
             }
@@ -460,7 +465,7 @@ private:
             m_state.linkStartShift = 0;
             m_state.linkStartPending = true;
         }
-        return LineResult{p, x - m_rc.left, height.value, stop};
+        return LineResult{p, Sum(x, -static_cast<long long>(m_rc.left)), height.value, stop};
     }
 
     bool EmitText(const wchar_t* text, int length, int& x, LineHeight& height, bool draw, bool& stop)
@@ -488,10 +493,10 @@ private:
         }
         if (draw && !m_measuring && count > 0) {
             const int shift = m_runShift;
-            Output(x + shift, text, count);
-            if (ellipsis) Output(x + shift + width, L"...", 3);
+            Output(Sum(x, shift), text, count);
+            if (ellipsis) Output(Sum(Sum(x, shift), width), L"...", 3);
         }
-        x += width;
+        x = Sum(x, width);
         if (ellipsis) {
             // The ellipsis ends this line: what follows up to the next line break stays hidden.
             x = m_rc.right;
@@ -532,13 +537,16 @@ void CPainter::DrawHtmlText(HDC hdc, CWindowUIManager* manager, RECT& rc, const 
     if ((style & 0xF) != 0 && !(style & DT_CALCRECT)) {
         // Measured at the box's own width, so wrapped lines count; the box then only ever shrinks onto the
         // text: what is larger than the box stays inside it, clipped or cut with an ellipsis where asked.
-        RECT measured = {0, 0, rc.right - rc.left, rc.bottom - rc.top};
+        const int boxWidth = Sum(rc.right, -static_cast<long long>(rc.left));
+        const int boxHeight = Sum(rc.bottom, -static_cast<long long>(rc.top));
+        RECT measured = {0, 0, boxWidth, boxHeight};
         int none = 0;
         DrawHtmlText(hdc, manager, measured, text, color, nullptr, nullptr, none, font, style | DT_CALCRECT);
-        const int width = measured.right - measured.left;
-        const int height = measured.bottom - measured.top;
-        const int spareWidth = rc.right - rc.left - width;
-        const int spareHeight = rc.bottom - rc.top - height;
+        // Text that ends left of or above where it starts takes no room: the box never grows out of itself.
+        const int width = std::clamp<int>(measured.right - measured.left, 0, boxWidth);
+        const int height = std::clamp<int>(measured.bottom - measured.top, 0, boxHeight);
+        const int spareWidth = boxWidth - width;
+        const int spareHeight = boxHeight - height;
         if ((style & DT_SINGLELINE) && spareWidth > 0) {
             if (style & DT_CENTER) {
                 rc.left += spareWidth / 2;

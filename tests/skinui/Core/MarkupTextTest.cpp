@@ -330,6 +330,32 @@ TEST_F(MarkupTextTest, AlignedTextLargerThanItsBoxStaysInsideIt)
     }
 }
 
+TEST_F(MarkupTextTest, HugeMarkupNumbersKeepTheTextInItsBox)
+{
+    struct Case {
+        const wchar_t* text;
+        UINT style;
+        RECT box;
+    };
+    const Case cases[] = {
+        {L"<y 2147483647>WW", DT_BOTTOM, {20, 20, 21, 21}},
+        {L"<y 2147483647>WW<n><y 2147483647>WW", DT_VCENTER, {0, 10, 200, 30}},
+        {L"<p 2147483600>WW</p><p 2147483600>WW</p>", DT_BOTTOM, {0, 10, 200, 30}},
+    };
+    for (const Case& c : cases) {
+        canvas.Clear(0xFFFFFFFF);
+        DrawIn(canvas, c.box, c.text, c.style);
+        EXPECT_EQ(0, InkIn(0, 200) - InkIn(c.box.left, c.box.right, c.box.top, c.box.bottom))
+            << c.text << " " << c.style;
+        RECT measured = c.box;
+        int none = 0;
+        CPainter::DrawHtmlText(canvas.dc(), &manager, measured, c.text, 0xFF000000, nullptr, nullptr, none, 0,
+                               c.style | DT_CALCRECT);
+        EXPECT_LE(measured.left, measured.right) << c.text;
+        EXPECT_LE(measured.top, measured.bottom) << c.text;
+    }
+}
+
 TEST_F(MarkupTextTest, CentredTextWiderThanItsBoxEndsInTheAskedEllipsis)
 {
     const wchar_t* text = L"WWWWWWWWWWWWWWWWWWWW";
