@@ -8,6 +8,13 @@ using namespace SkinUI::Testing;
 
 namespace {
 
+// A markup text drawn into a box with the alignment flags.
+struct BoxedText {
+    const wchar_t* text;
+    UINT style;
+    RECT box;
+};
+
 class MarkupTextTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -309,19 +316,14 @@ TEST_F(MarkupTextTest, WithoutSingleLineEachRunIsCentredByItself)
 
 TEST_F(MarkupTextTest, AlignedTextLargerThanItsBoxStaysInsideIt)
 {
-    struct Case {
-        const wchar_t* text;
-        UINT style;
-        RECT box;
-    };
-    const Case cases[] = {
+    const BoxedText cases[] = {
         {L"WWWWWWWWWWWWWWWWWWWW", DT_SINGLELINE | DT_CENTER | DT_VCENTER, {50, 0, 150, 40}},
         {L"WWWWWWWWWWWWWWWWWWWW", DT_SINGLELINE | DT_RIGHT, {50, 0, 150, 40}},
         {L"WW<n>WW<n>WW", DT_BOTTOM, {0, 10, 200, 30}},
         {L"WW<n>WW<n>WW", DT_VCENTER, {0, 10, 200, 30}},
         {L"WW WW WW WW", DT_WORDBREAK | DT_CENTER | DT_VCENTER, {0, 10, 40, 30}},
     };
-    for (const Case& c : cases) {
+    for (const BoxedText& c : cases) {
         canvas.Clear(0xFFFFFFFF);
         DrawIn(canvas, c.box, c.text, c.style);
         EXPECT_GT(InkIn(c.box.left, c.box.right, c.box.top, c.box.bottom), 0) << c.text << " " << c.style;
@@ -332,17 +334,12 @@ TEST_F(MarkupTextTest, AlignedTextLargerThanItsBoxStaysInsideIt)
 
 TEST_F(MarkupTextTest, HugeMarkupNumbersKeepTheTextInItsBox)
 {
-    struct Case {
-        const wchar_t* text;
-        UINT style;
-        RECT box;
-    };
-    const Case cases[] = {
+    const BoxedText cases[] = {
         {L"<y 2147483647>WW", DT_BOTTOM, {20, 20, 21, 21}},
         {L"<y 2147483647>WW<n><y 2147483647>WW", DT_VCENTER, {0, 10, 200, 30}},
         {L"<p 2147483600>WW</p><p 2147483600>WW</p>", DT_BOTTOM, {0, 10, 200, 30}},
     };
-    for (const Case& c : cases) {
+    for (const BoxedText& c : cases) {
         canvas.Clear(0xFFFFFFFF);
         DrawIn(canvas, c.box, c.text, c.style);
         EXPECT_EQ(0, InkIn(0, 200) - InkIn(c.box.left, c.box.right, c.box.top, c.box.bottom))
