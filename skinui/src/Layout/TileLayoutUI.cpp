@@ -78,13 +78,16 @@ void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
         ProcessScrollBar(rc, 0, 0);
         return;
     }
-    const int width = rc.right - rc.left;
+    // An inset wider than the layout leaves no room, never less.
+    const int width = std::max(0, ClampToInt(static_cast<long long>(rc.right) - rc.left));
     // The item width is in skin pixels like the room is not: scaled, the same columns show at every scale.
     const int itemWidth = GetItemSize().cx;
     if (itemWidth >= 1) m_columns = width / itemWidth;
-    if (m_columns == 0) m_columns = 1;
+    m_columns = std::max(1, m_columns);
     const bool horizontalBar = IsVisibleBar(m_horizontalScrollBar);
-    const int cellWidth = (width + (horizontalBar ? m_horizontalScrollBar->GetScrollRange() : 0)) / m_columns;
+    const int cellWidth =
+        ClampToInt((static_cast<long long>(width) + (horizontalBar ? m_horizontalScrollBar->GetScrollRange() : 0)) /
+                   m_columns);
     const int padding = GetChildPadding();
     const int rowLeft = rc.left - (horizontalBar ? m_horizontalScrollBar->GetScrollPos() : 0);
     int rowTop = rc.top - (IsVisibleBar(m_verticalScrollBar) ? m_verticalScrollBar->GetScrollPos() : 0);

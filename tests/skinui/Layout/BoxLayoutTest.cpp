@@ -646,4 +646,20 @@ TEST(TileLayout, ZeroColumnsInTheSkinKeepsOne)
     EXPECT_EQ(10, b->GetPos().top);
 }
 
+TEST(TileLayout, AnInsetWiderThanTheLayoutStillGivesOneColumn)
+{
+    CTileLayoutUI tiles;
+    tiles.ApplyAttributeList(L"inset=\"30,0,30,0\" itemsize=\"5,5\"");
+    CControlUI* a = Child(L"height=\"10\"", &tiles);
+    CControlUI* b = Child(L"height=\"10\"", &tiles);
+    tiles.SetPos(RECT{0, 0, 40, 100});
+    EXPECT_EQ(1, tiles.GetColumns());
+    // Widened with no item size, the columns it keeps must still hold the children.
+    tiles.SetItemSize(SIZE{0, 0});
+    tiles.SetPos(RECT{0, 0, 200, 100});
+    EXPECT_EQ(1, tiles.GetColumns());
+    ExpectPlacedAt(a, RECT{30, 0, 170, 10}, "a");
+    ExpectPlacedAt(b, RECT{30, 10, 170, 20}, "b");
+}
+
 }  // namespace
