@@ -103,6 +103,11 @@ TEST_F(ManagerResourcesTest, SharedFontsAreFoundFromEveryWindowAndOwnOnesWin)
     EXPECT_EQ(-24, height(large.GetFont(3)));
     copy = large.GetFont(3);
     EXPECT_EQ(copy, large.GetFontInfo(copy)->hFont);
+    // Markup's styled lookup matches a shared font only at the asking window's size.
+    CWindowUIManager larger;
+    larger.SetDPI(192);
+    EXPECT_EQ(-24, height(larger.GetStyledFont(L"Arial", 12, false, false, false)));
+    EXPECT_EQ(-12, height(first.GetStyledFont(L"Arial", 12, false, false, false)));
     first.RemoveAllFonts(true);
     EXPECT_EQ(0u, ::GetObjectType(copy));
     EXPECT_EQ(large.GetFont(-1), large.GetFont(3));
