@@ -1,6 +1,7 @@
 #include "Control/ScrollBarUI.h"
 #include "Core/ControlFactory.h"
 #include "Core/WindowUIManager.h"
+#include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
 #include "../Core/SkinTestData.h"
 #include "../Core/TestWindows.h"
@@ -10,6 +11,7 @@
 #include <climits>
 #include <functional>
 #include <iterator>
+#include <utility>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -216,6 +218,33 @@ TEST(ScrollBar, ClickOnTheTrackPagesWithoutOwner)
     Send(bar, EVT_BUTTONUP, 8, 150);
     PressAt(bar, 30);
     EXPECT_EQ(0, bar.GetScrollPos());
+}
+
+TEST(ScrollBar, OwnedBarsScrollTheOwnerAlongTheirOwnAxis)
+{
+    CVerticalLayoutUI owner;
+    owner.EnableScrollBar(true, true);
+    auto* content = new CControlUI();
+    content->SetFixedWidth(400);
+    content->SetFixedHeight(400);
+    owner.Add(content);
+    owner.SetPos(RECT{0, 0, 100, 100});
+    owner.SetScrollPos(SIZE{50, 50});
+    CScrollBarUI& across = *owner.GetHorizontalScrollBar();
+    CScrollBarUI& down = *owner.GetVerticalScrollBar();
+    ASSERT_TRUE(across.IsVisible() && down.IsVisible());
+    const auto center = [](const RECT& rc) { return POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2}; };
+    const auto press = [&](CScrollBarUI& bar, const RECT& part) {
+        const POINT at = center(part);
+        Send(bar, EVT_BUTTONDOWN, at.x, at.y);
+        Send(bar, EVT_BUTTONUP, at.x, at.y);
+        const SIZE pos = owner.GetScrollPos();
+        return std::make_pair(static_cast<int>(pos.cx), static_cast<int>(pos.cy));
+    };
+    EXPECT_EQ(std::make_pair(42, 50), press(across, across.GetButton1Rect()));
+    EXPECT_EQ(std::make_pair(50, 50), press(across, across.GetButton2Rect()));
+    EXPECT_EQ(std::make_pair(50, 42), press(down, down.GetButton1Rect()));
+    EXPECT_EQ(std::make_pair(50, 50), press(down, down.GetButton2Rect()));
 }
 
 TEST(ScrollBar, FocusGoesToTheOwnerElseToTheBar)
