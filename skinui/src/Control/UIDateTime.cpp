@@ -41,6 +41,30 @@ void CDateTimeUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool
     CLabelUI::SetManager(manager, parent, runInit);
 }
 
+void CDateTimeUI::SetVisible(bool visible)
+{
+    const auto alive = WatchLifetime();
+    CLabelUI::SetVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the control.
+    if (!alive.expired()) ClosePickerWhenHidden();
+}
+
+void CDateTimeUI::SetInternalVisible(bool visible)
+{
+    const auto alive = WatchLifetime();
+    CLabelUI::SetInternalVisible(visible);
+    if (!alive.expired()) ClosePickerWhenHidden();
+}
+
+// The focus loss closes the picker, but not while its drop-down is open: hidden with the field at once, it
+// closes as it does itself, by a posted close.
+void CDateTimeUI::ClosePickerWhenHidden()
+{
+    if (IsVisible() || !m_window || !m_window->GetHWND()) return;
+    ::ShowWindow(m_window->GetHWND(), SW_HIDE);
+    ::PostMessageW(m_window->GetHWND(), WM_CLOSE, 0, 0);
+}
+
 void* CDateTimeUI::GetInterface(const wchar_t* name)
 {
     if (name && _wcsicmp(name, L"DateTime") == 0) return this;

@@ -18,6 +18,8 @@ public:
     UINT GetControlFlags() const override;
     void HandleEvent(ControlEvent& event) override;
     void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
+    void SetVisible(bool visible = true) override;
+    void SetInternalVisible(bool visible = true) override;
 
     const SYSTEMTIME& GetTime() const { return m_time; }
     void SetTime(const SYSTEMTIME& time);
@@ -33,6 +35,7 @@ public:
 private:
     void OpenPicker();
     void ClosePicker();
+    void ClosePickerWhenHidden();
 
     SYSTEMTIME m_time = {};
     int m_updateMode = 0;

@@ -7,6 +7,9 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iterator>
+
 using namespace SkinUI;
 using namespace SkinUI::Testing;
 
@@ -122,6 +125,28 @@ TEST_F(DateTimeWindowTest, LosingTheFocusClosesThePicker)
     ::SetFocus(host.GetHWND());
     EXPECT_TRUE(PumpUntil([this] { return field->GetPickerWindow() == nullptr; }));
     EXPECT_EQ(CUIString(L"2026-12-06"), field->GetText());
+}
+
+TEST_F(DateTimeWindowTest, AHiddenFieldTakesItsPickerAlongAlsoWithTheDropDownOpen)
+{
+    ::ShowWindow(host.GetHWND(), SW_SHOWNOACTIVATE);
+    // Hidden by itself, then as a parent hides it.
+    const std::function<void()> hidings[] = {[this] { field->SetVisible(false); },
+                                             [this] { field->SetInternalVisible(false); }};
+    for (size_t i = 0; i < std::size(hidings); ++i) {
+        field->SetVisible(true);
+        field->SetInternalVisible(true);
+        field->SetFocus();
+        HWND picker = field->GetPickerWindow();
+        ASSERT_NE(nullptr, picker) << i;
+        ASSERT_TRUE(::IsWindowVisible(picker)) << i;
+        // The open drop-down keeps the focus loss from closing the picker.
+        NMHDR dropDown = {picker, 0, static_cast<UINT>(DTN_DROPDOWN)};
+        ::SendMessageW(host.GetHWND(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&dropDown));
+        hidings[i]();
+        EXPECT_FALSE(::IsWindowVisible(picker)) << i;
+        EXPECT_TRUE(PumpUntil([this] { return field->GetPickerWindow() == nullptr; })) << i;
+    }
 }
 
 TEST_F(DateTimeWindowTest, MovingTheFieldIntoAnotherWindowClosesItsPicker)
