@@ -50,19 +50,19 @@ int CTileLayoutUI::RowHeight(const std::vector<CControlUI*>& cells, size_t first
 {
     const int padding = GetChildPadding();
     const size_t end = std::min(cells.size(), first + static_cast<size_t>(m_columns));
-    int height = 0;
+    long long height = 0;
     for (size_t i = first; i < end; ++i) {
         CControlUI* child = cells[i];
         const size_t column = i - first;
         const RECT pad = child->GetPadding();
-        int width = cellWidth - pad.left - pad.right;
+        long long width = static_cast<long long>(cellWidth) - pad.left - pad.right;
         width -= (column == 0 || column == static_cast<size_t>(m_columns) - 1) ? padding / 2 : padding;
-        width = ClampMinThenMax(width, child->GetMinWidth(), child->GetMaxWidth());
-        SIZE size = child->CalcDesiredSize(SIZE{width, 9999});
+        const int offered = ClampMinThenMax(ClampToInt(width), child->GetMinWidth(), child->GetMaxWidth());
+        SIZE size = child->CalcDesiredSize(SIZE{offered, 9999});
         size.cy = ClampMinThenMax(size.cy, child->GetMinHeight(), child->GetMaxHeight());
-        height = std::max<int>(height, size.cy + pad.top + pad.bottom);
+        height = std::max(height, static_cast<long long>(size.cy) + pad.top + pad.bottom);
     }
-    return height;
+    return ClampToInt(height);
 }
 
 void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
@@ -110,30 +110,36 @@ void CTileLayoutUI::SetPos(RECT rc, bool invalidate)
         if (!child) continue;
         const int column = placed % m_columns;
         if (column == 0) rowHeight = RowHeight(cells, static_cast<size_t>(placed), cellWidth);
+        // Paddings reach the int limits: the cell is worked out in 64 bits and placed within the int range.
         const RECT pad = child->GetPadding();
-        RECT inner = {cellLeft + pad.left, rowTop + pad.top, cellLeft + cellWidth - pad.right, rowTop + rowHeight};
-        if (column != 0) inner.left += padding / 2;
-        if (column != m_columns - 1) inner.right -= padding / 2;
-        SIZE size = child->CalcDesiredSize(SIZE{inner.right - inner.left, inner.bottom - inner.top});
-        if (size.cx == 0) size.cx = inner.right - inner.left;
-        if (size.cy == 0) size.cy = inner.bottom - inner.top;
+        const long long innerLeft = static_cast<long long>(cellLeft) + pad.left + (column != 0 ? padding / 2 : 0);
+        const long long innerRight = static_cast<long long>(cellLeft) + cellWidth - pad.right -
+                                     (column != m_columns - 1 ? padding / 2 : 0);
+        const long long innerTop = static_cast<long long>(rowTop) + pad.top;
+        const long long innerBottom = static_cast<long long>(rowTop) + rowHeight;
+        const SIZE inner = {ClampToInt(innerRight - innerLeft), ClampToInt(innerBottom - innerTop)};
+        SIZE size = child->CalcDesiredSize(inner);
+        if (size.cx == 0) size.cx = inner.cx;
+        if (size.cy == 0) size.cy = inner.cy;
         size.cx = ClampMinThenMax(size.cx, child->GetMinWidth(), child->GetMaxWidth());
         size.cy = ClampMinThenMax(size.cy, child->GetMinHeight(), child->GetMaxHeight());
-        const LONG left = (inner.left + inner.right - size.cx) / 2;
-        const LONG top = (inner.top + inner.bottom - size.cy) / 2;
-        child->SetPos(RECT{left, top, left + size.cx, top + size.cy}, true);
+        const long long left = (innerLeft + innerRight - size.cx) / 2;
+        const long long top = (innerTop + innerBottom - size.cy) / 2;
+        child->SetPos(RECT{ClampToInt(left), ClampToInt(top), ClampToInt(left + size.cx), ClampToInt(top + size.cy)},
+                      true);
         if (alive.expired() || version != m_itemsVersion) return;
         ++placed;
         if (column == m_columns - 1) {
             cellLeft = rowLeft;
-            rowTop += rowHeight + padding;
+            rowTop = ClampToInt(static_cast<long long>(rowTop) + rowHeight + padding);
         } else {
-            cellLeft += cellWidth;
+            cellLeft = ClampToInt(static_cast<long long>(cellLeft) + cellWidth);
         }
     }
-    const int lastRowBottom = placed % m_columns == 0 ? rowTop - padding : rowTop + rowHeight;
+    const long long lastRowBottom =
+        placed % m_columns == 0 ? static_cast<long long>(rowTop) - padding : static_cast<long long>(rowTop) + rowHeight;
     const int scrolled = IsVisibleBar(m_verticalScrollBar) ? m_verticalScrollBar->GetScrollPos() : 0;
-    ProcessScrollBar(rc, 0, lastRowBottom - rc.top + scrolled);
+    ProcessScrollBar(rc, 0, ClampToInt(lastRowBottom - rc.top + scrolled));
 }
 
 }  // namespace SkinUI

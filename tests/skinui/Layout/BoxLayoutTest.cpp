@@ -662,4 +662,16 @@ TEST(TileLayout, AnInsetWiderThanTheLayoutStillGivesOneColumn)
     ExpectPlacedAt(b, RECT{30, 10, 170, 20}, "b");
 }
 
+TEST(TileLayout, PaddingsAtTheIntLimitPushTheNextRowsAwayInsteadOfWrappingBack)
+{
+    CTileLayoutUI tiles;
+    tiles.SetAttribute(L"columns", L"1");
+    CControlUI* a = Child(L"height=\"10\" padding=\"0,0,0,2147483647\"", &tiles);
+    CControlUI* b = Child(L"height=\"10\"", &tiles);
+    tiles.SetPos(RECT{0, 0, 100, 100});
+    // a's row is as high as the int range allows: the next row lies past the view, below a.
+    EXPECT_GE(b->GetPos().top, 100);
+    EXPECT_LE(a->GetPos().bottom, b->GetPos().top);
+}
+
 }  // namespace
