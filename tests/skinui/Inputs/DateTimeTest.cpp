@@ -140,6 +140,9 @@ TEST_F(DateTimeWindowTest, AHiddenFieldTakesItsPickerAlongAlsoWithTheDropDownOpe
         HWND picker = field->GetPickerWindow();
         ASSERT_NE(nullptr, picker) << i;
         ASSERT_TRUE(::IsWindowVisible(picker)) << i;
+        // Told it is shown while it is, it keeps its picker.
+        field->SetInternalVisible(true);
+        EXPECT_TRUE(::IsWindowVisible(picker)) << i;
         // The open drop-down keeps the focus loss from closing the picker.
         NMHDR dropDown = {picker, 0, static_cast<UINT>(DTN_DROPDOWN)};
         ::SendMessageW(host.GetHWND(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&dropDown));

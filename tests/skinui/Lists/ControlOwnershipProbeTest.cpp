@@ -770,6 +770,12 @@ TEST_F(ControlOwnershipProbe, PlaceHolderMovedOnKeepsItsNativeWindow)
     ::MapWindowPoints(HWND_DESKTOP, b.hwnd(), reinterpret_cast<POINT*>(&shown), 2);
     EXPECT_EQ(holder->GetPos().top, shown.top);
     EXPECT_EQ(40, shown.bottom - shown.top);
+    // Hidden by itself, it stays hidden wherever it is put.
+    holder->SetVisible(false);
+    b.KeepAside(holder);
+    b.root->SetAutoDestroy(true);
+    b.root->Add(holder);
+    EXPECT_FALSE(::GetWindowLongW(native, GWL_STYLE) & WS_VISIBLE);
     b.root->Remove(holder);
     PumpFor(50);
     EXPECT_FALSE(::IsWindow(native));

@@ -106,6 +106,16 @@ TEST_F(ListHeaderWindowTest, ADraggedSeparatorFollowsThePointerAtEveryScale)
         Mouse(WM_LBUTTONUP, grab + 990, y);
     }
     host.manager.SetDPI(96);
+    // Without a separator the grip at the right edge still widens the column to the right.
+    column->SetAttribute(L"sepwidth", L"0");
+    column->SetFixedWidth(80);
+    Repaint();
+    const int grab = column->GetPos().right - 2;
+    Mouse(WM_LBUTTONDOWN, grab, 10);
+    Mouse(WM_MOUSEMOVE, grab + 10, 10);
+    Mouse(WM_LBUTTONUP, grab + 10, 10);
+    Repaint();
+    EXPECT_EQ(90, column->GetWidth());
 }
 
 }  // namespace
