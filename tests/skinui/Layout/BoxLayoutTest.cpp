@@ -662,6 +662,19 @@ TEST(TileLayout, AnInsetWiderThanTheLayoutStillGivesOneColumn)
     ExpectPlacedAt(b, RECT{30, 10, 170, 20}, "b");
 }
 
+TEST(TileLayout, AScrolledGridKeepsItsRangeOnTheNextLayout)
+{
+    CTileLayoutUI tiles;
+    tiles.ApplyAttributeList(L"columns=\"1\" vscrollbar=\"true\"");
+    for (int i = 0; i < 3; ++i) Child(L"height=\"50\"", &tiles);
+    tiles.SetPos(RECT{0, 0, 100, 100});
+    ASSERT_EQ(50, tiles.GetVerticalScrollBar()->GetScrollRange());
+    tiles.SetScrollPos(SIZE{0, 30});
+    tiles.SetPos(RECT{0, 0, 100, 100});
+    EXPECT_EQ(50, tiles.GetVerticalScrollBar()->GetScrollRange());
+    EXPECT_EQ(30, tiles.GetScrollPos().cy);
+}
+
 TEST(TileLayout, PaddingsAtTheIntLimitPushTheNextRowsAwayInsteadOfWrappingBack)
 {
     CTileLayoutUI tiles;
