@@ -326,6 +326,12 @@ class Faults(ServerTestCase):
         _, head, _ = self.get("/files/a?size=300000&fault=gzip-head", method="HEAD")
         self.assertEqual((head["Content-Encoding"], head["Content-Length"]), ("gzip", "300000"))
 
+    def test_wide_range_answers_up_to_the_end_of_the_file(self):
+        status, headers, body = self.get("/files/a?size=10000&fault=wide-range", "bytes=1000-1999")
+        self.assertEqual((status, headers["Content-Range"], headers["Content-Length"]),
+                         (206, "bytes 1000-9999/10000", "9000"))
+        self.assertEqual(body, expected_bytes(1000, 9000))
+
     def test_long_range_names_the_range_but_sends_the_whole_file(self):
         status, headers, body = self.get("/files/a?size=10000&fault=long-range", "bytes=1000-1999")
         self.assertEqual((status, headers["Content-Range"], headers["Content-Length"]),

@@ -18,6 +18,8 @@ Standard library only; binds 127.0.0.1. Run with --help for the options.
           chunked (a GET body goes chunked on a kept connection, without Content-Length),
           gzip (a GET body goes gzip-compressed with Content-Encoding: gzip, chunked, whatever the
                 request accepts), gzip-head (HEAD names Content-Encoding: gzip too),
+          wide-range (a 206 answers from the first byte asked for to the end of the file, and names
+                      all of that),
           long-range (a 206 names the range asked for in Content-Range, but its body is the whole
                       file from offset 0: Content-Length the file's size, unless chunked),
           linger (after the body the connection stays open, sending nothing, until the client leaves),
@@ -383,6 +385,8 @@ class Handler(BaseHTTPRequestHandler):
                 return
         if wanted is None and ("wrong-start" in faults or "cut-range" in faults) and not is_head:
             wanted = (0, size - 1)
+        if wanted is not None and "wide-range" in faults:
+            wanted = wanted[0], size - 1
         if wanted is not None and "wrong-start" in faults:
             start, end = wanted
             shifted = start - WRONG_START_SHIFT if start > 0 else WRONG_START_SHIFT
