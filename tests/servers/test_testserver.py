@@ -204,12 +204,13 @@ class PayloadAndRanges(ServerTestCase):
 
 class LogAndStats(ServerTestCase):
     def test_log_records_method_path_query_range_and_status(self):
-        self.get("/files/x?size=500", "bytes=10-19")
-        self.get("/files/x?size=500", method="HEAD")
+        self.server.request("GET", "/files/x?size=500", {"Range": "bytes=10-19", "Accept-Encoding": "gzip"})
+        self.server.raw("/files/x?size=500", method="HEAD")[0].close()  # a request without Accept-Encoding
         log = self.server.control("log")
-        self.assertEqual([(e["method"], e["path"], e["query"], e["range"], e["status"]) for e in log],
-                         [("GET", "/files/x", "size=500", "bytes=10-19", 206),
-                          ("HEAD", "/files/x", "size=500", None, 200)])
+        self.assertEqual([(e["method"], e["path"], e["query"], e["range"], e["accept_encoding"], e["status"])
+                          for e in log],
+                         [("GET", "/files/x", "size=500", "bytes=10-19", "gzip", 206),
+                          ("HEAD", "/files/x", "size=500", None, None, 200)])
         self.assertIsInstance(log[0]["time"], float)
 
     def test_control_requests_are_not_logged_and_reset_clears(self):

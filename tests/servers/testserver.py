@@ -268,7 +268,8 @@ class Handler(BaseHTTPRequestHandler):
 
     def record(self, status):
         entry = {"method": self.command, "path": self.url_path, "query": self.url_query,
-                 "range": self.headers.get("Range"), "status": status, "conn": self.conn_id,
+                 "range": self.headers.get("Range"), "accept_encoding": self.headers.get("Accept-Encoding"),
+                 "status": status, "conn": self.conn_id,
                  "time": time.time(), "sent": 0}
         with self.server.state.lock:
             self.server.state.log.append(entry)
