@@ -59,12 +59,12 @@ void LogDumpPath(const wchar_t* path)
 // ends the run before anything is made or downloaded.
 ExitCode RunSilentInstallAsGiven(const CommandLineParser& parser, const std::wstring& commandLine)
 {
-    const std::wstring& folder = parser.Find(L"dir")->second;
+    const std::wstring& folder = parser.Find(kOptionDir)->second;
     if (folder.empty()) {
         LogError("No install folder given: {}", WideToUtf8(commandLine));
         return ExitCode::InstallFolderFailed;
     }
-    if (parser.ValueInDoubt(L"dir")) {
+    if (parser.ValueInDoubt(kOptionDir)) {
         LogError("Install folder cannot be read without doubt (quote it, e.g. -dir:\"D:\\My Games\\\"): {}",
                  WideToUtf8(commandLine));
         return ExitCode::InstallFolderFailed;
@@ -82,9 +82,9 @@ int AppMain(HINSTANCE instance)
         parser.Parse(commandLine);
 
     // Given at all, the folder makes the run unattended: no window opens that nobody waits for.
-    const bool silent = parser.Has(L"dir");
+    const bool silent = parser.Has(kOptionDir);
 
-    if (!parser.Has(L"runasadmin")) {
+    if (!parser.Has(kOptionRunAsAdmin)) {
         if (!IsFirstInstance(kSingleInstanceEvent)) {
             // A script must not read "started" from a run that did nothing, and it wants no window.
             if (silent) {

@@ -1,5 +1,7 @@
 #include "CommandLineParser.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr auto npos = std::wstring::npos;
@@ -13,21 +15,25 @@ bool OpensQuotedOption(const std::wstring& text, size_t at)
            (at == 0 || text[at - 1] == L' ');
 }
 
-// A marker with a key right after it; a lone '-' or '/' is a word of a folder name ("Tolvan - Copy").
-bool MarksKey(const std::wstring& text, size_t at)
+// A word that starts an option this program reads, bare or quoted as a whole. Any other word may be
+// a piece of a folder name: a lone '-' ("Tolvan - Copy"), "-Online\", "/Beta\" (a key holding a
+// backslash is a piece of a path, never an option).
+bool StartsKnownOption(const std::wstring& text, size_t at)
 {
-    return at + 1 < text.size() && IsOptionMarker(text[at]) && text[at + 1] != L' ';
-}
-
-bool StartsOption(const std::wstring& text, size_t at)
-{
-    return MarksKey(text, at) || (OpensQuotedOption(text, at) && MarksKey(text, at + 1));
+    const bool quoted = OpensQuotedOption(text, at);
+    const size_t keyStart = (quoted ? at + 1 : at) + 1;
+    if (!IsOptionMarker(text[keyStart - 1]))
+        return false;
+    const size_t keyEnd = std::min(text.find_first_of(quoted ? L" :\"" : L" :", keyStart), text.size());
+    const std::wstring key = CommandLineParser::ToLowerCopy(text.substr(keyStart, keyEnd - keyStart));
+    return key == kOptionDir || key == kOptionRunAsAdmin;
 }
 
 // One argument from `start` by the usual Windows rules: 2n backslashes before a quote give n and the
 // quote opens or closes, 2n+1 give n and a literal quote, "" inside quotes gives a literal quote; a
-// blank outside quotes ends the argument. `end` is where it ended.
-std::wstring ReadArgument(const std::wstring& text, size_t start, size_t& end)
+// blank outside quotes ends the argument. `end` is where it ended; `unclosed` tells that a quote was
+// still open there.
+std::wstring ReadArgument(const std::wstring& text, size_t start, size_t& end, bool& unclosed)
 {
     std::wstring argument;
     bool quoted = false;
@@ -56,6 +62,7 @@ std::wstring ReadArgument(const std::wstring& text, size_t start, size_t& end)
         }
     }
     end = at;
+    unclosed = quoted;
     return argument;
 }
 
@@ -111,7 +118,7 @@ void CommandLineParser::Parse(const std::wstring& commandLine)
             inDoubt = valueEnd + 1 < text.size() && text[valueEnd + 1] != L' ';
         } else {
             const size_t next = text.find_first_not_of(L' ', valueEnd);
-            inDoubt = next != npos && !StartsOption(text, next);
+            inDoubt = next != npos && !StartsKnownOption(text, next);
         }
         Insert(key, value, inDoubt);
         position = valueEnd + 1;
@@ -121,7 +128,8 @@ void CommandLineParser::Parse(const std::wstring& commandLine)
 size_t CommandLineParser::ParseQuotedArgument(size_t quote)
 {
     size_t end = quote;
-    const std::wstring argument = ReadArgument(m_rawText, quote, end);
+    bool unclosed = false;
+    const std::wstring argument = ReadArgument(m_rawText, quote, end, unclosed);
     // argument[0] is the marker.
     const size_t keyEnd = argument.find_first_of(L" :", 1);
     if (keyEnd == npos) {
@@ -143,6 +151,9 @@ size_t CommandLineParser::ParseQuotedArgument(size_t quote)
     }
     // No folder or file name holds a quote: one here was escaped by a backslash meant for the path.
     inDoubt = inDoubt || value.find(L'"') != npos;
+    // The closing quote is missing: the backslashes at the end may have been meant to come before it,
+    // where they count by halves.
+    inDoubt = inDoubt || (unclosed && !value.empty() && value.back() == L'\\');
     Insert(key, value, inDoubt);
     return end;
 }

@@ -9,6 +9,10 @@
 // ("-key:value with blanks") is read by the usual argument rules, so a script that quotes each
 // argument gets the same value. Keys are stored lower-cased (ASCII letters only); values keep their
 // case. The first occurrence of a key wins; a later one with another value puts it in doubt.
+// The options this program reads.
+inline constexpr const wchar_t* kOptionDir = L"dir";
+inline constexpr const wchar_t* kOptionRunAsAdmin = L"runasadmin";
+
 class CommandLineParser {
 public:
     using Options = std::map<std::wstring, std::wstring>;
@@ -21,9 +25,10 @@ public:
     bool Has(const std::wstring& key) const { return Find(key) != End(); }
 
     // The key's value may not be what was meant: an unquoted value followed by a word that starts no
-    // option (a folder with blanks left unquoted), text glued to a closing quote, or a value that
-    // holds a quote (a backslash before the closing quote escaped it), or the key given again with
-    // another value.
+    // option this program reads (a folder with blanks left unquoted), text glued to a closing quote,
+    // a value that holds a quote (a backslash before the closing quote escaped it), an option quoted
+    // as a whole whose quote never closes after a backslash, or the key given again with another
+    // value.
     bool ValueInDoubt(const std::wstring& key) const;
 
     const std::wstring& RawText() const { return m_rawText; }

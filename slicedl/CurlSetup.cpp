@@ -10,6 +10,7 @@ bool ApplyCommonOptions(CURL* easy, const Options& options) {
   set(curl_easy_setopt(easy, CURLOPT_VERBOSE, 0L));
   set(curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L));
   set(curl_easy_setopt(easy, CURLOPT_URL, options.url.c_str()));
+  set(curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "identity"));
   set(curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L));
   set(curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L));
   set(curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));

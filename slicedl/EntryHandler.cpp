@@ -27,7 +27,7 @@ size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * coun
 
 size_t ReadProbeHeader(char* data, size_t size, size_t count, void* reply) {
   auto* probe = static_cast<EntryHandler::ProbeReply*>(reply);
-  ReadReplyHeaderLine(std::string(data, size * count), probe->version, probe->contentRange);
+  ReadReplyHeaderLine(std::string(data, size * count), probe->headers);
   return size * count;
 }
 
@@ -254,12 +254,17 @@ bool EntryHandler::probeOnce(ProbeMethod method, int64_t& size, std::string& ver
       probed = true;
     } else if (answered && firstByte && status == 206) {
       ContentRange range;
-      probed = ParseContentRange(reply.contentRange, range) && range.first == 0;
+      probed = ParseContentRange(reply.headers.contentRange, range) && range.first == 0;
       size = range.total;
-      log("size probe: content-range '" + reply.contentRange + "'");
+      log("size probe: content-range '" + reply.headers.contentRange + "'");
+    }
+    // The length of an encoded body is not the file's.
+    if (probed && !IsIdentityEncoding(reply.headers.contentEncoding)) {
+      log("size probe: content-encoding '" + reply.headers.contentEncoding + "', the size is unknown");
+      size = -1;
     }
     if (probed) {
-      version = reply.version.text();
+      version = reply.headers.version.text();
       if (!version.empty()) log("file version: " + version);
     }
   }

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "FileVersion.h"
+#include "ReplyCheck.h"
 #include "Result.h"
 
 namespace slicedl {
@@ -33,8 +33,7 @@ class EntryHandler {
 
   // What the size probe's reply headers tell beyond the status.
   struct ProbeReply {
-    FileVersion version;
-    std::string contentRange;
+    ReplyHeaders headers;
     bool bodyStarted = false;
   };
 

@@ -1,5 +1,6 @@
 #include "ReplyCheck.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -28,15 +29,20 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, last - first);
 }
 
+bool StartsWithLowerCase(const std::string& text, const std::string& lowerPrefix) {
+  if (text.size() < lowerPrefix.size()) return false;
+  for (size_t i = 0; i < lowerPrefix.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(text[i])) != lowerPrefix[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ParseContentRange(const std::string& value, ContentRange& range) {
   const std::string text = Trimmed(value);
   static const std::string kUnit = "bytes ";
-  if (text.size() < kUnit.size()) return false;
-  for (size_t i = 0; i < kUnit.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(text[i])) != kUnit[i]) return false;
-  }
+  if (!StartsWithLowerCase(text, kUnit)) return false;
   size_t pos = kUnit.size();
   ContentRange parsed;
   if (!ParseNumber(text, pos, parsed.first) || pos >= text.size() || text[pos++] != '-') return false;
@@ -54,9 +60,7 @@ bool ParseContentRange(const std::string& value, ContentRange& range) {
 
 bool HeaderLineValue(const std::string& line, const std::string& lowerName, std::string& value) {
   if (line.size() <= lowerName.size() || line[lowerName.size()] != ':') return false;
-  for (size_t i = 0; i < lowerName.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(line[i])) != lowerName[i]) return false;
-  }
+  if (!StartsWithLowerCase(line, lowerName)) return false;
   value = Trimmed(line.substr(lowerName.size() + 1));
   return true;
 }
@@ -65,14 +69,29 @@ bool ContentRangeHeaderValue(const std::string& line, std::string& value) {
   return HeaderLineValue(line, "content-range", value);
 }
 
-void ReadReplyHeaderLine(const std::string& line, FileVersion& version, std::string& contentRange) {
-  version.addHeaderLine(line);
+void ReadReplyHeaderLine(const std::string& line, ReplyHeaders& headers) {
+  headers.version.addHeaderLine(line);
   std::string value;
   if (line.compare(0, 5, "HTTP/") == 0) {
-    contentRange.clear();
+    headers.contentRange.clear();
+    headers.contentEncoding.clear();
   } else if (ContentRangeHeaderValue(line, value)) {
-    contentRange = value;
+    headers.contentRange = value;
+  } else if (HeaderLineValue(line, "content-encoding", value)) {
+    headers.contentEncoding += headers.contentEncoding.empty() ? value : "," + value;
   }
+}
+
+bool IsIdentityEncoding(const std::string& contentEncoding) {
+  static const std::string kIdentity = "identity";
+  size_t start = 0;
+  while (start <= contentEncoding.size()) {
+    const size_t comma = std::min(contentEncoding.find(',', start), contentEncoding.size());
+    const std::string coding = Trimmed(contentEncoding.substr(start, comma - start));
+    if (!coding.empty() && !(coding.size() == kIdentity.size() && StartsWithLowerCase(coding, kIdentity))) return false;
+    start = comma + 1;
+  }
+  return true;
 }
 
 namespace {
@@ -85,7 +104,8 @@ bool AskedForTheWholeFile(const ExpectedReply& expected) {
 }  // namespace
 
 bool ReplyMatchesRequest(const ExpectedReply& expected, long httpStatus, const std::string& contentRange,
-                         int64_t contentLength) {
+                         int64_t contentLength, const std::string& contentEncoding) {
+  if (!IsIdentityEncoding(contentEncoding)) return false;
   if (httpStatus == 200) {
     // A whole body of another length is another file, whatever its first bytes.
     const bool sameLength = contentLength < 0 || expected.fileSize < 0 || contentLength == expected.fileSize;
@@ -95,6 +115,8 @@ bool ReplyMatchesRequest(const ExpectedReply& expected, long httpStatus, const s
   ContentRange range;
   if (!ParseContentRange(contentRange, range)) return false;
   if (range.first != expected.offset) return false;
+  // A body longer or shorter than the range it names is not those bytes.
+  if (contentLength >= 0 && contentLength != range.last - range.first + 1) return false;
   return expected.fileSize < 0 || range.total < 0 || range.total == expected.fileSize;
 }
 

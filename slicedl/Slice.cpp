@@ -109,7 +109,7 @@ Result Slice::start(CURLM* multi, int64_t cacheSize, int32_t maxSpeed) {
   m_overrunVoidsReply = false;
   m_replyUnlengthed = false;
   m_replyVoided = false;
-  m_servedVersion = FileVersion();
+  m_replyHeaders = ReplyHeaders();
   m_hasOutcome = false;
   m_rangeIgnored = false;
   m_versionChanged = false;
@@ -166,7 +166,7 @@ size_t Slice::WriteCallback(char* data, size_t size, size_t count, void* slice) 
 size_t Slice::HeaderCallback(char* data, size_t size, size_t count, void* slice) {
   const size_t total = size * count;
   Slice* self = static_cast<Slice*>(slice);
-  ReadReplyHeaderLine(std::string(data, total), self->m_servedVersion, self->m_contentRange);
+  ReadReplyHeaderLine(std::string(data, total), self->m_replyHeaders);
   return total;
 }
 
@@ -175,11 +175,12 @@ bool Slice::replyAccepted() {
   curl_easy_getinfo(m_transfer, CURLINFO_RESPONSE_CODE, &status);
   curl_off_t length = -1;
   if (curl_easy_getinfo(m_transfer, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) length = -1;
-  if (ReplyMatchesRequest(m_expectedReply, status, m_contentRange, length)) {
+  if (ReplyMatchesRequest(m_expectedReply, status, m_replyHeaders.contentRange, length,
+                          m_replyHeaders.contentEncoding)) {
     // The file changed on the server since the probe: its bytes must not join the others.
     auto manager = m_manager.lock();
     const std::string expected = manager ? manager->fileVersion() : std::string();
-    const std::string served = m_servedVersion.text();
+    const std::string served = m_replyHeaders.version.text();
     if (!FileVersionsDiffer(expected, served)) {
       // A run that knew no version yet holds every later reply to the first one it took.
       if (manager && expected.empty()) manager->setFileVersion(served);
@@ -193,25 +194,33 @@ bool Slice::replyAccepted() {
   }
   m_rangeIgnored = ReplyIgnoresRange(m_expectedReply, status);
   log("slice " + std::to_string(m_ordinal) + " rejected reply: status " + std::to_string(status) +
-      ", content-range '" + m_contentRange + "', asked from " + std::to_string(m_expectedReply.offset));
+      ", content-range '" + m_replyHeaders.contentRange + "', content-length " + std::to_string(length) +
+      ", content-encoding '" + m_replyHeaders.contentEncoding + "', asked from " +
+      std::to_string(m_expectedReply.offset));
   return false;
 }
 
 // Where the accepted reply's bytes may go. A 206 is bounded by its Content-Range; a whole-file 200
-// by the known size. Bytes beyond what the reply itself announced (or, without a length, beyond the
-// known size) show that it is not what was asked for; bytes beyond the slice only end its share.
+// by the known size. Bytes beyond what the reply itself named show that it is not what it claims to
+// be (a proxy that sent the whole file under the range asked for); bytes beyond the slice but within
+// what the reply named only end the slice's share. A body without a length (chunked) can run on past
+// what it named: only its clean end right there proves it.
 void Slice::bindReplyExtent(long httpStatus, int64_t contentLength) {
   int64_t replyLast = -1;
   if (httpStatus == 206) {
     ContentRange range;
-    if (ParseContentRange(m_contentRange, range)) replyLast = range.last;
+    if (ParseContentRange(m_replyHeaders.contentRange, range)) replyLast = range.last;
   } else if (m_expectedReply.fileSize > 0) {
     replyLast = m_expectedReply.fileSize - 1;
-    m_replyUnlengthed = contentLength < 0;
   }
-  const bool replyEndsFirst = replyLast != -1 && (m_end == -1 || replyLast < m_end);
-  m_replyLimit = replyEndsFirst || m_end == -1 ? replyLast : m_end;
-  m_overrunVoidsReply = replyEndsFirst || m_replyUnlengthed;
+  const bool sliceEndsFirst = m_end != -1 && (replyLast == -1 || m_end < replyLast);
+  m_replyLimit = sliceEndsFirst ? m_end : replyLast;
+  m_overrunVoidsReply = !sliceEndsFirst;
+  m_replyUnlengthed = !sliceEndsFirst && replyLast != -1 && contentLength < 0;
+}
+
+bool Slice::reachedReplyLimit() const {
+  return m_replyLimit == -1 || m_begin + m_capacity.load() + m_cacheUsed.load() == m_replyLimit + 1;
 }
 
 // Nothing of the reply counts: the slice keeps only what it had before the reply began, and no
@@ -237,7 +246,7 @@ bool Slice::onWrite(const char* data, int64_t length) {
     const int64_t remaining = m_replyLimit + 1 - (m_begin + m_capacity.load() + m_cacheUsed.load());
     if (length > remaining) {
       if (m_overrunVoidsReply) {
-        voidReply("more bytes than " + std::string(m_replyUnlengthed ? "the file size" : "its content range"));
+        voidReply("more bytes than it named");
         return false;
       }
       log("slice " + std::to_string(m_ordinal) + " got bytes beyond its end");
@@ -300,7 +309,7 @@ bool Slice::flushCache() {
 void Slice::remove(CURLM* multi) {
   if (m_transfer != nullptr) {
     // Detached before its end (a stop): all the bytes of the size do not prove the file.
-    if (awaitsReplyEnd() && !m_replyVoided && isCompleted()) voidReply("its end was not seen");
+    if (awaitsReplyEnd() && !m_replyVoided && reachedReplyLimit()) voidReply("its end was not seen");
     if (multi != nullptr) {
       const CURLMcode code = curl_multi_remove_handle(multi, m_transfer);
       if (code != CURLM_OK) log("curl_multi_remove_handle failed: " + std::to_string(code));
@@ -322,18 +331,16 @@ void Slice::setOutcome(CURLcode code, long httpStatus) {
   if (code == CURLE_OK && !m_replyChecked && !m_replyVoided && m_transfer != nullptr && !replyAccepted()) {
     voidReply("it does not answer the request");
   }
-  // Without a length only a clean end right at the known size proves the file: an earlier end may
-  // be a cut connection or a shorter file, a failed one may hide more bytes.
-  if (m_replyUnlengthed && !m_replyVoided && (code != CURLE_OK || !isCompleted())) {
-    voidReply("it did not end cleanly at the file size");
+  // Without a length only a clean end right where the reply said proves it: an earlier end may be a
+  // cut connection or a shorter file, a failed one may hide more bytes.
+  if (m_replyUnlengthed && !m_replyVoided && (code != CURLE_OK || !reachedReplyLimit())) {
+    voidReply("it did not end cleanly where it said");
   }
 }
 
 bool Slice::endedCleanly() const {
-  const bool reachedItsEnd =
-      m_replyLimit == -1 || m_begin + m_capacity.load() + m_cacheUsed.load() == m_replyLimit + 1;
   return m_hasOutcome && !m_replyVoided && m_curlCode == CURLE_OK && (m_httpStatus == 200 || m_httpStatus == 206) &&
-         reachedItsEnd;
+         reachedReplyLimit();
 }
 
 }  // namespace slicedl

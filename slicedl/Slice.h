@@ -53,8 +53,8 @@ class Slice {
   bool rangeIgnored() const { return m_rangeIgnored; }
   // The reply named another version of the file than the one expected; nothing of it was kept.
   bool versionChanged() const { return m_versionChanged; }
-  // A whole-file reply without a length is still running: only its end shows whether the file
-  // was longer, so the slice is not detached before then even when it holds the size.
+  // A reply without a length is still running: only its end shows whether it was longer than it
+  // said, so the slice is not detached before then even when it holds all its bytes.
   bool awaitsReplyEnd() const { return m_replyUnlengthed && m_transfer != nullptr && !m_hasOutcome; }
   // Asks for the whole file without a Range header (for a server that ignores ranges).
   void requestWithoutRange() { m_withoutRange = true; }
@@ -71,6 +71,7 @@ class Slice {
   void log(const std::string& text) const;
   bool replyAccepted();
   void bindReplyExtent(long httpStatus, int64_t contentLength);
+  bool reachedReplyLimit() const;
   void voidReply(const std::string& why);
   bool store(const char* data, int64_t length);
   bool writeToFile(const void* data, int64_t length);
@@ -90,15 +91,15 @@ class Slice {
 
   std::atomic<int64_t> m_received;
   ExpectedReply m_expectedReply;
-  std::string m_contentRange;
-  FileVersion m_servedVersion;  // of the reply being read
+  ReplyHeaders m_replyHeaders;  // of the reply being read
   bool m_replyChecked = false;
   // Last file offset the current reply may write (the slice's end until a reply bounds it
   // further), -1 when nothing bounds it.
   int64_t m_replyLimit;
   // Bytes beyond m_replyLimit void the whole reply instead of only ending it.
   bool m_overrunVoidsReply = false;
-  // A whole-file reply without a length of its own: only exactly the known size proves it.
+  // A reply without a length of its own that the slice takes to its end: only a clean end right at
+  // m_replyLimit proves it.
   bool m_replyUnlengthed = false;
   bool m_replyVoided = false;
   bool m_rangeIgnored = false;

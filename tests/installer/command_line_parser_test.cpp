@@ -72,11 +72,20 @@ TEST(CommandLineParserTest, MarksValuesThatCannotBeReadWithoutDoubt)
         {L"-dir:C:\\Games\\Tolvan - Copy\\", L"C:\\Games\\Tolvan"},                // a lone dash is a word, no option
         {L"-dir:C:\\Games\\A / B -runasadmin", L"C:\\Games\\A"},
         {L"-dir:C:\\Games\\Tolvan -", L"C:\\Games\\Tolvan"},
+        {L"-dir:C:\\Games\\Tolvan -Online\\", L"C:\\Games\\Tolvan"},                // a word no option this program reads
+        {L"-dir:C:\\Games\\Tolvan /Beta\\ -runasadmin", L"C:\\Games\\Tolvan"},
+        {L"-dir:C:\\Games\\Tolvan -x", L"C:\\Games\\Tolvan"},
+        {L"-dir:D:\\Games\\ \"/x\"", L"D:\\Games\\"},
+        {L"-dir:C:\\Games\\Tolvan -runasadmin\\", L"C:\\Games\\Tolvan"},            // a key holding a backslash
+        {L"-dir:C:\\Games\\Tolvan -dir\\Beta", L"C:\\Games\\Tolvan"},
         {L"\"-dir:C:\\My Games\\Tolvan\\\"", L"C:\\My Games\\Tolvan\""},      // the backslash escaped the quote
         {L"\"-dir:C:\\My Games\\Tolvan\\\" -runasadmin", L"C:\\My Games\\Tolvan\" -runasadmin"},
         {L"-dir:\"C:\\My\"Games", L"C:\\My"},                                       // text glued to the closing quote
+        {L"-dir:\"D:\\Games\\\"x", L"D:\\Games\\"},
         {L"\"-dir:\\\"C:\\My\\\"Games\"", L"C:\\My"},
         {L"\"-dir C:\\My Games\"", L""},                                            // more than the key in the quotes
+        {L"\"-dir:D:\\Games\\\\", L"D:\\Games\\\\"},                                 // unclosed after backslashes
+        {L"\"-dir:D:\\My Games\\", L"D:\\My Games\\"},
     };
     for (const auto& row : doubtful) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(row.arguments)));
@@ -86,9 +95,13 @@ TEST(CommandLineParserTest, MarksValuesThatCannotBeReadWithoutDoubt)
         EXPECT_EQ(parser.Find(L"dir")->second, row.value);
         EXPECT_TRUE(parser.ValueInDoubt(L"DIR"));
     }
-    // Nothing in doubt: another option, trailing blanks, a quoted value before a word of its own.
-    for (const wchar_t* arguments : {L"-dir:D:\\Games\\ -runasadmin", L"-dir:D:\\Games\\   ", L"-dir:D:\\Games\\ \"/x\"",
-                                     L"-dir:\"D:\\My Games\\\" notes", L"-dir:\"D:\\Games"}) {
+    // Nothing in doubt: an option this program reads in any order and spelling, trailing blanks, a
+    // quoted value before a word of its own, an unclosed quote after no backslash.
+    for (const wchar_t* arguments :
+         {L"-dir:D:\\Games\\ -runasadmin", L"-dir:D:\\Games\\ /RunAsAdmin", L"-dir:D:\\Games\\ \"/runasadmin\"",
+          L"-dir:D:\\Games\\ -runasadmin:", L"-dir:D:\\Games\\ -DIR:D:\\Games\\", L"-runasadmin -dir:D:\\Games\\ ",
+          L"-dir:D:\\Games\\   ", L"-dir:\"D:\\My Games\\\" notes", L"-dir:\"D:\\Games",
+          L"\"-dir:D:\\My Games"}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
         CommandLineParser parser;
         parser.Parse(std::wstring(L"app.exe ") + arguments);

@@ -231,6 +231,8 @@ TEST_F(SilentInstall, AFolderThatCannotTakeTheSetupEndsWithCode1)
         {L"-dir:" + work.path + L"My - Copy\\", "Install folder cannot be read without doubt"},
         {L"-dir:" + work.path + L"My\\ -dir:" + work.path + L"Other\\", "Install folder cannot be read without doubt"},
         {L"\"-dir:" + work.path + L"My Games\\\"", "Install folder cannot be read without doubt"},
+        {L"-dir:" + work.path + L"Tolvan -Online\\", "Install folder cannot be read without doubt"},
+        {L"-dir:" + work.path + L"Tolvan /Beta\\", "Install folder cannot be read without doubt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.arguments));
@@ -243,7 +245,8 @@ TEST_F(SilentInstall, AFolderThatCannotTakeTheSetupEndsWithCode1)
         EXPECT_NE(LogText().find(c.logged), std::string::npos);
         EXPECT_EQ(server.control("log").size(), 0u) << "nothing is downloaded";
     }
-    EXPECT_FALSE(FileExists(work.path + L"My\\")) << "a folder other than the one meant was made";
+    for (const wchar_t* cut : {L"My\\", L"Tolvan\\"})
+        EXPECT_FALSE(FileExists(work.path + cut)) << "a folder other than the one meant was made";
 }
 
 TEST_F(SilentInstall, ASetupThatCannotStartEndsWithCode3)

@@ -11,6 +11,7 @@ import tempfile
 import time
 import unittest
 import urllib.parse
+import zlib
 
 SERVER = os.path.join(os.path.dirname(os.path.abspath(__file__)), "testserver.py")
 GiB = 1 << 30
@@ -102,6 +103,18 @@ def read_to_end(sock):
         data += chunk
 
 
+def read_to_end_of_chunks(sock):
+    """The body of a chunked reply, its framing taken off."""
+    stream = sock.makefile("rb")
+    body = b""
+    while True:
+        size = int(stream.readline().split(b";")[0].strip(), 16)
+        if size == 0:
+            return body
+        body += stream.read(size)
+        stream.readline()
+
+
 class ServerTestCase(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -191,12 +204,13 @@ class PayloadAndRanges(ServerTestCase):
 
 class LogAndStats(ServerTestCase):
     def test_log_records_method_path_query_range_and_status(self):
-        self.get("/files/x?size=500", "bytes=10-19")
-        self.get("/files/x?size=500", method="HEAD")
+        self.server.request("GET", "/files/x?size=500", {"Range": "bytes=10-19", "Accept-Encoding": "gzip"})
+        self.server.raw("/files/x?size=500", method="HEAD")[0].close()  # a request without Accept-Encoding
         log = self.server.control("log")
-        self.assertEqual([(e["method"], e["path"], e["query"], e["range"], e["status"]) for e in log],
-                         [("GET", "/files/x", "size=500", "bytes=10-19", 206),
-                          ("HEAD", "/files/x", "size=500", None, 200)])
+        self.assertEqual([(e["method"], e["path"], e["query"], e["range"], e["accept_encoding"], e["status"])
+                          for e in log],
+                         [("GET", "/files/x", "size=500", "bytes=10-19", "gzip", 206),
+                          ("HEAD", "/files/x", "size=500", None, None, 200)])
         self.assertIsInstance(log[0]["time"], float)
 
     def test_control_requests_are_not_logged_and_reset_clears(self):
@@ -289,6 +303,45 @@ class Faults(ServerTestCase):
                 self.assertEqual((status, body), (200, expected_bytes(0, size)), fault)
             else:
                 self.assertEqual((status, body), (206, expected_bytes(10, 11)), fault)
+
+    def test_chunked_also_sends_a_ranged_body_without_its_length(self):
+        status, headers, body = self.get("/files/a?size=300000&fault=chunked", "bytes=10-20")
+        self.assertEqual((status, headers.get("Transfer-Encoding"), headers["Content-Range"]),
+                         (206, "chunked", "bytes 10-20/300000"))
+        self.assertNotIn("Content-Length", headers)
+        self.assertEqual(body, expected_bytes(10, 11))
+
+    def test_gzip_compresses_get_bodies_whatever_the_request_accepts(self):
+        target = "/files/a?size=300000&fault=gzip"
+        for range_header, status, first in (("bytes=1000-200999", 206, 1000), (None, 200, 0)):
+            sock, code, headers = self.server.raw(target, range_header=range_header)
+            body = read_to_end_of_chunks(sock)
+            sock.close()
+            self.assertEqual((code, headers["content-encoding"], headers["transfer-encoding"]),
+                             (status, "gzip", "chunked"))
+            self.assertNotIn("content-length", headers)
+            self.assertEqual(body[:4], b"\x1f\x8b\x08\x00")
+            self.assertEqual(zlib.decompress(body, 31), expected_bytes(first, 200000 if range_header else 300000))
+        _, head, _ = self.get(target, method="HEAD")
+        self.assertNotIn("Content-Encoding", head)
+        _, head, _ = self.get("/files/a?size=300000&fault=gzip-head", method="HEAD")
+        self.assertEqual((head["Content-Encoding"], head["Content-Length"]), ("gzip", "300000"))
+
+    def test_wide_range_answers_up_to_the_end_of_the_file(self):
+        status, headers, body = self.get("/files/a?size=10000&fault=wide-range", "bytes=1000-1999")
+        self.assertEqual((status, headers["Content-Range"], headers["Content-Length"]),
+                         (206, "bytes 1000-9999/10000", "9000"))
+        self.assertEqual(body, expected_bytes(1000, 9000))
+
+    def test_long_range_names_the_range_but_sends_the_whole_file(self):
+        status, headers, body = self.get("/files/a?size=10000&fault=long-range", "bytes=1000-1999")
+        self.assertEqual((status, headers["Content-Range"], headers["Content-Length"]),
+                         (206, "bytes 1000-1999/10000", "10000"))
+        self.assertEqual(body, expected_bytes(0, 10000))
+        status, headers, body = self.get("/files/a?size=10000&fault=long-range,chunked", "bytes=1000-1999")
+        self.assertEqual((status, headers["Content-Range"], headers["Transfer-Encoding"]),
+                         (206, "bytes 1000-1999/10000", "chunked"))
+        self.assertEqual(body, expected_bytes(0, 10000))
 
     def test_head_faults_leave_get_working(self):
         for fault, code in (("head-404", 404), ("head-500", 500)):

@@ -15,7 +15,13 @@ Standard library only; binds 127.0.0.1. Run with --help for the options.
           resized=N (the file was N bytes at the probe: HEAD names N and that size's ETag; GETs get
                      the whole current file whatever their range, without Content-Length, the
                      connection closed at its end),
-          chunked (a body sent without Content-Length goes chunked on a kept connection instead),
+          chunked (a GET body goes chunked on a kept connection, without Content-Length),
+          gzip (a GET body goes gzip-compressed with Content-Encoding: gzip, chunked, whatever the
+                request accepts), gzip-head (HEAD names Content-Encoding: gzip too),
+          wide-range (a 206 answers from the first byte asked for to the end of the file, and names
+                      all of that),
+          long-range (a 206 names the range asked for in Content-Range, but its body is the whole
+                      file from offset 0: Content-Length the file's size, unless chunked),
           linger (after the body the connection stays open, sending nothing, until the client leaves),
           padded-range (a 206 names only the first half of its range in Content-Range but sends the
                         whole length, zero bytes after that half),
@@ -41,6 +47,7 @@ import sys
 import threading
 import time
 import urllib.parse
+import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
 PAYLOAD_PERIOD = 65521
@@ -261,7 +268,8 @@ class Handler(BaseHTTPRequestHandler):
 
     def record(self, status):
         entry = {"method": self.command, "path": self.url_path, "query": self.url_query,
-                 "range": self.headers.get("Range"), "status": status, "conn": self.conn_id,
+                 "range": self.headers.get("Range"), "accept_encoding": self.headers.get("Accept-Encoding"),
+                 "status": status, "conn": self.conn_id,
                  "time": time.time(), "sent": 0}
         with self.server.state.lock:
             self.server.state.log.append(entry)
@@ -378,6 +386,8 @@ class Handler(BaseHTTPRequestHandler):
                 return
         if wanted is None and ("wrong-start" in faults or "cut-range" in faults) and not is_head:
             wanted = (0, size - 1)
+        if wanted is not None and "wide-range" in faults:
+            wanted = wanted[0], size - 1
         if wanted is not None and "wrong-start" in faults:
             start, end = wanted
             shifted = start - WRONG_START_SHIFT if start > 0 else WRONG_START_SHIFT
@@ -388,7 +398,14 @@ class Handler(BaseHTTPRequestHandler):
             status = int(faults["head-status"] or "200")
         start, end = wanted if wanted is not None else (0, size - 1)
         length = end - start + 1
+        padded = wanted is not None and "padded-range" in faults
+        announced = max(1, length // 2) if padded else length  # what Content-Range names
         body_length = length // 2 if wanted is not None and "cut-range" in faults else length
+        long_range = wanted is not None and "long-range" in faults and not is_head
+        body_start = 0 if long_range else start
+        if long_range:
+            body_length = length = size
+        gzipped = "gzip" in faults and not is_head
         entry = self.record(status)
         self.send_response(status)
         self.send_header("Content-Type", "application/octet-stream")
@@ -398,8 +415,10 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header("ETag", source.etag_for(probed_size) if is_head and resized else source.etag)
             if source.last_modified:
                 self.send_header("Last-Modified", source.last_modified)
+        if gzipped or (is_head and "gzip-head" in faults):
+            self.send_header("Content-Encoding", "gzip")
         unlengthed = "no-length" in faults or (resized and not is_head)
-        chunked = unlengthed and not is_head and "chunked" in faults
+        chunked = not is_head and ("chunked" in faults or gzipped)
         if chunked:
             self.send_header("Transfer-Encoding", "chunked")
         elif unlengthed:
@@ -411,8 +430,6 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header("Content-Length", faults["head-size"] or "0")
         else:
             self.send_header("Content-Length", str(body_length))
-        padded = wanted is not None and "padded-range" in faults
-        announced = max(1, length // 2) if padded else length
         if wanted is not None:
             self.send_header("Content-Range", "bytes %d-%d/%d" % (start, start + announced - 1, size))
         self.end_headers()
@@ -421,8 +438,9 @@ class Handler(BaseHTTPRequestHandler):
         if "stall" in faults:
             self.stall()
             return
+        compressor = zlib.compressobj(1, zlib.DEFLATED, 31) if gzipped else None
         if "stall-mid" in faults:
-            self.send_payload(source, start, length // 2, rate, entry, chunked)
+            self.send_payload(source, body_start, length // 2, rate, entry, chunked, compressor)
             self.stall()
             return
         sent_length = body_length
@@ -432,7 +450,7 @@ class Handler(BaseHTTPRequestHandler):
         elif "short-body" in faults or "reset" in faults:
             sent_length = length // 2
             self.close_connection = True
-        self.send_payload(source, start, announced if padded else sent_length, rate, entry, chunked)
+        self.send_payload(source, body_start, announced if padded else sent_length, rate, entry, chunked, compressor)
         if padded:
             self.wfile.write(bytes(length - announced))
         if "linger" in faults:
@@ -445,7 +463,11 @@ class Handler(BaseHTTPRequestHandler):
             self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
             self.connection.close()
 
-    def send_payload(self, source, offset, n, rate, entry, chunked=False):
+    def write_body(self, data, chunked):
+        if data:  # an empty chunk would end a chunked body
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(data), data) if chunked else data)
+
+    def send_payload(self, source, offset, n, rate, entry, chunked=False, compressor=None):
         state = self.server.state
         with state.lock:
             state.active_transfers += 1
@@ -459,13 +481,15 @@ class Handler(BaseHTTPRequestHandler):
                 # Counted before the write: a client that has the bytes finds them in the log.
                 entry["sent"] = sent + take
                 data = source.read(offset + sent, take)
-                self.wfile.write(b"%x\r\n%s\r\n" % (take, data) if chunked else data)
+                self.write_body(compressor.compress(data) if compressor else data, chunked)
                 sent += take
                 state.touch()
                 if rate > 0:
                     ahead = sent / rate - (time.monotonic() - began)
                     if ahead > 0:
                         time.sleep(ahead)
+            if compressor:
+                self.write_body(compressor.flush(), chunked)
         finally:
             entry["sent"] = sent  # body bytes handed to the socket
             with state.lock:

@@ -18,7 +18,7 @@ TEST(ContentRangeText, ParsesFirstLastAndTotal) {
 TEST(ContentRangeText, RejectsMalformedValues) {
   ContentRange range;
   for (const char* text : {"", "bytes", "bytes */100", "bytes 10-5/100", "bytes 0-100/100", "items 0-1/2",
-                           "bytes -1-5/10", "bytes 0-5/10x", "bytes 99999999999999999999-1/2"}) {
+                           "bytes -1-5/10", "bytes 0-5/10x", "bytes 99999999999999999999-1/2", "xytes 0-1/2"}) {
     EXPECT_FALSE(ParseContentRange(text, range)) << text;
   }
 }
@@ -70,4 +70,53 @@ TEST(ReplyAcceptance, WholeBodyForARangeThatIsTheWholeFile) {
     EXPECT_FALSE(ReplyIgnoresRange(part, 206));
     EXPECT_FALSE(ReplyIgnoresRange(part, 404));
   }
+}
+
+// A 206 whose length is not that of the range it names is not those bytes: a proxy that sent the
+// whole file, or a part of it, under the range asked for.
+TEST(ReplyAcceptance, A206BodyHasTheLengthOfItsRange) {
+  const ExpectedReply ranged{4096, true, 15728641, 10485759};
+  const std::string named = "bytes 4096-10485759/15728641";
+  EXPECT_TRUE(ReplyMatchesRequest(ranged, 206, named, 10481664));
+  EXPECT_TRUE(ReplyMatchesRequest(ranged, 206, named, -1));  // chunked: its end shows
+  EXPECT_FALSE(ReplyMatchesRequest(ranged, 206, named, 10481665));
+  EXPECT_FALSE(ReplyMatchesRequest(ranged, 206, named, 15728641));
+  EXPECT_FALSE(ReplyMatchesRequest(ranged, 206, named, 10481663));
+  EXPECT_FALSE(ReplyMatchesRequest(ranged, 206, named, 0));
+  EXPECT_TRUE(ReplyMatchesRequest(ExpectedReply{0, true, 1, 0}, 206, "bytes 0-0/1", 1));
+}
+
+// The engine asks for the file's own bytes; a body in a content coding is not them, 206 or 200.
+TEST(ReplyAcceptance, ABodyInAContentCodingIsNotTheFile) {
+  const ExpectedReply ranged{4096, true, 15728641, 10485759};
+  const std::string named = "bytes 4096-10485759/15728641";
+  const ExpectedReply wholeFile{0, false, 100, 99};
+  for (const char* identity : {"", "identity", " Identity ", "IDENTITY,identity", "identity, identity, identity", ","}) {
+    EXPECT_TRUE(IsIdentityEncoding(identity)) << identity;
+    EXPECT_TRUE(ReplyMatchesRequest(ranged, 206, named, 10481664, identity)) << identity;
+    EXPECT_TRUE(ReplyMatchesRequest(wholeFile, 200, "", 100, identity)) << identity;
+  }
+  for (const char* coded : {"gzip", "x-gzip", "deflate", "br", "identity, gzip", "gzip,identity", "identityx"}) {
+    EXPECT_FALSE(IsIdentityEncoding(coded)) << coded;
+    EXPECT_FALSE(ReplyMatchesRequest(ranged, 206, named, 10481664, coded)) << coded;
+    EXPECT_FALSE(ReplyMatchesRequest(ranged, 206, named, -1, coded)) << coded;
+    EXPECT_FALSE(ReplyMatchesRequest(wholeFile, 200, "", 100, coded)) << coded;
+    EXPECT_FALSE(ReplyMatchesRequest(ExpectedReply{0, false, -1}, 200, "", -1, coded)) << coded;
+  }
+}
+
+TEST(ReplyHeaderLines, KeepTheCodingsOfTheLastReplyOnly) {
+  ReplyHeaders headers;
+  for (const char* line : {"HTTP/1.1 302 Found\r\n", "Content-Encoding: br\r\n", "HTTP/1.1 206 Partial Content\r\n",
+                           "content-encoding: identity\r\n", "Content-Range: bytes 0-9/10\r\n", "ETag: \"a1\"\r\n",
+                           "CONTENT-ENCODING:  gzip \r\n", "Content-Language: de\r\n", "Xontent-Encoding: br\r\n",
+                           "Content-Length: 10\r\n"}) {
+    ReadReplyHeaderLine(line, headers);
+  }
+  EXPECT_EQ(headers.contentEncoding, "identity,gzip");
+  EXPECT_EQ(headers.contentRange, "bytes 0-9/10");
+  EXPECT_EQ(headers.version.text(), "etag \"a1\"");
+  ReadReplyHeaderLine("HTTP/1.1 200 OK\r\n", headers);
+  EXPECT_EQ(headers.contentEncoding, "");
+  EXPECT_EQ(headers.contentRange, "");
 }

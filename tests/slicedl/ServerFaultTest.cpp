@@ -40,7 +40,11 @@ TEST_P(ServerFault, NeverCorruptsTheFileAndALaterRunRecovers) {
   }
   if (GetParam().firstRun != Result::Success) {
     EXPECT_FALSE(Exists(target));
+  } else {
+    ExpectPayload(target, kSize, 6);
   }
+  // The file's own bytes were asked for: a server that encodes them anyway is not answering.
+  for (const auto& entry : server.control("log")) EXPECT_EQ(entry["accept_encoding"], "identity");
   Downloader downloader;
   configure(downloader);
   EXPECT_EQ(run(downloader, serve("/download", kSize, 6), target).future, Result::Success);
@@ -54,7 +58,13 @@ INSTANTIATE_TEST_SUITE_P(
                       BrokenServer{"no-length,wrong-start", Result::Unverifiable},
                       BrokenServer{"head-size=0,cut-range", Result::Unverifiable},
                       BrokenServer{"extra-bytes", Result::Success},
+                      BrokenServer{"wide-range", Result::Success},
                       BrokenServer{"padded-range", Result::SizeMismatch},
+                      BrokenServer{"gzip", Result::SizeMismatch},
+                      BrokenServer{"no-length,gzip", Result::Unverifiable},
+                      BrokenServer{"long-range", Result::SizeMismatch},
+                      BrokenServer{"long-range,chunked", Result::SizeMismatch},
+                      BrokenServer{"gzip-head,head-size=1000", Result::Success},
                       BrokenServer{"short-body", Result::SizeMismatch},
                       BrokenServer{"reset", Result::SizeMismatch},
                       BrokenServer{"stall", Result::SizeMismatch},
@@ -266,3 +276,44 @@ TEST_F(Download, UnknownLengthCutShortByAResetIsNotASuccess) {
   EXPECT_FALSE(Exists(target));
 }
 #endif
+
+// A refused reply is cut off at once: the rest of a body that is not taken is never read. A reply
+// refused by its headers ends within what the connection buffers; one that runs on past the range it
+// named ends right after that range.
+TEST_F(Download, ARefusedReplyIsCutOffAtOnce) {
+  // Far more than the socket buffers can hold: what the server could send shows what was read.
+  const int64_t size = 128 << 20;
+  const int64_t slice = 64 << 20;
+  const struct {
+    const char* fault;
+    int64_t refusedBefore;  // body bytes the server may have sent by the time the reply is refused
+  } refusals[] = {{"wrong-start", 0}, {"gzip", 0}, {"long-range", 0}, {"long-range,chunked", slice}};
+  int round = 0;
+  for (const auto& refusal : refusals) {
+    SCOPED_TRACE(refusal.fault);
+    server.control("reset");
+    Downloader downloader;
+    useSlices(downloader, 1, slice);
+    EXPECT_EQ(run(downloader, serve("/download", size, 7, std::string("&fault=") + refusal.fault),
+                  dir.file("cut-" + std::to_string(round++) + ".exe"))
+                  .future,
+              Result::SizeMismatch);
+    for (const auto& entry : server.control("log")) {
+      if (entry["method"] != "GET") continue;
+      EXPECT_LT(entry["sent"].get<int64_t>(), refusal.refusedBefore + slice / 4);
+    }
+  }
+}
+
+// A body without a length proves what it is only by ending right where its range ends: one cut off
+// there (here the first half of the file sent under each half's range) is not taken, not even as a
+// start to resume from.
+TEST_F(Download, AChunkedReplyCutOffBeforeItsEndIsNotTaken) {
+  const std::string target = dir.file("chunked-cut.exe");
+  Downloader downloader;
+  useSlices(downloader, 2, kSize / 2);
+  EXPECT_EQ(run(downloader, serve("/download", kSize, 6, "&fault=long-range,chunked,reset"), target).future,
+            Result::SizeMismatch);
+  EXPECT_FALSE(Exists(target));
+  EXPECT_EQ(savedBytes(target), 0);
+}
