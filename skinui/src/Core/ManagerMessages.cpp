@@ -1,5 +1,6 @@
 #include "Core/ControlUI.h"
 #include "Core/WindowUIManager.h"
+#include "Core/WindowWnd.h"
 #include "Utils/DispatchScope.h"
 
 #include <algorithm>
@@ -96,7 +97,11 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
         ProcessDelayedWork();
         return false;
     case WM_NCDESTROY:
-        // The window is gone: the manager leaves the live list and gives its DC back.
+        // The window is gone: the manager leaves the live list and gives its DC back. Its tree goes once the
+        // window's dispatches (this one too) have returned, before the window's final call: the handlers of
+        // the tree may be bound to the window object, which that call may delete.
+        m_endedWindow = m_hwnd;
+        CWindowWnd::FinishWhenUnwound();
         DetachFromWindow();
         m_hwnd = nullptr;
         return false;

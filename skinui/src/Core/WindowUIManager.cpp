@@ -95,8 +95,8 @@ CWindowUIManager::CWindowUIManager()
 CWindowUIManager::~CWindowUIManager()
 {
     RemoveItem(AllManagers(), this);
-    // The tree goes with the window (its handlers may be bound to the window object), unless one of the
-    // window's own dispatches is still on the stack.
+    // A tree its window did not take along (a manager that never had one, or was never told it ended),
+    // unless one of the window's own dispatches is still on the stack.
     ControlDeletion::WindowEnds(this, std::exchange(m_root, nullptr));
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i)
         delete static_cast<NotifyMessage*>(m_asyncNotifications[i]);
@@ -146,6 +146,22 @@ HWND CWindowUIManager::AnyLiveWindow()
     for (int i = 0; i < managers.GetSize(); ++i)
         if (HWND hwnd = static_cast<CWindowUIManager*>(managers[i])->m_hwnd; ::IsWindow(hwnd)) return hwnd;
     return nullptr;
+}
+
+void CWindowUIManager::WindowUnwound(HWND hwnd)
+{
+    // Looked up anew each time: deleting a tree runs handlers, which may create or end managers.
+    for (;;) {
+        const CPtrArray& managers = AllManagers();
+        CWindowUIManager* ended = nullptr;
+        for (int i = 0; i < managers.GetSize() && !ended; ++i) {
+            auto* manager = static_cast<CWindowUIManager*>(managers[i]);
+            if (manager->m_endedWindow == hwnd) ended = manager;
+        }
+        if (!ended) return;
+        ended->m_endedWindow = nullptr;
+        ControlDeletion::WindowEnds(ended, std::exchange(ended->m_root, nullptr));
+    }
 }
 
 void CWindowUIManager::Init(HWND hwnd, const wchar_t* name)

@@ -120,6 +120,8 @@ public:
     static bool PostTask(HWND wakeWindow, std::function<void()> task);
     // The window of some live manager (null when none has one): a wake-up for process-wide work.
     static HWND AnyLiveWindow();
+    // None of the dispatches of a window that ended runs any more: the managers it had delete their trees.
+    static void WindowUnwound(HWND hwnd);
 
     // Tree and lookup.
     void Init(HWND hwnd, const wchar_t* name = nullptr);
@@ -369,6 +371,8 @@ private:
     CUIString m_name;
     HWND m_hwnd = nullptr;
     HDC m_hdc = nullptr;
+    // The window that ended while its dispatches still ran: the tree goes as the last of them returns.
+    HWND m_endedWindow = nullptr;
 
     CControlUI* m_root = nullptr;
     CControlUI* m_focus = nullptr;

@@ -20,6 +20,7 @@
 #include <cstring>
 #include <functional>
 #include <new>
+#include <vector>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -206,6 +207,19 @@ void PreTranslate(HWND hwnd, UINT msg, WPARAM wParam)
     CWindowUIManager::PreTranslateMessage(&message);
 }
 
+// Creates the window with the route armed to destroy it and sets the route off; false when no window came.
+bool CreateAndRun(const HandlerRoute& route, SelfDeletingSkinned& window, HWND& hwnd,
+                  const std::function<void()>& destroy)
+{
+    if (route.armedBeforeCreate) route.arm(window, destroy);
+    hwnd = window.Create(nullptr, L"skinned", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 100);
+    if (!hwnd) return false;
+    ::UpdateWindow(hwnd);
+    if (!route.armedBeforeCreate) route.arm(window, destroy);
+    if (route.run) route.run(window);
+    return true;
+}
+
 TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
 {
     DestroyingHook translator;
@@ -249,15 +263,87 @@ TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
             ::DestroyWindow(hwnd);
             deletedInHandler = SelfDeletingSkinned::s_deleted;
         };
-        if (route.armedBeforeCreate) route.arm(*window, destroy);
-        hwnd = window->Create(nullptr, L"skinned", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 100);
-        ASSERT_NE(nullptr, hwnd);
-        ::UpdateWindow(hwnd);
-        if (!route.armedBeforeCreate) route.arm(*window, destroy);
-        if (route.run) route.run(*window);
+        ASSERT_TRUE(CreateAndRun(route, *window, hwnd, destroy));
         EXPECT_EQ(0, deletedInHandler) << "the object went while its own handler was still running";
         EXPECT_FALSE(::IsWindow(hwnd));
         EXPECT_EQ(1, SelfDeletingSkinned::s_deleted);
+    }
+}
+
+// A skinned window whose controls' deletion handlers are bound to the window object and write into its
+// own heap memory (a vector, as an application's would): the whole tree must be gone before the object's
+// destructor starts, whichever way the window ends.
+class TreeBoundSkinned : public SelfDeletingSkinned {
+public:
+    static inline size_t s_bound = 0;
+    static inline size_t s_goneBeforeTheObject = 0;
+    TreeBoundSkinned() { m_gone.reserve(16); }
+    ~TreeBoundSkinned() override { s_goneBeforeTheObject = m_gone.size(); }
+
+protected:
+    void InitWindow() override { m_pm.GetRoot()->FindControl(&TreeBoundSkinned::Bind, this, FIND_ALL); }
+
+private:
+    static CControlUI* CALLBACK Bind(CControlUI* control, void* data)
+    {
+        auto* window = static_cast<TreeBoundSkinned*>(data);
+        control->OnDestroy += MakeDelegate(window, &TreeBoundSkinned::NoteGone);
+        ++s_bound;
+        return nullptr;
+    }
+    bool NoteGone(void* control)
+    {
+        m_gone.push_back(static_cast<CControlUI*>(control));
+        return true;
+    }
+    std::vector<CControlUI*> m_gone;
+};
+
+TEST_F(WindowLifetimeTest, AWindowsTreeGoesBeforeItsObjectHoweverTheWindowEnds)
+{
+    const auto closeOther = [this] { ::DestroyWindow(other); };
+    const HandlerRoute routes[] = {
+        {"destroyed outside any handler",
+         [](SelfDeletingSkinned&, std::function<void()>) {},
+         [](SelfDeletingSkinned& window) { ::DestroyWindow(window.GetHWND()); }},
+        {"destroyed by its control's own click",
+         DestroyOnNotification(L"click"),
+         [](SelfDeletingSkinned& window) { ClickAt(window.GetHWND(), MAKELPARAM(20, 20)); }},
+        {"destroyed by a timer's handler",
+         [](SelfDeletingSkinned& window, std::function<void()> destroy) {
+             DestroyOnNotification(L"timer")(window, destroy);
+             window.GetManager().SetTimer(window.GetManager().FindControl(L"go"), 1, 10);
+         },
+         [](SelfDeletingSkinned& window) {
+             HWND hwnd = window.GetHWND();
+             PumpUntil([hwnd] { return !::IsWindow(hwnd); });
+         }},
+        {"destroyed as the first paint initialises it", DestroyOnNotification(L"windowinit"), nullptr, true},
+        {"destroyed inside another window's modal loop",
+         [](SelfDeletingSkinned&, std::function<void()>) {},
+         [this, closeOther](SelfDeletingSkinned& window) {
+             HWND hwnd = window.GetHWND();
+             CWindowUIManager::PostTask(other, [hwnd, closeOther] {
+                 ::DestroyWindow(hwnd);
+                 closeOther();
+             });
+             other.ShowModal();
+         }},
+    };
+    for (const HandlerRoute& route : routes) {
+        SCOPED_TRACE(route.name);
+        SelfDeletingSkinned::s_deleted = 0;
+        TreeBoundSkinned::s_bound = 0;
+        TreeBoundSkinned::s_goneBeforeTheObject = 0;
+        auto* window = new TreeBoundSkinned;
+        HWND hwnd = nullptr;
+        const auto destroy = [&hwnd] { ::DestroyWindow(hwnd); };
+        ASSERT_TRUE(CreateAndRun(route, *window, hwnd, destroy));
+        EXPECT_FALSE(::IsWindow(hwnd));
+        ASSERT_EQ(1, SelfDeletingSkinned::s_deleted);
+        EXPECT_LT(0u, TreeBoundSkinned::s_bound);
+        EXPECT_EQ(TreeBoundSkinned::s_bound, TreeBoundSkinned::s_goneBeforeTheObject)
+            << "controls of the tree were still there when the window object's destructor started";
     }
 }
 
