@@ -37,7 +37,7 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
 {
     if (!m_hwnd) return false;
     // Also for a window that is no CWindowWnd: the handlers below run inside a dispatch.
-    const CDispatchScope dispatch(m_hwnd);
+    const auto dispatch = KeepWindowWhileActing();
     if (RunFilters(m_messageFilters, msg, wParam, lParam, result)) {
         UpdateMouseFromFilter(msg, lParam);
         return true;
@@ -188,6 +188,7 @@ bool CWindowUIManager::RunFilters(const CPtrArray& filters, UINT msg, WPARAM wPa
 
 bool CWindowUIManager::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     if (RunFilters(m_preMessageFilters, msg, wParam, lParam, result)) return true;
     switch (msg) {
     case WM_KEYDOWN: {

@@ -117,7 +117,7 @@ CWindowUIManager::PreTranslation CWindowUIManager::PreTranslateInOwnWindow(const
 {
     // Accelerators, shortcuts, Tab and the filters run this window's handlers, which may destroy it:
     // the window object and this manager stay whole until they have returned.
-    const CWindowWnd::HandlerScope scope(m_hwnd);
+    const auto scope = KeepWindowWhileActing();
     MSG copy = msg;
     if (TranslateAccelerator(&copy)) return PreTranslation::Consumed;
     // A window that went in an accelerator has no further use for its message.

@@ -209,7 +209,7 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     // Child layouts load their files while the tree initialises: all of them within one build's budget.
     const CSkinBuildBudget budget;
     // An init may delete a control of the tree or close the window: both wait until the walk ends.
-    const CWindowWnd::HandlerScope initialising(m_hwnd);
+    const auto initialising = KeepWindowWhileActing();
     m_root->SetManager(this, m_root->GetParent(), true);
     RegisterNames(m_root);
     return true;
@@ -218,6 +218,8 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
 bool CWindowUIManager::InitControls(CControlUI* control, CControlUI* parent, bool runInit)
 {
     if (!control) return false;
+    // An init may delete a control of the tree or close the window: both wait until the walk ends.
+    const auto keepWindow = KeepWindowWhileActing();
     const CSkinBuildBudget budget;
     control->SetManager(this, parent ? parent : control->GetParent(), runInit);
     RegisterNames(control);
@@ -320,6 +322,8 @@ void CWindowUIManager::DispatchTo(CControlUI* control, int type, WPARAM wParam, 
     control->DispatchEvent(event);
 }
 
+CDispatchScope CWindowUIManager::KeepWindowWhileActing() const { return CDispatchScope(m_hwnd); }
+
 std::weak_ptr<void> CWindowUIManager::WatchedLifetime(const CControlUI* control)
 {
     return control ? control->WatchLifetime() : std::weak_ptr<void>();
@@ -346,6 +350,8 @@ void CWindowUIManager::KillFocus(CControlUI* newFocus)
 // is focused, and each that loses the focus hears it.
 void CWindowUIManager::SetFocus(CControlUI* control)
 {
+    // The focus's handlers may close the window: this manager stays whole until the change has ended.
+    const auto keepWindow = KeepWindowWhileActing();
     // Watched first: the window taking the keyboard focus runs the losing window's handlers, and then the
     // old focus hears of its loss; either may delete the control that was to take over.
     const auto alive = WatchedLifetime(control);
@@ -365,6 +371,7 @@ void CWindowUIManager::SetFocus(CControlUI* control)
 
 void CWindowUIManager::SetFocusDeferred(CControlUI* control)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     const auto alive = WatchedLifetime(control);
     if (::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
     if (alive.expired()) return;
@@ -443,6 +450,7 @@ bool CWindowUIManager::StillHolds(const CControlUI* control, const std::weak_ptr
 
 bool CWindowUIManager::TranslateAccelerator(MSG* msg)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     for (int i = 0; i < m_translators.GetSize(); ++i)
         if (static_cast<ITranslateAccelerator*>(m_translators[i])->TranslateAccelerator(msg) == 0) return true;
     return false;
@@ -492,7 +500,7 @@ void CWindowUIManager::SendNotifyRecord(NotifyMessage& msg, bool async)
     StampNotify(msg);
     if (!async) {
         // A handler may destroy the window; its object and this manager stay whole until delivery ends.
-        const CWindowWnd::HandlerScope scope(m_hwnd);
+        const auto scope = KeepWindowWhileActing();
         DeliverNotify(msg);
         return;
     }
@@ -503,7 +511,7 @@ void CWindowUIManager::SendNotifyRecord(NotifyMessage& msg, bool async)
 void CWindowUIManager::ForwardNotify(NotifyMessage& msg)
 {
     StampNotify(msg);
-    const CWindowWnd::HandlerScope scope(m_hwnd);
+    const auto scope = KeepWindowWhileActing();
     DeliverNotify(msg, false);
 }
 
