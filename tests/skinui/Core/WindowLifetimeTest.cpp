@@ -347,6 +347,43 @@ TEST_F(WindowLifetimeTest, AWindowsTreeGoesBeforeItsObjectHoweverTheWindowEnds)
     }
 }
 
+// A native child window's keys go to the managers of the windows around it only: Tab in one window's box
+// moves the focus there, not in another window; and a manager its neighbour's handler ended meanwhile is
+// not touched (its memory reads the first window's handle here).
+TEST_F(WindowLifetimeTest, ChildWindowKeysReachOnlyTheManagersAroundThem)
+{
+    auto* otherRoot = ShowWithRoot(other, Shown::WithoutFocus);
+    HostWindow second;
+    auto* secondRoot = OpenWithRoot(second, Shown::WithoutFocus);
+    ASSERT_TRUE(otherRoot && secondRoot);
+    CControlUI* stops[2][2] = {};
+    for (CContainerUI* root : {static_cast<CContainerUI*>(otherRoot), static_cast<CContainerUI*>(secondRoot)}) {
+        CControlUI** pair = stops[root == secondRoot];
+        for (int i = 0; i < 2; ++i) {
+            pair[i] = new TabStopControl;
+            ASSERT_TRUE(root->Add(pair[i]));
+        }
+        pair[0]->SetFocus();
+        ::UpdateWindow(root->GetManager()->GetWindowHandle());  // laid out: Tab moves the focus at once
+    }
+    HWND box = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, other, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, box);
+    PreTranslate(box, WM_KEYDOWN, VK_TAB);
+    EXPECT_EQ(stops[0][1], other.manager.GetFocus()) << "Tab in the box did not move the focus of its window";
+    EXPECT_EQ(stops[1][0], second.manager.GetFocus()) << "Tab in another window's box moved this window's focus";
+
+    auto* doomed = new SelfDeletingHost;
+    ASSERT_NE(nullptr, doomed->CreateTopLevel());
+    DestroyingHook translator;
+    translator.destroy = [doomed] { ::DestroyWindow(doomed->GetHWND()); };
+    other.manager.AddTranslateAccelerator(&translator);
+    PreTranslate(box, WM_KEYDOWN, 'A');
+    other.manager.RemoveTranslateAccelerator(&translator);
+    EXPECT_EQ(1, SelfDeletingHost::s_deleted);
+    ::DestroyWindow(box);
+    ::DestroyWindow(second);
+}
+
 struct KeptControl {
     const char* name;
     // Adds the control under the root of a live window, with whatever it holds in that window's manager;
