@@ -31,6 +31,8 @@ HWND CEditUI::GetNativeWindow() const { return m_window.GetHWND(); }
 
 void CEditUI::SetText(const wchar_t* text)
 {
+    // The open box's change reaches the application's "textchanged" handler, which may close the window.
+    const auto keepWindow = KeepWindowWhileActing();
     m_text = text;
     if (m_window.Get()) ::SetWindowTextW(m_window.GetHWND(), m_text);
     Invalidate();

@@ -147,6 +147,11 @@ LRESULT CComboBoxWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CLOSE:
         m_owner->RebindAfterDropClose();
         break;
+    case WM_NCDESTROY:
+        // The manager deletes the list with the tree, before the final call: the combo box must no longer
+        // reach it by then. A combo that is going away has let go of its window already.
+        if (m_owner->GetDropWindow() == this) m_owner->ForgetDropWindow();
+        break;
     default:
         break;
     }
@@ -158,8 +163,6 @@ LRESULT CComboBoxWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 void CComboBoxWnd::OnFinalMessage(HWND)
 {
     m_manager.RemoveNotifier(this);
-    // A combo that is going away has let go of its window already.
-    if (m_owner->GetDropWindow() == this) m_owner->ForgetDropWindow();
     delete this;
 }
 

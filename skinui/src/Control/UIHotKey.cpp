@@ -81,6 +81,8 @@ void CHotKeyUI::SetHotKey(WORD virtualKey, WORD modifiers)
 
 void CHotKeyUI::SetText(const wchar_t* text)
 {
+    // The open box's change reaches the application's "textchanged" handler, which may close the window.
+    const auto keepWindow = KeepWindowWhileActing();
     m_text = text;
     if (m_window.Get()) ::SetWindowTextW(m_window.GetHWND(), m_text);
     Invalidate();

@@ -878,6 +878,11 @@ LRESULT CMenuWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             }
         }
         break;
+    case WM_NCDESTROY:
+        // Before the manager deletes the tree, which would take the lent items along: a window destroyed
+        // without WM_CLOSE has not given them back yet.
+        GiveBackItems();
+        break;
     case WM_KILLFOCUS:
         // A menu that closes anyway takes no other menu with it (one the application opened from a
         // click stays).
@@ -906,10 +911,7 @@ LRESULT CMenuWnd::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 void CMenuWnd::OnFinalMessage(HWND)
 {
     RemoveObserver();
-    if (m_owner) {
-        GiveBackItems();  // a window destroyed without WM_CLOSE has not yet
-        m_owner->OnSubMenuClosed();
-    }
+    if (m_owner) m_owner->OnSubMenuClosed();
     // The menu that opened this one may go with the hold, after this window is gone.
     const auto hold = std::move(m_parentMenuHold);
     delete this;

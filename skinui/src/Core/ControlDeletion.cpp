@@ -194,7 +194,8 @@ void ControlDeletion::Arm()
     // Without a window of its own a framework window carries it; without any, the framework's loop
     // flushes as it ends.
     const HWND carrier = queue.wakeWindow ? queue.wakeWindow : CWindowUIManager::AnyLiveWindow();
-    queue.armed = CWindowUIManager::PostTask(carrier, &ControlDeletion::Flush);
+    // Straight onto the queue: a flush runs outside any dispatch, or it would find itself in the way.
+    queue.armed = UITaskQueue::PostTo(carrier, &ControlDeletion::Flush);
 }
 
 void ControlDeletion::Rearm()

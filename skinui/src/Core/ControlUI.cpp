@@ -174,6 +174,9 @@ CControlUI* CControlUI::FindControl(FindControlProc proc, void* data, UINT flags
 
 void CControlUI::DispatchEvent(ControlEvent& event)
 {
+    // Whoever sends the event (a message, the framework on the application's behalf, the application):
+    // what its handlers end, the control or its window, waits until the event has been handled.
+    const auto keepWindow = KeepWindowWhileActing();
     const auto alive = WatchLifetime();
     CWindowUIManager* manager = m_manager;
     CControlUI* focusBefore = manager ? manager->GetFocus() : nullptr;

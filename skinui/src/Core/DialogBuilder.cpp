@@ -8,6 +8,7 @@
 #include "Core/SkinBuildLimits.h"
 #include "Core/TextResources.h"
 #include "Core/WindowUIManager.h"
+#include "Core/WindowWnd.h"
 #include "Utils/ProcessUtils.h"
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <cwctype>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace SkinUI {
@@ -27,6 +29,19 @@ constexpr size_t kMaxSkinNesting = 16;
 // The innermost skin file being built on this thread; each names the one it is built in. A plain pointer:
 // a thread-local object with a destructor breaks threads that the C++ runtime did not start.
 thread_local const CSkinNesting* t_innermostSkinFile = nullptr;
+
+// Controls the builds on the UI thread dropped (refused by their parent, extra top-level ones), and how many
+// builds run: the drops wait for the outermost build, as the application's code it ran is held till then.
+struct BuildDrops {
+    int running = 0;
+    std::vector<CControlUI*> controls;
+};
+
+BuildDrops& Drops()
+{
+    static BuildDrops drops;
+    return drops;
+}
 
 // What names a skin file for the nesting check; empty for inline XML text.
 std::wstring SkinFileKey(const wchar_t* xml, const wchar_t* type)
@@ -191,6 +206,21 @@ CControlUI* CDialogBuilder::Create(IDialogBuilderCallback* callback, CWindowUIMa
     // Controls built into a container a window already shows belong to that window, whichever manager
     // the caller named: a control is registered with the manager of the tree it sits in.
     if (manager && parent && parent->GetManager()) manager = parent->GetManager();
+    CControlUI* first = nullptr;
+    {
+        // Building runs the application's code (its controls' attributes and inits, a container's adding):
+        // what that code ends, the parent built into or its window, waits until the build has returned.
+        const CWindowWnd::HandlerScope building(manager ? manager->GetWindowHandle() : nullptr);
+        ++Drops().running;
+        first = BuildHeld(root, parent, manager);
+        --Drops().running;
+    }
+    if (Drops().running == 0) DeleteDropped();
+    return first;
+}
+
+CControlUI* CDialogBuilder::BuildHeld(CXmlNode root, CControlUI* parent, CWindowUIManager* manager)
+{
     if (manager) {
         const bool isWindow = _wcsicmp(root.GetName(), L"Window") == 0 && manager->GetWindowHandle();
         if (isWindow) ApplyWindowDpi(root, manager);
@@ -287,7 +317,7 @@ CControlUI* CDialogBuilder::BuildLevel(const CXmlNode& node, CControlUI* parent,
             if (attached != CBuildParent::Result::Added) {
                 DebugOutputFormat(L"SkinUI: Warning: %ls could not be added to %ls and is dropped.\n", element,
                                   parent->GetClass());
-                ControlDeletion::Delete(control);
+                Drop(control);
                 if (attached == CBuildParent::Result::NoContainer) return nullptr;
                 continue;
             }
@@ -313,8 +343,15 @@ CControlUI* CDialogBuilder::BuildLevel(const CXmlNode& node, CControlUI* parent,
 void CDialogBuilder::DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element)
 {
     DebugOutputFormat(L"SkinUI: Warning: Extra top-level control %ls ignored: a skin has one root.\n", element);
+    Drop(control);
+}
+
+void CDialogBuilder::Drop(CControlUI* control) { Drops().controls.push_back(control); }
+
+void CDialogBuilder::DeleteDropped()
+{
     // As every deletion of the framework: a hosted browser lives on until its component's last Release.
-    ControlDeletion::Delete(control);
+    for (CControlUI* control : std::exchange(Drops().controls, {})) ControlDeletion::Delete(control);
 }
 
 }  // namespace SkinUI

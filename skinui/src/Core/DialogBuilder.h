@@ -32,10 +32,16 @@ public:
 private:
     bool Load(const wchar_t* xml, const wchar_t* type);
     void RegisterResources(CXmlNode root, CWindowUIManager* manager);
+    // The window's resources and attributes, then the controls; held against what the application's code
+    // run meanwhile ends.
+    CControlUI* BuildHeld(CXmlNode root, CControlUI* parent, CWindowUIManager* manager);
     CControlUI* BuildLevel(const CXmlNode& node, CControlUI* parent, CWindowUIManager* manager);
     void BuildInclude(const CXmlNode& node, CControlUI* parent, CWindowUIManager* manager, CControlUI*& first);
     CControlUI* CreateControlFor(const wchar_t* element) const;
     static void DiscardExtraTopLevelControl(CControlUI* control, const wchar_t* element);
+    // A control the build will not use: deleted once the outermost build has returned.
+    static void Drop(CControlUI* control);
+    static void DeleteDropped();
     const wchar_t* ResourceType() const;
 
     CXmlDocument m_xml;

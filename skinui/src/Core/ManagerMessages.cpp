@@ -1,5 +1,6 @@
 #include "Core/ControlUI.h"
 #include "Core/WindowUIManager.h"
+#include "Core/WindowWnd.h"
 #include "Utils/DispatchScope.h"
 
 #include <algorithm>
@@ -36,7 +37,7 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
 {
     if (!m_hwnd) return false;
     // Also for a window that is no CWindowWnd: the handlers below run inside a dispatch.
-    const CDispatchScope dispatch(m_hwnd);
+    const auto dispatch = KeepWindowWhileActing();
     if (RunFilters(m_messageFilters, msg, wParam, lParam, result)) {
         UpdateMouseFromFilter(msg, lParam);
         return true;
@@ -96,7 +97,11 @@ bool CWindowUIManager::MessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LR
         ProcessDelayedWork();
         return false;
     case WM_NCDESTROY:
-        // The window is gone: the manager leaves the live list and gives its DC back.
+        // The window is gone: the manager leaves the live list and gives its DC back. Its tree goes once the
+        // window's dispatches (this one too) have returned, before the window's final call: the handlers of
+        // the tree may be bound to the window object, which that call may delete.
+        m_endedWindow = m_hwnd;
+        CWindowWnd::FinishWhenUnwound();
         DetachFromWindow();
         m_hwnd = nullptr;
         return false;
@@ -183,6 +188,7 @@ bool CWindowUIManager::RunFilters(const CPtrArray& filters, UINT msg, WPARAM wPa
 
 bool CWindowUIManager::PreMessageHandler(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     if (RunFilters(m_preMessageFilters, msg, wParam, lParam, result)) return true;
     switch (msg) {
     case WM_KEYDOWN: {

@@ -4,6 +4,7 @@
 #include "Core/TextResources.h"
 #include "Core/UITaskQueue.h"
 #include "Core/WindowUIManager.h"
+#include "Core/WindowWnd.h"
 #include "Utils/UIGeometry.h"
 
 #include <utility>
@@ -73,13 +74,13 @@ void CWindowUIManager::Term()
 
 bool CWindowUIManager::PostTask(HWND wakeWindow, std::function<void()> task)
 {
-    const std::uint64_t ticket = UITaskQueue::Push(std::move(task));
-    if (!ticket) return false;
-    // Posted to a window, not to the thread: a thread message is lost while a system modal loop runs.
-    if (::PostMessageW(wakeWindow, kWakeUpValue, kWakeUpValue, kWakeUpValue)) return true;
-    // Refused: the task goes too, so a "false" never runs it on some later wake-up. One that a drain
-    // took already runs, and so was posted after all.
-    return !UITaskQueue::Withdraw(ticket);
+    if (!task) return false;
+    // The application's code runs outside any message: what it ends (its window, a control) waits until
+    // it returns, as in a handler.
+    return UITaskQueue::PostTo(wakeWindow, [wakeWindow, task = std::move(task)] {
+        const CWindowWnd::HandlerScope running(wakeWindow);
+        task();
+    });
 }
 
 CDpiScaler* CWindowUIManager::GetDpiScaler()
@@ -90,6 +91,8 @@ CDpiScaler* CWindowUIManager::GetDpiScaler()
 
 void CWindowUIManager::SetDPI(int dpi)
 {
+    // Resizing the window runs its handlers, which may close it.
+    const auto keepWindow = KeepWindowWhileActing();
     CDpiScaler* scaler = GetDpiScaler();
     const int oldScale = scaler->GetScale();
     scaler->SetDPI(dpi);

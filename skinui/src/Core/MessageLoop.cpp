@@ -94,22 +94,20 @@ void CWindowUIManager::MessageLoop()
 
 bool CWindowUIManager::PreTranslateMessage(const MSG* msg)
 {
-    CPtrArray& managers = LiveManagers();
+    const CPtrArray& managers = LiveManagers();
     if (::GetWindowLongPtrW(msg->hwnd, GWL_STYLE) & WS_CHILD) {
-        // Each manager whose window is the target or one of its ancestors looks at the message once.
+        // Each manager whose window is the target or one of its ancestors looks at the message once; one that
+        // an earlier one's handlers ended (or unbound from its window) is not touched.
         const CPtrArray snapshot(managers);
-        for (int i = 0; i < snapshot.GetSize(); ++i) {
-            auto* manager = static_cast<CWindowUIManager*>(snapshot[i]);
+        for (int i = 0; auto* manager = static_cast<CWindowUIManager*>(snapshot.GetAt(i)); ++i) {
             if (managers.Find(manager) < 0 || !manager->m_hwnd) continue;
             if (!IsSelfOrAncestor(manager->m_hwnd, msg->hwnd)) continue;
             if (manager->PreTranslateInOwnWindow(*msg) == PreTranslation::Consumed) return true;
         }
         return false;
     }
-    for (int i = 0; i < managers.GetSize(); ++i) {
-        auto* manager = static_cast<CWindowUIManager*>(managers[i]);
+    for (int i = 0; auto* manager = static_cast<CWindowUIManager*>(managers.GetAt(i)); ++i)
         if (manager->m_hwnd == msg->hwnd) return manager->PreTranslateInOwnWindow(*msg) != PreTranslation::Passed;
-    }
     return false;
 }
 
@@ -117,7 +115,7 @@ CWindowUIManager::PreTranslation CWindowUIManager::PreTranslateInOwnWindow(const
 {
     // Accelerators, shortcuts, Tab and the filters run this window's handlers, which may destroy it:
     // the window object and this manager stay whole until they have returned.
-    const CWindowWnd::HandlerScope scope(m_hwnd);
+    const auto scope = KeepWindowWhileActing();
     MSG copy = msg;
     if (TranslateAccelerator(&copy)) return PreTranslation::Consumed;
     // A window that went in an accelerator has no further use for its message.

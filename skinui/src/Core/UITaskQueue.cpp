@@ -76,6 +76,17 @@ void UITaskQueue::Drain()
     }
 }
 
+bool UITaskQueue::PostTo(HWND wakeWindow, std::function<void()> task)
+{
+    const std::uint64_t ticket = Push(std::move(task));
+    if (!ticket) return false;
+    // Posted to a window, not to the thread: a thread message is lost while a system modal loop runs.
+    if (::PostMessageW(wakeWindow, kWakeUpValue, kWakeUpValue, kWakeUpValue)) return true;
+    // Refused: the task goes too, so a "false" never runs it on some later wake-up. One that a drain
+    // took already runs, and so was posted after all.
+    return !Withdraw(ticket);
+}
+
 bool UITaskQueue::IsWakeUp(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     return msg == kWakeUpValue && wParam == kWakeUpValue && lParam == static_cast<LPARAM>(kWakeUpValue);

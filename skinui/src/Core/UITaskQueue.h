@@ -20,6 +20,9 @@ public:
     // drains go on with the callables queued behind it.
     static void Drain();
     static bool IsWakeUp(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Pushes the callable and wakes the UI thread through a message to the window; false (and nothing
+    // queued) when the window refuses the message.
+    static bool PostTo(HWND wakeWindow, std::function<void()> task);
 };
 
 }  // namespace SkinUI

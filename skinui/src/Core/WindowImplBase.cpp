@@ -237,7 +237,8 @@ void WindowImplBase::OnFinalMessage(HWND)
 {
     m_pm.RemovePreMessageFilter(this);
     m_pm.RemoveNotifier(this);
-    // The manager keeps the root: the tree is deleted with this object, not lost when the window goes.
+    // The tree went before this call, while the derived object was still whole (its handlers may be
+    // bound to it).
 }
 
 }  // namespace SkinUI

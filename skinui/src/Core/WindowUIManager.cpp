@@ -95,8 +95,8 @@ CWindowUIManager::CWindowUIManager()
 CWindowUIManager::~CWindowUIManager()
 {
     RemoveItem(AllManagers(), this);
-    // The tree goes with the window (its handlers may be bound to the window object), unless one of the
-    // window's own dispatches is still on the stack.
+    // A tree its window did not take along (a manager that never had one, or was never told it ended),
+    // unless one of the window's own dispatches is still on the stack.
     ControlDeletion::WindowEnds(this, std::exchange(m_root, nullptr));
     for (int i = 0; i < m_asyncNotifications.GetSize(); ++i)
         delete static_cast<NotifyMessage*>(m_asyncNotifications[i]);
@@ -148,6 +148,22 @@ HWND CWindowUIManager::AnyLiveWindow()
     return nullptr;
 }
 
+void CWindowUIManager::WindowUnwound(HWND hwnd)
+{
+    // Looked up anew each time: deleting a tree runs handlers, which may create or end managers.
+    for (;;) {
+        const CPtrArray& managers = AllManagers();
+        CWindowUIManager* ended = nullptr;
+        for (int i = 0; i < managers.GetSize() && !ended; ++i) {
+            auto* manager = static_cast<CWindowUIManager*>(managers[i]);
+            if (manager->m_endedWindow == hwnd) ended = manager;
+        }
+        if (!ended) return;
+        ended->m_endedWindow = nullptr;
+        ControlDeletion::WindowEnds(ended, std::exchange(ended->m_root, nullptr));
+    }
+}
+
 void CWindowUIManager::Init(HWND hwnd, const wchar_t* name)
 {
     RemoveAllOptionGroups();
@@ -193,7 +209,7 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
     // Child layouts load their files while the tree initialises: all of them within one build's budget.
     const CSkinBuildBudget budget;
     // An init may delete a control of the tree or close the window: both wait until the walk ends.
-    const CWindowWnd::HandlerScope initialising(m_hwnd);
+    const auto initialising = KeepWindowWhileActing();
     m_root->SetManager(this, m_root->GetParent(), true);
     RegisterNames(m_root);
     return true;
@@ -202,6 +218,8 @@ bool CWindowUIManager::AttachRootControl(CControlUI* root)
 bool CWindowUIManager::InitControls(CControlUI* control, CControlUI* parent, bool runInit)
 {
     if (!control) return false;
+    // An init may delete a control of the tree or close the window: both wait until the walk ends.
+    const auto keepWindow = KeepWindowWhileActing();
     const CSkinBuildBudget budget;
     control->SetManager(this, parent ? parent : control->GetParent(), runInit);
     RegisterNames(control);
@@ -304,6 +322,8 @@ void CWindowUIManager::DispatchTo(CControlUI* control, int type, WPARAM wParam, 
     control->DispatchEvent(event);
 }
 
+CDispatchScope CWindowUIManager::KeepWindowWhileActing() const { return CDispatchScope(m_hwnd); }
+
 std::weak_ptr<void> CWindowUIManager::WatchedLifetime(const CControlUI* control)
 {
     return control ? control->WatchLifetime() : std::weak_ptr<void>();
@@ -330,6 +350,8 @@ void CWindowUIManager::KillFocus(CControlUI* newFocus)
 // is focused, and each that loses the focus hears it.
 void CWindowUIManager::SetFocus(CControlUI* control)
 {
+    // The focus's handlers may close the window: this manager stays whole until the change has ended.
+    const auto keepWindow = KeepWindowWhileActing();
     // Watched first: the window taking the keyboard focus runs the losing window's handlers, and then the
     // old focus hears of its loss; either may delete the control that was to take over.
     const auto alive = WatchedLifetime(control);
@@ -349,6 +371,7 @@ void CWindowUIManager::SetFocus(CControlUI* control)
 
 void CWindowUIManager::SetFocusDeferred(CControlUI* control)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     const auto alive = WatchedLifetime(control);
     if (::IsWindow(m_hwnd)) ::SetFocus(m_hwnd);
     if (alive.expired()) return;
@@ -427,6 +450,7 @@ bool CWindowUIManager::StillHolds(const CControlUI* control, const std::weak_ptr
 
 bool CWindowUIManager::TranslateAccelerator(MSG* msg)
 {
+    const auto keepWindow = KeepWindowWhileActing();
     for (int i = 0; i < m_translators.GetSize(); ++i)
         if (static_cast<ITranslateAccelerator*>(m_translators[i])->TranslateAccelerator(msg) == 0) return true;
     return false;
@@ -476,7 +500,7 @@ void CWindowUIManager::SendNotifyRecord(NotifyMessage& msg, bool async)
     StampNotify(msg);
     if (!async) {
         // A handler may destroy the window; its object and this manager stay whole until delivery ends.
-        const CWindowWnd::HandlerScope scope(m_hwnd);
+        const auto scope = KeepWindowWhileActing();
         DeliverNotify(msg);
         return;
     }
@@ -487,7 +511,7 @@ void CWindowUIManager::SendNotifyRecord(NotifyMessage& msg, bool async)
 void CWindowUIManager::ForwardNotify(NotifyMessage& msg)
 {
     StampNotify(msg);
-    const CWindowWnd::HandlerScope scope(m_hwnd);
+    const auto scope = KeepWindowWhileActing();
     DeliverNotify(msg, false);
 }
 

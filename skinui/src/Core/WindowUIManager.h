@@ -5,6 +5,7 @@
 #include "Core/ImageRecord.h"
 #include "Core/ShadowUI.h"
 #include "Core/UIInterfaces.h"
+#include "Utils/DispatchScope.h"
 #include "Utils/PtrArray.h"
 #include "Utils/StringPtrMap.h"
 
@@ -63,16 +64,16 @@ using ControlCreator = CControlUI* (*)(const wchar_t* className);
 // - Deletion waits for the dispatch. Every deletion the framework makes (a container's auto-destroy, a
 //   replaced root, a closed window's tree, a removed tree node) goes through ControlDeletion. While any
 //   dispatch runs (a message of a framework window, a notification, an event handler, a container placing
-//   its children or a tab layout selecting a page, whether a message or the application started it:
-//   CDispatchScope), the control is not deleted: it leaves its window and parent at once, every lifetime
+//   its children or a tab layout selecting a page, a build, a posted task, a focus change, whether a
+//   message or the application started it: CDispatchScope), the control is not deleted: it leaves its window and parent at once, every lifetime
 //   watcher of it or of a control under it sees it gone, and it is deleted from a message loop once no
 //   dispatch runs; any loop of the UI thread does it (the queue wakes it through a message-only window of
 //   its own). The delayed-destroy setting only decides whether a deletion outside any dispatch also waits
 //   for the loop. So code up the stack of a handler never touches freed memory, whatever the handler
 //   deleted; it stops where its watcher says the control is gone. A window's tree never outlives the
-//   window object: a window that ends while none of its own dispatches runs (also from another window's
-//   handler, or as a modal dialog shown from one) deletes its tree, and what left it for the queue, at
-//   once. The web browser and Flash controls are COM objects too: deleted, they let go of their hosted
+//   window object: a window that ends deletes its tree, and what left it for the queue, as the last
+//   dispatch naming it returns (at once when none runs, also from another window's handler, or as a modal
+//   dialog shown from one), before its final call, while the object is still whole. The web browser and Flash controls are COM objects too: deleted, they let go of their hosted
 //   component and live on until its last Release; their events reach the application inside a dispatch.
 //   An application that deletes a control it kept calls ControlDeletion::Delete rather than delete: only
 //   that waits for the dispatch and for such a component's last Release. ControlDeletion::Delete refuses
@@ -120,6 +121,8 @@ public:
     static bool PostTask(HWND wakeWindow, std::function<void()> task);
     // The window of some live manager (null when none has one): a wake-up for process-wide work.
     static HWND AnyLiveWindow();
+    // None of the dispatches of a window that ended runs any more: the managers it had delete their trees.
+    static void WindowUnwound(HWND hwnd);
 
     // Tree and lookup.
     void Init(HWND hwnd, const wchar_t* name = nullptr);
@@ -299,6 +302,9 @@ private:
     struct TimerRecord;
 
     void KillFocus(CControlUI* newFocus);
+    // Held across a framework call that may run the application's code: the window's end (its tree, its
+    // object, this manager) waits until the call has returned, whether a message or the application made it.
+    CDispatchScope KeepWindowWhileActing() const;
     // The control's lifetime watch across a call into the application; none (always expired) for no control.
     static std::weak_ptr<void> WatchedLifetime(const CControlUI* control);
     void StampNotify(NotifyMessage& msg) const;
@@ -369,6 +375,8 @@ private:
     CUIString m_name;
     HWND m_hwnd = nullptr;
     HDC m_hdc = nullptr;
+    // The window that ended while its dispatches still ran: the tree goes as the last of them returns.
+    HWND m_endedWindow = nullptr;
 
     CControlUI* m_root = nullptr;
     CControlUI* m_focus = nullptr;

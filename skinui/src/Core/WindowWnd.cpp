@@ -4,6 +4,10 @@
 #include "Core/WindowUIManager.h"
 #include "Utils/DispatchScope.h"
 
+#include <algorithm>
+#include <utility>
+#include <vector>
+
 namespace SkinUI {
 namespace {
 
@@ -11,7 +15,22 @@ constexpr wchar_t kSuperclassProperty[] = L"WndX";
 
 int RoundUpTo16(int value) { return (value + 15) / 16 * 16; }
 
+// Windows destroyed while a dispatch naming them still ran: their objects wait for the final call.
+std::vector<std::pair<HWND, CWindowWnd*>>& FinalCallsDue()
+{
+    static std::vector<std::pair<HWND, CWindowWnd*>> due;
+    return due;
+}
+
 }  // namespace
+
+CWindowWnd::~CWindowWnd()
+{
+    // An object deleted before its final call (by its application) gets none.
+    auto& due = FinalCallsDue();
+    due.erase(std::remove_if(due.begin(), due.end(), [this](const auto& entry) { return entry.second == this; }),
+              due.end());
+}
 
 HWND CWindowWnd::Create(HWND parent, const wchar_t* title, DWORD style, DWORD exStyle, int x, int y, int cx, int cy,
                         HMENU menu)
@@ -66,26 +85,31 @@ LRESULT CWindowWnd::Route(CWindowWnd* window, HWND hwnd, UINT msg, WPARAM wParam
     // Whichever loop dispatches it, a modal window's close gives its code.
     if (msg == WM_CLOSE) NoteModalClose(hwnd, wParam);
     // The liveness guard: a window destroyed while one of its own messages is still being handled (a
-    // click handler that destroys it) gets its final call, which may delete the object, only once the
-    // outermost of those messages has returned; until then the object and its manager stay whole.
-    // The final call comes after this dispatch: a window closed while no other dispatch runs takes its
-    // controls with it at once.
+    // click handler that destroys it) loses its tree and gets its final call, which may delete the object,
+    // only once the outermost of those messages (or other dispatches naming it) has returned; until then
+    // the object and its manager stay whole. A window closed while no other dispatch names it finishes as
+    // this dispatch ends, taking its controls with it at once.
     CDispatchScope::Enter(hwnd);
-    window->EnterHandlers();
     const LRESULT result =
         msg == WM_NCDESTROY ? window->FinalMessage(msg, wParam, lParam) : window->HandleMessage(msg, wParam, lParam);
-    CDispatchScope::Leave();
-    window->LeaveHandlers(hwnd);
+    CDispatchScope::Leave(hwnd);
     if (msg == WM_CLOSE) NoteModalCloseRefused(hwnd);
     return result;
 }
 
-void CWindowWnd::LeaveHandlers(HWND hwnd)
+void CWindowWnd::FinishWhenUnwound() { CDispatchScope::SetWindowUnwoundHook(&CWindowWnd::WindowUnwound); }
+
+void CWindowWnd::WindowUnwound(const void* window)
 {
-    if (--m_messagesInProgress == 0 && m_finalMessagePending) {
-        m_finalMessagePending = false;
-        OnFinalMessage(hwnd);
-    }
+    const HWND hwnd = static_cast<HWND>(const_cast<void*>(window));
+    // The tree first: its handlers may be bound to the window object, which the final call may delete.
+    CWindowUIManager::WindowUnwound(hwnd);
+    auto& due = FinalCallsDue();
+    const auto found = std::find_if(due.begin(), due.end(), [hwnd](const auto& entry) { return entry.first == hwnd; });
+    if (found == due.end()) return;
+    CWindowWnd* object = found->second;
+    due.erase(found);
+    object->OnFinalMessage(hwnd);
 }
 
 CWindowWnd* CWindowWnd::FromHandle(HWND hwnd)
@@ -97,25 +121,15 @@ CWindowWnd* CWindowWnd::FromHandle(HWND hwnd)
     return reinterpret_cast<CWindowWnd*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-CWindowWnd::HandlerScope::HandlerScope(HWND hwnd) : m_window(FromHandle(hwnd)), m_hwnd(hwnd)
-{
-    CDispatchScope::Enter(hwnd);
-    if (m_window) m_window->EnterHandlers();
-}
-
-CWindowWnd::HandlerScope::~HandlerScope()
-{
-    CDispatchScope::Leave();
-    if (m_window) m_window->LeaveHandlers(m_hwnd);
-}
-
 LRESULT CWindowWnd::FinalMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    const HWND hwnd = m_hWnd;
     // The window sees its last message before it is unbound (its manager unlists itself there).
     const LRESULT result = HandleMessage(msg, wParam, lParam);
     if (m_subclassed) Unsubclass();
     m_hWnd = nullptr;
-    m_finalMessagePending = true;
+    FinishWhenUnwound();
+    FinalCallsDue().emplace_back(hwnd, this);
     return result;
 }
 

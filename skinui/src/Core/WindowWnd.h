@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Utils/DispatchScope.h"
+
 #include <windows.h>
 
 namespace SkinUI {
@@ -9,7 +11,7 @@ namespace SkinUI {
 class CWindowWnd {
 public:
     CWindowWnd() = default;
-    virtual ~CWindowWnd() = default;
+    virtual ~CWindowWnd();
     CWindowWnd(const CWindowWnd&) = delete;
     CWindowWnd& operator=(const CWindowWnd&) = delete;
 
@@ -35,19 +37,14 @@ public:
     static CWindowWnd* FromHandle(HWND hwnd);
 
     // Runs a window's handlers outside its window procedure (pre-translation, notifications sent from
-    // elsewhere) under the same rule as its own messages: a window destroyed meanwhile gets its final
-    // call, which may delete the object, only when the outermost scope or message has ended.
-    class HandlerScope {
-    public:
-        explicit HandlerScope(HWND hwnd);
-        ~HandlerScope();
-        HandlerScope(const HandlerScope&) = delete;
-        HandlerScope& operator=(const HandlerScope&) = delete;
+    // elsewhere, framework calls the application makes) under the same rule as its own messages: a window
+    // destroyed meanwhile loses its tree and gets its final call, which may delete the object, only when
+    // the outermost scope or message naming it has ended.
+    using HandlerScope = CDispatchScope;
 
-    private:
-        CWindowWnd* m_window;
-        HWND m_hwnd;
-    };
+    // Something waits for a window's dispatches to end (its final call, a manager's tree): from then on
+    // the end of the last one finishes the window.
+    static void FinishWhenUnwound();
 
 protected:
     virtual const wchar_t* GetWindowClassName() const = 0;
@@ -61,11 +58,6 @@ protected:
     bool m_subclassed = false;
 
 private:
-    int m_messagesInProgress = 0;
-    bool m_finalMessagePending = false;
-
-    void EnterHandlers() { ++m_messagesInProgress; }
-    void LeaveHandlers(HWND hwnd);
     bool RegisterWindowClass();
     bool RegisterSuperclass();
     LRESULT FinalMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -73,6 +65,8 @@ private:
     static LRESULT CALLBACK StandardWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK SuperclassWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT Route(CWindowWnd* window, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // None of the window's dispatches runs any more: its managers' trees go, then its final call comes.
+    static void WindowUnwound(const void* window);
     // A modal window's close, whichever loop dispatched it: ShowModal answers its code.
     static void NoteModalClose(HWND window, WPARAM code);
     static void NoteModalCloseRefused(HWND window);

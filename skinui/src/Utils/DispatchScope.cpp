@@ -1,10 +1,12 @@
 #include "Utils/DispatchScope.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace SkinUI {
 
 CDispatchScope::UnwoundHook CDispatchScope::s_unwound = nullptr;
+CDispatchScope::WindowUnwoundHook CDispatchScope::s_windowUnwound = nullptr;
 
 std::vector<const void*>& CDispatchScope::Running()
 {
@@ -14,10 +16,13 @@ std::vector<const void*>& CDispatchScope::Running()
 
 void CDispatchScope::Enter(const void* window) { Running().push_back(window); }
 
-void CDispatchScope::Leave()
+void CDispatchScope::Leave(const void* window)
 {
-    // Scopes end in the reverse order of their start.
-    Running().pop_back();
+    auto& running = Running();
+    const auto latest = std::find(running.rbegin(), running.rend(), window);
+    if (latest == running.rend()) return;
+    running.erase(std::next(latest).base());
+    if (window && s_windowUnwound && !IsActiveFor(window)) s_windowUnwound(window);
     if (Running().empty() && s_unwound) s_unwound();
 }
 

@@ -1,6 +1,7 @@
 #include "Control/LabelUI.h"
 #include "Core/DialogBuilder.h"
 #include "Core/WindowUIManager.h"
+#include "Layout/BoxLayout.h"
 #include "Layout/ContainerUI.h"
 #include "SkinTestData.h"
 #include "TestWindows.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -168,6 +170,72 @@ TEST_F(DialogWindowTest, DpiIsReadFirstAndScalesTheSize)
     EXPECT_EQ(0, host.manager.GetShadow()->GetLook().size);
     EXPECT_TRUE(host.manager.GetShadow()->IsShowShadow());
     delete root;
+}
+
+// An application control whose first attribute takes `doomed` out of `from`, which deletes it.
+class RemovingOnAttribute : public CControlUI {
+public:
+    RemovingOnAttribute(CContainerUI* from, CControlUI* doomed) : m_from(from), m_doomed(doomed) {}
+    void SetAttribute(const wchar_t* name, const wchar_t* value) override
+    {
+        if (auto from = std::exchange(m_from, nullptr)) from->Remove(m_doomed);
+        CControlUI::SetAttribute(name, value);
+    }
+
+private:
+    CContainerUI* m_from;
+    CControlUI* m_doomed;
+};
+
+class RemoverCallback : public IDialogBuilderCallback {
+public:
+    RemoverCallback(CContainerUI* from, CControlUI* doomed) : m_from(from), m_doomed(doomed) {}
+    CControlUI* CreateControl(const wchar_t* className) override
+    {
+        return wcscmp(className, L"Remover") == 0 ? new RemovingOnAttribute(m_from, m_doomed) : nullptr;
+    }
+
+private:
+    CContainerUI* m_from;
+    CControlUI* m_doomed;
+};
+
+struct Deletions {
+    int count = 0;
+    bool Count(void*)
+    {
+        ++count;
+        return true;
+    }
+};
+
+// The application builds into a container its window shows, outside any message; a built control's
+// attribute takes that container away (deleting it): the build goes on safely and the container goes after.
+TEST_F(DialogWindowTest, AParentTakenAwayByABuiltControlOutlivesTheBuild)
+{
+    const struct {
+        const char* name;
+        const wchar_t* xml;
+    } cases[] = {
+        {"a control of the level built into it", L"<Holder><Remover width=\"5\"/><Control/></Holder>"},
+        {"a control one level deeper",
+         L"<Holder><VerticalLayout><Remover width=\"5\"/></VerticalLayout><Control/></Holder>"},
+    };
+    auto* root = new CVerticalLayoutUI();
+    ASSERT_TRUE(host.manager.AttachRootControl(root));
+    root->SetDelayedDestroy(false);
+    for (const auto& item : cases) {
+        SCOPED_TRACE(item.name);
+        auto* panel = new CVerticalLayoutUI();
+        ASSERT_TRUE(root->Add(panel));
+        Deletions gone;
+        panel->OnDestroy += MakeDelegate(&gone, &Deletions::Count);
+        RemoverCallback callback(root, panel);
+        CDialogBuilder builder;
+        EXPECT_NE(nullptr, builder.Create(item.xml, nullptr, &callback, &host.manager, panel));
+        EXPECT_EQ(-1, root->GetItemIndex(panel));
+        EXPECT_TRUE(PumpUntil([&gone] { return gone.count > 0; })) << "the container taken away was never deleted";
+    }
 }
 
 TEST_F(DialogWindowTest, MaxSizeTakesTheWorkAreaUnscaled)

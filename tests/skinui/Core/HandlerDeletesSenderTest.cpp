@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <utility>
+#include <vector>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -825,6 +826,89 @@ TEST_F(HandlerDeletesSenderTest, AWindowEndedInsideAnotherWindowsHandlerTakesIts
         PumpBriefly();
         notes.onNotify = nullptr;
         root->RemoveAll();
+    }
+}
+
+// A window that deletes itself when it goes, and whose handlers write into its own heap memory.
+class LoggingHost : public HostWindow {
+public:
+    explicit LoggingHost(int* finals)
+    {
+        deleteOnFinal = true;
+        finalCounter = finals;
+        log.reserve(8);
+    }
+    std::vector<int> log;
+};
+
+// Runs `close` once, at the first event of its type.
+struct ClosingOnEvent {
+    int type;
+    std::function<void()> close;
+    bool Close(void* param)
+    {
+        if (static_cast<ControlEvent*>(param)->Type != type || !close) return true;
+        std::exchange(close, nullptr)();
+        return true;
+    }
+};
+
+// Framework calls the application makes outside any message hold what their handlers end as a message
+// does: a handler that closes its window still finds the window object whole, and so does the call after it.
+TEST_F(HandlerDeletesSenderTest, AHandlerRunFromTheApplicationsOwnCallMayCloseItsWindow)
+{
+    struct Entry {
+        const char* name;
+        int closingEvent;  // the focused control's event whose handler closes the window; 0: the posted task does
+        std::function<void(CWindowUIManager&, CControlUI& focused, CControlUI& other)> call;
+    };
+    const Entry entries[] = {
+        {"the focus set by the application", EVT_SETFOCUS,
+         [](CWindowUIManager& manager, CControlUI&, CControlUI& other) { manager.SetFocus(&other); }},
+        {"the focus taken by hiding the control", EVT_KILLFOCUS,
+         [](CWindowUIManager&, CControlUI& focused, CControlUI&) { focused.SetVisible(false); }},
+        {"the focus handed on after the layout", EVT_KILLFOCUS,
+         [](CWindowUIManager& manager, CControlUI&, CControlUI& other) { manager.SetFocusDeferred(&other); }},
+        {"an event the application sends", EVT_TIMER,
+         [](CWindowUIManager&, CControlUI& focused, CControlUI&) {
+             ControlEvent tick;
+             tick.Type = EVT_TIMER;
+             focused.DispatchEvent(tick);
+         }},
+        {"a task posted to the window", 0, nullptr},
+    };
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.name);
+        int finals = 0;
+        auto* window = new LoggingHost(&finals);
+        ASSERT_NE(nullptr, window->CreateTopLevel());
+        const HWND hwnd = window->GetHWND();
+        auto* panel = new CVerticalLayoutUI();
+        auto* focused = new TabStopControl();
+        auto* other = new TabStopControl();
+        panel->Add(focused);
+        panel->Add(other);
+        window->manager.AttachRootControl(panel);
+        focused->SetFocus();
+        ASSERT_EQ(focused, window->manager.GetFocus());
+        int finalsInHandler = -1;
+        const auto close = [window, hwnd, &finals, &finalsInHandler] {
+            ::DestroyWindow(hwnd);
+            finalsInHandler = finals;
+            window->log.push_back(1);  // into freed memory, were the object gone
+        };
+        ClosingOnEvent onEvent{entry.closingEvent, close};
+        CControlUI* watched = entry.closingEvent == EVT_SETFOCUS ? other : focused;
+        watched->OnEvent += MakeDelegate(&onEvent, &ClosingOnEvent::Close);
+        if (entry.call) {
+            entry.call(window->manager, *focused, *other);
+        } else {
+            ASSERT_TRUE(CWindowUIManager::PostTask(hwnd, close));
+            PumpUntil([hwnd] { return !::IsWindow(hwnd); });
+        }
+        EXPECT_FALSE(::IsWindow(hwnd));
+        EXPECT_EQ(0, finalsInHandler) << "the window object went while the handler that closed it still ran";
+        EXPECT_EQ(1, finals);
     }
 }
 

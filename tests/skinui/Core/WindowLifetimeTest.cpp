@@ -20,6 +20,7 @@
 #include <cstring>
 #include <functional>
 #include <new>
+#include <vector>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -206,6 +207,19 @@ void PreTranslate(HWND hwnd, UINT msg, WPARAM wParam)
     CWindowUIManager::PreTranslateMessage(&message);
 }
 
+// Creates the window with the route armed to destroy it and sets the route off; false when no window came.
+bool CreateAndRun(const HandlerRoute& route, SelfDeletingSkinned& window, HWND& hwnd,
+                  const std::function<void()>& destroy)
+{
+    if (route.armedBeforeCreate) route.arm(window, destroy);
+    hwnd = window.Create(nullptr, L"skinned", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 100);
+    if (!hwnd) return false;
+    ::UpdateWindow(hwnd);
+    if (!route.armedBeforeCreate) route.arm(window, destroy);
+    if (route.run) route.run(window);
+    return true;
+}
+
 TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
 {
     DestroyingHook translator;
@@ -249,16 +263,132 @@ TEST_F(WindowLifetimeTest, HandlersOnEveryRouteMayDestroyTheirWindowAtOnce)
             ::DestroyWindow(hwnd);
             deletedInHandler = SelfDeletingSkinned::s_deleted;
         };
-        if (route.armedBeforeCreate) route.arm(*window, destroy);
-        hwnd = window->Create(nullptr, L"skinned", WS_POPUP | WS_VISIBLE, 0, 0, 0, 200, 100);
-        ASSERT_NE(nullptr, hwnd);
-        ::UpdateWindow(hwnd);
-        if (!route.armedBeforeCreate) route.arm(*window, destroy);
-        if (route.run) route.run(*window);
+        ASSERT_TRUE(CreateAndRun(route, *window, hwnd, destroy));
         EXPECT_EQ(0, deletedInHandler) << "the object went while its own handler was still running";
         EXPECT_FALSE(::IsWindow(hwnd));
         EXPECT_EQ(1, SelfDeletingSkinned::s_deleted);
     }
+}
+
+// A skinned window whose controls' deletion handlers are bound to the window object and write into its
+// own heap memory (a vector, as an application's would): the whole tree must be gone before the object's
+// destructor starts, whichever way the window ends.
+class TreeBoundSkinned : public SelfDeletingSkinned {
+public:
+    static inline size_t s_bound = 0;
+    static inline size_t s_goneBeforeTheObject = 0;
+    TreeBoundSkinned() { m_gone.reserve(16); }
+    ~TreeBoundSkinned() override { s_goneBeforeTheObject = m_gone.size(); }
+
+protected:
+    void InitWindow() override { m_pm.GetRoot()->FindControl(&TreeBoundSkinned::Bind, this, FIND_ALL); }
+
+private:
+    static CControlUI* CALLBACK Bind(CControlUI* control, void* data)
+    {
+        auto* window = static_cast<TreeBoundSkinned*>(data);
+        control->OnDestroy += MakeDelegate(window, &TreeBoundSkinned::NoteGone);
+        ++s_bound;
+        return nullptr;
+    }
+    bool NoteGone(void* control)
+    {
+        m_gone.push_back(static_cast<CControlUI*>(control));
+        return true;
+    }
+    std::vector<CControlUI*> m_gone;
+};
+
+TEST_F(WindowLifetimeTest, AWindowsTreeGoesBeforeItsObjectHoweverTheWindowEnds)
+{
+    const HandlerRoute routes[] = {
+        {"destroyed outside any handler",
+         [](SelfDeletingSkinned&, std::function<void()>) {},
+         [](SelfDeletingSkinned& window) { ::DestroyWindow(window.GetHWND()); }},
+        {"destroyed by its control's own click",
+         DestroyOnNotification(L"click"),
+         [](SelfDeletingSkinned& window) { ClickAt(window.GetHWND(), MAKELPARAM(20, 20)); }},
+        {"destroyed by a timer's handler",
+         [](SelfDeletingSkinned& window, std::function<void()> destroy) {
+             DestroyOnNotification(L"timer")(window, destroy);
+             window.GetManager().SetTimer(window.GetManager().FindControl(L"go"), 1, 10);
+         },
+         [](SelfDeletingSkinned& window) {
+             HWND hwnd = window.GetHWND();
+             PumpUntil([hwnd] { return !::IsWindow(hwnd); });
+         }},
+        {"destroyed as the first paint initialises it", DestroyOnNotification(L"windowinit"), nullptr, true},
+        {"destroyed inside another window's modal loop",
+         [](SelfDeletingSkinned&, std::function<void()>) {},
+         [](SelfDeletingSkinned& window) {
+             HWND hwnd = window.GetHWND();
+             HostWindow dialog;
+             ASSERT_NE(nullptr, dialog.CreateTopLevel());
+             HWND dialogWindow = dialog.GetHWND();
+             CWindowUIManager::PostTask(dialogWindow, [hwnd, dialogWindow] {
+                 ::DestroyWindow(hwnd);
+                 ::DestroyWindow(dialogWindow);
+             });
+             dialog.ShowModal();
+         }},
+    };
+    for (const HandlerRoute& route : routes) {
+        SCOPED_TRACE(route.name);
+        SelfDeletingSkinned::s_deleted = 0;
+        TreeBoundSkinned::s_bound = 0;
+        TreeBoundSkinned::s_goneBeforeTheObject = 0;
+        auto* window = new TreeBoundSkinned;
+        HWND hwnd = nullptr;
+        const auto destroy = [&hwnd] { ::DestroyWindow(hwnd); };
+        ASSERT_TRUE(CreateAndRun(route, *window, hwnd, destroy));
+        EXPECT_FALSE(::IsWindow(hwnd));
+        ASSERT_EQ(1, SelfDeletingSkinned::s_deleted);
+        EXPECT_LT(0u, TreeBoundSkinned::s_bound);
+        EXPECT_EQ(TreeBoundSkinned::s_bound, TreeBoundSkinned::s_goneBeforeTheObject)
+            << "controls of the tree were still there when the window object's destructor started";
+    }
+}
+
+// Records the messages its window's manager pre-translates.
+struct SeenKeys : IMessageFilterUI {
+    std::vector<UINT> keys;
+    LRESULT MessageHandler(UINT msg, WPARAM wParam, LPARAM, bool& handled) override
+    {
+        if (msg == WM_KEYDOWN) keys.push_back(static_cast<UINT>(wParam));
+        handled = false;
+        return 0;
+    }
+};
+
+// A native child window's keys go to the managers of the windows around it only (Tab in one window's box
+// must not move the focus in another window); and a manager a neighbour's handler ended meanwhile is not
+// touched (its memory reads the first window's handle here).
+TEST_F(WindowLifetimeTest, ChildWindowKeysReachOnlyTheManagersAroundThem)
+{
+    HostWindow second;
+    ASSERT_NE(nullptr, second.CreateTopLevel());
+    SeenKeys aroundTheBox;
+    SeenKeys elsewhere;
+    other.manager.AddPreMessageFilter(&aroundTheBox);
+    second.manager.AddPreMessageFilter(&elsewhere);
+    HWND box = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 50, 20, other, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, box);
+    PreTranslate(box, WM_KEYDOWN, VK_TAB);
+    EXPECT_EQ(std::vector<UINT>{VK_TAB}, aroundTheBox.keys) << "the box's own window did not see its Tab";
+    EXPECT_TRUE(elsewhere.keys.empty()) << "another window saw the Tab of a box it does not hold";
+
+    auto* doomed = new SelfDeletingHost;
+    ASSERT_NE(nullptr, doomed->CreateTopLevel());
+    DestroyingHook translator;
+    translator.destroy = [doomed] { ::DestroyWindow(doomed->GetHWND()); };
+    other.manager.AddTranslateAccelerator(&translator);
+    PreTranslate(box, WM_KEYDOWN, 'A');
+    other.manager.RemoveTranslateAccelerator(&translator);
+    EXPECT_EQ(1, SelfDeletingHost::s_deleted);
+    other.manager.RemovePreMessageFilter(&aroundTheBox);
+    second.manager.RemovePreMessageFilter(&elsewhere);
+    ::DestroyWindow(box);
+    ::DestroyWindow(second);
 }
 
 struct KeptControl {
