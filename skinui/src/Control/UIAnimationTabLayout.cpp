@@ -24,11 +24,15 @@ bool CAnimationTabLayoutUI::SelectItem(int index)
     const int old = GetCurSel();
     if (index == old) return true;
     m_direction = index > old ? -1 : 1;
-    if (!ShowPage(index)) return true;
-    m_shown = false;
+    CControlUI* const page = GetItemAt(index);
+    if (!ShowPage(index)) return false;
     RequestParentLayout();
-    // The page appears with the first step of the slide.
-    GetItemAt(index)->SetVisible(false);
+    // The page appears with the first step of the slide. Hidden, it loses the focus, whose handler may
+    // delete the layout or take the page out of it (the removal then picked the page shown).
+    const auto alive = WatchLifetime();
+    HideUntilFirstStep(page);
+    if (alive.expired()) return false;
+    const bool pageStays = IsSliding(page);
 
     // Mid-slide the layout stands off its place; the slide under way still knows where that is.
     if (!IsAnimationRunning(kSlideAnimation)) m_final = m_rcItem;
@@ -37,9 +41,32 @@ bool CAnimationTabLayoutUI::SelectItem(int index)
     StopAnimation(kSlideAnimation);
     // Without a window timer (no window yet, or it refused one) the page would never appear; a layout
     // never placed yet has no place to slide to and would end in an empty one.
-    if (::IsRectEmpty(&m_final) || !StartAnimation(10, 15, kSlideAnimation, false)) EndSlideAtOnce();
+    if (!pageStays || ::IsRectEmpty(&m_final) || !StartAnimation(10, 15, kSlideAnimation, false)) EndSlideAtOnce();
+    if (!pageStays || alive.expired()) return false;
     AnnounceSelection(old);
     return true;
+}
+
+void CAnimationTabLayoutUI::HideUntilFirstStep(CControlUI* page)
+{
+    RevealSlidingPage();
+    m_sliding = page;
+    m_slidingAlive = page->WatchLifetime();
+    page->SetInternalVisible(false);
+}
+
+bool CAnimationTabLayoutUI::IsSliding(CControlUI* page) const
+{
+    return page && page == m_sliding && !m_slidingAlive.expired() && GetItemIndex(page) >= 0;
+}
+
+void CAnimationTabLayoutUI::RevealSlidingPage()
+{
+    // Only the slide's own hiding is undone: a page the application hid meanwhile stays hidden, and one
+    // that has left the layout is no longer the slide's.
+    CControlUI* page = m_sliding;
+    if (IsSliding(page)) page->SetInternalVisible(IsVisible());
+    m_sliding = nullptr;
 }
 
 void CAnimationTabLayoutUI::SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit)
@@ -54,8 +81,7 @@ void CAnimationTabLayoutUI::SetManager(CWindowUIManager* manager, CControlUI* pa
 
 void CAnimationTabLayoutUI::EndSlideAtOnce()
 {
-    if (CControlUI* page = GetItemAt(GetCurSel())) page->SetVisible(true);
-    m_shown = true;
+    RevealSlidingPage();
     m_current = m_final;
     OnAnimationStop(kSlideAnimation);
 }
@@ -94,11 +120,7 @@ void CAnimationTabLayoutUI::SetAttribute(const wchar_t* name, const wchar_t* val
 
 void CAnimationTabLayoutUI::OnAnimationStep(int totalFrames, int currentFrame, UINT)
 {
-    if (!m_shown) {
-        // The selected page, looked up now: the one the slide began with may have been removed since.
-        if (CControlUI* page = GetItemAt(GetCurSel())) page->SetVisible(true);
-        m_shown = true;
-    }
+    RevealSlidingPage();
     if (totalFrames <= 0) return;
     // Covers the start offset evenly, so the page never passes its place.
     m_offset = currentFrame < totalFrames ? m_startOffset * (totalFrames - 1 - currentFrame) / totalFrames : 0;

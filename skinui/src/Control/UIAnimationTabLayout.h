@@ -3,6 +3,8 @@
 #include "Control/UIAnimation.h"
 #include "Layout/TabLayoutUI.h"
 
+#include <memory>
+
 namespace SkinUI {
 
 // A tab layout that slides the newly selected page in from the side (or from above or below).
@@ -28,6 +30,12 @@ public:
     static constexpr UINT kSlideAnimation = 1;
 
 private:
+    // Hides the page to slide in by the layout's own means (its internal visibility), so that the slide
+    // shows again only what it hid.
+    void HideUntilFirstStep(CControlUI* page);
+    // Whether page is the one the slide hid, still alive and still one of this layout's pages.
+    bool IsSliding(CControlUI* page) const;
+    void RevealSlidingPage();
     // Shows the selected page in its final place when no slide can bring it there.
     void EndSlideAtOnce();
     // The final place moved by offset along the slide's axis.
@@ -42,7 +50,9 @@ private:
     LONG m_startOffset = 0;
     LONG m_offset = 0;
     bool m_placingForSlide = false;
-    bool m_shown = false;
+    // The page hidden until the slide's first step, and its lifetime: handlers may remove or delete it.
+    CControlUI* m_sliding = nullptr;
+    std::weak_ptr<void> m_slidingAlive;
 };
 
 }  // namespace SkinUI

@@ -87,6 +87,7 @@ void CCefUI::CCefUIImpl::OnDraggableRegionsChanged(CefRefPtr<CefBrowser> browser
 {
     if (!m_drag || !m_dragRegion || !browser) return;
     ::SetRectRgn(m_dragRegion, 0, 0, 0, 0);
+    m_dragRegionOrigin = POINT{0, 0};
     const float scale = Scale();
     for (const CefDraggableRegion& region : regions) {
         const CefRect bounds = LogicalToDevice(region.bounds, scale);
@@ -97,15 +98,25 @@ void CCefUI::CCefUIImpl::OnDraggableRegionsChanged(CefRefPtr<CefBrowser> browser
     auto host = browser->GetHost();
     if (!host) return;
     if (m_offscreen) {
-        // Off-screen the page lies at the control's place in the window that receives the clicks.
-        if (!UsesOsrWindow()) {
-            const RECT rc = ControlRect();
-            ::OffsetRgn(m_dragRegion, rc.left, rc.top);
-        }
+        PlaceDragRegion();
         ApplyDragRegion(UsesOsrWindow() ? m_osrWindow : ManagerWindow());
         return;
     }
     ::EnumChildWindows(host->GetWindowHandle(), &CCefUIImpl::ApplyDragRegionToChild, reinterpret_cast<LPARAM>(this));
+}
+
+void CCefUI::CCefUIImpl::PlaceDragRegion()
+{
+    // Off-screen without a window of its own the page lies at the control's place in the window that
+    // receives the clicks; the page's own windows, and the OSR window, move with the control.
+    POINT origin = {0, 0};
+    if (m_offscreen && !UsesOsrWindow()) {
+        const RECT rc = ControlRect();
+        origin = POINT{rc.left, rc.top};
+    }
+    if (!m_dragRegion || (origin.x == m_dragRegionOrigin.x && origin.y == m_dragRegionOrigin.y)) return;
+    ::OffsetRgn(m_dragRegion, origin.x - m_dragRegionOrigin.x, origin.y - m_dragRegionOrigin.y);
+    m_dragRegionOrigin = origin;
 }
 
 void CCefUI::CCefUIImpl::ApplyDragRegion(HWND window)

@@ -8,6 +8,8 @@
 #include "Internal/Cef/WndProcHookRegistry.h"
 #include "Utils/ProcessUtils.h"
 
+#include <utility>
+
 namespace SkinUI {
 namespace {
 
@@ -135,6 +137,7 @@ void CCefUI::CCefUIImpl::LoadUrl()
 
 void CCefUI::CCefUIImpl::OnControlMoved()
 {
+    PlaceDragRegion();
     auto host = Host();
     if (!host) return;
     const RECT rc = ControlRect();
@@ -148,6 +151,8 @@ void CCefUI::CCefUIImpl::FollowWindow()
     const HWND window = ManagerWindow();
     if (!m_browser || window == m_registeredWindow) return;
     const HWND left = m_registeredWindow;
+    // The window it leaves is closing its browsers, this one among them.
+    if (IsClosing(left)) m_closingForWindowLeft = true;
     LeaveHookRegistry(m_browser);
     m_registeredWindow = window;
     // Out of every window meanwhile, the browser waits unseen so that no window's end closes it.
@@ -180,6 +185,7 @@ void CCefUI::CCefUIImpl::SetBrowserVisible(bool visible)
 void CCefUI::CCefUIImpl::OnAfterCreated(CefRefPtr<CefBrowser> browser)
 {
     m_closing = false;
+    m_closingForWindowLeft = false;
     m_browser = browser;
     m_registeredWindow = ManagerWindow();
     if (!m_registeredWindow || !::IsWindow(m_registeredWindow)) {
@@ -236,14 +242,30 @@ void CCefUI::CCefUIImpl::LeaveHookRegistry(CefRefPtr<CefBrowser> browser)
         ::PostMessageW(window, WM_CLOSE, wParam, lParam);
 }
 
+bool CCefUI::CCefUIImpl::IsClosing(HWND window)
+{
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+    return window && WndProcHookRegistry::GetInstance().GetCloseRequest(window, wParam, lParam);
+}
+
 void CCefUI::CCefUIImpl::OnBeforeClose(CefRefPtr<CefBrowser> browser)
 {
     RemoveDragSubclasses();
     WatchDoubleClicks(false);
-    m_clientHandler->DetachDelegate();
     m_browser = nullptr;
-    ReleaseOpenGL();
+    // Closed for a window the view has left, the browser leaves the view without one where it shows now:
+    // it gets a new one there, or once it is in a window again, as when a browser arrives where it cannot
+    // be shown. A window that is closing too only waits for this one.
+    const bool replace = std::exchange(m_closingForWindowLeft, false) && !IsClosing(ManagerWindow());
     LeaveHookRegistry(browser);
+    if (!replace) {
+        m_clientHandler->DetachDelegate();
+        ReleaseOpenGL();
+        return;
+    }
+    ForgetCreation();
+    m_owner->m_created = CreateBrowser();
 }
 
 void CCefUI::CCefUIImpl::OnJSCall(CefRefPtr<CefBrowser>, CefRefPtr<CefListValue> arguments)

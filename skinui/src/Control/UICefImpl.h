@@ -124,6 +124,8 @@ private:
     // The child window at the control's place: the browser's own when windowed, the OSR window with OpenGL.
     HWND PlacedWindow() const;
     void LeaveHookRegistry(CefRefPtr<CefBrowser> browser);
+    // Whether the window's close request waits for its browsers.
+    static bool IsClosing(HWND window);
     void WatchDoubleClicks(bool watch);
     // Drops what a creation set up (refused by the engine, or its browser arrived with no window to show
     // it), so that the next attempt starts afresh.
@@ -155,6 +157,9 @@ private:
     CefMouseEvent LogicalEvent(POINT point, WPARAM wParam) const;
 
     // Draggable regions.
+    // Off-screen the region lies in the coordinates of the window that takes the clicks: it is moved to
+    // wherever the layout has put the view (the engine sends regions only when the page changes them).
+    void PlaceDragRegion();
     void ApplyDragRegion(HWND window);
     static BOOL CALLBACK ApplyDragRegionToChild(HWND child, LPARAM self);
     void RemoveDragSubclasses();
@@ -187,9 +192,14 @@ private:
     HWND m_osrWindow = nullptr;
     bool m_closing = false;
     HRGN m_dragRegion = nullptr;
+    // Where the page's top-left corner lies in m_dragRegion's coordinates.
+    POINT m_dragRegionOrigin = {0, 0};
     // The window the browser was registered under, kept past the manager's window handle.
     HWND m_registeredWindow = nullptr;
     std::vector<HWND> m_dragWindows;
+    // The browser's close began for a window the view has left since: once it has closed, the view gets a
+    // new one where it shows.
+    bool m_closingForWindowLeft = false;
     // The manager whose messages are watched for double clicks while a browser is present.
     CWindowUIManager* m_filterManager = nullptr;
 };

@@ -273,10 +273,17 @@ int CComboBoxUI::GetCurSel() const { return GetList() ? GetList()->GetCurSel() :
 bool CComboBoxUI::SelectItem(int index, bool)
 {
     CListUI* list = GetList();
-    if (!list || !list->SelectItem(index, false)) return false;
-    SetText(list->GetItemAt(index)->GetText());
+    if (!list) return false;
+    CControlUI* const asked = list->GetItemAt(index);
+    const auto alive = WatchLifetime();
+    if (!list->SelectItem(index, false) || alive.expired()) return false;
+    // The selection's handler may have taken entries out, the one asked for among them: the text is the
+    // one of the entry selected now.
+    list = GetList();
+    CControlUI* const selected = list ? list->GetItemAt(list->GetCurSel()) : nullptr;
+    if (selected) SetText(selected->GetText());
     Invalidate();
-    return true;
+    return selected && selected == asked;
 }
 
 CUIString CComboBoxUI::GetText() const

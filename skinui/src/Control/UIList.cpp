@@ -431,13 +431,18 @@ void CListUI::CompleteSelection(int index, CControlUI* control, bool takeFocus, 
 {
     m_curSel = index;
     m_selected.push_back(index);
-    // Scrolling and focus notify too: a handler may delete the list on the way.
+    // Scrolling and focus notify too: a handler may delete the list on the way, or take rows out or move
+    // them (this one among them). The selection then goes on only while the row is still the one
+    // selected, at the place it has now.
     const auto alive = WatchLifetime();
+    const auto stillSelected = [&] {
+        return !alive.expired() && m_curSel >= 0 && m_body->GetItemAt(m_curSel) == control;
+    };
     EnsureVisible(index);
-    if (alive.expired()) return;
+    if (!stillSelected()) return;
     if (takeFocus) control->SetFocus();
-    if (alive.expired() || !m_manager || !notify) return;
-    m_manager->SendNotify(this, L"itemselect", static_cast<WPARAM>(index), 0);
+    if (!stillSelected() || !m_manager || !notify) return;
+    m_manager->SendNotify(this, L"itemselect", static_cast<WPARAM>(m_curSel), 0);
 }
 
 bool CListUI::UnSelectItem(int index, bool others)

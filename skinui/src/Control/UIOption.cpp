@@ -52,10 +52,18 @@ void COptionUI::JoinGroup()
 
 void COptionUI::DeselectOtherMembers(bool notify)
 {
-    CPtrArray* members = m_manager->GetOptionGroup(m_group);
-    for (int i = 0; members && i < members->GetSize(); ++i) {
-        auto* member = static_cast<CControlUI*>(members->GetAt(i));
-        auto* option = member ? static_cast<COptionUI*>(member->GetInterface(L"Option")) : nullptr;
+    const CPtrArray* group = m_manager->GetOptionGroup(m_group);
+    if (!group) return;
+    // A member's Selected may be the application's, and change the group, end it or delete this option:
+    // the members are those of the group as it is when each one's turn comes.
+    const CPtrArray members(*group);
+    const auto alive = WatchLifetime();
+    for (int i = 0; i < members.GetSize(); ++i) {
+        if (alive.expired() || !m_manager) return;
+        group = m_manager->GetOptionGroup(m_group);
+        auto* member = static_cast<CControlUI*>(members[i]);
+        if (!group || group->Find(member) < 0) continue;
+        auto* option = static_cast<COptionUI*>(member->GetInterface(L"Option"));
         if (option && option != this) option->Selected(false, notify);
     }
 }

@@ -25,7 +25,8 @@ public:
 
 protected:
     // Makes the page at index the selected one: shown and focused, every other page hidden. False when
-    // the layout was deleted while the focus moved between its pages.
+    // the focus's handlers deleted the layout or took that page out of it (the selection is then what
+    // the removal left).
     bool ShowPage(int index);
     // Moves the focus on and sends "tabselect" (wParam the selected index, lParam the previous one).
     void AnnounceSelection(int old);

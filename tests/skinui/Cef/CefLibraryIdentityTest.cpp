@@ -32,6 +32,56 @@ std::wstring WriteFile(const std::wstring& name, const std::string& content) {
     return path;
 }
 
+// The stand-in read from its file, with where its export table and the entry of the interface record lie.
+struct StandInLayout {
+    std::string image = ReadAll(ProgramFolder() + L"libcef.dll");
+    size_t nt = 0;
+    size_t optional = 0;
+    const IMAGE_NT_HEADERS32* headers = nullptr;
+    const IMAGE_SECTION_HEADER* sections = nullptr;
+    DWORD exportsRva = 0;
+    DWORD exportsSize = 0;
+    size_t exports = 0;      // the export directory's file offset
+    size_t recordEntry = 0;  // the file offset of the record's entry in the export address table
+
+    StandInLayout() {
+        if (image.size() <= 0x40) return;
+        nt = static_cast<size_t>(*reinterpret_cast<const LONG*>(&image[0x3C]));
+        headers = reinterpret_cast<const IMAGE_NT_HEADERS32*>(&image[nt]);
+        optional = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader);
+        exportsRva = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
+        exportsSize = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].Size;
+        sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
+            &image[optional + headers->FileHeader.SizeOfOptionalHeader]);
+        exports = FileOffsetOf(exportsRva);
+        if (exports == 0) return;
+        const size_t names = FileOffsetOf(Directory()->AddressOfNames);
+        const size_t ordinals = FileOffsetOf(Directory()->AddressOfNameOrdinals);
+        for (DWORD i = 0; i < Directory()->NumberOfNames; ++i) {
+            const DWORD nameRva = *reinterpret_cast<const DWORD*>(&image[names + i * sizeof(DWORD)]);
+            if (std::strcmp(&image[FileOffsetOf(nameRva)], CEF_INTERFACE_IDENTITY_EXPORT) != 0) continue;
+            const WORD ordinal = *reinterpret_cast<const WORD*>(&image[ordinals + i * sizeof(WORD)]);
+            recordEntry = FileOffsetOf(Directory()->AddressOfFunctions) + ordinal * sizeof(DWORD);
+        }
+    }
+    bool IsWhole() const { return exports != 0 && recordEntry != 0; }
+    const IMAGE_EXPORT_DIRECTORY* Directory() const {
+        return reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(&image[exports]);
+    }
+    DWORD RecordRva() const { return *reinterpret_cast<const DWORD*>(&image[recordEntry]); }
+    // The section whose stored bytes hold an address, and where the address lies in the file.
+    const IMAGE_SECTION_HEADER* SectionOf(DWORD rva) const {
+        for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i)
+            if (rva >= sections[i].VirtualAddress && rva - sections[i].VirtualAddress < sections[i].SizeOfRawData)
+                return &sections[i];
+        return nullptr;
+    }
+    size_t FileOffsetOf(DWORD rva) const {
+        const IMAGE_SECTION_HEADER* section = SectionOf(rva);
+        return section ? static_cast<size_t>(section->PointerToRawData + (rva - section->VirtualAddress)) : size_t{0};
+    }
+};
+
 TEST(EngineLibraryIdentity, TheStandInBuiltForThisInterfaceIsAccepted) {
     EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"libcef.dll"), CefLibraryVerdict::Accepted);
     EXPECT_FALSE(ModuleCarriesInterfaceIdentity(::GetModuleHandleW(nullptr))) << "a loaded module without the record";
@@ -81,6 +131,23 @@ TEST(EngineLibraryIdentity, LoadingGivesTheSystemsErrorAndLetsGoOfTheFile) {
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_SUCCESS));
 }
 
+// An engine built with its record in a later section than the export table has the record's address above
+// the table: it is the record, not a forward, and the library is taken.
+TEST(EngineLibraryIdentity, ARecordLyingAboveTheExportTableIsFound) {
+    const StandInLayout layout;
+    ASSERT_TRUE(layout.IsWhole());
+    // Moved to just past the table, into the export section's stored bytes the table leaves free.
+    const DWORD above = layout.exportsRva + layout.exportsSize;
+    const IMAGE_SECTION_HEADER* section = layout.SectionOf(above);
+    ASSERT_NE(section, nullptr);
+    ASSERT_GE(section->VirtualAddress + section->SizeOfRawData - above, sizeof(CefInterfaceIdentity));
+    std::string image = layout.image;
+    std::memcpy(&image[layout.FileOffsetOf(above)], &layout.image[layout.FileOffsetOf(layout.RecordRva())],
+                sizeof(CefInterfaceIdentity));
+    std::memcpy(&image[layout.recordEntry], &above, sizeof(above));
+    EXPECT_EQ(CheckEngineLibraryFile(WriteFile(L"record-above-exports.dll", image)), CefLibraryVerdict::Accepted);
+}
+
 TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
     EXPECT_EQ(CheckEngineLibraryFile(ProgramFolder() + L"no-such-folder\\libcef.dll"), CefLibraryVerdict::Missing);
     EXPECT_EQ(CheckEngineLibraryFile(WriteFile(L"text-named-like-a-library.dll", "not a library at all")),
@@ -94,51 +161,27 @@ TEST(EngineLibraryIdentity, AnythingElseOfThatNameIsRefused) {
     // The stand-in with one mark of a library for this processor spoilt, with an export table that claims
     // more names than any engine has (it must be refused without trying to hold them all), or with a table
     // or the record starting in a section's stored bytes but running past them.
-    const std::string standInImage = ReadAll(ProgramFolder() + L"libcef.dll");
-    ASSERT_GT(standInImage.size(), 0x40u);
-    const size_t nt = static_cast<size_t>(*reinterpret_cast<const LONG*>(&standInImage[0x3C]));
-    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS32*>(&standInImage[nt]);
-    const size_t optional = nt + offsetof(IMAGE_NT_HEADERS32, OptionalHeader);
-    const DWORD exportsRva = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
-    const auto* sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
-        &standInImage[optional + headers->FileHeader.SizeOfOptionalHeader]);
-    // The section whose stored bytes hold an address, and where the address lies in the file.
-    const auto sectionOf = [&](DWORD rva) -> const IMAGE_SECTION_HEADER* {
-        for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i)
-            if (rva >= sections[i].VirtualAddress && rva - sections[i].VirtualAddress < sections[i].SizeOfRawData)
-                return &sections[i];
-        return nullptr;
-    };
-    const auto fileOffsetOf = [&](DWORD rva) {
-        const IMAGE_SECTION_HEADER* section = sectionOf(rva);
-        return section ? static_cast<size_t>(section->PointerToRawData + (rva - section->VirtualAddress)) : size_t{0};
-    };
+    const StandInLayout layout;
+    ASSERT_TRUE(layout.IsWhole());
+    const std::string& standInImage = layout.image;
+    const size_t nt = layout.nt;
+    const size_t optional = layout.optional;
+    const DWORD exportsRva = layout.exportsRva;
     const auto storedSizeFieldOf = [&](const IMAGE_SECTION_HEADER* section) {
         return static_cast<size_t>(reinterpret_cast<const char*>(&section->SizeOfRawData) - standInImage.data());
     };
-    const size_t exports = fileOffsetOf(exportsRva);
-    ASSERT_NE(exports, 0u);
-    // Where the record's entry in the export address table lies in the file.
-    const auto* directory = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(&standInImage[exports]);
-    size_t recordEntry = 0;
-    const size_t names = fileOffsetOf(directory->AddressOfNames);
-    const size_t ordinals = fileOffsetOf(directory->AddressOfNameOrdinals);
-    for (DWORD i = 0; i < directory->NumberOfNames; ++i) {
-        const DWORD nameRva = *reinterpret_cast<const DWORD*>(&standInImage[names + i * sizeof(DWORD)]);
-        if (std::strcmp(&standInImage[fileOffsetOf(nameRva)], CEF_INTERFACE_IDENTITY_EXPORT) != 0) continue;
-        const WORD ordinal = *reinterpret_cast<const WORD*>(&standInImage[ordinals + i * sizeof(WORD)]);
-        recordEntry = fileOffsetOf(directory->AddressOfFunctions) + ordinal * sizeof(DWORD);
-    }
-    ASSERT_NE(recordEntry, 0u);
+    const size_t exports = layout.exports;
+    const auto* directory = layout.Directory();
+    const size_t recordEntry = layout.recordEntry;
     // The record's section cut to end one byte before the record does: the rest of the record still lies in
     // the file, but the system would not map it.
-    const DWORD recordRva = *reinterpret_cast<const DWORD*>(&standInImage[recordEntry]);
-    const IMAGE_SECTION_HEADER* recordSection = sectionOf(recordRva);
+    const DWORD recordRva = layout.RecordRva();
+    const IMAGE_SECTION_HEADER* recordSection = layout.SectionOf(recordRva);
     ASSERT_NE(recordSection, nullptr);
     const DWORD storedShortOfRecordEnd =
         recordRva - recordSection->VirtualAddress + static_cast<DWORD>(sizeof(CefInterfaceIdentity)) - 1;
     // One name more than the export section stores from the name table on, while the ordinals still fit.
-    const IMAGE_SECTION_HEADER* exportSection = sectionOf(directory->AddressOfNames);
+    const IMAGE_SECTION_HEADER* exportSection = layout.SectionOf(directory->AddressOfNames);
     ASSERT_NE(exportSection, nullptr);
     const DWORD sectionEnd = exportSection->VirtualAddress + exportSection->SizeOfRawData;
     const DWORD namesPastSectionEnd = (sectionEnd - directory->AddressOfNames) / sizeof(DWORD) + 1;

@@ -29,6 +29,23 @@ protected:
         for (size_t at = journal.find(entry); at != std::wstring::npos; at = journal.find(entry, at + 1)) ++count;
         return count;
     }
+    // A left press at a point of the view that moves the window instead of reaching the page: a caption
+    // press at that point on the screen is posted to the window.
+    void ExpectPressMovesTheWindow(int viewX, int viewY) {
+        Press(WM_LBUTTONDOWN, MK_LBUTTON, viewX, viewY);
+        MSG drag = {};
+        ASSERT_TRUE(::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE))
+            << "the press reached the page: " << ViewJournal();
+        EXPECT_EQ(drag.wParam, static_cast<WPARAM>(HTCAPTION));
+        POINT screen = {kViewLeft + viewX, kViewTop + viewY};
+        ::ClientToScreen(host, &screen);
+        EXPECT_EQ(drag.lParam, MAKELPARAM(screen.x, screen.y));
+        EXPECT_FALSE(JournalHas(L"Click(")) << ViewJournal();
+    }
+    bool WindowMoveAsked() {
+        MSG drag = {};
+        return ::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE) != FALSE;
+    }
     void ShowPopup(const CefRect& rect, DWORD color) {
         auto render = Client()->GetRenderHandler();
         render->OnPopupShow(browser, true);
@@ -197,23 +214,33 @@ TEST_F(CefViewInputTest, APopupNeverMovesToNegativeCoordinates) {
 TEST_F(CefViewInputTest, APressInADraggableRegionMovesTheWindowInstead) {
     Client()->GetDragHandler()->OnDraggableRegionsChanged(
         browser, {CefDraggableRegion{CefRect{0, 0, 100, 20}, true}, CefDraggableRegion{CefRect{0, 0, 20, 20}, false}});
-    Press(WM_LBUTTONDOWN, MK_LBUTTON, 50, 5);
-    MSG drag = {};
-    ASSERT_TRUE(::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
-    EXPECT_EQ(drag.wParam, static_cast<WPARAM>(HTCAPTION));
-    POINT screen = {kViewLeft + 50, kViewTop + 5};
-    ::ClientToScreen(host, &screen);
-    EXPECT_EQ(drag.lParam, MAKELPARAM(screen.x, screen.y));
-    EXPECT_FALSE(JournalHas(L"Click(")) << ViewJournal();
+    ExpectPressMovesTheWindow(50, 5);
 
     // Outside the region, and in the hole cut into it, the page gets the click.
     Press(WM_LBUTTONDOWN, MK_LBUTTON, 50, 60);
     Press(WM_LBUTTONUP, 0, 50, 60);
     Press(WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
     Press(WM_LBUTTONUP, 0, 5, 5);
-    EXPECT_FALSE(::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    EXPECT_FALSE(WindowMoveAsked());
     EXPECT_TRUE(JournalHas(L"Click(50,60,0,0,1,16);")) << ViewJournal();
     EXPECT_TRUE(JournalHas(L"Click(5,5,0,0,1,16);")) << ViewJournal();
+}
+
+// The engine sends regions only when the page changes them. The layout moves the view 60 pixels down
+// after they came: a press on the page's title bar at its new place moves the window, and one where the
+// title bar was, above the view now, does not.
+TEST_F(CefViewInputTest, DraggableRegionsFollowTheViewWhereTheLayoutMovesIt) {
+    Client()->GetDragHandler()->OnDraggableRegionsChanged(browser, {CefDraggableRegion{CefRect{0, 0, 100, 20}, true}});
+    root->SetInset(RECT{kViewLeft, kViewTop + 60, 30, 40});
+    ASSERT_TRUE(PumpUntil([&] {
+        ::UpdateWindow(host);
+        return view->GetPos().top == kViewTop + 60;
+    }));
+    ExpectPressMovesTheWindow(50, 65);
+
+    Press(WM_LBUTTONDOWN, MK_LBUTTON, 50, 5);
+    Press(WM_LBUTTONUP, 0, 50, 5);
+    EXPECT_FALSE(WindowMoveAsked()) << "a press above the view moved the window";
 }
 
 TEST_F(CefViewInputTest, TooltipsOfThePageShowAtTheMouse) {

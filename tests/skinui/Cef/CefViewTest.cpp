@@ -399,6 +399,49 @@ TEST_F(CefViewTest, AViewMovedWhileItsBrowserIsBeingMadeGetsItInTheWindowShowing
     }
 }
 
+// The window's close waits for the view's browser to close; before that ends the view is moved into a
+// second window, or out of every window and into one later. The old browser closes for the first window,
+// and the view gets a new one in the window that shows it.
+TEST_F(CefViewTest, AViewMovedWhileItsBrowserClosesGetsANewOneInTheWindowShowingIt) {
+    for (const bool outOfEveryWindowMeanwhile : {false, true})
+    for (const wchar_t* attributes : {L"osr=\"true\"", L"osr=\"false\""}) {
+        SCOPED_TRACE(testing::Message() << attributes << (outOfEveryWindowMeanwhile ? " out of every window" : ""));
+        const bool windowed = std::wstring(attributes).find(L"false") != std::wstring::npos;
+        ASSERT_TRUE(OpenHost());
+        ShowView(attributes);
+        ASSERT_TRUE(arrived);
+        const int first = browserId;
+        const auto firstClosed = [first] { return Journal(first).find(L"Closed;") != std::wstring::npos; };
+        browser = nullptr;
+        ::SendMessageW(host, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(::IsWindow(host)) << "the window waits for its browser";
+        ASSERT_TRUE(JournalHas(L"CloseBrowser(0);"));
+        DoubleClickHostWindow other;
+        SkinUI::CContainerUI* const otherRoot = TakeViewOutBeside(other);
+        ASSERT_NE(nullptr, otherRoot);
+        if (outOfEveryWindowMeanwhile) {
+            ASSERT_TRUE(PumpUntil([&] { return firstClosed() && !::IsWindow(host); }));
+            EXPECT_FALSE(view->IsCreated()) << "without its browser the view still counts it as made";
+        }
+        otherRoot->Add(view);
+        ::ShowWindow(other, SW_SHOWNOACTIVATE);
+        ::UpdateWindow(other);
+        ASSERT_TRUE(PumpUntil(firstClosed));
+        ASSERT_TRUE(PumpUntil([&] { return NewestBrowserId() > first && Registry().BrowserCount(other) == 1; }))
+            << "no new browser came";
+        EXPECT_TRUE(view->IsCreated());
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(host); })) << "the first window stayed";
+        if (windowed) {
+            EXPECT_NE(nullptr, FirstChildOfClass(other, L"CefStandInBrowserWindow")) << "no page in the window";
+        } else {
+            EXPECT_TRUE(PumpUntil([&] { return Journal(NewestBrowserId()).find(L"Paint(") != std::wstring::npos; }));
+        }
+        ::SendMessageW(other, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(other); }));
+        EXPECT_TRUE(PumpUntil([] { return LiveBrowsers() == 0; }));
+    }
+}
+
 TEST_F(CefViewTest, AViewDeletedBeforeItsWindowDoesNotKeepTheWindowOpen) {
     ShowView(L"");
     ASSERT_TRUE(arrived);

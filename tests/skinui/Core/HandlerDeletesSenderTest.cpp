@@ -244,6 +244,56 @@ TEST_F(HandlerDeletesSenderTest, AnOptionDeletedByItsClickOrSelectionHandlerStop
     }
 }
 
+// An application's option that leaves its group as it is deselected, closing the panel it names.
+class PanelClosingOption : public COptionUI {
+public:
+    CContainerUI* root = nullptr;  // null until the case is set up
+    CControlUI* panel = nullptr;
+    void Selected(bool selected, bool notify) override
+    {
+        if (!selected && root && !GetGroup().IsEmpty()) {
+            SetGroup(nullptr);
+            if (panel && root->GetItemIndex(panel) >= 0) root->Remove(panel);
+        }
+        COptionUI::Selected(selected, notify);
+    }
+};
+
+// Selected by the application, an option deselects the other members of its group, and the group is looked
+// at again after each of them: a member that leaves it as it is deselected leaves the one after it to be
+// deselected all the same; one that closes the panel holding the selecting option ends the selection (and
+// the group) without the group being read once it has gone.
+TEST_F(HandlerDeletesSenderTest, AGroupMemberLeavingAsItIsDeselectedLeavesTheGroupWithOneSelection)
+{
+    auto* leaving = AddToRoot(new PanelClosingOption());
+    auto* selected = AddToRoot(new COptionUI());
+    auto* selecting = AddToRoot(new COptionUI());
+    for (COptionUI* option : {static_cast<COptionUI*>(leaving), selected, selecting}) option->SetGroup(L"first");
+    selected->Selected(true, false);
+    leaving->root = root;
+    selecting->Selected(true);
+    EXPECT_FALSE(selected->IsSelected()) << "two members of the group are selected";
+    EXPECT_TRUE(selecting->IsSelected());
+
+    auto* closing = AddToRoot(new PanelClosingOption());
+    closing->SetGroup(L"panels");
+    closing->Selected(true, false);
+    auto* panel = AddToRoot(new CHorizontalLayoutUI());
+    auto* neighbour = new COptionUI();
+    auto* closed = new COptionUI();
+    for (COptionUI* option : {neighbour, closed}) {
+        panel->Add(option);
+        option->SetGroup(L"panels");
+    }
+    closing->root = root;
+    closing->panel = panel;
+    const auto closedAlive = closed->WatchLifetime();
+    closed->Selected(true);
+    EXPECT_TRUE(closedAlive.expired());
+    EXPECT_EQ(nullptr, host.manager.GetOptionGroup(L"panels"));
+    EXPECT_FALSE(closing->IsSelected());
+}
+
 TEST_F(HandlerDeletesSenderTest, ACheckBoxDeletedByItsSelectionOrCheckHandlerStopsThere)
 {
     for (const wchar_t* type : {L"selectchanged", L"checkclick"}) {

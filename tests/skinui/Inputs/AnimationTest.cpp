@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <list>
 #include <vector>
 
 using namespace SkinUI;
@@ -220,6 +221,11 @@ TEST_F(AnimationTabTest, ASelectionMidSlideAimsAtTheLayoutsPlace)
     for (int tick = 0; tick < 6; ++tick) tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
     ASSERT_GT(tab->GetPos().left, 0);
     ASSERT_TRUE(tab->SelectItem(1));
+    // The slide under way gives way to a new one from its first frame: the page comes in from the left.
+    EXPECT_EQ(0, tab->GetCurrentFrame(CAnimationTabLayoutUI::kSlideAnimation));
+    EXPECT_FALSE(pages[1]->IsVisible());
+    tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    EXPECT_EQ(-348 * 14 / 15, tab->GetPos().left);
     EXPECT_TRUE(PumpUntil([this] { return !tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation); }));
     EXPECT_EQ(0, tab->GetPos().left);
     EXPECT_EQ(400, tab->GetPos().right);
@@ -251,6 +257,9 @@ TEST_F(AnimationTabTest, APageRemovedBeforeItsSlideShowsItIsLeftAlone)
     ASSERT_TRUE(tab->Remove(pages[2]));
     tab->SetAutoDestroy(true);
     EXPECT_EQ(0, tab->GetCurSel());
+    // Out of the layout its own setting decides; hidden by the application, the slide does not show it.
+    EXPECT_TRUE(pages[2]->IsVisible());
+    pages[2]->SetVisible(false);
     tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
     EXPECT_FALSE(pages[2]->IsVisible());
     EXPECT_TRUE(pages[0]->IsVisible());
@@ -319,7 +328,7 @@ TEST(AnimationTabAttributes, DirectionIsVerticalOnlyForTheExactWord)
     EXPECT_TRUE(tab.IsVerticalAnimation());
 }
 
-// Looks at the layout when "tabselect" arrives.
+// Looks at the layout when "tabselect" arrives, and hides the page when asked to.
 class SelectionWatch : public INotifyUI {
 public:
     CAnimationTabLayoutUI* tab = nullptr;
@@ -327,12 +336,14 @@ public:
     int selections = 0;
     bool pageShown = true;
     bool sliding = false;
+    bool hidePage = false;
     void Notify(NotifyMessage& msg) override
     {
         if (msg.sType != L"tabselect") return;
         ++selections;
         pageShown = page->IsVisible();
         sliding = tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation);
+        if (hidePage) page->SetVisible(false);
     }
 };
 
@@ -349,5 +360,94 @@ TEST_F(AnimationTabTest, TabSelectArrivesOnceThePageIsHiddenAndTheSlideRuns)
     EXPECT_TRUE(watch.sliding);
 }
 
-}  // namespace
+// The slide shows again only what it hid itself: a page the application hides as it hears of the
+// selection stays hidden, through the slide and after it.
+TEST_F(AnimationTabTest, APageTheApplicationHidesOnTabSelectStaysHidden)
+{
+    SelectionWatch watch;
+    watch.tab = tab;
+    watch.page = pages[1];
+    watch.hidePage = true;
+    host.manager.AddNotifier(&watch);
+    ASSERT_TRUE(tab->SelectItem(1));
+    host.manager.RemoveNotifier(&watch);
+    ASSERT_EQ(1, watch.selections);
+    tab->OnAnimationElapse(CAnimationTabLayoutUI::kSlideAnimation);
+    EXPECT_FALSE(pages[1]->IsVisible()) << "the slide's first step showed it again";
+    EXPECT_TRUE(PumpUntil([this] { return !tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation); }));
+    EXPECT_FALSE(pages[1]->IsVisible());
+    EXPECT_EQ(1, tab->GetCurSel());
+    // Shown by the application, it is there.
+    pages[1]->SetVisible(true);
+    EXPECT_TRUE(pages[1]->IsVisible());
+}
 
+// Removes a page from its tab layout when the control it watches loses the focus: a page that closes
+// itself (or another) as the focus leaves it.
+struct RemoveOnFocusLoss {
+    CTabLayoutUI* tab;  // null once the case is over
+    CControlUI* doomed;
+    bool Handle(void* param)
+    {
+        if (tab && static_cast<ControlEvent*>(param)->Type == EVT_KILLFOCUS && tab->GetItemIndex(doomed) >= 0)
+            tab->Remove(doomed);
+        return true;
+    }
+};
+
+// Three pages, the first focused; its focus-loss handler removes itself or the page being selected while
+// the third is selected. Both tab layouts find their pages again after the handler: the count and the
+// selection agree, the selected page is the one shown, and a page that went is never touched.
+TEST_F(AnimationTabTest, APageRemovedByTheFocusLossOfTheOldPageLeavesASelectionThatAgrees)
+{
+    std::list<RemoveOnFocusLoss> handlers;  // outlive the pages that call them
+    for (const bool sliding : {true, false})
+    for (const int doomedIndex : {0, 2}) {
+        SCOPED_TRACE(testing::Message() << (sliding ? "animated" : "plain") << " tab, page " << doomedIndex
+                                        << " removed");
+        CTabLayoutUI* layout = sliding ? new CAnimationTabLayoutUI() : new CTabLayoutUI();
+        CControlUI* page[3] = {};
+        for (CControlUI*& each : page) {
+            each = new CControlUI();
+            layout->Add(each);
+        }
+        // Deleted at once where nothing holds the deletion, so that a page used after it faults.
+        layout->SetDelayedDestroy(false);
+        host.manager.AttachRootControl(layout);
+        layout->SetPos(RECT{0, 0, 400, 200});
+        RemoveOnFocusLoss& handler = handlers.emplace_back(RemoveOnFocusLoss{layout, page[doomedIndex]});
+        page[0]->OnEvent += MakeDelegate(&handler, &RemoveOnFocusLoss::Handle);
+        page[0]->SetFocus();
+        ASSERT_TRUE(page[0]->IsFocused());
+        notes.seen.clear();
+        const bool selected = layout->SelectItem(2);
+        PumpUntil([&] {
+            auto* slide = static_cast<CAnimationTabLayoutUI*>(layout->GetInterface(L"AnimationTabLayout"));
+            return !slide || !slide->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation);
+        });
+        ASSERT_EQ(2, layout->GetCount());
+        const int sel = layout->GetCurSel();
+        ASSERT_GE(sel, 0);
+        ASSERT_LT(sel, 2);
+        EXPECT_TRUE(layout->GetItemAt(sel)->IsVisible());
+        EXPECT_FALSE(layout->GetItemAt(1 - sel)->IsVisible());
+        if (doomedIndex == 0) {
+            // The page asked for is selected at its new place, and announced there.
+            EXPECT_TRUE(selected);
+            EXPECT_EQ(layout->GetItemIndex(page[2]), sel);
+            EXPECT_EQ(1, notes.Count(L"tabselect"));
+            for (const NotifyMessage& note : notes.seen) {
+                if (note.sType != L"tabselect") continue;
+                EXPECT_EQ(static_cast<WPARAM>(sel), note.wParam);
+            }
+        } else {
+            // The page asked for went: the selection is the one its removal left, and none is announced.
+            EXPECT_FALSE(selected);
+            EXPECT_EQ(layout->GetItemIndex(page[0]), sel);
+            EXPECT_EQ(0, notes.Count(L"tabselect"));
+        }
+        handler.tab = nullptr;
+    }
+}
+
+}  // namespace

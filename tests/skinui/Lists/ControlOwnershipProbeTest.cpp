@@ -606,6 +606,33 @@ TEST_F(ControlOwnershipProbe, ComboItemSelectHandlerRemovesEveryEntry)
     EXPECT_EQ(0, combo->GetCount());
 }
 
+// Selected by the application: the selection's handler takes entries out, all of them or the one asked
+// for. The combo box shows the entry selected after that, and says the one asked for is not selected.
+TEST_F(ControlOwnershipProbe, ComboSelectedByTheApplicationWhoseHandlerTakesEntriesOut)
+{
+    for (const bool every : {true, false}) {
+        SCOPED_TRACE(every ? "every entry" : "the entry asked for");
+        Window a(kThreeEntryCombo);
+        ASSERT_NE(nullptr, a.root);
+        auto* combo = a.Find<CComboBoxUI>(L"combo");
+        ASSERT_NE(nullptr, combo);
+        combo->GetList()->SetDelayedDestroy(false);
+        CControlUI* const asked = combo->GetList()->GetItemAt(1);
+        a.notes.onNotify = [&](NotifyMessage& msg) {
+            if (msg.sType != L"itemselect" || combo->GetList()->GetItemIndex(asked) < 0) return;
+            if (every) combo->RemoveAll();
+            else combo->Remove(asked);
+        };
+        EXPECT_FALSE(combo->SelectItem(1));
+        a.notes.onNotify = nullptr;
+        // Taken out, the selected entry leaves the selection to the entry now in its place.
+        EXPECT_EQ(every ? 0 : 2, combo->GetCount());
+        EXPECT_EQ(every ? -1 : 1, combo->GetCurSel());
+        EXPECT_STREQ(every ? L"" : L"e2", combo->GetText().GetData());
+        FlushQuarantine();
+    }
+}
+
 // The drop list's window belongs to the window the combo box was first shown in.
 TEST_F(ControlOwnershipProbe, ComboMovedOnOutlivesTheWindowItCameFrom)
 {

@@ -357,6 +357,39 @@ TEST_F(ListTest, SelectingARowBelowTheViewScrollsItIntoView)
     EXPECT_EQ(716 - 290, spaced->GetScrollRange().cy);
 }
 
+// Bringing the row into view notifies "scroll": a handler that takes rows out on the way, those before the
+// row or the row itself, leaves the selection and its announcement naming the row where it is now.
+TEST_F(ListTest, RowsTakenOutAsTheSelectionScrollsLeaveItsAnnouncementTrue)
+{
+    for (const int removed : {0, 20}) {
+        SCOPED_TRACE(testing::Message() << "row " << removed << " taken out");
+        notes.seen.clear();
+        CListUI* list = PlainList(30, L"vscrollbar=\"true\" header=\"hidden\"");
+        ASSERT_NE(nullptr, list);
+        CControlUI* const asked = list->GetItemAt(20);
+        CControlUI* const doomed = list->GetItemAt(removed);
+        notes.onNotify = [&](NotifyMessage& msg) {
+            if (msg.sType == L"scroll" && list->GetItemIndex(doomed) >= 0) list->Remove(doomed);
+        };
+        list->SelectItem(20);
+        notes.onNotify = nullptr;
+        ASSERT_EQ(29, list->GetCount());
+        const int selected = list->GetCurSel();
+        ASSERT_GE(selected, 0);
+        EXPECT_TRUE(ItemAt(list, selected)->IsSelected());
+        EXPECT_EQ(1, list->GetSelectItemCount());
+        // One announcement, of the row selected at its present place.
+        ASSERT_EQ(1, ItemSelects());
+        for (const NotifyMessage& msg : notes.seen) {
+            if (msg.sType != L"itemselect") continue;
+            EXPECT_EQ(static_cast<WPARAM>(selected), msg.wParam);
+        }
+        // The row asked for, moved up by one; or, taken out itself, its neighbour in its place.
+        const int expected = removed == 0 ? list->GetItemIndex(asked) : 20;
+        EXPECT_EQ(expected, selected);
+    }
+}
+
 // 30 rows of 20 pixels in a 300-pixel body: the view scrolls 0..300, a page is the body's 300 pixels, and a
 // row chosen by a key is brought just inside the nearer edge. Rows of a fixed width stack like any others
 // (only container rows tile), so they scroll the same, and so do label rows under a fixed-width container.
