@@ -30,6 +30,12 @@ RECT WorkAreaOf(HWND hwnd)
     return info.rcWork;
 }
 
+SIZE WorkAreaSizeOf(HWND hwnd)
+{
+    const CUIRect work = WorkAreaOf(hwnd);
+    return SIZE{work.GetWidth(), work.GetHeight()};
+}
+
 void CopyText(wchar_t* target, size_t capacity, const wchar_t* text)
 {
     wcsncpy(target, text ? text : L"", capacity - 1);
@@ -53,12 +59,9 @@ void TakeEnabledState(CControlUI* item)
     item->SetEnabled(!separator && !item->GetName().IsEmpty() && (!state || state->enabled != 0));
 }
 
-// A sub-item waiting inside its item for the sub-menu: hidden, also when the item is shown again.
-void HideWaiting(CControlUI* item)
-{
-    item->SetVisible(false);
-    item->SetInternalVisible(false);
-}
+// A sub-item waiting inside its item for the sub-menu: hidden by its own flag, which showing the item again
+// leaves as it is.
+void HideWaiting(CControlUI* item) { item->SetVisible(false); }
 
 std::vector<CMenuElementUI*> MenuItemsOf(const CMenuUI& list)
 {
@@ -163,12 +166,12 @@ bool CMenuUI::AddAt(CControlUI* control, int index)
     CMenuElementUI* element = MenuElementOf(control);
     // Refused before its sub-items are hidden: a refused Add changes nothing.
     if (!element || !CanAdopt(element) || index < 0 || index > GetCount()) return false;
-    for (CMenuElementUI* sub : element->GetSubItems()) HideWaiting(sub);
+    for (CMenuElementUI* sub : element->GetSubItems()) sub->SetInternalVisible(false);
     if (!CListUI::AddAt(control, index)) return false;
     // Added to an open menu, it is enabled as the items were when the menu opened, and shown.
     if (m_menuWnd) {
         TakeEnabledState(element);
-        m_menuWnd->FitToItems();
+        m_menuWnd->FitToItems(*this);
     }
     return true;
 }
@@ -176,7 +179,7 @@ bool CMenuUI::AddAt(CControlUI* control, int index)
 bool CMenuUI::Remove(CControlUI* control)
 {
     if (!MenuElementOf(control) || !CListUI::Remove(control)) return false;
-    if (m_menuWnd) m_menuWnd->FitToItems();
+    if (m_menuWnd) m_menuWnd->FitToItems(*this);
     return true;
 }
 
@@ -248,7 +251,7 @@ std::vector<CControlUI*> CMenuElementUI::ChildrenWith(const std::vector<CMenuEle
     for (int i = 0; i < m_items.GetSize(); ++i) children.push_back(static_cast<CControlUI*>(m_items[i]));
     // Items the sub-menu let go of meanwhile (removed there) leave no gap; items the application added there
     // keep their place among the others, and those beyond the lent places follow the last of them.
-    int next = m_lentPlaces.empty() ? static_cast<int>(children.size()) : 0;
+    int next = static_cast<int>(children.size());
     for (size_t i = 0; i < lent.size(); ++i) {
         if (i < m_lentPlaces.size()) next = m_lentPlaces[i];
         const int at = std::min(next++, static_cast<int>(children.size()));
@@ -314,14 +317,11 @@ bool CMenuElementUI::AddAt(CControlUI* control, int index)
         return true;
     }
     std::vector<CControlUI*> children = Children();
-    if (!control || index < 0 || index > static_cast<int>(children.size())) return false;
+    if (index < 0 || index > static_cast<int>(children.size())) return false;
     children.insert(children.begin() + index, control);
     const int place = PlaceAmongItsKind(children, static_cast<size_t>(index));
-    if (item) {
-        // Shown in the sub-menu as the items it opened with.
-        item->SetVisible(true);
-        item->SetInternalVisible(true);
-    }
+    // Shown in the sub-menu as the items it opened with.
+    if (item) item->SetVisible(true);
     const bool added = item ? lentTo->AddAt(item, place) : CListContainerElementUI::AddAt(control, place);
     if (added) KeepPlacesOf(children);
     return added;
@@ -351,7 +351,6 @@ void CMenuElementUI::TakeBackSubItems(const std::vector<CMenuElementUI*>& items)
 {
     // They come back in the sub-menu's order, into their places.
     const std::vector<CControlUI*> children = ChildrenWith(items);
-    m_lentPlaces.clear();
     for (size_t at = 0; at < children.size(); ++at)
         if (CMenuElementUI* item = MenuElementOf(children[at])) TakeBackSubItem(item, static_cast<int>(at));
 }
@@ -744,13 +743,10 @@ void CMenuWnd::CloseMenu()
     m_closing = true;
 }
 
-void CMenuWnd::FitToItems()
+void CMenuWnd::FitToItems(CMenuUI& list)
 {
-    CMenuUI* layout = GetLayout();
-    if (m_closing || !layout || !m_hWnd || !::IsWindow(m_hWnd)) return;
-    const RECT work = WorkAreaOf(m_hWnd);
-    const SIZE size = layout->CalcDesiredSize(SIZE{work.right - work.left, work.bottom - work.top});
-    const RECT inset = layout->GetInset();
+    const SIZE size = list.CalcDesiredSize(WorkAreaSizeOf(m_hWnd));
+    const RECT inset = list.GetInset();
     RECT rc = {};
     ::GetWindowRect(m_hWnd, &rc);
     ::SetWindowPos(m_hWnd, nullptr, 0, 0, std::max<int>(rc.right - rc.left, size.cx), size.cy + inset.top + inset.bottom,
@@ -886,8 +882,7 @@ void CMenuWnd::PlaceTopLevel()
 {
     CControlUI* root = m_manager.GetRoot();
     if (!root) return;
-    const RECT work = WorkAreaOf(m_hWnd);
-    const SIZE size = root->CalcDesiredSize(SIZE{work.right - work.left, work.bottom - work.top});
+    const SIZE size = root->CalcDesiredSize(WorkAreaSizeOf(m_hWnd));
     m_manager.SetInitSize(size.cx, size.cy, false);
     RECT rc = {m_basePoint.x, m_basePoint.y, m_basePoint.x + size.cx, m_basePoint.y + size.cy};
     if (m_alignment & kAlignRight) ::OffsetRect(&rc, -size.cx, 0);
@@ -903,7 +898,7 @@ void CMenuWnd::PlaceTopLevel()
 void CMenuWnd::PlaceSubMenu()
 {
     const RECT work = WorkAreaOf(m_hWnd);
-    const SIZE available = {work.right - work.left, work.bottom - work.top};
+    const SIZE available = WorkAreaSizeOf(m_hWnd);
     int width = 0, height = 0;
     for (int i = 0; i < m_layout->GetCount(); ++i) {
         const SIZE desired = m_layout->GetItemAt(i)->CalcDesiredSize(available);

@@ -229,7 +229,7 @@ public:
     // (which may be handling one of them) and go with it.
     void ForgetOwner();
     // Items added to its list or taken from it while it is open: the window takes their size where it stands.
-    void FitToItems();
+    void FitToItems(CMenuUI& list);
     // Takes a lent sub-item out of this window's list; false when the list does not hold it.
     bool ReturnLentItem(CMenuElementUI* item);
     // The list while it holds the items lent by the element that opened this sub-menu; none otherwise.

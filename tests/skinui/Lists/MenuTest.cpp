@@ -173,6 +173,9 @@ TEST_F(MenuTest, OpensAtThePointWithNamelessItemsDisabledAndThinSeparators)
     EXPECT_EQ(6, Item(L"sep")->GetFixedHeight());
     EXPECT_FALSE(Item(L"sep")->IsMouseEnabled());
     EXPECT_FALSE(Item(L"m1")->IsVisible());
+    CLabelUI notAnItem;
+    EXPECT_FALSE(menu->GetLayout()->Add(&notAnItem));
+    EXPECT_FALSE(menu->GetLayout()->AddAt(&notAnItem, 0));
 }
 
 TEST_F(MenuTest, HoveringAParentOpensOneSubMenuAndASiblingLeafClosesIt)
@@ -648,7 +651,7 @@ TEST_F(MenuTest, ASubItemRemovedWhileItsSubMenuIsOpenStaysRemoved)
 
 // "more" and its item "deep" hold a plain child among their sub-items.
 const wchar_t* kBusyMenuXml =
-    L"<Window><Menu><MenuElement name=\"open\" text=\"Open\"/>"
+    L"<Window><Default name=\"Menu\" value=\"inset=&quot;0,3,0,5&quot;\"/><Menu><MenuElement name=\"open\" text=\"Open\"/>"
     L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m0\" text=\"M0\"/><MenuElement name=\"m1\" text=\"M1\"/>"
     L"<Label name=\"badge\"/><MenuElement name=\"m2\" text=\"M2\"/>"
     L"<MenuElement name=\"deep\" text=\"Deep\"><MenuElement name=\"d0\" text=\"D0\"/><Label name=\"tag\"/>"
@@ -709,8 +712,15 @@ TEST_F(MenuTest, AnItemAnswersAlikeWhetherItsSubMenuIsOpenOrNot)
         {"Remove the plain child",
          [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->Remove(PlainChildOf(item))); }},
         {"RemoveAt 2", [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->RemoveAt(2)); }},
-        {"SetItemIndex",
+        {"SetItemIndex to the head",
          [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->SetItemIndex(item->GetSubItems().back(), 0)); }},
+        {"SetItemIndex 2",
+         [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->SetItemIndex(item->GetSubItems().front(), 2)); }},
+        {"Remove what it does not hold",
+         [&](CMenuElementUI* item, CMenuElementUI*) {
+             CLabelUI stranger;
+             return answer(item->Remove(&stranger));
+         }},
         {"GetItemIndex",
          [](CMenuElementUI* item, CMenuElementUI*) { return std::to_wstring(item->GetItemIndex(item->GetSubItems()[2])); }},
     };
@@ -724,6 +734,7 @@ TEST_F(MenuTest, AnItemAnswersAlikeWhetherItsSubMenuIsOpenOrNot)
         auto* fresh = new CMenuElementUI();
         fresh->SetName(L"fresh");
         fresh->SetText(L"Fresh");
+        fresh->SetVisible(false);  // a sub-menu shows its items whatever they were
         return fresh;
     };
     const auto close = [](CMenuWnd* top) {
@@ -754,6 +765,8 @@ TEST_F(MenuTest, AnItemAnswersAlikeWhetherItsSubMenuIsOpenOrNot)
             CMenuWnd* sub = third ? HoverOpen(*second, L"deep") : second;
             ASSERT_NE(nullptr, sub);
             const HWND subHwnd = sub->GetHWND();
+            RECT opened = {};
+            ::GetWindowRect(subHwnd, &opened);
             item = static_cast<CMenuElementUI*>((third ? second : top)->GetManager().FindControl(level));
             ASSERT_NE(nullptr, item);
             ASSERT_EQ(sub, item->GetSubMenuWindow());
@@ -768,6 +781,9 @@ TEST_F(MenuTest, AnItemAnswersAlikeWhetherItsSubMenuIsOpenOrNot)
             CMenuUI* list = sub->GetLayout();
             EXPECT_EQ(client.bottom - list->GetInset().bottom, list->GetItemAt(list->GetCount() - 1)->GetPos().bottom)
                 << "the sub-menu does not fit its items";
+            RECT now = {};
+            ::GetWindowRect(subHwnd, &now);
+            EXPECT_EQ(opened.right - opened.left, now.right - now.left) << "items as wide as the others widened it";
             if (fresh->GetParent()) {
                 EXPECT_TRUE(fresh->IsVisible());
                 EXPECT_FALSE(fresh->IsEnabled()) << "the item state table has it disabled";
@@ -782,6 +798,30 @@ TEST_F(MenuTest, AnItemAnswersAlikeWhetherItsSubMenuIsOpenOrNot)
             ASSERT_TRUE(close(top));
         }
     }
+}
+
+// The menu lays its items out anew while a sub-menu is open: a floating part of the item that opened it
+// moves with the item.
+TEST_F(MenuTest, AFloatingPartOfAnItemMovesWithItWhileItsSubMenuIsOpen)
+{
+    ::DestroyWindow(hwnd);
+    ASSERT_TRUE(PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); }));
+    CMenuWnd* top = OpenMenu(L"<Window><Menu><MenuElement name=\"open\" text=\"Open\"/>"
+                             L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m1\" text=\"M1\"/>"
+                             L"<Label name=\"badge\" float=\"true\" pos=\"100,5,120,25\"/></MenuElement></Menu></Window>",
+                             &host.manager, &states);
+    hwnd = top->GetHWND();
+    ::UpdateWindow(hwnd);
+    auto* more = static_cast<CMenuElementUI*>(top->GetManager().FindControl(L"more"));
+    CControlUI* badge = top->GetManager().FindControl(L"badge");
+    ASSERT_NE(nullptr, badge);
+    ASSERT_EQ(more->GetPos().top + 5, badge->GetPos().top);
+    ASSERT_NE(nullptr, HoverOpen(*top, L"more"));
+    auto* head = new CMenuElementUI();
+    head->SetName(L"head");
+    ASSERT_TRUE(top->GetLayout()->AddAt(head, 0));
+    ::UpdateWindow(hwnd);
+    EXPECT_EQ(more->GetPos().top + 5, badge->GetPos().top) << "the badge stayed where its item was";
 }
 
 // Three levels open, a third-level leaf hovered and pressed: the application removes the top item, closes
