@@ -675,6 +675,14 @@ std::wstring ItemsOf(CMenuUI* list)
     return names;
 }
 
+// The sub-item at the index (from the end when negative), none when there is none.
+CMenuElementUI* SubItemOf(CMenuElementUI* item, int index)
+{
+    const std::vector<CMenuElementUI*> items = item->GetSubItems();
+    const int at = index < 0 ? static_cast<int>(items.size()) + index : index;
+    return at >= 0 && at < static_cast<int>(items.size()) ? items[static_cast<size_t>(at)] : nullptr;
+}
+
 CControlUI* PlainChildOf(CMenuElementUI* item)
 {
     for (int i = 0; i < item->GetCount(); ++i)
@@ -708,21 +716,21 @@ TEST_F(MenuTest, AnItemAnswersAlikeWhetherItsSubMenuIsOpenOrNot)
              return answer(item->AddAt(plain, 1));
          }},
         {"Remove a sub-item",
-         [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->Remove(item->GetSubItems()[1])); }},
+         [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->Remove(SubItemOf(item, 1))); }},
         {"Remove the plain child",
          [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->Remove(PlainChildOf(item))); }},
         {"RemoveAt 2", [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->RemoveAt(2)); }},
         {"SetItemIndex to the head",
-         [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->SetItemIndex(item->GetSubItems().back(), 0)); }},
+         [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->SetItemIndex(SubItemOf(item, -1), 0)); }},
         {"SetItemIndex 2",
-         [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->SetItemIndex(item->GetSubItems().front(), 2)); }},
+         [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->SetItemIndex(SubItemOf(item, 0), 2)); }},
         {"Remove what it does not hold",
          [&](CMenuElementUI* item, CMenuElementUI*) {
              CLabelUI stranger;
              return answer(item->Remove(&stranger));
          }},
         {"GetItemIndex",
-         [](CMenuElementUI* item, CMenuElementUI*) { return std::to_wstring(item->GetItemIndex(item->GetSubItems()[2])); }},
+         [](CMenuElementUI* item, CMenuElementUI*) { return std::to_wstring(item->GetItemIndex(SubItemOf(item, 2))); }},
     };
     ::DestroyWindow(hwnd);
     ASSERT_TRUE(PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); }));
