@@ -30,6 +30,12 @@ RECT WorkAreaOf(HWND hwnd)
     return info.rcWork;
 }
 
+SIZE WorkAreaSizeOf(HWND hwnd)
+{
+    const CUIRect work = WorkAreaOf(hwnd);
+    return SIZE{work.GetWidth(), work.GetHeight()};
+}
+
 void CopyText(wchar_t* target, size_t capacity, const wchar_t* text)
 {
     wcsncpy(target, text ? text : L"", capacity - 1);
@@ -41,6 +47,36 @@ MenuItemState* StateOf(const CUIString& name)
     CUIStringPtrMap* table = GetMenuObserver().GetItemStateTable();
     if (!table || name.IsEmpty()) return nullptr;
     return static_cast<MenuItemState*>(table->Find(name));
+}
+
+// An item shown in a menu window: a nameless one is disabled, a named one as the item state table says. A
+// separator stays disabled even when named: no key or click may pick it.
+void TakeEnabledState(CControlUI* item)
+{
+    const MenuItemState* state = StateOf(item->GetName());
+    const CMenuElementUI* element = MenuElementOf(item);
+    const bool separator = element && element->IsSeparator();
+    item->SetEnabled(!separator && !item->GetName().IsEmpty() && (!state || state->enabled != 0));
+}
+
+// A sub-item waiting inside its item for the sub-menu: hidden by its own flag, which showing the item again
+// leaves as it is.
+void HideWaiting(CControlUI* item) { item->SetVisible(false); }
+
+std::vector<CMenuElementUI*> MenuItemsOf(const CMenuUI& list)
+{
+    std::vector<CMenuElementUI*> items;
+    for (int i = 0; i < list.GetCount(); ++i)
+        if (CMenuElementUI* item = MenuElementOf(list.GetItemAt(i))) items.push_back(item);
+    return items;
+}
+
+// Where the child at the index stands among the children of its kind (sub-items, or the others).
+int PlaceAmongItsKind(const std::vector<CControlUI*>& children, size_t index)
+{
+    const bool subItem = MenuElementOf(children[index]) != nullptr;
+    return static_cast<int>(std::count_if(children.begin(), children.begin() + static_cast<std::ptrdiff_t>(index),
+                                          [subItem](CControlUI* child) { return (MenuElementOf(child) != nullptr) == subItem; }));
 }
 
 }  // namespace
@@ -123,24 +159,29 @@ void* CMenuUI::GetInterface(const wchar_t* name)
     return CListUI::GetInterface(name);
 }
 
-bool CMenuUI::Add(CControlUI* control)
-{
-    CMenuElementUI* element = MenuElementOf(control);
-    // Refused before its sub-items are hidden: a refused Add changes nothing.
-    if (!element || !CanAdopt(element)) return false;
-    for (CMenuElementUI* sub : element->GetSubItems()) sub->SetInternalVisible(false);
-    return CListUI::Add(control);
-}
+bool CMenuUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
 
 bool CMenuUI::AddAt(CControlUI* control, int index)
 {
     CMenuElementUI* element = MenuElementOf(control);
-    if (!element || !CanAdopt(element)) return false;
+    // Refused before its sub-items are hidden: a refused Add changes nothing.
+    if (!element || !CanAdopt(element) || index < 0 || index > GetCount()) return false;
     for (CMenuElementUI* sub : element->GetSubItems()) sub->SetInternalVisible(false);
-    return CListUI::AddAt(control, index);
+    if (!CListUI::AddAt(control, index)) return false;
+    // Added to an open menu, it is enabled as the items were when the menu opened, and shown.
+    if (m_menuWnd) {
+        TakeEnabledState(element);
+        m_menuWnd->FitToItems(*this);
+    }
+    return true;
 }
 
-bool CMenuUI::Remove(CControlUI* control) { return MenuElementOf(control) && CListUI::Remove(control); }
+bool CMenuUI::Remove(CControlUI* control)
+{
+    if (!MenuElementOf(control) || !CListUI::Remove(control)) return false;
+    if (m_menuWnd) m_menuWnd->FitToItems(*this);
+    return true;
+}
 
 int CMenuUI::GetItemIndex(CControlUI* control) const
 {
@@ -197,9 +238,93 @@ void CMenuElementUI::SetManager(CWindowUIManager* manager, CControlUI* parent, b
 std::vector<CMenuElementUI*> CMenuElementUI::GetSubItems() const
 {
     std::vector<CMenuElementUI*> items;
-    for (int i = 0; i < m_items.GetSize(); ++i)
-        if (CMenuElementUI* element = MenuElementOf(static_cast<CControlUI*>(m_items[i]))) items.push_back(element);
+    for (CControlUI* child : Children())
+        if (CMenuElementUI* element = MenuElementOf(child)) items.push_back(element);
     return items;
+}
+
+CMenuUI* CMenuElementUI::GetLentList() const { return m_subMenu ? m_subMenu->GetLentList() : nullptr; }
+
+std::vector<CControlUI*> CMenuElementUI::ChildrenWith(const std::vector<CMenuElementUI*>& lent) const
+{
+    std::vector<CControlUI*> children;
+    for (int i = 0; i < m_items.GetSize(); ++i) children.push_back(static_cast<CControlUI*>(m_items[i]));
+    // Items the sub-menu let go of meanwhile (removed there) leave no gap; items the application added there
+    // keep their place among the others, and those beyond the lent places follow the last of them.
+    int next = static_cast<int>(children.size());
+    for (size_t i = 0; i < lent.size(); ++i) {
+        if (i < m_lentPlaces.size()) next = m_lentPlaces[i];
+        const int at = std::min(next++, static_cast<int>(children.size()));
+        children.insert(children.begin() + at, lent[i]);
+    }
+    return children;
+}
+
+std::vector<CControlUI*> CMenuElementUI::Children() const
+{
+    CMenuUI* lentTo = GetLentList();
+    return ChildrenWith(lentTo ? MenuItemsOf(*lentTo) : std::vector<CMenuElementUI*>());
+}
+
+void CMenuElementUI::KeepPlacesOf(const std::vector<CControlUI*>& children)
+{
+    m_lentPlaces.clear();
+    for (size_t at = 0; at < children.size(); ++at)
+        if (MenuElementOf(children[at])) m_lentPlaces.push_back(static_cast<int>(at));
+}
+
+int CMenuElementUI::GetCount() const { return static_cast<int>(Children().size()); }
+
+CControlUI* CMenuElementUI::GetItemAt(int index) const
+{
+    const std::vector<CControlUI*> children = Children();
+    return index >= 0 && index < static_cast<int>(children.size()) ? children[static_cast<size_t>(index)] : nullptr;
+}
+
+int CMenuElementUI::GetItemIndex(CControlUI* control) const
+{
+    const std::vector<CControlUI*> children = Children();
+    const auto it = std::find(children.begin(), children.end(), control);
+    return it == children.end() ? -1 : static_cast<int>(it - children.begin());
+}
+
+bool CMenuElementUI::SetItemIndex(CControlUI* control, int index)
+{
+    CMenuUI* lentTo = GetLentList();
+    if (!lentTo) return CListContainerElementUI::SetItemIndex(control, index);
+    std::vector<CControlUI*> children = Children();
+    const auto it = std::find(children.begin(), children.end(), control);
+    if (it == children.end()) return false;
+    children.erase(it);
+    const size_t at = static_cast<size_t>(std::clamp(index, 0, static_cast<int>(children.size())));
+    children.insert(children.begin() + static_cast<std::ptrdiff_t>(at), control);
+    const int place = PlaceAmongItsKind(children, at);
+    const bool moved = MenuElementOf(control) ? lentTo->SetItemIndex(control, place)
+                                              : CListContainerElementUI::SetItemIndex(control, place);
+    if (moved) KeepPlacesOf(children);
+    return moved;
+}
+
+bool CMenuElementUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
+
+bool CMenuElementUI::AddAt(CControlUI* control, int index)
+{
+    CMenuElementUI* item = MenuElementOf(control);
+    CMenuUI* lentTo = GetLentList();
+    if (!lentTo) {
+        if (!CListContainerElementUI::AddAt(control, index)) return false;
+        if (item) HideWaiting(item);
+        return true;
+    }
+    std::vector<CControlUI*> children = Children();
+    if (index < 0 || index > static_cast<int>(children.size())) return false;
+    children.insert(children.begin() + index, control);
+    const int place = PlaceAmongItsKind(children, static_cast<size_t>(index));
+    // Shown in the sub-menu as the items it opened with.
+    if (item) item->SetVisible(true);
+    const bool added = item ? lentTo->AddAt(item, place) : CListContainerElementUI::AddAt(control, place);
+    if (added) KeepPlacesOf(children);
+    return added;
 }
 
 bool CMenuElementUI::HasSubItems() const { return m_subMenu || !GetSubItems().empty(); }
@@ -207,14 +332,13 @@ bool CMenuElementUI::HasSubItems() const { return m_subMenu || !GetSubItems().em
 std::vector<CMenuElementUI*> CMenuElementUI::LendSubItems()
 {
     std::vector<CMenuElementUI*> lent;
-    m_lent.clear();
+    KeepPlacesOf(ChildrenWith({}));
     for (int i = 0; i < m_items.GetSize();) {
         CMenuElementUI* element = MenuElementOf(static_cast<CControlUI*>(m_items[i]));
         if (!element) {
             ++i;
             continue;
         }
-        m_lent.push_back(LentSubItem{element, i + static_cast<int>(lent.size())});
         m_items.Remove(i);
         // Free of this element and its window, so that the sub-menu can take it.
         element->SetManager(nullptr, nullptr, false);
@@ -225,23 +349,10 @@ std::vector<CMenuElementUI*> CMenuElementUI::LendSubItems()
 
 void CMenuElementUI::TakeBackSubItems(const std::vector<CMenuElementUI*>& items)
 {
-    // They come back in the sub-menu's order, into the places the lent ones left: items the sub-menu let go
-    // of meanwhile (removed there) leave no gap, and items the application added there keep their place
-    // among the others (those beyond the lent places follow the last of them).
-    std::vector<int> places;
-    for (const LentSubItem& lent : m_lent) places.push_back(lent.at);
-    std::sort(places.begin(), places.end());
-    int next = places.empty() ? m_items.GetSize() : 0;
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (i < places.size()) next = places[i];
-        TakeBackSubItem(items[i], next++);
-    }
-    m_lent.clear();
-}
-
-std::vector<CMenuElementUI::LentSubItem>::iterator CMenuElementUI::FindLent(const CMenuElementUI* item)
-{
-    return std::find_if(m_lent.begin(), m_lent.end(), [item](const LentSubItem& lent) { return lent.item == item; });
+    // They come back in the sub-menu's order, into their places.
+    const std::vector<CControlUI*> children = ChildrenWith(items);
+    for (size_t at = 0; at < children.size(); ++at)
+        if (CMenuElementUI* item = MenuElementOf(children[at])) TakeBackSubItem(item, static_cast<int>(at));
 }
 
 void CMenuElementUI::TakeBackSubItem(CMenuElementUI* item, int at)
@@ -250,8 +361,7 @@ void CMenuElementUI::TakeBackSubItem(CMenuElementUI* item, int at)
     // Hidden while it has no owner: a selected sub-item that left its selection now would take away the
     // selection of this element's menu, which keeps this element selected.
     item->SetOwner(nullptr);
-    item->SetVisible(false);
-    item->SetInternalVisible(false);
+    HideWaiting(item);
     item->SetOwner(GetOwnerMenu());
     // Initialised in the sub-menu already: bound and named here again, not initialised once more.
     if (m_manager) m_manager->InitControls(item, this, false);
@@ -260,30 +370,26 @@ void CMenuElementUI::TakeBackSubItem(CMenuElementUI* item, int at)
 
 bool CMenuElementUI::Remove(CControlUI* control)
 {
+    if (!GetLentList()) return CListContainerElementUI::Remove(control);
+    std::vector<CControlUI*> children = Children();
+    const auto it = std::find(children.begin(), children.end(), control);
+    if (it == children.end()) return false;
+    children.erase(it);
+    // Back from the sub-menu first, it goes as this element's other children go.
     CMenuElementUI* item = MenuElementOf(control);
-    const auto lent = FindLent(item);
-    if (!item || lent == m_lent.end() || !m_subMenu || !m_subMenu->ReturnLentItem(item))
-        return CListContainerElementUI::Remove(control);
-    const int at = lent->at;
-    m_lent.erase(lent);
-    TakeBackSubItem(item, at);
+    if (item && m_subMenu->ReturnLentItem(item)) TakeBackSubItem(item, m_items.GetSize());
     const bool removed = CListContainerElementUI::Remove(control);
-    for (LentSubItem& later : m_lent)
-        if (later.at > at) --later.at;
+    KeepPlacesOf(children);
     return removed;
 }
 
 void CMenuElementUI::RemoveAll()
 {
     // The lent sub-items go with the others, not back to this element later.
-    while (!m_lent.empty()) {
-        if (!m_subMenu || !m_subMenu->ReturnLentItem(m_lent.back().item)) {
-            m_lent.pop_back();
-            continue;
-        }
-        TakeBackSubItem(m_lent.back().item, m_lent.back().at);
-        m_lent.pop_back();
-    }
+    if (CMenuUI* lentTo = GetLentList())
+        for (CMenuElementUI* item : MenuItemsOf(*lentTo))
+            if (m_subMenu->ReturnLentItem(item)) TakeBackSubItem(item, m_items.GetSize());
+    m_lentPlaces.clear();
     CListContainerElementUI::RemoveAll();
 }
 
@@ -637,6 +743,16 @@ void CMenuWnd::CloseMenu()
     m_closing = true;
 }
 
+void CMenuWnd::FitToItems(CMenuUI& list)
+{
+    const SIZE size = list.CalcDesiredSize(WorkAreaSizeOf(m_hWnd));
+    const RECT inset = list.GetInset();
+    RECT rc = {};
+    ::GetWindowRect(m_hWnd, &rc);
+    ::SetWindowPos(m_hWnd, nullptr, 0, 0, std::max<int>(rc.right - rc.left, size.cx), size.cy + inset.top + inset.bottom,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CMenuWnd::CloseIfHeld()
 {
     if (!m_closeHeld) return;
@@ -677,22 +793,22 @@ void CMenuWnd::ForgetOwner()
 {
     if (m_layout) m_layout->GetList()->SetAutoDestroy(true);
     m_owner = nullptr;
+    m_lending = false;
     CloseMenu();
 }
 
 void CMenuWnd::GiveBackItems()
 {
-    if (!m_owner || !m_layout) return;
-    std::vector<CMenuElementUI*> items;
-    for (int i = 0; i < m_layout->GetCount(); ++i)
-        if (CMenuElementUI* item = MenuElementOf(m_layout->GetItemAt(i))) items.push_back(item);
+    if (!m_owner || !m_lending) return;
+    m_lending = false;
+    const std::vector<CMenuElementUI*> items = MenuItemsOf(*m_layout);
     RemoveLent([this] { m_layout->RemoveAll(); });
     m_owner->TakeBackSubItems(items);
 }
 
 bool CMenuWnd::ReturnLentItem(CMenuElementUI* item)
 {
-    if (!m_owner || !m_layout || m_layout->GetItemIndex(item) < 0) return false;
+    if (!m_owner || !m_lending || m_layout->GetItemIndex(item) < 0) return false;
     RemoveLent([this, item] { m_layout->Remove(item); });
     return true;
 }
@@ -738,6 +854,7 @@ void CMenuWnd::OnCreate()
         }
         // Lent by the owner element and given back at closing; one the application removes here is deleted.
         for (CMenuElementUI* sub : m_owner->LendSubItems()) m_layout->Add(sub);
+        m_lending = true;
         if (ownerManager) {
             ownerManager->GetShadow()->CopyShadow(shadow);
             m_manager.SetLayered(ownerManager->IsLayered());
@@ -755,14 +872,7 @@ void CMenuWnd::OnCreate()
     }
     if (CMenuUI* layout = GetLayout()) {
         layout->SetMenuWnd(this);
-        for (int i = 0; i < layout->GetCount(); ++i) {
-            CControlUI* item = layout->GetItemAt(i);
-            const MenuItemState* state = StateOf(item->GetName());
-            // A separator stays disabled even when named: no key or click may pick it.
-            const CMenuElementUI* element = MenuElementOf(item);
-            const bool separator = element && element->IsSeparator();
-            item->SetEnabled(!separator && !item->GetName().IsEmpty() && (!state || state->enabled != 0));
-        }
+        for (int i = 0; i < layout->GetCount(); ++i) TakeEnabledState(layout->GetItemAt(i));
     }
     shadow->ShowShadow(shadowWasShown);
     shadow->Create(&m_manager);
@@ -772,8 +882,7 @@ void CMenuWnd::PlaceTopLevel()
 {
     CControlUI* root = m_manager.GetRoot();
     if (!root) return;
-    const RECT work = WorkAreaOf(m_hWnd);
-    const SIZE size = root->CalcDesiredSize(SIZE{work.right - work.left, work.bottom - work.top});
+    const SIZE size = root->CalcDesiredSize(WorkAreaSizeOf(m_hWnd));
     m_manager.SetInitSize(size.cx, size.cy, false);
     RECT rc = {m_basePoint.x, m_basePoint.y, m_basePoint.x + size.cx, m_basePoint.y + size.cy};
     if (m_alignment & kAlignRight) ::OffsetRect(&rc, -size.cx, 0);
@@ -789,7 +898,7 @@ void CMenuWnd::PlaceTopLevel()
 void CMenuWnd::PlaceSubMenu()
 {
     const RECT work = WorkAreaOf(m_hWnd);
-    const SIZE available = {work.right - work.left, work.bottom - work.top};
+    const SIZE available = WorkAreaSizeOf(m_hWnd);
     int width = 0, height = 0;
     for (int i = 0; i < m_layout->GetCount(); ++i) {
         const SIZE desired = m_layout->GetItemAt(i)->CalcDesiredSize(available);

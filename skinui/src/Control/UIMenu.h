@@ -141,6 +141,15 @@ public:
     SIZE CalcDesiredSize(SIZE available) override;
     bool PaintParts(HDC hdc, const RECT& paint, CControlUI* stop) override;
     void SetAttribute(const wchar_t* name, const wchar_t* value) override;
+    // While the sub-menu is open its items count among this element's children, in their places: the
+    // element answers and changes alike whether it is open or not.
+    CControlUI* GetItemAt(int index) const override;
+    int GetItemIndex(CControlUI* control) const override;
+    bool SetItemIndex(CControlUI* control, int index) override;
+    int GetCount() const override;
+    bool Add(CControlUI* control) override;
+    // A sub-item added while the sub-menu is open shows in it; one added while it is closed waits hidden.
+    bool AddAt(CControlUI* control, int index) override;
     // A sub-item lent to the open sub-menu is taken from there and removed for good.
     bool Remove(CControlUI* control) override;
     void RemoveAll() override;
@@ -165,12 +174,13 @@ public:
     void TakeBackSubItems(const std::vector<CMenuElementUI*>& items);
 
 private:
-    struct LentSubItem {
-        CMenuElementUI* item;
-        int at;  // where it stood among this element's children
-    };
+    // The open sub-menu's list while it holds the sub-items; none otherwise.
+    CMenuUI* GetLentList() const;
+    // The children in their order, the lent sub-items (in the given order) in the places they left.
+    std::vector<CControlUI*> ChildrenWith(const std::vector<CMenuElementUI*>& lent) const;
+    std::vector<CControlUI*> Children() const;
+    void KeepPlacesOf(const std::vector<CControlUI*>& children);
     void TakeBackSubItem(CMenuElementUI* item, int at);
-    std::vector<LentSubItem>::iterator FindLent(const CMenuElementUI* item);
 
     void SelectSelf();
     // Hovering, clicking and the Right key open the sub-menu alike.
@@ -190,8 +200,8 @@ private:
     bool m_checkItem = false;
     bool m_showExpandArrow = false;
     CUIString m_modify;
-    // The sub-items lent to the open sub-menu, in their order.
-    std::vector<LentSubItem> m_lent;
+    // Where the sub-items lent to the open sub-menu stand among this element's children, in order.
+    std::vector<int> m_lentPlaces;
 };
 
 // A top-most tool window showing one menu level.
@@ -218,8 +228,12 @@ public:
     // The element that opened this sub-menu is being deleted: the items it lent stay with this window
     // (which may be handling one of them) and go with it.
     void ForgetOwner();
+    // Items added to its list or taken from it while it is open: the window takes their size where it stands.
+    void FitToItems(CMenuUI& list);
     // Takes a lent sub-item out of this window's list; false when the list does not hold it.
     bool ReturnLentItem(CMenuElementUI* item);
+    // The list while it holds the items lent by the element that opened this sub-menu; none otherwise.
+    CMenuUI* GetLentList() const { return m_lending ? m_layout : nullptr; }
 
 protected:
     const wchar_t* GetWindowClassName() const override { return L"SkinMenuWnd"; }
@@ -239,6 +253,7 @@ private:
 
     bool m_closing = false;
     bool m_closeHeld = false;
+    bool m_lending = false;
     POINT m_basePoint = {0, 0};
     CUIString m_xml;
     CWindowUIManager m_manager;

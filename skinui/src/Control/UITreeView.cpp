@@ -76,6 +76,13 @@ int CTreeNodeUI::GetTreeIndex() const
     return m_treeView ? m_treeView->GetItemIndex(const_cast<CTreeNodeUI*>(this)) : -1;
 }
 
+bool CTreeNodeUI::AreAncestorsExpanded() const
+{
+    for (const CTreeNodeUI* up = m_parentNode; up; up = up->m_parentNode)
+        if (!up->m_expanded) return false;
+    return true;
+}
+
 CTreeNodeUI* CTreeNodeUI::GetLastDescendant()
 {
     CTreeNodeUI* node = this;
@@ -291,6 +298,8 @@ void CTreeViewUI::PrepareNode(CTreeNodeUI* node)
     node->GetFolderButton()->SetVisible(m_visibleFolderButtons);
     node->GetCheckBox()->SetVisible(m_visibleCheckBoxes);
     if (m_itemMinWidth > 0) node->SetMinWidth(m_itemMinWidth);
+    // Under a collapsed node it waits hidden until that node is expanded; a top node shows as it is.
+    if (node->GetParentNode()) node->SetVisible(node->AreAncestorsExpanded());
 }
 
 // In a container already, recorded under a node of no tree or of another one, or waiting for its deletion.

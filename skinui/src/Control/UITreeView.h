@@ -47,6 +47,8 @@ public:
     CTreeNodeUI* GetChildNode(int index) const;
     bool IsHasChild() const { return !m_childNodes.empty(); }
     bool IsNodeExpanded() const { return m_expanded; }
+    // Its row shows while every node above it is expanded.
+    bool AreAncestorsExpanded() const;
     void SetExpandedFlag(bool expanded) { m_expanded = expanded; }
     // Index among the tree's rows; -1 outside a tree.
     int GetTreeIndex() const;

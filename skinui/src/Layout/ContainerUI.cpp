@@ -356,7 +356,8 @@ CControlUI* CContainerUI::ChildToLayOut(int index)
 
 void CContainerUI::SetFloatPos(int index)
 {
-    CControlUI* child = GetItemAt(index);
+    // Among the items this container places, also where a derived one answers for more.
+    CControlUI* child = CContainerUI::GetItemAt(index);
     if (!child || !child->IsVisible() || !child->IsFloat()) return;
     const int width = m_rcItem.right - m_rcItem.left;
     const int height = m_rcItem.bottom - m_rcItem.top;

@@ -1,3 +1,4 @@
+#include "Control/LabelUI.h"
 #include "Control/ListsRegistration.h"
 #include "Control/UIMenu.h"
 #include "Core/ControlFactory.h"
@@ -6,6 +7,9 @@
 #include "MenuWindows.h"
 
 #include <gtest/gtest.h>
+
+#include <cwchar>
+#include <string>
 
 using namespace SkinUI;
 using namespace SkinUI::Testing;
@@ -169,6 +173,9 @@ TEST_F(MenuTest, OpensAtThePointWithNamelessItemsDisabledAndThinSeparators)
     EXPECT_EQ(6, Item(L"sep")->GetFixedHeight());
     EXPECT_FALSE(Item(L"sep")->IsMouseEnabled());
     EXPECT_FALSE(Item(L"m1")->IsVisible());
+    CLabelUI notAnItem;
+    EXPECT_FALSE(menu->GetLayout()->Add(&notAnItem));
+    EXPECT_FALSE(menu->GetLayout()->AddAt(&notAnItem, 0));
 }
 
 TEST_F(MenuTest, HoveringAParentOpensOneSubMenuAndASiblingLeafClosesIt)
@@ -640,6 +647,189 @@ TEST_F(MenuTest, ASubItemRemovedWhileItsSubMenuIsOpenStaysRemoved)
         EXPECT_TRUE(PumpUntil([&] { return gone.count == 1; })) << "the removed sub-item was not deleted";
         ::DestroyWindow(app.GetHWND());
     }
+}
+
+// "more" and its item "deep" hold a plain child among their sub-items.
+const wchar_t* kBusyMenuXml =
+    L"<Window><Default name=\"Menu\" value=\"inset=&quot;0,3,0,5&quot;\"/><Menu><MenuElement name=\"open\" text=\"Open\"/>"
+    L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m0\" text=\"M0\"/><MenuElement name=\"m1\" text=\"M1\"/>"
+    L"<Label name=\"badge\"/><MenuElement name=\"m2\" text=\"M2\"/>"
+    L"<MenuElement name=\"deep\" text=\"Deep\"><MenuElement name=\"d0\" text=\"D0\"/><Label name=\"tag\"/>"
+    L"<MenuElement name=\"d1\" text=\"D1\"/><MenuElement name=\"d2\" text=\"D2\"/></MenuElement></MenuElement>"
+    L"<MenuElement name=\"last\" text=\"Last\"/></Menu></Window>";
+
+// An item's children by name as the item answers for them, then its sub-items.
+std::wstring ChildrenOf(CMenuElementUI* item)
+{
+    std::wstring names;
+    for (int i = 0; i < item->GetCount(); ++i) names += std::wstring(item->GetItemAt(i)->GetName()) + L" ";
+    names += L"|";
+    for (CMenuElementUI* sub : item->GetSubItems()) names += L" " + std::wstring(sub->GetName());
+    return names;
+}
+
+std::wstring ItemsOf(CMenuUI* list)
+{
+    std::wstring names = L"|";
+    for (int i = 0; i < list->GetCount(); ++i) names += L" " + std::wstring(list->GetItemAt(i)->GetName());
+    return names;
+}
+
+// The sub-item at the index (from the end when negative), none when there is none.
+CMenuElementUI* SubItemOf(CMenuElementUI* item, int index)
+{
+    const std::vector<CMenuElementUI*> items = item->GetSubItems();
+    const int at = index < 0 ? static_cast<int>(items.size()) + index : index;
+    return at >= 0 && at < static_cast<int>(items.size()) ? items[static_cast<size_t>(at)] : nullptr;
+}
+
+CControlUI* PlainChildOf(CMenuElementUI* item)
+{
+    for (int i = 0; i < item->GetCount(); ++i)
+        if (!item->GetItemAt(i)->GetInterface(L"MenuElement")) return item->GetItemAt(i);
+    return nullptr;
+}
+
+// The application adds to, removes from or asks an item (of the top menu, or of an open sub-menu) with its
+// sub-menu closed and open: the answers and the children are the same, while open the sub-menu shows the
+// sub-items at their places, and once it has closed they are still there.
+TEST_F(MenuTest, AnItemAnswersAlikeWhetherItsSubMenuIsOpenOrNot)
+{
+    const auto answer = [](bool done) { return std::wstring(done ? L"true" : L"false"); };
+    struct Call {
+        const char* name;
+        std::function<std::wstring(CMenuElementUI* item, CMenuElementUI* fresh)> run;
+    };
+    const Call calls[] = {
+        {"Add", [&](CMenuElementUI* item, CMenuElementUI* fresh) { return answer(item->Add(fresh)); }},
+        {"AddAt the head", [&](CMenuElementUI* item, CMenuElementUI* fresh) { return answer(item->AddAt(fresh, 0)); }},
+        {"AddAt 1", [&](CMenuElementUI* item, CMenuElementUI* fresh) { return answer(item->AddAt(fresh, 1)); }},
+        {"AddAt 3", [&](CMenuElementUI* item, CMenuElementUI* fresh) { return answer(item->AddAt(fresh, 3)); }},
+        {"AddAt the end",
+         [&](CMenuElementUI* item, CMenuElementUI* fresh) { return answer(item->AddAt(fresh, item->GetCount())); }},
+        {"AddAt past the end",
+         [&](CMenuElementUI* item, CMenuElementUI* fresh) { return answer(item->AddAt(fresh, item->GetCount() + 1)); }},
+        {"AddAt a plain child",
+         [&](CMenuElementUI* item, CMenuElementUI*) {
+             auto* plain = new CLabelUI();
+             plain->SetName(L"plain");
+             return answer(item->AddAt(plain, 1));
+         }},
+        {"Remove a sub-item",
+         [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->Remove(SubItemOf(item, 1))); }},
+        {"Remove the plain child",
+         [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->Remove(PlainChildOf(item))); }},
+        {"RemoveAt 2", [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->RemoveAt(2)); }},
+        {"SetItemIndex to the head",
+         [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->SetItemIndex(SubItemOf(item, -1), 0)); }},
+        {"SetItemIndex 2",
+         [&](CMenuElementUI* item, CMenuElementUI*) { return answer(item->SetItemIndex(SubItemOf(item, 0), 2)); }},
+        {"Remove what it does not hold",
+         [&](CMenuElementUI* item, CMenuElementUI*) {
+             CLabelUI stranger;
+             return answer(item->Remove(&stranger));
+         }},
+        {"GetItemIndex",
+         [](CMenuElementUI* item, CMenuElementUI*) { return std::to_wstring(item->GetItemIndex(SubItemOf(item, 2))); }},
+    };
+    ::DestroyWindow(hwnd);
+    ASSERT_TRUE(PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); }));
+    auto* disabled = new MenuItemState();
+    std::wcscpy(disabled->name, L"fresh");
+    disabled->enabled = 0;
+    states.Set(L"fresh", disabled);
+    const auto freshItem = [] {
+        auto* fresh = new CMenuElementUI();
+        fresh->SetName(L"fresh");
+        fresh->SetText(L"Fresh");
+        fresh->SetVisible(false);  // a sub-menu shows its items whatever they were
+        return fresh;
+    };
+    const auto close = [](CMenuWnd* top) {
+        ::DestroyWindow(top->GetHWND());
+        return PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); });
+    };
+    for (const bool third : {false, true}) {
+        const wchar_t* level = third ? L"deep" : L"more";
+        for (const Call& call : calls) {
+            SCOPED_TRACE(std::string(third ? "deep: " : "more: ") + call.name);
+            CMenuWnd* top = OpenMenu(kBusyMenuXml, &host.manager, &states);
+            auto* item = static_cast<CMenuElementUI*>(top->GetManager().FindControl(level));
+            ASSERT_NE(nullptr, item);
+            CMenuElementUI* fresh = freshItem();
+            const std::wstring closedAnswer = call.run(item, fresh);
+            const std::wstring closed = ChildrenOf(item);
+            if (!fresh->GetParent()) delete fresh;
+            // Nor built nor added, a sub-item shows inside its item, also once the item is shown again.
+            item->SetVisible(false);
+            item->SetVisible(true);
+            for (CMenuElementUI* waiting : item->GetSubItems())
+                EXPECT_FALSE(waiting->IsVisible()) << "a sub-item shows inside its closed item";
+            ASSERT_TRUE(close(top));
+
+            top = OpenMenu(kBusyMenuXml, &host.manager, &states);
+            CMenuWnd* second = HoverOpen(*top, L"more");
+            ASSERT_NE(nullptr, second);
+            CMenuWnd* sub = third ? HoverOpen(*second, L"deep") : second;
+            ASSERT_NE(nullptr, sub);
+            const HWND subHwnd = sub->GetHWND();
+            RECT opened = {};
+            ::GetWindowRect(subHwnd, &opened);
+            item = static_cast<CMenuElementUI*>((third ? second : top)->GetManager().FindControl(level));
+            ASSERT_NE(nullptr, item);
+            ASSERT_EQ(sub, item->GetSubMenuWindow());
+            fresh = freshItem();
+            EXPECT_EQ(closedAnswer, call.run(item, fresh));
+            EXPECT_EQ(closed, ChildrenOf(item)) << "while open";
+            const std::wstring subItems = ChildrenOf(item).substr(ChildrenOf(item).find(L'|'));
+            EXPECT_EQ(subItems, ItemsOf(sub->GetLayout())) << "the sub-menu shows other items";
+            ::UpdateWindow(subHwnd);
+            RECT client = {}, shown = {};
+            ::GetClientRect(subHwnd, &client);
+            CMenuUI* list = sub->GetLayout();
+            EXPECT_EQ(client.bottom - list->GetInset().bottom, list->GetItemAt(list->GetCount() - 1)->GetPos().bottom)
+                << "the sub-menu does not fit its items";
+            RECT now = {};
+            ::GetWindowRect(subHwnd, &now);
+            EXPECT_EQ(opened.right - opened.left, now.right - now.left) << "items as wide as the others widened it";
+            if (fresh->GetParent()) {
+                EXPECT_TRUE(fresh->IsVisible());
+                EXPECT_FALSE(fresh->IsEnabled()) << "the item state table has it disabled";
+                EXPECT_TRUE(::IntersectRect(&shown, &client, &fresh->GetPos()) && ::EqualRect(&shown, &fresh->GetPos()))
+                    << "the new item is not inside the sub-menu";
+            } else {
+                delete fresh;
+            }
+            ::PostMessageW(subHwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+            ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); }));
+            EXPECT_EQ(closed, ChildrenOf(item)) << "once closed";
+            ASSERT_TRUE(close(top));
+        }
+    }
+}
+
+// The menu lays its items out anew while a sub-menu is open: a floating part of the item that opened it
+// moves with the item.
+TEST_F(MenuTest, AFloatingPartOfAnItemMovesWithItWhileItsSubMenuIsOpen)
+{
+    ::DestroyWindow(hwnd);
+    ASSERT_TRUE(PumpUntil([] { return GetMenuObserver().GetReceivers().empty(); }));
+    CMenuWnd* top = OpenMenu(L"<Window><Menu><MenuElement name=\"open\" text=\"Open\"/>"
+                             L"<MenuElement name=\"more\" text=\"More\"><MenuElement name=\"m1\" text=\"M1\"/>"
+                             L"<Label name=\"badge\" float=\"true\" pos=\"100,5,120,25\"/></MenuElement></Menu></Window>",
+                             &host.manager, &states);
+    hwnd = top->GetHWND();
+    ::UpdateWindow(hwnd);
+    auto* more = static_cast<CMenuElementUI*>(top->GetManager().FindControl(L"more"));
+    CControlUI* badge = top->GetManager().FindControl(L"badge");
+    ASSERT_NE(nullptr, badge);
+    ASSERT_EQ(more->GetPos().top + 5, badge->GetPos().top);
+    ASSERT_NE(nullptr, HoverOpen(*top, L"more"));
+    auto* head = new CMenuElementUI();
+    head->SetName(L"head");
+    ASSERT_TRUE(top->GetLayout()->AddAt(head, 0));
+    ::UpdateWindow(hwnd);
+    EXPECT_EQ(more->GetPos().top + 5, badge->GetPos().top) << "the badge stayed where its item was";
 }
 
 // Three levels open, a third-level leaf hovered and pressed: the application removes the top item, closes

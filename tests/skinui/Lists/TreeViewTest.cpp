@@ -146,11 +146,13 @@ TEST_F(TreeViewTest, CheckingANodeChecksItsWholeSubtree)
 
 TEST_F(TreeViewTest, NodesAddedLaterFollowTheTreeFlagsAndLandBehindTheSubtree)
 {
-    CTreeViewUI* tree = ThreeLevels(L"visiblecheckbtn=\"true\"");
+    CTreeViewUI* tree = ThreeLevels(L"visiblecheckbtn=\"true\" itemminwidth=\"400\"");
     auto* late = new CTreeNodeUI();
     late->SetName(L"a3");
     ASSERT_TRUE(Node(L"a")->Add(late));
     EXPECT_TRUE(late->GetCheckBox()->IsVisible());
+    tree->SetPos(RECT{0, 0, 300, 400});
+    EXPECT_EQ(400, late->GetPos().right - late->GetPos().left) << "the row is narrower than the tree's item minimum";
     EXPECT_EQ(4, tree->GetItemIndex(late));
     auto* first = new CTreeNodeUI();
     ASSERT_TRUE(Node(L"a")->AddAt(first, 0));
@@ -182,6 +184,48 @@ TEST_F(TreeViewTest, NodesAddedLaterFollowTheTreeFlagsAndLandBehindTheSubtree)
     auto* behind = new CTreeNodeUI();
     ASSERT_TRUE(Node(L"a")->AddAt(behind, 99));
     EXPECT_EQ(tree->GetItemIndex(Node(L"b")) - 1, tree->GetItemIndex(behind));
+    // A tree without an item minimum leaves a node's own.
+    CTreeViewUI* plain = ThreeLevels();
+    auto* wide = new CTreeNodeUI();
+    wide->SetMinWidth(350);
+    ASSERT_TRUE(plain->Add(wide));
+    EXPECT_EQ(350, wide->GetMinWidth());
+}
+
+// Collapsed with its folder button, a node keeps hidden what is added under it, at any depth, and what comes
+// with what is added; expanding it shows them as a double click would.
+TEST_F(TreeViewTest, NodesAddedUnderACollapsedNodeStayHiddenUntilItIsExpanded)
+{
+    CTreeViewUI* tree = ThreeLevels();
+    ASSERT_NE(nullptr, tree);
+    const auto node = [](const wchar_t* name, std::initializer_list<CTreeNodeUI*> children = {}) {
+        auto* made = new CTreeNodeUI();
+        made->SetName(name);
+        for (CTreeNodeUI* child : children) made->Add(child);
+        return made;
+    };
+    const auto collapsed = [](CTreeNodeUI* made) {
+        made->GetFolderButton()->Selected(true);
+        made->SetExpandedFlag(false);
+        return made;
+    };
+    ASSERT_TRUE(Node(L"a")->GetFolderButton()->Activate());
+    ASSERT_FALSE(Node(L"a")->IsNodeExpanded());
+    ASSERT_TRUE(Node(L"a")->Add(node(L"c")));
+    ASSERT_TRUE(Node(L"a")->AddAt(node(L"c0"), 0));
+    ASSERT_TRUE(Node(L"a")->AddAt(node(L"d", {node(L"d1")}), 1));
+    ASSERT_TRUE(Node(L"a1")->Add(node(L"e")));
+    ASSERT_TRUE(Node(L"b")->Add(collapsed(node(L"f", {node(L"f1")}))));
+    ASSERT_EQ(2, tree->AddAt(collapsed(node(L"g", {node(L"g1")})), 0));
+    for (const wchar_t* hidden : {L"c", L"c0", L"d", L"d1", L"e", L"f1", L"g1"})
+        EXPECT_FALSE(Node(hidden)->IsVisible()) << "shown: " << hidden;
+    for (const wchar_t* shown : {L"b", L"f", L"g"}) EXPECT_TRUE(Node(shown)->IsVisible()) << shown;
+    tree->SetPos(RECT{0, 0, 300, 400});
+    EXPECT_EQ(Node(L"a")->GetPos().bottom, Node(L"b")->GetPos().top) << "a row shows under the collapsed node";
+
+    ASSERT_TRUE(Node(L"a")->GetFolderButton()->Activate());
+    for (const wchar_t* shown : {L"c", L"c0", L"d", L"d1", L"e", L"a1", L"a1x", L"a2"})
+        EXPECT_TRUE(Node(shown)->IsVisible()) << "hidden: " << shown;
 }
 
 // A node hangs in one place: one that hangs elsewhere, or above, is refused and nothing moves.
