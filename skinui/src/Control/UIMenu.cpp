@@ -377,7 +377,10 @@ bool CMenuElementUI::Remove(CControlUI* control)
     children.erase(it);
     // Back from the sub-menu first, it goes as this element's other children go.
     CMenuElementUI* item = MenuElementOf(control);
-    if (item && m_subMenu->ReturnLentItem(item)) TakeBackSubItem(item, m_items.GetSize());
+    if (item) {
+        m_subMenu->ReturnLentItem(item);
+        TakeBackSubItem(item, m_items.GetSize());
+    }
     const bool removed = CListContainerElementUI::Remove(control);
     KeepPlacesOf(children);
     return removed;
@@ -387,8 +390,10 @@ void CMenuElementUI::RemoveAll()
 {
     // The lent sub-items go with the others, not back to this element later.
     if (CMenuUI* lentTo = GetLentList())
-        for (CMenuElementUI* item : MenuItemsOf(*lentTo))
-            if (m_subMenu->ReturnLentItem(item)) TakeBackSubItem(item, m_items.GetSize());
+        for (CMenuElementUI* item : MenuItemsOf(*lentTo)) {
+            m_subMenu->ReturnLentItem(item);
+            TakeBackSubItem(item, m_items.GetSize());
+        }
     m_lentPlaces.clear();
     CListContainerElementUI::RemoveAll();
 }
@@ -793,7 +798,6 @@ void CMenuWnd::ForgetOwner()
 {
     if (m_layout) m_layout->GetList()->SetAutoDestroy(true);
     m_owner = nullptr;
-    m_lending = false;
     CloseMenu();
 }
 
@@ -806,11 +810,9 @@ void CMenuWnd::GiveBackItems()
     m_owner->TakeBackSubItems(items);
 }
 
-bool CMenuWnd::ReturnLentItem(CMenuElementUI* item)
+void CMenuWnd::ReturnLentItem(CMenuElementUI* item)
 {
-    if (!m_owner || !m_lending || m_layout->GetItemIndex(item) < 0) return false;
     RemoveLent([this, item] { m_layout->Remove(item); });
-    return true;
 }
 
 template <class Removal>

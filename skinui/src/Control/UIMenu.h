@@ -230,8 +230,8 @@ public:
     void ForgetOwner();
     // Items added to its list or taken from it while it is open: the window takes their size where it stands.
     void FitToItems(CMenuUI& list);
-    // Takes a lent sub-item out of this window's list; false when the list does not hold it.
-    bool ReturnLentItem(CMenuElementUI* item);
+    // Takes a sub-item its owner lent out of this window's list, without deleting it.
+    void ReturnLentItem(CMenuElementUI* item);
     // The list while it holds the items lent by the element that opened this sub-menu; none otherwise.
     CMenuUI* GetLentList() const { return m_lending ? m_layout : nullptr; }
 
@@ -253,6 +253,7 @@ private:
 
     bool m_closing = false;
     bool m_closeHeld = false;
+    // Holds the items lent by the owner element.
     bool m_lending = false;
     POINT m_basePoint = {0, 0};
     CUIString m_xml;

@@ -729,6 +729,10 @@ TEST_F(MenuTest, AnItemAnswersAlikeWhetherItsSubMenuIsOpenOrNot)
              CLabelUI stranger;
              return answer(item->Remove(&stranger));
          }},
+        {"GetItemAt outside",
+         [](CMenuElementUI* item, CMenuElementUI*) {
+             return std::wstring(item->GetItemAt(-1) || item->GetItemAt(item->GetCount()) ? L"some" : L"none");
+         }},
         {"GetItemIndex",
          [](CMenuElementUI* item, CMenuElementUI*) { return std::to_wstring(item->GetItemIndex(SubItemOf(item, 2))); }},
     };
