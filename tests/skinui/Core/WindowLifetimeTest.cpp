@@ -361,34 +361,35 @@ struct SeenKeys : IMessageFilterUI {
 };
 
 // A native child window's keys go to the managers of the windows around it only (Tab in one window's box
-// must not move the focus in another window); and a manager a neighbour's handler ended meanwhile is not
-// touched (its memory reads the first window's handle here).
+// must not move the focus in another window, not even in the window that owns the box's window); and a
+// manager a neighbour's handler ended meanwhile is not touched (its memory reads a live window's handle here).
 TEST_F(WindowLifetimeTest, ChildWindowKeysReachOnlyTheManagersAroundThem)
 {
-    HostWindow second;
-    ASSERT_NE(nullptr, second.CreateTopLevel());
+    HostWindow owned;
+    ASSERT_NE(nullptr, owned.CreateTopLevel(other));
     SeenKeys aroundTheBox;
     SeenKeys elsewhere;
-    other.manager.AddPreMessageFilter(&aroundTheBox);
-    second.manager.AddPreMessageFilter(&elsewhere);
-    HWND box = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 50, 20, other, nullptr, nullptr, nullptr);
+    owned.manager.AddPreMessageFilter(&aroundTheBox);
+    other.manager.AddPreMessageFilter(&elsewhere);
+    HWND box = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 50, 20, owned, nullptr, nullptr, nullptr);
     ASSERT_NE(nullptr, box);
     PreTranslate(box, WM_KEYDOWN, VK_TAB);
     EXPECT_EQ(std::vector<UINT>{VK_TAB}, aroundTheBox.keys) << "the box's own window did not see its Tab";
     EXPECT_TRUE(elsewhere.keys.empty()) << "another window saw the Tab of a box it does not hold";
 
+    SelfDeletingHost::s_poison = reinterpret_cast<UINT_PTR>(owned.GetHWND());
     auto* doomed = new SelfDeletingHost;
     ASSERT_NE(nullptr, doomed->CreateTopLevel());
     DestroyingHook translator;
     translator.destroy = [doomed] { ::DestroyWindow(doomed->GetHWND()); };
-    other.manager.AddTranslateAccelerator(&translator);
+    owned.manager.AddTranslateAccelerator(&translator);
     PreTranslate(box, WM_KEYDOWN, 'A');
-    other.manager.RemoveTranslateAccelerator(&translator);
+    owned.manager.RemoveTranslateAccelerator(&translator);
     EXPECT_EQ(1, SelfDeletingHost::s_deleted);
-    other.manager.RemovePreMessageFilter(&aroundTheBox);
-    second.manager.RemovePreMessageFilter(&elsewhere);
+    owned.manager.RemovePreMessageFilter(&aroundTheBox);
+    other.manager.RemovePreMessageFilter(&elsewhere);
     ::DestroyWindow(box);
-    ::DestroyWindow(second);
+    ::DestroyWindow(owned);
 }
 
 struct KeptControl {
