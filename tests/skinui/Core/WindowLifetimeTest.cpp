@@ -361,34 +361,41 @@ struct SeenKeys : IMessageFilterUI {
 };
 
 // A native child window's keys go to the managers of the windows around it only (Tab in one window's box
-// must not move the focus in another window); and a manager a neighbour's handler ended meanwhile is not
-// touched (its memory reads the first window's handle here).
+// must not move the focus in another window, not even in the window that owns the box's popup); and a
+// manager a neighbour's handler ended meanwhile is not touched (its memory reads a live window's handle).
 TEST_F(WindowLifetimeTest, ChildWindowKeysReachOnlyTheManagersAroundThem)
 {
-    HostWindow second;
-    ASSERT_NE(nullptr, second.CreateTopLevel());
-    SeenKeys aroundTheBox;
-    SeenKeys elsewhere;
-    other.manager.AddPreMessageFilter(&aroundTheBox);
-    second.manager.AddPreMessageFilter(&elsewhere);
-    HWND box = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 50, 20, other, nullptr, nullptr, nullptr);
-    ASSERT_NE(nullptr, box);
-    PreTranslate(box, WM_KEYDOWN, VK_TAB);
-    EXPECT_EQ(std::vector<UINT>{VK_TAB}, aroundTheBox.keys) << "the box's own window did not see its Tab";
-    EXPECT_TRUE(elsewhere.keys.empty()) << "another window saw the Tab of a box it does not hold";
+    HostWindow owned;
+    ASSERT_NE(nullptr, owned.Create(other, L"owned", WS_POPUP, 0, 0, 0, 100, 100));
+    SeenKeys inOther;
+    SeenKeys inOwned;
+    other.manager.AddPreMessageFilter(&inOther);
+    owned.manager.AddPreMessageFilter(&inOwned);
+    const auto boxIn = [](HWND parent) {
+        return ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 50, 20, parent, nullptr, nullptr, nullptr);
+    };
+    HWND boxInOther = boxIn(other);
+    HWND boxInOwned = boxIn(owned);
+    ASSERT_TRUE(boxInOther && boxInOwned);
+    PreTranslate(boxInOther, WM_KEYDOWN, VK_TAB);
+    EXPECT_EQ(std::vector<UINT>{VK_TAB}, inOther.keys) << "the box's own window did not see its Tab";
+    EXPECT_TRUE(inOwned.keys.empty()) << "another window saw the Tab of a box it does not hold";
+    PreTranslate(boxInOwned, WM_KEYDOWN, VK_TAB);
+    EXPECT_EQ(std::vector<UINT>{VK_TAB}, inOwned.keys) << "the box's own window did not see its Tab";
+    EXPECT_EQ(1u, inOther.keys.size()) << "the owner of the box's window saw the box's Tab";
 
     auto* doomed = new SelfDeletingHost;
     ASSERT_NE(nullptr, doomed->CreateTopLevel());
     DestroyingHook translator;
     translator.destroy = [doomed] { ::DestroyWindow(doomed->GetHWND()); };
     other.manager.AddTranslateAccelerator(&translator);
-    PreTranslate(box, WM_KEYDOWN, 'A');
+    PreTranslate(boxInOther, WM_KEYDOWN, 'A');
     other.manager.RemoveTranslateAccelerator(&translator);
     EXPECT_EQ(1, SelfDeletingHost::s_deleted);
-    other.manager.RemovePreMessageFilter(&aroundTheBox);
-    second.manager.RemovePreMessageFilter(&elsewhere);
-    ::DestroyWindow(box);
-    ::DestroyWindow(second);
+    other.manager.RemovePreMessageFilter(&inOther);
+    owned.manager.RemovePreMessageFilter(&inOwned);
+    ::DestroyWindow(boxInOther);
+    ::DestroyWindow(owned);
 }
 
 struct KeptControl {
