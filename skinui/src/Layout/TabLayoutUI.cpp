@@ -85,27 +85,19 @@ bool CTabLayoutUI::ShowPage(int index)
     CControlUI* const shown = GetItemAt(index);
     m_selected = index;
     // Focus that leaves or reaches a page is notified: the handler may delete the layout or remove pages,
-    // the one to show among them. After each such call the layout looks for its pages again; Remove keeps
-    // the selection on the page to show, or picks another when that one went.
+    // the one to show among them. The pages are looked up afresh after each such call; adding, moving and
+    // removing pages keep the selection on the page to show, or Remove picks another when that one went.
     const auto alive = WatchLifetime();
-    const auto shownAlive = shown->WatchLifetime();
-    const auto stillShowing = [&] { return !alive.expired() && !shownAlive.expired() && GetItemIndex(shown) >= 0; };
+    const auto stillShowing = [&] { return !alive.expired() && GetItemIndex(shown) >= 0; };
     for (int i = 0; i < GetCount(); ++i) {
         CControlUI* page = GetItemAt(i);
         if (page == shown) continue;
-        const unsigned version = m_itemsVersion;
         page->SetVisible(false);
         if (!stillShowing()) return false;
-        // The pages moved under the look: it starts again (those hidden already stay so, silently).
-        if (m_itemsVersion != version) i = -1;
     }
-    m_selected = GetItemIndex(shown);
     shown->SetVisible(true);
-    if (!stillShowing()) return false;
     shown->SetFocus();
-    if (!stillShowing()) return false;
-    m_selected = GetItemIndex(shown);
-    return true;
+    return stillShowing();
 }
 
 void CTabLayoutUI::AnnounceSelection(int old)

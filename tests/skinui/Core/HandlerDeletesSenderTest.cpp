@@ -261,8 +261,8 @@ public:
 
 // Selected by the application, an option deselects the other members of its group, and the group is looked
 // at again after each of them: a member that leaves it as it is deselected leaves the one after it to be
-// deselected all the same; one that closes the panel holding the selecting option ends the selection (and
-// the group) without the group being read once it has gone.
+// deselected all the same; one that closes a panel deletes the members in it, which are not touched
+// again, and a selecting option among them ends the selection (and the group, never read once gone).
 TEST_F(HandlerDeletesSenderTest, AGroupMemberLeavingAsItIsDeselectedLeavesTheGroupWithOneSelection)
 {
     auto* leaving = AddToRoot(new PanelClosingOption());
@@ -275,23 +275,34 @@ TEST_F(HandlerDeletesSenderTest, AGroupMemberLeavingAsItIsDeselectedLeavesTheGro
     EXPECT_FALSE(selected->IsSelected()) << "two members of the group are selected";
     EXPECT_TRUE(selecting->IsSelected());
 
-    auto* closing = AddToRoot(new PanelClosingOption());
-    closing->SetGroup(L"panels");
-    closing->Selected(true, false);
-    auto* panel = AddToRoot(new CHorizontalLayoutUI());
-    auto* neighbour = new COptionUI();
-    auto* closed = new COptionUI();
-    for (COptionUI* option : {neighbour, closed}) {
-        panel->Add(option);
-        option->SetGroup(L"panels");
+    // The panel it closes holds the member after it (deleted at once), or that one and the selecting option.
+    for (const bool selectingClosed : {false, true}) {
+        SCOPED_TRACE(selectingClosed ? "the selecting option closed" : "the next member closed");
+        const wchar_t* const group = selectingClosed ? L"closing" : L"panels";
+        auto* closing = AddToRoot(new PanelClosingOption());
+        closing->SetGroup(group);
+        closing->Selected(true, false);
+        auto* panel = AddToRoot(new CHorizontalLayoutUI());
+        auto* neighbour = new COptionUI();
+        auto* chosen = new COptionUI();
+        panel->Add(neighbour);
+        if (selectingClosed) panel->Add(chosen);
+        else AddToRoot(chosen);
+        for (COptionUI* option : {neighbour, chosen}) option->SetGroup(group);
+        closing->root = root;
+        closing->panel = panel;
+        const auto chosenAlive = chosen->WatchLifetime();
+        chosen->Selected(true);
+        EXPECT_FALSE(closing->IsSelected());
+        EXPECT_EQ(selectingClosed, chosenAlive.expired());
+        if (selectingClosed) {
+            EXPECT_EQ(nullptr, host.manager.GetOptionGroup(group));
+            continue;
+        }
+        EXPECT_TRUE(chosen->IsSelected());
+        ASSERT_NE(nullptr, host.manager.GetOptionGroup(group));
+        EXPECT_EQ(1, host.manager.GetOptionGroup(group)->GetSize());
     }
-    closing->root = root;
-    closing->panel = panel;
-    const auto closedAlive = closed->WatchLifetime();
-    closed->Selected(true);
-    EXPECT_TRUE(closedAlive.expired());
-    EXPECT_EQ(nullptr, host.manager.GetOptionGroup(L"panels"));
-    EXPECT_FALSE(closing->IsSelected());
 }
 
 TEST_F(HandlerDeletesSenderTest, ACheckBoxDeletedByItsSelectionOrCheckHandlerStopsThere)

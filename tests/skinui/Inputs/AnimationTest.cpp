@@ -380,31 +380,52 @@ TEST_F(AnimationTabTest, APageTheApplicationHidesOnTabSelectStaysHidden)
     // Shown by the application, it is there.
     pages[1]->SetVisible(true);
     EXPECT_TRUE(pages[1]->IsVisible());
+
+    // Selected and left again before the slide's first step, a page is no longer held hidden by the slide:
+    // shown by the layout later (the selected page taken out), it is there.
+    ASSERT_TRUE(tab->SelectItem(0));
+    ASSERT_TRUE(tab->SelectItem(2));
+    EXPECT_TRUE(PumpUntil([this] { return !tab->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation); }));
+    ASSERT_TRUE(tab->Remove(pages[2]));
+    EXPECT_EQ(0, tab->GetCurSel());
+    EXPECT_TRUE(pages[0]->IsVisible());
 }
 
-// Removes a page from its tab layout when the control it watches loses the focus: a page that closes
-// itself (or another) as the focus leaves it.
-struct RemoveOnFocusLoss {
+// Removes a page from its tab layout when the page it watches gains or loses the focus: a page that
+// closes itself (or another) as the focus reaches or leaves it.
+struct RemoveOnFocusEvent {
     CTabLayoutUI* tab;  // null once the case is over
+    int eventType;
     CControlUI* doomed;
     bool Handle(void* param)
     {
-        if (tab && static_cast<ControlEvent*>(param)->Type == EVT_KILLFOCUS && tab->GetItemIndex(doomed) >= 0)
+        if (tab && static_cast<ControlEvent*>(param)->Type == eventType && tab->GetItemIndex(doomed) >= 0)
             tab->Remove(doomed);
         return true;
     }
 };
 
-// Three pages, the first focused; its focus-loss handler removes itself or the page being selected while
-// the third is selected. Both tab layouts find their pages again after the handler: the count and the
-// selection agree, the selected page is the one shown, and a page that went is never touched.
-TEST_F(AnimationTabTest, APageRemovedByTheFocusLossOfTheOldPageLeavesASelectionThatAgrees)
+// Three pages, the first focused, and the third selected; a handler of the focus as it moves between the
+// pages removes one of them. Both tab layouts find their pages again after each handler: the count and the
+// selection agree, the selected page is the one shown, a page that went is never touched, and only a
+// selection of the page asked for is reported and announced.
+TEST_F(AnimationTabTest, APageRemovedByAFocusHandlerWhileSelectingLeavesASelectionThatAgrees)
 {
-    std::list<RemoveOnFocusLoss> handlers;  // outlive the pages that call them
+    const struct {
+        const char* name;
+        int watched;
+        int eventType;
+        int doomed;
+    } rows[] = {
+        {"the old page removes itself as the focus leaves it", 0, EVT_KILLFOCUS, 0},
+        {"the old page removes the new one as the focus leaves it", 0, EVT_KILLFOCUS, 2},
+        {"the new page removes itself as the focus reaches it", 2, EVT_SETFOCUS, 2},
+        {"the new page removes itself as the focus leaves it (the slide hides it)", 2, EVT_KILLFOCUS, 2},
+    };
+    std::list<RemoveOnFocusEvent> handlers;  // outlive the pages that call them
     for (const bool sliding : {true, false})
-    for (const int doomedIndex : {0, 2}) {
-        SCOPED_TRACE(testing::Message() << (sliding ? "animated" : "plain") << " tab, page " << doomedIndex
-                                        << " removed");
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << (sliding ? "animated" : "plain") << " tab: " << row.name);
         CTabLayoutUI* layout = sliding ? new CAnimationTabLayoutUI() : new CTabLayoutUI();
         CControlUI* page[3] = {};
         for (CControlUI*& each : page) {
@@ -415,38 +436,38 @@ TEST_F(AnimationTabTest, APageRemovedByTheFocusLossOfTheOldPageLeavesASelectionT
         layout->SetDelayedDestroy(false);
         host.manager.AttachRootControl(layout);
         layout->SetPos(RECT{0, 0, 400, 200});
-        RemoveOnFocusLoss& handler = handlers.emplace_back(RemoveOnFocusLoss{layout, page[doomedIndex]});
-        page[0]->OnEvent += MakeDelegate(&handler, &RemoveOnFocusLoss::Handle);
+        RemoveOnFocusEvent& handler =
+            handlers.emplace_back(RemoveOnFocusEvent{layout, row.eventType, page[row.doomed]});
+        page[row.watched]->OnEvent += MakeDelegate(&handler, &RemoveOnFocusEvent::Handle);
         page[0]->SetFocus();
         ASSERT_TRUE(page[0]->IsFocused());
         notes.seen.clear();
         const bool selected = layout->SelectItem(2);
+        const bool asked = layout->GetItemIndex(page[2]) >= 0;
+        const int count = layout->GetCount();
         PumpUntil([&] {
             auto* slide = static_cast<CAnimationTabLayoutUI*>(layout->GetInterface(L"AnimationTabLayout"));
             return !slide || !slide->IsAnimationRunning(CAnimationTabLayoutUI::kSlideAnimation);
         });
-        ASSERT_EQ(2, layout->GetCount());
+        handler.tab = nullptr;
         const int sel = layout->GetCurSel();
         ASSERT_GE(sel, 0);
-        ASSERT_LT(sel, 2);
-        EXPECT_TRUE(layout->GetItemAt(sel)->IsVisible());
-        EXPECT_FALSE(layout->GetItemAt(1 - sel)->IsVisible());
-        if (doomedIndex == 0) {
-            // The page asked for is selected at its new place, and announced there.
-            EXPECT_TRUE(selected);
-            EXPECT_EQ(layout->GetItemIndex(page[2]), sel);
-            EXPECT_EQ(1, notes.Count(L"tabselect"));
-            for (const NotifyMessage& note : notes.seen) {
-                if (note.sType != L"tabselect") continue;
-                EXPECT_EQ(static_cast<WPARAM>(sel), note.wParam);
-            }
-        } else {
+        ASSERT_LT(sel, count);
+        for (int i = 0; i < count; ++i) EXPECT_EQ(i == sel, layout->GetItemAt(i)->IsVisible()) << "page at " << i;
+        EXPECT_EQ(asked, selected);
+        if (!asked) {
             // The page asked for went: the selection is the one its removal left, and none is announced.
-            EXPECT_FALSE(selected);
-            EXPECT_EQ(layout->GetItemIndex(page[0]), sel);
+            EXPECT_EQ(2, count);
             EXPECT_EQ(0, notes.Count(L"tabselect"));
+            continue;
         }
-        handler.tab = nullptr;
+        // The page asked for is selected at its present place, and announced there.
+        EXPECT_EQ(layout->GetItemIndex(page[2]), sel);
+        EXPECT_EQ(1, notes.Count(L"tabselect"));
+        for (const NotifyMessage& note : notes.seen) {
+            if (note.sType != L"tabselect") continue;
+            EXPECT_EQ(static_cast<WPARAM>(sel), note.wParam);
+        }
     }
 }
 
