@@ -108,19 +108,20 @@ void CommandLineParser::Parse(const std::wstring& commandLine)
         } else {
             valueEnd = text.find(L' ', valueStart);
         }
-        if (valueEnd == npos) {
-            Insert(key, text.substr(valueStart), false);  // an unclosed quote takes the rest
-            return;
-        }
-        const std::wstring value = text.substr(valueStart, valueEnd - valueStart);
+        // An unclosed quote takes the rest.
+        const std::wstring value = text.substr(valueStart, valueEnd == npos ? npos : valueEnd - valueStart);
         bool inDoubt;
         if (quotedValue) {
-            inDoubt = valueEnd + 1 < text.size() && text[valueEnd + 1] != L' ';
+            inDoubt = valueEnd != npos && valueEnd + 1 < text.size() && text[valueEnd + 1] != L' ';
         } else {
-            const size_t next = text.find_first_not_of(L' ', valueEnd);
-            inDoubt = next != npos && !StartsKnownOption(text, next);
+            const size_t next = valueEnd == npos ? npos : text.find_first_not_of(L' ', valueEnd);
+            // No folder name holds a quote or a tab: the usual argument rules would have read the
+            // word otherwise (a quote around a part of it, a tab as a separator).
+            inDoubt = value.find_first_of(L"\"\t") != npos || (next != npos && !StartsKnownOption(text, next));
         }
         Insert(key, value, inDoubt);
+        if (valueEnd == npos)
+            return;
         position = valueEnd + 1;
     }
 }

@@ -78,6 +78,9 @@ TEST(CommandLineParserTest, MarksValuesThatCannotBeReadWithoutDoubt)
         {L"-dir:D:\\Games\\ \"/x\"", L"D:\\Games\\"},
         {L"-dir:C:\\Games\\Tolvan -runasadmin\\", L"C:\\Games\\Tolvan"},            // a key holding a backslash
         {L"-dir:C:\\Games\\Tolvan -dir\\Beta", L"C:\\Games\\Tolvan"},
+        {L"-dir:C:\\Games\\\"Tolvan\"", L"C:\\Games\\\"Tolvan\""},              // a quote in an unquoted word
+        {L"-dir:C:\\Games\\Tol\"van\\ -runasadmin", L"C:\\Games\\Tol\"van\\"},
+        {L"-dir:C:\\Games\\Tolvan\t-runasadmin", L"C:\\Games\\Tolvan\t-runasadmin"},  // a tab parts arguments
         {L"\"-dir:C:\\My Games\\Tolvan\\\"", L"C:\\My Games\\Tolvan\""},      // the backslash escaped the quote
         {L"\"-dir:C:\\My Games\\Tolvan\\\" -runasadmin", L"C:\\My Games\\Tolvan\" -runasadmin"},
         {L"-dir:\"C:\\My\"Games", L"C:\\My"},                                       // text glued to the closing quote
