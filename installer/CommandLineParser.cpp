@@ -29,6 +29,14 @@ bool StartsKnownOption(const std::wstring& text, size_t at)
     return key == kOptionDir || key == kOptionRunAsAdmin;
 }
 
+// Past the unquoted end of a value, the next word must start an option this program reads: any other
+// may be the rest of a folder with blanks left unquoted.
+bool UnquotedValueRunsOn(const std::wstring& text, size_t valueEnd)
+{
+    const size_t next = valueEnd == npos ? npos : text.find_first_not_of(L' ', valueEnd);
+    return next != npos && !StartsKnownOption(text, next);
+}
+
 // One argument from `start` by the usual Windows rules: 2n backslashes before a quote give n and the
 // quote opens or closes, 2n+1 give n and a literal quote, "" inside quotes gives a literal quote; a
 // blank outside quotes ends the argument. `end` is where it ended; `unclosed` tells that a quote was
@@ -114,10 +122,9 @@ void CommandLineParser::Parse(const std::wstring& commandLine)
         if (quotedValue) {
             inDoubt = valueEnd != npos && valueEnd + 1 < text.size() && text[valueEnd + 1] != L' ';
         } else {
-            const size_t next = valueEnd == npos ? npos : text.find_first_not_of(L' ', valueEnd);
             // No folder name holds a quote or a tab: the usual argument rules would have read the
             // word otherwise (a quote around a part of it, a tab as a separator).
-            inDoubt = value.find_first_of(L"\"\t") != npos || (next != npos && !StartsKnownOption(text, next));
+            inDoubt = value.find_first_of(L"\"\t") != npos || UnquotedValueRunsOn(text, valueEnd);
         }
         Insert(key, value, inDoubt);
         if (valueEnd == npos)
@@ -155,6 +162,9 @@ size_t CommandLineParser::ParseQuotedArgument(size_t quote)
     // The closing quote is missing: the backslashes at the end may have been meant to come before it,
     // where they count by halves.
     inDoubt = inDoubt || (unclosed && !value.empty() && value.back() == L'\\');
+    // The quotes closed before the argument's end ("-dir:"D:\My Games\"" as a script wrote it): its tail
+    // was read unquoted, as a bare value is.
+    inDoubt = inDoubt || (m_rawText[end - 1] != L'"' && UnquotedValueRunsOn(m_rawText, end));
     Insert(key, value, inDoubt);
     return end;
 }

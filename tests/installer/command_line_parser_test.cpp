@@ -86,6 +86,8 @@ TEST(CommandLineParserTest, MarksValuesThatCannotBeReadWithoutDoubt)
         {L"-dir:\"C:\\My\"Games", L"C:\\My"},                                       // text glued to the closing quote
         {L"-dir:\"D:\\Games\\\"x", L"D:\\Games\\"},
         {L"\"-dir:\\\"C:\\My\\\"Games\"", L"C:\\My"},
+        {L"\"-dir:\"C:\\My Games\\\"\"", L"C:\\My"},                               // quotes closed before the blank
+        {L"\"-dir:\"C:\\Games\\Tolvan -Online\\\"\" -runasadmin", L"C:\\Games\\Tolvan"},
         {L"\"-dir C:\\My Games\"", L""},                                            // more than the key in the quotes
         {L"\"-dir:D:\\Games\\\\", L"D:\\Games\\\\"},                                 // unclosed after backslashes
         {L"\"-dir:D:\\My Games\\", L"D:\\My Games\\"},

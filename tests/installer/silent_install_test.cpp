@@ -236,6 +236,8 @@ TEST_F(SilentInstall, AFolderThatCannotTakeTheSetupEndsWithCode1)
         // A quote or a tab no folder name holds: not even the levels before it are made.
         {L"-dir:" + work.path + L"Quoted\\\"Tolvan\"\\", "Install folder cannot be read without doubt"},
         {L"-dir:" + work.path + L"Tabbed\\Tolvan\t-runasadmin", "Install folder cannot be read without doubt"},
+        // Quoted as a whole by a script that did not escape the quotes inside: they close before the blank.
+        {L"\"-dir:\"" + work.path + L"My Games\\\"\"", "Install folder cannot be read without doubt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.arguments));
