@@ -75,6 +75,8 @@ TEST(CommandLineParserTest, MarksValuesThatCannotBeReadWithoutDoubt)
         {L"-dir:C:\\Games\\Tolvan -Online\\", L"C:\\Games\\Tolvan"},                // a word no option this program reads
         {L"-dir:C:\\Games\\Tolvan /Beta\\ -runasadmin", L"C:\\Games\\Tolvan"},
         {L"-dir:C:\\Games\\Tolvan -x", L"C:\\Games\\Tolvan"},
+        {L"-dir:C:\\Games\\Tolvan -runasadmin Copy\\", L"C:\\Games\\Tolvan"},        // a flag ends nothing by itself
+        {L"-dir:D:\\Games\\ -dir:D:\\Games\\ x", L"D:\\Games\\"},                  // the same folder, later in doubt
         {L"-dir:D:\\Games\\ \"/x\"", L"D:\\Games\\"},
         {L"-dir:C:\\Games\\Tolvan -runasadmin\\", L"C:\\Games\\Tolvan"},            // a key holding a backslash
         {L"-dir:C:\\Games\\Tolvan -dir\\Beta", L"C:\\Games\\Tolvan"},
@@ -105,6 +107,7 @@ TEST(CommandLineParserTest, MarksValuesThatCannotBeReadWithoutDoubt)
     for (const wchar_t* arguments :
          {L"-dir:D:\\Games\\ -runasadmin", L"-dir:D:\\Games\\ /RunAsAdmin", L"-dir:D:\\Games\\ \"/runasadmin\"",
           L"-dir:D:\\Games\\ -runasadmin:", L"-dir:D:\\Games\\ -DIR:D:\\Games\\", L"-runasadmin -dir:D:\\Games\\ ",
+          L"-dir:D:\\Games\\ -runasadmin -DIR:D:\\Games\\",
           L"-dir:D:\\Games\\   ", L"-dir:\"D:\\My Games\\\" notes", L"-dir:\"D:\\Games",
           L"\"-dir:D:\\My Games"}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));
