@@ -15,18 +15,36 @@ bool OpensQuotedOption(const std::wstring& text, size_t at)
            (at == 0 || text[at - 1] == L' ');
 }
 
-// A word that starts an option this program reads, bare or quoted as a whole. Any other word may be
-// a piece of a folder name: a lone '-' ("Tolvan - Copy"), "-Online\", "/Beta\" (a key holding a
-// backslash is a piece of a path, never an option).
-bool StartsKnownOption(const std::wstring& text, size_t at)
+// The key of the option this program reads that starts at `at`, bare or quoted as a whole; empty for
+// any other word, which may be a piece of a folder name: a lone '-' ("Tolvan - Copy"), "-Online\",
+// "/Beta\" (a key holding a backslash is a piece of a path, never an option).
+std::wstring KnownOptionAt(const std::wstring& text, size_t at)
 {
     const bool quoted = OpensQuotedOption(text, at);
     const size_t keyStart = (quoted ? at + 1 : at) + 1;
     if (!IsOptionMarker(text[keyStart - 1]))
-        return false;
+        return {};
     const size_t keyEnd = std::min(text.find_first_of(quoted ? L" :\"" : L" :", keyStart), text.size());
     const std::wstring key = CommandLineParser::ToLowerCopy(text.substr(keyStart, keyEnd - keyStart));
-    return key == kOptionDir || key == kOptionRunAsAdmin;
+    return key == kOptionDir || key == kOptionRunAsAdmin ? key : std::wstring();
+}
+
+// Past the unquoted end of a value, the next word must start an option this program reads: any other
+// may be the rest of a folder with blanks left unquoted. A flag without a value ends nothing by itself
+// ("Tolvan -runasadmin Copy\"), so the word after it is looked at too.
+bool UnquotedValueRunsOn(const std::wstring& text, size_t valueEnd)
+{
+    size_t next = valueEnd == npos ? npos : text.find_first_not_of(L' ', valueEnd);
+    while (next != npos) {
+        const std::wstring key = KnownOptionAt(text, next);
+        if (key.empty())
+            return true;
+        if (key == kOptionDir)
+            return false;
+        const size_t wordEnd = text.find(L' ', next);
+        next = wordEnd == npos ? npos : text.find_first_not_of(L' ', wordEnd);
+    }
+    return false;
 }
 
 // One argument from `start` by the usual Windows rules: 2n backslashes before a quote give n and the
@@ -108,19 +126,19 @@ void CommandLineParser::Parse(const std::wstring& commandLine)
         } else {
             valueEnd = text.find(L' ', valueStart);
         }
-        if (valueEnd == npos) {
-            Insert(key, text.substr(valueStart), false);  // an unclosed quote takes the rest
-            return;
-        }
-        const std::wstring value = text.substr(valueStart, valueEnd - valueStart);
+        // An unclosed quote takes the rest.
+        const std::wstring value = text.substr(valueStart, valueEnd == npos ? npos : valueEnd - valueStart);
         bool inDoubt;
         if (quotedValue) {
-            inDoubt = valueEnd + 1 < text.size() && text[valueEnd + 1] != L' ';
+            inDoubt = valueEnd != npos && valueEnd + 1 < text.size() && text[valueEnd + 1] != L' ';
         } else {
-            const size_t next = text.find_first_not_of(L' ', valueEnd);
-            inDoubt = next != npos && !StartsKnownOption(text, next);
+            // No folder name holds a quote or a tab: the usual argument rules would have read the
+            // word otherwise (a quote around a part of it, a tab as a separator).
+            inDoubt = value.find_first_of(L"\"\t") != npos || UnquotedValueRunsOn(text, valueEnd);
         }
         Insert(key, value, inDoubt);
+        if (valueEnd == npos)
+            return;
         position = valueEnd + 1;
     }
 }
@@ -154,6 +172,9 @@ size_t CommandLineParser::ParseQuotedArgument(size_t quote)
     // The closing quote is missing: the backslashes at the end may have been meant to come before it,
     // where they count by halves.
     inDoubt = inDoubt || (unclosed && !value.empty() && value.back() == L'\\');
+    // The quotes closed before the argument's end ("-dir:"D:\My Games\"" as a script wrote it): its tail
+    // was read unquoted, as a bare value is.
+    inDoubt = inDoubt || (m_rawText[end - 1] != L'"' && UnquotedValueRunsOn(m_rawText, end));
     Insert(key, value, inDoubt);
     return end;
 }
@@ -186,7 +207,7 @@ void CommandLineParser::Insert(const std::wstring& key, const std::wstring& valu
     if (key.empty())
         return;
     const auto [entry, inserted] = m_options.emplace(ToLowerCopy(key), value);  // emplace keeps an existing entry
-    // A later, different value leaves it open which one was meant.
-    if (inserted ? inDoubt : entry->second != value)
+    // A later, different value leaves it open which one was meant; a later one in doubt is so itself.
+    if (inDoubt || (!inserted && entry->second != value))
         m_inDoubt.insert(entry->first);
 }

@@ -25,10 +25,10 @@ public:
     bool Has(const std::wstring& key) const { return Find(key) != End(); }
 
     // The key's value may not be what was meant: an unquoted value followed by a word that starts no
-    // option this program reads (a folder with blanks left unquoted), text glued to a closing quote,
-    // a value that holds a quote (a backslash before the closing quote escaped it), an option quoted
-    // as a whole whose quote never closes after a backslash, or the key given again with another
-    // value.
+    // option this program reads (a folder with blanks left unquoted), a quote or a tab inside an
+    // unquoted value, text glued to a closing quote, a value that holds a quote (a backslash before the
+    // closing quote escaped it), an option quoted as a whole whose quote never closes after a backslash
+    // or closes before a blank that a word no option follows, or the key given again with another value.
     bool ValueInDoubt(const std::wstring& key) const;
 
     const std::wstring& RawText() const { return m_rawText; }

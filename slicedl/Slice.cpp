@@ -308,8 +308,9 @@ bool Slice::flushCache() {
 
 void Slice::remove(CURLM* multi) {
   if (m_transfer != nullptr) {
-    // Detached before its end (a stop): all the bytes of the size do not prove the file.
-    if (awaitsReplyEnd() && !m_replyVoided && reachedReplyLimit()) voidReply("its end was not seen");
+    // Detached before its end (a stop): only the clean end of a reply without a length proves its
+    // bytes, however many came (a body sent from another offset is cut off here as well as anywhere).
+    if (awaitsReplyEnd() && !m_replyVoided) voidReply("its end was not seen");
     if (multi != nullptr) {
       const CURLMcode code = curl_multi_remove_handle(multi, m_transfer);
       if (code != CURLM_OK) log("curl_multi_remove_handle failed: " + std::to_string(code));

@@ -32,6 +32,9 @@ class Slice {
   int64_t begin() const { return m_begin; }
   int64_t end() const { return m_end; }
   int64_t capacity() const { return m_capacity.load(); }
+  // What an index may claim: the bytes of a reply still awaiting its end prove nothing yet, and a
+  // process killed before that end must not resume after them.
+  int64_t provenCapacity() const { return awaitsReplyEnd() ? m_expectedReply.offset - m_begin : capacity(); }
   int64_t cacheUsed() const { return m_cacheUsed.load(); }
   // Bytes accepted so far (on disk or cached); safe to read from any thread.
   int64_t received() const { return m_received.load(); }

@@ -95,7 +95,7 @@ bool SliceManager::flushIndex() {
   content.tmpFilePath = m_tmpFilePath;
   content.fileVersion = m_fileVersion;
   for (const auto& slice : m_slices) {
-    content.slices.push_back({slice->begin(), slice->end(), slice->capacity()});
+    content.slices.push_back({slice->begin(), slice->end(), slice->provenCapacity()});
   }
   std::string bytes;
   if (!SerializeIndex(content, bytes)) return false;

@@ -75,14 +75,21 @@ TEST(CommandLineParserTest, MarksValuesThatCannotBeReadWithoutDoubt)
         {L"-dir:C:\\Games\\Tolvan -Online\\", L"C:\\Games\\Tolvan"},                // a word no option this program reads
         {L"-dir:C:\\Games\\Tolvan /Beta\\ -runasadmin", L"C:\\Games\\Tolvan"},
         {L"-dir:C:\\Games\\Tolvan -x", L"C:\\Games\\Tolvan"},
+        {L"-dir:C:\\Games\\Tolvan -runasadmin Copy\\", L"C:\\Games\\Tolvan"},        // a flag ends nothing by itself
+        {L"-dir:D:\\Games\\ -dir:D:\\Games\\ x", L"D:\\Games\\"},                  // the same folder, later in doubt
         {L"-dir:D:\\Games\\ \"/x\"", L"D:\\Games\\"},
         {L"-dir:C:\\Games\\Tolvan -runasadmin\\", L"C:\\Games\\Tolvan"},            // a key holding a backslash
         {L"-dir:C:\\Games\\Tolvan -dir\\Beta", L"C:\\Games\\Tolvan"},
+        {L"-dir:C:\\Games\\\"Tolvan\"", L"C:\\Games\\\"Tolvan\""},              // a quote in an unquoted word
+        {L"-dir:C:\\Games\\Tol\"van\\ -runasadmin", L"C:\\Games\\Tol\"van\\"},
+        {L"-dir:C:\\Games\\Tolvan\t-runasadmin", L"C:\\Games\\Tolvan\t-runasadmin"},  // a tab parts arguments
         {L"\"-dir:C:\\My Games\\Tolvan\\\"", L"C:\\My Games\\Tolvan\""},      // the backslash escaped the quote
         {L"\"-dir:C:\\My Games\\Tolvan\\\" -runasadmin", L"C:\\My Games\\Tolvan\" -runasadmin"},
         {L"-dir:\"C:\\My\"Games", L"C:\\My"},                                       // text glued to the closing quote
         {L"-dir:\"D:\\Games\\\"x", L"D:\\Games\\"},
         {L"\"-dir:\\\"C:\\My\\\"Games\"", L"C:\\My"},
+        {L"\"-dir:\"C:\\My Games\\\"\"", L"C:\\My"},                               // quotes closed before the blank
+        {L"\"-dir:\"C:\\Games\\Tolvan -Online\\\"\" -runasadmin", L"C:\\Games\\Tolvan"},
         {L"\"-dir C:\\My Games\"", L""},                                            // more than the key in the quotes
         {L"\"-dir:D:\\Games\\\\", L"D:\\Games\\\\"},                                 // unclosed after backslashes
         {L"\"-dir:D:\\My Games\\", L"D:\\My Games\\"},
@@ -100,6 +107,7 @@ TEST(CommandLineParserTest, MarksValuesThatCannotBeReadWithoutDoubt)
     for (const wchar_t* arguments :
          {L"-dir:D:\\Games\\ -runasadmin", L"-dir:D:\\Games\\ /RunAsAdmin", L"-dir:D:\\Games\\ \"/runasadmin\"",
           L"-dir:D:\\Games\\ -runasadmin:", L"-dir:D:\\Games\\ -DIR:D:\\Games\\", L"-runasadmin -dir:D:\\Games\\ ",
+          L"-dir:D:\\Games\\ -runasadmin -DIR:D:\\Games\\",
           L"-dir:D:\\Games\\   ", L"-dir:\"D:\\My Games\\\" notes", L"-dir:\"D:\\Games",
           L"\"-dir:D:\\My Games"}) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(arguments)));

@@ -233,6 +233,11 @@ TEST_F(SilentInstall, AFolderThatCannotTakeTheSetupEndsWithCode1)
         {L"\"-dir:" + work.path + L"My Games\\\"", "Install folder cannot be read without doubt"},
         {L"-dir:" + work.path + L"Tolvan -Online\\", "Install folder cannot be read without doubt"},
         {L"-dir:" + work.path + L"Tolvan /Beta\\", "Install folder cannot be read without doubt"},
+        // A quote or a tab no folder name holds: not even the levels before it are made.
+        {L"-dir:" + work.path + L"Quoted\\\"Tolvan\"\\", "Install folder cannot be read without doubt"},
+        {L"-dir:" + work.path + L"Tabbed\\Tolvan\t-runasadmin", "Install folder cannot be read without doubt"},
+        // Quoted as a whole by a script that did not escape the quotes inside: they close before the blank.
+        {L"\"-dir:\"" + work.path + L"My Games\\\"\"", "Install folder cannot be read without doubt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.arguments));
@@ -245,7 +250,7 @@ TEST_F(SilentInstall, AFolderThatCannotTakeTheSetupEndsWithCode1)
         EXPECT_NE(LogText().find(c.logged), std::string::npos);
         EXPECT_EQ(server.control("log").size(), 0u) << "nothing is downloaded";
     }
-    for (const wchar_t* cut : {L"My\\", L"Tolvan\\"})
+    for (const wchar_t* cut : {L"My\\", L"Tolvan\\", L"Quoted\\", L"Tabbed\\"})
         EXPECT_FALSE(FileExists(work.path + cut)) << "a folder other than the one meant was made";
 }
 

@@ -120,6 +120,28 @@ TEST_F(Resume, AKilledProcessKeepsWhatItSavedAndTheNextRunFetchesTheRest) {
   EXPECT_GE(keptShare, 0.8);
 }
 
+// A body without a length proves its bytes only by its end: the index saved while it runs claims none
+// of them, so a process killed meanwhile does not resume after bytes that came from another offset
+// (each slice here gets the file from its first byte under its own range).
+TEST_F(Resume, AKilledProcessSavedNothingOfAChunkedReplyStillRunning) {
+  const int64_t size = 12 << 20;
+  const std::string target = dir.file("killed-chunked.exe");
+  {
+    ChildProcess child({"--child-download", serve("/download", size, 22, "&fault=long-range,chunked&rate=100000"),
+                        target});
+    // Past two saves (every three seconds), each slice still short of its mebibyte.
+    ASSERT_TRUE(WaitUntil([&] { return sentBytes("/download") >= (5 << 19); }));
+    child.kill();
+  }
+  // An index that parses, each slice at its start.
+  for (const SliceRecord& slice : readIndex(target).slices) EXPECT_EQ(slice.capacity, 0);
+  server.control("reset");
+  Downloader downloader;
+  downloader.setThreadNum(4);
+  EXPECT_EQ(run(downloader, serve("/download", size, 22), target).future, Result::Success);
+  expectCleanFinish(target, size, 22);
+}
+
 // Speed is what this run fetches: the bytes a resumed run loaded from its index are not part of it.
 TEST_F(Resume, AResumedRunReportsOnlyWhatItFetchesAsSpeed) {
   const int64_t size = 4 << 20;

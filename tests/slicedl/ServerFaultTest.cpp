@@ -317,3 +317,26 @@ TEST_F(Download, AChunkedReplyCutOffBeforeItsEndIsNotTaken) {
   EXPECT_FALSE(Exists(target));
   EXPECT_EQ(savedBytes(target), 0);
 }
+
+// Stopped before that end, the same holds: the bytes it brought (here from another offset than its
+// range) are not kept for the next run to resume after.
+TEST_F(Download, AChunkedReplyStoppedBeforeItsEndIsNotKept) {
+  const std::string target = dir.file("chunked-stopped.exe");
+  {
+    Downloader downloader;
+    useSlices(downloader, 2, kSize / 2);
+    // Stopped from the progress report itself, well before either half is complete.
+    auto future = downloader.start(serve("/download", kSize, 6, "&fault=long-range,chunked&rate=400000"), target,
+                                   {}, [&](int64_t, int64_t downloaded) {
+                                     if (downloaded >= (1 << 20)) downloader.stop();
+                                   },
+                                   {});
+    EXPECT_EQ(future.get(), Result::Stopped);
+  }
+  EXPECT_EQ(savedBytes(target), 0);
+  server.control("reset");
+  Downloader downloader;
+  useSlices(downloader, 2, kSize / 2);
+  EXPECT_EQ(run(downloader, serve("/download", kSize, 6), target).future, Result::Success);
+  expectCleanFinish(target, kSize, 6);
+}
