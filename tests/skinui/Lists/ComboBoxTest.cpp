@@ -195,6 +195,8 @@ TEST_F(ComboBoxTest, MovingOrHidingTheComboHidesAnOpenList)
     for (CControlUI* hidden : {static_cast<CControlUI*>(combo), combo->GetParent()}) {
         ASSERT_TRUE(combo->Activate());
         ASSERT_TRUE(DropShown(combo));
+        combo->SetInternalVisible(true);  // told it is shown while it is, it keeps its list
+        EXPECT_TRUE(DropShown(combo));
         hidden->SetVisible(false);
         EXPECT_FALSE(DropShown(combo)) << (hidden == combo ? "hidden itself" : "hidden with its parent");
         hidden->SetVisible(true);
