@@ -318,6 +318,27 @@ void CComboBoxUI::SetEnabled(bool enabled)
     if (!IsEnabled()) m_buttonState = 0;
 }
 
+void CComboBoxUI::SetVisible(bool visible)
+{
+    const auto alive = WatchLifetime();
+    CContainerUI::SetVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the combo box.
+    if (!alive.expired()) HideDropListWhenHidden();
+}
+
+void CComboBoxUI::SetInternalVisible(bool visible)
+{
+    const auto alive = WatchLifetime();
+    CContainerUI::SetInternalVisible(visible);
+    if (!alive.expired()) HideDropListWhenHidden();
+}
+
+// A list left open under a page no longer shown would pick entries for a box the user cannot see.
+void CComboBoxUI::HideDropListWhenHidden()
+{
+    if (!IsVisible() && IsDropListShown()) m_dropWnd->Show(false);
+}
+
 void CComboBoxUI::SetPos(RECT rc, bool invalidate)
 {
     if (!::EqualRect(&rc, &m_rcItem) && m_dropWnd) m_dropWnd->Show(false);

@@ -58,6 +58,9 @@ public:
     bool Activate() override;
     void SetEnabled(bool enabled = true) override;
     void SetPos(RECT rc, bool invalidate = true) override;
+    // Hidden, by itself or a parent, it hides an open list as a move does.
+    void SetVisible(bool visible = true) override;
+    void SetInternalVisible(bool visible = true) override;
     void Move(SIZE offset, bool invalidate = true) override { CControlUI::Move(offset, invalidate); }
     SIZE CalcDesiredSize(SIZE available) override;
     void HandleEvent(ControlEvent& event) override;
@@ -100,6 +103,7 @@ public:
 
 private:
     bool IsDropListShown() const;
+    void HideDropListWhenHidden();
     bool DrawStateImage(HDC hdc, const CUIString& disabled, const CUIString& pushed, const CUIString& hot,
                         const CUIString& focused, const CUIString& normal);
 

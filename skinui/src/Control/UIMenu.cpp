@@ -235,6 +235,26 @@ void CMenuElementUI::SetManager(CWindowUIManager* manager, CControlUI* parent, b
     CListContainerElementUI::SetManager(manager, parent, runInit);
 }
 
+void CMenuElementUI::SetVisible(bool visible)
+{
+    const auto alive = WatchLifetime();
+    CListContainerElementUI::SetVisible(visible);
+    // Losing the focus or the selection notifies: the handler may have deleted the item.
+    if (!alive.expired()) CloseSubMenuWhenHidden();
+}
+
+void CMenuElementUI::SetInternalVisible(bool visible)
+{
+    const auto alive = WatchLifetime();
+    CListContainerElementUI::SetInternalVisible(visible);
+    if (!alive.expired()) CloseSubMenuWhenHidden();
+}
+
+void CMenuElementUI::CloseSubMenuWhenHidden()
+{
+    if (!IsVisible() && m_subMenu) m_subMenu->CloseMenu();
+}
+
 std::vector<CMenuElementUI*> CMenuElementUI::GetSubItems() const
 {
     std::vector<CMenuElementUI*> items;

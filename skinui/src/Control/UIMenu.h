@@ -137,6 +137,9 @@ public:
     void* GetInterface(const wchar_t* name) override;
     // Taken out of its menu or moved: the sub-menu opened from it closes.
     void SetManager(CWindowUIManager* manager, CControlUI* parent, bool runInit = true) override;
+    // Hidden, by itself or a parent, it closes its open sub-menu: that would offer the items of an item not shown.
+    void SetVisible(bool visible = true) override;
+    void SetInternalVisible(bool visible = true) override;
     void HandleEvent(ControlEvent& event) override;
     SIZE CalcDesiredSize(SIZE available) override;
     bool PaintParts(HDC hdc, const RECT& paint, CControlUI* stop) override;
@@ -183,6 +186,7 @@ private:
     void TakeBackSubItem(CMenuElementUI* item, int at);
 
     void SelectSelf();
+    void CloseSubMenuWhenHidden();
     // Hovering, clicking and the Right key open the sub-menu alike.
     void SelectAndOpenSubMenu();
     void SelectFirstSubItem();

@@ -184,13 +184,23 @@ TEST_F(ComboBoxTest, ClosingTheDropWindowBindsTheCombosOwnPartAgainAndFocusesIt)
     EXPECT_EQ(nullptr, combo->GetDropWindow());
 }
 
-TEST_F(ComboBoxTest, MovingTheComboHidesAnOpenList)
+TEST_F(ComboBoxTest, MovingOrHidingTheComboHidesAnOpenList)
 {
     CComboBoxUI* combo = Build(3);
     combo->Activate();
     ASSERT_TRUE(DropShown(combo));
     combo->SetPos(RECT{10, 50, 130, 74});
     EXPECT_FALSE(DropShown(combo));
+    // Hidden by itself, or with its parent as a page switched away is.
+    for (CControlUI* hidden : {static_cast<CControlUI*>(combo), combo->GetParent()}) {
+        ASSERT_TRUE(combo->Activate());
+        ASSERT_TRUE(DropShown(combo));
+        combo->SetInternalVisible(true);  // told it is shown while it is, it keeps its list
+        EXPECT_TRUE(DropShown(combo));
+        hidden->SetVisible(false);
+        EXPECT_FALSE(DropShown(combo)) << (hidden == combo ? "hidden itself" : "hidden with its parent");
+        hidden->SetVisible(true);
+    }
 }
 
 TEST_F(ComboBoxTest, OnlyListEntriesAreTakenAndTheTextColourSettlesOnFirstPaint)

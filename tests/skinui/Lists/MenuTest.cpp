@@ -212,6 +212,22 @@ TEST_F(MenuTest, HoveringAParentOpensOneSubMenuAndASiblingLeafClosesIt)
     Item(L"more")->SetVisible(false);
     Item(L"more")->SetVisible(true);
     EXPECT_FALSE(Item(L"m2")->IsVisible()) << "a sub-item given back showed inside its item";
+
+    // Hidden by the application while its sub-menu shows, the item takes the sub-menu along.
+    Send(Item(L"more"), EVT_MOUSEENTER);
+    ASSERT_NE(nullptr, Item(L"more")->GetSubMenuWindow());
+    subHwnd = Item(L"more")->GetSubMenuWindow()->GetHWND();
+    Item(L"more")->SetVisible(false);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); })) << "the sub-menu of a hidden item stays open";
+    EXPECT_EQ((std::vector<CMenuElementUI*>{Item(L"m1"), Item(L"m2")}), Item(L"more")->GetSubItems());
+    Item(L"more")->SetVisible(true);
+    // The same when the list holding it hides.
+    Send(Item(L"more"), EVT_MOUSEENTER);
+    ASSERT_NE(nullptr, Item(L"more")->GetSubMenuWindow());
+    subHwnd = Item(L"more")->GetSubMenuWindow()->GetHWND();
+    menu->GetLayout()->SetVisible(false);
+    EXPECT_TRUE(PumpUntil([&] { return !::IsWindow(subHwnd); })) << "the sub-menu of an item hidden with its list";
+    menu->GetLayout()->SetVisible(true);
 }
 
 // A menu destroyed at once, without being asked to close, takes the sub-items its open sub-menu shows along.
