@@ -99,6 +99,8 @@ bool CCefUI::CCefUIImpl::CreateBrowser()
     if (!m_offscreen) {
         if (::IsRectEmpty(&rc)) return false;
         windowInfo.SetAsChild(parent, rc);
+        // Made on a page not shown (or in a hidden parent), it waits hidden until the control shows.
+        if (!m_owner->IsVisible()) windowInfo.style &= ~WS_VISIBLE;
     } else {
         windowInfo.SetAsWindowless(UsesOsrWindow() ? m_osrWindow : parent, m_transparent);
     }
@@ -179,6 +181,8 @@ HWND CCefUI::CCefUIImpl::PlacedWindow() const
 
 void CCefUI::CCefUIImpl::SetBrowserVisible(bool visible)
 {
+    // The engine leaves a windowed browser's window, and the OpenGL window is ours, to show or hide.
+    if (HWND placed = PlacedWindow()) ::ShowWindow(placed, visible ? SW_SHOWNA : SW_HIDE);
     if (auto host = Host()) SetHostVisible(*host, visible);
 }
 
