@@ -238,6 +238,22 @@ TEST_F(CefViewTest, AViewUnderAHiddenParentKeepsItsBrowserAndWindowHidden) {
         EXPECT_TRUE(shownSince(hiddenAt)) << ViewJournal();
         EXPECT_EQ(windowShown(), child != nullptr);
 
+        // A browser window made under the hidden parent is never seen before the view is.
+        if (child) {
+            root->SetVisible(false);
+            auto* late = new CCefUI();
+            late->SetAttribute(L"osr", L"false");
+            root->Add(late);
+            late->SetPos(RECT{kViewLeft, kViewTop + 20, kViewLeft + 100, kViewTop + 80});
+            HWND lateChild = ::FindWindowExW(host, child, L"CefStandInBrowserWindow", nullptr);
+            ASSERT_NE(lateChild, nullptr) << "no window was made for the view placed under the hidden parent";
+            EXPECT_FALSE(::IsWindowVisible(lateChild));
+            ASSERT_TRUE(PumpUntil([&] { return Registry().BrowserCount(host) == 2; }));
+            EXPECT_FALSE(::IsWindowVisible(lateChild));
+            root->SetVisible(true);
+            EXPECT_TRUE(::IsWindowVisible(lateChild));
+        }
+
         ::SendMessageW(host, WM_CLOSE, 0, 0);
         ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(host); }));
     }
