@@ -259,6 +259,19 @@ TEST_F(CefViewTest, AViewUnderAHiddenParentKeepsItsBrowserAndWindowHidden) {
     }
 }
 
+// The window shown again shows the browsers of the views seen in it, not of one hidden meanwhile.
+TEST_F(CefViewTest, AHiddenViewStaysHiddenWhenItsWindowIsShownAgain) {
+    ShowView(L"");
+    ASSERT_TRUE(arrived);
+    view->SetVisible(false);
+    ::ShowWindow(host, SW_HIDE);
+    const size_t hiddenAt = ViewJournal().size();
+    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    EXPECT_EQ(ViewJournal().find(L"WasHidden(0)", hiddenAt), std::wstring::npos) << ViewJournal();
+    view->SetVisible(true);
+    EXPECT_NE(ViewJournal().find(L"WasHidden(0)", hiddenAt), std::wstring::npos) << ViewJournal();
+}
+
 TEST_F(CefViewTest, ScriptCallsReachTheCallbackAsVariants) {
     ShowView(L"");
     ASSERT_TRUE(arrived);
