@@ -270,6 +270,11 @@ TEST_F(CefViewTest, AHiddenViewStaysHiddenWhenItsWindowIsShownAgain) {
     EXPECT_EQ(ViewJournal().find(L"WasHidden(0)", hiddenAt), std::wstring::npos) << ViewJournal();
     view->SetVisible(true);
     EXPECT_NE(ViewJournal().find(L"WasHidden(0)", hiddenAt), std::wstring::npos) << ViewJournal();
+    // Seen again, it follows its window once more.
+    ::ShowWindow(host, SW_HIDE);
+    const size_t windowHiddenAt = ViewJournal().size();
+    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    EXPECT_NE(ViewJournal().find(L"WasHidden(0)", windowHiddenAt), std::wstring::npos) << ViewJournal();
 }
 
 TEST_F(CefViewTest, ScriptCallsReachTheCallbackAsVariants) {
