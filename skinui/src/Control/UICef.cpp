@@ -75,8 +75,11 @@ void CCefUI::SetPos(RECT rc, bool invalidate)
     m_impl->OnControlMoved();
 }
 
-void CCefUI::SetBrowserVisible(bool visible)
+// The browser is told what is seen: a parent hiding the control (a page not selected) hides it too, and
+// its native window would otherwise cover what is shown there.
+void CCefUI::FollowVisibility()
 {
+    const bool visible = IsVisible();
     // A creation that failed earlier (no window, no room, or refused by the engine) is tried again
     // when the control is shown.
     if (visible && !m_created) m_created = m_impl->CreateBrowser();
@@ -85,14 +88,17 @@ void CCefUI::SetBrowserVisible(bool visible)
 
 void CCefUI::SetVisible(bool visible)
 {
-    SetBrowserVisible(visible);
+    // Losing the focus notifies: the handler may have deleted the control.
+    const auto alive = WatchLifetime();
     CContainerUI::SetVisible(visible);
+    if (!alive.expired()) FollowVisibility();
 }
 
 void CCefUI::SetInternalVisible(bool visible)
 {
-    SetBrowserVisible(visible);
+    const auto alive = WatchLifetime();
     CContainerUI::SetInternalVisible(visible);
+    if (!alive.expired()) FollowVisibility();
 }
 
 void CCefUI::HandleEvent(ControlEvent& event)

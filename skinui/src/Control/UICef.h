@@ -53,7 +53,7 @@ public:
     void SetLoadErrorCallback(LoadErrorCallback callback) { m_onLoadError = std::move(callback); }
 
 private:
-    void SetBrowserVisible(bool visible);
+    void FollowVisibility();
 
     CUIString m_url;
     bool m_created = false;

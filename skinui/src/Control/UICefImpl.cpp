@@ -99,6 +99,8 @@ bool CCefUI::CCefUIImpl::CreateBrowser()
     if (!m_offscreen) {
         if (::IsRectEmpty(&rc)) return false;
         windowInfo.SetAsChild(parent, rc);
+        // Made on a page not shown (or in a hidden parent), it waits hidden until the control shows.
+        if (!m_owner->IsVisible()) windowInfo.style &= ~WS_VISIBLE;
     } else {
         windowInfo.SetAsWindowless(UsesOsrWindow() ? m_osrWindow : parent, m_transparent);
     }
@@ -179,6 +181,10 @@ HWND CCefUI::CCefUIImpl::PlacedWindow() const
 
 void CCefUI::CCefUIImpl::SetBrowserVisible(bool visible)
 {
+    // The engine leaves a windowed browser's window, and the OpenGL window is ours, to show or hide.
+    if (HWND placed = PlacedWindow()) ::ShowWindow(placed, visible ? SW_SHOWNA : SW_HIDE);
+    if (!m_browser) return;
+    WndProcHookRegistry::GetInstance().SetViewShown(m_browser, visible);
     if (auto host = Host()) SetHostVisible(*host, visible);
 }
 
@@ -253,6 +259,7 @@ void CCefUI::CCefUIImpl::OnBeforeClose(CefRefPtr<CefBrowser> browser)
 {
     RemoveDragSubclasses();
     WatchDoubleClicks(false);
+    WndProcHookRegistry::GetInstance().SetViewShown(browser, true);
     m_browser = nullptr;
     // Closed for a window the view has left, the browser leaves the view without one where it shows now:
     // it gets a new one there, or once it is in a window again, as when a browser arrives where it cannot

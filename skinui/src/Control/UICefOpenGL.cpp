@@ -69,9 +69,10 @@ bool CCefUI::CCefUIImpl::CreateOsrWindow(const RECT& rc)
     if (!::RegisterClassExW(&windowClass)) ::DeleteObject(windowClass.hbrBackground);
 
     const DWORD exStyle = (::GetWindowLongW(parent, GWL_EXSTYLE) & WS_EX_NOACTIVATE) ? WS_EX_NOACTIVATE : 0;
-    m_osrWindow = ::CreateWindowExW(exStyle, kOsrWindowClass, L"",
-                                    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, 0, 0,
-                                    rc.right - rc.left, rc.bottom - rc.top, parent, nullptr, instance, nullptr);
+    // Made on a page not shown (or in a hidden parent), it waits hidden until the control shows.
+    const DWORD shown = m_owner->IsVisible() ? WS_VISIBLE : 0;
+    m_osrWindow = ::CreateWindowExW(exStyle, kOsrWindowClass, L"", WS_CHILD | shown | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                    0, 0, rc.right - rc.left, rc.bottom - rc.top, parent, nullptr, instance, nullptr);
     if (!m_osrWindow) CefLog(__FILE__, __LINE__, LOGSEVERITY_FATAL, "Check failed: m_hOsrWnd. ");
     SetUserDataPtr(m_osrWindow, this);
     ::SetWindowPos(m_osrWindow, nullptr, rc.left, rc.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);

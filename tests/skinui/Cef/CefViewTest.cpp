@@ -202,6 +202,81 @@ TEST_F(CefViewTest, HidingAndShowingTheControlHidesAndShowsTheBrowser) {
     EXPECT_NE(Journal(lateId).find(L"WasHidden(1);"), std::wstring::npos) << Journal(lateId);
 }
 
+// A parent hiding the view hides its browser and the native window at its place (the browser's own
+// when windowed), whatever the view's own flag says; both come back only when the view is seen again.
+TEST_F(CefViewTest, AViewUnderAHiddenParentKeepsItsBrowserAndWindowHidden) {
+    for (const wchar_t* attributes : {L"osr=\"false\"", L""}) {
+        SCOPED_TRACE(testing::Message() << "attributes: " << attributes);
+        ASSERT_TRUE(OpenHost());
+        ShowView(attributes);
+        ASSERT_TRUE(arrived);
+        HWND child = FirstChildOfClass(host, L"CefStandInBrowserWindow");
+        auto shownSince = [&](size_t from) {
+            return ViewJournal().find(L"WasHidden(0)", from) != std::wstring::npos;
+        };
+        auto windowShown = [&] { return child && ::IsWindowVisible(child) != FALSE; };
+
+        root->SetVisible(false);
+        size_t hiddenAt = ViewJournal().size();
+        EXPECT_FALSE(windowShown());
+        view->SetVisible(false);
+        view->SetVisible(true);
+        EXPECT_FALSE(shownSince(hiddenAt)) << ViewJournal();
+        EXPECT_FALSE(windowShown());
+        root->SetVisible(true);
+        EXPECT_TRUE(shownSince(hiddenAt)) << ViewJournal();
+        EXPECT_EQ(windowShown(), child != nullptr);
+
+        // Hidden by itself, the parent showing again leaves it hidden.
+        view->SetVisible(false);
+        hiddenAt = ViewJournal().size();
+        root->SetVisible(false);
+        root->SetVisible(true);
+        EXPECT_FALSE(shownSince(hiddenAt)) << ViewJournal();
+        EXPECT_FALSE(windowShown());
+        view->SetVisible(true);
+        EXPECT_TRUE(shownSince(hiddenAt)) << ViewJournal();
+        EXPECT_EQ(windowShown(), child != nullptr);
+
+        // A browser window made under the hidden parent is never seen before the view is.
+        if (child) {
+            root->SetVisible(false);
+            auto* late = new CCefUI();
+            late->SetAttribute(L"osr", L"false");
+            root->Add(late);
+            late->SetPos(RECT{kViewLeft, kViewTop + 20, kViewLeft + 100, kViewTop + 80});
+            HWND lateChild = ::FindWindowExW(host, child, L"CefStandInBrowserWindow", nullptr);
+            ASSERT_NE(lateChild, nullptr) << "no window was made for the view placed under the hidden parent";
+            EXPECT_FALSE(::IsWindowVisible(lateChild));
+            ASSERT_TRUE(PumpUntil([&] { return Registry().BrowserCount(host) == 2; }));
+            EXPECT_FALSE(::IsWindowVisible(lateChild));
+            root->SetVisible(true);
+            EXPECT_TRUE(::IsWindowVisible(lateChild));
+        }
+
+        ::SendMessageW(host, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !::IsWindow(host); }));
+    }
+}
+
+// The window shown again shows the browsers of the views seen in it, not of one hidden meanwhile.
+TEST_F(CefViewTest, AHiddenViewStaysHiddenWhenItsWindowIsShownAgain) {
+    ShowView(L"");
+    ASSERT_TRUE(arrived);
+    view->SetVisible(false);
+    ::ShowWindow(host, SW_HIDE);
+    const size_t hiddenAt = ViewJournal().size();
+    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    EXPECT_EQ(ViewJournal().find(L"WasHidden(0)", hiddenAt), std::wstring::npos) << ViewJournal();
+    view->SetVisible(true);
+    EXPECT_NE(ViewJournal().find(L"WasHidden(0)", hiddenAt), std::wstring::npos) << ViewJournal();
+    // Seen again, it follows its window once more.
+    ::ShowWindow(host, SW_HIDE);
+    const size_t windowHiddenAt = ViewJournal().size();
+    ::ShowWindow(host, SW_SHOWNOACTIVATE);
+    EXPECT_NE(ViewJournal().find(L"WasHidden(0)", windowHiddenAt), std::wstring::npos) << ViewJournal();
+}
+
 TEST_F(CefViewTest, ScriptCallsReachTheCallbackAsVariants) {
     ShowView(L"");
     ASSERT_TRUE(arrived);
@@ -498,6 +573,37 @@ TEST_F(CefViewTest, TheOpenGlPathPaintsInItsOwnChildWindowWhereTheDisplayHasOpen
     EXPECT_NE(FramePixel(kViewLeft + 5, kViewTop + 5), 0xFF336699u);
     ::SendMessageW(osr, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(7, 8));
     EXPECT_TRUE(JournalHas(L"Click(7,8,0,0,1,16);")) << ViewJournal();
+}
+
+// The OpenGL window at the view's place is seen only while the view is, also when made under a hidden
+// parent.
+TEST_F(CefViewTest, TheOpenGlWindowIsSeenOnlyWhileTheViewIs) {
+    if (!DisplayHasOpenGL()) GTEST_SKIP() << "this display has no OpenGL: the view paints through GDI";
+    ShowView(L"opengl=\"true\"");
+    ASSERT_TRUE(arrived);
+    HWND osr = ::FindWindowExW(host, nullptr, L"OSR", nullptr);
+    ASSERT_NE(osr, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(osr));
+    root->SetVisible(false);
+    EXPECT_FALSE(::IsWindowVisible(osr));
+    view->SetVisible(true);
+    EXPECT_FALSE(::IsWindowVisible(osr)) << "the parent still hides it";
+
+    auto* late = new CCefUI();
+    late->SetAttribute(L"opengl", L"true");
+    root->Add(late);
+    late->SetPos(RECT{kViewLeft, kViewTop + 20, kViewLeft + 100, kViewTop + 80});
+    HWND lateOsr = ::FindWindowExW(host, osr, L"OSR", nullptr);
+    ASSERT_NE(lateOsr, nullptr) << "no window was made for the view placed under the hidden parent";
+    EXPECT_FALSE(::IsWindowVisible(lateOsr));
+    ASSERT_TRUE(PumpUntil([&] { return Registry().BrowserCount(host) == 2; }));
+    EXPECT_FALSE(::IsWindowVisible(lateOsr));
+
+    root->SetVisible(true);
+    EXPECT_TRUE(::IsWindowVisible(osr));
+    EXPECT_TRUE(::IsWindowVisible(lateOsr));
+    view->SetVisible(false);
+    EXPECT_FALSE(::IsWindowVisible(osr));
 }
 
 }  // namespace

@@ -88,8 +88,21 @@ void WndProcHookRegistry::CloseAll(HWND window) {
 
 void WndProcHookRegistry::SetVisibility(HWND window, bool shown) {
     for (const auto& browser : BrowsersOf(window)) {
+        if (shown && IsHiddenByView(*browser)) continue;
         if (auto host = browser->GetHost()) SetHostVisible(*host, shown);
     }
+}
+
+void WndProcHookRegistry::SetViewShown(CefRefPtr<CefBrowser> browser, bool shown) {
+    if (!browser) return;
+    Lock guard(m_lock);
+    if (shown) m_hiddenByView.erase(browser->GetIdentifier());
+    else m_hiddenByView.insert(browser->GetIdentifier());
+}
+
+bool WndProcHookRegistry::IsHiddenByView(CefBrowser& browser) const {
+    Lock guard(m_lock);
+    return m_hiddenByView.count(browser.GetIdentifier()) != 0;
 }
 
 bool WndProcHookRegistry::Unhook(WindowRecord& record) {

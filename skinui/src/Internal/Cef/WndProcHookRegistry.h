@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "Engine/CefBrowser.h"
@@ -30,6 +31,8 @@ public:
     bool TakeCloseRequest(HWND window, WPARAM& wParam, LPARAM& lParam);
     void CloseAll(HWND window);
     void SetVisibility(HWND window, bool shown);
+    // Whether the browser's view is seen: the window shown again shows only the browsers of views seen.
+    void SetViewShown(CefRefPtr<CefBrowser> browser, bool shown);
 
 private:
     using BrowserList = std::vector<CefRefPtr<CefBrowser>>;
@@ -55,9 +58,11 @@ private:
     // stay in the chain (passing messages on), and the answer is false.
     bool Unhook(WindowRecord& record);
     BrowserList BrowsersOf(HWND window) const;
+    bool IsHiddenByView(CefBrowser& browser) const;
 
     mutable std::recursive_mutex m_lock;
     std::map<HWND, WindowRecord> m_records;
+    std::set<int> m_hiddenByView;  // browser identifiers
 };
 
 }  // namespace SkinUI
