@@ -173,6 +173,14 @@ void ControlDeletion::DeleteWhere(Which which)
     }
 }
 
+ControlDeletion::RemovalScope::RemovalScope(HWND window) : m_scope(window), m_ground(Queue().ground)
+{
+    // Inside a dispatch its deletions wait anyway; outside, only those its handlers make do.
+    if (CDispatchScope::Depth() - 1 <= m_ground) Queue().ground = CDispatchScope::Depth();
+}
+
+ControlDeletion::RemovalScope::~RemovalScope() { Queue().ground = m_ground; }
+
 CControlUI* CALLBACK ControlDeletion::EndLifetime(CControlUI* control, void*)
 {
     control->m_lifetime.reset();

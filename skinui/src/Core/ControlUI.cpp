@@ -14,7 +14,12 @@ CControlUI::CControlUI() = default;
 
 CControlUI::~CControlUI()
 {
-    if (OnDestroy) OnDestroy(this);
+    if (OnDestroy) {
+        // A handler that closes the window finds the window object whole until it returns.
+        const CWindowUIManager* manager = LiveManager();
+        const CDispatchScope keepWindow(manager ? manager->GetWindowHandle() : nullptr);
+        OnDestroy(this);
+    }
     ControlDeletion::Forget(this);
     DeleteStrings(m_customAttributes);
     ReleaseManagerReferences();
