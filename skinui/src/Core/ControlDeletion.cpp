@@ -168,7 +168,10 @@ void ControlDeletion::DeleteWhere(Which which)
     for (auto found = std::find_if(controls.begin(), controls.end(), which); found != controls.end();
          found = std::find_if(controls.begin(), controls.end(), which)) {
         CControlUI* control = found->control;
+        const CWindowUIManager* from = found->from;
         controls.erase(found);
+        // Its handlers may close the window it left: that window stays whole until they have returned.
+        const RemovalScope deleting(CWindowUIManager::Exists(from) ? from->GetWindowHandle() : nullptr);
         control->DeleteSelf();
     }
 }

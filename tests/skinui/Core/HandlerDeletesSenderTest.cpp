@@ -987,6 +987,7 @@ TEST_F(HandlerDeletesSenderTest, ARemovalTheApplicationMakesMayCloseItsWindowFro
         std::function<CContainerUI*()> make;
         std::function<void(CContainerUI&, CControlUI& first)> call;
         std::function<CControlUI*()> item = [] { return new CControlUI(); };
+        bool delayed = false;  // deleted later, by the loop
     };
     const auto box = [] { return new CVerticalLayoutUI(); };
     const auto tabs = [] { return new CTabLayoutUI(); };
@@ -1001,6 +1002,7 @@ TEST_F(HandlerDeletesSenderTest, ARemovalTheApplicationMakesMayCloseItsWindowFro
         {"a tab's Remove of its shown page", tabs, removeFirst},
         {"a list's RemoveAll", list, removeAll, row},
         {"a list's Remove of its selected row", list, removeFirst, row},
+        {"a box's delayed RemoveAll", box, removeAll, [] { return new CControlUI(); }, true},
     };
     for (const Entry& entry : entries) {
         SCOPED_TRACE(entry.name);
@@ -1010,7 +1012,7 @@ TEST_F(HandlerDeletesSenderTest, ARemovalTheApplicationMakesMayCloseItsWindowFro
         const HWND hwnd = window->GetHWND();
         auto* panel = new CVerticalLayoutUI();
         CContainerUI* container = entry.make();
-        container->SetDelayedDestroy(false);
+        container->SetDelayedDestroy(entry.delayed);
         panel->Add(container);
         CControlUI* first = entry.item();
         container->Add(first);
@@ -1037,9 +1039,9 @@ TEST_F(HandlerDeletesSenderTest, ARemovalTheApplicationMakesMayCloseItsWindowFro
         } closer{window, hwnd, &finals, &finalsInHandler};
         first->OnDestroy += MakeDelegate(&closer, &Closer::Close);
         entry.call(*container, *first);
+        PumpBriefly();
         EXPECT_FALSE(::IsWindow(hwnd));
         EXPECT_EQ(0, finalsInHandler) << "the window object went while the handler that closed it still ran";
-        PumpBriefly();
         EXPECT_EQ(1, finals);
     }
 }
