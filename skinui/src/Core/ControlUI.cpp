@@ -14,12 +14,7 @@ CControlUI::CControlUI() = default;
 
 CControlUI::~CControlUI()
 {
-    if (OnDestroy) {
-        // A handler that closes the window finds the window object whole until it returns.
-        const CWindowUIManager* manager = LiveManager();
-        const CDispatchScope keepWindow(manager ? manager->GetWindowHandle() : nullptr);
-        OnDestroy(this);
-    }
+    if (OnDestroy) OnDestroy(this);
     ControlDeletion::Forget(this);
     DeleteStrings(m_customAttributes);
     ReleaseManagerReferences();
