@@ -264,6 +264,7 @@ bool CComboBoxUI::RemoveAt(int index) { return GetList() && GetList()->RemoveAt(
 
 void CComboBoxUI::RemoveAll()
 {
+    const auto removing = Removing();
     if (GetList()) GetList()->RemoveAll();
     Invalidate();
 }

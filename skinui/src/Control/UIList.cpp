@@ -313,6 +313,7 @@ bool CListUI::AddAt(CControlUI* control, int index)
 
 bool CListUI::Remove(CControlUI* control)
 {
+    const auto removing = Removing();
     if (!control) return false;
     if (control->GetInterface(L"ListHeader")) {
         if (control == m_header) m_header = nullptr;
@@ -342,6 +343,7 @@ bool CListUI::Remove(CControlUI* control)
 
 bool CListUI::RemoveAt(int index, bool resetSelection)
 {
+    const auto removing = Removing();
     if (index < 0 || index >= m_body->GetCount()) return false;
     Disown(m_body->GetItemAt(index));
     if (!m_body->TakeOutRowAt(index)) return false;
@@ -356,6 +358,7 @@ bool CListUI::RemoveAt(int index, bool resetSelection)
 
 void CListUI::RemoveAll()
 {
+    const auto removing = Removing();
     m_curSel = -1;
     m_expandedItem = -1;
     m_selected.clear();

@@ -178,6 +178,7 @@ bool CMenuUI::AddAt(CControlUI* control, int index)
 
 bool CMenuUI::Remove(CControlUI* control)
 {
+    const auto removing = Removing();
     if (!MenuElementOf(control) || !CListUI::Remove(control)) return false;
     if (m_menuWnd) m_menuWnd->FitToItems(*this);
     return true;
@@ -390,6 +391,7 @@ void CMenuElementUI::TakeBackSubItem(CMenuElementUI* item, int at)
 
 bool CMenuElementUI::Remove(CControlUI* control)
 {
+    const auto removing = Removing();
     if (!GetLentList()) return CListContainerElementUI::Remove(control);
     std::vector<CControlUI*> children = Children();
     const auto it = std::find(children.begin(), children.end(), control);
@@ -408,6 +410,7 @@ bool CMenuElementUI::Remove(CControlUI* control)
 
 void CMenuElementUI::RemoveAll()
 {
+    const auto removing = Removing();
     // The lent sub-items go with the others, not back to this element later.
     if (CMenuUI* lentTo = GetLentList())
         for (CMenuElementUI* item : MenuItemsOf(*lentTo)) {

@@ -154,6 +154,7 @@ bool CTreeNodeUI::AddAt(CControlUI* control, int index)
 // The node's own row (and the parts in it) is not for removal: only child nodes go.
 bool CTreeNodeUI::Remove(CControlUI* control)
 {
+    const auto removing = Removing();
     CTreeNodeUI* child = NodeOf(control);
     if (!child || std::find(m_childNodes.begin(), m_childNodes.end(), child) == m_childNodes.end()) return false;
     while (!child->m_childNodes.empty()) child->Remove(child->m_childNodes.back());

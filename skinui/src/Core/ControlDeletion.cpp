@@ -168,10 +168,21 @@ void ControlDeletion::DeleteWhere(Which which)
     for (auto found = std::find_if(controls.begin(), controls.end(), which); found != controls.end();
          found = std::find_if(controls.begin(), controls.end(), which)) {
         CControlUI* control = found->control;
+        const CWindowUIManager* from = found->from;
         controls.erase(found);
+        // Its handlers may close the window it left: that window stays whole until they have returned.
+        const RemovalScope deleting(CWindowUIManager::Exists(from) ? from->GetWindowHandle() : nullptr);
         control->DeleteSelf();
     }
 }
+
+ControlDeletion::RemovalScope::RemovalScope(HWND window) : m_scope(window), m_ground(Queue().ground)
+{
+    // Inside a dispatch its deletions wait anyway; outside, only those its handlers make do.
+    if (CDispatchScope::Depth() - 1 <= m_ground) Queue().ground = CDispatchScope::Depth();
+}
+
+ControlDeletion::RemovalScope::~RemovalScope() { Queue().ground = m_ground; }
 
 CControlUI* CALLBACK ControlDeletion::EndLifetime(CControlUI* control, void*)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Utils/DispatchScope.h"
+
 #include <windows.h>
 
 namespace SkinUI {
@@ -32,6 +34,20 @@ public:
     static void Flush();
     // A control deleted by other means is no longer the queue's to delete.
     static void Forget(const CControlUI* control);
+
+    // A removal the application makes: what it takes out goes at once as before, but what the destruction
+    // handlers end (other controls, the container, the window) waits until the removal returns.
+    class RemovalScope {
+    public:
+        explicit RemovalScope(HWND window);
+        ~RemovalScope();
+        RemovalScope(const RemovalScope&) = delete;
+        RemovalScope& operator=(const RemovalScope&) = delete;
+
+    private:
+        CDispatchScope m_scope;
+        int m_ground;
+    };
 
 private:
     static CControlUI* CALLBACK EndLifetime(CControlUI* control, void*);

@@ -109,6 +109,7 @@ void CContainerUI::DestroyChild(CControlUI* control)
 
 bool CContainerUI::Remove(CControlUI* control)
 {
+    const auto removing = Removing();
     const int index = m_items.Find(control);
     if (index < 0) return false;
     RequestLayout();
@@ -122,6 +123,7 @@ bool CContainerUI::RemoveAt(int index) { return Remove(GetItemAt(index)); }
 
 void CContainerUI::RemoveAll()
 {
+    const auto removing = Removing();
     CPtrArray items(m_items);
     ++m_itemsVersion;
     m_items.Empty();
@@ -459,6 +461,12 @@ CDispatchScope CContainerUI::PlacingChildren() const
 {
     const CWindowUIManager* manager = LiveManager();
     return CDispatchScope(manager ? manager->GetWindowHandle() : nullptr);
+}
+
+ControlDeletion::RemovalScope CContainerUI::Removing() const
+{
+    const CWindowUIManager* manager = LiveManager();
+    return ControlDeletion::RemovalScope(manager ? manager->GetWindowHandle() : nullptr);
 }
 
 void CContainerUI::SetPos(RECT rc, bool invalidate)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/ControlUI.h"
+#include "Core/ControlDeletion.h"
 #include "Utils/DispatchScope.h"
 #include "Utils/PtrArray.h"
 
@@ -100,6 +101,9 @@ protected:
     // Placing children calls their overrides and size events, application code that may delete them, this
     // container or its window: what it deletes waits until the placing has ended, however it started.
     CDispatchScope PlacingChildren() const;
+    // Removing children runs their destruction handlers, application code that may delete this container
+    // or close its window: those wait until the removal has returned, however it started.
+    ControlDeletion::RemovalScope Removing() const;
     bool CanAdopt(const CControlUI* control) const;
     void DestroyChild(CControlUI* control);
     // Gives the children this container's visibility; stops once `alive` (this container's) has expired.

@@ -35,6 +35,7 @@ bool CTabLayoutUI::AddAt(CControlUI* control, int index)
 
 bool CTabLayoutUI::Remove(CControlUI* control)
 {
+    const auto removing = Removing();
     const int index = GetItemIndex(control);
     if (!CContainerUI::Remove(control)) return false;
     if (index < m_selected) {
@@ -53,6 +54,7 @@ bool CTabLayoutUI::Remove(CControlUI* control)
 
 void CTabLayoutUI::RemoveAll()
 {
+    const auto removing = Removing();
     m_selected = -1;
     CContainerUI::RemoveAll();
     RequestParentLayout();

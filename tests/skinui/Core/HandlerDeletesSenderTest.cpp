@@ -899,6 +899,11 @@ public:
         finalCounter = finals;
         log.reserve(8);
     }
+    bool Log(void*)
+    {
+        log.push_back(2);
+        return true;
+    }
     std::vector<int> log;
 };
 
@@ -967,6 +972,74 @@ TEST_F(HandlerDeletesSenderTest, AHandlerRunFromTheApplicationsOwnCallMayCloseIt
             ASSERT_TRUE(CWindowUIManager::PostTask(hwnd, close));
             PumpUntil([hwnd] { return !::IsWindow(hwnd); });
         }
+        EXPECT_FALSE(::IsWindow(hwnd));
+        EXPECT_EQ(0, finalsInHandler) << "the window object went while the handler that closed it still ran";
+        EXPECT_EQ(1, finals);
+    }
+}
+
+// Controls the application takes out itself, whose destruction handlers close their window or write into
+// the window object: the removal holds the window until it returns, and every handler finds the object whole.
+TEST_F(HandlerDeletesSenderTest, ARemovalTheApplicationMakesMayCloseItsWindowFromADestroyHandler)
+{
+    struct Entry {
+        const char* name;
+        std::function<CContainerUI*()> make;
+        std::function<void(CContainerUI&, CControlUI& first)> call;
+        std::function<CControlUI*()> item = [] { return new CControlUI(); };
+        bool delayed = false;  // deleted later, by the loop
+    };
+    const auto box = [] { return new CVerticalLayoutUI(); };
+    const auto tabs = [] { return new CTabLayoutUI(); };
+    const auto list = [] { return new CListUI(); };
+    const auto row = [] { return new CListLabelElementUI(); };
+    const auto removeAll = [](CContainerUI& c, CControlUI&) { c.RemoveAll(); };
+    const auto removeFirst = [](CContainerUI& c, CControlUI& first) { c.Remove(&first); };
+    const Entry entries[] = {
+        {"a box's RemoveAll", box, removeAll},
+        {"a box's Remove", box, removeFirst},
+        {"a tab's RemoveAll", tabs, removeAll},
+        {"a tab's Remove of its shown page", tabs, removeFirst},
+        {"a list's RemoveAll", list, removeAll, row},
+        {"a list's Remove of its selected row", list, removeFirst, row},
+        {"a box's delayed RemoveAll", box, removeAll, [] { return new CControlUI(); }, true},
+    };
+    for (const Entry& entry : entries) {
+        SCOPED_TRACE(entry.name);
+        int finals = 0;
+        auto* window = new LoggingHost(&finals);
+        ASSERT_NE(nullptr, window->CreateTopLevel());
+        const HWND hwnd = window->GetHWND();
+        auto* panel = new CVerticalLayoutUI();
+        CContainerUI* container = entry.make();
+        container->SetDelayedDestroy(entry.delayed);
+        panel->Add(container);
+        CControlUI* first = entry.item();
+        container->Add(first);
+        for (int i = 0; i < 2; ++i) {
+            CControlUI* later = entry.item();
+            later->OnDestroy += MakeDelegate(window, &LoggingHost::Log);
+            container->Add(later);
+        }
+        window->manager.AttachRootControl(panel);
+        if (auto* rows = dynamic_cast<CListUI*>(container)) rows->SelectItem(0);
+        int finalsInHandler = -1;
+        struct Closer {
+            LoggingHost* window;
+            HWND hwnd;
+            int* finals;
+            int* finalsInHandler;
+            bool Close(void*)
+            {
+                ::DestroyWindow(hwnd);
+                *finalsInHandler = *finals;
+                window->log.push_back(1);  // into freed memory, were the object gone
+                return true;
+            }
+        } closer{window, hwnd, &finals, &finalsInHandler};
+        first->OnDestroy += MakeDelegate(&closer, &Closer::Close);
+        entry.call(*container, *first);
+        PumpBriefly();
         EXPECT_FALSE(::IsWindow(hwnd));
         EXPECT_EQ(0, finalsInHandler) << "the window object went while the handler that closed it still ran";
         EXPECT_EQ(1, finals);
