@@ -114,7 +114,6 @@ void CCefUI::CCefUIImpl::PlaceDragRegion()
         const RECT rc = ControlRect();
         origin = POINT{rc.left, rc.top};
     }
-    if (!m_dragRegion || (origin.x == m_dragRegionOrigin.x && origin.y == m_dragRegionOrigin.y)) return;
     ::OffsetRgn(m_dragRegion, origin.x - m_dragRegionOrigin.x, origin.y - m_dragRegionOrigin.y);
     m_dragRegionOrigin = origin;
 }

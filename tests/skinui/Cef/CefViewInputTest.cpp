@@ -226,21 +226,33 @@ TEST_F(CefViewInputTest, APressInADraggableRegionMovesTheWindowInstead) {
     EXPECT_TRUE(JournalHas(L"Click(5,5,0,0,1,16);")) << ViewJournal();
 }
 
-// The engine sends regions only when the page changes them. The layout moves the view 60 pixels down
-// after they came: a press on the page's title bar at its new place moves the window, and one where the
-// title bar was, above the view now, does not.
+// The engine sends regions only when the page changes them. The layout moves the view 40 pixels right and
+// 60 down after they came: presses on the page's title bar at its new place, to its last pixels, move the
+// window; the page gets those just past it, and one where the title bar was, outside the view now, is the
+// window's own.
 TEST_F(CefViewInputTest, DraggableRegionsFollowTheViewWhereTheLayoutMovesIt) {
     Client()->GetDragHandler()->OnDraggableRegionsChanged(browser, {CefDraggableRegion{CefRect{0, 0, 100, 20}, true}});
-    root->SetInset(RECT{kViewLeft, kViewTop + 60, 30, 40});
+    constexpr int dx = 40, dy = 60;
+    root->SetInset(RECT{kViewLeft + dx, kViewTop + dy, 30, 40});
     ASSERT_TRUE(PumpUntil([&] {
         ::UpdateWindow(host);
-        return view->GetPos().top == kViewTop + 60;
+        return view->GetPos().left == kViewLeft + dx && view->GetPos().top == kViewTop + dy;
     }));
-    ExpectPressMovesTheWindow(50, 65);
+    ExpectPressMovesTheWindow(dx + 50, dy + 5);
+    ExpectPressMovesTheWindow(dx, dy);
+    ExpectPressMovesTheWindow(dx + 99, dy + 19);
+
+    for (const POINT& past : {POINT{100, 5}, POINT{5, 20}}) {
+        Press(WM_LBUTTONDOWN, MK_LBUTTON, dx + past.x, dy + past.y);
+        Press(WM_LBUTTONUP, 0, dx + past.x, dy + past.y);
+    }
+    EXPECT_FALSE(WindowMoveAsked()) << "a press just past the title bar moved the window";
+    EXPECT_TRUE(JournalHas(L"Click(100,5,0,0,1,16);")) << ViewJournal();
+    EXPECT_TRUE(JournalHas(L"Click(5,20,0,0,1,16);")) << ViewJournal();
 
     Press(WM_LBUTTONDOWN, MK_LBUTTON, 50, 5);
     Press(WM_LBUTTONUP, 0, 50, 5);
-    EXPECT_FALSE(WindowMoveAsked()) << "a press above the view moved the window";
+    EXPECT_FALSE(WindowMoveAsked()) << "a press where the title bar was moved the window";
 }
 
 TEST_F(CefViewInputTest, TooltipsOfThePageShowAtTheMouse) {

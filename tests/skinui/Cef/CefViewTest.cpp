@@ -621,11 +621,20 @@ TEST_F(CefViewTest, WindowedDraggableRegionsHookThePagesWindowsUntilTheBrowserCl
     Client()->GetDragHandler()->OnDraggableRegionsChanged(browser, {CefDraggableRegion{CefRect{0, 0, 250, 30}, true}});
     ASSERT_NE(::GetPropW(page, L"CefPreWndProc"), nullptr);
     EXPECT_EQ(::GetPropW(page, L"CefTopLevelHwnd"), static_cast<HANDLE>(host));
+    // The layout moves the view, and the page's windows with it: the regions stay in the page's coordinates.
+    root->SetInset(RECT{kViewLeft + 40, kViewTop + 20, 30, 40});
+    ASSERT_TRUE(PumpUntil([&] {
+        ::UpdateWindow(host);
+        return view->GetPos().left == kViewLeft + 40;
+    }));
 
     ::SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 10));
     MSG drag = {};
     ASSERT_TRUE(::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
     EXPECT_EQ(drag.wParam, static_cast<WPARAM>(HTCAPTION));
+    // In the page's own coordinates, wherever the view lies in its window: its first pixel drags.
+    ::SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 0));
+    EXPECT_TRUE(::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
     ::SendMessageW(page, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
     EXPECT_FALSE(::PeekMessageW(&drag, host, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
 
